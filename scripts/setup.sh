@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian packages), builds, and then either starts the editor on
+# the demo set (`run`, the default) or runs the whole test suite (`test`).
+#   scripts/setup.sh [run|test|build|deps]
+# Environment: BUILD_DIR (default: build), JOBS (default: number of cores).
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+mode=${1:-run}
+build_dir=${BUILD_DIR:-$here/build}
+jobs=${JOBS:-$(nproc)}
+
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libvulkan-dev
+          libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev
+          fonts-dejavu-core)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$build_dir" -j "$jobs"
+}
+
+case "$mode" in
+  deps) install_missing ;;
+  build) install_missing; build ;;
+  test)
+    install_missing
+    build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+    ;;
+  run)
+    install_missing
+    build
+    demo="$here/demo"
+    if "$build_dir/src/ts2tool" demo "$demo" >/dev/null 2>&1; then
+      exec "$build_dir/src/ts2edit" "$demo/demo.sfc" "$demo/demo.txt"
+    fi
+    exec "$build_dir/src/ts2edit"
+    ;;
+  *) echo "usage: scripts/setup.sh [run|test|build|deps]" >&2; exit 2 ;;
+esac

@@ -1,0 +1,51 @@
+// ts2tool's shared pieces: the command registry, argument helpers and error reporting.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ts2::cli {
+
+// Exit statuses of the contract.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 1;
+inline constexpr int kExitUsage = 2;
+
+struct Command {
+  const char* name;
+  const char* usage;    // the synopsis line, e.g. "info ROM"
+  const char* summary;  // one line for `ts2tool --help`
+  std::function<int(const std::vector<std::string>& args)> run;  // args after the command name
+};
+
+// Commands register themselves from their own files: `static Registrar r{{...}};`.
+struct Registrar {
+  explicit Registrar(Command command);
+};
+const std::vector<Command>& Commands();
+
+// Prints "ts2tool: MESSAGE" on stderr and returns `status`.
+int Fail(int status, const std::string& message);
+int UsageError(const Command& command, const std::string& message);
+
+// A number in C notation (0x1A8000, 42, 017); std::nullopt when the word is not one.
+std::optional<uint64_t> ParseNumber(const std::string& word);
+
+// Splits arguments into positional ones and options. `valueOptions` take the next argument
+// (or "--opt=value"); `flagOptions` take none. Returns false (with `error`) on an unknown option.
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::vector<std::pair<std::string, std::string>> options;  // in order given
+  bool help = false;
+  std::optional<std::string> get(const std::string& name) const;
+  bool has(const std::string& name) const;
+};
+bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+               const std::vector<std::string>& flagOptions, ParsedArgs& out, std::string& error);
+
+bool WriteOutput(const std::string& path, const void* data, size_t size);  // "-" or "": stdout
+
+}  // namespace ts2::cli

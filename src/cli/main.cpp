@@ -1,0 +1,130 @@
+// ts2tool: the editor's handlers, run headless for batch work.
+#include <cstdio>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace ts2::cli {
+namespace {
+
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+void PrintHelp() {
+  std::printf("usage: ts2tool COMMAND [ARGS...]\n       ts2tool COMMAND --help\n\ncommands:\n");
+  for (const Command& c : Commands()) std::printf("  %-12s %s\n", c.name, c.summary);
+}
+
+}  // namespace
+
+Registrar::Registrar(Command command) { Registry().push_back(std::move(command)); }
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+int Fail(int status, const std::string& message) {
+  std::fprintf(stderr, "ts2tool: %s\n", message.c_str());
+  return status;
+}
+
+int UsageError(const Command& command, const std::string& message) {
+  std::fprintf(stderr, "ts2tool: %s\nusage: ts2tool %s\n", message.c_str(), command.usage);
+  return kExitUsage;
+}
+
+std::optional<uint64_t> ParseNumber(const std::string& word) {
+  if (word.empty() || word[0] == '-') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  unsigned long long v = std::strtoull(word.c_str(), &end, 0);
+  if (errno != 0 || end == word.c_str() || *end != '\0') return std::nullopt;
+  return v;
+}
+
+std::optional<std::string> ParsedArgs::get(const std::string& name) const {
+  std::optional<std::string> value;
+  for (const auto& [k, v] : options)
+    if (k == name) value = v;
+  return value;
+}
+
+bool ParsedArgs::has(const std::string& name) const { return get(name).has_value(); }
+
+bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+               const std::vector<std::string>& flagOptions, ParsedArgs& out, std::string& error) {
+  auto contains = [](const std::vector<std::string>& list, const std::string& s) {
+    for (const auto& x : list)
+      if (x == s) return true;
+    return false;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      out.help = true;
+      continue;
+    }
+    if (a.size() > 1 && a[0] == '-') {
+      std::string name = a, value;
+      bool inlineValue = false;
+      if (size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+        name = a.substr(0, eq);
+        value = a.substr(eq + 1);
+        inlineValue = true;
+      }
+      if (contains(valueOptions, name)) {
+        if (!inlineValue) {
+          if (i + 1 >= args.size()) {
+            error = "option " + name + " needs a value";
+            return false;
+          }
+          value = args[++i];
+        }
+        out.options.emplace_back(name, value);
+      } else if (contains(flagOptions, name) && !inlineValue) {
+        out.options.emplace_back(name, "");
+      } else {
+        error = "unknown option " + a;
+        return false;
+      }
+      continue;
+    }
+    out.positional.push_back(a);
+  }
+  return true;
+}
+
+bool WriteOutput(const std::string& path, const void* data, size_t size) {
+  if (path.empty() || path == "-") return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace ts2::cli
+
+int main(int argc, char** argv) {
+  using namespace ts2::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintHelp();
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp();
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::printf("ts2tool %s\n", TS2_VERSION);
+    return kExitOk;
+  }
+  for (const Command& c : Commands()) {
+    if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  return Fail(kExitUsage, "unknown command '" + args[0] + "' (see ts2tool --help)");
+}

@@ -1,0 +1,136 @@
+#include "core/fileutil.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace ts2 {
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  if (std::ferror(f.get())) return std::nullopt;
+  return bytes;
+}
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
+  auto fail = [&](const std::string& what, const std::string& temp) {
+    if (error) *error = what + ": " + std::strerror(errno);
+    if (!temp.empty()) std::remove(temp.c_str());
+    return false;
+  };
+  const std::string temp = path + ".tmp~";
+  FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return fail("cannot create " + temp, "");
+  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
+  const bool flushed = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
+  if (std::fclose(f) != 0 || !written || !flushed) return fail("cannot write " + temp, temp);
+  // Keep the permissions of the file being replaced.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
+  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail("cannot replace " + path, temp);
+  return true;
+}
+
+TextLineReader::TextLineReader(std::vector<uint8_t> bytes, size_t bufferSize)
+    : bytes_(std::move(bytes)), bufferSize_(bufferSize < 2 ? 2 : bufferSize) {}
+
+std::optional<TextLineReader> TextLineReader::Open(const std::string& path, size_t bufferSize) {
+  auto bytes = ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  return TextLineReader(std::move(*bytes), bufferSize);
+}
+
+std::optional<std::string> TextLineReader::next() {
+  if (pos_ >= bytes_.size()) return std::nullopt;
+  std::string line;
+  while (pos_ < bytes_.size() && line.size() < bufferSize_ - 1) {
+    uint8_t c = bytes_[pos_];
+    if (c == '\r' && pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n') {
+      ++pos_;  // CR LF reads as one '\n'
+      continue;
+    }
+    ++pos_;
+    line.push_back(static_cast<char>(c));
+    if (c == '\n') break;
+  }
+  return line;
+}
+
+std::string FileBytesToEditorText(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    text.push_back(bytes[i]);
+  }
+  return text;
+}
+
+std::string EditorTextToFileBytes(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 16 + 2);
+  for (char c : text) {
+    if (c == '\n') bytes.push_back('\r');
+    bytes.push_back(c);
+  }
+  return bytes;
+}
+
+std::string CurrentDirectory() {
+  char buf[4096];
+  if (!::getcwd(buf, sizeof buf)) return {};
+  std::string dir(buf);
+  if (dir.size() > 260) dir.resize(260);
+  return dir;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void MakeDirectory(const std::string& path) { ::mkdir(path.c_str(), 0777); }
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(out.data(), out.size() + 1, format, args);
+  va_end(args);
+  return out;
+}
+
+std::string Trim(std::string_view text) {
+  size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return std::string(text.substr(b, e - b));
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
+}
+
+}  // namespace ts2

@@ -1,0 +1,59 @@
+// File and text helpers shared by the subsystems: whole-file reads, crash-safe writes, the
+// fixed-buffer line reader the text formats use, and small path and number utilities.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ts2 {
+
+// The platform's path separator, used where the system writes "\".
+inline constexpr char kPathSep = '/';
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+
+// Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
+// temporary file in the same folder, which is flushed and then renamed over `path`. On failure
+// `path` is untouched, the temporary file is removed and `error` says what failed.
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size,
+                     std::string* error = nullptr);
+
+// Reads a text file as the C library's text mode would on the system's platform: a CR LF pair
+// arrives as a single '\n'. Each call returns at most `bufferSize` - 1 bytes, up to and
+// including a '\n' (fgets with a buffer of `bufferSize`); std::nullopt at the end of the file.
+class TextLineReader {
+ public:
+  TextLineReader(std::vector<uint8_t> bytes, size_t bufferSize);
+  static std::optional<TextLineReader> Open(const std::string& path, size_t bufferSize);
+  std::optional<std::string> next();
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t pos_ = 0;
+  size_t bufferSize_;
+};
+
+// Editor text (lines separated by '\n') <-> file bytes. Loading accepts CR LF and a lone LF as
+// line ends; saving writes CR LF after every line.
+std::string FileBytesToEditorText(std::string_view bytes);
+std::string EditorTextToFileBytes(std::string_view text);
+
+std::string CurrentDirectory();  // at most 260 characters
+bool FileExists(const std::string& path);
+std::string ExtractFileName(const std::string& path);
+void MakeDirectory(const std::string& path);  // errors are not reported
+
+// sprintf into a std::string.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Trims spaces and control characters (bytes <= 0x20) at both ends.
+std::string Trim(std::string_view text);
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+}  // namespace ts2

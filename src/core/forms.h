@@ -1,0 +1,214 @@
+// The editor's windows and their handlers.
+//
+// TmyForm is the main window: it owns the program state (Ts2Main) and implements every command.
+// Its member functions are defined in the folder of the subsystem they belong to:
+//   core/     start-up, Open ROM, Save ROM, close               (rom.cpp, program.cpp)
+//   script/   decompression, block and string lists, translation files
+//   config/   data file, colour and character tables, table file
+//   display/  string decoding and encoding, renderer, view and window commands, keyboard
+//   views/    kana conversion, kana dumps, hex view
+//   patch/    IPS patcher, text insertion
+// The other windows hold no logic of their own beyond forwarding to TmyForm.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/menu.h"
+#include "core/state.h"
+#include "core/toolkit.h"
+
+namespace ts2 {
+
+class Program;
+
+// Caption, outer bounds and visibility of each window as laid out at start-up.
+struct FormLayout {
+  FormId id;
+  const char* name;
+  const char* caption;
+  int left, top, width, height;  // outer bounds; for myForm, width x height is the client area
+  bool visibleAtStart;
+};
+const FormLayout& LayoutOf(FormId id);
+
+inline constexpr int kMainClientW = 320;
+inline constexpr int kMainClientH = 275;
+inline constexpr int kStatusBarH = 19;
+inline constexpr int kStatusPanel0W = 200;
+inline constexpr int kStatusPanel1W = 50;
+inline constexpr char kStatusStart0[] = "Offset: 000000 | PTR: 0000";
+inline constexpr char kStatusStart1[] = "Control Codes: Visible | VWF: Inactive";
+inline constexpr char kMainCaption[] = "Script Editor: Tormel Saragon 2";
+inline constexpr char kAppTitle[] = "\"Tormel Saragon 2\" Script Editor";
+
+class TmyForm : public Ts2Main {
+ public:
+  TmyForm(Program& program, Toolkit& ui);
+
+  Program& program;
+  Toolkit& ui;
+
+  // Runs a menu item's command as a click would: disabled items do nothing.
+  void RunMenuCommand(MenuId item);
+  bool Checked(MenuId item) const { return ui.menuItem(item).checked(); }
+  void SetChecked(MenuId item, bool checked);  // radio items uncheck the rest of their group
+
+  // True when a named large allocation should fail (see Ts2Main::failAllocation).
+  bool AllocationFails(const std::string& what) const;
+
+  // ---- core: start-up, ROM image, close ----
+  void FormCreate();
+  void OpenBinaryTextData1Click(TObject Sender);
+  void SaveRomFile1Click(TObject Sender);
+  void Exit1Click(TObject Sender);
+  void FormClose();
+  // Open ROM with a file named on the command line instead of the dialog; the data file too
+  // when one is given. Returns false when the ROM was not loaded.
+  bool OpenRomFile(const std::string& path, const std::string& dataFile = "");
+  bool closed = false;  // the main window has been closed (FormClose ran)
+  // Open ROM from step 2 on, for a chosen file; an empty dataFile asks for it in the dialog.
+  void OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
+
+  // ---- script: decompression and Working RAM ----
+  int32_t DecompressBlock(uint32_t romOffset);
+  // Returns the glyph buffer (owned by the caller) and its size, or null.
+  std::unique_ptr<uint8_t[]> DecompressBlockTable(uint32_t tableOffset, uint32_t* size);
+  void DumpMemory1Click(TObject Sender);
+  void DecompresstoFiles1Click(TObject Sender);
+
+  // ---- script: block and string lists, translation files ----
+  void bListClick(TObject Sender);
+  void SwitchTextFile();  // switch the Text Editor to the current block's file
+  void SaveTextFile1Click(TObject Sender);
+
+  // ---- config: data file, tables, table file ----
+  void LoadDataFileClick(TObject Sender);
+  // Reads an already chosen data file (the part of LoadDataFileClick after the dialog).
+  void LoadDataFile(const std::string& path);
+  void LoadTableFile1Click(TObject Sender);
+  void ReadTableFile(const std::string& path);
+  void ClearTableFile();
+
+  // ---- display: strings, renderer, commands, keyboard ----
+  std::vector<uint16_t> DecodeString();  // glyph byte offsets of the current string
+  void pListClick(TObject Sender);
+  void Find1Find(int mode);
+  void EncodeSection();
+  void RenderString(int cellRows, int cellCols);
+  void RenderGlyph(int cellRows, int cellCols);
+  void VideoPaint();
+  void RedrawBothPages();
+  void HideCodesClick(TObject Sender);
+  void UseVWFRoutine1Click(TObject Sender);
+  void Red1Click(MenuId item);
+  void DTTClick(TObject Sender);
+  void TEOnTopClick(TObject Sender);
+  void DisplayTextEditor1Click(TObject Sender);
+  void ViewHexData1Click(TObject Sender);
+  void DisplayKanaTextDump1Click(TObject Sender);
+  void DefaultWindowSize1Click(TObject Sender);
+  void Zoominx21Click(TObject Sender);
+  void FormResize(TObject Sender);
+  // Returns false when the key is discarded.
+  bool FormKeyDown(int key, ShiftState shift);
+
+  // ---- views: kana dumps ----
+  void DumpKanatoafile1Click(TObject Sender);
+  void ViewKanaDump1Click(TObject Sender);
+
+  // ---- patch: IPS patcher, insertion ----
+  void PATCHRomFile1Click(TObject Sender);
+  void Insert1Click(TObject Sender);
+  void InsertCOMPRESSIONintoROM1Click(TObject Sender);
+};
+
+// The List Data window.
+class TcmForm {
+ public:
+  explicit TcmForm(Program& program) : program(program) {}
+  Program& program;
+  void bListClick(TObject Sender);
+  void pListClick(TObject Sender);
+  void FormResize();
+};
+
+// The Text Editor window.
+class TTxtForm {
+ public:
+  explicit TTxtForm(Program& program) : program(program) {}
+  Program& program;
+  void TDMemoChange();
+  void FormResize();
+  bool TDMemoKeyDown(int key, ShiftState shift);  // false discards the key
+};
+
+// The Kana Text window.
+class TKanaForm {
+ public:
+  explicit TKanaForm(Program& program) : program(program) {}
+  Program& program;
+  // Converts the string at Working RAM offset `offset` into kanaEdit.
+  void ConvertToKana(uint32_t offset);
+};
+
+// The Hex Data window.
+class THexForm {
+ public:
+  explicit THexForm(Program& program) : program(program) {}
+  Program& program;
+  int32_t columns = 0, rows = 0, cursorColumn = 0, cursorRow = 0, topOffset = 0;
+  uint8_t byteMode = 0;
+  std::array<uint8_t, 0x1000> data{};
+  void FormCreate();
+  bool FormKeyDown(int key);  // false: the key is ignored, no redraw
+  void Redraw();
+};
+
+// The insertion progress window: shows only what Insert1Click sets.
+class TInsertForm {
+ public:
+  explicit TInsertForm(Program& program) : program(program) {}
+  Program& program;
+};
+
+// The Current Kana Dump window.
+class TviewKana {
+ public:
+  explicit TviewKana(Program& program) : program(program) {}
+  Program& program;
+};
+
+// The whole program: the seven windows, created in the system's order, bound to a toolkit.
+class Program : public EventSink {
+ public:
+  // Start-up steps 1 and 2. `failAllocation` is a test hook (see Ts2Main::failAllocation).
+  explicit Program(Toolkit& ui, std::function<bool(const std::string&)> failAllocation = {});
+  Toolkit& ui;
+  TmyForm myForm;
+  TTxtForm TxtForm;
+  THexForm HexForm;
+  TKanaForm KanaForm;
+  TcmForm cmForm;
+  TInsertForm InsertForm;
+  TviewKana viewKana;
+
+  // EventSink
+  void menuCommand(MenuId item) override;
+  void formClose() override;
+  bool keyDown(FormId form, int key, ShiftState shift) override;
+  bool editorKeyDown(int key, ShiftState shift) override;
+  void formResize(FormId form) override;
+  void paint(FormId form) override;
+  void listClick(ControlId list) override;
+  void textChanged(ControlId edit) override;
+};
+
+// The length in bytes of an open file, leaving its position where it was; -1 without a stream.
+int32_t FileLength(std::FILE* file);
+
+}  // namespace ts2

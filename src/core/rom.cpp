@@ -1,0 +1,223 @@
+// Start-up, the ROM image (open, check, save) and closing the main window.
+#include <cstring>
+#include <new>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr char kMsgNoBitmap[] = "Fatal Error: Could not acquire Video Pointer.";
+constexpr char kMsgNoBuffers[] = "Fatal Error: Could not allocate memory!";
+constexpr char kMsgOpenFailed[] = "Fatal Error: Could not open file!";
+constexpr char kMsgNoRomMemory[] = "Fatal Error: Could not allocate needed memory!";
+constexpr char kMsgWrongRom[] = "Error: This is not the ROM used.\nPlease load the correct ROM.";
+constexpr char kMsgNoFont[] = "Fatal Error: Could allocate needed memory for 'gFONT'!";
+constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for saving...";
+constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
+
+template <typename T>
+std::unique_ptr<T[]> TryAllocate(const TmyForm& form, const std::string& what, size_t count) {
+  if (form.AllocationFails(what)) return nullptr;
+  return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
+}
+
+}  // namespace
+
+int32_t FileLength(std::FILE* file) {
+  if (!file) return -1;
+  const long here = std::ftell(file);
+  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long end = std::ftell(file);
+  std::fseek(file, here, SEEK_SET);
+  // Files of 2 GiB or more do not fit the signed 32-bit length.
+  return end < 0 || end > INT32_MAX ? -1 : static_cast<int32_t>(end);
+}
+
+void TmyForm::FormCreate() {
+  Window& main = ui.window(FormId::myForm);
+  if (AllocationFails("gBitmap")) {
+    ui.message(kMsgNoBitmap);
+    main.close();
+    return;
+  }
+  gStartDir = CurrentDirectory();
+  const Size video = ui.video().clientSize();
+  gBitmap.width = video.width;
+  gBitmap.height = video.height;
+  gCurBlock = 0;
+
+  const size_t pixels = static_cast<size_t>(video.width) * video.height;
+  gVideo = TryAllocate<uint16_t>(*this, "gVideo", pixels * 2);  // width x height x 4 bytes
+  gPages[0].pixels = TryAllocate<uint16_t>(*this, "gPages[0]", kPageBytes / 2);
+  gPages[1].pixels = TryAllocate<uint16_t>(*this, "gPages[1]", kPageBytes / 2);
+  gBlockOffset = TryAllocate<uint32_t>(*this, "gBlockOffset", kMaxBlocks);
+  gBlockStrings = TryAllocate<uint32_t>(*this, "gBlockStrings", kMaxBlocks);
+  gBlockField2 = TryAllocate<uint32_t>(*this, "gBlockField2", kMaxBlocks);
+  gBlockField3 = TryAllocate<uint32_t>(*this, "gBlockField3", kMaxBlocks);
+  gWRAM = TryAllocate<uint8_t>(*this, "gWRAM", kWramSize);
+  gTransText = TryAllocate<uint8_t>(*this, "gTransText", kTransTextSize);
+  if (!gVideo || !gPages[0].pixels || !gPages[1].pixels || !gBlockOffset || !gBlockStrings ||
+      !gBlockField2 || !gBlockField3 || !gWRAM || !gTransText) {
+    ui.message(kMsgNoBuffers);
+    main.close();
+    return;
+  }
+  std::memset(gVideo.get(), 0, pixels * sizeof(uint16_t));
+  std::memset(gWRAM.get(), 0, kWramSize);
+  // Contents the system leaves unset are zeroed anyway: nothing ever reads uninitialised memory.
+  std::memset(gPages[0].pixels.get(), 0, kPageBytes);
+  std::memset(gPages[1].pixels.get(), 0, kPageBytes);
+  for (uint32_t* table : {gBlockOffset.get(), gBlockStrings.get(), gBlockField2.get(), gBlockField3.get()})
+    std::memset(table, 0, kMaxBlocks * sizeof(uint32_t));
+  std::memset(gTransText.get(), 0, kTransTextSize);
+  gTransText[0] = 0xFF;  // an empty translation until a section has been found
+  gPages[0].height = gPages[1].height = kPageHeight;
+
+  const Size client = main.clientSize();
+  gDefClientW = client.width;
+  gDefClientH = client.height;
+
+  gCharTable = std::make_unique<CharEntry[]>(256);
+  gCharTable16 = std::make_unique<CharEntry[]>(65536);
+  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+    gCharTable16[c].colour = 0x0F;
+    gCharTable[c >> 8].colour = 0x0F;
+  }
+
+  gBitmap.pixels.assign(pixels, 0);
+  ui.video().drawStretched(gBitmap);
+  gDataLoaded = 0;
+  gMainReady = 1;
+}
+
+void TmyForm::OpenBinaryTextData1Click(TObject Sender) {
+  Open1.title = "Open ROM File";
+  Open1.filter = "SNES ROM | *.s*c; *.fig;";
+  Open1.initialDir = gStartDir;
+  if (!ui.runOpenDialog(Open1) || Open1.files.empty()) return;
+  OpenRomChosen(Open1.files.front(), Sender, "");
+}
+
+bool TmyForm::OpenRomFile(const std::string& path, const std::string& dataFile) {
+  OpenRomChosen(path, kNoSender, dataFile);
+  return gROM != nullptr;
+}
+
+void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile) {
+  gDumpDir = CurrentDirectory() + kPathSep + "Dumps";
+  MakeDirectory(gDumpDir);
+
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    ui.message(kMsgOpenFailed);
+    return;  // the image loaded before, and its path, stay as they were
+  }
+  romAlloc.reset();
+  gROM = nullptr;
+
+  const int32_t length = FileLength(file);
+  std::unique_ptr<uint8_t[]> image;
+  if (length >= 0) image = TryAllocate<uint8_t>(*this, "gROM", length > 0 ? static_cast<size_t>(length) : 1);
+  if (!image) {
+    std::fclose(file);
+    ui.message(kMsgNoRomMemory);
+    ui.window(FormId::myForm).close();
+    return;
+  }
+  gROMSize = static_cast<uint32_t>(length);
+  gROMHeaderSize = gROMSize & 0x200;
+  const size_t got = std::fread(image.get(), 1, gROMSize, file);
+  std::fclose(file);
+  // A file that shrank while it was read leaves zeros, never stale memory, behind.
+  if (got < gROMSize) std::memset(image.get() + got, 0, gROMSize - got);
+  romAlloc = std::move(image);
+  gROM = romAlloc.get() + gROMHeaderSize;
+  gROMPath = path.substr(0, kPathMax);
+
+  // A file too short to hold the title is rejected like one with a wrong title.
+  const bool titleFits = gROMSize >= gROMHeaderSize + kTitleOffset + 15;
+  if (!titleFits || std::memcmp(gROM + kTitleOffset, kGameTitle, 15) != 0) {
+    ui.message(kMsgWrongRom);
+    romAlloc.reset();
+    gROM = nullptr;
+    return;
+  }
+
+  ui.menuItem(MenuId::LoadDataFile).setEnabled(true);
+  uint32_t fontSize = 0;
+  gFONT = DecompressBlockTable(kFontTableOffset, &fontSize);
+  gFONTSize = gFONT ? fontSize : 0;
+  if (!gFONT) {
+    ui.message(kMsgNoFont);
+    ui.window(FormId::myForm).close();
+    return;
+  }
+
+  if (dataFile.empty()) {
+    LoadDataFileClick(Sender);
+  } else {
+    LoadDataFile(dataFile);
+  }
+  if (closed) return;
+
+  ListBox& bList = ui.list(ControlId::bList);
+  if (bList.count() == 0) return;
+  bList.setItemIndex(0);
+  if (ui.window(FormId::cmForm).visible()) bList.setFocus();
+  bListClick(kNoSender);
+  gDataLoaded = 1;
+}
+
+void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {
+  if (!gROM || !gWRAM) return;
+  std::string error;
+  if (!WriteFileAtomic(gROMPath, romAlloc.get(), gROMSize, &error)) {
+    if (error.rfind("cannot create", 0) == 0) {
+      ui.message(kMsgSaveOpenFailed);
+    } else {
+      ui.message("Error: Could not write the ROM file (" + error +
+                 "). The file on disk was not changed; the ROM image is kept.");
+    }
+    return;
+  }
+  ui.message(kMsgRomSaved);
+  gROMModified = 0;
+}
+
+void TmyForm::Exit1Click(TObject /*Sender*/) { ui.window(FormId::myForm).close(); }
+
+void TmyForm::FormClose() {
+  if (closed) return;
+  closed = true;
+  if (ui.richEdit(ControlId::TDMemo).modified() &&
+      ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...")) {
+    SaveTextFile1Click(kNoSender);
+  }
+  if (gROMModified &&
+      ui.question("ROM data modified. Do you wish to save changes?", "ROM File Modified...")) {
+    SaveRomFile1Click(kNoSender);
+  }
+  romAlloc.reset();
+  gROM = nullptr;
+  gWRAM.reset();
+  gTransText.reset();
+  gVideo.reset();
+  gFONT.reset();
+  gFONTSize = 0;
+  gPages[0].pixels.reset();
+  gPages[1].pixels.reset();
+  gBlockOffset.reset();
+  gBlockStrings.reset();
+  gBlockField2.reset();
+  gBlockField3.reset();
+  if (gCharTable16)
+    for (uint32_t c = 0; c <= 0xFFFF; ++c) gCharTable16[c].text.reset();
+  gMainReady = 0;
+  gBitmap.pixels.clear();
+  gBitmap.pixels.shrink_to_fit();
+}
+
+}  // namespace ts2

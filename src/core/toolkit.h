@@ -1,0 +1,250 @@
+// The windowing operations the editor needs, as small abstract interfaces.
+//
+// The forms (TmyForm, TcmForm, ...) hold their controls through these interfaces only. src/qt
+// implements them with Qt widgets; src/headless implements them in memory for tests and ts2tool.
+// Every text crossing this boundary is a byte string: the toolkit decides how bytes are shown
+// (Latin-1 for the editors and lists, Shift-JIS for the kana memos).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/menu.h"
+
+namespace ts2 {
+
+// A handler's sender, as the event system passes it: null for "no sender", the value 1 for
+// "the Text Editor's text changed", otherwise the address of the control that raised the event.
+using TObject = const void*;
+inline const TObject kNoSender = nullptr;
+inline const TObject kSenderTextChanged = reinterpret_cast<TObject>(std::uintptr_t{1});
+
+enum class FormId { myForm, TxtForm, HexForm, KanaForm, cmForm, InsertForm, viewKana, Count };
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct Size {
+  int width = 0, height = 0;
+};
+
+// Virtual key codes, as the keyboard handlers receive them.
+enum VirtualKey : int {
+  VK_BACK = 0x08,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_CONTROL = 0x11,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_DELETE = 0x2E,
+};
+
+// Modifier keys held while a key is pressed.
+struct ShiftState {
+  bool shift = false;
+  bool ctrl = false;
+  bool alt = false;
+};
+
+class Control {
+ public:
+  virtual ~Control() = default;
+  virtual void setBounds(int left, int top, int width, int height) = 0;
+  virtual Rect bounds() const = 0;
+  virtual Size clientSize() const = 0;
+  virtual void setVisible(bool visible) = 0;
+  virtual bool visible() const = 0;
+  virtual void setHint(const std::string& hint) = 0;
+  virtual std::string hint() const = 0;
+  virtual void setFocus() = 0;
+  virtual bool focused() const = 0;
+};
+
+class Window {
+ public:
+  virtual ~Window() = default;
+  virtual void show() = 0;  // show and bring to the front
+  virtual void setVisible(bool visible) = 0;
+  virtual bool visible() const = 0;
+  virtual bool active() const = 0;
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual std::string caption() const = 0;
+  virtual Rect bounds() const = 0;  // outer bounds in screen pixels
+  virtual void setPosition(int left, int top) = 0;
+  virtual Size clientSize() const = 0;
+  virtual void setClientWidth(int width) = 0;
+  virtual void setClientHeight(int height) = 0;
+  virtual bool maximized() const = 0;
+  virtual void setNormalState() = 0;
+  virtual void setStayOnTop(bool onTop) = 0;
+  virtual bool stayOnTop() const = 0;
+  virtual void close() = 0;
+};
+
+class MenuItem {
+ public:
+  virtual ~MenuItem() = default;
+  virtual void setEnabled(bool enabled) = 0;
+  virtual bool enabled() const = 0;
+  virtual void setChecked(bool checked) = 0;  // radio items: the core unchecks the group's others
+  virtual bool checked() const = 0;
+  virtual bool visible() const = 0;
+};
+
+class ListBox : public virtual Control {
+ public:
+  virtual void clear() = 0;
+  virtual void add(const std::string& line) = 0;
+  virtual int count() const = 0;
+  virtual std::string line(int index) const = 0;
+  virtual void setItemIndex(int index) = 0;  // -1 selects nothing
+  virtual int itemIndex() const = 0;
+  virtual bool selected(int index) const = 0;
+};
+
+// The rich-edit control (TDMemo, Memo1). Its text is a byte string whose lines are separated by
+// a single '\n'; character positions are byte offsets into it.
+class RichEdit : public virtual Control {
+ public:
+  virtual std::string text() const = 0;
+  virtual void setText(const std::string& text) = 0;  // replaces all, caret to 0, not modified
+  virtual int selStart() const = 0;
+  virtual int selLength() const = 0;
+  virtual void setSelection(int start, int length) = 0;
+  virtual bool modified() const = 0;
+  virtual void setModified(bool modified) = 0;
+  virtual int firstVisibleLine() const = 0;
+  virtual void scrollLines(int lines) = 0;  // vertical scroll by a number of lines
+
+  // Derived operations; implementations may override them with faster native ones.
+  virtual int textLength() const;
+  virtual int lineCount() const;
+  virtual std::string line(int index) const;
+  virtual void addLine(const std::string& line);
+  virtual void clear();
+  virtual int lineFromChar(int position) const;
+  // Case-insensitive search of `what` in [from, from + length); the match's position or -1.
+  virtual int findText(const std::string& what, int from, int length) const;
+};
+
+// A plain memo (kanaEdit, kanaMemo): lines as shown, after the control's word wrap.
+class Memo : public virtual Control {
+ public:
+  virtual void clear() = 0;
+  virtual void setText(const std::string& text) = 0;
+  virtual std::string text() const = 0;
+  virtual void addLine(const std::string& item) = 0;  // CR LF pairs inside split it into lines
+  virtual int lineCount() const = 0;
+  virtual std::string line(int index) const = 0;
+  virtual void beginUpdate() = 0;
+  virtual void endUpdate() = 0;
+};
+
+class StatusBar {
+ public:
+  virtual ~StatusBar() = default;
+  virtual void setPanelText(int panel, const std::string& text) = 0;
+  virtual std::string panelText(int panel) const = 0;
+};
+
+// A 16-bit RGB 5-6-5 off-screen bitmap, read and written through its scan lines.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::vector<uint16_t> pixels;
+
+  uint16_t* scanLine(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
+  const uint16_t* scanLine(int y) const { return pixels.data() + static_cast<size_t>(y) * width; }
+};
+
+class PaintBox : public virtual Control {
+ public:
+  // Draw the bitmap stretched over the whole client rectangle.
+  virtual void drawStretched(const Bitmap& bitmap) = 0;
+};
+
+class Gauge : public virtual Control {
+ public:
+  virtual void setMaxValue(int value) = 0;
+  virtual void setMinValue(int value) = 0;
+  virtual void setProgress(int value) = 0;
+  virtual int maxValue() const = 0;
+  virtual int minValue() const = 0;
+  virtual int progress() const = 0;
+};
+
+// The state of a file dialog that the core keeps between runs (Open1 is shared by several
+// commands and keeps what the last one set).
+struct FileDialog {
+  std::string title;
+  std::string filter;
+  std::string initialDir;
+  std::string fileName;
+  bool multiSelect = false;
+  std::vector<std::string> files;  // after a confirmed run: every chosen file in order
+};
+
+enum class ControlId {
+  Video,
+  ptrBox,
+  bList,
+  pList,
+  TDMemo,
+  Memo1,
+  kanaEdit,
+  kanaMemo,
+  ListBox1,
+  CGauge1,
+  chPic,
+};
+
+// What the toolkit reports to the program: every user event goes through here to the handlers.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  virtual void menuCommand(MenuId item) = 0;  // only for enabled items
+  virtual void formClose() = 0;  // the main window is closing; runs once
+  // A key pressed while a window (or one of its controls) has the focus. The main window
+  // previews its keys; a false return discards the key before the focused control sees it.
+  virtual bool keyDown(FormId form, int key, ShiftState shift) = 0;
+  // A key that reached the Text Editor's TDMemo; false discards it.
+  virtual bool editorKeyDown(int key, ShiftState shift) = 0;
+  virtual void formResize(FormId form) = 0;
+  virtual void paint(FormId form) = 0;
+  virtual void listClick(ControlId list) = 0;
+  virtual void textChanged(ControlId edit) = 0;  // the user changed TDMemo's text
+};
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+
+  virtual void setEventSink(EventSink* sink) = 0;
+
+  virtual void setApplicationTitle(const std::string& title) = 0;
+  virtual Window& window(FormId form) = 0;
+  virtual MenuItem& menuItem(MenuId item) = 0;
+  virtual StatusBar& statusBar() = 0;
+  virtual PaintBox& video() = 0;
+  virtual PaintBox& chPic() = 0;
+  virtual ListBox& list(ControlId id) = 0;  // bList, pList, ptrBox, ListBox1
+  virtual RichEdit& richEdit(ControlId id) = 0;  // TDMemo, Memo1
+  virtual Memo& memo(ControlId id) = 0;  // kanaEdit, kanaMemo
+  virtual Gauge& gauge() = 0;  // CGauge1
+
+  // Modal dialogs. A confirmed file dialog fills dialog.files (and fileName with the first).
+  virtual bool runOpenDialog(FileDialog& dialog) = 0;
+  virtual bool runSaveDialog(FileDialog& dialog) = 0;
+  virtual void message(const std::string& text) = 0;
+  // A Yes/No question with a question icon; true for Yes.
+  virtual bool question(const std::string& text, const std::string& caption) = 0;
+  // A message with a caption, an OK button and a stop icon.
+  virtual void stopMessage(const std::string& text, const std::string& caption) = 0;
+};
+
+}  // namespace ts2

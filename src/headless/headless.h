@@ -1,0 +1,261 @@
+// The in-memory toolkit: list boxes as vectors, the editor as a string, scripted dialogs and
+// recorded messages. Tests and ts2tool build a Program on it and run the handlers directly.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/forms.h"
+#include "core/toolkit.h"
+
+namespace ts2::headless {
+
+class HControl : public virtual Control {
+ public:
+  void setBounds(int left, int top, int width, int height) override { bounds_ = {left, top, width, height}; }
+  Rect bounds() const override { return bounds_; }
+  Size clientSize() const override { return {bounds_.width, bounds_.height}; }
+  void setVisible(bool visible) override { visible_ = visible; }
+  bool visible() const override { return visible_; }
+  void setHint(const std::string& hint) override { hint_ = hint; }
+  std::string hint() const override { return hint_; }
+  void setFocus() override { ++focusCount; }
+  bool focused() const override { return focusCount > 0; }
+
+  int focusCount = 0;  // how often the control was given the keyboard focus
+
+ protected:
+  Rect bounds_;
+  bool visible_ = true;
+  std::string hint_;
+};
+
+class HeadlessToolkit;
+
+// Outer frame of a headless window: the client area plus these borders (caption, menu).
+inline constexpr int kFrameW = 16;
+inline constexpr int kToolFrameH = 39;
+inline constexpr int kMainFrameH = 59;
+
+class HWindow : public Window {
+ public:
+  HWindow(FormId id, HeadlessToolkit* toolkit);
+  void show() override {
+    visible_ = true;
+    ++showCount;
+  }
+  void setVisible(bool visible) override { visible_ = visible; }
+  bool visible() const override { return visible_; }
+  bool active() const override { return active_; }
+  void setCaption(const std::string& caption) override { caption_ = caption; }
+  std::string caption() const override { return caption_; }
+  Rect bounds() const override { return bounds_; }
+  void setPosition(int left, int top) override {
+    bounds_.left = left;
+    bounds_.top = top;
+  }
+  Size clientSize() const override { return client_; }
+  void setClientWidth(int width) override;
+  void setClientHeight(int height) override;
+  bool maximized() const override { return maximized_; }
+  void setNormalState() override { maximized_ = false; }
+  void setStayOnTop(bool onTop) override { onTop_ = onTop; }
+  bool stayOnTop() const override { return onTop_; }
+  void close() override;
+
+  // Test controls.
+  void setActive(bool active) { active_ = active; }
+  void setMaximized(bool maximized) { maximized_ = maximized; }
+  int showCount = 0;
+  bool closed = false;
+
+ private:
+  void updateOuter();
+  FormId id_;
+  HeadlessToolkit* toolkit_;
+  std::string caption_;
+  Rect bounds_;
+  Size client_;
+  bool visible_ = false, active_ = false, maximized_ = false, onTop_ = false;
+};
+
+class HMenuItem : public MenuItem {
+ public:
+  explicit HMenuItem(const MenuEntry& entry)
+      : checked_(entry.checked), enabled_(entry.enabled), visible_(entry.visible) {}
+  void setEnabled(bool enabled) override { enabled_ = enabled; }
+  bool enabled() const override { return enabled_; }
+  void setChecked(bool checked) override { checked_ = checked; }
+  bool checked() const override { return checked_; }
+  bool visible() const override { return visible_; }
+
+ private:
+  bool checked_, enabled_, visible_;
+};
+
+class HListBox : public ListBox, public HControl {
+ public:
+  void clear() override {
+    lines.clear();
+    index_ = -1;
+  }
+  void add(const std::string& line) override { lines.push_back(line); }
+  int count() const override { return static_cast<int>(lines.size()); }
+  std::string line(int index) const override {
+    return index >= 0 && index < count() ? lines[static_cast<size_t>(index)] : std::string();
+  }
+  void setItemIndex(int index) override { index_ = index >= 0 && index < count() ? index : -1; }
+  int itemIndex() const override { return index_; }
+  bool selected(int index) const override { return index >= 0 && index == index_; }
+
+  std::vector<std::string> lines;
+
+ private:
+  int index_ = -1;
+};
+
+class HRichEdit : public RichEdit, public HControl {
+ public:
+  std::string text() const override { return text_; }
+  void setText(const std::string& text) override;
+  int selStart() const override { return selStart_; }
+  int selLength() const override { return selLength_; }
+  void setSelection(int start, int length) override;
+  bool modified() const override { return modified_; }
+  void setModified(bool modified) override { modified_ = modified; }
+  int firstVisibleLine() const override { return firstVisible_; }
+  void scrollLines(int lines) override;
+  int textLength() const override { return static_cast<int>(text_.size()); }
+
+  // Simulates the user typing: replaces the selection with `typed`, leaves the caret after it,
+  // sets the modified flag and reports the change as the real control would.
+  void type(const std::string& typed);
+  EventSink* sink = nullptr;
+  ControlId id = ControlId::TDMemo;
+
+ private:
+  std::string text_;
+  int selStart_ = 0, selLength_ = 0, firstVisible_ = 0;
+  bool modified_ = false;
+};
+
+class HMemo : public Memo, public HControl {
+ public:
+  void clear() override { lines.clear(); }
+  void setText(const std::string& text) override;
+  std::string text() const override;
+  void addLine(const std::string& item) override;
+  int lineCount() const override { return static_cast<int>(lines.size()); }
+  std::string line(int index) const override {
+    return index >= 0 && index < lineCount() ? lines[static_cast<size_t>(index)] : std::string();
+  }
+  void beginUpdate() override { ++updateDepth; }
+  void endUpdate() override { --updateDepth; }
+
+  std::vector<std::string> lines;
+  int updateDepth = 0;
+  int setTextCount = 0;
+};
+
+class HStatusBar : public StatusBar {
+ public:
+  void setPanelText(int panel, const std::string& text) override { panels[panel] = text; }
+  std::string panelText(int panel) const override {
+    auto it = panels.find(panel);
+    return it == panels.end() ? std::string() : it->second;
+  }
+  std::map<int, std::string> panels;
+};
+
+class HPaintBox : public PaintBox, public HControl {
+ public:
+  void drawStretched(const Bitmap& bitmap) override {
+    shown = bitmap;
+    ++drawCount;
+  }
+  Bitmap shown;  // the last bitmap drawn
+  int drawCount = 0;
+};
+
+class HGauge : public Gauge, public HControl {
+ public:
+  void setMaxValue(int value) override { max_ = value; }
+  void setMinValue(int value) override { min_ = value; }
+  void setProgress(int value) override { progress_ = value; }
+  int maxValue() const override { return max_; }
+  int minValue() const override { return min_; }
+  int progress() const override { return progress_; }
+
+ private:
+  int max_ = 100, min_ = 0, progress_ = 0;
+};
+
+// What a test or a command-line run answers to the dialogs, and what the program said.
+struct Script {
+  std::deque<std::optional<std::vector<std::string>>> openAnswers;  // nullopt: cancel
+  std::deque<std::optional<std::string>> saveAnswers;               // nullopt: cancel
+  std::deque<bool> questionAnswers;                                 // true: Yes
+  bool defaultQuestionAnswer = false;                               // when none is queued
+
+  struct Said {
+    enum Kind { Message, Question, Stop } kind;
+    std::string text;
+    std::string caption;
+  };
+  std::vector<Said> said;
+  std::vector<FileDialog> dialogsRun;  // each dialog as it was set up when run
+};
+
+class HeadlessToolkit : public Toolkit {
+ public:
+  HeadlessToolkit();
+
+  void setApplicationTitle(const std::string& title) override { appTitle = title; }
+  void setEventSink(EventSink* sink) override;
+  Window& window(FormId form) override { return windows_[static_cast<size_t>(form)]; }
+  MenuItem& menuItem(MenuId item) override { return menu_[static_cast<size_t>(item)]; }
+  StatusBar& statusBar() override { return status; }
+  PaintBox& video() override { return videoBox; }
+  PaintBox& chPic() override { return chPicBox; }
+  ListBox& list(ControlId id) override;
+  RichEdit& richEdit(ControlId id) override { return id == ControlId::Memo1 ? Memo1 : TDMemo; }
+  Memo& memo(ControlId id) override { return id == ControlId::kanaMemo ? kanaMemo : kanaEdit; }
+  Gauge& gauge() override { return CGauge1; }
+  bool runOpenDialog(FileDialog& dialog) override;
+  bool runSaveDialog(FileDialog& dialog) override;
+  void message(const std::string& text) override;
+  bool question(const std::string& text, const std::string& caption) override;
+  void stopMessage(const std::string& text, const std::string& caption) override;
+
+  HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }
+  EventSink* sink() const { return sink_; }
+  // Every text shown in a message box or question, in order.
+  std::vector<std::string> messages() const;
+  std::string lastMessage() const;
+
+  std::string appTitle;
+  Script script;
+  HStatusBar status;
+  HPaintBox videoBox, chPicBox;
+  HListBox bList, pList, ptrBox, ListBox1;
+  HRichEdit TDMemo, Memo1;
+  HMemo kanaEdit, kanaMemo;
+  HGauge CGauge1;
+
+ private:
+  EventSink* sink_ = nullptr;
+  std::vector<HWindow> windows_;
+  std::vector<HMenuItem> menu_;
+};
+
+// A program on the headless toolkit, started as the editor starts.
+struct HeadlessProgram {
+  HeadlessToolkit ui;
+  Program program{ui};
+  TmyForm& form() { return program.myForm; }
+};
+
+}  // namespace ts2::headless

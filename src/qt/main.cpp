@@ -1,0 +1,7 @@
+// ts2edit: the editor's windows on Qt.
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  return 0;
+}
