@@ -16,8 +16,8 @@ inline constexpr int kExitUsage = 2;
 
 struct Command {
   const char* name;
-  const char* usage;    // the synopsis line, e.g. "info ROM"
-  const char* summary;  // one line for `ts2tool --help`
+  const char* usage;                                             // the synopsis line, e.g. "info ROM"
+  const char* summary;                                           // one line for `ts2tool --help`
   std::function<int(const std::vector<std::string>& args)> run;  // args after the command name
 };
 

@@ -1,6 +1,6 @@
 // ts2tool: the editor's handlers, run headless for batch work.
-#include <cstdio>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,9 +23,13 @@ void PrintHelp() {
 
 }  // namespace
 
-Registrar::Registrar(Command command) { Registry().push_back(std::move(command)); }
+Registrar::Registrar(Command command) {
+  Registry().push_back(std::move(command));
+}
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+  return Registry();
+}
 
 int Fail(int status, const std::string& message) {
   std::fprintf(stderr, "ts2tool: %s\n", message.c_str());
@@ -53,7 +57,9 @@ std::optional<std::string> ParsedArgs::get(const std::string& name) const {
   return value;
 }
 
-bool ParsedArgs::has(const std::string& name) const { return get(name).has_value(); }
+bool ParsedArgs::has(const std::string& name) const {
+  return get(name).has_value();
+}
 
 bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
                const std::vector<std::string>& flagOptions, ParsedArgs& out, std::string& error) {
@@ -99,7 +105,8 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
 }
 
 bool WriteOutput(const std::string& path, const void* data, size_t size) {
-  if (path.empty() || path == "-") return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
+  if (path.empty() || path == "-")
+    return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(data, 1, size, f) == size;

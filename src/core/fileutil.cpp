@@ -103,7 +103,9 @@ std::string ExtractFileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void MakeDirectory(const std::string& path) { ::mkdir(path.c_str(), 0777); }
+void MakeDirectory(const std::string& path) {
+  ::mkdir(path.c_str(), 0777);
+}
 
 std::string Format(const char* format, ...) {
   va_list args;
@@ -128,7 +130,8 @@ std::string Trim(std::string_view text) {
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i])))
       return false;
   return true;
 }

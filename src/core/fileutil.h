@@ -20,8 +20,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 // Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
 // temporary file in the same folder, which is flushed and then renamed over `path`. On failure
 // `path` is untouched, the temporary file is removed and `error` says what failed.
-bool WriteFileAtomic(const std::string& path, const void* data, size_t size,
-                     std::string* error = nullptr);
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
 // Reads a text file as the C library's text mode would on the system's platform: a CR LF pair
 // arrives as a single '\n'. Each call returns at most `bufferSize` - 1 bytes, up to and

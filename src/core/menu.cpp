@@ -62,8 +62,12 @@ static_assert(InMenuOrder(), "the menu table must list every item once, in MenuI
 
 }  // namespace
 
-std::span<const MenuEntry> MenuTable() { return kMenu; }
+std::span<const MenuEntry> MenuTable() {
+  return kMenu;
+}
 
-const MenuEntry& MenuInfo(MenuId id) { return kMenu[static_cast<size_t>(id)]; }
+const MenuEntry& MenuInfo(MenuId id) {
+  return kMenu[static_cast<size_t>(id)];
+}
 
 }  // namespace ts2

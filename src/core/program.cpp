@@ -22,60 +22,79 @@ constexpr std::array<FormLayout, static_cast<size_t>(FormId::Count)> kLayouts{{
 // clang-format on
 }  // namespace
 
-const FormLayout& LayoutOf(FormId id) { return kLayouts[static_cast<size_t>(id)]; }
+const FormLayout& LayoutOf(FormId id) {
+  return kLayouts[static_cast<size_t>(id)];
+}
 
 // ---- RichEdit operations derived from the text ----
 
-int RichEdit::textLength() const { return static_cast<int>(text().size()); }
+namespace textops {
 
-int RichEdit::lineCount() const {
-  const std::string t = text();
+int LineCount(std::string_view t) {
   if (t.empty()) return 0;
   int lines = 1 + static_cast<int>(std::count(t.begin(), t.end(), '\n'));
   if (t.back() == '\n') --lines;  // a final line end opens no further line
   return lines;
 }
 
-std::string RichEdit::line(int index) const {
-  const std::string t = text();
+std::string Line(std::string_view t, int index) {
+  if (index < 0) return {};
   size_t start = 0;
   for (int i = 0; i < index; ++i) {
     size_t nl = t.find('\n', start);
-    if (nl == std::string::npos) return {};
+    if (nl == std::string_view::npos) return {};
     start = nl + 1;
   }
   if (start >= t.size()) return {};
   size_t end = t.find('\n', start);
-  return t.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  return std::string(t.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+}
+
+int LineFromChar(std::string_view t, int position) {
+  const size_t end = std::min<size_t>(position < 0 ? 0 : static_cast<size_t>(position), t.size());
+  return static_cast<int>(std::count(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+}
+
+int FindNoCase(std::string_view t, std::string_view what, int from, int length) {
+  if (from < 0 || length < 0 || static_cast<size_t>(from) > t.size()) return -1;
+  const size_t end = std::min(t.size(), static_cast<size_t>(from) + static_cast<size_t>(length));
+  if (what.empty() || what.size() > end - static_cast<size_t>(from)) return -1;
+  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  auto first = t.begin() + from, last = t.begin() + static_cast<std::ptrdiff_t>(end);
+  auto it = std::search(first, last, what.begin(), what.end(),
+                        [&](char a, char b) { return lower(a) == lower(b); });
+  return it == last ? -1 : static_cast<int>(it - t.begin());
+}
+
+}  // namespace textops
+
+int RichEdit::textLength() const {
+  return static_cast<int>(text().size());
+}
+int RichEdit::lineCount() const {
+  return textops::LineCount(text());
+}
+std::string RichEdit::line(int index) const {
+  return textops::Line(text(), index);
+}
+int RichEdit::lineFromChar(int position) const {
+  return textops::LineFromChar(text(), position);
+}
+int RichEdit::findText(const std::string& what, int from, int length) const {
+  return textops::FindNoCase(text(), what, from, length);
 }
 
 void RichEdit::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && t.back() != '\n') t.push_back('\n');
   t += line;
-  t.push_back('\n');
   const bool wasModified = modified();
   setText(t);
   setModified(wasModified);
 }
 
-void RichEdit::clear() { setText(std::string()); }
-
-int RichEdit::lineFromChar(int position) const {
-  const std::string t = text();
-  const size_t end = std::min<size_t>(position < 0 ? 0 : static_cast<size_t>(position), t.size());
-  return static_cast<int>(std::count(t.begin(), t.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
-}
-
-int RichEdit::findText(const std::string& what, int from, int length) const {
-  const std::string t = text();
-  if (from < 0 || length < 0 || static_cast<size_t>(from) > t.size()) return -1;
-  const size_t end = std::min(t.size(), static_cast<size_t>(from) + static_cast<size_t>(length));
-  if (what.empty() || what.size() > end - from) return -1;
-  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
-  auto it = std::search(t.begin() + from, t.begin() + static_cast<std::ptrdiff_t>(end), what.begin(),
-                        what.end(), [&](char a, char b) { return lower(a) == lower(b); });
-  return it == t.begin() + static_cast<std::ptrdiff_t>(end) ? -1 : static_cast<int>(it - t.begin());
+void RichEdit::clear() {
+  setText(std::string());
 }
 
 // ---- TmyForm basics ----
@@ -152,7 +171,9 @@ Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAlloca
   cmForm.FormResize();
 }
 
-void Program::menuCommand(MenuId item) { myForm.RunMenuCommand(item); }
+void Program::menuCommand(MenuId item) {
+  myForm.RunMenuCommand(item);
+}
 
 void Program::formClose() {
   if (!myForm.closed) myForm.FormClose();
@@ -166,7 +187,9 @@ bool Program::keyDown(FormId form, int key, ShiftState shift) {
   }
 }
 
-bool Program::editorKeyDown(int key, ShiftState shift) { return TxtForm.TDMemoKeyDown(key, shift); }
+bool Program::editorKeyDown(int key, ShiftState shift) {
+  return TxtForm.TDMemoKeyDown(key, shift);
+}
 
 void Program::formResize(FormId form) {
   switch (form) {

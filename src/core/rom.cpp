@@ -59,8 +59,8 @@ void TmyForm::FormCreate() {
   gBlockField3 = TryAllocate<uint32_t>(*this, "gBlockField3", kMaxBlocks);
   gWRAM = TryAllocate<uint8_t>(*this, "gWRAM", kWramSize);
   gTransText = TryAllocate<uint8_t>(*this, "gTransText", kTransTextSize);
-  if (!gVideo || !gPages[0].pixels || !gPages[1].pixels || !gBlockOffset || !gBlockStrings ||
-      !gBlockField2 || !gBlockField3 || !gWRAM || !gTransText) {
+  if (!gVideo || !gPages[0].pixels || !gPages[1].pixels || !gBlockOffset || !gBlockStrings || !gBlockField2 ||
+      !gBlockField3 || !gWRAM || !gTransText) {
     ui.message(kMsgNoBuffers);
     main.close();
     return;
@@ -187,7 +187,9 @@ void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {
   gROMModified = 0;
 }
 
-void TmyForm::Exit1Click(TObject /*Sender*/) { ui.window(FormId::myForm).close(); }
+void TmyForm::Exit1Click(TObject /*Sender*/) {
+  ui.window(FormId::myForm).close();
+}
 
 void TmyForm::FormClose() {
   if (closed) return;

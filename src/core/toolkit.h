@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/menu.h"
@@ -109,6 +110,14 @@ class ListBox : public virtual Control {
 
 // The rich-edit control (TDMemo, Memo1). Its text is a byte string whose lines are separated by
 // a single '\n'; character positions are byte offsets into it.
+// Line and search operations on editor text (lines separated by '\n').
+namespace textops {
+int LineCount(std::string_view text);
+std::string Line(std::string_view text, int index);
+int LineFromChar(std::string_view text, int position);
+int FindNoCase(std::string_view text, std::string_view what, int from, int length);
+}  // namespace textops
+
 class RichEdit : public virtual Control {
  public:
   virtual std::string text() const = 0;
@@ -208,7 +217,7 @@ class EventSink {
  public:
   virtual ~EventSink() = default;
   virtual void menuCommand(MenuId item) = 0;  // only for enabled items
-  virtual void formClose() = 0;  // the main window is closing; runs once
+  virtual void formClose() = 0;               // the main window is closing; runs once
   // A key pressed while a window (or one of its controls) has the focus. The main window
   // previews its keys; a false return discards the key before the focused control sees it.
   virtual bool keyDown(FormId form, int key, ShiftState shift) = 0;
@@ -232,10 +241,10 @@ class Toolkit {
   virtual StatusBar& statusBar() = 0;
   virtual PaintBox& video() = 0;
   virtual PaintBox& chPic() = 0;
-  virtual ListBox& list(ControlId id) = 0;  // bList, pList, ptrBox, ListBox1
+  virtual ListBox& list(ControlId id) = 0;       // bList, pList, ptrBox, ListBox1
   virtual RichEdit& richEdit(ControlId id) = 0;  // TDMemo, Memo1
-  virtual Memo& memo(ControlId id) = 0;  // kanaEdit, kanaMemo
-  virtual Gauge& gauge() = 0;  // CGauge1
+  virtual Memo& memo(ControlId id) = 0;          // kanaEdit, kanaMemo
+  virtual Gauge& gauge() = 0;                    // CGauge1
 
   // Modal dialogs. A confirmed file dialog fills dialog.files (and fileName with the first).
   virtual bool runOpenDialog(FileDialog& dialog) = 0;

@@ -3,7 +3,9 @@
 
 namespace ts2 {
 
-std::vector<uint16_t> TmyForm::DecodeString() { return {}; }
+std::vector<uint16_t> TmyForm::DecodeString() {
+  return {};
+}
 void TmyForm::pListClick(TObject) {}
 void TmyForm::Find1Find(int) {}
 void TmyForm::EncodeSection() {}
@@ -24,9 +26,13 @@ void TmyForm::DisplayKanaTextDump1Click(TObject) {}
 void TmyForm::DefaultWindowSize1Click(TObject) {}
 void TmyForm::Zoominx21Click(TObject) {}
 void TmyForm::FormResize(TObject) {}
-bool TmyForm::FormKeyDown(int, ShiftState) { return true; }
+bool TmyForm::FormKeyDown(int, ShiftState) {
+  return true;
+}
 void TTxtForm::TDMemoChange() {}
 void TTxtForm::FormResize() {}
-bool TTxtForm::TDMemoKeyDown(int, ShiftState) { return true; }
+bool TTxtForm::TDMemoKeyDown(int, ShiftState) {
+  return true;
+}
 
 }  // namespace ts2

@@ -88,7 +88,8 @@ void HMemo::setText(const std::string& text) {
   if (text.empty()) return;
   addLine(text);
   // A final line break opens no further line.
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0 && !lines.empty() && lines.back().empty())
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0 && !lines.empty() &&
+      lines.back().empty())
     lines.pop_back();
 }
 
@@ -114,7 +115,8 @@ void HMemo::addLine(const std::string& item) {
 // ---- HeadlessToolkit ----
 
 HeadlessToolkit::HeadlessToolkit() {
-  for (int f = 0; f < static_cast<int>(FormId::Count); ++f) windows_.emplace_back(static_cast<FormId>(f), this);
+  for (int f = 0; f < static_cast<int>(FormId::Count); ++f)
+    windows_.emplace_back(static_cast<FormId>(f), this);
   for (const MenuEntry& e : MenuTable()) menu_.emplace_back(e);
   videoBox.setBounds(0, 0, kMainClientW, kMainClientH - kStatusBarH);
   chPicBox.setBounds(256, 4, 128, 128);

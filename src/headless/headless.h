@@ -129,6 +129,12 @@ class HRichEdit : public RichEdit, public HControl {
   int firstVisibleLine() const override { return firstVisible_; }
   void scrollLines(int lines) override;
   int textLength() const override { return static_cast<int>(text_.size()); }
+  int lineCount() const override { return textops::LineCount(text_); }
+  std::string line(int index) const override { return textops::Line(text_, index); }
+  int lineFromChar(int position) const override { return textops::LineFromChar(text_, position); }
+  int findText(const std::string& what, int from, int length) const override {
+    return textops::FindNoCase(text_, what, from, length);
+  }
 
   // Simulates the user typing: replaces the selection with `typed`, leaves the caret after it,
   // sets the modified flag and reports the change as the real control would.

@@ -3,7 +3,9 @@
 
 namespace ts2 {
 
-int32_t TmyForm::DecompressBlock(uint32_t) { return gROM ? 0 : -1; }
+int32_t TmyForm::DecompressBlock(uint32_t) {
+  return gROM ? 0 : -1;
+}
 std::unique_ptr<uint8_t[]> TmyForm::DecompressBlockTable(uint32_t, uint32_t* size) {
   *size = 32;
   return std::make_unique<uint8_t[]>(32);
@@ -13,8 +15,12 @@ void TmyForm::DecompresstoFiles1Click(TObject) {}
 void TmyForm::bListClick(TObject) {}
 void TmyForm::SwitchTextFile() {}
 void TmyForm::SaveTextFile1Click(TObject) {}
-void TcmForm::bListClick(TObject Sender) { program.myForm.bListClick(Sender); }
-void TcmForm::pListClick(TObject Sender) { program.myForm.pListClick(Sender); }
+void TcmForm::bListClick(TObject Sender) {
+  program.myForm.bListClick(Sender);
+}
+void TcmForm::pListClick(TObject Sender) {
+  program.myForm.pListClick(Sender);
+}
 void TcmForm::FormResize() {}
 
 }  // namespace ts2

@@ -7,7 +7,9 @@ void TmyForm::DumpKanatoafile1Click(TObject) {}
 void TmyForm::ViewKanaDump1Click(TObject) {}
 void TKanaForm::ConvertToKana(uint32_t) {}
 void THexForm::FormCreate() {}
-bool THexForm::FormKeyDown(int) { return false; }
+bool THexForm::FormKeyDown(int) {
+  return false;
+}
 void THexForm::Redraw() {}
 
 }  // namespace ts2

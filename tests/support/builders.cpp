@@ -11,7 +11,8 @@
 namespace ts2::test {
 
 std::vector<uint8_t> CompressBlock(std::span<const uint8_t> data) {
-  std::vector<uint8_t> out = {3, static_cast<uint8_t>(data.size()), static_cast<uint8_t>(data.size() >> 8), 0, 0};
+  std::vector<uint8_t> out = {3, static_cast<uint8_t>(data.size()), static_cast<uint8_t>(data.size() >> 8), 0,
+                              0};
   constexpr size_t kMaxDistance = 4078;  // keeps a reference's source clear of the write position
   size_t i = 0;
   while (i < data.size()) {
@@ -52,7 +53,9 @@ Glyph SolidGlyph(uint8_t plane0, uint8_t plane1) {
   return g;
 }
 
-RomBuilder::RomBuilder(size_t size) : rom_(size, 0) { title("TORMEL SARAGON2"); }
+RomBuilder::RomBuilder(size_t size) : rom_(size, 0) {
+  title("TORMEL SARAGON2");
+}
 
 RomBuilder& RomBuilder::title(std::string_view title) {
   std::string t(title.substr(0, 15));
