@@ -5,6 +5,7 @@
 #include "core/bytes.h"
 #include "headless/headless.h"
 #include "support/builders.h"
+#include "support/loaded_program.h"
 #include "views/kanadump.h"
 
 namespace ts2 {
@@ -160,6 +161,20 @@ TEST_F(KanaDump, RecordsAndTextsStayInsideWorkingRam) {
   EXPECT_EQ(dump.rfind(".STRING 0\r\n" + zeros + "\r\n.ENDS\r\n\r\n", 0), 0u);
   const std::string last = ".STRING 2048\r\nNON-TEXT DATA\r\n.ENDS\r\n\r\n";
   EXPECT_EQ(dump.substr(dump.size() - last.size()), last);
+}
+
+TEST(KanaDumpOfSelectedBlock, UsesTheBlockAndStringsTheListsSelected) {
+  test::LoadedProgram lp({{0x60000, 3}, {0x60100, 1}});
+  lp.select(1);
+  TmyForm& f = lp.form();
+  const uint32_t end = f.gROMSize - f.gROMHeaderSize;
+  f.gROM[end - 1] = 0x55;  // block 0's marker: not English
+  f.gROM[end - 2] = 1;     // block 1's marker: already English
+  Write16LE(f.gWRAM.get() + 2, 2);
+  lp.p.ui.script.saveAnswers.push_back(lp.dir.file("dump.txt"));
+  f.DumpKanatoafile1Click(kNoSender);
+  EXPECT_EQ(test::ReadFileText(lp.dir.file("dump.txt")),
+            ".STRING 0\r\nBlock is in english already.\r\n.ENDS\r\n\r\n");
 }
 
 }  // namespace
