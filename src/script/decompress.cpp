@@ -153,9 +153,10 @@ int32_t TmyForm::DecompressBlock(uint32_t romOffset) {
     Write16LE(w + kStOutIndex, produced);
   }
 
-  // The whole staging area now stands at offset 0. Offsets 0-0xFFFF already equal staging except
-  // where this call wrote: the decoder's state, the ring and the staging bytes it produced (every
-  // call ends here, and nothing else writes Working RAM). Copying those is copying all 64 KiB.
+  // The whole staging area now stands at offset 0. Every decompression ends with this copy and
+  // nothing else in the editor writes Working RAM, so offsets 0-0xFFFF already equal staging
+  // except where this call wrote: the decoder's state, the ring and the staging bytes it
+  // produced. Copying just those leaves Working RAM exactly as copying all 64 KiB would.
   std::memcpy(w, w + kStaging, std::max<uint32_t>(produced, kStateEnd));
   std::memcpy(w + kRingBase, w + kStaging + kRingBase, kRingSize);
   static_assert(kStaging + kStagingSize == kWramSize);
