@@ -59,6 +59,7 @@ TEST_F(TableFileTest, LineForms) {
     std::string text;
     Slots chars, strings, wide;
   };
+  // clang-format off
   const Case cases[] = {
       {"41=A\n", {{0x41, "A"}}, {}, {}},
       {"41=AB\n", {}, {{0x41, "AB"}}, {}},
@@ -76,6 +77,7 @@ TEST_F(TableFileTest, LineForms) {
       {"41=A\rB\n", {}, {{0x41, "A\rB"}}, {}},
       {std::string("41=A\0BC\n42=D\n", 13), {{0x41, "A"}, {0x42, "D"}}, {}, {}},  // zero byte ends
   };
+  // clang-format on
   for (const Case& c : cases) {
     Read(c.text);
     EXPECT_EQ(chars(), c.chars) << c.text;

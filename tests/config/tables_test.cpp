@@ -27,14 +27,12 @@ TEST_F(ConfigTest, CodeEntriesAndThePositionRule) {
     uint16_t length;
     uint8_t null;
   };
+  // clang-format off
   const Case cases[] = {
-      {"41=A", false, 0x41, "A", 1, 0},
-      {"8140=ab", true, 0x8140, "ab", 2, 0},
-      {"0041=A", true, 0x0041, "A", 1, 0},  // three or more characters before "=": two-byte code
-      {"5=B", false, 0x05, "B", 1, 0},
-      {"  6=C", true, 0x06, "C", 1, 0},  // blanks count in the position
-      {"8141=", true, 0x8141, "[$8141]", 0, 1},
-      {"42=", false, 0x42, "[$42]", 0, 1},
+      {"41=A", false, 0x41, "A", 1, 0},          {"8140=ab", true, 0x8140, "ab", 2, 0},
+      {"0041=A", true, 0x0041, "A", 1, 0},       {"5=B", false, 0x05, "B", 1, 0},
+      {"  6=C", true, 0x06, "C", 1, 0},          // blanks count in the position
+      {"8141=", true, 0x8141, "[$8141]", 0, 1},  {"42=", false, 0x42, "[$42]", 0, 1},
       {"8142=\\x0A\\x0B", true, 0x8142, "\x0A\x0B", 2, 0},
       {"8143=A\\x41B", true, 0x8143, "AAB", 3, 0},
       {"8144=\\xZZ", true, 0x8144, std::string(1, '\0'), 1, 0},
@@ -46,6 +44,7 @@ TEST_F(ConfigTest, CodeEntriesAndThePositionRule) {
       {"814A==x", true, 0x814A, "=x", 2, 0},
       {"4G=x", false, 0x04, "G", 1, 0},  // the code stops at "G", which becomes the text
   };
+  // clang-format on
   for (const Case& c : cases) {
     Load(Section(c.line + "\n"));
     const CharEntry& e = c.wide ? c16(c.code) : c8(c.code);
@@ -85,18 +84,17 @@ TEST_F(ConfigTest, NullRanges) {
     bool wide;
     int first, last;  // the codes expected null
   };
+  // clang-format off
   const Case cases[] = {
-      {".NULL 00 - 1F", false, 0x00, 0x1F},
-      {".NULL 1F - 00", false, 0x00, 0x1F},  // bounds swapped
+      {".NULL 00 - 1F", false, 0x00, 0x1F},  {".NULL 1F - 00", false, 0x00, 0x1F},  // bounds swapped
       {".NULL 80 - 9F", false, 0x50, 0x9F},  // "80" is decimal
       {".null $80 to $8F", false, 0x80, 0x8F},
-      {".NULL 0 - 300", false, 0x00, 0xFF},  // clipped to the table
-      {".NULL -5 - 2", false, 0x00, 0x02},
-      {".NULL16 $8000 to $80FF", true, 0x8000, 0x80FF},
-      {".NULL16 $FFF0 - $1FFFF", true, 0xFFF0, 0xFFFF},
-      {".NULL16 7 7", true, -1, -1},       // three words: ignored
-      {".NULL 300 - 400", false, -1, -1},  // nothing of it lies in the table
+      {".NULL 0 - 300", false, 0x00, 0xFF},  {".NULL -5 - 2", false, 0x00, 0x02},   // clipped
+      {".NULL16 $8000 to $80FF", true, 0x8000, 0x80FF}, {".NULL16 $FFF0 - $1FFFF", true, 0xFFF0, 0xFFFF},
+      {".NULL16 7 7", true, -1, -1},         // three words: ignored
+      {".NULL 300 - 400", false, -1, -1},    // nothing of it lies in the table
   };
+  // clang-format on
   for (const Case& c : cases) {
     test::TempDir fresh;
     headless::HeadlessProgram q;
@@ -205,13 +203,6 @@ TEST_F(ConfigTest, OutOfMemoryForATextClosesTheProgram) {
   EXPECT_TRUE(form().closed);
   EXPECT_EQ(form().gDataLoaded, 0);
   EXPECT_EQ(p.ui.window(FormId::myForm).caption(), kMainCaption);
-}
-
-TEST_F(ConfigTest, OutOfMemoryInANullRange) {
-  form().failAllocation = [](const std::string& what) { return what == kAllocCharText; };
-  Load(".TABLE\n.NULL 0 - 5\n");
-  EXPECT_EQ(p.ui.lastMessage(), kMsgTableDataNoMemory);
-  EXPECT_EQ(form().gDataLoaded, 0);
 }
 
 }  // namespace
