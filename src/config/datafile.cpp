@@ -96,6 +96,7 @@ void TmyForm::LoadDataFileClick(TObject /*Sender*/) {
 }
 
 void TmyForm::LoadDataFile(const std::string& path) {
+  if (!gBlockOffset) return;  // the block tables live from FormCreate until FormClose
   std::optional<TextLineReader> lines = TextLineReader::Open(path, kDataFileLineBuffer);
   if (!lines) {
     ui.message(kMsgDataFileOpenFailed);
