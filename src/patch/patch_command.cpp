@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -44,90 +45,79 @@ struct MultiSelectOff {
   ~MultiSelectOff() { dialog.multiSelect = false; }
 };
 
-}  // namespace
+// The whole patch file in one read; std::nullopt when it cannot be opened or read.
+std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
+  FilePtr f = OpenFile(path.c_str(), "rb");
+  const int32_t length = f ? FileLength(f.get()) : -1;
+  if (length < 0) return std::nullopt;
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));
+  if (std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return std::nullopt;
+  return bytes;
+}
 
 // One patch file, applied to the ROM image in memory. Returns false when the command must end;
-// the messages have been shown then.
-static bool ApplyPatchFile(TmyForm& f, const std::string& path) {
+// the messages have been shown then. Whatever fails, the ROM image is either the old one or the
+// fully patched one.
+bool ApplyPatchFile(TmyForm& f, const std::string& path) {
   f.gIPS.patchPath = path.substr(0, kPatchPathField);
-
-  const std::optional<std::vector<uint8_t>> patch = ReadWholeFile(path);
-  if (!patch) {
+  auto cannotOpen = [&] {
     f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
     return false;
-  }
-  f.gIPS.patchLength = static_cast<int32_t>(std::min<size_t>(patch->size(), INT32_MAX));
+  };
+
+  const std::optional<std::vector<uint8_t>> patch = ReadPatchFile(path);
+  if (!patch) return cannotOpen();
+  f.gIPS.patchLength = static_cast<int32_t>(patch->size());
 
   const ips::Study study = ips::StudyPatch(*patch);
   if (!study.ok()) {
     // The temporary file is left holding the unpatched image, as a rejected patch leaves it.
-    if (!WriteTempFile(f.romAlloc.get(), f.gROMSize)) {
-      f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
-      return false;
-    }
+    if (!WriteTempFile(f.romAlloc.get(), f.gROMSize)) return cannotOpen();
     f.ui.message(ips::ErrorText(study.error, ExtractFileName(path), study.errorAt));
     return false;
   }
   if (!study.records.empty()) {
     const ips::Record& last = study.records.back();
     f.gIPS.recordOffset = last.offset;
-    f.gIPS.recordSize = last.isRun() ? last.runLength : last.size;
+    f.gIPS.recordSize = static_cast<uint16_t>(last.length());
     f.gIPS.runByte = last.runByte;
   }
 
-  // The patched file image, built in memory: the old image, zeros up to any growth, the records.
-  const uint64_t newSize = study.ResultSize(f.gROMSize);
-  if (newSize > UINT32_MAX) {
-    f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
-    return false;
-  }
-  {
-    std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[newSize > 0 ? newSize : 1]);
-    if (!work) {
-      f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
-      return false;
-    }
-    std::memcpy(work.get(), f.romAlloc.get(), f.gROMSize);
-    std::memset(work.get() + f.gROMSize, 0, newSize - f.gROMSize);
-    ips::ApplyStudy(study, *patch, std::span<uint8_t>(work.get(), newSize));
-    if (!WriteTempFile(work.get(), newSize)) {
-      std::remove(ips::kTempFile);
-      f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
-      return false;
-    }
-  }
-
-  // Read the temporary file back as the new ROM image.
-  FilePtr temp = OpenFile(ips::kTempFile, "rb");
-  const int32_t length = temp ? FileLength(temp.get()) : -1;
-  if (length < 0) {
-    temp.reset();
-    std::remove(ips::kTempFile);
-    f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
-    return false;
-  }
-  f.romAlloc.reset();
-  f.gROM = nullptr;
-  f.gROMSize = static_cast<uint32_t>(length);
+  // The new ROM image, built in memory: the old image, zeros up to any growth, the records. It
+  // is then written to the temporary file and read back into the same buffer, the file's
+  // content becoming the image.
+  const uint64_t newSize = study.ResultSize(f.gROMSize);  // at most 16 MiB past the old end
   std::unique_ptr<uint8_t[]> image;
-  if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[length > 0 ? length : 1]);
+  if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[newSize > 0 ? newSize : 1]);
   if (!image) {
-    temp.reset();
     std::remove(ips::kTempFile);
+    f.romAlloc.reset();
+    f.gROM = nullptr;
     f.gROMSize = 0;
     f.ui.stopMessage(ips::ErrorText(ips::Error::NoMemory), kCaptionFatal);
     f.ui.window(FormId::myForm).close();
     return false;
   }
-  const size_t got = std::fread(image.get(), 1, f.gROMSize, temp.get());
-  // A file that shrank under us leaves zeros, never stale memory.
-  if (got < f.gROMSize) std::memset(image.get() + got, 0, f.gROMSize - got);
-  temp.reset();
+  std::memcpy(image.get(), f.romAlloc.get(), f.gROMSize);
+  std::memset(image.get() + f.gROMSize, 0, newSize - f.gROMSize);
+  ips::ApplyStudy(study, *patch, std::span<uint8_t>(image.get(), newSize));
+
+  bool readBack = WriteTempFile(image.get(), newSize);
+  if (readBack) {
+    FilePtr temp = OpenFile(ips::kTempFile, "rb");
+    readBack = temp && FileLength(temp.get()) == static_cast<int64_t>(newSize) &&
+               std::fread(image.get(), 1, newSize, temp.get()) == newSize;
+  }
   std::remove(ips::kTempFile);
+  if (!readBack) return cannotOpen();  // the old image stays
+
   f.romAlloc = std::move(image);
+  f.gROMSize = static_cast<uint32_t>(newSize);
   f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
   return true;
 }
+
+}  // namespace
 
 void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   if (!gROM || !gWRAM) return;

@@ -190,6 +190,16 @@ TEST(PatchFailure, MissingPatchEndsTheCommand) {
   EXPECT_EQ(t.p.form().gROMModified, 0);
 }
 
+TEST(PatchFailure, UnwritableTemporaryFileKeepsTheImage) {
+  Patching t;
+  std::filesystem::create_directory(t.dir.path() / kTemp);  // in the way of the temporary file
+  t.choose({t.patch("a.ips", IpsBuilder().record(0x10, {0x99}).eof().bytes())});
+  t.run();
+  EXPECT_EQ(t.image(), t.romFile);
+  EXPECT_EQ(t.p.ui.messages(), std::vector<std::string>{kNotFound});
+  EXPECT_EQ(t.p.form().gROMModified, 0);
+}
+
 TEST(PatchFailure, CutShortPatchChangesNothingAndSaysWhere) {
   Patching t;
   Bytes cut = IpsBuilder().record(0x10, {0x99}).record(0x20, {1, 2, 3}).bytes();
