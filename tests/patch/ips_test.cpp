@@ -100,20 +100,6 @@ TEST(IpsShapes, GrowthFillsTheGapWithZeros) {
   EXPECT_EQ(out[21], 0xFF);
 }
 
-TEST(IpsShapes, StudyReportsRecordsAndTheEnd) {
-  const Bytes patch = IpsBuilder().record(0x10, {1, 2, 3}).run(0x200, 4, 9).eof().bytes();
-  const ips::Study s = ips::StudyPatch(patch);
-  ASSERT_TRUE(s.ok());
-  EXPECT_TRUE(s.sawEof);
-  ASSERT_EQ(s.records.size(), 2u);
-  EXPECT_EQ(s.records[0].at, 5u);
-  EXPECT_EQ(s.records[1].at, 13u);
-  EXPECT_TRUE(s.records[1].isRun());
-  EXPECT_EQ(s.writtenEnd, 0x204u);
-  EXPECT_EQ(s.ResultSize(0x100), 0x204u);
-  EXPECT_EQ(s.ResultSize(0x1000), 0x1000u);
-}
-
 TEST(IpsShapes, ApplyNeverWritesOutsideTheBuffer) {
   const Bytes patch = IpsBuilder().record(2, {1, 2}).record(30, {3}).eof().bytes();
   const ips::Study s = ips::StudyPatch(patch);
@@ -164,15 +150,6 @@ TEST(IpsBroken, CutShortInEachFieldChangesNothing) {
     EXPECT_EQ(image, Image(8));
     EXPECT_TRUE(ips::StudyPatch(patch).records.empty());
   }
-}
-
-TEST(IpsBroken, MessagesNameTheFileAndTheOffset) {
-  EXPECT_EQ(
-      ips::ErrorText(ips::Error::CutShort, "name.ips", 0x1234),
-      "Error: \"name.ips\" is cut short: the record at patch offset 0x1234 runs past the end of the file. "
-      "No patching performed with it.");
-  EXPECT_EQ(ips::ErrorText(ips::Error::NotAPatch), "Not a valid \"PATCH\" file!");
-  EXPECT_EQ(ips::ErrorText(ips::Error::CannotOpen), "File not found or is invalid. No patching performed.");
 }
 
 // ---- real-shaped patches against the reference ----
