@@ -83,7 +83,9 @@ class TmyForm : public Ts2Main {
 
   // ---- script: block and string lists, translation files ----
   void bListClick(TObject Sender);
-  void SwitchTextFile();  // switch the Text Editor to the current block's file
+  // Switches the Text Editor to the current block's file. False when the previous file's unsaved
+  // text could not be saved: the editor then keeps that text, still marked as modified.
+  bool SwitchTextFile();
   void SaveTextFile1Click(TObject Sender);
 
   // ---- config: data file, tables, table file ----

@@ -12,15 +12,5 @@ std::unique_ptr<uint8_t[]> TmyForm::DecompressBlockTable(uint32_t, uint32_t* siz
 }
 void TmyForm::DumpMemory1Click(TObject) {}
 void TmyForm::DecompresstoFiles1Click(TObject) {}
-void TmyForm::bListClick(TObject) {}
-void TmyForm::SwitchTextFile() {}
-void TmyForm::SaveTextFile1Click(TObject) {}
-void TcmForm::bListClick(TObject Sender) {
-  program.myForm.bListClick(Sender);
-}
-void TcmForm::pListClick(TObject Sender) {
-  program.myForm.pListClick(Sender);
-}
-void TcmForm::FormResize() {}
 
 }  // namespace ts2
