@@ -3,17 +3,6 @@
 
 namespace ts2 {
 
-std::vector<uint16_t> TmyForm::DecodeString() {
-  return {};
-}
-void TmyForm::pListClick(TObject) {}
-void TmyForm::Find1Find(int) {}
-void TmyForm::EncodeSection() {}
-void TmyForm::RenderString(int, int) {}
-void TmyForm::RenderGlyph(int, int) {}
-void TmyForm::VideoPaint() {
-  if (gROM) ui.video().drawStretched(gBitmap);
-}
 void TmyForm::RedrawBothPages() {}
 void TmyForm::HideCodesClick(TObject) {}
 void TmyForm::UseVWFRoutine1Click(TObject) {}
@@ -27,11 +16,6 @@ void TmyForm::DefaultWindowSize1Click(TObject) {}
 void TmyForm::Zoominx21Click(TObject) {}
 void TmyForm::FormResize(TObject) {}
 bool TmyForm::FormKeyDown(int, ShiftState) {
-  return true;
-}
-void TTxtForm::TDMemoChange() {}
-void TTxtForm::FormResize() {}
-bool TTxtForm::TDMemoKeyDown(int, ShiftState) {
   return true;
 }
 
