@@ -41,6 +41,7 @@ TEST(EncodeSection, OneLine) {
       {"[PLAYER][$41]", {0xFD, 0x41}},
       // "$" after a tag is a character: a hexadecimal run needs its own "[$".
       {"[PLAYER]$41]", {0xFD, '$', '4', '1', ']'}},
+      {"[PLAYER]a$41]", {0xFD, 'a', '$', '4', '1', ']'}},
       {"\xE9t\xE9", {0xE9, 't', 0xE9}},
   };
   for (const LineCase& c : cases) {

@@ -314,9 +314,10 @@ TEST(PixelRuns, DrawTextBoxSkipsTilesThatDoNotFit) {
   map.tiles[1] = 2;
   map.tiles[2] = 0x13;    // high bits are ignored: tile 3
   map.tiles[128] = 0x0C;  // no such tile: drawn as the interior
-  // Room for the first tile row only (and a stride of 24 pixels).
-  std::vector<uint16_t> dest(24 * 8, 0x5555);
-  DrawTextBox(dest, map, 24, BoxStyle{11, true});
+  // Room for the first tile row only (and a stride of 24 pixels); the rest must stay untouched.
+  std::vector<uint16_t> dest(24 * 16, 0x5555);
+  DrawTextBox(std::span(dest).first(24 * 8), map, 24, BoxStyle{11, true});
+  EXPECT_TRUE(std::all_of(dest.begin() + 24 * 8, dest.end(), [](uint16_t v) { return v == 0x5555; }));
   EXPECT_EQ(dest[0], kK);
   EXPECT_EQ(dest[23], kK);               // tile 3, row 0, last column
   EXPECT_EQ(dest[24 * 4 + 12], 0xF800);  // tile 2 row 4: key pixel, solid red
