@@ -7,15 +7,32 @@
 //   kSenderTextChanged  the Text Editor's text changed: the editor keeps its scroll position;
 //   a control           the user clicked the string list or ran Display Translated Text: the
 //                       section is scrolled to the top of the editor and pList gets the focus.
+#include "core/bytes.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "display/decode.h"
 #include "display/encode.h"
 
 namespace ts2 {
 
 namespace {
+
 constexpr int kLineRows = 16;  // one step of a page's scroll
+
+// The Hex Data window follows the shown string: its bytes from the header on. The address is
+// found here rather than taken from the render, which draws nothing (and reads no pointer) on the
+// first display after a data file without a format.
+void ShowStringBytes(TmyForm& f) {
+  if (!f.gBlockOffset || !f.gBlockField2 || f.gCurBlock < 0 || f.gCurBlock >= kMaxBlocks) return;
+  const auto block = static_cast<size_t>(f.gCurBlock);
+  // A pointer outside the image reads as 0, as it does for the status bar.
+  const uint16_t pointer = Read16LE(f.RomData(), uint64_t{f.gBlockOffset[block]} +
+                                                     2 * uint64_t{static_cast<uint32_t>(f.gCurString)})
+                               .value_or(0);
+  f.program.HexForm.ShowBytesAt((f.gBlockField2[block] & kBankBits) + pointer);
 }
+
+}  // namespace
 
 void TmyForm::pListClick(TObject Sender) {
   if (!gWRAM || !gROM) return;
@@ -31,6 +48,7 @@ void TmyForm::pListClick(TObject Sender) {
   SetChecked(MenuId::DTT, false);
   gCurString = selected;
   RenderString(gGlyphH, gGlyphW);
+  ShowStringBytes(*this);
 
   gFindText = Format(".STRING %d", selected);
   ui.window(FormId::KanaForm).setCaption(Format("Kana Text: String #%d", selected));

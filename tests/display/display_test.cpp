@@ -52,6 +52,9 @@ TEST_F(PListClickTest, ShowsTheStringItsSectionAndOffsets) {
   EXPECT_EQ(p.ui.status.panelText(0), "Offset: 1A1020 | PTR: 1020 -> 1A8004");
   EXPECT_EQ(p.ui.status.panelText(1), "Line {Kana, Ascii}: 0, 0");
   EXPECT_EQ(p.ui.window(FormId::KanaForm).caption(), "Kana Text: String #2");
+  // The Hex Data window shows the string's bytes: header 00, character 02.
+  EXPECT_EQ(p.program.HexForm.dataAddress, kTextField + 0x1020);
+  EXPECT_EQ(p.program.HexForm.data[1], 0x02);
   EXPECT_EQ(f.gFindText, ".STRING 2");
   EXPECT_EQ(f.gSectionLine, -1);
   EXPECT_EQ(f.gCurString, 2);
@@ -163,6 +166,7 @@ TEST_F(PListClickTest, FirstDisplayWithoutFormatOnlySetsTheDefaults) {
   p.ui.TDMemo.setText(kSections);
   Select(1, Click());
   EXPECT_EQ(p.ui.status.panelText(0), "Offset: 1A0000 | PTR: 0000 -> 1A8002");
+  EXPECT_EQ(p.program.HexForm.dataAddress, kTextField + 0x1010);  // the hex view is right already
   for (int y = 8; y < 120; ++y) EXPECT_EQ(f.gBitmap.scanLine(y)[100], 0) << y;  // no upper box
   EXPECT_EQ(f.gLineWidth, 144);
   Select(1, Click());
