@@ -19,6 +19,13 @@ const Command kRender{
     "[--color blue|green|red] [--fill gradient|solid] [--scroll-rom N] [--scroll-trans N] -o OUT",
     "draw a string and its translation as the editor shows them (PNG or .rgb565)", RunRender};
 
+constexpr char kRenderHelp[] =
+    "\nOpens ROM with DATAFILE as the editor does, selects block B and string S (default 0 each) and\n"
+    "writes the editor's whole bitmap. The translation comes from the block's file in DIR (default\n"
+    "./Dumps); a missing file gives no translation and is never created: ts2tool writes no file but OUT.\n"
+    "N is a page's scroll position in pixel rows, 0 to 672 in steps of 16, as Shift/Ctrl+Up/Down set it.\n"
+    "OUT ending in .png is a PNG; ending in .rgb565 it is raw little-endian RGB 5-6-5, row by row.\n";
+
 constexpr int kMaxScroll = 672;  // 768 page rows less the 96 shown
 constexpr int kScrollStep = 16;
 
@@ -92,7 +99,7 @@ int RunRender(const std::vector<std::string>& args) {
                  {}, parsed, error))
     return UsageError(kRender, error);
   if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n", kRender.usage, kRender.summary);
+    std::printf("usage: ts2tool %s\n%s\n%s", kRender.usage, kRender.summary, kRenderHelp);
     return kExitOk;
   }
   if (parsed.positional.size() != 2) return UsageError(kRender, "expected ROM and DATAFILE");

@@ -150,6 +150,16 @@ TEST_F(PListClickTest, BoxScrollResetsUnlessTheEditorIsActive) {
   EXPECT_EQ(p.ui.status.panelText(1), "Line {Kana, Ascii}: 0, 0");
 }
 
+TEST_F(PListClickTest, BeforeAnySectionTheTranslationIsEmpty) {
+  EXPECT_EQ(f.gTransText[0], 0xFF);
+  Select(2, Click());  // no section: the translation is not drawn
+  EXPECT_EQ(Px(8, 136), 0);
+  f.SetChecked(MenuId::DTT, true);  // as the view commands redraw it
+  f.RenderString(16, 8);
+  EXPECT_EQ(Px(9, 136), 0x8430);        // an empty box
+  EXPECT_EQ(Px(17, 146), 31 - 10 / 3);  // gradient, no glyph
+}
+
 TEST_F(PListClickTest, NothingWithoutROMOrSelection) {
   p.ui.pList.setItemIndex(-1);
   f.pListClick(Click());
