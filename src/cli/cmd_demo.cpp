@@ -108,7 +108,7 @@ ScriptString Marked(std::string_view text, std::vector<uint8_t> highlighted) {
 ScriptString MarkedSpecial(std::string_view text, std::vector<uint8_t> highlighted) {
   ScriptString s;
   s.bytes.push_back(static_cast<uint8_t>((highlighted.size() << 5) | (text.size() - 1)));
-  s.bytes.insert(s.bytes.end(), highlighted.begin(), highlighted.end());
+  for (uint8_t i : highlighted) s.bytes.push_back(i);
   s.bytes.insert(s.bytes.end(), text.begin(), text.end());
   return s;
 }
