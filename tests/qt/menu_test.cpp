@@ -116,13 +116,18 @@ TEST_F(ToolkitFixture, DisabledAndReenabledItemsFollowTheProgram) {
 TEST_F(ToolkitFixture, CheckMarksAreLeftToTheCommands) {
   // A command that changes nothing leaves every check as it was, radio items included.
   sink.onCommand = [](MenuId) {};
-  ui.action(MenuId::Green1)->trigger();
-  ui.action(MenuId::HideCodes)->trigger();
-  ui.action(MenuId::Blue1)->trigger();
-  for (MenuId id : {MenuId::Blue1, MenuId::Green1, MenuId::Red1, MenuId::HideCodes}) {
-    EXPECT_EQ(ui.action(id)->isChecked(), MenuInfo(id).checked);
-    EXPECT_EQ(ui.menuItem(id).checked(), MenuInfo(id).checked);
+  ui.menuItem(MenuId::TEOnTop).setChecked(true);
+  for (MenuId clicked : {MenuId::Green1, MenuId::Solid1, MenuId::HideCodes, MenuId::TEOnTop, MenuId::Blue1}) {
+    ui.action(clicked)->trigger();
+    for (MenuId id : {MenuId::Blue1, MenuId::Green1, MenuId::Solid1, MenuId::Gradient1, MenuId::HideCodes}) {
+      SCOPED_TRACE(std::string(MenuInfo(clicked).name) + " then " + std::string(MenuInfo(id).name));
+      EXPECT_EQ(ui.action(id)->isChecked(), MenuInfo(id).checked);
+      EXPECT_EQ(ui.menuItem(id).checked(), MenuInfo(id).checked);
+    }
+    EXPECT_TRUE(ui.action(MenuId::TEOnTop)->isChecked());
   }
+  ui.menuItem(MenuId::TEOnTop).setChecked(false);
+  EXPECT_FALSE(ui.action(MenuId::TEOnTop)->isChecked());
 
   // Commands that flip a check or move a radio group's check are shown once, not undone.
   sink.onCommand = [this](MenuId id) {

@@ -23,8 +23,9 @@ inline QApplication& App() {
   static char name[] = "ts2_qt_tests";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's test input devices cannot outlive it at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // Answers instead of dialogs; records what was asked.
