@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,9 @@ class TmyForm : public Ts2Main {
 
   // ---- script: block and string lists, translation files ----
   void bListClick(TObject Sender);
-  void SwitchTextFile();  // switch the Text Editor to the current block's file
+  // Switches the Text Editor to the current block's file. False when the previous file's unsaved
+  // text could not be saved: the editor then keeps that text, still marked as modified.
+  bool SwitchTextFile();
   void SaveTextFile1Click(TObject Sender);
 
   // ---- config: data file, tables, table file ----
@@ -156,7 +159,8 @@ class TKanaForm {
   void ConvertToKana(uint32_t offset);
 };
 
-// The Hex Data window.
+// The Hex Data window (views/hexdata.cpp): the raw ROM bytes of the current string as
+// hexadecimal with a movable cursor, drawn into `view` and shown through the paint box chPic.
 class THexForm {
  public:
   explicit THexForm(Program& program) : program(program) {}
@@ -164,9 +168,18 @@ class THexForm {
   int32_t columns = 0, rows = 0, cursorColumn = 0, cursorRow = 0, topOffset = 0;
   uint8_t byteMode = 0;
   std::array<uint8_t, 0x1000> data{};
+  Bitmap view;               // what chPic shows: the data, then the cursor
+  uint32_t dataAddress = 0;  // ROM offset of data[0]
+  bool hasData = false;      // SetData has run at least once
   void FormCreate();
   bool FormKeyDown(int key);  // false: the key is ignored, no redraw
   void Redraw();
+  // Shows `bytes` (at most 4096; the rest of the data area is zeroed) from ROM offset `address`;
+  // a new address puts the cursor and scroll back at the start.
+  void SetData(std::span<const uint8_t> bytes, uint32_t address);
+  // Shows the 4096 ROM bytes from `romOffset` (zero past the end of the ROM). The string
+  // display calls it once a string is shown.
+  void ShowBytesAt(uint32_t romOffset);
 };
 
 // The insertion progress window: shows only what Insert1Click sets.

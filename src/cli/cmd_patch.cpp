@@ -1,0 +1,70 @@
+// ts2tool patch ROM PATCH.ips... -o OUT: the editor's PATCH command on a ROM file image.
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/cli.h"
+#include "core/fileutil.h"
+#include "headless/headless.h"
+#include "patch/ips.h"
+
+namespace ts2::cli {
+namespace {
+
+constexpr char kComplete[] = "Patching is complete! Remember to SAVE the changes!";
+
+// Puts the file image in the program as Open ROM would, without the title check, the font and
+// the data file: a patch applies to any image, and nothing is created in the working directory.
+bool LoadImage(TmyForm& form, const std::string& path) {
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes || bytes->size() > INT32_MAX) return false;
+  form.romAlloc = std::make_unique<uint8_t[]>(bytes->empty() ? 1 : bytes->size());
+  std::copy(bytes->begin(), bytes->end(), form.romAlloc.get());
+  form.gROMSize = static_cast<uint32_t>(bytes->size());
+  form.gROMHeaderSize = form.gROMSize & 0x200;
+  form.gROM = form.romAlloc.get() + form.gROMHeaderSize;
+  form.gROMPath = path;
+  return true;
+}
+
+int Run(const Command& self, const std::vector<std::string>& args) {
+  ParsedArgs a;
+  std::string error;
+  if (!ParseArgs(args, {"-o", "--output"}, {}, a, error)) return UsageError(self, error);
+  if (a.help) {
+    std::printf(
+        "usage: ts2tool %s\n\nApplies the IPS patches in order, as the editor's PATCH command does, and\n"
+        "writes the patched file image (copier header included) to OUT. An invalid patch\n"
+        "stops the run: OUT is not written.\n",
+        self.usage);
+    return kExitOk;
+  }
+  std::optional<std::string> out = a.get("-o");
+  if (!out) out = a.get("--output");
+  if (a.positional.size() < 2) return UsageError(self, "a ROM file and at least one patch are needed");
+  if (!out || out->empty()) return UsageError(self, "no output file given (-o OUT)");
+
+  headless::HeadlessProgram p;
+  TmyForm& form = p.form();
+  if (!LoadImage(form, a.positional[0]))
+    return Fail(kExitBadInput, "cannot read ROM file " + a.positional[0]);
+  p.ui.script.openAnswers.push_back(std::vector<std::string>(a.positional.begin() + 1, a.positional.end()));
+  form.PATCHRomFile1Click(kNoSender);
+
+  std::string said = p.ui.lastMessage();
+  std::replace(said.begin(), said.end(), '\n', ' ');  // one line on stderr
+  if (said != kComplete || !form.gROM) {
+    // The editor leaves the temporary file of a rejected patch behind; a batch run does not.
+    std::remove(ips::kTempFile);
+    return Fail(kExitBadInput, said.empty() ? "patching failed" : said);
+  }
+  if (!WriteOutput(*out, form.romAlloc.get(), form.gROMSize))
+    return Fail(kExitBadInput, "cannot write " + *out);
+  return kExitOk;
+}
+
+const Command kCommand{"patch", "patch ROM PATCH.ips... -o OUT", "apply IPS patches to a ROM file image",
+                       [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
+Registrar registrar{kCommand};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,63 @@
+// ts2tool tbl FILE: reads a table file as "Load Table File" does and prints its three tables.
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <cstdio>
+
+#include "cli/cli.h"
+#include "config/config.h"
+#include "core/fileutil.h"
+#include "headless/headless.h"
+
+namespace ts2::cli {
+namespace {
+
+QJsonObject Slots(const std::array<std::optional<std::string>, 256>& table) {
+  QJsonObject out;
+  for (int slot = 0; slot < 256; ++slot) {
+    if (!table[static_cast<size_t>(slot)]) continue;
+    const std::string& text = *table[static_cast<size_t>(slot)];
+    out.insert(QString::fromLatin1(Format("%02X", slot).c_str()),
+               QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  }
+  return out;
+}
+
+int Run(const Command& self, const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args, {}, {}, parsed, error)) return UsageError(self, error);
+  if (parsed.help) {
+    std::printf("usage: ts2tool %s\n%s\n", self.usage, self.summary);
+    return kExitOk;
+  }
+  if (parsed.positional.size() != 1) return UsageError(self, "expected one table FILE");
+  const std::string& path = parsed.positional[0];
+
+  headless::HeadlessProgram p;
+  p.ui.script.openAnswers.push_back(std::vector<std::string>{path});
+  p.form().LoadTableFile1Click(kNoSender);
+  if (!p.ui.messages().empty()) return Fail(kExitBadInput, path + ": " + p.ui.lastMessage());
+
+  const QJsonObject out{
+      {"char", Slots(p.form().gTblChar)},
+      {"string", Slots(p.form().gTblString)},
+      {"wide", Slots(p.form().gTblWide)},
+  };
+  const QByteArray json = QJsonDocument(out).toJson(QJsonDocument::Compact) + '\n';
+  if (!WriteOutput("-", json.constData(), static_cast<size_t>(json.size())))
+    return Fail(kExitBadInput, "cannot write the output");
+  return kExitOk;
+}
+
+const Command kCommand{
+    "tbl",
+    "tbl FILE",
+    "read a table file as Load Table File does and print its three tables as JSON",
+    [](const std::vector<std::string>& args) { return Run(kCommand, args); },
+};
+Registrar registrar{kCommand};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,110 @@
+// The main window's view and window commands: redrawing both text boxes after a view option
+// changed, the box colour and fill, the tool windows (shown, kept on top, placed beside the main
+// window) and the two window sizes.
+#include "core/forms.h"
+
+namespace ts2 {
+
+namespace {
+constexpr int kWindowGap = 2;     // pixels between the main window and the tool windows
+constexpr int kZoomExtraH = 256;  // the zoomed client area doubles Video's 256 rows
+}  // namespace
+
+// Both boxes are drawn from what the string display prepared: the ROM text decoded again, the
+// translation from the byte string already encoded. DTT picks the target and ends unchecked.
+void TmyForm::RedrawBothPages() {
+  SetChecked(MenuId::DTT, false);
+  RenderString(gGlyphH, gGlyphW);
+  SetChecked(MenuId::DTT, true);
+  RenderString(gGlyphH, gGlyphW);
+  SetChecked(MenuId::DTT, false);
+}
+
+void TmyForm::HideCodesClick(TObject /*Sender*/) {
+  SetChecked(MenuId::HideCodes, !Checked(MenuId::HideCodes));
+  RedrawBothPages();
+}
+
+void TmyForm::UseVWFRoutine1Click(TObject /*Sender*/) {
+  SetChecked(MenuId::UseVWFRoutine1, !Checked(MenuId::UseVWFRoutine1));
+  RedrawBothPages();
+}
+
+// All five radio items of the Textbox Color menu: box colour (group 1) and fill (group 2).
+void TmyForm::Red1Click(MenuId item) {
+  SetChecked(item, true);
+  RedrawBothPages();
+}
+
+void TmyForm::DTTClick(TObject Sender) {
+  SetChecked(MenuId::DTT, !Checked(MenuId::DTT));
+  pListClick(Sender);
+  // The display leaves DTT unchecked, except when it stops early (no ROM, no selected string):
+  // the check must not outlive the command either way, or the next render would draw the
+  // ROM text into the translation box.
+  SetChecked(MenuId::DTT, false);
+}
+
+void TmyForm::TEOnTopClick(TObject /*Sender*/) {
+  const bool onTop = !Checked(MenuId::TEOnTop);
+  SetChecked(MenuId::TEOnTop, onTop);
+  ui.window(FormId::TxtForm).setStayOnTop(onTop);
+  ui.window(FormId::KanaForm).setStayOnTop(onTop);
+}
+
+void TmyForm::DisplayTextEditor1Click(TObject /*Sender*/) {
+  ui.window(FormId::TxtForm).show();
+}
+
+void TmyForm::ViewHexData1Click(TObject /*Sender*/) {
+  ui.window(FormId::HexForm).show();
+}
+
+void TmyForm::DisplayKanaTextDump1Click(TObject /*Sender*/) {
+  ui.window(FormId::KanaForm).show();
+}
+
+void TmyForm::DefaultWindowSize1Click(TObject /*Sender*/) {
+  Window& main = ui.window(FormId::myForm);
+  if (main.maximized()) main.setNormalState();
+  main.setClientHeight(gDefClientH);
+  main.setClientWidth(gDefClientW);
+  FormResize(&main);
+}
+
+// Video doubles to twice the bitmap's size. The toolkit's own resize events come first, with
+// the main window as sender; this last call without one puts the Kana Text window below the
+// List Data window.
+void TmyForm::Zoominx21Click(TObject /*Sender*/) {
+  Window& main = ui.window(FormId::myForm);
+  if (main.maximized()) main.setNormalState();
+  main.setClientHeight(gDefClientH + kZoomExtraH);
+  main.setClientWidth(2 * gDefClientW);
+  FormResize(kNoSender);
+}
+
+// Places the tool windows by their outer bounds: the Text Editor right of the main window, the
+// List Data window below the Text Editor, the Kana Text window below the main window (or, with
+// no sender, below the List Data window).
+void TmyForm::FormResize(TObject Sender) {
+  Window& main = ui.window(FormId::myForm);
+  if (!gMainReady || main.maximized()) return;
+  const Rect m = main.bounds();
+
+  Window& txt = ui.window(FormId::TxtForm);
+  txt.setPosition(m.left + m.width + kWindowGap, m.top);
+  const Rect t = txt.bounds();
+
+  Window& list = ui.window(FormId::cmForm);
+  list.setPosition(t.left, t.top + t.height + kWindowGap);
+  const Rect l = list.bounds();
+
+  Window& kana = ui.window(FormId::KanaForm);
+  if (Sender != kNoSender) {
+    kana.setPosition(m.left, m.top + m.height + kWindowGap);
+  } else {
+    kana.setPosition(l.left, l.top + l.height + kWindowGap);
+  }
+}
+
+}  // namespace ts2

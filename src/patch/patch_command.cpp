@@ -1,0 +1,143 @@
+// The PATCH command: applies the chosen IPS patches, in order, to the ROM image in memory.
+//
+// Each patch goes through the temporary file "__temp__.qqq" in the working directory, which ends
+// up holding the patched file image and is read back as the new ROM image. The image is patched
+// in memory first (a few large writes instead of a system call per record), so the temporary
+// file is written once and read once per patch. A patch is studied whole before anything of it
+// is applied: a broken one changes nothing.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "patch/ips.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr char kMsgSaveFirst[] = "Rom has been modified. Save these changes?";
+constexpr char kCaptionSaveFirst[] = " IPS Patcher...";
+constexpr char kMsgComplete[] = "Patching is complete! Remember to SAVE the changes!";
+constexpr char kCaptionFatal[] = "IPS Error";
+constexpr size_t kPatchPathField = 524;  // characters the patch path field holds
+
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+FilePtr OpenFile(const char* path, const char* mode) {
+  return FilePtr(std::fopen(path, mode), &std::fclose);
+}
+
+// Writes `size` bytes as the whole content of the temporary file.
+bool WriteTempFile(const uint8_t* data, size_t size) {
+  FilePtr f = OpenFile(ips::kTempFile, "wb");
+  if (!f) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, f.get()) == size;
+  return std::fclose(f.release()) == 0 && written;
+}
+
+// Switches the open dialog's multiple selection off on every way out of the command.
+struct MultiSelectOff {
+  FileDialog& dialog;
+  ~MultiSelectOff() { dialog.multiSelect = false; }
+};
+
+// The whole patch file in one read; std::nullopt when it cannot be opened or read.
+std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
+  FilePtr f = OpenFile(path.c_str(), "rb");
+  const int32_t length = f ? FileLength(f.get()) : -1;
+  if (length < 0) return std::nullopt;
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));
+  if (std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return std::nullopt;
+  return bytes;
+}
+
+// One patch file, applied to the ROM image in memory. Returns false when the command must end;
+// the messages have been shown then. Whatever fails, the ROM image is either the old one or the
+// fully patched one.
+bool ApplyPatchFile(TmyForm& f, const std::string& path) {
+  f.gIPS.patchPath = path.substr(0, kPatchPathField);
+  auto cannotOpen = [&] {
+    f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
+    return false;
+  };
+
+  const std::optional<std::vector<uint8_t>> patch = ReadPatchFile(path);
+  if (!patch) return cannotOpen();
+  f.gIPS.patchLength = static_cast<int32_t>(patch->size());
+
+  const ips::Study study = ips::StudyPatch(*patch);
+  if (!study.ok()) {
+    // The temporary file is left holding the unpatched image, as a rejected patch leaves it.
+    if (!WriteTempFile(f.romAlloc.get(), f.gROMSize)) return cannotOpen();
+    f.ui.message(ips::ErrorText(study.error, ExtractFileName(path), study.errorAt));
+    return false;
+  }
+  if (!study.records.empty()) {
+    const ips::Record& last = study.records.back();
+    f.gIPS.recordOffset = last.offset;
+    f.gIPS.recordSize = static_cast<uint16_t>(last.length());
+    f.gIPS.runByte = last.runByte;
+  }
+
+  // The new ROM image, built in memory: the old image, zeros up to any growth, the records. It
+  // is then written to the temporary file and read back into the same buffer, the file's
+  // content becoming the image.
+  const uint64_t newSize = study.ResultSize(f.gROMSize);  // at most 16 MiB past the old end
+  std::unique_ptr<uint8_t[]> image;
+  if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[newSize > 0 ? newSize : 1]);
+  if (!image) {
+    std::remove(ips::kTempFile);
+    f.romAlloc.reset();
+    f.gROM = nullptr;
+    f.gROMSize = 0;
+    f.ui.stopMessage(ips::ErrorText(ips::Error::NoMemory), kCaptionFatal);
+    f.ui.window(FormId::myForm).close();
+    return false;
+  }
+  std::memcpy(image.get(), f.romAlloc.get(), f.gROMSize);
+  std::memset(image.get() + f.gROMSize, 0, newSize - f.gROMSize);
+  ips::ApplyStudy(study, *patch, std::span<uint8_t>(image.get(), newSize));
+
+  bool readBack = WriteTempFile(image.get(), newSize);
+  if (readBack) {
+    FilePtr temp = OpenFile(ips::kTempFile, "rb");
+    readBack = temp && FileLength(temp.get()) == static_cast<int64_t>(newSize) &&
+               std::fread(image.get(), 1, newSize, temp.get()) == newSize;
+  }
+  std::remove(ips::kTempFile);
+  if (!readBack) return cannotOpen();  // the old image stays
+
+  f.romAlloc = std::move(image);
+  f.gROMSize = static_cast<uint32_t>(newSize);
+  f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
+  return true;
+}
+
+}  // namespace
+
+void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
+  if (!gROM || !gWRAM) return;
+  if (gROMModified && ui.question(kMsgSaveFirst, kCaptionSaveFirst)) SaveRomFile1Click(kNoSender);
+  gIPS = IpsState{};
+
+  Open1.title = "Select PATCH file(s)...";
+  Open1.initialDir = gStartDir;
+  Open1.fileName.clear();
+  Open1.filter = "IPS files (*.ips)|*.ips";
+  Open1.multiSelect = true;
+  MultiSelectOff off{Open1};
+  if (!ui.runOpenDialog(Open1)) return;
+
+  const std::vector<std::string> files = Open1.files;
+  for (const std::string& path : files) {
+    if (!ApplyPatchFile(*this, path)) return;
+  }
+  ui.message(kMsgComplete);
+  gROMModified = 1;
+}
+
+}  // namespace ts2

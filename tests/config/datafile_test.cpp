@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/config.h"
+#include "core/fileutil.h"
+#include "fixture.h"
+
+namespace ts2 {
+namespace {
+
+using test::ConfigTest;
+using Lines = std::vector<std::string>;
+
+TEST_F(ConfigTest, DialogCancelAndChoice) {
+  form().Open1.initialDir = "/earlier";
+  form().Open1.fileName = "old.sfc";
+  p.ui.bList.add("Block 1");
+  p.ui.script.openAnswers.push_back(std::nullopt);
+  form().LoadDataFileClick(kNoSender);
+  const FileDialog& d = p.ui.script.dialogsRun.at(0);
+  EXPECT_EQ(d.title, "Open Text Block Data File");
+  EXPECT_EQ(d.filter, "Font Format File | *.txt");
+  EXPECT_EQ(d.fileName, "");
+  EXPECT_EQ(d.initialDir, "/earlier");
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});  // cancelled: nothing changed
+
+  p.ui.script.openAnswers.push_back(Lines{dir.write("game.txt", ".BLOCK 2 0 0 0\n")});
+  form().LoadDataFileClick(kNoSender);
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 2"});
+  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), "Script Editor: Tormel Saragon 2 - [ game.txt ]");
+}
+
+TEST_F(ConfigTest, UnreadableFileChangesNothing) {
+  Load(".BLOCK 1 2 3 4\n");
+  form().LoadDataFile(dir.file("missing.txt"));
+  form().LoadDataFile(dir.path().string());  // a folder cannot be read either
+  EXPECT_EQ(p.ui.messages(), (Lines{kMsgDataFileOpenFailed, kMsgDataFileOpenFailed}));
+  EXPECT_EQ(form().gDataLoaded, 1);
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});
+  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), "Script Editor: Tormel Saragon 2 - [ data.txt ]");
+}
+
+TEST_F(ConfigTest, BlockLines) {
+  const std::string longWord = "$" + std::string(27, '0') + "12345";  // kept to 31 characters
+  Load(
+      "; any unrecognised line is a comment\n"
+      ".BLOCK $C60000 C60000 C70000 2A\n"
+      ".block $C61000 $C60000 0 100\n"
+      "  .BLOCK 1 2 3 4\n"  // not in the first column
+      ".BLOCKS 7E1234 0 0 0F\n"
+      ".BLOCK $C60000\n"  // missing values count as 0
+      ".BLOCK " +
+      longWord + " 1 1 1\n");
+  EXPECT_EQ(p.ui.bList.lines,
+            (Lines{"Block C60000", "Block C61000", "Block 7E1234", "Block C60000", "Block 123"}));
+  const uint32_t expected[5][4] = {{0x060000, 0x060000, 0x070000, 42},
+                                   {0x061000, 0x060000, 0, 100},
+                                   {0x3E1234, 0, 0, 0},
+                                   {0x060000, 0, 0, 0},
+                                   {0x123, 1, 1, 1}};
+  for (size_t i = 0; i < 5; ++i) {
+    const uint32_t got[4] = {form().gBlockOffset[i], form().gBlockField2[i], form().gBlockField3[i],
+                             form().gBlockStrings[i]};
+    for (int f = 0; f < 4; ++f) EXPECT_EQ(got[f], expected[i][f]) << "block " << i << " field " << f;
+  }
+  EXPECT_EQ(p.ui.bList.itemIndex(), 0);
+  EXPECT_EQ(p.ui.bList.hint(), "5 item(s)");
+  EXPECT_EQ(form().gDataLoaded, 1);
+}
+
+TEST_F(ConfigTest, BlockLinesPastTheTableAreIgnoredAndReported) {
+  std::string text;
+  for (int i = 0; i < kMaxBlocks + 2; ++i) text += Format(".BLOCK %X 0 0 %d\n", i, i);
+  Load(text);
+  EXPECT_EQ(p.ui.bList.count(), kMaxBlocks);
+  EXPECT_EQ(p.ui.bList.line(kMaxBlocks - 1), "Block FFF");
+  EXPECT_EQ(form().gBlockStrings[kMaxBlocks - 1], static_cast<uint32_t>(kMaxBlocks - 1));
+  EXPECT_EQ(p.ui.messages(), Lines{"2 .BLOCK line(s) past the 4096-block limit were ignored."});
+}
+
+TEST_F(ConfigTest, SecondLoadListsOnlyItsBlocksAndKeepsWhatItDoesNotMention) {
+  Load(
+      ".BLOCK 1 0 0 1\n.BLOCK 2 0 0 2\n.FORMAT 18 16 8 1 16 0 1 2 3\n.Font C00000\n"
+      ".textbox .color.red .solid\n.TABLE\n41=A\n.ENDTABLE\n");
+  Load(".BLOCK 9 0 0 9\n", "second.txt");
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 9"});
+  EXPECT_EQ(p.ui.bList.hint(), "1 item(s)");
+  EXPECT_EQ(form().gBlockStrings[1], 2u);  // entries past the count keep the earlier values
+  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), "Script Editor: Tormel Saragon 2 - [ second.txt ]");
+  EXPECT_EQ(form().gLineWidth, 288);  // not scaled again
+  EXPECT_EQ(form().gFontAddress, 0xC00000u);
+  EXPECT_TRUE(checked(MenuId::Red1) && checked(MenuId::Solid1));
+  EXPECT_EQ(c8(0x41).text, "A");
+}
+
+TEST_F(ConfigTest, HowLinesAreRead) {
+  // 255 characters fill one read; the rest of the line is read as a line of its own. CR LF ends
+  // a line, a zero byte ends its text, and the last line needs no line end.
+  const char tail[] = ".BLOCK 3 0 0 3\0 9\r\n.FONT 12";
+  Load(std::string(255, 'x') + ".BLOCK 1 0 0 5\n" +        // the second piece is a block line
+       ".BLOCK 2 0 0 2" + std::string(241, ' ') + "7\n" +  // the count falls into the next piece
+       std::string(tail, sizeof tail - 1));
+  EXPECT_EQ(p.ui.bList.lines, (Lines{"Block 1", "Block 2", "Block 3"}));
+  EXPECT_EQ(form().gBlockStrings[0], 5u);
+  EXPECT_EQ(form().gBlockStrings[1], 2u);
+  EXPECT_EQ(form().gBlockStrings[2], 3u);
+  EXPECT_EQ(form().gFontAddress, 0x12u);
+}
+
+TEST_F(ConfigTest, FontAddress) {
+  const std::pair<const char*, uint32_t> cases[] = {
+      {".Font C00000\n", 0xC00000}, {".FONTS 1234\n", 0x1234}, {".font 0x1F rest\n", 0x1F},
+      {".Font 12G\n", 0x12},        {".Font\n", 0x12},         {".Font G1\n", 0x12},
+      {" .Font 99\n", 0x12},
+  };
+  for (auto [line, value] : cases) {
+    Load(line);
+    EXPECT_EQ(form().gFontAddress, value) << line;
+  }
+}
+
+TEST_F(ConfigTest, TextBoxKeywords) {
+  // Keywords are case-sensitive; within a group the later one in the fixed order wins.
+  const std::tuple<const char*, MenuId, MenuId> cases[] = {
+      {".textbox .color.red .color.blue .solid\n", MenuId::Red1, MenuId::Solid1},
+      {".textbox .Color.Blue .GRADIENT\n", MenuId::Red1, MenuId::Solid1},
+      {".TEXTBOX.color.green\n", MenuId::Green1, MenuId::Solid1},
+      {".textbox .color.blue .gradient .solid\n", MenuId::Blue1, MenuId::Gradient1},
+      {".textbox .color.green.color.blue\n", MenuId::Green1, MenuId::Gradient1},
+  };
+  for (auto [line, colour, fill] : cases) {
+    Load(line);
+    for (MenuId m : {MenuId::Blue1, MenuId::Green1, MenuId::Red1, MenuId::Gradient1, MenuId::Solid1})
+      EXPECT_EQ(checked(m), m == colour || m == fill) << line << " item " << static_cast<int>(m);
+  }
+}
+
+TEST_F(ConfigTest, FormatLine) {
+  Load(".FORMAT 18 16 8 1 16 0 1 2 3\n");
+  EXPECT_EQ(form().gLineWidth, 288);
+  EXPECT_EQ(form().gGlyphH, 16);
+  EXPECT_EQ(form().gGlyphW, 8);
+  EXPECT_EQ(form().gWidthScale, 16);
+  EXPECT_EQ(form().gFormatReserved, (std::array<uint8_t, 5>{1, 0, 1, 2, 3}));
+  Load(".format\t0 16 8 1 16 0 1 2 3\n");
+  EXPECT_EQ(form().gLineWidth, 0);
+  // Fields the line does not supply keep their values; bytes take the low 8 bits.
+  Load(".FORMAT 10 300 x 9\n");
+  EXPECT_EQ(form().gLineWidth, 160);
+  EXPECT_EQ(form().gGlyphH, 300 & 0xFF);
+  EXPECT_EQ(form().gGlyphW, 8);
+  Load(".FORMAT 5000 16 16 1 20\n");  // the width is multiplied in 16 bits
+  EXPECT_EQ(form().gLineWidth, static_cast<uint16_t>(5000 * 20));
+}
+
+// What an item's own command makes of `start`. The loader sets a view option to the opposite of
+// the state it wants and runs the option's command, so the outcome is the command's result.
+bool AfterCommand(MenuId item, bool start) {
+  headless::HeadlessProgram ref;
+  ref.form().SetChecked(item, start);
+  ref.form().RunMenuCommand(item);
+  return ref.form().Checked(item);
+}
+
+TEST_F(ConfigTest, ViewOptionsGoThroughTheirCommands) {
+  const std::tuple<const char*, MenuId, bool> cases[] = {
+      {".CONTROLCODES hide\n", MenuId::HideCodes, true},  {".controlcodes HIDE x\n", MenuId::HideCodes, true},
+      {".CONTROLCODES SHOW\n", MenuId::HideCodes, false}, {".CONTROLCODES\n", MenuId::HideCodes, false},
+      {".VWF on\n", MenuId::UseVWFRoutine1, true},        {".VWF OFF\n", MenuId::UseVWFRoutine1, false},
+      {".VWF\n", MenuId::UseVWFRoutine1, false},
+  };
+  for (auto [line, item, want] : cases) {
+    for (bool start : {false, true}) {
+      form().SetChecked(item, start);
+      Load(line);
+      EXPECT_EQ(checked(item), AfterCommand(item, !want)) << line << " from " << start;
+    }
+  }
+  form().SetChecked(MenuId::DTT, true);
+  Load(".TransText show\n");
+  EXPECT_EQ(checked(MenuId::DTT), AfterCommand(MenuId::DTT, false));
+  form().SetChecked(MenuId::DTT, true);
+  Load(".TransText SHOWN\n.TRANSTEXT\n");
+  EXPECT_TRUE(checked(MenuId::DTT));  // any other value does nothing
+}
+
+TEST_F(ConfigTest, ToolWindows) {
+  const std::tuple<const char*, FormId, bool> cases[] = {
+      {".TextWindow HIDE\n", FormId::TxtForm, false}, {".TextWindow\n", FormId::TxtForm, true},
+      {".HexWindow show\n", FormId::HexForm, true},   {".hexwindow Hide\n", FormId::HexForm, false},
+      {".KanaWindow on\n", FormId::KanaForm, true},   {".KANAWINDOW hide\n", FormId::KanaForm, false},
+  };
+  for (auto [line, window, visible] : cases) {
+    Load(line);
+    EXPECT_EQ(p.ui.window(window).visible(), visible) << line;
+  }
+}
+
+// ---- with Open ROM ----
+
+class OpenRomTest : public ConfigTest {
+ protected:
+  void OpenRom(std::optional<std::string> dataFile) {
+    p.ui.script.openAnswers.push_back(
+        Lines{dir.write("game.sfc", test::RomBuilder().fontTable({test::SolidGlyph(0xFF)}).file())});
+    p.ui.script.openAnswers.push_back(dataFile ? std::optional(Lines{dir.write("d.txt", *dataFile)})
+                                               : std::nullopt);
+    form().OpenBinaryTextData1Click(kNoSender);
+  }
+  test::ScopedCwd cwd{dir.path()};  // Open ROM makes its Dumps folder here
+};
+
+TEST_F(OpenRomTest, CancelledDataFileKeepsTheRomAndStopsOnAnEmptyList) {
+  OpenRom(std::nullopt);
+  EXPECT_EQ(p.ui.script.dialogsRun.at(1).initialDir, form().gStartDir);
+  EXPECT_NE(form().gROM, nullptr);
+  EXPECT_NE(form().gFONT, nullptr);
+  EXPECT_EQ(p.ui.bList.focusCount, 0);  // Open ROM stopped before selecting a block
+  EXPECT_EQ(form().gDataLoaded, 0);
+  EXPECT_TRUE(p.ui.messages().empty());
+}
+
+TEST_F(OpenRomTest, EmptyBlockListAndEarlierList) {
+  OpenRom(".FORMAT 18 16 8 1 16\n");
+  EXPECT_EQ(p.ui.bList.hint(), "0 item(s)");
+  EXPECT_EQ(p.ui.bList.focusCount, 0);
+  EXPECT_EQ(form().gDataLoaded, 1);  // set by the loader at the end of the file
+
+  OpenRom(".BLOCK 1 0 0 0\n");
+  form().gDataLoaded = 0;
+  OpenRom(std::nullopt);  // a cancelled data file goes on with the earlier list
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});
+  EXPECT_EQ(p.ui.bList.itemIndex(), 0);
+  EXPECT_EQ(form().gDataLoaded, 1);
+}
+
+}  // namespace
+}  // namespace ts2
