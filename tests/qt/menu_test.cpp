@@ -96,6 +96,11 @@ TEST_F(ToolkitFixture, KeysRunTheirCommandsAndDisabledOnesRunNothing) {
   sink.commands.clear();
   QTest::keyClick(control<QWidget>(FormId::TxtForm, "TDMemo"), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(sink.commands, std::vector<MenuId>{MenuId::SaveTextFile1});
+  // ... except the editor's own editing keys: Ctrl+A selects the text rather than saving the ROM.
+  ui.richEdit(ControlId::TDMemo).setText("some text");
+  QTest::keyClick(control<QWidget>(FormId::TxtForm, "TDMemo"), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(sink.commands, std::vector<MenuId>{MenuId::SaveTextFile1});
+  EXPECT_EQ(ui.richEdit(ControlId::TDMemo).selLength(), 9);
 }
 
 TEST_F(ToolkitFixture, DisabledAndReenabledItemsFollowTheProgram) {
