@@ -163,7 +163,9 @@ TEST_F(EditorTest, HiddenScratchEditKeepsTextInMemory) {
   scratch.addLine(".ENDS");
   EXPECT_EQ(scratch.lineCount(), 3);
   EXPECT_EQ(scratch.line(1), "text");
-  EXPECT_EQ(scratch.text(), ".STRING 3\ntext\n.ENDS");
+  EXPECT_EQ(scratch.text(), ".STRING 3\ntext\n.ENDS\n");
+  scratch.addLine("");  // an empty last line still counts
+  EXPECT_EQ(scratch.lineCount(), 4);
   scratch.clear();
   EXPECT_EQ(scratch.lineCount(), 0);
 }
@@ -171,7 +173,7 @@ TEST_F(EditorTest, HiddenScratchEditKeepsTextInMemory) {
 TEST_F(EditorTest, ProgramAddsLinesWithoutMarkingTheTextModified) {
   memo().addLine("one");
   memo().addLine("two");
-  EXPECT_EQ(memo().text(), "one\ntwo");
+  EXPECT_EQ(memo().text(), "one\ntwo\n");
   EXPECT_FALSE(memo().modified());
   EXPECT_TRUE(sink.changes.empty());
 }
