@@ -1,5 +1,7 @@
 // ts2edit: the editor's windows on Qt.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +71,10 @@ int Run(Application& app) {
   if (program.myForm.closed) return 0;  // start-up failed and has said why
   ui.showStartWindows();
   if (!files.empty()) {
+    // As with the open dialog, the ROM's folder becomes the working directory, so its Dumps
+    // folder lies beside it; the names are made absolute first.
+    for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
+    QDir::setCurrent(QFileInfo(ts2::qt::FromPath(files[0])).absolutePath());
     program.myForm.OpenRomFile(files[0], files.size() > 1 ? files[1] : std::string());
     if (program.myForm.closed) return 0;
   }

@@ -2,6 +2,8 @@
 #include "qt/qt_toolkit.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -130,7 +132,12 @@ std::optional<std::vector<std::string>> RunFileDialog(QWidget* parent, const Fil
 
 bool QtToolkit::runOpenDialog(FileDialog& dialog) {
   if (d_->answers) return Accept(dialog, d_->answers->openFiles(dialog));
-  return Accept(dialog, RunFileDialog(d_->dialogParent(), dialog, false));
+  if (!Accept(dialog, RunFileDialog(d_->dialogParent(), dialog, false))) return false;
+  // A confirmed open dialog makes the chosen file's folder the working directory, as the file
+  // dialogs of the editor's original platform do: the Dumps folder and the patcher's temporary
+  // file then sit beside the ROM the translator works on, not wherever the editor was started.
+  QDir::setCurrent(QFileInfo(FromPath(dialog.files.front())).absolutePath());
+  return true;
 }
 
 bool QtToolkit::runSaveDialog(FileDialog& dialog) {
