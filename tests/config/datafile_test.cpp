@@ -1,3 +1,4 @@
+// The data file: choosing it, directives, block lines, how lines are read, and Open ROM's use of it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,37 +13,33 @@ namespace {
 using test::ConfigTest;
 using Lines = std::vector<std::string>;
 
-TEST_F(ConfigTest, DialogCancelAndChoice) {
+std::string Caption(const std::string& file) {
+  return "Script Editor: Tormel Saragon 2 - [ " + file + " ]";
+}
+
+TEST_F(ConfigTest, DialogCancelChoiceAndUnreadableFiles) {
   form().Open1.initialDir = "/earlier";
   form().Open1.fileName = "old.sfc";
   p.ui.bList.add("Block 1");
-  p.ui.script.openAnswers.push_back(std::nullopt);
+  p.ui.script.openAnswers = {std::nullopt, Lines{dir.write("game.txt", ".BLOCK 2 0 0 0\n")}};
+  form().LoadDataFileClick(kNoSender);
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});  // cancelled: nothing changed
   form().LoadDataFileClick(kNoSender);
   const FileDialog& d = p.ui.script.dialogsRun.at(0);
-  EXPECT_EQ(d.title, "Open Text Block Data File");
-  EXPECT_EQ(d.filter, "Font Format File | *.txt");
-  EXPECT_EQ(d.fileName, "");
-  EXPECT_EQ(d.initialDir, "/earlier");
-  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});  // cancelled: nothing changed
-
-  p.ui.script.openAnswers.push_back(Lines{dir.write("game.txt", ".BLOCK 2 0 0 0\n")});
-  form().LoadDataFileClick(kNoSender);
+  EXPECT_EQ(std::tuple(d.title, d.filter, d.fileName, d.initialDir),
+            std::tuple("Open Text Block Data File", "Font Format File | *.txt", "", "/earlier"));
   EXPECT_EQ(p.ui.bList.lines, Lines{"Block 2"});
-  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), "Script Editor: Tormel Saragon 2 - [ game.txt ]");
-}
+  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), Caption("game.txt"));
 
-TEST_F(ConfigTest, UnreadableFileChangesNothing) {
-  Load(".BLOCK 1 2 3 4\n");
   form().LoadDataFile(dir.file("missing.txt"));
   form().LoadDataFile(dir.path().string());  // a folder cannot be read either
   EXPECT_EQ(p.ui.messages(), (Lines{kMsgDataFileOpenFailed, kMsgDataFileOpenFailed}));
   EXPECT_EQ(form().gDataLoaded, 1);
-  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});
-  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), "Script Editor: Tormel Saragon 2 - [ data.txt ]");
+  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 2"});
+  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), Caption("game.txt"));
 }
 
 TEST_F(ConfigTest, BlockLines) {
-  const std::string longWord = "$" + std::string(27, '0') + "12345";  // kept to 31 characters
   Load(
       "; any unrecognised line is a comment\n"
       ".BLOCK $C60000 C60000 C70000 2A\n"
@@ -50,8 +47,8 @@ TEST_F(ConfigTest, BlockLines) {
       "  .BLOCK 1 2 3 4\n"  // not in the first column
       ".BLOCKS 7E1234 0 0 0F\n"
       ".BLOCK $C60000\n"  // missing values count as 0
-      ".BLOCK " +
-      longWord + " 1 1 1\n");
+      ".BLOCK $" +
+      std::string(27, '0') + "12345 1 1 1\n");  // words are kept to 31 characters
   EXPECT_EQ(p.ui.bList.lines,
             (Lines{"Block C60000", "Block C61000", "Block 7E1234", "Block C60000", "Block 123"}));
   const uint32_t expected[5][4] = {{0x060000, 0x060000, 0x070000, 42},
@@ -62,11 +59,10 @@ TEST_F(ConfigTest, BlockLines) {
   for (size_t i = 0; i < 5; ++i) {
     const uint32_t got[4] = {form().gBlockOffset[i], form().gBlockField2[i], form().gBlockField3[i],
                              form().gBlockStrings[i]};
-    for (int f = 0; f < 4; ++f) EXPECT_EQ(got[f], expected[i][f]) << "block " << i << " field " << f;
+    EXPECT_TRUE(std::equal(got, got + 4, expected[i])) << "block " << i;
   }
-  EXPECT_EQ(p.ui.bList.itemIndex(), 0);
-  EXPECT_EQ(p.ui.bList.hint(), "5 item(s)");
-  EXPECT_EQ(form().gDataLoaded, 1);
+  EXPECT_EQ(std::tuple(p.ui.bList.itemIndex(), p.ui.bList.hint(), form().gDataLoaded),
+            std::tuple(0, "5 item(s)", 1));
 }
 
 TEST_F(ConfigTest, BlockLinesPastTheTableAreIgnoredAndReported) {
@@ -74,7 +70,6 @@ TEST_F(ConfigTest, BlockLinesPastTheTableAreIgnoredAndReported) {
   for (int i = 0; i < kMaxBlocks + 2; ++i) text += Format(".BLOCK %X 0 0 %d\n", i, i);
   Load(text);
   EXPECT_EQ(p.ui.bList.count(), kMaxBlocks);
-  EXPECT_EQ(p.ui.bList.line(kMaxBlocks - 1), "Block FFF");
   EXPECT_EQ(form().gBlockStrings[kMaxBlocks - 1], static_cast<uint32_t>(kMaxBlocks - 1));
   EXPECT_EQ(p.ui.messages(), Lines{"2 .BLOCK line(s) past the 4096-block limit were ignored."});
 }
@@ -87,7 +82,7 @@ TEST_F(ConfigTest, SecondLoadListsOnlyItsBlocksAndKeepsWhatItDoesNotMention) {
   EXPECT_EQ(p.ui.bList.lines, Lines{"Block 9"});
   EXPECT_EQ(p.ui.bList.hint(), "1 item(s)");
   EXPECT_EQ(form().gBlockStrings[1], 2u);  // entries past the count keep the earlier values
-  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), "Script Editor: Tormel Saragon 2 - [ second.txt ]");
+  EXPECT_EQ(p.ui.window(FormId::myForm).caption(), Caption("second.txt"));
   EXPECT_EQ(form().gLineWidth, 288);  // not scaled again
   EXPECT_EQ(form().gFontAddress, 0xC00000u);
   EXPECT_TRUE(checked(MenuId::Red1) && checked(MenuId::Solid1));
@@ -102,56 +97,37 @@ TEST_F(ConfigTest, HowLinesAreRead) {
        ".BLOCK 2 0 0 2" + std::string(241, ' ') + "7\n" +  // the count falls into the next piece
        std::string(tail, sizeof tail - 1));
   EXPECT_EQ(p.ui.bList.lines, (Lines{"Block 1", "Block 2", "Block 3"}));
-  EXPECT_EQ(form().gBlockStrings[0], 5u);
-  EXPECT_EQ(form().gBlockStrings[1], 2u);
-  EXPECT_EQ(form().gBlockStrings[2], 3u);
+  EXPECT_EQ(std::tuple(form().gBlockStrings[0], form().gBlockStrings[1], form().gBlockStrings[2]),
+            std::tuple(5u, 2u, 3u));
   EXPECT_EQ(form().gFontAddress, 0x12u);
 }
 
-TEST_F(ConfigTest, FontAddress) {
-  const std::pair<const char*, uint32_t> cases[] = {
-      {".Font C00000\n", 0xC00000}, {".FONTS 1234\n", 0x1234}, {".font 0x1F rest\n", 0x1F},
-      {".Font 12G\n", 0x12},        {".Font\n", 0x12},         {".Font G1\n", 0x12},
-      {" .Font 99\n", 0x12},
-  };
-  for (auto [line, value] : cases) {
-    Load(line);
-    EXPECT_EQ(form().gFontAddress, value) << line;
-  }
-}
-
-TEST_F(ConfigTest, TextBoxKeywords) {
-  // Keywords are case-sensitive; within a group the later one in the fixed order wins.
-  const std::tuple<const char*, MenuId, MenuId> cases[] = {
-      {".textbox .color.red .color.blue .solid\n", MenuId::Red1, MenuId::Solid1},
-      {".textbox .Color.Blue .GRADIENT\n", MenuId::Red1, MenuId::Solid1},
-      {".TEXTBOX.color.green\n", MenuId::Green1, MenuId::Solid1},
-      {".textbox .color.blue .gradient .solid\n", MenuId::Blue1, MenuId::Gradient1},
-      {".textbox .color.green.color.blue\n", MenuId::Green1, MenuId::Gradient1},
-  };
-  for (auto [line, colour, fill] : cases) {
-    Load(line);
-    for (MenuId m : {MenuId::Blue1, MenuId::Green1, MenuId::Red1, MenuId::Gradient1, MenuId::Solid1})
-      EXPECT_EQ(checked(m), m == colour || m == fill) << line << " item " << static_cast<int>(m);
-  }
-}
-
-TEST_F(ConfigTest, FormatLine) {
-  Load(".FORMAT 18 16 8 1 16 0 1 2 3\n");
-  EXPECT_EQ(form().gLineWidth, 288);
-  EXPECT_EQ(form().gGlyphH, 16);
-  EXPECT_EQ(form().gGlyphW, 8);
-  EXPECT_EQ(form().gWidthScale, 16);
+TEST_F(ConfigTest, DirectivesMatchTheirFirstCharactersInAnyCase) {
+  Load(
+      " .Font 99\n"    // not in the first column
+      ".FONTS 1234\n"  // ".Font" followed by anything
+      // Keywords are case-sensitive; within a group the later one in the fixed order wins.
+      ".TextBox .color.green .color.blue .COLOR.RED .gradient .solid\n"
+      ".TextWindow HIDE\n.hexwindow show\n.KANAWINDOW\n"
+      ".format\t18 16 8 1 16 0 1 2 3\n");
+  EXPECT_EQ(form().gFontAddress, 0x1234u);
+  for (MenuId m : {MenuId::Blue1, MenuId::Green1, MenuId::Red1, MenuId::Gradient1, MenuId::Solid1})
+    EXPECT_EQ(checked(m), m == MenuId::Green1 || m == MenuId::Gradient1) << static_cast<int>(m);
+  EXPECT_EQ(std::tuple(p.ui.window(FormId::TxtForm).visible(), p.ui.window(FormId::HexForm).visible(),
+                       p.ui.window(FormId::KanaForm).visible()),
+            std::tuple(false, true, true));
+  EXPECT_EQ(std::tuple(form().gLineWidth, form().gGlyphH, form().gGlyphW, form().gWidthScale),
+            std::tuple(288, 16, 8, 16));
   EXPECT_EQ(form().gFormatReserved, (std::array<uint8_t, 5>{1, 0, 1, 2, 3}));
-  Load(".format\t0 16 8 1 16 0 1 2 3\n");
-  EXPECT_EQ(form().gLineWidth, 0);
-  // Fields the line does not supply keep their values; bytes take the low 8 bits.
-  Load(".FORMAT 10 300 x 9\n");
-  EXPECT_EQ(form().gLineWidth, 160);
-  EXPECT_EQ(form().gGlyphH, 300 & 0xFF);
-  EXPECT_EQ(form().gGlyphW, 8);
-  Load(".FORMAT 5000 16 16 1 20\n");  // the width is multiplied in 16 bits
+
+  // Fields a line does not supply keep their values; bytes take the low 8 bits; the width is
+  // multiplied in 16 bits. A .Font word that is no number keeps the address.
+  Load(".FORMAT 10 300 x 9\n.Font G1\n");
+  EXPECT_EQ(std::tuple(form().gLineWidth, form().gGlyphH, form().gGlyphW), std::tuple(160, 300 & 0xFF, 8));
+  EXPECT_EQ(form().gFontAddress, 0x1234u);
+  Load(".FORMAT 5000 16 16 1 20\n.font 0x1F rest\n");
   EXPECT_EQ(form().gLineWidth, static_cast<uint16_t>(5000 * 20));
+  EXPECT_EQ(form().gFontAddress, 0x1Fu);
 }
 
 // What an item's own command makes of `start`. The loader sets a view option to the opposite of
@@ -165,10 +141,10 @@ bool AfterCommand(MenuId item, bool start) {
 
 TEST_F(ConfigTest, ViewOptionsGoThroughTheirCommands) {
   const std::tuple<const char*, MenuId, bool> cases[] = {
-      {".CONTROLCODES hide\n", MenuId::HideCodes, true},  {".controlcodes HIDE x\n", MenuId::HideCodes, true},
-      {".CONTROLCODES SHOW\n", MenuId::HideCodes, false}, {".CONTROLCODES\n", MenuId::HideCodes, false},
-      {".VWF on\n", MenuId::UseVWFRoutine1, true},        {".VWF OFF\n", MenuId::UseVWFRoutine1, false},
-      {".VWF\n", MenuId::UseVWFRoutine1, false},
+      {".controlcodes HIDE x\n", MenuId::HideCodes, true},
+      {".CONTROLCODES\n", MenuId::HideCodes, false},
+      {".VWF on\n", MenuId::UseVWFRoutine1, true},
+      {".VWF OFF\n", MenuId::UseVWFRoutine1, false},
   };
   for (auto [line, item, want] : cases) {
     for (bool start : {false, true}) {
@@ -185,18 +161,6 @@ TEST_F(ConfigTest, ViewOptionsGoThroughTheirCommands) {
   EXPECT_TRUE(checked(MenuId::DTT));  // any other value does nothing
 }
 
-TEST_F(ConfigTest, ToolWindows) {
-  const std::tuple<const char*, FormId, bool> cases[] = {
-      {".TextWindow HIDE\n", FormId::TxtForm, false}, {".TextWindow\n", FormId::TxtForm, true},
-      {".HexWindow show\n", FormId::HexForm, true},   {".hexwindow Hide\n", FormId::HexForm, false},
-      {".KanaWindow on\n", FormId::KanaForm, true},   {".KANAWINDOW hide\n", FormId::KanaForm, false},
-  };
-  for (auto [line, window, visible] : cases) {
-    Load(line);
-    EXPECT_EQ(p.ui.window(window).visible(), visible) << line;
-  }
-}
-
 // ---- with Open ROM ----
 
 class OpenRomTest : public ConfigTest {
@@ -211,28 +175,22 @@ class OpenRomTest : public ConfigTest {
   test::ScopedCwd cwd{dir.path()};  // Open ROM makes its Dumps folder here
 };
 
-TEST_F(OpenRomTest, CancelledDataFileKeepsTheRomAndStopsOnAnEmptyList) {
+TEST_F(OpenRomTest, CancelledDataFileKeepsTheRomAndAnEmptyListStopsBeforeSelecting) {
   OpenRom(std::nullopt);
   EXPECT_EQ(p.ui.script.dialogsRun.at(1).initialDir, form().gStartDir);
-  EXPECT_NE(form().gROM, nullptr);
   EXPECT_NE(form().gFONT, nullptr);
-  EXPECT_EQ(p.ui.bList.focusCount, 0);  // Open ROM stopped before selecting a block
-  EXPECT_EQ(form().gDataLoaded, 0);
+  EXPECT_EQ(std::tuple(p.ui.bList.focusCount, form().gDataLoaded), std::tuple(0, 0));
   EXPECT_TRUE(p.ui.messages().empty());
-}
 
-TEST_F(OpenRomTest, EmptyBlockListAndEarlierList) {
   OpenRom(".FORMAT 18 16 8 1 16\n");
-  EXPECT_EQ(p.ui.bList.hint(), "0 item(s)");
-  EXPECT_EQ(p.ui.bList.focusCount, 0);
-  EXPECT_EQ(form().gDataLoaded, 1);  // set by the loader at the end of the file
+  EXPECT_EQ(std::tuple(p.ui.bList.hint(), p.ui.bList.focusCount, form().gDataLoaded),
+            std::tuple("0 item(s)", 0, 1));  // set by the loader at the end of the file
 
   OpenRom(".BLOCK 1 0 0 0\n");
   form().gDataLoaded = 0;
   OpenRom(std::nullopt);  // a cancelled data file goes on with the earlier list
   EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1"});
-  EXPECT_EQ(p.ui.bList.itemIndex(), 0);
-  EXPECT_EQ(form().gDataLoaded, 1);
+  EXPECT_EQ(std::tuple(p.ui.bList.itemIndex(), form().gDataLoaded), std::tuple(0, 1));
 }
 
 }  // namespace

@@ -12,19 +12,17 @@ TEST(ParseValue, EveryNumberForm) {
   // clang-format off
   const std::pair<std::string, int32_t> cases[] = {
       // "$", "X", "x": hexadecimal from the second character (the conversion takes a "0x" prefix)
-      {"$C60000", 0xC60000}, {"xff", 0xFF}, {"X1f", 0x1F}, {"$0x10", 0x10}, {"$", 0}, {"$G", 0},
+      {"$C60000", 0xC60000}, {"xff", 0xFF}, {"X1f", 0x1F}, {"$0x10", 0x10}, {"$G", 0},
       // apostrophe: the code of the next character
       {"'A", 'A'}, {"'\xE9", 0xE9}, {"'", 0},
       // leading zero: "0x" hexadecimal, otherwise decimal
-      {"0x1A", 0x1A}, {"0X1a", 0x1A}, {"0F", 0}, {"010", 10}, {"0x", 0},
+      {"0X1a", 0x1A}, {"0F", 0}, {"010", 10},
       // backslash: "\x" hexadecimal, otherwise decimal from the backslash, which is 0
-      {"\\x41", 0x41}, {"\\X41", 0x41}, {"\\41", 0}, {"\\", 0},
+      {"\\x41", 0x41}, {"\\41", 0},
       // a letter A-F anywhere makes the word hexadecimal, otherwise decimal
-      {"1F", 31}, {"FF", 255}, {"2A", 42}, {"10", 10}, {"100", 100}, {"80", 80}, {"9F", 0x9F},
-      {"12G", 12}, {"G12", 0}, {"1g2b", 0x1}, {"", 0},
+      {"1F", 31}, {"9F", 0x9F}, {"100", 100}, {"12G", 12}, {"G12", 0}, {"1g2b", 0x1}, {"", 0},
       // signs and the 32-bit limits of the conversion
-      {"-1", -1}, {"-1F", -31}, {"+7", 7}, {"4294967295", -1}, {"4294967296", -1},
-      {"$1FFFFFFFF", -1}, {"2147483648", INT32_MIN},
+      {"-1F", -31}, {"+7", 7}, {"4294967296", -1}, {"$1FFFFFFFF", -1}, {"2147483648", INT32_MIN},
       // a word ends at a zero byte
       {std::string("$1\0" "2", 4), 1},
   };
@@ -33,11 +31,11 @@ TEST(ParseValue, EveryNumberForm) {
 }
 
 TEST(SnesToFileOffset, ClearsTheMirrorBits) {
-  const std::pair<uint32_t, uint32_t> cases[] = {
-      {0, 0},        {0xC60000, 0x060000}, {0x7E1234, 0x3E1234},     {0x060000, 0x060000},
-      {0xC00000, 0}, {0x2A, 0x2A},         {0xFFFFFFFF, 0xFF3FFFFF},
-  };
-  for (auto [in, out] : cases) EXPECT_EQ(SnesToFileOffset(in), out) << std::hex << in;
+  for (auto [in, out] : {std::pair<uint32_t, uint32_t>{0xC60000, 0x060000},
+                         {0x7E1234, 0x3E1234},
+                         {0x2A, 0x2A},
+                         {0xFFFFFFFF, 0xFF3FFFFF}})
+    EXPECT_EQ(SnesToFileOffset(in), out) << std::hex << in;
 }
 
 TEST(LineScanner, FailedConversionsConsumeNothing) {

@@ -10,7 +10,9 @@ namespace ts2 {
 namespace {
 
 using test::ConfigTest;
+using namespace std::string_literals;
 using Slots = std::map<int, std::string>;
+using Lines = std::vector<std::string>;
 
 Slots Filled(const std::array<std::optional<std::string>, 256>& table) {
   Slots out;
@@ -27,63 +29,44 @@ class TableFileTest : public ConfigTest {
   Slots wide() { return Filled(form().gTblWide); }
 };
 
-TEST_F(TableFileTest, DialogSetsThePathBeforeReading) {
+TEST_F(TableFileTest, DialogSetsThePathBeforeReadingAndASecondFileEmptiesAllTables) {
   form().gStartDir = "/start";
   form().Open1.fileName = "kept.txt";
-  p.ui.script.openAnswers.push_back(std::nullopt);
+  const std::string good = dir.write("a.tbl", "41=A\n42=BC\n8140=x\n"), missing = dir.file("missing.tbl");
+  p.ui.script.openAnswers = {std::nullopt, Lines{good}, Lines{missing}, Lines{dir.write("b.tbl", "50=Z\n")}};
   form().LoadTableFile1Click(kNoSender);
-  ASSERT_EQ(p.ui.script.dialogsRun.size(), 1u);
-  EXPECT_EQ(p.ui.script.dialogsRun[0].title, "Open TABLE File");
-  EXPECT_EQ(p.ui.script.dialogsRun[0].filter, "Table File | *.tbl");
-  EXPECT_EQ(p.ui.script.dialogsRun[0].initialDir, "/start");
-  EXPECT_EQ(p.ui.script.dialogsRun[0].fileName, "kept.txt");
-  EXPECT_EQ(form().gTablePath, "");
+  const FileDialog& d = p.ui.script.dialogsRun.at(0);
+  EXPECT_EQ(std::tuple(d.title, d.filter, d.initialDir, d.fileName),
+            std::tuple("Open TABLE File", "Table File | *.tbl", "/start", "kept.txt"));
+  EXPECT_EQ(form().gTablePath, "");  // cancelled
 
-  const std::string good = dir.write("a.tbl", "41=A\n");
-  p.ui.script.openAnswers.push_back(std::vector<std::string>{good});
   form().LoadTableFile1Click(kNoSender);
   EXPECT_EQ(form().gTablePath, good);
-  EXPECT_EQ(chars(), (Slots{{0x41, "A"}}));
-
   // A file that cannot be read still counts as chosen; the tables keep their contents.
-  const std::string missing = dir.file("missing.tbl");
-  p.ui.script.openAnswers.push_back(std::vector<std::string>{missing});
   form().LoadTableFile1Click(kNoSender);
   EXPECT_EQ(form().gTablePath, missing);
-  EXPECT_EQ(p.ui.messages(), std::vector<std::string>{"Could not load the table file..."});
-  EXPECT_EQ(chars(), (Slots{{0x41, "A"}}));
+  EXPECT_EQ(p.ui.messages(), Lines{"Could not load the table file..."});
+  EXPECT_EQ(std::tuple(chars().size(), strings().size(), wide().size()), std::tuple(1u, 1u, 1u));
+
+  form().LoadTableFile1Click(kNoSender);
+  EXPECT_EQ(chars(), (Slots{{0x50, "Z"}}));
+  EXPECT_TRUE(strings().empty() && wide().empty());
 }
 
 TEST_F(TableFileTest, LineForms) {
-  struct Case {
-    std::string text;
-    Slots chars, strings, wide;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"41=A\n", {{0x41, "A"}}, {}, {}},
-      {"41=AB\n", {}, {{0x41, "AB"}}, {}},
-      {"41=A\n41=AB\n", {{0x41, "A"}}, {{0x41, "AB"}}, {}},
-      {"41=\n", {{0x41, ""}}, {}, {}},
-      {"41=A B\n", {}, {{0x41, "A B"}}, {}},
-      {"8140=xyz\n", {}, {}, {{0x40, "xyz"}}},
-      {"8140=xyz\n8240=abc\n", {}, {}, {{0x40, "abc"}}},
-      {"41 =A\n123=x\n=x\n12345=x\n", {}, {}, {}},
-      {"ff=\xE9\n", {{0xFF, "\xE9"}}, {}, {}},
-      {"4G=x\n", {{0x04, "x"}}, {}, {}},                 // the code stops at the first non-digit
-      {"-1=x\n+1=x\n 1=x\nZZ=x\n-001=x\n", {}, {}, {}},  // codes must begin with a hex digit
-      {"41=A\r\n42=BC\r\n", {{0x41, "A"}}, {{0x42, "BC"}}, {}},
-      {"41=AB", {}, {{0x41, "AB"}}, {}},  // a last line without a line end keeps its last character
-      {"41=A\rB\n", {}, {{0x41, "A\rB"}}, {}},
-      {std::string("41=A\0BC\n42=D\n", 13), {{0x41, "A"}, {0x42, "D"}}, {}, {}},  // zero byte ends
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    Read(c.text);
-    EXPECT_EQ(chars(), c.chars) << c.text;
-    EXPECT_EQ(strings(), c.strings) << c.text;
-    EXPECT_EQ(wide(), c.wide) << c.text;
-  }
+  Read(
+      "41=A\n41=AB\n"                // one character and a longer text go to different tables
+      "43=\n44=D E\n"                // the text is the rest of the line
+      "8140=xyz\n8240=abc\n"         // four digits: the low byte, the later line wins
+      "45 =A\n123=x\n=x\n12345=x\n"  // "=" at neither position 2 nor 4
+      "-1=x\n+1=x\n 1=x\nZZ=x\n"     // codes must begin with a hex digit
+      "ff=\xE9\n4G=x\n"              // the code stops at the first non-digit
+      "46=F\r\n47=G\rH\n"            // CR LF ends a line; a lone CR is text
+      "48=I\0JK\n"                   // a zero byte ends the line's text
+      "49=JK"s);                     // the last line needs no line end
+  EXPECT_EQ(chars(), (Slots{{0x04, "x"}, {0x41, "A"}, {0x43, ""}, {0x46, "F"}, {0x48, "I"}, {0xFF, "\xE9"}}));
+  EXPECT_EQ(strings(), (Slots{{0x41, "AB"}, {0x44, "D E"}, {0x47, "G\rH"}, {0x49, "JK"}}));
+  EXPECT_EQ(wide(), (Slots{{0x40, "abc"}}));
   EXPECT_TRUE(p.ui.messages().empty());
 }
 
@@ -98,23 +81,13 @@ TEST_F(TableFileTest, LongLinesArriveInReadsOf254) {
   EXPECT_EQ(strings(), (Slots{{0x41, std::string(251, 'a')}, {0x43, "xy"}}));
 }
 
-TEST_F(TableFileTest, ASecondFileEmptiesAllTables) {
-  Read("41=A\n42=BC\n8140=x\n");
-  Read("50=Z\n");
-  EXPECT_EQ(chars(), (Slots{{0x50, "Z"}}));
-  EXPECT_TRUE(strings().empty());
-  EXPECT_TRUE(wide().empty());
-  form().ClearTableFile();
-  EXPECT_TRUE(chars().empty());
-}
-
 TEST_F(TableFileTest, OutOfMemoryEmptiesTheTables) {
   Read("41=A\n");
   int texts = 0;
   form().failAllocation = [&](const std::string& what) { return what == kAllocTblText && ++texts > 1; };
-  p.ui.script.openAnswers.push_back(std::vector<std::string>{dir.write("b.tbl", "42=B\n43=C\n")});
+  p.ui.script.openAnswers.push_back(Lines{dir.write("b.tbl", "42=B\n43=C\n")});
   form().LoadTableFile1Click(kNoSender);
-  EXPECT_EQ(p.ui.messages(), std::vector<std::string>{"Error Allocating Memory for the Table File..."});
+  EXPECT_EQ(p.ui.messages(), Lines{"Error Allocating Memory for the Table File..."});
   EXPECT_TRUE(chars().empty());
   EXPECT_FALSE(form().gTablePath.empty());
   EXPECT_FALSE(form().closed);
