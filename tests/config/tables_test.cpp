@@ -19,35 +19,28 @@ std::string Section(const std::string& body) {
 // ---- code entries ----
 
 TEST_F(ConfigTest, CodeEntriesAndThePositionRule) {
-  struct Case {
-    std::string line;
-    bool wide;
-    uint32_t code;
-    std::string text;
-    uint16_t length;
-    uint8_t null;
-  };
+  // "=" at position 0-2: one-byte code, further right: two-byte code. Text, length, null flag.
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, bool, uint32_t, std::string, uint16_t, uint8_t> cases[] = {
       {"41=A", false, 0x41, "A", 1, 0},          {"0041=A", true, 0x0041, "A", 1, 0},
       {"  6=C", true, 0x06, "C", 1, 0},          // blanks count in the position
       {"8141=", true, 0x8141, "[$8141]", 0, 1},  {"42=", false, 0x42, "[$42]", 0, 1},
       {"8143=A\\x41B", true, 0x8143, "AAB", 3, 0},
       {"8145=\\x00A\\x4g", true, 0x8145, std::string("\0A\x04", 3), 3, 0},
       {"8147=A\\x", true, 0x8147, std::string("A\0", 2), 2, 0},  // an escape at the end takes what is left
-      {"8148=\\X41\\y", true, 0x8148, "\\X41\\y", 6, 0},      // only "\x" is an escape
+      {"8148=\\X41\\y", true, 0x8148, "\\X41\\y", 6, 0},         // only "\x" is an escape
       {"8149=first second", true, 0x8149, "first", 5, 0},
       {"814A==x", true, 0x814A, "=x", 2, 0},
-      {"4G=x", false, 0x04, "G", 1, 0},  // the code stops at "G", which becomes the text
+      {"4G=x", false, 0x04, "G", 1, 0},          // the code stops at "G", which becomes the text
   };
   // clang-format on
-  for (const Case& c : cases) {
-    Load(Section(c.line + "\n"));
-    const CharEntry& e = c.wide ? c16(c.code) : c8(c.code);
-    EXPECT_EQ(e.text, c.text) << c.line;
-    EXPECT_EQ(e.length, c.length) << c.line;
-    EXPECT_EQ(e.nullFlag, c.null) << c.line;
-    EXPECT_EQ(e.colour, 0x0F) << c.line;
+  std::string body;
+  for (const auto& c : cases) body += std::get<0>(c) + "\n";
+  Load(Section(body));
+  for (const auto& [line, wide, code, text, length, null] : cases) {
+    const CharEntry& e = wide ? c16(code) : c8(code);
+    EXPECT_EQ(std::tuple(e.text, e.length, e.nullFlag, e.colour), std::tuple(text, length, null, 0x0F))
+        << line;
   }
 }
 
@@ -69,40 +62,26 @@ TEST_F(ConfigTest, EntriesTheTablesCannotHoldAreDroppedAndLaterOnesReplace) {
 
 // ---- null ranges ----
 
-TEST_F(ConfigTest, NullRanges) {
-  struct Case {
-    const char* line;
-    bool wide;
-    int first, last;  // the codes expected null
-  };
-  // clang-format off
-  const Case cases[] = {
-      {".NULL 1F - 00", false, 0x00, 0x1F},   // bounds swapped
-      {".NULL 80 - 9F", false, 0x50, 0x9F},   // "80" is decimal
-      {".NULL -5 to 300", false, 0x00, 0xFF},  // clipped
-      {".NULL16 $FFF0 - $1FFFF", true, 0xFFF0, 0xFFFF},
-      {".NULL16 7 7", true, -1, -1},          // three words: ignored
-      {".NULL 300 - 400", false, -1, -1},     // nothing of it lies in the table
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    test::TempDir fresh;
-    headless::HeadlessProgram q;
-    q.form().gCharTable[0x10].length = 3;  // a range leaves lengths alone
-    q.form().LoadDataFile(fresh.write("d.txt", Section(std::string(c.line) + "\n")));
-    const CharEntry* table = c.wide ? q.form().gCharTable16.get() : q.form().gCharTable.get();
-    int inRange = 0, all = 0;
-    for (int code = 0; code < (c.wide ? 65536 : 256); ++code) {
-      all += table[code].nullFlag;
-      inRange += table[code].nullFlag && code >= c.first && code <= c.last;
-    }
-    const int expected = c.first < 0 ? 0 : c.last - c.first + 1;
-    EXPECT_EQ(std::tuple(inRange, all), std::tuple(expected, expected)) << c.line;
-    if (expected > 0) {
-      EXPECT_EQ(table[c.last].text, Format("[$%02X]", c.last)) << c.line;
-    }
-    EXPECT_EQ(q.form().gCharTable[0x10].length, 3) << c.line;
+TEST_F(ConfigTest, NullRangesAreClippedToTheirTable) {
+  form().gCharTable[0x10].length = 3;  // a range leaves lengths alone
+  Load(
+      Section(".NULL 1F - $10\n"          // bounds swapped
+              ".NULL 80 - 9F\n"           // "80" is decimal
+              ".NULL 250 to 300\n"        // clipped
+              ".NULL 300 - 400\n"         // nothing of it lies in the table
+              ".NULL16 $FFF0 - $1FFFF\n"  // clipped
+              ".NULL16 -5 - 2\n"          // clipped below
+              ".NULL16 7 7\n"));          // three words: ignored
+  for (int code = 0; code < 0x10000; ++code) {
+    const bool null8 =
+        (code >= 0x10 && code <= 0x1F) || (code >= 0x50 && code <= 0x9F) || (code >= 0xFA && code <= 0xFF);
+    const bool null16 = code <= 2 || code >= 0xFFF0;
+    ASSERT_EQ(c16(code).nullFlag, null16) << code;
+    ASSERT_EQ(code < 256 ? c8(code).nullFlag : 0, code < 256 && null8) << code;
   }
+  EXPECT_EQ(c8(0x9F).text, "[$9F]");
+  EXPECT_EQ(c16(0xFFFF).text, "[$FFFF]");
+  EXPECT_EQ(c8(0x10).length, 3);
 }
 
 TEST_F(ConfigTest, ColourSection) {

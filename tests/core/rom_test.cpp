@@ -1,4 +1,4 @@
-// Start-up, Open ROM, Save ROM, closing the main window and allocation failures.
+// Open ROM, Save ROM, closing the main window and allocation failures.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -8,6 +8,7 @@
 #include "core/fileutil.h"
 #include "headless/headless.h"
 #include "support/builders.h"
+#include "support/loaded_program.h"
 
 namespace ts2 {
 namespace {
@@ -39,17 +40,6 @@ class RomTest : public testing::Test {
   headless::HeadlessProgram p;
   TmyForm& f = p.form();
 };
-
-TEST(StartUp, SizesAndCharacterTablesAreReady) {
-  headless::HeadlessProgram p;
-  const TmyForm& f = p.form();
-  EXPECT_EQ(p.ui.appTitle, "\"Tormel Saragon 2\" Script Editor");
-  EXPECT_EQ(f.gMainReady, 1);
-  EXPECT_EQ(std::tuple(f.gBitmap.width, f.gBitmap.height, f.gDefClientW, f.gDefClientH),
-            std::tuple(320, 256, 320, 275));
-  EXPECT_EQ(f.gCharTable[0xFF].colour, 0x0F);
-  EXPECT_EQ(f.gCharTable16[0xFFFF].colour, 0x0F);
-}
 
 TEST_F(RomTest, OnlyBit0x200OfTheSizeDecidesTheCopierHeader) {
   // 2,097,664 bytes has the bit set; 0x300100 is no whole megabit either but has it clear.
@@ -212,22 +202,18 @@ TEST(Close, AsksTextFirstThenRomAndSavesOnlyOnYes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.said));
-    test::TempDir dir;
-    test::ScopedCwd cwd(dir.path());
-    headless::HeadlessProgram p;
-    TmyForm& f = p.form();
-    const std::string path = dir.write("rom.sfc", GoodRom());
-    ASSERT_TRUE(f.OpenRomFile(path));
+    test::LoadedProgram lp;
+    TmyForm& f = lp.form();
     f.gROM[0x10] = 0x99;
     f.gROMModified = c.romModified;
-    p.ui.TDMemo.setModified(c.textModified);
-    p.ui.script.questionAnswers = c.answers;
+    lp.editor().setModified(c.textModified);
+    lp.p.ui.script.questionAnswers = c.answers;
     f.RunMenuCommand(MenuId::Exit1);
     Lines said;
-    for (const auto& s : p.ui.script.said)
+    for (const auto& s : lp.p.ui.script.said)
       said.push_back(s.kind == headless::Script::Said::Question ? s.caption + ": " + s.text : s.text);
     EXPECT_EQ(said, c.said);
-    EXPECT_EQ(test::ReadFileBytes(path)[0x10] == 0x99, c.romWritten);
+    EXPECT_EQ(test::ReadFileBytes(lp.romPath)[0x10] == 0x99, c.romWritten);
     EXPECT_TRUE(f.closed);
     EXPECT_EQ(std::tuple(f.gMainReady, f.gROM, f.gWRAM.get(), f.gFONT.get()),
               std::tuple(0, nullptr, nullptr, nullptr));
@@ -262,17 +248,6 @@ TEST(AllocationFailure, ReportsAndEndsTheProgram) {
     EXPECT_EQ(program.myForm.gMainReady, 0);
     EXPECT_EQ(program.myForm.gROM, nullptr);
   }
-}
-
-TEST(FileLength, TellsTheLengthAndKeepsThePosition) {
-  EXPECT_EQ(FileLength(nullptr), -1);
-  test::TempDir dir;
-  std::FILE* file = std::fopen(dir.write("f.bin", Bytes(1000, 1)).c_str(), "rb");
-  ASSERT_NE(file, nullptr);
-  std::fseek(file, 123, SEEK_SET);
-  EXPECT_EQ(FileLength(file), 1000);
-  EXPECT_EQ(std::ftell(file), 123);
-  std::fclose(file);
 }
 
 }  // namespace

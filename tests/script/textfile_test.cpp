@@ -38,14 +38,18 @@ TEST(TranslationFile, NameAndNewFileBytes) {
     EXPECT_EQ(TranslationSkeleton(count).size(), bytes) << count;
 }
 
-TEST(TextFileSwitch, MissingFileIsCreatedFromTheSkeletonAndShown) {
-  LoadedProgram lp({{kA, 3}});
+TEST(TextFileSwitch, MissingFileIsCreatedAndNoQuestionIsAskedWithoutAPreviousFile) {
+  LoadedProgram lp({{kA, 3}, {kB, 1}});
   lp.editor().type("typed before any block");  // no previous file: replaced without asking
   lp.select(0);
   EXPECT_EQ(ReadFileText(lp.textFile(kA)), TranslationSkeleton(3));
   EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(3)));
   EXPECT_FALSE(lp.editor().modified());
-  EXPECT_TRUE(lp.p.ui.messages().empty());
+  lp.editor().type("x");
+  fs::remove(lp.textFile(kA));  // the previous file is gone
+  lp.select(1);
+  EXPECT_TRUE(lp.p.ui.script.said.empty());
+  EXPECT_FALSE(fs::exists(lp.textFile(kA)));
 }
 
 TEST(TextFileSwitch, UnsavedTextPromptNoReloadsAndYesSavesToThePreviousFile) {
@@ -64,16 +68,6 @@ TEST(TextFileSwitch, UnsavedTextPromptNoReloadsAndYesSavesToThePreviousFile) {
     EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(yes ? 2 : 1)));
     EXPECT_FALSE(lp.editor().modified());
   }
-}
-
-TEST(TextFileSwitch, NoQuestionWhenThePreviousFileIsGone) {
-  LoadedProgram lp({{kA, 1}, {kB, 1}});
-  lp.select(0);
-  lp.editor().type("x");
-  fs::remove(lp.textFile(kA));
-  lp.select(1);
-  EXPECT_TRUE(lp.p.ui.script.said.empty());
-  EXPECT_FALSE(fs::exists(lp.textFile(kA)));
 }
 
 TEST(TextFileSwitch, FileThatCannotBeCreatedLeavesAnEmptyEditor) {

@@ -6,12 +6,20 @@
 
 namespace ts2::test {
 
-LoadedProgram::LoadedProgram(const std::vector<BlockSpec>& blocks, RomBuilder rom) {
+LoadedProgram::LoadedProgram(const std::vector<BlockSpec>& blocks, RomBuilder rom, bool header) {
   rom.fontTable({SolidGlyph(0xFF)});
-  const std::string romPath = dir.write("game.sfc", rom.file());
+  romFile = rom.file(header);
+  romPath = dir.write("game.sfc", romFile);
   if (!form().OpenRomFile(romPath)) ADD_FAILURE() << "the synthetic ROM was not loaded";
   setBlocks(blocks);
   p.ui.script.said.clear();  // tests see only what their own steps say
+  p.ui.script.dialogsRun.clear();
+}
+
+std::vector<uint8_t> LoadedProgram::image() const {
+  const TmyForm& f = p.program.myForm;
+  return f.romAlloc ? std::vector<uint8_t>(f.romAlloc.get(), f.romAlloc.get() + f.gROMSize)
+                    : std::vector<uint8_t>();
 }
 
 void LoadedProgram::setBlocks(const std::vector<BlockSpec>& blocks) {

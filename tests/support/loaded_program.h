@@ -20,10 +20,12 @@ struct BlockSpec {
 
 class LoadedProgram {
  public:
-  // Writes `rom` (given a one-glyph font table at 0x130000) to the temporary folder, opens it
-  // with no data file and then lists `blocks` in bList ("Block %X" of each offset). Nothing is
-  // selected yet.
-  explicit LoadedProgram(const std::vector<BlockSpec>& blocks = {}, RomBuilder rom = RomBuilder());
+  // Writes `rom` (given a one-glyph font table at 0x130000; with `header`, a copier header in
+  // front) to the temporary folder, opens it with no data file and then lists `blocks` in bList
+  // ("Block %X" of each offset). Nothing is selected yet; what was said and the dialogs run
+  // while opening are forgotten.
+  explicit LoadedProgram(const std::vector<BlockSpec>& blocks = {}, RomBuilder rom = RomBuilder(),
+                         bool header = false);
 
   // Replaces the listed blocks (tables and bList).
   void setBlocks(const std::vector<BlockSpec>& blocks);
@@ -32,9 +34,14 @@ class LoadedProgram {
   // The translation file of the block whose pointer table is at `offset`.
   std::string textFile(uint32_t offset) const;
 
+  // The ROM image in memory, copier header included.
+  std::vector<uint8_t> image() const;
+
   TempDir dir;
   ScopedCwd cwd{dir.path()};
   headless::HeadlessProgram p;
+  std::vector<uint8_t> romFile;  // the file as written
+  std::string romPath;
   TmyForm& form() { return p.form(); }
   headless::HRichEdit& editor() { return p.ui.TDMemo; }
 };
