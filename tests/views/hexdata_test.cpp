@@ -49,14 +49,6 @@ class HexData : public ::testing::Test {
   }
 };
 
-TEST_F(HexData, KeysBeforeAnyDataIsShownMoveOnlyTheColumn) {
-  EXPECT_TRUE(hex.FormKeyDown(VK_LEFT));
-  EXPECT_EQ(hex.cursorColumn, -1);
-  EXPECT_TRUE(hex.FormKeyDown(VK_DOWN));
-  EXPECT_EQ(std::tie(hex.cursorRow, hex.topOffset), std::make_tuple(0, 0));
-  for (int row = 0; row < 16; ++row) EXPECT_EQ(Drawn(row), 0);  // only the black background
-}
-
 TEST_F(HexData, ArrowKeysAtTheCornersAndTheScrollLimit) {
   struct Case {
     uint8_t byteMode;
@@ -74,6 +66,11 @@ TEST_F(HexData, ArrowKeysAtTheCornersAndTheScrollLimit) {
       {0, VK_DOWN, 0, 15, 0, 0, 15, 16},  {0, VK_DOWN, 0, 15, 0xFF0, 0, 15, 0x1000},
   };
   // clang-format on
+  // Before any data is shown only the column moves, and only the background is drawn.
+  EXPECT_TRUE(hex.FormKeyDown(VK_LEFT) && hex.FormKeyDown(VK_DOWN));
+  EXPECT_EQ(std::tie(hex.cursorColumn, hex.cursorRow, hex.topOffset), std::make_tuple(-1, 0, 0));
+  for (int row = 0; row < 16; ++row) EXPECT_EQ(Drawn(row), 0);
+
   ShowPattern();
   for (const Case& c : cases) {
     hex.byteMode = c.byteMode;
