@@ -156,23 +156,17 @@ TEST_F(RomTest, FailedSaveKeepsTheFileAndTheModifiedFlag) {
     std::function<void()> arrange, undo;
     std::string message;  // the start of the message shown
   };
+  // clang-format off
   const Case cases[] = {
       // The copy cannot be created next to the ROM (its name is taken by a folder).
       {"cannot create", [&] { fs::create_directory(temp); }, [&] { fs::remove(temp); }, kSaveOpenFailed},
       // A write-protected ROM file is refused, not replaced behind its back.
       {"write-protected", [&] { fs::permissions(path, fs::perms::owner_read); },
-       [&] { fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write); }, kSaveOpenFailed},
-      {"cannot replace",
-       [&] {
-         fs::rename(path, aside);
-         fs::create_directory(path);
-       },
-       [&] {
-         fs::remove(path);
-         fs::rename(aside, path);
-       },
-       "Error: Could not write the ROM file ("},
+       [&] { fs::permissions(path, fs::perms::owner_all); }, kSaveOpenFailed},
+      {"cannot replace", [&] { fs::rename(path, aside); fs::create_directory(path); },
+       [&] { fs::remove(path); fs::rename(aside, path); }, "Error: Could not write the ROM file ("},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     c.arrange();
