@@ -526,18 +526,23 @@ StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {
 
 void StatusWidget::resizeEvent(QResizeEvent*) {
   constexpr int kPanel0Width = 200, kGap = 2;
+  const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
+  const int panel1 = rest - rest / 2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
-  panels_[1]->setGeometry(kPanel0Width + kGap, 0, std::max(0, width() - kPanel0Width - kGap), height());
+  panels_[1]->setGeometry(kPanel0Width + kGap, 0, panel1, height());
+  panels_[2]->setGeometry(kPanel0Width + 2 * kGap + panel1, 0, rest / 2, height());
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
-  if (panel < 0 || panel > 1) return;
+  if (panel < 0 || panel > 2) return;
   texts_[panel] = text;
-  widget_->panel(panel)->setText(FromBytes(text));
+  QLabel* label = widget_->panel(panel);
+  label->setText(FromBytes(text));
+  label->setToolTip(label->text());  // the whole text when the panel is too narrow for it
 }
 
 std::string QtStatusBar::panelText(int panel) const {
-  return panel >= 0 && panel <= 1 ? texts_[panel] : std::string();
+  return panel >= 0 && panel <= 2 ? texts_[panel] : std::string();
 }
 
 // ---- gauge ----

@@ -243,7 +243,8 @@ class QtMemo : public Memo, public WidgetControl {
 
 // ---- status bar and gauge ----
 
-// Two sunken panels: panel 0 of a fixed width, panel 1 taking the rest.
+// Three sunken panels: panel 0 of a fixed width, then panel 1 and, to its right, panel 2 (whether
+// the translation fits), which share the rest.
 class StatusWidget : public QWidget {
  public:
   explicit StatusWidget(QWidget* parent);
@@ -253,7 +254,7 @@ class StatusWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QLabel* panels_[2];
+  QLabel* panels_[3];
 };
 
 class QtStatusBar : public StatusBar {
@@ -264,7 +265,7 @@ class QtStatusBar : public StatusBar {
 
  private:
   StatusWidget* widget_;
-  std::string texts_[2];
+  std::string texts_[3];
 };
 
 class QtGauge : public Gauge, public WidgetControl {

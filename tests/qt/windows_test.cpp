@@ -44,12 +44,18 @@ TEST_F(EditorFixture, MainWindowHasItsClientAreaVideoAndStatusBar) {
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->height(), kStatusBarH);
   const auto panels = status->findChildren<QLabel*>();
-  ASSERT_EQ(panels.size(), 2);
+  ASSERT_EQ(panels.size(), 3);
   EXPECT_EQ(panels[0]->text().toStdString(), kStatusStart0);
   EXPECT_EQ(panels[1]->text().toStdString(), kStatusStart1);
   EXPECT_EQ(panels[0]->width(), 200);
-  EXPECT_EQ(panels[1]->geometry().right(), status->width() - 1);  // panel 1 takes the rest
+  // Panels 1 and 2 (the translation's fit) share the rest, panel 2 on the right.
+  EXPECT_GT(panels[2]->geometry().left(), panels[1]->geometry().right());
+  EXPECT_EQ(panels[2]->geometry().right(), status->width() - 1);
+  EXPECT_GT(panels[2]->width(), 40);
   EXPECT_EQ(ui.statusBar().panelText(1), kStatusStart1);
+  ui.statusBar().setPanelText(2, "Fits");
+  EXPECT_EQ(panels[2]->text().toStdString(), "Fits");
+  EXPECT_EQ(ui.statusBar().panelText(2), "Fits");
 
   auto* ptrBox = control<QWidget>(FormId::myForm, "ptrBox");
   ASSERT_NE(ptrBox, nullptr);
