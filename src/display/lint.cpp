@@ -203,7 +203,7 @@ std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, bool
 std::string FitText(const std::vector<LintFinding>& findings) {
   if (findings.empty()) return "Fits";
   const LintFinding& first = findings.front();
-  return Format("Line %d: %s", first.line, Brief(first.kind));
+  return Format("L%d: %s", first.line, Brief(first.kind));
 }
 
 }  // namespace ts2

@@ -30,7 +30,8 @@ struct LintFinding {
 // the order of their positions.
 std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, bool variableWidth);
 
-// The fit panel's text: "Fits", or the first finding in a few words ("Line 2: too wide").
+// The fit panel's text: "Fits", or the first finding in a few words with its text line
+// ("L2: too wide").
 std::string FitText(const std::vector<LintFinding>& findings);
 
 }  // namespace ts2

@@ -525,12 +525,19 @@ StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusWidget::resizeEvent(QResizeEvent*) {
-  constexpr int kPanel0Width = 200, kGap = 2;
+  layoutPanels();
+}
+
+// Panel 2 takes the width its short text needs, leaving panel 1 at least kPanel1Min; panel 1
+// takes the rest.
+void StatusWidget::layoutPanels() {
+  constexpr int kPanel0Width = 200, kPanel1Min = 24, kGap = 2;
   const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
-  const int panel1 = rest - rest / 2;
+  const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
+  const int panel1 = rest - panel2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
   panels_[1]->setGeometry(kPanel0Width + kGap, 0, panel1, height());
-  panels_[2]->setGeometry(kPanel0Width + 2 * kGap + panel1, 0, rest / 2, height());
+  panels_[2]->setGeometry(kPanel0Width + 2 * kGap + panel1, 0, panel2, height());
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
@@ -539,6 +546,7 @@ void QtStatusBar::setPanelText(int panel, const std::string& text) {
   QLabel* label = widget_->panel(panel);
   label->setText(FromBytes(text));
   label->setToolTip(label->text());  // the whole text when the panel is too narrow for it
+  if (panel == 2) widget_->layoutPanels();
 }
 
 std::string QtStatusBar::panelText(int panel) const {

@@ -249,6 +249,7 @@ class StatusWidget : public QWidget {
  public:
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
+  void layoutPanels();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -133,7 +133,7 @@ TEST_F(Demo, OpensInTheEditorAndEveryStringIsDrawn) {
       EXPECT_TRUE(inked(0));
       if (b == 0) {  // the translated block
         EXPECT_TRUE(inked(1));
-        EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "Line 2: too wide" : "Fits");
+        EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "L2: too wide" : "Fits");
       }
     }
   }

@@ -96,7 +96,7 @@ TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {
 
 TEST(Lint, FitTextNamesTheFirstFinding) {
   EXPECT_EQ(FitText({}), "Fits");
-  EXPECT_EQ(FitText(LintSection(Section({"ok", "a[b", std::string(28, 'x')}), false)), "Line 2: stray [");
+  EXPECT_EQ(FitText(LintSection(Section({"ok", "a[b", std::string(28, 'x')}), false)), "L2: stray [");
 }
 
 // The fit panel follows the shown string and every keystroke.
@@ -119,7 +119,7 @@ TEST_F(FitPanelTest, ShowsTheVerdictForTheShownString) {
   EXPECT_EQ(Panel(), "Fits");
   p.ui.TDMemo.setSelection(10 + 25, 0);
   p.ui.TDMemo.type("xyz");  // 28 characters
-  EXPECT_EQ(Panel(), "Line 1: too wide");
+  EXPECT_EQ(Panel(), "L1: too wide");
   // Narrow letters fit with variable width; the toggle renews the verdict.
   f.UseVWFRoutine1Click(kNoSender);
   EXPECT_EQ(Panel(), "Fits");

@@ -48,14 +48,17 @@ TEST_F(EditorFixture, MainWindowHasItsClientAreaVideoAndStatusBar) {
   EXPECT_EQ(panels[0]->text().toStdString(), kStatusStart0);
   EXPECT_EQ(panels[1]->text().toStdString(), kStatusStart1);
   EXPECT_EQ(panels[0]->width(), 200);
-  // Panels 1 and 2 (the translation's fit) share the rest, panel 2 on the right.
-  EXPECT_GT(panels[2]->geometry().left(), panels[1]->geometry().right());
-  EXPECT_EQ(panels[2]->geometry().right(), status->width() - 1);
-  EXPECT_GT(panels[2]->width(), 40);
   EXPECT_EQ(ui.statusBar().panelText(1), kStatusStart1);
-  ui.statusBar().setPanelText(2, "Fits");
-  EXPECT_EQ(panels[2]->text().toStdString(), "Fits");
-  EXPECT_EQ(ui.statusBar().panelText(2), "Fits");
+  // Panel 2 (the translation's fit) sits right of panel 1, as wide as its short text needs.
+  for (const char* fit : {"Fits", "L2: too wide"}) {
+    ui.statusBar().setPanelText(2, fit);
+    EXPECT_EQ(ui.statusBar().panelText(2), fit);
+    EXPECT_EQ(panels[2]->text().toStdString(), fit);
+    EXPECT_GT(panels[2]->geometry().left(), panels[1]->geometry().right());
+    EXPECT_EQ(panels[2]->geometry().right(), status->width() - 1);
+    EXPECT_GE(panels[2]->width(), panels[2]->sizeHint().width());
+    EXPECT_GE(panels[1]->width(), 20);  // panel 1 keeps some room
+  }
 
   auto* ptrBox = control<QWidget>(FormId::myForm, "ptrBox");
   ASSERT_NE(ptrBox, nullptr);
