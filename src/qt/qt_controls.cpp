@@ -138,17 +138,23 @@ ListWidget::ListWidget(QWidget* parent, std::function<void()> onUserSelect)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setUniformItemSizes(true);
-  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
-    if (!programmatic && onUserSelect_) onUserSelect_();
-  });
+  // Reported once a line is selected, not when the current line moves: a mouse press moves the
+  // current line first and the selection after it, and the program reads the selection.
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected) {
+            if (programmatic || selected.isEmpty()) return;
+            ++reports_;
+            if (onUserSelect_) onUserSelect_();
+          });
 }
 
 void ListWidget::mousePressEvent(QMouseEvent* event) {
-  const QModelIndex before = currentIndex();
+  const int reports = reports_;
   QListView::mousePressEvent(event);
-  // A click on the line that is already current changes nothing, but is a click all the same.
+  // A click on the line that is already selected changes nothing, but is a click all the same.
   const QModelIndex hit = indexAt(event->position().toPoint());
-  if (hit.isValid() && hit == before && currentIndex() == before && onUserSelect_) onUserSelect_();
+  if (reports_ == reports && hit.isValid() && selectionModel()->isSelected(hit) && onUserSelect_)
+    onUserSelect_();
 }
 
 void QtListBox::clear() {

@@ -103,6 +103,7 @@ class ListWidget : public QListView {
  private:
   LineModel* model_;
   std::function<void()> onUserSelect_;
+  int reports_ = 0;  // selections reported so far
 };
 
 class QtListBox : public ListBox, public WidgetControl {
