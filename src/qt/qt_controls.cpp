@@ -534,12 +534,32 @@ void StatusWidget::resizeEvent(QResizeEvent*) {
   constexpr int kPanel0Width = 200, kGap = 2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
   panels_[1]->setGeometry(kPanel0Width + kGap, 0, std::max(0, width() - kPanel0Width - kGap), height());
+  for (QLabel* label : panels_) fitText(label);
+}
+
+void StatusWidget::fitText(QLabel* label) const {
+  // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
+  // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
+  // none keeps the bar's font.
+  constexpr int kMinFontPx = 8;
+  QFont font = this->font();
+  const int normal = QFontInfo(font).pixelSize();
+  const int room = label->contentsRect().width() - label->indent() - 1;
+  for (int px = normal; px >= kMinFontPx; --px) {
+    font.setPixelSize(px);
+    if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) {
+      label->setFont(font);
+      return;
+    }
+  }
+  label->setFont(this->font());
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
   if (panel < 0 || panel > 1) return;
   texts_[panel] = text;
   widget_->panel(panel)->setText(FromBytes(text));
+  widget_->fitText(widget_->panel(panel));
 }
 
 std::string QtStatusBar::panelText(int panel) const {

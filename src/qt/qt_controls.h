@@ -249,6 +249,7 @@ class StatusWidget : public QWidget {
  public:
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
+  void fitText(QLabel* label) const;  // shrinks the font of a text too wide for its panel
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
