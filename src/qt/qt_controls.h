@@ -103,6 +103,7 @@ class ListWidget : public QListView {
  private:
   LineModel* model_;
   std::function<void()> onUserSelect_;
+  int reports_ = 0;  // selections reported so far
 };
 
 class QtListBox : public ListBox, public WidgetControl {
@@ -250,6 +251,7 @@ class StatusWidget : public QWidget {
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
   void layoutPanels();
+  void fitText(QLabel* label) const;  // shrinks the font of a text too wide for its panel
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -67,6 +67,23 @@ TEST_F(EditorFixture, MainWindowHasItsClientAreaVideoAndStatusBar) {
   EXPECT_EQ(ptrBox->geometry().right(), video.width - 1);
 }
 
+TEST_F(EditorFixture, StatusTextsAreShownWholeWhenASmallerFontHoldsThem) {
+  showAndActivate();
+  auto* status = control<QWidget>(FormId::myForm, "StatusBar1");
+  const auto panels = status->findChildren<QLabel*>();
+  ASSERT_EQ(panels.size(), 3);
+  auto whole = [](QLabel* panel) {
+    return QFontMetrics(panel->font()).horizontalAdvance(panel->text()) <=
+           panel->contentsRect().width() - panel->indent();
+  };
+  ui.statusBar().setPanelText(0, "Offset: 0A002E | PTR: 002E -> 0A8004");
+  ui.statusBar().setPanelText(1, "Line {Kana, Ascii}: 42, 41");
+  EXPECT_TRUE(whole(panels[0]));
+  EXPECT_TRUE(whole(panels[1]));
+  ui.statusBar().setPanelText(0, "Offset");  // a short text keeps the bar's font
+  EXPECT_EQ(QFontInfo(panels[0]->font()).pixelSize(), QFontInfo(status->font()).pixelSize());
+}
+
 TEST_F(EditorFixture, ClientSizeFollowsTheProgramAndVideoFollowsTheClientArea) {
   Window& main = ui.window(FormId::myForm);
   // Before the window is shown, as during start-up, and after.
