@@ -23,7 +23,8 @@ constexpr char kFontHelp[] =
     "\nOpens ROM as the editor does (no data file) and draws the game font it decompresses: 16\n"
     "glyphs a row, each row headed by the number of its first glyph and each column by the low\n"
     "hex digit, all in hexadecimal. Pixel values 0 to 3 are black, dark grey, light grey and\n"
-    "white. The sheet is drawn twice the size of the glyphs.\n";
+    "white. The sheet is drawn twice the size of the glyphs. Glyphs past 7FF, which no string\n"
+    "can reach (a glyph's byte offset is 16 bits), are left out.\n";
 
 constexpr int kPerRow = 16;
 constexpr int kGlyphW = 8, kGlyphH = 16, kGlyphBytes = 32;
@@ -31,6 +32,8 @@ constexpr int kGap = 2;
 constexpr int kPitchX = kGlyphW + kGap, kPitchY = kGlyphH + kGap;
 constexpr int kCharW = 8;  // labels: the translation font at a fixed 8 pixels a character
 constexpr int kScale = 2;
+constexpr int kReachableGlyphs = 0x10000 / kGlyphBytes;
+constexpr int kLabelDigits = 3;
 
 constexpr QRgb kSheet = 0xFF203050;  // around the cells
 constexpr QRgb kLabel = 0xFFFFE080;
@@ -82,18 +85,17 @@ int RunFont(const std::vector<std::string>& args) {
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], "")) return *status;
   const TmyForm& form = shown.program.form();
-  const int count = static_cast<int>(form.gFONTSize / kGlyphBytes);
+  const int count = static_cast<int>(std::min<uint32_t>(form.gFONTSize / kGlyphBytes, kReachableGlyphs));
   if (!form.gFONT || count == 0) return Fail(kExitBadInput, "the ROM's font holds no glyphs");
 
-  const int digits = count > 0x1000 ? 4 : 3;
-  const int left = digits * kCharW + 2 * kGap, top = kGlyphH + 2 * kGap;
+  const int left = kLabelDigits * kCharW + 2 * kGap, top = kGlyphH + 2 * kGap;
   const int rows = (count + kPerRow - 1) / kPerRow;
   Sheet sheet(left + kPerRow * kPitchX + kGap, top + rows * kPitchY + kGap);
   for (int c = 0; c < kPerRow; ++c) sheet.text(left + c * kPitchX + kGap / 2, kGap, Format("%X", c));
   for (int g = 0; g < count; ++g) {
     const int row = g / kPerRow, col = g % kPerRow;
     const int y = top + row * kPitchY;
-    if (col == 0) sheet.text(kGap, y, Format("%0*X", digits, g));
+    if (col == 0) sheet.text(kGap, y, Format("%0*X", kLabelDigits, g));
     sheet.glyph(
         left + col * kPitchX + kGap / 2, y,
         std::span<const uint8_t>(form.gFONT.get() + static_cast<size_t>(g) * kGlyphBytes, kGlyphBytes));
