@@ -1,162 +1,99 @@
-// ts2tool info and ts2tool decompress.
+// ts2tool info, decompress and patch: what they print and write.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
+#include <filesystem>
 
-#include "support/builders.h"
+#include "support/ips_builder.h"
+#include "tool.h"
 
-namespace ts2 {
+namespace ts2::test {
 namespace {
 
-using test::Glyph;
 using Bytes = std::vector<uint8_t>;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-// Runs ts2tool with `args` (already quoted for the shell), capturing stdout and stderr.
-Result Tool(const test::TempDir& dir, const std::string& args) {
-  const std::string out = dir.file("stdout"), err = dir.file("stderr");
-  const std::string command =
-      std::string("'") + TS2_TOOL_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
-  const int raw = std::system(command.c_str());
-  Result r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = test::ReadFileText(out);
-  r.err = test::ReadFileText(err);
-  return r;
-}
-
-std::string Q(const std::string& path) {
-  return "'" + path + "'";
-}
-
-std::vector<Glyph> SampleGlyphs() {
-  std::vector<Glyph> glyphs;
-  for (int i = 0; i < 6; ++i) {
-    Glyph g{};
-    for (int k = 0; k < 32; ++k) g[k] = static_cast<uint8_t>(i * 40 + k * (i + 1));
-    glyphs.push_back(g);
-  }
-  return glyphs;
-}
-
-TEST(ToolInfo, ReportsSizeHeaderAndTitle) {
-  test::TempDir dir;
-  struct Case {
-    const char* name;
+TEST(InfoCommand, PrintsSizeHeaderAndTitleAsJson) {
+  TempDir dir;
+  const struct {
     Bytes file;
     std::string json;
-  };
-  const Case cases[] = {
-      {"Headered", test::RomBuilder(0x200000).file(true),
+  } cases[] = {
+      {RomBuilder(0x200000).file(true),
        R"({"file_size":2097664,"header_size":512,"title":"TORMEL SARAGON2","title_ok":true})"},
-      {"Unheadered", test::RomBuilder(0x300100).file(),
-       R"({"file_size":3145984,"header_size":0,"title":"TORMEL SARAGON2","title_ok":true})"},
       // A wrong title still exits 0; its bytes are given as Latin-1.
-      {"WrongTitle", test::RomBuilder(0x20000).title("Tormel \xE9 2").file(),
+      {RomBuilder(0x20000).title("Tormel \xE9 2").file(),
        "{\"file_size\":131072,\"header_size\":0,\"title\":\"Tormel \xC3\xA9 2     \",\"title_ok\":false}"},
       // Too short to hold the title.
-      {"Short", Bytes(0x1000, 0), R"({"file_size":4096,"header_size":0,"title":null,"title_ok":false})"},
+      {Bytes(0x1000, 0), R"({"file_size":4096,"header_size":0,"title":null,"title_ok":false})"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Result r = Tool(dir, "info " + Q(dir.write("rom.bin", c.file)));
+  for (const auto& c : cases) {
+    dir.write("rom.bin", c.file);
+    const ToolRun r = RunTool(dir, "info rom.bin");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, c.json + "\n");
     EXPECT_EQ(r.err, "");
   }
 }
 
-TEST(ToolDecompress, TableGivesTheGlyphsCompressedIntoIt) {
-  test::TempDir dir;
-  const std::vector<Glyph> glyphs = SampleGlyphs();
-  const std::string rom = dir.write("rom.smc", test::RomBuilder().fontTable(glyphs).file(true));
+TEST(DecompressCommand, WritesTheTableTheBlockOrTheWholeWorkingRam) {
+  TempDir dir;
+  std::vector<Glyph> glyphs;
+  for (int i = 0; i < 6; ++i) {
+    Glyph g{};
+    for (int k = 0; k < 32; ++k) g[k] = static_cast<uint8_t>(i * 40 + k * (i + 1));
+    glyphs.push_back(g);
+  }
+  RomBuilder builder;
+  builder.fontTable(glyphs);
+  const uint32_t block2 = 0x130000 + (builder.data()[0x130004] | builder.data()[0x130005] << 8);
+  dir.write("rom.smc", builder.file(true));
+  const Bytes glyph2(glyphs[2].begin(), glyphs[2].end());
 
-  const Result r = Tool(dir, "decompress " + Q(rom) + " 0x130000 --table");
-  ASSERT_EQ(r.status, 0) << r.err;
   // First pointer 12 (six entries): 12 x 32 bytes, glyph i at 32 i, the rest zero.
+  ToolRun r = RunTool(dir, "decompress rom.smc 0x130000 --table");
+  ASSERT_EQ(r.status, 0) << r.err;
   Bytes expected(12 * 32, 0);
   for (size_t i = 0; i < glyphs.size(); ++i)
     std::copy(glyphs[i].begin(), glyphs[i].end(), expected.begin() + 32 * i);
   EXPECT_EQ(Bytes(r.out.begin(), r.out.end()), expected);
+
+  // One block, its offset in decimal, to a file.
+  ASSERT_EQ(RunTool(dir, "decompress rom.smc " + std::to_string(block2) + " -o g.bin").status, 0);
+  EXPECT_EQ(ReadFileBytes(dir.file("g.bin")), glyph2);
+
+  // A fresh Working RAM: the result at 0 and in staging at 0x10000.
+  r = RunTool(dir, "decompress rom.smc " + std::to_string(block2) + " --wram");
+  ASSERT_EQ(r.status, 0) << r.err;
+  expected.assign(0x20000, 0);
+  std::copy(glyph2.begin(), glyph2.end(), expected.begin());
+  std::copy(glyph2.begin(), glyph2.end(), expected.begin() + 0x10000);
+  EXPECT_EQ(Bytes(r.out.begin(), r.out.end()), expected);
 }
 
-TEST(ToolDecompress, OneBlockToFileAndWholeWorkingRam) {
-  test::TempDir dir;
-  const std::vector<Glyph> glyphs = SampleGlyphs();
-  test::RomBuilder builder;
-  builder.fontTable(glyphs);
-  const uint32_t block2 = 0x130000 + (builder.data()[0x130004] | builder.data()[0x130005] << 8);
-  const std::string rom = dir.write("rom.sfc", builder.file());
-  const std::string offset = std::to_string(block2);  // decimal works as well as 0x...
+TEST(PatchCommand, AppliesPatchesInOrderAndWritesTheWholeImage) {
+  TempDir dir;
+  const Bytes rom = RomBuilder(0x20200).file();  // a headered size: offsets count from the file start
+  dir.write("rom.sfc", rom);
+  dir.write("a.ips", IpsBuilder().record(0x10, {1, 2}).eof().bytes());
+  dir.write("b.ips", IpsBuilder().run(0x11, 3, 9).record(0x20204, {7}).eof().bytes());
+  ToolRun r = RunTool(dir, "patch rom.sfc a.ips b.ips -o out.sfc");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  Bytes want = rom;
+  want[0x10] = 1;
+  want[0x11] = want[0x12] = want[0x13] = 9;
+  want.resize(0x20204, 0);
+  want.push_back(7);
+  EXPECT_EQ(ReadFileBytes(dir.file("out.sfc")), want);
+  EXPECT_EQ(ReadFileBytes(dir.file("rom.sfc")), rom);  // the input is never touched
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "__temp__.qqq"));
 
-  ASSERT_EQ(Tool(dir, "decompress " + Q(rom) + " " + offset + " -o " + Q(dir.file("g.bin"))).status, 0);
-  EXPECT_EQ(test::ReadFileBytes(dir.file("g.bin")), Bytes(glyphs[2].begin(), glyphs[2].end()));
-
-  const Result wram = Tool(dir, "decompress " + Q(rom) + " " + offset + " --wram");
-  ASSERT_EQ(wram.status, 0) << wram.err;
-  ASSERT_EQ(wram.out.size(), 0x20000u);
-  Bytes expected(0x20000, 0);  // a fresh Working RAM: result at 0 and in staging at 0x10000
-  std::copy(glyphs[2].begin(), glyphs[2].end(), expected.begin());
-  std::copy(glyphs[2].begin(), glyphs[2].end(), expected.begin() + 0x10000);
-  EXPECT_EQ(Bytes(wram.out.begin(), wram.out.end()), expected);
-}
-
-TEST(ToolDecompress, UsageAndInputErrors) {
-  test::TempDir dir;
-  const std::string rom = dir.write("rom.sfc", test::RomBuilder().fontTable(SampleGlyphs()).file());
-  struct Case {
-    const char* args;
-    int status;
-  };
-  const Case cases[] = {
-      {"decompress", 2},
-      {"decompress ROM", 2},
-      {"decompress ROM zz", 2},
-      {"decompress ROM 0x100000000", 2},
-      {"decompress ROM 0x130000 --bogus", 2},
-      {"decompress ROM 0x130000 -o", 2},
-      {"decompress ROM 0x130000 extra", 2},
-      {"info", 2},
-      {"info ROM ROM", 2},
-      {"decompress MISSING 0x130000", 1},
-      {"decompress ROM 0x140000", 1},  // past the end of the ROM data
-      {"info MISSING", 1},
-      {"info DIR", 1},
-  };
-  for (const Case& c : cases) {
-    std::string args = c.args;
-    auto replace = [&](const std::string& word, const std::string& with) {
-      if (size_t at = args.find(word); at != std::string::npos) args.replace(at, word.size(), with);
-    };
-    replace("MISSING", Q(dir.file("missing.sfc")));
-    replace("ROM ROM", Q(rom) + " " + Q(rom));
-    replace("ROM", Q(rom));
-    replace("DIR", Q(dir.path().string()));
-    SCOPED_TRACE(args);
-    const Result r = Tool(dir, args);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << r.err;
-    EXPECT_EQ(r.out, "");
-  }
-}
-
-TEST(ToolDecompress, HelpPrintsUsage) {
-  test::TempDir dir;
-  for (const char* command : {"info", "decompress"}) {
-    const Result r = Tool(dir, std::string(command) + " --help");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind(std::string("usage: ts2tool ") + command, 0), 0u) << r.out;
-  }
-  const Result all = Tool(dir, "--help");
-  EXPECT_EQ(all.status, 0);
-  EXPECT_NE(all.out.find("decompress"), std::string::npos);
-  EXPECT_NE(all.out.find("info"), std::string::npos);
+  // An invalid patch gives the editor's message.
+  dir.write("bad.ips", "NOPE!");
+  r = RunTool(dir, "patch rom.sfc a.ips bad.ips -o bad.sfc");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ts2tool: Not a valid \"PATCH\" file!\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "bad.sfc"));
 }
 
 }  // namespace
-}  // namespace ts2
+}  // namespace ts2::test

@@ -1,0 +1,110 @@
+// ts2tool datafile, tbl, encode, skeleton and kana: their exact output.
+#include <gtest/gtest.h>
+
+#include "script/textfile.h"
+#include "tool.h"
+
+namespace ts2::test {
+namespace {
+
+// The JSON is compact with the keys in Qt's (alphabetical) order, so exact fragments can be
+// looked for.
+#define EXPECT_HAS(text, fragment) EXPECT_NE((text).find(fragment), std::string::npos) << (text)
+
+TEST(DatafileCommand, PrintsWhatTheLoaderSetUp) {
+  TempDir dir;
+  dir.write("d.txt",
+            ".BLOCK $C60000 C60000 C70000 2A\n"
+            ".BLOCK 7E1234 0 0 100\n"
+            ".FORMAT 18 16 8 1 16 0 1 2 3\n"
+            ".textbox .color.red .color.blue .solid\n"
+            ".FONTS 1234\n"
+            ".TextWindow HIDE\n"
+            ".KanaWindow show\n"
+            ".TABLE\n"
+            "8142=\\x0A\\x0B\n"
+            "41=\xE9\n"
+            "8141=\n"
+            ".NULL 80 - 81\n"
+            ".ENDTABLE\n"
+            ".COLORTABLE\n"
+            ".NULL=C\n"
+            "41=$0C\n"
+            ".ENDCOLOR\n");
+  ToolRun r = RunTool(dir, "datafile d.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_HAS(
+      r.out,
+      R"("blocks":[{"field2":393216,"field3":458752,"name":"Block C60000","offset":393216,"strings":42},)"
+      R"({"field2":0,"field3":0,"name":"Block 7E1234","offset":4067892,"strings":100}])");
+  EXPECT_HAS(
+      r.out,
+      R"("format":{"glyph_h":16,"glyph_w":8,"line_width":288,"reserved":[1,0,1,2,3],"width_scale":16})");
+  EXPECT_HAS(r.out, R"("font_address":4660)");
+  EXPECT_HAS(r.out, R"("view":{"color":"red","fill":"solid","hide_codes":false,"vwf":false})");
+  EXPECT_HAS(r.out, R"("windows":{"hex":null,"kana":true,"text":false})");
+  EXPECT_HAS(r.out, R"("chars8":[{"code":65,"colour":12,"length":1,"null":0,"text":"é"},)"
+                    R"({"code":80,"colour":12,"length":0,"null":1,"text":"[$50]"},)"
+                    R"({"code":81,"colour":12,"length":0,"null":1,"text":"[$51]"}])");
+  EXPECT_HAS(r.out, R"("chars16":[{"code":33089,"colour":15,"length":0,"null":1,"text":"[$8141]"},)"
+                    R"({"code":33090,"colour":15,"length":2,"null":0,"text":"\n\u000b"}])");
+  EXPECT_EQ(r.out.back(), '\n');
+
+  // What the loader says goes to stderr; the load itself succeeded.
+  std::string many;
+  for (int i = 0; i < 4097; ++i) many += ".BLOCK 1 0 0 0\n";
+  dir.write("big.txt", many);
+  r = RunTool(dir, "datafile big.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "ts2tool: 1 .BLOCK line(s) past the 4096-block limit were ignored.\n");
+}
+
+TEST(TblCommand, PrintsTheThreeTables) {
+  TempDir dir;
+  dir.write("t.tbl", "41=A\n41=AB\n0A=\n8140=xyz\n8240=abc\nff=\xE9 x\n41 =no\n");
+  const ToolRun r = RunTool(dir, "tbl t.tbl");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, R"({"char":{"0A":"","41":"A"},"string":{"41":"AB","FF":"é x"},"wide":{"40":"abc"}})"
+                   "\n");
+}
+
+TEST(EncodeCommand, PrintsTheFirstSectionsBytesFromAFileOrStdin) {
+  TempDir dir;
+  const struct {
+    const char* text;
+    const char* bytes;
+  } cases[] = {
+      {".STRING 0\r\nAB[$4142]C\r\nx\r\n.ENDS\r\n\r\n.STRING 1\r\nno\r\n.ENDS\r\n",
+       "41 42 41 42 43 FE 78 FF\n"},
+      {".STRING 3\n\n\n.ENDS\n", "FE FF\n"},  // lone LF line ends are accepted
+      {"", "FF\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = dir.write("section.txt", c.text);
+    EXPECT_EQ(RunTool(dir, "encode section.txt").out, c.bytes) << c.text;
+    EXPECT_EQ(RunTool(dir, "encode", file).out, c.bytes) << "stdin: " << c.text;
+  }
+}
+
+TEST(SkeletonCommand, WritesTheNewFileBytes) {
+  TempDir dir;
+  const ToolRun three = RunTool(dir, "skeleton 0x3");
+  EXPECT_EQ(three.status, 0);
+  EXPECT_EQ(three.out, TranslationSkeleton(3));
+  const ToolRun toFile = RunTool(dir, "skeleton 65535 -o new.txt");
+  EXPECT_EQ(toFile.status, 0);
+  EXPECT_EQ(toFile.out, "");
+  EXPECT_EQ(ReadFileText(dir.file("new.txt")), TranslationSkeleton(65535));
+}
+
+TEST(KanaCommand, PrintsTheConvertedTextExactly) {
+  TempDir dir;
+  dir.write("chars.txt", ".TABLE\r\n4100=A\r\n8140=\\x82\\xA0\r\n.ENDTABLE\r\n");
+  const ToolRun r = RunTool(dir, "kana chars.txt \"41 00 05 F1 00 FD 81 40 AB 12 FF FF\"");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "A[Pause$05]\r\n\x82\xA0[$12AB]");
+}
+
+}  // namespace
+}  // namespace ts2::test
