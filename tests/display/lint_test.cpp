@@ -1,9 +1,8 @@
 // The translation lint: where lines pass the wrap point, sections that outgrow the box, and text
-// that the encoder turns into other bytes; and the fit panel that shows its verdict.
+// that the encoder turns into other bytes.
 #include <gtest/gtest.h>
 
 #include "display/lint.h"
-#include "display_fixture.h"
 
 namespace ts2 {
 namespace {
@@ -97,36 +96,6 @@ TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {
 TEST(Lint, FitTextNamesTheFirstFinding) {
   EXPECT_EQ(FitText({}), "Fits");
   EXPECT_EQ(FitText(LintSection(Section({"ok", "a[b", std::string(28, 'x')}), false)), "L2: stray [");
-}
-
-// The fit panel follows the shown string and every keystroke.
-class FitPanelTest : public test::DisplayTest {
- protected:
-  void SetUp() override {
-    test::RomBuilder rom(0x1C0000);
-    for (int s = 0; s < 2; ++s) rom.put16(0x1A8000 + 2 * s, static_cast<uint16_t>(0x1000 + 0x10 * s));
-    LoadRom(rom.data());
-    SetFont({test::SolidGlyph(0xFF, 0xFF)});
-    SetBlock(0x1A8000, 0x1B0000, 2);
-  }
-  std::string Panel() const { return p.ui.status.panelText(2); }
-};
-
-TEST_F(FitPanelTest, ShowsTheVerdictForTheShownString) {
-  const std::string line25(25, 'i');
-  p.ui.TDMemo.setText(".STRING 0\n" + line25 + "\n.ENDS\n");
-  f.pListClick(&p.ui.pList);
-  EXPECT_EQ(Panel(), "Fits");
-  p.ui.TDMemo.setSelection(10 + 25, 0);
-  p.ui.TDMemo.type("xyz");  // 28 characters
-  EXPECT_EQ(Panel(), "L1: too wide");
-  // Narrow letters fit with variable width; the toggle renews the verdict.
-  f.UseVWFRoutine1Click(kNoSender);
-  EXPECT_EQ(Panel(), "Fits");
-  p.ui.pList.setItemIndex(1);
-  f.pListClick(&p.ui.pList);
-  EXPECT_EQ(Panel(), "No translation");
-  EXPECT_EQ(p.ui.status.panelText(1), "Line {Kana, Ascii}: 0, 0");
 }
 
 }  // namespace
