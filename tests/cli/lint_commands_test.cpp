@@ -12,9 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Listing(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(dir)) names.push_back(entry.path().string());
+// Every path under `dir`, sorted.
+std::vector<fs::path> Listing(const fs::path& dir) {
+  std::vector<fs::path> names{fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()};
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -32,7 +32,7 @@ class Demo : public ::testing::Test {
 };
 
 TEST_F(Demo, CheckFindsOnlyThePlantedOverflowAndWritesNothing) {
-  const std::vector<std::string> before = Listing(dir.path());
+  const std::vector<fs::path> before = Listing(dir.path());
   ToolRun r = RunTool(dir, "check demo.sfc demo.txt");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out,

@@ -12,7 +12,6 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
   TempDir dir;
   ASSERT_EQ(RunTool(dir, "demo .").status, 0);
   dir.write("short.sfc", "x");
-  dir.write("bad.ips", "NOPE!");
   struct Case {
     const char* args;
     int status;
@@ -20,49 +19,28 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
       {"frob", 2},
       {"demo", 2},
       {"info", 2},
-      {"info demo.sfc demo.sfc", 2},
       {"info missing.sfc", 1},
-      {"info Dumps", 1},
-      {"decompress demo.sfc", 2},
       {"decompress demo.sfc zz", 2},
-      {"decompress demo.sfc 0x100000000", 2},
-      {"decompress demo.sfc 0x130000 --bogus", 2},
-      {"decompress demo.sfc 0x130000 -o", 2},
-      {"decompress missing.sfc 0x130000", 1},
       {"decompress demo.sfc 0x140000", 1},  // past the end of the ROM data
       {"datafile", 2},
-      {"datafile demo.txt demo.txt", 2},
       {"datafile missing.txt", 1},
       {"tbl", 2},
       {"tbl missing.tbl", 1},
       {"decode demo.sfc demo.txt --block 0", 2},
-      {"decode demo.sfc demo.txt --block x --string 0", 2},
-      {"decode demo.sfc --block 0 --string 0", 2},
       {"decode missing.sfc demo.txt --block 0 --string 0", 1},
       {"encode a b", 2},
       {"encode missing.txt", 1},
-      {"skeleton", 2},
-      {"skeleton -1", 2},
       {"skeleton 65536", 2},
-      {"skeleton 1 --bogus", 2},
       {"skeleton 1 -o /nonexistent-dir/x.txt", 1},
       {"render demo.sfc demo.txt", 2},                            // no -o
       {"render demo.sfc demo.txt -o out.bmp", 2},                 // unknown format
       {"render demo.sfc demo.txt --scroll-rom 8 -o out.png", 2},  // not a step of 16
-      {"render demo.sfc demo.txt --scroll-trans 688 -o out.png", 2},
-      {"render demo.sfc demo.txt --vwf yes -o out.png", 2},
       {"render demo.sfc demo.txt --color pink -o out.png", 2},
       {"render short.sfc demo.txt -o out.png", 1},  // not the game's ROM
       {"patch demo.sfc demo.ips", 2},
-      {"patch demo.sfc -o out.sfc", 2},
       {"patch missing.sfc demo.ips -o out.sfc", 1},
-      {"patch demo.sfc demo.ips bad.ips -o out.sfc", 1},
       {"kana demo.txt", 2},
-      {"kana demo.txt \"FF FF\" extra", 2},
       {"kana demo.txt GG", 1},
-      {"kana demo.txt \"4 00\"", 1},
-      {"kana missing.txt \"FF FF\"", 1},
-      {"check demo.sfc", 2},
       {"check demo.sfc demo.txt --vwf maybe", 2},
       {"check demo.sfc demo.txt --dumps nowhere", 1},
       {"font demo.sfc", 2},

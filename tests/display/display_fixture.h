@@ -49,6 +49,14 @@ class DisplayTest : public ::testing::Test {
     f.gGlyphW = 8;
   }
 
+  // A zeroed ROM and a blank font: string 0 is one blank glyph, the translation empty.
+  void LoadBlankString() {
+    LoadRom(std::vector<uint8_t>(0x20000, 0));
+    SetFont(std::vector<Glyph>(256));
+    SetBlock(0x2000, 0x10000, 1);
+  }
+  int Draws() const { return p.ui.videoBox.drawCount; }  // each box drawn counts one
+
   uint16_t Px(int x, int y) const { return f.gBitmap.scanLine(y)[x]; }
   uint16_t PagePx(int page, int x, int y) const {
     const TextPage& pg = f.gPages[page];

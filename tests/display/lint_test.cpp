@@ -22,67 +22,65 @@ std::vector<std::string> Lint(const std::vector<std::string>& text, bool vwf = f
 }
 
 using Findings = std::vector<std::string>;
+using Lines = std::vector<std::string>;
 
-TEST(Lint, WidthIsMeasuredUpToTheWrapPoint) {
+TEST(Lint, Findings) {
   const std::string a(27, 'x');
-  // The blank advances 6 with variable width, 'A' (ink in columns 0-3) 5.
-  const std::string fits216 = std::string(11, ' ') + std::string(30, 'A');
-  const std::string over217 = std::string(12, ' ') + std::string(29, 'A');
-  struct Case {
-    std::string line;
+  const Lines six = {"1", "2", "3", "4", "5", "6"};
+  auto plus = [](Lines lines, const std::string& last) {
+    lines.push_back(last);
+    return lines;
+  };
+  const struct {
+    Lines text;
     bool vwf;
     Findings expected;
   } cases[] = {
-      {a, false, {}},
-      {a + "y", false, {"1:28 line is 224 pixels wide, the box wraps at 216"}},
-      {fits216, true, {}},
-      {over217, true, {"1:41 line is 217 pixels wide, the box wraps at 216"}},
+      // The width up to the wrap point: 27 characters at fixed width; with variable width the
+      // blank advances 6 and 'A' (ink in columns 0-3) 5.
+      {{a}, false, {}},
+      {{a + "y"}, false, {"1:28 line is 224 pixels wide, the box wraps at 216"}},
+      {{std::string(11, ' ') + std::string(30, 'A')}, true, {}},
+      {{std::string(12, ' ') + std::string(29, 'A')},
+       true,
+       {"1:41 line is 217 pixels wide, the box wraps at 216"}},
       // The tag draws one blank glyph, which advances 8 at fixed width.
-      {"[PLAYER]" + std::string(26, 'x'), false, {}},
-      {"[PLAYER]" + a, false, {"1:35 line is 224 pixels wide, the box wraps at 216"}},
+      {{"[PLAYER]" + std::string(26, 'x')}, false, {}},
+      {{"[PLAYER]" + a}, false, {"1:35 line is 224 pixels wide, the box wraps at 216"}},
       // A new line inside a text line starts the width again.
-      {a + "[NEWLINE]" + a, false, {}},
-      {a + "[$FE]" + a + "yz", false, {"1:60 line is 232 pixels wide, the box wraps at 216"}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Lint({c.line}, c.vwf), c.expected) << c.line;
-}
-
-TEST(Lint, CountsTheBoxLinesTheRendererDraws) {
-  EXPECT_EQ(Lint({"1", "2", "3", "4", "5", "6"}), Findings{});
-  EXPECT_EQ(Lint({"1", "2", "3", "4", "5", "6", "7"}), Findings{"7:1 needs 7 box lines, the box shows 6"});
-  // An empty last line is a line of the string too.
-  EXPECT_EQ(Lint({"1", "2", "3", "4", "5", "6", ""}), Findings{"7:1 needs 7 box lines, the box shows 6"});
-  // A wrap takes a line, and so does the pen left at the wrap point by a full line.
-  EXPECT_EQ(Lint({"1", "2", "3", "4", std::string(30, 'x')}),
-            (Findings{"5:28 line is 240 pixels wide, the box wraps at 216"}));
-  EXPECT_EQ(Lint({std::string(27, 'x'), "2", "3", "4", "5", "6"}),
-            Findings{"6:1 needs 7 box lines, the box shows 6"});
-  EXPECT_EQ(Lint({"1", "2", "3", "4", "5[NEWLINE]6[NEWLINE]7"}),
-            Findings{"5:21 needs 7 box lines, the box shows 6"});
-  // 0xFF ends the drawing: nothing behind it counts.
-  EXPECT_EQ(Lint({"1[$FF]", "2", "3", "4", "5", "6", "7"}),
-            Findings{"1:4 code FF ends the string: the rest is not shown"});
-}
-
-TEST(Lint, FindsTextThatBecomesOtherBytes) {
-  struct Case {
-    std::string line;
-    Findings expected;
-  } cases[] = {
-      {"ok [player] [$4142] [$]", {}},
-      {"[$123]xy", {"1:1 odd number of hex digits in \"[$\" run"}},
-      {"ab [$41G2]", {"1:8 'G' is not a hex digit in \"[$\" run"}},
-      {"[$4 1]", {"1:4 0x20 is not a hex digit in \"[$\" run"}},
-      {"a[b", {"1:2 \"[\" opens no tag and no \"[$\" run"}},
-      {"end[", {"1:4 \"[\" opens no tag and no \"[$\" run"}},
+      {{a + "[NEWLINE]" + a}, false, {}},
+      {{a + "[$FE]" + a + "yz"}, false, {"1:60 line is 232 pixels wide, the box wraps at 216"}},
+      // The box lines the renderer draws: an empty last line is one, so is a wrap, and so is
+      // the pen left at the wrap point by a full line.
+      {six, false, {}},
+      {plus(six, "7"), false, {"7:1 needs 7 box lines, the box shows 6"}},
+      {plus(six, ""), false, {"7:1 needs 7 box lines, the box shows 6"}},
+      {{"1", "2", "3", "4", std::string(30, 'x')},
+       false,
+       {"5:28 line is 240 pixels wide, the box wraps at 216"}},
+      {{a, "2", "3", "4", "5", "6"}, false, {"6:1 needs 7 box lines, the box shows 6"}},
+      {{"1", "2", "3", "4", "5[NEWLINE]6[NEWLINE]7"}, false, {"5:21 needs 7 box lines, the box shows 6"}},
+      // 0xFF ends the drawing: nothing behind it counts.
+      {{"1[$FF]", "2", "3", "4", "5", "6", "7"},
+       false,
+       {"1:4 code FF ends the string: the rest is not shown"}},
+      // Text that becomes other bytes.
+      {{"ok [player] [$4142] [$]"}, false, {}},
+      {{"[$123]xy"}, false, {"1:1 odd number of hex digits in \"[$\" run"}},
+      {{"ab [$41G2]"}, false, {"1:8 'G' is not a hex digit in \"[$\" run"}},
+      {{"[$4 1]"}, false, {"1:4 0x20 is not a hex digit in \"[$\" run"}},
+      {{"a[b"}, false, {"1:2 \"[\" opens no tag and no \"[$\" run"}},
+      {{"end["}, false, {"1:4 \"[\" opens no tag and no \"[$\" run"}},
       // The tags are tried once per "[", in table order.
-      {"[NEWLINE][PLAYER]", {"1:10 \"[\" opens no tag and no \"[$\" run"}},
-      {"a\tb", {"1:2 0x09 has no glyph: drawn blank"}},
-      {"x\x80\x81y\x82", {"1:2 0x80 0x81 have no glyphs: drawn blank", "1:5 0x82 has no glyph: drawn blank"}},
-      {"\xE9t\xE9", {}},  // accented letters have glyphs
-      {"x\xFEy\xFF", {"1:2 character 0xFE starts a new line", "1:4 character 0xFF ends the string"}},
+      {{"[NEWLINE][PLAYER]"}, false, {"1:10 \"[\" opens no tag and no \"[$\" run"}},
+      {{"a\tb"}, false, {"1:2 0x09 has no glyph: drawn blank"}},
+      {{"x\x80\x81y\x82"},
+       false,
+       {"1:2 0x80 0x81 have no glyphs: drawn blank", "1:5 0x82 has no glyph: drawn blank"}},
+      {{"\xE9t\xE9"}, false, {}},  // accented letters have glyphs
+      {{"x\xFEy\xFF"}, false, {"1:2 character 0xFE starts a new line", "1:4 character 0xFF ends the string"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Lint({c.line}), c.expected) << c.line;
+  for (const auto& c : cases) EXPECT_EQ(Lint(c.text, c.vwf), c.expected) << c.text.back();
 }
 
 TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {

@@ -42,23 +42,22 @@ struct ScriptedAnswers : qt::DialogAnswers {
 
   std::optional<std::vector<std::string>> openFiles(const FileDialog& dialog) override {
     dialogs.push_back(dialog);
-    if (open.empty()) return std::nullopt;
-    auto answer = open.front();
-    open.pop_front();
-    return answer;
+    return Next(open, {});
   }
   std::optional<std::string> saveFile(const FileDialog& dialog) override {
     dialogs.push_back(dialog);
-    if (save.empty()) return std::nullopt;
-    auto answer = save.front();
-    save.pop_front();
-    return answer;
+    return Next(save, {});
   }
   bool box(DialogAnswers::Box kind, const std::string& text, const std::string&) override {
     boxes.emplace_back(kind, text);
-    if (yes.empty()) return false;
-    const bool answer = yes.front();
-    yes.pop_front();
+    return Next(yes, false);
+  }
+  // The next scripted answer, or `none` when the script has run out.
+  template <typename T>
+  static T Next(std::deque<T>& answers, T none) {
+    if (answers.empty()) return none;
+    T answer = answers.front();
+    answers.pop_front();
     return answer;
   }
 };
@@ -73,19 +72,12 @@ struct RecordingSink : EventSink {
     int key;
     ShiftState shift;
   };
-  std::vector<Key> keys, editorKeys;
-  // The keys pressed, without the presses of Shift, Ctrl and Alt themselves.
-  std::vector<Key> pressed() const {
-    std::vector<Key> out;
-    for (const Key& k : keys)
-      if (k.key != VK_SHIFT && k.key != VK_CONTROL && k.key != 0x12) out.push_back(k);
-    return out;
-  }
-  std::vector<FormId> resizes, paints;
+  std::vector<Key> keys;  // the keys previewed, without the presses of Shift, Ctrl and Alt themselves
+  std::vector<FormId> paints;
   std::vector<ControlId> clicks, changes;
-  std::function<void(MenuId)> onCommand;             // runs instead of the program's command
-  std::function<bool(int, ShiftState)> onKey;        // decides instead of the program
-  std::function<bool(int, ShiftState)> onEditorKey;  // decides instead of the program
+  std::function<void(MenuId)> onCommand;                    // runs instead of the program's command
+  std::function<bool(int, ShiftState)> onKey, onEditorKey;  // decide instead of the program
+  std::function<void(FormId)> onPaint;                      // runs instead of the program's paint
 
   void menuCommand(MenuId item) override {
     commands.push_back(item);
@@ -97,21 +89,20 @@ struct RecordingSink : EventSink {
     if (next) next->formClose();
   }
   bool keyDown(FormId form, int key, ShiftState shift) override {
-    keys.push_back({form, key, shift});
+    if (key != VK_SHIFT && key != VK_CONTROL && key != 0x12) keys.push_back({form, key, shift});
     if (onKey) return onKey(key, shift);
     return next ? next->keyDown(form, key, shift) : true;
   }
   bool editorKeyDown(int key, ShiftState shift) override {
-    editorKeys.push_back({FormId::TxtForm, key, shift});
     if (onEditorKey) return onEditorKey(key, shift);
     return next ? next->editorKeyDown(key, shift) : true;
   }
   void formResize(FormId form) override {
-    resizes.push_back(form);
     if (next) next->formResize(form);
   }
   void paint(FormId form) override {
     paints.push_back(form);
+    if (onPaint) return onPaint(form);
     if (next) next->paint(form);
   }
   void listClick(ControlId list) override {
