@@ -179,11 +179,24 @@ TEST_F(ToolkitFixture, CheckMarksAreLeftToTheCommands) {
   EXPECT_FALSE(ui.action(MenuId::Blue1)->isChecked());
 }
 
-TEST_F(ToolkitFixture, MainAndHexWindowsPreviewTheirKeys) {
+// Counts the key presses that reach a widget.
+struct KeyCounter : QObject {
+  int presses = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) ++presses;
+    return false;
+  }
+};
+
+TEST_F(ToolkitFixture, MainAndHexWindowsPreviewTheirKeysAndDiscardedOnesGoNoFurther) {
   sink.onCommand = [](MenuId) {};
+  sink.onKey = [](int, ShiftState shift) { return !shift.shift; };  // the program discards Shift keys
   showAndActivate();
+  KeyCounter counter;
+  form(FormId::myForm)->installEventFilter(&counter);
   QTest::keyClick(form(FormId::myForm), Qt::Key_Up, Qt::ShiftModifier);
   QTest::keyClick(form(FormId::myForm), Qt::Key_5);
+  EXPECT_EQ(counter.presses, 1);                                          // the Up never reached the window
   QTest::keyClick(form(FormId::myForm), Qt::Key_T, Qt::ControlModifier);  // a menu key goes to the menu only
   activate(FormId::HexForm);
   QTest::keyClick(form(FormId::HexForm), Qt::Key_Right);
@@ -196,27 +209,6 @@ TEST_F(ToolkitFixture, MainAndHexWindowsPreviewTheirKeys) {
   EXPECT_EQ(keys[2].form, FormId::HexForm);
   EXPECT_EQ(keys[2].key, VK_RIGHT);
   EXPECT_EQ(sink.commands, std::vector<MenuId>{MenuId::LoadTableFile1});
-}
-
-// Counts the key presses that reach a widget.
-struct KeyCounter : QObject {
-  int presses = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) ++presses;
-    return false;
-  }
-};
-
-TEST_F(ToolkitFixture, DiscardedKeysGoNoFurther) {
-  showAndActivate();
-  sink.onKey = [](int, ShiftState shift) { return !shift.shift; };
-  KeyCounter counter;
-  form(FormId::myForm)->installEventFilter(&counter);
-  QTest::keyClick(form(FormId::myForm), Qt::Key_Down, Qt::ShiftModifier);
-  EXPECT_EQ(counter.presses, 0);
-  QTest::keyClick(form(FormId::myForm), Qt::Key_Down);
-  EXPECT_EQ(counter.presses, 1);
-  EXPECT_EQ(sink.keys.size(), 2u);  // each key was previewed once
 }
 
 // ---- the commands on the demo set ----

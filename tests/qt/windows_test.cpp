@@ -89,14 +89,6 @@ TEST_F(EditorFixture, ClosingTheMainWindowRunsTheCloseOnce) {
     EXPECT_FALSE(ui.window(static_cast<FormId>(i)).visible());
 }
 
-TEST_F(EditorFixture, ExitClosesThroughTheProgram) {
-  showAndActivate();
-  ui.action(MenuId::Exit1)->trigger();
-  EXPECT_EQ(sink.closes, 1);
-  EXPECT_TRUE(program.myForm.closed);
-  EXPECT_FALSE(ui.window(FormId::myForm).visible());
-}
-
 TEST_F(ToolkitFixture, StartUpFailureClosesBeforeAnyWindowIsShown) {
   sink.next = nullptr;
   Program failing(ui, [](const std::string& what) { return what == "gWRAM"; });
