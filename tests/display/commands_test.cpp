@@ -25,6 +25,7 @@ TEST_F(ViewCommands, TogglesFlipTheirCheckAndRedrawEachTime) {
     for (bool checked : {true, false}) {
       f.RunMenuCommand(item);
       EXPECT_EQ(f.Checked(item), checked);
+      EXPECT_FALSE(f.Checked(MenuId::DTT));
     }
     EXPECT_EQ(Draws(), draws + 4);  // both boxes, twice
   }
@@ -40,19 +41,20 @@ TEST_F(ViewCommands, EachRadioItemChecksOnlyItselfInItsGroup) {
     (MenuInfo(clicked).radioGroup == MenuInfo(MenuId::Blue1).radioGroup ? colour : fill) = clicked;
     for (MenuId item : {MenuId::Blue1, MenuId::Green1, MenuId::Red1, MenuId::Gradient1, MenuId::Solid1})
       EXPECT_EQ(f.Checked(item), item == colour || item == fill) << MenuInfo(item).name;
+    EXPECT_FALSE(f.Checked(MenuId::DTT));
     EXPECT_EQ(Draws(), draws + 4);
   }
 }
 
-TEST(MenuCommands, NoneLeavesDttChecked) {
-  HeadlessProgram p;
-  for (MenuId item :
-       {MenuId::DTT, MenuId::HideCodes, MenuId::UseVWFRoutine1, MenuId::Green1, MenuId::Solid1,
-        MenuId::TEOnTop, MenuId::Zoominx21, MenuId::DefaultWindowSize1, MenuId::DisplayTextEditor1}) {
-    // The data-file loader sets DTT to the opposite of what it wants before running its command.
-    if (item == MenuId::DTT) p.form().SetChecked(MenuId::DTT, true);
-    p.form().RunMenuCommand(item);
-    EXPECT_FALSE(p.form().Checked(MenuId::DTT)) << MenuInfo(item).name;
+TEST_F(ViewCommands, DisplayTranslatedTextEndsUnchecked) {
+  // Left checked, the next render would draw the ROM text into the translation box: not when
+  // the data-file loader checked it first, nor when no string is selected and the display stops
+  // early.
+  for (auto [checked, selected] : {std::pair{true, true}, {false, true}, {true, false}, {false, false}}) {
+    p.ui.pList.setItemIndex(selected ? 0 : -1);
+    f.SetChecked(MenuId::DTT, checked);
+    f.RunMenuCommand(MenuId::DTT);
+    EXPECT_FALSE(f.Checked(MenuId::DTT)) << checked << selected;
   }
 }
 
