@@ -40,15 +40,6 @@ TEST_F(EditorFixture, MessagesAndQuestionsGoThroughTheirBoxes) {
   EXPECT_EQ(answers.boxes, shown);
 }
 
-TEST_F(EditorFixture, OpenRomAsksForTheRomWithItsDialog) {
-  showAndActivate();
-  answers.open.push_back(std::nullopt);  // cancelled
-  QTest::keyClick(form(FormId::myForm), Qt::Key_O, Qt::ControlModifier);
-  ASSERT_EQ(answers.dialogs.size(), 1u);
-  EXPECT_EQ(answers.dialogs[0].title, "Open ROM File");
-  EXPECT_EQ(answers.dialogs[0].filter, "SNES ROM | *.s*c; *.fig;");
-}
-
 // ---- the executable ----
 
 TEST(EditorCommandLine, VersionHelpAndWrongUse) {

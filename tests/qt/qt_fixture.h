@@ -139,6 +139,13 @@ struct ToolkitFixture : ::testing::Test {
     ui.showStartWindows();
     activate(FormId::myForm);
   }
+  // Clicks a line of a list box (bList or pList) with the mouse.
+  void clickLine(const char* list, int row) {
+    auto* view = control<QAbstractItemView>(FormId::cmForm, list);
+    QCoreApplication::processEvents();  // lines reach the view in batches
+    const QRect line = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, line.center());
+  }
   // Shows a window and makes it the active one, as a click on it would.
   void activate(FormId id) {
     QWidget* w = ui.form(id);
@@ -172,13 +179,6 @@ struct DemoFixture : EditorFixture {
 
   bool open() { return made && program.myForm.OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")); }
   Bitmap& bitmap() { return program.myForm.gBitmap; }
-  // Clicks a line of a list box (bList or pList) with the mouse.
-  void clickLine(const char* list, int row) {
-    auto* view = control<QAbstractItemView>(FormId::cmForm, list);
-    QCoreApplication::processEvents();  // lines reach the view in batches
-    const QRect line = view->visualRect(view->model()->index(row, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, line.center());
-  }
   // The raw 5-6-5 pixels that `ts2tool render` writes for the demo with `options`.
   std::vector<uint16_t> rendered(const std::string& options) const {
     const std::string out = dir.file("render.rgb565");

@@ -89,16 +89,6 @@ TEST_F(EditorFixture, ClosingTheMainWindowRunsTheCloseOnce) {
     EXPECT_FALSE(ui.window(static_cast<FormId>(i)).visible());
 }
 
-TEST_F(ToolkitFixture, StartUpFailureClosesBeforeAnyWindowIsShown) {
-  sink.next = nullptr;
-  Program failing(ui, [](const std::string& what) { return what == "gWRAM"; });
-  EXPECT_TRUE(failing.myForm.closed);
-  ASSERT_EQ(answers.boxes.size(), 1u);
-  EXPECT_EQ(answers.boxes[0].second, "Fatal Error: Could not allocate memory!");
-  EXPECT_FALSE(ui.window(FormId::myForm).visible());
-  ui.setEventSink(nullptr);
-}
-
 TEST_F(ToolkitFixture, StayOnTopKeepsAWindowShownOrHidden) {
   showAndActivate();
   for (FormId id : FormIds{FormId::TxtForm, FormId::KanaForm}) {
