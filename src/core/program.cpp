@@ -88,6 +88,7 @@ void RichEdit::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && t.back() != '\n') t.push_back('\n');
   t += line;
+  t.push_back('\n');  // every added line is ended, so an empty one still counts
   const bool wasModified = modified();
   setText(t);
   setModified(wasModified);

@@ -1,9 +1,11 @@
 // Start-up, the ROM image (open, check, save) and closing the main window.
 #include <cstring>
+#include <filesystem>
 #include <new>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "core/romfile.h"
 
 namespace ts2 {
 
@@ -17,6 +19,16 @@ constexpr char kMsgWrongRom[] = "Error: This is not the ROM used.\nPlease load t
 constexpr char kMsgNoFont[] = "Fatal Error: Could allocate needed memory for 'gFONT'!";
 constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for saving...";
 constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
+
+// True for an existing file whose permission bits let nobody write to it.
+bool IsWriteProtected(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::is_regular_file(st)) return false;
+  constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (st.permissions() & kAnyWrite) == fs::perms::none;
+}
 
 template <typename T>
 std::unique_ptr<T[]> TryAllocate(const TmyForm& form, const std::string& what, size_t count) {
@@ -110,39 +122,27 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
   gDumpDir = CurrentDirectory() + kPathSep + "Dumps";
   MakeDirectory(gDumpDir);
 
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    ui.message(kMsgOpenFailed);
-    return;  // the image loaded before, and its path, stay as they were
+  RomFile file;
+  switch (ReadRomFile(path, failAllocation, file)) {
+    case RomReadStatus::Ok: break;
+    case RomReadStatus::CannotOpen:
+      ui.message(kMsgOpenFailed);
+      return;  // the image loaded before, and its path, stay as they were
+    case RomReadStatus::NoMemory:
+      ReleaseRomImage(*this);
+      ui.message(kMsgNoRomMemory);
+      ui.window(FormId::myForm).close();
+      return;
   }
-  romAlloc.reset();
-  gROM = nullptr;
-
-  const int32_t length = FileLength(file);
-  std::unique_ptr<uint8_t[]> image;
-  if (length >= 0) image = TryAllocate<uint8_t>(*this, "gROM", length > 0 ? static_cast<size_t>(length) : 1);
-  if (!image) {
-    std::fclose(file);
-    ui.message(kMsgNoRomMemory);
-    ui.window(FormId::myForm).close();
-    return;
-  }
-  gROMSize = static_cast<uint32_t>(length);
-  gROMHeaderSize = gROMSize & 0x200;
-  const size_t got = std::fread(image.get(), 1, gROMSize, file);
-  std::fclose(file);
-  // A file that shrank while it was read leaves zeros, never stale memory, behind.
-  if (got < gROMSize) std::memset(image.get() + got, 0, gROMSize - got);
-  romAlloc = std::move(image);
-  gROM = romAlloc.get() + gROMHeaderSize;
-  gROMPath = path.substr(0, kPathMax);
+  InstallRomImage(*this, std::move(file));
+  // The path is taken only once the file has been read, so a failed open never redirects a later
+  // Save ROM; it is kept whole, never cut to a buffer's length, so Save writes to this file only.
+  gROMPath = path;
 
   // A file too short to hold the title is rejected like one with a wrong title.
-  const bool titleFits = gROMSize >= gROMHeaderSize + kTitleOffset + 15;
-  if (!titleFits || std::memcmp(gROM + kTitleOffset, kGameTitle, 15) != 0) {
+  if (!HasGameTitle(RomData())) {
     ui.message(kMsgWrongRom);
-    romAlloc.reset();
-    gROM = nullptr;
+    ReleaseRomImage(*this);
     return;
   }
 
@@ -173,15 +173,17 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
 
 void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {
   if (!gROM || !gWRAM) return;
+  // The image replaces the file through a temporary copy; a file nobody may write to is refused
+  // as the plain open for writing would refuse it, instead of being replaced behind its back.
   std::string error;
-  if (!WriteFileAtomic(gROMPath, romAlloc.get(), gROMSize, &error)) {
-    if (error.rfind("cannot create", 0) == 0) {
+  if (IsWriteProtected(gROMPath) || !WriteFileAtomic(gROMPath, romAlloc.get(), gROMSize, &error)) {
+    if (error.empty() || error.rfind("cannot create", 0) == 0) {
       ui.message(kMsgSaveOpenFailed);
     } else {
       ui.message("Error: Could not write the ROM file (" + error +
                  "). The file on disk was not changed; the ROM image is kept.");
     }
-    return;
+    return;  // gROMModified stays as it was
   }
   ui.message(kMsgRomSaved);
   gROMModified = 0;
@@ -202,8 +204,7 @@ void TmyForm::FormClose() {
       ui.question("ROM data modified. Do you wish to save changes?", "ROM File Modified...")) {
     SaveRomFile1Click(kNoSender);
   }
-  romAlloc.reset();
-  gROM = nullptr;
+  ReleaseRomImage(*this);
   gWRAM.reset();
   gTransText.reset();
   gVideo.reset();

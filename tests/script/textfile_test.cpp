@@ -70,6 +70,7 @@ TEST(TextFileSwitch, ReselectingReloadsFromDiskWhenEditsAreDropped) {
 TEST(TextFileSwitch, AnsweringYesSavesToThePreviousFile) {
   LoadedProgram lp({{kA, 1}, {kB, 2}});
   lp.select(0);
+  lp.editor().setSelection(0, 0);  // showing string 0 left the caret on its section header
   lp.editor().type("// mine\n");
   lp.p.ui.script.questionAnswers.push_back(true);
   lp.select(1);
@@ -181,6 +182,7 @@ TEST(TextFileSave, FailuresAreReportedAndKeepTheText) {
     SCOPED_TRACE("file cannot be written");
     LoadedProgram lp({{kA, 1}});
     lp.select(0);
+    lp.editor().setSelection(0, 0);  // showing string 0 left the caret on its section header
     lp.editor().type("typed");
     BlockWritesTo(lp.textFile(kA));
     lp.form().SaveTextFile1Click(kNoSender);

@@ -1,0 +1,315 @@
+// ts2tool demo: a complete sample set made entirely by this project, so that a newcomer can see
+// the editor at work without any game data: a synthetic ROM image with our own two-plane font,
+// a data file, a table file, an IPS patch and a translation file for the first block.
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli.h"
+#include "core/fileutil.h"
+#include "display/ascii_font.h"
+#include "script/compress.h"
+
+namespace ts2::cli {
+namespace {
+
+constexpr uint32_t kRomSize = 0x140000;
+constexpr uint32_t kFontTable = 0x130000;
+constexpr uint16_t kHighlight = 0x100;  // glyphs 0x100-0x1FF: the same letters in the shading colour
+constexpr uint8_t kKanaBase = 0x80;     // glyphs 0x80-0x87: kana-like shapes
+
+// Kana-like shapes, two bits a pixel: '#' value 3 (text colour), '+' value 2 (shading).
+// clang-format off
+constexpr std::array<std::string_view, 8 * 16> kKanaArt = {
+  // 0x80
+  "........", "..#.....", "######..", "..#.....", "..###...", ".##.+#..", "#.#..+#.", "#.#...#.",
+  "#.#...#.", ".##..+#.", "..#.+#..", ".#.##...", "........", "........", "........", "........",
+  // 0x81
+  "........", "........", "#.....#.", "#......#", "#......#", "#......#", "#......#", "#.....+#",
+  "#.....+.", "+#....+.", ".+#..+..", "..++....", "........", "........", "........", "........",
+  // 0x82
+  "........", ".####...", "........", "........", "######..", ".....+#.", "......#.", "......#.",
+  "......#.", ".....+#.", "....+#..", "..##+...", "........", "........", "........", "........",
+  // 0x83
+  "........", ".####...", "........", "........", "######..", "....#...", "...#....", "..##+...",
+  ".#..#...", "#...#...", "#...#+..", "#....###", "........", "........", "........", "........",
+  // 0x84
+  "........", "..#.....", "#####.#.", "..#...#+", "..#.....", "..###...", "..#.+#..", ".##..#..",
+  "#.#..#..", "#.#..#..", ".##.+#..", "..###...", "........", "........", "........", "........",
+  // 0x85
+  "........", "...#....", ".######.", "...#....", "...#....", "..+#+...", ".+...+..", "#.....#.",
+  "#.....#.", "#.....#.", ".#...#..", "..###...", "........", "........", "........", "........",
+  // 0x86
+  "........", "..+.....", ".#......", "#.......", "#.......", "#...###.", "#..#...#", "#.#....#",
+  "##.....#", "#......#", "#.....#.", ".#####..", "........", "........", "........", "........",
+  // 0x87
+  "........", "........", ".+++++..", "+.....+.", "+.###.+.", "+.#.#.+.", "+.###.+.", "+.....+.",
+  ".+++++..", "........", "........", "........", "........", "........", "........", "........",
+};
+// clang-format on
+
+// The game font: 0x200 glyphs of 32 bytes (two bit planes a row).
+std::vector<uint8_t> GameFont() {
+  std::vector<uint8_t> font(0x200 * 32, 0);
+  auto row = [&](unsigned glyph, int r, uint8_t plane0, uint8_t plane1) {
+    font[glyph * 32 + 2 * r] = plane0;
+    font[glyph * 32 + 2 * r + 1] = plane1;
+  };
+  for (unsigned c = 0x21; c < 0x100; ++c) {
+    if (c >= kKanaBase && c < kKanaBase + 8) continue;
+    for (int r = 0; r < 16; ++r) {
+      const uint8_t bits = gAsciiFont[c * kAsciiGlyphBytes + r];
+      row(c, r, bits, bits);              // value 3: the text colour
+      row(kHighlight + c, r, 0, bits);   // value 2: the shading colour
+    }
+  }
+  for (unsigned k = 0; k < 8; ++k) {
+    for (int r = 0; r < 16; ++r) {
+      uint8_t p0 = 0, p1 = 0;
+      for (int x = 0; x < 8; ++x) {
+        const char px = kKanaArt[k * 16 + r][x];
+        const uint8_t bit = static_cast<uint8_t>(0x80 >> x);
+        if (px == '#') p0 |= bit, p1 |= bit;
+        if (px == '+') p1 |= bit;
+      }
+      row(kKanaBase + k, r, p0, p1);
+    }
+  }
+  return font;
+}
+
+// One script string in the ROM's format: a header byte (count − 1, kind K in bits 5-7), entry
+// bytes for K = 1..6, then the characters.
+struct ScriptString {
+  std::vector<uint8_t> bytes;
+};
+
+// K = 0: one byte a character.
+ScriptString Plain(std::string_view text) {
+  ScriptString s;
+  s.bytes.push_back(static_cast<uint8_t>(text.size() - 1));
+  s.bytes.insert(s.bytes.end(), text.begin(), text.end());
+  return s;
+}
+
+// K = 1..6, ordinary rule: each highlighted index gets an entry byte that sets bit 8 of its code.
+ScriptString Marked(std::string_view text, std::vector<uint8_t> highlighted) {
+  ScriptString s;
+  s.bytes.push_back(static_cast<uint8_t>((highlighted.size() << 5) | (text.size() - 1)));
+  for (uint8_t i : highlighted) s.bytes.push_back(static_cast<uint8_t>(0x20 | i));  // bits 5-7 = 1
+  s.bytes.insert(s.bytes.end(), text.begin(), text.end());
+  return s;
+}
+
+// K = 1..6 in the block whose pointer table lies at 0x60000: the entry byte is the index itself.
+ScriptString MarkedSpecial(std::string_view text, std::vector<uint8_t> highlighted) {
+  ScriptString s;
+  s.bytes.push_back(static_cast<uint8_t>((highlighted.size() << 5) | (text.size() - 1)));
+  for (uint8_t i : highlighted) s.bytes.push_back(i);
+  s.bytes.insert(s.bytes.end(), text.begin(), text.end());
+  return s;
+}
+
+// K = 7: 16-bit little-endian codes.
+ScriptString Wide(const std::vector<uint16_t>& codes) {
+  ScriptString s;
+  s.bytes.push_back(static_cast<uint8_t>(0xE0 | (codes.size() - 1)));
+  for (uint16_t c : codes) {
+    s.bytes.push_back(static_cast<uint8_t>(c));
+    s.bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return s;
+}
+
+std::vector<uint16_t> Codes(std::string_view text, uint16_t add = 0) {
+  std::vector<uint16_t> codes;
+  for (char c : text) codes.push_back(static_cast<uint16_t>(static_cast<uint8_t>(c) + add));
+  return codes;
+}
+
+struct Block {
+  uint32_t pointerTable;  // ROM offset
+  uint32_t textStart;     // ROM offset where its strings are laid out (the bank of field 2)
+  std::vector<ScriptString> strings;
+};
+
+std::vector<Block> Blocks() {
+  std::vector<uint16_t> gold = Codes("Gold: 100 ");
+  for (uint16_t k : {0x80, 0x81, 0x82}) gold.push_back(k);
+  std::vector<uint16_t> thanks = Codes("Thank you", kHighlight);
+  thanks.push_back('!');
+  return {
+      {0x0A0000, 0x0B0000,
+       {Plain("Welcome to Tormel Saragon!"), Marked("Take the SWORD and go.", {9, 10, 11, 12, 13}),
+        Marked("Ask Mira or Tom.", {4, 12}), Wide(gold), Marked("Find Kor in the east.", {5, 6, 7}),
+        Marked("Beware the DRAGON!", {11, 12, 13, 14, 15, 16})}},
+      {0x060000, 0x060100,
+       {MarkedSpecial("Chapter One: the Old Road", {0, 8}), MarkedSpecial("Night falls.", {0}),
+        Plain("The inn is warm and quiet."), MarkedSpecial("Rest here, traveller?", {0, 10, 11})}},
+      {0x0A8000, 0x0C0000,
+       {Plain("Shop: What'll it be?"), Marked("Herb 10G  Potion 40G", {0, 1, 2, 3}), Wide(thanks)}},
+  };
+}
+
+std::string DataFile() {
+  std::string s =
+      "Tormel Saragon 2 -- demo text block data file, written by ts2tool demo.\n"
+      "Lines that start with no directive are comments.\n"
+      "\n"
+      ".Font C00000\n"
+      ".FORMAT 18 16 8 1 16 0 1 2 3\n"
+      ".textbox .color.blue .gradient\n"
+      ".CONTROLCODES show\n"
+      ".VWF off\n"
+      ".TextWindow show\n"
+      ".HexWindow hide\n"
+      ".KanaWindow hide\n"
+      "\n"
+      "Blocks: pointer table, bank of the strings, (unused), number of strings\n"
+      ".BLOCK $CA0000 $CB0000 $CB0000 6\n"
+      ".BLOCK $C60000 $C60000 $C60000 4\n"
+      ".BLOCK $CA8000 $CC0000 $CC0000 3\n"
+      "\n"
+      ".TABLE\n"
+      ".NULL16 $FF00 - $FFFE\n";
+  for (char c = 'A'; c <= 'Z'; ++c) s += Format("00%02X=%c\n", c, c);
+  for (char c = 'a'; c <= 'z'; ++c) s += Format("00%02X=%c\n", c, c);
+  s += "0020=\\x20\n";
+  // Kana, as Shift-JIS bytes: codes 0x2000 on are the hiragana a, i, u, e, o, ka, ki, ku.
+  const uint16_t sjis[] = {0x82A0, 0x82A2, 0x82A4, 0x82A6, 0x82A8, 0x82A9, 0x82AB, 0x82AD};
+  for (int i = 0; i < 8; ++i) {
+    s += Format("%04X=", 0x2000 + i);
+    s.push_back(static_cast<char>(sjis[i] >> 8));
+    s.push_back(static_cast<char>(sjis[i] & 0xFF));
+    s += "\n";
+  }
+  s += ".ENDTABLE\n"
+       "\n"
+       ".COLORTABLE\n"
+       ".NULL16=$0C\n"
+       "0041=$0E\n"
+       ".ENDCOLOR\n";
+  return s;
+}
+
+std::string TableFile() {
+  std::string s;
+  for (int c = 0x20; c < 0x7F; ++c) s += Format("%02X=%c\n", c, c);
+  s += "FD=[PLAYER]\nFE=[NEWLINE]\n";
+  const uint16_t sjis[] = {0x82A0, 0x82A2, 0x82A4, 0x82A6, 0x82A8};
+  for (int i = 0; i < 5; ++i) {
+    s += Format("%04X=", 0x2080 + i);
+    s.push_back(static_cast<char>(sjis[i] >> 8));
+    s.push_back(static_cast<char>(sjis[i] & 0xFF));
+    s += "\n";
+  }
+  return EditorTextToFileBytes(s);
+}
+
+// The translation of block 0, as a translator would have it half done. String 3's second line
+// is planted too long for the box, for `ts2tool check` to find.
+std::string Translation() {
+  const char* sections[] = {
+      "Bienvenue \xE0 Tormel Saragon!",
+      "Prends l'\xC9P\xC9\x45 et pars.",
+      "Demande \xE0 Mira ou \xE0 Tom.\n[PLAYER], ils savent tout.",
+      "Or : 100\nGold: 100 pieces in your purse",
+      "Trouve Kor, \xE0 l'est.",
+      "Attention au DRAGON !",
+  };
+  std::string text = "// Do not erase these: \n// .STRING #\n// .ENDS\n\n\n";
+  for (int k = 0; k < 6; ++k) text += Format(".STRING %d\n%s\n.ENDS\n\n\n\n", k, sections[k]);
+  return EditorTextToFileBytes(text);
+}
+
+// A patch that changes block 0's first string into another of the same length.
+std::vector<uint8_t> Patch(uint32_t stringOffset, uint32_t headerSize) {
+  const std::string_view replacement = "Welcome back, brave hero!!";
+  const uint32_t at = headerSize + stringOffset + 1;  // past the string's header byte
+  std::vector<uint8_t> p = {'P', 'A', 'T', 'C', 'H'};
+  p.push_back(static_cast<uint8_t>(at >> 16));
+  p.push_back(static_cast<uint8_t>(at >> 8));
+  p.push_back(static_cast<uint8_t>(at));
+  p.push_back(static_cast<uint8_t>(replacement.size() >> 8));
+  p.push_back(static_cast<uint8_t>(replacement.size()));
+  p.insert(p.end(), replacement.begin(), replacement.end());
+  for (char c : std::string_view("EOF")) p.push_back(static_cast<uint8_t>(c));
+  return p;
+}
+
+bool WriteBytes(const std::string& path, std::string_view bytes, std::vector<std::string>& written) {
+  if (!WriteFileAtomic(path, bytes.data(), bytes.size())) return false;
+  written.push_back(path);
+  return true;
+}
+
+int RunDemo(const std::vector<std::string>& args);
+
+const Command kDemo{
+    "demo", "demo DIR [--header]",
+    "write a complete sample set (ROM image, data file, table file, patch, translation)", RunDemo};
+
+int RunDemo(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args, {}, {"--header"}, parsed, error)) return UsageError(kDemo, error);
+  if (parsed.help) {
+    std::printf(
+        "usage: ts2tool %s\n\nWrites demo.sfc (a synthetic ROM image with the game's title, an LZSS-compressed\n"
+        "font at 0x130000 and three script blocks, one with its pointer table at 0x60000),\n"
+        "demo.txt (data file), demo.tbl (table file), demo.ips (a patch that changes one\n"
+        "string) and Dumps/000A0000.txt (the first block's translation) into DIR.\n"
+        "--header writes the ROM image with a 512-byte copier header.\n",
+        kDemo.usage);
+    return kExitOk;
+  }
+  if (parsed.positional.size() != 1) return UsageError(kDemo, "expected one folder");
+  const std::filesystem::path dir = parsed.positional[0];
+  const uint32_t header = parsed.has("--header") ? 0x200 : 0;
+
+  std::vector<uint8_t> rom(kRomSize, 0);
+  const std::string_view title = "TORMEL SARAGON2";
+  std::copy(title.begin(), title.end(), rom.begin() + 0xFFC0);
+  const std::vector<uint8_t> font = GameFont();
+  const std::vector<uint8_t> table = BuildGlyphTable(font, kFontTable);
+  std::copy(table.begin(), table.end(), rom.begin() + kFontTable);
+
+  uint32_t firstString = 0;
+  for (const Block& block : Blocks()) {
+    uint32_t at = block.textStart;
+    for (size_t s = 0; s < block.strings.size(); ++s) {
+      if (block.pointerTable == 0x0A0000 && s == 0) firstString = at;
+      rom[block.pointerTable + 2 * s] = static_cast<uint8_t>(at);
+      rom[block.pointerTable + 2 * s + 1] = static_cast<uint8_t>(at >> 8);
+      const std::vector<uint8_t>& bytes = block.strings[s].bytes;
+      std::copy(bytes.begin(), bytes.end(), rom.begin() + at);
+      at += static_cast<uint32_t>(bytes.size());
+    }
+  }
+
+  std::error_code ec;
+  std::filesystem::create_directories(dir / "Dumps", ec);
+  if (ec) return Fail(kExitBadInput, "cannot create " + (dir / "Dumps").string() + ": " + ec.message());
+  std::string image(header, '\0');
+  image.append(rom.begin(), rom.end());
+  const std::vector<uint8_t> patch = Patch(firstString, header);
+  std::vector<std::string> written;
+  const bool ok =
+      WriteBytes((dir / "demo.sfc").string(), image, written) &&
+      WriteBytes((dir / "demo.txt").string(), EditorTextToFileBytes(DataFile()), written) &&
+      WriteBytes((dir / "demo.tbl").string(), TableFile(), written) &&
+      WriteBytes((dir / "demo.ips").string(), std::string_view(reinterpret_cast<const char*>(patch.data()), patch.size()),
+                 written) &&
+      WriteBytes((dir / "Dumps" / "000A0000.txt").string(), Translation(), written);
+  if (!ok) return Fail(kExitBadInput, "cannot write into " + dir.string());
+  for (const std::string& path : written) std::printf("%s\n", path.c_str());
+  return kExitOk;
+}
+
+const Registrar kRegister{kDemo};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,150 @@
+// ts2tool render: the editor's bitmap for one string, with chosen view options, as PNG or raw
+// RGB 5-6-5.
+#include <QImage>
+#include <QString>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+#include "cli/show_string.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunRender(const std::vector<std::string>& args);
+
+const Command kRender{
+    "render",
+    "render ROM DATAFILE [--block B] [--string S] [--dumps DIR] [--vwf on|off] "
+    "[--color blue|green|red] [--fill gradient|solid] [--scroll-rom N] [--scroll-trans N] -o OUT",
+    "draw a string and its translation as the editor shows them (PNG or .rgb565)", RunRender};
+
+constexpr char kRenderHelp[] =
+    "\nOpens ROM with DATAFILE as the editor does, selects block B and string S (default 0 each) and\n"
+    "writes the editor's whole bitmap. The translation comes from the block's file in DIR (default\n"
+    "./Dumps); a missing file gives no translation and is never created: ts2tool writes no file but OUT.\n"
+    "N is a page's scroll position in pixel rows, 0 to 672 in steps of 16, as Shift/Ctrl+Up/Down set it.\n"
+    "OUT ending in .png is a PNG; ending in .rgb565 it is raw little-endian RGB 5-6-5, row by row.\n";
+
+constexpr int kMaxScroll = 672;  // 768 page rows less the 96 shown
+constexpr int kScrollStep = 16;
+
+bool EndsWith(const std::string& s, const char* suffix) {
+  const size_t n = std::strlen(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+// Writes the bitmap: PNG, or raw little-endian 5-6-5 pixels row by row.
+bool WriteBitmap(const Bitmap& bitmap, const std::string& path, bool png) {
+  if (png) {
+    QImage image(bitmap.width, bitmap.height, QImage::Format_RGB16);
+    for (int y = 0; y < bitmap.height; ++y)
+      std::memcpy(image.scanLine(y), bitmap.scanLine(y),
+                  static_cast<size_t>(bitmap.width) * sizeof(uint16_t));
+    return image.save(QString::fromStdString(path), "PNG");
+  }
+  std::vector<uint8_t> raw;
+  raw.reserve(bitmap.pixels.size() * 2);
+  for (uint16_t p : bitmap.pixels) {
+    raw.push_back(static_cast<uint8_t>(p));
+    raw.push_back(static_cast<uint8_t>(p >> 8));
+  }
+  return WriteOutput(path, raw.data(), raw.size());
+}
+
+struct ViewOptions {
+  std::optional<bool> vwf, solid;
+  std::optional<MenuId> colour;
+  uint16_t scrollRom = 0, scrollTrans = 0;
+};
+
+// Reads the view options; an error text for a value outside the choices.
+std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions& view) {
+  if (auto v = parsed.get("--vwf")) {
+    if (*v != "on" && *v != "off") return "--vwf takes on or off";
+    view.vwf = *v == "on";
+  }
+  if (auto v = parsed.get("--color")) {
+    if (*v == "blue")
+      view.colour = MenuId::Blue1;
+    else if (*v == "green")
+      view.colour = MenuId::Green1;
+    else if (*v == "red")
+      view.colour = MenuId::Red1;
+    else
+      return "--color takes blue, green or red";
+  }
+  if (auto v = parsed.get("--fill")) {
+    if (*v != "gradient" && *v != "solid") return "--fill takes gradient or solid";
+    view.solid = *v == "solid";
+  }
+  for (auto [name, field] :
+       {std::pair{"--scroll-rom", &view.scrollRom}, std::pair{"--scroll-trans", &view.scrollTrans}}) {
+    auto v = parsed.get(name);
+    if (!v) continue;
+    const auto n = ParseNumber(*v);
+    if (!n || *n > kMaxScroll || *n % kScrollStep != 0)
+      return std::string(name) + " takes 0 to 672 in steps of 16, not '" + *v + "'";
+    *field = static_cast<uint16_t>(*n);
+  }
+  return std::nullopt;
+}
+
+int RunRender(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args,
+                 {"--block", "--string", "--dumps", "--vwf", "--color", "--fill", "--scroll-rom",
+                  "--scroll-trans", "-o"},
+                 {}, parsed, error))
+    return UsageError(kRender, error);
+  if (parsed.help) {
+    std::printf("usage: ts2tool %s\n%s\n%s", kRender.usage, kRender.summary, kRenderHelp);
+    return kExitOk;
+  }
+  if (parsed.positional.size() != 2) return UsageError(kRender, "expected ROM and DATAFILE");
+  const auto out = parsed.get("-o");
+  if (!out || out->empty()) return UsageError(kRender, "missing -o OUT");
+  const bool png = EndsWith(*out, ".png");
+  if (!png && !EndsWith(*out, ".rgb565")) return UsageError(kRender, "OUT must end in .png or .rgb565");
+
+  ShowRequest request;
+  request.rom = parsed.positional[0];
+  request.dataFile = parsed.positional[1];
+  for (auto [name, field] : {std::pair{"--block", &request.block}, std::pair{"--string", &request.string}}) {
+    auto v = parsed.get(name);
+    if (!v) continue;
+    const auto n = ParseNumber(*v);
+    if (!n || *n > 0x7FFFFFFF)
+      return UsageError(kRender, std::string(name) + " needs a number, not '" + *v + "'");
+    *field = static_cast<int>(*n);
+  }
+  request.dumpsDir = parsed.get("--dumps").value_or("Dumps");
+  ViewOptions view;
+  if (auto bad = ReadViewOptions(parsed, view)) return UsageError(kRender, *bad);
+
+  // The view options are check marks the renderer reads: set before the string is shown, they
+  // take effect in its drawing as options loaded from a data file do.
+  request.beforeSelect = [&view](TmyForm& form) {
+    if (view.vwf) form.SetChecked(MenuId::UseVWFRoutine1, *view.vwf);
+    if (view.colour) form.SetChecked(*view.colour, true);
+    if (view.solid) form.SetChecked(*view.solid ? MenuId::Solid1 : MenuId::Gradient1, true);
+  };
+
+  ShownString shown;
+  if (auto status = ShowString(shown, request)) return *status;
+  TmyForm& form = shown.program.form();
+  // Scrolled pages are redrawn as the keyboard's Shift/Ctrl+Up/Down leave them.
+  if (view.scrollRom != 0 || view.scrollTrans != 0) {
+    form.gPages[0].scroll = view.scrollRom;
+    form.gPages[1].scroll = view.scrollTrans;
+    form.RedrawBothPages();
+  }
+  if (!WriteBitmap(form.gBitmap, *out, png)) return Fail(kExitBadInput, "cannot write " + *out);
+  return kExitOk;
+}
+
+const Registrar kRegister{kRender};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,34 @@
+#include "cli/show_string.h"
+
+#include <fstream>
+
+#include "cli/cli.h"
+
+namespace ts2::cli {
+
+namespace {
+
+bool Readable(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+}  // namespace
+
+std::optional<int> ShowString(ShownString& shown, const ShowRequest& request) {
+  if (!Readable(request.rom)) return Fail(kExitBadInput, "cannot read ROM file " + request.rom);
+  if (!Readable(request.dataFile)) return Fail(kExitBadInput, "cannot read data file " + request.dataFile);
+  if (!shown.session.ready())
+    return Fail(kExitBadInput, "cannot make a scratch folder in the temporary folder");
+  headless::HeadlessToolkit& ui = shown.program.ui;
+  if (!shown.session.Open(request.rom, request.dataFile)) {
+    const std::string said = ui.lastMessage();
+    return Fail(kExitBadInput, request.rom + ": " + (said.empty() ? "the ROM image was not loaded" : said));
+  }
+  if (request.beforeSelect) request.beforeSelect(shown.program.form());
+  if (auto error = shown.session.Select(request.block, request.string, request.dumpsDir))
+    return Fail(kExitBadInput, *error);
+  return std::nullopt;
+}
+
+}  // namespace ts2::cli

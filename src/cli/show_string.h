@@ -1,0 +1,29 @@
+// Shared by decode and render: a headless editor that has opened a ROM image with a data file
+// and shows one string, as the editor would after the same clicks.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "display/batch.h"
+#include "headless/headless.h"
+
+namespace ts2::cli {
+
+struct ShownString {
+  headless::HeadlessProgram program;
+  BatchSession session{program.form()};
+};
+
+struct ShowRequest {
+  std::string rom, dataFile;
+  int block = 0, string = 0;
+  std::optional<std::string> dumpsDir;         // none: no translation
+  std::function<void(TmyForm&)> beforeSelect;  // runs after Open ROM, before the selection
+};
+
+// Runs Open ROM and the selection. On failure prints the error and returns the exit status.
+std::optional<int> ShowString(ShownString& shown, const ShowRequest& request);
+
+}  // namespace ts2::cli

@@ -1,0 +1,65 @@
+#include "core/romfile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+#include "core/forms.h"
+
+namespace ts2 {
+
+RomReadStatus ReadRomFile(const std::string& path,
+                          const std::function<bool(const std::string&)>& failAllocation, RomFile& out) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return RomReadStatus::CannotOpen;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return RomReadStatus::CannotOpen;
+  // A length that cannot be told (a directory, a pipe, 2 GiB or more) is a file we cannot read:
+  // reported like one that cannot be opened, so the image loaded before is kept.
+  const int32_t length = FileLength(file);
+  if (length < 0) {
+    std::fclose(file);
+    return RomReadStatus::CannotOpen;
+  }
+  const uint32_t size = static_cast<uint32_t>(length);
+  std::unique_ptr<uint8_t[]> image;
+  if (!(failAllocation && failAllocation("gROM")))
+    image.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
+  if (!image) {
+    std::fclose(file);
+    return RomReadStatus::NoMemory;
+  }
+  const size_t got = std::fread(image.get(), 1, size, file);
+  std::fclose(file);
+  // A file that shrank or failed while it was read leaves zeros, never stale memory, behind.
+  if (got < size) std::memset(image.get() + got, 0, size - got);
+  out.bytes = std::move(image);
+  out.size = size;
+  out.headerSize = CopierHeaderSize(size);
+  return RomReadStatus::Ok;
+}
+
+std::optional<std::string> RomTitle(std::span<const uint8_t> gameData) {
+  if (gameData.size() < kTitleOffset + kTitleLength) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(gameData.data() + kTitleOffset), kTitleLength);
+}
+
+bool HasGameTitle(std::span<const uint8_t> gameData) {
+  const std::optional<std::string> title = RomTitle(gameData);
+  return title && *title == std::string_view(kGameTitle, kTitleLength);
+}
+
+void InstallRomImage(Ts2Main& state, RomFile file) {
+  state.romAlloc = std::move(file.bytes);
+  state.gROMSize = file.size;
+  state.gROMHeaderSize = file.headerSize;
+  state.gROM = state.romAlloc ? state.romAlloc.get() + state.gROMHeaderSize : nullptr;
+}
+
+void ReleaseRomImage(Ts2Main& state) {
+  state.romAlloc.reset();
+  state.gROM = nullptr;
+}
+
+}  // namespace ts2

@@ -1,0 +1,113 @@
+// Showing the selected string: the ROM string in the upper box, the translator's section for it
+// in the lower box, the offsets in the status bar; and the Text Editor's handlers that keep the
+// display current while the translator types.
+//
+// pListClick's sender says who asks:
+//   kNoSender           a block was selected, or the Text Editor was resized;
+//   kSenderTextChanged  the Text Editor's text changed: the editor keeps its scroll position;
+//   a control           the user clicked the string list or ran Display Translated Text: the
+//                       section is scrolled to the top of the editor and pList gets the focus.
+#include "core/bytes.h"
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "display/decode.h"
+#include "display/encode.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr int kLineRows = 16;  // one step of a page's scroll
+
+// The Hex Data window follows the shown string: its bytes from the header on. The address is
+// found here rather than taken from the render, which draws nothing (and reads no pointer) on the
+// first display after a data file without a format.
+void ShowStringBytes(TmyForm& f) {
+  if (!f.gBlockOffset || !f.gBlockField2 || f.gCurBlock < 0 || f.gCurBlock >= kMaxBlocks) return;
+  const auto block = static_cast<size_t>(f.gCurBlock);
+  // A pointer outside the image reads as 0, as it does for the status bar.
+  const uint16_t pointer = Read16LE(f.RomData(), uint64_t{f.gBlockOffset[block]} +
+                                                     2 * uint64_t{static_cast<uint32_t>(f.gCurString)})
+                               .value_or(0);
+  f.program.HexForm.ShowBytesAt((f.gBlockField2[block] & kBankBits) + pointer);
+}
+
+}  // namespace
+
+void TmyForm::pListClick(TObject Sender) {
+  if (!gWRAM || !gROM) return;
+  ListBox& pList = ui.list(ControlId::pList);
+  int selected = -1;
+  for (int i = 0; i < pList.count() && selected < 0; ++i)
+    if (pList.selected(i)) selected = i;
+  if (selected < 0) return;
+
+  // Typing in the editor keeps the boxes where the translator scrolled them.
+  if (!ui.window(FormId::TxtForm).active()) gPages[0].scroll = gPages[1].scroll = 0;
+
+  SetChecked(MenuId::DTT, false);
+  gCurString = selected;
+  RenderString(gGlyphH, gGlyphW);
+  ShowStringBytes(*this);
+
+  gFindText = Format(".STRING %d", selected);
+  ui.window(FormId::KanaForm).setCaption(Format("Kana Text: String #%d", selected));
+  Find1Find(Sender == kSenderTextChanged ? 1 : 0);
+
+  if (gSectionLine != -1) {
+    RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+    ui.richEdit(ControlId::Memo1).setText(JoinEditorLines(SectionAt(editor.text(), gSectionLine)));
+    EncodeSection();
+    SetChecked(MenuId::DTT, true);
+    RenderString(16, 8);
+    SetChecked(MenuId::DTT, false);
+  }
+
+  const bool hasBlock = gBlockOffset && gCurBlock >= 0 && gCurBlock < kMaxBlocks;
+  const uint32_t table = hasBlock ? gBlockOffset[static_cast<size_t>(gCurBlock)] : 0;
+  StatusBar& status = ui.statusBar();
+  status.setPanelText(0, Format("Offset: %06X | PTR: %04X -> %06X", (table & 0xFF0000) | gStringPtr,
+                                gStringPtr, table + 2 * static_cast<uint32_t>(gCurString)));
+  status.setPanelText(
+      1, Format("Line {Kana, Ascii}: %d, %d", gPages[0].scroll / kLineRows, gPages[1].scroll / kLineRows));
+
+  if (Sender != kNoSender && Sender != kSenderTextChanged && ui.window(FormId::cmForm).visible())
+    pList.setFocus();
+}
+
+void TmyForm::Find1Find(int mode) {
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  // A selection made by the user moves the search behind it.
+  gFindFrom = editor.selLength() != 0 ? editor.selStart() + editor.selLength() : 0;
+  gFindLen = editor.textLength() - gFindFrom;
+  gFindPos = editor.findText(gFindText, gFindFrom, gFindLen);
+  if (gFindPos < 0) {
+    gFindPos = -1;
+    gSectionLine = -1;
+    return;
+  }
+  editor.setSelection(gFindPos, 0);
+  gTopLine = editor.firstVisibleLine();
+  gSectionLine = editor.lineFromChar(gFindPos);
+  if (mode != 1) editor.scrollLines(gSectionLine - gTopLine);
+}
+
+void TTxtForm::TDMemoChange() {
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  const int start = editor.selStart(), length = editor.selLength();
+  program.myForm.pListClick(kSenderTextChanged);
+  editor.setSelection(start, length);
+}
+
+void TTxtForm::FormResize() {
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  const int start = editor.selStart(), length = editor.selLength();
+  program.myForm.pListClick(kNoSender);
+  editor.setSelection(start, length);
+}
+
+bool TTxtForm::TDMemoKeyDown(int key, ShiftState shift) {
+  return !(shift.shift && key == VK_DELETE);  // Shift+Delete would cut the text: not here
+}
+
+}  // namespace ts2

@@ -1,0 +1,142 @@
+// EncodeSection: the section copied into Memo1, encoded into gTransText.
+#include "display/encode.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+
+namespace ts2 {
+
+namespace {
+
+struct Tag {
+  std::string_view text;
+  uint8_t code;
+};
+// Tried once per "[", in this order.
+constexpr Tag kTags[] = {{"[PLAYER]", kCodePlayer}, {"[NEWLINE]", kCodeNewLine}};
+
+bool MatchesAt(std::string_view line, size_t k, std::string_view tag) {
+  return line.size() - k >= tag.size() && StartsWithNoCase(line.substr(k), tag);
+}
+
+// Collects bytes up to a capacity that always keeps room for the final 0xFF.
+class Output {
+ public:
+  explicit Output(size_t capacity) : limit_(capacity > 0 ? capacity - 1 : 0), capacity_(capacity) {}
+  void put(uint8_t b) {
+    if (bytes_.size() < limit_) bytes_.push_back(b);
+  }
+  std::vector<uint8_t> finish() {
+    if (capacity_ > 0) bytes_.push_back(kCodeEnd);
+    return std::move(bytes_);
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t limit_, capacity_;
+};
+
+// The bytes of one text line.
+void EncodeLine(std::string_view line, Output& out) {
+  line = line.substr(0, kLineBufferChars);
+  const size_t n = line.size();
+  for (size_t k = 0; k < n; ++k) {
+    if (line[k] != '[') {
+      out.put(static_cast<uint8_t>(line[k]));
+      continue;
+    }
+    for (const Tag& tag : kTags) {
+      if (k < n && MatchesAt(line, k, tag.text)) {
+        out.put(tag.code);
+        k += tag.text.size();
+      }
+    }
+    if (k >= n) break;
+    if (line[k] == '[' && k + 1 < n && line[k + 1] == '$') {
+      // Hexadecimal pairs up to a "]" at a pair boundary; each pair goes through the C
+      // library's base-16 conversion, so "3]" gives 3 and "xy" gives 0.
+      for (k += 2; k < n && line[k] != ']'; k += 2) {
+        char pair[3] = {line[k], k + 1 < n ? line[k + 1] : '\0', '\0'};
+        out.put(static_cast<uint8_t>(std::strtol(pair, nullptr, 16)));
+      }
+      continue;  // k rests on the "]" (or past the end); the walk goes on after it
+    }
+    out.put(static_cast<uint8_t>(line[k]));
+  }
+}
+
+bool IsClosingLine(std::string_view line) {
+  return Trim(line) == kClosingLine;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeSectionLines(const std::vector<std::string>& lines, size_t capacity) {
+  Output out(capacity);
+  // A closing line at the end is not text, whatever blanks surround it.
+  size_t textEnd = lines.size();
+  if (textEnd >= 2 && IsClosingLine(lines[textEnd - 1])) --textEnd;
+  for (size_t j = 1; j < textEnd; ++j) {
+    EncodeLine(lines[j], out);
+    const bool last = j + 1 >= textEnd || StartsWithNoCase(lines[j + 1], kClosingLine);
+    if (last) break;
+    out.put(kCodeNewLine);
+  }
+  return out.finish();
+}
+
+std::vector<std::string> SplitEditorLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, nl - start));
+    start = nl + 1;
+  }
+  return lines;
+}
+
+std::string JoinEditorLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += '\n';
+    text += lines[i];
+  }
+  if (!lines.empty() && lines.back().empty()) text += '\n';
+  return text;
+}
+
+std::vector<std::string> SectionAt(std::string_view text, int first) {
+  size_t start = 0;
+  for (int i = 0; i < first; ++i) {
+    const size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) return {};
+    start = nl + 1;
+  }
+  std::vector<std::string> section;
+  while (start < text.size()) {
+    const size_t nl = text.find('\n', start);
+    const size_t end = nl == std::string_view::npos ? text.size() : nl;
+    section.emplace_back(text.substr(start, end - start));
+    if (IsClosingLine(section.back()) || nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+  return section;
+}
+
+void TmyForm::EncodeSection() {
+  if (!gTransText) return;
+  const RichEdit& memo = ui.richEdit(ControlId::Memo1);
+  const std::vector<uint8_t> bytes = EncodeSectionLines(SplitEditorLines(memo.text()), kTransTextSize);
+  std::memcpy(gTransText.get(), bytes.data(), bytes.size());
+}
+
+}  // namespace ts2

@@ -1,0 +1,287 @@
+// RenderString and RenderGlyph: one string drawn into its text page and its text box, and the
+// box laid into the bitmap shown in Video.
+//
+// Two targets, chosen by the check mark of the hidden menu item DTT:
+//                      ROM text (unchecked)        translation (checked)
+//   font               gFONT, two bit planes       gAsciiFont, one bit plane
+//   box                columns 8-287, rows 8-119   columns 8-239, rows 136-247
+//   page window        columns 16-295, rows 16-111 columns 16-247, rows 144-239
+//   page width         280                         232
+//   line height, wrap  32 rows, pen column 264     16 rows, pen column 216
+#include <algorithm>
+#include <cstring>
+
+#include "core/forms.h"
+#include "display/ascii_font.h"
+#include "display/render.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr uint32_t kPageClearPixels = 0x39000;
+constexpr size_t kPagePixels = kPageBytes / sizeof(uint16_t);
+constexpr int kBoxRows = 14;
+constexpr int kRomBoxCols = 280 / kTileSize;
+constexpr int kTransBoxCols = 29;
+constexpr int kRomLineWidth = 280;
+constexpr int kTransPageWidth = 232;
+constexpr int kRomBoxTop = 8, kTransBoxTop = 136;
+constexpr int kBoxLeft = 8;
+constexpr int kWindowLeft = 16;  // page window: box + one tile
+constexpr int kWindowRows = 96;
+constexpr int kRomLineHeight = 32, kTransLineHeight = 16;
+constexpr int kWrapMargin = 16;
+constexpr int kFixedAdvance = 8;
+constexpr int kBlankInkWidth = 4;  // a glyph without ink advances as if 4 + 2 wide
+constexpr int kCellValues = 256;
+constexpr int kRomGlyphBytes = 32;
+constexpr uint8_t kCodeNewLine = 0xFE, kCodeEnd = 0xFF;
+// The layout needs a bitmap of at least this size (the translation box ends on row 247, the
+// ROM-text page window on column 295).
+constexpr int kMinBitmapW = 296, kMinBitmapH = 248;
+
+// The format the renderer assumes when the data file had none.
+constexpr uint16_t kDefaultLineWidth = 144;
+constexpr uint8_t kDefaultGlyphH = 16, kDefaultGlyphW = 16, kDefaultWidthScale = 16;
+constexpr std::array<uint8_t, 5> kDefaultReserved = {1, 0, 1, 2, 3};
+
+void BuildBoxMap(BoxMap& map, int cols) {
+  map.rows = kBoxRows;
+  map.cols = static_cast<uint16_t>(cols);
+  auto tile = [&](int r, int c) -> uint8_t& { return map.tiles[static_cast<size_t>(r) * 128 + c]; };
+  const int last = kBoxRows - 1;
+  tile(0, 0) = 1;
+  tile(last, 0) = 6;
+  for (int c = 1; c < cols - 1; ++c) {
+    tile(0, c) = 2;
+    tile(last, c) = 7;
+  }
+  tile(0, cols - 1) = 3;
+  tile(last, cols - 1) = 8;
+  for (int r = 1; r < last; ++r) {
+    tile(r, 0) = 4;
+    tile(r, cols - 1) = 5;
+  }
+}
+
+}  // namespace
+
+// ---- pixel runs ----
+
+void ExpandBits(std::span<uint8_t> dest, uint16_t value, int n, int planes) {
+  n = std::clamp(n, 0, planes == 2 ? 8 : 16);
+  const int count = std::min<int>(n, static_cast<int>(dest.size()));
+  for (int x = 0; x < count; ++x) {
+    const int bit = n - 1 - x;
+    dest[x] = planes == 2 ? static_cast<uint8_t>((value >> bit & 1) | (value >> (8 + bit) & 1) << 1)
+                          : static_cast<uint8_t>(value >> bit & 1);
+  }
+}
+
+void FillPixels(uint16_t* dest, uint16_t value, size_t count) {
+  std::fill(dest, dest + count, value);
+}
+
+void CopyPixels(uint16_t* dest, const uint16_t* src, size_t count, bool transparent) {
+  if (!transparent) {
+    std::memmove(dest, src, count * sizeof(uint16_t));
+    return;
+  }
+  for (size_t i = 0; i < count; ++i)
+    if (src[i] != kTransparent) dest[i] = src[i];
+}
+
+void BlitPixels(uint16_t* dest, const uint16_t* src, int rows, int cols, int stride) {
+  for (int y = 0; y < rows; ++y)
+    CopyPixels(dest + static_cast<ptrdiff_t>(y) * stride, src + static_cast<ptrdiff_t>(y) * cols,
+               static_cast<size_t>(cols), false);
+}
+
+void DrawTextBox(std::span<uint16_t> dest, BoxMap& map, int stride, BoxStyle style) {
+  const int rows = std::min<int>(map.rows, 128), cols = std::min<int>(map.cols, 128);
+  if (stride <= 0) return;
+  const auto fits = [&](int y, int x, int w) {
+    return x + w <= stride && static_cast<size_t>(y) * stride + x + w <= dest.size();
+  };
+  map.curRow = map.curCol = 0;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c) {
+      int t = map.tiles[static_cast<size_t>(r) * 128 + c] & 0x0F;
+      if (t >= kBoxTileCount) t = 0;
+      if (fits(map.curRow + kTileSize - 1, map.curCol, kTileSize))
+        BlitPixels(dest.data() + static_cast<size_t>(map.curRow) * stride + map.curCol,
+                   gBoxTiles.data() + t * kTileSize * kTileSize, kTileSize, kTileSize, stride);
+      map.curCol = static_cast<uint16_t>(map.curCol + kTileSize);
+    }
+    map.curRow = static_cast<uint16_t>(map.curRow + kTileSize);
+    map.curCol = 0;
+  }
+
+  // The gradient darkens by one level every `step` rows, from 31 down to 0.
+  const uint16_t solid = static_cast<uint16_t>(31 << style.colourShift);
+  int level = 31;
+  const int step = rows * kTileSize / 31;
+  int counter = step;
+  const int width = cols * kTileSize;
+  for (int y = 0; y < rows * kTileSize; ++y) {
+    if (fits(y, 0, width)) {
+      const uint16_t fill = style.solid ? solid : static_cast<uint16_t>(level << style.colourShift);
+      uint16_t* row = dest.data() + static_cast<size_t>(y) * stride;
+      for (int x = 0; x < width; ++x)
+        if (row[x] == kBoxKey) row[x] = fill;
+    }
+    if (--counter == 0) {
+      counter = step;
+      if (level > 0) --level;
+    }
+  }
+}
+
+// ---- the renderer ----
+
+void TmyForm::RenderGlyph(int cellRows, int cellCols) {
+  const bool translation = Checked(MenuId::DTT);
+  TextPage& page = gPages[static_cast<size_t>(gPage)];
+
+  // Cell values past the decoded glyph read as zero, and a glyph the font does not hold is blank.
+  gGlyphCell.fill(0);
+  if (translation) {
+    const uint8_t* rows = gAsciiFont.data() + (gGlyph & 0xFF) * kAsciiGlyphBytes;
+    for (size_t i = 0; i < kAsciiGlyphBytes; ++i)
+      ExpandBits(std::span(gGlyphCell).subspan(8 * i, 8), rows[i], 8, 1);
+  } else if (gFONT && uint32_t{gGlyph} + kRomGlyphBytes <= gFONTSize) {
+    const uint8_t* planes = gFONT.get() + gGlyph;
+    for (int i = 0; i < 16; ++i)
+      ExpandBits(std::span(gGlyphCell).subspan(8 * static_cast<size_t>(i), 8),
+                 static_cast<uint16_t>(planes[2 * i] | planes[2 * i + 1] << 8), 8, 2);
+  }
+
+  const uint16_t height = page.height ? page.height : kPageHeight;
+  gPenY = static_cast<uint16_t>(gPenY % height);
+
+  uint16_t* pixels = page.pixels.get();
+  const int width = page.width;
+  const uint16_t shadow = gPalette[kPalShadow];
+  const uint16_t text = gPalette[gTextColour < gPalette.size() ? gTextColour : kPalText];
+  int m = 0;
+  for (int r = 0; r < cellRows; ++r) {
+    for (int c = 0; c < cellCols; ++c) {
+      const int index = r * cellCols + c;
+      if (index >= kCellValues) break;  // a cell holds 256 values; larger cells draw their first 256
+      const uint8_t v = gGlyphCell[static_cast<size_t>(index)];
+      const int x = gPenX + c;
+      const size_t at = static_cast<size_t>(gPenY + r) * width + x;
+      const bool inPage = pixels && x < width && at < kPagePixels;
+      const bool ink = translation ? v != 0 : v >= 2;  // ROM pixel value 1 is background
+      if (ink) {
+        if (inPage) {
+          pixels[at] = v == 2 ? gPalette[kPalRomShade] : text;
+          if (x + 1 < width && at + 1 < kPagePixels) pixels[at + 1] = shadow;
+        }
+        m = std::max({m, c, 1});
+      } else if (inPage && pixels[at] != shadow) {
+        pixels[at] = gPalette[kPalBackground];  // a shadow is never cleared by background
+      }
+    }
+  }
+
+  if (Checked(MenuId::UseVWFRoutine1)) {
+    gPenX = static_cast<uint16_t>(gPenX + (m == 0 ? kBlankInkWidth : m) + 2);
+  } else {
+    gPenX = static_cast<uint16_t>(gPenX + kFixedAdvance);
+  }
+  if (translation) {
+    if (gPenX >= gBoxMap.cols * kTileSize - kWrapMargin) {
+      gPenX = 0;
+      gPenY = static_cast<uint16_t>(gPenY + kTransLineHeight);
+    }
+  } else if (gPenX >= gLineWidth - kWrapMargin) {
+    gPenX = 0;
+    gPenY = static_cast<uint16_t>(gPenY + kRomLineHeight);
+  }
+}
+
+void TmyForm::RenderString(int cellRows, int cellCols) {
+  if (!gROM || !gWRAM || !gDataLoaded) return;
+  if (gLineWidth == 0) {
+    gLineWidth = kDefaultLineWidth;
+    gGlyphH = kDefaultGlyphH;
+    gGlyphW = kDefaultGlyphW;
+    gWidthScale = kDefaultWidthScale;
+    gFormatReserved = kDefaultReserved;
+    return;
+  }
+  const int w = gBitmap.width, h = gBitmap.height;
+  // A paint box laid out smaller than the boxes cannot show them: nothing is drawn.
+  if (w < kMinBitmapW || h < kMinBitmapH || gBitmap.pixels.size() < static_cast<size_t>(w) * h || !gVideo ||
+      !gPages[0].pixels || !gPages[1].pixels || !gTransText)
+    return;
+
+  const bool translation = Checked(MenuId::DTT);
+  gPage = translation ? 1 : 0;
+  TextPage& page = gPages[static_cast<size_t>(gPage)];
+  FillPixels(page.pixels.get(), 0, kPageClearPixels);
+  gBoxMap.tiles.fill(0);
+  gBoxMap.rows = gBoxMap.cols = gBoxMap.curRow = gBoxMap.curCol = 0;
+  gTextColour = kPalText;
+  gGlyph = 0;
+  gPenX = gPenY = 0;
+  if (!translation) FillPixels(gVideo.get(), 0, static_cast<size_t>(w) * h);
+
+  if (translation) {
+    gTextSrc = gTransText.get();
+    gBoxMap.cols = kTransBoxCols;
+    page.width = kTransPageWidth;
+    // The string ends at 0xFF, or at the end of the buffer.
+    const uint8_t* end = gTransText.get() + kTransTextSize;
+    while (gTextSrc < end) {
+      const uint8_t b = *gTextSrc++;
+      if (b == kCodeEnd) break;
+      if (b == kCodeNewLine) {
+        gPenX = 0;
+        gPenY = static_cast<uint16_t>(gPenY + kTransLineHeight);
+        continue;
+      }
+      gGlyph = b;
+      RenderGlyph(cellRows, cellCols);
+    }
+  } else {
+    const std::vector<uint16_t> glyphs = DecodeString();
+    gLineWidth = kRomLineWidth;
+    gBoxMap.cols = kRomBoxCols;
+    page.width = kRomLineWidth;
+    for (uint16_t offset : glyphs) {
+      gGlyph = offset;
+      RenderGlyph(cellRows, cellCols);
+    }
+  }
+
+  BuildBoxMap(gBoxMap, gBoxMap.cols);
+  const int top = translation ? kTransBoxTop : kRomBoxTop;
+  page.top = static_cast<uint16_t>(top);
+  BoxStyle style;
+  if (Checked(MenuId::Red1)) style.colourShift = 11;
+  if (Checked(MenuId::Green1)) style.colourShift = 5;
+  style.solid = Checked(MenuId::Solid1);
+  const size_t boxStart = static_cast<size_t>(top) * w + kBoxLeft;
+  DrawTextBox(std::span(gVideo.get() + boxStart, static_cast<size_t>(w) * h - boxStart), gBoxMap, w, style);
+
+  const int boxHeight = kBoxRows * kTileSize;
+  BlitPixels(gBitmap.scanLine(top), gVideo.get() + static_cast<size_t>(top) * w, boxHeight, w, w);
+
+  page.top = static_cast<uint16_t>(top + kTileSize);
+  const uint16_t height = page.height ? page.height : kPageHeight;
+  for (int i = 0; i < kWindowRows; ++i) {
+    const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
+    CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width, page.width,
+               true);
+  }
+  ui.video().drawStretched(gBitmap);
+}
+
+void TmyForm::VideoPaint() {
+  if (gROM) ui.video().drawStretched(gBitmap);
+}
+
+}  // namespace ts2

@@ -1,0 +1,52 @@
+// The text renderer's static data and pixel-run operations.
+//
+// Every image here holds 16-bit RGB 5-6-5 pixels (red bits 11-15, green 5-10, blue 0-4); when a
+// text page is laid over a box, 0x0000 is transparent.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "core/state.h"
+
+namespace ts2 {
+
+inline constexpr uint16_t kTransparent = 0x0000;
+inline constexpr uint16_t kBoxKey = 0x2114;  // box-tile pixels that take the box colour
+inline constexpr int kTileSize = 8;
+inline constexpr int kBoxTileCount = 9;
+
+// Palette entries the renderer uses.
+inline constexpr int kPalBackground = 0;
+inline constexpr int kPalRomShade = 6;  // ROM-glyph pixel value 2
+inline constexpr int kPalText = 15;
+inline constexpr int kPalShadow = 17;
+extern const std::array<uint16_t, 18> gPalette;
+
+// Tile t (0 interior, 1-3 top, 4-5 sides, 6-8 bottom) at t x 64 pixels, 8 x 8, row-major.
+extern const std::array<uint16_t, kBoxTileCount * kTileSize * kTileSize> gBoxTiles;
+
+// The box's fill, taken from the menu's check marks.
+struct BoxStyle {
+  int colourShift = 0;  // 0 blue, 5 green, 11 red
+  bool solid = false;   // solid colour instead of the top-to-bottom gradient
+};
+
+// Writes n pixel values (n at most 8 for two planes, 16 for one) for one glyph row: pixel x
+// comes from bit n-1-x of `value` (one plane), or of its low byte plus twice that bit of its high
+// byte (two planes). Values that would not fit `dest` are not written.
+void ExpandBits(std::span<uint8_t> dest, uint16_t value, int n, int planes);
+
+// Draws the tile map into `dest` (rows `stride` pixels apart) and fills the key colour. Tiles
+// that would not lie wholly inside `dest` are not drawn; tile numbers 9-15 draw as the interior.
+void DrawTextBox(std::span<uint16_t> dest, BoxMap& map, int stride, BoxStyle style);
+
+void FillPixels(uint16_t* dest, uint16_t value, size_t count);
+// Copies every pixel, or with `transparent` only the source pixels that are not 0x0000.
+void CopyPixels(uint16_t* dest, const uint16_t* src, size_t count, bool transparent);
+// Copies rows x cols pixels; source rows are cols pixels apart, destination rows stride apart.
+void BlitPixels(uint16_t* dest, const uint16_t* src, int rows, int cols, int stride);
+
+}  // namespace ts2

@@ -1,0 +1,286 @@
+// The controls behind the toolkit interface: small Qt widgets and the adapters that bind them to
+// Control, ListBox, RichEdit, Memo, PaintBox, StatusBar and Gauge.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QImage>
+#include <QLabel>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/toolkit.h"
+#include "qt/qt_text.h"
+
+namespace ts2::qt {
+
+// Control operations on any widget.
+class WidgetControl : public virtual Control {
+ public:
+  explicit WidgetControl(QWidget* widget) : widget_(widget) {}
+  void setBounds(int left, int top, int width, int height) override;
+  Rect bounds() const override;
+  Size clientSize() const override;
+  void setVisible(bool visible) override;
+  bool visible() const override;
+  void setHint(const std::string& hint) override;
+  std::string hint() const override { return hint_; }
+  void setFocus() override;
+  bool focused() const override;
+  QWidget* widget() const { return widget_; }
+
+ private:
+  QWidget* widget_;
+  std::string hint_;
+};
+
+// ---- paint boxes ----
+
+// Shows a stored image stretched over the whole widget. `onPaint` runs first on every paint
+// event; images stored while it runs are drawn by that same paint event.
+class PaintWidget : public QWidget {
+ public:
+  PaintWidget(QWidget* parent, std::function<void()> onPaint = {});
+  void setImage(QImage image);
+  const QImage& image() const { return image_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::function<void()> onPaint_;
+  QImage image_;
+  bool painting_ = false;
+};
+
+// A copy of a 5-6-5 bitmap as an RGB16 image (null for an empty or short bitmap).
+QImage ToImage(const Bitmap& bitmap);
+
+class QtPaintBox : public PaintBox, public WidgetControl {
+ public:
+  explicit QtPaintBox(PaintWidget* widget) : WidgetControl(widget), box_(widget) {}
+  void drawStretched(const Bitmap& bitmap) override { box_->setImage(ToImage(bitmap)); }
+
+ private:
+  PaintWidget* box_;
+};
+
+// ---- list boxes ----
+
+// The lines of a list box. Added lines reach the view in batches, so that filling a list with
+// tens of thousands of lines does not update the view once per line.
+class LineModel : public QAbstractListModel {
+ public:
+  explicit LineModel(QObject* parent) : QAbstractListModel(parent) {}
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  void clear();
+  void add(std::string line);
+  void publish();  // hands the lines added since the last call to the view
+  const std::vector<std::string>& lines() const { return lines_; }
+  void setRowHeight(int height) { rowHeight_ = height; }
+
+ private:
+  std::vector<std::string> lines_;
+  int shown_ = 0;
+  int rowHeight_ = 14;
+};
+
+// A list view that reports every user click and every keyboard selection change.
+class ListWidget : public QListView {
+ public:
+  ListWidget(QWidget* parent, std::function<void()> onUserSelect);
+  LineModel* lines() const { return model_; }
+  bool programmatic = false;  // selection changes made by the program are not reported
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  LineModel* model_;
+  std::function<void()> onUserSelect_;
+};
+
+class QtListBox : public ListBox, public WidgetControl {
+ public:
+  explicit QtListBox(ListWidget* list) : WidgetControl(list), list_(list) {}
+  void clear() override;
+  void add(const std::string& line) override;
+  int count() const override;
+  std::string line(int index) const override;
+  void setItemIndex(int index) override;
+  int itemIndex() const override;
+  bool selected(int index) const override;
+
+ private:
+  ListWidget* list_;
+};
+
+// ---- the Text Editor's rich edit ----
+
+class TextEditor : public QPlainTextEdit {
+ public:
+  // `onKey` sees every key first; a false return discards it. `onEdit` runs once after each
+  // change the user makes (a key, a paste, a drop), however many steps the change takes.
+  TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit);
+  void setTextQuietly(const QString& text);  // a change of the program's: not reported
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+
+ private:
+  template <typename Step>
+  void asOneEdit(Step step);
+  void changed();
+  std::function<bool(QKeyEvent*)> onKey_;
+  std::function<void()> onEdit_;
+  int depth_ = 0;
+  bool pending_ = false, quiet_ = false;
+};
+
+// TDMemo: bytes shown as Latin-1, one block per line; positions are character positions.
+class QtRichEdit : public RichEdit, public WidgetControl {
+ public:
+  explicit QtRichEdit(TextEditor* editor) : WidgetControl(editor), editor_(editor) {}
+  void userEdited() { modified_ = true; }
+  std::string text() const override;
+  void setText(const std::string& text) override;
+  int selStart() const override;
+  int selLength() const override;
+  void setSelection(int start, int length) override;
+  bool modified() const override { return modified_; }
+  void setModified(bool modified) override { modified_ = modified; }
+  int firstVisibleLine() const override;
+  void scrollLines(int lines) override;
+  int textLength() const override;
+  int lineCount() const override;
+  std::string line(int index) const override;
+  int lineFromChar(int position) const override;
+  int findText(const std::string& what, int from, int length) const override;
+
+ private:
+  TextEditor* editor_;
+  bool modified_ = false;
+};
+
+// Memo1: a hidden rich edit that only ever holds text, kept in memory.
+class MemoryRichEdit : public RichEdit {
+ public:
+  void setBounds(int left, int top, int width, int height) override { bounds_ = {left, top, width, height}; }
+  Rect bounds() const override { return bounds_; }
+  Size clientSize() const override { return {bounds_.width, bounds_.height}; }
+  void setVisible(bool visible) override { visible_ = visible; }
+  bool visible() const override { return visible_; }
+  void setHint(const std::string& hint) override { hint_ = hint; }
+  std::string hint() const override { return hint_; }
+  void setFocus() override {}
+  bool focused() const override { return false; }
+  std::string text() const override { return text_; }
+  void setText(const std::string& text) override;
+  int selStart() const override { return selStart_; }
+  int selLength() const override { return selLength_; }
+  void setSelection(int start, int length) override;
+  bool modified() const override { return modified_; }
+  void setModified(bool modified) override { modified_ = modified; }
+  int firstVisibleLine() const override { return firstVisible_; }
+  void scrollLines(int lines) override;
+  int textLength() const override { return static_cast<int>(text_.size()); }
+  int lineCount() const override { return textops::LineCount(text_); }
+  std::string line(int index) const override { return textops::Line(text_, index); }
+  int lineFromChar(int position) const override { return textops::LineFromChar(text_, position); }
+  int findText(const std::string& what, int from, int length) const override {
+    return textops::FindNoCase(text_, what, from, length);
+  }
+
+ private:
+  std::string text_, hint_;
+  Rect bounds_;
+  int selStart_ = 0, selLength_ = 0, firstVisible_ = 0;
+  bool modified_ = false, visible_ = false;
+};
+
+// ---- kana memos ----
+
+// kanaEdit and kanaMemo: Shift-JIS bytes, word-wrapped to the memo's width. The lines set by
+// the program are kept as bytes, so lines read back give exactly those bytes; text the user
+// edited is encoded again.
+class QtMemo : public Memo, public WidgetControl {
+ public:
+  explicit QtMemo(QPlainTextEdit* edit);
+  void clear() override;
+  void setText(const std::string& text) override;
+  std::string text() const override;
+  void addLine(const std::string& item) override;
+  int lineCount() const override;
+  std::string line(int index) const override;
+  void beginUpdate() override;
+  void endUpdate() override;
+
+ private:
+  struct Shown {
+    int line, from, count;  // a shown line: characters [from, from + count) of a line
+  };
+  void appendLines(const std::string& text, bool dropFinalEmpty);
+  void syncFromDocument() const;  // after user edits: take the document's text as the lines
+  const std::vector<Shown>& wrapped() const;
+  int wrapWidth() const;
+
+  QPlainTextEdit* edit_;
+  mutable std::vector<SjisText> lines_;
+  mutable bool edited_ = false;
+  bool programmatic_ = false;
+  mutable std::vector<Shown> wrapped_;
+  mutable int wrappedWidth_ = -1;
+  mutable bool wrapValid_ = false;
+  int updateDepth_ = 0;
+};
+
+// ---- status bar and gauge ----
+
+// Two sunken panels: panel 0 of a fixed width, panel 1 taking the rest.
+class StatusWidget : public QWidget {
+ public:
+  explicit StatusWidget(QWidget* parent);
+  QLabel* panel(int index) const { return panels_[index]; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QLabel* panels_[2];
+};
+
+class QtStatusBar : public StatusBar {
+ public:
+  explicit QtStatusBar(StatusWidget* widget) : widget_(widget) {}
+  void setPanelText(int panel, const std::string& text) override;
+  std::string panelText(int panel) const override;
+
+ private:
+  StatusWidget* widget_;
+  std::string texts_[2];
+};
+
+class QtGauge : public Gauge, public WidgetControl {
+ public:
+  explicit QtGauge(QProgressBar* bar);
+  void setMaxValue(int value) override;
+  void setMinValue(int value) override;
+  void setProgress(int value) override;
+  int maxValue() const override { return max_; }
+  int minValue() const override { return min_; }
+  int progress() const override { return progress_; }
+
+ private:
+  void show();
+  QProgressBar* bar_;
+  int max_ = 100, min_ = 0, progress_ = 0;
+};
+
+}  // namespace ts2::qt

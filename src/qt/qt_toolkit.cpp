@@ -1,0 +1,181 @@
+// The toolkit's entry points: controls by name, start-up showing and the modal dialogs.
+#include "qt/qt_toolkit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "core/forms.h"
+#include "qt/qt_forms.h"
+
+namespace ts2::qt {
+
+QtToolkit::QtToolkit() : d_(std::make_unique<Impl>()) {}
+
+QtToolkit::~QtToolkit() = default;
+
+void QtToolkit::setEventSink(EventSink* sink) {
+  d_->sink = sink;
+}
+
+EventSink* QtToolkit::eventSink() const {
+  return d_->sink;
+}
+
+void QtToolkit::setApplicationTitle(const std::string& title) {
+  // Kept for the message boxes' caption; Qt's display name would be appended to every title.
+  d_->appTitle = title;
+}
+
+std::string QtToolkit::applicationTitle() const {
+  return d_->appTitle;
+}
+
+Window& QtToolkit::window(FormId form) {
+  return *d_->windows[static_cast<size_t>(form)];
+}
+
+MenuItem& QtToolkit::menuItem(MenuId item) {
+  return *d_->menu[static_cast<size_t>(item)];
+}
+
+StatusBar& QtToolkit::statusBar() {
+  return *d_->status;
+}
+
+PaintBox& QtToolkit::video() {
+  return *d_->video;
+}
+
+PaintBox& QtToolkit::chPic() {
+  return *d_->chPic;
+}
+
+ListBox& QtToolkit::list(ControlId id) {
+  switch (id) {
+    case ControlId::pList: return *d_->pList;
+    case ControlId::ptrBox: return *d_->ptrBox;
+    case ControlId::ListBox1: return *d_->ListBox1;
+    default: return *d_->bList;
+  }
+}
+
+RichEdit& QtToolkit::richEdit(ControlId id) {
+  if (id == ControlId::Memo1) return d_->Memo1;
+  return *d_->TDMemo;
+}
+
+Memo& QtToolkit::memo(ControlId id) {
+  return id == ControlId::kanaMemo ? *d_->kanaMemo : *d_->kanaEdit;
+}
+
+Gauge& QtToolkit::gauge() {
+  return *d_->gauge;
+}
+
+void QtToolkit::setDialogAnswers(DialogAnswers* answers) {
+  d_->answers = answers;
+}
+
+void QtToolkit::showStartWindows() {
+  for (size_t i = 1; i < kFormCount; ++i) {
+    const auto id = static_cast<FormId>(i);
+    if (LayoutOf(id).visibleAtStart) d_->form(id)->show();
+  }
+  window(FormId::myForm).show();
+}
+
+QWidget* QtToolkit::form(FormId form) const {
+  return d_->form(form);
+}
+
+QAction* QtToolkit::action(MenuId item) const {
+  return d_->menu[static_cast<size_t>(item)]->action();
+}
+
+QMenuBar* QtToolkit::menuBar() const {
+  return d_->menuBar;
+}
+
+// ---- dialogs ----
+
+namespace {
+
+bool Accept(FileDialog& dialog, std::optional<std::vector<std::string>> chosen) {
+  if (!chosen || chosen->empty()) return false;
+  if (!dialog.multiSelect) chosen->resize(1);
+  dialog.files = std::move(*chosen);
+  dialog.fileName = dialog.files.front();
+  return true;
+}
+
+// Runs a file dialog set up as the program describes it; the chosen files in order, or nullopt.
+std::optional<std::vector<std::string>> RunFileDialog(QWidget* parent, const FileDialog& d, bool save) {
+  QFileDialog dialog(parent, FromBytes(d.title));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save            ? QFileDialog::AnyFile
+                     : d.multiSelect ? QFileDialog::ExistingFiles
+                                     : QFileDialog::ExistingFile);
+  if (!d.filter.empty()) dialog.setNameFilters(NameFilters(d.filter).split(QStringLiteral(";;")));
+  if (!d.initialDir.empty()) dialog.setDirectory(FromPath(d.initialDir));
+  if (!d.fileName.empty()) dialog.selectFile(FromPath(d.fileName));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& file : dialog.selectedFiles()) files.push_back(ToPath(file));
+  return files;
+}
+
+}  // namespace
+
+bool QtToolkit::runOpenDialog(FileDialog& dialog) {
+  if (d_->answers) return Accept(dialog, d_->answers->openFiles(dialog));
+  if (!Accept(dialog, RunFileDialog(d_->dialogParent(), dialog, false))) return false;
+  // A confirmed open dialog makes the chosen file's folder the working directory, as the file
+  // dialogs of the editor's original platform do: the Dumps folder and the patcher's temporary
+  // file then sit beside the ROM the translator works on, not wherever the editor was started.
+  QDir::setCurrent(QFileInfo(FromPath(dialog.files.front())).absolutePath());
+  return true;
+}
+
+bool QtToolkit::runSaveDialog(FileDialog& dialog) {
+  std::optional<std::vector<std::string>> chosen;
+  if (d_->answers) {
+    if (auto file = d_->answers->saveFile(dialog)) chosen = std::vector<std::string>{*file};
+  } else {
+    chosen = RunFileDialog(d_->dialogParent(), dialog, true);
+  }
+  return Accept(dialog, std::move(chosen));
+}
+
+void QtToolkit::message(const std::string& text) {
+  if (d_->answers) {
+    d_->answers->box(DialogAnswers::Box::Message, text, d_->appTitle);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, FromBytes(d_->appTitle), FromBytes(text), QMessageBox::Ok,
+                  d_->dialogParent());
+  box.exec();
+}
+
+bool QtToolkit::question(const std::string& text, const std::string& caption) {
+  if (d_->answers) return d_->answers->box(DialogAnswers::Box::Question, text, caption);
+  QMessageBox box(QMessageBox::Question, FromBytes(caption), FromBytes(text),
+                  QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtToolkit::stopMessage(const std::string& text, const std::string& caption) {
+  if (d_->answers) {
+    d_->answers->box(DialogAnswers::Box::Stop, text, caption);
+    return;
+  }
+  QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromBytes(text), QMessageBox::Ok,
+                  d_->dialogParent());
+  box.exec();
+}
+
+}  // namespace ts2::qt

@@ -1,0 +1,72 @@
+// The toolkit on Qt Widgets: the seven windows, the main menu and their controls. The layer is
+// thin: user events go to the EventSink (the Program) and the controls show what it sets.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/toolkit.h"
+
+class QAction;
+class QMenuBar;
+class QWidget;
+
+namespace ts2::qt {
+
+// Answers given instead of running modal dialogs, for tests and scripted runs.
+class DialogAnswers {
+ public:
+  enum class Box { Message, Question, Stop };
+  virtual ~DialogAnswers() = default;
+  // The files chosen in an open dialog as it is set up; nullopt cancels.
+  virtual std::optional<std::vector<std::string>> openFiles(const FileDialog& dialog) = 0;
+  // The file chosen in a save dialog; nullopt cancels.
+  virtual std::optional<std::string> saveFile(const FileDialog& dialog) = 0;
+  // A message box; for a question, true answers Yes.
+  virtual bool box(Box kind, const std::string& text, const std::string& caption) = 0;
+};
+
+class QtToolkit final : public Toolkit {
+ public:
+  QtToolkit();  // a QApplication must exist
+  ~QtToolkit() override;
+  QtToolkit(const QtToolkit&) = delete;
+  QtToolkit& operator=(const QtToolkit&) = delete;
+
+  void setEventSink(EventSink* sink) override;
+  void setApplicationTitle(const std::string& title) override;
+  Window& window(FormId form) override;
+  MenuItem& menuItem(MenuId item) override;
+  StatusBar& statusBar() override;
+  PaintBox& video() override;
+  PaintBox& chPic() override;
+  ListBox& list(ControlId id) override;
+  RichEdit& richEdit(ControlId id) override;
+  Memo& memo(ControlId id) override;
+  Gauge& gauge() override;
+  bool runOpenDialog(FileDialog& dialog) override;
+  bool runSaveDialog(FileDialog& dialog) override;
+  void message(const std::string& text) override;
+  bool question(const std::string& text, const std::string& caption) override;
+  void stopMessage(const std::string& text, const std::string& caption) override;
+
+  // Used instead of the modal dialogs while set (null: the real dialogs).
+  void setDialogAnswers(DialogAnswers* answers);
+  // Shows the windows laid out as visible at start-up, the main window last and active.
+  void showStartWindows();
+
+  EventSink* eventSink() const;
+  std::string applicationTitle() const;
+  QWidget* form(FormId form) const;
+  QAction* action(MenuId item) const;  // the menu's action of an item
+  QMenuBar* menuBar() const;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> d_;
+};
+
+}  // namespace ts2::qt

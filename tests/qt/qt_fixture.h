@@ -1,0 +1,166 @@
+// The editor on the Qt toolkit under the offscreen platform, with scripted dialogs and a record
+// of every event the toolkit sends to the program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/forms.h"
+#include "qt/qt_toolkit.h"
+
+namespace ts2::test {
+
+// The one QApplication of the test program.
+inline QApplication& App() {
+  static int argc = 1;
+  static char name[] = "ts2_qt_tests";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Never destroyed: Qt's test input devices cannot outlive it at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// Answers instead of dialogs; records what was asked.
+struct ScriptedAnswers : qt::DialogAnswers {
+  std::deque<std::optional<std::vector<std::string>>> open;
+  std::deque<std::optional<std::string>> save;
+  std::deque<bool> yes;
+  std::vector<FileDialog> dialogs;
+  std::vector<std::pair<DialogAnswers::Box, std::string>> boxes;
+
+  std::optional<std::vector<std::string>> openFiles(const FileDialog& dialog) override {
+    dialogs.push_back(dialog);
+    if (open.empty()) return std::nullopt;
+    auto answer = open.front();
+    open.pop_front();
+    return answer;
+  }
+  std::optional<std::string> saveFile(const FileDialog& dialog) override {
+    dialogs.push_back(dialog);
+    if (save.empty()) return std::nullopt;
+    auto answer = save.front();
+    save.pop_front();
+    return answer;
+  }
+  bool box(DialogAnswers::Box kind, const std::string& text, const std::string&) override {
+    boxes.emplace_back(kind, text);
+    if (yes.empty()) return false;
+    const bool answer = yes.front();
+    yes.pop_front();
+    return answer;
+  }
+};
+
+// Records the toolkit's events and passes them on (to the program, when there is one).
+struct RecordingSink : EventSink {
+  EventSink* next = nullptr;
+  std::vector<MenuId> commands;
+  int closes = 0;
+  struct Key {
+    FormId form;
+    int key;
+    ShiftState shift;
+  };
+  std::vector<Key> keys, editorKeys;
+  // The keys pressed, without the presses of Shift, Ctrl and Alt themselves.
+  std::vector<Key> pressed() const {
+    std::vector<Key> out;
+    for (const Key& k : keys)
+      if (k.key != VK_SHIFT && k.key != VK_CONTROL && k.key != 0x12) out.push_back(k);
+    return out;
+  }
+  std::vector<FormId> resizes, paints;
+  std::vector<ControlId> clicks, changes;
+  std::function<void(MenuId)> onCommand;             // runs instead of the program's command
+  std::function<bool(int, ShiftState)> onKey;        // decides instead of the program
+  std::function<bool(int, ShiftState)> onEditorKey;  // decides instead of the program
+
+  void menuCommand(MenuId item) override {
+    commands.push_back(item);
+    if (onCommand) return onCommand(item);
+    if (next) next->menuCommand(item);
+  }
+  void formClose() override {
+    ++closes;
+    if (next) next->formClose();
+  }
+  bool keyDown(FormId form, int key, ShiftState shift) override {
+    keys.push_back({form, key, shift});
+    if (onKey) return onKey(key, shift);
+    return next ? next->keyDown(form, key, shift) : true;
+  }
+  bool editorKeyDown(int key, ShiftState shift) override {
+    editorKeys.push_back({FormId::TxtForm, key, shift});
+    if (onEditorKey) return onEditorKey(key, shift);
+    return next ? next->editorKeyDown(key, shift) : true;
+  }
+  void formResize(FormId form) override {
+    resizes.push_back(form);
+    if (next) next->formResize(form);
+  }
+  void paint(FormId form) override {
+    paints.push_back(form);
+    if (next) next->paint(form);
+  }
+  void listClick(ControlId list) override {
+    clicks.push_back(list);
+    if (next) next->listClick(list);
+  }
+  void textChanged(ControlId edit) override {
+    changes.push_back(edit);
+    if (next) next->textChanged(edit);
+  }
+};
+
+// The toolkit alone: events go to the recorder only.
+struct ToolkitFixture : ::testing::Test {
+  ToolkitFixture() {
+    ui.setEventSink(&sink);
+    ui.setDialogAnswers(&answers);
+  }
+  ~ToolkitFixture() override { ui.setEventSink(nullptr); }
+  struct AppFirst {
+    AppFirst() { App(); }
+  } app;  // the application exists before any widget
+  qt::QtToolkit ui;
+  RecordingSink sink;
+  ScriptedAnswers answers;
+
+  QWidget* form(FormId id) const { return ui.form(id); }
+  template <typename T>
+  T* control(FormId id, const char* name) const {
+    return ui.form(id)->findChild<T*>(QLatin1String(name));
+  }
+  // Shows the windows as the editor does at start and makes the main window active.
+  void showAndActivate() {
+    ui.showStartWindows();
+    activate(FormId::myForm);
+  }
+  // Shows a window and makes it the active one, as a click on it would.
+  void activate(FormId id) {
+    QWidget* w = ui.form(id);
+    w->show();
+    QApplication::setActiveWindow(w);
+    ASSERT_TRUE(QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }));
+  }
+};
+
+// The started editor: the program on the Qt toolkit, with the recorder in between.
+struct EditorFixture : ToolkitFixture {
+  EditorFixture() {
+    sink.next = &program;
+    ui.setEventSink(&sink);  // the program set itself as the sink while it started
+  }
+  ~EditorFixture() override { ui.setEventSink(nullptr); }
+  Program program{ui};
+};
+
+}  // namespace ts2::test
