@@ -94,11 +94,28 @@ Bytes WithText(Bytes front, std::string_view text) {
 }
 
 void TranslationSeeds() {
-  Seed("translation", "skeleton-string-1", WithText({1, 0, 0, 0}, ts2::TranslationSkeleton(12)));
+  Seed("translation", "skeleton-string-1", WithText({1, 0, 0, 0, 0, 0}, ts2::TranslationSkeleton(12)));
   Seed("translation", "edited-string-10",
-       WithText({10, 0, 3, 0},
+       WithText({10, 0, 3, 0, 0, 1},
                 ".STRING 1\nHello [PLAYER]!\n[$4142]C\n.ENDS\n\n.STRING 10\n[NEWLINE][player]\n  .ENDS  \n"
                 ".STRING 11\nno closing line"));
+}
+
+void DecodeStringSeeds() {
+  // Input layout: table (3), text field (3), string (2), cell rows, cell columns, line width (2),
+  // options, font glyphs, page scroll (2), then the ROM.
+  const auto seed = [](const std::string& name, Bytes head, uint8_t options, const Bytes& rom) {
+    Bytes front = Cat({head, Bytes{16, 8, 0x18, 0x01, options, 64, 0, 0}});
+    Seed("decode_string", name, Cat({front, rom}));
+  };
+  // Pointer table at 0 (two strings), texts in bank 0 from offset 4.
+  const Bytes oneByte = {0x04, 0x00, 0x0A, 0x00, 0x05, 1, 2, 3, 4, 5, 6, 0x61, 0x41, 0x42};
+  seed("one-byte-chars", {0, 0, 0, 0, 0, 0, 0, 0}, 0, oneByte);
+  seed("two-byte-chars", {0, 0, 0, 0, 0, 0, 0, 0}, 1, {0x04, 0x00, 0, 0, 0xE1, 0x34, 0x01, 0x20, 0x00});
+  seed("entry-bytes", {0, 0, 0, 0, 0, 0, 1, 0}, 2,
+       {0x04, 0x00, 0x08, 0x00, 0, 0, 0, 0, 0x23, 0x42, 1, 2, 3, 4});
+  seed("special-block", {0, 0, 0, 0, 0, 0, 0, 0}, 0x80, {0x04, 0x00, 0, 0, 0x23, 0x02, 1, 2, 3, 4});
+  seed("pointer-past-end", {0, 0, 0, 0, 0, 0, 0, 0}, 4, {0xFF, 0x7F});
 }
 
 void IpsSeeds() {
@@ -144,6 +161,7 @@ int main(int argc, char** argv) {
   DataFileSeeds();
   TableFileSeeds();
   TranslationSeeds();
+  DecodeStringSeeds();
   IpsSeeds();
   KanaSeeds();
   return 0;
