@@ -67,7 +67,7 @@ TEST(InterruptedSave, RomFileStaysWholeAndTheNextSaveWorks) {
   form.gROMModified = 1;
 
   const std::string written = KillMidSave(form.gROMPath, [&] { form.SaveRomFile1Click(kNoSender); });
-  EXPECT_EQ(written, std::string(reinterpret_cast<const char*>(form.romAlloc.get()), kDrained));
+  EXPECT_TRUE(written == std::string(reinterpret_cast<const char*>(form.romAlloc.get()), kDrained));
   EXPECT_EQ(ReadFileBytes(form.gROMPath), before);
 
   form.SaveRomFile1Click(kNoSender);
@@ -84,7 +84,7 @@ TEST(InterruptedSave, TranslationFileStaysWholeAndTheNextSaveWorks) {
   lp.editor().type(std::string(1 << 20, 'w') + "\n");  // about 1 MB of translation
 
   const std::string written = KillMidSave(path, [&] { lp.form().SaveTextFile1Click(kNoSender); });
-  EXPECT_EQ(written, std::string(kDrained, 'w'));
+  EXPECT_TRUE(written == EditorTextToFileBytes(lp.editor().text()).substr(0, kDrained));
   EXPECT_EQ(ReadFileBytes(path), before);
 
   lp.form().SaveTextFile1Click(kNoSender);
