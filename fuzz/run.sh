@@ -36,8 +36,8 @@ for t in "${targets[@]}"; do
   # shellcheck disable=SC2086
   if (cd "$work/$t" && "$exe" $flags -timeout=20 -artifact_prefix="$work/$t/artifacts/" \
         "$work/$t/new" "$here/corpus/$t" >"$work/$t/log" 2>&1); then
-    grep -E "^(#[0-9]+ *DONE|Done [0-9]+ runs)" "$work/$t/log" | tail -1 || true
-    grep -hE "stat::number_of_executed_units" "$work/$t"/fuzz-*.log 2>/dev/null | tail -1 || true
+    # With -jobs the worker's own output is in fuzz-<n>.log.
+    grep -hE "^Done [0-9]+ runs" "$work/$t/log" "$work/$t"/fuzz-*.log 2>/dev/null | tail -1 || true
   else
     failed=1
     echo "!! fuzz $t found a problem; log and crash input under $work/$t:" >&2
