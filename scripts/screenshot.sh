@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Starts ts2edit under a virtual X server with the given arguments, waits, and saves a PNG of
-# the whole screen.
-#   scripts/screenshot.sh [-o OUT.png] [-w SECONDS] [-b BUILD_DIR] [-- ts2edit arguments...]
+# Starts ts2edit under a virtual X server with the given arguments, waits, optionally runs
+# commands against the running editor (xdotool clicks and keys, further captures), and saves a
+# PNG of the whole screen.
+#   scripts/screenshot.sh [-o OUT.png] [-w SECONDS] [-b BUILD_DIR] [-s WIDTHxHEIGHT]
+#                         [-e COMMANDS] [-- ts2edit arguments...]
+# COMMANDS run in bash inside the virtual display once the wait is over; `shot FILE.png` in them
+# captures the screen at that moment. The final capture follows them after a short pause.
 set -euo pipefail
 
 out=ts2edit-screenshot.png
 wait_s=3
 build_dir="${BUILD_DIR:-$(cd "$(dirname "$0")/.." && pwd)/build}"
+screen=1024x768
+commands=
 while [[ $# -gt 0 ]]; do
   case "$1" in
     -o) out="$2"; shift 2 ;;
     -w) wait_s="$2"; shift 2 ;;
     -b) build_dir="$2"; shift 2 ;;
+    -s) screen="$2"; shift 2 ;;
+    -e) commands="$2"; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -27,18 +35,25 @@ missing=()
 command -v xvfb-run >/dev/null || missing+=(xvfb)
 command -v xauth >/dev/null || missing+=(xauth)
 command -v import >/dev/null || missing+=(imagemagick)
+if [[ -n "$commands" ]] && ! command -v xdotool >/dev/null; then missing+=(xdotool); fi
 if [[ ${#missing[@]} -gt 0 ]]; then
   apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 out="$(realpath -m "$out")"
-# Inside the virtual display: start the editor, give it time to draw, capture, stop it.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$1" "${@:4}" &
+# Inside the virtual display: start the editor, give it time to draw, run the commands,
+# capture, stop it.
+xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
+  shot() { import -window root "$1"; }
+  "$1" "${@:5}" &
   pid=$!
   sleep "$2"
-  import -window root "$3"
+  if [[ -n "$4" ]]; then
+    eval "$4"
+    sleep 1
+  fi
+  shot "$3"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-' _ "$editor" "$wait_s" "$out" "$@"
+' _ "$editor" "$wait_s" "$out" "$commands" "$@"
 echo "$out"

@@ -44,10 +44,11 @@ case "$mode" in
     install_missing
     build
     demo="$here/demo"
-    if "$build_dir/src/ts2tool" demo "$demo" >/dev/null 2>&1; then
-      exec "$build_dir/src/ts2edit" "$demo/demo.sfc" "$demo/demo.txt"
+    # The demo set is written once: later runs keep what was edited in it.
+    if [ ! -e "$demo/demo.sfc" ]; then
+      "$build_dir/src/ts2tool" demo "$demo" >/dev/null
     fi
-    exec "$build_dir/src/ts2edit"
+    exec "$build_dir/src/ts2edit" "$demo/demo.sfc" "$demo/demo.txt"
     ;;
   *) echo "usage: scripts/setup.sh [run|test|build|deps]" >&2; exit 2 ;;
 esac

@@ -15,16 +15,23 @@ bool Readable(const std::string& path) {
 
 }  // namespace
 
-std::optional<int> ShowString(ShownString& shown, const ShowRequest& request) {
-  if (!Readable(request.rom)) return Fail(kExitBadInput, "cannot read ROM file " + request.rom);
-  if (!Readable(request.dataFile)) return Fail(kExitBadInput, "cannot read data file " + request.dataFile);
+std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std::string& dataFile) {
+  if (!Readable(rom)) return Fail(kExitBadInput, "cannot read ROM file " + rom);
+  if (!dataFile.empty() && !Readable(dataFile))
+    return Fail(kExitBadInput, "cannot read data file " + dataFile);
   if (!shown.session.ready())
     return Fail(kExitBadInput, "cannot make a scratch folder in the temporary folder");
   headless::HeadlessToolkit& ui = shown.program.ui;
-  if (!shown.session.Open(request.rom, request.dataFile)) {
+  if (!shown.session.Open(rom, dataFile)) {
     const std::string said = ui.lastMessage();
-    return Fail(kExitBadInput, request.rom + ": " + (said.empty() ? "the ROM image was not loaded" : said));
+    return Fail(kExitBadInput, rom + ": " + (said.empty() ? "the ROM image was not loaded" : said));
   }
+  return std::nullopt;
+}
+
+std::optional<int> ShowString(ShownString& shown, const ShowRequest& request) {
+  if (request.dataFile.empty()) return Fail(kExitBadInput, "cannot read data file " + request.dataFile);
+  if (auto status = OpenRom(shown, request.rom, request.dataFile)) return status;
   if (request.beforeSelect) request.beforeSelect(shown.program.form());
   if (auto error = shown.session.Select(request.block, request.string, request.dumpsDir))
     return Fail(kExitBadInput, *error);

@@ -1,4 +1,4 @@
-// Shared by decode and render: a headless editor that has opened a ROM image with a data file
+// Shared by decode, render, check and font: a headless editor that has opened a ROM image with a data file
 // and shows one string, as the editor would after the same clicks.
 #pragma once
 
@@ -22,6 +22,10 @@ struct ShowRequest {
   std::optional<std::string> dumpsDir;         // none: no translation
   std::function<void(TmyForm&)> beforeSelect;  // runs after Open ROM, before the selection
 };
+
+// Runs Open ROM with the data file (none: the data file dialog is cancelled). On failure prints
+// the error and returns the exit status.
+std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std::string& dataFile);
 
 // Runs Open ROM and the selection. On failure prints the error and returns the exit status.
 std::optional<int> ShowString(ShownString& shown, const ShowRequest& request);

@@ -44,6 +44,7 @@ inline constexpr int kStatusPanel0W = 200;
 inline constexpr int kStatusPanel1W = 50;
 inline constexpr char kStatusStart0[] = "Offset: 000000 | PTR: 0000";
 inline constexpr char kStatusStart1[] = "Control Codes: Visible | VWF: Inactive";
+inline constexpr int kStatusFitPanel = 2;  // whether the translation fits its box
 inline constexpr char kMainCaption[] = "Script Editor: Tormel Saragon 2";
 inline constexpr char kAppTitle[] = "\"Tormel Saragon 2\" Script Editor";
 
@@ -102,6 +103,8 @@ class TmyForm : public Ts2Main {
   void pListClick(TObject Sender);
   void Find1Find(int mode);
   void EncodeSection();
+  // Status bar panel 2: whether the shown string's translation fits the box, or its first problem.
+  void ShowTranslationFit();
   void RenderString(int cellRows, int cellCols);
   void RenderGlyph(int cellRows, int cellCols);
   void VideoPaint();

@@ -83,8 +83,7 @@ bool BatchSession::Open(const std::string& rom, const std::string& dataFile) {
   return form_.OpenRomFile(romPath, dataPath) && !form_.closed;
 }
 
-std::optional<std::string> BatchSession::Select(int block, int string,
-                                                const std::optional<std::string>& dumpsDir) {
+std::optional<std::string> BatchSession::SelectBlock(int block, const std::optional<std::string>& dumpsDir) {
   Toolkit& ui = form_.ui;
   ListBox& bList = ui.list(ControlId::bList);
   if (!form_.gROM) return "no ROM image is loaded";
@@ -99,7 +98,13 @@ std::optional<std::string> BatchSession::Select(int block, int string,
   }
   bList.setItemIndex(block);
   form_.bListClick(&bList);
+  return std::nullopt;
+}
 
+std::optional<std::string> BatchSession::Select(int block, int string,
+                                                const std::optional<std::string>& dumpsDir) {
+  if (auto error = SelectBlock(block, dumpsDir)) return error;
+  Toolkit& ui = form_.ui;
   ListBox& pList = ui.list(ControlId::pList);
   if (string < 0 || string >= pList.count())
     return Format("string %d does not exist (block %d has %d)", string, block, pList.count());

@@ -39,6 +39,9 @@ class BatchSession {
   // translation), then shows string `string`, as clicks in bList and pList do. Returns an error
   // text when the block or the string does not exist, std::nullopt on success.
   std::optional<std::string> Select(int block, int string, const std::optional<std::string>& dumpsDir);
+  // The first half of Select: block `block` made current, its translation (if any) in the Text
+  // Editor and string 0 shown when the block has strings.
+  std::optional<std::string> SelectBlock(int block, const std::optional<std::string>& dumpsDir);
 
  private:
   std::string NoTranslationDir() const;

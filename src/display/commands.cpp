@@ -28,6 +28,8 @@ void TmyForm::HideCodesClick(TObject /*Sender*/) {
 void TmyForm::UseVWFRoutine1Click(TObject /*Sender*/) {
   SetChecked(MenuId::UseVWFRoutine1, !Checked(MenuId::UseVWFRoutine1));
   RedrawBothPages();
+  // What fits depends on the advance: a verdict already shown is renewed.
+  if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
 }
 
 // All five radio items of the Textbox Color menu: box colour (group 1) and fill (group 2).

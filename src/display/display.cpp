@@ -12,6 +12,7 @@
 #include "core/forms.h"
 #include "display/decode.h"
 #include "display/encode.h"
+#include "display/lint.h"
 
 namespace ts2 {
 
@@ -62,6 +63,7 @@ void TmyForm::pListClick(TObject Sender) {
     RenderString(16, 8);
     SetChecked(MenuId::DTT, false);
   }
+  ShowTranslationFit();
 
   const bool hasBlock = gBlockOffset && gCurBlock >= 0 && gCurBlock < kMaxBlocks;
   const uint32_t table = hasBlock ? gBlockOffset[static_cast<size_t>(gCurBlock)] : 0;
@@ -73,6 +75,15 @@ void TmyForm::pListClick(TObject Sender) {
 
   if (Sender != kNoSender && Sender != kSenderTextChanged && ui.window(FormId::cmForm).visible())
     pList.setFocus();
+}
+
+// Checks the section in Memo1, which holds the shown string's section whenever one was found.
+void TmyForm::ShowTranslationFit() {
+  const std::string text = gSectionLine == -1
+                               ? std::string("No translation")
+                               : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()),
+                                                     Checked(MenuId::UseVWFRoutine1)));
+  ui.statusBar().setPanelText(kStatusFitPanel, text);
 }
 
 void TmyForm::Find1Find(int mode) {

@@ -23,49 +23,36 @@ bool MatchesAt(std::string_view line, size_t k, std::string_view tag) {
   return line.size() - k >= tag.size() && StartsWithNoCase(line.substr(k), tag);
 }
 
-// Collects bytes up to a capacity that always keeps room for the final 0xFF.
-class Output {
- public:
-  explicit Output(size_t capacity) : limit_(capacity > 0 ? capacity - 1 : 0), capacity_(capacity) {}
-  void put(uint8_t b) {
-    if (bytes_.size() < limit_) bytes_.push_back(b);
-  }
-  std::vector<uint8_t> finish() {
-    if (capacity_ > 0) bytes_.push_back(kCodeEnd);
-    return std::move(bytes_);
-  }
-
- private:
-  std::vector<uint8_t> bytes_;
-  size_t limit_, capacity_;
-};
-
-// The bytes of one text line.
-void EncodeLine(std::string_view line, Output& out) {
+// The bytes of text line `index`; `out` takes no more than `limit` bytes.
+void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, size_t limit) {
   line = line.substr(0, kLineBufferChars);
-  const size_t n = line.size();
-  for (size_t k = 0; k < n; ++k) {
+  const int n = static_cast<int>(line.size());
+  auto put = [&](uint8_t value, ByteSource source, int k, int start) {
+    if (out.size() < limit) out.push_back({value, source, index, k + 1, start + 1});
+  };
+  for (int k = 0; k < n; ++k) {
     if (line[k] != '[') {
-      out.put(static_cast<uint8_t>(line[k]));
+      put(static_cast<uint8_t>(line[k]), ByteSource::kText, k, k);
       continue;
     }
     for (const Tag& tag : kTags) {
       if (k < n && MatchesAt(line, k, tag.text)) {
-        out.put(tag.code);
-        k += tag.text.size();
+        put(tag.code, ByteSource::kTag, k, k);
+        k += static_cast<int>(tag.text.size());
       }
     }
     if (k >= n) break;
     if (line[k] == '[' && k + 1 < n && line[k + 1] == '$') {
       // Hexadecimal pairs up to a "]" at a pair boundary; each pair goes through the C
       // library's base-16 conversion, so "3]" gives 3 and "xy" gives 0.
+      const int start = k;
       for (k += 2; k < n && line[k] != ']'; k += 2) {
         char pair[3] = {line[k], k + 1 < n ? line[k + 1] : '\0', '\0'};
-        out.put(static_cast<uint8_t>(std::strtol(pair, nullptr, 16)));
+        put(static_cast<uint8_t>(std::strtol(pair, nullptr, 16)), ByteSource::kHexPair, k, start);
       }
       continue;  // k rests on the "]" (or past the end); the walk goes on after it
     }
-    out.put(static_cast<uint8_t>(line[k]));
+    put(static_cast<uint8_t>(line[k]), line[k] == '[' ? ByteSource::kStray : ByteSource::kText, k, k);
   }
 }
 
@@ -75,18 +62,33 @@ bool IsClosingLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeSectionLines(const std::vector<std::string>& lines, size_t capacity) {
-  Output out(capacity);
+SectionTrace TraceSectionLines(const std::vector<std::string>& lines, size_t limit) {
+  SectionTrace trace;
   // A closing line at the end is not text, whatever blanks surround it.
   size_t textEnd = lines.size();
   if (textEnd >= 2 && IsClosingLine(lines[textEnd - 1])) --textEnd;
   for (size_t j = 1; j < textEnd; ++j) {
-    EncodeLine(lines[j], out);
+    const int index = static_cast<int>(j);
+    trace.endLine = index + 1;
+    EncodeLine(lines[j], index, trace.bytes, limit);
     const bool last = j + 1 >= textEnd || StartsWithNoCase(lines[j + 1], kClosingLine);
     if (last) break;
-    out.put(kCodeNewLine);
+    const int end = static_cast<int>(std::min(lines[j].size(), kLineBufferChars)) + 1;
+    if (trace.bytes.size() < limit)
+      trace.bytes.push_back({kCodeNewLine, ByteSource::kLineEnd, index, end, end});
   }
-  return out.finish();
+  return trace;
+}
+
+std::vector<uint8_t> EncodeSectionLines(const std::vector<std::string>& lines, size_t capacity) {
+  if (capacity == 0) return {};
+  // Output that would not fit is cut so that the final 0xFF still does.
+  const SectionTrace trace = TraceSectionLines(lines, capacity - 1);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(trace.bytes.size() + 1);
+  for (const TracedByte& b : trace.bytes) bytes.push_back(b.value);
+  bytes.push_back(kCodeEnd);
+  return bytes;
 }
 
 std::vector<std::string> SplitEditorLines(std::string_view text) {

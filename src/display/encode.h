@@ -34,6 +34,29 @@ inline constexpr char kClosingLine[] = ".ENDS";
 std::vector<uint8_t> EncodeSectionLines(const std::vector<std::string>& lines,
                                         size_t capacity = kTransTextSize);
 
+// Where a byte of an encoded section comes from.
+enum class ByteSource : uint8_t {
+  kText,     // a character, written as its own value
+  kStray,    // a "[" that opened neither a tag nor a "[$" run, written as its own value
+  kTag,      // "[PLAYER]" or "[NEWLINE]"
+  kHexPair,  // one pair of a "[$" run
+  kLineEnd,  // the 0xFE between two text lines
+};
+struct TracedByte {
+  uint8_t value;
+  ByteSource source;
+  int line;    // index in the section's lines (the line a line end closes)
+  int column;  // 1-based column of its first character (a line end: the line's length + 1)
+  int start;   // 1-based column of the "[" that opened its tag or run; `column` for the others
+};
+struct SectionTrace {
+  std::vector<TracedByte> bytes;  // what EncodeSectionLines makes, without the final 0xFF or a cut
+  int endLine = 1;                // lines 1 to endLine - 1 are the text lines encoded
+};
+// The encoding of a section with the origin of every byte, for checking a translation; at most
+// `limit` bytes are kept.
+SectionTrace TraceSectionLines(const std::vector<std::string>& lines, size_t limit = kTransTextSize);
+
 // Editor text split into lines as the editor counts them: '\n' separates lines, and a final
 // '\n' opens no further line.
 std::vector<std::string> SplitEditorLines(std::string_view text);

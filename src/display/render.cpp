@@ -23,18 +23,16 @@ constexpr uint32_t kPageClearPixels = 0x39000;
 constexpr size_t kPagePixels = kPageBytes / sizeof(uint16_t);
 constexpr int kBoxRows = 14;
 constexpr int kRomBoxCols = 280 / kTileSize;
-constexpr int kTransBoxCols = 29;
 constexpr int kRomLineWidth = 280;
 constexpr int kTransPageWidth = 232;
 constexpr int kRomBoxTop = 8, kTransBoxTop = 136;
 constexpr int kBoxLeft = 8;
 constexpr int kWindowLeft = 16;  // page window: box + one tile
 constexpr int kWindowRows = 96;
-constexpr int kRomLineHeight = 32, kTransLineHeight = 16;
-constexpr int kWrapMargin = 16;
+constexpr int kRomLineHeight = 32;
 constexpr int kFixedAdvance = 8;
-constexpr int kBlankInkWidth = 4;  // a glyph without ink advances as if 4 + 2 wide
-constexpr int kCellValues = 256;
+constexpr int kBlankInkWidth = 4;                       // a glyph without ink advances as if 4 + 2 wide
+constexpr int kTransCellRows = 16, kTransCellCols = 8;  // the string display's translation cell
 constexpr int kRomGlyphBytes = 32;
 constexpr uint8_t kCodeNewLine = 0xFE, kCodeEnd = 0xFF;
 // The layout needs a bitmap of at least this size (the translation box ends on row 247, the
@@ -66,6 +64,45 @@ void BuildBoxMap(BoxMap& map, int cols) {
 }
 
 }  // namespace
+
+// ---- glyphs and the pen ----
+
+void DecodeTransGlyph(uint8_t code, GlyphCell& cell) {
+  cell.fill(0);
+  const uint8_t* rows = gAsciiFont.data() + code * kAsciiGlyphBytes;
+  for (size_t i = 0; i < kAsciiGlyphBytes; ++i) ExpandBits(std::span(cell).subspan(8 * i, 8), rows[i], 8, 1);
+}
+
+int GlyphInkExtent(const GlyphCell& cell, int cellRows, int cellCols, bool translation) {
+  int m = 0;
+  for (int r = 0; r < cellRows; ++r) {
+    for (int c = 0; c < cellCols; ++c) {
+      const int index = r * cellCols + c;
+      if (index >= kCellValues) return m;  // larger cells are scanned for their first 256 values
+      const uint8_t v = cell[static_cast<size_t>(index)];
+      if (translation ? v != 0 : v >= 2) m = std::max({m, c, 1});
+    }
+  }
+  return m;
+}
+
+int GlyphAdvance(int inkExtent, bool variableWidth) {
+  if (!variableWidth) return kFixedAdvance;
+  return (inkExtent == 0 ? kBlankInkWidth : inkExtent) + 2;
+}
+
+int TransGlyphAdvance(uint8_t code, bool variableWidth) {
+  if (!variableWidth) return kFixedAdvance;
+  GlyphCell cell;
+  DecodeTransGlyph(code, cell);
+  return GlyphAdvance(GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true), true);
+}
+
+bool TransGlyphBlank(uint8_t code) {
+  GlyphCell cell;
+  DecodeTransGlyph(code, cell);
+  return GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true) == 0;
+}
 
 // ---- pixel runs ----
 
@@ -147,9 +184,7 @@ void TmyForm::RenderGlyph(int cellRows, int cellCols) {
   // Cell values past the decoded glyph read as zero, and a glyph the font does not hold is blank.
   gGlyphCell.fill(0);
   if (translation) {
-    const uint8_t* rows = gAsciiFont.data() + (gGlyph & 0xFF) * kAsciiGlyphBytes;
-    for (size_t i = 0; i < kAsciiGlyphBytes; ++i)
-      ExpandBits(std::span(gGlyphCell).subspan(8 * i, 8), rows[i], 8, 1);
+    DecodeTransGlyph(static_cast<uint8_t>(gGlyph), gGlyphCell);
   } else if (gFONT && uint32_t{gGlyph} + kRomGlyphBytes <= gFONTSize) {
     const uint8_t* planes = gFONT.get() + gGlyph;
     for (int i = 0; i < 16; ++i)
@@ -164,7 +199,6 @@ void TmyForm::RenderGlyph(int cellRows, int cellCols) {
   const int width = page.width;
   const uint16_t shadow = gPalette[kPalShadow];
   const uint16_t text = gPalette[gTextColour < gPalette.size() ? gTextColour : kPalText];
-  int m = 0;
   for (int r = 0; r < cellRows; ++r) {
     for (int c = 0; c < cellCols; ++c) {
       const int index = r * cellCols + c;
@@ -179,18 +213,14 @@ void TmyForm::RenderGlyph(int cellRows, int cellCols) {
           pixels[at] = v == 2 ? gPalette[kPalRomShade] : text;
           if (x + 1 < width && at + 1 < kPagePixels) pixels[at + 1] = shadow;
         }
-        m = std::max({m, c, 1});
       } else if (inPage && pixels[at] != shadow) {
         pixels[at] = gPalette[kPalBackground];  // a shadow is never cleared by background
       }
     }
   }
 
-  if (Checked(MenuId::UseVWFRoutine1)) {
-    gPenX = static_cast<uint16_t>(gPenX + (m == 0 ? kBlankInkWidth : m) + 2);
-  } else {
-    gPenX = static_cast<uint16_t>(gPenX + kFixedAdvance);
-  }
+  const int inkExtent = GlyphInkExtent(gGlyphCell, cellRows, cellCols, translation);
+  gPenX = static_cast<uint16_t>(gPenX + GlyphAdvance(inkExtent, Checked(MenuId::UseVWFRoutine1)));
   if (translation) {
     if (gPenX >= gBoxMap.cols * kTileSize - kWrapMargin) {
       gPenX = 0;

@@ -43,6 +43,37 @@ void ExpandBits(std::span<uint8_t> dest, uint16_t value, int n, int planes);
 // that would not lie wholly inside `dest` are not drawn; tile numbers 9-15 draw as the interior.
 void DrawTextBox(std::span<uint16_t> dest, BoxMap& map, int stride, BoxStyle style);
 
+// ---- glyph decoding and the pen's advance, shared with the translation lint ----
+
+// The translation box: 29 tiles wide; the pen wraps once it reaches column 216 (the box's width
+// less 16), lines are 16 rows apart and the box shows 6 of them.
+inline constexpr int kTransBoxCols = 29;
+inline constexpr int kWrapMargin = 16;
+inline constexpr int kTransWrapColumn = kTransBoxCols * kTileSize - kWrapMargin;
+inline constexpr int kTransLineHeight = 16;
+inline constexpr int kTransVisibleLines = 6;
+
+inline constexpr int kCellValues = 256;  // a glyph cell holds 256 pixel values
+using GlyphCell = std::array<uint8_t, kCellValues>;
+
+// Translation glyph `code` as pixel values 0/1: 16 rows of 8, the rest of the cell 0.
+void DecodeTransGlyph(uint8_t code, GlyphCell& cell);
+
+// The rightmost ink column of a cell scanned as cellRows x cellCols values (at most the cell's
+// 256): at least 1 when the glyph has ink, 0 when it has none. Translation glyphs are inked where
+// a value is not 0, ROM glyphs where it is 2 or 3.
+int GlyphInkExtent(const GlyphCell& cell, int cellRows, int cellCols, bool translation);
+
+// How far the pen moves after a glyph whose ink reaches column `inkExtent`: with variable width
+// two columns past the ink (a glyph without ink counts as 4 wide, so 6), otherwise 8.
+int GlyphAdvance(int inkExtent, bool variableWidth);
+
+// The advance of translation glyph `code` as the string display draws it (a 16 x 8 cell).
+int TransGlyphAdvance(uint8_t code, bool variableWidth);
+
+// True when translation glyph `code` has no ink.
+bool TransGlyphBlank(uint8_t code);
+
 void FillPixels(uint16_t* dest, uint16_t value, size_t count);
 // Copies every pixel, or with `transparent` only the source pixels that are not 0x0000.
 void CopyPixels(uint16_t* dest, const uint16_t* src, size_t count, bool transparent);

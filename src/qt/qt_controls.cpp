@@ -138,17 +138,23 @@ ListWidget::ListWidget(QWidget* parent, std::function<void()> onUserSelect)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setUniformItemSizes(true);
-  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
-    if (!programmatic && onUserSelect_) onUserSelect_();
-  });
+  // Reported once a line is selected, not when the current line moves: a mouse press moves the
+  // current line first and the selection after it, and the program reads the selection.
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected) {
+            if (programmatic || selected.isEmpty()) return;
+            ++reports_;
+            if (onUserSelect_) onUserSelect_();
+          });
 }
 
 void ListWidget::mousePressEvent(QMouseEvent* event) {
-  const QModelIndex before = currentIndex();
+  const int reports = reports_;
   QListView::mousePressEvent(event);
-  // A click on the line that is already current changes nothing, but is a click all the same.
+  // A click on the line that is already selected changes nothing, but is a click all the same.
   const QModelIndex hit = indexAt(event->position().toPoint());
-  if (hit.isValid() && hit == before && currentIndex() == before && onUserSelect_) onUserSelect_();
+  if (reports_ == reports && hit.isValid() && selectionModel()->isSelected(hit) && onUserSelect_)
+    onUserSelect_();
 }
 
 void QtListBox::clear() {
@@ -525,19 +531,56 @@ StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusWidget::resizeEvent(QResizeEvent*) {
-  constexpr int kPanel0Width = 200, kGap = 2;
+  layoutPanels();
+}
+
+// Panel 2 takes the width its short text needs, leaving panel 1 at least kPanel1Min; panel 1
+// takes the rest.
+void StatusWidget::layoutPanels() {
+  constexpr int kPanel0Width = 200, kPanel1Min = 24, kGap = 2;
+  const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
+  panels_[2]->setFont(font());  // its width is measured in the bar's own font
+  const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
+  const int panel1 = rest - panel2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
-  panels_[1]->setGeometry(kPanel0Width + kGap, 0, std::max(0, width() - kPanel0Width - kGap), height());
+  panels_[1]->setGeometry(kPanel0Width + kGap, 0, panel1, height());
+  panels_[2]->setGeometry(kPanel0Width + 2 * kGap + panel1, 0, panel2, height());
+  for (QLabel* label : panels_) fitText(label);
+}
+
+void StatusWidget::fitText(QLabel* label) const {
+  // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
+  // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
+  // none keeps the bar's font.
+  constexpr int kMinFontPx = 8;
+  QFont font = this->font();
+  const int normal = QFontInfo(font).pixelSize();
+  const int room = label->contentsRect().width() - label->indent() - 1;
+  for (int px = normal; px >= kMinFontPx; --px) {
+    font.setPixelSize(px);
+    if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) {
+      label->setFont(font);
+      return;
+    }
+  }
+  label->setFont(this->font());
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
-  if (panel < 0 || panel > 1) return;
+  if (panel < 0 || panel > 2) return;
   texts_[panel] = text;
-  widget_->panel(panel)->setText(FromBytes(text));
+  QLabel* label = widget_->panel(panel);
+  label->setText(FromBytes(text));
+  label->setToolTip(label->text());  // the whole text when the panel is too narrow for it
+  if (panel == 2) {
+    widget_->layoutPanels();
+  } else {
+    widget_->fitText(label);
+  }
 }
 
 std::string QtStatusBar::panelText(int panel) const {
-  return panel >= 0 && panel <= 1 ? texts_[panel] : std::string();
+  return panel >= 0 && panel <= 2 ? texts_[panel] : std::string();
 }
 
 // ---- gauge ----

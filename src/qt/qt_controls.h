@@ -103,6 +103,7 @@ class ListWidget : public QListView {
  private:
   LineModel* model_;
   std::function<void()> onUserSelect_;
+  int reports_ = 0;  // selections reported so far
 };
 
 class QtListBox : public ListBox, public WidgetControl {
@@ -243,17 +244,20 @@ class QtMemo : public Memo, public WidgetControl {
 
 // ---- status bar and gauge ----
 
-// Two sunken panels: panel 0 of a fixed width, panel 1 taking the rest.
+// Three sunken panels: panel 0 of a fixed width, then panel 1 and, to its right, panel 2 (whether
+// the translation fits), which share the rest.
 class StatusWidget : public QWidget {
  public:
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
+  void layoutPanels();
+  void fitText(QLabel* label) const;  // shrinks the font of a text too wide for its panel
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QLabel* panels_[2];
+  QLabel* panels_[3];
 };
 
 class QtStatusBar : public StatusBar {
@@ -264,7 +268,7 @@ class QtStatusBar : public StatusBar {
 
  private:
   StatusWidget* widget_;
-  std::string texts_[2];
+  std::string texts_[3];
 };
 
 class QtGauge : public Gauge, public WidgetControl {

@@ -1,10 +1,12 @@
 // The main menu against the menu table: structure, captions, shortcuts, states, and which
 // command each key runs.
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <map>
 
+#include "qt/qt_controls.h"
 #include "qt_fixture.h"
 
 namespace ts2::test {
@@ -21,35 +23,108 @@ std::vector<QAction*> MenuInOrder(QMenuBar* bar) {
   return actions;
 }
 
-TEST_F(ToolkitFixture, MenuFollowsTheTable) {
+// The menu as the editor defines it, row by row: kind (S submenu, C command, - separator),
+// caption, shortcut, what differs from an enabled, visible, unchecked item, and radio group.
+struct Row {
+  char kind;
+  const char* name;
+  const char* caption;
+  const char* shortcut;
+  const char* state;
+  int group;
+};
+// clang-format off
+const Row kMenuRows[] = {
+  {'S', "File1", "&File", "", "", 0},
+  {'C', "OpenBinaryTextData1", "&Open ROM File", "Ctrl+O", "", 0},
+  {'C', "LoadDataFile", "Load Text Block Data File", "Ctrl+F", "", 0},
+  {'-', "N2", "", "", "", 0},
+  {'C', "SaveTextFile1", "&Save Text File", "Ctrl+S", "", 0},
+  {'C', "SaveRomFile1", "S&ave Rom File", "Ctrl+A", "", 0},
+  {'-', "N1", "", "", "", 0},
+  {'C', "Exit1", "E&xit", "Alt+X", "", 0},
+  {'S', "Edit1", "&Edit", "", "", 0},
+  {'C', "Insert1", "&Insert Text File into ROM", "Ctrl+I", "", 0},
+  {'C', "PATCHRomFile1", "PATCH Rom File", "Ctrl+P", "", 0},
+  {'C', "LoadTableFile1", "Load &Table File", "Ctrl+T", "", 0},
+  {'-', "N7", "", "", "", 0},
+  {'C', "InsertCOMPRESSIONintoROM1", "Insert &COMPRESSION into ROM", "Ctrl+C", "disabled", 0},
+  {'S', "View1", "&View", "", "", 0},
+  {'C', "DisplayTextEditor1", "Display &Text Editor", "Ctrl+T", "", 0},
+  {'C', "DTT", "&Display Translated Text", "Ctrl+D", "hidden", 0},
+  {'C', "ViewHexData1", "Display He&x Data", "Ctrl+X", "", 0},
+  {'C', "DisplayKanaTextDump1", "Display Kana Text Dump", "Ctrl+K", "", 0},
+  {'C', "DecompresstoFiles1", "Display Block Decompression Offsets", "Ctrl+B", "hidden", 0},
+  {'-', "N3", "", "", "", 0},
+  {'C', "HideCodes", "&Hide Control Codes", "Ctrl+H", "", 0},
+  {'-', "N4", "", "", "", 0},
+  {'C', "UseVWFRoutine1", "&Use VWF Routine", "Ctrl+U", "", 0},
+  {'S', "Program1", "&Program", "", "", 0},
+  {'C', "DumpMemory1", "Du&mp DECOMPRESSED BINARY Data", "Ctrl+M", "disabled", 0},
+  {'C', "DumpKanatoafile1", "Dump Ka&na to a file", "Ctrl+N", "disabled", 0},
+  {'C', "ViewKanaDump1", "&View Kana Dump", "Ctrl+V", "disabled", 0},
+  {'S', "TextboxColor1", "Textbox Color...", "", "", 0},
+  {'C', "Blue1", "Blue", "", "checked", 1},
+  {'C', "Green1", "Green", "", "", 1},
+  {'C', "Red1", "Red", "", "", 1},
+  {'-', "N5", "", "", "", 0},
+  {'C', "Gradient1", "Gradient", "", "checked", 2},
+  {'C', "Solid1", "Solid", "", "", 2},
+  {'-', "N6", "", "", "", 0},
+  {'C', "TEOnTop", "Text Editor Stay on top", "", "", 0},
+  {'S', "Window1", "&Window", "", "", 0},
+  {'C', "DefaultWindowSize1", "Default Window Size", "Ctrl+W", "", 0},
+  {'C', "Zoominx21", "Zoom in x 2", "", "", 0},
+};
+// clang-format on
+
+TEST_F(ToolkitFixture, MenuShowsEveryRowWithItsCaptionKeyStateAndGroup) {
   const std::vector<QAction*> actions = MenuInOrder(ui.menuBar());
-  const auto table = MenuTable();
-  ASSERT_EQ(actions.size(), table.size());
-  for (size_t i = 0; i < table.size(); ++i) {
-    const MenuEntry& e = table[i];
+  ASSERT_EQ(actions.size(), std::size(kMenuRows));
+  ASSERT_EQ(MenuTable().size(), std::size(kMenuRows));
+  std::map<int, QActionGroup*> groups;
+  for (size_t i = 0; i < actions.size(); ++i) {
+    const Row& row = kMenuRows[i];
+    const MenuId id = static_cast<MenuId>(i);
     QAction* a = actions[i];
-    SCOPED_TRACE(std::string(e.name));
-    EXPECT_EQ(a, ui.action(e.id));
-    EXPECT_EQ(a->objectName().toStdString(), e.name);
-    EXPECT_EQ(a->menu() != nullptr, e.kind == MenuKind::Submenu);
-    EXPECT_EQ(a->isSeparator(), e.kind == MenuKind::Separator);
-    if (e.kind != MenuKind::Separator) {
-      EXPECT_EQ(a->text().section(u'\t', 0, 0).toStdString(), e.caption);
+    SCOPED_TRACE(row.name);
+    const std::string_view state = row.state;
+    const bool checked = state == "checked", enabled = state != "disabled", visible = state != "hidden";
+    EXPECT_EQ(MenuInfo(id).name, row.name);
+    EXPECT_EQ(a, ui.action(id));
+    EXPECT_EQ(a->objectName().toStdString(), row.name);
+    EXPECT_EQ(a->menu() != nullptr, row.kind == 'S');
+    EXPECT_EQ(a->isSeparator(), row.kind == '-');
+    if (row.kind != '-') {
+      EXPECT_EQ(a->text().section(u'\t', 0, 0).toStdString(), row.caption);
     }
-    EXPECT_EQ(a->isVisible(), e.visible);
-    if (e.visible) {
-      EXPECT_EQ(a->isEnabled(), e.enabled);  // Qt disables what it hides
-    }
-    EXPECT_EQ(a->isChecked(), e.checked);
-    EXPECT_EQ(ui.menuItem(e.id).checked(), e.checked);
-    EXPECT_EQ(ui.menuItem(e.id).enabled(), e.enabled);
-    EXPECT_EQ(ui.menuItem(e.id).visible(), e.visible);
     // Every shortcut is shown, either as the action's key or after a tab in its text.
     const QKeySequence key =
-        QKeySequence::fromString(QString::fromLatin1(e.shortcut), QKeySequence::PortableText);
+        QKeySequence::fromString(QLatin1String(row.shortcut), QKeySequence::PortableText);
     const QString shown = a->shortcut().isEmpty() ? a->text().section(u'\t', 1) : a->shortcut().toString();
     EXPECT_EQ(shown, key.toString());
+    EXPECT_EQ(a->isVisible(), visible);
+    if (visible) {
+      EXPECT_EQ(a->isEnabled(), enabled);  // Qt disables what it hides
+    }
+    EXPECT_EQ(a->isChecked(), checked);
+    EXPECT_EQ(ui.menuItem(id).checked(), checked);
+    EXPECT_EQ(ui.menuItem(id).enabled(), enabled);
+    EXPECT_EQ(ui.menuItem(id).visible(), visible);
+    // The items of a radio group share one exclusive group; no other item has one.
+    if (row.group == 0) {
+      EXPECT_EQ(a->actionGroup(), nullptr);
+    } else {
+      ASSERT_NE(a->actionGroup(), nullptr);
+      EXPECT_TRUE(a->actionGroup()->isExclusive());
+      EXPECT_TRUE(a->isCheckable());
+      QActionGroup*& group = groups[row.group];
+      if (!group) group = a->actionGroup();
+      EXPECT_EQ(a->actionGroup(), group);
+    }
   }
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_NE(groups[1], groups[2]);
 }
 
 TEST_F(ToolkitFixture, EveryKeyIsRegisteredOnceAndCtrlTBelongsToLoadTableFile) {
@@ -204,6 +279,107 @@ TEST_F(ToolkitFixture, DiscardedKeysGoNoFurther) {
   QTest::keyClick(form(FormId::myForm), Qt::Key_Down);
   EXPECT_EQ(counter.presses, 1);
   EXPECT_EQ(sink.pressed().size(), 2u);  // each key was previewed once
+}
+
+// ---- the commands on the demo set ----
+
+using DemoMenu = DemoFixture;
+
+TEST_F(DemoMenu, DisabledKeysDoNothingAndCtrlTLoadsATableFile) {
+  ASSERT_TRUE(open());
+  activate(FormId::myForm);
+  QWidget* main = form(FormId::myForm);
+  for (Qt::Key key : {Qt::Key_M, Qt::Key_N, Qt::Key_V, Qt::Key_C})
+    QTest::keyClick(main, key, Qt::ControlModifier);
+  EXPECT_TRUE(answers.dialogs.empty());
+  EXPECT_TRUE(answers.boxes.empty());
+  EXPECT_FALSE(ui.window(FormId::viewKana).visible());
+
+  // Ctrl+T is Load Table File's, not Display Text Editor's.
+  ui.window(FormId::TxtForm).setVisible(false);
+  answers.open.push_back(std::vector<std::string>{dir.file("demo.tbl")});
+  QTest::keyClick(main, Qt::Key_T, Qt::ControlModifier);
+  ASSERT_EQ(answers.dialogs.size(), 1u);
+  EXPECT_EQ(answers.dialogs[0].title, "Open TABLE File");
+  EXPECT_EQ(program.myForm.gTablePath, dir.file("demo.tbl"));
+  EXPECT_FALSE(ui.window(FormId::TxtForm).visible());
+}
+
+TEST_F(DemoMenu, HiddenItemsKeepTheirKeys) {
+  ASSERT_TRUE(open());
+  activate(FormId::myForm);
+  QWidget* main = form(FormId::myForm);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(main, Qt::Key_Down, Qt::ShiftModifier);
+  ASSERT_EQ(program.myForm.gPages[0].scroll, 48);
+  // Ctrl+D shows the selected string as a click in the string list does.
+  QTest::keyClick(main, Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(program.myForm.gPages[0].scroll, 0);
+  EXPECT_EQ(ui.statusBar().panelText(1), "Line {Kana, Ascii}: 0, 0");
+  EXPECT_FALSE(ui.action(MenuId::DTT)->isChecked());
+  EXPECT_EQ(bitmap().pixels, rendered(""));
+  EXPECT_EQ(form(FormId::cmForm)->focusWidget(), control<QWidget>(FormId::cmForm, "pList"));
+  // Ctrl+B shows the List Data window.
+  ui.window(FormId::cmForm).setVisible(false);
+  QTest::keyClick(main, Qt::Key_B, Qt::ControlModifier);
+  EXPECT_TRUE(ui.window(FormId::cmForm).visible());
+}
+
+TEST_F(DemoMenu, ZoomDoublesThePictureOnceAndDefaultSizeRestoresIt) {
+  ASSERT_TRUE(open());
+  Window& main = ui.window(FormId::myForm);
+  QWidget* video = control<QWidget>(FormId::myForm, "Video");
+  auto placed = [this](FormId kanaBelow) {
+    const Rect m = ui.window(FormId::myForm).bounds(), t = ui.window(FormId::TxtForm).bounds();
+    const Rect l = ui.window(FormId::cmForm).bounds(), k = ui.window(FormId::KanaForm).bounds();
+    EXPECT_EQ(t.left, m.left + m.width + 2);
+    EXPECT_EQ(t.top, m.top);
+    EXPECT_EQ(l.left, t.left);
+    EXPECT_EQ(l.top, t.top + t.height + 2);
+    const Rect& above = kanaBelow == FormId::myForm ? m : l;
+    EXPECT_EQ(k.left, above.left);
+    EXPECT_EQ(k.top, above.top + above.height + 2);
+  };
+
+  form(FormId::myForm)->showMaximized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main.maximized(); }));
+  for (int press = 1; press <= 2; ++press) {
+    SCOPED_TRACE(press);
+    ui.action(MenuId::Zoominx21)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main.maximized());
+    EXPECT_EQ(main.clientSize().width, 640);
+    EXPECT_EQ(main.clientSize().height, 531);
+    EXPECT_EQ(video->size(), QSize(640, 512));
+    placed(FormId::cmForm);  // after the zoom: Kana Text below List Data
+  }
+  const QImage shown = video->grab().toImage();
+  EXPECT_EQ(shown, qt::ToImage(bitmap()).scaled(640, 512).convertToFormat(shown.format()));
+
+  form(FormId::myForm)->showMaximized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main.maximized(); }));
+  ui.action(MenuId::DefaultWindowSize1)->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(main.maximized());
+  EXPECT_EQ(main.clientSize().width, 320);
+  EXPECT_EQ(main.clientSize().height, 275);
+  EXPECT_EQ(video->size(), QSize(320, 256));
+  placed(FormId::myForm);
+}
+
+TEST_F(DemoMenu, GreenThenSolidFillsBothBoxInteriors) {
+  ASSERT_TRUE(open());
+  ui.action(MenuId::Green1)->trigger();
+  ui.action(MenuId::Solid1)->trigger();
+  EXPECT_TRUE(ui.action(MenuId::Green1)->isChecked());
+  EXPECT_FALSE(ui.action(MenuId::Blue1)->isChecked());
+  EXPECT_TRUE(ui.action(MenuId::Solid1)->isChecked());
+  EXPECT_FALSE(ui.action(MenuId::Gradient1)->isChecked());
+  // Inside each box: a corner tile's fill and the page window below the text.
+  for (auto [x, y] : {std::pair{12, 12}, {150, 100}, {283, 113}, {12, 140}, {150, 230}, {235, 241}}) {
+    SCOPED_TRACE(testing::Message() << x << "," << y);
+    EXPECT_EQ(bitmap().scanLine(y)[x], 0x03E0);
+  }
+  EXPECT_EQ(bitmap().pixels, rendered("--color green --fill solid"));
 }
 
 }  // namespace

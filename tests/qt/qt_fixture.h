@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -14,6 +17,7 @@
 
 #include "core/forms.h"
 #include "qt/qt_toolkit.h"
+#include "support/builders.h"
 
 namespace ts2::test {
 
@@ -161,6 +165,43 @@ struct EditorFixture : ToolkitFixture {
   }
   ~EditorFixture() override { ui.setEventSink(nullptr); }
   Program program{ui};
+};
+
+// The sample set that ts2tool writes, in a folder of its own that is the working directory (so
+// its Dumps folder is the editor's), opened by open() as a ROM and data file named on the
+// command line are.
+struct DemoFixture : EditorFixture {
+  DemoFixture() {
+    made = std::system(("'" TS2_TOOL_PATH "' demo '" + dir.path().string() + "' >/dev/null").c_str()) == 0;
+    showAndActivate();
+  }
+  TempDir dir;
+  ScopedCwd cwd{dir.path()};
+  bool made = false;
+
+  bool open() { return made && program.myForm.OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")); }
+  Bitmap& bitmap() { return program.myForm.gBitmap; }
+  // Clicks a line of a list box (bList or pList) with the mouse.
+  void clickLine(const char* list, int row) {
+    auto* view = control<QAbstractItemView>(FormId::cmForm, list);
+    QCoreApplication::processEvents();  // lines reach the view in batches
+    const QRect line = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, line.center());
+  }
+  // The raw 5-6-5 pixels that `ts2tool render` writes for the demo with `options`.
+  std::vector<uint16_t> rendered(const std::string& options) const {
+    const std::string out = dir.file("render.rgb565");
+    std::remove(out.c_str());
+    const std::string command = "'" TS2_TOOL_PATH "' render '" + dir.file("demo.sfc") + "' '" +
+                                dir.file("demo.txt") + "' --dumps '" + dir.file("Dumps") + "' " + options +
+                                " -o '" + out + "'";
+    if (std::system(command.c_str()) != 0) return {};
+    const std::vector<uint8_t> bytes = ReadFileBytes(out);
+    std::vector<uint16_t> pixels(bytes.size() / 2);
+    for (size_t i = 0; i < pixels.size(); ++i)
+      pixels[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    return pixels;
+  }
 };
 
 }  // namespace ts2::test

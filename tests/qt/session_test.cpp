@@ -1,10 +1,13 @@
-// A short session on the real windows: a ROM and data file named on the command line, the
-// lists and the Text Editor filled, a block clicked, an edit, and the close prompt.
+// Sessions on the real windows: a ROM and data file named on the command line, the lists and
+// the Text Editor filled, blocks and strings clicked, typing, the main window's keys and the
+// kana text, checked against what ts2tool draws for the same files.
+#include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
+#include "qt/qt_controls.h"
 #include "qt_fixture.h"
-#include "support/builders.h"
 
 namespace ts2::test {
 namespace {
@@ -79,6 +82,159 @@ TEST_F(SessionTest, ClicksEditsAndTheClosePromptGoThroughTheProgram) {
   EXPECT_EQ(answers.boxes.front().second, "TEXT data not saved. Do you wish to save it?");
   EXPECT_TRUE(program.myForm.closed);
   EXPECT_EQ(sink.closes, 1);
+}
+
+// ---- the demo set ----
+
+using DemoSession = DemoFixture;
+
+QString PanelShown(QWidget* main, int panel) {
+  return main->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>()[panel]->text();
+}
+
+TEST_F(DemoSession, BlockAndStringClicksFillTheListsTheEditorAndTheStatusBar) {
+  ASSERT_TRUE(open());
+  ListBox& bList = ui.list(ControlId::bList);
+  ListBox& pList = ui.list(ControlId::pList);
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  ASSERT_EQ(bList.count(), 3);
+  EXPECT_EQ(bList.line(2), "Block CA8000");
+  EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("Bienvenue")));
+
+  // The third block: its strings listed, its new translation file created and shown.
+  clickLine("bList", 2);
+  EXPECT_EQ(bList.itemIndex(), 2);
+  ASSERT_EQ(pList.count(), 3);
+  EXPECT_EQ(pList.line(0), "String# 0    ");
+  EXPECT_EQ(pList.line(2), "String# 2    ");
+  EXPECT_EQ(pList.hint(), "3 item(s)");
+  EXPECT_EQ(pList.itemIndex(), 0);
+  const std::string file = ReadFileText(dir.file("Dumps/000A8000.txt"));
+  EXPECT_EQ(file.size(), 137u);
+  EXPECT_EQ(editor->toPlainText(), QString::fromLatin1(file).remove(u'\r'));
+  EXPECT_EQ(ui.statusBar().panelText(0), "Offset: 0A0000 | PTR: 0000 -> 0A8000");
+
+  // A string: its offsets in panel 0, on the screen too, and its number in the kana caption.
+  clickLine("pList", 2);
+  EXPECT_EQ(pList.itemIndex(), 2);
+  EXPECT_EQ(ui.statusBar().panelText(0), "Offset: 0A002E | PTR: 002E -> 0A8004");
+  EXPECT_EQ(PanelShown(form(FormId::myForm), 0), QStringLiteral("Offset: 0A002E | PTR: 002E -> 0A8004"));
+  EXPECT_EQ(ui.window(FormId::KanaForm).caption(), "Kana Text: String #2");
+
+  // Back to the first block: its translation file again.
+  clickLine("bList", 0);
+  EXPECT_EQ(pList.count(), 6);
+  EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("Bienvenue")));
+  EXPECT_FALSE(ui.richEdit(ControlId::TDMemo).modified());
+}
+
+TEST_F(DemoSession, ShownStringIsTheBitmapThatRenderWrites) {
+  ASSERT_TRUE(open());
+  auto* video = static_cast<qt::PaintWidget*>(control<QWidget>(FormId::myForm, "Video"));
+  // Every kind of string header; block 1's pointer table lies at 0x60000; block 0 has a
+  // translation, the others the sections of their new files.
+  for (auto [block, string] : {std::pair{0, 0}, {0, 3}, {0, 2}, {1, 0}, {1, 3}, {2, 1}, {2, 2}}) {
+    SCOPED_TRACE(testing::Message() << "block " << block << " string " << string);
+    clickLine("bList", block);
+    clickLine("pList", string);
+    ASSERT_EQ(ui.list(ControlId::pList).itemIndex(), string);
+    EXPECT_EQ(bitmap().pixels,
+              rendered("--block " + std::to_string(block) + " --string " + std::to_string(string)));
+    EXPECT_EQ(video->image(), qt::ToImage(bitmap()));  // and Video shows it
+  }
+}
+
+// Rows of the bitmap in which `a` and `b` differ.
+std::pair<int, int> ChangedRows(const Bitmap& a, const std::vector<uint16_t>& b) {
+  int first = -1, last = -1;
+  for (size_t i = 0; i < a.pixels.size() && i < b.size(); ++i)
+    if (a.pixels[i] != b[i]) {
+      const int row = static_cast<int>(i) / a.width;
+      if (first < 0) first = row;
+      last = row;
+    }
+  return {first, last};
+}
+
+TEST_F(DemoSession, TypingRedrawsTheLowerBoxAtOnceWithoutMovingCaretOrEditor) {
+  ASSERT_TRUE(open());
+  clickLine("pList", 2);  // its section is scrolled to the top of the editor
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  RichEdit& memo = ui.richEdit(ControlId::TDMemo);
+  const int top = editor->verticalScrollBar()->value();
+  EXPECT_GT(top, 0);
+  activate(FormId::TxtForm);
+  editor->setFocus();
+  const int at = memo.findText("Tom.", 0, memo.textLength()) + 4;
+  memo.setSelection(at, 0);
+  const std::vector<uint16_t> before = bitmap().pixels;
+
+  QTest::keyClicks(editor, "!?");
+  EXPECT_EQ(memo.line(memo.lineFromChar(at)), "Demande \xE0 Mira ou \xE0 Tom.!?");
+  EXPECT_EQ(memo.selStart(), at + 2);
+  EXPECT_EQ(memo.selLength(), 0);
+  EXPECT_EQ(editor->verticalScrollBar()->value(), top);
+  const auto [first, last] = ChangedRows(bitmap(), before);
+  EXPECT_GE(first, 136);  // the translation box, rows 136 to 247, and nothing above it
+  EXPECT_LE(last, 247);
+
+  // What was drawn is what the saved file draws.
+  QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(memo.modified());
+  EXPECT_EQ(bitmap().pixels, rendered("--string 2"));
+}
+
+TEST_F(DemoSession, MainWindowKeysScrollTheBoxesAndRedraw) {
+  ASSERT_TRUE(open());
+  activate(FormId::myForm);
+  QWidget* main = form(FormId::myForm);
+  const auto& pages = program.myForm.gPages;
+  const std::vector<uint16_t> shown = bitmap().pixels;
+  // The rows of both boxes overwritten, to see whether anything draws them again.
+  for (int y : {8, 136}) std::fill_n(bitmap().scanLine(y), 112 * bitmap().width, uint16_t{0x1234});
+  const std::vector<uint16_t> marked = bitmap().pixels;
+
+  QTest::keyClick(main, Qt::Key_Up, Qt::ShiftModifier);  // at the top already: nothing at all
+  QTest::keyClick(main, Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(pages[0].scroll, 0);
+  EXPECT_EQ(bitmap().pixels, marked);
+  QTest::keyClick(main, Qt::Key_A);  // a letter alone draws both boxes again
+  EXPECT_EQ(bitmap().pixels, shown);
+
+  for (int i = 0; i < 9; ++i) QTest::keyClick(main, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(pages[0].scroll, 144);
+  EXPECT_EQ(pages[1].scroll, 0);
+  EXPECT_EQ(ui.statusBar().panelText(1), "Line {Kana, Ascii}: 9, 0");
+  EXPECT_EQ(PanelShown(main, 1), QStringLiteral("Line {Kana, Ascii}: 9, 0"));
+  EXPECT_EQ(bitmap().pixels, rendered("--scroll-rom 144"));
+
+  QTest::keyClick(main, Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(pages[1].scroll, 16);
+  EXPECT_EQ(ui.statusBar().panelText(1), "Line {Kana, Ascii}: 9, 1");
+  EXPECT_EQ(bitmap().pixels, rendered("--scroll-rom 144 --scroll-trans 16"));
+}
+
+TEST_F(DemoSession, KanaTextShowsTheTablesHiraganaAndGivesBackItsBytes) {
+  ASSERT_TRUE(open());
+  if (!qt::SjisText::Available()) GTEST_SKIP() << "Qt has no Shift-JIS codec here";
+  // Codes 0x2000 on are hiragana in the demo's table; each word's first byte is the code's high
+  // byte. Then a line break (00 FD), ka and A, and the end.
+  const uint8_t words[] = {0x20, 0x00, 0x20, 0x01, 0x20, 0x02, 0x00,
+                           0xFD, 0x20, 0x05, 0x00, 0x41, 0xFF, 0xFF};
+  std::copy(std::begin(words), std::end(words), program.myForm.gWRAM.get());
+  QTest::keyClick(form(FormId::myForm), Qt::Key_K, Qt::ControlModifier);  // shows the window
+  ASSERT_TRUE(ui.window(FormId::KanaForm).visible());
+  program.KanaForm.ConvertToKana(0);
+
+  auto* kana = control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit");
+  EXPECT_EQ(kana->toPlainText(), QStringLiteral("\u3042\u3044\u3046\n\u304B"
+                                                "A"));
+  Memo& memo = ui.memo(ControlId::kanaEdit);
+  ASSERT_EQ(memo.lineCount(), 2);
+  EXPECT_EQ(memo.line(0), "\x82\xA0\x82\xA2\x82\xA4");
+  EXPECT_EQ(memo.line(1),
+            "\x82\xA9"
+            "A");
 }
 
 }  // namespace

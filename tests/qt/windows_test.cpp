@@ -44,18 +44,44 @@ TEST_F(EditorFixture, MainWindowHasItsClientAreaVideoAndStatusBar) {
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->height(), kStatusBarH);
   const auto panels = status->findChildren<QLabel*>();
-  ASSERT_EQ(panels.size(), 2);
+  ASSERT_EQ(panels.size(), 3);
   EXPECT_EQ(panels[0]->text().toStdString(), kStatusStart0);
   EXPECT_EQ(panels[1]->text().toStdString(), kStatusStart1);
   EXPECT_EQ(panels[0]->width(), 200);
-  EXPECT_EQ(panels[1]->geometry().right(), status->width() - 1);  // panel 1 takes the rest
   EXPECT_EQ(ui.statusBar().panelText(1), kStatusStart1);
+  // Panel 2 (the translation's fit) sits right of panel 1, as wide as its short text needs.
+  for (const char* fit : {"Fits", "L2: too wide"}) {
+    ui.statusBar().setPanelText(2, fit);
+    EXPECT_EQ(ui.statusBar().panelText(2), fit);
+    EXPECT_EQ(panels[2]->text().toStdString(), fit);
+    EXPECT_GT(panels[2]->geometry().left(), panels[1]->geometry().right());
+    EXPECT_EQ(panels[2]->geometry().right(), status->width() - 1);
+    EXPECT_GE(panels[2]->width(), panels[2]->sizeHint().width());
+    EXPECT_GE(panels[1]->width(), 20);  // panel 1 keeps some room
+  }
 
   auto* ptrBox = control<QWidget>(FormId::myForm, "ptrBox");
   ASSERT_NE(ptrBox, nullptr);
   EXPECT_FALSE(ui.list(ControlId::ptrBox).visible());
   EXPECT_EQ(ptrBox->width(), 104);
   EXPECT_EQ(ptrBox->geometry().right(), video.width - 1);
+}
+
+TEST_F(EditorFixture, StatusTextsAreShownWholeWhenASmallerFontHoldsThem) {
+  showAndActivate();
+  auto* status = control<QWidget>(FormId::myForm, "StatusBar1");
+  const auto panels = status->findChildren<QLabel*>();
+  ASSERT_EQ(panels.size(), 3);
+  auto whole = [](QLabel* panel) {
+    return QFontMetrics(panel->font()).horizontalAdvance(panel->text()) <=
+           panel->contentsRect().width() - panel->indent();
+  };
+  ui.statusBar().setPanelText(0, "Offset: 0A002E | PTR: 002E -> 0A8004");
+  ui.statusBar().setPanelText(1, "Line {Kana, Ascii}: 42, 41");
+  EXPECT_TRUE(whole(panels[0]));
+  EXPECT_TRUE(whole(panels[1]));
+  ui.statusBar().setPanelText(0, "Offset");  // a short text keeps the bar's font
+  EXPECT_EQ(QFontInfo(panels[0]->font()).pixelSize(), QFontInfo(status->font()).pixelSize());
 }
 
 TEST_F(EditorFixture, ClientSizeFollowsTheProgramAndVideoFollowsTheClientArea) {

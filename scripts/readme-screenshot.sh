@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Regenerates the pictures in docs/ from the demo set, under a virtual X server:
+#   docs/screenshot.png         the demo open in the editor, as README.md shows it
+#   docs/screenshot-typing.png  another string selected and its translation edited
+#   docs/screenshot-zoom.png    both boxes scrolled with the keys, then Zoom in x 2
+# The last two drive the real windows with xdotool clicks and keys.
+#   scripts/readme-screenshot.sh [-b BUILD_DIR]
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir="${BUILD_DIR:-$here/build}"
+if [[ "${1:-}" == "-b" ]]; then build_dir="$2"; fi
+tool="$build_dir/src/ts2tool"
+if [[ ! -x "$tool" ]]; then
+  echo "readme-screenshot.sh: no ts2tool at $tool (build it, or pass -b BUILD_DIR)" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$here/docs"
+
+# A fresh demo set each time: the editor writes the new translation files into its Dumps.
+shoot() {
+  local out="$1" screen="$2" commands="$3"
+  rm -rf "$work/demo"
+  "$tool" demo "$work/demo" >/dev/null
+  "$here/scripts/screenshot.sh" -b "$build_dir" -s "$screen" -o "$out" -e "$commands" -- \
+    "$work/demo/demo.sfc" "$work/demo/demo.txt" >/dev/null
+  echo "$out"
+}
+
+# The windows as laid out: the main window at (10, 21), 320 wide; the Text Editor beside it at
+# x 332; the List Data window below that from y 324, with pList's 14-pixel lines from x 492.
+string_line() { echo $((324 + 14 * $1 + 7)); }
+
+shoot "$here/docs/screenshot.png" 660x420 ""
+
+# String 2, then the end of its section's first text line (the section is scrolled to the top
+# of the editor), and a few words typed there.
+shoot "$here/docs/screenshot-typing.png" 660x420 "
+  xdotool mousemove 528 $(string_line 2) click 1; sleep 0.7
+  xdotool mousemove 480 28 click 1; sleep 0.3
+  xdotool key Down End; xdotool type --delay 60 ' Salut!'"
+
+# String 3; Shift+Down and Ctrl+Down on the main window scroll both boxes by 16 rows; then
+# Zoom in x 2 from the Window menu, which sits behind the menu bar's overflow button.
+shoot "$here/docs/screenshot-zoom.png" 980x580 "
+  xdotool mousemove 528 $(string_line 3) click 1; sleep 0.7
+  xdotool mousemove 150 100 click 1; sleep 0.3
+  xdotool key shift+Down ctrl+Down; sleep 0.3
+  xdotool mousemove 323 30 click 1; sleep 0.5
+  xdotool key Down Right Down Return"

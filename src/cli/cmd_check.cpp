@@ -1,0 +1,139 @@
+// ts2tool check: the translation lint over every block's translation file, for a translation
+// team's scripts and CI. The files are read through the editor's own block selection, so each
+// section is checked as the editor would encode and draw it.
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/show_string.h"
+#include "core/fileutil.h"
+#include "display/encode.h"
+#include "display/lint.h"
+#include "script/textfile.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunCheck(const std::vector<std::string>& args);
+
+const Command kCheck{"check", "check ROM DATAFILE [--dumps DIR] [--vwf on|off]",
+                     "check the translations against the translation box (lint for CI)", RunCheck};
+
+constexpr char kCheckHelp[] =
+    "\nOpens ROM with DATAFILE as the editor does and checks, for every block whose translation\n"
+    "file exists in DIR (default ./Dumps), the section of each of the block's strings:\n"
+    "  - a line drawn wider than the translation box (it wraps at 216 pixels: 27 characters at\n"
+    "    fixed width, the glyphs' own widths with --vwf on);\n"
+    "  - a section that needs more than the 6 lines the box shows, wrapped lines included;\n"
+    "  - text that becomes other bytes than it seems to: a \"[$\" run with an odd number of hex\n"
+    "    digits or a character that is no hex digit, a \"[\" that opens no tag and no \"[$\" run,\n"
+    "    a character the translation font draws blank, a byte that ends the line or the string.\n"
+    "Each finding is printed as FILE:LINE: string N: column C: MESSAGE, then a summary line.\n"
+    "--vwf defaults to the data file's .VWF setting. No file is written.\n"
+    "Exit status: 0 when nothing was found, 1 when something was (or the input is bad).\n";
+
+// The first editor line of each string's own section: the first line holding ".STRING n" (any
+// letter case) with n not followed by a further digit, so ".STRING 1" is not taken for string 10.
+std::map<long, int> SectionHeaders(const std::vector<std::string>& lines) {
+  static const std::string kHeader = ".string ";
+  std::map<long, int> headers;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string lower = lines[i];
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (size_t at = lower.find(kHeader); at != std::string::npos; at = lower.find(kHeader, at + 1)) {
+      size_t end = at + kHeader.size();
+      long n = 0;
+      const size_t first = end;
+      while (end < lower.size() && std::isdigit(static_cast<unsigned char>(lower[end])) && n < 100000000)
+        n = n * 10 + (lower[end++] - '0');
+      const size_t digits = end - first;
+      if (digits == 0 || (digits > 1 && lower[first] == '0')) continue;  // "%d" writes no leading zero
+      if (end < lower.size() && std::isdigit(static_cast<unsigned char>(lower[end]))) continue;
+      headers.emplace(n, static_cast<int>(i));
+    }
+  }
+  return headers;
+}
+
+std::string WithoutTrailingSeparators(std::string dir) {
+  while (dir.size() > 1 && dir.back() == kPathSep) dir.pop_back();
+  return dir;
+}
+
+const char* Plural(int n, const char* one, const char* many) {
+  return n == 1 ? one : many;
+}
+
+int RunCheck(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args, {"--dumps", "--vwf"}, {}, parsed, error)) return UsageError(kCheck, error);
+  if (parsed.help) {
+    std::printf("usage: ts2tool %s\n%s\n%s", kCheck.usage, kCheck.summary, kCheckHelp);
+    return kExitOk;
+  }
+  if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
+  std::optional<bool> vwf;
+  if (auto v = parsed.get("--vwf")) {
+    if (*v != "on" && *v != "off") return UsageError(kCheck, "--vwf takes on or off");
+    vwf = *v == "on";
+  }
+  const std::string dumps = WithoutTrailingSeparators(parsed.get("--dumps").value_or("Dumps"));
+  // A folder that is not there checks nothing: in a CI that is a mistake, not a pass.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
+
+  ShownString shown;
+  if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
+  TmyForm& form = shown.program.form();
+  const bool variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+
+  int findings = 0, filesWithFindings = 0, filesChecked = 0, stringsChecked = 0;
+  std::set<std::string> seen;  // blocks that share a pointer table share their file
+  const int blocks = std::min(form.ui.list(ControlId::bList).count(), kMaxBlocks);
+  for (int b = 0; b < blocks; ++b) {
+    const std::string file = TranslationFileName(dumps, form.gBlockOffset[static_cast<size_t>(b)]);
+    if (!FileExists(file) || !seen.insert(file).second) continue;
+    if (auto bad = shown.session.SelectBlock(b, dumps)) return Fail(kExitBadInput, *bad);
+    if (form.gTextPath.empty()) return Fail(kExitBadInput, "cannot read " + file);
+    ++filesChecked;
+
+    const std::string text = form.ui.richEdit(ControlId::TDMemo).text();
+    const std::vector<std::string> lines = SplitEditorLines(text);
+    const std::map<long, int> headers = SectionHeaders(lines);
+    const int strings = form.ui.list(ControlId::pList).count();
+    int inFile = 0;
+    for (const auto& [n, headerLine] : headers) {
+      if (n >= strings) break;
+      ++stringsChecked;
+      for (const LintFinding& f : LintSection(SectionAt(text, headerLine), variableWidth)) {
+        std::printf("%s:%d: string %ld: column %d: %s\n", file.c_str(), headerLine + f.line + 1, n, f.column,
+                    f.message.c_str());
+        ++inFile;
+      }
+    }
+    findings += inFile;
+    if (inFile > 0) ++filesWithFindings;
+  }
+
+  if (findings > 0) {
+    std::printf("%d %s in %d %s (%d %s checked)\n", findings, Plural(findings, "finding", "findings"),
+                filesWithFindings, Plural(filesWithFindings, "file", "files"), stringsChecked,
+                Plural(stringsChecked, "string", "strings"));
+  } else {
+    std::printf("no findings in %d %s (%d %s checked)\n", filesChecked, Plural(filesChecked, "file", "files"),
+                stringsChecked, Plural(stringsChecked, "string", "strings"));
+  }
+  std::fflush(stdout);
+  return findings > 0 ? kExitBadInput : kExitOk;
+}
+
+const Registrar kRegister{kCheck};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,151 @@
+// ts2tool check and font on the demo set, the demo set opened in the editor, and --version.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "headless/headless.h"
+#include "support/builders.h"
+
+namespace ts2 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs ts2tool with `args` (quoted for the shell) in folder `dir`.
+Result Tool(const test::TempDir& dir, const std::string& args) {
+  const std::string out = dir.file("stdout.log"), err = dir.file("stderr.log");
+  const std::string command =
+      "cd '" + dir.path().string() + "' && '" TS2_TOOL_PATH "' " + args + " >'" + out + "' 2>'" + err + "'";
+  const int raw = std::system(command.c_str());
+  Result r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = test::ReadFileText(out);
+  r.err = test::ReadFileText(err);
+  return r;
+}
+
+std::vector<std::string> Listing(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (entry.path().extension() != ".log") names.push_back(entry.path().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+uint32_t BigEndian32(const std::string& s, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<uint8_t>(s.at(at + i));
+  return v;
+}
+
+class Demo : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Tool(dir, "demo .").status, 0); }
+  test::TempDir dir;
+};
+
+TEST_F(Demo, CheckFindsOnlyThePlantedOverflowAndWritesNothing) {
+  const std::vector<std::string> before = Listing(dir.path());
+  Result r = Tool(dir, "check demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out,
+            "Dumps/000A0000.txt:27: string 3: column 28: line is 240 pixels wide, the box wraps at 216\n"
+            "1 finding in 1 file (6 strings checked)\n");
+  // The glyphs' own widths fit the line.
+  r = Tool(dir, "check demo.sfc demo.txt --vwf on");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "no findings in 1 file (6 strings checked)\n");
+  EXPECT_EQ(Listing(dir.path()), before);
+}
+
+TEST_F(Demo, CheckReadsEveryBlocksFileInTheFolderGiven) {
+  fs::create_directory(dir.path() / "team");
+  // Block 1 (pointer table 0x60000) has 4 strings: section 9 is not one of them.
+  dir.write("team/00060000.txt",
+            ".STRING 0\r\nSeven\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n.ENDS\r\n"
+            ".STRING 1\r\nok\r\n.ENDS\r\n"
+            ".string 2\r\n[$414]\r\n.ENDS\r\n"
+            ".STRING 3\r\nHe said [hi\r\n.ENDS\r\n"
+            ".STRING 9\r\n" +
+                std::string(40, 'x') + "\r\n.ENDS\r\n");
+  dir.write("team/000A8000.txt", ".STRING 1\r\nfine\r\n.ENDS\r\n");
+  const Result r = Tool(dir, "check demo.sfc demo.txt --dumps team/");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out,
+            "team/00060000.txt:8: string 0: column 1: needs 7 box lines, the box shows 6\n"
+            "team/00060000.txt:14: string 2: column 1: odd number of hex digits in \"[$\" run\n"
+            "team/00060000.txt:17: string 3: column 9: \"[\" opens no tag and no \"[$\" run\n"
+            "3 findings in 1 file (5 strings checked)\n");
+
+  // A folder that is not there is an error, not a clean result.
+  const Result missing = Tool(dir, "check demo.sfc demo.txt --dumps nowhere");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err.rfind("ts2tool: ", 0), 0u) << missing.err;
+  EXPECT_EQ(Tool(dir, "check demo.sfc demo.txt --vwf maybe").status, 2);
+  EXPECT_EQ(Tool(dir, "check demo.sfc").status, 2);
+}
+
+TEST_F(Demo, FontSheetHoldsSixteenGlyphsARow) {
+  ASSERT_EQ(Tool(dir, "decompress demo.sfc 0x130000 --table -o glyphs.bin").status, 0);
+  const size_t glyphs = test::ReadFileBytes(dir.file("glyphs.bin")).size() / 32;
+  ASSERT_GT(glyphs, 0u);
+  ASSERT_EQ(Tool(dir, "font demo.sfc -o sheet.png").status, 0);
+  const std::string png = test::ReadFileText(dir.file("sheet.png"));
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  // Drawn twice the size: a label column of three hex digits, 16 cells of 10 pixels; a label row,
+  // then a row of cells 18 pixels high for every 16 glyphs.
+  EXPECT_EQ(BigEndian32(png, 16), 2u * (28 + 16 * 10 + 2));
+  EXPECT_EQ(BigEndian32(png, 20), 2u * (20 + (glyphs + 15) / 16 * 18 + 2));
+
+  dir.write("other.sfc", std::string(0x10000, '\0'));
+  EXPECT_EQ(Tool(dir, "font other.sfc -o other.png").status, 1);
+  EXPECT_FALSE(fs::exists(dir.file("other.png")));
+  EXPECT_EQ(Tool(dir, "font demo.sfc").status, 2);
+}
+
+TEST_F(Demo, OpensInTheEditorAndEveryStringIsDrawn) {
+  test::ScopedCwd cwd(dir.path());
+  headless::HeadlessProgram p;
+  TmyForm& f = p.form();
+  ASSERT_TRUE(f.OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")));
+  ASSERT_EQ(p.ui.bList.count(), 3);
+  auto inked = [&](int page) {
+    const TextPage& pg = f.gPages[page];
+    const size_t shown = static_cast<size_t>(96) * pg.width;
+    return std::any_of(pg.pixels.get(), pg.pixels.get() + shown, [](uint16_t px) { return px != 0; });
+  };
+  for (int b = 0; b < 3; ++b) {
+    p.ui.bList.setItemIndex(b);
+    f.bListClick(&p.ui.bList);
+    ASSERT_GT(p.ui.pList.count(), 0);
+    for (int s = 0; s < p.ui.pList.count(); ++s) {
+      SCOPED_TRACE(testing::Message() << "block " << b << " string " << s);
+      p.ui.pList.setItemIndex(s);
+      f.pListClick(&p.ui.pList);
+      EXPECT_TRUE(inked(0));
+      if (b == 0) {  // the translated block
+        EXPECT_TRUE(inked(1));
+        EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "L2: too wide" : "Fits");
+      }
+    }
+  }
+  EXPECT_EQ(p.ui.messages(), std::vector<std::string>{});
+}
+
+TEST(ToolVersion, PrintsTheVersion) {
+  test::TempDir dir;
+  const Result r = Tool(dir, "--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, std::string("ts2tool ") + TS2_VERSION + "\n");
+}
+
+}  // namespace
+}  // namespace ts2

@@ -1,0 +1,32 @@
+cmake_minimum_required(VERSION 3.25)
+# Installs the build into a fresh folder and checks that the programs, the desktop entry and the
+# icon are where a desktop looks for them, and that the programs say their version.
+# Run as: cmake -DBUILD_DIR=... -DWORK_DIR=... -DVERSION=... -P check_install.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${WORK_DIR}"
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+
+foreach(path bin/ts2edit bin/ts2tool share/applications/ts2edit.desktop
+             share/icons/hicolor/scalable/apps/ts2edit.svg)
+  if(NOT EXISTS "${WORK_DIR}/${path}")
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endforeach()
+
+file(STRINGS "${WORK_DIR}/share/applications/ts2edit.desktop" entry)
+foreach(line "[Desktop Entry]" "Type=Application" "Exec=ts2edit %f" "Icon=ts2edit")
+  if(NOT line IN_LIST entry)
+    message(FATAL_ERROR "the desktop entry lacks '${line}'")
+  endif()
+endforeach()
+
+foreach(program ts2edit ts2tool)
+  execute_process(COMMAND "${WORK_DIR}/bin/${program}" --version OUTPUT_VARIABLE out RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR NOT out STREQUAL "${program} ${VERSION}\n")
+    message(FATAL_ERROR "${program} --version gave '${out}' (status ${status})")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${WORK_DIR}")
