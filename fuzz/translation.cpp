@@ -1,7 +1,7 @@
 // Translation text: the section search the display runs on the editor's text (from any start
 // position, for any string number), the copy of the section found, its encoding into game bytes
 // (into buffers of any size, and through the handler into gTransText) and the drawing of the
-// encoded translation.
+// encoded translation, and the check of the section against the translation box.
 //
 // Input: 2 bytes string number, 2 bytes start position, 1 byte output capacity (0: the
 // translation buffer's size), 1 byte view options, then the editor text.
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "display/encode.h"
+#include "display/lint.h"
 #include "harness.h"
 #include "script/textfile.h"
 
@@ -52,6 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ts2::EncodeSectionLines(lines, capacity ? capacity : ts2::kTransTextSize);
   ts2::fuzz::Check(bytes.size() <= (capacity ? capacity : ts2::kTransTextSize));
   ts2::fuzz::Check(!bytes.empty() && bytes.back() == ts2::kCodeEnd);
+
+  const std::vector<ts2::LintFinding> findings = ts2::LintSection(lines, options & 1);
+  for (const ts2::LintFinding& f : findings)
+    ts2::fuzz::Check(f.line >= 0 && static_cast<size_t>(f.line) < lines.size() && f.column >= 0);
+  (void)ts2::FitText(findings);
 
   // The handler's way: the section through Memo1 into gTransText, then drawn.
   ts2::TmyForm& form = ts2::fuzz::ReusedProgram().form();
