@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer and run, then
-# every fuzz target (clang, libFuzzer) run briefly over its corpus. Run after
-# `scripts/setup.sh deps` (or `test`), which installs clang and libFuzzer.
+# every fuzz target (clang, libFuzzer) run briefly over its corpus. Installs what is missing
+# first (`scripts/setup.sh deps`: clang, libFuzzer, the symbolizer for readable reports).
 #   scripts/check-sanitizers.sh [tests|fuzz|all]     (default: all)
 # Environment: SANITIZE_BUILD_DIR (default: build-asan), FUZZ_BUILD_DIR (default: build-fuzz),
 # JOBS (default: number of cores), FUZZ_FLAGS (see fuzz/run.sh).
@@ -32,6 +32,8 @@ fuzz_runs() {
   cmake --build "$fuzz_dir" -j "$jobs"
   bash "$here/fuzz/run.sh" "$fuzz_dir"
 }
+
+bash "$here/scripts/setup.sh" deps
 
 case "$what" in
   tests) sanitized_tests ;;
