@@ -11,7 +11,7 @@ build_dir=${BUILD_DIR:-$here/build}
 jobs=${JOBS:-$(nproc)}
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libvulkan-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev
+          libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev llvm
           fonts-dejavu-core)
 
 install_missing() {

@@ -2,7 +2,6 @@
 // and the menu's command dispatch.
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "core/forms.h"
 
@@ -59,7 +58,10 @@ int FindNoCase(std::string_view t, std::string_view what, int from, int length) 
   if (from < 0 || length < 0 || static_cast<size_t>(from) > t.size()) return -1;
   const size_t end = std::min(t.size(), static_cast<size_t>(from) + static_cast<size_t>(length));
   if (what.empty() || what.size() > end - static_cast<size_t>(from)) return -1;
-  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  // Letters are folded as ASCII, whatever locale the front end set: the same text is found in the
+  // editor and in ts2tool. (Inline folding also keeps a search of a large text cheap: this runs
+  // over the whole translation on every keystroke.)
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   auto first = t.begin() + from, last = t.begin() + static_cast<std::ptrdiff_t>(end);
   auto it = std::search(first, last, what.begin(), what.end(),
                         [&](char a, char b) { return lower(a) == lower(b); });

@@ -106,7 +106,7 @@ TEST(Ips, BrokenPatchesChangeNothing) {
   }
   // A good record first, so that "changes nothing" covers records before the break too.
   const Bytes good = IpsBuilder().record(0, {0xAA}).bytes();  // 5 + 6 bytes
-  const std::pair<const char*, std::initializer_list<uint8_t>> cuts[] = {
+  const std::pair<const char*, Bytes> cuts[] = {
       {"offset, 1 byte", {0x00}},
       {"end marker, 2 bytes", {'E', 'O'}},
       {"size, 1 byte", {0x00, 0x00, 0x04, 0x00}},
@@ -117,7 +117,7 @@ TEST(Ips, BrokenPatchesChangeNothing) {
   for (const auto& [name, tail] : cuts) {
     SCOPED_TRACE(name);
     Bytes patch = good;
-    patch.insert(patch.end(), tail);
+    patch.insert(patch.end(), tail.begin(), tail.end());
     Bytes image = Image(8);
     uint32_t at = 0;
     EXPECT_EQ(ips::ApplyPatch(patch, image, &at), ips::Error::CutShort);

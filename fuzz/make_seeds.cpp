@@ -1,0 +1,168 @@
+// Writes the seed corpora of the fuzz targets, made with the test suite's fixture builders:
+//   ts2_fuzz_seeds <corpus folder>      (normally fuzz/corpus)
+// Each target's folder receives a handful of small, well-formed inputs in that target's input
+// layout (see the comment at the top of each target). Seeds written by earlier runs and crash
+// inputs kept as regression cases are left alone.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/textfile.h"
+#include "support/builders.h"
+#include "support/ips_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using ts2::test::Glyph;
+
+fs::path gRoot;
+
+void Seed(const std::string& target, const std::string& name, const Bytes& bytes) {
+  const fs::path folder = gRoot / target;
+  fs::create_directories(folder);
+  std::ofstream(folder / ("seed-" + name), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void Seed(const std::string& target, const std::string& name, std::string_view text) {
+  Seed(target, name, Bytes(text.begin(), text.end()));
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// The glyph table's bank as the open_rom target takes it: flag byte, then the ROM from 0x130000
+// up to the table's last byte.
+Bytes FontSeed(uint8_t flags, const std::vector<Glyph>& glyphs) {
+  ts2::test::RomBuilder rom;
+  rom.fontTable(glyphs);
+  Bytes& data = rom.data();
+  size_t end = data.size();
+  while (end > 0x130000 && data[end - 1] == 0) --end;
+  Bytes out{flags};
+  out.insert(out.end(), data.begin() + 0x130000, data.begin() + static_cast<std::ptrdiff_t>(end));
+  return out;
+}
+
+void OpenRomSeeds() {
+  std::vector<Glyph> glyphs;
+  for (int i = 0; i < 16; ++i) glyphs.push_back(ts2::test::SolidGlyph(static_cast<uint8_t>(i * 17), 0x0F));
+  Seed("open_rom", "one-glyph", FontSeed(0, {ts2::test::SolidGlyph(0xFF)}));
+  Seed("open_rom", "sixteen-glyphs", FontSeed(0, glyphs));
+  Seed("open_rom", "copier-header", FontSeed(1, glyphs));
+  Seed("open_rom", "no-title", FontSeed(2, {ts2::test::SolidGlyph(0x81)}));
+  Seed("open_rom", "short-file", Bytes{4, 'T', 'O', 'R', 'M', 'E', 'L'});
+  // A stored block (type 0) and a block of an unknown type beside a compressed one.
+  Seed("open_rom", "block-types",
+       Cat({Bytes{0, 0x06, 0x00, 0x0F, 0x00, 0x14, 0x00}, Bytes{0, 4, 0, 0, 0, 1, 2, 3, 4},
+            Bytes{7, 32, 0, 0, 0}, ts2::test::CompressBlock(Bytes(32, 0x5A))}));
+}
+
+void DataFileSeeds() {
+  Seed("data_file", "blocks",
+       ".BLOCK $C60000 C60000 C70000 2A\r\n.block $C61000 $C60000 0 100\r\n.BLOCKS 7E1234 0 0 0F\r\n"
+       ".BLOCK $C60000\r\n");
+  Seed("data_file", "directives",
+       ".FORMAT 18 16 8 1 16 0 1 2 3\n.Font C00000\n.textbox .color.red .solid\n"
+       ".CONTROLCODES hide\n.VWF on\n.TransText show\n.TextWindow HIDE\n.HexWindow show\n"
+       ".KanaWindow on\n");
+  Seed("data_file", "tables",
+       ".BLOCK 1 0 0 1\n.TABLE\n41=A\n8140=ab\n8142=\\x0A\\x0B\n8141=\n.NULL 00 - 1F\n.NULL16 8000 - 8010\n"
+       ".ENDTABLE\n.COLORTABLE\n.NULL=C\n.null16=$22\n41=3\n8140=5\n.ENDCOLOR\n");
+  Seed("data_file", "unclosed-table", ".BLOCK 1 0 0 0\n.COLOR\n41=3");
+  Seed("data_file", "long-lines",
+       std::string(300, 'x') + ".BLOCK 1 0 0 5\n.BLOCK 2 0 0 2" + std::string(241, ' ') + "7\n" +
+           std::string(".BLOCK 3 0 0 3\0 9\r\n", 19));
+}
+
+void TableFileSeeds() {
+  Seed("table_file", "codes", "41=A\r\n42=B\n8140=\\x82\\xA0\n0041=wide\n  6=C\n=\nZZ=foo\n");
+  Seed("table_file", "long-line", std::string("41=") + std::string(300, 'a') + "\n42=b");
+}
+
+Bytes WithText(Bytes front, std::string_view text) {
+  front.insert(front.end(), text.begin(), text.end());
+  return front;
+}
+
+void TranslationSeeds() {
+  Seed("translation", "skeleton-string-1", WithText({1, 0, 0, 0, 0, 0}, ts2::TranslationSkeleton(12)));
+  Seed("translation", "edited-string-10",
+       WithText({10, 0, 3, 0, 0, 1},
+                ".STRING 1\nHello [PLAYER]!\n[$4142]C\n.ENDS\n\n.STRING 10\n[NEWLINE][player]\n  .ENDS  \n"
+                ".STRING 11\nno closing line"));
+}
+
+void DecodeStringSeeds() {
+  // Input layout: table (3), text field (3), string (2), cell rows, cell columns, line width (2),
+  // options, font glyphs, page scroll (2), then the ROM.
+  const auto seed = [](const std::string& name, Bytes head, uint8_t options, const Bytes& rom) {
+    Bytes front = Cat({head, Bytes{16, 8, 0x18, 0x01, options, 64, 0, 0}});
+    Seed("decode_string", name, Cat({front, rom}));
+  };
+  // Pointer table at 0 (two strings), texts in bank 0 from offset 4.
+  const Bytes oneByte = {0x04, 0x00, 0x0A, 0x00, 0x05, 1, 2, 3, 4, 5, 6, 0x61, 0x41, 0x42};
+  seed("one-byte-chars", {0, 0, 0, 0, 0, 0, 0, 0}, 0, oneByte);
+  seed("two-byte-chars", {0, 0, 0, 0, 0, 0, 0, 0}, 1, {0x04, 0x00, 0, 0, 0xE1, 0x34, 0x01, 0x20, 0x00});
+  seed("entry-bytes", {0, 0, 0, 0, 0, 0, 1, 0}, 2,
+       {0x04, 0x00, 0x08, 0x00, 0, 0, 0, 0, 0x23, 0x42, 1, 2, 3, 4});
+  seed("special-block", {0, 0, 0, 0, 0, 0, 0, 0}, 0x80, {0x04, 0x00, 0, 0, 0x23, 0x02, 1, 2, 3, 4});
+  seed("pointer-past-end", {0, 0, 0, 0, 0, 0, 0, 0}, 4, {0xFF, 0x7F});
+}
+
+void IpsSeeds() {
+  using ts2::test::IpsBuilder;
+  const auto seed = [](const std::string& name, uint8_t flags, uint16_t imageSize, const IpsBuilder& patch) {
+    Seed("ips", name, Cat({Bytes{flags, uint8_t(imageSize), uint8_t(imageSize >> 8)}, patch.bytes()}));
+  };
+  const IpsBuilder records =
+      IpsBuilder().record(0x10, {1, 2, 3}).run(0x20, 8, 0xEE).record(0x3FE, {9, 9, 9, 9}).eof();
+  seed("records", 0, 0x400, records);
+  seed("records-handler", 1, 0x400, records);
+  seed("growth-handler", 1, 0x200, IpsBuilder().record(0x300, {7}).run(0x1000, 0x40, 1).eof());
+  seed("no-eof", 0, 0x100, IpsBuilder().record(0x01, {5, 6}));
+  seed("cut-short", 1, 0x100, IpsBuilder().record(0x01, {5, 6}).raw({0x00, 0x00}));
+  seed("not-a-patch", 0, 0x100, IpsBuilder().raw({'E', 'O', 'F'}));
+  seed("eof-offset", 0, 0x100, IpsBuilder().run(0x454F45, 4, 0x33).eof().raw({1, 2, 3}));
+}
+
+void KanaSeeds() {
+  const auto seed = [](const std::string& name, uint16_t offset, uint32_t tableSize, const Bytes& wram) {
+    Seed("kana", name,
+         Cat({Bytes{uint8_t(offset), uint8_t(offset >> 8), uint8_t(tableSize), uint8_t(tableSize >> 8),
+                    uint8_t(tableSize >> 16)},
+              wram}));
+  };
+  seed("controls", 0, 0x10000,
+       {0x00, 0xF9, 0x34, 0x12, 0x78, 0x56, 0x41, 0x00, 0x00, 0xFC, 0x07, 0x00, 0x05, 0xF1, 0x7E, 0xF6, 0xFF,
+        0xFF});
+  seed("characters", 2, 0x10000,
+       {0xAA, 0xBB, 0x81, 0x40, 0x07, 0x00, 0x0E, 0x00, 0x00, 0xFD, 0x15, 0x00, 0xFF, 0xFF});
+  seed("no-end-word", 0, 0x100, {0x41, 0x00, 0x00, 0xF9, 0x34, 0x12, 0x78});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: ts2_fuzz_seeds <corpus folder>\n");
+    return 2;
+  }
+  gRoot = argv[1];
+  OpenRomSeeds();
+  DataFileSeeds();
+  TableFileSeeds();
+  TranslationSeeds();
+  DecodeStringSeeds();
+  IpsSeeds();
+  KanaSeeds();
+  return 0;
+}
