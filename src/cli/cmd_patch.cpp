@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "core/fileutil.h"
+#include "core/romfile.h"
 #include "headless/headless.h"
 #include "patch/ips.h"
 
@@ -12,16 +13,12 @@ namespace {
 
 constexpr char kComplete[] = "Patching is complete! Remember to SAVE the changes!";
 
-// Puts the file image in the program as Open ROM would, without the title check, the font and
+// Puts the file image in the program as Open ROM reads it, without the title check, the font and
 // the data file: a patch applies to any image, and nothing is created in the working directory.
 bool LoadImage(TmyForm& form, const std::string& path) {
-  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
-  if (!bytes || bytes->size() > INT32_MAX) return false;
-  form.romAlloc = std::make_unique<uint8_t[]>(bytes->empty() ? 1 : bytes->size());
-  std::copy(bytes->begin(), bytes->end(), form.romAlloc.get());
-  form.gROMSize = static_cast<uint32_t>(bytes->size());
-  form.gROMHeaderSize = form.gROMSize & 0x200;
-  form.gROM = form.romAlloc.get() + form.gROMHeaderSize;
+  RomFile file;
+  if (ReadRomFile(path, {}, file) != RomReadStatus::Ok) return false;
+  InstallRomImage(form, std::move(file));
   form.gROMPath = path;
   return true;
 }
