@@ -10,6 +10,7 @@
 #include <map>
 
 #include "cli/cli.h"
+#include "cli/json_out.h"
 #include "config/config.h"
 #include "headless/headless.h"
 
@@ -145,10 +146,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       {"chars8", ChangedEntries(form.gCharTable.get(), 256)},
       {"chars16", ChangedEntries(form.gCharTable16.get(), 65536)},
   };
-  const QByteArray json = QJsonDocument(out).toJson(QJsonDocument::Compact) + '\n';
-  if (!WriteOutput("-", json.constData(), static_cast<size_t>(json.size())))
-    return Fail(kExitBadInput, "cannot write the output");
-  return kExitOk;
+  return PrintJson(out);
 }
 
 const Command kCommand{

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/json_out.h"
 #include "cli/show_string.h"
 
 namespace ts2::cli {
@@ -60,8 +61,7 @@ int RunDecode(const std::vector<std::string>& args) {
   out["address"] = static_cast<qint64>((form.gBlockField2[request.block] & 0xFF0000) + form.gStringPtr);
   out["status"] = QString::fromLatin1(shown.program.ui.statusBar().panelText(0).c_str());
   out["glyphs"] = glyphArray;
-  std::printf("%s", QJsonDocument(out).toJson(QJsonDocument::Indented).constData());
-  return kExitOk;
+  return PrintJson(out);
 }
 
 const Registrar kRegister{kDecode};

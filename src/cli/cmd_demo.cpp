@@ -62,8 +62,8 @@ std::vector<uint8_t> GameFont() {
     if (c >= kKanaBase && c < kKanaBase + 8) continue;
     for (int r = 0; r < 16; ++r) {
       const uint8_t bits = gAsciiFont[c * kAsciiGlyphBytes + r];
-      row(c, r, bits, bits);              // value 3: the text colour
-      row(kHighlight + c, r, 0, bits);   // value 2: the shading colour
+      row(c, r, bits, bits);            // value 3: the text colour
+      row(kHighlight + c, r, 0, bits);  // value 2: the shading colour
     }
   }
   for (unsigned k = 0; k < 8; ++k) {
@@ -142,14 +142,17 @@ std::vector<Block> Blocks() {
   std::vector<uint16_t> thanks = Codes("Thank you", kHighlight);
   thanks.push_back('!');
   return {
-      {0x0A0000, 0x0B0000,
+      {0x0A0000,
+       0x0B0000,
        {Plain("Welcome to Tormel Saragon!"), Marked("Take the SWORD and go.", {9, 10, 11, 12, 13}),
         Marked("Ask Mira or Tom.", {4, 12}), Wide(gold), Marked("Find Kor in the east.", {5, 6, 7}),
         Marked("Beware the DRAGON!", {11, 12, 13, 14, 15, 16})}},
-      {0x060000, 0x060100,
+      {0x060000,
+       0x060100,
        {MarkedSpecial("Chapter One: the Old Road", {0, 8}), MarkedSpecial("Night falls.", {0}),
         Plain("The inn is warm and quiet."), MarkedSpecial("Rest here, traveller?", {0, 10, 11})}},
-      {0x0A8000, 0x0C0000,
+      {0x0A8000,
+       0x0C0000,
        {Plain("Shop: What'll it be?"), Marked("Herb 10G  Potion 40G", {0, 1, 2, 3}), Wide(thanks)}},
   };
 }
@@ -248,9 +251,9 @@ bool WriteBytes(const std::string& path, std::string_view bytes, std::vector<std
 
 int RunDemo(const std::vector<std::string>& args);
 
-const Command kDemo{
-    "demo", "demo DIR [--header]",
-    "write a complete sample set (ROM image, data file, table file, patch, translation)", RunDemo};
+const Command kDemo{"demo", "demo DIR [--header]",
+                    "write a complete sample set (ROM image, data file, table file, patch, translation)",
+                    RunDemo};
 
 int RunDemo(const std::vector<std::string>& args) {
   ParsedArgs parsed;
@@ -258,7 +261,8 @@ int RunDemo(const std::vector<std::string>& args) {
   if (!ParseArgs(args, {}, {"--header"}, parsed, error)) return UsageError(kDemo, error);
   if (parsed.help) {
     std::printf(
-        "usage: ts2tool %s\n\nWrites demo.sfc (a synthetic ROM image with the game's title, an LZSS-compressed\n"
+        "usage: ts2tool %s\n\nWrites demo.sfc (a synthetic ROM image with the game's title, an "
+        "LZSS-compressed\n"
         "font at 0x130000 and three script blocks, one with its pointer table at 0x60000),\n"
         "demo.txt (data file), demo.tbl (table file), demo.ips (a patch that changes one\n"
         "string) and Dumps/000A0000.txt (the first block's translation) into DIR.\n"
@@ -301,8 +305,8 @@ int RunDemo(const std::vector<std::string>& args) {
       WriteBytes((dir / "demo.sfc").string(), image, written) &&
       WriteBytes((dir / "demo.txt").string(), EditorTextToFileBytes(DataFile()), written) &&
       WriteBytes((dir / "demo.tbl").string(), TableFile(), written) &&
-      WriteBytes((dir / "demo.ips").string(), std::string_view(reinterpret_cast<const char*>(patch.data()), patch.size()),
-                 written) &&
+      WriteBytes((dir / "demo.ips").string(),
+                 std::string_view(reinterpret_cast<const char*>(patch.data()), patch.size()), written) &&
       WriteBytes((dir / "Dumps" / "000A0000.txt").string(), Translation(), written);
   if (!ok) return Fail(kExitBadInput, "cannot write into " + dir.string());
   for (const std::string& path : written) std::printf("%s\n", path.c_str());

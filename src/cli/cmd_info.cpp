@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/json_out.h"
 #include "core/romfile.h"
 
 namespace ts2::cli {
@@ -42,10 +43,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   out["title"] = title ? QJsonValue(QString::fromLatin1(title->data(), static_cast<qsizetype>(title->size())))
                        : QJsonValue(QJsonValue::Null);
   out["title_ok"] = HasGameTitle(rom.gameData());
-  const QByteArray json = QJsonDocument(out).toJson(QJsonDocument::Compact);
-  std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-  std::fputc('\n', stdout);
-  return kExitOk;
+  return PrintJson(out);
 }
 
 const Command kCommand{"info", "info ROM", "how Open ROM sees a ROM file: size, copier header, title (JSON)",

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "cli/json_out.h"
 #include "config/config.h"
 #include "core/fileutil.h"
 #include "headless/headless.h"
@@ -45,10 +46,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       {"string", Slots(p.form().gTblString)},
       {"wide", Slots(p.form().gTblWide)},
   };
-  const QByteArray json = QJsonDocument(out).toJson(QJsonDocument::Compact) + '\n';
-  if (!WriteOutput("-", json.constData(), static_cast<size_t>(json.size())))
-    return Fail(kExitBadInput, "cannot write the output");
-  return kExitOk;
+  return PrintJson(out);
 }
 
 const Command kCommand{

@@ -43,8 +43,8 @@ TEST_F(DisplayCommand, DecodePrintsWhereAndWhatTheStringIsAndWritesNothing) {
   const ToolRun run = RunTool(dir, "decode game.sfc game.txt --block 0 --string 2");
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* part :
-       {"\"pointer_offset\": 131076", "\"pointer\": 288", "\"address\": 196896",
-        "\"status\": \"Offset: 020120 | PTR: 0120 -> 020004\"", "\"glyphs\": [\n        32\n    ]"})
+       {"\"pointer_offset\":131076", "\"pointer\":288", "\"address\":196896",
+        "\"status\":\"Offset: 020120 | PTR: 0120 -> 020004\"", "\"glyphs\":[32]"})
     EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
   EXPECT_FALSE(fs::exists(dir.path() / "Dumps"));
 }
