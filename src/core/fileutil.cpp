@@ -1,12 +1,15 @@
 #include "core/fileutil.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace ts2 {
 
@@ -38,6 +41,49 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
   if (::stat(path.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
   if (std::rename(temp.c_str(), path.c_str()) != 0) return fail("cannot replace " + path, temp);
   return true;
+}
+
+namespace {
+
+// Creates `path` (never an existing file) and writes the bytes to disk; a partial file is removed.
+bool WriteNewFile(const std::string& path, const void* data, size_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const auto* p = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, p + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  const bool ok = done == size && ::fsync(fd) == 0;
+  if (::close(fd) != 0 || !ok) {
+    ::unlink(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> bases{path};
+  std::error_code ec;
+  const fs::path temp = fs::temp_directory_path(ec);
+  if (!ec) {
+    const std::string name = fs::path(path).filename().string();
+    bases.push_back((temp / (name.empty() ? "ts2edit" : name)).string());
+  }
+  for (const std::string& base : bases) {
+    for (int n = 1; n <= 99; ++n) {
+      const std::string candidate = base + ".unsaved" + (n == 1 ? "" : "-" + std::to_string(n));
+      if (WriteNewFile(candidate, data, size)) return candidate;
+      if (errno != EEXIST) break;  // this folder takes no new file: try the next
+    }
+  }
+  return std::nullopt;
 }
 
 TextLineReader::TextLineReader(std::vector<uint8_t> bytes, size_t bufferSize)

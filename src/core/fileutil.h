@@ -22,6 +22,12 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 // `path` is untouched, the temporary file is removed and `error` says what failed.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
+// Keeps bytes that could not be saved where they were meant to go: writes them to a new file
+// named after `path` with ".unsaved" added (".unsaved-2", ".unsaved-3", ... when that name is
+// taken, so an earlier copy is never replaced), in `path`'s folder or, failing that, in the
+// system's temporary folder. Returns the file written, or std::nullopt when none could be.
+std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size);
+
 // Reads a text file as the C library's text mode would on the system's platform: a CR LF pair
 // arrives as a single '\n'. Each call returns at most `bufferSize` - 1 bytes, up to and
 // including a '\n' (fgets with a buffer of `bufferSize`); std::nullopt at the end of the file.

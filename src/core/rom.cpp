@@ -193,16 +193,35 @@ void TmyForm::Exit1Click(TObject /*Sender*/) {
   ui.window(FormId::myForm).close();
 }
 
+void TmyForm::KeepRecoveryCopy(const std::string& path, const void* data, size_t size,
+                               const std::string& what) {
+  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
+    ui.message("The " + what + " could not be saved, so it was kept in \"" + *copy + "\".");
+  } else {
+    ui.message("Error: The " + what + " could not be saved, and no copy of it could be written either.");
+  }
+}
+
 void TmyForm::FormClose() {
   if (closed) return;
   closed = true;
-  if (ui.richEdit(ControlId::TDMemo).modified() &&
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  if (editor.modified() &&
       ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...")) {
     SaveTextFile1Click(kNoSender);
+    // The close cannot be cancelled: what the user asked to keep and could not be saved (no
+    // block chosen yet, or a failed write) goes to a recovery copy instead of being dropped.
+    if (editor.modified()) {
+      const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
+      const std::string bytes = EditorTextToFileBytes(editor.text());
+      KeepRecoveryCopy(gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath, bytes.data(),
+                       bytes.size(), "text");
+    }
   }
   if (gROMModified &&
       ui.question("ROM data modified. Do you wish to save changes?", "ROM File Modified...")) {
     SaveRomFile1Click(kNoSender);
+    if (gROMModified && gROM) KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image");
   }
   ReleaseRomImage(*this);
   gWRAM.reset();

@@ -1,9 +1,13 @@
 // Open ROM, Save ROM, closing the main window and allocation failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <optional>
 
 #include "core/fileutil.h"
 #include "headless/headless.h"
@@ -211,6 +215,90 @@ TEST(Close, AsksTextFirstThenRomAndSavesOnlyOnYes) {
     EXPECT_TRUE(f.closed);
     EXPECT_EQ(std::tuple(f.gMainReady, f.gROM, f.gWRAM.get(), f.gFONT.get()),
               std::tuple(0, nullptr, nullptr, nullptr));
+  }
+}
+
+// Sets TMPDIR for the test's lifetime (the folder a recovery copy falls back to).
+class ScopedTmpDir {
+ public:
+  explicit ScopedTmpDir(const std::string& dir) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
+    ::setenv("TMPDIR", dir.c_str(), 1);
+  }
+  ~ScopedTmpDir() { old_ ? (void)::setenv("TMPDIR", old_->c_str(), 1) : (void)::unsetenv("TMPDIR"); }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+// Yes to a save question at close that then cannot save: the close goes on, so the bytes go to
+// a recovery copy, which never replaces an earlier one and falls back to the temporary folder.
+TEST(Close, WorkThatCannotBeSavedIsKeptInARecoveryCopy) {
+  constexpr uint32_t kBlock = 0x1A8000;
+  struct Case {
+    const char* name;
+    bool pickBlock;      // a block is chosen, so its translation file is the text's home
+    bool textFileFails;  // ... and a folder has taken that file's name
+    bool folderGone;     // ... or the Dumps folder has gone
+    bool romSaveFails;
+    bool earlierCopy;  // a recovery copy from an earlier close is there already
+    bool tempUsable;   // TMPDIR names a folder
+  };
+  const Case cases[] = {
+      {"no block chosen yet", false, false, false, false, false, true},
+      {"the text file cannot be replaced", true, true, false, false, true, true},
+      {"the ROM cannot be replaced", true, false, false, true, false, true},
+      {"the text's folder has gone", true, false, true, true, false, true},
+      {"no copy can be written anywhere", true, false, true, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::LoadedProgram lp({{kBlock, 1}});
+    TmyForm& f = lp.form();
+    test::TempDir temp;
+    ScopedTmpDir tmpdir(c.tempUsable ? temp.file("") : temp.file("missing"));
+    std::string home = f.gDumpDir + "/untitled.txt";
+    if (c.pickBlock) {
+      lp.select(0);
+      home = lp.textFile(kBlock);
+    }
+    lp.editor().type("kept line\n");
+    const std::string text = EditorTextToFileBytes(lp.editor().text());
+    f.gROM[0x20] = 0x5A;
+    f.gROMModified = 1;
+    const Bytes image = lp.image();
+    if (c.earlierCopy) std::ofstream(home + ".unsaved") << "earlier";
+    if (c.textFileFails) fs::remove(home), fs::create_directory(home);
+    if (c.folderGone) {
+      fs::rename(f.gDumpDir, f.gDumpDir + ".moved");
+      home = temp.file(ExtractFileName(home));
+    }
+    if (c.romSaveFails) fs::remove(lp.romPath), fs::create_directory(lp.romPath);
+    lp.p.ui.script.questionAnswers = {true, true};
+    f.RunMenuCommand(MenuId::Exit1);
+    EXPECT_TRUE(f.closed);
+
+    const Lines messages = lp.p.ui.messages();
+    auto said = [&](const std::string& m) {
+      return std::find(messages.begin(), messages.end(), m) != messages.end();
+    };
+    if (!c.tempUsable) {
+      EXPECT_TRUE(said("Error: The text could not be saved, and no copy of it could be written either."));
+    } else if (!c.pickBlock || c.textFileFails || c.folderGone) {
+      const std::string copy = home + (c.earlierCopy ? ".unsaved-2" : ".unsaved");
+      EXPECT_EQ(test::ReadFileText(copy), text);
+      EXPECT_TRUE(said("The text could not be saved, so it was kept in \"" + copy + "\"."));
+      if (c.earlierCopy) {
+        EXPECT_EQ(test::ReadFileText(home + ".unsaved"), "earlier");
+      }
+    }
+    if (c.romSaveFails) {
+      EXPECT_EQ(test::ReadFileBytes(lp.romPath + ".unsaved"), image);
+      EXPECT_TRUE(
+          said("The ROM image could not be saved, so it was kept in \"" + lp.romPath + ".unsaved\"."));
+    } else {
+      EXPECT_EQ(test::ReadFileBytes(lp.romPath), image);
+    }
   }
 }
 
