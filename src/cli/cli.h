@@ -34,8 +34,7 @@ int UsageError(const Command& command, const std::string& message);
 // A number in C notation (0x1A8000, 42, 017); std::nullopt when the word is not one.
 std::optional<uint64_t> ParseNumber(const std::string& word);
 
-// Splits arguments into positional ones and options. `valueOptions` take the next argument
-// (or "--opt=value"); `flagOptions` take none. Returns false (with `error`) on an unknown option.
+// A command's arguments: positional ones and options.
 struct ParsedArgs {
   std::vector<std::string> positional;
   std::vector<std::pair<std::string, std::string>> options;  // in order given
@@ -43,8 +42,15 @@ struct ParsedArgs {
   std::optional<std::string> get(const std::string& name) const;
   bool has(const std::string& name) const;
 };
-bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
-               const std::vector<std::string>& flagOptions, ParsedArgs& out, std::string& error);
+
+// The start of every command. Splits `args` into `out`: `valueOptions` take the next argument
+// (or "--opt=value"), `flagOptions` take none. With --help, prints the usage line, the summary
+// and `details` (a text of whole lines) on stdout. Returns the exit status when the command ends
+// here (help printed, or an unknown option reported), std::nullopt when it goes on.
+std::optional<int> StartCommand(const Command& self, const std::vector<std::string>& args,
+                                const std::vector<std::string>& valueOptions,
+                                const std::vector<std::string>& flagOptions, ParsedArgs& out,
+                                const char* details = "");
 
 bool WriteOutput(const std::string& path, const void* data, size_t size);  // "-" or "": stdout
 

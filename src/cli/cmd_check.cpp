@@ -25,7 +25,7 @@ const Command kCheck{"check", "check ROM DATAFILE [--dumps DIR] [--vwf on|off]",
                      "check the translations against the translation box (lint for CI)", RunCheck};
 
 constexpr char kCheckHelp[] =
-    "\nOpens ROM with DATAFILE as the editor does and checks, for every block whose translation\n"
+    "Opens ROM with DATAFILE as the editor does and checks, for every block whose translation\n"
     "file exists in DIR (default ./Dumps), the section of each of the block's strings:\n"
     "  - a line drawn wider than the translation box (it wraps at 216 pixels: 27 characters at\n"
     "    fixed width, the glyphs' own widths with --vwf on);\n"
@@ -71,12 +71,7 @@ const char* Plural(int n, const char* one, const char* many) {
 
 int RunCheck(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {"--dumps", "--vwf"}, {}, parsed, error)) return UsageError(kCheck, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n%s", kCheck.usage, kCheck.summary, kCheckHelp);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(kCheck, args, {"--dumps", "--vwf"}, {}, parsed, kCheckHelp)) return *done;
   if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
   std::optional<bool> vwf;
   if (auto v = parsed.get("--vwf")) {

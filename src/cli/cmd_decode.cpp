@@ -33,12 +33,8 @@ std::optional<int> IndexOption(const ParsedArgs& parsed, const char* name, int& 
 
 int RunDecode(const std::vector<std::string>& args) {
   ParsedArgs parsed;
+  if (auto done = StartCommand(kDecode, args, {"--block", "--string"}, {}, parsed)) return *done;
   std::string error;
-  if (!ParseArgs(args, {"--block", "--string"}, {}, parsed, error)) return UsageError(kDecode, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n", kDecode.usage, kDecode.summary);
-    return kExitOk;
-  }
   if (parsed.positional.size() != 2) return UsageError(kDecode, "expected ROM and DATAFILE");
   ShowRequest request;
   request.rom = parsed.positional[0];

@@ -24,12 +24,7 @@ constexpr char kHelp[] =
 
 int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {"-o"}, {"--table", "--wram"}, parsed, error)) return UsageError(self, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n\n%s", self.usage, kHelp);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(self, args, {"-o"}, {"--table", "--wram"}, parsed, kHelp)) return *done;
   if (parsed.positional.size() != 2) return UsageError(self, "expected a ROM file and an OFFSET");
   const std::string& path = parsed.positional[0];
   const std::optional<uint64_t> offset = ParseNumber(parsed.positional[1]);

@@ -257,19 +257,15 @@ const Command kDemo{"demo", "demo DIR [--header]",
 
 int RunDemo(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {}, {"--header"}, parsed, error)) return UsageError(kDemo, error);
-  if (parsed.help) {
-    std::printf(
-        "usage: ts2tool %s\n\nWrites demo.sfc (a synthetic ROM image with the game's title, an "
-        "LZSS-compressed\n"
-        "font at 0x130000 and three script blocks, one with its pointer table at 0x60000),\n"
-        "demo.txt (data file), demo.tbl (table file), demo.ips (a patch that changes one\n"
-        "string) and Dumps/000A0000.txt (the first block's translation) into DIR.\n"
-        "--header writes the ROM image with a 512-byte copier header.\n",
-        kDemo.usage);
-    return kExitOk;
-  }
+  if (auto done =
+          StartCommand(kDemo, args, {}, {"--header"}, parsed,
+                       "Writes demo.sfc (a synthetic ROM image with the game's title, an "
+                       "LZSS-compressed\n"
+                       "font at 0x130000 and three script blocks, one with its pointer table at 0x60000),\n"
+                       "demo.txt (data file), demo.tbl (table file), demo.ips (a patch that changes one\n"
+                       "string) and Dumps/000A0000.txt (the first block's translation) into DIR.\n"
+                       "--header writes the ROM image with a 512-byte copier header.\n"))
+    return *done;
   if (parsed.positional.size() != 1) return UsageError(kDemo, "expected one folder");
   const std::filesystem::path dir = parsed.positional[0];
   const uint32_t header = parsed.has("--header") ? 0x200 : 0;

@@ -18,12 +18,7 @@ const Command kEncode{"encode", "encode [FILE]",
 
 int RunEncode(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {}, {}, parsed, error)) return UsageError(kEncode, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n", kEncode.usage, kEncode.summary);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(kEncode, args, {}, {}, parsed)) return *done;
   if (parsed.positional.size() > 1) return UsageError(kEncode, "too many arguments");
 
   std::string bytes;

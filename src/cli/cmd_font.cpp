@@ -20,7 +20,7 @@ int RunFont(const std::vector<std::string>& args);
 const Command kFont{"font", "font ROM -o OUT.png", "draw the game font as a sheet of glyphs (PNG)", RunFont};
 
 constexpr char kFontHelp[] =
-    "\nOpens ROM as the editor does (no data file) and draws the game font it decompresses: 16\n"
+    "Opens ROM as the editor does (no data file) and draws the game font it decompresses: 16\n"
     "glyphs a row, each row headed by the number of its first glyph and each column by the low\n"
     "hex digit, all in hexadecimal. Pixel values 0 to 3 are black, dark grey, light grey and\n"
     "white. The sheet is drawn twice the size of the glyphs. Glyphs past 7FF, which no string\n"
@@ -72,12 +72,7 @@ class Sheet {
 
 int RunFont(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {"-o"}, {}, parsed, error)) return UsageError(kFont, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n%s", kFont.usage, kFont.summary, kFontHelp);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(kFont, args, {"-o"}, {}, parsed, kFontHelp)) return *done;
   if (parsed.positional.size() != 1) return UsageError(kFont, "expected ROM");
   const auto out = parsed.get("-o");
   if (!out || out->empty()) return UsageError(kFont, "missing -o OUT.png");

@@ -21,12 +21,7 @@ constexpr char kHelp[] =
 
 int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {}, {}, parsed, error)) return UsageError(self, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n\n%s", self.usage, kHelp);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(self, args, {}, {}, parsed, kHelp)) return *done;
   if (parsed.positional.size() != 1) return UsageError(self, "expected one ROM file");
   const std::string& path = parsed.positional[0];
 

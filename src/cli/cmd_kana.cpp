@@ -60,17 +60,13 @@ const Command kKana{"kana", "kana DATAFILE HEXBYTES",
 
 int Run(const std::vector<std::string>& args) {
   ParsedArgs parsed;
+  if (auto done = StartCommand(
+          kKana, args, {}, {}, parsed,
+          "Loads the character tables of the text block data file DATAFILE, places the bytes of\n"
+          "HEXBYTES (e.g. \"05 F1 34 12 FF FF\") at Working RAM offset 0 and prints the text the kana\n"
+          "conversion makes: bytes exactly as produced, line breaks CR LF, nothing added.\n"))
+    return *done;
   std::string error;
-  if (!ParseArgs(args, {}, {}, parsed, error)) return UsageError(kKana, error);
-  if (parsed.help) {
-    std::printf(
-        "usage: ts2tool %s\n\n"
-        "Loads the character tables of the text block data file DATAFILE, places the bytes of\n"
-        "HEXBYTES (e.g. \"05 F1 34 12 FF FF\") at Working RAM offset 0 and prints the text the kana\n"
-        "conversion makes: bytes exactly as produced, line breaks CR LF, nothing added.\n",
-        kKana.usage);
-    return kExitOk;
-  }
   if (parsed.positional.size() != 2) return UsageError(kKana, "expected DATAFILE and HEXBYTES");
   const std::string& dataFile = parsed.positional[0];
   if (!ReadWholeFile(dataFile))

@@ -25,16 +25,12 @@ bool LoadImage(TmyForm& form, const std::string& path) {
 
 int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs a;
-  std::string error;
-  if (!ParseArgs(args, {"-o", "--output"}, {}, a, error)) return UsageError(self, error);
-  if (a.help) {
-    std::printf(
-        "usage: ts2tool %s\n\nApplies the IPS patches in order, as the editor's PATCH command does, and\n"
-        "writes the patched file image (copier header included) to OUT. An invalid patch\n"
-        "stops the run: OUT is not written.\n",
-        self.usage);
-    return kExitOk;
-  }
+  if (auto done =
+          StartCommand(self, args, {"-o", "--output"}, {}, a,
+                       "Applies the IPS patches in order, as the editor's PATCH command does, and\n"
+                       "writes the patched file image (copier header included) to OUT. An invalid patch\n"
+                       "stops the run: OUT is not written.\n"))
+    return *done;
   std::optional<std::string> out = a.get("-o");
   if (!out) out = a.get("--output");
   if (a.positional.size() < 2) return UsageError(self, "a ROM file and at least one patch are needed");

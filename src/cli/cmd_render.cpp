@@ -20,7 +20,7 @@ const Command kRender{
     "draw a string and its translation as the editor shows them (PNG or .rgb565)", RunRender};
 
 constexpr char kRenderHelp[] =
-    "\nOpens ROM with DATAFILE as the editor does, selects block B and string S (default 0 each) and\n"
+    "Opens ROM with DATAFILE as the editor does, selects block B and string S (default 0 each) and\n"
     "writes the editor's whole bitmap. The translation comes from the block's file in DIR (default\n"
     "./Dumps); a missing file gives no translation and is never created: ts2tool writes no file but OUT.\n"
     "N is a page's scroll position in pixel rows, 0 to 672 in steps of 16, as Shift/Ctrl+Up/Down set it.\n"
@@ -92,16 +92,11 @@ std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions
 
 int RunRender(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args,
-                 {"--block", "--string", "--dumps", "--vwf", "--color", "--fill", "--scroll-rom",
-                  "--scroll-trans", "-o"},
-                 {}, parsed, error))
-    return UsageError(kRender, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n%s", kRender.usage, kRender.summary, kRenderHelp);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(kRender, args,
+                               {"--block", "--string", "--dumps", "--vwf", "--color", "--fill",
+                                "--scroll-rom", "--scroll-trans", "-o"},
+                               {}, parsed, kRenderHelp))
+    return *done;
   if (parsed.positional.size() != 2) return UsageError(kRender, "expected ROM and DATAFILE");
   const auto out = parsed.get("-o");
   if (!out || out->empty()) return UsageError(kRender, "missing -o OUT");

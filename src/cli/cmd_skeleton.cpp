@@ -14,12 +14,7 @@ constexpr uint64_t kMaxStrings = 0xFFFF;  // a block's string count is 16 bits
 int RunSkeleton(const std::vector<std::string>& args) {
   const Command self{"skeleton", kUsage, kSummary, {}};
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {"-o"}, {}, parsed, error)) return UsageError(self, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n", kUsage, kSummary);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(self, args, {"-o"}, {}, parsed)) return *done;
   if (parsed.positional.size() != 1) return UsageError(self, "expected one COUNT");
   const std::optional<uint64_t> count = ParseNumber(parsed.positional[0]);
   if (!count) return UsageError(self, "COUNT is not a number: " + parsed.positional[0]);

@@ -27,12 +27,7 @@ QJsonObject Slots(const std::array<std::optional<std::string>, 256>& table) {
 
 int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  std::string error;
-  if (!ParseArgs(args, {}, {}, parsed, error)) return UsageError(self, error);
-  if (parsed.help) {
-    std::printf("usage: ts2tool %s\n%s\n", self.usage, self.summary);
-    return kExitOk;
-  }
+  if (auto done = StartCommand(self, args, {}, {}, parsed)) return *done;
   if (parsed.positional.size() != 1) return UsageError(self, "expected one table FILE");
   const std::string& path = parsed.positional[0];
 

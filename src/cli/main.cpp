@@ -61,6 +61,8 @@ bool ParsedArgs::has(const std::string& name) const {
   return get(name).has_value();
 }
 
+namespace {
+
 bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
                const std::vector<std::string>& flagOptions, ParsedArgs& out, std::string& error) {
   auto contains = [](const std::vector<std::string>& list, const std::string& s) {
@@ -102,6 +104,19 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
     out.positional.push_back(a);
   }
   return true;
+}
+
+}  // namespace
+
+std::optional<int> StartCommand(const Command& self, const std::vector<std::string>& args,
+                                const std::vector<std::string>& valueOptions,
+                                const std::vector<std::string>& flagOptions, ParsedArgs& out,
+                                const char* details) {
+  std::string error;
+  if (!ParseArgs(args, valueOptions, flagOptions, out, error)) return UsageError(self, error);
+  if (!out.help) return std::nullopt;
+  std::printf("usage: ts2tool %s\n%s\n%s%s", self.usage, self.summary, *details ? "\n" : "", details);
+  return kExitOk;
 }
 
 bool WriteOutput(const std::string& path, const void* data, size_t size) {
