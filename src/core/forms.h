@@ -69,9 +69,6 @@ class TmyForm : public Ts2Main {
   void SaveRomFile1Click(TObject Sender);
   void Exit1Click(TObject Sender);
   void FormClose();
-  // At close, after a save the user asked for failed: keeps the bytes in a recovery copy next to
-  // `path` (or in the temporary folder) and says where, or that none could be written.
-  void KeepRecoveryCopy(const std::string& path, const void* data, size_t size, const std::string& what);
   // Open ROM with a file named on the command line instead of the dialog; the data file too
   // when one is given. Returns false when the ROM was not loaded.
   bool OpenRomFile(const std::string& path, const std::string& dataFile = "");

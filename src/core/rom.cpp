@@ -20,6 +20,17 @@ constexpr char kMsgNoFont[] = "Fatal Error: Could allocate needed memory for 'gF
 constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for saving...";
 constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
 
+// At close, after a save the user asked for has failed: keeps the bytes in a recovery copy and
+// says where, or that none could be written.
+void KeepRecoveryCopy(Toolkit& ui, const std::string& path, const void* data, size_t size,
+                      const std::string& what) {
+  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
+    ui.message("The " + what + " could not be saved, so it was kept in \"" + *copy + "\".");
+  } else {
+    ui.message("Error: The " + what + " could not be saved, and no copy of it could be written either.");
+  }
+}
+
 // True for an existing file whose permission bits let nobody write to it.
 bool IsWriteProtected(const std::string& path) {
   namespace fs = std::filesystem;
@@ -193,15 +204,6 @@ void TmyForm::Exit1Click(TObject /*Sender*/) {
   ui.window(FormId::myForm).close();
 }
 
-void TmyForm::KeepRecoveryCopy(const std::string& path, const void* data, size_t size,
-                               const std::string& what) {
-  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
-    ui.message("The " + what + " could not be saved, so it was kept in \"" + *copy + "\".");
-  } else {
-    ui.message("Error: The " + what + " could not be saved, and no copy of it could be written either.");
-  }
-}
-
 void TmyForm::FormClose() {
   if (closed) return;
   closed = true;
@@ -214,14 +216,14 @@ void TmyForm::FormClose() {
     if (editor.modified()) {
       const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
       const std::string bytes = EditorTextToFileBytes(editor.text());
-      KeepRecoveryCopy(gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath, bytes.data(),
+      KeepRecoveryCopy(ui, gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath, bytes.data(),
                        bytes.size(), "text");
     }
   }
   if (gROMModified &&
       ui.question("ROM data modified. Do you wish to save changes?", "ROM File Modified...")) {
     SaveRomFile1Click(kNoSender);
-    if (gROMModified && gROM) KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image");
+    if (gROMModified && gROM) KeepRecoveryCopy(ui, gROMPath, romAlloc.get(), gROMSize, "ROM image");
   }
   ReleaseRomImage(*this);
   gWRAM.reset();
