@@ -1,4 +1,4 @@
-// The main menu against the menu table: structure, captions, shortcuts, states, and which
+// The Qt menu built from the menu table: structure, captions, shortcuts, states, and which
 // command each key runs.
 #include <QAction>
 #include <QActionGroup>
@@ -23,94 +23,38 @@ std::vector<QAction*> MenuInOrder(QMenuBar* bar) {
   return actions;
 }
 
-// The menu as the editor defines it, row by row: kind (S submenu, C command, - separator),
-// caption, shortcut, what differs from an enabled, visible, unchecked item, and radio group.
-struct Row {
-  char kind;
-  const char* name;
-  const char* caption;
-  const char* shortcut;
-  const char* state;
-  int group;
-};
-// clang-format off
-const Row kMenuRows[] = {
-  {'S', "File1", "&File", "", "", 0},
-  {'C', "OpenBinaryTextData1", "&Open ROM File", "Ctrl+O", "", 0},
-  {'C', "LoadDataFile", "Load Text Block Data File", "Ctrl+F", "", 0},
-  {'-', "N2", "", "", "", 0},
-  {'C', "SaveTextFile1", "&Save Text File", "Ctrl+S", "", 0},
-  {'C', "SaveRomFile1", "S&ave Rom File", "Ctrl+A", "", 0},
-  {'-', "N1", "", "", "", 0},
-  {'C', "Exit1", "E&xit", "Alt+X", "", 0},
-  {'S', "Edit1", "&Edit", "", "", 0},
-  {'C', "Insert1", "&Insert Text File into ROM", "Ctrl+I", "", 0},
-  {'C', "PATCHRomFile1", "PATCH Rom File", "Ctrl+P", "", 0},
-  {'C', "LoadTableFile1", "Load &Table File", "Ctrl+T", "", 0},
-  {'-', "N7", "", "", "", 0},
-  {'C', "InsertCOMPRESSIONintoROM1", "Insert &COMPRESSION into ROM", "Ctrl+C", "disabled", 0},
-  {'S', "View1", "&View", "", "", 0},
-  {'C', "DisplayTextEditor1", "Display &Text Editor", "Ctrl+T", "", 0},
-  {'C', "DTT", "&Display Translated Text", "Ctrl+D", "hidden", 0},
-  {'C', "ViewHexData1", "Display He&x Data", "Ctrl+X", "", 0},
-  {'C', "DisplayKanaTextDump1", "Display Kana Text Dump", "Ctrl+K", "", 0},
-  {'C', "DecompresstoFiles1", "Display Block Decompression Offsets", "Ctrl+B", "hidden", 0},
-  {'-', "N3", "", "", "", 0},
-  {'C', "HideCodes", "&Hide Control Codes", "Ctrl+H", "", 0},
-  {'-', "N4", "", "", "", 0},
-  {'C', "UseVWFRoutine1", "&Use VWF Routine", "Ctrl+U", "", 0},
-  {'S', "Program1", "&Program", "", "", 0},
-  {'C', "DumpMemory1", "Du&mp DECOMPRESSED BINARY Data", "Ctrl+M", "disabled", 0},
-  {'C', "DumpKanatoafile1", "Dump Ka&na to a file", "Ctrl+N", "disabled", 0},
-  {'C', "ViewKanaDump1", "&View Kana Dump", "Ctrl+V", "disabled", 0},
-  {'S', "TextboxColor1", "Textbox Color...", "", "", 0},
-  {'C', "Blue1", "Blue", "", "checked", 1},
-  {'C', "Green1", "Green", "", "", 1},
-  {'C', "Red1", "Red", "", "", 1},
-  {'-', "N5", "", "", "", 0},
-  {'C', "Gradient1", "Gradient", "", "checked", 2},
-  {'C', "Solid1", "Solid", "", "", 2},
-  {'-', "N6", "", "", "", 0},
-  {'C', "TEOnTop", "Text Editor Stay on top", "", "", 0},
-  {'S', "Window1", "&Window", "", "", 0},
-  {'C', "DefaultWindowSize1", "Default Window Size", "Ctrl+W", "", 0},
-  {'C', "Zoominx21", "Zoom in x 2", "", "", 0},
-};
-// clang-format on
-
-TEST_F(ToolkitFixture, MenuShowsEveryRowWithItsCaptionKeyStateAndGroup) {
+TEST_F(ToolkitFixture, MenuShowsEveryEntryWithItsCaptionKeyStateAndGroup) {
   const std::vector<QAction*> actions = MenuInOrder(ui.menuBar());
-  ASSERT_EQ(actions.size(), std::size(kMenuRows));
-  ASSERT_EQ(MenuTable().size(), std::size(kMenuRows));
+  ASSERT_EQ(actions.size(), MenuTable().size());
   std::map<int, QActionGroup*> groups;  // radio group -> its exclusive Qt group
   for (size_t i = 0; i < actions.size(); ++i) {
-    const Row& row = kMenuRows[i];
-    const MenuId id = static_cast<MenuId>(i);
+    const MenuEntry& e = MenuTable()[i];
     QAction* a = actions[i];
-    SCOPED_TRACE(row.name);
-    const std::string_view state = row.state;
-    EXPECT_EQ(MenuInfo(id).name, row.name);
-    EXPECT_EQ(a, ui.action(id));
-    EXPECT_EQ(a->menu() != nullptr, row.kind == 'S');
-    EXPECT_EQ(a->isSeparator(), row.kind == '-');
-    EXPECT_EQ(a->text().section(u'\t', 0, 0).toStdString(), row.caption);
+    SCOPED_TRACE(std::string(e.name));
+    EXPECT_EQ(a, ui.action(e.id));
+    EXPECT_EQ(a->menu() != nullptr, e.kind == MenuKind::Submenu);
+    EXPECT_EQ(a->isSeparator(), e.kind == MenuKind::Separator);
+    if (e.kind != MenuKind::Separator) {
+      EXPECT_EQ(a->text().section(u'\t', 0, 0).toStdString(), e.caption);
+    }
     // Every shortcut is shown, either as the action's key or after a tab in its text.
     const QString shown = a->shortcut().isEmpty() ? a->text().section(u'\t', 1) : a->shortcut().toString();
-    EXPECT_EQ(shown,
-              QKeySequence::fromString(QLatin1String(row.shortcut), QKeySequence::PortableText).toString());
-    EXPECT_EQ(a->isVisible(), state != "hidden");
-    EXPECT_EQ(a->isEnabled() || state == "hidden", state != "disabled");  // Qt disables what it hides
-    EXPECT_EQ(ui.menuItem(id).enabled(), state != "disabled");
-    EXPECT_EQ(a->isChecked(), state == "checked");
+    EXPECT_EQ(shown, QKeySequence::fromString(QString::fromLatin1(e.shortcut.data(), e.shortcut.size()),
+                                              QKeySequence::PortableText)
+                         .toString());
+    EXPECT_EQ(a->isVisible(), e.visible);
+    EXPECT_EQ(a->isEnabled() || !e.visible, e.enabled);  // Qt disables what it hides
+    EXPECT_EQ(ui.menuItem(e.id).enabled(), e.enabled);
+    EXPECT_EQ(a->isChecked(), e.checked);
     // The items of a radio group share one exclusive group; no other item has one.
-    EXPECT_EQ(a->actionGroup() != nullptr, row.group != 0);
-    if (row.group != 0 && a->actionGroup()) {
+    EXPECT_EQ(a->actionGroup() != nullptr, e.radioGroup != 0);
+    if (e.radioGroup != 0 && a->actionGroup()) {
       EXPECT_TRUE(a->actionGroup()->isExclusive());
-      EXPECT_EQ(groups.emplace(row.group, a->actionGroup()).first->second, a->actionGroup());
+      EXPECT_EQ(groups.emplace(e.radioGroup, a->actionGroup()).first->second, a->actionGroup());
     }
   }
   ASSERT_EQ(groups.size(), 2u);
-  EXPECT_NE(groups[1], groups[2]);
+  EXPECT_NE(groups.begin()->second, groups.rbegin()->second);
 }
 
 struct KeyCase {
