@@ -9,8 +9,9 @@
 # minutes that share one growing corpus, $FUZZ_WORK/TARGET/new (FUZZ_WORK defaults to
 # ./fuzz-work), started from the committed corpus. Each segment adds a line "RUNS CPU_SECONDS
 # LOG" to $FUZZ_WORK/TARGET/ledger; a ledger left by an earlier call counts, so a run that was
-# stopped goes on where it was. The first finding stops the run, with the input that caused it
-# in $FUZZ_WORK/TARGET/artifacts and the exit status 1.
+# stopped (Ctrl+C ends the segment and records it) goes on where it was. The first finding
+# stops the run, with the input that caused it in $FUZZ_WORK/TARGET/artifacts and the exit
+# status 1.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -50,6 +51,10 @@ while :; do
   seg_cpu=$(awk '{printf "%.1f\n", $1 + $2}' "$work/time")
   echo "${seg_runs:-0} $seg_cpu $log" >>"$ledger"
   echo "$target: segment $n: ${seg_runs:-0} runs, ${seg_cpu} s of CPU in $(($(date +%s) - start)) s"
+  if [ "$status" -eq 72 ]; then  # libFuzzer's exit on Ctrl+C; the segment is in the ledger
+    echo "$target: interrupted; the same command goes on from here"
+    exit 130
+  fi
   if [ "$status" -ne 0 ]; then
     echo "!! fuzz $target found a problem; log $log, input in $work/artifacts:" >&2
     tail -40 "$log" >&2
