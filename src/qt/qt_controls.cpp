@@ -1,6 +1,7 @@
 #include "qt/qt_controls.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -200,8 +201,12 @@ bool QtListBox::selected(int index) const {
 
 // ---- the Text Editor ----
 
-TextEditor::TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit)
-    : QPlainTextEdit(parent), onKey_(std::move(onKey)), onEdit_(std::move(onEdit)) {
+TextEditor::TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
+                       std::function<void(const QString&)> onRefused)
+    : QPlainTextEdit(parent),
+      onKey_(std::move(onKey)),
+      onEdit_(std::move(onEdit)),
+      onRefused_(std::move(onRefused)) {
   connect(this, &QPlainTextEdit::textChanged, this, [this] { changed(); });
 }
 
@@ -232,8 +237,19 @@ void TextEditor::asOneEdit(Step step) {
   }
 }
 
+bool TextEditor::refused(const QString& text) {
+  const QString bad = Unencodable(text);
+  if (bad.isEmpty()) return false;
+  if (onRefused_) onRefused_(bad);
+  return true;
+}
+
 void TextEditor::keyPressEvent(QKeyEvent* event) {
   if (onKey_ && !onKey_(event)) {
+    event->accept();
+    return;
+  }
+  if (!isReadOnly() && refused(event->text())) {
     event->accept();
     return;
   }
@@ -250,11 +266,23 @@ void TextEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 void TextEditor::inputMethodEvent(QInputMethodEvent* event) {
+  if (refused(event->commitString())) {
+    // The composition ends without inserting what it composed.
+    QInputMethodEvent none(QString(), event->attributes());
+    asOneEdit([&] { QPlainTextEdit::inputMethodEvent(&none); });
+    event->accept();
+    return;
+  }
   asOneEdit([&] { QPlainTextEdit::inputMethodEvent(event); });
 }
 
 void TextEditor::insertFromMimeData(const QMimeData* source) {
-  asOneEdit([&] { QPlainTextEdit::insertFromMimeData(source); });
+  // Only plain text arrives, with its line breaks as the file keeps them; text with a character
+  // the file cannot hold is refused whole rather than saved with '?' in its place.
+  if (!source || !source->hasText()) return;
+  const QString text = PlainLineBreaks(source->text());
+  if (refused(text)) return;
+  asOneEdit([&] { insertPlainText(text); });
 }
 
 std::string QtRichEdit::text() const {
@@ -340,7 +368,6 @@ int QtRichEdit::findText(const std::string& what, int from, int length) const {
 
   const QTextDocument* doc = editor_->document();
   const QString needle = FromBytes(what);
-  auto lower = [](unsigned c) { return std::tolower(static_cast<int>(c)); };
   for (int at = from;;) {
     const QTextCursor hit = doc->find(needle, at);
     if (hit.isNull()) return -1;
@@ -349,13 +376,8 @@ int QtRichEdit::findText(const std::string& what, int from, int length) const {
     // The document folds letter case beyond ASCII; a match counts only when the bytes match
     // with ASCII letters folded.
     const QTextBlock block = doc->findBlock(start);
-    const QString found = block.text().mid(start - block.position(), n);
-    bool same = found.size() == n;
-    for (int i = 0; same && i < n; ++i) {
-      const unsigned c = found[i].unicode();
-      same = c <= 0xFF && lower(c) == lower(static_cast<unsigned char>(what[static_cast<size_t>(i)]));
-    }
-    if (same) return start;
+    const std::string found = ToBytes(block.text().mid(start - block.position(), n));
+    if (textops::FindNoCase(found, what, 0, n) == 0) return start;
     at = start + 1;
   }
 }

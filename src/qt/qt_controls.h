@@ -127,7 +127,10 @@ class TextEditor : public QPlainTextEdit {
  public:
   // `onKey` sees every key first; a false return discards it. `onEdit` runs once after each
   // change the user makes (a key, a paste, a drop), however many steps the change takes.
-  TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit);
+  // `onRefused` hears of typed, pasted or dropped characters that the file's code page cannot
+  // hold: they are never inserted.
+  TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
+             std::function<void(const QString& characters)> onRefused = {});
   void setTextQuietly(const QString& text);  // a change of the program's: not reported
 
  protected:
@@ -139,13 +142,15 @@ class TextEditor : public QPlainTextEdit {
   template <typename Step>
   void asOneEdit(Step step);
   void changed();
+  bool refused(const QString& text);  // true (and reported) when `text` holds unencodable characters
   std::function<bool(QKeyEvent*)> onKey_;
   std::function<void()> onEdit_;
+  std::function<void(const QString&)> onRefused_;
   int depth_ = 0;
   bool pending_ = false, quiet_ = false;
 };
 
-// TDMemo: bytes shown as Latin-1, one block per line; positions are character positions.
+// TDMemo: bytes shown as Windows-1252, one block per line; positions are character positions.
 class QtRichEdit : public RichEdit, public WidgetControl {
  public:
   explicit QtRichEdit(TextEditor* editor) : WidgetControl(editor), editor_(editor) {}

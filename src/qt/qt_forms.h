@@ -137,6 +137,7 @@ struct QtToolkit::Impl {
   void closeMain();  // runs the program's close once, hides every window and ends the loop
   void menuTriggered(MenuId item);
   QWidget* dialogParent() const;
+  void showMessage(const std::string& text);  // the toolkit's message box (or its scripted answer)
 
  private:
   void buildMainWindow();

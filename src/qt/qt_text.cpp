@@ -8,15 +8,73 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/cp1252.h"
+
 namespace ts2::qt {
 
 QString FromBytes(std::string_view bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char b : bytes)
+    *out++ = QChar(static_cast<char16_t>(cp1252::ToUnicode(static_cast<uint8_t>(b))));
+  return text;
 }
 
 std::string ToBytes(const QString& text) {
-  const QByteArray latin = text.toLatin1();
-  return std::string(latin.constData(), static_cast<size_t>(latin.size()));
+  std::string bytes(static_cast<size_t>(text.size()), '\0');
+  char* out = bytes.data();
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+      *out++ = static_cast<char>(u);
+    } else {
+      *out++ = static_cast<char>(cp1252::FromUnicode(u).value_or('?'));
+    }
+  }
+  return bytes;
+}
+
+QString Unencodable(const QString& text) {
+  QString found;
+  for (const char32_t c : text.toUcs4()) {
+    if (cp1252::FromUnicode(c)) continue;
+    const QString one = QString::fromUcs4(&c, 1);
+    if (!found.contains(one)) found += one;
+  }
+  return found;
+}
+
+std::string RefusedCharactersMessage(const QString& characters) {
+  const QList<uint> codes = characters.toUcs4();
+  QStringList named;
+  for (qsizetype i = 0; i < codes.size() && i < 5; ++i) {
+    const char32_t c = codes[i];
+    named << QStringLiteral("\"%1\" (U+%2)")
+                 .arg(QString::fromUcs4(&c, 1),
+                      QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, u'0'));
+  }
+  if (codes.size() > 5) named << QStringLiteral("...");
+  const QString text =
+      (codes.size() == 1 ? QStringLiteral("The character %1 has") : QStringLiteral("The characters %1 have"))
+          .arg(named.join(QStringLiteral(", "))) +
+      QStringLiteral(
+          " no place in a translation file (Windows-1252 text), so nothing was "
+          "inserted. Use a character of the file's code page instead.");
+  const QByteArray utf8 = text.toUtf8();
+  return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+}
+
+QString PlainLineBreaks(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  for (const QChar c : {QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)})
+    text.replace(c, u'\n');
+  return text;
+}
+
+QString FromMessage(std::string_view text) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+  const QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  return utf8.hasError() ? FromBytes(text) : decoded;
 }
 
 QString FromPath(const std::string& path) {

@@ -1,5 +1,5 @@
-// Conversions between the toolkit interface's byte strings and Qt: Latin-1 text, Shift-JIS text
-// with a map back to the original bytes, file dialog filters, paths and keys.
+// Conversions between the toolkit interface's byte strings and Qt: Windows-1252 text, Shift-JIS
+// text with a map back to the original bytes, file dialog filters, paths and keys.
 #pragma once
 
 #include <QFont>
@@ -13,9 +13,22 @@
 
 namespace ts2::qt {
 
-// Each byte is one character U+0000..U+00FF and back; characters above U+00FF become '?'.
+// Each byte is one Windows-1252 character and back (the five unassigned bytes as the C1 controls
+// of the same value). Characters the code page has no byte for become '?': text that reaches the
+// program is checked with Unencodable first.
 QString FromBytes(std::string_view bytes);
 std::string ToBytes(const QString& text);
+
+// The characters of `text` that Windows-1252 cannot hold, each once, in order of appearance.
+QString Unencodable(const QString& text);
+// The message that refuses them: names each character with its code point (UTF-8).
+std::string RefusedCharactersMessage(const QString& characters);
+// Every line break (CR LF, CR, LF, U+2028, U+2029) as '\n': a line break is all a file can hold.
+QString PlainLineBreaks(QString text);
+
+// A message text made by the program: UTF-8 when it is valid UTF-8 (file names on this system),
+// Windows-1252 bytes otherwise.
+QString FromMessage(std::string_view text);
 
 // File names in the local 8-bit encoding, as the C file functions take them.
 QString FromPath(const std::string& path);

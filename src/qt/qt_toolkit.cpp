@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "core/forms.h"
@@ -151,18 +151,22 @@ bool QtToolkit::runSaveDialog(FileDialog& dialog) {
 }
 
 void QtToolkit::message(const std::string& text) {
-  if (d_->answers) {
-    d_->answers->box(DialogAnswers::Box::Message, text, d_->appTitle);
+  d_->showMessage(text);
+}
+
+void QtToolkit::Impl::showMessage(const std::string& text) {
+  if (answers) {
+    answers->box(DialogAnswers::Box::Message, text, appTitle);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, FromBytes(d_->appTitle), FromBytes(text), QMessageBox::Ok,
-                  d_->dialogParent());
+  QMessageBox box(QMessageBox::NoIcon, FromBytes(appTitle), FromMessage(text), QMessageBox::Ok,
+                  dialogParent());
   box.exec();
 }
 
 bool QtToolkit::question(const std::string& text, const std::string& caption) {
   if (d_->answers) return d_->answers->box(DialogAnswers::Box::Question, text, caption);
-  QMessageBox box(QMessageBox::Question, FromBytes(caption), FromBytes(text),
+  QMessageBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text),
                   QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
@@ -173,7 +177,7 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
     d_->answers->box(DialogAnswers::Box::Stop, text, caption);
     return;
   }
-  QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromBytes(text), QMessageBox::Ok,
+  QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.exec();
 }

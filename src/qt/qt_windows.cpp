@@ -270,7 +270,8 @@ void QtToolkit::Impl::buildToolWindows() {
       [this] {
         TDMemo->userEdited();
         if (sink && !mainClosed) sink->textChanged(ControlId::TDMemo);
-      });
+      },
+      [this](const QString& characters) { showMessage(RefusedCharactersMessage(characters)); });
   editor->setObjectName(QStringLiteral("TDMemo"));
   editor->setFont(FixedPitchFont(13));
   editor->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -83,11 +83,13 @@ TEST_F(ToolkitFixture, KanaMemoGivesBackTheBytesThatWereSet) {
 
 // ---- conversions ----
 
-TEST(QtTextTest, LatinOneCarriesEveryByte) {
+TEST(QtTextTest, Windows1252CarriesEveryByte) {
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
   EXPECT_EQ(qt::ToBytes(qt::FromBytes(all)), all);
-  EXPECT_EQ(qt::ToBytes(QString::fromUtf8("€")), "?");
+  EXPECT_EQ(qt::FromBytes("\x80\x85\x8C\x9C\x92\x81\xE9"), QString::fromUtf8("€…Œœ’\u0081é"));
+  EXPECT_EQ(qt::Unencodable(QString::fromUtf8("à œ ć € ł ć \u0080 😀")),
+            QString::fromUtf8("ć ł \u0080 😀").remove(u' '));
 }
 
 TEST(QtTextTest, FiltersBecomeQtNameFilters) {

@@ -1,5 +1,8 @@
 // The Text Editor's TDMemo: bytes in and out, line and search operations against the shared
 // text operations, selection without scrolling, and the events typing raises.
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 
 #include "qt_fixture.h"
@@ -106,6 +109,67 @@ TEST_F(EditorTest, KeysGoThroughTheEditorHandlerWhichMayDiscardThem) {
   EXPECT_EQ(memo().text(), "abcdef");
   QTest::keyClick(widget(), Qt::Key_Delete);
   EXPECT_EQ(memo().text(), "aef");
+}
+
+// Typed, pasted and composed text reaches the file as Windows-1252 bytes; a character the code
+// page cannot hold is refused where it comes in, with a message naming it, never kept as '?'.
+TEST_F(EditorTest, InputBecomesWindows1252OrIsRefusedWithAMessage) {
+  ui.showStartWindows();
+  activate(FormId::TxtForm);
+  enum How { Type, Paste, Compose };
+  struct Case {
+    How how;
+    const char* input;         // UTF-8
+    const char* bytes;         // what the text holds afterwards
+    const char* refused = "";  // the characters named in the message
+  };
+  const Case cases[] = {
+      {Type, "c\u0153ur \u20AC", "c\x9Cur \x80"},
+      {Type, "a\u0107", "a", "\u0107"},
+      {Paste, "La nuit tombe\u2026 mon c\u0153ur bat \u00E0 100 \u20AC.",
+       "La nuit tombe\x85 mon c\x9Cur bat \xE0 100 \x80."},
+      {Paste, "\u2018quote\u2019 \u2013 \u2122\r\nnext\rthird\u2028fourth",
+       "\x91quote\x92 \x96 \x99\nnext\nthird\nfourth"},
+      {Paste, "\u0141\u00F3d\u017A \u0141", "", "\u0141\u017A"},  // Łódź: refused whole
+      {Compose, "\u00EA", "\xEA"},
+      {Compose, "\u4E16", "", "\u4E16"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    memo().setText("");
+    widget()->setFocus();
+    answers.boxes.clear();
+    const QString input = QString::fromUtf8(c.input);
+    if (c.how == Type) {
+      // Each character as a keyboard layout delivers it: a key press carrying its text.
+      for (const char32_t ch : input.toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&ch, 1));
+        QApplication::sendEvent(widget(), &press);
+      }
+    }
+    if (c.how == Paste) {
+      QApplication::clipboard()->setText(input);
+      widget()->paste();
+    }
+    if (c.how == Compose) {
+      QInputMethodEvent commit;
+      commit.setCommitString(input);
+      QApplication::sendEvent(widget(), &commit);
+    }
+    EXPECT_EQ(memo().text(), c.bytes);
+    if (*c.refused == '\0') {
+      EXPECT_TRUE(answers.boxes.empty());
+    } else {
+      ASSERT_EQ(answers.boxes.size(), 1u);
+      const std::string& said = answers.boxes.front().second;
+      for (const char32_t ch : QString::fromUtf8(c.refused).toUcs4()) {
+        const QString one = QString::fromUcs4(&ch, 1);
+        const QString code = QStringLiteral("(U+%1)").arg(
+            QString::number(static_cast<uint>(ch), 16).toUpper().rightJustified(4, u'0'));
+        EXPECT_NE(said.find(("\"" + one + "\" " + code).toStdString()), std::string::npos) << said;
+      }
+    }
+  }
 }
 
 TEST_F(EditorTest, HiddenScratchEditKeepsTextInMemory) {

@@ -1,6 +1,7 @@
 // Sessions on the real windows: a ROM and data file named on the command line, the lists and
 // the Text Editor filled, blocks and strings clicked, typing, the main window's keys and the
 // kana text, checked against what ts2tool draws for the same files.
+#include <QClipboard>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -119,6 +120,30 @@ TEST_F(DemoSession, TypingRedrawsTheLowerBoxAtOnceWithoutMovingCaretOrEditor) {
   QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
   EXPECT_FALSE(memo.modified());
   EXPECT_EQ(bitmap().pixels, rendered("--string 2"));
+}
+
+TEST_F(DemoSession, PastedTypographyIsDrawnSavedAndReadBackAsOneByteEach) {
+  ASSERT_TRUE(open());
+  clickLine("pList", 2);
+  activate(FormId::TxtForm);
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  RichEdit& memo = ui.richEdit(ControlId::TDMemo);
+  editor->setFocus();
+  memo.setSelection(memo.findText("Tom.", 0, memo.textLength()) + 4, 0);
+  QApplication::clipboard()->setText(QString::fromUtf8(" \u2026 c\u0153ur \u20AC"));
+  editor->paste();
+  EXPECT_TRUE(answers.boxes.empty());
+  const std::string line = "Demande \xE0 Mira ou \xE0 Tom. \x85 c\x9Cur \x80";
+  const auto* encoded = reinterpret_cast<const char*>(program.myForm.gTransText.get());
+  EXPECT_NE(std::string(encoded, 0x100).find(line), std::string::npos);
+  EXPECT_EQ(PanelShown(form(FormId::myForm), 2).indexOf(QStringLiteral("glyph")), -1);  // all drawn
+
+  QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+  const std::string path = program.myForm.gTextPath;
+  EXPECT_NE(ReadFileText(path).find(line + "\r\n"), std::string::npos);
+  clickLine("bList", 1);
+  clickLine("bList", 0);  // read back from the file
+  EXPECT_NE(editor->toPlainText().indexOf(QString::fromUtf8("Tom. \u2026 c\u0153ur \u20AC")), -1);
 }
 
 TEST_F(DemoSession, MainWindowKeysScrollTheBoxesAndRedraw) {
