@@ -73,6 +73,9 @@ class TmyForm : public Ts2Main {
   // when one is given. Returns false when the ROM was not loaded.
   bool OpenRomFile(const std::string& path, const std::string& dataFile = "");
   bool closed = false;  // the main window has been closed (FormClose ran)
+  // After a save the user asked for has failed: keeps the bytes in a recovery copy beside `path`
+  // (or in the temporary folder) and says where, or that none could be written. False then.
+  bool KeepRecoveryCopy(const std::string& path, const void* data, size_t size, const std::string& what);
   // Open ROM from step 2 on, for a chosen file; an empty dataFile asks for it in the dialog.
   void OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
 
@@ -89,6 +92,9 @@ class TmyForm : public Ts2Main {
   // text could not be saved: the editor then keeps that text, still marked as modified.
   bool SwitchTextFile();
   void SaveTextFile1Click(TObject Sender);
+  // Saves the Text Editor's text; when that fails, keeps it in a recovery copy. False when
+  // neither could be written: the editor's text is then the only copy.
+  bool SaveTextOrKeepCopy();
 
   // ---- config: data file, tables, table file ----
   void LoadDataFileClick(TObject Sender);

@@ -93,11 +93,14 @@ bool TmyForm::SwitchTextFile() {
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
   const std::string path = TranslationFileName(gDumpDir, gCurBlockOffset);
 
-  if (FileExists(gTextPath) && editor.modified() && ui.question(kAskSave, kAskSaveCaption)) {
-    if (!SaveEditorText(*this)) {
+  // Modified text is asked about whether or not its file still exists (it may have been renamed
+  // or deleted meanwhile, or never been created): dropping it unasked would lose it.
+  if (editor.modified() && ui.question(kAskSave, kAskSaveCaption)) {
+    if (!SaveTextOrKeepCopy()) {
       // Loading the new file now would drop the only copy of these edits.
-      ui.message("The Text Editor still holds the unsaved text of " + Quoted(ExtractFileName(gTextPath)) +
-                 ", which stays the current text file.");
+      ui.message("The Text Editor still holds the unsaved text" +
+                 (gTextPath.empty() ? std::string() : " of " + Quoted(ExtractFileName(gTextPath))) +
+                 ", which stays the current text.");
       return false;
     }
   }
@@ -132,6 +135,15 @@ bool TmyForm::SwitchTextFile() {
 
 void TmyForm::SaveTextFile1Click(TObject /*Sender*/) {
   SaveEditorText(*this);
+}
+
+bool TmyForm::SaveTextOrKeepCopy() {
+  if (SaveEditorText(*this)) return true;
+  // With no file chosen yet, the copy is named after the file the text would have become.
+  const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
+  const std::string path = gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath;
+  const std::string bytes = EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text());
+  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text");
 }
 
 }  // namespace ts2

@@ -1,7 +1,10 @@
 // Translation files: names and new-file bytes, switching the Text Editor between blocks, saving.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
+#include <fstream>
 
 #include "core/fileutil.h"
 #include "script/textfile.h"
@@ -37,18 +40,61 @@ TEST(TranslationFile, NameAndNewFileBytes) {
     EXPECT_EQ(TranslationSkeleton(count).size(), bytes) << count;
 }
 
-TEST(TextFileSwitch, MissingFileIsCreatedAndNoQuestionIsAskedWithoutAPreviousFile) {
+TEST(TextFileSwitch, MissingFileIsCreatedWithTheNewFileBytes) {
   LoadedProgram lp({{kA, 3}, {kB, 1}});
-  lp.editor().type("typed before any block");  // no previous file: replaced without asking
   lp.select(0);
   EXPECT_EQ(ReadFileText(lp.textFile(kA)), TranslationSkeleton(3));
   EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(3)));
   EXPECT_FALSE(lp.editor().modified());
-  lp.editor().type("x");
-  fs::remove(lp.textFile(kA));  // the previous file is gone
-  lp.select(1);
   EXPECT_TRUE(lp.p.ui.script.said.empty());
-  EXPECT_FALSE(fs::exists(lp.textFile(kA)));
+}
+
+// Modified text is asked about on every switch, wherever its file went: Yes puts it in its file
+// (made again if it has gone) or, when that cannot be written, in a recovery copy; No drops it.
+TEST(TextFileSwitch, ModifiedTextIsAskedAboutWhereverItsFileWent) {
+  enum Where { NoFileYet, FileDeleted, FileRenamed, DumpsUnusable };
+  for (Where where : {NoFileYet, FileDeleted, FileRenamed, DumpsUnusable}) {
+    for (bool yes : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "case " << where << (yes ? " Yes" : " No"));
+      LoadedProgram lp({{kA, 1}, {kB, 2}});
+      test::TempDir temp;
+      test::ScopedTmpDir tmpdir(temp.file(""));
+      std::string home = lp.textFile(kA), copy;
+      if (where == NoFileYet) {
+        home = lp.form().gDumpDir + "/untitled.txt", copy = home + ".unsaved";
+      } else if (where == DumpsUnusable) {
+        fs::remove_all(lp.dir.path() / "Dumps");
+        std::ofstream(lp.dir.file("Dumps")) << "a file where the folder belongs";
+        copy = temp.file("001A8000.txt.unsaved");
+      }
+      if (where != NoFileYet) lp.select(0);
+      lp.editor().setSelection(0, 0);
+      lp.editor().type("work\n");
+      const std::string edited = lp.editor().text();
+      if (where == FileDeleted) fs::remove(home);
+      if (where == FileRenamed) fs::rename(home, home + ".old");
+      lp.p.ui.script.said.clear();
+      lp.p.ui.script.questionAnswers.push_back(yes);
+      lp.select(1);
+
+      ASSERT_FALSE(lp.p.ui.script.said.empty());
+      EXPECT_EQ(lp.p.ui.script.said.front().text, "Current data not saved. Do you wish to save it?");
+      const std::string kept = copy.empty() ? home : copy;
+      if (yes) {
+        EXPECT_EQ(ReadFileText(kept), EditorTextToFileBytes(edited));
+      } else {
+        EXPECT_FALSE(fs::exists(kept));
+      }
+      if (yes && !copy.empty()) {
+        const Lines said = lp.p.ui.messages();
+        EXPECT_NE(std::find(said.begin(), said.end(),
+                            "The text could not be saved, so it was kept in \"" + copy + "\"."),
+                  said.end());
+      }
+      EXPECT_FALSE(lp.editor().modified());  // the switch went on to the next block
+      EXPECT_EQ(lp.form().gTextPath, lp.textFile(kB));
+    }
+  }
 }
 
 TEST(TextFileSwitch, UnsavedTextPromptNoReloadsAndYesSavesToThePreviousFile) {
@@ -80,19 +126,24 @@ TEST(TextFileSwitch, FileThatCannotBeCreatedLeavesAnEmptyEditor) {
   EXPECT_NE(lp.p.ui.lastMessage().find("Could not create"), std::string::npos);
 }
 
-TEST(TextFileSwitch, FailedSaveAtThePromptKeepsTheEditsCurrent) {
+TEST(TextFileSwitch, TextThatCanBeKeptNowhereStaysCurrent) {
   LoadedProgram lp({{kA, 1}, {kB, 1}});
+  test::TempDir temp;
+  test::ScopedTmpDir tmpdir(temp.file("missing"));
   lp.select(0);
   lp.editor().type("precious");
   const std::string edited = lp.editor().text();
-  BlockWritesTo(lp.textFile(kA));
+  fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");  // neither file nor copy
   lp.p.ui.script.questionAnswers = {true, true};
   lp.select(1);
   EXPECT_EQ(lp.editor().text(), edited);
   EXPECT_TRUE(lp.editor().modified());
   EXPECT_EQ(lp.form().gTextPath, lp.form().gDumpDir + "/001A8000.txt");
+  EXPECT_EQ(
+      lp.p.ui.lastMessage(),
+      "The Text Editor still holds the unsaved text of \"001A8000.txt\", which stays the current text.");
   // Once writing works again, the next switch asks again and saves.
-  fs::remove(lp.textFile(kA) + ".tmp~");
+  fs::rename(lp.dir.path() / "Dumps.moved", lp.dir.path() / "Dumps");
   lp.select(1);
   EXPECT_EQ(ReadFileText(lp.textFile(kA)), EditorTextToFileBytes(edited));
   EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(1)));
@@ -121,11 +172,13 @@ TEST(TextFileSave, EveryByteButCrAndLfRoundTrips) {
     body.push_back(static_cast<char>(c));
     if (c % 40 == 39) body += "\r\n";
   }
-  // With or without a final line end; a lone LF is read as a line end and written back as CR LF.
+  // With or without a final line end; a lone LF or a lone CR is read as a line end and written
+  // back as CR LF.
   for (const auto& [file, saved] : {std::pair{body + "\r\n", body + "\r\n"},
                                     {body, body},
                                     {"\r\n\r\n" + body + "\r\n\r\n", "\r\n\r\n" + body + "\r\n\r\n"},
-                                    {std::string("a\nb\r\nc\n"), std::string("a\r\nb\r\nc\r\n")}}) {
+                                    {std::string("a\nb\r\nc\n"), std::string("a\r\nb\r\nc\r\n")},
+                                    {std::string("a\rb\r\r\nc\r"), std::string("a\r\nb\r\n\r\nc\r\n")}}) {
     LoadedProgram lp({{kA, 1}});
     lp.dir.write("Dumps/001A8000.txt", file);
     lp.select(0);

@@ -143,4 +143,13 @@ ScopedCwd::~ScopedCwd() {
   std::filesystem::current_path(saved_, ec);
 }
 
+ScopedTmpDir::ScopedTmpDir(const std::string& dir) {
+  if (const char* old = std::getenv("TMPDIR")) old_ = old;
+  ::setenv("TMPDIR", dir.c_str(), 1);
+}
+
+ScopedTmpDir::~ScopedTmpDir() {
+  old_ ? (void)::setenv("TMPDIR", old_->c_str(), 1) : (void)::unsetenv("TMPDIR");
+}
+
 }  // namespace ts2::test

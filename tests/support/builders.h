@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -67,6 +68,17 @@ class ScopedCwd {
 
  private:
   std::filesystem::path saved_;
+};
+
+// Points TMPDIR (where recovery copies go when a file's own folder takes none) at `dir` for the
+// object's life.
+class ScopedTmpDir {
+ public:
+  explicit ScopedTmpDir(const std::string& dir);
+  ~ScopedTmpDir();
+
+ private:
+  std::optional<std::string> old_;
 };
 
 }  // namespace ts2::test
