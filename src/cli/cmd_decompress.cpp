@@ -34,11 +34,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   headless::HeadlessProgram p;
   TmyForm& form = p.form();
   RomFile rom;
-  switch (ReadRomFile(path, form.failAllocation, rom)) {
-    case RomReadStatus::Ok: break;
-    case RomReadStatus::CannotOpen: return Fail(kExitBadInput, "cannot read " + path);
-    case RomReadStatus::NoMemory: return Fail(kExitBadInput, "not enough memory to read " + path);
-  }
+  if (const RomReadStatus status = ReadRomFile(path, form.failAllocation, rom); status != RomReadStatus::Ok)
+    return Fail(kExitBadInput, RomReadError(status, path, rom));
   InstallRomImage(form, std::move(rom));
   if (*offset >= form.RomData().size())
     return Fail(kExitBadInput, Format("OFFSET 0x%llX lies past the end of the ROM data (0x%zX bytes)",

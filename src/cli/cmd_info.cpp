@@ -26,11 +26,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   const std::string& path = parsed.positional[0];
 
   RomFile rom;
-  switch (ReadRomFile(path, {}, rom)) {
-    case RomReadStatus::Ok: break;
-    case RomReadStatus::CannotOpen: return Fail(kExitBadInput, "cannot read " + path);
-    case RomReadStatus::NoMemory: return Fail(kExitBadInput, "not enough memory to read " + path);
-  }
+  if (const RomReadStatus status = ReadRomFile(path, {}, rom); status != RomReadStatus::Ok)
+    return Fail(kExitBadInput, RomReadError(status, path, rom));
   const std::optional<std::string> title = RomTitle(rom.gameData());
   QJsonObject out;
   out["file_size"] = static_cast<qint64>(rom.size);

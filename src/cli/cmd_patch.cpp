@@ -15,12 +15,14 @@ constexpr char kComplete[] = "Patching is complete! Remember to SAVE the changes
 
 // Puts the file image in the program as Open ROM reads it, without the title check, the font and
 // the data file: a patch applies to any image, and nothing is created in the working directory.
-bool LoadImage(TmyForm& form, const std::string& path) {
+// Returns why the file could not be read, or an empty text.
+std::string LoadImage(TmyForm& form, const std::string& path) {
   RomFile file;
-  if (ReadRomFile(path, {}, file) != RomReadStatus::Ok) return false;
+  if (const RomReadStatus status = ReadRomFile(path, {}, file); status != RomReadStatus::Ok)
+    return RomReadError(status, path, file);
   InstallRomImage(form, std::move(file));
   form.gROMPath = path;
-  return true;
+  return {};
 }
 
 int Run(const Command& self, const std::vector<std::string>& args) {
@@ -38,8 +40,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 
   headless::HeadlessProgram p;
   TmyForm& form = p.form();
-  if (!LoadImage(form, a.positional[0]))
-    return Fail(kExitBadInput, "cannot read ROM file " + a.positional[0]);
+  if (const std::string error = LoadImage(form, a.positional[0]); !error.empty())
+    return Fail(kExitBadInput, error);
   p.ui.script.openAnswers.push_back(std::vector<std::string>(a.positional.begin() + 1, a.positional.end()));
   form.PATCHRomFile1Click(kNoSender);
 

@@ -1,4 +1,5 @@
 // Start-up, the ROM image (open, check, save) and closing the main window.
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -19,17 +20,6 @@ constexpr char kMsgWrongRom[] = "Error: This is not the ROM used.\nPlease load t
 constexpr char kMsgNoFont[] = "Fatal Error: Could allocate needed memory for 'gFONT'!";
 constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for saving...";
 constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
-
-// At close, after a save the user asked for has failed: keeps the bytes in a recovery copy and
-// says where, or that none could be written.
-void KeepRecoveryCopy(Toolkit& ui, const std::string& path, const void* data, size_t size,
-                      const std::string& what) {
-  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
-    ui.message("The " + what + " could not be saved, so it was kept in \"" + *copy + "\".");
-  } else {
-    ui.message("Error: The " + what + " could not be saved, and no copy of it could be written either.");
-  }
-}
 
 // True for an existing file whose permission bits let nobody write to it.
 bool IsWriteProtected(const std::string& path) {
@@ -130,32 +120,41 @@ bool TmyForm::OpenRomFile(const std::string& path, const std::string& dataFile) 
 }
 
 void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile) {
-  gDumpDir = CurrentDirectory() + kPathSep + "Dumps";
-  MakeDirectory(gDumpDir);
-
+  // A file that cannot be read, or that is not the game, leaves everything as it was: the image
+  // loaded before (patched and unsaved, perhaps), its path, its modified flag and the Dumps
+  // folder. The new file is read and checked beside the old image before it replaces it.
   RomFile file;
-  switch (ReadRomFile(path, failAllocation, file)) {
+  switch (const RomReadStatus status = ReadRomFile(path, failAllocation, file)) {
     case RomReadStatus::Ok: break;
-    case RomReadStatus::CannotOpen:
-      ui.message(kMsgOpenFailed);
-      return;  // the image loaded before, and its path, stay as they were
+    case RomReadStatus::CannotOpen: ui.message(kMsgOpenFailed); return;
+    case RomReadStatus::ShortRead:
+      ui.message("Error: Could not read the whole ROM file (" + RomReadError(status, path, file) +
+                 "). Nothing was loaded.");
+      return;
     case RomReadStatus::NoMemory:
-      ReleaseRomImage(*this);
+      // The program ends; an image loaded before stays until the close has asked about it.
       ui.message(kMsgNoRomMemory);
       ui.window(FormId::myForm).close();
       return;
   }
+  // A file too short to hold the title is rejected like one with a wrong title.
+  if (!HasGameTitle(file.gameData())) {
+    ui.message(kMsgWrongRom);
+    return;
+  }
+
+  const std::string dir = CurrentDirectory();
+  if (dir.empty()) {
+    ui.message("Error: The working folder cannot be told (" + std::string(std::strerror(errno)) +
+               "), so there is no place for the Dumps folder. Nothing was loaded.");
+    return;
+  }
+  gDumpDir = dir + kPathSep + "Dumps";
+  MakeDirectory(gDumpDir);
   InstallRomImage(*this, std::move(file));
   // The path is taken only once the file has been read, so a failed open never redirects a later
   // Save ROM; it is kept whole, never cut to a buffer's length, so Save writes to this file only.
   gROMPath = path;
-
-  // A file too short to hold the title is rejected like one with a wrong title.
-  if (!HasGameTitle(RomData())) {
-    ui.message(kMsgWrongRom);
-    ReleaseRomImage(*this);
-    return;
-  }
 
   ui.menuItem(MenuId::LoadDataFile).setEnabled(true);
   uint32_t fontSize = 0;
@@ -200,6 +199,16 @@ void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {
   gROMModified = 0;
 }
 
+bool TmyForm::KeepRecoveryCopy(const std::string& path, const void* data, size_t size,
+                               const std::string& what) {
+  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
+    ui.message("The " + what + " could not be saved, so it was kept in \"" + *copy + "\".");
+    return true;
+  }
+  ui.message("Error: The " + what + " could not be saved, and no copy of it could be written either.");
+  return false;
+}
+
 void TmyForm::Exit1Click(TObject /*Sender*/) {
   ui.window(FormId::myForm).close();
 }
@@ -208,22 +217,16 @@ void TmyForm::FormClose() {
   if (closed) return;
   closed = true;
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  // The close cannot be cancelled: what the user asked to keep and could not be saved (no block
+  // chosen yet, a failed write) goes to a recovery copy instead of being dropped.
   if (editor.modified() &&
       ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...")) {
-    SaveTextFile1Click(kNoSender);
-    // The close cannot be cancelled: what the user asked to keep and could not be saved (no
-    // block chosen yet, or a failed write) goes to a recovery copy instead of being dropped.
-    if (editor.modified()) {
-      const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
-      const std::string bytes = EditorTextToFileBytes(editor.text());
-      KeepRecoveryCopy(ui, gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath, bytes.data(),
-                       bytes.size(), "text");
-    }
+    SaveTextOrKeepCopy();
   }
   if (gROMModified &&
       ui.question("ROM data modified. Do you wish to save changes?", "ROM File Modified...")) {
     SaveRomFile1Click(kNoSender);
-    if (gROMModified && gROM) KeepRecoveryCopy(ui, gROMPath, romAlloc.get(), gROMSize, "ROM image");
+    if (gROMModified && gROM) KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image");
   }
   ReleaseRomImage(*this);
   gWRAM.reset();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <new>
 
+#include "core/fileutil.h"
 #include "core/forms.h"
 
 namespace ts2 {
@@ -32,12 +33,24 @@ RomReadStatus ReadRomFile(const std::string& path,
   }
   const size_t got = std::fread(image.get(), 1, size, file);
   std::fclose(file);
-  // A file that shrank or failed while it was read leaves zeros, never stale memory, behind.
-  if (got < size) std::memset(image.get() + got, 0, size - got);
-  out.bytes = std::move(image);
   out.size = size;
   out.headerSize = CopierHeaderSize(size);
+  out.bytesRead = static_cast<uint32_t>(got);
+  if (got < size) return RomReadStatus::ShortRead;  // a file that shrank or failed while read
+  out.bytes = std::move(image);
   return RomReadStatus::Ok;
+}
+
+std::string RomReadError(RomReadStatus status, const std::string& path, const RomFile& file) {
+  switch (status) {
+    case RomReadStatus::Ok: return {};
+    case RomReadStatus::CannotOpen: return "cannot read " + path;
+    case RomReadStatus::NoMemory: return "not enough memory to read " + path;
+    case RomReadStatus::ShortRead:
+      return Format("cannot read all of %s: only %u of its %u bytes could be read", path.c_str(),
+                    file.bytesRead, file.size);
+  }
+  return {};
 }
 
 std::optional<std::string> RomTitle(std::span<const uint8_t> gameData) {
@@ -55,11 +68,13 @@ void InstallRomImage(Ts2Main& state, RomFile file) {
   state.gROMSize = file.size;
   state.gROMHeaderSize = file.headerSize;
   state.gROM = state.romAlloc ? state.romAlloc.get() + state.gROMHeaderSize : nullptr;
+  state.gROMModified = 0;  // the image is the file as it is on disk
 }
 
 void ReleaseRomImage(Ts2Main& state) {
   state.romAlloc.reset();
   state.gROM = nullptr;
+  state.gROMModified = 0;  // a modified flag never stands without an image
 }
 
 }  // namespace ts2

@@ -21,6 +21,7 @@ struct RomFile {
   std::unique_ptr<uint8_t[]> bytes;
   uint32_t size = 0;        // file size, header included
   uint32_t headerSize = 0;  // size AND 0x200: 0 or 512
+  uint32_t bytesRead = 0;   // what the read delivered: `size` unless it came back short
   std::span<const uint8_t> gameData() const {
     return bytes ? std::span<const uint8_t>(bytes.get() + headerSize, size - headerSize)
                  : std::span<const uint8_t>();
@@ -36,10 +37,18 @@ enum class RomReadStatus {
   Ok,
   CannotOpen,  // the file cannot be opened, or its length cannot be told (not a regular file, 2 GiB or more)
   NoMemory,    // the image could not be allocated
+  ShortRead,   // the file delivered fewer bytes than its length (out.bytesRead says how many)
 };
 
 // Reads the whole file at `path` into `out`. `failAllocation` (may be empty) is the test hook that
-// makes the image's allocation ("gROM") fail. Bytes the file failed to deliver read as zero.
+// makes the image's allocation ("gROM") fail. Only a read of every byte is Ok: an image with a
+// missing tail would be written back over the real file by a later save.
+RomReadStatus ReadRomFile(const std::string& path,
+                          const std::function<bool(const std::string&)>& failAllocation, RomFile& out);
+
+// One line saying why a ROM file was not read ("cannot open ...", ...), for the statuses but Ok.
+std::string RomReadError(RomReadStatus status, const std::string& path, const RomFile& file);
+
 RomReadStatus ReadRomFile(const std::string& path,
                           const std::function<bool(const std::string&)>& failAllocation, RomFile& out);
 
@@ -49,10 +58,11 @@ std::optional<std::string> RomTitle(std::span<const uint8_t> gameData);
 // True when the game data holds "TORMEL SARAGON2" at 0xFFC0 (byte for byte, case-sensitive).
 bool HasGameTitle(std::span<const uint8_t> gameData);
 
-// Makes `file` the program's ROM image (gROM, gROMSize, gROMHeaderSize), releasing the previous one.
+// Makes `file` the program's ROM image (gROM, gROMSize, gROMHeaderSize), not modified, releasing
+// the previous one.
 void InstallRomImage(Ts2Main& state, RomFile file);
 
-// Releases the ROM image: no ROM is loaded afterwards.
+// Releases the ROM image: no ROM is loaded, and none is modified, afterwards.
 void ReleaseRomImage(Ts2Main& state);
 
 }  // namespace ts2

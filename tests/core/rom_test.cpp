@@ -117,19 +117,94 @@ TEST_F(RomTest, UnreadableFileKeepsTheLoadedImageAndItsPath) {
   }
 }
 
-TEST_F(RomTest, WrongRomAfterAGoodOneLeavesNoImageAndSaveDoesNothing) {
+// An Open ROM that fails, whatever the reason, leaves the image loaded before as it was: patched
+// and unsaved, with its path, its modified flag and its Dumps folder, so closing still saves it.
+TEST_F(RomTest, FailedOpenKeepsThePatchedImageItsPathAndItsFlag) {
   const std::string good = dir.write("good.sfc", GoodRom());
-  OpenRom(good);
-  p.ui.bList.add("Block 0");
-  f.gROMModified = 1;
-  OpenRom(dir.write("other.sfc", test::RomBuilder().title("SOMETHING ELSE").file()));
-  EXPECT_EQ(p.ui.lastMessage(), kWrongRom);
-  EXPECT_EQ(f.gROM, nullptr);
-  EXPECT_EQ(p.ui.bList.lines, Lines{"Block 0"});  // the lists stay as they were
-  const size_t said = p.ui.script.said.size();
-  f.RunMenuCommand(MenuId::SaveRomFile1);
-  EXPECT_EQ(p.ui.script.said.size(), said);
-  EXPECT_EQ(test::ReadFileBytes(good), GoodRom());
+  const std::string sysfs = "/sys/devices/system/cpu/online";  // 4096 bytes long, 4 to read
+  Bytes tooShort = GoodRom();
+  tooShort.resize(0xFFCE);
+  struct Case {
+    const char* name;
+    std::string path;
+    std::string message;
+    bool noMemory = false;
+  };
+  const std::vector<Case> cases = {
+      {"missing", dir.file("missing.sfc"), "Fatal Error: Could not open file!"},
+      {"a folder", dir.file("Dumps"), "Fatal Error: Could not open file!"},
+      {"not the game", dir.write("other.sfc", test::RomBuilder().title("SOMETHING ELSE").file()), kWrongRom},
+      {"too short for the title", dir.write("short.sfc", tooShort), kWrongRom},
+      {"read comes back short", sysfs,
+       "Error: Could not read the whole ROM file (cannot read all of " + sysfs +
+           ": only 4 of its 4096 bytes could be read). Nothing was loaded."},
+      {"no memory for the new image", dir.write("next.sfc", GoodRom()),
+       "Fatal Error: Could not allocate needed memory!", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.path == sysfs && test::ReadFileBytes(sysfs).size() != 4) continue;  // no such file here
+    headless::HeadlessProgram q;
+    TmyForm& g = q.form();
+    ASSERT_TRUE(g.OpenRomFile(good));
+    g.gROM[0x20] = 0x5A;  // patched, not saved
+    g.gROMModified = 1;
+    const Bytes image(g.romAlloc.get(), g.romAlloc.get() + g.gROMSize);
+    const uint8_t* before = g.gROM;
+    const std::string dumps = g.gDumpDir;
+    fs::create_directories(dir.path() / "elsewhere");
+    {
+      test::ScopedCwd elsewhere(dir.path() / "elsewhere");
+      if (c.noMemory) g.failAllocation = [](const std::string& what) { return what == "gROM"; };
+      q.ui.script.openAnswers.push_back(Lines{c.path});
+      q.ui.script.questionAnswers = {true};  // Yes to saving the ROM at close
+      g.RunMenuCommand(MenuId::OpenBinaryTextData1);
+      g.failAllocation = nullptr;
+    }
+    ASSERT_GE(q.ui.messages().size(), 1u);
+    EXPECT_EQ(q.ui.messages().front(), c.message);
+    EXPECT_EQ(g.gROMPath, good);
+    EXPECT_EQ(g.gDumpDir, dumps);
+    EXPECT_FALSE(fs::exists(dir.path() / "elsewhere" / "Dumps"));
+    // Running out of memory still ends the program, after asking about the image.
+    EXPECT_EQ(g.closed, c.noMemory);
+    if (!c.noMemory) {
+      EXPECT_EQ(std::tuple(g.gROM, g.gROMModified), std::tuple(before, uint8_t{1}));
+      g.RunMenuCommand(MenuId::Exit1);
+    }
+    EXPECT_EQ(q.ui.lastMessage(), "ROM File saved successfully!");
+    EXPECT_EQ(test::ReadFileBytes(good), image);
+    dir.write("good.sfc", GoodRom());
+  }
+}
+
+// A working folder deeper than the original platform's 260-character paths: every path is kept
+// whole, so the Dumps folder and the translation files land in this folder and nowhere else.
+TEST(LongPaths, AreNeverCutShort) {
+  test::TempDir dir;
+  fs::path deep = dir.path();
+  for (char c : {'a', 'b', 'c'}) deep /= std::string(200, c);
+  fs::create_directories(deep);
+  test::ScopedCwd cwd(deep);
+  headless::HeadlessProgram p;
+  TmyForm& f = p.form();
+  EXPECT_EQ(f.gStartDir, deep.string());
+  const std::string rom = (deep / "game.sfc").string();
+  std::ofstream(rom, std::ios::binary)
+      .write(reinterpret_cast<const char*>(GoodRom().data()), GoodRom().size());
+  std::ofstream(deep / "data.txt") << ".BLOCK 1A8000 0 0 1\n";
+  p.ui.script.openAnswers.push_back(Lines{rom});
+  p.ui.script.openAnswers.push_back(Lines{(deep / "data.txt").string()});
+  f.RunMenuCommand(MenuId::OpenBinaryTextData1);
+  ASSERT_GT(f.gDumpDir.size(), 600u);
+  EXPECT_EQ(f.gDumpDir, (deep / "Dumps").string());
+  EXPECT_EQ(f.gTextPath, (deep / "Dumps" / "001A8000.txt").string());
+  EXPECT_TRUE(fs::is_regular_file(f.gTextPath));
+  EXPECT_EQ(f.gROMPath, rom);
+  p.ui.script.openAnswers.push_back(Lines{(deep / "x.tbl").string()});
+  std::ofstream(deep / "x.tbl") << "41=A\n";
+  f.RunMenuCommand(MenuId::LoadTableFile1);
+  EXPECT_EQ(f.gTablePath, (deep / "x.tbl").string());
 }
 
 TEST_F(RomTest, SaveWritesHeaderAndPatchedDataExactly) {
@@ -218,19 +293,6 @@ TEST(Close, AsksTextFirstThenRomAndSavesOnlyOnYes) {
   }
 }
 
-// Sets TMPDIR for the test's lifetime (the folder a recovery copy falls back to).
-class ScopedTmpDir {
- public:
-  explicit ScopedTmpDir(const std::string& dir) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old;
-    ::setenv("TMPDIR", dir.c_str(), 1);
-  }
-  ~ScopedTmpDir() { old_ ? (void)::setenv("TMPDIR", old_->c_str(), 1) : (void)::unsetenv("TMPDIR"); }
-
- private:
-  std::optional<std::string> old_;
-};
-
 // Yes to a save question at close that then cannot save: the close goes on, so the bytes go to
 // a recovery copy, which never replaces an earlier one and falls back to the temporary folder.
 TEST(Close, WorkThatCannotBeSavedIsKeptInARecoveryCopy) {
@@ -256,7 +318,7 @@ TEST(Close, WorkThatCannotBeSavedIsKeptInARecoveryCopy) {
     test::LoadedProgram lp({{kBlock, 1}});
     TmyForm& f = lp.form();
     test::TempDir temp;
-    ScopedTmpDir tmpdir(c.tempUsable ? temp.file("") : temp.file("missing"));
+    test::ScopedTmpDir tmpdir(c.tempUsable ? temp.file("") : temp.file("missing"));
     std::string home = f.gDumpDir + "/untitled.txt";
     if (c.pickBlock) {
       lp.select(0);
