@@ -33,7 +33,7 @@ void TmyForm::LoadTableFile1Click(TObject /*Sender*/) {
   Open1.initialDir = gStartDir;
   if (!ui.runOpenDialog(Open1) || Open1.files.empty()) return;
   const std::string path = Open1.files.front();
-  gTablePath = path.substr(0, kPathMax);  // set before reading: a table file has been chosen
+  gTablePath = path;  // set before reading: a table file has been chosen
   ReadTableFile(path);
 }
 

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -115,8 +116,11 @@ std::string FileBytesToEditorText(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text.push_back(bytes[i]);
+    if (bytes[i] != '\r') {
+      text.push_back(bytes[i]);
+    } else if (i + 1 == bytes.size() || bytes[i + 1] != '\n') {
+      text.push_back('\n');  // a lone CR (an old Mac line end) ends a line, as every editor shows it
+    }
   }
   return text;
 }
@@ -132,11 +136,9 @@ std::string EditorTextToFileBytes(std::string_view text) {
 }
 
 std::string CurrentDirectory() {
-  char buf[4096];
-  if (!::getcwd(buf, sizeof buf)) return {};
-  std::string dir(buf);
-  if (dir.size() > 260) dir.resize(260);
-  return dir;
+  // Whole, however long: a path cut short names another folder.
+  std::unique_ptr<char, decltype(&std::free)> dir(::getcwd(nullptr, 0), &std::free);
+  return dir ? std::string(dir.get()) : std::string();
 }
 
 bool FileExists(const std::string& path) {

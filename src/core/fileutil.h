@@ -43,12 +43,13 @@ class TextLineReader {
   size_t bufferSize_;
 };
 
-// Editor text (lines separated by '\n') <-> file bytes. Loading accepts CR LF and a lone LF as
-// line ends; saving writes CR LF after every line.
+// Editor text (lines separated by '\n') <-> file bytes. Loading takes CR LF, a lone LF and a lone
+// CR each as one line end (the editor, ts2tool and the display all read a file through this);
+// saving writes CR LF after every line.
 std::string FileBytesToEditorText(std::string_view bytes);
 std::string EditorTextToFileBytes(std::string_view text);
 
-std::string CurrentDirectory();  // at most 260 characters
+std::string CurrentDirectory();  // the whole path; empty when the system cannot tell it
 bool FileExists(const std::string& path);
 std::string ExtractFileName(const std::string& path);
 void MakeDirectory(const std::string& path);  // errors are not reported

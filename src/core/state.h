@@ -24,8 +24,6 @@ inline constexpr int kMaxBlocks = 4096;              // entries of each block ta
 inline constexpr uint32_t kTitleOffset = 0xFFC0;     // the game's internal title (high-ROM header)
 inline constexpr uint32_t kFontTableOffset = 0x130000;
 inline constexpr char kGameTitle[] = "TORMEL SARAGON2";  // compared over 15 bytes
-inline constexpr size_t kPathMax = 511;                  // 512-byte path buffers, zero included
-inline constexpr size_t kDirMax = 260;                   // working-directory texts
 
 // One text page: a tall off-screen strip of 16-bit pixels.
 struct TextPage {
@@ -56,7 +54,7 @@ struct IpsState {
   uint32_t recordOffset = 0;
   uint16_t recordSize = 0;
   uint8_t runByte = 0;
-  std::string patchPath;  // at most 524 characters are kept
+  std::string patchPath;  // the whole path: a path is never cut short
 };
 
 struct Ts2Main {

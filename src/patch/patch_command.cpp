@@ -23,7 +23,6 @@ constexpr char kMsgSaveFirst[] = "Rom has been modified. Save these changes?";
 constexpr char kCaptionSaveFirst[] = " IPS Patcher...";
 constexpr char kMsgComplete[] = "Patching is complete! Remember to SAVE the changes!";
 constexpr char kCaptionFatal[] = "IPS Error";
-constexpr size_t kPatchPathField = 524;  // characters the patch path field holds
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -59,7 +58,7 @@ std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
 // the messages have been shown then. Whatever fails, the ROM image is either the old one or the
 // fully patched one.
 bool ApplyPatchFile(TmyForm& f, const std::string& path) {
-  f.gIPS.patchPath = path.substr(0, kPatchPathField);
+  f.gIPS.patchPath = path;
   auto cannotOpen = [&] {
     f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
     return false;
@@ -91,9 +90,8 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path) {
   if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[newSize > 0 ? newSize : 1]);
   if (!image) {
     std::remove(ips::kTempFile);
-    f.romAlloc.reset();
-    f.gROM = nullptr;
-    f.gROMSize = 0;
+    // The program ends, but the image it holds (with any patches applied before this one) stays
+    // until the close has asked whether to save it.
     f.ui.stopMessage(ips::ErrorText(ips::Error::NoMemory), kCaptionFatal);
     f.ui.window(FormId::myForm).close();
     return false;
@@ -135,6 +133,9 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   const std::vector<std::string> files = Open1.files;
   for (const std::string& path : files) {
     if (!ApplyPatchFile(*this, path)) return;
+    // Marked at once: when a later patch of the selection fails, the image still holds this one,
+    // and closing must ask about it.
+    gROMModified = 1;
   }
   ui.message(kMsgComplete);
   gROMModified = 1;

@@ -97,7 +97,7 @@ TEST(PatchApply, SeveralPatchesApplyInOrderWithOneCompletionMessage) {
   EXPECT_EQ(t.form().gIPS.patchPath, t.dir.file("3.ips"));
 }
 
-TEST(PatchApply, LongPatchPathIsOpenedWholeAndStoredCut) {
+TEST(PatchApply, LongPatchPathIsOpenedAndStoredWhole) {
   Patching t;
   const std::string name =
       std::string(200, 'a') + "/" + std::string(200, 'b') + "/" + std::string(200, 'c') + "/p.ips";
@@ -106,7 +106,7 @@ TEST(PatchApply, LongPatchPathIsOpenedWholeAndStoredCut) {
   t.choose({path});
   t.run();
   EXPECT_EQ(t.form().gROM[0x20], 0x42);
-  EXPECT_EQ(t.form().gIPS.patchPath, path.substr(0, 524));
+  EXPECT_EQ(t.form().gIPS.patchPath, path);
 }
 
 TEST(PatchFailure, InvalidPatchKeepsEarlierPatchesAndLeavesTheTemporaryFile) {
@@ -117,7 +117,7 @@ TEST(PatchFailure, InvalidPatchKeepsEarlierPatchesAndLeavesTheTemporaryFile) {
   t.run();
   EXPECT_EQ(t.image(), t.romWith({{0x10, 0x99}}));
   EXPECT_EQ(t.p.ui.messages(), Lines{"Not a valid \"PATCH\" file!"});
-  EXPECT_EQ(t.form().gROMModified, 0);
+  EXPECT_EQ(t.form().gROMModified, 1);  // the image holds the first patch
   ASSERT_TRUE(t.tempLeft());
   EXPECT_EQ(test::ReadFileBytes(t.dir.file(kTemp)), t.image());
 }
@@ -165,6 +165,37 @@ TEST(PatchFailure, NoMemoryForThePatchedImageEndsTheProgram) {
   EXPECT_EQ(t.form().gROM, nullptr);
   EXPECT_TRUE(t.p.ui.win(FormId::myForm).closed);
   EXPECT_FALSE(t.tempLeft());
+}
+
+// However a run of several patches ends, an image that one of them changed is marked modified,
+// so that closing asks about it and Yes saves it.
+TEST(PatchFailure, AnImageChangedByEarlierPatchesIsMarkedModified) {
+  enum Later { Invalid, CutShort, Missing, NoMemory };
+  for (Later later : {Invalid, CutShort, Missing, NoMemory}) {
+    SCOPED_TRACE(later);
+    Patching t;
+    Bytes cut = IpsBuilder().record(0x20, {1, 2, 3}).bytes();
+    cut.pop_back();
+    const std::string second = later == Invalid    ? t.dir.write("bad.ips", "PATCZ")
+                               : later == CutShort ? t.dir.write("cut.ips", cut)
+                               : later == Missing  ? t.dir.file("gone.ips")
+                                                   : t.patch("big.ips", IpsBuilder().record(0x20, {1}).eof());
+    int images = 0;  // the second patched image cannot be allocated
+    if (later == NoMemory)
+      t.form().failAllocation = [&](const std::string& what) { return what == "gROM" && ++images == 2; };
+    t.choose({t.patch("good.ips", IpsBuilder().record(0x10, {0x99}).eof()), second});
+    t.p.ui.script.questionAnswers = {true};
+    t.run();
+    if (later != NoMemory) {
+      EXPECT_EQ(t.image(), t.romWith({{0x10, 0x99}}));
+      EXPECT_EQ(t.form().gROMModified, 1);
+      t.form().RunMenuCommand(MenuId::Exit1);
+    }
+    EXPECT_TRUE(t.form().closed);
+    EXPECT_EQ(t.p.ui.script.said.at(t.p.ui.script.said.size() - 2).text,
+              "ROM data modified. Do you wish to save changes?");
+    EXPECT_EQ(test::ReadFileBytes(t.romPath), t.romWith({{0x10, 0x99}}));
+  }
 }
 
 TEST(PatchSaveQuestion, AskedOnAModifiedRomBeforeTheDialog) {
