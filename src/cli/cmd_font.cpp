@@ -7,6 +7,7 @@
 #include <span>
 
 #include "cli/cli.h"
+#include "cli/png_out.h"
 #include "cli/show_string.h"
 #include "core/fileutil.h"
 #include "display/ascii_font.h"
@@ -64,7 +65,7 @@ class Sheet {
       for (int c = 0; c < kGlyphW; ++c) dot(x + c, y + r, kLevels[values[c] & 3]);
     }
   }
-  bool save(const std::string& path) const { return image_.save(QString::fromStdString(path), "PNG"); }
+  bool save(const std::string& path) const { return WritePng(image_, path); }
 
  private:
   QImage image_;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/png_out.h"
 #include "cli/show_string.h"
 
 namespace ts2::cli {
@@ -41,7 +42,7 @@ bool WriteBitmap(const Bitmap& bitmap, const std::string& path, bool png) {
     for (int y = 0; y < bitmap.height; ++y)
       std::memcpy(image.scanLine(y), bitmap.scanLine(y),
                   static_cast<size_t>(bitmap.width) * sizeof(uint16_t));
-    return image.save(QString::fromStdString(path), "PNG");
+    return WritePng(image, path);
   }
   std::vector<uint8_t> raw;
   raw.reserve(bitmap.pixels.size() * 2);

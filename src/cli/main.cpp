@@ -1,4 +1,6 @@
 // ts2tool: the editor's handlers, run headless for batch work.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "core/fileutil.h"
 
 namespace ts2::cli {
 namespace {
@@ -122,10 +125,17 @@ std::optional<int> StartCommand(const Command& self, const std::vector<std::stri
 bool WriteOutput(const std::string& path, const void* data, size_t size) {
   if (path.empty() || path == "-")
     return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
+  // A device or a pipe named as the output (/dev/null, a FIFO) is written to, not replaced.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool ok = std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
+  }
+  // A file is replaced whole or not at all, as the editor saves: a failed write (a full disk, a
+  // size limit) leaves the old file, and an output that is also an input is read before it goes.
+  return WriteFileAtomic(path, data, size);
 }
 
 }  // namespace ts2::cli

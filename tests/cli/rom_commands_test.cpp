@@ -95,5 +95,44 @@ TEST(PatchCommand, AppliesPatchesInOrderAndWritesTheWholeImage) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "bad.sfc"));
 }
 
+// Every output file is replaced whole or not at all: a write that fails (here a file-size limit)
+// leaves the old file, and an output that is also an input is read before it is replaced.
+TEST(ToolOutputs, AreReplacedWholeOrNotAtAll) {
+  TempDir dir;
+  const Bytes rom = RomBuilder(0x20000).file();
+  dir.write("rom.sfc", rom);
+  dir.write("a.ips", IpsBuilder().record(0x10, {1, 2}).eof().bytes());
+  ToolRun r = RunTool(dir, "patch rom.sfc a.ips -o rom.sfc");
+  ASSERT_EQ(r.status, 0) << r.err;
+  Bytes patched = rom;
+  patched[0x10] = 1, patched[0x11] = 2;
+  EXPECT_EQ(ReadFileBytes(dir.file("rom.sfc")), patched);
+
+  for (const char* args : {"skeleton 100 -o out", "decompress rom.sfc 0 --wram -o out"}) {
+    SCOPED_TRACE(args);
+    dir.write("out", "old");
+    // The shell ignores the limit's signal, so the write fails with an error the tool reports.
+    const std::string command = "cd '" + dir.path().string() +
+                                "' && trap '' XFSZ && ulimit -f 1 && '" TS2_TOOL_PATH "' " +
+                                std::string(args) + " 2>/dev/null";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+    EXPECT_EQ(ReadFileText(dir.file("out")), "old");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.tmp~")));    // nothing left over
+    EXPECT_EQ(RunTool(dir, std::string(args) + "-new").status, 0);  // the same run, unlimited, works
+  }
+  EXPECT_EQ(RunTool(dir, "skeleton 2 -o /dev/null").status, 0);  // a device is written, not replaced
+}
+
+// A ROM file that delivers fewer bytes than its length is not read at all.
+TEST(ToolInputs, AShortRomReadIsAnError) {
+  const std::string sysfs = "/sys/devices/system/cpu/online";  // says 4096 bytes, gives 4
+  if (ReadFileBytes(sysfs).size() != 4) GTEST_SKIP() << "no " << sysfs << " here";
+  TempDir dir;
+  const ToolRun r = RunTool(dir, "info " + sysfs);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ts2tool: cannot read all of " + sysfs + ": only 4 of its 4096 bytes could be read\n");
+}
+
 }  // namespace
 }  // namespace ts2::test

@@ -1,7 +1,9 @@
 // ts2tool datafile, tbl, encode, skeleton and kana: their exact output.
 #include <gtest/gtest.h>
 
+#include "core/fileutil.h"
 #include "script/textfile.h"
+#include "support/loaded_program.h"
 #include "tool.h"
 
 namespace ts2::test {
@@ -84,6 +86,25 @@ TEST(EncodeCommand, PrintsTheFirstSectionsBytesFromAFileOrStdin) {
     const std::string file = dir.write("section.txt", c.text);
     EXPECT_EQ(RunTool(dir, "encode section.txt").out, c.bytes) << c.text;
     EXPECT_EQ(RunTool(dir, "encode", file).out, c.bytes) << "stdin: " << c.text;
+  }
+}
+
+// A lone CR ends a line for ts2tool as it does in the editor: both turn the same file into the
+// same bytes.
+TEST(EncodeCommand, LoneCrEndsALineAsInTheEditor) {
+  for (const char* file : {".STRING 0\rab\rcd\r.ENDS\r", ".STRING 0\r\nab\rcd\r\n.ENDS\r\n",
+                           ".STRING 0\nab\r\rcd\n.ENDS\n", ".STRING 0\rab\r"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(file)));
+    LoadedProgram lp({{0x1A8000, 1}});
+    lp.dir.write("Dumps/001A8000.txt", file);
+    lp.select(0);
+    std::string shown;
+    for (const uint8_t* b = lp.form().gTransText.get();; ++b) {
+      shown += Format(shown.empty() ? "%02X" : " %02X", *b);
+      if (*b == 0xFF) break;
+    }
+    EXPECT_EQ(RunTool(lp.dir, "encode Dumps/001A8000.txt").out, shown + "\n");
+    EXPECT_EQ(shown.find("0D"), std::string::npos);
   }
 }
 
