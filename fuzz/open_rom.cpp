@@ -47,11 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // new program. The data file it asks for does not exist, so no list is ever filled.
   ts2::TmyForm& form = ts2::fuzz::ReusedProgram().form();
   std::memset(form.gWRAM.get(), 0, ts2::kWramSize);
+  const uint8_t* before = form.gROM;
+  const uint32_t sizeBefore = form.gROMSize;
   form.OpenRomFile(path, "no-such-data-file.txt");
-  if (form.gROM) {
+  if (form.gROM != before) {
     // A ROM that passed the title check has its font, sized by the table's first pointer.
     ts2::fuzz::Check(form.gFONT != nullptr);
     ts2::fuzz::Check(form.gROMSize == file.size());
+  } else {
+    // One that did not leaves the image loaded before as it was.
+    ts2::fuzz::Check(form.gROMSize == sizeBefore);
   }
   return 0;
 }

@@ -180,6 +180,15 @@ bool HeadlessToolkit::question(const std::string& text, const std::string& capti
   return yes;
 }
 
+int HeadlessToolkit::choose(const std::string& text, const std::string& caption,
+                            const std::vector<std::string>& buttons) {
+  script.said.push_back({Script::Said::Choice, text, caption});
+  if (script.choiceAnswers.empty()) return -1;
+  const int chosen = script.choiceAnswers.front();
+  script.choiceAnswers.pop_front();
+  return chosen >= 0 && static_cast<size_t>(chosen) < buttons.size() ? chosen : -1;
+}
+
 void HeadlessToolkit::stopMessage(const std::string& text, const std::string& caption) {
   script.said.push_back({Script::Said::Stop, text, caption});
 }

@@ -205,9 +205,10 @@ struct Script {
   std::deque<std::optional<std::string>> saveAnswers;               // nullopt: cancel
   std::deque<bool> questionAnswers;                                 // true: Yes
   bool defaultQuestionAnswer = false;                               // when none is queued
+  std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
 
   struct Said {
-    enum Kind { Message, Question, Stop } kind;
+    enum Kind { Message, Question, Stop, Choice } kind;
     std::string text;
     std::string caption;
   };
@@ -234,6 +235,8 @@ class HeadlessToolkit : public Toolkit {
   bool runSaveDialog(FileDialog& dialog) override;
   void message(const std::string& text) override;
   bool question(const std::string& text, const std::string& caption) override;
+  int choose(const std::string& text, const std::string& caption,
+             const std::vector<std::string>& buttons) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
 
   HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }

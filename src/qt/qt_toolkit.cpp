@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
 
 #include "core/forms.h"
 #include "qt/qt_forms.h"
@@ -170,6 +172,24 @@ bool QtToolkit::question(const std::string& text, const std::string& caption) {
                   QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
+}
+
+int QtToolkit::choose(const std::string& text, const std::string& caption,
+                      const std::vector<std::string>& buttons) {
+  if (d_->answers) return d_->answers->choose(text, caption, buttons);
+  QMessageBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text), QMessageBox::NoButton,
+                  d_->dialogParent());
+  std::vector<QPushButton*> shown;
+  for (const std::string& name : buttons)
+    shown.push_back(box.addButton(FromMessage(name), QMessageBox::ActionRole));
+  if (!shown.empty()) box.setDefaultButton(shown.front());
+  // Escape and the window's close button press this one, which is never shown.
+  QPushButton* closed = box.addButton(QMessageBox::Cancel);
+  closed->hide();
+  box.setEscapeButton(closed);
+  box.exec();
+  const auto it = std::find(shown.begin(), shown.end(), box.clickedButton());
+  return it == shown.end() ? -1 : static_cast<int>(it - shown.begin());
 }
 
 void QtToolkit::stopMessage(const std::string& text, const std::string& caption) {

@@ -26,6 +26,9 @@ class DialogAnswers {
   virtual std::optional<std::string> saveFile(const FileDialog& dialog) = 0;
   // A message box; for a question, true answers Yes.
   virtual bool box(Box kind, const std::string& text, const std::string& caption) = 0;
+  // A question with named buttons: the index chosen, or -1 for a box closed without a choice.
+  virtual int choose(const std::string& text, const std::string& caption,
+                     const std::vector<std::string>& buttons) = 0;
 };
 
 class QtToolkit final : public Toolkit {
@@ -50,6 +53,8 @@ class QtToolkit final : public Toolkit {
   bool runSaveDialog(FileDialog& dialog) override;
   void message(const std::string& text) override;
   bool question(const std::string& text, const std::string& caption) override;
+  int choose(const std::string& text, const std::string& caption,
+             const std::vector<std::string>& buttons) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
 
   // Used instead of the modal dialogs while set (null: the real dialogs).

@@ -1,6 +1,10 @@
 // Dialogs through the answer hook, and the ts2edit command line.
 #include <cstdio>
 
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTimer>
+
 #include "qt_fixture.h"
 
 namespace ts2::test {
@@ -38,6 +42,31 @@ TEST_F(EditorFixture, MessagesAndQuestionsGoThroughTheirBoxes) {
   const std::vector<std::pair<Box, std::string>> shown = {
       {Box::Message, "hello"}, {Box::Question, "Save?"}, {Box::Question, "Save?"}, {Box::Stop, "stop"}};
   EXPECT_EQ(answers.boxes, shown);
+}
+
+// A question with named buttons answers with the index of the button clicked, -1 when closed.
+TEST_F(ToolkitFixture, ChoiceBoxAnswersWithTheButtonClicked) {
+  ui.setDialogAnswers(nullptr);  // the real box
+  for (int click : {1, 0, -1}) {
+    SCOPED_TRACE(click);
+    QTimer::singleShot(0, [click] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      ASSERT_EQ(box->buttons().size(), 4);  // and the hidden one that Escape presses
+      if (click < 0) {
+        QTest::keyClick(box, Qt::Key_Escape);
+      } else {
+        const QString name = click == 0 ? QStringLiteral("Overwrite") : QStringLiteral("Reload");
+        for (QAbstractButton* b : box->buttons())
+          if (b->text() == name) b->click();
+      }
+    });
+    EXPECT_EQ(ui.choose("Changed on disk.", "File Changed...", {"Overwrite", "Reload", "Cancel"}), click);
+  }
+  ui.setDialogAnswers(&answers);
+  answers.choices = {2};
+  EXPECT_EQ(ui.choose("Again?", "c", {"a", "b", "c"}), 2);
+  EXPECT_EQ(ui.choose("Again?", "c", {"a", "b", "c"}), -1);  // no answer queued: closed
 }
 
 // ---- the executable ----

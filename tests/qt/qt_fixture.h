@@ -37,6 +37,7 @@ struct ScriptedAnswers : qt::DialogAnswers {
   std::deque<std::optional<std::vector<std::string>>> open;
   std::deque<std::optional<std::string>> save;
   std::deque<bool> yes;
+  std::deque<int> choices;  // button index, -1: closed; none queued: -1
   std::vector<FileDialog> dialogs;
   std::vector<std::pair<DialogAnswers::Box, std::string>> boxes;
 
@@ -51,6 +52,10 @@ struct ScriptedAnswers : qt::DialogAnswers {
   bool box(DialogAnswers::Box kind, const std::string& text, const std::string&) override {
     boxes.emplace_back(kind, text);
     return Next(yes, false);
+  }
+  int choose(const std::string& text, const std::string&, const std::vector<std::string>&) override {
+    boxes.emplace_back(DialogAnswers::Box::Question, text);
+    return Next(choices, -1);
   }
   // The next scripted answer, or `none` when the script has run out.
   template <typename T>
