@@ -25,13 +25,41 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+std::optional<std::string> FinalTarget(const std::string& path, std::string* error) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+  // A link is saved through: the file it finally names is written, the link stays.
+  const fs::path target = fs::canonical(path, ec);
+  if (ec) {
+    if (error) *error = path + " is a link to a file that does not exist (" + ec.message() + ")";
+    return std::nullopt;
+  }
+  return target.string();
+}
+
+namespace {
+
+// Flushes a folder's entries, so that a rename in it survives a crash right after it.
+void SyncFolder(const std::string& file) {
+  const std::string folder = std::filesystem::path(file).parent_path().string();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
   auto fail = [&](const std::string& what, const std::string& temp) {
     if (error) *error = what + ": " + std::strerror(errno);
     if (!temp.empty()) std::remove(temp.c_str());
     return false;
   };
-  const std::string temp = path + ".tmp~";
+  const std::optional<std::string> target = FinalTarget(path, error);
+  if (!target) return false;
+  const std::string temp = *target + ".tmp~";  // in the target's own folder, so the rename is atomic
   FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return fail("cannot create " + temp, "");
   const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
@@ -39,8 +67,9 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
   if (std::fclose(f) != 0 || !written || !flushed) return fail("cannot write " + temp, temp);
   // Keep the permissions of the file being replaced.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail("cannot replace " + path, temp);
+  if (::stat(target->c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
+  if (std::rename(temp.c_str(), target->c_str()) != 0) return fail("cannot replace " + *target, temp);
+  SyncFolder(*target);
   return true;
 }
 
@@ -70,7 +99,8 @@ bool WriteNewFile(const std::string& path, const void* data, size_t size) {
 
 std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size) {
   namespace fs = std::filesystem;
-  std::vector<std::string> bases{path};
+  // Beside the file a link names, as its saves are; beside a link that names nothing, itself.
+  std::vector<std::string> bases{FinalTarget(path).value_or(path)};
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
   if (!ec) {
@@ -80,7 +110,10 @@ std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void
   for (const std::string& base : bases) {
     for (int n = 1; n <= 99; ++n) {
       const std::string candidate = base + ".unsaved" + (n == 1 ? "" : "-" + std::to_string(n));
-      if (WriteNewFile(candidate, data, size)) return candidate;
+      if (WriteNewFile(candidate, data, size)) {
+        SyncFolder(candidate);
+        return candidate;
+      }
       if (errno != EEXIST) break;  // this folder takes no new file: try the next
     }
   }

@@ -17,15 +17,22 @@ inline constexpr char kPathSep = '/';
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 
+// The file `path` finally names: itself, or, for a symbolic link (or a chain of them), the file at
+// its end. std::nullopt, with `error` saying so, for a link that names no file.
+std::optional<std::string> FinalTarget(const std::string& path, std::string* error = nullptr);
+
 // Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
-// temporary file in the same folder, which is flushed and then renamed over `path`. On failure
-// `path` is untouched, the temporary file is removed and `error` says what failed.
+// temporary file in the same folder, which is flushed and then renamed over `path`, and the
+// folder is flushed after the rename. A symbolic link is written through: the file it finally
+// names is replaced (in that file's folder, keeping its permission bits) and the link stays. On
+// failure nothing is replaced, the temporary file is removed and `error` says what failed.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
 // Keeps bytes that could not be saved where they were meant to go: writes them to a new file
 // named after `path` with ".unsaved" added (".unsaved-2", ".unsaved-3", ... when that name is
-// taken, so an earlier copy is never replaced), in `path`'s folder or, failing that, in the
-// system's temporary folder. Returns the file written, or std::nullopt when none could be.
+// taken, so an earlier copy is never replaced), in `path`'s folder (for a link, the folder of the
+// file it names) or, failing that, in the system's temporary folder. Returns the file written, or
+// std::nullopt when none could be.
 std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size);
 
 // Reads a text file as the C library's text mode would on the system's platform: a CR LF pair

@@ -77,19 +77,30 @@ TEST(InterruptedSave, RomFileStaysWholeAndTheNextSaveWorks) {
 }
 
 TEST(InterruptedSave, TranslationFileStaysWholeAndTheNextSaveWorks) {
-  LoadedProgram lp({{0x1A8000, 10000}});
-  lp.select(0);
-  const std::string path = lp.form().gTextPath;
-  const std::vector<uint8_t> before = ReadFileBytes(path);
-  lp.editor().type(std::string(1 << 20, 'w') + "\n");  // about 1 MB of translation
+  for (bool linked : {false, true}) {
+    SCOPED_TRACE(linked ? "saved through a link" : "a plain file");
+    LoadedProgram lp({{0x1A8000, 10000}});
+    lp.select(0);
+    std::string path = lp.form().gTextPath;
+    if (linked) {  // the file lives in the team's repository; Dumps holds a link to it
+      const std::filesystem::path repo = lp.dir.path() / "repo";
+      std::filesystem::create_directory(repo);
+      std::filesystem::rename(path, repo / "001A8000.txt");
+      std::filesystem::create_symlink(repo / "001A8000.txt", path);
+      path = (repo / "001A8000.txt").string();
+    }
+    const std::vector<uint8_t> before = ReadFileBytes(path);
+    lp.editor().type(std::string(1 << 20, 'w') + "\n");  // about 1 MB of translation
 
-  const std::string written = KillMidSave(path, [&] { lp.form().SaveTextFile1Click(kNoSender); });
-  EXPECT_TRUE(written == EditorTextToFileBytes(lp.editor().text()).substr(0, kDrained));
-  EXPECT_EQ(ReadFileBytes(path), before);
+    const std::string written = KillMidSave(path, [&] { lp.form().SaveTextFile1Click(kNoSender); });
+    EXPECT_TRUE(written == EditorTextToFileBytes(lp.editor().text()).substr(0, kDrained));
+    EXPECT_EQ(ReadFileBytes(path), before);
 
-  lp.form().SaveTextFile1Click(kNoSender);
-  EXPECT_EQ(test::ReadFileText(path), EditorTextToFileBytes(lp.editor().text()));
-  EXPECT_FALSE(lp.editor().modified());
+    lp.form().SaveTextFile1Click(kNoSender);
+    EXPECT_EQ(test::ReadFileText(path), EditorTextToFileBytes(lp.editor().text()));
+    EXPECT_FALSE(lp.editor().modified());
+    EXPECT_EQ(std::filesystem::is_symlink(lp.form().gTextPath), linked);
+  }
 }
 
 }  // namespace
