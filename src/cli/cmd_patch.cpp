@@ -45,15 +45,19 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   p.ui.script.openAnswers.push_back(std::vector<std::string>(a.positional.begin() + 1, a.positional.end()));
   form.PATCHRomFile1Click(kNoSender);
 
-  std::string said = p.ui.lastMessage();
-  std::replace(said.begin(), said.end(), '\n', ' ');  // one line on stderr
-  if (said != kComplete || !form.gROM) {
+  // What the command said, one line each: its completion message, then any warnings.
+  std::vector<std::string> said = p.ui.messages();
+  for (std::string& line : said) std::replace(line.begin(), line.end(), '\n', ' ');
+  const auto complete = std::find(said.begin(), said.end(), kComplete);
+  if (complete == said.end() || !form.gROM) {
     // The editor leaves the temporary file of a rejected patch behind; a batch run does not.
     std::remove(ips::kTempFile);
-    return Fail(kExitBadInput, said.empty() ? "patching failed" : said);
+    return Fail(kExitBadInput, said.empty() ? "patching failed" : said.back());
   }
   if (!WriteOutput(*out, form.romAlloc.get(), form.gROMSize))
     return Fail(kExitBadInput, "cannot write " + *out);
+  for (auto warning = complete + 1; warning != said.end(); ++warning)
+    std::fprintf(stderr, "ts2tool: warning: %s\n", warning->c_str());
   return kExitOk;
 }
 

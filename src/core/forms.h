@@ -48,6 +48,14 @@ inline constexpr int kStatusFitPanel = 2;  // whether the translation fits its b
 inline constexpr char kMainCaption[] = "Script Editor: Tormel Saragon 2";
 inline constexpr char kAppTitle[] = "\"Tormel Saragon 2\" Script Editor";
 
+// The question asked before the editor writes over, or when it is activated again after, a change
+// another program made to a file it read: Overwrite, Reload or Cancel.
+inline constexpr char kChangedOnDiskCaption[] = "File Changed...";
+std::string ChangedOnDiskQuestion(const std::string& path);
+inline std::vector<std::string> ChangedOnDiskButtons() {
+  return {"Overwrite", "Reload", "Cancel"};
+}
+
 class TmyForm : public Ts2Main {
  public:
   TmyForm(Program& program, Toolkit& ui);
@@ -73,9 +81,19 @@ class TmyForm : public Ts2Main {
   // when one is given. Returns false when the ROM was not loaded.
   bool OpenRomFile(const std::string& path, const std::string& dataFile = "");
   bool closed = false;  // the main window has been closed (FormClose ran)
-  // After a save the user asked for has failed: keeps the bytes in a recovery copy beside `path`
-  // (or in the temporary folder) and says where, or that none could be written. False then.
-  bool KeepRecoveryCopy(const std::string& path, const void* data, size_t size, const std::string& what);
+  // Keeps bytes that were not saved (the save failed, or `failedSave` false: the user chose not
+  // to write over the file) in a recovery copy beside `path` (or in the temporary folder) and
+  // says where, or that none could be written. False then.
+  bool KeepRecoveryCopy(const std::string& path, const void* data, size_t size, const std::string& what,
+                        bool failedSave = true);
+  // Writes the ROM image to gROMPath; with `askIfChanged`, asks first when another program changed
+  // the file since it was read. False when the image was not written.
+  bool SaveRomImage(bool askIfChanged);
+  // Reads gROMPath again into the image (after asking about an unsaved image) and redraws.
+  void ReloadRomFile();
+  // The window was activated again: asks about files another program changed meanwhile.
+  void CheckFilesOnDisk();
+  bool checkingFiles = false;
   // Open ROM from step 2 on, for a chosen file; an empty dataFile asks for it in the dialog.
   void OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
 
@@ -95,6 +113,15 @@ class TmyForm : public Ts2Main {
   // Saves the Text Editor's text; when that fails, keeps it in a recovery copy. False when
   // neither could be written: the editor's text is then the only copy.
   bool SaveTextOrKeepCopy();
+  enum class SaveOutcome { Saved, Failed, Declined };  // Declined: not written over another's change
+  // Writes the Text Editor's text to gTextPath and says so; with `askIfChanged`, asks first when
+  // another program changed the file since it was read.
+  SaveOutcome SaveEditorText(bool askIfChanged);
+  // Loads a translation file into the Text Editor and remembers what it held. False when it
+  // cannot be read (the editor is then unchanged).
+  bool LoadTextFile(const std::string& path);
+  // Shows gTextPath as it is on disk now, after asking about unsaved text (Yes keeps a copy).
+  void ReloadTextFile();
 
   // ---- config: data file, tables, table file ----
   void LoadDataFileClick(TObject Sender);
@@ -228,6 +255,7 @@ class Program : public EventSink {
   void paint(FormId form) override;
   void listClick(ControlId list) override;
   void textChanged(ControlId edit) override;
+  void applicationActivated() override;
 };
 
 // The length in bytes of an open file, leaving its position where it was; -1 without a stream.

@@ -218,4 +218,8 @@ void Program::textChanged(ControlId edit) {
   if (edit == ControlId::TDMemo) TxtForm.TDMemoChange();
 }
 
+void Program::applicationActivated() {
+  myForm.CheckFilesOnDisk();
+}
+
 }  // namespace ts2

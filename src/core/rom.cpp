@@ -20,6 +20,8 @@ constexpr char kMsgWrongRom[] = "Error: This is not the ROM used.\nPlease load t
 constexpr char kMsgNoFont[] = "Fatal Error: Could allocate needed memory for 'gFONT'!";
 constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for saving...";
 constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
+constexpr char kAskSaveRom[] = "ROM data modified. Do you wish to save changes?";
+constexpr char kAskSaveRomCaption[] = "ROM File Modified...";
 
 // True for an existing file whose permission bits let nobody write to it.
 bool IsWriteProtected(const std::string& path) {
@@ -155,6 +157,7 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
   // The path is taken only once the file has been read, so a failed open never redirects a later
   // Save ROM; it is kept whole, never cut to a buffer's length, so Save writes to this file only.
   gROMPath = path;
+  romFileStamp = romFileSeen = StampAfter(path, {romAlloc.get(), gROMSize});
 
   ui.menuItem(MenuId::LoadDataFile).setEnabled(true);
   uint32_t fontSize = 0;
@@ -182,7 +185,20 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
 }
 
 void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {
-  if (!gROM || !gWRAM) return;
+  SaveRomImage(true);
+}
+
+bool TmyForm::SaveRomImage(bool askIfChanged) {
+  if (!gROM || !gWRAM) return false;
+  // Another program's change is never written over unasked; a file deleted meanwhile is made again.
+  const DiskState onDisk = CheckOnDisk(gROMPath, romFileStamp);
+  if (onDisk == DiskState::Changed && askIfChanged) {
+    switch (ui.choose(ChangedOnDiskQuestion(gROMPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
+      case 0: break;
+      case 1: ReloadRomFile(); return false;
+      default: return false;
+    }
+  }
   // The image replaces the file through a temporary copy; a file nobody may write to is refused
   // as the plain open for writing would refuse it, instead of being replaced behind its back.
   std::string error;
@@ -193,19 +209,82 @@ void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {
       ui.message("Error: Could not write the ROM file (" + error +
                  "). The file on disk was not changed; the ROM image is kept.");
     }
-    return;  // gROMModified stays as it was
+    return false;  // gROMModified stays as it was
   }
+  romFileStamp = romFileSeen = StampAfter(gROMPath, {romAlloc.get(), gROMSize});
+  if (onDisk == DiskState::Missing)
+    ui.message("\"" + ExtractFileName(gROMPath) +
+               "\" had been deleted or moved by another program; it was written again as a new file.");
   ui.message(kMsgRomSaved);
   gROMModified = 0;
+  return true;
+}
+
+void TmyForm::ReloadRomFile() {
+  if (gROMModified && ui.question(kAskSaveRom, kAskSaveRomCaption)) {
+    // Saving over the file would undo the change being reloaded: the image goes to a copy.
+    if (!KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image", false)) return;
+  }
+  RomFile file;
+  if (const RomReadStatus status = ReadRomFile(gROMPath, failAllocation, file); status != RomReadStatus::Ok) {
+    ui.message("Error: Could not read the ROM file again (" + RomReadError(status, gROMPath, file) +
+               "). The ROM image is kept.");
+    return;
+  }
+  if (!HasGameTitle(file.gameData())) {
+    ui.message(kMsgWrongRom);
+    return;
+  }
+  InstallRomImage(*this, std::move(file));
+  romFileStamp = romFileSeen = StampAfter(gROMPath, {romAlloc.get(), gROMSize});
+  uint32_t fontSize = 0;
+  gFONT = DecompressBlockTable(kFontTableOffset, &fontSize);
+  gFONTSize = gFONT ? fontSize : 0;
+  if (!gFONT) {
+    ui.message(kMsgNoFont);
+    ui.window(FormId::myForm).close();
+    return;
+  }
+  pListClick(kNoSender);
+}
+
+void TmyForm::CheckFilesOnDisk() {
+  if (checkingFiles || closed) return;  // the questions below are windows of their own
+  checkingFiles = true;
+  // Each change is asked about once: Cancel leaves it until the next save, which asks again.
+  auto changed = [](const std::string& path, const FileStamp& read, FileStamp& seen) {
+    FileStamp now;
+    if (path.empty() || CheckOnDisk(path, read, &now) != DiskState::Changed) return false;
+    if (CheckOnDisk(path, seen) == DiskState::Unchanged) return false;
+    seen = now;
+    return true;
+  };
+  if (changed(gTextPath, textFileStamp, textFileSeen)) {
+    switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
+      case 0: SaveEditorText(false); break;
+      case 1: ReloadTextFile(); break;
+      default: break;
+    }
+  }
+  if (gROM && changed(gROMPath, romFileStamp, romFileSeen)) {
+    switch (ui.choose(ChangedOnDiskQuestion(gROMPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
+      case 0: SaveRomImage(false); break;
+      case 1: ReloadRomFile(); break;
+      default: break;
+    }
+  }
+  checkingFiles = false;
 }
 
 bool TmyForm::KeepRecoveryCopy(const std::string& path, const void* data, size_t size,
-                               const std::string& what) {
+                               const std::string& what, bool failedSave) {
+  const std::string why = failedSave ? " could not be saved, so it" : "";
   if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
-    ui.message("The " + what + " could not be saved, so it was kept in \"" + *copy + "\".");
+    ui.message("The " + what + why + " was kept in \"" + *copy + "\".");
     return true;
   }
-  ui.message("Error: The " + what + " could not be saved, and no copy of it could be written either.");
+  ui.message("Error: The " + what + (failedSave ? " could not be saved, and no" : " was not saved: no") +
+             " copy of it could be written either.");
   return false;
 }
 
@@ -223,8 +302,7 @@ void TmyForm::FormClose() {
       ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...")) {
     SaveTextOrKeepCopy();
   }
-  if (gROMModified &&
-      ui.question("ROM data modified. Do you wish to save changes?", "ROM File Modified...")) {
+  if (gROMModified && ui.question(kAskSaveRom, kAskSaveRomCaption)) {
     SaveRomFile1Click(kNoSender);
     if (gROMModified && gROM) KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image");
   }

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+#include "core/filestamp.h"
 #include "core/toolkit.h"
 
 namespace ts2 {
@@ -74,6 +75,12 @@ struct Ts2Main {
   std::string gDumpDir;
   std::string gTextPath;
   std::string gTablePath;
+
+  // --- what was last read from or written to gTextPath and gROMPath (a change made by another
+  // program is asked about before it is written over), and what the window's activation last
+  // asked about, so it does not ask twice about the same change ---
+  FileStamp textFileStamp, romFileStamp;
+  FileStamp textFileSeen, romFileSeen;
 
   // --- flags ---
   uint8_t gMainReady = 0;

@@ -227,6 +227,8 @@ class EventSink {
   virtual void paint(FormId form) = 0;
   virtual void listClick(ControlId list) = 0;
   virtual void textChanged(ControlId edit) = 0;  // the user changed TDMemo's text
+  // The user came back to the editor from another program.
+  virtual void applicationActivated() {}
 };
 
 class Toolkit {

@@ -22,6 +22,7 @@ namespace {
 constexpr char kMsgSaveFirst[] = "Rom has been modified. Save these changes?";
 constexpr char kCaptionSaveFirst[] = " IPS Patcher...";
 constexpr char kMsgComplete[] = "Patching is complete! Remember to SAVE the changes!";
+constexpr char kMsgUnchanged[] = "The patch changed nothing: this ROM may already have it.";
 constexpr char kCaptionFatal[] = "IPS Error";
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -56,8 +57,8 @@ std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
 
 // One patch file, applied to the ROM image in memory. Returns false when the command must end;
 // the messages have been shown then. Whatever fails, the ROM image is either the old one or the
-// fully patched one.
-bool ApplyPatchFile(TmyForm& f, const std::string& path) {
+// fully patched one. `changed` says whether the patched image differs from the old one.
+bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
   f.gIPS.patchPath = path;
   auto cannotOpen = [&] {
     f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
@@ -109,6 +110,7 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path) {
   std::remove(ips::kTempFile);
   if (!readBack) return cannotOpen();  // the old image stays
 
+  changed = newSize != f.gROMSize || std::memcmp(image.get(), f.romAlloc.get(), newSize) != 0;
   f.romAlloc = std::move(image);
   f.gROMSize = static_cast<uint32_t>(newSize);
   f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
@@ -131,14 +133,20 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   if (!ui.runOpenDialog(Open1)) return;
 
   const std::vector<std::string> files = Open1.files;
+  std::vector<std::string> unchanged;  // patches that left every byte as it was
   for (const std::string& path : files) {
-    if (!ApplyPatchFile(*this, path)) return;
+    bool changed = false;
+    if (!ApplyPatchFile(*this, path, changed)) return;
     // Marked at once: when a later patch of the selection fails, the image still holds this one,
     // and closing must ask about it.
     gROMModified = 1;
+    if (!changed) unchanged.push_back(ExtractFileName(path));
   }
   ui.message(kMsgComplete);
   gROMModified = 1;
+  // The usual sign of a patch applied twice, or to another ROM than it was made for.
+  for (const std::string& name : unchanged)
+    ui.message(files.size() == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged);
 }
 
 }  // namespace ts2

@@ -177,6 +177,11 @@ QtToolkit::Impl::Impl() {
   layoutMain();
   keys = std::make_unique<KeyPreview>(*this);
   qApp->installEventFilter(keys.get());
+  // Coming back from another program: files it changed meanwhile are asked about.
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, form(FormId::myForm),
+                   [this](Qt::ApplicationState state) {
+                     if (state == Qt::ApplicationActive && sink && !mainClosed) sink->applicationActivated();
+                   });
 }
 
 QtToolkit::Impl::~Impl() {

@@ -19,28 +19,76 @@ std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }
 
-// Writes the Text Editor's text to gTextPath; reports either outcome. False when nothing was saved.
-bool SaveEditorText(TmyForm& form) {
-  RichEdit& editor = form.ui.richEdit(ControlId::TDMemo);
-  if (form.gTextPath.empty()) {
-    form.ui.message(
-        "Error: No text file is open yet, so the text was not saved. Select a block first; "
-        "the Text Editor keeps its text.");
-    return false;
-  }
-  const std::string bytes = EditorTextToFileBytes(editor.text());
-  std::string error;
-  if (!WriteFileAtomic(form.gTextPath, bytes.data(), bytes.size(), &error)) {
-    form.ui.message("Error: Could not save " + Quoted(form.gTextPath) + " (" + error +
-                    "). The file on disk was not changed; the Text Editor keeps the text.");
-    return false;
-  }
-  form.ui.message(Quoted(ExtractFileName(form.gTextPath)) + " was saved successfully!");
-  editor.setModified(false);
-  return true;
+std::span<const uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 }  // namespace
+
+std::string ChangedOnDiskQuestion(const std::string& path) {
+  return "\"" + ExtractFileName(path) +
+         "\" was changed by another program since the editor read it.\n\n"
+         "Overwrite: save the editor's version over it.\n"
+         "Reload: show the file as it is now; the editor's unsaved changes are dropped.\n"
+         "Cancel: leave both as they are for now.";
+}
+
+TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  if (gTextPath.empty()) {
+    ui.message(
+        "Error: No text file is open yet, so the text was not saved. Select a block first; "
+        "the Text Editor keeps its text.");
+    return SaveOutcome::Failed;
+  }
+  // Another program's change is never written over unasked; a file deleted meanwhile is made again.
+  const DiskState onDisk = CheckOnDisk(gTextPath, textFileStamp);
+  if (onDisk == DiskState::Changed && askIfChanged) {
+    switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
+      case 0: break;
+      case 1: ReloadTextFile(); return SaveOutcome::Declined;
+      default: return SaveOutcome::Declined;
+    }
+  }
+  const std::string bytes = EditorTextToFileBytes(editor.text());
+  std::string error;
+  if (!WriteFileAtomic(gTextPath, bytes.data(), bytes.size(), &error)) {
+    ui.message("Error: Could not save " + Quoted(gTextPath) + " (" + error +
+               "). The file on disk was not changed; the Text Editor keeps the text.");
+    return SaveOutcome::Failed;
+  }
+  textFileStamp = textFileSeen = StampAfter(gTextPath, AsBytes(bytes));
+  if (onDisk == DiskState::Missing)
+    ui.message(Quoted(ExtractFileName(gTextPath)) +
+               " had been deleted or moved by another program; it was written again as a new file.");
+  ui.message(Quoted(ExtractFileName(gTextPath)) + " was saved successfully!");
+  editor.setModified(false);
+  return SaveOutcome::Saved;
+}
+
+bool TmyForm::LoadTextFile(const std::string& path) {
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return false;
+  editor.setText(
+      FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
+  textFileStamp = textFileSeen = StampAfter(path, *bytes);
+  return true;
+}
+
+void TmyForm::ReloadTextFile() {
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  if (editor.modified() && ui.question(kAskSave, kAskSaveCaption)) {
+    // Saving over the file would undo the change being reloaded: the editor's text goes to a copy.
+    const std::string bytes = EditorTextToFileBytes(editor.text());
+    if (!KeepRecoveryCopy(gTextPath, bytes.data(), bytes.size(), "text", false)) return;
+  }
+  if (!LoadTextFile(gTextPath)) {
+    ui.message("Error: Could not read " + Quoted(gTextPath) + ". The Text Editor keeps its text.");
+    return;
+  }
+  pListClick(kNoSender);
+}
 
 std::string TranslationFileName(const std::string& dumpDir, uint32_t blockOffset) {
   return dumpDir + kPathSep + Format("%08X.txt", blockOffset);
@@ -106,17 +154,14 @@ bool TmyForm::SwitchTextFile() {
   }
 
   gTextPath = path;
+  textFileStamp = textFileSeen = FileStamp{};
   if (FileExists(path)) {
-    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
-    if (!bytes) {
+    if (!LoadTextFile(path)) {
       // No file is current, so nothing typed now can overwrite the file that could not be shown.
       gTextPath.clear();
       editor.clear();
       ui.message("Error: Could not read " + Quoted(path) + ". The Text Editor has been cleared.");
-      return true;
     }
-    editor.setText(
-        FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
     return true;
   }
 
@@ -130,20 +175,23 @@ bool TmyForm::SwitchTextFile() {
     return true;
   }
   editor.setText(FileBytesToEditorText(skeleton));
+  textFileStamp = textFileSeen = StampAfter(path, AsBytes(skeleton));
   return true;
 }
 
 void TmyForm::SaveTextFile1Click(TObject /*Sender*/) {
-  SaveEditorText(*this);
+  SaveEditorText(true);
 }
 
 bool TmyForm::SaveTextOrKeepCopy() {
-  if (SaveEditorText(*this)) return true;
+  const SaveOutcome saved = SaveEditorText(true);
+  // Not written over another program's change, or reloaded: what is still unsaved goes to a copy.
+  if (saved == SaveOutcome::Saved || !ui.richEdit(ControlId::TDMemo).modified()) return true;
   // With no file chosen yet, the copy is named after the file the text would have become.
   const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
   const std::string path = gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath;
   const std::string bytes = EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text());
-  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text");
+  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text", saved == SaveOutcome::Failed);
 }
 
 }  // namespace ts2

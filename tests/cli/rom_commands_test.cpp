@@ -87,6 +87,12 @@ TEST(PatchCommand, AppliesPatchesInOrderAndWritesTheWholeImage) {
   EXPECT_EQ(ReadFileBytes(dir.file("rom.sfc")), rom);  // the input is never touched
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "__temp__.qqq"));
 
+  // Applied again, the patch changes nothing: a warning, and the image is written all the same.
+  r = RunTool(dir, "patch out.sfc b.ips -o again.sfc");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "ts2tool: warning: The patch changed nothing: this ROM may already have it.\n");
+  EXPECT_EQ(ReadFileBytes(dir.file("again.sfc")), want);
+
   // An invalid patch gives the editor's message.
   dir.write("bad.ips", "NOPE!");
   r = RunTool(dir, "patch rom.sfc a.ips bad.ips -o bad.sfc");

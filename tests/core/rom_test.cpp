@@ -249,6 +249,7 @@ TEST_F(RomTest, FailedSaveKeepsTheFileAndTheModifiedFlag) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     c.arrange();
+    p.ui.script.choiceAnswers = {0};  // a folder in the file's place is a change: overwrite it
     f.SaveRomFile1Click(kNoSender);
     c.undo();
     EXPECT_EQ(p.ui.lastMessage().rfind(c.message, 0), 0u) << p.ui.lastMessage();
@@ -337,6 +338,7 @@ TEST(Close, WorkThatCannotBeSavedIsKeptInARecoveryCopy) {
     }
     if (c.romSaveFails) fs::remove(lp.romPath), fs::create_directory(lp.romPath);
     lp.p.ui.script.questionAnswers = {true, true};
+    lp.p.ui.script.choiceAnswers = {0, 0};  // a folder in a file's place is a change: overwrite it
     f.RunMenuCommand(MenuId::Exit1);
     EXPECT_TRUE(f.closed);
 

@@ -198,6 +198,27 @@ TEST(PatchFailure, AnImageChangedByEarlierPatchesIsMarkedModified) {
   }
 }
 
+// A patch that leaves every byte as it was (applied twice, or to the wrong ROM) is reported after
+// the completion message; the command otherwise ends as usual.
+TEST(PatchApply, APatchThatChangesNothingIsReported) {
+  constexpr char kUnchanged[] = "The patch changed nothing: this ROM may already have it.";
+  Patching t;
+  const std::string fix = t.patch("fix.ips", IpsBuilder().record(0x10, {0x99}).eof());
+  const std::string more = t.patch("more.ips", IpsBuilder().record(0x11, {0x98}).eof());
+  t.choose({fix});
+  t.run();
+  EXPECT_EQ(t.p.ui.messages(), Lines{kComplete});
+  for (const Lines& chosen : {Lines{fix}, Lines{more, fix}}) {
+    t.p.ui.script.said.clear();
+    t.p.ui.script.questionAnswers = {false};  // not saved first
+    t.choose(chosen);
+    t.run();
+    const std::string warning = chosen.size() == 1 ? kUnchanged : std::string("\"fix.ips\": ") + kUnchanged;
+    EXPECT_EQ(t.p.ui.messages(), (Lines{"Rom has been modified. Save these changes?", kComplete, warning}));
+    EXPECT_EQ(t.form().gROMModified, 1);
+  }
+}
+
 TEST(PatchSaveQuestion, AskedOnAModifiedRomBeforeTheDialog) {
   enum Answer { Yes, No, YesThenCancel };
   for (Answer a : {Yes, No, YesThenCancel}) {

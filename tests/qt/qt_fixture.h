@@ -118,6 +118,9 @@ struct RecordingSink : EventSink {
     changes.push_back(edit);
     if (next) next->textChanged(edit);
   }
+  void applicationActivated() override {
+    if (next) next->applicationActivated();
+  }
 };
 
 // The toolkit alone: events go to the recorder only.

@@ -6,6 +6,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <filesystem>
+#include <fstream>
 
 #include "qt/qt_controls.h"
 #include "qt_fixture.h"
@@ -144,6 +146,21 @@ TEST_F(DemoSession, PastedTypographyIsDrawnSavedAndReadBackAsOneByteEach) {
   clickLine("bList", 1);
   clickLine("bList", 0);  // read back from the file
   EXPECT_NE(editor->toPlainText().indexOf(QString::fromUtf8("Tom. \u2026 c\u0153ur \u20AC")), -1);
+}
+
+TEST_F(DemoSession, ComingBackToTheEditorAsksAboutAFileChangedMeanwhile) {
+  ASSERT_TRUE(open());
+  const std::string path = program.myForm.gTextPath;
+  const auto stamp = std::filesystem::last_write_time(path);
+  std::ofstream(path, std::ios::binary | std::ios::app) << "// from a teammate\r\n";
+  std::filesystem::last_write_time(path, stamp + std::chrono::seconds(5));
+  answers.choices = {1};  // Reload
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_EQ(answers.boxes.front().second, ChangedOnDiskQuestion(path));
+  EXPECT_TRUE(control<QPlainTextEdit>(FormId::TxtForm, "TDMemo")
+                  ->toPlainText()
+                  .endsWith(QStringLiteral("// from a teammate\n")));
 }
 
 TEST_F(DemoSession, MainWindowKeysScrollTheBoxesAndRedraw) {

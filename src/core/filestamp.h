@@ -1,0 +1,36 @@
+// What the editor knows of a file it read or wrote, so that a change made by another program (a
+// `git pull`, a script, another editor) is noticed before the editor writes over it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace ts2 {
+
+struct FileStamp {
+  bool known = false;  // the file was read or written, and this is what it held then
+  uint64_t size = 0;
+  int64_t mtimeNs = 0;  // modification time, in nanoseconds
+  uint64_t hash = 0;    // of the bytes (HashBytes)
+};
+
+// A fast hash of the bytes, for telling contents apart (not for security).
+uint64_t HashBytes(std::span<const uint8_t> bytes);
+
+// The stamp of `path` as it is now on disk, holding `bytes` (what was just read from it or
+// written to it). An unknown stamp when the file cannot be looked at.
+FileStamp StampAfter(const std::string& path, std::span<const uint8_t> bytes);
+
+enum class DiskState {
+  Unchanged,  // as stamped (the same bytes, even when rewritten or touched)
+  Changed,    // other bytes
+  Missing,    // deleted or moved away
+};
+
+// The file at `path` against its stamp. Size and time are looked at first; only when the size is
+// the same but the time is not are the bytes read and hashed. An unknown stamp is Unchanged.
+// `now` (may be null) receives the stamp of the file as it is.
+DiskState CheckOnDisk(const std::string& path, const FileStamp& stamp, FileStamp* now = nullptr);
+
+}  // namespace ts2

@@ -1,0 +1,264 @@
+// Files as other programs leave them: saves through symbolic links, files changed or deleted by
+// another program while the editor has them open, and a folder that takes no new file.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "core/fileutil.h"
+#include "support/loaded_program.h"
+
+namespace ts2 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::LoadedProgram;
+using test::ReadFileBytes;
+using test::ReadFileText;
+using Lines = std::vector<std::string>;
+
+constexpr uint32_t kA = 0x1A8000;
+
+bool Said(const LoadedProgram& lp, const std::string& text) {
+  const Lines said = lp.p.ui.messages();
+  return std::find(said.begin(), said.end(), text) != said.end();
+}
+
+// Replaces a file's bytes as another program would, with a modification time of its own.
+void WriteAsAnotherProgram(const std::string& path, const std::string& bytes) {
+  const auto stamp = fs::last_write_time(path);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  fs::last_write_time(path, stamp + std::chrono::seconds(5));
+}
+
+// A folder in which nothing can be created, removed or renamed, for every user: the immutable
+// flag binds a privileged user, where permission bits would not. Cleared again on destruction.
+class ImmutableFolder {
+ public:
+  explicit ImmutableFolder(const fs::path& dir) : fd_(::open(dir.c_str(), O_RDONLY | O_DIRECTORY)) {
+    int flags = 0;
+    ok_ = fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0 &&
+          (flags |= FS_IMMUTABLE_FL, ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0);
+    if (!ok_ && fd_ >= 0 && ::geteuid() != 0) ok_ = ::chmod(dir.c_str(), 0555) == 0;  // binds others
+  }
+  ~ImmutableFolder() {
+    int flags = 0;
+    if (fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags &= ~FS_IMMUTABLE_FL;
+      ::ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+    }
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  int fd_;
+  bool ok_ = false;
+};
+
+// Saving a translation file or the ROM whose path is a link writes the file the link finally
+// names, in that file's folder with its permission bits, and leaves the link as it was.
+TEST(SaveThroughLinks, TheLinkedFileIsWrittenAndTheLinkStays) {
+  enum Shape { ToAnotherFolder, Chain, Relative, Dangling };
+  for (Shape shape : {ToAnotherFolder, Chain, Relative, Dangling}) {
+    for (bool rom : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "shape " << shape << (rom ? " ROM" : " text"));
+      LoadedProgram lp({{kA, 1}});
+      lp.select(0);
+      TmyForm& f = lp.form();
+      const std::string link = rom ? f.gROMPath : f.gTextPath;
+      const fs::path repo = lp.dir.path() / "repo";
+      fs::create_directory(repo);
+      const fs::path target = repo / (rom ? "game.sfc" : "001A8000.txt");
+      fs::rename(link, target);
+      fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+      if (shape == Chain) {
+        fs::create_symlink(target, repo / "middle");
+        fs::create_symlink(repo / "middle", link);
+      } else if (shape == Relative) {
+        fs::create_symlink(fs::relative(target, fs::path(link).parent_path()), link);
+      } else {
+        fs::create_symlink(target, link);
+      }
+      const std::vector<uint8_t> before = ReadFileBytes(target.string());
+      if (shape == Dangling) fs::rename(target, repo / "moved");
+      lp.p.ui.script.said.clear();
+
+      std::vector<uint8_t> expected;
+      if (rom) {
+        f.gROM[0x20] = 0x5A;
+        f.gROMModified = 1;
+        expected = lp.image();
+        f.RunMenuCommand(MenuId::SaveRomFile1);
+      } else {
+        lp.editor().setSelection(0, 0);
+        lp.editor().type("linked\n");
+        const std::string bytes = EditorTextToFileBytes(lp.editor().text());
+        expected.assign(bytes.begin(), bytes.end());
+        f.RunMenuCommand(MenuId::SaveTextFile1);
+      }
+      EXPECT_TRUE(fs::is_symlink(link));
+      if (shape == Dangling) {
+        // Nothing is written anywhere, the work stays unsaved in memory, and the message says why.
+        EXPECT_FALSE(fs::exists(target));
+        EXPECT_EQ(ReadFileBytes((repo / "moved").string()), before);
+        EXPECT_NE(lp.p.ui.lastMessage().find("is a link to a file that does not exist"), std::string::npos)
+            << lp.p.ui.lastMessage();
+        EXPECT_TRUE(rom ? f.gROMModified != 0 : lp.editor().modified());
+        continue;
+      }
+      EXPECT_EQ(ReadFileBytes(target.string()), expected);
+      EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+                fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+      EXPECT_FALSE(fs::exists(target.string() + ".tmp~"));
+      EXPECT_EQ(lp.p.ui.lastMessage(),
+                rom ? "ROM File saved successfully!" : "\"001A8000.txt\" was saved successfully!");
+    }
+  }
+}
+
+// A copy of work that could not be saved goes beside the file a link names, or, when that folder
+// takes no new file, to the temporary folder.
+TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
+  for (bool folderTakesNothing : {false, true}) {
+    SCOPED_TRACE(folderTakesNothing ? "the linked file's folder takes no file" : "the save itself fails");
+    LoadedProgram lp({{kA, 1}});
+    lp.select(0);
+    test::TempDir temp;
+    test::ScopedTmpDir tmpdir(temp.file(""));
+    const std::string link = lp.form().gTextPath;
+    const fs::path repo = lp.dir.path() / "repo";
+    fs::create_directory(repo);
+    fs::rename(link, repo / "001A8000.txt");
+    fs::create_symlink(repo / "001A8000.txt", link);
+    lp.editor().type("kept\n");
+    const std::string text = EditorTextToFileBytes(lp.editor().text());
+    std::optional<ImmutableFolder> frozen;
+    if (folderTakesNothing) {
+      frozen.emplace(repo);
+      if (!frozen->ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+    } else {
+      fs::create_directory(repo / "001A8000.txt.tmp~");  // the save's temporary file cannot be made
+    }
+    lp.p.ui.script.questionAnswers = {true};
+    lp.form().RunMenuCommand(MenuId::Exit1);
+    const std::string copy =
+        folderTakesNothing ? temp.file("001A8000.txt.unsaved") : (repo / "001A8000.txt.unsaved").string();
+    frozen.reset();
+    EXPECT_EQ(ReadFileText(copy), text);
+    EXPECT_TRUE(Said(lp, "The text could not be saved, so it was kept in \"" + copy + "\"."));
+    EXPECT_TRUE(fs::is_symlink(link));
+  }
+}
+
+// Another program changed the file since the editor read it: the save asks, and each answer does
+// what it says. The same question comes when the editor is activated again, once per change.
+TEST(ChangedOnDisk, TheSaveAsksOverwriteReloadOrCancel) {
+  enum Answer { Overwrite, Reload, Cancel, Closed = -1 };
+  for (bool rom : {false, true}) {
+    for (Answer answer : {Overwrite, Reload, Cancel, Closed}) {
+      for (bool byActivation : {false, true}) {
+        SCOPED_TRACE(testing::Message() << (rom ? "ROM " : "text ") << "answer " << answer
+                                        << (byActivation ? " on activation" : " at the save"));
+        LoadedProgram lp({{kA, 1}});
+        lp.select(0);
+        TmyForm& f = lp.form();
+        const std::string path = rom ? f.gROMPath : f.gTextPath;
+        std::string theirs = ReadFileText(path);
+        theirs[rom ? 0x30 : 0] = '#';
+        if (rom) {
+          f.gROM[0x20] = 0x5A;
+          f.gROMModified = 1;
+        } else {
+          lp.editor().setSelection(lp.editor().textLength(), 0);
+          lp.editor().type("mine\n");
+        }
+        const std::vector<uint8_t> mine = rom ? lp.image() : [&] {
+          const std::string b = EditorTextToFileBytes(lp.editor().text());
+          return std::vector<uint8_t>(b.begin(), b.end());
+        }();
+        WriteAsAnotherProgram(path, theirs);
+        lp.p.ui.script.said.clear();
+        lp.p.ui.script.choiceAnswers = {answer};
+        lp.p.ui.script.questionAnswers = {false};  // Reload: drop the unsaved work
+        if (byActivation) {
+          lp.p.program.applicationActivated();
+        } else {
+          f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
+        }
+        ASSERT_FALSE(lp.p.ui.script.said.empty());
+        const auto& asked = lp.p.ui.script.said.front();
+        EXPECT_EQ(asked.caption, "File Changed...");
+        EXPECT_EQ(asked.text, ChangedOnDiskQuestion(path));
+        const std::vector<uint8_t> onDisk = ReadFileBytes(path);
+        const bool unsaved = rom ? f.gROMModified != 0 : lp.editor().modified();
+        switch (answer) {
+          case Overwrite:
+            EXPECT_EQ(onDisk, mine);
+            EXPECT_FALSE(unsaved);
+            break;
+          case Reload:
+            EXPECT_EQ(lp.p.ui.script.said.at(1).text,
+                      rom ? "ROM data modified. Do you wish to save changes?"
+                          : "Current data not saved. Do you wish to save it?");
+            EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
+            EXPECT_FALSE(unsaved);
+            if (rom) {
+              EXPECT_EQ(lp.image(), onDisk);
+            } else {
+              EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
+            }
+            break;
+          case Cancel:
+          case Closed:
+            EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
+            EXPECT_TRUE(unsaved);
+            if (byActivation) {  // asked once per change; the next save asks again
+              const size_t said = lp.p.ui.script.said.size();
+              lp.p.program.applicationActivated();
+              EXPECT_EQ(lp.p.ui.script.said.size(), said);
+              f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
+              EXPECT_EQ(lp.p.ui.script.said.at(said).text, ChangedOnDiskQuestion(path));
+            }
+            break;
+        }
+      }
+    }
+  }
+}
+
+// Only other bytes count as a change; a file deleted meanwhile is saved again with a word about it.
+TEST(ChangedOnDisk, SameBytesAskNothingAndADeletedFileIsWrittenAgain) {
+  for (bool rom : {false, true}) {
+    SCOPED_TRACE(rom ? "ROM" : "text");
+    LoadedProgram lp({{kA, 1}});
+    lp.select(0);
+    TmyForm& f = lp.form();
+    const std::string path = rom ? f.gROMPath : f.gTextPath;
+    const MenuId save = rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1;
+    WriteAsAnotherProgram(path, ReadFileText(path));  // rewritten, or touched, with the same bytes
+    lp.p.program.applicationActivated();
+    f.RunMenuCommand(save);
+    EXPECT_EQ(lp.p.ui.messages().size(), 1u);  // only the save's own message
+    fs::remove(path);
+    lp.p.program.applicationActivated();  // nothing to ask about yet
+    lp.p.ui.script.said.clear();
+    f.RunMenuCommand(save);
+    const std::string name = ExtractFileName(path);
+    EXPECT_EQ(
+        lp.p.ui.messages(),
+        (Lines{"\"" + name +
+                   "\" had been deleted or moved by another program; it was written again as a new file.",
+               rom ? "ROM File saved successfully!" : "\"" + name + "\" was saved successfully!"}));
+    EXPECT_TRUE(fs::is_regular_file(path));
+  }
+}
+
+}  // namespace
+}  // namespace ts2
