@@ -1,4 +1,4 @@
-// ts2tool patch ROM PATCH.ips... -o OUT: the editor's PATCH command on a ROM file image.
+// ts2tool patch ROM PATCH... -o OUT: the editor's PATCH command on a ROM file image.
 #include <algorithm>
 #include <cstdio>
 
@@ -29,9 +29,20 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs a;
   if (auto done =
           StartCommand(self, args, {"-o", "--output"}, {}, a,
-                       "Applies the IPS patches in order, as the editor's PATCH command does, and\n"
-                       "writes the patched file image (copier header included) to OUT. An invalid patch\n"
-                       "stops the run: OUT is not written.\n"))
+                       "Applies the IPS and BPS patches in order, as the editor's PATCH command does, and\n"
+                       "writes the patched file image (copier header included) to OUT. The format is told\n"
+                       "by the patch's first bytes, whatever its name.\n"
+                       "\n"
+                       "IPS offsets count from the file's first byte, copier header included. An IPS\n"
+                       "patch's truncation size (three bytes after \"EOF\") cuts the image here; the\n"
+                       "editor's PATCH command ignores it.\n"
+                       "A BPS patch is checked whole before it applies: its structure and CRC-32, then\n"
+                       "the size and CRC-32 of the ROM's game data (without the copier header) against\n"
+                       "the source it was made for, then the CRC-32 of the result. The copier header\n"
+                       "stays in front of the result.\n"
+                       "\n"
+                       "A patch that fails (unreadable, broken, made for another ROM) stops the run with\n"
+                       "its message and exit 1: OUT is not written.\n"))
     return *done;
   std::optional<std::string> out = a.get("-o");
   if (!out) out = a.get("--output");
@@ -40,6 +51,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 
   headless::HeadlessProgram p;
   TmyForm& form = p.form();
+  form.ipsTruncation = true;
   if (const std::string error = LoadImage(form, a.positional[0]); !error.empty())
     return Fail(kExitBadInput, error);
   p.ui.script.openAnswers.push_back(std::vector<std::string>(a.positional.begin() + 1, a.positional.end()));
@@ -61,7 +73,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const Command kCommand{"patch", "patch ROM PATCH.ips... -o OUT", "apply IPS patches to a ROM file image",
+const Command kCommand{"patch", "patch ROM PATCH... -o OUT", "apply IPS and BPS patches to a ROM file image",
                        [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
 Registrar registrar{kCommand};
 

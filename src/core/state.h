@@ -143,6 +143,10 @@ struct Ts2Main {
   FileDialog Open1;
   FileDialog FSave;
 
+  // ts2tool patch sets this: an IPS patch that carries a truncation size cuts the image to it. The
+  // editor's PATCH command reads nothing after "EOF".
+  bool ipsTruncation = false;
+
   // Test hook: when set, called before each large allocation with the buffer's name
   // ("gBitmap", "gVideo", "gROM", "gFONT", ...); returning true makes that allocation fail.
   std::function<bool(const std::string& what)> failAllocation;

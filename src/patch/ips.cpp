@@ -67,6 +67,7 @@ Study StudyPatch(std::span<const uint8_t> patch) {
     if (!offset) return cutShort(at);
     if (*offset == kEofMarker) {
       study.sawEof = true;
+      study.eofAt = at;
       break;
     }
     const std::optional<uint16_t> size = Read16BE(patch, pos + 3);
@@ -115,6 +116,12 @@ bool ApplyStudy(const Study& study, std::span<const uint8_t> patch, std::span<ui
     }
   }
   return all;
+}
+
+std::optional<uint32_t> TruncationSize(const Study& study, std::span<const uint8_t> patch) {
+  // Exactly three bytes after the marker: anything else is not the extension.
+  if (!study.ok() || !study.sawEof || patch.size() != study.eofAt + 3 + kTruncationSize) return std::nullopt;
+  return Read24BE(patch, study.eofAt + 3);
 }
 
 Error ApplyPatch(std::span<const uint8_t> patch, std::vector<uint8_t>& image, uint32_t* errorAt) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@ inline constexpr char kMagic[] = "PATCH";
 inline constexpr size_t kMagicSize = 5;
 inline constexpr uint32_t kEofMarker = 0x454F46;     // the letters "EOF" read as an offset
 inline constexpr char kTempFile[] = "__temp__.qqq";  // in the working directory
+inline constexpr uint32_t kMaxOffset = 0xFFFFFF;     // a record's offset has 3 bytes
+inline constexpr uint32_t kMaxRecordSize = 0xFFFF;   // and its size or run length 2
+inline constexpr size_t kTruncationSize = 3;         // the optional size after "EOF"
 
 enum class Error {
   None,        // the patch is well formed
@@ -51,6 +55,7 @@ struct Study {
   uint32_t errorAt = 0;  // CutShort: patch offset of the record that breaks
   std::vector<Record> records;
   bool sawEof = false;
+  uint64_t eofAt = 0;       // patch offset of the "EOF" marker when sawEof
   uint64_t writtenEnd = 0;  // one past the last byte a record writes; 0 when none writes
 
   bool ok() const { return error == Error::None; }
@@ -68,7 +73,21 @@ Study StudyPatch(std::span<const uint8_t> patch);
 // not fit (a study of another patch, a buffer too small) is not applied and false is returned.
 bool ApplyStudy(const Study& study, std::span<const uint8_t> patch, std::span<uint8_t> image);
 
+// The size after "EOF" (the truncation extension) when the patch carries one; the editor's PATCH
+// command does not read it, ts2tool patch cuts the image to it when it is smaller.
+std::optional<uint32_t> TruncationSize(const Study& study, std::span<const uint8_t> patch);
+
 // Studies and applies in one step, growing `image` as needed; on an error `image` is unchanged.
 Error ApplyPatch(std::span<const uint8_t> patch, std::vector<uint8_t>& image, uint32_t* errorAt = nullptr);
+
+// Creates the smallest patch this writer can find that turns `original` into `modified`, valid for
+// every IPS reader: records of at most kMaxRecordSize bytes, run records where they are shorter,
+// no record starting at kEofMarker, growth as records past the old end, and the truncation size
+// only when `modified` is shorter. std::nullopt when a byte to write lies where no record can
+// reach it (a record would have to start past kMaxOffset, or the shorter size needs more than 3
+// bytes); `unreachable` then receives that offset.
+std::optional<std::vector<uint8_t>> CreatePatch(std::span<const uint8_t> original,
+                                                std::span<const uint8_t> modified,
+                                                uint64_t* unreachable = nullptr);
 
 }  // namespace ts2::ips

@@ -1,4 +1,9 @@
-// The PATCH command: applies the chosen IPS patches, in order, to the ROM image in memory.
+// The PATCH command: applies the chosen IPS and BPS patches, in order, to the ROM image in memory.
+// The two are told apart by their first bytes.
+//
+// A BPS patch is checked whole (structure, its own CRC-32, the size and CRC-32 of the game data
+// it was made for) and applied into a new buffer; the result's CRC-32 is checked before it
+// replaces the image, with the copier header kept in front. It needs no temporary file.
 //
 // Each patch goes through the temporary file "__temp__.qqq" in the working directory, which ends
 // up holding the patched file image and is read back as the new ROM image. The image is patched
@@ -13,6 +18,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "patch/bps.h"
 #include "patch/ips.h"
 
 namespace ts2 {
@@ -24,6 +30,8 @@ constexpr char kCaptionSaveFirst[] = " IPS Patcher...";
 constexpr char kMsgComplete[] = "Patching is complete! Remember to SAVE the changes!";
 constexpr char kMsgUnchanged[] = "The patch changed nothing: this ROM may already have it.";
 constexpr char kCaptionFatal[] = "IPS Error";
+constexpr char kPatchFilter[] =
+    "Patch files (*.ips;*.bps)|*.ips;*.bps|IPS files (*.ips)|*.ips|BPS files (*.bps)|*.bps";
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -55,6 +63,42 @@ std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
   return bytes;
 }
 
+bool IsBps(std::span<const uint8_t> patch) {
+  return patch.size() >= bps::kMagicSize && std::memcmp(patch.data(), bps::kMagic, bps::kMagicSize) == 0;
+}
+
+// A BPS patch, checked whole and applied to the game data; the copier header stays in front of
+// the result. On any failure the image is the old one and the message names what failed.
+bool ApplyBpsPatch(TmyForm& f, const std::string& path, std::span<const uint8_t> patch) {
+  const std::string name = ExtractFileName(path);
+  const bps::Study study = bps::StudyPatch(patch);
+  if (!study.ok()) {
+    f.ui.message(bps::ErrorText(study.error, name, study));
+    return false;
+  }
+  const std::span<const uint8_t> source(f.romAlloc.get() + f.gROMHeaderSize, f.gROMSize - f.gROMHeaderSize);
+  std::vector<uint8_t> target;
+  bps::Check found;
+  const bps::Error error = bps::Apply(study, patch, source, target, &found);
+  if (error != bps::Error::None) {
+    f.ui.message(bps::ErrorText(error, name, study, found));
+    return false;
+  }
+  const uint64_t newSize = f.gROMHeaderSize + target.size();
+  std::unique_ptr<uint8_t[]> image;
+  if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[newSize > 0 ? newSize : 1]);
+  if (!image) {
+    f.ui.message(bps::ErrorText(bps::Error::NoMemory, name, study));
+    return false;
+  }
+  std::memcpy(image.get(), f.romAlloc.get(), f.gROMHeaderSize);
+  if (!target.empty()) std::memcpy(image.get() + f.gROMHeaderSize, target.data(), target.size());
+  f.romAlloc = std::move(image);
+  f.gROMSize = static_cast<uint32_t>(newSize);
+  f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
+  return true;
+}
+
 // One patch file, applied to the ROM image in memory. Returns false when the command must end;
 // the messages have been shown then. Whatever fails, the ROM image is either the old one or the
 // fully patched one. `changed` says whether the patched image differs from the old one.
@@ -68,6 +112,7 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
   const std::optional<std::vector<uint8_t>> patch = ReadPatchFile(path);
   if (!patch) return cannotOpen();
   f.gIPS.patchLength = static_cast<int32_t>(patch->size());
+  if (IsBps(*patch)) return ApplyBpsPatch(f, path, *patch);
 
   const ips::Study study = ips::StudyPatch(*patch);
   if (!study.ok()) {
@@ -86,9 +131,12 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
   // The new ROM image, built in memory: the old image, zeros up to any growth, the records. It
   // is then written to the temporary file and read back into the same buffer, the file's
   // content becoming the image.
-  const uint64_t newSize = study.ResultSize(f.gROMSize);  // at most 16 MiB past the old end
+  const uint64_t grownSize = study.ResultSize(f.gROMSize);  // at most 16 MiB past the old end
+  uint64_t newSize = grownSize;
+  if (const std::optional<uint32_t> cut = ips::TruncationSize(study, *patch); f.ipsTruncation && cut)
+    newSize = std::max<uint64_t>(std::min<uint64_t>(*cut, newSize), f.gROMHeaderSize);
   std::unique_ptr<uint8_t[]> image;
-  if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[newSize > 0 ? newSize : 1]);
+  if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[grownSize > 0 ? grownSize : 1]);
   if (!image) {
     std::remove(ips::kTempFile);
     // The program ends, but the image it holds (with any patches applied before this one) stays
@@ -98,8 +146,8 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
     return false;
   }
   std::memcpy(image.get(), f.romAlloc.get(), f.gROMSize);
-  std::memset(image.get() + f.gROMSize, 0, newSize - f.gROMSize);
-  ips::ApplyStudy(study, *patch, std::span<uint8_t>(image.get(), newSize));
+  std::memset(image.get() + f.gROMSize, 0, grownSize - f.gROMSize);
+  ips::ApplyStudy(study, *patch, std::span<uint8_t>(image.get(), grownSize));
 
   bool readBack = WriteTempFile(image.get(), newSize);
   if (readBack) {
@@ -127,7 +175,7 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   Open1.title = "Select PATCH file(s)...";
   Open1.initialDir = gStartDir;
   Open1.fileName.clear();
-  Open1.filter = "IPS files (*.ips)|*.ips";
+  Open1.filter = kPatchFilter;
   Open1.multiSelect = true;
   MultiSelectOff off{Open1};
   if (!ui.runOpenDialog(Open1)) return;

@@ -6,6 +6,9 @@
 
 #include "core/fileutil.h"
 #include "headless/headless.h"
+#include "patch/bps.h"
+#include "patch/crc32.h"
+#include "support/bps_builder.h"
 #include "support/ips_builder.h"
 #include "support/loaded_program.h"
 
@@ -35,7 +38,7 @@ struct Patching : test::LoadedProgram {
   }
 };
 
-TEST(PatchDialog, IsSetUpForIpsFilesAndMultipleSelectionEndsOnEveryWayOut) {
+TEST(PatchDialog, IsSetUpForPatchFilesAndMultipleSelectionEndsOnEveryWayOut) {
   enum Outcome { Cancel, Success, Invalid };
   for (Outcome o : {Cancel, Success, Invalid}) {
     SCOPED_TRACE(o);
@@ -48,8 +51,11 @@ TEST(PatchDialog, IsSetUpForIpsFilesAndMultipleSelectionEndsOnEveryWayOut) {
     t.run();
     ASSERT_EQ(t.p.ui.script.dialogsRun.size(), 1u);
     const FileDialog& d = t.p.ui.script.dialogsRun[0];
-    EXPECT_EQ(std::tuple(d.title, d.filter, d.initialDir, d.fileName, d.multiSelect),
-              std::tuple("Select PATCH file(s)...", "IPS files (*.ips)|*.ips", t.form().gStartDir, "", true));
+    EXPECT_EQ(
+        std::tuple(d.title, d.filter, d.initialDir, d.fileName, d.multiSelect),
+        std::tuple("Select PATCH file(s)...",
+                   "Patch files (*.ips;*.bps)|*.ips;*.bps|IPS files (*.ips)|*.ips|BPS files (*.bps)|*.bps",
+                   t.form().gStartDir, "", true));
     EXPECT_FALSE(t.form().Open1.multiSelect);
     if (o == Cancel) {  // nothing changes, and the patcher state starts afresh
       EXPECT_EQ(t.image(), t.romFile);
@@ -245,6 +251,66 @@ TEST(PatchSaveQuestion, AskedOnAModifiedRomBeforeTheDialog) {
       EXPECT_EQ(t.p.ui.lastMessage(), kComplete);
       EXPECT_EQ(t.form().gROMModified, 1);
     }
+  }
+}
+
+// BPS patches: told by their magic, checked whole, applied to the game data behind the header.
+struct BpsPatching : Patching {
+  BpsPatching() : Patching(/*header=*/true) {}
+  Bytes game(const Bytes& file) const { return Bytes(file.begin() + 0x200, file.end()); }
+  std::string bps(const std::string& name, const Bytes& from, const Bytes& to) {
+    return dir.write(name, bps::CreatePatch(game(from), game(to)));
+  }
+};
+
+TEST(PatchBps, AppliesBehindTheCopierHeaderMixedWithIps) {
+  BpsPatching t;
+  const Bytes afterIps = t.romWith({{0x300, 0x11}});
+  Bytes grown = t.romWith({{0x300, 0x11}, {0x201, 0x22}, {0x5000, 0x33}});
+  grown.insert(grown.end(), 100, 0x44);
+  t.choose(
+      {t.patch("1.ips", IpsBuilder().record(0x300, {0x11}).eof()),  // named .ips or not, the magic decides
+       t.bps("2.ips", afterIps, grown)});
+  t.run();
+  EXPECT_EQ(t.image(), grown);
+  EXPECT_EQ(t.form().gROM, t.form().romAlloc.get() + 0x200);
+  EXPECT_EQ(t.p.ui.messages(), Lines{kComplete});
+  EXPECT_EQ(t.form().gROMModified, 1);
+  EXPECT_FALSE(t.tempLeft());
+}
+
+TEST(PatchBps, AFailingPatchStopsTheRunWithNothingOfItApplied) {
+  BpsPatching t;
+  const Bytes target = t.romWith({{0x400, 0x99}});
+  Bytes otherRom = t.romFile;
+  otherRom[0x1000] ^= 0xFF;
+  Bytes damaged = bps::CreatePatch(t.game(t.romFile), t.game(target));
+  damaged[damaged.size() - 9] ^= 1;  // inside the target's CRC-32
+  const std::string expects =
+      Format("%zu bytes with CRC-32 0x%08X", otherRom.size() - 0x200, Crc32(t.game(otherRom)));
+  const std::string has =
+      Format("%zu bytes with CRC-32 0x%08X", t.romFile.size() - 0x200, Crc32(t.game(t.romFile)));
+  const struct {
+    const char* name;
+    Bytes patch;
+    std::string message;
+  } cases[] = {
+      {"made for another ROM", bps::CreatePatch(t.game(otherRom), t.game(target)),
+       "Error: \"b.bps\" was made for another ROM: it expects " + expects + ", this ROM has " + has +
+           " (without its copier header). No patching performed with it."},
+      {"damaged", damaged, "is damaged: its CRC-32 is"},
+      {"cut short", Bytes(damaged.begin(), damaged.begin() + 6), "is cut short"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    BpsPatching t;
+    t.choose({t.patch("a.ips", IpsBuilder().record(0x10, {0x77}).eof()), t.dir.write("b.bps", c.patch),
+              t.patch("c.ips", IpsBuilder().record(0x11, {0x78}).eof())});
+    t.run();
+    EXPECT_EQ(t.image(), t.romWith({{0x10, 0x77}}));
+    ASSERT_EQ(t.p.ui.messages().size(), 1u);
+    EXPECT_NE(t.p.ui.messages()[0].find(c.message), std::string::npos) << t.p.ui.messages()[0];
+    EXPECT_FALSE(t.tempLeft());
   }
 }
 

@@ -1,0 +1,105 @@
+// ts2tool diff ORIGINAL MODIFIED -o OUT.ips|OUT.bps: the patch a translator ships.
+#include <algorithm>
+#include <cctype>
+
+#include "cli/cli.h"
+#include "core/fileutil.h"
+#include "core/romfile.h"
+#include "patch/bps.h"
+#include "patch/ips.h"
+
+namespace ts2::cli {
+namespace {
+
+constexpr char kHelp[] =
+    "Creates a patch that turns ORIGINAL into MODIFIED and writes it to OUT. The format follows\n"
+    "OUT's extension (.ips or .bps); --format ips|bps overrides it.\n"
+    "\n"
+    "IPS compares the file images as they are, copier headers included, as the editor's PATCH\n"
+    "command applies them: offsets count from the file's first byte. With --headerless a\n"
+    "512-byte copier header is dropped from each file first, so that the patch fits headerless\n"
+    "copies of the game (what most players have); stderr says what was dropped. Records are valid\n"
+    "for every IPS reader: at most 65535 bytes, never one at offset 0x454F46, run records where\n"
+    "they are shorter, growth as records past the old end, the truncation size only when MODIFIED\n"
+    "is shorter. A byte to write past 16 MiB is an error (exit 1): use BPS.\n"
+    "\n"
+    "BPS always compares the game data, without copier headers, and carries the CRC-32s of\n"
+    "ORIGINAL, MODIFIED and the patch, so that it refuses to apply to any other ROM.\n"
+    "\n"
+    "On any error nothing is written.\n";
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+bool ReadImage(const std::string& path, RomFile& file) {
+  return ReadRomFile(path, {}, file) == RomReadStatus::Ok;
+}
+
+std::span<const uint8_t> Whole(const RomFile& f) {
+  return {f.bytes.get(), f.size};
+}
+
+int Run(const Command& self, const std::vector<std::string>& args) {
+  ParsedArgs a;
+  if (auto done = StartCommand(self, args, {"-o", "--output", "--format"}, {"--headerless"}, a, kHelp))
+    return *done;
+  std::optional<std::string> out = a.get("-o");
+  if (!out) out = a.get("--output");
+  if (a.positional.size() != 2) return UsageError(self, "expected ORIGINAL and MODIFIED");
+  if (!out || out->empty()) return UsageError(self, "no output file given (-o OUT)");
+  std::string format = Lower(a.get("--format").value_or(""));
+  if (format.empty()) {
+    const std::string name = Lower(*out);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".ips") == 0) format = "ips";
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".bps") == 0) format = "bps";
+    if (format.empty())
+      return UsageError(self, "cannot tell the format from " + *out + ": give --format ips|bps");
+  }
+  if (format != "ips" && format != "bps") return UsageError(self, "--format must be ips or bps");
+
+  const std::string& originalPath = a.positional[0];
+  const std::string& modifiedPath = a.positional[1];
+  RomFile original, modified;
+  if (!ReadImage(originalPath, original)) return Fail(kExitBadInput, "cannot read " + originalPath);
+  if (!ReadImage(modifiedPath, modified)) return Fail(kExitBadInput, "cannot read " + modifiedPath);
+
+  std::vector<uint8_t> patch;
+  if (format == "bps") {
+    patch = bps::CreatePatch(original.gameData(), modified.gameData());
+  } else {
+    std::span<const uint8_t> from = Whole(original), to = Whole(modified);
+    if (a.has("--headerless")) {
+      from = original.gameData();
+      to = modified.gameData();
+      Fail(kExitOk,
+           Format("--headerless: copier header dropped from %s (%u bytes) and from %s (%u bytes); "
+                  "the patch fits headerless ROMs",
+                  originalPath.c_str(), original.headerSize, modifiedPath.c_str(), modified.headerSize));
+    } else if (original.headerSize != modified.headerSize) {
+      Fail(kExitOk,
+           Format("warning: %s has %u bytes of copier header and %s has %u; the files are compared "
+                  "as they are",
+                  originalPath.c_str(), original.headerSize, modifiedPath.c_str(), modified.headerSize));
+    }
+    uint64_t unreachable = 0;
+    std::optional<std::vector<uint8_t>> made = ips::CreatePatch(from, to, &unreachable);
+    if (!made)
+      return Fail(
+          kExitBadInput,
+          Format("IPS cannot reach offset 0x%llX (its offsets end at 16 MiB); nothing written: use BPS",
+                 static_cast<unsigned long long>(unreachable)));
+    patch = std::move(*made);
+  }
+  if (!WriteOutput(*out, patch.data(), patch.size())) return Fail(kExitBadInput, "cannot write " + *out);
+  return kExitOk;
+}
+
+const Command kCommand{"diff", "diff ORIGINAL MODIFIED -o OUT.ips|OUT.bps [--format ips|bps] [--headerless]",
+                       "create an IPS or BPS patch from an original and a modified ROM",
+                       [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
+Registrar registrar{kCommand};
+
+}  // namespace
+}  // namespace ts2::cli
