@@ -65,6 +65,12 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   if (!ReadImage(originalPath, original)) return Fail(kExitBadInput, "cannot read " + originalPath);
   if (!ReadImage(modifiedPath, modified)) return Fail(kExitBadInput, "cannot read " + modifiedPath);
 
+  if (original.headerSize != modified.headerSize && (format == "bps" || !a.has("--headerless")))
+    Fail(kExitOk,
+         Format("warning: %s has %u bytes of copier header and %s has %u; %s", originalPath.c_str(),
+                original.headerSize, modifiedPath.c_str(), modified.headerSize,
+                format == "bps" ? "each is compared without its own" : "the files are compared as they are"));
+
   std::vector<uint8_t> patch;
   if (format == "bps") {
     patch = bps::CreatePatch(original.gameData(), modified.gameData());
@@ -76,11 +82,6 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       Fail(kExitOk,
            Format("--headerless: copier header dropped from %s (%u bytes) and from %s (%u bytes); "
                   "the patch fits headerless ROMs",
-                  originalPath.c_str(), original.headerSize, modifiedPath.c_str(), modified.headerSize));
-    } else if (original.headerSize != modified.headerSize) {
-      Fail(kExitOk,
-           Format("warning: %s has %u bytes of copier header and %s has %u; the files are compared "
-                  "as they are",
                   originalPath.c_str(), original.headerSize, modifiedPath.c_str(), modified.headerSize));
     }
     uint64_t unreachable = 0;

@@ -117,7 +117,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   const std::span<const uint8_t> romFile =
       rom ? std::span<const uint8_t>(rom->bytes.get(), rom->size) : std::span<const uint8_t>();
 
-  int status = kExitOk;
+  std::vector<std::string> problems;  // one stderr line sums them up
   std::vector<std::vector<Range>> fileWrites;
   for (const std::string& path : a.positional) {
     const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
@@ -129,7 +129,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
     }
     PrintInfo(path, info);
     if (!info.ok()) {
-      status = kExitBadInput;
+      problems.push_back(ExtractFileName(path) + " cannot be used");
       fileWrites.emplace_back();
       continue;
     }
@@ -137,7 +137,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       const patchinfo::Fit fit = patchinfo::CheckFit(info, romFile);
       std::printf("  rom: %s\n", fit.verdict.c_str());
       for (const std::string& w : fit.warnings) std::printf("  warning: %s\n", w.c_str());
-      if (!fit.fits) status = kExitBadInput;
+      if (!fit.fits)
+        problems.push_back(ExtractFileName(path) + " does not fit " + ExtractFileName(*a.get("--rom")));
     }
     std::vector<Range> writes = info.writes;
     if (info.format == Format::Bps && rom)
@@ -159,15 +160,15 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       for (size_t p : o.patches) names += (names.empty() ? "" : ", ") + ExtractFileName(a.positional[p]);
       std::printf("    %s: %s\n", patchinfo::RangeText(o.range).c_str(), names.c_str());
     }
-    if (!overlaps.empty() && a.has("--no-overlap")) {
-      std::fflush(stdout);
-      Fail(kExitBadInput, ts2::Format("%llu bytes are written by more than one patch",
-                                      static_cast<unsigned long long>(total)));
-      status = kExitBadInput;
-    }
+    if (!overlaps.empty() && a.has("--no-overlap"))
+      problems.push_back(ts2::Format("%llu bytes are written by more than one patch",
+                                     static_cast<unsigned long long>(total)));
   }
   std::fflush(stdout);
-  return status;
+  if (problems.empty()) return kExitOk;
+  std::string line;
+  for (const std::string& p : problems) line += (line.empty() ? "" : "; ") + p;
+  return Fail(kExitBadInput, line);
 }
 
 const Command kCommand{"patchinfo", "patchinfo PATCH... [--rom ROM] [--no-overlap]",

@@ -39,6 +39,10 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
       {"render short.sfc demo.txt -o out.png", 1},  // not the game's ROM
       {"patch demo.sfc demo.ips", 2},
       {"patch missing.sfc demo.ips -o out.sfc", 1},
+      {"diff demo.sfc demo.sfc", 2},  // no -o
+      {"diff demo.sfc missing.sfc -o out.sfc --format ips", 1},
+      {"patchinfo", 2},
+      {"patchinfo demo.ips --rom missing.sfc", 1},
       {"kana demo.txt", 2},
       {"kana demo.txt GG", 1},
       {"check demo.sfc demo.txt --vwf maybe", 2},
@@ -65,7 +69,7 @@ TEST(ToolUsage, HelpAndVersion) {
   const ToolRun all = RunTool(dir, "--help");
   EXPECT_EQ(all.status, 0);
   for (const char* command : {"info", "decompress", "datafile", "tbl", "decode", "encode", "skeleton",
-                              "render", "patch", "kana", "check", "font", "demo"}) {
+                              "render", "patch", "kana", "check", "font", "demo", "diff", "patchinfo"}) {
     SCOPED_TRACE(command);
     EXPECT_NE(all.out.find(std::string("  ") + command + " "), std::string::npos);
     const ToolRun help = RunTool(dir, std::string(command) + " --help");

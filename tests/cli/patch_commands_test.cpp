@@ -1,0 +1,171 @@
+// ts2tool diff, patch (BPS) and patchinfo: patches made, applied back and checked as a translator
+// and a player use them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "support/ips_builder.h"
+#include "tool.h"
+
+namespace ts2::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A ROM and a translated copy: edited strings, a fill, and growth (whole KiB, so that the size
+// keeps telling the same copier-header layout).
+struct Pair {
+  Bytes original, modified;
+};
+
+Pair MakePair(bool header, size_t grow = 0x400) {
+  RomBuilder rom(0x20000);
+  Pair p{rom.file(header), {}};
+  p.modified = p.original;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 40; ++i) {
+    const size_t at = 0x200 + rng() % 0x1F000;
+    for (size_t k = 0; k < 1 + rng() % 30; ++k) p.modified[at + k] = static_cast<uint8_t>('a' + rng() % 26);
+  }
+  std::fill_n(p.modified.begin() + 0x8000, 40, 0xFF);
+  for (size_t i = 0; i < grow; ++i) p.modified.push_back(static_cast<uint8_t>(rng()));
+  return p;
+}
+
+Bytes Game(const Bytes& file) {
+  return Bytes(file.begin() + static_cast<std::ptrdiff_t>(file.size() & 0x200), file.end());
+}
+
+TEST(DiffCommand, EveryPatchAppliedBackGivesTheModifiedFile) {
+  const struct {
+    const char* name;
+    bool header;
+    const char* args;
+    const char* note;  // what stderr starts with, "" for nothing
+  } cases[] = {
+      {"IPS of the files as they are", true, "-o out.ips", ""},
+      {"IPS by --format, any name", false, "--format ips -o out.patch", ""},
+      {"BPS of the game data", true, "-o out.bps", ""},
+      {"BPS on headerless files", false, "-o OUT.BPS", ""},
+      {"IPS without the headers", true, "--headerless -o out.ips",
+       "ts2tool: --headerless: copier header dropped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const Pair p = MakePair(c.header);
+    dir.write("orig.sfc", p.original);
+    dir.write("mod.sfc", p.modified);
+    ToolRun r = RunTool(dir, std::string("diff orig.sfc mod.sfc ") + c.args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.rfind(c.note, 0), 0u) << r.err;
+    const std::string out = std::string(c.args).substr(std::string(c.args).find("-o ") + 3);
+    const bool headerless = std::string(c.args).find("--headerless") != std::string::npos;
+    // A headerless patch is for headerless copies: apply it to one.
+    dir.write("player.sfc", headerless ? Game(p.original) : p.original);
+    r = RunTool(dir, "patch player.sfc " + out + " -o patched.sfc");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir.file("patched.sfc")), headerless ? Game(p.modified) : p.modified);
+  }
+}
+
+TEST(DiffCommand, ShorterModifiedAndHeaderMismatch) {
+  TempDir dir;
+  const Pair p = MakePair(false, 0);
+  Bytes shorter(p.modified.begin(), p.modified.end() - 0x1000);
+  dir.write("orig.sfc", p.original);
+  dir.write("short.sfc", shorter);
+  ASSERT_EQ(RunTool(dir, "diff orig.sfc short.sfc -o s.ips").status, 0);
+  ASSERT_EQ(RunTool(dir, "patch orig.sfc s.ips -o back.sfc").status, 0);
+  EXPECT_EQ(ReadFileBytes(dir.file("back.sfc")), shorter);  // the truncation size applies here
+
+  dir.write("hdr.sfc", MakePair(true, 0).modified);
+  const ToolRun r = RunTool(dir, "diff orig.sfc hdr.sfc -o h.ips");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("warning: orig.sfc has 0 bytes of copier header and hdr.sfc has 512"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(DiffCommand, FailuresWriteNothing) {
+  TempDir dir;
+  dir.write("small.sfc", Bytes(16, 0));
+  Bytes huge(0x1000000 + 0x20000, 0);
+  huge.back() = 1;
+  dir.write("huge.sfc", huge);
+  const struct {
+    const char* args;
+    int status;
+    const char* err;
+  } cases[] = {
+      {"diff small.sfc huge.sfc -o out.ips", 1, "ts2tool: IPS cannot reach offset 0x"},
+      {"diff small.sfc huge.sfc -o out.txt", 2, "ts2tool: cannot tell the format from out.txt"},
+      {"diff small.sfc huge.sfc --format zip -o out.ips", 2, "ts2tool: --format must be ips or bps"},
+      {"diff small.sfc missing.sfc -o out.ips", 1, "ts2tool: cannot read missing.sfc"},
+      {"diff small.sfc -o out.ips", 2, "ts2tool: expected ORIGINAL and MODIFIED"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const ToolRun r = RunTool(dir, c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ips"));
+  }
+}
+
+TEST(PatchCommand, BpsForAnotherRomIsRefusedWithBothCrcs) {
+  TempDir dir;
+  const Pair p = MakePair(true);
+  dir.write("orig.sfc", p.original);
+  dir.write("mod.sfc", p.modified);
+  ASSERT_EQ(RunTool(dir, "diff orig.sfc mod.sfc -o t.bps").status, 0);
+  const ToolRun r = RunTool(dir, "patch mod.sfc t.bps -o out.sfc");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("ts2tool: Error: \"t.bps\" was made for another ROM: it expects ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.sfc"));
+}
+
+TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
+  TempDir dir;
+  const Pair p = MakePair(true, 0);
+  dir.write("rom.sfc", p.original);
+  Bytes other = p.original;
+  other[0x300] ^= 1;
+  dir.write("other.sfc", other);
+  dir.write("mod.sfc", p.modified);
+  ASSERT_EQ(RunTool(dir, "diff rom.sfc mod.sfc -o t.bps").status, 0);
+  dir.write("a.ips", IpsBuilder().record(0x10, {1, 2, 3}).run(0x7FF8, 0x10, 0).eof().bytes());
+  dir.write("b.ips", IpsBuilder().record(0x8004, {5}).raw({'E', 'O', 'F', 0x01, 0x00, 0x00}).bytes());
+
+  ToolRun r = RunTool(dir, "patchinfo a.ips b.ips t.bps --rom rom.sfc");
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const char* line :
+       {"a.ips\n  format: IPS\n  records: 2 (1 run records)\n  writes: 19 bytes in 2 ranges, file offsets\n"
+        "    0x10-0x12, 0x7FF8-0x8007\n",
+        "  rom: fits: every write falls inside the image of 131584 bytes\n"
+        "  warning: it writes inside the copier header (0x0-0x1FF)",
+        "  truncation: to 65536 bytes (0x10000) when larger; ts2tool patch applies it, the editor does not\n",
+        "t.bps\n  format: BPS\n", "  rom: fits: the game data has the source's size and CRC-32\n",
+        // The BPS patch's fill at file offset 0x8000 is at game-data offset 0x7E00: moved past the header.
+        "overlaps: 8 bytes written by more than one patch, file offsets\n    0x8000-0x8003: a.ips, t.bps\n"
+        "    0x8004: a.ips, b.ips, t.bps\n    0x8005-0x8007: a.ips, t.bps\n"}) {
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
+  }
+
+  r = RunTool(dir, "patchinfo t.bps a.ips --rom other.sfc --no-overlap");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("  rom: made for another ROM: it expects 131072 bytes with CRC-32 0x"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u);
+
+  dir.write("cut.bps", Bytes{'B', 'P', 'S', '1', 0x80});
+  r = RunTool(dir, "patchinfo cut.bps");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("  error: Error: \"cut.bps\" is cut short"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace ts2::test
