@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "patch/bps.h"
 #include "script/textfile.h"
+#include "support/bps_builder.h"
 #include "support/builders.h"
 #include "support/ips_builder.h"
 
@@ -134,6 +136,49 @@ void IpsSeeds() {
   seed("eof-offset", 0, 0x100, IpsBuilder().run(0x454F45, 4, 0x33).eof().raw({1, 2, 3}));
 }
 
+void BpsSeeds() {
+  using ts2::test::BpsBuilder;
+  const auto seed = [](const std::string& name, uint8_t flags, const Bytes& patch) {
+    Seed("bps", name, Cat({Bytes{flags, 0, 0}, patch}));
+  };
+  Bytes source(0x100);
+  for (size_t i = 0; i < source.size(); ++i)
+    source[i] = static_cast<uint8_t>(i * 13 + 5);  // the target's image
+  Bytes target(source.begin(), source.begin() + 0x10);
+  target.insert(target.end(), {1, 2, 1, 2, 1, 2});
+  target.insert(target.end(), source.begin() + 0x80, source.begin() + 0x90);
+  const Bytes every = BpsBuilder(source, target.size(), "<m/>")
+                          .sourceRead(0x10)
+                          .targetRead({1, 2})
+                          .targetCopy(4, 0x10)
+                          .sourceCopy(0x10, 0x80)
+                          .target(target)
+                          .bytes();
+  seed("every-action", 1, every);
+  seed("every-action-handler", 3, every);
+  seed("wrong-source", 0, every);
+  Bytes grown = source;
+  grown.resize(0x180, 0x44);
+  seed("made-by-writer", 1, ts2::bps::CreatePatch(source, grown));
+}
+
+void PatchWriterSeeds() {
+  const auto seed = [](const std::string& name, uint8_t flags, const Bytes& original, const Bytes& rest) {
+    Seed("patch_writers", name,
+         Cat({Bytes{flags, uint8_t(original.size()), uint8_t(original.size() >> 8)}, original, rest}));
+  };
+  Bytes original(0x200);
+  for (size_t i = 0; i < original.size(); ++i) original[i] = static_cast<uint8_t>(i * 7);
+  Bytes modified = original;
+  modified[0x20] = 1;
+  std::fill(modified.begin() + 0x40, modified.begin() + 0x60, 0xEE);
+  modified.resize(0x280, 0);
+  seed("as-is", 0, original, modified);
+  // Overwrite, fill, insert, delete, resize.
+  seed("edits", 1, original, {0,  0x10, 0x00, 20,   9,    1,  0x40, 0x00, 30,   0xEE, 2, 0x80, 0x00,
+                              12, 3,    3,    0x00, 0x01, 40, 0,    0xFF, 0x80, 0x02, 0, 0});
+}
+
 void KanaSeeds() {
   const auto seed = [](const std::string& name, uint16_t offset, uint32_t tableSize, const Bytes& wram) {
     Seed("kana", name,
@@ -163,6 +208,8 @@ int main(int argc, char** argv) {
   TranslationSeeds();
   DecodeStringSeeds();
   IpsSeeds();
+  BpsSeeds();
+  PatchWriterSeeds();
   KanaSeeds();
   return 0;
 }
