@@ -5,7 +5,7 @@
 //   flag bit 0 clear: the modified image as it is;
 //   flag bit 0 set:   edits made to a copy of the original, 5 bytes each: kind, 2 bytes offset,
 //                     length, value (kind % 4: overwrite with the value, fill, insert, delete;
-//                     a kind of 0xFF resizes to offset)
+//                     a kind of 0xFF resizes to offset % 8 KiB, which keeps each run quick)
 #include <algorithm>
 #include <vector>
 
@@ -25,7 +25,7 @@ Bytes Edited(Bytes image, std::span<const uint8_t> script) {
     const uint8_t value = script[i + 4];
     const size_t end = std::min(image.size(), at + length);
     if (kind == 0xFF) {
-      image.resize(script[i + 1] | script[i + 2] << 8, value);
+      image.resize((script[i + 1] | script[i + 2] << 8) & 0x1FFF, value);
       continue;
     }
     switch (kind % 4) {
