@@ -17,7 +17,8 @@ namespace {
 constexpr int kMaxHashBits = 22;
 constexpr uint32_t kNone = 0xFFFFFFFF;
 constexpr uint64_t kNoLiteral = ~uint64_t{0};
-constexpr int kSourceDepth = 16;  // chain links followed per lookup: bounds the time on repetitive data
+constexpr int kSourceDepth = 8;        // chain links followed per lookup: bounds the time on repetitive data
+constexpr uint32_t kSourceStride = 4;  // every 4th source offset is indexed: a quarter of the work
 constexpr int kTargetDepth = 32;
 constexpr uint64_t kLongEnough = 64;  // a match this long is taken without looking further
 constexpr uint64_t kIndexCopiesUpTo = 64;
@@ -50,31 +51,33 @@ uint64_t MatchLength(const uint8_t* a, const uint8_t* b, uint64_t limit) {
   return n;
 }
 
-// Offsets of 4-byte sequences, newest first, one chain per hash.
+// Offsets of 4-byte sequences that are multiples of `stride`, newest first, one chain per hash.
 class Chains {
  public:
-  explicit Chains(size_t size)
-      : bits_(HashBits(size)), head_(size_t{1} << bits_, kNone), prev_(size, kNone) {}
+  Chains(size_t size, uint32_t stride)
+      : stride_(stride),
+        bits_(HashBits(size / stride)),
+        head_(size_t{1} << bits_, kNone),
+        prev_(size / stride + 1, kNone) {}
   void insert(const uint8_t* data, uint32_t at) {
     uint32_t& h = head_[Hash4(data + at, bits_)];
-    prev_[at] = h;
+    prev_[at / stride_] = h;
     h = at;
   }
-  // Every offset of `data` whose four bytes fit, in order. The chain heads are spread over a table
-  // far larger than the caches: each is fetched some offsets ahead so that the misses overlap.
+  // Every `stride`-th offset of `data` whose four bytes fit. The chain heads are spread over a
+  // table far larger than the caches: each is fetched some offsets ahead so that the misses overlap.
   void insertAll(const uint8_t* data, size_t size) {
-    constexpr size_t kAhead = 16;
-    if (size < 4) return;
-    const size_t count = size - 3;
-    for (size_t i = 0; i < count; ++i) {
-      if (i + kAhead < count) __builtin_prefetch(&head_[Hash4(data + i + kAhead, bits_)], 1);
+    const size_t ahead = 16 * stride_;
+    for (size_t i = 0; i + 4 <= size; i += stride_) {
+      if (i + ahead + 4 <= size) __builtin_prefetch(&head_[Hash4(data + i + ahead, bits_)], 1);
       insert(data, static_cast<uint32_t>(i));
     }
   }
   uint32_t first(const uint8_t* p) const { return head_[Hash4(p, bits_)]; }
-  uint32_t next(uint32_t at) const { return prev_[at]; }
+  uint32_t next(uint32_t at) const { return prev_[at / stride_]; }
 
  private:
+  uint32_t stride_;
   int bits_;
   std::vector<uint32_t> head_, prev_;
 };
@@ -93,7 +96,7 @@ struct Choice {
 class Writer {
  public:
   Writer(std::span<const uint8_t> source, std::span<const uint8_t> target)
-      : s_(source), t_(target), sourceIndex_(source.size()), targetIndex_(target.size()) {
+      : s_(source), t_(target), sourceIndex_(source.size(), kSourceStride), targetIndex_(target.size(), 1) {
     sourceIndex_.insertAll(s_.data(), s_.size());
   }
 
@@ -102,13 +105,14 @@ class Writer {
     const uint64_t m = t_.size();
     uint64_t o = 0;
     while (o < m) {
-      const Choice c = cutAtSameOffset(choose(o), o);
+      Choice c = cutAtSameOffset(choose(o), o);
       if (c.gain <= 0) {
         if (literal_ == kNoLiteral) literal_ = o;
         index(o);
         ++o;
         continue;
       }
+      o = extendBack(c, o);
       flushLiteral(o);
       emit(c, o);
       if (c.action != Action::SourceRead && c.length <= kIndexCopiesUpTo)
@@ -139,6 +143,9 @@ class Writer {
     }
     if (o + 4 > m) return best;
     const uint8_t* here = t_.data() + o;
+    // Only every kSourceStride-th source offset is indexed: a match that starts elsewhere is found
+    // a few bytes later, where its indexed offset lines up, and grows back over the new bytes
+    // before it (extendBack).
     int depth = 0;
     for (uint32_t p = sourceIndex_.first(here); p != kNone && depth < kSourceDepth;
          p = sourceIndex_.next(p), ++depth) {
@@ -161,6 +168,19 @@ class Writer {
     return best;
   }
 
+  // A copy grows back over the new bytes pending before it while they match; returns where it
+  // now starts.
+  uint64_t extendBack(Choice& c, uint64_t o) const {
+    if (literal_ == kNoLiteral || c.action == Action::SourceRead) return o;
+    const uint8_t* from = c.action == Action::SourceCopy ? s_.data() : t_.data();
+    while (o > literal_ && c.from > 0 && from[c.from - 1] == t_[o - 1]) {
+      --o;
+      --c.from;
+      ++c.length;
+    }
+    return o;
+  }
+
   // A copy from elsewhere ends where the source at the same offset starts to match for a while:
   // reading it there is cheaper from then on, and it keeps the unchanged bytes unchanged.
   Choice cutAtSameOffset(Choice c, uint64_t o) const {
@@ -180,9 +200,10 @@ class Writer {
 
   void flushLiteral(uint64_t end) {
     if (literal_ == kNoLiteral) return;
-    const uint64_t length = end - literal_;
-    PutNumber(*out_, (length - 1) << 2 | static_cast<uint64_t>(Action::TargetRead));
-    out_->insert(out_->end(), t_.begin() + literal_, t_.begin() + end);
+    if (end > literal_) {  // a copy that grew back may have taken every pending byte
+      PutNumber(*out_, (end - literal_ - 1) << 2 | static_cast<uint64_t>(Action::TargetRead));
+      out_->insert(out_->end(), t_.begin() + literal_, t_.begin() + end);
+    }
     literal_ = kNoLiteral;
   }
 
