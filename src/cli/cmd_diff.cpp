@@ -79,10 +79,14 @@ int Run(const Command& self, const std::vector<std::string>& args) {
     if (a.has("--headerless")) {
       from = original.gameData();
       to = modified.gameData();
-      Fail(kExitOk,
-           Format("--headerless: copier header dropped from %s (%u bytes) and from %s (%u bytes); "
-                  "the patch fits headerless ROMs",
-                  originalPath.c_str(), original.headerSize, modifiedPath.c_str(), modified.headerSize));
+      if (original.headerSize == 0 && modified.headerSize == 0) {
+        Fail(kExitOk, "--headerless: neither file has a copier header; the patch fits headerless ROMs");
+      } else {
+        Fail(kExitOk,
+             Format("--headerless: copier header dropped from %s (%u bytes) and from %s (%u bytes); "
+                    "the patch fits headerless ROMs",
+                    originalPath.c_str(), original.headerSize, modifiedPath.c_str(), modified.headerSize));
+      }
     }
     uint64_t unreachable = 0;
     std::optional<std::vector<uint8_t>> made = ips::CreatePatch(from, to, &unreachable);
