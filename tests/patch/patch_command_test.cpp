@@ -308,6 +308,7 @@ TEST(PatchBps, AFailingPatchStopsTheRunWithNothingOfItApplied) {
               t.patch("c.ips", IpsBuilder().record(0x11, {0x78}).eof())});
     t.run();
     EXPECT_EQ(t.image(), t.romWith({{0x10, 0x77}}));
+    EXPECT_EQ(t.form().gROMModified, 1);  // the patch applied before it stays, marked
     ASSERT_EQ(t.p.ui.messages().size(), 1u);
     EXPECT_NE(t.p.ui.messages()[0].find(c.message), std::string::npos) << t.p.ui.messages()[0];
     EXPECT_FALSE(t.tempLeft());
