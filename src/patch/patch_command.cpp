@@ -69,7 +69,7 @@ bool IsBps(std::span<const uint8_t> patch) {
 
 // A BPS patch, checked whole and applied to the game data; the copier header stays in front of
 // the result. On any failure the image is the old one and the message names what failed.
-bool ApplyBpsPatch(TmyForm& f, const std::string& path, std::span<const uint8_t> patch) {
+bool ApplyBpsPatch(TmyForm& f, const std::string& path, std::span<const uint8_t> patch, bool& changed) {
   const std::string name = ExtractFileName(path);
   const bps::Study study = bps::StudyPatch(patch);
   if (!study.ok()) {
@@ -93,6 +93,7 @@ bool ApplyBpsPatch(TmyForm& f, const std::string& path, std::span<const uint8_t>
   }
   std::memcpy(image.get(), f.romAlloc.get(), f.gROMHeaderSize);
   if (!target.empty()) std::memcpy(image.get() + f.gROMHeaderSize, target.data(), target.size());
+  changed = !std::equal(source.begin(), source.end(), target.begin(), target.end());
   f.romAlloc = std::move(image);
   f.gROMSize = static_cast<uint32_t>(newSize);
   f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
@@ -112,7 +113,7 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
   const std::optional<std::vector<uint8_t>> patch = ReadPatchFile(path);
   if (!patch) return cannotOpen();
   f.gIPS.patchLength = static_cast<int32_t>(patch->size());
-  if (IsBps(*patch)) return ApplyBpsPatch(f, path, *patch);
+  if (IsBps(*patch)) return ApplyBpsPatch(f, path, *patch, changed);
 
   const ips::Study study = ips::StudyPatch(*patch);
   if (!study.ok()) {

@@ -277,6 +277,22 @@ TEST(PatchBps, AppliesBehindTheCopierHeaderMixedWithIps) {
   EXPECT_EQ(t.p.ui.messages(), Lines{kComplete});
   EXPECT_EQ(t.form().gROMModified, 1);
   EXPECT_FALSE(t.tempLeft());
+
+  // The same BPS patch again: its source is gone, so it is refused, not reported as a no-op.
+  t.choose({t.dir.file("2.ips")});
+  t.p.ui.script.questionAnswers.push_back(false);
+  t.run();
+  EXPECT_EQ(t.image(), grown);
+  EXPECT_NE(t.p.ui.lastMessage().find("was made for another ROM"), std::string::npos);
+}
+
+TEST(PatchBps, APatchThatChangesNothingIsReported) {
+  BpsPatching t;
+  t.choose({t.bps("same.bps", t.romFile, t.romFile)});
+  t.run();
+  EXPECT_EQ(t.image(), t.romFile);
+  EXPECT_EQ(t.p.ui.messages(),
+            (Lines{kComplete, "The patch changed nothing: this ROM may already have it."}));
 }
 
 TEST(PatchBps, AFailingPatchStopsTheRunWithNothingOfItApplied) {
