@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -193,6 +194,9 @@ class TKanaForm {
   Program& program;
   // Converts the string at Working RAM offset `offset` into kanaEdit.
   void ConvertToKana(uint32_t offset);
+  // Shows the original text of the main window's current string in kanaEdit (views/original.cpp).
+  void ShowOriginal();
+  std::optional<std::string> shownOriginal;  // what ShowOriginal last put into kanaEdit
 };
 
 // The Hex Data window (views/hexdata.cpp): the raw ROM bytes of the current string as

@@ -43,6 +43,7 @@ DecodedString DecodeRomString(Bytes rom, uint32_t tableOffset, uint32_t textFiel
       const std::optional<uint16_t> code =
           width == 1 ? std::optional<uint16_t>(Read8(rom, at)) : Read16LE(rom, at);
       if (!code) break;  // the rest of the string lies past the end of the image
+      out.codes.push_back(*code);
       out.glyphs.push_back(GlyphOffset(*code));
     }
     return out;
@@ -65,6 +66,7 @@ DecodedString DecodeRomString(Bytes rom, uint32_t tableOffset, uint32_t textFiel
         ++nextEntry;
       }
     }
+    out.codes.push_back(static_cast<uint16_t>(code));
     out.glyphs.push_back(GlyphOffset(code));
   }
   return out;

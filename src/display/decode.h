@@ -27,7 +27,8 @@ struct DecodedString {
   std::optional<uint16_t> pointer;    // none when the pointer lies outside the ROM image
   uint32_t address = 0;               // ROM offset of the header byte
   std::optional<uint32_t> firstChar;  // ROM offset of the first character, when it lies inside
-  std::vector<uint16_t> glyphs;       // glyph byte offsets, in order
+  std::vector<uint16_t> codes;        // character codes (glyph numbers), in order
+  std::vector<uint16_t> glyphs;       // their glyph byte offsets
 };
 
 // Decodes string `index` of the block whose pointer table lies at `tableOffset` and whose texts

@@ -53,6 +53,7 @@ void TmyForm::pListClick(TObject Sender) {
 
   gFindText = Format(".STRING %d", selected);
   ui.window(FormId::KanaForm).setCaption(Format("Kana Text: String #%d", selected));
+  program.KanaForm.ShowOriginal();
   Find1Find(Sender == kSenderTextChanged ? 1 : 0);
 
   if (gSectionLine != -1) {

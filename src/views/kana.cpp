@@ -11,30 +11,55 @@ namespace {
 
 constexpr uint8_t kEndByte = 0xFF;       // FF FF ends a string
 constexpr uint8_t kFirstControl = 0xF0;  // second bytes from here on are control codes
+constexpr uint8_t kYesNo = 0xF9;         // the control code with two argument words
 constexpr size_t kYesNoBytes = 6;        // the Yes-No word and its two argument words
 
-void AppendHex4(std::string& out, unsigned value) {
+}  // namespace
+
+void AppendWordText(std::string& out, unsigned value) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "[$%04X]", value & 0xFFFF);
   out += buf;
 }
 
-// The text of a character, or "[$hhhh]" of the stored word when the table has none for it.
-void AppendCharacter(std::string& out, uint8_t b0, uint8_t b1, std::span<const CharEntry> table16) {
-  const size_t index = static_cast<size_t>(b0) << 8 | b1;  // first byte high: the table's code
-  if (index < table16.size()) {
-    const CharEntry& entry = table16[index];
-    // An entry with a length but no text cannot come from the loader; it shows as unknown.
-    if (entry.length != 0 && entry.text) {
-      const std::string& text = *entry.text;
-      out.append(text, 0, text.find('\0'));  // a zero byte (from an escape) ends the text
-      return;
-    }
-  }
-  AppendHex4(out, b0 | b1 << 8);  // the word as stored: second byte first
+bool AppendTableText(std::string& out, std::span<const CharEntry> table16, size_t index) {
+  if (index >= table16.size()) return false;
+  const CharEntry& entry = table16[index];
+  // An entry with a length but no text cannot come from the loader; it shows as unknown.
+  if (entry.length == 0 || !entry.text) return false;
+  const std::string& text = *entry.text;
+  out.append(text, 0, text.find('\0'));  // a zero byte (from an escape) ends the text
+  return true;
 }
 
-}  // namespace
+bool AppendControlText(std::string& out, uint8_t code, uint8_t arg) {
+  switch (code) {
+    case 0xF0: out += "[Key]"; break;
+    case 0xF1: {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "[Pause$%02X]", arg);
+      out += buf;
+      break;
+    }
+    case 0xF2: out += "[$F200]"; break;  // "00" whatever the argument byte holds
+    case 0xF3: out += "[SFX]"; break;
+    case 0xF4: out += "[Player]"; break;
+    case 0xF5: out += "[MEM_Num]"; break;
+    case 0xF6: out += "[MEM_Text]"; break;
+    case 0xF7: out += "[FadeIn]"; break;
+    case 0xF8: out += "[FadeOut]"; break;
+    case kYesNo: out += "[Yes-No]"; break;
+    case 0xFA: out += "[$FA00]"; break;
+    case 0xFB: out += "[FixTextBox]"; break;
+    case 0xFC:
+      out += "[ClrWin]";
+      out += kKanaLineBreak;
+      break;
+    case 0xFD: out += kKanaLineBreak; break;
+    default: return false;
+  }
+  return true;
+}
 
 std::string KanaText(std::span<const uint8_t> wram, size_t offset, std::span<const CharEntry> table16) {
   std::string out;
@@ -44,51 +69,29 @@ std::string KanaText(std::span<const uint8_t> wram, size_t offset, std::span<con
     const uint8_t b0 = wram[pos], b1 = wram[pos + 1];
     if (b0 == kEndByte && b1 == kEndByte) break;
     if (b1 < kFirstControl) {
-      AppendCharacter(out, b0, b1, table16);
+      // The table's code has the first byte high; an unknown one shows as the word as stored.
+      if (!AppendTableText(out, table16, static_cast<size_t>(b0) << 8 | b1))
+        AppendWordText(out, b0 | b1 << 8);
       pos += 2;
       continue;
     }
-    size_t consumed = 2;
-    switch (b1) {
-      case 0xF0: out += "[Key]"; break;
-      case 0xF1: {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "[Pause$%02X]", b0);
-        out += buf;
-        break;
-      }
-      case 0xF2: out += "[$F200]"; break;  // "00" whatever the argument byte holds
-      case 0xF3: out += "[SFX]"; break;
-      case 0xF4: out += "[Player]"; break;
-      case 0xF5: out += "[MEM_Num]"; break;
-      case 0xF6: out += "[MEM_Text]"; break;
-      case 0xF7: out += "[FadeIn]"; break;
-      case 0xF8: out += "[FadeOut]"; break;
-      case 0xF9:
-        // The two argument words must lie inside Working RAM too; a Yes-No word cut off by the
-        // end of it ends the string like any other word that does not fit.
-        if (wram.size() - pos < kYesNoBytes) return out;
-        out += "[Yes-No]";
-        AppendHex4(out, wram[pos + 2] | wram[pos + 3] << 8);
-        AppendHex4(out, wram[pos + 4] | wram[pos + 5] << 8);
-        consumed = kYesNoBytes;
-        break;
-      case 0xFA: out += "[$FA00]"; break;
-      case 0xFB: out += "[FixTextBox]"; break;
-      case 0xFC:
-        out += "[ClrWin]";
-        out += kKanaLineBreak;
-        break;
-      case 0xFD: out += kKanaLineBreak; break;
-      default:
-        // 0xFE, and 0xFF with a first byte other than 0xFF, are no known code. They show as the
-        // stored word so that nothing in the string goes unseen, and the reading moves on by
-        // one byte only: the next word starts at this word's second byte.
-        AppendHex4(out, b0 | b1 << 8);
-        consumed = 1;
-        break;
+    if (b1 == kYesNo) {
+      // The two argument words must lie inside Working RAM too; a Yes-No word cut off by the
+      // end of it ends the string like any other word that does not fit.
+      if (wram.size() - pos < kYesNoBytes) return out;
+      AppendControlText(out, b1, b0);
+      AppendWordText(out, wram[pos + 2] | wram[pos + 3] << 8);
+      AppendWordText(out, wram[pos + 4] | wram[pos + 5] << 8);
+      pos += kYesNoBytes;
+    } else if (AppendControlText(out, b1, b0)) {
+      pos += 2;
+    } else {
+      // 0xFE, and 0xFF with a first byte other than 0xFF, are no known code. They show as the
+      // stored word so that nothing in the string goes unseen, and the reading moves on by
+      // one byte only: the next word starts at this word's second byte.
+      AppendWordText(out, b0 | b1 << 8);
+      pos += 1;
     }
-    pos += consumed;
   }
   return out;
 }
@@ -101,6 +104,7 @@ void TKanaForm::ConvertToKana(uint32_t offset) {
                     std::span<const CharEntry>(f.gCharTable16.get(), 0x10000));
   // One update per string: the memo is repainted once, not once per character.
   Memo& kanaEdit = program.ui.memo(ControlId::kanaEdit);
+  shownOriginal.reset();
   kanaEdit.beginUpdate();
   kanaEdit.clear();
   kanaEdit.setText(text);
