@@ -54,10 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ts2::fuzz::Check(bytes.size() <= (capacity ? capacity : ts2::kTransTextSize));
   ts2::fuzz::Check(!bytes.empty() && bytes.back() == ts2::kCodeEnd);
 
-  const std::vector<ts2::LintFinding> findings = ts2::LintSection(lines, options & 1);
+  // Name widths from 0 on, past the longest the options allow.
+  const ts2::LintOptions lint{.variableWidth = (options & 1) != 0, .playerWidth = options >> 1};
+  const std::vector<ts2::LintFinding> findings = ts2::LintSection(lines, lint);
   for (const ts2::LintFinding& f : findings)
     ts2::fuzz::Check(f.line >= 0 && static_cast<size_t>(f.line) < lines.size() && f.column >= 0);
-  (void)ts2::FitText(findings);
+  (void)ts2::FitText(findings, n, section->headerLine + 1);
 
   // The handler's way: the section through Memo1 into gTransText, then drawn.
   ts2::TmyForm& form = ts2::fuzz::ReusedProgram().form();

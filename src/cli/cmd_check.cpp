@@ -1,7 +1,6 @@
 // ts2tool check: the translation lint over every block's translation file, for a translation
 // team's scripts and CI. The files are read through the editor's own block selection, so each
 // section is checked as the editor would encode and draw it.
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -21,7 +20,7 @@ namespace {
 
 int RunCheck(const std::vector<std::string>& args);
 
-const Command kCheck{"check", "check ROM DATAFILE [--dumps DIR] [--vwf on|off]",
+const Command kCheck{"check", "check ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N]",
                      "check the translations against the translation box (lint for CI)", RunCheck};
 
 constexpr char kCheckHelp[] =
@@ -32,31 +31,23 @@ constexpr char kCheckHelp[] =
     "  - a section that needs more than the 6 lines the box shows, wrapped lines included;\n"
     "  - text that becomes other bytes than it seems to: a \"[$\" run with an odd number of hex\n"
     "    digits or a character that is no hex digit, a \"[\" that opens no tag and no \"[$\" run,\n"
-    "    a character the translation font draws blank, a byte that ends the line or the string.\n"
-    "Each finding is printed as FILE:LINE: string N: column C: MESSAGE, then a summary line.\n"
+    "    a character the translation font draws blank, a byte that ends the line or the string;\n"
+    "  - an empty first or last text line (an extra line break in the string; a section whose\n"
+    "    lines are all empty counts as not translated yet);\n"
+    "  - a .STRING line inside another section (that section's .ENDS is missing or broken);\n"
+    "  - a line that fits only with a short player's name: [PLAYER] is measured as N characters\n"
+    "    of the widest glyph (--player-width, default 8).\n"
+    "Each finding is printed as\n"
+    "  FILE:LINE: string N, line L (file line LINE): column C: MESSAGE\n"
+    "with L the line in the string's section (1 its first text line), then a summary line.\n"
     "--vwf defaults to the data file's .VWF setting. No file is written.\n"
     "Exit status: 0 when nothing was found, 1 when something was (or the input is bad).\n";
 
-// The first editor line of each string's own section: the first line holding ".STRING n" (any
-// letter case) with n not followed by a further digit, so ".STRING 1" is not taken for string 10.
+// The first editor line of each string's own section.
 std::map<long, int> SectionHeaders(const std::vector<std::string>& lines) {
-  static const std::string kHeader = ".string ";
   std::map<long, int> headers;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string lower = lines[i];
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (size_t at = lower.find(kHeader); at != std::string::npos; at = lower.find(kHeader, at + 1)) {
-      size_t end = at + kHeader.size();
-      long n = 0;
-      const size_t first = end;
-      while (end < lower.size() && std::isdigit(static_cast<unsigned char>(lower[end])) && n < 100000000)
-        n = n * 10 + (lower[end++] - '0');
-      const size_t digits = end - first;
-      if (digits == 0 || (digits > 1 && lower[first] == '0')) continue;  // "%d" writes no leading zero
-      if (end < lower.size() && std::isdigit(static_cast<unsigned char>(lower[end]))) continue;
-      headers.emplace(n, static_cast<int>(i));
-    }
-  }
+  for (size_t i = 0; i < lines.size(); ++i)
+    for (const HeaderOnLine& h : SectionHeadersOn(lines[i])) headers.emplace(h.number, static_cast<int>(i));
   return headers;
 }
 
@@ -71,12 +62,21 @@ const char* Plural(int n, const char* one, const char* many) {
 
 int RunCheck(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done = StartCommand(kCheck, args, {"--dumps", "--vwf"}, {}, parsed, kCheckHelp)) return *done;
+  if (auto done = StartCommand(kCheck, args, {"--dumps", "--vwf", "--player-width"}, {}, parsed, kCheckHelp))
+    return *done;
   if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
   std::optional<bool> vwf;
   if (auto v = parsed.get("--vwf")) {
     if (*v != "on" && *v != "off") return UsageError(kCheck, "--vwf takes on or off");
     vwf = *v == "on";
+  }
+  LintOptions options;
+  if (auto v = parsed.get("--player-width")) {
+    const auto n = ParseNumber(*v);
+    if (!n || *n > static_cast<uint64_t>(kMaxPlayerWidth))
+      return UsageError(kCheck,
+                        Format("--player-width takes 0 to %d characters, not '", kMaxPlayerWidth) + *v + "'");
+    options.playerWidth = static_cast<int>(*n);
   }
   const std::string dumps = WithoutTrailingSeparators(parsed.get("--dumps").value_or("Dumps"));
   // A folder that is not there checks nothing: in a CI that is a mistake, not a pass.
@@ -86,7 +86,7 @@ int RunCheck(const std::vector<std::string>& args) {
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();
-  const bool variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+  options.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
 
   int findings = 0, filesWithFindings = 0, filesChecked = 0, stringsChecked = 0;
   std::set<std::string> seen;  // blocks that share a pointer table share their file
@@ -106,9 +106,9 @@ int RunCheck(const std::vector<std::string>& args) {
     for (const auto& [n, headerLine] : headers) {
       if (n >= strings) break;
       ++stringsChecked;
-      for (const LintFinding& f : LintSection(SectionAt(text, headerLine), variableWidth)) {
-        std::printf("%s:%d: string %ld: column %d: %s\n", file.c_str(), headerLine + f.line + 1, n, f.column,
-                    f.message.c_str());
+      for (const LintFinding& f : LintSection(SectionAt(text, headerLine), options)) {
+        std::printf("%s:%d: %s: column %d: %s\n", file.c_str(), headerLine + f.line + 1,
+                    FindingPlace(n, f.line, headerLine + 1).c_str(), f.column, f.message.c_str());
         ++inFile;
       }
     }

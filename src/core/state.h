@@ -25,6 +25,10 @@ inline constexpr int kMaxBlocks = 4096;              // entries of each block ta
 inline constexpr uint32_t kTitleOffset = 0xFFC0;     // the game's internal title (high-ROM header)
 inline constexpr uint32_t kFontTableOffset = 0x130000;
 inline constexpr char kGameTitle[] = "TORMEL SARAGON2";  // compared over 15 bytes
+// How many characters of the widest glyph the player's name is measured as, unless the
+// translator sets another width (View > Player Name Width, ts2tool check --player-width).
+inline constexpr int kDefaultPlayerWidth = 8;
+inline constexpr int kMaxPlayerWidth = 64;
 
 // One text page: a tall off-screen strip of 16-bit pixels.
 struct TextPage {
@@ -124,6 +128,9 @@ struct Ts2Main {
 
   // --- string display ---
   std::string gFindText;  // the search text of the find dialog Find1
+  // The fit panel's width of the player's name in characters (View > Player Name Width; the
+  // editor remembers it between runs). Not a data-file setting.
+  int32_t gPlayerWidth = kDefaultPlayerWidth;
   int32_t gSectionLine = -1;
   int32_t gFindFrom = 0, gFindLen = 0, gFindPos = -1;
   int32_t gTopLine = 0;

@@ -80,10 +80,12 @@ void TmyForm::pListClick(TObject Sender) {
 
 // Checks the section in Memo1, which holds the shown string's section whenever one was found.
 void TmyForm::ShowTranslationFit() {
-  const std::string text = gSectionLine == -1
-                               ? std::string("No translation")
-                               : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()),
-                                                     Checked(MenuId::UseVWFRoutine1)));
+  const LintOptions options{.variableWidth = Checked(MenuId::UseVWFRoutine1), .playerWidth = gPlayerWidth};
+  const std::string text =
+      gSectionLine == -1
+          ? std::string("No translation")
+          : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
+                    gSectionLine + 1);
   ui.statusBar().setPanelText(kStatusFitPanel, text);
 }
 

@@ -8,12 +8,26 @@
 #include "core/fileutil.h"
 #include "display/encode.h"
 #include "display/render.h"
+#include "script/textfile.h"
 
 namespace ts2 {
 
 namespace {
 
-constexpr int kTagNewLineChars = 9;  // "[NEWLINE]"
+constexpr int kTagNewLineChars = 9;      // "[NEWLINE]"
+constexpr uint8_t kLastNameCode = 0xFC;  // codes from 0xFD on are control codes, not letters
+
+// The advance of the widest glyph of the translation font: the width of a name's character
+// when the name is measured at its longest.
+int WidestAdvance(bool variableWidth) {
+  static const int widest[2] = {TransGlyphAdvance('W', false), [] {
+                                  int w = 0;
+                                  for (int c = 0; c <= kLastNameCode; ++c)
+                                    w = std::max(w, TransGlyphAdvance(static_cast<uint8_t>(c), true));
+                                  return w;
+                                }()};
+  return widest[variableWidth ? 1 : 0];
+}
 
 struct Position {
   int line = 0, column = 0;  // line 0 (the header) holds nothing to point at: no position
@@ -38,14 +52,20 @@ int CharAt(const std::string& line, int column) {
 
 class Linter {
  public:
-  Linter(const std::vector<std::string>& lines, bool variableWidth)
-      : lines_(lines), variableWidth_(variableWidth), trace_(TraceSectionLines(lines)) {}
+  Linter(const std::vector<std::string>& lines, const LintOptions& options)
+      : lines_(lines),
+        variableWidth_(options.variableWidth),
+        playerWidth_(std::clamp(options.playerWidth, 0, kMaxPlayerWidth)),
+        nameAdvance_(WidestAdvance(options.variableWidth)),
+        trace_(TraceSectionLines(lines)) {}
 
   std::vector<LintFinding> run() {
     for (int j = 1; j < trace_.endLine; ++j)
       if (lines_[static_cast<size_t>(j)].size() > kLineBufferChars)
         add(LintKind::kLineCut, {j, static_cast<int>(kLineBufferChars) + 1},
             Format("line is longer than %zu characters: the rest is dropped", kLineBufferChars));
+    checkEmptyEdges();
+    checkRunOn();
     for (size_t i = 0; i < trace_.bytes.size(); ++i) checkBytes(i);
     flushBlank();
     draw();
@@ -58,6 +78,36 @@ class Linter {
  private:
   void add(LintKind kind, Position at, std::string message) {
     findings_.push_back({kind, at.line, at.column, std::move(message)});
+  }
+
+  // An empty first or last text line adds a line break to the string. A section whose text lines
+  // are all empty is one not translated yet, and one empty line is an empty string.
+  void checkEmptyEdges() {
+    const int last = trace_.endLine - 1;
+    if (last < 2) return;
+    const auto line = [&](int j) -> const std::string& { return lines_[static_cast<size_t>(j)]; };
+    bool allEmpty = true;
+    for (int j = 1; j <= last && allEmpty; ++j) allEmpty = line(j).empty();
+    if (allEmpty) return;
+    if (line(1).empty())
+      add(LintKind::kEmptyEdge, {1, 1}, "empty line at the start: the string gets an extra line break");
+    if (line(last).empty())
+      add(LintKind::kEmptyEdge, {last, 1}, "empty line at the end: the string gets an extra line break");
+  }
+
+  // The section runs on until a line reads ".ENDS": a header inside it means its own closing
+  // line is missing or broken, and the next section's text has become part of this one.
+  void checkRunOn() {
+    for (size_t j = 1; j < lines_.size(); ++j) {
+      const std::vector<HeaderOnLine> inside = SectionHeadersOn(lines_[j]);
+      if (inside.empty()) continue;
+      const std::vector<HeaderOnLine> own = SectionHeadersOn(lines_[0]);
+      const std::string name =
+          own.empty() ? std::string("the section") : Format("section %ld", own[0].number);
+      add(LintKind::kRunOn, {static_cast<int>(j), inside[0].column},
+          Format("%s has no .ENDS before .STRING %ld", name.c_str(), inside[0].number));
+      return;  // the first one is where the closing line belongs
+    }
   }
 
   // Bytes that are not what the text seems to say.
@@ -125,20 +175,40 @@ class Linter {
   }
 
   // The pen over the bytes, as the renderer moves it: each glyph advances it and a pen at the
-  // wrap point or past it starts a new line; 0xFE starts a new line, 0xFF ends the string.
+  // wrap point or past it starts a new line; 0xFE starts a new line, 0xFF ends the string. The
+  // player's name (0xFD) is drawn as the longest name: playerWidth_ of the widest glyph.
   void draw() {
     int penX = 0, row = 0, lastRow = 0, width = 0;
-    Position widthPassed, belowBox;
+    int base = 0, names = 0;  // the line's width without the names, and how many it holds
+    Position widthPassed, belowBox, firstName;
     auto reach = [&](Position at) {
       lastRow = std::max(lastRow, row);
       if (row >= kTransVisibleLines && !belowBox) belowBox = at;
     };
+    auto advance = [&](int pixels, Position at) {
+      width += pixels;
+      if (width > kTransWrapColumn && !widthPassed) widthPassed = at;
+      penX += pixels;
+      if (penX >= kTransWrapColumn) {
+        penX = 0;
+        ++row;
+      }
+    };
     auto endLine = [&] {
-      if (widthPassed)
-        add(LintKind::kTooWide, widthPassed,
-            Format("line is %d pixels wide, the box wraps at %d", width, kTransWrapColumn));
-      widthPassed = {};
-      width = 0;
+      if (widthPassed) {
+        // Too wide only with a long name: how long a name the line has room for.
+        const int perLetter = names * nameAdvance_;
+        if (names > 0 && base + perLetter <= kTransWrapColumn) {
+          const int letters = (kTransWrapColumn - base) / perLetter;
+          add(LintKind::kPlayerName, firstName,
+              Format("fits only if the name has at most %d character%s", letters, letters == 1 ? "" : "s"));
+        } else {
+          add(LintKind::kTooWide, widthPassed,
+              Format("line is %d pixels wide, the box wraps at %d", width, kTransWrapColumn));
+        }
+      }
+      widthPassed = firstName = {};
+      width = base = names = 0;
     };
     for (const TracedByte& b : trace_.bytes) {
       if (b.value == kCodeEnd) break;
@@ -154,15 +224,20 @@ class Linter {
                                                : Position{b.line, b.column + length});
         continue;
       }
-      reach({b.line, b.column});
-      const int advance = TransGlyphAdvance(b.value, variableWidth_);
-      width += advance;
-      if (width > kTransWrapColumn && !widthPassed) widthPassed = Position{b.line, b.column};
-      penX += advance;
-      if (penX >= kTransWrapColumn) {
-        penX = 0;
-        ++row;
+      const Position at{b.line, b.column};
+      if (b.value == kCodePlayer) {
+        if (names++ == 0) firstName = at;
+        reach(at);
+        for (int letter = 0; letter < playerWidth_; ++letter) {
+          reach(at);
+          advance(nameAdvance_, at);
+        }
+        continue;
       }
+      reach(at);
+      const int pixels = TransGlyphAdvance(b.value, variableWidth_);
+      base += pixels;
+      advance(pixels, at);
     }
     endLine();
     if (belowBox)
@@ -172,6 +247,7 @@ class Linter {
 
   const std::vector<std::string>& lines_;
   const bool variableWidth_;
+  const int playerWidth_, nameAdvance_;
   const SectionTrace trace_;
   std::vector<LintFinding> findings_;
   Position blankAt_;
@@ -189,21 +265,28 @@ const char* Brief(LintKind kind) {
     case LintKind::kBlank: return "blank character";
     case LintKind::kControlCode: return "control code";
     case LintKind::kLineCut: return "line too long";
+    case LintKind::kEmptyEdge: return "empty line";
+    case LintKind::kRunOn: return "no .ENDS";
+    case LintKind::kPlayerName: return "too wide for a long name";
   }
   return "";
 }
 
 }  // namespace
 
-std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, bool variableWidth) {
+std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, const LintOptions& options) {
   if (lines.empty()) return {};
-  return Linter(lines, variableWidth).run();
+  return Linter(lines, options).run();
 }
 
-std::string FitText(const std::vector<LintFinding>& findings) {
+std::string FindingPlace(long string, int line, int headerFileLine) {
+  return Format("string %ld, line %d (file line %d)", string, line, headerFileLine + line);
+}
+
+std::string FitText(const std::vector<LintFinding>& findings, long string, int headerFileLine) {
   if (findings.empty()) return "Fits";
   const LintFinding& first = findings.front();
-  return Format("L%d: %s", first.line, Brief(first.kind));
+  return FindingPlace(string, first.line, headerFileLine) + ": " + Brief(first.kind);
 }
 
 }  // namespace ts2

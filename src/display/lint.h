@@ -1,10 +1,13 @@
 // Checking one translation section against the translation box, as the encoder and the renderer
-// will treat it: lines drawn wider than the box, more lines than the box shows, and text that
-// silently turns into other bytes than the translator meant.
+// will treat it: lines drawn wider than the box (the player's name measured at its longest), more
+// lines than the box shows, text that silently turns into other bytes than the translator meant,
+// and the shape of the section itself (empty first or last lines, a missing closing line).
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "core/state.h"
 
 namespace ts2 {
 
@@ -16,6 +19,15 @@ enum class LintKind {
   kBlank,         // characters the translation font draws blank
   kControlCode,   // a byte that ends the line or the string, or stands for the player's name
   kLineCut,       // a line longer than the encoder reads
+  kEmptyEdge,     // an empty first or last text line: an extra line break in the string
+  kRunOn,         // a section header inside the body: this section's closing line is missing
+  kPlayerName,    // a line that fits only with a player's name shorter than the longest
+};
+
+struct LintOptions {
+  bool variableWidth = false;             // the pen advances by the glyphs' ink, else 8 pixels a character
+  int playerWidth = kDefaultPlayerWidth;  // the player's name ("[PLAYER]", 0xFD): characters of
+                                          // the widest glyph, at most kMaxPlayerWidth
 };
 
 struct LintFinding {
@@ -25,13 +37,17 @@ struct LintFinding {
   std::string message;  // one line, e.g. "line is 224 pixels wide, the box wraps at 216"
 };
 
-// Checks the section held in `lines` (its header line, text lines and closing line), with the
-// pen advancing by the glyphs' ink (`variableWidth`) or 8 pixels a character. Findings are in
-// the order of their positions.
-std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, bool variableWidth);
+// Checks the section held in `lines` (its header line, text lines and closing line, as SectionAt
+// copies it). Findings are in the order of their positions.
+std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, const LintOptions& options);
 
-// The fit panel's text: "Fits", or the first finding in a few words with its text line
-// ("L2: too wide").
-std::string FitText(const std::vector<LintFinding>& findings);
+// Where a finding is, as the fit panel and `ts2tool check` name it: "string 2, line 3 (file line
+// 24)", with `line` the finding's line in the section (1 the first text line) and
+// `headerFileLine` the 1-based line of the section's header in its file.
+std::string FindingPlace(long string, int line, int headerFileLine);
+
+// The fit panel's text: "Fits", or the first finding in a few words where it is
+// ("string 2, line 3 (file line 24): too wide").
+std::string FitText(const std::vector<LintFinding>& findings, long string, int headerFileLine);
 
 }  // namespace ts2

@@ -3,6 +3,7 @@
 #include "script/textfile.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -192,6 +193,28 @@ bool TmyForm::SaveTextOrKeepCopy() {
   const std::string path = gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath;
   const std::string bytes = EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text());
   return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text", saved == SaveOutcome::Failed);
+}
+
+std::vector<HeaderOnLine> SectionHeadersOn(std::string_view line) {
+  static constexpr std::string_view kHeader = ".string ";
+  constexpr long kNumberMax = 100000000;  // more digits than any block has strings
+  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+  std::vector<HeaderOnLine> headers;
+  for (size_t at = 0; at + kHeader.size() <= line.size(); ++at) {
+    if (!std::equal(kHeader.begin(), kHeader.end(), line.begin() + static_cast<std::ptrdiff_t>(at),
+                    [&](char h, char c) { return h == lower(c); }))
+      continue;
+    size_t end = at + kHeader.size();
+    const size_t first = end;
+    long n = 0;
+    while (end < line.size() && digit(line[end]) && n < kNumberMax) n = n * 10 + (line[end++] - '0');
+    const size_t digits = end - first;
+    if (digits == 0 || (digits > 1 && line[first] == '0')) continue;  // "%d" writes no leading zero
+    if (end < line.size() && digit(line[end])) continue;
+    headers.push_back({n, static_cast<int>(at) + 1});
+  }
+  return headers;
 }
 
 }  // namespace ts2

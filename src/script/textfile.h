@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ts2 {
 
@@ -41,5 +42,15 @@ struct SectionLines {
 // also matches ".STRING 10"); the section ends at the first later line that reads ".ENDS" once
 // spaces and control characters are trimmed from both ends. std::nullopt when no header is found.
 std::optional<SectionLines> FindSection(std::string_view text, int32_t n, int from = 0);
+
+// A section header written on a line: ".STRING n" in any letter case, with n in decimal as
+// ".STRING %d" writes it (no leading zero) and not followed by a further digit, so that
+// ".STRING 1" is not read out of ".STRING 10".
+struct HeaderOnLine {
+  long number;
+  int column;  // 1-based column of its '.'
+};
+// Every header on `line`, left to right.
+std::vector<HeaderOnLine> SectionHeadersOn(std::string_view line);
 
 }  // namespace ts2

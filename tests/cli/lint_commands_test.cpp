@@ -36,7 +36,8 @@ TEST_F(Demo, CheckFindsOnlyThePlantedOverflowAndWritesNothing) {
   ToolRun r = RunTool(dir, "check demo.sfc demo.txt");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out,
-            "Dumps/000A0000.txt:27: string 3: column 28: line is 240 pixels wide, the box wraps at 216\n"
+            "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels wide, the "
+            "box wraps at 216\n"
             "1 finding in 1 file (6 strings checked)\n");
   // The glyphs' own widths fit the line.
   r = RunTool(dir, "check demo.sfc demo.txt --vwf on");
@@ -58,11 +59,38 @@ TEST_F(Demo, CheckReadsEveryBlocksFileInTheFolderGiven) {
   dir.write("team/000A8000.txt", ".STRING 1\r\nfine\r\n.ENDS\r\n");
   const ToolRun r = RunTool(dir, "check demo.sfc demo.txt --dumps team/");
   EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out,
-            "team/00060000.txt:8: string 0: column 1: needs 7 box lines, the box shows 6\n"
-            "team/00060000.txt:14: string 2: column 1: odd number of hex digits in \"[$\" run\n"
-            "team/00060000.txt:17: string 3: column 9: \"[\" opens no tag and no \"[$\" run\n"
-            "3 findings in 1 file (5 strings checked)\n");
+  EXPECT_EQ(
+      r.out,
+      "team/00060000.txt:8: string 0, line 7 (file line 8): column 1: needs 7 box lines, the box shows 6\n"
+      "team/00060000.txt:14: string 2, line 1 (file line 14): column 1: odd number of hex digits in \"[$\" "
+      "run\n"
+      "team/00060000.txt:17: string 3, line 1 (file line 17): column 9: \"[\" opens no tag and no \"[$\" "
+      "run\n"
+      "3 findings in 1 file (5 strings checked)\n");
+}
+
+TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
+  fs::create_directory(dir.path() / "team");
+  dir.write("team/000A0000.txt",
+            ".STRING 0\r\n\r\nWelcome\r\n.ENDS\r\n"
+            ".STRING 1\r\nTake it\r\n.ENDSx\r\n.STRING 2\r\nAsk\r\n.ENDS\r\n"
+            ".STRING 3\r\n[PLAYER], take the sword now\r\n.ENDS\r\n"
+            ".STRING 4\r\n\r\n\r\n.ENDS\r\n");
+  const std::string findings =
+      "team/000A0000.txt:2: string 0, line 1 (file line 2): column 1: empty line at the start: the string gets "
+      "an extra line break\n"
+      "team/000A0000.txt:8: string 1, line 3 (file line 8): column 1: section 1 has no .ENDS before .STRING 2\n";
+  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --dumps team");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, findings +
+                       "team/000A0000.txt:12: string 3, line 1 (file line 12): column 1: fits only if the name has "
+                       "at most 7 characters\n"
+                       "3 findings in 1 file (5 strings checked)\n");
+  r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 7");
+  EXPECT_EQ(r.out, findings + "2 findings in 1 file (5 strings checked)\n");
+  r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 65");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "ts2tool: --player-width takes 0 to 64 characters, not '65'");
 }
 
 TEST_F(Demo, FontSheetHoldsSixteenGlyphsARow) {
@@ -101,7 +129,7 @@ TEST_F(Demo, OpensInTheEditorAndEveryStringIsDrawn) {
       EXPECT_TRUE(inked(0));
       if (b == 0) {  // the translated block
         EXPECT_TRUE(inked(1));
-        EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "L2: too wide" : "Fits");
+        EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "string 3, line 2 (file line 27): too wide" : "Fits");
       }
     }
   }

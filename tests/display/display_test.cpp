@@ -196,7 +196,7 @@ TEST_F(PListClickTest, FitPanelFollowsTheShownStringAndEveryKeystroke) {
   EXPECT_EQ(p.ui.status.panelText(2), "Fits");
   p.ui.TDMemo.setSelection(10 + 25, 0);
   p.ui.TDMemo.type("xyz");  // 28 characters
-  EXPECT_EQ(p.ui.status.panelText(2), "L1: too wide");
+  EXPECT_EQ(p.ui.status.panelText(2), "string 0, line 1 (file line 2): too wide");
   // Narrow letters fit with variable width; the toggle renews the verdict.
   f.UseVWFRoutine1Click(kNoSender);
   EXPECT_EQ(p.ui.status.panelText(2), "Fits");

@@ -13,12 +13,15 @@ std::vector<std::string> Section(std::vector<std::string> text) {
   return text;
 }
 
-// Each finding as "line:column kind-number message".
-std::vector<std::string> Lint(const std::vector<std::string>& text, bool vwf = false) {
+// Each finding as "line:column message".
+std::vector<std::string> LintLines(const std::vector<std::string>& section, LintOptions options = {}) {
   std::vector<std::string> out;
-  for (const LintFinding& f : LintSection(Section(text), vwf))
+  for (const LintFinding& f : LintSection(section, options))
     out.push_back(std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.message);
   return out;
+}
+std::vector<std::string> Lint(const std::vector<std::string>& text, bool vwf = false) {
+  return LintLines(Section(text), {.variableWidth = vwf});
 }
 
 using Findings = std::vector<std::string>;
@@ -44,9 +47,10 @@ TEST(Lint, Findings) {
       {{std::string(12, ' ') + std::string(29, 'A')},
        true,
        {"1:41 line is 217 pixels wide, the box wraps at 216"}},
-      // The tag draws one blank glyph, which advances 8 at fixed width.
-      {{"[PLAYER]" + std::string(26, 'x')}, false, {}},
-      {{"[PLAYER]" + a}, false, {"1:35 line is 224 pixels wide, the box wraps at 216"}},
+      // The tag is the player's name, measured as 8 of the widest glyph (8 pixels at fixed width).
+      {{"[PLAYER]" + std::string(19, 'x')}, false, {}},
+      {{"[PLAYER]" + std::string(26, 'x')}, false, {"1:1 fits only if the name has at most 1 character"}},
+      {{"[PLAYER]" + a}, false, {"1:28 line is 280 pixels wide, the box wraps at 216"}},
       // A new line inside a text line starts the width again.
       {{a + "[NEWLINE]" + a}, false, {}},
       {{a + "[$FE]" + a + "yz"}, false, {"1:60 line is 232 pixels wide, the box wraps at 216"}},
@@ -54,7 +58,10 @@ TEST(Lint, Findings) {
       // the pen left at the wrap point by a full line.
       {six, false, {}},
       {plus(six, "7"), false, {"7:1 needs 7 box lines, the box shows 6"}},
-      {plus(six, ""), false, {"7:1 needs 7 box lines, the box shows 6"}},
+      {plus(six, ""),
+       false,
+       {"7:1 empty line at the end: the string gets an extra line break",
+        "7:1 needs 7 box lines, the box shows 6"}},
       {{"1", "2", "3", "4", std::string(30, 'x')},
        false,
        {"5:28 line is 240 pixels wide, the box wraps at 216"}},
@@ -82,6 +89,61 @@ TEST(Lint, Findings) {
   for (const auto& c : cases) EXPECT_EQ(Lint(c.text, c.vwf), c.expected) << c.text.back();
 }
 
+TEST(Lint, PlayerNameMeasuredAtItsLongest) {
+  const std::string x20(20, 'x');
+  const struct {
+    Lines text;
+    int playerWidth;
+    Findings expected;
+  } cases[] = {
+      {{"[PLAYER]" + x20}, 8, {"1:1 fits only if the name has at most 7 characters"}},
+      {{"[PLAYER]" + x20}, 7, {}},
+      {{"[PLAYER]" + x20}, 0, {}},
+      // Every name on the line is as long; the finding points at the first.
+      {{"Hi [player], " + std::string(10, 'x') + "[$FD]"},
+       8,
+       {"1:4 fits only if the name has at most 6 characters"}},
+      {{"[PLAYER] [PLAYER]" + std::string(10, 'x')}, 8, {}},
+      // A name that would not fit even with one character leaves the line too wide.
+      {{std::string(20, 'x') + "[PLAYER]" + std::string(7, 'x')},
+       8,
+       {"1:21 line is 280 pixels wide, the box wraps at 216"}},
+      // A long name wraps the pen onto more box lines.
+      {{"1", "2", "3", "4", "5", "[PLAYER]"},
+       28,
+       {"6:1 fits only if the name has at most 27 characters", "6:1 needs 7 box lines, the box shows 6"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LintLines(Section(c.text), {.playerWidth = c.playerWidth}), c.expected)
+        << c.text.back() << " width " << c.playerWidth;
+}
+
+TEST(Lint, SectionShape) {
+  const struct {
+    Lines section;
+    Findings expected;
+  } cases[] = {
+      {Section({"", "text"}), {"1:1 empty line at the start: the string gets an extra line break"}},
+      {Section({"text", ""}), {"2:1 empty line at the end: the string gets an extra line break"}},
+      {Section({"", "text", ""}),
+       {"1:1 empty line at the start: the string gets an extra line break",
+        "3:1 empty line at the end: the string gets an extra line break"}},
+      {Section({"text", "", "more"}), {}},
+      {Section({" ", "text"}), {}},  // a blank is text
+      {Section({""}), {}},           // one empty line: an empty string
+      {Section({"", ""}), {}},       // not translated yet
+      // The closing line missing, or broken by typing after it: the next header is swallowed.
+      {{".STRING 2", "text", ".STRING 3", "more", ".ENDS"}, {"2:1 section 2 has no .ENDS before .STRING 3"}},
+      {{".STRING 2", "text", ".ENDS x", "", ".string 3", "more", ".ENDS"},
+       {"4:1 section 2 has no .ENDS before .STRING 3"}},
+      {{".STRING 2", "text", "see .STRING 10, .STRING 11"}, {"2:5 section 2 has no .ENDS before .STRING 10"}},
+      {{".STRING 2", "text", " .ENDS\t"}, {}},
+      {{".STRING 2", "// .STRING #", ".STRING 03", ".ENDS"}, {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LintLines(c.section), c.expected) << ::testing::PrintToString(c.section);
+}
+
 TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {
   // 255 characters at 27 a line: ten lines, the seventh from character 163.
   const Findings found = Lint({std::string(300, 'x')});
@@ -90,9 +152,10 @@ TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {
                              "1:256 line is longer than 255 characters: the rest is dropped"}));
 }
 
-TEST(Lint, FitTextNamesTheFirstFinding) {
-  EXPECT_EQ(FitText({}), "Fits");
-  EXPECT_EQ(FitText(LintSection(Section({"ok", "a[b", std::string(28, 'x')}), false)), "L2: stray [");
+TEST(Lint, FitTextNamesTheFirstFindingWhereCheckDoes) {
+  EXPECT_EQ(FitText({}, 0, 1), "Fits");
+  EXPECT_EQ(FitText(LintSection(Section({"ok", "a[b", std::string(28, 'x')}), {}), 2, 24),
+            "string 2, line 2 (file line 26): stray [");
 }
 
 }  // namespace
