@@ -145,6 +145,11 @@ class TmyForm : public Ts2Main {
   void RedrawBothPages();
   void HideCodesClick(TObject Sender);
   void UseVWFRoutine1Click(TObject Sender);
+  // Asks how many characters of the widest glyph the fit panel measures the player's name as,
+  // and remembers the answer for the next runs.
+  void PlayerNameWidth1Click(TObject Sender);
+  // The width remembered from an earlier run, if any (called once at start-up).
+  void RestorePlayerWidth();
   void Red1Click(MenuId item);
   void DTTClick(TObject Sender);
   void TEOnTopClick(TObject Sender);

@@ -32,6 +32,8 @@ enum class MenuId {
   HideCodes,
   N4,
   UseVWFRoutine1,
+  N8,
+  PlayerNameWidth1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

@@ -137,6 +137,7 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::DecompresstoFiles1: DecompresstoFiles1Click(sender); break;
     case MenuId::HideCodes: HideCodesClick(sender); break;
     case MenuId::UseVWFRoutine1: UseVWFRoutine1Click(sender); break;
+    case MenuId::PlayerNameWidth1: PlayerNameWidth1Click(sender); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;
     case MenuId::DumpKanatoafile1: DumpKanatoafile1Click(sender); break;
     case MenuId::ViewKanaDump1: ViewKanaDump1Click(sender); break;
@@ -172,6 +173,7 @@ Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAlloca
   if (myForm.closed) return;
   HexForm.FormCreate();
   cmForm.FormResize();
+  myForm.RestorePlayerWidth();
 }
 
 void Program::menuCommand(MenuId item) {

@@ -261,6 +261,15 @@ class Toolkit {
                      const std::vector<std::string>& buttons) = 0;
   // A message with a caption, an OK button and a stop icon.
   virtual void stopMessage(const std::string& text, const std::string& caption) = 0;
+  // A whole number asked for in a small dialog with a caption: `prompt` above a field that
+  // starts at `value` and takes min to max. std::nullopt when cancelled.
+  virtual std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value,
+                                       int min, int max) = 0;
+
+  // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
+  // set (or when the toolkit remembers nothing).
+  virtual std::optional<std::string> setting(const std::string& key) const = 0;
+  virtual void setSetting(const std::string& key, const std::string& value) = 0;
 };
 
 }  // namespace ts2

@@ -1,6 +1,9 @@
 // The main window's view and window commands: redrawing both text boxes after a view option
 // changed, the box colour and fill, the tool windows (shown, kept on top, placed beside the main
 // window) and the two window sizes.
+#include <optional>
+#include <string>
+
 #include "core/forms.h"
 
 namespace ts2 {
@@ -8,6 +11,7 @@ namespace ts2 {
 namespace {
 constexpr int kWindowGap = 2;     // pixels between the main window and the tool windows
 constexpr int kZoomExtraH = 256;  // the zoomed client area doubles Video's 256 rows
+constexpr char kPlayerWidthSetting[] = "PlayerNameWidth";
 }  // namespace
 
 // Both boxes are drawn from what the string display prepared: the ROM text decoded again, the
@@ -30,6 +34,29 @@ void TmyForm::UseVWFRoutine1Click(TObject /*Sender*/) {
   RedrawBothPages();
   // What fits depends on the advance: a verdict already shown is renewed.
   if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
+}
+
+void TmyForm::PlayerNameWidth1Click(TObject /*Sender*/) {
+  const std::optional<int> width =
+      ui.askNumber("Player Name Width",
+                   "The fit check measures the player's name ([PLAYER]) as this many characters of the "
+                   "widest letter:",
+                   gPlayerWidth, 0, kMaxPlayerWidth);
+  if (!width || *width < 0 || *width > kMaxPlayerWidth) return;
+  gPlayerWidth = *width;
+  ui.setSetting(kPlayerWidthSetting, std::to_string(*width));
+  if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
+}
+
+void TmyForm::RestorePlayerWidth() {
+  const std::optional<std::string> saved = ui.setting(kPlayerWidthSetting);
+  if (!saved || saved->empty() || saved->size() > 2) return;
+  int width = 0;
+  for (char c : *saved) {
+    if (c < '0' || c > '9') return;  // not one of ours: the default stays
+    width = width * 10 + (c - '0');
+  }
+  if (width <= kMaxPlayerWidth) gPlayerWidth = width;
 }
 
 // All five radio items of the Textbox Color menu: box colour (group 1) and fill (group 2).

@@ -193,6 +193,21 @@ void HeadlessToolkit::stopMessage(const std::string& text, const std::string& ca
   script.said.push_back({Script::Said::Stop, text, caption});
 }
 
+std::optional<int> HeadlessToolkit::askNumber(const std::string& caption, const std::string& /*prompt*/,
+                                              int value, int min, int max) {
+  script.numbersAsked.push_back({caption, value, min, max});
+  if (script.numberAnswers.empty()) return std::nullopt;
+  const std::optional<int> answer = script.numberAnswers.front();
+  script.numberAnswers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> HeadlessToolkit::setting(const std::string& key) const {
+  const auto it = settings.find(key);
+  if (it == settings.end()) return std::nullopt;
+  return it->second;
+}
+
 std::vector<std::string> HeadlessToolkit::messages() const {
   std::vector<std::string> out;
   for (const auto& s : script.said) out.push_back(s.text);

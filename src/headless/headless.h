@@ -204,6 +204,7 @@ struct Script {
   std::deque<std::optional<std::vector<std::string>>> openAnswers;  // nullopt: cancel
   std::deque<std::optional<std::string>> saveAnswers;               // nullopt: cancel
   std::deque<bool> questionAnswers;                                 // true: Yes
+  std::deque<std::optional<int>> numberAnswers;                     // nullopt: cancel
   bool defaultQuestionAnswer = false;                               // when none is queued
   std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
 
@@ -214,6 +215,11 @@ struct Script {
   };
   std::vector<Said> said;
   std::vector<FileDialog> dialogsRun;  // each dialog as it was set up when run
+  struct NumberAsked {
+    std::string caption;
+    int value, min, max;
+  };
+  std::vector<NumberAsked> numbersAsked;
 };
 
 class HeadlessToolkit : public Toolkit {
@@ -238,6 +244,11 @@ class HeadlessToolkit : public Toolkit {
   int choose(const std::string& text, const std::string& caption,
              const std::vector<std::string>& buttons) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
+  // The next scripted number (cancel when none is queued); what was asked is recorded.
+  std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
+                               int max) override;
+  std::optional<std::string> setting(const std::string& key) const override;
+  void setSetting(const std::string& key, const std::string& value) override { settings[key] = value; }
 
   HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }
   EventSink* sink() const { return sink_; }
@@ -253,6 +264,7 @@ class HeadlessToolkit : public Toolkit {
   HRichEdit TDMemo, Memo1;
   HMemo kanaEdit, kanaMemo;
   HGauge CGauge1;
+  std::map<std::string, std::string> settings;  // kept for the program's life only
 
  private:
   EventSink* sink_ = nullptr;

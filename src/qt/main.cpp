@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,9 @@ int Run(Application& app) {
   }
 
   ts2::qt::QtToolkit ui;
+  // The translator's own settings (the player's name width of the fit check), kept by Qt in the
+  // user's configuration folder.
+  ui.setSettings(std::make_unique<QSettings>(QStringLiteral("ts2edit"), QStringLiteral("ts2edit")));
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why

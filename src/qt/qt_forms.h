@@ -4,10 +4,13 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QSettings>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "qt/qt_controls.h"
@@ -109,6 +112,8 @@ struct QtToolkit::Impl {
 
   EventSink* sink = nullptr;
   DialogAnswers* answers = nullptr;
+  std::unique_ptr<QSettings> settings;                 // none: remembered for this run only
+  std::map<std::string, std::string> sessionSettings;  // ... here
   std::string appTitle;
   bool closing = false;     // the main window's close has begun
   bool mainClosed = false;  // ... and has ended: events no longer reach the program

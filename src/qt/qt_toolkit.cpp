@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <algorithm>
 
 #include "core/forms.h"
@@ -200,6 +202,42 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
   QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.exec();
+}
+
+std::optional<int> QtToolkit::askNumber(const std::string& caption, const std::string& prompt, int value,
+                                        int min, int max) {
+  if (d_->answers) return d_->answers->number(caption, value, min, max);
+  bool ok = false;
+  const int answer = QInputDialog::getInt(d_->dialogParent(), FromBytes(caption), FromBytes(prompt), value,
+                                          min, max, 1, &ok);
+  if (!ok) return std::nullopt;
+  return answer;
+}
+
+// ---- settings ----
+
+void QtToolkit::setSettings(std::unique_ptr<QSettings> settings) {
+  d_->settings = std::move(settings);
+}
+
+std::optional<std::string> QtToolkit::setting(const std::string& key) const {
+  if (!d_->settings) {
+    const auto it = d_->sessionSettings.find(key);
+    if (it == d_->sessionSettings.end()) return std::nullopt;
+    return it->second;
+  }
+  const QVariant value = d_->settings->value(FromBytes(key));
+  if (!value.isValid()) return std::nullopt;
+  return ToBytes(value.toString());
+}
+
+void QtToolkit::setSetting(const std::string& key, const std::string& value) {
+  if (!d_->settings) {
+    d_->sessionSettings[key] = value;
+    return;
+  }
+  d_->settings->setValue(FromBytes(key), FromBytes(value));
+  d_->settings->sync();  // written now: a crash later does not lose it
 }
 
 }  // namespace ts2::qt

@@ -11,6 +11,7 @@
 
 class QAction;
 class QMenuBar;
+class QSettings;
 class QWidget;
 
 namespace ts2::qt {
@@ -29,6 +30,8 @@ class DialogAnswers {
   // A question with named buttons: the index chosen, or -1 for a box closed without a choice.
   virtual int choose(const std::string& text, const std::string& caption,
                      const std::vector<std::string>& buttons) = 0;
+  // A number asked for (see Toolkit::askNumber); nullopt cancels.
+  virtual std::optional<int> number(const std::string& caption, int value, int min, int max) = 0;
 };
 
 class QtToolkit final : public Toolkit {
@@ -56,6 +59,14 @@ class QtToolkit final : public Toolkit {
   int choose(const std::string& text, const std::string& caption,
              const std::vector<std::string>& buttons) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
+  std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
+                               int max) override;
+  std::optional<std::string> setting(const std::string& key) const override;
+  void setSetting(const std::string& key, const std::string& value) override;
+
+  // Where settings are remembered between runs (the editor passes the user's settings; without
+  // any, as in tests, they last for this toolkit's life only). Set before the program starts.
+  void setSettings(std::unique_ptr<QSettings> settings);
 
   // Used instead of the modal dialogs while set (null: the real dialogs).
   void setDialogAnswers(DialogAnswers* answers);

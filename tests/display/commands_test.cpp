@@ -67,6 +67,34 @@ TEST_F(ViewCommands, GreenThenSolidFillsTheBoxInteriors) {
       for (int x = left; x <= right; ++x) ASSERT_EQ(Px(x, y), 0x03E0) << x << "," << y;
 }
 
+TEST_F(ViewCommands, PlayerNameWidthIsAskedRememberedAndRenewsTheVerdict) {
+  p.ui.TDMemo.setText(".STRING 0\n[PLAYER]" + std::string(20, 'x') + "\n.ENDS\n");
+  f.pListClick(&p.ui.pList);
+  EXPECT_EQ(p.ui.status.panelText(kStatusFitPanel),
+            "string 0, line 1 (file line 2): too wide for a long name");
+  p.ui.script.numberAnswers = {7, std::nullopt};
+  f.RunMenuCommand(MenuId::PlayerNameWidth1);
+  EXPECT_EQ(p.ui.status.panelText(kStatusFitPanel), "Fits");
+  EXPECT_EQ(p.ui.settings["PlayerNameWidth"], "7");
+  f.RunMenuCommand(MenuId::PlayerNameWidth1);  // cancelled: nothing changes
+  EXPECT_EQ(f.gPlayerWidth, 7);
+  ASSERT_EQ(p.ui.script.numbersAsked.size(), 2u);
+  const auto& asked = p.ui.script.numbersAsked;
+  EXPECT_EQ(std::tie(asked[0].value, asked[0].min, asked[0].max), std::make_tuple(8, 0, kMaxPlayerWidth));
+  EXPECT_EQ(asked[1].value, 7);
+}
+
+TEST(PlayerWidth, RestoredFromTheSettingsWhenItIsOneOfOurs) {
+  const std::pair<const char*, int> cases[] = {{"5", 5}, {"0", 0}, {"64", 64}, {"65", 8},
+                                               {"", 8},  {"x", 8}, {"-1", 8},  {"007", 8}};
+  for (const auto& [saved, width] : cases) {
+    HeadlessProgram p;
+    p.ui.settings["PlayerNameWidth"] = saved;
+    p.form().RestorePlayerWidth();
+    EXPECT_EQ(p.form().gPlayerWidth, width) << saved;
+  }
+}
+
 TEST(WindowCommands, TextEditorOnTopTogglesBothToolWindows) {
   HeadlessProgram p;
   for (bool onTop : {true, false}) {

@@ -1,5 +1,7 @@
 // Dialogs through the answer hook, and the ts2edit command line.
+#include <QSettings>
 #include <cstdio>
+#include <memory>
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -70,6 +72,31 @@ TEST_F(ToolkitFixture, ChoiceBoxAnswersWithTheButtonClicked) {
 }
 
 // ---- the executable ----
+
+TEST(PlayerWidthSetting, RememberedFromOneRunToTheNextInTheSettingsGiven) {
+  App();
+  TempDir dir;
+  const QString file = QString::fromStdString(dir.file("ts2edit.conf"));
+  ScriptedAnswers answers;
+  answers.numbers = {5};
+  for (int run = 0; run < 2; ++run) {
+    qt::QtToolkit ui;
+    ui.setSettings(std::make_unique<QSettings>(file, QSettings::IniFormat));
+    ui.setDialogAnswers(&answers);
+    Program program(ui);
+    if (run == 0) {
+      EXPECT_EQ(program.myForm.gPlayerWidth, kDefaultPlayerWidth);
+      program.myForm.RunMenuCommand(MenuId::PlayerNameWidth1);
+    }
+    EXPECT_EQ(program.myForm.gPlayerWidth, 5) << "run " << run;
+    ui.setEventSink(nullptr);
+  }
+  // Without settings given, nothing is kept past the toolkit.
+  qt::QtToolkit ui;
+  Program program(ui);
+  EXPECT_EQ(program.myForm.gPlayerWidth, kDefaultPlayerWidth);
+  ui.setEventSink(nullptr);
+}
 
 TEST(EditorCommandLine, VersionHelpAndWrongUse) {
   const struct {

@@ -38,6 +38,7 @@ struct ScriptedAnswers : qt::DialogAnswers {
   std::deque<std::optional<std::string>> save;
   std::deque<bool> yes;
   std::deque<int> choices;  // button index, -1: closed; none queued: -1
+  std::deque<std::optional<int>> numbers;
   std::vector<FileDialog> dialogs;
   std::vector<std::pair<DialogAnswers::Box, std::string>> boxes;
 
@@ -57,6 +58,7 @@ struct ScriptedAnswers : qt::DialogAnswers {
     boxes.emplace_back(DialogAnswers::Box::Question, text);
     return Next(choices, -1);
   }
+  std::optional<int> number(const std::string&, int, int, int) override { return Next(numbers, {}); }
   // The next scripted answer, or `none` when the script has run out.
   template <typename T>
   static T Next(std::deque<T>& answers, T none) {
