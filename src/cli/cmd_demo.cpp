@@ -178,16 +178,22 @@ std::string DataFile() {
       "\n"
       ".TABLE\n"
       ".NULL16 $FF00 - $FFFE\n";
-  for (char c = 'A'; c <= 'Z'; ++c) s += Format("00%02X=%c\n", c, c);
-  for (char c = 'a'; c <= 'z'; ++c) s += Format("00%02X=%c\n", c, c);
-  s += "0020=\\x20\n";
-  // Kana, as Shift-JIS bytes: codes 0x2000 on are the hiragana a, i, u, e, o, ka, ki, ku.
+  // The glyphs' texts, for the Kana Text window: the printable ASCII glyphs and their highlighted
+  // copies as themselves, the blank written as an escape (a text word holds no blanks).
+  for (uint16_t base : {uint16_t{0}, kHighlight}) {
+    s += Format("%04X=\\x20\n", base + ' ');
+    for (int c = '!'; c <= '~'; ++c) s += Format("%04X=%c\n", base + c, c);
+  }
+  // Kana, as Shift-JIS bytes: the hiragana a, i, u, e, o, ka, ki, ku, for the kana glyphs and for
+  // the codes 0x2000 on of the kana conversion.
   const uint16_t sjis[] = {0x82A0, 0x82A2, 0x82A4, 0x82A6, 0x82A8, 0x82A9, 0x82AB, 0x82AD};
-  for (int i = 0; i < 8; ++i) {
-    s += Format("%04X=", 0x2000 + i);
-    s.push_back(static_cast<char>(sjis[i] >> 8));
-    s.push_back(static_cast<char>(sjis[i] & 0xFF));
-    s += "\n";
+  for (uint16_t base : {uint16_t{kKanaBase}, uint16_t{0x2000}}) {
+    for (int i = 0; i < 8; ++i) {
+      s += Format("%04X=", base + i);
+      s.push_back(static_cast<char>(sjis[i] >> 8));
+      s.push_back(static_cast<char>(sjis[i] & 0xFF));
+      s += "\n";
+    }
   }
   s += ".ENDTABLE\n"
        "\n"

@@ -421,6 +421,17 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
 
 }  // namespace
 
+bool KanaMemoEdit::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && isReadOnly()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::SelectAll) || key->matches(QKeySequence::Copy)) {
+      event->accept();  // the key goes to the memo, not to a shortcut
+      return true;
+    }
+  }
+  return QPlainTextEdit::event(event);
+}
+
 QtMemo::QtMemo(QPlainTextEdit* edit) : WidgetControl(edit), edit_(edit) {
   QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] {
     if (programmatic_) return;

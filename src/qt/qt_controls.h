@@ -213,6 +213,16 @@ class MemoryRichEdit : public RichEdit {
 
 // ---- kana memos ----
 
+// The memo widget of the kana windows. Read-only, it still takes the keys that select and copy
+// its text (Ctrl+A, Ctrl+C), before the main menu's shortcuts on the same keys.
+class KanaMemoEdit : public QPlainTextEdit {
+ public:
+  explicit KanaMemoEdit(QWidget* parent) : QPlainTextEdit(parent) {}
+
+ protected:
+  bool event(QEvent* event) override;
+};
+
 // kanaEdit and kanaMemo: Shift-JIS bytes, word-wrapped to the memo's width. The lines set by
 // the program are kept as bytes, so lines read back give exactly those bytes; text the user
 // edited is encoded again.

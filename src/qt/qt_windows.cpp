@@ -300,10 +300,13 @@ void QtToolkit::Impl::buildToolWindows() {
 
   // Kana Text and Current Kana Dump: one word-wrapping memo each, filling the window.
   auto makeKanaMemo = [](FormWidget* window, const char* name, bool readOnly) {
-    auto* memo = new QPlainTextEdit(window);
+    auto* memo = new KanaMemoEdit(window);
     memo->setObjectName(QLatin1String(name));
     memo->setFont(KanaFont());
     memo->setReadOnly(readOnly);
+    // The original text shown in Kana Text is the translator's to select and copy, with the
+    // mouse or the keyboard.
+    if (readOnly) memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -216,5 +216,30 @@ TEST_F(DemoSession, KanaTextShowsTheTablesHiraganaAndGivesBackItsBytes) {
             "A");
 }
 
+TEST_F(DemoSession, KanaTextFollowsTheSelectionWithTheOriginalToSelectAndCopy) {
+  ASSERT_TRUE(open());
+  if (!qt::SjisText::Available()) GTEST_SKIP() << "Qt has no Shift-JIS codec here";
+  auto* kana = control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit");
+  EXPECT_EQ(kana->toPlainText(), QStringLiteral("Welcome to Tormel Saragon!"));
+  // String 3 holds wide codes, three of them the kana glyphs the table gives hiragana for.
+  clickLine("pList", 3);
+  const QString gold = QStringLiteral("Gold: 100 \u3042\u3044\u3046");
+  EXPECT_EQ(kana->toPlainText(), gold);
+  EXPECT_EQ(ui.window(FormId::KanaForm).caption(), "Kana Text: String #3");
+
+  // Selected and copied with the keys, although the window is read-only and the menu has
+  // Ctrl+A and Ctrl+C.
+  program.myForm.DisplayKanaTextDump1Click(kNoSender);
+  activate(FormId::KanaForm);
+  kana->setFocus();
+  QApplication::clipboard()->clear();
+  sink.commands.clear();
+  QTest::keyClick(kana, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(kana, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(sink.commands, std::vector<MenuId>{});
+  EXPECT_EQ(QApplication::clipboard()->text(), gold);
+  EXPECT_EQ(kana->toPlainText(), gold);
+}
+
 }  // namespace
 }  // namespace ts2::test
