@@ -25,7 +25,9 @@ constexpr char kRenderHelp[] =
     "writes the editor's whole bitmap. The translation comes from the block's file in DIR (default\n"
     "./Dumps); a missing file gives no translation and is never created: ts2tool writes no file but OUT.\n"
     "N is a page's scroll position in pixel rows, 0 to 672 in steps of 16, as Shift/Ctrl+Up/Down set it.\n"
-    "OUT ending in .png is a PNG; ending in .rgb565 it is raw little-endian RGB 5-6-5, row by row.\n";
+    "OUT ending in .png is a PNG; ending in .rgb565 it is raw little-endian RGB 5-6-5, row by row.\n"
+    "B is the block's index (2), its address as the block list shows it (C60000), or its pointer\n"
+    "table's file offset (0x60000).\n";
 
 constexpr int kMaxScroll = 672;  // 768 page rows less the 96 shown
 constexpr int kScrollStep = 16;
@@ -107,13 +109,11 @@ int RunRender(const std::vector<std::string>& args) {
   ShowRequest request;
   request.rom = parsed.positional[0];
   request.dataFile = parsed.positional[1];
-  for (auto [name, field] : {std::pair{"--block", &request.block}, std::pair{"--string", &request.string}}) {
-    auto v = parsed.get(name);
-    if (!v) continue;
+  if (auto bad = ReadBlockOption(parsed, request.block)) return UsageError(kRender, *bad);
+  if (auto v = parsed.get("--string")) {
     const auto n = ParseNumber(*v);
-    if (!n || *n > 0x7FFFFFFF)
-      return UsageError(kRender, std::string(name) + " needs a number, not '" + *v + "'");
-    *field = static_cast<int>(*n);
+    if (!n || *n > 0x7FFFFFFF) return UsageError(kRender, "--string needs a number, not '" + *v + "'");
+    request.string = static_cast<int>(*n);
   }
   request.dumpsDir = parsed.get("--dumps").value_or("Dumps");
   ViewOptions view;

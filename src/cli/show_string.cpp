@@ -29,11 +29,14 @@ std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std
   return std::nullopt;
 }
 
-std::optional<int> ShowString(ShownString& shown, const ShowRequest& request) {
+std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, int* resolvedBlock) {
   if (request.dataFile.empty()) return Fail(kExitBadInput, "cannot read data file " + request.dataFile);
   if (auto status = OpenRom(shown, request.rom, request.dataFile)) return status;
   if (request.beforeSelect) request.beforeSelect(shown.program.form());
-  if (auto error = shown.session.Select(request.block, request.string, request.dumpsDir))
+  const ResolvedBlock block = ResolveBlock(shown.program.form(), request.block);
+  if (!block.index) return Fail(kExitBadInput, block.error);
+  if (resolvedBlock) *resolvedBlock = *block.index;
+  if (auto error = shown.session.Select(*block.index, request.string, request.dumpsDir))
     return Fail(kExitBadInput, *error);
   return std::nullopt;
 }

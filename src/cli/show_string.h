@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/block_arg.h"
 #include "display/batch.h"
 #include "headless/headless.h"
 
@@ -18,7 +19,8 @@ struct ShownString {
 
 struct ShowRequest {
   std::string rom, dataFile;
-  int block = 0, string = 0;
+  BlockArg block;  // block 0 unless given
+  int string = 0;
   std::optional<std::string> dumpsDir;         // none: no translation
   std::function<void(TmyForm&)> beforeSelect;  // runs after Open ROM, before the selection
 };
@@ -27,7 +29,8 @@ struct ShowRequest {
 // the error and returns the exit status.
 std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std::string& dataFile);
 
-// Runs Open ROM and the selection. On failure prints the error and returns the exit status.
-std::optional<int> ShowString(ShownString& shown, const ShowRequest& request);
+// Runs Open ROM and the selection; `resolvedBlock` (when given) receives the block's index. On failure prints
+// the error and returns the exit status.
+std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, int* resolvedBlock = nullptr);
 
 }  // namespace ts2::cli

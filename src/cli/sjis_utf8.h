@@ -1,0 +1,20 @@
+// Shift-JIS bytes (the character table's texts, as the Kana Text window shows them) as UTF-8,
+// for output that other tools read.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ts2::cli {
+
+// Converts `bytes` character by character, with the Windows code page 932 reading of Shift-JIS
+// (the one Japanese text files of the editor's platform use; 0x5C stays a backslash): bytes
+// below 0x80 are ASCII, a lead byte and its trail byte one character, 0xA1-0xDF a half-width
+// katakana. A pair with no character assigned becomes one U+FFFD; so does a byte that starts no
+// character (a lead byte without a valid trail byte among them), and the conversion goes on with
+// the next byte. std::nullopt when the system's iconv
+// has no CP932 converter.
+std::optional<std::string> ShiftJisToUtf8(std::string_view bytes);
+
+}  // namespace ts2::cli
