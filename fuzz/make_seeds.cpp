@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "patch/bps.h"
@@ -194,6 +195,23 @@ void KanaSeeds() {
   seed("no-end-word", 0, 0x100, {0x41, 0x00, 0x00, 0xF9, 0x34, 0x12, 0x78});
 }
 
+void OriginalSeeds() {
+  // Table entries (code, text), then the codes.
+  const auto seed = [](const std::string& name, const std::vector<std::pair<uint16_t, std::string>>& table,
+                       const std::vector<uint16_t>& codes) {
+    Bytes bytes{uint8_t(table.size())};
+    for (const auto& [code, text] : table) {
+      bytes.insert(bytes.end(), {uint8_t(code), uint8_t(code >> 8), uint8_t(text.size())});
+      bytes.insert(bytes.end(), text.begin(), text.end());
+    }
+    for (uint16_t c : codes) bytes.insert(bytes.end(), {uint8_t(c), uint8_t(c >> 8)});
+    Seed("original", name, bytes);
+  };
+  seed("characters", {{0x41, "A"}, {0x80, "\x82\xA0"}, {0x81, "\xB1"}, {0x82, "\x85\x40"}},
+       {0x41, 0x80, 0x81, 0x82, 0x1234});
+  seed("controls", {{0x41, "\x82"}}, {0x41, 0xFD00, 0xF105, 0xF900, 0x1234, 0x41, 0xFC00, 0xF900});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,5 +229,6 @@ int main(int argc, char** argv) {
   BpsSeeds();
   PatchWriterSeeds();
   KanaSeeds();
+  OriginalSeeds();
   return 0;
 }
