@@ -3,7 +3,8 @@
 #   docs/screenshot.png         the demo open in the editor, as README.md shows it
 #   docs/screenshot-typing.png  another string selected and its translation edited
 #   docs/screenshot-zoom.png    both boxes scrolled with the keys, then Zoom in x 2
-# The last two drive the real windows with xdotool clicks and keys.
+#   docs/screenshot-kana.png    the Kana Text window open on a string's original text, selected
+# The last three drive the real windows with xdotool clicks and keys.
 #   scripts/readme-screenshot.sh [-b BUILD_DIR]
 set -euo pipefail
 
@@ -51,3 +52,12 @@ shoot "$here/docs/screenshot-zoom.png" 980x580 "
   xdotool key shift+Down ctrl+Down; sleep 0.3
   xdotool mousemove 323 30 click 1; sleep 0.5
   xdotool key Down Right Down Return"
+
+# String 3, whose original text has kana; View > Display Kana Text Dump (Ctrl+K) on the main
+# window opens the Kana Text window below it (from y 318), and a triple click there selects the
+# text line.
+shoot "$here/docs/screenshot-kana.png" 660x424 "
+  xdotool mousemove 528 $(string_line 3) click 1; sleep 0.7
+  xdotool mousemove 150 100 click 1; sleep 0.3
+  xdotool key ctrl+k; sleep 0.5
+  xdotool mousemove 40 328 click --repeat 3 --delay 80 1"

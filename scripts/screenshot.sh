@@ -35,6 +35,8 @@ missing=()
 command -v xvfb-run >/dev/null || missing+=(xvfb)
 command -v xauth >/dev/null || missing+=(xauth)
 command -v import >/dev/null || missing+=(imagemagick)
+# The Kana Text window shows Japanese text: a font that has it.
+fc-list 2>/dev/null | grep -qi "IPAGothic" || missing+=(fonts-ipafont-gothic)
 if [[ -n "$commands" ]] && ! command -v xdotool >/dev/null; then missing+=(xdotool); fi
 if [[ ${#missing[@]} -gt 0 ]]; then
   apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null
