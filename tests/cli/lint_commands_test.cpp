@@ -77,15 +77,17 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
             ".STRING 3\r\n[PLAYER], take the sword now\r\n.ENDS\r\n"
             ".STRING 4\r\n\r\n\r\n.ENDS\r\n");
   const std::string findings =
-      "team/000A0000.txt:2: string 0, line 1 (file line 2): column 1: empty line at the start: the string gets "
-      "an extra line break\n"
-      "team/000A0000.txt:8: string 1, line 3 (file line 8): column 1: section 1 has no .ENDS before .STRING 2\n";
+      "team/000A0000.txt:2: string 0, line 1 (file line 2): column 1: "
+      "empty line at the start: the string gets an extra line break\n"
+      "team/000A0000.txt:8: string 1, line 3 (file line 8): column 1: "
+      "section 1 has no .ENDS before .STRING 2\n";
   ToolRun r = RunTool(dir, "check demo.sfc demo.txt --dumps team");
   EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out, findings +
-                       "team/000A0000.txt:12: string 3, line 1 (file line 12): column 1: fits only if the name has "
-                       "at most 7 characters\n"
-                       "3 findings in 1 file (5 strings checked)\n");
+  EXPECT_EQ(r.out,
+            findings +
+                "team/000A0000.txt:12: string 3, line 1 (file line 12): column 1: fits only if the name has "
+                "at most 7 characters\n"
+                "3 findings in 1 file (5 strings checked)\n");
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 7");
   EXPECT_EQ(r.out, findings + "2 findings in 1 file (5 strings checked)\n");
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 65");
