@@ -33,10 +33,12 @@ bool IsWriteProtected(const std::string& path) {
   return (st.permissions() & kAnyWrite) == fs::perms::none;
 }
 
+// Zeroed, whether or not the system asks for it: nothing ever reads uninitialised memory, and
+// pages nobody writes are never touched.
 template <typename T>
-std::unique_ptr<T[]> TryAllocate(const TmyForm& form, const std::string& what, size_t count) {
+Buffer<T> TryAllocate(const TmyForm& form, const std::string& what, size_t count) {
   if (form.AllocationFails(what)) return nullptr;
-  return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
+  return ZeroBuffer<T>(count);
 }
 
 }  // namespace
@@ -80,14 +82,7 @@ void TmyForm::FormCreate() {
     main.close();
     return;
   }
-  std::memset(gVideo.get(), 0, pixels * sizeof(uint16_t));
-  std::memset(gWRAM.get(), 0, kWramSize);
-  // Contents the system leaves unset are zeroed anyway: nothing ever reads uninitialised memory.
-  std::memset(gPages[0].pixels.get(), 0, kPageBytes);
-  std::memset(gPages[1].pixels.get(), 0, kPageBytes);
-  for (uint32_t* table : {gBlockOffset.get(), gBlockStrings.get(), gBlockField2.get(), gBlockField3.get()})
-    std::memset(table, 0, kMaxBlocks * sizeof(uint32_t));
-  std::memset(gTransText.get(), 0, kTransTextSize);
+  // Every buffer comes zeroed (gVideo, gWRAM as the system sets them, the others as well).
   gTransText[0] = 0xFF;  // an empty translation until a section has been found
   gPages[0].height = gPages[1].height = kPageHeight;
 
@@ -95,12 +90,9 @@ void TmyForm::FormCreate() {
   gDefClientW = client.width;
   gDefClientH = client.height;
 
-  gCharTable = std::make_unique<CharEntry[]>(256);
-  gCharTable16 = std::make_unique<CharEntry[]>(65536);
-  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
-    gCharTable16[c].colour = 0x0F;
-    gCharTable[c >> 8].colour = 0x0F;
-  }
+  // Every entry of both tables reads colour 0x0F until it is written.
+  gCharTable = CharTable(256);
+  gCharTable16 = CharTable(65536);
 
   gBitmap.pixels.assign(pixels, 0);
   ui.video().drawStretched(gBitmap);
@@ -318,8 +310,7 @@ void TmyForm::FormClose() {
   gBlockStrings.reset();
   gBlockField2.reset();
   gBlockField3.reset();
-  if (gCharTable16)
-    for (uint32_t c = 0; c <= 0xFFFF; ++c) gCharTable16[c].text.reset();
+  gCharTable16.releaseTexts();
   gMainReady = 0;
   gBitmap.pixels.clear();
   gBitmap.pixels.shrink_to_fit();

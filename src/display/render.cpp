@@ -212,9 +212,11 @@ void TmyForm::RenderGlyph(int cellRows, int cellCols) {
         if (inPage) {
           pixels[at] = v == 2 ? gPalette[kPalRomShade] : text;
           if (x + 1 < width && at + 1 < kPagePixels) pixels[at + 1] = shadow;
+          page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(std::min(at + 2, kPagePixels)));
         }
       } else if (inPage && pixels[at] != shadow) {
         pixels[at] = gPalette[kPalBackground];  // a shadow is never cleared by background
+        page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(at + 1));
       }
     }
   }
@@ -251,7 +253,10 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
   const bool translation = Checked(MenuId::DTT);
   gPage = translation ? 1 : 0;
   TextPage& page = gPages[static_cast<size_t>(gPage)];
-  FillPixels(page.pixels.get(), 0, kPageClearPixels);
+  // The first kPageClearPixels pixels are cleared; those never written since the last clear are
+  // still zero.
+  FillPixels(page.pixels.get(), 0, std::min<size_t>(page.dirtyEnd, kPageClearPixels));
+  page.dirtyEnd = 0;
   gBoxMap.tiles.fill(0);
   gBoxMap.rows = gBoxMap.cols = gBoxMap.curRow = gBoxMap.curCol = 0;
   gTextColour = kPalText;
