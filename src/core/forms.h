@@ -168,6 +168,15 @@ class TmyForm : public Ts2Main {
 
   // ---- patch: IPS patcher, insertion ----
   void PATCHRomFile1Click(TObject Sender);
+  // PATCH's work on chosen files: each applied in order to the ROM image in memory, marking it
+  // modified. False when one failed (its message shown); the image then holds those before it.
+  // PATCH goes through its temporary file; ts2tool, which writes the image out itself, need not.
+  // `unchanged` (may be null) receives the names of the patches that changed no byte.
+  enum class PatchRoute { TempFile, InMemory };
+  bool ApplyPatchFiles(const std::vector<std::string>& files, PatchRoute route,
+                       std::vector<std::string>* unchanged = nullptr);
+  // The warning for a patch that changed nothing, one of `patches` applied together.
+  static std::string PatchUnchangedMessage(const std::string& name, size_t patches);
   void Insert1Click(TObject Sender);
   void InsertCOMPRESSIONintoROM1Click(TObject Sender);
 };
