@@ -86,6 +86,27 @@ int RichEdit::findText(const std::string& what, int from, int length) const {
   return textops::FindNoCase(text(), what, from, length);
 }
 
+std::vector<std::string> RichEdit::linesUntil(int first,
+                                              const std::function<bool(std::string_view)>& isLast) const {
+  const std::string t = text();
+  std::vector<std::string> lines;
+  if (first < 0) return lines;
+  size_t start = 0;
+  for (int i = 0; i < first; ++i) {
+    const size_t nl = t.find('\n', start);
+    if (nl == std::string::npos) return lines;
+    start = nl + 1;
+  }
+  while (start < t.size()) {
+    const size_t nl = t.find('\n', start);
+    const size_t end = nl == std::string::npos ? t.size() : nl;
+    lines.emplace_back(t, start, end - start);
+    if (nl == std::string::npos || isLast(lines.back())) break;
+    start = nl + 1;
+  }
+  return lines;
+}
+
 void RichEdit::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && t.back() != '\n') t.push_back('\n');

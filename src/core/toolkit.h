@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -130,7 +131,8 @@ class RichEdit : public virtual Control {
   virtual int firstVisibleLine() const = 0;
   virtual void scrollLines(int lines) = 0;  // vertical scroll by a number of lines
 
-  // Derived operations; implementations may override them with faster native ones.
+  // Derived operations, computed from text(): the reference answers. Implementations override
+  // them with ones that do not read the whole text (the display asks on every keystroke).
   virtual int textLength() const;
   virtual int lineCount() const;
   virtual std::string line(int index) const;
@@ -139,6 +141,10 @@ class RichEdit : public virtual Control {
   virtual int lineFromChar(int position) const;
   // Case-insensitive search of `what` in [from, from + length); the match's position or -1.
   virtual int findText(const std::string& what, int from, int length) const;
+  // The lines from line `first` on, up to and including the first for which `isLast` is true, or
+  // to the end of the text; none when `first` is negative or the text has fewer lines.
+  virtual std::vector<std::string> linesUntil(int first,
+                                              const std::function<bool(std::string_view)>& isLast) const;
 };
 
 // A plain memo (kanaEdit, kanaMemo): lines as shown, after the control's word wrap.

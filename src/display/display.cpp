@@ -38,9 +38,10 @@ void ShowStringBytes(TmyForm& f) {
 void TmyForm::pListClick(TObject Sender) {
   if (!gWRAM || !gROM) return;
   ListBox& pList = ui.list(ControlId::pList);
-  int selected = -1;
-  for (int i = 0; i < pList.count() && selected < 0; ++i)
-    if (pList.selected(i)) selected = i;
+  // The first selected line: a list box selects one line at most, so it is the item index (asking
+  // every line before it would cost a question per string on every keystroke).
+  int selected = pList.itemIndex();
+  if (selected >= 0 && !pList.selected(selected)) selected = -1;
   if (selected < 0) return;
 
   // Typing in the editor keeps the boxes where the translator scrolled them.
@@ -58,7 +59,8 @@ void TmyForm::pListClick(TObject Sender) {
 
   if (gSectionLine != -1) {
     RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-    ui.richEdit(ControlId::Memo1).setText(JoinEditorLines(SectionAt(editor.text(), gSectionLine)));
+    // The section's lines only: the editor never hands over its whole text here.
+    ui.richEdit(ControlId::Memo1).setText(JoinEditorLines(editor.linesUntil(gSectionLine, IsClosingLine)));
     EncodeSection();
     SetChecked(MenuId::DTT, true);
     RenderString(16, 8);

@@ -56,14 +56,14 @@ void HWindow::close() {
 // ---- HRichEdit ----
 
 void HRichEdit::setText(const std::string& text) {
-  text_ = text;
+  text_.assign(text);
   selStart_ = selLength_ = 0;
   firstVisible_ = 0;
   modified_ = false;
 }
 
 void HRichEdit::setSelection(int start, int length) {
-  const int size = static_cast<int>(text_.size());
+  const int size = text_.size();
   selStart_ = std::clamp(start, 0, size);
   selLength_ = std::clamp(length, 0, size - selStart_);
 }
@@ -73,7 +73,7 @@ void HRichEdit::scrollLines(int lines) {
 }
 
 void HRichEdit::type(const std::string& typed) {
-  text_.replace(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_), typed);
+  text_.replace(selStart_, selLength_, typed);
   selStart_ += static_cast<int>(typed.size());
   selLength_ = 0;
   modified_ = true;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/editor_text.h"
 #include "core/forms.h"
 #include "core/toolkit.h"
 
@@ -117,9 +118,11 @@ class HListBox : public ListBox, public HControl {
   int index_ = -1;
 };
 
+// TDMemo and Memo1: the text kept as the Qt editor keeps it, edit by edit (EditorText), so the
+// display's questions cost what they cost in the editor.
 class HRichEdit : public RichEdit, public HControl {
  public:
-  std::string text() const override { return text_; }
+  std::string text() const override { return text_.str(); }
   void setText(const std::string& text) override;
   int selStart() const override { return selStart_; }
   int selLength() const override { return selLength_; }
@@ -128,12 +131,16 @@ class HRichEdit : public RichEdit, public HControl {
   void setModified(bool modified) override { modified_ = modified; }
   int firstVisibleLine() const override { return firstVisible_; }
   void scrollLines(int lines) override;
-  int textLength() const override { return static_cast<int>(text_.size()); }
-  int lineCount() const override { return textops::LineCount(text_); }
-  std::string line(int index) const override { return textops::Line(text_, index); }
-  int lineFromChar(int position) const override { return textops::LineFromChar(text_, position); }
+  int textLength() const override { return text_.size(); }
+  int lineCount() const override { return text_.lineCount(); }
+  std::string line(int index) const override { return text_.line(index); }
+  int lineFromChar(int position) const override { return text_.lineFromChar(position); }
   int findText(const std::string& what, int from, int length) const override {
-    return textops::FindNoCase(text_, what, from, length);
+    return text_.find(what, from, length);
+  }
+  std::vector<std::string> linesUntil(int first,
+                                      const std::function<bool(std::string_view)>& isLast) const override {
+    return text_.linesUntil(first, isLast);
   }
 
   // Simulates the user typing: replaces the selection with `typed`, leaves the caret after it,
@@ -143,7 +150,7 @@ class HRichEdit : public RichEdit, public HControl {
   ControlId id = ControlId::TDMemo;
 
  private:
-  std::string text_;
+  EditorText text_;
   int selStart_ = 0, selLength_ = 0, firstVisible_ = 0;
   bool modified_ = false;
 };

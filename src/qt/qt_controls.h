@@ -121,60 +121,6 @@ class QtListBox : public ListBox, public WidgetControl {
   ListWidget* list_;
 };
 
-// ---- the Text Editor's rich edit ----
-
-class TextEditor : public QPlainTextEdit {
- public:
-  // `onKey` sees every key first; a false return discards it. `onEdit` runs once after each
-  // change the user makes (a key, a paste, a drop), however many steps the change takes.
-  // `onRefused` hears of typed, pasted or dropped characters that the file's code page cannot
-  // hold: they are never inserted.
-  TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
-             std::function<void(const QString& characters)> onRefused = {});
-  void setTextQuietly(const QString& text);  // a change of the program's: not reported
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void inputMethodEvent(QInputMethodEvent* event) override;
-  void insertFromMimeData(const QMimeData* source) override;
-
- private:
-  template <typename Step>
-  void asOneEdit(Step step);
-  void changed();
-  bool refused(const QString& text);  // true (and reported) when `text` holds unencodable characters
-  std::function<bool(QKeyEvent*)> onKey_;
-  std::function<void()> onEdit_;
-  std::function<void(const QString&)> onRefused_;
-  int depth_ = 0;
-  bool pending_ = false, quiet_ = false;
-};
-
-// TDMemo: bytes shown as Windows-1252, one block per line; positions are character positions.
-class QtRichEdit : public RichEdit, public WidgetControl {
- public:
-  explicit QtRichEdit(TextEditor* editor) : WidgetControl(editor), editor_(editor) {}
-  void userEdited() { modified_ = true; }
-  std::string text() const override;
-  void setText(const std::string& text) override;
-  int selStart() const override;
-  int selLength() const override;
-  void setSelection(int start, int length) override;
-  bool modified() const override { return modified_; }
-  void setModified(bool modified) override { modified_ = modified; }
-  int firstVisibleLine() const override;
-  void scrollLines(int lines) override;
-  int textLength() const override;
-  int lineCount() const override;
-  std::string line(int index) const override;
-  int lineFromChar(int position) const override;
-  int findText(const std::string& what, int from, int length) const override;
-
- private:
-  TextEditor* editor_;
-  bool modified_ = false;
-};
-
 // Memo1: a hidden rich edit that only ever holds text, kept in memory.
 class MemoryRichEdit : public RichEdit {
  public:

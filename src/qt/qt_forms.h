@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "qt/qt_controls.h"
+#include "qt/qt_text_editor.h"
 #include "qt/qt_toolkit.h"
 
 namespace ts2::qt {
