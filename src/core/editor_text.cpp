@@ -129,7 +129,19 @@ void EditorText::replace(int pos, int removed, std::string_view added) {
 void EditorText::index(int from, int to) {
   const int n = size();
   for (int p = from; p < to && p + kHeaderLength <= n; ++p) {
-    if (at(p) != '.') continue;
+    if (static_cast<size_t>(p) < gapStart_) {  // to the next '.' before the gap in one step
+      const char* start = buffer_.data() + p;
+      const auto* dot =
+          static_cast<const char*>(std::memchr(start, '.', std::min<size_t>(to, gapStart_) - p));
+      if (!dot) {
+        p = static_cast<int>(std::min<size_t>(to, gapStart_)) - 1;
+        continue;
+      }
+      p += static_cast<int>(dot - start);
+      if (p + kHeaderLength > n) break;
+    } else if (at(p) != '.') {
+      continue;
+    }
     int k = 1;
     while (k < kHeaderLength && Fold(at(p + k)) == kHeaderWord[static_cast<size_t>(k)]) ++k;
     if (k < kHeaderLength) continue;
