@@ -154,6 +154,7 @@ struct NoDialogs : qt::DialogAnswers {
   std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
   bool box(Box, const std::string&, const std::string&) override { return false; }
   int choose(const std::string&, const std::string&, const std::vector<std::string>&) override { return -1; }
+  std::optional<int> number(const std::string&, int, int, int) override { return std::nullopt; }
 };
 
 void Settle() {
