@@ -7,6 +7,7 @@
 
 #include "core/utf8.h"
 #include "display/spelling.h"
+#include "display_fixture.h"
 
 namespace ts2 {
 namespace {
@@ -181,6 +182,29 @@ TEST(Spelling, SectionFindingsAndTheFitPanelsCount) {
   EXPECT_EQ(UnknownWordsNote(c.checker.get(), text), " | 1 unknown word");
   c.checker->ignore("Caf\xE9");
   EXPECT_EQ(UnknownWordsNote(c.checker.get(), text), "");
+}
+
+// The fit panel says whether the shown string fits and, apart from that, how many unknown words
+// it holds, as the translator types.
+class SpellingFitPanel : public test::DisplayTest {};
+
+TEST_F(SpellingFitPanel, UnknownWordsAreCountedApartFromOverflows) {
+  LoadBlankString();
+  p.ui.TDMemo.setText(".STRING 0\nthe wrod\n.ENDS\n");
+  p.ui.pList.setItemIndex(0);
+  f.pListClick(&p.ui.pList);
+  EXPECT_EQ(p.ui.status.panelText(2), "Fits");  // spelling off
+  auto speller = std::make_unique<WordListSpeller>();
+  speller->words = {U"the", U"word"};
+  f.spelling = std::make_shared<SpellChecker>(std::move(speller));
+  f.ShowTranslationFit();
+  EXPECT_EQ(p.ui.status.panelText(2), "Fits | 1 unknown word");
+  p.ui.TDMemo.setSelection(static_cast<int>(std::string(".STRING 0\nthe wrod").size()), 0);
+  p.ui.TDMemo.type(" " + std::string(20, 'x'));
+  EXPECT_EQ(p.ui.status.panelText(2), "L1: too wide | 2 unknown words");
+  f.spelling.reset();
+  f.ShowTranslationFit();
+  EXPECT_EQ(p.ui.status.panelText(2), "L1: too wide");
 }
 
 TEST(Spelling, Utf8RoundTripsAndRejectsWhatIsNotUtf8) {
