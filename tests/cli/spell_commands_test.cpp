@@ -13,10 +13,12 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kTuot[] =
-    "Dumps/000A0000.txt:20: string 2: column 22: unknown word \"tuot\" (suggestions: tout, tuto, tut, trot, "
+    "Dumps/000A0000.txt:20: string 2, line 2 (file line 20): column 22: unknown word \"tuot\" (suggestions: "
+    "tout, tuto, tut, trot, "
     "tu\xC3\xA2t)\n";
 constexpr char kOverflow[] =
-    "Dumps/000A0000.txt:27: string 3: column 28: line is 240 pixels wide, the box wraps at 216\n";
+    "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels wide, the box "
+    "wraps at 216\n";
 
 class SpellDemo : public ::testing::Test {
  protected:
@@ -79,7 +81,8 @@ TEST_F(SpellDemo, WindowsLettersTagsAndCodes) {
   r = RunTool(dir, "check demo.sfc demo.txt --vwf on --spell en_US");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(
-      r.out.find("Dumps/000A0000.txt:20: string 2: column 34: unknown word \"wrod\" (suggestions: word,"),
+      r.out.find("Dumps/000A0000.txt:20: string 2, line 2 (file line 20): column 34: unknown word \"wrod\" "
+                 "(suggestions: word,"),
       std::string::npos)
       << r.out;
   EXPECT_EQ(r.out.find("sword"), std::string::npos) << r.out;
