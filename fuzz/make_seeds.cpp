@@ -104,6 +104,20 @@ void TranslationSeeds() {
                 ".STRING 11\nno closing line"));
 }
 
+void SpellingSeeds() {
+  const auto seed = [](const std::string& name, uint8_t wordChars, std::string_view list,
+                       std::string_view text) {
+    Seed("spelling", name,
+         WithText(WithText({wordChars, uint8_t(list.size()), uint8_t(list.size() >> 8)}, list), text));
+  };
+  seed("french", 0x07, "\xEF\xBB\xBFTormel\r\nK\xC3\xB6r\n\nTormel\n",
+       "// .STRING #\n.STRING 0\nl'\xE9p\xE9\x65 peut-\xEAtre, K\xF6r [PLAYER]'s\n[$4142]ab cd[$41] "
+       "x2\n.ENDS\n");
+  seed("english", 0x40, "Saragon\nnot utf-8 \xFF\n",
+       ".string 3\nHello[NEWLINE]world, don't 'quote' [unclosed\n  .ends\nafter\n.STRING 4\nrun-on\n.STRING "
+       "5");
+}
+
 void DecodeStringSeeds() {
   // Input layout: table (3), text field (3), string (2), cell rows, cell columns, line width (2),
   // options, font glyphs, page scroll (2), then the ROM.
@@ -224,6 +238,7 @@ int main(int argc, char** argv) {
   DataFileSeeds();
   TableFileSeeds();
   TranslationSeeds();
+  SpellingSeeds();
   DecodeStringSeeds();
   IpsSeeds();
   BpsSeeds();

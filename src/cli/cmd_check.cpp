@@ -1,9 +1,11 @@
 // ts2tool check: the translation lint over every block's translation file, for a translation
 // team's scripts and CI. The files are read through the editor's own block selection, so each
 // section is checked as the editor would encode and draw it.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,15 +15,20 @@
 #include "core/fileutil.h"
 #include "display/encode.h"
 #include "display/lint.h"
+#include "display/spelling.h"
+#include "script/project_words.h"
 #include "script/textfile.h"
+#include "spell/hunspell_speller.h"
 
 namespace ts2::cli {
 namespace {
 
 int RunCheck(const std::vector<std::string>& args);
 
-const Command kCheck{"check", "check ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N]",
-                     "check the translations against the translation box (lint for CI)", RunCheck};
+const Command kCheck{
+    "check",
+    "check ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N] [--spell LANG [--words FILE]]",
+    "check the translations against the translation box (lint for CI)", RunCheck};
 
 constexpr char kCheckHelp[] =
     "Opens ROM with DATAFILE as the editor does and checks, for every block whose translation\n"
@@ -36,12 +43,46 @@ constexpr char kCheckHelp[] =
     "    lines are all empty counts as not translated yet);\n"
     "  - a .STRING line inside another section (that section's .ENDS is missing or broken);\n"
     "  - a line that fits only with a short player's name: [PLAYER] is measured as N characters\n"
-    "    of the widest glyph (--player-width, default 8).\n"
+    "    of the widest glyph (--player-width, default 8);\n"
+    "  - with --spell LANG, each word of a section's text lines that the installed Hunspell\n"
+    "    dictionary LANG (en_US, fr_FR, ...) does not know, with up to 5 suggestions; tags,\n"
+    "    anything in brackets and words with digits are not checked, and the project's own\n"
+    "    words (--words FILE, one UTF-8 word a line; default DIR/words.txt) are known.\n"
     "Each finding is printed as\n"
     "  FILE:LINE: string N, line L (file line LINE): column C: MESSAGE\n"
     "with L the line in the string's section (1 its first text line), then a summary line.\n"
     "--vwf defaults to the data file's .VWF setting. No file is written.\n"
-    "Exit status: 0 when nothing was found, 1 when something was (or the input is bad).\n";
+    "Exit status: 0 when nothing was found, 1 when something was (or the input is bad), 2 for\n"
+    "wrong usage, among it a LANG that no installed dictionary has.\n";
+
+constexpr size_t kMaxSuggestions = 5;
+
+// The dictionary --spell names, with the project's words from --words (or DIR/words.txt when
+// there is one): no checker without --spell, and the exit status when it cannot be had.
+struct Spelling {
+  std::unique_ptr<SpellChecker> checker;
+  std::optional<int> failed;
+};
+Spelling OpenSpelling(const ParsedArgs& parsed, const std::string& dumps) {
+  const std::optional<std::string> language = parsed.get("--spell");
+  const std::optional<std::string> words = parsed.get("--words");
+  if (!language)
+    return {nullptr, words ? std::optional(UsageError(kCheck, "--words needs --spell")) : std::nullopt};
+  const std::optional<spell::Dictionary> dictionary = spell::FindDictionary(*language);
+  if (!dictionary)
+    return {nullptr, Fail(kExitUsage, "no dictionary for --spell " + *language +
+                                          "; installed: " + spell::InstalledLanguages())};
+  std::string error;
+  std::unique_ptr<Speller> speller = spell::OpenDictionary(*dictionary, &error);
+  if (!speller) return {nullptr, Fail(kExitBadInput, error)};
+  auto checker = std::make_unique<SpellChecker>(std::move(speller));
+  const std::string list = words.value_or(ProjectWordsPath(dumps));
+  if (words && !FileExists(list)) return {nullptr, Fail(kExitBadInput, "cannot read " + list)};
+  ProjectDictionary project(list);
+  project.refresh();
+  checker->setProjectWords(project.words());
+  return {std::move(checker), std::nullopt};
+}
 
 // The first editor line of each string's own section.
 std::map<long, int> SectionHeaders(const std::vector<std::string>& lines) {
@@ -62,7 +103,8 @@ const char* Plural(int n, const char* one, const char* many) {
 
 int RunCheck(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done = StartCommand(kCheck, args, {"--dumps", "--vwf", "--player-width"}, {}, parsed, kCheckHelp))
+  if (auto done = StartCommand(kCheck, args, {"--dumps", "--vwf", "--player-width", "--spell", "--words"}, {},
+                               parsed, kCheckHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
   std::optional<bool> vwf;
@@ -79,6 +121,8 @@ int RunCheck(const std::vector<std::string>& args) {
     options.playerWidth = static_cast<int>(*n);
   }
   const std::string dumps = WithoutTrailingSeparators(parsed.get("--dumps").value_or("Dumps"));
+  Spelling spelling = OpenSpelling(parsed, dumps);
+  if (spelling.failed) return *spelling.failed;
   // A folder that is not there checks nothing: in a CI that is a mistake, not a pass.
   std::error_code ec;
   if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
@@ -106,7 +150,17 @@ int RunCheck(const std::vector<std::string>& args) {
     for (const auto& [n, headerLine] : headers) {
       if (n >= strings) break;
       ++stringsChecked;
-      for (const LintFinding& f : LintSection(SectionAt(text, headerLine), options)) {
+      const std::vector<std::string> section = SectionAt(text, headerLine);
+      std::vector<LintFinding> found = LintSection(section, options);
+      if (spelling.checker) {
+        // Misspellings are findings of their own kind, in the order of their positions.
+        for (LintFinding& f : SpellSection(section, *spelling.checker, kMaxSuggestions))
+          found.push_back(std::move(f));
+        std::stable_sort(found.begin(), found.end(), [](const LintFinding& a, const LintFinding& b) {
+          return a.line != b.line ? a.line < b.line : a.column < b.column;
+        });
+      }
+      for (const LintFinding& f : found) {
         std::printf("%s:%d: %s: column %d: %s\n", file.c_str(), headerLine + f.line + 1,
                     FindingPlace(n, f.line, headerLine + 1).c_str(), f.column, f.message.c_str());
         ++inFile;

@@ -1,6 +1,7 @@
 // ts2tool demo: a complete sample set made entirely by this project, so that a newcomer can see
 // the editor at work without any game data: a synthetic ROM image with our own two-plane font,
-// a data file, a table file, an IPS patch and a translation file for the first block.
+// a data file, a table file, an IPS patch, a translation file for the first block and the
+// project's word list.
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "core/fileutil.h"
 #include "display/ascii_font.h"
 #include "script/compress.h"
+#include "script/project_words.h"
 
 namespace ts2::cli {
 namespace {
@@ -218,20 +220,26 @@ std::string TableFile() {
   return EditorTextToFileBytes(s);
 }
 
-// The translation of block 0, as a translator would have it half done. String 3's second line
-// is planted too long for the box, for `ts2tool check` to find.
+// The translation of block 0 (French), as a translator would have it half done. String 3's
+// second line is planted too long for the box, and string 2 has one misspelt word ("tuot"), for
+// `ts2tool check` and the editor's spelling to find; the game's names are in the project's words.
 std::string Translation() {
   const char* sections[] = {
       "Bienvenue \xE0 Tormel Saragon!",
-      "Prends l'\xC9P\xC9\x45 et pars.",
-      "Demande \xE0 Mira ou \xE0 Tom.\n[PLAYER], ils savent tout.",
-      "Or : 100\nGold: 100 pieces in your purse",
+      "Prends l'\xC9p\xE9\x65 et pars.",
+      "Demande \xE0 Mira ou \xE0 Tom.\n[PLAYER], ils savent tuot.",
+      "Or : 100\nTu as 100 pi\xE8\x63\x65s dans ta poche",
       "Trouve Kor, \xE0 l'est.",
       "Attention au DRAGON !",
   };
   std::string text = "// Do not erase these: \n// .STRING #\n// .ENDS\n\n\n";
   for (int k = 0; k < 6; ++k) text += Format(".STRING %d\n%s\n.ENDS\n\n\n\n", k, sections[k]);
   return EditorTextToFileBytes(text);
+}
+
+// The project's own words: the game's names that no dictionary knows.
+std::string ProjectWords() {
+  return FormatWordList({"Tormel", "Saragon", "Kor"});
 }
 
 // A patch that changes block 0's first string into another of the same length.
@@ -269,7 +277,8 @@ int RunDemo(const std::vector<std::string>& args) {
                        "LZSS-compressed\n"
                        "font at 0x130000 and three script blocks, one with its pointer table at 0x60000),\n"
                        "demo.txt (data file), demo.tbl (table file), demo.ips (a patch that changes one\n"
-                       "string) and Dumps/000A0000.txt (the first block's translation) into DIR.\n"
+                       "string), Dumps/000A0000.txt (the first block's translation) and Dumps/words.txt\n"
+                       "(the project's own words for the spelling check) into DIR.\n"
                        "--header writes the ROM image with a 512-byte copier header.\n"))
     return *done;
   if (parsed.positional.size() != 1) return UsageError(kDemo, "expected one folder");
@@ -309,7 +318,8 @@ int RunDemo(const std::vector<std::string>& args) {
       WriteBytes((dir / "demo.tbl").string(), TableFile(), written) &&
       WriteBytes((dir / "demo.ips").string(),
                  std::string_view(reinterpret_cast<const char*>(patch.data()), patch.size()), written) &&
-      WriteBytes((dir / "Dumps" / "000A0000.txt").string(), Translation(), written);
+      WriteBytes((dir / "Dumps" / "000A0000.txt").string(), Translation(), written) &&
+      WriteBytes(ProjectWordsPath((dir / "Dumps").string()), ProjectWords(), written);
   if (!ok) return Fail(kExitBadInput, "cannot write into " + dir.string());
   for (const std::string& path : written) std::printf("%s\n", path.c_str());
   return kExitOk;

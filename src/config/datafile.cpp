@@ -102,6 +102,7 @@ void TmyForm::LoadDataFile(const std::string& path) {
     ui.message(kMsgDataFileOpenFailed);
     return;
   }
+  dataFilePath = path;
   gDataLoaded = 0;
   ListBox& bList = ui.list(ControlId::bList);
   bList.clear();

@@ -36,6 +36,8 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {UseVWFRoutine1,            "UseVWFRoutine1",            C, "&Use VWF Routine",                "Ctrl+U", false, true,  true,  0},
   {N8,                        "N8",                        X, "-",                               "",       false, true,  true,  0},
   {PlayerNameWidth1,          "PlayerNameWidth1",          C, "Player &Name Width...",           "",       false, true,  true,  0},
+  {N9,                        "N9",                        X, "-",                               "",       false, true,  true,  0},
+  {Spelling1,                 "Spelling1",                 C, "&Spelling",                       "",       false, true,  true,  0},
   {Program1,                  "Program1",                  S, "&Program",                        "",       false, true,  true,  0},
   {DumpMemory1,               "DumpMemory1",               C, "Du&mp DECOMPRESSED BINARY Data",  "Ctrl+M", false, false, true,  0},
   {DumpKanatoafile1,          "DumpKanatoafile1",          C, "Dump Ka&na to a file",            "Ctrl+N", false, false, true,  0},

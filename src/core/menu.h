@@ -34,6 +34,8 @@ enum class MenuId {
   UseVWFRoutine1,
   N8,
   PlayerNameWidth1,
+  N9,
+  Spelling1,  // its items, the installed dictionaries and Off, are the front end's
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

@@ -19,6 +19,8 @@
 
 namespace ts2 {
 
+class SpellChecker;  // display/spelling.h
+
 // Sizes fixed by the system.
 inline constexpr uint32_t kWramSize = 0x20000;       // Working RAM
 inline constexpr uint32_t kTransTextSize = 0x20000;  // translated byte string buffer
@@ -170,6 +172,7 @@ struct Ts2Main {
   std::string gDumpDir;
   std::string gTextPath;
   std::string gTablePath;
+  std::string dataFilePath;  // the text block data file last read (the editor remembers settings by it)
 
   // --- what was last read from or written to gTextPath and gROMPath (a change made by another
   // program is asked about before it is written over), and what the window's activation last
@@ -233,6 +236,11 @@ struct Ts2Main {
   std::array<uint8_t, 256> gGlyphCell{};
   uint16_t gPenX = 0, gPenY = 0, gGlyph = 0;
   uint8_t gTextColour = 15;
+
+  // --- spelling: the dictionary the front end set for the translator's language, with the
+  // project's words; null while spelling is off. The fit panel counts the shown string's
+  // unknown words with it. ---
+  std::shared_ptr<SpellChecker> spelling;
 
   // --- IPS patcher ---
   IpsState gIPS;

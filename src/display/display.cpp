@@ -13,6 +13,7 @@
 #include "display/decode.h"
 #include "display/encode.h"
 #include "display/lint.h"
+#include "display/spelling.h"
 
 namespace ts2 {
 
@@ -88,7 +89,11 @@ void TmyForm::ShowTranslationFit() {
           ? std::string("No translation")
           : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
                     gSectionLine + 1);
-  ui.statusBar().setPanelText(kStatusFitPanel, text);
+  // Unknown words are counted apart: a misspelling is not an overflow.
+  const std::string unknown = spelling && gSectionLine != -1
+                                  ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text())
+                                  : std::string();
+  ui.statusBar().setPanelText(kStatusFitPanel, text + unknown);
 }
 
 void TmyForm::Find1Find(int mode) {

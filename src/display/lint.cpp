@@ -268,6 +268,7 @@ const char* Brief(LintKind kind) {
     case LintKind::kEmptyEdge: return "empty line";
     case LintKind::kRunOn: return "no .ENDS";
     case LintKind::kPlayerName: return "too wide for a long name";
+    case LintKind::kUnknownWord: return "unknown word";
   }
   return "";
 }

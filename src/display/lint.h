@@ -22,6 +22,8 @@ enum class LintKind {
   kEmptyEdge,     // an empty first or last text line: an extra line break in the string
   kRunOn,         // a section header inside the body: this section's closing line is missing
   kPlayerName,    // a line that fits only with a player's name shorter than the longest
+  kUnknownWord,   // a word the spelling dictionary does not know (display/spelling.h): not an
+                  // overflow, so never the fit panel's first finding
 };
 
 struct LintOptions {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/forms.h"
+#include "qt/qt_spelling.h"
 #include "qt/qt_text.h"
 #include "qt/qt_toolkit.h"
 
@@ -74,6 +75,10 @@ int Run(Application& app) {
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why
+  // Spelling in the Text Editor; the language picked for each data file is kept by Qt in the
+  // user's configuration folder.
+  QSettings settings(QStringLiteral("ts2edit"), QStringLiteral("ts2edit"));
+  ts2::qt::QtSpelling spelling(ui, program.myForm, &settings);
   ui.showStartWindows();
   if (!files.empty()) {
     // As with the open dialog, the ROM's folder becomes the working directory, so its Dumps

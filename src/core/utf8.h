@@ -1,0 +1,21 @@
+// UTF-8 and the translation files' Windows-1252 bytes as Unicode text, for what lives outside
+// those files: the project's word list (UTF-8), spelling dictionaries and terminal output.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ts2 {
+
+// Every character as UTF-8 (a lone surrogate or a value past U+10FFFF as U+FFFD).
+std::string ToUtf8(std::u32string_view text);
+// The characters of valid UTF-8 text; std::nullopt for anything else (an overlong form, a
+// surrogate, a cut sequence).
+std::optional<std::u32string> FromUtf8(std::string_view text);
+
+// Windows-1252 bytes as characters, and back; std::nullopt when a character has no byte.
+std::u32string Cp1252ToUnicode(std::string_view bytes);
+std::optional<std::string> UnicodeToCp1252(std::u32string_view text);
+
+}  // namespace ts2

@@ -1,0 +1,221 @@
+#include "display/spelling.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/cp1252.h"
+#include "core/fileutil.h"
+#include "core/utf8.h"
+#include "display/encode.h"
+
+namespace ts2 {
+
+namespace {
+
+// Windows-1252 letters past ASCII: ƒ Š Œ Ž š œ ž Ÿ ª µ º and the Latin-1 letters.
+bool IsHighLetter(uint8_t c) {
+  static constexpr std::string_view kLetters = "\x83\x8A\x8C\x8E\x9A\x9C\x9E\x9F\xAA\xB5\xBA";
+  return (c >= 0xC0 && c != 0xD7 && c != 0xF7) ||
+         kLetters.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// Digits, superscript digits and vulgar fractions: a word holding one is a code, not a word.
+bool IsDigitLike(uint8_t c) {
+  return (c >= '0' && c <= '9') || c == 0xB2 || c == 0xB3 || c == 0xB9 || (c >= 0xBC && c <= 0xBE);
+}
+
+constexpr uint8_t kApostrophe = '\'', kRightQuote = 0x92;  // ' and ’
+
+bool IsNewLineTagAt(std::string_view line, size_t at) {
+  return StartsWithNoCase(line.substr(at), "[NEWLINE]");
+}
+
+bool HoldsSectionHeader(std::string_view line) {
+  static constexpr std::string_view kHeader = ".string ";
+  if (line.size() <= kHeader.size()) return false;
+  for (size_t at = 0; at + kHeader.size() < line.size(); ++at)
+    if (StartsWithNoCase(line.substr(at), kHeader) &&
+        std::isdigit(static_cast<unsigned char>(line[at + kHeader.size()])))
+      return true;
+  return false;
+}
+
+std::string Plural(int n, const char* one, const char* many) {
+  return Format("%d %s", n, n == 1 ? one : many);
+}
+
+}  // namespace
+
+// ---- words ----
+
+WordRules::WordRules(std::u32string_view wordCharacters) {
+  for (int c = 0; c < 256; ++c) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (std::isalpha(c) || IsHighLetter(byte)) {
+      classes_[byte] = kLetter;
+    } else if (IsDigitLike(byte)) {
+      classes_[byte] = kDigit;
+    }
+  }
+  classes_[kApostrophe] = classes_[kRightQuote] = kJoiner;
+  for (char32_t c : wordCharacters) {
+    const std::optional<uint8_t> byte = cp1252::FromUnicode(c);
+    if (byte && classes_[*byte] == kOther && *byte != '[' && *byte != ']' && *byte > ' ')
+      classes_[*byte] = kJoiner;
+  }
+}
+
+std::vector<WordSpan> WordRules::words(std::string_view line) const {
+  std::vector<WordSpan> words;
+  const size_t n = line.size();
+  auto at = [&](size_t i) { return static_cast<uint8_t>(line[i]); };
+  // The "]" of the last bracketed form that writes bytes of its own (not "[NEWLINE]"): a word
+  // right behind it, or behind it and joining characters, is written together with it.
+  std::optional<size_t> codeEnd;
+  size_t i = 0;
+  while (i < n) {
+    if (at(i) == '[') {
+      const size_t close = line.find(']', i);
+      const size_t end = close == std::string_view::npos ? n - 1 : close;
+      if (!IsNewLineTagAt(line, i)) codeEnd = end;
+      i = end + 1;
+      continue;
+    }
+    if (!inWord(at(i))) {
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    bool digit = false;
+    while (i < n) {
+      if (inWord(at(i))) {
+        digit = digit || classes_[at(i)] == kDigit;
+        ++i;
+      } else if (classes_[at(i)] == kJoiner && i + 1 < n && inWord(at(i + 1))) {
+        ++i;
+      } else {
+        break;
+      }
+    }
+    if (digit) continue;
+    size_t before = start;
+    while (before > 0 && classes_[at(before - 1)] == kJoiner) --before;
+    if (before > 0 && codeEnd && *codeEnd == before - 1) continue;
+    size_t after = i;
+    while (after < n && classes_[at(after)] == kJoiner) ++after;
+    if (after < n && at(after) == '[' && !IsNewLineTagAt(line, after)) continue;
+    words.push_back({static_cast<int>(start), static_cast<int>(i - start)});
+  }
+  return words;
+}
+
+LineRole RoleOfLine(std::string_view line, bool inSection) {
+  if (HoldsSectionHeader(line)) return LineRole::kHeader;
+  if (StartsWithNoCase(Trim(line), kClosingLine)) return LineRole::kEnd;
+  return inSection ? LineRole::kBody : LineRole::kOutside;
+}
+
+// ---- the checker ----
+
+SpellChecker::SpellChecker(std::unique_ptr<Speller> speller)
+    : speller_(std::move(speller)), rules_(speller_->wordCharacters()) {}
+
+bool SpellChecker::known(std::string_view word) {
+  const std::string key(word);
+  if (ignored_.count(key) || projectBytes_.count(key)) return true;
+  if (const auto it = answers_.find(key); it != answers_.end()) return it->second;
+  const bool correct = speller_->correct(Cp1252ToUnicode(word));
+  answers_.emplace(key, correct);
+  return correct;
+}
+
+std::vector<std::string> SpellChecker::suggestions(std::string_view word, size_t max) {
+  const std::string key(word);
+  auto it = suggested_.find(key);
+  if (it == suggested_.end()) {
+    std::vector<std::string> typeable;
+    for (const std::u32string& s : speller_->suggest(Cp1252ToUnicode(word)))
+      if (std::optional<std::string> bytes = UnicodeToCp1252(s);
+          bytes && std::find(typeable.begin(), typeable.end(), *bytes) == typeable.end())
+        typeable.push_back(std::move(*bytes));
+    it = suggested_.emplace(key, std::move(typeable)).first;
+  }
+  const std::vector<std::string>& all = it->second;
+  return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(max, all.size()))};
+}
+
+void SpellChecker::ignore(std::string_view word) {
+  ignored_.emplace(word);
+}
+
+void SpellChecker::setProjectWords(const std::vector<std::string>& words) {
+  for (const std::u32string& old : projectWords_) speller_->remove(old);
+  projectWords_.clear();
+  projectBytes_.clear();
+  for (const std::string& utf8 : words) {
+    std::optional<std::u32string> word = FromUtf8(utf8);
+    if (!word || word->empty()) continue;
+    speller_->add(*word);
+    if (std::optional<std::string> bytes = UnicodeToCp1252(*word)) projectBytes_.insert(std::move(*bytes));
+    projectWords_.push_back(std::move(*word));
+  }
+  // Earlier answers may have changed, both ways.
+  answers_.clear();
+  suggested_.clear();
+}
+
+std::vector<WordSpan> SpellChecker::unknownWords(std::string_view line) {
+  std::vector<WordSpan> unknown;
+  for (const WordSpan& w : rules_.words(line))
+    if (!known(line.substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length))))
+      unknown.push_back(w);
+  return unknown;
+}
+
+// ---- sections ----
+
+namespace {
+
+// Calls `onWord(line index, word)` for every unknown word of the section's body lines.
+template <typename OnWord>
+void ForEachUnknownWord(const std::vector<std::string>& lines, SpellChecker& checker, OnWord onWord) {
+  bool inSection = false;
+  for (size_t j = 0; j < lines.size(); ++j) {
+    const LineRole role = RoleOfLine(lines[j], inSection);
+    inSection = LeavesSectionOpen(role);
+    if (role != LineRole::kBody) continue;
+    for (const WordSpan& w : checker.unknownWords(lines[j])) onWord(static_cast<int>(j), w);
+  }
+}
+
+}  // namespace
+
+std::vector<LintFinding> SpellSection(const std::vector<std::string>& lines, SpellChecker& checker,
+                                      size_t maxSuggestions) {
+  std::vector<LintFinding> findings;
+  ForEachUnknownWord(lines, checker, [&](int j, const WordSpan& w) {
+    const std::string word =
+        lines[static_cast<size_t>(j)].substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length));
+    std::string offered;
+    for (const std::string& s : checker.suggestions(word, maxSuggestions))
+      offered += (offered.empty() ? "" : ", ") + ToUtf8(Cp1252ToUnicode(s));
+    findings.push_back({LintKind::kUnknownWord, j, w.start + 1,
+                        "unknown word \"" + ToUtf8(Cp1252ToUnicode(word)) + "\" (" +
+                            (offered.empty() ? "no suggestions" : "suggestions: " + offered) + ")"});
+  });
+  return findings;
+}
+
+int CountUnknownWords(const std::vector<std::string>& lines, SpellChecker& checker) {
+  int count = 0;
+  ForEachUnknownWord(lines, checker, [&](int, const WordSpan&) { ++count; });
+  return count;
+}
+
+std::string UnknownWordsNote(SpellChecker* checker, std::string_view section) {
+  if (!checker) return {};
+  const int count = CountUnknownWords(SplitEditorLines(section), *checker);
+  return count == 0 ? std::string() : " | " + Plural(count, "unknown word", "unknown words");
+}
+
+}  // namespace ts2
