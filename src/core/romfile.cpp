@@ -14,8 +14,9 @@ namespace ts2 {
 
 Buffer<uint8_t> ImageBuffer(size_t size) {
 #ifdef MADV_HUGEPAGE
+  // From a quarter of a large page on, one large page costs less than the small ones it replaces.
   constexpr size_t kLargePage = size_t{2} << 20;
-  if (size >= kLargePage) {
+  if (size >= kLargePage / 4) {
     const size_t rounded = (size + kLargePage - 1) / kLargePage * kLargePage;
     if (void* p = std::aligned_alloc(kLargePage, rounded)) {
       ::madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without large pages the buffer works alike

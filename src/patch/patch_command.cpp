@@ -58,14 +58,24 @@ struct MultiSelectOff {
   ~MultiSelectOff() { dialog.multiSelect = false; }
 };
 
+// A patch file's bytes, in a buffer of large pages when the patch is large (as a ROM image is
+// read): a patch of a megabyte is then a fault or two instead of one per 4 KiB page.
+struct PatchBytes {
+  Buffer<uint8_t> bytes;
+  size_t length = 0;
+  size_t size() const { return length; }
+  operator std::span<const uint8_t>() const { return {bytes.get(), length}; }  // NOLINT: implicit
+};
+
 // The whole patch file in one read; std::nullopt when it cannot be opened or read.
-std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
+std::optional<PatchBytes> ReadPatchFile(const std::string& path) {
   FilePtr f = OpenFile(path.c_str(), "rb");
   const int32_t length = f ? FileLength(f.get()) : -1;
   if (length < 0) return std::nullopt;
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  if (std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return std::nullopt;
-  return bytes;
+  PatchBytes patch{ImageBuffer(static_cast<size_t>(length)), static_cast<size_t>(length)};
+  if (!patch.bytes) return std::nullopt;
+  if (std::fread(patch.bytes.get(), 1, patch.length, f.get()) != patch.length) return std::nullopt;
+  return patch;
 }
 
 bool IsBps(std::span<const uint8_t> patch) {
@@ -176,7 +186,7 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, PatchRoute route, bool&
     return false;
   };
 
-  const std::optional<std::vector<uint8_t>> patch = ReadPatchFile(path);
+  const std::optional<PatchBytes> patch = ReadPatchFile(path);
   if (!patch) return cannotOpen();
   f.gIPS.patchLength = static_cast<int32_t>(patch->size());
   if (IsBps(*patch)) return ApplyBpsPatch(f, path, *patch, changed);

@@ -68,7 +68,35 @@ void PaintWidget::setImage(QImage image) {
   update();
 }
 
-void PaintWidget::paintEvent(QPaintEvent*) {
+void PaintWidget::showBitmap(const Bitmap& bitmap) {
+  const int w = bitmap.width, h = bitmap.height;
+  if (image_.isNull() || image_.width() != w || image_.height() != h ||
+      image_.format() != QImage::Format_RGB16 ||
+      bitmap.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h)) {
+    setImage(ToImage(bitmap));
+    return;
+  }
+  const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+  int first = -1, last = -1;
+  for (int y = 0; y < h; ++y) {
+    const uint16_t* row = bitmap.scanLine(y);
+    if (std::memcmp(image_.constScanLine(y), row, rowBytes) == 0) continue;
+    std::memcpy(image_.scanLine(y), row, rowBytes);
+    if (first < 0) first = y;
+    last = y;
+  }
+  // Drawn by the paint event that is running, or nothing changed.
+  if (first >= 0 && !painting_) update(widgetRows(first, last));
+}
+
+QRect PaintWidget::widgetRows(int first, int last) const {
+  const int h = image_.height();
+  const int top = first * height() / h;
+  const int bottom = ((last + 1) * height() + h - 1) / h;  // rounded up: a stretched row is covered whole
+  return QRect(0, top, width(), bottom - top);
+}
+
+void PaintWidget::paintEvent(QPaintEvent* event) {
   if (onPaint_ && !painting_) {
     painting_ = true;
     onPaint_();
@@ -77,9 +105,19 @@ void PaintWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (image_.isNull()) {
     painter.fillRect(rect(), Qt::black);
-  } else {
-    painter.drawImage(rect(), image_);  // nearest pixel: at twice the size each pixel doubles
+    return;
   }
+  // Only the image rows under the region to repaint, stretched as the whole image is (nearest
+  // pixel: at twice the size each pixel doubles).
+  const QRect dirty = event->rect() & rect();
+  if (dirty.isEmpty() || height() <= 0) return;
+  const int h = image_.height();
+  const int first = dirty.top() * h / height();
+  const int last = std::min(h - 1, (dirty.bottom() + 1) * h / height());
+  const QRect target = widgetRows(first, last);
+  painter.drawImage(QRectF(target.left(), first * static_cast<qreal>(height()) / h, target.width(),
+                           (last + 1 - first) * static_cast<qreal>(height()) / h),
+                    image_, QRectF(0, first, image_.width(), last + 1 - first));
 }
 
 QImage ToImage(const Bitmap& bitmap) {
@@ -390,23 +428,33 @@ void StatusWidget::layoutPanels() {
   constexpr int kPanel0Width = 200, kPanel1Min = 24, kGap = 2;
   const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
   panels_[2]->setFont(font());  // its width is measured in the bar's own font
+  fitted_[2] = {};
   const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
   const int panel1 = rest - panel2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
   panels_[1]->setGeometry(kPanel0Width + kGap, 0, panel1, height());
   panels_[2]->setGeometry(kPanel0Width + 2 * kGap + panel1, 0, panel2, height());
-  for (QLabel* label : panels_) fitText(label);
+  for (int panel = 0; panel < 3; ++panel) fitText(panel);
 }
 
-void StatusWidget::fitText(QLabel* label) const {
+void StatusWidget::fitText(int panel) {
   // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
   // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
   // none keeps the bar's font.
   constexpr int kMinFontPx = 8;
+  QLabel* label = panels_[panel];
+  const int room = label->contentsRect().width() - label->indent() - 1;
+  Fitted& fitted = fitted_[panel];
+  if (fitted.room == room && fitted.text == label->text() && fitted.base == this->font()) return;
+  fitted = {label->text(), room, this->font()};
+  // Most texts fit in the bar's own font, whose metrics are at hand.
+  if (fontMetrics().horizontalAdvance(label->text()) <= room) {
+    label->setFont(this->font());
+    return;
+  }
   QFont font = this->font();
   const int normal = QFontInfo(font).pixelSize();
-  const int room = label->contentsRect().width() - label->indent() - 1;
-  for (int px = normal; px >= kMinFontPx; --px) {
+  for (int px = normal - 1; px >= kMinFontPx; --px) {
     font.setPixelSize(px);
     if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) {
       label->setFont(font);
@@ -426,7 +474,7 @@ void QtStatusBar::setPanelText(int panel, const std::string& text) {
   if (panel == 2) {
     widget_->layoutPanels();
   } else {
-    widget_->fitText(label);
+    widget_->fitText(panel);
   }
 }
 

@@ -45,12 +45,16 @@ class PaintWidget : public QWidget {
  public:
   PaintWidget(QWidget* parent, std::function<void()> onPaint = {});
   void setImage(QImage image);
+  // Shows `bitmap` (5-6-5): only the rows that differ from the image shown are copied, and only
+  // their part of the widget is repainted. A keystroke changes a few rows of one box.
+  void showBitmap(const Bitmap& bitmap);
   const QImage& image() const { return image_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  QRect widgetRows(int first, int last) const;  // where image rows [first, last] are drawn
   std::function<void()> onPaint_;
   QImage image_;
   bool painting_ = false;
@@ -62,7 +66,7 @@ QImage ToImage(const Bitmap& bitmap);
 class QtPaintBox : public PaintBox, public WidgetControl {
  public:
   explicit QtPaintBox(PaintWidget* widget) : WidgetControl(widget), box_(widget) {}
-  void drawStretched(const Bitmap& bitmap) override { box_->setImage(ToImage(bitmap)); }
+  void drawStretched(const Bitmap& bitmap) override { box_->showBitmap(bitmap); }
 
  private:
   PaintWidget* box_;
@@ -212,13 +216,21 @@ class StatusWidget : public QWidget {
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
   void layoutPanels();
-  void fitText(QLabel* label) const;  // shrinks the font of a text too wide for its panel
+  void fitText(int panel);  // shrinks the font of a text too wide for its panel
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   QLabel* panels_[3];
+  // What each panel's font was last chosen for: the choice stands while these stay (the display
+  // sets the panels on every keystroke, mostly to what they show already).
+  struct Fitted {
+    QString text;
+    int room = -1;
+    QFont base;
+  };
+  Fitted fitted_[3];
 };
 
 class QtStatusBar : public StatusBar {

@@ -131,7 +131,11 @@ void QtRichEdit::documentChanged(int position, int removed, int added) {
     bytes_.assign(documentBytes());
     return;
   }
-  bytes_.replace(position, removed, documentBytes(position, position + added));
+  std::string now = documentBytes(position, position + added);
+  // A change of format only (a syntax highlighter's, which reports its blocks as replaced) leaves
+  // the bytes as they are.
+  if (removed == added && bytes_.substr(position, position + removed) == now) return;
+  bytes_.replace(position, removed, now);
 }
 
 std::string QtRichEdit::documentBytes() const {

@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QSyntaxHighlighter>
 #include <array>
 #include <random>
 
@@ -186,15 +187,31 @@ TEST_F(EditorTest, HiddenScratchEditKeepsTextInMemory) {
   EXPECT_EQ(scratch.text(), ".STRING 3\ntext\n\n");
 }
 
+// Section headers in bold, as a highlighter of the Text Editor would show them: its changes of
+// format reach the document's listeners as blocks replaced by themselves.
+class HeaderHighlighter : public QSyntaxHighlighter {
+ public:
+  using QSyntaxHighlighter::QSyntaxHighlighter;
+
+ protected:
+  void highlightBlock(const QString& text) override {
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    if (text.startsWith(QStringLiteral(".STRING"), Qt::CaseInsensitive))
+      setFormat(0, static_cast<int>(text.size()), bold);
+  }
+};
+
 // The bytes TDMemo keeps beside its document follow every change of the document, whoever makes
-// it (typing, pasting, the program, undo and redo), and the answers from them are those of the
-// plain text operations on the document's text.
+// it (typing, pasting, the program, undo and redo, a highlighter's formats), and the answers from
+// them are those of the plain text operations on the document's text.
 TEST_F(EditorTest, KeptBytesFollowTheDocumentThroughRandomEdits) {
   ui.showStartWindows();
   activate(FormId::TxtForm);
   auto& kept = dynamic_cast<qt::QtRichEdit&>(memo());
   QPlainTextEdit* edit = widget();
   edit->setFocus();
+  HeaderHighlighter highlighter(edit->document());
   const std::vector<std::string> pieces = {".STRING 1\n",      ".string 10", "\n.ENDS\n", " .ENDS ",   "\n",
                                            "caf\xE9 \x80\xA0", "ab",         "\n\n",      ".STRING 12"};
   const std::vector<std::string> needles = {".STRING 1", ".string 10", ".STRING 12",
@@ -214,10 +231,16 @@ TEST_F(EditorTest, KeptBytesFollowTheDocumentThroughRandomEdits) {
         break;
       case 1: edit->undo(); break;
       case 2: edit->redo(); break;
-      case 3:  // a selection replaced by typing
-        cursor.setPosition(static_cast<int>(rng() % (size + 1)), QTextCursor::KeepAnchor);
-        edit->setTextCursor(cursor);
-        QTest::keyClicks(edit, "xy");
+      case 3:  // a selection replaced by typing; one character by one is a change of equal length
+        if (rng() % 2 == 0) {
+          cursor.setPosition(static_cast<int>(rng() % (size + 1)), QTextCursor::KeepAnchor);
+          edit->setTextCursor(cursor);
+          QTest::keyClicks(edit, "xy");
+        } else {
+          cursor.setPosition(std::min(size, cursor.position() + 1), QTextCursor::KeepAnchor);
+          edit->setTextCursor(cursor);
+          QTest::keyClicks(edit, "x");
+        }
         break;
       case 4:
         edit->setTextCursor(cursor);
