@@ -12,6 +12,7 @@
 #include "core/forms.h"
 #include "display/decode.h"
 #include "display/encode.h"
+#include "display/fit.h"
 #include "display/lint.h"
 
 namespace ts2 {
@@ -78,15 +79,20 @@ void TmyForm::pListClick(TObject Sender) {
     pList.setFocus();
 }
 
-// Checks the section in Memo1, which holds the shown string's section whenever one was found.
+// Checks the section in Memo1, which holds the shown string's section whenever one was found:
+// a short verdict in the panel, every finding in its tooltip.
 void TmyForm::ShowTranslationFit() {
+  StatusBar& status = ui.statusBar();
+  if (gSectionLine == -1) {
+    status.setPanelText(kStatusFitPanel, "No translation");
+    status.setPanelHint(kStatusFitPanel, "The translation file has no section for this string.");
+    return;
+  }
   const LintOptions options{.variableWidth = Checked(MenuId::UseVWFRoutine1), .playerWidth = gPlayerWidth};
-  const std::string text =
-      gSectionLine == -1
-          ? std::string("No translation")
-          : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
-                    gSectionLine + 1);
-  ui.statusBar().setPanelText(kStatusFitPanel, text);
+  const FitVerdict verdict = MakeFitVerdict(
+      LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString, gSectionLine + 1);
+  status.setPanelText(kStatusFitPanel, verdict.brief);
+  status.setPanelHint(kStatusFitPanel, verdict.full);
 }
 
 void TmyForm::Find1Find(int mode) {

@@ -166,7 +166,30 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
   return true;
 }
 
+// Each patch in order, then the completion message, and a warning for each patch that changed
+// nothing.
+void ApplyPatchFiles(TmyForm& f, std::vector<std::string> files) {
+  std::vector<std::string> unchanged;  // patches that left every byte as it was
+  for (const std::string& path : files) {
+    bool changed = false;
+    if (!ApplyPatchFile(f, path, changed)) return;
+    // Marked at once: when a later patch of the selection fails, the image still holds this one,
+    // and closing must ask about it.
+    f.gROMModified = 1;
+    if (!changed) unchanged.push_back(ExtractFileName(path));
+  }
+  f.ui.message(kMsgComplete);
+  f.gROMModified = 1;
+  // The usual sign of a patch applied twice, or to another ROM than it was made for.
+  for (const std::string& name : unchanged)
+    f.ui.message(files.size() == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged);
+}
+
 }  // namespace
+
+std::string_view PatchFileFilter() {
+  return kPatchFilter;
+}
 
 void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   if (!gROM || !gWRAM) return;
@@ -180,22 +203,15 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   Open1.multiSelect = true;
   MultiSelectOff off{Open1};
   if (!ui.runOpenDialog(Open1)) return;
+  ApplyPatchFiles(*this, Open1.files);
+}
 
-  const std::vector<std::string> files = Open1.files;
-  std::vector<std::string> unchanged;  // patches that left every byte as it was
-  for (const std::string& path : files) {
-    bool changed = false;
-    if (!ApplyPatchFile(*this, path, changed)) return;
-    // Marked at once: when a later patch of the selection fails, the image still holds this one,
-    // and closing must ask about it.
-    gROMModified = 1;
-    if (!changed) unchanged.push_back(ExtractFileName(path));
-  }
-  ui.message(kMsgComplete);
-  gROMModified = 1;
-  // The usual sign of a patch applied twice, or to another ROM than it was made for.
-  for (const std::string& name : unchanged)
-    ui.message(files.size() == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged);
+// Patches dropped on the main window: the PATCH command without its dialog.
+void TmyForm::PatchRom(const std::vector<std::string>& files) {
+  if (!gROM || !gWRAM || files.empty()) return;
+  if (gROMModified && ui.question(kMsgSaveFirst, kCaptionSaveFirst)) SaveRomFile1Click(kNoSender);
+  gIPS = IpsState{};
+  ApplyPatchFiles(*this, files);
 }
 
 }  // namespace ts2

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/drop.h"
 #include "core/forms.h"
 #include "qt/qt_text.h"
 #include "qt/qt_toolkit.h"
@@ -19,9 +20,15 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: ts2edit [ROM [DATAFILE]]\n"
+    "       ts2edit FILE...\n"
     "\n"
     "Opens the script editor. With ROM, the ROM file is opened at start; with DATAFILE too,\n"
-    "that text block data file is read instead of asking for one.\n"
+    "that text block data file is read instead of asking for one. Files given otherwise (a\n"
+    "patch, or a data file first) are opened as if dropped on the window. Without files, the\n"
+    "editor opens nothing; File > Recent Files offers the last ROM and data files.\n"
+    "\n"
+    "The windows' places, the zoom and the recent files are kept in\n"
+    "$XDG_CONFIG_HOME/ts2edit/ts2edit.conf (~/.config/ts2edit/ts2edit.conf).\n"
     "\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
@@ -62,20 +69,24 @@ int Run(Application& app) {
     }
     files.push_back(ts2::qt::ToPath(arguments[i]));
   }
-  if (files.size() > 2) {
-    std::fprintf(stderr, "ts2edit: too many arguments\n%s", kUsage);
-    return 2;
-  }
+  // A ROM first, then at most its data file: the classic command line. Anything else (a patch
+  // or a data file the desktop opens with the editor) is taken as a drop.
+  const bool classic = !files.empty() && files.size() <= 2 &&
+                       !ts2::MatchesFilter(files[0], ts2::PatchFileFilter()) &&
+                       !ts2::MatchesFilter(files[0], ts2::DataFileFilter());
 
   ts2::qt::QtToolkit ui;
-  // The translator's own settings (the player's name width of the fit check), kept by Qt in the
-  // user's configuration folder.
-  ui.setSettings(std::make_unique<QSettings>(QStringLiteral("ts2edit"), QStringLiteral("ts2edit")));
+  ui.useSettingsFile(ts2::qt::QtToolkit::UserSettingsFile());
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why
   ui.showStartWindows();
-  if (!files.empty()) {
+  program.myForm.RestoreSession();
+  if (!files.empty() && !classic) {
+    for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
+    program.filesDropped(files);
+    if (program.myForm.closed) return 0;
+  } else if (!files.empty()) {
     // As with the open dialog, the ROM's folder becomes the working directory, so its Dumps
     // folder lies beside it; the names are made absolute first.
     for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());

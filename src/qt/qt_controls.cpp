@@ -77,9 +77,41 @@ void PaintWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (image_.isNull()) {
     painter.fillRect(rect(), Qt::black);
-  } else {
-    painter.drawImage(rect(), image_);  // nearest pixel: at twice the size each pixel doubles
+    return;
   }
+  const qreal ratio = devicePixelRatioF();
+  const int deviceW = qRound(width() * ratio), deviceH = qRound(height() * ratio);
+  const int factor = deviceW / image_.width();
+  if (factor < 1 || deviceW != factor * image_.width() || deviceH != factor * image_.height()) {
+    painter.drawImage(rect(), image_);  // a size between whole steps: nearest pixel
+    return;
+  }
+  // Drawn one to one in device pixels, so that no scaling can make one pixel wider than another.
+  const qint64 key = image_.cacheKey();
+  if (enlarged_.isNull() || key != enlargedKey_ || enlarged_.width() != deviceW ||
+      enlarged_.devicePixelRatio() != ratio) {
+    enlarged_ = RepeatPixels(image_, factor);
+    enlarged_.setDevicePixelRatio(ratio);
+    enlargedKey_ = key;
+  }
+  painter.drawImage(QPointF(0, 0), enlarged_);
+}
+
+QImage RepeatPixels(const QImage& image, int factor) {
+  if (factor <= 1 || image.isNull()) return image.copy();
+  const int bytes = image.depth() / 8;
+  if (bytes < 1 || image.depth() % 8 != 0) return image.scaled(image.size() * factor);
+  QImage out(image.width() * factor, image.height() * factor, image.format());
+  const size_t rowBytes = static_cast<size_t>(out.width()) * static_cast<size_t>(bytes);
+  for (int y = 0; y < image.height(); ++y) {
+    const uchar* from = image.constScanLine(y);
+    uchar* first = out.scanLine(y * factor);
+    uchar* to = first;
+    for (int x = 0; x < image.width(); ++x, from += bytes)
+      for (int i = 0; i < factor; ++i, to += bytes) std::memcpy(to, from, static_cast<size_t>(bytes));
+    for (int i = 1; i < factor; ++i) std::memcpy(out.scanLine(y * factor + i), first, rowBytes);
+  }
+  return out;
 }
 
 QImage ToImage(const Bitmap& bitmap) {
@@ -567,12 +599,18 @@ void StatusWidget::resizeEvent(QResizeEvent*) {
   layoutPanels();
 }
 
-// Panel 2 takes the width its short text needs, leaving panel 1 at least kPanel1Min; panel 1
-// takes the rest.
+void StatusWidget::setFullText(int panel, const QString& text) {
+  full_[panel] = text;
+  panels_[panel]->setText(text);
+}
+
+// Panel 0 keeps its 200 pixels and panel 1 at least its 50; panel 2 takes the width its short
+// text needs out of the rest, and panel 1 what remains.
 void StatusWidget::layoutPanels() {
-  constexpr int kPanel0Width = 200, kPanel1Min = 24, kGap = 2;
+  constexpr int kPanel0Width = 200, kPanel1Min = 50, kGap = 2;
   const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
-  panels_[2]->setFont(font());  // its width is measured in the bar's own font
+  panels_[2]->setFont(font());  // its width is measured in the bar's own font, on its whole text
+  panels_[2]->setText(full_[2]);
   const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
   const int panel1 = rest - panel2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
@@ -584,36 +622,52 @@ void StatusWidget::layoutPanels() {
 void StatusWidget::fitText(QLabel* label) const {
   // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
   // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
-  // none keeps the bar's font.
+  // none is cut with an ellipsis in the bar's font.
   constexpr int kMinFontPx = 8;
+  const int index =
+      static_cast<int>(std::find(std::begin(panels_), std::end(panels_), label) - std::begin(panels_));
+  const QString text = index < 3 ? full_[index] : label->text();
   QFont font = this->font();
   const int normal = QFontInfo(font).pixelSize();
   const int room = label->contentsRect().width() - label->indent() - 1;
   for (int px = normal; px >= kMinFontPx; --px) {
     font.setPixelSize(px);
-    if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) {
+    if (QFontMetrics(font).horizontalAdvance(text) <= room) {
       label->setFont(font);
+      label->setText(text);
       return;
     }
   }
   label->setFont(this->font());
+  label->setText(QFontMetrics(this->font()).elidedText(text, Qt::ElideRight, std::max(0, room)));
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
   if (panel < 0 || panel > 2) return;
   texts_[panel] = text;
-  QLabel* label = widget_->panel(panel);
-  label->setText(FromBytes(text));
-  label->setToolTip(label->text());  // the whole text when the panel is too narrow for it
+  hints_[panel].clear();
+  widget_->setFullText(panel, FromBytes(text));
+  widget_->panel(panel)->setToolTip(widget_->fullText(panel));  // the whole text, however narrow the panel
   if (panel == 2) {
     widget_->layoutPanels();
   } else {
-    widget_->fitText(label);
+    widget_->fitText(widget_->panel(panel));
   }
 }
 
 std::string QtStatusBar::panelText(int panel) const {
   return panel >= 0 && panel <= 2 ? texts_[panel] : std::string();
+}
+
+void QtStatusBar::setPanelHint(int panel, const std::string& hint) {
+  if (panel < 0 || panel > 2) return;
+  hints_[panel] = hint;
+  widget_->panel(panel)->setToolTip(hint.empty() ? widget_->fullText(panel) : FromMessage(hint));
+}
+
+std::string QtStatusBar::panelHint(int panel) const {
+  if (panel < 0 || panel > 2) return {};
+  return hints_[panel].empty() ? texts_[panel] : hints_[panel];
 }
 
 // ---- gauge ----
