@@ -3,11 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSettings>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
