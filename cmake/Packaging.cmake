@@ -68,8 +68,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "ts2edit opens the ROM image of the Super Nintendo game Tormel Saragon 2,
 lists its script block by block and string by string, and draws each
 string in a game-like text box with the game's own font. The translation
-is drawn in a second box as it is typed. It applies IPS patches to the ROM
-image and checks every translation against the text box.
+is drawn in a second box as it is typed. It applies IPS and BPS patches to
+the ROM image and checks every translation against the text box.
 
 ts2tool runs the same code on the command line, for batch work and CI.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

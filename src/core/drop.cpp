@@ -2,6 +2,7 @@
 // PATCH command on them as the menu would, without the file dialogs.
 #include "core/drop.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -45,7 +46,12 @@ std::string NameList(const std::vector<std::string>& paths) {
 
 std::string PatternList(std::string_view filter) {
   std::string list;
-  for (const std::string& pattern : FilterPatterns(filter)) list += (list.empty() ? "" : ", ") + pattern;
+  std::vector<std::string> seen;  // a filter may offer a pattern twice ("all patches", then each kind)
+  for (const std::string& pattern : FilterPatterns(filter)) {
+    if (std::find(seen.begin(), seen.end(), pattern) != seen.end()) continue;
+    seen.push_back(pattern);
+    list += (list.empty() ? "" : ", ") + pattern;
+  }
   return list;
 }
 

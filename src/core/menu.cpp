@@ -18,7 +18,7 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {SaveRomFile1,              "SaveRomFile1",              C, "S&ave Rom File",                  "Ctrl+A", false, true,  true,  0},
   {N1,                        "N1",                        X, "-",                               "",       false, true,  true,  0},
   {Exit1,                     "Exit1",                     C, "E&xit",                           "Alt+X",  false, true,  true,  0},
-  {N8,                        "N8",                        X, "-",                               "",       false, true,  true,  0},
+  {N9,                        "N9",                        X, "-",                               "",       false, true,  true,  0},
   {RecentFiles1,              "RecentFiles1",              S, "&Recent Files",                   "",       false, false, true,  0, File1},
   {RecentFile1,               "RecentFile1",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
   {RecentFile2,               "RecentFile2",               C, "",                                "",       false, true,  false, 0, RecentFiles1},

@@ -17,7 +17,7 @@ enum class MenuId {
   SaveRomFile1,
   N1,
   Exit1,
-  N8,
+  N9,
   RecentFiles1,
   RecentFile1,
   RecentFile2,

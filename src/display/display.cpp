@@ -89,8 +89,9 @@ void TmyForm::ShowTranslationFit() {
     return;
   }
   const LintOptions options{.variableWidth = Checked(MenuId::UseVWFRoutine1), .playerWidth = gPlayerWidth};
-  const FitVerdict verdict = MakeFitVerdict(
-      LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString, gSectionLine + 1);
+  const FitVerdict verdict =
+      MakeFitVerdict(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
+                     gSectionLine + 1);
   status.setPanelText(kStatusFitPanel, verdict.brief);
   status.setPanelHint(kStatusFitPanel, verdict.full);
 }

@@ -33,7 +33,8 @@ FitVerdict MakeFitVerdict(const std::vector<LintFinding>& findings, long string,
   if (findings.size() > 1) verdict.brief += Format(" +%zu", findings.size() - 1);
   for (const LintFinding& f : findings) {
     if (!verdict.full.empty()) verdict.full += '\n';
-    verdict.full += FindingPlace(string, f.line, headerFileLine) + Format(": column %d: ", f.column) + f.message;
+    verdict.full +=
+        FindingPlace(string, f.line, headerFileLine) + Format(": column %d: ", f.column) + f.message;
   }
   return verdict;
 }

@@ -12,7 +12,7 @@ namespace ts2 {
 struct FitVerdict {
   std::string brief;  // "Fits", or the first finding's line and a word: "L2: wide", "L2: wide +1"
   std::string full;   // every finding on a line of its own, placed as `ts2tool check` places it
-                      // ("string 2, line 3 (file line 24): column 5: ..."), or "The translation fits its box."
+                     // ("string 2, line 3 (file line 24): column 5: ..."), or "The translation fits its box."
 };
 
 // `string` is the shown string's number, `headerFileLine` the 1-based line of its section's

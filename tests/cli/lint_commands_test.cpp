@@ -132,7 +132,9 @@ TEST_F(Demo, OpensInTheEditorAndEveryStringIsDrawn) {
       if (b == 0) {  // the translated block
         EXPECT_TRUE(inked(1));
         EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "L2: wide" : "Fits");
-        if (s == 3) EXPECT_EQ(p.ui.status.panelHint(2).rfind("string 3, line 2 (file line 27): column ", 0), 0u);
+        if (s == 3) {
+          EXPECT_EQ(p.ui.status.panelHint(2).rfind("string 3, line 2 (file line 27): column ", 0), 0u);
+        }
       }
     }
   }

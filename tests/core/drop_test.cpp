@@ -6,6 +6,7 @@
 #include "core/drop.h"
 #include "core/fileutil.h"
 #include "desktop_fixture.h"
+#include "patch/bps.h"
 
 namespace ts2::test {
 namespace {
@@ -75,11 +76,16 @@ TEST_F(Drop, ADataFileAloneLoadsAsTheMenuCommandDoes) {
 
 TEST_F(Drop, PatchesApplyInTheOrderDroppedAfterTheSaveQuestion) {
   openWithDialogs(rom, data);
-  // Both write offset 0x200; the one dropped last wins.
-  const std::string a = dir.write("a.ips", IpsBuilder().record(0x200, {0x11}).eof().bytes());
-  const std::string b =
-      dir.write("b.ips", IpsBuilder().record(0x200, {0x22}).record(0x201, {0x33}).eof().bytes());
   modifyRom();
+  // A BPS patch made for the image as it is now, then an IPS patch: both write game offset
+  // 0x200, and the one dropped last wins.
+  const uint32_t header = f.gROMHeaderSize;
+  const std::vector<uint8_t> game(f.gROM, f.romAlloc.get() + f.gROMSize);
+  std::vector<uint8_t> target = game;
+  target[0x200] = 0x22;
+  target[0x201] = 0x33;
+  const std::string b = dir.write("b.bps", bps::CreatePatch(game, target));
+  const std::string a = dir.write("a.ips", IpsBuilder().record(header + 0x200, {0x11}).eof().bytes());
   forget();
   script.questionAnswers.push_back(false);  // do not save first
   f.FilesDropped({b, a});
@@ -116,6 +122,7 @@ TEST_F(Drop, WhatCannotBeUsedIsSaidOnce) {
     EXPECT_EQ(f.gROM, nullptr);
   }
   EXPECT_NE(p.ui.messages()[0].find("notes.zip"), std::string::npos);
+  EXPECT_NE(p.ui.messages()[0].find("patches (*.ips, *.bps)."), std::string::npos) << p.ui.messages()[0];
 }
 
 // Open ROM over an image with unsaved changes, from the menu, the recent list and a drop: each

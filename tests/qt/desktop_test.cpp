@@ -63,7 +63,8 @@ TEST_F(DemoDesktop, StatusPanelsShowTheirWholeTextOnHover) {
   EXPECT_EQ(fit->text().left(9), QStringLiteral("L2: wide"));
   EXPECT_TRUE(ShownWhole(fit)) << fit->text().toStdString();
   EXPECT_GE(QFontInfo(fit->font()).pixelSize(), 8);
-  EXPECT_TRUE(fit->toolTip().startsWith(QStringLiteral("Line 2, column "))) << fit->toolTip().toStdString();
+  EXPECT_TRUE(fit->toolTip().startsWith(QStringLiteral("string 3, line 2 (file line ")))
+      << fit->toolTip().toStdString();
   EXPECT_TRUE(fit->toolTip().contains(QStringLiteral("pixels wide")));
   // A text too long for every readable size is cut with an ellipsis, never silently.
   ui.statusBar().setPanelText(1, "Control Codes: Visible | VWF: Inactive");
