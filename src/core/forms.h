@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/menu.h"
+#include "core/recent.h"
 #include "core/state.h"
 #include "core/toolkit.h"
 
@@ -97,6 +98,29 @@ class TmyForm : public Ts2Main {
   bool checkingFiles = false;
   // Open ROM from step 2 on, for a chosen file; an empty dataFile asks for it in the dialog.
   void OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
+  // Open ROM for a file named without the dialog (a drop, the recent list): the ROM's folder
+  // becomes the working directory, as a confirmed dialog makes it.
+  void OpenRomNamed(const std::string& path, const std::string& dataFile);
+  // Before another ROM replaces an image with unsaved changes: asks Yes (save it as Save Rom
+  // File does), No (drop them) or Cancel. False when the open must not go on: Cancel, a closed
+  // box, or a save that failed.
+  bool ConfirmReplaceRom();
+
+  // ---- core: sessions, recent files, drops, help ----
+  // Brings back what the last run kept: the recent files, the zoom, the main window's place and
+  // the tool windows' places, sizes and visibility. Opens no file.
+  void RestoreSession();
+  void SaveSession();  // at close, before anything is released
+  // File > Recent Files: opens both files of entry `index` in one step, or drops the entry
+  // with a message when either file is gone.
+  void OpenRecentFile(size_t index);
+  void RememberRecent(const std::string& rom, const std::string& dataFile);
+  void UpdateRecentMenu();
+  void FilesDropped(const std::vector<std::string>& paths);
+  void KeyboardShortcuts1Click(TObject Sender);
+  void About1Click(TObject Sender);
+  RecentList recent;
+  int zoom = 1;  // the factor the last window-size command set
 
   // ---- script: decompression and Working RAM ----
   int32_t DecompressBlock(uint32_t romOffset);
@@ -158,6 +182,9 @@ class TmyForm : public Ts2Main {
   void DisplayKanaTextDump1Click(TObject Sender);
   void DefaultWindowSize1Click(TObject Sender);
   void Zoominx21Click(TObject Sender);
+  void Zoominx31Click(TObject Sender);
+  void Zoominx41Click(TObject Sender);
+  void ZoomClient(int factor);  // Video at `factor` times the bitmap's size
   void FormResize(TObject Sender);
   // Returns false when the key is discarded.
   bool FormKeyDown(int key, ShiftState shift);
@@ -177,6 +204,10 @@ class TmyForm : public Ts2Main {
                        std::vector<std::string>* unchanged = nullptr);
   // The warning for a patch that changed nothing, one of `patches` applied together.
   static std::string PatchUnchangedMessage(const std::string& name, size_t patches);
+  // The PATCH command on patches already chosen (dropped): its save question, then each patch.
+  void PatchRom(const std::vector<std::string>& files);
+  // PATCH after its dialog: the patches applied through the temporary file, then its messages.
+  void RunPatches(const std::vector<std::string>& files);
   void Insert1Click(TObject Sender);
   void InsertCOMPRESSIONintoROM1Click(TObject Sender);
 };
@@ -274,7 +305,27 @@ class Program : public EventSink {
   void listClick(ControlId list) override;
   void textChanged(ControlId edit) override;
   void applicationActivated() override;
+  void filesDropped(const std::vector<std::string>& paths) override;
 };
+
+// The file patterns of the open dialogs: ROM files, text block data files, patches.
+std::string_view RomFileFilter();
+std::string_view DataFileFilter();
+std::string_view PatchFileFilter();
+
+// The rows of Help > Keyboard Shortcuts, built from the menu table: key, where it is, and what
+// happens (a hidden or disabled item, a key another item takes first); then the main window's
+// scroll keys.
+std::vector<std::vector<std::string>> KeyboardShortcutRows();
+// The scroll keys of the main window as listed there: key, shift state, page scrolled (0 ROM
+// text, 1 translation), direction (+1 down).
+struct ScrollKey {
+  const char* name;
+  int key;
+  ShiftState shift;
+  int page, direction;
+};
+std::span<const ScrollKey> ScrollKeys();
 
 // The length in bytes of an open file, leaving its position where it was; -1 without a stream.
 int32_t FileLength(std::FILE* file);

@@ -170,7 +170,14 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::TEOnTop: TEOnTopClick(sender); break;
     case MenuId::DefaultWindowSize1: DefaultWindowSize1Click(sender); break;
     case MenuId::Zoominx21: Zoominx21Click(sender); break;
-    default: break;  // submenus and separators
+    case MenuId::Zoominx31: Zoominx31Click(sender); break;
+    case MenuId::Zoominx41: Zoominx41Click(sender); break;
+    case MenuId::KeyboardShortcuts1: KeyboardShortcuts1Click(sender); break;
+    case MenuId::About1: About1Click(sender); break;
+    default:
+      for (size_t i = 0; i < std::size(kRecentFileItems); ++i)
+        if (item == kRecentFileItems[i]) OpenRecentFile(i);
+      break;  // otherwise submenus and separators
   }
 }
 
@@ -243,6 +250,10 @@ void Program::textChanged(ControlId edit) {
 
 void Program::applicationActivated() {
   myForm.CheckFilesOnDisk();
+}
+
+void Program::filesDropped(const std::vector<std::string>& paths) {
+  if (!myForm.closed) myForm.FilesDropped(paths);
 }
 
 }  // namespace ts2

@@ -22,6 +22,7 @@ constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for 
 constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
 constexpr char kAskSaveRom[] = "ROM data modified. Do you wish to save changes?";
 constexpr char kAskSaveRomCaption[] = "ROM File Modified...";
+constexpr char kRomFilter[] = "SNES ROM | *.s*c; *.fig;";
 
 // True for an existing file whose permission bits let nobody write to it.
 bool IsWriteProtected(const std::string& path) {
@@ -100,9 +101,27 @@ void TmyForm::FormCreate() {
   gMainReady = 1;
 }
 
+std::string_view RomFileFilter() {
+  return kRomFilter;
+}
+
+// Unlike the classic flow, which dropped a patched image unasked, the question comes first, as
+// at closing, with a Cancel that leaves everything as it is.
+bool TmyForm::ConfirmReplaceRom() {
+  if (!gROM || !gROMModified) return true;
+  switch (ui.choose(kAskSaveRom, kAskSaveRomCaption, {"&Yes", "&No", "Cancel"})) {
+    case 0:
+      SaveRomFile1Click(kNoSender);
+      return !gROMModified;  // the save said why it failed; the image stays
+    case 1: return true;
+    default: return false;
+  }
+}
+
 void TmyForm::OpenBinaryTextData1Click(TObject Sender) {
+  if (!ConfirmReplaceRom()) return;
   Open1.title = "Open ROM File";
-  Open1.filter = "SNES ROM | *.s*c; *.fig;";
+  Open1.filter = kRomFilter;
   Open1.initialDir = gStartDir;
   if (!ui.runOpenDialog(Open1) || Open1.files.empty()) return;
   OpenRomChosen(Open1.files.front(), Sender, "");
@@ -287,6 +306,7 @@ void TmyForm::Exit1Click(TObject /*Sender*/) {
 void TmyForm::FormClose() {
   if (closed) return;
   closed = true;
+  SaveSession();
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
   // The close cannot be cancelled: what the user asked to keep and could not be saved (no block
   // chosen yet, a failed write) goes to a recovery copy instead of being dropped.

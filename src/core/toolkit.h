@@ -96,6 +96,10 @@ class MenuItem {
   virtual void setChecked(bool checked) = 0;  // radio items: the core unchecks the group's others
   virtual bool checked() const = 0;
   virtual bool visible() const = 0;
+  virtual void setVisible(bool visible) = 0;
+  // The items the program names itself (File > Recent Files): "&" marks the mnemonic.
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual std::string caption() const = 0;
 };
 
 class ListBox : public virtual Control {
@@ -165,6 +169,22 @@ class StatusBar {
   virtual ~StatusBar() = default;
   virtual void setPanelText(int panel, const std::string& text) = 0;
   virtual std::string panelText(int panel) const = 0;
+  // What shows when the pointer rests on a panel: its whole text, unless a hint set after the
+  // text says more (the fit panel's full finding). Each setPanelText clears the hint.
+  virtual void setPanelHint(int panel, const std::string& hint) = 0;
+  virtual std::string panelHint(int panel) const = 0;
+};
+
+// What the editor keeps from one run to the next (tool windows, zoom, recent files): strings
+// under keys such as "windows/TxtForm". The toolkit decides where they live.
+class Settings {
+ public:
+  virtual ~Settings() = default;
+  virtual std::optional<std::string> value(const std::string& key) const = 0;
+  virtual void setValue(const std::string& key, const std::string& value) = 0;
+  virtual void remove(const std::string& key) = 0;
+  // Where the values are kept, as a user would look for them (a file), or empty for nowhere.
+  virtual std::string location() const = 0;
 };
 
 // A 16-bit RGB 5-6-5 off-screen bitmap, read and written through its scan lines.
@@ -235,6 +255,8 @@ class EventSink {
   virtual void textChanged(ControlId edit) = 0;  // the user changed TDMemo's text
   // The user came back to the editor from another program.
   virtual void applicationActivated() {}
+  // Files dropped on the main window, in the order the desktop gave them.
+  virtual void filesDropped(const std::vector<std::string>& /*paths*/) {}
 };
 
 class Toolkit {
@@ -271,11 +293,22 @@ class Toolkit {
   // starts at `value` and takes min to max. std::nullopt when cancelled.
   virtual std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value,
                                        int min, int max) = 0;
+  // A message with a caption, an OK button and an information icon.
+  virtual void information(const std::string& text, const std::string& caption) = 0;
+  // A table of text in a dialog of its own: a header per column, then the rows.
+  virtual void showTable(const std::string& caption, const std::vector<std::string>& headers,
+                         const std::vector<std::vector<std::string>>& rows) = 0;
+
+  virtual Settings& settings() = 0;
+  // The windowing library behind the toolkit, with its version ("Qt 6.4.2").
+  virtual std::string libraryVersion() const = 0;
+  // The usable area of each screen, in screen pixels.
+  virtual std::vector<Rect> screens() const = 0;
 
   // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
   // set (or when the toolkit remembers nothing).
-  virtual std::optional<std::string> setting(const std::string& key) const = 0;
-  virtual void setSetting(const std::string& key, const std::string& value) = 0;
+  std::optional<std::string> setting(const std::string& key) { return settings().value(key); }
+  void setSetting(const std::string& key, const std::string& value) { settings().setValue(key, value); }
 };
 
 }  // namespace ts2

@@ -12,6 +12,7 @@
 #include "core/forms.h"
 #include "display/decode.h"
 #include "display/encode.h"
+#include "display/fit.h"
 #include "display/lint.h"
 #include "display/spelling.h"
 
@@ -81,19 +82,24 @@ void TmyForm::pListClick(TObject Sender) {
     pList.setFocus();
 }
 
-// Checks the section in Memo1, which holds the shown string's section whenever one was found.
+// Checks the section in Memo1, which holds the shown string's section whenever one was found:
+// a short verdict in the panel, every finding in its tooltip.
 void TmyForm::ShowTranslationFit() {
+  StatusBar& status = ui.statusBar();
+  if (gSectionLine == -1) {
+    status.setPanelText(kStatusFitPanel, "No translation");
+    status.setPanelHint(kStatusFitPanel, "The translation file has no section for this string.");
+    return;
+  }
   const LintOptions options{.variableWidth = Checked(MenuId::UseVWFRoutine1), .playerWidth = gPlayerWidth};
-  const std::string text =
-      gSectionLine == -1
-          ? std::string("No translation")
-          : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
-                    gSectionLine + 1);
+  const FitVerdict verdict =
+      MakeFitVerdict(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
+                     gSectionLine + 1);
   // Unknown words are counted apart: a misspelling is not an overflow.
-  const std::string unknown = spelling && gSectionLine != -1
-                                  ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text())
-                                  : std::string();
-  ui.statusBar().setPanelText(kStatusFitPanel, text + unknown);
+  const std::string unknown =
+      spelling ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text()) : std::string();
+  status.setPanelText(kStatusFitPanel, verdict.brief + unknown);
+  status.setPanelHint(kStatusFitPanel, unknown.empty() ? verdict.full : verdict.full + "\n" + unknown.substr(3));
 }
 
 void TmyForm::Find1Find(int mode) {

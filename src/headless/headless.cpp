@@ -202,10 +202,13 @@ std::optional<int> HeadlessToolkit::askNumber(const std::string& caption, const 
   return answer;
 }
 
-std::optional<std::string> HeadlessToolkit::setting(const std::string& key) const {
-  const auto it = settings.find(key);
-  if (it == settings.end()) return std::nullopt;
-  return it->second;
+void HeadlessToolkit::information(const std::string& text, const std::string& caption) {
+  script.said.push_back({Script::Said::Information, text, caption});
+}
+
+void HeadlessToolkit::showTable(const std::string& caption, const std::vector<std::string>& headers,
+                                const std::vector<std::vector<std::string>>& rows) {
+  script.tables.push_back({caption, headers, rows});
 }
 
 std::vector<std::string> HeadlessToolkit::messages() const {

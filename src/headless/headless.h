@@ -86,15 +86,19 @@ class HWindow : public Window {
 class HMenuItem : public MenuItem {
  public:
   explicit HMenuItem(const MenuEntry& entry)
-      : checked_(entry.checked), enabled_(entry.enabled), visible_(entry.visible) {}
+      : checked_(entry.checked), enabled_(entry.enabled), visible_(entry.visible), caption_(entry.caption) {}
   void setEnabled(bool enabled) override { enabled_ = enabled; }
   bool enabled() const override { return enabled_; }
   void setChecked(bool checked) override { checked_ = checked; }
   bool checked() const override { return checked_; }
   bool visible() const override { return visible_; }
+  void setVisible(bool visible) override { visible_ = visible; }
+  void setCaption(const std::string& caption) override { caption_ = caption; }
+  std::string caption() const override { return caption_; }
 
  private:
   bool checked_, enabled_, visible_;
+  std::string caption_;
 };
 
 class HListBox : public ListBox, public HControl {
@@ -175,12 +179,33 @@ class HMemo : public Memo, public HControl {
 
 class HStatusBar : public StatusBar {
  public:
-  void setPanelText(int panel, const std::string& text) override { panels[panel] = text; }
+  void setPanelText(int panel, const std::string& text) override {
+    panels[panel] = text;
+    hints.erase(panel);
+  }
   std::string panelText(int panel) const override {
     auto it = panels.find(panel);
     return it == panels.end() ? std::string() : it->second;
   }
-  std::map<int, std::string> panels;
+  void setPanelHint(int panel, const std::string& hint) override { hints[panel] = hint; }
+  std::string panelHint(int panel) const override {
+    auto it = hints.find(panel);
+    return it == hints.end() || it->second.empty() ? panelText(panel) : it->second;
+  }
+  std::map<int, std::string> panels, hints;
+};
+
+// Settings kept in memory for the life of the toolkit.
+class HSettings : public Settings {
+ public:
+  std::optional<std::string> value(const std::string& key) const override {
+    auto it = values.find(key);
+    return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  void setValue(const std::string& key, const std::string& value) override { values[key] = value; }
+  void remove(const std::string& key) override { values.erase(key); }
+  std::string location() const override { return {}; }
+  std::map<std::string, std::string> values;
 };
 
 class HPaintBox : public PaintBox, public HControl {
@@ -216,7 +241,7 @@ struct Script {
   std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
 
   struct Said {
-    enum Kind { Message, Question, Stop, Choice } kind;
+    enum Kind { Message, Question, Stop, Choice, Information } kind;
     std::string text;
     std::string caption;
   };
@@ -227,6 +252,12 @@ struct Script {
     int value, min, max;
   };
   std::vector<NumberAsked> numbersAsked;
+  struct Table {
+    std::string caption;
+    std::vector<std::string> headers;
+    std::vector<std::vector<std::string>> rows;
+  };
+  std::vector<Table> tables;  // each table shown
 };
 
 class HeadlessToolkit : public Toolkit {
@@ -254,8 +285,12 @@ class HeadlessToolkit : public Toolkit {
   // The next scripted number (cancel when none is queued); what was asked is recorded.
   std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
                                int max) override;
-  std::optional<std::string> setting(const std::string& key) const override;
-  void setSetting(const std::string& key, const std::string& value) override { settings[key] = value; }
+  void information(const std::string& text, const std::string& caption) override;
+  void showTable(const std::string& caption, const std::vector<std::string>& headers,
+                 const std::vector<std::vector<std::string>>& rows) override;
+  Settings& settings() override { return settingsStore; }
+  std::string libraryVersion() const override { return "no windowing library (headless)"; }
+  std::vector<Rect> screens() const override { return screenAreas; }
 
   HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }
   EventSink* sink() const { return sink_; }
@@ -271,7 +306,8 @@ class HeadlessToolkit : public Toolkit {
   HRichEdit TDMemo, Memo1;
   HMemo kanaEdit, kanaMemo;
   HGauge CGauge1;
-  std::map<std::string, std::string> settings;  // kept for the program's life only
+  HSettings settingsStore;
+  std::vector<Rect> screenAreas{{0, 0, 1920, 1080}};
 
  private:
   EventSink* sink_ = nullptr;

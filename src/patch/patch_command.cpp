@@ -246,6 +246,10 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, PatchRoute route, bool&
 
 }  // namespace
 
+std::string_view PatchFileFilter() {
+  return kPatchFilter;
+}
+
 void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   if (!gROM || !gWRAM) return;
   if (gROMModified && ui.question(kMsgSaveFirst, kCaptionSaveFirst)) SaveRomFile1Click(kNoSender);
@@ -258,8 +262,12 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   Open1.multiSelect = true;
   MultiSelectOff off{Open1};
   if (!ui.runOpenDialog(Open1)) return;
+  RunPatches(Open1.files);
+}
 
-  const std::vector<std::string> files = Open1.files;
+// Each patch in order, then the completion message, and a warning for each patch that changed
+// nothing.
+void TmyForm::RunPatches(const std::vector<std::string>& files) {
   std::vector<std::string> unchanged;  // patches that left every byte as it was
   if (!ApplyPatchFiles(files, PatchRoute::TempFile, &unchanged)) return;
   ui.message(kMsgComplete);
@@ -283,6 +291,14 @@ bool TmyForm::ApplyPatchFiles(const std::vector<std::string>& files, PatchRoute 
 
 std::string TmyForm::PatchUnchangedMessage(const std::string& name, size_t patches) {
   return patches == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged;
+}
+
+// Patches dropped on the main window: the PATCH command without its dialog.
+void TmyForm::PatchRom(const std::vector<std::string>& files) {
+  if (!gROM || !gWRAM || files.empty()) return;
+  if (gROMModified && ui.question(kMsgSaveFirst, kCaptionSaveFirst)) SaveRomFile1Click(kNoSender);
+  gIPS = IpsState{};
+  RunPatches(files);
 }
 
 }  // namespace ts2

@@ -107,17 +107,53 @@ void PaintWidget::paintEvent(QPaintEvent* event) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
-  // Only the image rows under the region to repaint, stretched as the whole image is (nearest
-  // pixel: at twice the size each pixel doubles).
+  // Only the image rows under the region to repaint.
   const QRect dirty = event->rect() & rect();
   if (dirty.isEmpty() || height() <= 0) return;
   const int h = image_.height();
   const int first = dirty.top() * h / height();
   const int last = std::min(h - 1, (dirty.bottom() + 1) * h / height());
-  const QRect target = widgetRows(first, last);
-  painter.drawImage(QRectF(target.left(), first * static_cast<qreal>(height()) / h, target.width(),
-                           (last + 1 - first) * static_cast<qreal>(height()) / h),
-                    image_, QRectF(0, first, image_.width(), last + 1 - first));
+  const qreal ratio = devicePixelRatioF();
+  const int deviceW = qRound(width() * ratio), deviceH = qRound(height() * ratio);
+  const int factor = deviceW / image_.width();
+  if (factor < 1 || deviceW != factor * image_.width() || deviceH != factor * h) {
+    // A size between whole steps: stretched, nearest pixel.
+    const QRect target = widgetRows(first, last);
+    painter.drawImage(QRectF(target.left(), first * static_cast<qreal>(height()) / h, target.width(),
+                             (last + 1 - first) * static_cast<qreal>(height()) / h),
+                      image_, QRectF(0, first, image_.width(), last + 1 - first));
+    return;
+  }
+  // Drawn one to one in device pixels, so that no scaling can make one pixel wider than another;
+  // the rows to repaint are enlarged again, the others are kept.
+  if (enlarged_.width() != deviceW || enlarged_.height() != deviceH || enlarged_.format() != image_.format())
+    enlarged_ = QImage(deviceW, deviceH, image_.format());
+  RepeatRows(image_, factor, first, last, enlarged_);
+  enlarged_.setDevicePixelRatio(ratio);
+  painter.drawImage(QPointF(0, first * factor / ratio), enlarged_,
+                    QRectF(0, first * factor, deviceW, (last + 1 - first) * factor));
+}
+
+QImage RepeatPixels(const QImage& image, int factor) {
+  if (factor <= 1 || image.isNull()) return image.copy();
+  if (image.depth() < 8 || image.depth() % 8 != 0) return image.scaled(image.size() * factor);
+  QImage out(image.width() * factor, image.height() * factor, image.format());
+  RepeatRows(image, factor, 0, image.height() - 1, out);
+  return out;
+}
+
+void RepeatRows(const QImage& image, int factor, int first, int last, QImage& out) {
+  const int bytes = image.depth() / 8;
+  if (bytes < 1 || factor < 1) return;
+  const size_t rowBytes = static_cast<size_t>(image.width()) * static_cast<size_t>(factor * bytes);
+  for (int y = std::max(0, first); y <= last && y < image.height(); ++y) {
+    const uchar* from = image.constScanLine(y);
+    uchar* row = out.scanLine(y * factor);
+    uchar* to = row;
+    for (int x = 0; x < image.width(); ++x, from += bytes)
+      for (int i = 0; i < factor; ++i, to += bytes) std::memcpy(to, from, static_cast<size_t>(bytes));
+    for (int i = 1; i < factor; ++i) std::memcpy(out.scanLine(y * factor + i), row, rowBytes);
+  }
 }
 
 QImage ToImage(const Bitmap& bitmap) {
@@ -422,12 +458,18 @@ void StatusWidget::resizeEvent(QResizeEvent*) {
   layoutPanels();
 }
 
-// Panel 2 takes the width its short text needs, leaving panel 1 at least kPanel1Min; panel 1
-// takes the rest.
+void StatusWidget::setFullText(int panel, const QString& text) {
+  full_[panel] = text;
+  panels_[panel]->setText(text);
+}
+
+// Panel 0 keeps its 200 pixels and panel 1 at least its 50; panel 2 takes the width its short
+// text needs out of the rest, and panel 1 what remains.
 void StatusWidget::layoutPanels() {
-  constexpr int kPanel0Width = 200, kPanel1Min = 24, kGap = 2;
+  constexpr int kPanel0Width = 200, kPanel1Min = 50, kGap = 2;
   const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
-  panels_[2]->setFont(font());  // its width is measured in the bar's own font
+  panels_[2]->setFont(font());  // its width is measured in the bar's own font, on its whole text
+  panels_[2]->setText(full_[2]);
   fitted_[2] = {};
   const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
   const int panel1 = rest - panel2;
@@ -440,37 +482,41 @@ void StatusWidget::layoutPanels() {
 void StatusWidget::fitText(int panel) {
   // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
   // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
-  // none keeps the bar's font.
+  // none is cut with an ellipsis in the bar's font.
   constexpr int kMinFontPx = 8;
   QLabel* label = panels_[panel];
+  const QString& text = full_[panel];
   const int room = label->contentsRect().width() - label->indent() - 1;
   Fitted& fitted = fitted_[panel];
-  if (fitted.room == room && fitted.text == label->text() && fitted.base == this->font()) return;
-  fitted = {label->text(), room, this->font()};
+  if (fitted.room == room && fitted.text == text && fitted.base == this->font()) return;
+  fitted = {text, room, this->font()};
   // Most texts fit in the bar's own font, whose metrics are at hand.
-  if (fontMetrics().horizontalAdvance(label->text()) <= room) {
+  if (fontMetrics().horizontalAdvance(text) <= room) {
     label->setFont(this->font());
+    label->setText(text);
     return;
   }
   QFont font = this->font();
   const int normal = QFontInfo(font).pixelSize();
   for (int px = normal - 1; px >= kMinFontPx; --px) {
     font.setPixelSize(px);
-    if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) {
+    if (QFontMetrics(font).horizontalAdvance(text) <= room) {
       label->setFont(font);
+      label->setText(text);
       return;
     }
   }
   label->setFont(this->font());
+  label->setText(QFontMetrics(this->font()).elidedText(text, Qt::ElideRight, std::max(0, room)));
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
   if (panel < 0 || panel > 2) return;
   if (texts_[panel] == text) return;  // shown already (the display sets them on every keystroke)
   texts_[panel] = text;
-  QLabel* label = widget_->panel(panel);
-  label->setText(FromBytes(text));
-  label->setToolTip(label->text());  // the whole text when the panel is too narrow for it
+  hints_[panel].clear();
+  widget_->setFullText(panel, FromBytes(text));
+  widget_->panel(panel)->setToolTip(widget_->fullText(panel));  // the whole text, however narrow the panel
   if (panel == 2) {
     widget_->layoutPanels();
   } else {
@@ -480,6 +526,17 @@ void QtStatusBar::setPanelText(int panel, const std::string& text) {
 
 std::string QtStatusBar::panelText(int panel) const {
   return panel >= 0 && panel <= 2 ? texts_[panel] : std::string();
+}
+
+void QtStatusBar::setPanelHint(int panel, const std::string& hint) {
+  if (panel < 0 || panel > 2) return;
+  hints_[panel] = hint;
+  widget_->panel(panel)->setToolTip(hint.empty() ? widget_->fullText(panel) : FromMessage(hint));
+}
+
+std::string QtStatusBar::panelHint(int panel) const {
+  if (panel < 0 || panel > 2) return {};
+  return hints_[panel].empty() ? texts_[panel] : hints_[panel];
 }
 
 // ---- gauge ----

@@ -39,8 +39,10 @@ class WidgetControl : public virtual Control {
 
 // ---- paint boxes ----
 
-// Shows a stored image stretched over the whole widget. `onPaint` runs first on every paint
-// event; images stored while it runs are drawn by that same paint event.
+// Shows a stored image stretched over the whole widget, never smoothed: when the widget holds a
+// whole number of device pixels per image pixel (any zoom, any device pixel ratio), each image
+// pixel is drawn as an exact square of them. `onPaint` runs first on every paint event; images
+// stored while it runs are drawn by that same paint event.
 class PaintWidget : public QWidget {
  public:
   PaintWidget(QWidget* parent, std::function<void()> onPaint = {});
@@ -57,8 +59,15 @@ class PaintWidget : public QWidget {
   QRect widgetRows(int first, int last) const;  // where image rows [first, last] are drawn
   std::function<void()> onPaint_;
   QImage image_;
+  QImage enlarged_;  // image_ with each pixel repeated, rows enlarged as they are repainted
   bool painting_ = false;
 };
+
+// The image with every pixel repeated `factor` times across and down.
+QImage RepeatPixels(const QImage& image, int factor);
+// Rows [first, last] of `image` into `out` (factor times its size, same format of whole bytes),
+// each pixel a factor x factor square.
+void RepeatRows(const QImage& image, int factor, int first, int last, QImage& out);
 
 // A copy of a 5-6-5 bitmap as an RGB16 image (null for an empty or short bitmap).
 QImage ToImage(const Bitmap& bitmap);
@@ -216,13 +225,18 @@ class StatusWidget : public QWidget {
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
   void layoutPanels();
-  void fitText(int panel);  // shrinks the font of a text too wide for its panel
+  // Shrinks the font of a text too wide for its panel; a text that fits in no readable size is
+  // cut with an ellipsis (the tooltip holds it whole).
+  void fitText(int panel);
+  QString fullText(int panel) const { return full_[panel]; }
+  void setFullText(int panel, const QString& text);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   QLabel* panels_[3];
+  QString full_[3];
   // What each panel's font was last chosen for: the choice stands while these stay (the display
   // sets the panels on every keystroke, mostly to what they show already).
   struct Fitted {
@@ -238,10 +252,12 @@ class QtStatusBar : public StatusBar {
   explicit QtStatusBar(StatusWidget* widget) : widget_(widget) {}
   void setPanelText(int panel, const std::string& text) override;
   std::string panelText(int panel) const override;
+  void setPanelHint(int panel, const std::string& hint) override;
+  std::string panelHint(int panel) const override;
 
  private:
   StatusWidget* widget_;
-  std::string texts_[3];
+  std::string texts_[3], hints_[3];
 };
 
 class QtGauge : public Gauge, public WidgetControl {

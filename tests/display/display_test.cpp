@@ -200,7 +200,9 @@ TEST_F(PListClickTest, FitPanelFollowsTheShownStringAndEveryKeystroke) {
   EXPECT_EQ(p.ui.status.panelText(2), "Fits");
   p.ui.TDMemo.setSelection(10 + 25, 0);
   p.ui.TDMemo.type("xyz");  // 28 characters
-  EXPECT_EQ(p.ui.status.panelText(2), "string 0, line 1 (file line 2): too wide");
+  EXPECT_EQ(p.ui.status.panelText(2), "L1: wide");
+  EXPECT_EQ(p.ui.status.panelHint(2),
+            "string 0, line 1 (file line 2): column 28: line is 224 pixels wide, the box wraps at 216");
   // Narrow letters fit with variable width; the toggle renews the verdict.
   f.UseVWFRoutine1Click(kNoSender);
   EXPECT_EQ(p.ui.status.panelText(2), "Fits");
