@@ -27,6 +27,7 @@
 namespace ts2 {
 
 class Program;
+class TScriptForm;  // views/script_form.h
 
 // Caption, outer bounds and visibility of each window as laid out at start-up.
 struct FormLayout {
@@ -246,6 +247,7 @@ class Program : public EventSink {
  public:
   // Start-up steps 1 and 2. `failAllocation` is a test hook (see Ts2Main::failAllocation).
   explicit Program(Toolkit& ui, std::function<bool(const std::string&)> failAllocation = {});
+  ~Program() override;
   Toolkit& ui;
   TmyForm myForm;
   TTxtForm TxtForm;
@@ -254,6 +256,8 @@ class Program : public EventSink {
   TcmForm cmForm;
   TInsertForm InsertForm;
   TviewKana viewKana;
+  // Added beside the seven: string states, block progress, the Script Overview and Find in Script.
+  TScriptForm& ScriptForm() { return *scriptForm_; }
 
   // EventSink
   void menuCommand(MenuId item) override;
@@ -265,6 +269,9 @@ class Program : public EventSink {
   void listClick(ControlId list) override;
   void textChanged(ControlId edit) override;
   void applicationActivated() override;
+
+ private:
+  std::unique_ptr<TScriptForm> scriptForm_;
 };
 
 // The length in bytes of an open file, leaving its position where it was; -1 without a stream.

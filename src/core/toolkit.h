@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@
 #include "core/menu.h"
 
 namespace ts2 {
+
+class TScriptForm;  // views/script_form.h
 
 // A handler's sender, as the event system passes it: null for "no sender", the value 1 for
 // "the Text Editor's text changed", otherwise the address of the control that raised the event.
@@ -97,6 +100,14 @@ class MenuItem {
   virtual bool visible() const = 0;
 };
 
+// How far a list line's string or block is, shown beside its caption (which stays as it is).
+enum class ItemMark : uint8_t {
+  kNone,
+  kUntranslated,  // nothing translated yet
+  kTranslated,    // translated, nothing found by the check
+  kFindings,      // the check finds something
+};
+
 class ListBox : public virtual Control {
  public:
   virtual void clear() = 0;
@@ -106,6 +117,9 @@ class ListBox : public virtual Control {
   virtual void setItemIndex(int index) = 0;  // -1 selects nothing
   virtual int itemIndex() const = 0;
   virtual bool selected(int index) const = 0;
+  // Shows `mark` beside line `index` and `tip` when the pointer rests on it; a list that shows
+  // no marks ignores it.
+  virtual void setItemMark(int /*index*/, ItemMark /*mark*/, const std::string& /*tip*/) {}
 };
 
 // The rich-edit control (TDMemo, Memo1). Its text is a byte string whose lines are separated by
@@ -139,6 +153,12 @@ class RichEdit : public virtual Control {
   virtual int lineFromChar(int position) const;
   // Case-insensitive search of `what` in [from, from + length); the match's position or -1.
   virtual int findText(const std::string& what, int from, int length) const;
+  // Replaces each range (start, length; in increasing order, not overlapping) with `with` as one
+  // edit of the user's: one step to undo, the text marked modified and the change reported.
+  struct Range {
+    int start = 0, length = 0;
+  };
+  virtual void replaceRanges(const std::vector<Range>& ranges, const std::string& with);
 };
 
 // A plain memo (kanaEdit, kanaMemo): lines as shown, after the control's word wrap.
@@ -197,6 +217,9 @@ struct FileDialog {
   bool multiSelect = false;
   std::vector<std::string> files;  // after a confirmed run: every chosen file in order
 };
+
+// Tool windows added beside the system's seven; the toolkit makes them when first shown.
+enum class ToolWindow { ScriptOverview, FindInScript };
 
 enum class ControlId {
   Video,
@@ -265,6 +288,12 @@ class Toolkit {
   // starts at `value` and takes min to max. std::nullopt when cancelled.
   virtual std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value,
                                        int min, int max) = 0;
+
+  // Shows a tool window of the whole-script views and brings it to the front.
+  virtual void showToolWindow(ToolWindow /*window*/, TScriptForm& /*script*/) {}
+  // Runs `task` once on the user-interface thread after `milliseconds` (0: when the events
+  // waiting now have been handled). A toolkit without an event loop keeps it until asked.
+  virtual void runLater(int milliseconds, std::function<void()> task) = 0;
 
   // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
   // set (or when the toolkit remembers nothing).

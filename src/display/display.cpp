@@ -13,6 +13,7 @@
 #include "display/decode.h"
 #include "display/encode.h"
 #include "display/lint.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -111,6 +112,7 @@ void TTxtForm::TDMemoChange() {
   const int start = editor.selStart(), length = editor.selLength();
   program.myForm.pListClick(kSenderTextChanged);
   editor.setSelection(start, length);
+  program.ScriptForm().TextChanged();
 }
 
 void TTxtForm::FormResize() {

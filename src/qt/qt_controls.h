@@ -83,9 +83,16 @@ class LineModel : public QAbstractListModel {
   void publish();  // hands the lines added since the last call to the view
   const std::vector<std::string>& lines() const { return lines_; }
   void setRowHeight(int height) { rowHeight_ = height; }
+  // A mark drawn before the line and a tooltip; the caption stays as it is.
+  void setMark(int row, ItemMark mark, const std::string& tip);
 
  private:
+  struct Mark {
+    ItemMark mark = ItemMark::kNone;
+    std::string tip;
+  };
   std::vector<std::string> lines_;
+  std::vector<Mark> marks_;  // by row; shorter when the last rows have none
   int shown_ = 0;
   int rowHeight_ = 14;
 };
@@ -116,6 +123,7 @@ class QtListBox : public ListBox, public WidgetControl {
   void setItemIndex(int index) override;
   int itemIndex() const override;
   bool selected(int index) const override;
+  void setItemMark(int index, ItemMark mark, const std::string& tip) override;
 
  private:
   ListWidget* list_;
@@ -132,6 +140,9 @@ class TextEditor : public QPlainTextEdit {
   TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
              std::function<void(const QString& characters)> onRefused = {});
   void setTextQuietly(const QString& text);  // a change of the program's: not reported
+  // Replaces each range (start, length; in increasing order) with `with` as one edit of the
+  // user's: one step to undo, reported once.
+  void replaceRanges(const std::vector<RichEdit::Range>& ranges, const QString& with);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -169,6 +180,7 @@ class QtRichEdit : public RichEdit, public WidgetControl {
   std::string line(int index) const override;
   int lineFromChar(int position) const override;
   int findText(const std::string& what, int from, int length) const override;
+  void replaceRanges(const std::vector<Range>& ranges, const std::string& with) override;
 
  private:
   TextEditor* editor_;

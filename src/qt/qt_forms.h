@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "qt/qt_controls.h"
+#include "qt/qt_script.h"
 #include "qt/qt_toolkit.h"
 
 namespace ts2::qt {
@@ -135,6 +136,8 @@ struct QtToolkit::Impl {
   std::unique_ptr<QtMemo> kanaEdit, kanaMemo;
   std::unique_ptr<QtGauge> gauge;
   std::unique_ptr<KeyPreview> keys;
+  ScriptOverviewWindow* overview = nullptr;  // made when first shown, owned by the main window
+  FindInScriptWindow* findInScript = nullptr;
 
   FormWidget* form(FormId id) const { return forms[static_cast<size_t>(id)]; }
   int menuBarHeight(int width) const;

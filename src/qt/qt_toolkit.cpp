@@ -9,10 +9,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/forms.h"
 #include "qt/qt_forms.h"
+#include "views/script_form.h"
 
 namespace ts2::qt {
 
@@ -238,6 +240,41 @@ void QtToolkit::setSetting(const std::string& key, const std::string& value) {
   }
   d_->settings->setValue(FromBytes(key), FromBytes(value));
   d_->settings->sync();  // written now: a crash later does not lose it
+}
+
+}  // namespace ts2::qt
+
+namespace ts2::qt {
+
+void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
+  if (d_->mainClosed) return;
+  Program* program = &script.program;
+  QWidget* main = d_->form(FormId::myForm);
+  QWidget* shown = nullptr;
+  if (window == ToolWindow::ScriptOverview) {
+    if (!d_->overview) d_->overview = new ScriptOverviewWindow(*program, main);
+    d_->overview->refreshNow();
+    shown = d_->overview;
+  } else {
+    if (!d_->findInScript) d_->findInScript = new FindInScriptWindow(*program, main);
+    d_->findInScript->focusFind();
+    shown = d_->findInScript;
+  }
+  shown->show();
+  shown->raise();
+  shown->activateWindow();
+}
+
+QWidget* QtToolkit::toolWindow(ToolWindow window) const {
+  if (window == ToolWindow::ScriptOverview) return d_->overview;
+  return d_->findInScript;
+}
+
+void QtToolkit::runLater(int milliseconds, std::function<void()> task) {
+  // Bound to the main window: a task still waiting when it goes is dropped with it.
+  QTimer::singleShot(milliseconds, d_->form(FormId::myForm), [this, task = std::move(task)] {
+    if (d_->sink && !d_->mainClosed) task();
+  });
 }
 
 }  // namespace ts2::qt

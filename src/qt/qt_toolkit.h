@@ -63,6 +63,10 @@ class QtToolkit final : public Toolkit {
                                int max) override;
   std::optional<std::string> setting(const std::string& key) const override;
   void setSetting(const std::string& key, const std::string& value) override;
+  void showToolWindow(ToolWindow window, TScriptForm& script) override;
+  void runLater(int milliseconds, std::function<void()> task) override;
+  // The tool windows made so far (null until first shown).
+  QWidget* toolWindow(ToolWindow window) const;
 
   // Where settings are remembered between runs (the editor passes the user's settings; without
   // any, as in tests, they last for this toolkit's life only). Set before the program starts.

@@ -17,10 +17,15 @@ bool IsBlank(std::string_view line) {
 }  // namespace
 
 StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options) {
-  StringStatus status;
+  if (index.header(n) < 0) return {};
+  StringStatus status = StateOfSection(index.sectionLines(n), options);
   status.headerLine = index.header(n);
-  if (status.headerLine < 0) return status;
-  std::vector<std::string> lines = index.sectionLines(n);
+  return status;
+}
+
+StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options) {
+  StringStatus status;
+  if (lines.empty()) return status;
   // Lines 1 to the one before the closing line (or to the end when none follows) are the body.
   const size_t bodyEnd = lines.size() >= 2 && IsSectionEnd(lines.back()) ? lines.size() - 1 : lines.size();
   bool text = false;

@@ -24,6 +24,9 @@ struct StringStatus {
   std::vector<LintFinding> findings;  // when kWithFindings
 };
 
+// The state of a string from its section's lines (header, text lines, closing line, as SectionAt
+// copies them; none when the text has no section for it).
+StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options);
 // The state of string n of an indexed translation text.
 StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options);
 // The states of strings 0 to `strings` - 1 of a translation text (a file's bytes or editor text).
