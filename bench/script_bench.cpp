@@ -35,8 +35,8 @@ std::string Section(int block, uint32_t k) {
   if (k % 10 == 9) {
     s += "\r\n\r\n";
   } else {
-    s += k % 100 == 7 ? "Beware the Dragon of the east!\r\n"
-                      : Format("Block %d, line %u, to the inn.\r\n", block, k);
+    s += k % 100 == 7 ? "Beware the Dragon, friend!\r\n"
+                      : Format("Block %d, line %u, inn.\r\n", block, k);
     s += k % 50 == 3 ? "A line too long for the translation box, it wraps\r\n" : "Rest here, traveller.\r\n";
   }
   s += ".ENDS\r\n";
