@@ -28,6 +28,7 @@
 namespace ts2 {
 
 class Program;
+class TScriptForm;  // views/script_form.h
 
 // Caption, outer bounds and visibility of each window as laid out at start-up.
 struct FormLayout {
@@ -286,6 +287,7 @@ class Program : public EventSink {
  public:
   // Start-up steps 1 and 2. `failAllocation` is a test hook (see Ts2Main::failAllocation).
   explicit Program(Toolkit& ui, std::function<bool(const std::string&)> failAllocation = {});
+  ~Program() override;
   Toolkit& ui;
   TmyForm myForm;
   TTxtForm TxtForm;
@@ -294,6 +296,8 @@ class Program : public EventSink {
   TcmForm cmForm;
   TInsertForm InsertForm;
   TviewKana viewKana;
+  // Added beside the seven: string states, block progress, the Script Overview and Find in Script.
+  TScriptForm& ScriptForm() { return *scriptForm_; }
 
   // EventSink
   void menuCommand(MenuId item) override;
@@ -306,6 +310,9 @@ class Program : public EventSink {
   void textChanged(ControlId edit) override;
   void applicationActivated() override;
   void filesDropped(const std::vector<std::string>& paths) override;
+
+ private:
+  std::unique_ptr<TScriptForm> scriptForm_;
 };
 
 // The file patterns of the open dialogs: ROM files, text block data files, patches.

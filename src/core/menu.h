@@ -45,8 +45,11 @@ enum class MenuId {
   UseVWFRoutine1,
   N8,
   PlayerNameWidth1,
-  N9,
+  N10,
   Spelling1,  // its items, the installed dictionaries and Off, are the front end's
+  N15,
+  ScriptOverview1,
+  FindInScript1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

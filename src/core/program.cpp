@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/forms.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -107,6 +108,14 @@ std::vector<std::string> RichEdit::linesUntil(int first,
   return lines;
 }
 
+void RichEdit::replaceRanges(const std::vector<Range>& ranges, const std::string& with) {
+  std::string text = this->text();
+  for (auto r = ranges.rbegin(); r != ranges.rend(); ++r)
+    text.replace(static_cast<size_t>(r->start), static_cast<size_t>(r->length), with);
+  setText(text);
+  setModified(true);
+}
+
 void RichEdit::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && t.back() != '\n') t.push_back('\n');
@@ -159,6 +168,8 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::HideCodes: HideCodesClick(sender); break;
     case MenuId::UseVWFRoutine1: UseVWFRoutine1Click(sender); break;
     case MenuId::PlayerNameWidth1: PlayerNameWidth1Click(sender); break;
+    case MenuId::ScriptOverview1: program.ScriptForm().ShowOverview(); break;
+    case MenuId::FindInScript1: program.ScriptForm().ShowFind(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;
     case MenuId::DumpKanatoafile1: DumpKanatoafile1Click(sender); break;
     case MenuId::ViewKanaDump1: ViewKanaDump1Click(sender); break;
@@ -183,6 +194,8 @@ void TmyForm::RunMenuCommand(MenuId item) {
 
 // ---- Program ----
 
+Program::~Program() = default;
+
 Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAllocation)
     : ui(ui),
       myForm(*this, ui),
@@ -191,7 +204,8 @@ Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAlloca
       KanaForm(*this),
       cmForm(*this),
       InsertForm(*this),
-      viewKana(*this) {
+      viewKana(*this),
+      scriptForm_(std::make_unique<TScriptForm>(*this)) {
   myForm.failAllocation = std::move(failAllocation);
   ui.setApplicationTitle(kAppTitle);
   ui.setEventSink(this);

@@ -17,6 +17,8 @@
 
 namespace ts2 {
 
+class TScriptForm;  // views/script_form.h
+
 // A handler's sender, as the event system passes it: null for "no sender", the value 1 for
 // "the Text Editor's text changed", otherwise the address of the control that raised the event.
 using TObject = const void*;
@@ -102,6 +104,14 @@ class MenuItem {
   virtual std::string caption() const = 0;
 };
 
+// How far a list line's string or block is, shown beside its caption (which stays as it is).
+enum class ItemMark : uint8_t {
+  kNone,
+  kUntranslated,  // nothing translated yet
+  kTranslated,    // translated, nothing found by the check
+  kFindings,      // the check finds something
+};
+
 class ListBox : public virtual Control {
  public:
   virtual void clear() = 0;
@@ -111,6 +121,9 @@ class ListBox : public virtual Control {
   virtual void setItemIndex(int index) = 0;  // -1 selects nothing
   virtual int itemIndex() const = 0;
   virtual bool selected(int index) const = 0;
+  // Shows `mark` beside line `index` and `tip` when the pointer rests on it; a list that shows
+  // no marks ignores it.
+  virtual void setItemMark(int /*index*/, ItemMark /*mark*/, const std::string& /*tip*/) {}
 };
 
 // The rich-edit control (TDMemo, Memo1). Its text is a byte string whose lines are separated by
@@ -149,6 +162,13 @@ class RichEdit : public virtual Control {
   // to the end of the text; none when `first` is negative or the text has fewer lines.
   virtual std::vector<std::string> linesUntil(int first,
                                               const std::function<bool(std::string_view)>& isLast) const;
+
+  // Replaces each range (start, length; in increasing order, not overlapping) with `with` as one
+  // edit of the user's: one step to undo, the text marked modified and the change reported.
+  struct Range {
+    int start = 0, length = 0;
+  };
+  virtual void replaceRanges(const std::vector<Range>& ranges, const std::string& with);
 };
 
 // A plain memo (kanaEdit, kanaMemo): lines as shown, after the control's word wrap.
@@ -223,6 +243,9 @@ struct FileDialog {
   bool multiSelect = false;
   std::vector<std::string> files;  // after a confirmed run: every chosen file in order
 };
+
+// Tool windows added beside the system's seven; the toolkit makes them when first shown.
+enum class ToolWindow { ScriptOverview, FindInScript };
 
 enum class ControlId {
   Video,
@@ -304,6 +327,12 @@ class Toolkit {
   virtual std::string libraryVersion() const = 0;
   // The usable area of each screen, in screen pixels.
   virtual std::vector<Rect> screens() const = 0;
+
+  // Shows a tool window of the whole-script views and brings it to the front.
+  virtual void showToolWindow(ToolWindow /*window*/, TScriptForm& /*script*/) {}
+  // Runs `task` once on the user-interface thread after `milliseconds` (0: when the events
+  // waiting now have been handled). A toolkit without an event loop keeps it until asked.
+  virtual void runLater(int milliseconds, std::function<void()> task) = 0;
 
   // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
   // set (or when the toolkit remembers nothing).

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/forms.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -34,6 +35,7 @@ void TmyForm::UseVWFRoutine1Click(TObject /*Sender*/) {
   RedrawBothPages();
   // What fits depends on the advance: a verdict already shown is renewed.
   if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
+  program.ScriptForm().OptionsChanged();
 }
 
 void TmyForm::PlayerNameWidth1Click(TObject /*Sender*/) {
@@ -46,6 +48,7 @@ void TmyForm::PlayerNameWidth1Click(TObject /*Sender*/) {
   gPlayerWidth = *width;
   ui.setSetting(kPlayerWidthSetting, std::to_string(*width));
   if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
+  program.ScriptForm().OptionsChanged();
 }
 
 void TmyForm::RestorePlayerWidth() {

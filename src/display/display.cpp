@@ -15,6 +15,7 @@
 #include "display/fit.h"
 #include "display/lint.h"
 #include "display/spelling.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -124,6 +125,7 @@ void TTxtForm::TDMemoChange() {
   const int start = editor.selStart(), length = editor.selLength();
   program.myForm.pListClick(kSenderTextChanged);
   editor.setSelection(start, length);
+  program.ScriptForm().TextChanged();
 }
 
 void TTxtForm::FormResize() {

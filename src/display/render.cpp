@@ -91,17 +91,38 @@ int GlyphAdvance(int inkExtent, bool variableWidth) {
   return (inkExtent == 0 ? kBlankInkWidth : inkExtent) + 2;
 }
 
+namespace {
+
+// The translation font is fixed: each glyph's ink is measured once, not on every character the
+// renderer and the lint (which checks whole scripts) ask about.
+struct TransGlyphMetrics {
+  std::array<uint8_t, 256> advance{};  // variable width
+  std::array<bool, 256> blank{};
+};
+
+const TransGlyphMetrics& TransMetrics() {
+  static const TransGlyphMetrics metrics = [] {
+    TransGlyphMetrics m;
+    GlyphCell cell;
+    for (int code = 0; code < 256; ++code) {
+      DecodeTransGlyph(static_cast<uint8_t>(code), cell);
+      const int ink = GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true);
+      m.advance[static_cast<size_t>(code)] = static_cast<uint8_t>(GlyphAdvance(ink, true));
+      m.blank[static_cast<size_t>(code)] = ink == 0;
+    }
+    return m;
+  }();
+  return metrics;
+}
+
+}  // namespace
+
 int TransGlyphAdvance(uint8_t code, bool variableWidth) {
-  if (!variableWidth) return kFixedAdvance;
-  GlyphCell cell;
-  DecodeTransGlyph(code, cell);
-  return GlyphAdvance(GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true), true);
+  return variableWidth ? TransMetrics().advance[code] : kFixedAdvance;
 }
 
 bool TransGlyphBlank(uint8_t code) {
-  GlyphCell cell;
-  DecodeTransGlyph(code, cell);
-  return GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true) == 0;
+  return TransMetrics().blank[code];
 }
 
 // ---- pixel runs ----

@@ -105,6 +105,7 @@ class HListBox : public ListBox, public HControl {
  public:
   void clear() override {
     lines.clear();
+    marks.clear();
     index_ = -1;
   }
   void add(const std::string& line) override { lines.push_back(line); }
@@ -115,8 +116,14 @@ class HListBox : public ListBox, public HControl {
   void setItemIndex(int index) override { index_ = index >= 0 && index < count() ? index : -1; }
   int itemIndex() const override { return index_; }
   bool selected(int index) const override { return index >= 0 && index == index_; }
+  void setItemMark(int index, ItemMark mark, const std::string& tip) override;
 
   std::vector<std::string> lines;
+  struct Mark {
+    ItemMark mark = ItemMark::kNone;
+    std::string tip;
+  };
+  std::map<int, Mark> marks;  // by line; cleared with the lines
 
  private:
   int index_ = -1;
@@ -150,6 +157,9 @@ class HRichEdit : public RichEdit, public HControl {
   // Simulates the user typing: replaces the selection with `typed`, leaves the caret after it,
   // sets the modified flag and reports the change as the real control would.
   void type(const std::string& typed);
+  // As one edit of the user's: the caret after the last replacement, the change reported once.
+  void replaceRanges(const std::vector<Range>& ranges, const std::string& with) override;
+  int undoSteps = 0;  // edits the user could undo one by one (type and replaceRanges)
   EventSink* sink = nullptr;
   ControlId id = ControlId::TDMemo;
 
@@ -291,6 +301,12 @@ class HeadlessToolkit : public Toolkit {
   Settings& settings() override { return settingsStore; }
   std::string libraryVersion() const override { return "no windowing library (headless)"; }
   std::vector<Rect> screens() const override { return screenAreas; }
+  void showToolWindow(ToolWindow window, TScriptForm&) override { toolWindowsShown.push_back(window); }
+  // Kept until runLaterTasks runs them, as an event loop would.
+  void runLater(int milliseconds, std::function<void()> task) override;
+  // Runs the tasks waiting, and those they leave in turn, up to `rounds` rounds; returns how many ran.
+  int runLaterTasks(int rounds = 1000);
+  std::vector<ToolWindow> toolWindowsShown;
 
   HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }
   EventSink* sink() const { return sink_; }
@@ -313,6 +329,7 @@ class HeadlessToolkit : public Toolkit {
   EventSink* sink_ = nullptr;
   std::vector<HWindow> windows_;
   std::vector<HMenuItem> menu_;
+  std::vector<std::function<void()>> later_;
 };
 
 // A program on the headless toolkit, started as the editor starts.

@@ -1,13 +1,16 @@
 #include "qt/qt_controls.h"
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 
@@ -168,6 +171,40 @@ QImage ToImage(const Bitmap& bitmap) {
 
 // ---- list boxes ----
 
+namespace {
+
+// The marks of the lists: a grey ring for nothing translated, a green disc for translated, a red
+// triangle for findings (told apart by shape as well as colour).
+QIcon MarkIcon(ItemMark mark) {
+  static const std::array<QIcon, 4> icons = [] {
+    std::array<QIcon, 4> out;
+    for (ItemMark m : {ItemMark::kUntranslated, ItemMark::kTranslated, ItemMark::kFindings}) {
+      QPixmap pixmap(10, 10);
+      pixmap.fill(Qt::transparent);
+      QPainter p(&pixmap);
+      p.setRenderHint(QPainter::Antialiasing);
+      if (m == ItemMark::kUntranslated) {
+        p.setPen(QPen(QColor(0x90, 0x90, 0x90), 1.5));
+        p.drawEllipse(QRectF(1.5, 1.5, 7, 7));
+      } else if (m == ItemMark::kTranslated) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x20, 0x90, 0x30));
+        p.drawEllipse(QRectF(1, 1, 8, 8));
+      } else {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xD0, 0x20, 0x20));
+        p.drawPolygon(QPolygonF({QPointF(5, 0.5), QPointF(9.5, 9.5), QPointF(0.5, 9.5)}));
+      }
+      p.end();
+      out[static_cast<size_t>(m)] = QIcon(pixmap);
+    }
+    return out;
+  }();
+  return icons[static_cast<size_t>(mark)];
+}
+
+}  // namespace
+
 int LineModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : shown_;
 }
@@ -176,6 +213,15 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= shown_) return {};
   const std::string& line = lines_[static_cast<size_t>(index.row())];
   if (role == Qt::DisplayRole) return FromBytes(line);
+  const auto row = static_cast<size_t>(index.row());
+  if (row < marks_.size() && marks_[row].mark != ItemMark::kNone) {
+    if (role == Qt::DecorationRole) return MarkIcon(marks_[row].mark);
+    if (role == Qt::ToolTipRole) return FromMessage(marks_[row].tip);
+    if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kFindings)
+      return QColor(0xA0, 0x10, 0x10);
+    if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kUntranslated)
+      return QColor(0x70, 0x70, 0x70);
+  }
   if (role == Qt::SizeHintRole) {
     // Every line is as high as the first: the view asks the first line only.
     const QFontMetrics metrics(static_cast<const QWidget*>(QObject::parent())->font());
@@ -184,8 +230,19 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
   return {};
 }
 
+void LineModel::setMark(int row, ItemMark mark, const std::string& tip) {
+  if (row < 0 || static_cast<size_t>(row) >= lines_.size()) return;
+  const auto r = static_cast<size_t>(row);
+  if (marks_.size() <= r) marks_.resize(r + 1);
+  if (marks_[r].mark == mark && marks_[r].tip == tip) return;
+  marks_[r] = {mark, tip};
+  if (row < shown_)
+    emit dataChanged(index(row), index(row), {Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole});
+}
+
 void LineModel::clear() {
   beginResetModel();
+  marks_.clear();
   lines_.clear();
   shown_ = 0;
   endResetModel();
@@ -262,6 +319,10 @@ void QtListBox::setItemIndex(int index) {
     list_->scrollTo(item);
   }
   list_->programmatic = false;
+}
+
+void QtListBox::setItemMark(int index, ItemMark mark, const std::string& tip) {
+  list_->lines()->setMark(index, mark, tip);
 }
 
 int QtListBox::itemIndex() const {

@@ -96,9 +96,16 @@ class LineModel : public QAbstractListModel {
   void publish();  // hands the lines added since the last call to the view
   const std::vector<std::string>& lines() const { return lines_; }
   void setRowHeight(int height) { rowHeight_ = height; }
+  // A mark drawn before the line and a tooltip; the caption stays as it is.
+  void setMark(int row, ItemMark mark, const std::string& tip);
 
  private:
+  struct Mark {
+    ItemMark mark = ItemMark::kNone;
+    std::string tip;
+  };
   std::vector<std::string> lines_;
+  std::vector<Mark> marks_;  // by row; shorter when the last rows have none
   int shown_ = 0;
   int rowHeight_ = 14;
 };
@@ -129,6 +136,7 @@ class QtListBox : public ListBox, public WidgetControl {
   void setItemIndex(int index) override;
   int itemIndex() const override;
   bool selected(int index) const override;
+  void setItemMark(int index, ItemMark mark, const std::string& tip) override;
 
  private:
   ListWidget* list_;

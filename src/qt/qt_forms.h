@@ -16,6 +16,7 @@
 
 #include "qt/qt_controls.h"
 #include "qt/qt_text_editor.h"
+#include "qt/qt_script.h"
 #include "qt/qt_toolkit.h"
 
 namespace ts2::qt {
@@ -162,6 +163,8 @@ struct QtToolkit::Impl {
   std::unique_ptr<QtGauge> gauge;
   std::unique_ptr<KeyPreview> keys;
   QtSettings settings;
+  ScriptOverviewWindow* overview = nullptr;  // made when first shown, owned by the main window
+  FindInScriptWindow* findInScript = nullptr;
 
   FormWidget* form(FormId id) const { return forms[static_cast<size_t>(id)]; }
   // The height of the menu bar at `width`: the top-level menus wrap onto further rows rather

@@ -28,6 +28,25 @@ void TextEditor::setTextQuietly(const QString& text) {
   quiet_ = false;
 }
 
+void TextEditor::replaceRanges(const std::vector<RichEdit::Range>& ranges, const QString& with) {
+  if (ranges.empty()) return;
+  asOneEdit([&] {
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (auto r = ranges.rbegin(); r != ranges.rend(); ++r) {
+      cursor.setPosition(r->start);
+      cursor.setPosition(r->start + r->length, QTextCursor::KeepAnchor);
+      cursor.insertText(with);
+    }
+    cursor.endEditBlock();
+    // The caret after the last replacement, where the earlier ones have moved it.
+    int shift = 0;
+    for (size_t i = 0; i + 1 < ranges.size(); ++i) shift += static_cast<int>(with.size()) - ranges[i].length;
+    cursor.setPosition(ranges.back().start + shift + static_cast<int>(with.size()));
+    setTextCursor(cursor);
+  });
+}
+
 void TextEditor::changed() {
   if (quiet_) return;
   if (depth_ > 0) {
@@ -103,6 +122,10 @@ QtRichEdit::QtRichEdit(TextEditor* editor) : WidgetControl(editor), editor_(edit
   QObject::connect(
       editor->document(), &QTextDocument::contentsChange, editor,
       [this](int position, int removed, int added) { documentChanged(position, removed, added); });
+}
+
+void QtRichEdit::replaceRanges(const std::vector<Range>& ranges, const std::string& with) {
+  editor_->replaceRanges(ranges, FromBytes(with));
 }
 
 void QtRichEdit::setText(const std::string& text) {

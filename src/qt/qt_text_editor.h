@@ -22,6 +22,9 @@ class TextEditor : public QPlainTextEdit {
   TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
              std::function<void(const QString& characters)> onRefused = {});
   void setTextQuietly(const QString& text);  // a change of the program's: not reported
+  // Replaces each range (start, length; in increasing order) with `with` as one edit of the
+  // user's: one step to undo, reported once.
+  void replaceRanges(const std::vector<RichEdit::Range>& ranges, const QString& with);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -68,6 +71,7 @@ class QtRichEdit : public RichEdit, public WidgetControl {
                                       const std::function<bool(std::string_view)>& isLast) const override {
     return bytes_.linesUntil(first, isLast);
   }
+  void replaceRanges(const std::vector<Range>& ranges, const std::string& with) override;
 
   // The document's whole text as bytes, converted afresh (what the kept bytes must equal).
   std::string documentBytes() const;

@@ -17,10 +17,12 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/forms.h"
 #include "qt/qt_forms.h"
+#include "views/script_form.h"
 
 namespace ts2::qt {
 
@@ -337,6 +339,41 @@ std::optional<int> QtToolkit::askNumber(const std::string& caption, const std::s
 
 void QtToolkit::setSettings(std::unique_ptr<QSettings> settings) {
   d_->settings.useFile(std::move(settings));
+}
+
+}  // namespace ts2::qt
+
+namespace ts2::qt {
+
+void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
+  if (d_->mainClosed) return;
+  Program* program = &script.program;
+  QWidget* main = d_->form(FormId::myForm);
+  QWidget* shown = nullptr;
+  if (window == ToolWindow::ScriptOverview) {
+    if (!d_->overview) d_->overview = new ScriptOverviewWindow(*program, main);
+    d_->overview->refreshNow();
+    shown = d_->overview;
+  } else {
+    if (!d_->findInScript) d_->findInScript = new FindInScriptWindow(*program, main);
+    d_->findInScript->focusFind();
+    shown = d_->findInScript;
+  }
+  shown->show();
+  shown->raise();
+  shown->activateWindow();
+}
+
+QWidget* QtToolkit::toolWindow(ToolWindow window) const {
+  if (window == ToolWindow::ScriptOverview) return d_->overview;
+  return d_->findInScript;
+}
+
+void QtToolkit::runLater(int milliseconds, std::function<void()> task) {
+  // Bound to the main window: a task still waiting when it goes is dropped with it.
+  QTimer::singleShot(milliseconds, d_->form(FormId::myForm), [this, task = std::move(task)] {
+    if (d_->sink && !d_->mainClosed) task();
+  });
 }
 
 }  // namespace ts2::qt

@@ -70,6 +70,10 @@ class QtToolkit final : public Toolkit {
   Settings& settings() override;
   std::string libraryVersion() const override;
   std::vector<Rect> screens() const override;
+  void showToolWindow(ToolWindow window, TScriptForm& script) override;
+  void runLater(int milliseconds, std::function<void()> task) override;
+  // The tool windows made so far (null until first shown).
+  QWidget* toolWindow(ToolWindow window) const;
 
   // Keeps the settings in this file from now on (an INI file); before, they live in memory
   // only. The editor passes the user's file (UserSettingsFile()); tests leave it unset.
