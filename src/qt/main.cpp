@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -85,9 +86,9 @@ int Run(Application& app) {
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why
-  // Spelling in the Text Editor; the language picked for each data file is kept by Qt in the
-  // user's configuration folder.
-  QSettings settings(QStringLiteral("ts2edit"), QStringLiteral("ts2edit"));
+  // Spelling in the Text Editor; the language picked for each data file is kept in the same
+  // settings file as the session.
+  QSettings settings(ts2::qt::FromPath(ts2::qt::QtToolkit::UserSettingsFile()), QSettings::IniFormat);
   ts2::qt::QtSpelling spelling(ui, program.myForm, &settings);
   ui.showStartWindows();
   program.myForm.RestoreSession();
