@@ -4,7 +4,8 @@
 #   appstreamcli validate  the AppStream metainfo (--no-net: the screenshot's host is not asked)
 #   lintian                the whole package: no errors
 #   dpkg -x                unpacked into a folder, where both programs must say their version
-# and looks for the man pages, the icon and the MIME types the desktop entry offers.
+# and looks for the man pages and the icon, and asks GIO which application a desktop offers
+# for ROMs and patches.
 #   scripts/check-package.sh PACKAGE.deb
 #   scripts/check-package.sh --build BUILD_DIR   (runs cpack in BUILD_DIR first; the test suite)
 # Exit 77 (a skip for CTest) when a validator is missing: scripts/setup.sh deps installs them.
@@ -23,7 +24,7 @@ else
   trap 'rm -rf "$out"' EXIT
 fi
 
-for tool in desktop-file-validate appstreamcli lintian dpkg-deb; do
+for tool in desktop-file-validate update-desktop-database appstreamcli lintian dpkg-deb gio; do
   if ! command -v "$tool" >/dev/null; then
     echo "check-package.sh: $tool is missing (scripts/setup.sh deps installs it)" >&2
     # In CI scripts/setup.sh has installed them: a missing one is a fault, not a skip.
@@ -71,14 +72,25 @@ files_present() {
 }
 check "files" files_present
 
+# What a desktop offers for each type: the unpacked package's applications folder (with the
+# cache update-desktop-database writes, as a package install triggers it) ahead of the system's,
+# asked through GIO as file managers ask.
 mime_offered() {
-  local line
-  line=$(grep '^MimeType=' "$root/usr/share/applications/ts2edit.desktop")
-  echo "$line"
+  local type registered missing=0
+  grep '^MimeType=' "$root/usr/share/applications/ts2edit.desktop"
+  update-desktop-database "$root/usr/share/applications"
   for type in application/vnd.nintendo.snes.rom application/x-snes-rom application/x-ips-patch \
               application/x-bps-patch; do
-    [[ "$line" == *"$type;"* ]] || { echo "not offered: $type"; return 1; }
+    registered=$(PATH="$root/usr/bin:$PATH" XDG_DATA_DIRS="$root/usr/share:/usr/share" \
+                 XDG_DATA_HOME="$out/data" XDG_CONFIG_HOME="$out/config" gio mime "$type" 2>&1 || true)
+    if grep -q 'ts2edit\.desktop' <<<"$registered"; then
+      echo "$type: ts2edit offered"
+    else
+      echo "not offered: $type ($registered)"
+      missing=1
+    fi
   done
+  return $missing
 }
 check "MIME associations" mime_offered
 

@@ -56,10 +56,10 @@ shoot "$here/docs/screenshot-zoom.png" 980x580 "
   xdotool key Down Return"
 
 # String 3, whose original text has kana; View > Display Kana Text Dump (Ctrl+K) on the main
-# window opens the Kana Text window below it (from y 318), and a triple click there selects the
+# window opens the Kana Text window below it (from y 337), and a triple click there selects the
 # text line.
 shoot "$here/docs/screenshot-kana.png" 660x424 "
   xdotool mousemove 528 $(string_line 3) click 1; sleep 0.7
   xdotool mousemove 150 100 click 1; sleep 0.3
   xdotool key ctrl+k; sleep 0.5
-  xdotool mousemove 40 328 click --repeat 3 --delay 80 1"
+  xdotool mousemove 40 347 click --repeat 3 --delay 80 1"

@@ -77,8 +77,9 @@ void TmyForm::About1Click(TObject /*Sender*/) {
   const std::string where = ui.settings().location();
   ui.information("ts2edit " TS2_VERSION
                  "\n\nA script editor for translators of the Super Nintendo game \"Tormel Saragon 2\"."
-                 "\n\nLicence: " TS2_LICENSE "\nBuilt with " +
-                     ui.libraryVersion() + "\n\nSettings (windows, zoom, recent files) are kept in:\n" +
+                 "\n\nLicence: " TS2_LICENSE "\nRunning on " +
+                     ui.libraryVersion() +
+                     "\n\nSettings (windows, zoom, recent files, player name width) are kept in:\n" +
                      (where.empty() ? std::string("nowhere: this run keeps them in memory only") : where),
                  "About ts2edit");
 }

@@ -512,6 +512,9 @@ StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setIndent(2);
+    // The whole text shows on hover also while another window (the lists, the editor) is active,
+    // as it is after choosing a string.
+    label->setAttribute(Qt::WA_AlwaysShowToolTips);
   }
 }
 

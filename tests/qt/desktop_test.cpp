@@ -56,6 +56,8 @@ TEST_F(DemoDesktop, StatusPanelsShowTheirWholeTextOnHover) {
   QWidget* main = form(FormId::myForm);
   ASSERT_EQ(ui.window(FormId::myForm).clientSize().width, kMainClientW);
   for (int i : {0, 1}) EXPECT_EQ(Panel(main, i)->toolTip().toStdString(), ui.statusBar().panelText(i));
+  // Shown also while the list that was just clicked is the active window.
+  for (int i : {0, 1, 2}) EXPECT_TRUE(Panel(main, i)->testAttribute(Qt::WA_AlwaysShowToolTips));
   EXPECT_GE(Panel(main, 1)->width(), 50);
   EXPECT_EQ(ui.statusBar().panelText(1), "Line {Kana, Ascii}: 0, 0");
   // The fit verdict: short, and readable whole in its panel; the finding in full on hover.
