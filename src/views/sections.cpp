@@ -29,6 +29,23 @@ bool MayHoldHeader(std::string_view line) {
   return false;
 }
 
+// The header a line holds when it is exactly ".STRING n" as writers put it (n in decimal, no
+// leading zero), the common case read without SectionHeadersOn; -1 for any other line.
+long PlainHeader(std::string_view line) {
+  constexpr std::string_view kPlain = ".STRING ";
+  constexpr size_t kMaxDigits = 8;  // as SectionHeadersOn reads them
+  if (line.size() <= kPlain.size() || line.size() > kPlain.size() + kMaxDigits || !line.starts_with(kPlain))
+    return -1;
+  const std::string_view digits = line.substr(kPlain.size());
+  if (digits.size() > 1 && digits[0] == '0') return -1;
+  long n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
 // Lines of `text`: CR LF, LF and a lone CR each end one; a final line end opens no further line.
 std::vector<TextLine> SplitLines(std::string_view text) {
   std::vector<TextLine> lines;
@@ -71,6 +88,12 @@ SectionIndex::SectionIndex(std::string_view text, uint32_t strings)
   for (int i = 0; i < count; ++i) {
     const std::string_view l = line(i);
     if (!MayHoldHeader(l)) continue;
+    if (const long n = PlainHeader(l); n >= 0) {
+      holdsHeader[static_cast<size_t>(i)] = true;
+      if (static_cast<uint64_t>(n) < strings && header_[static_cast<size_t>(n)] < 0)
+        header_[static_cast<size_t>(n)] = i;
+      continue;
+    }
     for (const HeaderOnLine& h : SectionHeadersOn(l)) {
       holdsHeader[static_cast<size_t>(i)] = true;
       if (h.number >= 0 && static_cast<uint64_t>(h.number) < strings &&
