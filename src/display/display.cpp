@@ -100,7 +100,8 @@ void TmyForm::ShowTranslationFit() {
   const std::string unknown =
       spelling ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text()) : std::string();
   status.setPanelText(kStatusFitPanel, verdict.brief + unknown);
-  status.setPanelHint(kStatusFitPanel, unknown.empty() ? verdict.full : verdict.full + "\n" + unknown.substr(3));
+  status.setPanelHint(kStatusFitPanel,
+                      unknown.empty() ? verdict.full : verdict.full + "\n" + unknown.substr(3));
 }
 
 void TmyForm::Find1Find(int mode) {

@@ -70,23 +70,23 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   program.myForm.RunMenuCommand(MenuId::FindInScript1);
   auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
   ASSERT_NE(find, nullptr);
-  find->findEdit()->setText(QStringLiteral("épée"));
+  find->findEdit()->setText(QStringLiteral("ÉPÉE"));
   find->find();
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
   QTreeWidgetItem* item = find->results()->topLevelItem(0);
-  EXPECT_EQ(item->text(3), QStringLiteral("Prends l'ÉPÉE et pars."));
+  EXPECT_EQ(item->text(3), QStringLiteral("Prends l'Épée et pars."));
   emit find->results()->itemActivated(item, 0);
   auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
   ASSERT_NE(editor, nullptr);
-  EXPECT_EQ(editor->textCursor().selectedText(), QStringLiteral("ÉPÉE"));
+  EXPECT_EQ(editor->textCursor().selectedText(), QStringLiteral("Épée"));
   EXPECT_EQ(program.myForm.gCurString, 1);
 
-  find->replaceEdit()->setText(QStringLiteral("épée"));
+  find->replaceEdit()->setText(QStringLiteral("ÉPÉE"));
   find->replace();
-  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'épée et pars.")), -1);
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'ÉPÉE et pars.")), -1);
   EXPECT_TRUE(program.ui.richEdit(ControlId::TDMemo).modified());
   editor->undo();
-  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'ÉPÉE et pars.")), -1);
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'Épée et pars.")), -1);
 
   // The original strings through the table; replacing is for translations only.
   find->scope()->setCurrentIndex(1);
