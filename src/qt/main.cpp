@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,16 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: ts2edit [ROM [DATAFILE]]\n"
+    "usage: ts2edit [--spell LANG] [ROM [DATAFILE]]\n"
     "\n"
     "Opens the script editor. With ROM, the ROM file is opened at start; with DATAFILE too,\n"
     "that text block data file is read instead of asking for one.\n"
     "\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n";
+    "  --spell LANG  check spelling in the Text Editor with the installed dictionary LANG\n"
+    "                (en_US, fr_FR, ...; off turns it off), as View > Spelling does: it is\n"
+    "                remembered for the data file\n"
+    "  --help        show this help\n"
+    "  --version     show the version\n";
 
 void ReportException(const char* what) {
   QMessageBox::critical(nullptr, QStringLiteral("ts2edit"), QString::fromLocal8Bit(what));
@@ -55,8 +59,17 @@ struct DetachSink {
 
 int Run(Application& app) {
   std::vector<std::string> files;
+  std::optional<std::string> language;
   const QStringList arguments = QCoreApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == QStringLiteral("--spell")) {
+      if (++i == arguments.size()) {
+        std::fprintf(stderr, "ts2edit: --spell needs a language\n%s", kUsage);
+        return 2;
+      }
+      language = arguments[i] == QStringLiteral("off") ? std::string() : arguments[i].toStdString();
+      continue;
+    }
     if (arguments[i].startsWith(u'-') && arguments[i] != QStringLiteral("-")) {
       std::fprintf(stderr, "ts2edit: unknown option '%s'\n%s", qPrintable(arguments[i]), kUsage);
       return 2;
@@ -69,16 +82,14 @@ int Run(Application& app) {
   }
 
   ts2::qt::QtToolkit ui;
-  // The translator's own settings (the player's name width of the fit check), kept by Qt in the
-  // user's configuration folder.
+  // The translator's own settings (the player's name width of the fit check, the spelling language
+  // of each data file), kept by Qt in the user's configuration folder.
   ui.setSettings(std::make_unique<QSettings>(QStringLiteral("ts2edit"), QStringLiteral("ts2edit")));
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why
-  // Spelling in the Text Editor; the language picked for each data file is kept by Qt in the
-  // user's configuration folder.
-  QSettings settings(QStringLiteral("ts2edit"), QStringLiteral("ts2edit"));
-  ts2::qt::QtSpelling spelling(ui, program.myForm, &settings);
+  // Spelling in the Text Editor, its language remembered per data file in the settings.
+  ts2::qt::QtSpelling spelling(ui, program.myForm);
   ui.showStartWindows();
   if (!files.empty()) {
     // As with the open dialog, the ROM's folder becomes the working directory, so its Dumps
@@ -88,6 +99,7 @@ int Run(Application& app) {
     program.myForm.OpenRomFile(files[0], files.size() > 1 ? files[1] : std::string());
     if (program.myForm.closed) return 0;
   }
+  if (language) spelling.pick(*language);  // for the data file just read, if any
   app.exec();
   return 0;
 }

@@ -11,7 +11,6 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTextBlock>
 #include <QUrl>
 
@@ -51,8 +50,8 @@ class UnderlineLayer : public QWidget {
 
 // Where the language picked for a data file is kept: one key per file, its path encoded so that
 // no '/' makes groups of it.
-QString SettingsKey(const std::string& dataFile) {
-  return QStringLiteral("spelling/") + QString::fromLatin1(QUrl::toPercentEncoding(FromPath(dataFile)));
+std::string SettingsKey(const std::string& dataFile) {
+  return "spelling/" + QUrl::toPercentEncoding(FromPath(dataFile)).toStdString();
 }
 
 // Whether the lines above `block` leave a section open (the nearest header or closing line).
@@ -68,10 +67,9 @@ bool InSectionBefore(QTextBlock block) {
 
 }  // namespace
 
-QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form, QSettings* settings)
+QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
     : ui_(ui),
       form_(form),
-      settings_(settings),
       editor_(ui.form(FormId::TxtForm)->findChild<QPlainTextEdit*>(QStringLiteral("TDMemo"))),
       layer_(new UnderlineLayer(*this, editor_)),
       item_(ui.action(MenuId::Spelling1)),
@@ -139,9 +137,9 @@ void QtSpelling::follow() {
   }
   if (form_.dataFilePath != dataFile_) {
     dataFile_ = form_.dataFilePath;
-    const QString remembered =
-        settings_ && !dataFile_.empty() ? settings_->value(SettingsKey(dataFile_)).toString() : QString();
-    setLanguage(remembered.toStdString(), false);
+    const std::optional<std::string> remembered =
+        dataFile_.empty() ? std::nullopt : ui_.setting(SettingsKey(dataFile_));
+    setLanguage(remembered.value_or(""), false);
   }
 }
 
@@ -175,8 +173,7 @@ void QtSpelling::setLanguage(const std::string& language, bool remember) {
   form_.spelling = checker_;
   applyWords();
   layer_->setVisible(checker_ != nullptr);
-  if (remember && settings_ && !dataFile_.empty())
-    settings_->setValue(SettingsKey(dataFile_), QString::fromStdString(language_));
+  if (remember && !dataFile_.empty()) ui_.setSetting(SettingsKey(dataFile_), language_);
   changed(true);
 }
 

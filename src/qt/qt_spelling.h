@@ -27,7 +27,6 @@ class QActionGroup;
 class QMenu;
 class QPainter;
 class QPlainTextEdit;
-class QSettings;
 class QWidget;
 
 namespace ts2 {
@@ -40,9 +39,9 @@ class QtToolkit;
 
 class QtSpelling : public QObject {
  public:
-  // Watches the Text Editor of `ui` and fills View > Spelling. `settings` (may be null: nothing
-  // is remembered) keeps the language picked for each data file.
-  QtSpelling(QtToolkit& ui, TmyForm& form, QSettings* settings);
+  // Watches the Text Editor of `ui` and fills View > Spelling. The language picked for each data
+  // file is kept in the toolkit's settings.
+  QtSpelling(QtToolkit& ui, TmyForm& form);
   ~QtSpelling() override;
 
   // The language in use, "" while spelling is off.
@@ -87,7 +86,6 @@ class QtSpelling : public QObject {
 
   QtToolkit& ui_;
   TmyForm& form_;
-  QSettings* settings_;
   QPlainTextEdit* editor_;
   QWidget* layer_;  // the underlines, over the editor's viewport
   QAction* item_;   // View > Spelling
