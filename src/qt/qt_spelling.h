@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QTextBlock>
 #include <map>
 #include <memory>
 #include <optional>
@@ -80,6 +81,7 @@ class QtSpelling : public QObject {
   void changed(bool fit);  // the underlines again, and the fit panel with `fit`
   void fillLanguageMenu();
   std::optional<Word> wordAt(int position);
+  void updateLine(const QTextBlock& block);  // repaints the underlines of one line
   void replace(Word word, const std::string& bytes);
   void addToProject(const std::string& bytes);
   void ignore(const std::string& bytes);
@@ -99,6 +101,8 @@ class QtSpelling : public QObject {
   std::set<std::string> ignored_;  // as the file's bytes, for this session
   std::string dataFile_, dumpDir_;
   int editEnd_ = -1;  // where the last edit ended
+  int lineCount_ = 0;
+  QTextBlock caretLine_;
 };
 
 }  // namespace ts2::qt
