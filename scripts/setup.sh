@@ -46,11 +46,15 @@ case "$mode" in
     install_missing
     build
     demo="$here/demo"
-    # The demo set is written once: later runs keep what was edited in it.
+    # The demo set is written once: later runs keep what was edited in it. Its translation is
+    # French: the first start checks its spelling (remembered for the demo's data file, so a
+    # language picked later in View > Spelling stays).
+    spell=()
     if [ ! -e "$demo/demo.sfc" ]; then
       "$build_dir/src/ts2tool" demo "$demo" >/dev/null
+      spell=(--spell fr_FR)
     fi
-    exec "$build_dir/src/ts2edit" "$demo/demo.sfc" "$demo/demo.txt"
+    exec "$build_dir/src/ts2edit" "${spell[@]}" "$demo/demo.sfc" "$demo/demo.txt"
     ;;
   *) echo "usage: scripts/setup.sh [run|test|build|deps]" >&2; exit 2 ;;
 esac

@@ -150,7 +150,7 @@ int RunCheck(const std::vector<std::string>& args) {
     for (const auto& [n, headerLine] : headers) {
       if (n >= strings) break;
       ++stringsChecked;
-      const std::vector<std::string> section = SectionAt(text, headerLine);
+      const std::vector<std::string> section = SectionAt(lines, headerLine);
       std::vector<LintFinding> found = LintSection(section, options);
       if (spelling.checker) {
         // Misspellings are findings of their own kind, in the order of their positions.

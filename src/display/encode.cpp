@@ -134,6 +134,16 @@ std::vector<std::string> SectionAt(std::string_view text, int first) {
   return section;
 }
 
+std::vector<std::string> SectionAt(const std::vector<std::string>& lines, int first) {
+  std::vector<std::string> section;
+  if (first < 0) return section;
+  for (size_t i = static_cast<size_t>(first); i < lines.size(); ++i) {
+    section.push_back(lines[i]);
+    if (IsClosingLine(lines[i])) break;
+  }
+  return section;
+}
+
 void TmyForm::EncodeSection() {
   if (!gTransText) return;
   const RichEdit& memo = ui.richEdit(ControlId::Memo1);

@@ -71,5 +71,7 @@ bool IsClosingLine(std::string_view line);
 // first one that, trimmed of blanks and control characters, reads exactly ".ENDS", or up to the
 // end of the text.
 std::vector<std::string> SectionAt(std::string_view text, int first);
+// The same from the text's lines (as SplitEditorLines gives them), without reading the lines before.
+std::vector<std::string> SectionAt(const std::vector<std::string>& lines, int first);
 
 }  // namespace ts2

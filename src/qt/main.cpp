@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSettings>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: ts2edit [ROM [DATAFILE]]\n"
-    "       ts2edit FILE [FILE]\n"
+    "usage: ts2edit [--spell LANG] [ROM [DATAFILE]]\n"
+    "       ts2edit [--spell LANG] FILE [FILE]\n"
     "\n"
     "Opens the script editor. With ROM, the ROM file is opened at start; with DATAFILE too,\n"
     "that text block data file is read instead of asking for one. Files given otherwise (a\n"
@@ -31,8 +32,11 @@ constexpr char kUsage[] =
     "The windows' places, the zoom and the recent files are kept in\n"
     "$XDG_CONFIG_HOME/ts2edit/ts2edit.conf (~/.config/ts2edit/ts2edit.conf).\n"
     "\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n";
+    "  --spell LANG  check spelling in the Text Editor with the installed dictionary LANG\n"
+    "                (en_US, fr_FR, ...; off turns it off), as View > Spelling does: it is\n"
+    "                remembered for the data file\n"
+    "  --help        show this help\n"
+    "  --version     show the version\n";
 
 void ReportException(const char* what) {
   QMessageBox::critical(nullptr, QStringLiteral("ts2edit"), QString::fromLocal8Bit(what));
@@ -62,8 +66,17 @@ struct DetachSink {
 
 int Run(Application& app) {
   std::vector<std::string> files;
+  std::optional<std::string> language;
   const QStringList arguments = QCoreApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == QStringLiteral("--spell")) {
+      if (++i == arguments.size()) {
+        std::fprintf(stderr, "ts2edit: --spell needs a language\n%s", kUsage);
+        return 2;
+      }
+      language = arguments[i] == QStringLiteral("off") ? std::string() : arguments[i].toStdString();
+      continue;
+    }
     if (arguments[i].startsWith(u'-') && arguments[i] != QStringLiteral("-")) {
       std::fprintf(stderr, "ts2edit: unknown option '%s'\n%s", qPrintable(arguments[i]), kUsage);
       return 2;
@@ -86,10 +99,8 @@ int Run(Application& app) {
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why
-  // Spelling in the Text Editor; the language picked for each data file is kept in the same
-  // settings file as the session.
-  QSettings settings(ts2::qt::FromPath(ts2::qt::QtToolkit::UserSettingsFile()), QSettings::IniFormat);
-  ts2::qt::QtSpelling spelling(ui, program.myForm, &settings);
+  // Spelling in the Text Editor, its language remembered per data file in the settings.
+  ts2::qt::QtSpelling spelling(ui, program.myForm);
   ui.showStartWindows();
   program.myForm.RestoreSession();
   if (!files.empty() && !classic) {
@@ -104,6 +115,7 @@ int Run(Application& app) {
     program.myForm.OpenRomFile(files[0], files.size() > 1 ? files[1] : std::string());
     if (program.myForm.closed) return 0;
   }
+  if (language) spelling.pick(*language);  // for the data file just read, if any
   app.exec();
   return 0;
 }

@@ -11,7 +11,6 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTextBlock>
 #include <QUrl>
 
@@ -51,11 +50,16 @@ class UnderlineLayer : public QWidget {
 
 // Where the language picked for a data file is kept: one key per file, its path encoded so that
 // no '/' makes groups of it.
-QString SettingsKey(const std::string& dataFile) {
-  return QStringLiteral("spelling/") + QString::fromLatin1(QUrl::toPercentEncoding(FromPath(dataFile)));
+std::string SettingsKey(const std::string& dataFile) {
+  return "spelling/" + QUrl::toPercentEncoding(FromPath(dataFile)).toStdString();
 }
 
 // Whether the lines above `block` leave a section open (the nearest header or closing line).
+bool IsMarker(const QTextBlock& block) {
+  const LineRole role = RoleOfLine(ToBytes(block.text()), true);
+  return role == LineRole::kHeader || role == LineRole::kEnd;
+}
+
 bool InSectionBefore(QTextBlock block) {
   block = block.previous();
   for (int i = 0; block.isValid() && i < kLookBack; ++i, block = block.previous()) {
@@ -68,10 +72,9 @@ bool InSectionBefore(QTextBlock block) {
 
 }  // namespace
 
-QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form, QSettings* settings)
+QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
     : ui_(ui),
       form_(form),
-      settings_(settings),
       editor_(ui.form(FormId::TxtForm)->findChild<QPlainTextEdit*>(QStringLiteral("TDMemo"))),
       layer_(new UnderlineLayer(*this, editor_)),
       item_(ui.action(MenuId::Spelling1)),
@@ -82,15 +85,30 @@ QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form, QSettings* settings)
   editor_->viewport()->installEventFilter(this);
   editor_->installEventFilter(this);
 
+  // An edit within one line repaints that line's underlines only, unless it made or unmade a
+  // .STRING or .ENDS line (which decides what the lines below it are) or changed the line count.
   connect(editor_->document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
     editEnd_ = from + added;
     follow();
-    if (checker_) layer_->update();
+    if (!checker_) return;
+    const QTextDocument* document = editor_->document();
+    const QTextBlock block = document->findBlock(from);
+    const int lines = document->blockCount();
+    const int wasMarker = block.userState();  // as the last check of the line found it
+    const bool whole = lines != lineCount_ || block != document->findBlock(from + added) || wasMarker == -1 ||
+                       (wasMarker == 1) != IsMarker(block);
+    lineCount_ = lines;
+    whole ? layer_->update() : updateLine(block);
   });
   // The word being typed is underlined once the caret is elsewhere. (The program itself moves
   // the caret while it finds the shown string's section, and puts it back.)
   connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (checker_ && editEnd_ != -1) layer_->update();
+    const QTextBlock now = editor_->textCursor().block();
+    if (checker_ && editEnd_ != -1) {
+      if (caretLine_.isValid() && caretLine_ != now) updateLine(caretLine_);
+      updateLine(now);
+    }
+    caretLine_ = now;
   });
   connect(editor_, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
     if (checker_) dy == 0 ? layer_->update(rect) : layer_->update();
@@ -139,9 +157,9 @@ void QtSpelling::follow() {
   }
   if (form_.dataFilePath != dataFile_) {
     dataFile_ = form_.dataFilePath;
-    const QString remembered =
-        settings_ && !dataFile_.empty() ? settings_->value(SettingsKey(dataFile_)).toString() : QString();
-    setLanguage(remembered.toStdString(), false);
+    const std::optional<std::string> remembered =
+        dataFile_.empty() ? std::nullopt : ui_.setting(SettingsKey(dataFile_));
+    setLanguage(remembered.value_or(""), false);
   }
 }
 
@@ -175,8 +193,7 @@ void QtSpelling::setLanguage(const std::string& language, bool remember) {
   form_.spelling = checker_;
   applyWords();
   layer_->setVisible(checker_ != nullptr);
-  if (remember && settings_ && !dataFile_.empty())
-    settings_->setValue(SettingsKey(dataFile_), QString::fromStdString(language_));
+  if (remember && !dataFile_.empty()) ui_.setSetting(SettingsKey(dataFile_), language_);
   changed(true);
 }
 
@@ -224,6 +241,7 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
   for (; block.isValid(); block = block.next()) {
     const std::string line = ToBytes(block.text());
     const LineRole role = RoleOfLine(line, inSection);
+    block.setUserState(role == LineRole::kHeader || role == LineRole::kEnd ? 1 : 0);  // for the next edit
     inSection = LeavesSectionOpen(role);
     if (role == LineRole::kBody) {
       for (const WordSpan& w : checker_->unknownWords(line)) {
@@ -235,6 +253,16 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
     if (block == last) break;
   }
   return words;
+}
+
+void QtSpelling::updateLine(const QTextBlock& block) {
+  if (!block.isValid()) return;
+  QTextCursor cursor(block);
+  const QRect first = editor_->cursorRect(cursor);
+  cursor.movePosition(QTextCursor::EndOfBlock);
+  const QRect last = editor_->cursorRect(cursor);
+  if (last.bottom() < 0 || first.top() > layer_->height()) return;                   // not shown
+  layer_->update(0, first.top(), layer_->width(), last.bottom() - first.top() + 4);  // the wave reaches below
 }
 
 void QtSpelling::paintUnderlines(QPainter& painter, const QRect& area) {

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QTextBlock>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,7 +28,6 @@ class QActionGroup;
 class QMenu;
 class QPainter;
 class QPlainTextEdit;
-class QSettings;
 class QWidget;
 
 namespace ts2 {
@@ -40,9 +40,9 @@ class QtToolkit;
 
 class QtSpelling : public QObject {
  public:
-  // Watches the Text Editor of `ui` and fills View > Spelling. `settings` (may be null: nothing
-  // is remembered) keeps the language picked for each data file.
-  QtSpelling(QtToolkit& ui, TmyForm& form, QSettings* settings);
+  // Watches the Text Editor of `ui` and fills View > Spelling. The language picked for each data
+  // file is kept in the toolkit's settings.
+  QtSpelling(QtToolkit& ui, TmyForm& form);
   ~QtSpelling() override;
 
   // The language in use, "" while spelling is off.
@@ -81,13 +81,13 @@ class QtSpelling : public QObject {
   void changed(bool fit);  // the underlines again, and the fit panel with `fit`
   void fillLanguageMenu();
   std::optional<Word> wordAt(int position);
+  void updateLine(const QTextBlock& block);  // repaints the underlines of one line
   void replace(Word word, const std::string& bytes);
   void addToProject(const std::string& bytes);
   void ignore(const std::string& bytes);
 
   QtToolkit& ui_;
   TmyForm& form_;
-  QSettings* settings_;
   QPlainTextEdit* editor_;
   QWidget* layer_;  // the underlines, over the editor's viewport
   QAction* item_;   // View > Spelling
@@ -101,6 +101,8 @@ class QtSpelling : public QObject {
   std::set<std::string> ignored_;  // as the file's bytes, for this session
   std::string dataFile_, dumpDir_;
   int editEnd_ = -1;  // where the last edit ended
+  int lineCount_ = 0;
+  QTextBlock caretLine_;
 };
 
 }  // namespace ts2::qt

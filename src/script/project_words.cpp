@@ -12,13 +12,15 @@ std::string ProjectWordsPath(const std::string& dumpDir) {
 
 std::vector<std::string> ParseWordList(std::string_view bytes) {
   static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
   std::vector<std::string> words;
   size_t start = 0;
   while (start < bytes.size()) {
     size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = bytes.size();
+    // A byte-order mark opens the file, or a line where lists were joined: it is no part of a word.
     std::string word = Trim(bytes.substr(start, end - start));
+    while (word.starts_with(kByteOrderMark))
+      word = Trim(std::string_view(word).substr(kByteOrderMark.size()));
     if (!word.empty()) words.push_back(std::move(word));
     start = end + 1;
   }

@@ -17,8 +17,8 @@ inline constexpr char kProjectWordsFile[] = "words.txt";
 // "<dumpDir>/words.txt".
 std::string ProjectWordsPath(const std::string& dumpDir);
 
-// The words of a list: its lines (CR LF, LF or CR line ends, a UTF-8 byte-order mark at the start
-// skipped), each trimmed of blanks and control characters, empty ones dropped; sorted, each once.
+// The words of a list: its lines (CR LF, LF or CR line ends, a UTF-8 byte-order mark at the start of
+// any line skipped), each trimmed of blanks and control characters, empty ones dropped; sorted, each once.
 // A line that is not UTF-8 is kept as it is, so that writing the list back loses nothing.
 std::vector<std::string> ParseWordList(std::string_view bytes);
 // The bytes of a list: its words sorted, each once, one a line ended by LF.

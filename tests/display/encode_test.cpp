@@ -87,6 +87,10 @@ TEST(EditorLines, SplitJoinAndSection) {
   EXPECT_EQ(SectionAt(text, 1), (Lines{".STRING 1", "B", " .ENDS "}));
   EXPECT_EQ(SectionAt(text, 5), (Lines{".STRING 2", "C", ""}));
   EXPECT_TRUE(SectionAt(text, 40).empty());
+  // From the lines, the same sections.
+  const Lines lines = SplitEditorLines(text);
+  for (int first = 0; first < 10; ++first)
+    EXPECT_EQ(SectionAt(lines, first), SectionAt(text, first)) << first;
 }
 
 }  // namespace

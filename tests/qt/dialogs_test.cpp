@@ -105,7 +105,8 @@ TEST(EditorCommandLine, VersionHelpAndWrongUse) {
     std::string output;  // found in stdout and stderr together
   } cases[] = {
       {"--version", 0, std::string("ts2edit ") + TS2_VERSION + "\n"},
-      {"--help", 0, "usage: ts2edit [ROM [DATAFILE]]"},
+      {"--help", 0, "usage: ts2edit [--spell LANG] [ROM [DATAFILE]]"},
+      {"--spell", 2, "ts2edit: --spell needs a language"},
       {"--frobnicate", 2, "ts2edit: unknown option '--frobnicate'"},
       {"a.smc b.txt c", 2, "too many arguments"},
   };

@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTextBlock>
 
 #include "qt/qt_spelling.h"
@@ -24,7 +23,7 @@ class EditorSpelling : public DemoFixture {
       GTEST_SKIP() << "the fr_FR and en_US dictionaries are not installed";
     ASSERT_TRUE(open());
     editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
-    spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm, &settings);
+    spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
     activate(FormId::TxtForm);
   }
   void TearDown() override { spelling.reset(); }
@@ -66,8 +65,6 @@ class EditorSpelling : public DemoFixture {
     return nullptr;
   }
 
-  TempDir config;
-  QSettings settings{QString::fromStdString(config.file("ts2edit.conf")), QSettings::IniFormat};
   QPlainTextEdit* editor = nullptr;
   std::unique_ptr<qt::QtSpelling> spelling;
 };
@@ -177,7 +174,7 @@ TEST_F(EditorSpelling, AddedWordsGoToTheProjectDictionaryIgnoredOnesNowhere) {
               std::string(item) == "spellingAdd" ? "Kor\nSaragon\nTormel\ntuot\n" : "Kor\nSaragon\nTormel\n");
     EXPECT_FALSE(ui.richEdit(ControlId::TDMemo).modified());
     // The ignored word is known for this session only: a new editor sees it again.
-    spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm, &settings);
+    spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
   }
   EXPECT_TRUE(spelling->shownWords().empty());  // added: known from the file
   // The list as another program (a `git pull`) left it is read when the editor is active again.
@@ -200,7 +197,7 @@ TEST_F(EditorSpelling, TheLanguageIsRememberedPerDataFile) {
   EXPECT_TRUE(menu->findChild<QAction*>("spelling_fr_FR")->isChecked());
 
   // The next start on the same data file has it again; another data file starts off.
-  spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm, &settings);
+  spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
   EXPECT_EQ(spelling->language(), "fr_FR");
   const std::string demo = program.myForm.dataFilePath;
   program.myForm.dataFilePath = dir.file("other.txt");

@@ -25,6 +25,10 @@ TEST(ProjectWords, ListsAreReadSortedOnceEachAndLoseNothing) {
       {"Tormel\nSaragon\n", {"Saragon", "Tormel"}},
       // Any line end, a byte-order mark, blanks around words, empty lines and repeats.
       {"\xEF\xBB\xBFKor\r\n  Mira \r\rKor\n\tAlpha", {"Alpha", "Kor", "Mira"}},
+      // Lists joined: byte-order marks where each began, blanks or control characters around them.
+      {"Kor\n\xEF\xBB\xBFMira\n\x07\xEF\xBB\xBF \xEF\xBB\xBF"
+       "Alpha\n\xEF\xBB\xBF\n",
+       {"Alpha", "Kor", "Mira"}},
       // UTF-8 words; a line that is not UTF-8 is kept as it is.
       {"\xC3\x89p\xC3\xA9\x65\nK\xF6r\n", {"K\xF6r", "\xC3\x89p\xC3\xA9\x65"}},
   };
