@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "display/encode.h"
+#include "display/fit.h"
 #include "display/lint.h"
 #include "harness.h"
 #include "script/textfile.h"
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<ts2::LintFinding> findings = ts2::LintSection(lines, lint);
   for (const ts2::LintFinding& f : findings)
     ts2::fuzz::Check(f.line >= 0 && static_cast<size_t>(f.line) < lines.size() && f.column >= 0);
-  (void)ts2::FitText(findings, n, section->headerLine + 1);
+  const ts2::FitVerdict verdict = ts2::MakeFitVerdict(findings, n, section->headerLine + 1);
+  ts2::fuzz::Check(!verdict.brief.empty() && !verdict.full.empty());
 
   // The handler's way: the section through Memo1 into gTransText, then drawn.
   ts2::TmyForm& form = ts2::fuzz::ReusedProgram().form();
