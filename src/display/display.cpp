@@ -89,7 +89,8 @@ void TmyForm::ShowTranslationFit() {
                     gSectionLine + 1);
   // Unknown words are counted apart: a misspelling is not an overflow.
   const std::string unknown = spelling && gSectionLine != -1
-                                  ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text())
+                                  ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text(),
+                                                     typingEnd.line - gSectionLine, typingEnd.column)
                                   : std::string();
   ui.statusBar().setPanelText(kStatusFitPanel, text + unknown);
 }
