@@ -28,10 +28,11 @@ __attribute__((no_sanitize("coverage"))) void ResetWhatTheLoaderUses(ts2::headle
   for (auto* table : {&f.gBlockOffset, &f.gBlockStrings, &f.gBlockField2, &f.gBlockField3})
     std::fill_n(table->get(), ts2::kMaxBlocks, 0u);
   // As the program's start leaves them: colour 0x0F, nothing else. Most entries are untouched.
-  for (auto [table, count] : {std::pair{f.gCharTable16.get(), 0x10000}, {f.gCharTable.get(), 0x100}}) {
-    for (ts2::CharEntry* e = table; e != table + count; ++e) {
-      if (e->text.has_value() || e->length != 0 || e->colour != 0x0F || e->nullFlag != 0)
-        *e = ts2::CharEntry{0, 0x0F, 0, std::nullopt};
+  for (auto [table, count] : {std::pair{&f.gCharTable16, 0x10000}, {&f.gCharTable, 0x100}}) {
+    for (size_t c = 0; c < static_cast<size_t>(count); ++c) {
+      const ts2::CharEntry& e = table->at(c);
+      if (e.text.has_value() || e.length != 0 || e.colour != 0x0F || e.nullFlag != 0)
+        (*table)[c] = ts2::CharEntry{0, 0x0F, 0, std::nullopt};
     }
   }
 }
@@ -39,10 +40,13 @@ __attribute__((no_sanitize("coverage"))) void ResetWhatTheLoaderUses(ts2::headle
 // What a load leaves behind that anything after it reads.
 bool SameLoad(ts2::headless::HeadlessProgram& a, ts2::headless::HeadlessProgram& b) {
   ts2::TmyForm &x = a.form(), &y = b.form();
-  auto sameEntries = [](const ts2::CharEntry* p, const ts2::CharEntry* q, size_t n) {
-    return std::equal(p, p + n, q, [](const ts2::CharEntry& e, const ts2::CharEntry& g) {
-      return e.length == g.length && e.colour == g.colour && e.nullFlag == g.nullFlag && e.text == g.text;
-    });
+  auto sameEntries = [](const ts2::CharTable& p, const ts2::CharTable& q, size_t n) {
+    for (size_t c = 0; c < n; ++c) {
+      const ts2::CharEntry &e = p.at(c), &g = q.at(c);
+      if (e.length != g.length || e.colour != g.colour || e.nullFlag != g.nullFlag || e.text != g.text)
+        return false;
+    }
+    return true;
   };
   for (const ts2::MenuEntry& e : ts2::MenuTable())
     if (x.Checked(e.id) != y.Checked(e.id)) return false;
@@ -54,9 +58,8 @@ bool SameLoad(ts2::headless::HeadlessProgram& a, ts2::headless::HeadlessProgram&
   return a.ui.bList.lines == b.ui.bList.lines && a.ui.messages() == b.ui.messages() &&
          x.gDataLoaded == y.gDataLoaded && x.gFontAddress == y.gFontAddress && x.gLineWidth == y.gLineWidth &&
          x.gGlyphH == y.gGlyphH && x.gGlyphW == y.gGlyphW && x.gWidthScale == y.gWidthScale &&
-         x.gFormatReserved == y.gFormatReserved &&
-         sameEntries(x.gCharTable.get(), y.gCharTable.get(), 0x100) &&
-         sameEntries(x.gCharTable16.get(), y.gCharTable16.get(), 0x10000);
+         x.gFormatReserved == y.gFormatReserved && sameEntries(x.gCharTable, y.gCharTable, 0x100) &&
+         sameEntries(x.gCharTable16, y.gCharTable16, 0x10000);
 }
 
 }  // namespace

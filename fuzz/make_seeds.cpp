@@ -118,6 +118,28 @@ void SpellingSeeds() {
        "5");
 }
 
+void ScriptTextSeeds() {
+  // Options, search text length, string count, search text, text.
+  const auto seed = [](const std::string& name, uint8_t options, std::string_view needle, uint8_t strings,
+                       std::string_view text) {
+    Bytes bytes = {options, static_cast<uint8_t>(needle.size()), strings};
+    bytes.insert(bytes.end(), needle.begin(), needle.end());
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    Seed("script_text", name, bytes);
+  };
+  seed("skeleton", 0, "STRING", 12, ts2::TranslationSkeleton(12));
+  seed("cp1252-folded", 2,
+       "\xE9p\xE9"
+       "e",
+       3,
+       ".STRING 0\r\nL'\xC9P\xC9\x45, une \xE9p\xE9"
+       "e\r\n.ENDS\r\n.STRING 1\nA [ B\r.STRING 2\r\nx\r\n");
+  seed("shift-jis", 4, "A", 2,
+       ".STRING 0\r\n\x83\x41"
+       "A\x83\x61"
+       "a\r\n.ENDS\r\n.string 1\r\n[$41]\r\n  .ENDS\r\n");
+}
+
 void DecodeStringSeeds() {
   // Input layout: table (3), text field (3), string (2), cell rows, cell columns, line width (2),
   // options, font glyphs, page scroll (2), then the ROM.
@@ -239,6 +261,7 @@ int main(int argc, char** argv) {
   TableFileSeeds();
   TranslationSeeds();
   SpellingSeeds();
+  ScriptTextSeeds();
   DecodeStringSeeds();
   IpsSeeds();
   BpsSeeds();

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Regenerates the pictures in docs/ from the demo set, under a virtual X server:
+# Regenerates the pictures in docs/ from the demo set, under a virtual X server (96 dpi, no
+# window manager), with settings of their own (nothing of the user's is read or kept):
 #   docs/screenshot.png         the demo open in the editor, as README.md shows it
 #   docs/screenshot-typing.png  another string selected and its translation edited
 #   docs/screenshot-zoom.png    both boxes scrolled with the keys, then Zoom in x 2
@@ -19,6 +20,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$here/docs"
 
 # A fresh demo set each time: the editor writes the new translation files into its Dumps.
@@ -45,19 +47,19 @@ shoot "$here/docs/screenshot-typing.png" 660x420 "
   xdotool key Down End; xdotool type --delay 60 ' Salut!'"
 
 # String 3; Shift+Down and Ctrl+Down on the main window scroll both boxes by 16 rows; then
-# Zoom in x 2 from the Window menu, which sits behind the menu bar's overflow button.
+# Zoom in x 2 from the Window menu (on the menu bar's second row), opened with Alt+W.
 shoot "$here/docs/screenshot-zoom.png" 980x580 "
   xdotool mousemove 528 $(string_line 3) click 1; sleep 0.7
   xdotool mousemove 150 100 click 1; sleep 0.3
   xdotool key shift+Down ctrl+Down; sleep 0.3
-  xdotool mousemove 323 30 click 1; sleep 0.5
-  xdotool key Down Right Down Return"
+  xdotool key alt+w; sleep 0.5
+  xdotool key Down Return"
 
 # String 3, whose original text has kana; View > Display Kana Text Dump (Ctrl+K) on the main
-# window opens the Kana Text window below it (from y 318), and a triple click there selects the
+# window opens the Kana Text window below it (from y 337), and a triple click there selects the
 # text line.
 shoot "$here/docs/screenshot-kana.png" 660x424 "
   xdotool mousemove 528 $(string_line 3) click 1; sleep 0.7
   xdotool mousemove 150 100 click 1; sleep 0.3
   xdotool key ctrl+k; sleep 0.5
-  xdotool mousemove 40 328 click --repeat 3 --delay 80 1"
+  xdotool mousemove 40 347 click --repeat 3 --delay 80 1"

@@ -45,7 +45,7 @@ fi
 out="$(realpath -m "$out")"
 # Inside the virtual display: start the editor, give it time to draw, run the commands,
 # capture, stop it.
-xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
+xvfb-run -a -s "-screen 0 ${screen}x24 -dpi 96" bash -c '
   shot() { import -window root "$1"; }
   "$1" "${@:5}" &
   pid=$!

@@ -13,7 +13,8 @@ jobs=${JOBS:-$(nproc)}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libvulkan-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev llvm
           fonts-dejavu-core fonts-ipafont-gothic
-          libhunspell-dev hunspell-en-us hunspell-fr hunspell-de-de hunspell-es hunspell-it hunspell-pt-br)
+          libhunspell-dev hunspell-en-us hunspell-fr hunspell-de-de hunspell-es hunspell-it hunspell-pt-br
+          help2man desktop-file-utils appstream lintian dpkg-dev file libglib2.0-bin shared-mime-info)
 
 install_missing() {
   local missing=()

@@ -65,10 +65,10 @@ QString Latin1(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-QJsonArray ChangedEntries(const CharEntry* table, uint32_t size) {
+QJsonArray ChangedEntries(const CharTable& table, uint32_t size) {
   QJsonArray out;
   for (uint32_t code = 0; code < size; ++code) {
-    const CharEntry& e = table[code];
+    const CharEntry& e = table.at(code);
     if (e.length == 0 && e.colour == 0x0F && e.nullFlag == 0 && !e.text) continue;
     out.append(QJsonObject{
         {"code", static_cast<qint64>(code)},
@@ -138,8 +138,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       {"font_address", static_cast<qint64>(form.gFontAddress)},
       {"view", view},
       {"windows", windows},
-      {"chars8", ChangedEntries(form.gCharTable.get(), 256)},
-      {"chars16", ChangedEntries(form.gCharTable16.get(), 65536)},
+      {"chars8", ChangedEntries(form.gCharTable, 256)},
+      {"chars16", ChangedEntries(form.gCharTable16, 65536)},
   };
   return PrintJson(out);
 }

@@ -83,8 +83,7 @@ int Run(const std::vector<std::string>& args) {
   if (!p.ui.messages().empty()) return Fail(kExitBadInput, dataFile + ": " + p.ui.messages().front());
   if (!f.gWRAM || !f.gCharTable16) return Fail(kExitBadInput, "the program could not start");
   std::copy(bytes->begin(), bytes->end(), f.gWRAM.get());
-  const std::string text = KanaText(std::span<const uint8_t>(f.gWRAM.get(), kWramSize), 0,
-                                    std::span<const CharEntry>(f.gCharTable16.get(), 0x10000));
+  const std::string text = KanaText(std::span<const uint8_t>(f.gWRAM.get(), kWramSize), 0, f.gCharTable16);
   return WriteOutput("", text.data(), text.size()) ? kExitOk : Fail(kExitBadInput, "cannot write the output");
 }
 

@@ -11,8 +11,6 @@
 namespace ts2::cli {
 namespace {
 
-constexpr char kComplete[] = "Patching is complete! Remember to SAVE the changes!";
-
 // Puts the file image in the program as Open ROM reads it, without the title check, the font and
 // the data file: a patch applies to any image, and nothing is created in the working directory.
 // Returns why the file could not be read, or an empty text.
@@ -54,22 +52,20 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   form.ipsTruncation = true;
   if (const std::string error = LoadImage(form, a.positional[0]); !error.empty())
     return Fail(kExitBadInput, error);
-  p.ui.script.openAnswers.push_back(std::vector<std::string>(a.positional.begin() + 1, a.positional.end()));
-  form.PATCHRomFile1Click(kNoSender);
-
-  // What the command said, one line each: its completion message, then any warnings.
-  std::vector<std::string> said = p.ui.messages();
-  for (std::string& line : said) std::replace(line.begin(), line.end(), '\n', ' ');
-  const auto complete = std::find(said.begin(), said.end(), kComplete);
-  if (complete == said.end() || !form.gROM) {
-    // The editor leaves the temporary file of a rejected patch behind; a batch run does not.
-    std::remove(ips::kTempFile);
-    return Fail(kExitBadInput, said.empty() ? "patching failed" : said.back());
+  // The patches go into the image in memory as PATCH applies them, and the image goes straight to
+  // OUT: PATCH's temporary file in the working directory is not needed here.
+  const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
+  std::vector<std::string> unchanged;
+  if (!form.ApplyPatchFiles(patches, TmyForm::PatchRoute::InMemory, &unchanged) || !form.gROM) {
+    std::string said = p.ui.lastMessage();
+    std::replace(said.begin(), said.end(), '\n', ' ');  // one line on stderr
+    return Fail(kExitBadInput, said.empty() ? "patching failed" : said);
   }
   if (!WriteOutput(*out, form.romAlloc.get(), form.gROMSize))
     return Fail(kExitBadInput, "cannot write " + *out);
-  for (auto warning = complete + 1; warning != said.end(); ++warning)
-    std::fprintf(stderr, "ts2tool: warning: %s\n", warning->c_str());
+  for (const std::string& name : unchanged)
+    std::fprintf(stderr, "ts2tool: warning: %s\n",
+                 TmyForm::PatchUnchangedMessage(name, patches.size()).c_str());
   return kExitOk;
 }
 

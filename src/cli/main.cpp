@@ -1,6 +1,12 @@
 // ts2tool: the editor's handlers, run headless for batch work.
+//
+// Built twice: as ts2tool-qt with every command, and as ts2tool with the commands that need no Qt
+// (TS2_TOOL_QT_DIR set), which hands the others, and the help that lists them all, over to
+// ts2tool-qt.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +25,28 @@ std::vector<Command>& Registry() {
   return commands;
 }
 
+// Runs ts2tool-qt with the same arguments in place of this program: beside it (in the build) or
+// in its folder under libexec (installed). Returns only when there is no ts2tool-qt to run.
+void HandOver([[maybe_unused]] char** argv) {
+#ifdef TS2_TOOL_QT_DIR
+  std::string self(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
+  if (n <= 0) return;
+  self.resize(static_cast<size_t>(n));
+  const std::string dir = self.substr(0, self.rfind('/') + 1);
+  for (const std::string& path : {dir + "ts2tool-qt", dir + TS2_TOOL_QT_DIR "/ts2tool-qt"})
+    ::execv(path.c_str(), argv);
+#endif
+}
+
 void PrintHelp() {
   std::printf("usage: ts2tool COMMAND [ARGS...]\n       ts2tool COMMAND --help\n\ncommands:\n");
-  for (const Command& c : Commands()) std::printf("  %-12s %s\n", c.name, c.summary);
+  // By name: the order of the command files, whichever program (ts2tool, ts2tool-qt) lists them.
+  std::vector<const Command*> sorted;
+  for (const Command& c : Commands()) sorted.push_back(&c);
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Command* a, const Command* b) { return std::strcmp(a->name, b->name) < 0; });
+  for (const Command* c : sorted) std::printf("  %-12s %s\n", c->name, c->summary);
 }
 
 }  // namespace
@@ -144,10 +169,12 @@ int main(int argc, char** argv) {
   using namespace ts2::cli;
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
+    HandOver(argv);
     PrintHelp();
     return kExitUsage;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    HandOver(argv);
     PrintHelp();
     return kExitOk;
   }
@@ -158,5 +185,7 @@ int main(int argc, char** argv) {
   for (const Command& c : Commands()) {
     if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }
+  std::fflush(stdout);
+  HandOver(argv);
   return Fail(kExitUsage, "unknown command '" + args[0] + "' (see ts2tool --help)");
 }

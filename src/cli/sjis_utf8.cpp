@@ -76,3 +76,21 @@ std::optional<std::string> ShiftJisToUtf8(std::string_view bytes) {
 }
 
 }  // namespace ts2::cli
+
+namespace ts2::cli {
+
+std::optional<std::string> Utf8ToShiftJis(std::string_view utf8) {
+  const iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string in(utf8), out(utf8.size() * 2 + 4, '\0');
+  char* inPtr = in.data();
+  char* outPtr = out.data();
+  size_t inLeft = in.size(), outLeft = out.size();
+  const bool ok = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+  iconv_close(cd);
+  if (!ok) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+}  // namespace ts2::cli

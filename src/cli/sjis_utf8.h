@@ -18,3 +18,12 @@ namespace ts2::cli {
 std::optional<std::string> ShiftJisToUtf8(std::string_view bytes);
 
 }  // namespace ts2::cli
+
+namespace ts2::cli {
+
+// The other way: UTF-8 text as Windows code page 932 Shift-JIS bytes, for a text to find in the
+// original strings. std::nullopt when `utf8` holds a character Shift-JIS has none for, or the
+// system has no CP932 converter.
+std::optional<std::string> Utf8ToShiftJis(std::string_view utf8);
+
+}  // namespace ts2::cli

@@ -79,6 +79,7 @@ constexpr TextBoxKeyword kTextBoxKeywords[] = {
 // .BLOCK value words are kept to 31 characters (the rest of an over-long word is dropped).
 constexpr size_t kBlockWordMax = 31;
 
+constexpr char kDataFileFilter[] = "Font Format File | *.txt";
 constexpr char kCaptionOpen[] = " - [ ";
 constexpr char kCaptionClose[] = " ]";
 
@@ -86,10 +87,14 @@ constexpr char kCaptionClose[] = " ]";
 
 // ---- the handlers ----
 
+std::string_view DataFileFilter() {
+  return kDataFileFilter;
+}
+
 void TmyForm::LoadDataFileClick(TObject /*Sender*/) {
   // The shared dialog keeps the initial directory its last user gave it (Open ROM: gStartDir).
   Open1.title = "Open Text Block Data File";
-  Open1.filter = "Font Format File | *.txt";
+  Open1.filter = kDataFileFilter;
   Open1.fileName.clear();
   if (!ui.runOpenDialog(Open1) || Open1.files.empty()) return;
   LoadDataFile(Open1.files.front());
@@ -120,6 +125,7 @@ void TmyForm::LoadDataFile(const std::string& path) {
   bList.setItemIndex(0);
   bList.setHint(std::to_string(bList.count()) + " item(s)");
   bListClick(kNoSender);
+  if (gROM) RememberRecent(gROMPath, path);  // the pair File > Recent Files opens again
   if (reader.ignoredBlockLines() > 0) {
     ui.message(std::to_string(reader.ignoredBlockLines()) + " .BLOCK line(s) past the " +
                std::to_string(kMaxBlocks) + "-block limit were ignored.");

@@ -93,14 +93,14 @@ bool DataFileReader::NullRange(const std::string& line) {
   if (!last) return true;
 
   const bool wide = StartsWithNoCase(line, ".NULL16");
-  CharEntry* table = wide ? form_.gCharTable16.get() : form_.gCharTable.get();
+  CharTable& table = wide ? form_.gCharTable16 : form_.gCharTable;
   const int64_t size = wide ? kCharTable16Size : kCharTableSize;
   int64_t from = ParseValue(*first), to = ParseValue(*last);
   if (from > to) std::swap(from, to);
   from = std::max<int64_t>(from, 0);
   to = std::min<int64_t>(to, size - 1);
   for (int64_t code = from; code <= to; ++code) {
-    CharEntry& entry = table[code];
+    CharEntry& entry = table[static_cast<size_t>(code)];
     if (!StoreText(entry, Placeholder(static_cast<uint32_t>(code)))) return false;
     entry.nullFlag = 1;
   }
@@ -158,10 +158,13 @@ void DataFileReader::NullColour(std::string line) {
   if (!word) return;
   const uint8_t colour = static_cast<uint8_t>(ParseValue(*word));
   const bool wide = StartsWithNoCase(line, ".NULL16");
-  CharEntry* table = wide ? form_.gCharTable16.get() : form_.gCharTable.get();
+  CharTable& table = wide ? form_.gCharTable16 : form_.gCharTable;
   const uint32_t size = wide ? kCharTable16Size : kCharTableSize;
-  for (uint32_t code = 0; code < size; ++code)
-    if (table[code].nullFlag == 1) table[code].colour = colour;
+  // Only entries that were written can be null: pages never made are skipped whole.
+  for (uint32_t code = 0; code < size; code += CharTable::kPageSize)
+    if (table.pageMade(code))
+      for (uint32_t c = code; c < code + CharTable::kPageSize && c < size; ++c)
+        if (table.at(c).nullFlag == 1) table[c].colour = colour;
 }
 
 // "code=colour": the colour of one code, whatever its null flag.

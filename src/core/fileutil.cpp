@@ -18,6 +18,13 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!f) return std::nullopt;
   std::vector<uint8_t> bytes;
+  // Read in place, in one go for a file whose length is known; what is read past it (a file that
+  // grew, a pipe) is added after.
+  struct stat st;
+  if (::fstat(fileno(f.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    bytes.resize(static_cast<size_t>(st.st_size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f.get()));
+  }
   uint8_t chunk[65536];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
@@ -148,12 +155,17 @@ std::optional<std::string> TextLineReader::next() {
 std::string FileBytesToEditorText(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] != '\r') {
-      text.push_back(bytes[i]);
-    } else if (i + 1 == bytes.size() || bytes[i + 1] != '\n') {
-      text.push_back('\n');  // a lone CR (an old Mac line end) ends a line, as every editor shows it
+  // Copied in runs between CRs (a file of a megabyte is a few thousand lines).
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t cr = bytes.find('\r', i);
+    if (cr == std::string_view::npos) {
+      text.append(bytes.substr(i));
+      break;
     }
+    text.append(bytes.substr(i, cr - i));
+    // A lone CR (an old Mac line end) ends a line, as every editor shows it; CR LF is one line end.
+    if (cr + 1 == bytes.size() || bytes[cr + 1] != '\n') text.push_back('\n');
+    i = cr + 1;
   }
   return text;
 }

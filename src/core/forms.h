@@ -21,12 +21,14 @@
 #include <vector>
 
 #include "core/menu.h"
+#include "core/recent.h"
 #include "core/state.h"
 #include "core/toolkit.h"
 
 namespace ts2 {
 
 class Program;
+class TScriptForm;  // views/script_form.h
 
 // Caption, outer bounds and visibility of each window as laid out at start-up.
 struct FormLayout {
@@ -97,6 +99,29 @@ class TmyForm : public Ts2Main {
   bool checkingFiles = false;
   // Open ROM from step 2 on, for a chosen file; an empty dataFile asks for it in the dialog.
   void OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
+  // Open ROM for a file named without the dialog (a drop, the recent list): the ROM's folder
+  // becomes the working directory, as a confirmed dialog makes it.
+  void OpenRomNamed(const std::string& path, const std::string& dataFile);
+  // Before another ROM replaces an image with unsaved changes: asks Yes (save it as Save Rom
+  // File does), No (drop them) or Cancel. False when the open must not go on: Cancel, a closed
+  // box, or a save that failed.
+  bool ConfirmReplaceRom();
+
+  // ---- core: sessions, recent files, drops, help ----
+  // Brings back what the last run kept: the recent files, the zoom, the main window's place and
+  // the tool windows' places, sizes and visibility. Opens no file.
+  void RestoreSession();
+  void SaveSession();  // at close, before anything is released
+  // File > Recent Files: opens both files of entry `index` in one step, or drops the entry
+  // with a message when either file is gone.
+  void OpenRecentFile(size_t index);
+  void RememberRecent(const std::string& rom, const std::string& dataFile);
+  void UpdateRecentMenu();
+  void FilesDropped(const std::vector<std::string>& paths);
+  void KeyboardShortcuts1Click(TObject Sender);
+  void About1Click(TObject Sender);
+  RecentList recent;
+  int zoom = 1;  // the factor the last window-size command set
 
   // ---- script: decompression and Working RAM ----
   int32_t DecompressBlock(uint32_t romOffset);
@@ -158,6 +183,9 @@ class TmyForm : public Ts2Main {
   void DisplayKanaTextDump1Click(TObject Sender);
   void DefaultWindowSize1Click(TObject Sender);
   void Zoominx21Click(TObject Sender);
+  void Zoominx31Click(TObject Sender);
+  void Zoominx41Click(TObject Sender);
+  void ZoomClient(int factor);  // Video at `factor` times the bitmap's size
   void FormResize(TObject Sender);
   // Returns false when the key is discarded.
   bool FormKeyDown(int key, ShiftState shift);
@@ -168,6 +196,19 @@ class TmyForm : public Ts2Main {
 
   // ---- patch: IPS patcher, insertion ----
   void PATCHRomFile1Click(TObject Sender);
+  // PATCH's work on chosen files: each applied in order to the ROM image in memory, marking it
+  // modified. False when one failed (its message shown); the image then holds those before it.
+  // PATCH goes through its temporary file; ts2tool, which writes the image out itself, need not.
+  // `unchanged` (may be null) receives the names of the patches that changed no byte.
+  enum class PatchRoute { TempFile, InMemory };
+  bool ApplyPatchFiles(const std::vector<std::string>& files, PatchRoute route,
+                       std::vector<std::string>* unchanged = nullptr);
+  // The warning for a patch that changed nothing, one of `patches` applied together.
+  static std::string PatchUnchangedMessage(const std::string& name, size_t patches);
+  // The PATCH command on patches already chosen (dropped): its save question, then each patch.
+  void PatchRom(const std::vector<std::string>& files);
+  // PATCH after its dialog: the patches applied through the temporary file, then its messages.
+  void RunPatches(const std::vector<std::string>& files);
   void Insert1Click(TObject Sender);
   void InsertCOMPRESSIONintoROM1Click(TObject Sender);
 };
@@ -246,6 +287,7 @@ class Program : public EventSink {
  public:
   // Start-up steps 1 and 2. `failAllocation` is a test hook (see Ts2Main::failAllocation).
   explicit Program(Toolkit& ui, std::function<bool(const std::string&)> failAllocation = {});
+  ~Program() override;
   Toolkit& ui;
   TmyForm myForm;
   TTxtForm TxtForm;
@@ -254,6 +296,8 @@ class Program : public EventSink {
   TcmForm cmForm;
   TInsertForm InsertForm;
   TviewKana viewKana;
+  // Added beside the seven: string states, block progress, the Script Overview and Find in Script.
+  TScriptForm& ScriptForm() { return *scriptForm_; }
 
   // EventSink
   void menuCommand(MenuId item) override;
@@ -265,7 +309,30 @@ class Program : public EventSink {
   void listClick(ControlId list) override;
   void textChanged(ControlId edit) override;
   void applicationActivated() override;
+  void filesDropped(const std::vector<std::string>& paths) override;
+
+ private:
+  std::unique_ptr<TScriptForm> scriptForm_;
 };
+
+// The file patterns of the open dialogs: ROM files, text block data files, patches.
+std::string_view RomFileFilter();
+std::string_view DataFileFilter();
+std::string_view PatchFileFilter();
+
+// The rows of Help > Keyboard Shortcuts, built from the menu table: key, where it is, and what
+// happens (a hidden or disabled item, a key another item takes first); then the main window's
+// scroll keys.
+std::vector<std::vector<std::string>> KeyboardShortcutRows();
+// The scroll keys of the main window as listed there: key, shift state, page scrolled (0 ROM
+// text, 1 translation), direction (+1 down).
+struct ScrollKey {
+  const char* name;
+  int key;
+  ShiftState shift;
+  int page, direction;
+};
+std::span<const ScrollKey> ScrollKeys();
 
 // The length in bytes of an open file, leaving its position where it was; -1 without a stream.
 int32_t FileLength(std::FILE* file);

@@ -18,6 +18,16 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {SaveRomFile1,              "SaveRomFile1",              C, "S&ave Rom File",                  "Ctrl+A", false, true,  true,  0},
   {N1,                        "N1",                        X, "-",                               "",       false, true,  true,  0},
   {Exit1,                     "Exit1",                     C, "E&xit",                           "Alt+X",  false, true,  true,  0},
+  {N9,                        "N9",                        X, "-",                               "",       false, true,  true,  0},
+  {RecentFiles1,              "RecentFiles1",              S, "&Recent Files",                   "",       false, false, true,  0, File1},
+  {RecentFile1,               "RecentFile1",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile2,               "RecentFile2",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile3,               "RecentFile3",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile4,               "RecentFile4",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile5,               "RecentFile5",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile6,               "RecentFile6",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile7,               "RecentFile7",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
+  {RecentFile8,               "RecentFile8",               C, "",                                "",       false, true,  false, 0, RecentFiles1},
   {Edit1,                     "Edit1",                     S, "&Edit",                           "",       false, true,  true,  0},
   {Insert1,                   "Insert1",                   C, "&Insert Text File into ROM",      "Ctrl+I", false, true,  true,  0},
   {PATCHRomFile1,             "PATCHRomFile1",             C, "PATCH Rom File",                  "Ctrl+P", false, true,  true,  0},
@@ -36,8 +46,11 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {UseVWFRoutine1,            "UseVWFRoutine1",            C, "&Use VWF Routine",                "Ctrl+U", false, true,  true,  0},
   {N8,                        "N8",                        X, "-",                               "",       false, true,  true,  0},
   {PlayerNameWidth1,          "PlayerNameWidth1",          C, "Player &Name Width...",           "",       false, true,  true,  0},
-  {N9,                        "N9",                        X, "-",                               "",       false, true,  true,  0},
+  {N10,                       "N10",                       X, "-",                               "",       false, true,  true,  0},
   {Spelling1,                 "Spelling1",                 C, "&Spelling",                       "",       false, true,  true,  0},
+  {N15,                       "N15",                       X, "-",                               "",       false, true,  true,  0},
+  {ScriptOverview1,           "ScriptOverview1",           C, "Script &Overview",                "Ctrl+Shift+O", false, true, true, 0},
+  {FindInScript1,             "FindInScript1",             C, "F&ind in Script...",              "Ctrl+Shift+F", false, true, true, 0},
   {Program1,                  "Program1",                  S, "&Program",                        "",       false, true,  true,  0},
   {DumpMemory1,               "DumpMemory1",               C, "Du&mp DECOMPRESSED BINARY Data",  "Ctrl+M", false, false, true,  0},
   {DumpKanatoafile1,          "DumpKanatoafile1",          C, "Dump Ka&na to a file",            "Ctrl+N", false, false, true,  0},
@@ -54,6 +67,11 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {Window1,                   "Window1",                   S, "&Window",                         "",       false, true,  true,  0},
   {DefaultWindowSize1,        "DefaultWindowSize1",        C, "Default Window Size",             "Ctrl+W", false, true,  true,  0},
   {Zoominx21,                 "Zoominx21",                 C, "Zoom in x 2",                     "",       false, true,  true,  0},
+  {Zoominx31,                 "Zoominx31",                 C, "Zoom in x 3",                     "",       false, true,  true,  0},
+  {Zoominx41,                 "Zoominx41",                 C, "Zoom in x 4",                     "",       false, true,  true,  0},
+  {Help1,                     "Help1",                     S, "&Help",                           "",       false, true,  true,  0},
+  {KeyboardShortcuts1,        "KeyboardShortcuts1",        C, "&Keyboard Shortcuts",             "F1",     false, true,  true,  0},
+  {About1,                    "About1",                    C, "&About ts2edit",                  "",       false, true,  true,  0},
 }};
 // clang-format on
 
@@ -72,6 +90,31 @@ std::span<const MenuEntry> MenuTable() {
 
 const MenuEntry& MenuInfo(MenuId id) {
   return kMenu[static_cast<size_t>(id)];
+}
+
+int ZoomFactorOf(MenuId id) {
+  switch (id) {
+    case DefaultWindowSize1: return 1;
+    case Zoominx21: return 2;
+    case Zoominx31: return 3;
+    case Zoominx41: return 4;
+    default: return 0;
+  }
+}
+
+MenuId ZoomItemOf(int factor) {
+  for (MenuId id : {DefaultWindowSize1, Zoominx21, Zoominx31, Zoominx41})
+    if (ZoomFactorOf(id) == factor) return id;
+  return Count;
+}
+
+std::string PlainCaption(std::string_view caption) {
+  std::string plain;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&x" shows x, "&&" shows "&"
+    plain.push_back(caption[i]);
+  }
+  return plain;
 }
 
 }  // namespace ts2

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace ts2 {
@@ -16,6 +17,16 @@ enum class MenuId {
   SaveRomFile1,
   N1,
   Exit1,
+  N9,
+  RecentFiles1,
+  RecentFile1,
+  RecentFile2,
+  RecentFile3,
+  RecentFile4,
+  RecentFile5,
+  RecentFile6,
+  RecentFile7,
+  RecentFile8,
   Edit1,
   Insert1,
   PATCHRomFile1,
@@ -34,8 +45,11 @@ enum class MenuId {
   UseVWFRoutine1,
   N8,
   PlayerNameWidth1,
-  N9,
+  N10,
   Spelling1,  // its items, the installed dictionaries and Off, are the front end's
+  N15,
+  ScriptOverview1,
+  FindInScript1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,
@@ -52,6 +66,11 @@ enum class MenuId {
   Window1,
   DefaultWindowSize1,
   Zoominx21,
+  Zoominx31,
+  Zoominx41,
+  Help1,
+  KeyboardShortcuts1,
+  About1,
   Count
 };
 
@@ -67,10 +86,26 @@ struct MenuEntry {
   bool enabled;
   bool visible;
   int radioGroup;  // 0: none
+  // The submenu an entry sits in when that is not the top-level menu before it (Recent Files
+  // inside File); Count: the last top-level submenu above, or the menu bar for a submenu.
+  MenuId parent = MenuId::Count;
 };
 
-// Every item in menu order; a submenu's items follow it up to the next submenu.
+// Every item in menu order; a top-level submenu's items follow it up to the next top-level
+// submenu, and a nested submenu's items name it as their parent.
 std::span<const MenuEntry> MenuTable();
 const MenuEntry& MenuInfo(MenuId id);
+
+// The slots of File > Recent Files, in list order.
+inline constexpr MenuId kRecentFileItems[] = {MenuId::RecentFile1, MenuId::RecentFile2, MenuId::RecentFile3,
+                                              MenuId::RecentFile4, MenuId::RecentFile5, MenuId::RecentFile6,
+                                              MenuId::RecentFile7, MenuId::RecentFile8};
+
+// The zoom factor a window-size command sets (1 for Default Window Size), 0 for other items.
+int ZoomFactorOf(MenuId id);
+MenuId ZoomItemOf(int factor);  // Count when no command sets that factor
+
+// The caption without its mnemonic marks ("&Open ROM File" -> "Open ROM File", "&&" -> "&").
+std::string PlainCaption(std::string_view caption);
 
 }  // namespace ts2

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/forms.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -86,6 +87,35 @@ int RichEdit::findText(const std::string& what, int from, int length) const {
   return textops::FindNoCase(text(), what, from, length);
 }
 
+std::vector<std::string> RichEdit::linesUntil(int first,
+                                              const std::function<bool(std::string_view)>& isLast) const {
+  const std::string t = text();
+  std::vector<std::string> lines;
+  if (first < 0) return lines;
+  size_t start = 0;
+  for (int i = 0; i < first; ++i) {
+    const size_t nl = t.find('\n', start);
+    if (nl == std::string::npos) return lines;
+    start = nl + 1;
+  }
+  while (start < t.size()) {
+    const size_t nl = t.find('\n', start);
+    const size_t end = nl == std::string::npos ? t.size() : nl;
+    lines.emplace_back(t, start, end - start);
+    if (nl == std::string::npos || isLast(lines.back())) break;
+    start = nl + 1;
+  }
+  return lines;
+}
+
+void RichEdit::replaceRanges(const std::vector<Range>& ranges, const std::string& with) {
+  std::string text = this->text();
+  for (auto r = ranges.rbegin(); r != ranges.rend(); ++r)
+    text.replace(static_cast<size_t>(r->start), static_cast<size_t>(r->length), with);
+  setText(text);
+  setModified(true);
+}
+
 void RichEdit::addLine(const std::string& line) {
   std::string t = text();
   if (!t.empty() && t.back() != '\n') t.push_back('\n');
@@ -138,6 +168,8 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::HideCodes: HideCodesClick(sender); break;
     case MenuId::UseVWFRoutine1: UseVWFRoutine1Click(sender); break;
     case MenuId::PlayerNameWidth1: PlayerNameWidth1Click(sender); break;
+    case MenuId::ScriptOverview1: program.ScriptForm().ShowOverview(); break;
+    case MenuId::FindInScript1: program.ScriptForm().ShowFind(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;
     case MenuId::DumpKanatoafile1: DumpKanatoafile1Click(sender); break;
     case MenuId::ViewKanaDump1: ViewKanaDump1Click(sender); break;
@@ -149,11 +181,20 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::TEOnTop: TEOnTopClick(sender); break;
     case MenuId::DefaultWindowSize1: DefaultWindowSize1Click(sender); break;
     case MenuId::Zoominx21: Zoominx21Click(sender); break;
-    default: break;  // submenus and separators
+    case MenuId::Zoominx31: Zoominx31Click(sender); break;
+    case MenuId::Zoominx41: Zoominx41Click(sender); break;
+    case MenuId::KeyboardShortcuts1: KeyboardShortcuts1Click(sender); break;
+    case MenuId::About1: About1Click(sender); break;
+    default:
+      for (size_t i = 0; i < std::size(kRecentFileItems); ++i)
+        if (item == kRecentFileItems[i]) OpenRecentFile(i);
+      break;  // otherwise submenus and separators
   }
 }
 
 // ---- Program ----
+
+Program::~Program() = default;
 
 Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAllocation)
     : ui(ui),
@@ -163,7 +204,8 @@ Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAlloca
       KanaForm(*this),
       cmForm(*this),
       InsertForm(*this),
-      viewKana(*this) {
+      viewKana(*this),
+      scriptForm_(std::make_unique<TScriptForm>(*this)) {
   myForm.failAllocation = std::move(failAllocation);
   ui.setApplicationTitle(kAppTitle);
   ui.setEventSink(this);
@@ -222,6 +264,10 @@ void Program::textChanged(ControlId edit) {
 
 void Program::applicationActivated() {
   myForm.CheckFilesOnDisk();
+}
+
+void Program::filesDropped(const std::vector<std::string>& paths) {
+  if (!myForm.closed) myForm.FilesDropped(paths);
 }
 
 }  // namespace ts2

@@ -22,6 +22,7 @@ constexpr char kMsgSaveOpenFailed[] = "Fatal Error: Could not open ROM File for 
 constexpr char kMsgRomSaved[] = "ROM File saved successfully!";
 constexpr char kAskSaveRom[] = "ROM data modified. Do you wish to save changes?";
 constexpr char kAskSaveRomCaption[] = "ROM File Modified...";
+constexpr char kRomFilter[] = "SNES ROM | *.s*c; *.fig;";
 
 // True for an existing file whose permission bits let nobody write to it.
 bool IsWriteProtected(const std::string& path) {
@@ -33,10 +34,12 @@ bool IsWriteProtected(const std::string& path) {
   return (st.permissions() & kAnyWrite) == fs::perms::none;
 }
 
+// Zeroed, whether or not the system asks for it: nothing ever reads uninitialised memory, and
+// pages nobody writes are never touched.
 template <typename T>
-std::unique_ptr<T[]> TryAllocate(const TmyForm& form, const std::string& what, size_t count) {
+Buffer<T> TryAllocate(const TmyForm& form, const std::string& what, size_t count) {
   if (form.AllocationFails(what)) return nullptr;
-  return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
+  return ZeroBuffer<T>(count);
 }
 
 }  // namespace
@@ -80,14 +83,7 @@ void TmyForm::FormCreate() {
     main.close();
     return;
   }
-  std::memset(gVideo.get(), 0, pixels * sizeof(uint16_t));
-  std::memset(gWRAM.get(), 0, kWramSize);
-  // Contents the system leaves unset are zeroed anyway: nothing ever reads uninitialised memory.
-  std::memset(gPages[0].pixels.get(), 0, kPageBytes);
-  std::memset(gPages[1].pixels.get(), 0, kPageBytes);
-  for (uint32_t* table : {gBlockOffset.get(), gBlockStrings.get(), gBlockField2.get(), gBlockField3.get()})
-    std::memset(table, 0, kMaxBlocks * sizeof(uint32_t));
-  std::memset(gTransText.get(), 0, kTransTextSize);
+  // Every buffer comes zeroed (gVideo, gWRAM as the system sets them, the others as well).
   gTransText[0] = 0xFF;  // an empty translation until a section has been found
   gPages[0].height = gPages[1].height = kPageHeight;
 
@@ -95,12 +91,9 @@ void TmyForm::FormCreate() {
   gDefClientW = client.width;
   gDefClientH = client.height;
 
-  gCharTable = std::make_unique<CharEntry[]>(256);
-  gCharTable16 = std::make_unique<CharEntry[]>(65536);
-  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
-    gCharTable16[c].colour = 0x0F;
-    gCharTable[c >> 8].colour = 0x0F;
-  }
+  // Every entry of both tables reads colour 0x0F until it is written.
+  gCharTable = CharTable(256);
+  gCharTable16 = CharTable(65536);
 
   gBitmap.pixels.assign(pixels, 0);
   ui.video().drawStretched(gBitmap);
@@ -108,9 +101,27 @@ void TmyForm::FormCreate() {
   gMainReady = 1;
 }
 
+std::string_view RomFileFilter() {
+  return kRomFilter;
+}
+
+// Unlike the classic flow, which dropped a patched image unasked, the question comes first, as
+// at closing, with a Cancel that leaves everything as it is.
+bool TmyForm::ConfirmReplaceRom() {
+  if (!gROM || !gROMModified) return true;
+  switch (ui.choose(kAskSaveRom, kAskSaveRomCaption, {"&Yes", "&No", "Cancel"})) {
+    case 0:
+      SaveRomFile1Click(kNoSender);
+      return !gROMModified;  // the save said why it failed; the image stays
+    case 1: return true;
+    default: return false;
+  }
+}
+
 void TmyForm::OpenBinaryTextData1Click(TObject Sender) {
+  if (!ConfirmReplaceRom()) return;
   Open1.title = "Open ROM File";
-  Open1.filter = "SNES ROM | *.s*c; *.fig;";
+  Open1.filter = kRomFilter;
   Open1.initialDir = gStartDir;
   if (!ui.runOpenDialog(Open1) || Open1.files.empty()) return;
   OpenRomChosen(Open1.files.front(), Sender, "");
@@ -295,6 +306,7 @@ void TmyForm::Exit1Click(TObject /*Sender*/) {
 void TmyForm::FormClose() {
   if (closed) return;
   closed = true;
+  SaveSession();
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
   // The close cannot be cancelled: what the user asked to keep and could not be saved (no block
   // chosen yet, a failed write) goes to a recovery copy instead of being dropped.
@@ -318,8 +330,7 @@ void TmyForm::FormClose() {
   gBlockStrings.reset();
   gBlockField2.reset();
   gBlockField3.reset();
-  if (gCharTable16)
-    for (uint32_t c = 0; c <= 0xFFFF; ++c) gCharTable16[c].text.reset();
+  gCharTable16.releaseTexts();
   gMainReady = 0;
   gBitmap.pixels.clear();
   gBitmap.pixels.shrink_to_fit();

@@ -1,5 +1,7 @@
 #include "core/romfile.h"
 
+#include <sys/mman.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +11,21 @@
 #include "core/forms.h"
 
 namespace ts2 {
+
+Buffer<uint8_t> ImageBuffer(size_t size) {
+#ifdef MADV_HUGEPAGE
+  // From a quarter of a large page on, one large page costs less than the small ones it replaces.
+  constexpr size_t kLargePage = size_t{2} << 20;
+  if (size >= kLargePage / 4) {
+    const size_t rounded = (size + kLargePage - 1) / kLargePage * kLargePage;
+    if (void* p = std::aligned_alloc(kLargePage, rounded)) {
+      ::madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without large pages the buffer works alike
+      return Buffer<uint8_t>(static_cast<uint8_t*>(p), BufferDeleter(true));
+    }
+  }
+#endif
+  return Buffer<uint8_t>(static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1)), BufferDeleter(true));
+}
 
 RomReadStatus ReadRomFile(const std::string& path,
                           const std::function<bool(const std::string&)>& failAllocation, RomFile& out) {
@@ -24,9 +41,8 @@ RomReadStatus ReadRomFile(const std::string& path,
     return RomReadStatus::CannotOpen;
   }
   const uint32_t size = static_cast<uint32_t>(length);
-  std::unique_ptr<uint8_t[]> image;
-  if (!(failAllocation && failAllocation("gROM")))
-    image.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
+  Buffer<uint8_t> image;
+  if (!(failAllocation && failAllocation("gROM"))) image = ImageBuffer(size);
   if (!image) {
     std::fclose(file);
     return RomReadStatus::NoMemory;

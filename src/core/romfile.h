@@ -18,7 +18,7 @@ inline constexpr size_t kTitleLength = 15;
 
 // A whole ROM file as read, copier header included.
 struct RomFile {
-  std::unique_ptr<uint8_t[]> bytes;
+  Buffer<uint8_t> bytes;
   uint32_t size = 0;        // file size, header included
   uint32_t headerSize = 0;  // size AND 0x200: 0 or 512
   uint32_t bytesRead = 0;   // what the read delivered: `size` unless it came back short
@@ -39,6 +39,10 @@ enum class RomReadStatus {
   NoMemory,    // the image could not be allocated
   ShortRead,   // the file delivered fewer bytes than its length (out.bytesRead says how many)
 };
+
+// `size` bytes (not set) for a whole file image, in the system's large pages where it has them: a
+// file read into it is faulted in a few large steps instead of one per 4 KiB page.
+Buffer<uint8_t> ImageBuffer(size_t size);
 
 // Reads the whole file at `path` into `out`. `failAllocation` (may be empty) is the test hook that
 // makes the image's allocation ("gROM") fail. Only a read of every byte is Ok: an image with a

@@ -5,11 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "core/filestamp.h"
 #include "core/toolkit.h"
@@ -32,13 +35,45 @@ inline constexpr char kGameTitle[] = "TORMEL SARAGON2";  // compared over 15 byt
 inline constexpr int kDefaultPlayerWidth = 8;
 inline constexpr int kMaxPlayerWidth = 64;
 
+// Frees a buffer as it was made: with free() when it came from ZeroBuffer (or malloc), with
+// delete[] when it came from new[] (std::make_unique), so either kind can be handed over.
+struct BufferDeleter {
+  bool fromMalloc = false;
+  BufferDeleter() = default;
+  explicit BufferDeleter(bool malloced) : fromMalloc(malloced) {}
+  template <typename T>
+  BufferDeleter(std::default_delete<T[]>) {}  // NOLINT: a new[] buffer converts implicitly
+  template <typename T>
+  void operator()(T* p) const {
+    if (fromMalloc) {
+      std::free(p);
+    } else {
+      delete[] p;
+    }
+  }
+};
+template <typename T>
+using Buffer = std::unique_ptr<T[], BufferDeleter>;
+
+// `count` zero elements, or null when there is no memory for them. Large buffers come straight
+// from the system as untouched zero pages: they cost nothing until they are written.
+template <typename T>
+Buffer<T> ZeroBuffer(size_t count) {
+  static_assert(std::is_trivial_v<T>);
+  return Buffer<T>(static_cast<T*>(std::calloc(count > 0 ? count : 1, sizeof(T))), BufferDeleter(true));
+}
+
 // One text page: a tall off-screen strip of 16-bit pixels.
 struct TextPage {
-  std::unique_ptr<uint16_t[]> pixels;  // kPageBytes bytes
-  uint16_t scroll = 0;                 // first page row shown in the box
-  uint16_t top = 0;                    // bitmap row where the page window is copied
-  uint16_t width = 0;                  // 280 for the ROM text, 232 for the translation
-  uint16_t height = 0;                 // 768
+  Buffer<uint16_t> pixels;  // kPageBytes bytes
+  uint16_t scroll = 0;      // first page row shown in the box
+  uint16_t top = 0;         // bitmap row where the page window is copied
+  uint16_t width = 0;       // 280 for the ROM text, 232 for the translation
+  uint16_t height = 0;      // 768
+  // Pixels from here on have not been written since the page was last cleared: those the clear
+  // covers are still zero, and the next clear need not touch them. The whole buffer until the
+  // first clear.
+  uint32_t dirtyEnd = kPageBytes / sizeof(uint16_t);
 };
 
 // A text box's tile map.
@@ -55,6 +90,62 @@ struct CharEntry {
   std::optional<std::string> text;  // the bytes (may hold zero bytes); none at start
 };
 
+inline constexpr uint8_t kStartColour = 0x0F;  // every entry's colour at start
+
+// A colour and character table: entries in pages of 256, each page made when one of its entries
+// is first written, so a table of 65,536 entries costs nothing until a data file fills it. An
+// entry never written reads as the start state: colour 0x0F, nothing else set.
+class CharTable {
+ public:
+  explicit CharTable(size_t size = 0) : size_(size), pages_((size + kPageSize - 1) / kPageSize) {}
+  size_t size() const { return size_; }
+  explicit operator bool() const { return size_ > 0; }  // made (by FormCreate)
+  const CharEntry& operator[](size_t code) const {
+    const auto& page = pages_[code / kPageSize];
+    return page ? page[code % kPageSize] : kStart;
+  }
+  const CharEntry& at(size_t code) const { return (*this)[code]; }  // reads without making a page
+  CharEntry& operator[](size_t code) {
+    auto& page = pages_[code / kPageSize];
+    if (!page) {
+      page = std::make_unique<CharEntry[]>(kPageSize);
+      for (size_t i = 0; i < kPageSize; ++i) page[i].colour = kStartColour;
+    }
+    return page[code % kPageSize];
+  }
+  // Whether the page holding `code` has been made (entries of other pages are in the start state).
+  bool pageMade(size_t code) const { return pages_[code / kPageSize] != nullptr; }
+  void releaseTexts() {
+    for (auto& page : pages_)
+      if (page)
+        for (size_t i = 0; i < kPageSize; ++i) page[i].text.reset();
+  }
+  static constexpr size_t kPageSize = 256;
+
+ private:
+  static inline const CharEntry kStart{0, kStartColour, 0, std::nullopt};
+  size_t size_;
+  std::vector<std::unique_ptr<CharEntry[]>> pages_;
+};
+
+// A read-only look at a character table: the program's CharTable, or entries in a span (as tests
+// and fuzz targets give them). No table at all is a table of no entries.
+class CharLookup {
+ public:
+  CharLookup() = default;
+  CharLookup(const CharTable& table) : table_(&table) {}  // NOLINT: converts implicitly
+  template <typename Entries>
+  requires std::is_convertible_v<const Entries&, std::span<const CharEntry>> CharLookup(
+      const Entries& entries)
+      : entries_(entries) {}  // NOLINT: converts implicitly
+  size_t size() const { return table_ ? table_->size() : entries_.size(); }
+  const CharEntry& operator[](size_t code) const { return table_ ? table_->at(code) : entries_[code]; }
+
+ private:
+  const CharTable* table_ = nullptr;
+  std::span<const CharEntry> entries_;
+};
+
 // The IPS patcher's record of the patch being applied.
 struct IpsState {
   int32_t patchLength = 0;
@@ -66,10 +157,10 @@ struct IpsState {
 
 struct Ts2Main {
   // --- ROM image ---
-  std::unique_ptr<uint8_t[]> romAlloc;  // the whole file as read, copier header included
-  uint8_t* gROM = nullptr;              // romAlloc + gROMHeaderSize; null while no ROM is loaded
-  uint32_t gROMSize = 0;                // file size, header included
-  uint32_t gROMHeaderSize = 0;          // gROMSize AND 0x200
+  Buffer<uint8_t> romAlloc;     // the whole file as read, copier header included
+  uint8_t* gROM = nullptr;      // romAlloc + gROMHeaderSize; null while no ROM is loaded
+  uint32_t gROMSize = 0;        // file size, header included
+  uint32_t gROMHeaderSize = 0;  // gROMSize AND 0x200
   std::string gROMPath;
   // The game data past the copier header (empty while no ROM is loaded).
   std::span<const uint8_t> RomData() const {
@@ -96,13 +187,13 @@ struct Ts2Main {
 
   // --- work buffers, made once by FormCreate ---
   Bitmap gBitmap;
-  std::unique_ptr<uint16_t[]> gVideo;  // width x height x 4 bytes
-  std::array<TextPage, 2> gPages;      // 0: ROM text, 1: translation
-  std::unique_ptr<uint32_t[]> gBlockOffset, gBlockStrings, gBlockField2, gBlockField3;
-  std::unique_ptr<uint8_t[]> gWRAM;
-  std::unique_ptr<uint8_t[]> gTransText;
-  std::unique_ptr<CharEntry[]> gCharTable;    // 256 entries
-  std::unique_ptr<CharEntry[]> gCharTable16;  // 65536 entries
+  Buffer<uint16_t> gVideo;         // width x height x 4 bytes
+  std::array<TextPage, 2> gPages;  // 0: ROM text, 1: translation
+  Buffer<uint32_t> gBlockOffset, gBlockStrings, gBlockField2, gBlockField3;
+  Buffer<uint8_t> gWRAM;
+  Buffer<uint8_t> gTransText;
+  CharTable gCharTable;    // 256 entries
+  CharTable gCharTable16;  // 65536 entries
   int32_t gDefClientW = 0, gDefClientH = 0;
 
   // --- font ---

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@
 #include "core/menu.h"
 
 namespace ts2 {
+
+class TScriptForm;  // views/script_form.h
 
 // A handler's sender, as the event system passes it: null for "no sender", the value 1 for
 // "the Text Editor's text changed", otherwise the address of the control that raised the event.
@@ -95,6 +98,18 @@ class MenuItem {
   virtual void setChecked(bool checked) = 0;  // radio items: the core unchecks the group's others
   virtual bool checked() const = 0;
   virtual bool visible() const = 0;
+  virtual void setVisible(bool visible) = 0;
+  // The items the program names itself (File > Recent Files): "&" marks the mnemonic.
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual std::string caption() const = 0;
+};
+
+// How far a list line's string or block is, shown beside its caption (which stays as it is).
+enum class ItemMark : uint8_t {
+  kNone,
+  kUntranslated,  // nothing translated yet
+  kTranslated,    // translated, nothing found by the check
+  kFindings,      // the check finds something
 };
 
 class ListBox : public virtual Control {
@@ -106,6 +121,9 @@ class ListBox : public virtual Control {
   virtual void setItemIndex(int index) = 0;  // -1 selects nothing
   virtual int itemIndex() const = 0;
   virtual bool selected(int index) const = 0;
+  // Shows `mark` beside line `index` and `tip` when the pointer rests on it; a list that shows
+  // no marks ignores it.
+  virtual void setItemMark(int /*index*/, ItemMark /*mark*/, const std::string& /*tip*/) {}
 };
 
 // The rich-edit control (TDMemo, Memo1). Its text is a byte string whose lines are separated by
@@ -130,7 +148,8 @@ class RichEdit : public virtual Control {
   virtual int firstVisibleLine() const = 0;
   virtual void scrollLines(int lines) = 0;  // vertical scroll by a number of lines
 
-  // Derived operations; implementations may override them with faster native ones.
+  // Derived operations, computed from text(): the reference answers. Implementations override
+  // them with ones that do not read the whole text (the display asks on every keystroke).
   virtual int textLength() const;
   virtual int lineCount() const;
   virtual std::string line(int index) const;
@@ -139,6 +158,17 @@ class RichEdit : public virtual Control {
   virtual int lineFromChar(int position) const;
   // Case-insensitive search of `what` in [from, from + length); the match's position or -1.
   virtual int findText(const std::string& what, int from, int length) const;
+  // The lines from line `first` on, up to and including the first for which `isLast` is true, or
+  // to the end of the text; none when `first` is negative or the text has fewer lines.
+  virtual std::vector<std::string> linesUntil(int first,
+                                              const std::function<bool(std::string_view)>& isLast) const;
+
+  // Replaces each range (start, length; in increasing order, not overlapping) with `with` as one
+  // edit of the user's: one step to undo, the text marked modified and the change reported.
+  struct Range {
+    int start = 0, length = 0;
+  };
+  virtual void replaceRanges(const std::vector<Range>& ranges, const std::string& with);
 };
 
 // A plain memo (kanaEdit, kanaMemo): lines as shown, after the control's word wrap.
@@ -159,6 +189,22 @@ class StatusBar {
   virtual ~StatusBar() = default;
   virtual void setPanelText(int panel, const std::string& text) = 0;
   virtual std::string panelText(int panel) const = 0;
+  // What shows when the pointer rests on a panel: its whole text, unless a hint set after the
+  // text says more (the fit panel's full finding). Each setPanelText clears the hint.
+  virtual void setPanelHint(int panel, const std::string& hint) = 0;
+  virtual std::string panelHint(int panel) const = 0;
+};
+
+// What the editor keeps from one run to the next (tool windows, zoom, recent files): strings
+// under keys such as "windows/TxtForm". The toolkit decides where they live.
+class Settings {
+ public:
+  virtual ~Settings() = default;
+  virtual std::optional<std::string> value(const std::string& key) const = 0;
+  virtual void setValue(const std::string& key, const std::string& value) = 0;
+  virtual void remove(const std::string& key) = 0;
+  // Where the values are kept, as a user would look for them (a file), or empty for nowhere.
+  virtual std::string location() const = 0;
 };
 
 // A 16-bit RGB 5-6-5 off-screen bitmap, read and written through its scan lines.
@@ -198,6 +244,9 @@ struct FileDialog {
   std::vector<std::string> files;  // after a confirmed run: every chosen file in order
 };
 
+// Tool windows added beside the system's seven; the toolkit makes them when first shown.
+enum class ToolWindow { ScriptOverview, FindInScript };
+
 enum class ControlId {
   Video,
   ptrBox,
@@ -229,6 +278,8 @@ class EventSink {
   virtual void textChanged(ControlId edit) = 0;  // the user changed TDMemo's text
   // The user came back to the editor from another program.
   virtual void applicationActivated() {}
+  // Files dropped on the main window, in the order the desktop gave them.
+  virtual void filesDropped(const std::vector<std::string>& /*paths*/) {}
 };
 
 class Toolkit {
@@ -265,11 +316,28 @@ class Toolkit {
   // starts at `value` and takes min to max. std::nullopt when cancelled.
   virtual std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value,
                                        int min, int max) = 0;
+  // A message with a caption, an OK button and an information icon.
+  virtual void information(const std::string& text, const std::string& caption) = 0;
+  // A table of text in a dialog of its own: a header per column, then the rows.
+  virtual void showTable(const std::string& caption, const std::vector<std::string>& headers,
+                         const std::vector<std::vector<std::string>>& rows) = 0;
+
+  virtual Settings& settings() = 0;
+  // The windowing library behind the toolkit, with its version ("Qt 6.4.2").
+  virtual std::string libraryVersion() const = 0;
+  // The usable area of each screen, in screen pixels.
+  virtual std::vector<Rect> screens() const = 0;
+
+  // Shows a tool window of the whole-script views and brings it to the front.
+  virtual void showToolWindow(ToolWindow /*window*/, TScriptForm& /*script*/) {}
+  // Runs `task` once on the user-interface thread after `milliseconds` (0: when the events
+  // waiting now have been handled). A toolkit without an event loop keeps it until asked.
+  virtual void runLater(int milliseconds, std::function<void()> task) = 0;
 
   // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
   // set (or when the toolkit remembers nothing).
-  virtual std::optional<std::string> setting(const std::string& key) const = 0;
-  virtual void setSetting(const std::string& key, const std::string& value) = 0;
+  std::optional<std::string> setting(const std::string& key) { return settings().value(key); }
+  void setSetting(const std::string& key, const std::string& value) { settings().setValue(key, value); }
 };
 
 }  // namespace ts2

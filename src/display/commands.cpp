@@ -5,12 +5,13 @@
 #include <string>
 
 #include "core/forms.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
 namespace {
 constexpr int kWindowGap = 2;     // pixels between the main window and the tool windows
-constexpr int kZoomExtraH = 256;  // the zoomed client area doubles Video's 256 rows
+constexpr int kZoomExtraH = 256;  // each zoom step adds Video's 256 rows to the client area
 constexpr char kPlayerWidthSetting[] = "PlayerNameWidth";
 }  // namespace
 
@@ -34,6 +35,7 @@ void TmyForm::UseVWFRoutine1Click(TObject /*Sender*/) {
   RedrawBothPages();
   // What fits depends on the advance: a verdict already shown is renewed.
   if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
+  program.ScriptForm().OptionsChanged();
 }
 
 void TmyForm::PlayerNameWidth1Click(TObject /*Sender*/) {
@@ -46,6 +48,7 @@ void TmyForm::PlayerNameWidth1Click(TObject /*Sender*/) {
   gPlayerWidth = *width;
   ui.setSetting(kPlayerWidthSetting, std::to_string(*width));
   if (!ui.statusBar().panelText(kStatusFitPanel).empty()) ShowTranslationFit();
+  program.ScriptForm().OptionsChanged();
 }
 
 void TmyForm::RestorePlayerWidth() {
@@ -98,18 +101,32 @@ void TmyForm::DefaultWindowSize1Click(TObject /*Sender*/) {
   if (main.maximized()) main.setNormalState();
   main.setClientHeight(gDefClientH);
   main.setClientWidth(gDefClientW);
+  zoom = 1;
   FormResize(&main);
 }
 
-// Video doubles to twice the bitmap's size. The toolkit's own resize events come first, with
-// the main window as sender; this last call without one puts the Kana Text window below the
-// List Data window.
-void TmyForm::Zoominx21Click(TObject /*Sender*/) {
+// Video grows to `factor` times the bitmap's size. The toolkit's own resize events come first,
+// with the main window as sender; this last call without one puts the Kana Text window below
+// the List Data window.
+void TmyForm::ZoomClient(int factor) {
   Window& main = ui.window(FormId::myForm);
   if (main.maximized()) main.setNormalState();
-  main.setClientHeight(gDefClientH + kZoomExtraH);
-  main.setClientWidth(2 * gDefClientW);
+  main.setClientHeight(gDefClientH + (factor - 1) * kZoomExtraH);
+  main.setClientWidth(factor * gDefClientW);
+  zoom = factor;
   FormResize(kNoSender);
+}
+
+void TmyForm::Zoominx21Click(TObject /*Sender*/) {
+  ZoomClient(2);
+}
+
+void TmyForm::Zoominx31Click(TObject /*Sender*/) {
+  ZoomClient(3);
+}
+
+void TmyForm::Zoominx41Click(TObject /*Sender*/) {
+  ZoomClient(4);
 }
 
 // Places the tool windows by their outer bounds: the Text Editor right of the main window, the

@@ -12,8 +12,10 @@
 #include "core/forms.h"
 #include "display/decode.h"
 #include "display/encode.h"
+#include "display/fit.h"
 #include "display/lint.h"
 #include "display/spelling.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -39,9 +41,10 @@ void ShowStringBytes(TmyForm& f) {
 void TmyForm::pListClick(TObject Sender) {
   if (!gWRAM || !gROM) return;
   ListBox& pList = ui.list(ControlId::pList);
-  int selected = -1;
-  for (int i = 0; i < pList.count() && selected < 0; ++i)
-    if (pList.selected(i)) selected = i;
+  // The first selected line: a list box selects one line at most, so it is the item index (asking
+  // every line before it would cost a question per string on every keystroke).
+  int selected = pList.itemIndex();
+  if (selected >= 0 && !pList.selected(selected)) selected = -1;
   if (selected < 0) return;
 
   // Typing in the editor keeps the boxes where the translator scrolled them.
@@ -59,7 +62,8 @@ void TmyForm::pListClick(TObject Sender) {
 
   if (gSectionLine != -1) {
     RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-    ui.richEdit(ControlId::Memo1).setText(JoinEditorLines(SectionAt(editor.text(), gSectionLine)));
+    // The section's lines only: the editor never hands over its whole text here.
+    ui.richEdit(ControlId::Memo1).setText(JoinEditorLines(editor.linesUntil(gSectionLine, IsClosingLine)));
     EncodeSection();
     SetChecked(MenuId::DTT, true);
     RenderString(16, 8);
@@ -79,20 +83,27 @@ void TmyForm::pListClick(TObject Sender) {
     pList.setFocus();
 }
 
-// Checks the section in Memo1, which holds the shown string's section whenever one was found.
+// Checks the section in Memo1, which holds the shown string's section whenever one was found:
+// a short verdict in the panel, every finding in its tooltip.
 void TmyForm::ShowTranslationFit() {
+  StatusBar& status = ui.statusBar();
+  if (gSectionLine == -1) {
+    status.setPanelText(kStatusFitPanel, "No translation");
+    status.setPanelHint(kStatusFitPanel, "The translation file has no section for this string.");
+    return;
+  }
   const LintOptions options{.variableWidth = Checked(MenuId::UseVWFRoutine1), .playerWidth = gPlayerWidth};
-  const std::string text =
-      gSectionLine == -1
-          ? std::string("No translation")
-          : FitText(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
-                    gSectionLine + 1);
+  const FitVerdict verdict =
+      MakeFitVerdict(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
+                     gSectionLine + 1);
   // Unknown words are counted apart: a misspelling is not an overflow.
-  const std::string unknown = spelling && gSectionLine != -1
+  const std::string unknown = spelling
                                   ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text(),
                                                      typingEnd.line - gSectionLine, typingEnd.column)
                                   : std::string();
-  ui.statusBar().setPanelText(kStatusFitPanel, text + unknown);
+  status.setPanelText(kStatusFitPanel, verdict.brief + unknown);
+  status.setPanelHint(kStatusFitPanel,
+                      unknown.empty() ? verdict.full : verdict.full + "\n" + unknown.substr(3));
 }
 
 void TmyForm::Find1Find(int mode) {
@@ -117,6 +128,7 @@ void TTxtForm::TDMemoChange() {
   const int start = editor.selStart(), length = editor.selLength();
   program.myForm.pListClick(kSenderTextChanged);
   editor.setSelection(start, length);
+  program.ScriptForm().TextChanged();
 }
 
 void TTxtForm::FormResize() {

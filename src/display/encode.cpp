@@ -56,11 +56,11 @@ void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, 
   }
 }
 
+}  // namespace
+
 bool IsClosingLine(std::string_view line) {
   return Trim(line) == kClosingLine;
 }
-
-}  // namespace
 
 SectionTrace TraceSectionLines(const std::vector<std::string>& lines, size_t limit) {
   SectionTrace trace;

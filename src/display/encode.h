@@ -64,6 +64,9 @@ std::vector<std::string> SplitEditorLines(std::string_view text);
 // a final '\n').
 std::string JoinEditorLines(const std::vector<std::string>& lines);
 
+// True for a section's closing line: ".ENDS" once blanks and control characters are trimmed.
+bool IsClosingLine(std::string_view line);
+
 // The section whose header is line `first` of the editor text: its lines up to and including the
 // first one that, trimmed of blanks and control characters, reads exactly ".ENDS", or up to the
 // end of the text.

@@ -256,23 +256,6 @@ class Linter {
   Position reportedRun_;
 };
 
-const char* Brief(LintKind kind) {
-  switch (kind) {
-    case LintKind::kTooWide: return "too wide";
-    case LintKind::kTooManyLines: return "too many lines";
-    case LintKind::kHexRun: return "bad [$ run";
-    case LintKind::kStrayBracket: return "stray [";
-    case LintKind::kBlank: return "blank character";
-    case LintKind::kControlCode: return "control code";
-    case LintKind::kLineCut: return "line too long";
-    case LintKind::kEmptyEdge: return "empty line";
-    case LintKind::kRunOn: return "no .ENDS";
-    case LintKind::kPlayerName: return "too wide for a long name";
-    case LintKind::kUnknownWord: return "unknown word";
-  }
-  return "";
-}
-
 }  // namespace
 
 std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, const LintOptions& options) {
@@ -282,12 +265,6 @@ std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, cons
 
 std::string FindingPlace(long string, int line, int headerFileLine) {
   return Format("string %ld, line %d (file line %d)", string, line, headerFileLine + line);
-}
-
-std::string FitText(const std::vector<LintFinding>& findings, long string, int headerFileLine) {
-  if (findings.empty()) return "Fits";
-  const LintFinding& first = findings.front();
-  return FindingPlace(string, first.line, headerFileLine) + ": " + Brief(first.kind);
 }
 
 }  // namespace ts2

@@ -43,13 +43,9 @@ struct LintFinding {
 // copies it). Findings are in the order of their positions.
 std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, const LintOptions& options);
 
-// Where a finding is, as the fit panel and `ts2tool check` name it: "string 2, line 3 (file line
+// Where a finding is, as the fit panel's tooltip and `ts2tool check` name it: "string 2, line 3 (file line
 // 24)", with `line` the finding's line in the section (1 the first text line) and
 // `headerFileLine` the 1-based line of the section's header in its file.
 std::string FindingPlace(long string, int line, int headerFileLine);
-
-// The fit panel's text: "Fits", or the first finding in a few words where it is
-// ("string 2, line 3 (file line 24): too wide").
-std::string FitText(const std::vector<LintFinding>& findings, long string, int headerFileLine);
 
 }  // namespace ts2

@@ -91,17 +91,38 @@ int GlyphAdvance(int inkExtent, bool variableWidth) {
   return (inkExtent == 0 ? kBlankInkWidth : inkExtent) + 2;
 }
 
+namespace {
+
+// The translation font is fixed: each glyph's ink is measured once, not on every character the
+// renderer and the lint (which checks whole scripts) ask about.
+struct TransGlyphMetrics {
+  std::array<uint8_t, 256> advance{};  // variable width
+  std::array<bool, 256> blank{};
+};
+
+const TransGlyphMetrics& TransMetrics() {
+  static const TransGlyphMetrics metrics = [] {
+    TransGlyphMetrics m;
+    GlyphCell cell;
+    for (int code = 0; code < 256; ++code) {
+      DecodeTransGlyph(static_cast<uint8_t>(code), cell);
+      const int ink = GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true);
+      m.advance[static_cast<size_t>(code)] = static_cast<uint8_t>(GlyphAdvance(ink, true));
+      m.blank[static_cast<size_t>(code)] = ink == 0;
+    }
+    return m;
+  }();
+  return metrics;
+}
+
+}  // namespace
+
 int TransGlyphAdvance(uint8_t code, bool variableWidth) {
-  if (!variableWidth) return kFixedAdvance;
-  GlyphCell cell;
-  DecodeTransGlyph(code, cell);
-  return GlyphAdvance(GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true), true);
+  return variableWidth ? TransMetrics().advance[code] : kFixedAdvance;
 }
 
 bool TransGlyphBlank(uint8_t code) {
-  GlyphCell cell;
-  DecodeTransGlyph(code, cell);
-  return GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true) == 0;
+  return TransMetrics().blank[code];
 }
 
 // ---- pixel runs ----
@@ -212,9 +233,11 @@ void TmyForm::RenderGlyph(int cellRows, int cellCols) {
         if (inPage) {
           pixels[at] = v == 2 ? gPalette[kPalRomShade] : text;
           if (x + 1 < width && at + 1 < kPagePixels) pixels[at + 1] = shadow;
+          page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(std::min(at + 2, kPagePixels)));
         }
       } else if (inPage && pixels[at] != shadow) {
         pixels[at] = gPalette[kPalBackground];  // a shadow is never cleared by background
+        page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(at + 1));
       }
     }
   }
@@ -251,7 +274,10 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
   const bool translation = Checked(MenuId::DTT);
   gPage = translation ? 1 : 0;
   TextPage& page = gPages[static_cast<size_t>(gPage)];
-  FillPixels(page.pixels.get(), 0, kPageClearPixels);
+  // The first kPageClearPixels pixels are cleared; those never written since the last clear are
+  // still zero.
+  FillPixels(page.pixels.get(), 0, std::min<size_t>(page.dirtyEnd, kPageClearPixels));
+  page.dirtyEnd = 0;
   gBoxMap.tiles.fill(0);
   gBoxMap.rows = gBoxMap.cols = gBoxMap.curRow = gBoxMap.curCol = 0;
   gTextColour = kPalText;

@@ -56,14 +56,14 @@ void HWindow::close() {
 // ---- HRichEdit ----
 
 void HRichEdit::setText(const std::string& text) {
-  text_ = text;
+  text_.assign(text);
   selStart_ = selLength_ = 0;
   firstVisible_ = 0;
   modified_ = false;
 }
 
 void HRichEdit::setSelection(int start, int length) {
-  const int size = static_cast<int>(text_.size());
+  const int size = text_.size();
   selStart_ = std::clamp(start, 0, size);
   selLength_ = std::clamp(length, 0, size - selStart_);
 }
@@ -72,11 +72,30 @@ void HRichEdit::scrollLines(int lines) {
   firstVisible_ = std::clamp(firstVisible_ + lines, 0, std::max(0, lineCount() - 1));
 }
 
+void HListBox::setItemMark(int index, ItemMark mark, const std::string& tip) {
+  if (index >= 0 && index < count()) marks[index] = {mark, tip};
+}
+
+void HRichEdit::replaceRanges(const std::vector<Range>& ranges, const std::string& with) {
+  if (ranges.empty()) return;
+  for (auto r = ranges.rbegin(); r != ranges.rend(); ++r)
+    text_.replace(static_cast<size_t>(r->start), static_cast<size_t>(r->length), with);
+  // The caret after the last replacement, where the earlier ones have moved it.
+  int shift = 0;
+  for (size_t i = 0; i + 1 < ranges.size(); ++i) shift += static_cast<int>(with.size()) - ranges[i].length;
+  selStart_ = ranges.back().start + shift + static_cast<int>(with.size());
+  selLength_ = 0;
+  modified_ = true;
+  ++undoSteps;
+  if (sink) sink->textChanged(id);
+}
+
 void HRichEdit::type(const std::string& typed) {
-  text_.replace(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_), typed);
+  text_.replace(selStart_, selLength_, typed);
   selStart_ += static_cast<int>(typed.size());
   selLength_ = 0;
   modified_ = true;
+  ++undoSteps;
   if (sink) sink->textChanged(id);
 }
 
@@ -202,10 +221,13 @@ std::optional<int> HeadlessToolkit::askNumber(const std::string& caption, const 
   return answer;
 }
 
-std::optional<std::string> HeadlessToolkit::setting(const std::string& key) const {
-  const auto it = settings.find(key);
-  if (it == settings.end()) return std::nullopt;
-  return it->second;
+void HeadlessToolkit::information(const std::string& text, const std::string& caption) {
+  script.said.push_back({Script::Said::Information, text, caption});
+}
+
+void HeadlessToolkit::showTable(const std::string& caption, const std::vector<std::string>& headers,
+                                const std::vector<std::vector<std::string>>& rows) {
+  script.tables.push_back({caption, headers, rows});
 }
 
 std::vector<std::string> HeadlessToolkit::messages() const {
@@ -216,6 +238,23 @@ std::vector<std::string> HeadlessToolkit::messages() const {
 
 std::string HeadlessToolkit::lastMessage() const {
   return script.said.empty() ? std::string() : script.said.back().text;
+}
+
+void HeadlessToolkit::runLater(int /*milliseconds*/, std::function<void()> task) {
+  later_.push_back(std::move(task));
+}
+
+int HeadlessToolkit::runLaterTasks(int rounds) {
+  int ran = 0;
+  for (int round = 0; round < rounds && !later_.empty(); ++round) {
+    std::vector<std::function<void()>> now;
+    now.swap(later_);
+    for (auto& task : now) {
+      task();
+      ++ran;
+    }
+  }
+  return ran;
 }
 
 }  // namespace ts2::headless

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/editor_text.h"
 #include "core/forms.h"
 #include "core/toolkit.h"
 
@@ -85,21 +86,26 @@ class HWindow : public Window {
 class HMenuItem : public MenuItem {
  public:
   explicit HMenuItem(const MenuEntry& entry)
-      : checked_(entry.checked), enabled_(entry.enabled), visible_(entry.visible) {}
+      : checked_(entry.checked), enabled_(entry.enabled), visible_(entry.visible), caption_(entry.caption) {}
   void setEnabled(bool enabled) override { enabled_ = enabled; }
   bool enabled() const override { return enabled_; }
   void setChecked(bool checked) override { checked_ = checked; }
   bool checked() const override { return checked_; }
   bool visible() const override { return visible_; }
+  void setVisible(bool visible) override { visible_ = visible; }
+  void setCaption(const std::string& caption) override { caption_ = caption; }
+  std::string caption() const override { return caption_; }
 
  private:
   bool checked_, enabled_, visible_;
+  std::string caption_;
 };
 
 class HListBox : public ListBox, public HControl {
  public:
   void clear() override {
     lines.clear();
+    marks.clear();
     index_ = -1;
   }
   void add(const std::string& line) override { lines.push_back(line); }
@@ -110,16 +116,24 @@ class HListBox : public ListBox, public HControl {
   void setItemIndex(int index) override { index_ = index >= 0 && index < count() ? index : -1; }
   int itemIndex() const override { return index_; }
   bool selected(int index) const override { return index >= 0 && index == index_; }
+  void setItemMark(int index, ItemMark mark, const std::string& tip) override;
 
   std::vector<std::string> lines;
+  struct Mark {
+    ItemMark mark = ItemMark::kNone;
+    std::string tip;
+  };
+  std::map<int, Mark> marks;  // by line; cleared with the lines
 
  private:
   int index_ = -1;
 };
 
+// TDMemo and Memo1: the text kept as the Qt editor keeps it, edit by edit (EditorText), so the
+// display's questions cost what they cost in the editor.
 class HRichEdit : public RichEdit, public HControl {
  public:
-  std::string text() const override { return text_; }
+  std::string text() const override { return text_.str(); }
   void setText(const std::string& text) override;
   int selStart() const override { return selStart_; }
   int selLength() const override { return selLength_; }
@@ -128,22 +142,29 @@ class HRichEdit : public RichEdit, public HControl {
   void setModified(bool modified) override { modified_ = modified; }
   int firstVisibleLine() const override { return firstVisible_; }
   void scrollLines(int lines) override;
-  int textLength() const override { return static_cast<int>(text_.size()); }
-  int lineCount() const override { return textops::LineCount(text_); }
-  std::string line(int index) const override { return textops::Line(text_, index); }
-  int lineFromChar(int position) const override { return textops::LineFromChar(text_, position); }
+  int textLength() const override { return text_.size(); }
+  int lineCount() const override { return text_.lineCount(); }
+  std::string line(int index) const override { return text_.line(index); }
+  int lineFromChar(int position) const override { return text_.lineFromChar(position); }
   int findText(const std::string& what, int from, int length) const override {
-    return textops::FindNoCase(text_, what, from, length);
+    return text_.find(what, from, length);
+  }
+  std::vector<std::string> linesUntil(int first,
+                                      const std::function<bool(std::string_view)>& isLast) const override {
+    return text_.linesUntil(first, isLast);
   }
 
   // Simulates the user typing: replaces the selection with `typed`, leaves the caret after it,
   // sets the modified flag and reports the change as the real control would.
   void type(const std::string& typed);
+  // As one edit of the user's: the caret after the last replacement, the change reported once.
+  void replaceRanges(const std::vector<Range>& ranges, const std::string& with) override;
+  int undoSteps = 0;  // edits the user could undo one by one (type and replaceRanges)
   EventSink* sink = nullptr;
   ControlId id = ControlId::TDMemo;
 
  private:
-  std::string text_;
+  EditorText text_;
   int selStart_ = 0, selLength_ = 0, firstVisible_ = 0;
   bool modified_ = false;
 };
@@ -168,12 +189,33 @@ class HMemo : public Memo, public HControl {
 
 class HStatusBar : public StatusBar {
  public:
-  void setPanelText(int panel, const std::string& text) override { panels[panel] = text; }
+  void setPanelText(int panel, const std::string& text) override {
+    panels[panel] = text;
+    hints.erase(panel);
+  }
   std::string panelText(int panel) const override {
     auto it = panels.find(panel);
     return it == panels.end() ? std::string() : it->second;
   }
-  std::map<int, std::string> panels;
+  void setPanelHint(int panel, const std::string& hint) override { hints[panel] = hint; }
+  std::string panelHint(int panel) const override {
+    auto it = hints.find(panel);
+    return it == hints.end() || it->second.empty() ? panelText(panel) : it->second;
+  }
+  std::map<int, std::string> panels, hints;
+};
+
+// Settings kept in memory for the life of the toolkit.
+class HSettings : public Settings {
+ public:
+  std::optional<std::string> value(const std::string& key) const override {
+    auto it = values.find(key);
+    return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  void setValue(const std::string& key, const std::string& value) override { values[key] = value; }
+  void remove(const std::string& key) override { values.erase(key); }
+  std::string location() const override { return {}; }
+  std::map<std::string, std::string> values;
 };
 
 class HPaintBox : public PaintBox, public HControl {
@@ -209,7 +251,7 @@ struct Script {
   std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
 
   struct Said {
-    enum Kind { Message, Question, Stop, Choice } kind;
+    enum Kind { Message, Question, Stop, Choice, Information } kind;
     std::string text;
     std::string caption;
   };
@@ -220,6 +262,12 @@ struct Script {
     int value, min, max;
   };
   std::vector<NumberAsked> numbersAsked;
+  struct Table {
+    std::string caption;
+    std::vector<std::string> headers;
+    std::vector<std::vector<std::string>> rows;
+  };
+  std::vector<Table> tables;  // each table shown
 };
 
 class HeadlessToolkit : public Toolkit {
@@ -247,8 +295,18 @@ class HeadlessToolkit : public Toolkit {
   // The next scripted number (cancel when none is queued); what was asked is recorded.
   std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
                                int max) override;
-  std::optional<std::string> setting(const std::string& key) const override;
-  void setSetting(const std::string& key, const std::string& value) override { settings[key] = value; }
+  void information(const std::string& text, const std::string& caption) override;
+  void showTable(const std::string& caption, const std::vector<std::string>& headers,
+                 const std::vector<std::vector<std::string>>& rows) override;
+  Settings& settings() override { return settingsStore; }
+  std::string libraryVersion() const override { return "no windowing library (headless)"; }
+  std::vector<Rect> screens() const override { return screenAreas; }
+  void showToolWindow(ToolWindow window, TScriptForm&) override { toolWindowsShown.push_back(window); }
+  // Kept until runLaterTasks runs them, as an event loop would.
+  void runLater(int milliseconds, std::function<void()> task) override;
+  // Runs the tasks waiting, and those they leave in turn, up to `rounds` rounds; returns how many ran.
+  int runLaterTasks(int rounds = 1000);
+  std::vector<ToolWindow> toolWindowsShown;
 
   HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }
   EventSink* sink() const { return sink_; }
@@ -264,12 +322,14 @@ class HeadlessToolkit : public Toolkit {
   HRichEdit TDMemo, Memo1;
   HMemo kanaEdit, kanaMemo;
   HGauge CGauge1;
-  std::map<std::string, std::string> settings;  // kept for the program's life only
+  HSettings settingsStore;
+  std::vector<Rect> screenAreas{{0, 0, 1920, 1080}};
 
  private:
   EventSink* sink_ = nullptr;
   std::vector<HWindow> windows_;
   std::vector<HMenuItem> menu_;
+  std::vector<std::function<void()>> later_;
 };
 
 // A program on the headless toolkit, started as the editor starts.

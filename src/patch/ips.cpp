@@ -60,6 +60,9 @@ Study StudyPatch(std::span<const uint8_t> patch) {
     return study;
   };
 
+  // Room for as many records as the patch can hold (six bytes at least each): the list is never
+  // copied while it grows, and the room it does not use is never touched.
+  study.records.reserve((patch.size() - kMagicSize) / 6);
   uint64_t pos = kMagicSize;
   while (pos < patch.size()) {
     const uint64_t at = pos;

@@ -9,15 +9,18 @@
 // up holding the patched file image and is read back as the new ROM image. The image is patched
 // in memory first (a few large writes instead of a system call per record), so the temporary
 // file is written once and read once per patch. A patch is studied whole before anything of it
-// is applied: a broken one changes nothing.
+// is applied: a broken one changes nothing. ts2tool, which writes the image out itself, applies
+// the records straight into the image (ApplyPatchFiles with PatchRoute::InMemory) instead.
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "core/romfile.h"
 #include "patch/bps.h"
 #include "patch/ips.h"
 
@@ -32,6 +35,8 @@ constexpr char kMsgUnchanged[] = "The patch changed nothing: this ROM may alread
 constexpr char kCaptionFatal[] = "IPS Error";
 constexpr char kPatchFilter[] =
     "Patch files (*.ips;*.bps)|*.ips;*.bps|IPS files (*.ips)|*.ips|BPS files (*.bps)|*.bps";
+
+using PatchRoute = TmyForm::PatchRoute;
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -53,14 +58,24 @@ struct MultiSelectOff {
   ~MultiSelectOff() { dialog.multiSelect = false; }
 };
 
+// A patch file's bytes, in a buffer of large pages when the patch is large (as a ROM image is
+// read): a patch of a megabyte is then a fault or two instead of one per 4 KiB page.
+struct PatchBytes {
+  Buffer<uint8_t> bytes;
+  size_t length = 0;
+  size_t size() const { return length; }
+  operator std::span<const uint8_t>() const { return {bytes.get(), length}; }  // NOLINT: implicit
+};
+
 // The whole patch file in one read; std::nullopt when it cannot be opened or read.
-std::optional<std::vector<uint8_t>> ReadPatchFile(const std::string& path) {
+std::optional<PatchBytes> ReadPatchFile(const std::string& path) {
   FilePtr f = OpenFile(path.c_str(), "rb");
   const int32_t length = f ? FileLength(f.get()) : -1;
   if (length < 0) return std::nullopt;
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  if (std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return std::nullopt;
-  return bytes;
+  PatchBytes patch{ImageBuffer(static_cast<size_t>(length)), static_cast<size_t>(length)};
+  if (!patch.bytes) return std::nullopt;
+  if (std::fread(patch.bytes.get(), 1, patch.length, f.get()) != patch.length) return std::nullopt;
+  return patch;
 }
 
 bool IsBps(std::span<const uint8_t> patch) {
@@ -100,17 +115,78 @@ bool ApplyBpsPatch(TmyForm& f, const std::string& path, std::span<const uint8_t>
   return true;
 }
 
+// Whether the records, applied in order, leave any byte of `image` other than it is: the last
+// record to write a byte decides it. Bytes past the image's end are not looked at (the caller
+// tells a change of size itself). Found without writing, records last to first, each on the bytes
+// no later record writes (most patches tell at their last record).
+bool ChangesImage(const ips::Study& study, std::span<const uint8_t> patch, std::span<const uint8_t> image) {
+  std::map<uint64_t, uint64_t> written;  // start -> end of the ranges later records write
+  for (auto r = study.records.rbegin(); r != study.records.rend(); ++r) {
+    const uint64_t from = r->offset, to = from + r->length();
+    auto differs = [&](uint64_t a, uint64_t b) {
+      for (uint64_t at = a; at < std::min<uint64_t>(b, image.size()); ++at) {
+        const uint8_t value = r->isRun() ? r->runByte : patch[r->dataAt + (at - from)];
+        if (image[at] != value) return true;
+      }
+      return false;
+    };
+    auto it = written.upper_bound(from);
+    if (it != written.begin() && std::prev(it)->second > from) --it;
+    uint64_t start = from, end = to;
+    for (uint64_t at = from; at < to;) {
+      if (it == written.end() || it->first >= to) {
+        if (differs(at, to)) return true;
+        break;
+      }
+      if (it->first > at && differs(at, it->first)) return true;
+      at = std::max(at, it->second);
+      start = std::min(start, it->first);
+      end = std::max(end, it->second);
+      it = written.erase(it);
+    }
+    if (from < to) written[start] = end;
+  }
+  return false;
+}
+
+// Without the temporary file: the records go straight into the image. When they write past its
+// end it is copied into a larger buffer first (its new bytes zero); a truncation size then cuts
+// the result to `newSize`.
+bool ApplyInPlace(TmyForm& f, const ips::Study& study, std::span<const uint8_t> patch, uint64_t grownSize,
+                  uint64_t newSize, bool& changed) {
+  changed = newSize != f.gROMSize ||
+            ChangesImage(study, patch, std::span<const uint8_t>(f.romAlloc.get(), f.gROMSize));
+  if (grownSize > f.gROMSize) {
+    // A new buffer of large pages: copying the image costs less than faulting in the growth a
+    // small page at a time.
+    Buffer<uint8_t> grown;
+    if (!f.AllocationFails("gROM")) grown = ImageBuffer(grownSize);
+    if (!grown) {
+      f.ui.stopMessage(ips::ErrorText(ips::Error::NoMemory), kCaptionFatal);
+      f.ui.window(FormId::myForm).close();
+      return false;
+    }
+    std::memcpy(grown.get(), f.romAlloc.get(), f.gROMSize);
+    std::memset(grown.get() + f.gROMSize, 0, grownSize - f.gROMSize);
+    f.romAlloc = std::move(grown);
+  }
+  ips::ApplyStudy(study, patch, std::span<uint8_t>(f.romAlloc.get(), grownSize));
+  f.gROMSize = static_cast<uint32_t>(newSize);
+  f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
+  return true;
+}
+
 // One patch file, applied to the ROM image in memory. Returns false when the command must end;
 // the messages have been shown then. Whatever fails, the ROM image is either the old one or the
 // fully patched one. `changed` says whether the patched image differs from the old one.
-bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
+bool ApplyPatchFile(TmyForm& f, const std::string& path, PatchRoute route, bool& changed) {
   f.gIPS.patchPath = path;
   auto cannotOpen = [&] {
     f.ui.message(ips::ErrorText(ips::Error::CannotOpen));
     return false;
   };
 
-  const std::optional<std::vector<uint8_t>> patch = ReadPatchFile(path);
+  const std::optional<PatchBytes> patch = ReadPatchFile(path);
   if (!patch) return cannotOpen();
   f.gIPS.patchLength = static_cast<int32_t>(patch->size());
   if (IsBps(*patch)) return ApplyBpsPatch(f, path, *patch, changed);
@@ -118,7 +194,7 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
   const ips::Study study = ips::StudyPatch(*patch);
   if (!study.ok()) {
     // The temporary file is left holding the unpatched image, as a rejected patch leaves it.
-    if (!WriteTempFile(f.romAlloc.get(), f.gROMSize)) return cannotOpen();
+    if (route == PatchRoute::TempFile && !WriteTempFile(f.romAlloc.get(), f.gROMSize)) return cannotOpen();
     f.ui.message(ips::ErrorText(study.error, ExtractFileName(path), study.errorAt));
     return false;
   }
@@ -129,13 +205,15 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
     f.gIPS.runByte = last.runByte;
   }
 
-  // The new ROM image, built in memory: the old image, zeros up to any growth, the records. It
-  // is then written to the temporary file and read back into the same buffer, the file's
-  // content becoming the image.
   const uint64_t grownSize = study.ResultSize(f.gROMSize);  // at most 16 MiB past the old end
   uint64_t newSize = grownSize;
   if (const std::optional<uint32_t> cut = ips::TruncationSize(study, *patch); f.ipsTruncation && cut)
     newSize = std::max<uint64_t>(std::min<uint64_t>(*cut, newSize), f.gROMHeaderSize);
+  if (route == PatchRoute::InMemory) return ApplyInPlace(f, study, *patch, grownSize, newSize, changed);
+
+  // The new ROM image, built in memory: the old image, zeros up to any growth, the records. It
+  // is then written to the temporary file and read back into the same buffer, the file's
+  // content becoming the image.
   std::unique_ptr<uint8_t[]> image;
   if (!f.AllocationFails("gROM")) image.reset(new (std::nothrow) uint8_t[grownSize > 0 ? grownSize : 1]);
   if (!image) {
@@ -168,6 +246,10 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, bool& changed) {
 
 }  // namespace
 
+std::string_view PatchFileFilter() {
+  return kPatchFilter;
+}
+
 void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   if (!gROM || !gWRAM) return;
   if (gROMModified && ui.question(kMsgSaveFirst, kCaptionSaveFirst)) SaveRomFile1Click(kNoSender);
@@ -180,22 +262,43 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
   Open1.multiSelect = true;
   MultiSelectOff off{Open1};
   if (!ui.runOpenDialog(Open1)) return;
+  RunPatches(Open1.files);
+}
 
-  const std::vector<std::string> files = Open1.files;
+// Each patch in order, then the completion message, and a warning for each patch that changed
+// nothing.
+void TmyForm::RunPatches(const std::vector<std::string>& files) {
   std::vector<std::string> unchanged;  // patches that left every byte as it was
-  for (const std::string& path : files) {
-    bool changed = false;
-    if (!ApplyPatchFile(*this, path, changed)) return;
-    // Marked at once: when a later patch of the selection fails, the image still holds this one,
-    // and closing must ask about it.
-    gROMModified = 1;
-    if (!changed) unchanged.push_back(ExtractFileName(path));
-  }
+  if (!ApplyPatchFiles(files, PatchRoute::TempFile, &unchanged)) return;
   ui.message(kMsgComplete);
   gROMModified = 1;
   // The usual sign of a patch applied twice, or to another ROM than it was made for.
-  for (const std::string& name : unchanged)
-    ui.message(files.size() == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged);
+  for (const std::string& name : unchanged) ui.message(PatchUnchangedMessage(name, files.size()));
+}
+
+bool TmyForm::ApplyPatchFiles(const std::vector<std::string>& files, PatchRoute route,
+                              std::vector<std::string>* unchanged) {
+  for (const std::string& path : files) {
+    bool changed = false;
+    if (!ApplyPatchFile(*this, path, route, changed)) return false;
+    // Marked at once: when a later patch of the selection fails, the image still holds this one,
+    // and closing must ask about it.
+    gROMModified = 1;
+    if (!changed && unchanged) unchanged->push_back(ExtractFileName(path));
+  }
+  return true;
+}
+
+std::string TmyForm::PatchUnchangedMessage(const std::string& name, size_t patches) {
+  return patches == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged;
+}
+
+// Patches dropped on the main window: the PATCH command without its dialog.
+void TmyForm::PatchRom(const std::vector<std::string>& files) {
+  if (!gROM || !gWRAM || files.empty()) return;
+  if (gROMModified && ui.question(kMsgSaveFirst, kCaptionSaveFirst)) SaveRomFile1Click(kNoSender);
+  gIPS = IpsState{};
+  RunPatches(files);
 }
 
 }  // namespace ts2

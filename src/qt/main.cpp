@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSettings>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/drop.h"
 #include "core/forms.h"
 #include "qt/qt_spelling.h"
 #include "qt/qt_text.h"
@@ -21,9 +21,16 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: ts2edit [--spell LANG] [ROM [DATAFILE]]\n"
+    "       ts2edit [--spell LANG] FILE [FILE]\n"
     "\n"
     "Opens the script editor. With ROM, the ROM file is opened at start; with DATAFILE too,\n"
-    "that text block data file is read instead of asking for one.\n"
+    "that text block data file is read instead of asking for one. Files given otherwise (a\n"
+    "patch, a data file first, a ROM and a patch) are opened as if dropped on the window.\n"
+    "Without files, the editor opens nothing; File > Recent Files offers the last ROM and\n"
+    "data files.\n"
+    "\n"
+    "The windows' places, the zoom and the recent files are kept in\n"
+    "$XDG_CONFIG_HOME/ts2edit/ts2edit.conf (~/.config/ts2edit/ts2edit.conf).\n"
     "\n"
     "  --spell LANG  check spelling in the Text Editor with the installed dictionary LANG\n"
     "                (en_US, fr_FR, ...; off turns it off), as View > Spelling does: it is\n"
@@ -80,18 +87,27 @@ int Run(Application& app) {
     std::fprintf(stderr, "ts2edit: too many arguments\n%s", kUsage);
     return 2;
   }
+  // A ROM first, then at most its data file: the classic command line. Anything else (a patch
+  // or a data file the desktop opens with the editor) is taken as a drop.
+  auto isPatch = [](const std::string& f) { return ts2::MatchesFilter(f, ts2::PatchFileFilter()); };
+  const bool classic = !files.empty() && !isPatch(files[0]) &&
+                       !ts2::MatchesFilter(files[0], ts2::DataFileFilter()) &&
+                       (files.size() == 1 || !isPatch(files[1]));
 
   ts2::qt::QtToolkit ui;
-  // The translator's own settings (the player's name width of the fit check, the spelling language
-  // of each data file), kept by Qt in the user's configuration folder.
-  ui.setSettings(std::make_unique<QSettings>(QStringLiteral("ts2edit"), QStringLiteral("ts2edit")));
+  ui.useSettingsFile(ts2::qt::QtToolkit::UserSettingsFile());
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why
   // Spelling in the Text Editor, its language remembered per data file in the settings.
   ts2::qt::QtSpelling spelling(ui, program.myForm);
   ui.showStartWindows();
-  if (!files.empty()) {
+  program.myForm.RestoreSession();
+  if (!files.empty() && !classic) {
+    for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
+    program.filesDropped(files);
+    if (program.myForm.closed) return 0;
+  } else if (!files.empty()) {
     // As with the open dialog, the ROM's folder becomes the working directory, so its Dumps
     // folder lies beside it; the names are made absolute first.
     for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());

@@ -1,13 +1,16 @@
 #include "qt/qt_controls.h"
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 
@@ -68,7 +71,35 @@ void PaintWidget::setImage(QImage image) {
   update();
 }
 
-void PaintWidget::paintEvent(QPaintEvent*) {
+void PaintWidget::showBitmap(const Bitmap& bitmap) {
+  const int w = bitmap.width, h = bitmap.height;
+  if (image_.isNull() || image_.width() != w || image_.height() != h ||
+      image_.format() != QImage::Format_RGB16 ||
+      bitmap.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h)) {
+    setImage(ToImage(bitmap));
+    return;
+  }
+  const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+  int first = -1, last = -1;
+  for (int y = 0; y < h; ++y) {
+    const uint16_t* row = bitmap.scanLine(y);
+    if (std::memcmp(image_.constScanLine(y), row, rowBytes) == 0) continue;
+    std::memcpy(image_.scanLine(y), row, rowBytes);
+    if (first < 0) first = y;
+    last = y;
+  }
+  // Drawn by the paint event that is running, or nothing changed.
+  if (first >= 0 && !painting_) update(widgetRows(first, last));
+}
+
+QRect PaintWidget::widgetRows(int first, int last) const {
+  const int h = image_.height();
+  const int top = first * height() / h;
+  const int bottom = ((last + 1) * height() + h - 1) / h;  // rounded up: a stretched row is covered whole
+  return QRect(0, top, width(), bottom - top);
+}
+
+void PaintWidget::paintEvent(QPaintEvent* event) {
   if (onPaint_ && !painting_) {
     painting_ = true;
     onPaint_();
@@ -77,8 +108,54 @@ void PaintWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (image_.isNull()) {
     painter.fillRect(rect(), Qt::black);
-  } else {
-    painter.drawImage(rect(), image_);  // nearest pixel: at twice the size each pixel doubles
+    return;
+  }
+  // Only the image rows under the region to repaint.
+  const QRect dirty = event->rect() & rect();
+  if (dirty.isEmpty() || height() <= 0) return;
+  const int h = image_.height();
+  const int first = dirty.top() * h / height();
+  const int last = std::min(h - 1, (dirty.bottom() + 1) * h / height());
+  const qreal ratio = devicePixelRatioF();
+  const int deviceW = qRound(width() * ratio), deviceH = qRound(height() * ratio);
+  const int factor = deviceW / image_.width();
+  if (factor < 1 || deviceW != factor * image_.width() || deviceH != factor * h) {
+    // A size between whole steps: stretched, nearest pixel.
+    const QRect target = widgetRows(first, last);
+    painter.drawImage(QRectF(target.left(), first * static_cast<qreal>(height()) / h, target.width(),
+                             (last + 1 - first) * static_cast<qreal>(height()) / h),
+                      image_, QRectF(0, first, image_.width(), last + 1 - first));
+    return;
+  }
+  // Drawn one to one in device pixels, so that no scaling can make one pixel wider than another;
+  // the rows to repaint are enlarged again, the others are kept.
+  if (enlarged_.width() != deviceW || enlarged_.height() != deviceH || enlarged_.format() != image_.format())
+    enlarged_ = QImage(deviceW, deviceH, image_.format());
+  RepeatRows(image_, factor, first, last, enlarged_);
+  enlarged_.setDevicePixelRatio(ratio);
+  painter.drawImage(QPointF(0, first * factor / ratio), enlarged_,
+                    QRectF(0, first * factor, deviceW, (last + 1 - first) * factor));
+}
+
+QImage RepeatPixels(const QImage& image, int factor) {
+  if (factor <= 1 || image.isNull()) return image.copy();
+  if (image.depth() < 8 || image.depth() % 8 != 0) return image.scaled(image.size() * factor);
+  QImage out(image.width() * factor, image.height() * factor, image.format());
+  RepeatRows(image, factor, 0, image.height() - 1, out);
+  return out;
+}
+
+void RepeatRows(const QImage& image, int factor, int first, int last, QImage& out) {
+  const int bytes = image.depth() / 8;
+  if (bytes < 1 || factor < 1) return;
+  const size_t rowBytes = static_cast<size_t>(image.width()) * static_cast<size_t>(factor * bytes);
+  for (int y = std::max(0, first); y <= last && y < image.height(); ++y) {
+    const uchar* from = image.constScanLine(y);
+    uchar* row = out.scanLine(y * factor);
+    uchar* to = row;
+    for (int x = 0; x < image.width(); ++x, from += bytes)
+      for (int i = 0; i < factor; ++i, to += bytes) std::memcpy(to, from, static_cast<size_t>(bytes));
+    for (int i = 1; i < factor; ++i) std::memcpy(out.scanLine(y * factor + i), row, rowBytes);
   }
 }
 
@@ -94,6 +171,40 @@ QImage ToImage(const Bitmap& bitmap) {
 
 // ---- list boxes ----
 
+namespace {
+
+// The marks of the lists: a grey ring for nothing translated, a green disc for translated, a red
+// triangle for findings (told apart by shape as well as colour).
+QIcon MarkIcon(ItemMark mark) {
+  static const std::array<QIcon, 4> icons = [] {
+    std::array<QIcon, 4> out;
+    for (ItemMark m : {ItemMark::kUntranslated, ItemMark::kTranslated, ItemMark::kFindings}) {
+      QPixmap pixmap(10, 10);
+      pixmap.fill(Qt::transparent);
+      QPainter p(&pixmap);
+      p.setRenderHint(QPainter::Antialiasing);
+      if (m == ItemMark::kUntranslated) {
+        p.setPen(QPen(QColor(0x90, 0x90, 0x90), 1.5));
+        p.drawEllipse(QRectF(1.5, 1.5, 7, 7));
+      } else if (m == ItemMark::kTranslated) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x20, 0x90, 0x30));
+        p.drawEllipse(QRectF(1, 1, 8, 8));
+      } else {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xD0, 0x20, 0x20));
+        p.drawPolygon(QPolygonF({QPointF(5, 0.5), QPointF(9.5, 9.5), QPointF(0.5, 9.5)}));
+      }
+      p.end();
+      out[static_cast<size_t>(m)] = QIcon(pixmap);
+    }
+    return out;
+  }();
+  return icons[static_cast<size_t>(mark)];
+}
+
+}  // namespace
+
 int LineModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : shown_;
 }
@@ -102,6 +213,15 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= shown_) return {};
   const std::string& line = lines_[static_cast<size_t>(index.row())];
   if (role == Qt::DisplayRole) return FromBytes(line);
+  const auto row = static_cast<size_t>(index.row());
+  if (row < marks_.size() && marks_[row].mark != ItemMark::kNone) {
+    if (role == Qt::DecorationRole) return MarkIcon(marks_[row].mark);
+    if (role == Qt::ToolTipRole) return FromMessage(marks_[row].tip);
+    if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kFindings)
+      return QColor(0xA0, 0x10, 0x10);
+    if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kUntranslated)
+      return QColor(0x70, 0x70, 0x70);
+  }
   if (role == Qt::SizeHintRole) {
     // Every line is as high as the first: the view asks the first line only.
     const QFontMetrics metrics(static_cast<const QWidget*>(QObject::parent())->font());
@@ -110,8 +230,19 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
   return {};
 }
 
+void LineModel::setMark(int row, ItemMark mark, const std::string& tip) {
+  if (row < 0 || static_cast<size_t>(row) >= lines_.size()) return;
+  const auto r = static_cast<size_t>(row);
+  if (marks_.size() <= r) marks_.resize(r + 1);
+  if (marks_[r].mark == mark && marks_[r].tip == tip) return;
+  marks_[r] = {mark, tip};
+  if (row < shown_)
+    emit dataChanged(index(row), index(row), {Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole});
+}
+
 void LineModel::clear() {
   beginResetModel();
+  marks_.clear();
   lines_.clear();
   shown_ = 0;
   endResetModel();
@@ -190,6 +321,10 @@ void QtListBox::setItemIndex(int index) {
   list_->programmatic = false;
 }
 
+void QtListBox::setItemMark(int index, ItemMark mark, const std::string& tip) {
+  list_->lines()->setMark(index, mark, tip);
+}
+
 int QtListBox::itemIndex() const {
   const QModelIndexList rows = list_->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.front().row();
@@ -197,189 +332,6 @@ int QtListBox::itemIndex() const {
 
 bool QtListBox::selected(int index) const {
   return index >= 0 && list_->selectionModel()->isRowSelected(index, QModelIndex());
-}
-
-// ---- the Text Editor ----
-
-TextEditor::TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
-                       std::function<void(const QString&)> onRefused)
-    : QPlainTextEdit(parent),
-      onKey_(std::move(onKey)),
-      onEdit_(std::move(onEdit)),
-      onRefused_(std::move(onRefused)) {
-  connect(this, &QPlainTextEdit::textChanged, this, [this] { changed(); });
-}
-
-void TextEditor::setTextQuietly(const QString& text) {
-  quiet_ = true;
-  setPlainText(text);
-  quiet_ = false;
-}
-
-void TextEditor::changed() {
-  if (quiet_) return;
-  if (depth_ > 0) {
-    pending_ = true;  // reported when the step ends
-  } else if (onEdit_) {
-    onEdit_();
-  }
-}
-
-template <typename Step>
-void TextEditor::asOneEdit(Step step) {
-  // Some edits change the document twice (a line break in an empty line first sets the line's
-  // format): the program hears of each edit once.
-  ++depth_;
-  step();
-  if (--depth_ == 0 && pending_) {
-    pending_ = false;
-    if (onEdit_) onEdit_();
-  }
-}
-
-bool TextEditor::refused(const QString& text) {
-  const QString bad = Unencodable(text);
-  if (bad.isEmpty()) return false;
-  if (onRefused_) onRefused_(bad);
-  return true;
-}
-
-void TextEditor::keyPressEvent(QKeyEvent* event) {
-  if (onKey_ && !onKey_(event)) {
-    event->accept();
-    return;
-  }
-  if (!isReadOnly() && refused(event->text())) {
-    event->accept();
-    return;
-  }
-  asOneEdit([&] {
-    if (event->matches(QKeySequence::InsertLineSeparator)) {
-      // A line break inside a line has no byte of its own: every line break starts a new line.
-      QKeyEvent plain(event->type(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-      QPlainTextEdit::keyPressEvent(&plain);
-      event->setAccepted(plain.isAccepted());
-    } else {
-      QPlainTextEdit::keyPressEvent(event);
-    }
-  });
-}
-
-void TextEditor::inputMethodEvent(QInputMethodEvent* event) {
-  if (refused(event->commitString())) {
-    // The composition ends without inserting what it composed.
-    QInputMethodEvent none(QString(), event->attributes());
-    asOneEdit([&] { QPlainTextEdit::inputMethodEvent(&none); });
-    event->accept();
-    return;
-  }
-  asOneEdit([&] { QPlainTextEdit::inputMethodEvent(event); });
-}
-
-void TextEditor::insertFromMimeData(const QMimeData* source) {
-  // Only plain text arrives, with its line breaks as the file keeps them; text with a character
-  // the file cannot hold is refused whole rather than saved with '?' in its place.
-  if (!source || !source->hasText()) return;
-  const QString text = PlainLineBreaks(source->text());
-  if (refused(text)) return;
-  asOneEdit([&] { insertPlainText(text); });
-}
-
-std::string QtRichEdit::text() const {
-  // The raw text keeps every character as stored (the plain text turns U+00A0 into a blank).
-  QString raw = editor_->document()->toRawText();
-  raw.replace(QChar::ParagraphSeparator, u'\n');
-  return ToBytes(raw);
-}
-
-void QtRichEdit::setText(const std::string& text) {
-  editor_->setTextQuietly(FromBytes(text));
-  editor_->setTextCursor(QTextCursor(editor_->document()));
-  modified_ = false;
-}
-
-int QtRichEdit::selStart() const {
-  return editor_->textCursor().selectionStart();
-}
-
-int QtRichEdit::selLength() const {
-  const QTextCursor cursor = editor_->textCursor();
-  return cursor.selectionEnd() - cursor.selectionStart();
-}
-
-void QtRichEdit::setSelection(int start, int length) {
-  const int size = textLength();
-  start = std::clamp(start, 0, size);
-  length = std::clamp(length, 0, size - start);
-  QTextCursor cursor(editor_->document());
-  cursor.setPosition(start);
-  cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-  // Moving the selection must not move the view: the display keeps the editor where it is.
-  QScrollBar* vertical = editor_->verticalScrollBar();
-  QScrollBar* horizontal = editor_->horizontalScrollBar();
-  const int top = vertical->value(), left = horizontal->value();
-  editor_->setTextCursor(cursor);
-  vertical->setValue(top);
-  horizontal->setValue(left);
-}
-
-int QtRichEdit::firstVisibleLine() const {
-  // Without word wrap the vertical scroll position counts whole lines.
-  return editor_->verticalScrollBar()->value();
-}
-
-void QtRichEdit::scrollLines(int lines) {
-  QScrollBar* vertical = editor_->verticalScrollBar();
-  vertical->setValue(vertical->value() + lines);
-}
-
-int QtRichEdit::textLength() const {
-  return editor_->document()->characterCount() - 1;
-}
-
-int QtRichEdit::lineCount() const {
-  const QTextDocument* doc = editor_->document();
-  int lines = doc->blockCount();
-  if (doc->lastBlock().length() <= 1) --lines;  // a final line end opens no further line
-  return lines;
-}
-
-std::string QtRichEdit::line(int index) const {
-  if (index < 0) return {};
-  const QTextBlock block = editor_->document()->findBlockByNumber(index);
-  return block.isValid() ? ToBytes(block.text()) : std::string();
-}
-
-int QtRichEdit::lineFromChar(int position) const {
-  position = std::clamp(position, 0, textLength());
-  return editor_->document()->findBlock(position).blockNumber();
-}
-
-int QtRichEdit::findText(const std::string& what, int from, int length) const {
-  const int size = textLength();
-  if (from < 0 || length < 0 || from > size) return -1;
-  const int end = static_cast<int>(std::min<long long>(size, static_cast<long long>(from) + length));
-  const int n = static_cast<int>(what.size());
-  if (what.empty() || n > end - from) return -1;
-  // The document's search matches within a line and reads U+00A0 as a blank: other texts are
-  // searched in the text itself.
-  if (what.find_first_of("\n\r\xA0") != std::string::npos)
-    return textops::FindNoCase(text(), what, from, length);
-
-  const QTextDocument* doc = editor_->document();
-  const QString needle = FromBytes(what);
-  for (int at = from;;) {
-    const QTextCursor hit = doc->find(needle, at);
-    if (hit.isNull()) return -1;
-    const int start = hit.selectionStart();
-    if (start + n > end) return -1;
-    // The document folds letter case beyond ASCII; a match counts only when the bytes match
-    // with ASCII letters folded.
-    const QTextBlock block = doc->findBlock(start);
-    const std::string found = ToBytes(block.text().mid(start - block.position(), n));
-    if (textops::FindNoCase(found, what, 0, n) == 0) return start;
-    at = start + 1;
-  }
 }
 
 // ---- Memo1 ----
@@ -560,6 +512,9 @@ StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setIndent(2);
+    // The whole text shows on hover also while another window (the lists, the editor) is active,
+    // as it is after choosing a string.
+    label->setAttribute(Qt::WA_AlwaysShowToolTips);
   }
 }
 
@@ -567,53 +522,85 @@ void StatusWidget::resizeEvent(QResizeEvent*) {
   layoutPanels();
 }
 
-// Panel 2 takes the width its short text needs, leaving panel 1 at least kPanel1Min; panel 1
-// takes the rest.
+void StatusWidget::setFullText(int panel, const QString& text) {
+  full_[panel] = text;
+  panels_[panel]->setText(text);
+}
+
+// Panel 0 keeps its 200 pixels and panel 1 at least its 50; panel 2 takes the width its short
+// text needs out of the rest, and panel 1 what remains.
 void StatusWidget::layoutPanels() {
-  constexpr int kPanel0Width = 200, kPanel1Min = 24, kGap = 2;
+  constexpr int kPanel0Width = 200, kPanel1Min = 50, kGap = 2;
   const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
-  panels_[2]->setFont(font());  // its width is measured in the bar's own font
+  panels_[2]->setFont(font());  // its width is measured in the bar's own font, on its whole text
+  panels_[2]->setText(full_[2]);
+  fitted_[2] = {};
   const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
   const int panel1 = rest - panel2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
   panels_[1]->setGeometry(kPanel0Width + kGap, 0, panel1, height());
   panels_[2]->setGeometry(kPanel0Width + 2 * kGap + panel1, 0, panel2, height());
-  for (QLabel* label : panels_) fitText(label);
+  for (int panel = 0; panel < 3; ++panel) fitText(panel);
 }
 
-void StatusWidget::fitText(QLabel* label) const {
+void StatusWidget::fitText(int panel) {
   // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
   // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
-  // none keeps the bar's font.
+  // none is cut with an ellipsis in the bar's font.
   constexpr int kMinFontPx = 8;
+  QLabel* label = panels_[panel];
+  const QString& text = full_[panel];
+  const int room = label->contentsRect().width() - label->indent() - 1;
+  Fitted& fitted = fitted_[panel];
+  if (fitted.room == room && fitted.text == text && fitted.base == this->font()) return;
+  fitted = {text, room, this->font()};
+  // Most texts fit in the bar's own font, whose metrics are at hand.
+  if (fontMetrics().horizontalAdvance(text) <= room) {
+    label->setFont(this->font());
+    label->setText(text);
+    return;
+  }
   QFont font = this->font();
   const int normal = QFontInfo(font).pixelSize();
-  const int room = label->contentsRect().width() - label->indent() - 1;
-  for (int px = normal; px >= kMinFontPx; --px) {
+  for (int px = normal - 1; px >= kMinFontPx; --px) {
     font.setPixelSize(px);
-    if (QFontMetrics(font).horizontalAdvance(label->text()) <= room) {
+    if (QFontMetrics(font).horizontalAdvance(text) <= room) {
       label->setFont(font);
+      label->setText(text);
       return;
     }
   }
   label->setFont(this->font());
+  label->setText(QFontMetrics(this->font()).elidedText(text, Qt::ElideRight, std::max(0, room)));
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {
   if (panel < 0 || panel > 2) return;
+  if (texts_[panel] == text) return;  // shown already (the display sets them on every keystroke)
   texts_[panel] = text;
-  QLabel* label = widget_->panel(panel);
-  label->setText(FromBytes(text));
-  label->setToolTip(label->text());  // the whole text when the panel is too narrow for it
+  hints_[panel].clear();
+  widget_->setFullText(panel, FromBytes(text));
+  widget_->panel(panel)->setToolTip(widget_->fullText(panel));  // the whole text, however narrow the panel
   if (panel == 2) {
     widget_->layoutPanels();
   } else {
-    widget_->fitText(label);
+    widget_->fitText(panel);
   }
 }
 
 std::string QtStatusBar::panelText(int panel) const {
   return panel >= 0 && panel <= 2 ? texts_[panel] : std::string();
+}
+
+void QtStatusBar::setPanelHint(int panel, const std::string& hint) {
+  if (panel < 0 || panel > 2) return;
+  hints_[panel] = hint;
+  widget_->panel(panel)->setToolTip(hint.empty() ? widget_->fullText(panel) : FromMessage(hint));
+}
+
+std::string QtStatusBar::panelHint(int panel) const {
+  if (panel < 0 || panel > 2) return {};
+  return hints_[panel].empty() ? texts_[panel] : hints_[panel];
 }
 
 // ---- gauge ----

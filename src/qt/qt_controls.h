@@ -39,22 +39,35 @@ class WidgetControl : public virtual Control {
 
 // ---- paint boxes ----
 
-// Shows a stored image stretched over the whole widget. `onPaint` runs first on every paint
-// event; images stored while it runs are drawn by that same paint event.
+// Shows a stored image stretched over the whole widget, never smoothed: when the widget holds a
+// whole number of device pixels per image pixel (any zoom, any device pixel ratio), each image
+// pixel is drawn as an exact square of them. `onPaint` runs first on every paint event; images
+// stored while it runs are drawn by that same paint event.
 class PaintWidget : public QWidget {
  public:
   PaintWidget(QWidget* parent, std::function<void()> onPaint = {});
   void setImage(QImage image);
+  // Shows `bitmap` (5-6-5): only the rows that differ from the image shown are copied, and only
+  // their part of the widget is repainted. A keystroke changes a few rows of one box.
+  void showBitmap(const Bitmap& bitmap);
   const QImage& image() const { return image_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  QRect widgetRows(int first, int last) const;  // where image rows [first, last] are drawn
   std::function<void()> onPaint_;
   QImage image_;
+  QImage enlarged_;  // image_ with each pixel repeated, rows enlarged as they are repainted
   bool painting_ = false;
 };
+
+// The image with every pixel repeated `factor` times across and down.
+QImage RepeatPixels(const QImage& image, int factor);
+// Rows [first, last] of `image` into `out` (factor times its size, same format of whole bytes),
+// each pixel a factor x factor square.
+void RepeatRows(const QImage& image, int factor, int first, int last, QImage& out);
 
 // A copy of a 5-6-5 bitmap as an RGB16 image (null for an empty or short bitmap).
 QImage ToImage(const Bitmap& bitmap);
@@ -62,7 +75,7 @@ QImage ToImage(const Bitmap& bitmap);
 class QtPaintBox : public PaintBox, public WidgetControl {
  public:
   explicit QtPaintBox(PaintWidget* widget) : WidgetControl(widget), box_(widget) {}
-  void drawStretched(const Bitmap& bitmap) override { box_->setImage(ToImage(bitmap)); }
+  void drawStretched(const Bitmap& bitmap) override { box_->showBitmap(bitmap); }
 
  private:
   PaintWidget* box_;
@@ -83,9 +96,16 @@ class LineModel : public QAbstractListModel {
   void publish();  // hands the lines added since the last call to the view
   const std::vector<std::string>& lines() const { return lines_; }
   void setRowHeight(int height) { rowHeight_ = height; }
+  // A mark drawn before the line and a tooltip; the caption stays as it is.
+  void setMark(int row, ItemMark mark, const std::string& tip);
 
  private:
+  struct Mark {
+    ItemMark mark = ItemMark::kNone;
+    std::string tip;
+  };
   std::vector<std::string> lines_;
+  std::vector<Mark> marks_;  // by row; shorter when the last rows have none
   int shown_ = 0;
   int rowHeight_ = 14;
 };
@@ -116,63 +136,10 @@ class QtListBox : public ListBox, public WidgetControl {
   void setItemIndex(int index) override;
   int itemIndex() const override;
   bool selected(int index) const override;
+  void setItemMark(int index, ItemMark mark, const std::string& tip) override;
 
  private:
   ListWidget* list_;
-};
-
-// ---- the Text Editor's rich edit ----
-
-class TextEditor : public QPlainTextEdit {
- public:
-  // `onKey` sees every key first; a false return discards it. `onEdit` runs once after each
-  // change the user makes (a key, a paste, a drop), however many steps the change takes.
-  // `onRefused` hears of typed, pasted or dropped characters that the file's code page cannot
-  // hold: they are never inserted.
-  TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, std::function<void()> onEdit,
-             std::function<void(const QString& characters)> onRefused = {});
-  void setTextQuietly(const QString& text);  // a change of the program's: not reported
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void inputMethodEvent(QInputMethodEvent* event) override;
-  void insertFromMimeData(const QMimeData* source) override;
-
- private:
-  template <typename Step>
-  void asOneEdit(Step step);
-  void changed();
-  bool refused(const QString& text);  // true (and reported) when `text` holds unencodable characters
-  std::function<bool(QKeyEvent*)> onKey_;
-  std::function<void()> onEdit_;
-  std::function<void(const QString&)> onRefused_;
-  int depth_ = 0;
-  bool pending_ = false, quiet_ = false;
-};
-
-// TDMemo: bytes shown as Windows-1252, one block per line; positions are character positions.
-class QtRichEdit : public RichEdit, public WidgetControl {
- public:
-  explicit QtRichEdit(TextEditor* editor) : WidgetControl(editor), editor_(editor) {}
-  void userEdited() { modified_ = true; }
-  std::string text() const override;
-  void setText(const std::string& text) override;
-  int selStart() const override;
-  int selLength() const override;
-  void setSelection(int start, int length) override;
-  bool modified() const override { return modified_; }
-  void setModified(bool modified) override { modified_ = modified; }
-  int firstVisibleLine() const override;
-  void scrollLines(int lines) override;
-  int textLength() const override;
-  int lineCount() const override;
-  std::string line(int index) const override;
-  int lineFromChar(int position) const override;
-  int findText(const std::string& what, int from, int length) const override;
-
- private:
-  TextEditor* editor_;
-  bool modified_ = false;
 };
 
 // Memo1: a hidden rich edit that only ever holds text, kept in memory.
@@ -266,13 +233,26 @@ class StatusWidget : public QWidget {
   explicit StatusWidget(QWidget* parent);
   QLabel* panel(int index) const { return panels_[index]; }
   void layoutPanels();
-  void fitText(QLabel* label) const;  // shrinks the font of a text too wide for its panel
+  // Shrinks the font of a text too wide for its panel; a text that fits in no readable size is
+  // cut with an ellipsis (the tooltip holds it whole).
+  void fitText(int panel);
+  QString fullText(int panel) const { return full_[panel]; }
+  void setFullText(int panel, const QString& text);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   QLabel* panels_[3];
+  QString full_[3];
+  // What each panel's font was last chosen for: the choice stands while these stay (the display
+  // sets the panels on every keystroke, mostly to what they show already).
+  struct Fitted {
+    QString text;
+    int room = -1;
+    QFont base;
+  };
+  Fitted fitted_[3];
 };
 
 class QtStatusBar : public StatusBar {
@@ -280,10 +260,12 @@ class QtStatusBar : public StatusBar {
   explicit QtStatusBar(StatusWidget* widget) : widget_(widget) {}
   void setPanelText(int panel, const std::string& text) override;
   std::string panelText(int panel) const override;
+  void setPanelHint(int panel, const std::string& hint) override;
+  std::string panelHint(int panel) const override;
 
  private:
   StatusWidget* widget_;
-  std::string texts_[3];
+  std::string texts_[3], hints_[3];
 };
 
 class QtGauge : public Gauge, public WidgetControl {

@@ -10,10 +10,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "qt/qt_controls.h"
+#include "qt/qt_text_editor.h"
+#include "qt/qt_script.h"
 #include "qt/qt_toolkit.h"
 
 namespace ts2::qt {
@@ -39,6 +42,10 @@ class FormWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  // Files dragged onto the main window: every local file is taken, whatever its kind; the
+  // program says what it cannot use.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   QtToolkit::Impl& toolkit_;
@@ -87,11 +94,15 @@ class QtMenuItem : public MenuItem {
   void setChecked(bool checked) override;
   bool checked() const override { return checked_; }
   bool visible() const override { return visible_; }
+  void setVisible(bool visible) override;
+  void setCaption(const std::string& caption) override;
+  std::string caption() const override { return caption_; }
   void sync();  // shows the state on the actions
   QAction* action() const { return action_; }
 
  private:
   bool checked_, enabled_, visible_, radio_;
+  std::string caption_;
   QAction* action_ = nullptr;
   QAction* keys_ = nullptr;
 };
@@ -106,21 +117,37 @@ class KeyPreview : public QObject {
   QtToolkit::Impl& toolkit_;
 };
 
+// The settings in a QSettings file once one is chosen (QtToolkit::useSettingsFile), in memory
+// before. Values are byte strings: UTF-8 ones are stored as text, others as bytes.
+class QtSettings : public Settings {
+ public:
+  std::optional<std::string> value(const std::string& key) const override;
+  void setValue(const std::string& key, const std::string& value) override;
+  void remove(const std::string& key) override;
+  std::string location() const override;
+  void useFile(std::unique_ptr<QSettings> file) { file_ = std::move(file); }
+
+ private:
+  std::unique_ptr<QSettings> file_;
+  std::map<std::string, std::string> memory_;
+};
+
 struct QtToolkit::Impl {
   Impl();
   ~Impl();
 
   EventSink* sink = nullptr;
   DialogAnswers* answers = nullptr;
-  std::unique_ptr<QSettings> settings;                 // none: remembered for this run only
-  std::map<std::string, std::string> sessionSettings;  // ... here
   std::string appTitle;
   bool closing = false;     // the main window's close has begun
   bool mainClosed = false;  // ... and has ended: events no longer reach the program
 
   std::array<FormWidget*, kFormCount> forms{};
   std::array<std::unique_ptr<QtWindow>, kFormCount> windows;
-  QMenuBar* menuBar = nullptr;
+  QMenuBar* menuBar = nullptr;      // the menu bar's first row
+  std::vector<QMenuBar*> menuRows;  // every row, menuBar first; rows left empty are hidden
+  std::vector<QAction*> topMenus;   // the top-level menus in menu order
+  int arrangedWidth = -1;
   QWidget* mainClient = nullptr;
   PaintWidget* videoWidget = nullptr;
   StatusWidget* statusWidget = nullptr;
@@ -135,9 +162,14 @@ struct QtToolkit::Impl {
   std::unique_ptr<QtMemo> kanaEdit, kanaMemo;
   std::unique_ptr<QtGauge> gauge;
   std::unique_ptr<KeyPreview> keys;
+  QtSettings settings;
+  ScriptOverviewWindow* overview = nullptr;  // made when first shown, owned by the main window
+  FindInScriptWindow* findInScript = nullptr;
 
   FormWidget* form(FormId id) const { return forms[static_cast<size_t>(id)]; }
-  int menuBarHeight(int width) const;
+  // The height of the menu bar at `width`: the top-level menus wrap onto further rows rather
+  // than hiding behind an overflow button. Arranges the rows for that width.
+  int menuBarHeight(int width);
   void layoutMain();
   void closeMain();  // runs the program's close once, hides every window and ends the loop
   void menuTriggered(MenuId item);

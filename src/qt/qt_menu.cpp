@@ -1,7 +1,9 @@
-// The main menu built from the menu table.
+// The main menu built from the menu table, its top-level menus wrapped onto as many rows as
+// the window's width needs.
 #include <QActionGroup>
 #include <QKeySequence>
 #include <QMenu>
+#include <QStyle>
 #include <map>
 #include <set>
 
@@ -13,7 +15,8 @@ QtMenuItem::QtMenuItem(const MenuEntry& entry)
     : checked_(entry.checked),
       enabled_(entry.enabled),
       visible_(entry.visible),
-      radio_(entry.radioGroup != 0) {}
+      radio_(entry.radioGroup != 0),
+      caption_(entry.caption) {}
 
 void QtMenuItem::bind(QAction* action, QAction* keys) {
   action_ = action;
@@ -29,6 +32,20 @@ void QtMenuItem::setEnabled(bool enabled) {
 void QtMenuItem::setChecked(bool checked) {
   checked_ = checked;
   sync();
+}
+
+void QtMenuItem::setVisible(bool visible) {
+  visible_ = visible;
+  sync();
+}
+
+void QtMenuItem::setCaption(const std::string& caption) {
+  caption_ = caption;
+  if (!action_) return;
+  // A shortcut shown after a tab stays.
+  const QString text = action_->text();
+  const qsizetype tab = text.indexOf(u'\t');
+  action_->setText(FromMessage(caption) + (tab < 0 ? QString() : text.mid(tab)));
 }
 
 void QtMenuItem::sync() {
@@ -54,22 +71,30 @@ void QtToolkit::Impl::buildMenu() {
   menuBar = new QMenuBar(main);
   menuBar->setObjectName(QStringLiteral("MainMenu"));
   menuBar->setNativeMenuBar(false);
+  menuRows.push_back(menuBar);
 
   QMenu* current = nullptr;
+  std::map<MenuId, QMenu*> submenus;
   std::map<int, QActionGroup*> groups;
   std::set<std::string_view> taken;  // shortcuts in menu order: the first item owns the key
   for (const MenuEntry& e : MenuTable()) {
     const QString caption = FromBytes(e.caption);
+    QMenu* host = e.parent == MenuId::Count ? current : submenus[e.parent];
     QAction* action = nullptr;
     QAction* keys = nullptr;
     if (e.kind == MenuKind::Submenu) {
-      current = menuBar->addMenu(caption);
-      current->setObjectName(FromBytes(e.name));
-      action = current->menuAction();
-    } else if (e.kind == MenuKind::Separator || !current) {
-      action = current ? current->addSeparator() : menuBar->addSeparator();
+      QMenu* menu = host && e.parent != MenuId::Count ? host->addMenu(caption) : menuBar->addMenu(caption);
+      menu->setObjectName(FromBytes(e.name));
+      submenus[e.id] = menu;
+      if (e.parent == MenuId::Count) {
+        current = menu;
+        topMenus.push_back(menu->menuAction());
+      }
+      action = menu->menuAction();
+    } else if (e.kind == MenuKind::Separator || !host) {
+      action = host ? host->addSeparator() : menuBar->addSeparator();
     } else {
-      action = current->addAction(caption);
+      action = host->addAction(caption);
       const MenuId id = e.id;
       QObject::connect(action, &QAction::triggered, main, [this, id] { menuTriggered(id); });
       if (e.radioGroup != 0) {
@@ -103,6 +128,42 @@ void QtToolkit::Impl::buildMenu() {
     item->bind(action, keys);
     menu.push_back(std::move(item));
   }
+}
+
+// Qt's menu bar shows what does not fit behind an overflow button; here the menus that do not
+// fit go on to the next row instead. Each row is a menu bar of its own, whose item positions
+// do not depend on its width, so a menu fits where its right edge stays inside the row.
+int QtToolkit::Impl::menuBarHeight(int width) {
+  if (width != arrangedWidth) {
+    arrangedWidth = width;
+    for (QMenuBar* row : menuRows)
+      for (QAction* top : row->actions()) row->removeAction(top);
+    size_t next = 0;
+    for (size_t r = 0; next < topMenus.size(); ++r) {
+      if (r == menuRows.size()) {
+        auto* row = new QMenuBar(form(FormId::myForm));
+        row->setObjectName(QStringLiteral("MainMenu%1").arg(r + 1));
+        row->setNativeMenuBar(false);
+        menuRows.push_back(row);
+      }
+      QMenuBar* row = menuRows[r];
+      const int margin = row->style()->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, row) +
+                         row->style()->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, row);
+      const size_t first = next;
+      for (; next < topMenus.size(); ++next) {
+        row->addAction(topMenus[next]);
+        // One menu a row at least, however narrow the window.
+        if (next > first && row->actionGeometry(topMenus[next]).right() >= width - margin) {
+          row->removeAction(topMenus[next]);
+          break;
+        }
+      }
+    }
+  }
+  int height = 0;
+  for (QMenuBar* row : menuRows)
+    if (!row->actions().isEmpty()) height += row->sizeHint().height();
+  return height;
 }
 
 }  // namespace ts2::qt

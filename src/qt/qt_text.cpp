@@ -7,16 +7,23 @@
 #include <QStringEncoder>
 #include <QStringList>
 #include <algorithm>
+#include <array>
 
 #include "core/cp1252.h"
 
 namespace ts2::qt {
 
 QString FromBytes(std::string_view bytes) {
+  // One look-up a byte: a block's file of a megabyte is converted whenever the block is chosen.
+  static const std::array<char16_t, 256> kCharacters = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+      table[static_cast<size_t>(b)] = static_cast<char16_t>(cp1252::ToUnicode(static_cast<uint8_t>(b)));
+    return table;
+  }();
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* out = text.data();
-  for (const char b : bytes)
-    *out++ = QChar(static_cast<char16_t>(cp1252::ToUnicode(static_cast<uint8_t>(b))));
+  for (const char b : bytes) *out++ = QChar(kCharacters[static_cast<uint8_t>(b)]);
   return text;
 }
 

@@ -2,17 +2,27 @@
 #include "qt/qt_toolkit.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/forms.h"
 #include "qt/qt_forms.h"
+#include "views/script_form.h"
 
 namespace ts2::qt {
 
@@ -101,6 +111,77 @@ QAction* QtToolkit::action(MenuId item) const {
 
 QMenuBar* QtToolkit::menuBar() const {
   return d_->menuBar;
+}
+
+std::vector<QMenuBar*> QtToolkit::menuBars() const {
+  std::vector<QMenuBar*> rows;
+  for (QMenuBar* row : d_->menuRows)
+    if (!row->actions().isEmpty()) rows.push_back(row);
+  return rows;
+}
+
+// ---- settings ----
+
+std::optional<std::string> QtSettings::value(const std::string& key) const {
+  if (!file_) {
+    auto it = memory_.find(key);
+    return it == memory_.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  const QVariant v = file_->value(QString::fromStdString(key));
+  if (!v.isValid()) return std::nullopt;
+  const QByteArray bytes = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
+  return bytes.toStdString();
+}
+
+void QtSettings::setValue(const std::string& key, const std::string& value) {
+  if (!file_) {
+    memory_[key] = value;
+    return;
+  }
+  const QByteArray bytes = QByteArray::fromStdString(value);
+  const QString text = QString::fromUtf8(bytes);
+  // Text that is not UTF-8 (a path in another encoding) is kept as bytes, unchanged.
+  file_->setValue(QString::fromStdString(key), text.toUtf8() == bytes ? QVariant(text) : QVariant(bytes));
+  file_->sync();
+}
+
+void QtSettings::remove(const std::string& key) {
+  if (!file_) {
+    memory_.erase(key);
+    return;
+  }
+  file_->remove(QString::fromStdString(key));
+  file_->sync();
+}
+
+std::string QtSettings::location() const {
+  return file_ ? ToPath(file_->fileName()) : std::string();
+}
+
+Settings& QtToolkit::settings() {
+  return d_->settings;
+}
+
+void QtToolkit::useSettingsFile(const std::string& path) {
+  setSettings(std::make_unique<QSettings>(FromPath(path), QSettings::IniFormat));
+}
+
+std::string QtToolkit::UserSettingsFile() {
+  return ToPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                QStringLiteral("/ts2edit/ts2edit.conf"));
+}
+
+std::string QtToolkit::libraryVersion() const {
+  return std::string("Qt ") + qVersion();
+}
+
+std::vector<Rect> QtToolkit::screens() const {
+  std::vector<Rect> areas;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    areas.push_back({r.x(), r.y(), r.width(), r.height()});
+  }
+  return areas;
 }
 
 // ---- dialogs ----
@@ -194,6 +275,48 @@ int QtToolkit::choose(const std::string& text, const std::string& caption,
   return it == shown.end() ? -1 : static_cast<int>(it - shown.begin());
 }
 
+void QtToolkit::information(const std::string& text, const std::string& caption) {
+  if (d_->answers) {
+    d_->answers->box(DialogAnswers::Box::Information, text, caption);
+    return;
+  }
+  QMessageBox box(QMessageBox::Information, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
+                  d_->dialogParent());
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // the settings path can be copied
+  box.exec();
+}
+
+void QtToolkit::showTable(const std::string& caption, const std::vector<std::string>& headers,
+                          const std::vector<std::vector<std::string>>& rows) {
+  if (d_->answers) {
+    d_->answers->table(caption, headers, rows);
+    return;
+  }
+  QDialog dialog(d_->dialogParent());
+  dialog.setWindowTitle(FromBytes(caption));
+  auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(headers.size()), &dialog);
+  QStringList labels;
+  for (const std::string& h : headers) labels << FromMessage(h);
+  table->setHorizontalHeaderLabels(labels);
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (size_t c = 0; c < rows[r].size() && c < headers.size(); ++c)
+      table->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(FromMessage(rows[r][c])));
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->verticalHeader()->hide();
+  table->resizeColumnsToContents();
+  table->horizontalHeader()->setStretchLastSection(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(table);
+  layout->addWidget(buttons);
+  int width = table->verticalScrollBar()->sizeHint().width() + 2 * table->frameWidth() + 24;
+  for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
+  dialog.resize(std::min(width, 900), 480);
+  dialog.exec();
+}
+
 void QtToolkit::stopMessage(const std::string& text, const std::string& caption) {
   if (d_->answers) {
     d_->answers->box(DialogAnswers::Box::Stop, text, caption);
@@ -214,30 +337,43 @@ std::optional<int> QtToolkit::askNumber(const std::string& caption, const std::s
   return answer;
 }
 
-// ---- settings ----
-
 void QtToolkit::setSettings(std::unique_ptr<QSettings> settings) {
-  d_->settings = std::move(settings);
+  d_->settings.useFile(std::move(settings));
 }
 
-std::optional<std::string> QtToolkit::setting(const std::string& key) const {
-  if (!d_->settings) {
-    const auto it = d_->sessionSettings.find(key);
-    if (it == d_->sessionSettings.end()) return std::nullopt;
-    return it->second;
+}  // namespace ts2::qt
+
+namespace ts2::qt {
+
+void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
+  if (d_->mainClosed) return;
+  Program* program = &script.program;
+  QWidget* main = d_->form(FormId::myForm);
+  QWidget* shown = nullptr;
+  if (window == ToolWindow::ScriptOverview) {
+    if (!d_->overview) d_->overview = new ScriptOverviewWindow(*program, main);
+    d_->overview->refreshNow();
+    shown = d_->overview;
+  } else {
+    if (!d_->findInScript) d_->findInScript = new FindInScriptWindow(*program, main);
+    d_->findInScript->focusFind();
+    shown = d_->findInScript;
   }
-  const QVariant value = d_->settings->value(FromBytes(key));
-  if (!value.isValid()) return std::nullopt;
-  return ToBytes(value.toString());
+  shown->show();
+  shown->raise();
+  shown->activateWindow();
 }
 
-void QtToolkit::setSetting(const std::string& key, const std::string& value) {
-  if (!d_->settings) {
-    d_->sessionSettings[key] = value;
-    return;
-  }
-  d_->settings->setValue(FromBytes(key), FromBytes(value));
-  d_->settings->sync();  // written now: a crash later does not lose it
+QWidget* QtToolkit::toolWindow(ToolWindow window) const {
+  if (window == ToolWindow::ScriptOverview) return d_->overview;
+  return d_->findInScript;
+}
+
+void QtToolkit::runLater(int milliseconds, std::function<void()> task) {
+  // Bound to the main window: a task still waiting when it goes is dropped with it.
+  QTimer::singleShot(milliseconds, d_->form(FormId::myForm), [this, task = std::move(task)] {
+    if (d_->sink && !d_->mainClosed) task();
+  });
 }
 
 }  // namespace ts2::qt

@@ -19,7 +19,7 @@ namespace ts2::qt {
 // Answers given instead of running modal dialogs, for tests and scripted runs.
 class DialogAnswers {
  public:
-  enum class Box { Message, Question, Stop };
+  enum class Box { Message, Question, Stop, Information };
   virtual ~DialogAnswers() = default;
   // The files chosen in an open dialog as it is set up; nullopt cancels.
   virtual std::optional<std::vector<std::string>> openFiles(const FileDialog& dialog) = 0;
@@ -32,6 +32,9 @@ class DialogAnswers {
                      const std::vector<std::string>& buttons) = 0;
   // A number asked for (see Toolkit::askNumber); nullopt cancels.
   virtual std::optional<int> number(const std::string& caption, int value, int min, int max) = 0;
+  // A table shown in a dialog of its own.
+  virtual void table(const std::string& /*caption*/, const std::vector<std::string>& /*headers*/,
+                     const std::vector<std::vector<std::string>>& /*rows*/) {}
 };
 
 class QtToolkit final : public Toolkit {
@@ -61,11 +64,22 @@ class QtToolkit final : public Toolkit {
   void stopMessage(const std::string& text, const std::string& caption) override;
   std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
                                int max) override;
-  std::optional<std::string> setting(const std::string& key) const override;
-  void setSetting(const std::string& key, const std::string& value) override;
+  void information(const std::string& text, const std::string& caption) override;
+  void showTable(const std::string& caption, const std::vector<std::string>& headers,
+                 const std::vector<std::vector<std::string>>& rows) override;
+  Settings& settings() override;
+  std::string libraryVersion() const override;
+  std::vector<Rect> screens() const override;
+  void showToolWindow(ToolWindow window, TScriptForm& script) override;
+  void runLater(int milliseconds, std::function<void()> task) override;
+  // The tool windows made so far (null until first shown).
+  QWidget* toolWindow(ToolWindow window) const;
 
-  // Where settings are remembered between runs (the editor passes the user's settings; without
-  // any, as in tests, they last for this toolkit's life only). Set before the program starts.
+  // Keeps the settings in this file from now on (an INI file); before, they live in memory
+  // only. The editor passes the user's file (UserSettingsFile()); tests leave it unset.
+  void useSettingsFile(const std::string& path);
+  static std::string UserSettingsFile();  // $XDG_CONFIG_HOME/ts2edit/ts2edit.conf
+  // The same with settings already opened (tests pass a file of their own).
   void setSettings(std::unique_ptr<QSettings> settings);
 
   // Used instead of the modal dialogs while set (null: the real dialogs).
@@ -76,8 +90,9 @@ class QtToolkit final : public Toolkit {
   EventSink* eventSink() const;
   std::string applicationTitle() const;
   QWidget* form(FormId form) const;
-  QAction* action(MenuId item) const;  // the menu's action of an item
-  QMenuBar* menuBar() const;
+  QAction* action(MenuId item) const;       // the menu's action of an item
+  QMenuBar* menuBar() const;                // the first row of the menu bar
+  std::vector<QMenuBar*> menuBars() const;  // every row in use, top first
 
   struct Impl;
 

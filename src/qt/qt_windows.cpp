@@ -1,10 +1,14 @@
 // The seven windows: their widgets, layouts and window operations.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/forms.h"
@@ -28,6 +32,33 @@ void FormWidget::resizeEvent(QResizeEvent*) {
 void FormWidget::closeEvent(QCloseEvent* event) {
   if (id_ == FormId::myForm) toolkit_.closeMain();
   event->accept();
+}
+
+namespace {
+
+// The local files among dragged data, in the order given.
+std::vector<std::string> LocalFiles(const QMimeData* data) {
+  std::vector<std::string> files;
+  if (!data || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) files.push_back(ToPath(url.toLocalFile()));
+  return files;
+}
+
+}  // namespace
+
+void FormWidget::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void FormWidget::dropEvent(QDropEvent* event) {
+  std::vector<std::string> files = LocalFiles(event->mimeData());
+  if (files.empty()) return;
+  event->acceptProposedAction();
+  // The drop ends first: the program may run dialogs, which must not hold the dragging program.
+  QTimer::singleShot(0, this, [this, files = std::move(files)] {
+    if (toolkit_.sink && !toolkit_.mainClosed) toolkit_.sink->filesDropped(files);
+  });
 }
 
 void FormWidget::paintEvent(QPaintEvent*) {
@@ -202,16 +233,19 @@ FormWidget* QtToolkit::Impl::makeForm(FormId id, Qt::WindowFlags flags, QSize fr
   return widget;
 }
 
-int QtToolkit::Impl::menuBarHeight(int width) const {
-  const int height = menuBar->heightForWidth(width);
-  return height > 0 ? height : menuBar->sizeHint().height();
-}
-
 void QtToolkit::Impl::layoutMain() {
   FormWidget* main = form(FormId::myForm);
   const int width = main->width();
   const int bar = menuBarHeight(width);
-  menuBar->setGeometry(0, 0, width, bar);
+  int rowTop = 0;
+  for (QMenuBar* row : menuRows) {
+    const bool used = !row->actions().isEmpty();
+    row->setVisible(used);
+    if (!used) continue;
+    const int rowHeight = row->sizeHint().height();
+    row->setGeometry(0, rowTop, width, rowHeight);
+    rowTop += rowHeight;
+  }
   mainClient->setGeometry(0, bar, width, std::max(0, main->height() - bar));
   const int clientW = mainClient->width(), clientH = mainClient->height();
   const int top = std::max(0, clientH - kStatusBarH);
@@ -226,6 +260,7 @@ void QtToolkit::Impl::buildMainWindow() {
   auto* main = new FormWidget(*this, FormId::myForm, nullptr, Qt::Window);
   forms[static_cast<size_t>(FormId::myForm)] = main;
   main->setFocusPolicy(Qt::StrongFocus);
+  main->setAcceptDrops(true);
   main->move(layout.left, layout.top);
 
   mainClient = new QWidget(main);

@@ -7,6 +7,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -64,6 +65,7 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
                " had been deleted or moved by another program; it was written again as a new file.");
   ui.message(Quoted(ExtractFileName(gTextPath)) + " was saved successfully!");
   editor.setModified(false);
+  program.ScriptForm().FileOnDiskChanged();
   return SaveOutcome::Saved;
 }
 
@@ -89,6 +91,8 @@ void TmyForm::ReloadTextFile() {
     return;
   }
   pListClick(kNoSender);
+  program.ScriptForm().FileOnDiskChanged();
+  program.ScriptForm().BlockShown();
 }
 
 std::string TranslationFileName(const std::string& dumpDir, uint32_t blockOffset) {

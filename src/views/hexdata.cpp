@@ -155,8 +155,12 @@ void THexForm::SetData(std::span<const uint8_t> bytes, uint32_t address) {
   // Another string starts at the top with the cursor on its first byte; the same string shown
   // again (the display runs on every keystroke in the Text Editor) keeps cursor and scroll.
   const bool sameString = hasData && address == dataAddress;
-  data.fill(0);
-  if (!bytes.empty()) std::memcpy(data.data(), bytes.data(), std::min(bytes.size(), data.size()));
+  std::array<uint8_t, 0x1000> shown{};
+  if (!bytes.empty()) std::memcpy(shown.data(), bytes.data(), std::min(bytes.size(), shown.size()));
+  // The same bytes of the same string, in the same layout, are drawn already: typing in the
+  // Text Editor shows the string again on every keystroke.
+  if (sameString && shown == data && columns == kHexColumns && rows == kHexRows && byteMode == 1) return;
+  data = shown;
   dataAddress = address;
   hasData = true;
   columns = kHexColumns;

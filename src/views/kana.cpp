@@ -22,7 +22,7 @@ void AppendWordText(std::string& out, unsigned value) {
   out += buf;
 }
 
-bool AppendTableText(std::string& out, std::span<const CharEntry> table16, size_t index) {
+bool AppendTableText(std::string& out, CharLookup table16, size_t index) {
   if (index >= table16.size()) return false;
   const CharEntry& entry = table16[index];
   // An entry with a length but no text cannot come from the loader; it shows as unknown.
@@ -61,7 +61,7 @@ bool AppendControlText(std::string& out, uint8_t code, uint8_t arg) {
   return true;
 }
 
-std::string KanaText(std::span<const uint8_t> wram, size_t offset, std::span<const CharEntry> table16) {
+std::string KanaText(std::span<const uint8_t> wram, size_t offset, CharLookup table16) {
   std::string out;
   size_t pos = offset;
   // A word that would straddle the end of Working RAM is not read: the string ends there.
@@ -100,8 +100,7 @@ void TKanaForm::ConvertToKana(uint32_t offset) {
   const TmyForm& f = program.myForm;
   std::string text;
   if (f.gWRAM && f.gCharTable16)
-    text = KanaText(std::span<const uint8_t>(f.gWRAM.get(), kWramSize), offset,
-                    std::span<const CharEntry>(f.gCharTable16.get(), 0x10000));
+    text = KanaText(std::span<const uint8_t>(f.gWRAM.get(), kWramSize), offset, f.gCharTable16);
   // One update per string: the memo is repainted once, not once per character.
   Memo& kanaEdit = program.ui.memo(ControlId::kanaEdit);
   shownOriginal.reset();

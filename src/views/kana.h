@@ -16,17 +16,17 @@ namespace ts2 {
 inline constexpr char kKanaLineBreak[] = "\r\n";
 
 // Converts the string that starts at `offset` in `wram`, looking characters up in `table16`
-// (normally the 65536 entries of gCharTable16; indices past its end count as empty entries).
+// (normally gCharTable16; indices past its end count as empty entries).
 // Never reads outside `wram`: reading stops at the end word or when fewer bytes remain than the
 // next word needs. The result's line breaks are CR LF; table texts are copied byte for byte.
-std::string KanaText(std::span<const uint8_t> wram, size_t offset, std::span<const CharEntry> table16);
+std::string KanaText(std::span<const uint8_t> wram, size_t offset, CharLookup table16);
 
 // The pieces of the conversion, shared with the original text of ROM strings (views/original.h).
 // "[$hhhh]" of the low 16 bits of `value`.
 void AppendWordText(std::string& out, unsigned value);
 // The text of entry `index` up to its first zero byte; false (nothing appended) when the entry
 // has none or lies past the table's end.
-bool AppendTableText(std::string& out, std::span<const CharEntry> table16, size_t index);
+bool AppendTableText(std::string& out, CharLookup table16, size_t index);
 // The name of control code `code` (0xF0 to 0xFD) with argument byte `arg`: "[Pause$05]",
 // "[ClrWin]" and a line break, a line break alone for 0xFD, "[Yes-No]" without its two argument
 // words for 0xF9. False (nothing appended) for any other code.

@@ -16,7 +16,7 @@ constexpr uint8_t kYesNo = 0xF9;  // takes the next two codes as its arguments
 
 }  // namespace
 
-std::string OriginalText(std::span<const uint16_t> codes, std::span<const CharEntry> table16) {
+std::string OriginalText(std::span<const uint16_t> codes, CharLookup table16) {
   std::string out;
   for (size_t i = 0; i < codes.size(); ++i) {
     const uint16_t code = codes[i];
@@ -37,10 +37,7 @@ std::string OriginalTextOf(const Ts2Main& m, int32_t block, uint32_t index) {
   const std::optional<BlockEntry> b = BlockAt(m, block);
   if (!b || !m.gROM) return {};
   const DecodedString s = DecodeRomString(m.RomData(), b->offset, b->field2, index);
-  const std::span<const CharEntry> table = m.gCharTable16
-                                               ? std::span<const CharEntry>(m.gCharTable16.get(), 0x10000)
-                                               : std::span<const CharEntry>();
-  return OriginalText(s.codes, table);
+  return OriginalText(s.codes, m.gCharTable16);
 }
 
 void TKanaForm::ShowOriginal() {

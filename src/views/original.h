@@ -18,9 +18,9 @@
 
 namespace ts2 {
 
-// The text of the decoded character codes `codes`, looked up in `table16` (normally the 65536
-// entries of gCharTable16; codes past its end count as codes without text).
-std::string OriginalText(std::span<const uint16_t> codes, std::span<const CharEntry> table16);
+// The text of the decoded character codes `codes`, looked up in `table16` (normally
+// gCharTable16; codes past its end count as codes without text).
+std::string OriginalText(std::span<const uint16_t> codes, CharLookup table16);
 
 // The original text of string `index` of block `block` of the loaded ROM image: empty when the
 // block does not exist or the string lies outside the image (see DecodeRomString).

@@ -13,10 +13,10 @@
 namespace ts2::test {
 
 // Counts the entries of a character table that are no longer in their start state.
-inline int ChangedEntries(const CharEntry* table, int size) {
+inline int ChangedEntries(const CharTable& table, int size) {
   int n = 0;
   for (int c = 0; c < size; ++c) {
-    const CharEntry& e = table[c];
+    const CharEntry& e = table.at(static_cast<size_t>(c));
     if (e.length != 0 || e.colour != 0x0F || e.nullFlag != 0 || e.text) ++n;
   }
   return n;

@@ -54,8 +54,8 @@ TEST_F(ConfigTest, EntriesTheTablesCannotHoldAreDroppedAndLaterOnesReplace) {
               ".NULL 05\n"  // a range needs four words
               "8140=abc\n8140=\n8140=z\n"));
   EXPECT_EQ(c16(0x1FF).text, "x");
-  EXPECT_EQ(ChangedEntries(form().gCharTable.get(), 256), 0);
-  EXPECT_EQ(ChangedEntries(form().gCharTable16.get(), 65536), 2);
+  EXPECT_EQ(ChangedEntries(form().gCharTable, 256), 0);
+  EXPECT_EQ(ChangedEntries(form().gCharTable16, 65536), 2);
   EXPECT_EQ(std::tuple(c16(0x8140).text, c16(0x8140).length), std::tuple("z", 1));
   EXPECT_EQ(c16(0x8140).nullFlag, 1);  // set by the empty text, never cleared
 }
@@ -86,7 +86,7 @@ TEST_F(ConfigTest, NullRangesAreClippedToTheirTable) {
 
 TEST_F(ConfigTest, ColourSection) {
   Load(".COLORTABLE\n.NULL=C\n.ENDCOLOR\n");  // before any null declaration: nothing changes
-  EXPECT_EQ(ChangedEntries(form().gCharTable.get(), 256), 0);
+  EXPECT_EQ(ChangedEntries(form().gCharTable, 256), 0);
 
   Load(Section(".NULL 00 - 1F\n8141=\n") +
        ".COLORTABLE\n.NULL=C\n.null16=$22\n"
@@ -96,7 +96,7 @@ TEST_F(ConfigTest, ColourSection) {
   for (int code = 0; code < 256; ++code)
     EXPECT_EQ(c8(code).colour, code < 32 ? 12 : code == 0x41 ? 0 : 15) << code;
   EXPECT_EQ(std::tuple(c16(0x8141).colour, c16(0x8140).colour, c16(0x41).colour), std::tuple(0x22, 0xFF, 7));
-  EXPECT_EQ(ChangedEntries(form().gCharTable16.get(), 65536), 3);
+  EXPECT_EQ(ChangedEntries(form().gCharTable16, 65536), 3);
   EXPECT_FALSE(c8(0x41).text);  // a colour gives no text
 }
 

@@ -156,13 +156,15 @@ TEST_F(RomTest, FailedOpenKeepsThePatchedImageItsPathAndItsFlag) {
     {
       test::ScopedCwd elsewhere(dir.path() / "elsewhere");
       if (c.noMemory) g.failAllocation = [](const std::string& what) { return what == "gROM"; };
+      q.ui.script.choiceAnswers = {1};  // No: do not save before opening another ROM
       q.ui.script.openAnswers.push_back(Lines{c.path});
       q.ui.script.questionAnswers = {true};  // Yes to saving the ROM at close
       g.RunMenuCommand(MenuId::OpenBinaryTextData1);
       g.failAllocation = nullptr;
     }
-    ASSERT_GE(q.ui.messages().size(), 1u);
-    EXPECT_EQ(q.ui.messages().front(), c.message);
+    ASSERT_GE(q.ui.messages().size(), 2u);
+    EXPECT_EQ(q.ui.messages()[0], "ROM data modified. Do you wish to save changes?");
+    EXPECT_EQ(q.ui.messages()[1], c.message);
     EXPECT_EQ(g.gROMPath, good);
     EXPECT_EQ(g.gDumpDir, dumps);
     EXPECT_FALSE(fs::exists(dir.path() / "elsewhere" / "Dumps"));

@@ -70,12 +70,11 @@ TEST_F(ViewCommands, GreenThenSolidFillsTheBoxInteriors) {
 TEST_F(ViewCommands, PlayerNameWidthIsAskedRememberedAndRenewsTheVerdict) {
   p.ui.TDMemo.setText(".STRING 0\n[PLAYER]" + std::string(20, 'x') + "\n.ENDS\n");
   f.pListClick(&p.ui.pList);
-  EXPECT_EQ(p.ui.status.panelText(kStatusFitPanel),
-            "string 0, line 1 (file line 2): too wide for a long name");
+  EXPECT_EQ(p.ui.status.panelText(kStatusFitPanel), "L1: name");
   p.ui.script.numberAnswers = {7, std::nullopt};
   f.RunMenuCommand(MenuId::PlayerNameWidth1);
   EXPECT_EQ(p.ui.status.panelText(kStatusFitPanel), "Fits");
-  EXPECT_EQ(p.ui.settings["PlayerNameWidth"], "7");
+  EXPECT_EQ(p.ui.settingsStore.values["PlayerNameWidth"], "7");
   f.RunMenuCommand(MenuId::PlayerNameWidth1);  // cancelled: nothing changes
   EXPECT_EQ(f.gPlayerWidth, 7);
   ASSERT_EQ(p.ui.script.numbersAsked.size(), 2u);
@@ -89,7 +88,7 @@ TEST(PlayerWidth, RestoredFromTheSettingsWhenItIsOneOfOurs) {
                                                {"", 8},  {"x", 8}, {"-1", 8},  {"007", 8}};
   for (const auto& [saved, width] : cases) {
     HeadlessProgram p;
-    p.ui.settings["PlayerNameWidth"] = saved;
+    p.ui.settingsStore.values["PlayerNameWidth"] = saved;
     p.form().RestorePlayerWidth();
     EXPECT_EQ(p.form().gPlayerWidth, width) << saved;
   }
@@ -127,6 +126,31 @@ struct Placement {
 Placement PlacementOf(HeadlessProgram& p) {
   return {p.ui.win(FormId::myForm).bounds(), p.ui.win(FormId::TxtForm).bounds(),
           p.ui.win(FormId::cmForm).bounds(), p.ui.win(FormId::KanaForm).bounds()};
+}
+
+TEST(WindowCommands, EachZoomSetsItsFactorAndPlacesTheToolWindowsAsTheFirstDoes) {
+  struct Case {
+    MenuId item;
+    int factor;
+  };
+  for (const Case& c : {Case{MenuId::Zoominx21, 2}, Case{MenuId::Zoominx31, 3}, Case{MenuId::Zoominx41, 4},
+                        Case{MenuId::DefaultWindowSize1, 1}}) {
+    SCOPED_TRACE(MenuInfo(c.item).name);
+    HeadlessProgram p;
+    p.ui.win(FormId::myForm).setMaximized(true);
+    p.form().RunMenuCommand(MenuId::Zoominx41);  // from another zoom
+    p.ui.win(FormId::myForm).setMaximized(true);
+    p.form().RunMenuCommand(c.item);
+    EXPECT_FALSE(p.ui.win(FormId::myForm).maximized());
+    EXPECT_EQ(p.ui.videoBox.clientSize().width, 320 * c.factor);
+    EXPECT_EQ(p.ui.videoBox.clientSize().height, 256 * c.factor);
+    EXPECT_EQ(p.form().zoom, c.factor);
+    const Placement w = PlacementOf(p);
+    EXPECT_EQ(w.txt.left, w.main.left + w.main.width + 2);
+    // A zoom places Kana Text below List Data; Default Window Size below the main window.
+    const Rect above = c.factor == 1 ? w.main : w.list;
+    EXPECT_EQ(w.kana.top, above.top + above.height + 2);
+  }
 }
 
 TEST(WindowCommands, ZoomDoublesOnceAndDefaultSizeRestores) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 #include "display/encode.h"
 #include "display_fixture.h"
+#include "script/textfile.h"
 
 namespace ts2 {
 namespace {
@@ -196,7 +200,9 @@ TEST_F(PListClickTest, FitPanelFollowsTheShownStringAndEveryKeystroke) {
   EXPECT_EQ(p.ui.status.panelText(2), "Fits");
   p.ui.TDMemo.setSelection(10 + 25, 0);
   p.ui.TDMemo.type("xyz");  // 28 characters
-  EXPECT_EQ(p.ui.status.panelText(2), "string 0, line 1 (file line 2): too wide");
+  EXPECT_EQ(p.ui.status.panelText(2), "L1: wide");
+  EXPECT_EQ(p.ui.status.panelHint(2),
+            "string 0, line 1 (file line 2): column 28: line is 224 pixels wide, the box wraps at 216");
   // Narrow letters fit with variable width; the toggle renews the verdict.
   f.UseVWFRoutine1Click(kNoSender);
   EXPECT_EQ(p.ui.status.panelText(2), "Fits");
@@ -209,6 +215,48 @@ TEST_F(PListClickTest, TheTextEditorDiscardsShiftDeleteOnly) {
   EXPECT_FALSE(editor.TDMemoKeyDown(VK_DELETE, ShiftState{.shift = true}));
   EXPECT_TRUE(editor.TDMemoKeyDown(VK_DELETE, ShiftState{.ctrl = true}));
   EXPECT_TRUE(editor.TDMemoKeyDown('A', ShiftState{.shift = true}));
+}
+
+// The display on every keystroke answers from the editor's kept text; what it shows is what the
+// plain search of the whole text gives: the first header at or after the end of a non-empty
+// selection (".STRING 1" also matching ".STRING 10", letters in any case), the section up to its
+// trimmed ".ENDS", encoded.
+TEST_F(PListClickTest, EveryKeystrokeShowsWhatThePlainSearchFinds) {
+  const std::vector<std::string> pieces = {
+      ".STRING 1\n", ".string 10\n", ".STRING 12 ", "\n.ENDS\n", " .ENDS \n", "[PLAYER]",
+      "text",        "\n",           ".STRING 0",   "1",         "x"};
+  std::mt19937 rng(41);
+  std::string text = kSections;
+  p.ui.TDMemo.setText(text);
+  p.ui.win(FormId::TxtForm).setActive(true);
+  for (int step = 0; step < 400 && !HasFailure(); ++step) {
+    const int n = std::array{0, 1, 3, 10, 12}[rng() % 5];
+    if (step % 25 == 0) Select(n, Click());
+    const int size = p.ui.TDMemo.textLength();
+    const int at = static_cast<int>(rng() % (size + 1));
+    const int length = rng() % 5 == 0 ? static_cast<int>(rng() % (size - at + 1)) : 0;
+    p.ui.TDMemo.setSelection(at, length);
+    // Typing replaces the selection; a redraw with a selection searches behind it.
+    if (rng() % 4 == 0) {
+      p.program.TxtForm.TDMemoChange();
+    } else {
+      p.ui.TDMemo.type(rng() % 3 == 0 ? std::string() : pieces[rng() % pieces.size()]);
+    }
+    text = p.ui.TDMemo.text();
+    const int from = p.ui.TDMemo.selLength() != 0 ? p.ui.TDMemo.selStart() + p.ui.TDMemo.selLength() : 0;
+    const std::optional<SectionLines> found = FindSection(text, f.gCurString, from);
+    SCOPED_TRACE(testing::Message() << "step " << step << " string " << f.gCurString << " from " << from);
+    if (!found) {
+      EXPECT_EQ(f.gSectionLine, -1);
+      continue;
+    }
+    EXPECT_EQ(f.gFindPos, found->match);
+    EXPECT_EQ(f.gSectionLine, found->headerLine);
+    const std::vector<std::string> section = SectionAt(text, found->headerLine);
+    EXPECT_EQ(p.ui.Memo1.text(), JoinEditorLines(section));
+    const std::vector<uint8_t> bytes = EncodeSectionLines(section);
+    EXPECT_EQ(Translation(bytes.size()), bytes);
+  }
 }
 
 }  // namespace

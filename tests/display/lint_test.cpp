@@ -152,11 +152,5 @@ TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {
                              "1:256 line is longer than 255 characters: the rest is dropped"}));
 }
 
-TEST(Lint, FitTextNamesTheFirstFindingWhereCheckDoes) {
-  EXPECT_EQ(FitText({}, 0, 1), "Fits");
-  EXPECT_EQ(FitText(LintSection(Section({"ok", "a[b", std::string(28, 'x')}), {}), 2, 24),
-            "string 2, line 2 (file line 26): stray [");
-}
-
 }  // namespace
 }  // namespace ts2

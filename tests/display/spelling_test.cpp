@@ -205,10 +205,14 @@ TEST_F(SpellingFitPanel, UnknownWordsAreCountedApartFromOverflows) {
   EXPECT_EQ(p.ui.status.panelText(2), "Fits | 1 unknown word");
   p.ui.TDMemo.setSelection(static_cast<int>(std::string(".STRING 0\nthe wrod").size()), 0);
   p.ui.TDMemo.type(" " + std::string(20, 'x'));
-  EXPECT_EQ(p.ui.status.panelText(2), "string 0, line 1 (file line 2): too wide | 2 unknown words");
+  EXPECT_EQ(p.ui.status.panelText(2), "L1: wide | 2 unknown words");
+  // The tooltip keeps the overflow and the count apart, each on its own line.
+  EXPECT_EQ(p.ui.status.hints[2],
+            "string 0, line 1 (file line 2): column 28: line is 232 pixels wide, the box wraps at 216\n2 "
+            "unknown words");
   f.spelling.reset();
   f.ShowTranslationFit();
-  EXPECT_EQ(p.ui.status.panelText(2), "string 0, line 1 (file line 2): too wide");
+  EXPECT_EQ(p.ui.status.panelText(2), "L1: wide");
 }
 
 TEST(Spelling, Utf8RoundTripsAndRejectsWhatIsNotUtf8) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "core/fileutil.h"
 #include "headless/headless.h"
@@ -328,6 +329,56 @@ TEST(PatchBps, AFailingPatchStopsTheRunWithNothingOfItApplied) {
     ASSERT_EQ(t.p.ui.messages().size(), 1u);
     EXPECT_NE(t.p.ui.messages()[0].find(c.message), std::string::npos) << t.p.ui.messages()[0];
     EXPECT_FALSE(t.tempLeft());
+  }
+}
+
+// ts2tool's route (records straight into the image, no temporary file) makes the same image and
+// finds the same patches unchanged as PATCH's route, on random patches whose records overlap,
+// restore what an earlier record wrote, grow the image, write what is there already or cut it (a
+// truncation size, as ts2tool reads it).
+TEST(PatchRoutes, InMemoryMakesWhatTheTemporaryFileMakes) {
+  std::mt19937 rng(6);
+  for (int run = 0; run < 60; ++run) {
+    SCOPED_TRACE(testing::Message() << "run " << run);
+    Patching viaFile, inMemory;
+    const Bytes rom = viaFile.image();
+    const uint32_t size = static_cast<uint32_t>(rom.size());
+    std::vector<std::string> filesVia, filesIn;
+    for (int patch = 0; patch < 3; ++patch) {
+      IpsBuilder b;
+      for (int r = static_cast<int>(rng() % 6); r > 0; --r) {
+        const uint32_t at = rng() % 5 == 0 ? size - 8 + rng() % 16 : 0x200 + rng() % 64;
+        const uint16_t length = static_cast<uint16_t>(1 + rng() % 24);
+        switch (rng() % 4) {
+          case 0: b.run(at, length, static_cast<uint8_t>(rng())); break;
+          case 1: {  // what the image holds there already (nothing when it lies past the end)
+            Bytes same;
+            for (uint32_t k = at; k < at + length && k < size; ++k) same.push_back(rom[k]);
+            if (!same.empty()) b.record(at, same);
+            break;
+          }
+          default: {
+            Bytes data(length);
+            for (uint8_t& v : data) v = static_cast<uint8_t>(rng() % 3);
+            b.record(at, data);
+          }
+        }
+      }
+      b.eof();
+      if (rng() % 3 == 0) {  // a truncation size near the end: cutting, keeping or past the growth
+        const uint32_t cut = size - 16 + rng() % 40;
+        b.raw({static_cast<uint8_t>(cut >> 16), static_cast<uint8_t>(cut >> 8), static_cast<uint8_t>(cut)});
+      }
+      filesVia.push_back(viaFile.patch(Format("p%d.ips", patch), b));
+      filesIn.push_back(inMemory.patch(Format("p%d.ips", patch), b));
+    }
+    viaFile.form().ipsTruncation = inMemory.form().ipsTruncation = run % 2 == 1;
+    std::vector<std::string> unchangedFile, unchangedMemory;
+    ASSERT_TRUE(viaFile.form().ApplyPatchFiles(filesVia, TmyForm::PatchRoute::TempFile, &unchangedFile));
+    ASSERT_TRUE(inMemory.form().ApplyPatchFiles(filesIn, TmyForm::PatchRoute::InMemory, &unchangedMemory));
+    EXPECT_EQ(inMemory.image(), viaFile.image());
+    EXPECT_EQ(unchangedMemory, unchangedFile);
+    EXPECT_FALSE(inMemory.tempLeft());
   }
 }
 

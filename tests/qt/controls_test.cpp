@@ -1,6 +1,10 @@
-// List boxes, kana memos and the conversions between the toolkit's bytes and Qt.
+// List boxes, kana memos, paint boxes and the conversions between the toolkit's bytes and Qt.
 #include <QListView>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <random>
+
+#include "qt/qt_controls.h"
 
 #include "qt/qt_text.h"
 #include "qt_fixture.h"
@@ -79,6 +83,37 @@ TEST_F(ToolkitFixture, KanaMemoGivesBackTheBytesThatWereSet) {
   Memo& dump = ui.memo(ControlId::kanaMemo);
   control<QPlainTextEdit>(FormId::viewKana, "kanaMemo")->setPlainText(QString::fromUtf8("あ\nb"));
   EXPECT_EQ(dump.text(), "\x82\xA0\r\nb\r\n");
+}
+
+// ---- paint boxes ----
+
+// A paint box copies only the rows that changed and repaints only their part of the widget: the
+// image it holds is always the bitmap, and any part painted alone looks as when painted whole.
+TEST(PaintBoxTest, ChangedRowsAndPartialPaintsShowWhatAWholePaintShows) {
+  App();
+  std::mt19937 rng(3);
+  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
+  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  for (const QSize size : {QSize(320, 256), QSize(640, 512), QSize(960, 768)}) {
+    SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+    qt::PaintWidget box(nullptr);
+    box.resize(size);
+    box.showBitmap(bitmap);
+    for (int y : {0, 17, 18, 100, 255}) {  // one row, two neighbours, the first and the last
+      for (int x = 0; x < 320; x += 7) bitmap.scanLine(y)[x] ^= 0x1234;
+      box.showBitmap(bitmap);
+      ASSERT_EQ(box.image(), qt::ToImage(bitmap));
+    }
+    const QImage whole = box.grab().toImage();
+    EXPECT_EQ(whole, qt::ToImage(bitmap).scaled(size).convertToFormat(whole.format()));
+    for (const QRect part :
+         {QRect(0, 0, size.width(), 1), QRect(5, 35, 40, 3), QRect(0, size.height() - 3, 9, 3)}) {
+      QImage painted(size, whole.format());
+      painted.fill(Qt::magenta);
+      box.render(&painted, part.topLeft(), QRegion(part));  // drawn where it lies
+      EXPECT_EQ(painted.copy(part), whole.copy(part)) << part.x() << "," << part.y();
+    }
+  }
 }
 
 // ---- conversions ----

@@ -4,6 +4,13 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QSyntaxHighlighter>
+#include <array>
+#include <random>
+
+#include "display/encode.h"
+#include "qt/qt_text.h"
+#include "qt/qt_text_editor.h"
 
 #include "qt_fixture.h"
 
@@ -178,6 +185,93 @@ TEST_F(EditorTest, HiddenScratchEditKeepsTextInMemory) {
   for (const char* line : {".STRING 3", "text", ""}) scratch.addLine(line);
   EXPECT_EQ(scratch.lineCount(), 3);  // an empty last line still counts
   EXPECT_EQ(scratch.text(), ".STRING 3\ntext\n\n");
+}
+
+// Section headers in bold, as a highlighter of the Text Editor would show them: its changes of
+// format reach the document's listeners as blocks replaced by themselves.
+class HeaderHighlighter : public QSyntaxHighlighter {
+ public:
+  using QSyntaxHighlighter::QSyntaxHighlighter;
+
+ protected:
+  void highlightBlock(const QString& text) override {
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    if (text.startsWith(QStringLiteral(".STRING"), Qt::CaseInsensitive))
+      setFormat(0, static_cast<int>(text.size()), bold);
+  }
+};
+
+// The bytes TDMemo keeps beside its document follow every change of the document, whoever makes
+// it (typing, pasting, the program, undo and redo, a highlighter's formats), and the answers from
+// them are those of the plain text operations on the document's text.
+TEST_F(EditorTest, KeptBytesFollowTheDocumentThroughRandomEdits) {
+  ui.showStartWindows();
+  activate(FormId::TxtForm);
+  auto& kept = dynamic_cast<qt::QtRichEdit&>(memo());
+  QPlainTextEdit* edit = widget();
+  edit->setFocus();
+  HeaderHighlighter highlighter(edit->document());
+  const std::vector<std::string> pieces = {".STRING 1\n",      ".string 10", "\n.ENDS\n", " .ENDS ",   "\n",
+                                           "caf\xE9 \x80\xA0", "ab",         "\n\n",      ".STRING 12"};
+  const std::vector<std::string> needles = {".STRING 1", ".string 10", ".STRING 12",
+                                            "\n.ENDS",   "\xE9",       ".STRING 1\n.E"};
+  std::mt19937 rng(1252);
+  std::string start;
+  for (int i = 0; i < 30; ++i) start += pieces[rng() % pieces.size()];
+  memo().setText(start);
+  for (int step = 0; step < 300 && !HasFailure(); ++step) {
+    const int size = memo().textLength();
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(static_cast<int>(rng() % (size + 1)));
+    const std::string piece = pieces[rng() % pieces.size()];
+    switch (rng() % 9) {
+      case 0:  // the program's own change
+        memo().setText(rng() % 2 ? piece + start : "a\rb\r\nc" + piece);
+        break;
+      case 1: edit->undo(); break;
+      case 2: edit->redo(); break;
+      case 3:  // a selection replaced by typing; one character by one is a change of equal length
+        if (rng() % 2 == 0) {
+          cursor.setPosition(static_cast<int>(rng() % (size + 1)), QTextCursor::KeepAnchor);
+          edit->setTextCursor(cursor);
+          QTest::keyClicks(edit, "xy");
+        } else {
+          cursor.setPosition(std::min(size, cursor.position() + 1), QTextCursor::KeepAnchor);
+          edit->setTextCursor(cursor);
+          QTest::keyClicks(edit, "x");
+        }
+        break;
+      case 4:
+        edit->setTextCursor(cursor);
+        QTest::keyClick(edit, std::array{Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete}[rng() % 3]);
+        break;
+      case 5:
+        QApplication::clipboard()->setText(qt::FromBytes(piece + "\r\n" + piece));
+        edit->setTextCursor(cursor);
+        edit->paste();
+        break;
+      case 6:  // a cut across lines
+        cursor.setPosition(static_cast<int>(rng() % (size + 1)), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        break;
+      default: cursor.insertText(qt::FromBytes(piece)); break;
+    }
+    const std::string text = kept.documentBytes();
+    SCOPED_TRACE(testing::Message() << "step " << step);
+    ASSERT_EQ(memo().text(), text);
+    const int lines = textops::LineCount(text);
+    EXPECT_EQ(memo().lineCount(), lines);
+    for (int i : {0, lines / 2, lines - 1, lines}) EXPECT_EQ(memo().line(i), textops::Line(text, i));
+    const int p = static_cast<int>(rng() % (text.size() + 1));
+    EXPECT_EQ(memo().lineFromChar(p), textops::LineFromChar(text, p));
+    for (const std::string& what : needles) {
+      const int from = static_cast<int>(rng() % (text.size() + 1));
+      EXPECT_EQ(memo().findText(what, from, static_cast<int>(text.size()) - from),
+                textops::FindNoCase(text, what, from, static_cast<int>(text.size()) - from));
+    }
+    EXPECT_EQ(memo().linesUntil(lines / 3, IsClosingLine), SectionAt(text, lines / 3));
+  }
 }
 
 }  // namespace

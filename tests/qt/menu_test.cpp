@@ -12,19 +12,21 @@
 namespace ts2::test {
 namespace {
 
-// Every action of the menu bar in menu order: each submenu followed by its items.
-std::vector<QAction*> MenuInOrder(QMenuBar* bar) {
-  std::vector<QAction*> actions;
-  for (QAction* top : bar->actions()) {
-    actions.push_back(top);
-    if (top->menu())
-      for (QAction* item : top->menu()->actions()) actions.push_back(item);
+// Every action of the menu bar's rows in menu order: each submenu followed by its items.
+void AddInOrder(const QList<QAction*>& from, std::vector<QAction*>& actions) {
+  for (QAction* action : from) {
+    actions.push_back(action);
+    if (action->menu()) AddInOrder(action->menu()->actions(), actions);
   }
+}
+std::vector<QAction*> MenuInOrder(const std::vector<QMenuBar*>& rows) {
+  std::vector<QAction*> actions;
+  for (QMenuBar* row : rows) AddInOrder(row->actions(), actions);
   return actions;
 }
 
 TEST_F(ToolkitFixture, MenuShowsEveryEntryWithItsCaptionKeyStateAndGroup) {
-  const std::vector<QAction*> actions = MenuInOrder(ui.menuBar());
+  const std::vector<QAction*> actions = MenuInOrder(ui.menuBars());
   ASSERT_EQ(actions.size(), MenuTable().size());
   std::map<int, QActionGroup*> groups;  // radio group -> its exclusive Qt group
   for (size_t i = 0; i < actions.size(); ++i) {
@@ -57,6 +59,58 @@ TEST_F(ToolkitFixture, MenuShowsEveryEntryWithItsCaptionKeyStateAndGroup) {
   EXPECT_NE(groups.begin()->second, groups.rbegin()->second);
 }
 
+// At the described width every top-level menu shows on a row of its own bar, none behind an
+// overflow button; the client area keeps its size and the window grows by the extra rows.
+TEST_F(ToolkitFixture, MenuBarWrapsOntoMoreRowsRatherThanHidingMenus) {
+  showAndActivate();
+  QWidget* main = form(FormId::myForm);
+  struct Case {
+    int width;
+    size_t rows;
+  };
+  for (const Case& c : {Case{kMainClientW, 2}, Case{1200, 1}, Case{kMainClientW, 2}}) {
+    SCOPED_TRACE(c.width);
+    ui.window(FormId::myForm).setClientWidth(c.width);
+    QCoreApplication::processEvents();
+    const std::vector<QMenuBar*> rows = ui.menuBars();
+    EXPECT_EQ(rows.size(), c.rows);
+    int top = 0;
+    std::vector<QAction*> shown;
+    for (QMenuBar* row : rows) {
+      EXPECT_TRUE(row->isVisible());
+      EXPECT_EQ(row->geometry(), QRect(0, top, c.width, row->sizeHint().height()));
+      top += row->height();
+      for (QAction* menu : row->actions()) {
+        EXPECT_TRUE(row->rect().contains(row->actionGeometry(menu))) << menu->text().toStdString();
+        shown.push_back(menu);
+      }
+      // No overflow button: Qt's extension is a child tool button, shown only when menus are hidden.
+      for (QWidget* child : row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->inherits("QToolButton")) {
+          EXPECT_FALSE(child->isVisible());
+        }
+    }
+    size_t topLevel = 0;
+    for (const MenuEntry& e : MenuTable())
+      topLevel += e.kind == MenuKind::Submenu && e.parent == MenuId::Count;
+    EXPECT_EQ(shown.size(), topLevel);
+    EXPECT_EQ(ui.window(FormId::myForm).clientSize().height, kMainClientH);
+    EXPECT_EQ(main->height(), kMainClientH + top);
+    EXPECT_EQ(control<QWidget>(FormId::myForm, "Video")->size(), QSize(c.width, 256));
+  }
+}
+
+TEST_F(ToolkitFixture, RecentFileItemsShowTheCaptionsTheProgramSets) {
+  MenuItem& item = ui.menuItem(MenuId::RecentFile1);
+  EXPECT_FALSE(ui.action(MenuId::RecentFile1)->isVisible());
+  item.setCaption("&1 a&&b.sfc + d.txt");
+  item.setVisible(true);
+  EXPECT_TRUE(ui.action(MenuId::RecentFile1)->isVisible());
+  EXPECT_EQ(ui.action(MenuId::RecentFile1)->text(), QStringLiteral("&1 a&&b.sfc + d.txt"));
+  EXPECT_EQ(ui.action(MenuId::RecentFile1)->parent(), ui.action(MenuId::RecentFiles1)->menu());
+  EXPECT_EQ(item.caption(), "&1 a&&b.sfc + d.txt");
+}
+
 struct KeyCase {
   Qt::Key key;
   Qt::KeyboardModifiers modifiers;
@@ -77,6 +131,7 @@ TEST_F(ToolkitFixture, KeysRunTheirCommandsAndDisabledOnesRunNothing) {
       {Qt::Key_N, Qt::ControlModifier, {}},                            // disabled
       {Qt::Key_V, Qt::ControlModifier, {}},                            // disabled
       {Qt::Key_Q, Qt::ControlModifier, {}},                            // no item
+      {Qt::Key_F1, Qt::NoModifier, {MenuId::KeyboardShortcuts1}},
   };
   for (const KeyCase& c : cases) {
     SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());

@@ -41,6 +41,7 @@ struct ScriptedAnswers : qt::DialogAnswers {
   std::deque<std::optional<int>> numbers;
   std::vector<FileDialog> dialogs;
   std::vector<std::pair<DialogAnswers::Box, std::string>> boxes;
+  std::vector<std::vector<std::vector<std::string>>> tables;  // the rows of each table shown
 
   std::optional<std::vector<std::string>> openFiles(const FileDialog& dialog) override {
     dialogs.push_back(dialog);
@@ -59,6 +60,10 @@ struct ScriptedAnswers : qt::DialogAnswers {
     return Next(choices, -1);
   }
   std::optional<int> number(const std::string&, int, int, int) override { return Next(numbers, {}); }
+  void table(const std::string&, const std::vector<std::string>&,
+             const std::vector<std::vector<std::string>>& rows) override {
+    tables.push_back(rows);
+  }
   // The next scripted answer, or `none` when the script has run out.
   template <typename T>
   static T Next(std::deque<T>& answers, T none) {
@@ -122,6 +127,11 @@ struct RecordingSink : EventSink {
   }
   void applicationActivated() override {
     if (next) next->applicationActivated();
+  }
+  std::vector<std::vector<std::string>> drops;
+  void filesDropped(const std::vector<std::string>& paths) override {
+    drops.push_back(paths);
+    if (next) next->filesDropped(paths);
   }
 };
 

@@ -1,0 +1,38 @@
+// The plain programs that ts2tool's whole-process figures are compared with (ts2_process_bench):
+//   ts2_floor read FILE      reads FILE through a 128 KiB buffer, as `cat FILE > /dev/null` does
+//   ts2_floor copy IN OUT    reads IN and replaces OUT with its bytes as ts2tool writes an output:
+//                            a temporary file beside OUT, written, flushed to disk, renamed
+// Standard C and POSIX only, so the program starts as fast as a program can.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+int main(int argc, char** argv) {
+  static char chunk[128 * 1024];
+  if (argc == 3 && std::strcmp(argv[1], "read") == 0) {
+    std::FILE* in = std::fopen(argv[2], "rb");
+    if (!in) return 1;
+    while (std::fread(chunk, 1, sizeof chunk, in) > 0) {
+    }
+    return std::fclose(in) == 0 ? 0 : 1;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "copy") == 0) {
+    std::FILE* in = std::fopen(argv[2], "rb");
+    const std::string temp = std::string(argv[3]) + ".tmp~";
+    std::FILE* out = std::fopen(temp.c_str(), "wb");
+    if (!in || !out) return 1;
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+      if (std::fwrite(chunk, 1, n, out) != n) return 1;
+    if (std::fflush(out) != 0 || ::fsync(fileno(out)) != 0 || std::fclose(out) != 0) return 1;
+    std::fclose(in);
+    struct stat st;
+    if (::stat(argv[3], &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
+    return std::rename(temp.c_str(), argv[3]) == 0 ? 0 : 1;
+  }
+  std::fprintf(stderr, "usage: ts2_floor read FILE | copy IN OUT\n");
+  return 2;
+}

@@ -1,0 +1,356 @@
+// The editor at Qt level (offscreen platform unless QT_QPA_PLATFORM names another): the real windows and
+// program, as ts2edit builds them, each case beside a bare QPlainTextEdit doing the Qt part of the same work
+// in the same run.
+//
+//   BM_Keystroke/large  keys typed into the Text Editor in the last of 10,000 sections (1.28 MB
+//                       file), against the same keys typed into a bare QPlainTextEdit holding the
+//                       same text; events are processed (and both painted) after each key
+//   BM_Keystroke/demo   the same on the demo set's translation file (391 bytes)
+//   BM_BlockSwitch      choosing the block whose file is 1.28 MB (from a block with a small file),
+//                       against setPlainText of the same text into the bare editor
+//   BM_StringSwitch     choosing the string whose section is the file's last (from string 0),
+//                       against the bare editor moving its caret there and scrolling it to the top
+//
+// Every figure is CPU time of the program's one thread (CLOCK_THREAD_CPUTIME_ID); the counters
+// give the editor's and the bare editor's milliseconds per event and their ratio (keystrokes), or
+// the editor's time beyond the bare editor's (switches; the goal is one 60 Hz frame, 16.7 ms).
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTS2_BUILD_BENCH=ON
+//   cmake --build build-bench --target ts2_qt_editor_bench && build-bench/bench/ts2_qt_editor_bench
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "qt/qt_text.h"
+#include "qt/qt_toolkit.h"
+#include "script/compress.h"
+#include "script/textfile.h"
+
+namespace ts2 {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr size_t kImageSize = 4u << 20;
+constexpr int kStrings = 10000;               // block 0: its file is the large one
+constexpr int kSmallStrings = 10;             // block 1
+constexpr uint32_t kPointerTable = 0x100000;  // block 0's string pointers
+constexpr uint32_t kSmallTable = 0x108000;    // block 1's
+constexpr uint32_t kTextBank = 0x110000;      // both blocks' strings
+constexpr int kDistinctStrings = 2000;        // a bank holds this many strings of 24 bytes
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "ts2_qt_editor_bench";
+  static char* argv[] = {name, nullptr};
+  // Offscreen unless a platform is named (QT_QPA_PLATFORM=xcb under Xvfb paints through X).
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// A ROM with a 256-glyph font, a block of 10,000 strings and one of 10 strings.
+std::string Image() {
+  std::string image(kImageSize, '\0');
+  std::memcpy(image.data() + kTitleOffset, kGameTitle, 15);
+  std::mt19937 rng(7);
+  Bytes glyphs(256 * 32);
+  for (uint8_t& b : glyphs) b = static_cast<uint8_t>(rng());
+  const Bytes table = BuildGlyphTable(glyphs, kFontTableOffset);
+  std::memcpy(image.data() + kFontTableOffset, table.data(), table.size());
+  auto pointer = [&](uint32_t table, int s) {
+    const uint32_t p = static_cast<uint32_t>(s % kDistinctStrings) * 25;
+    image[table + 2 * s] = static_cast<char>(p);
+    image[table + 2 * s + 1] = static_cast<char>(p >> 8);
+  };
+  for (int s = 0; s < kStrings; ++s) pointer(kPointerTable, s);
+  for (int s = 0; s < kSmallStrings; ++s) pointer(kSmallTable, s);
+  for (int s = 0; s < kDistinctStrings; ++s) {
+    char* str = image.data() + kTextBank + s * 25;
+    str[0] = 23;  // 24 one-byte characters
+    for (int c = 1; c <= 24; ++c) str[c] = static_cast<char>(rng());
+  }
+  return image;
+}
+
+// `count` sections of three lines of about 40 characters: 1.28 MB for 10,000 with CR LF line ends.
+std::string TranslationFile(int count) {
+  std::string text = "// Do not erase these: \r\n// .STRING #\r\n// .ENDS\r\n\r\n\r\n";
+  for (int s = 0; s < count; ++s) {
+    text += Format(".STRING %d\r\n", s);
+    text += Format("The hero [PLAYER] reads line %05d of the\r\n", s);
+    text += "translation, [$4142] and more words here,\r\n";
+    text += "a third line.\r\n.ENDS\r\n\r\n\r\n\r\n";
+  }
+  return text;
+}
+
+// The large set (a ROM and data file with the two blocks, and their files) and the demo set.
+struct Workspace {
+  Workspace() {
+    char tmpl[] = "/tmp/ts2-qt-editor-bench-XXXXXX";
+    dir = ::mkdtemp(tmpl);
+    saved = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    romPath = (dir / "game.sfc").string();
+    WriteFile(romPath, Image());
+    dataPath = (dir / "data.txt").string();
+    WriteFile(dataPath,
+              Format(".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $%06X $%06X 0 %d\r\n.BLOCK $%06X $%06X 0 %d\r\n",
+                     kPointerTable | 0xC00000, kTextBank | 0xC00000, kStrings, kSmallTable | 0xC00000,
+                     kTextBank | 0xC00000, kSmallStrings));
+    std::filesystem::create_directory(dir / "Dumps");
+    large = TranslationFile(kStrings);
+    WriteFile(TranslationFileName((dir / "Dumps").string(), kPointerTable), large);
+    WriteFile(TranslationFileName((dir / "Dumps").string(), kSmallTable), TranslationFile(kSmallStrings));
+    demo = dir / "demo";
+    const std::string command = "'" TS2_TOOL_PATH "' demo '" + demo.string() + "' >/dev/null";
+    demoMade = std::system(command.c_str()) == 0;
+  }
+  ~Workspace() {
+    std::filesystem::current_path(saved);
+    std::filesystem::remove_all(dir);
+  }
+  std::filesystem::path dir, saved, demo;
+  std::string romPath, dataPath, large;
+  bool demoMade = false;
+};
+
+Workspace& Space() {
+  static Workspace w;
+  return w;
+}
+
+// No dialog is ever shown: every question is answered No.
+struct NoDialogs : qt::DialogAnswers {
+  std::optional<std::vector<std::string>> openFiles(const FileDialog&) override { return std::nullopt; }
+  std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
+  bool box(Box, const std::string&, const std::string&) override { return false; }
+  int choose(const std::string&, const std::string&, const std::vector<std::string>&) override { return -1; }
+  std::optional<int> number(const std::string&, int, int, int) override { return std::nullopt; }
+};
+
+void Settle() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// The editor, started on a ROM and data file as `ts2edit ROM DATAFILE` starts, its windows shown.
+struct Editor {
+  Editor(const std::string& rom, const std::string& data) {
+    ui.setDialogAnswers(&answers);
+    ui.showStartWindows();
+    opened = program.myForm.OpenRomFile(rom, data);
+    Settle();
+  }
+  ~Editor() { ui.setEventSink(nullptr); }
+  QPlainTextEdit* editor() const { return ui.form(FormId::TxtForm)->findChild<QPlainTextEdit*>("TDMemo"); }
+  void selectString(int s) {
+    ui.list(ControlId::pList).setItemIndex(s);
+    program.listClick(ControlId::pList);
+    Settle();
+  }
+  void selectBlock(int b) {
+    ui.list(ControlId::bList).setItemIndex(b);
+    program.listClick(ControlId::bList);
+    Settle();
+  }
+  // Makes the Text Editor the active window, the caret at the end of line 1 of the section whose
+  // header is `header`.
+  void typeInto(const std::string& header) {
+    QWidget* window = ui.form(FormId::TxtForm);
+    QApplication::setActiveWindow(window);
+    editor()->setFocus();
+    const std::string text = ui.richEdit(ControlId::TDMemo).text();
+    const size_t at = text.find('\n', text.find('\n', text.rfind(header)) + 1);
+    QTextCursor cursor(editor()->document());
+    cursor.setPosition(static_cast<int>(at));
+    editor()->setTextCursor(cursor);
+    Settle();
+  }
+  QApplication& app = App();  // before any widget
+  qt::QtToolkit ui;
+  NoDialogs answers;
+  Program program{ui};
+  bool opened = false;
+};
+
+// A bare QPlainTextEdit in a window of the Text Editor's size, with its font and wrapping.
+struct Bare {
+  Bare() {
+    window.resize(326, 326);
+    edit = new QPlainTextEdit(&window);
+    edit->setFont(qt::FixedPitchFont(13));
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setWordWrapMode(QTextOption::NoWrap);
+    edit->setGeometry(0, 0, 318, 300);
+    window.show();
+    Settle();
+  }
+  void caretAt(int position) {
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(position);
+    edit->setTextCursor(cursor);
+    Settle();
+  }
+  QWidget window;
+  QPlainTextEdit* edit;
+};
+
+void Key(QWidget* w, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &release);
+  QCoreApplication::processEvents();
+}
+
+// Keys alternate between a letter and a Backspace, so the text stays as it was.
+void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
+  e.typeInto(header);
+  Bare bare;
+  const std::string text = e.ui.richEdit(ControlId::TDMemo).text();
+  bare.edit->setPlainText(qt::FromBytes(text));
+  bare.caretAt(e.editor()->textCursor().position());
+  double editorMs = 0, bareMs = 0;
+  int64_t keys = 0;
+  for (auto _ : state) {
+    const bool letter = keys++ % 2 == 0;
+    const int key = letter ? Qt::Key_X : Qt::Key_Backspace;
+    const QString typed = letter ? QStringLiteral("x") : QString();
+    const double t0 = ThreadCpuMs();
+    Key(e.editor(), key, typed);
+    const double t1 = ThreadCpuMs();
+    Key(bare.edit, key, typed);
+    bareMs += ThreadCpuMs() - t1;
+    editorMs += t1 - t0;
+  }
+  if (e.program.myForm.gSectionLine < 0) state.SkipWithError("the keys did not reach a shown section");
+  state.counters["editor_ms"] = editorMs / static_cast<double>(keys);
+  state.counters["bare_ms"] = bareMs / static_cast<double>(keys);
+  state.counters["ratio"] = editorMs / bareMs;
+  state.counters["text_bytes"] = static_cast<double>(text.size());
+}
+
+void BM_Keystroke_large(benchmark::State& state) {
+  Workspace& w = Space();
+  Editor e(w.romPath, w.dataPath);
+  if (!e.opened || e.ui.richEdit(ControlId::TDMemo).textLength() < 1000000) {
+    state.SkipWithError("the large file was not loaded");
+    return;
+  }
+  e.selectString(kStrings - 1);
+  TypeKeys(state, e, Format(".STRING %d", kStrings - 1));
+}
+
+void BM_Keystroke_demo(benchmark::State& state) {
+  Workspace& w = Space();
+  if (!w.demoMade) {
+    state.SkipWithError("ts2tool demo failed");
+    return;
+  }
+  const std::filesystem::path saved = std::filesystem::current_path();
+  std::filesystem::current_path(w.demo);  // its Dumps folder is the demo's
+  {
+    Editor e((w.demo / "demo.sfc").string(), (w.demo / "demo.txt").string());
+    e.selectString(0);
+    TypeKeys(state, e, ".STRING 0");
+  }
+  std::filesystem::current_path(saved);
+}
+
+void BM_BlockSwitch(benchmark::State& state) {
+  Workspace& w = Space();
+  Editor e(w.romPath, w.dataPath);
+  Bare bare;
+  const QString large = qt::FromBytes(FileBytesToEditorText(w.large));
+  const QString small = qt::FromBytes(FileBytesToEditorText(TranslationFile(kSmallStrings)));
+  double editorMs = 0, bareMs = 0;
+  int64_t switches = 0;
+  for (auto _ : state) {
+    e.selectBlock(1);
+    bare.edit->setPlainText(small);
+    Settle();
+    const double t0 = ThreadCpuMs();
+    e.selectBlock(0);
+    const double t1 = ThreadCpuMs();
+    bare.edit->setPlainText(large);
+    Settle();
+    bareMs += ThreadCpuMs() - t1;
+    editorMs += t1 - t0;
+    ++switches;
+  }
+  if (e.ui.richEdit(ControlId::TDMemo).textLength() < 1000000)
+    state.SkipWithError("the large file was not shown");
+  state.counters["editor_ms"] = editorMs / static_cast<double>(switches);
+  state.counters["bare_ms"] = bareMs / static_cast<double>(switches);
+  state.counters["beyond_ms"] = (editorMs - bareMs) / static_cast<double>(switches);
+}
+
+void BM_StringSwitch(benchmark::State& state) {
+  Workspace& w = Space();
+  Editor e(w.romPath, w.dataPath);
+  Bare bare;
+  bare.edit->setPlainText(qt::FromBytes(FileBytesToEditorText(w.large)));
+  Settle();
+  const std::string text = e.ui.richEdit(ControlId::TDMemo).text();
+  const int header = static_cast<int>(text.rfind(Format(".STRING %d", kStrings - 1)));
+  const int line = textops::LineFromChar(text, header);
+  double editorMs = 0, bareMs = 0;
+  int64_t switches = 0;
+  for (auto _ : state) {
+    e.selectString(0);
+    bare.caretAt(0);
+    bare.edit->verticalScrollBar()->setValue(0);
+    Settle();
+    const double t0 = ThreadCpuMs();
+    e.selectString(kStrings - 1);
+    const double t1 = ThreadCpuMs();
+    bare.caretAt(header);
+    bare.edit->verticalScrollBar()->setValue(line);
+    Settle();
+    bareMs += ThreadCpuMs() - t1;
+    editorMs += t1 - t0;
+    ++switches;
+  }
+  if (e.program.myForm.gSectionLine != line) state.SkipWithError("the last section was not shown");
+  state.counters["editor_ms"] = editorMs / static_cast<double>(switches);
+  state.counters["bare_ms"] = bareMs / static_cast<double>(switches);
+  state.counters["beyond_ms"] = (editorMs - bareMs) / static_cast<double>(switches);
+}
+
+BENCHMARK(BM_Keystroke_large)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Keystroke_demo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BlockSwitch)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+}  // namespace
+}  // namespace ts2
+
+BENCHMARK_MAIN();

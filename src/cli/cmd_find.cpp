@@ -1,0 +1,160 @@
+// ts2tool find: a text in every block's translation, or in the original ROM strings through the
+// character table, listed like grep lists lines, for a team's term checks.
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/cli.h"
+#include "cli/show_string.h"
+#include "cli/sjis_utf8.h"
+#include "core/cp1252.h"
+#include "core/fileutil.h"
+#include "views/script.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunFind(const std::vector<std::string>& args);
+
+const Command kFind{"find", "find ROM DATAFILE TEXT [--dumps DIR] [-i] [-w] [--original]",
+                    "list the translation lines (or original strings) that hold TEXT, like grep", RunFind};
+
+constexpr char kFindHelp[] =
+    "Opens ROM with DATAFILE as the editor does and prints every line that holds TEXT:\n"
+    "  in the translation files in DIR (default ./Dumps), only lines inside the body of a\n"
+    "  string's section, as  FILE:LINE: string N: TEXT-OF-THE-LINE  (LINE counted from 1);\n"
+    "  with --original, in the original ROM strings through the data file's character table\n"
+    "  (as the Kana Text window shows them), as  block B string N: TEXT-OF-THE-LINE.\n"
+    "  -i  ignore case: the letters of ASCII and of Windows-1252 (the translation files' code\n"
+    "      page: e with acute finds E with acute, oe finds OE, ...) match their other case\n"
+    "  -w  whole words only: no letter, digit or '_' right before or after the match\n"
+    "TEXT and the lines printed are UTF-8; TEXT that is not valid UTF-8 is taken as the files'\n"
+    "own bytes. Exit status: 0 when something matched, 1 when nothing did, 2 on errors.\n";
+
+constexpr int kExitNothing = 1;
+
+// Decodes UTF-8; std::nullopt when `text` is not valid UTF-8.
+std::optional<std::u32string> DecodeUtf8(std::string_view text) {
+  std::u32string out;
+  for (size_t i = 0; i < text.size();) {
+    const auto b = static_cast<uint8_t>(text[i]);
+    const int extra = b < 0x80             ? 0
+                      : (b & 0xE0) == 0xC0 ? 1
+                      : (b & 0xF0) == 0xE0 ? 2
+                      : (b & 0xF8) == 0xF0 ? 3
+                                           : -1;
+    if (extra < 0 || text.size() - i <= static_cast<size_t>(extra)) return std::nullopt;
+    char32_t c = extra == 0 ? b : b & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      const auto t = static_cast<uint8_t>(text[i + static_cast<size_t>(k)]);
+      if ((t & 0xC0) != 0x80) return std::nullopt;
+      c = c << 6 | (t & 0x3F);
+    }
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    out.push_back(c);
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | c >> 6));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | c >> 12));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  for (char b : bytes) AppendUtf8(out, cp1252::ToUnicode(static_cast<uint8_t>(b)));
+  return out;
+}
+
+// TEXT as Windows-1252 bytes; an error message when it holds a character the code page lacks.
+std::optional<std::string> Cp1252Text(const std::string& text, std::string& error) {
+  const std::optional<std::u32string> chars = DecodeUtf8(text);
+  if (!chars) return text;
+  std::string out;
+  for (char32_t c : *chars) {
+    const std::optional<uint8_t> b = cp1252::FromUnicode(c);
+    if (!b) {
+      std::string name;
+      AppendUtf8(name, c);
+      error = "TEXT holds '" + name + "', which the translation files' code page (Windows-1252) cannot hold";
+      return std::nullopt;
+    }
+    out.push_back(static_cast<char>(*b));
+  }
+  return out;
+}
+
+int RunFind(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  if (auto done = StartCommand(kFind, args, {"--dumps"}, {"-i", "-w", "--original"}, parsed, kFindHelp))
+    return *done;
+  if (parsed.positional.size() != 3) return UsageError(kFind, "expected ROM, DATAFILE and TEXT");
+  const std::string& text = parsed.positional[2];
+  if (text.empty()) return UsageError(kFind, "TEXT is empty");
+  const FindOptions options{.matchCase = !parsed.has("-i"), .wholeWord = parsed.has("-w")};
+  const bool original = parsed.has("--original");
+  std::string dumps = parsed.get("--dumps").value_or("Dumps");
+  while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();
+
+  std::string needle, error;
+  if (original) {
+    const std::optional<std::string> sjis = DecodeUtf8(text) ? Utf8ToShiftJis(text) : text;
+    if (!sjis) return Fail(kExitUsage, "cannot write TEXT in Shift-JIS, the character table's code page");
+    needle = *sjis;
+  } else {
+    const std::optional<std::string> bytes = Cp1252Text(text, error);
+    if (!bytes) return Fail(kExitUsage, error);
+    needle = *bytes;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitUsage, "no translation folder " + dumps);
+  }
+
+  ShownString shown;
+  if (OpenRom(shown, parsed.positional[0], parsed.positional[1])) return kExitUsage;
+  const TmyForm& form = shown.program.form();
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
+  std::string out;
+  bool found = false;
+  if (original) {
+    const TextFinder finder(needle, options, TextEncoding::kShiftJis);
+    const OriginalMatch* last = nullptr;
+    const std::vector<OriginalMatch> matches = FindInOriginal(form, blocks, finder);
+    for (const OriginalMatch& m : matches) {
+      if (last && last->block == m.block && last->string == m.string && last->line == m.line) continue;
+      last = &m;
+      const std::optional<std::string> line = ShiftJisToUtf8(m.lineText);
+      if (!line) return Fail(kExitUsage, "cannot convert Shift-JIS text: the system has no CP932 converter");
+      out += Format("block %d string %u: ", m.block, m.string) + *line + "\n";
+    }
+    found = !matches.empty();
+  } else {
+    const TextFinder finder(needle, options);
+    const std::vector<ScriptMatch> matches = FindInTranslations(blocks, finder);
+    const ScriptMatch* last = nullptr;
+    for (const ScriptMatch& m : matches) {
+      if (last && last->block == m.block && last->at.line == m.at.line) continue;
+      last = &m;
+      const ScriptBlock& b = blocks[static_cast<size_t>(m.block)];
+      out += Format("%s:%d: string %u: ", b.file.c_str(), m.at.line + 1, m.at.string) +
+             Cp1252ToUtf8(m.lineText) + "\n";
+    }
+    found = !matches.empty();
+  }
+  if (!WriteOutput("-", out.data(), out.size())) return Fail(kExitUsage, "cannot write the output");
+  return found ? kExitOk : kExitNothing;
+}
+
+const Registrar kRegister{kFind};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,135 @@
+// What the editor keeps between runs: the recent ROM and data-file pairs, the zoom, and where
+// the windows were. The toolkit stores the values; the rules are here.
+#include <algorithm>
+#include <cstdio>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr char kZoomKey[] = "window/zoom";
+constexpr FormId kToolWindows[] = {FormId::TxtForm, FormId::cmForm, FormId::KanaForm, FormId::HexForm};
+constexpr int kGrip = 40;  // a restored window keeps this much of its top edge on a screen
+
+std::string WindowKey(FormId id) {
+  return std::string("windows/") + LayoutOf(id).name;
+}
+
+// Whole numbers separated by commas, exactly `count` of them.
+std::optional<std::vector<int>> Numbers(const std::optional<std::string>& text, size_t count) {
+  if (!text) return std::nullopt;
+  std::vector<int> numbers;
+  size_t start = 0;
+  while (start <= text->size()) {
+    size_t end = text->find(',', start);
+    if (end == std::string::npos) end = text->size();
+    int value = 0, used = 0;
+    const std::string part = text->substr(start, end - start);
+    if (std::sscanf(part.c_str(), "%d%n", &value, &used) != 1 || static_cast<size_t>(used) != part.size())
+      return std::nullopt;
+    numbers.push_back(value);
+    start = end + 1;
+  }
+  if (numbers.size() != count) return std::nullopt;
+  return numbers;
+}
+
+// Whether a window at (left, top) can still be grabbed by its top edge on one of the screens: a
+// screen taken away since the last run must not leave a window out of reach.
+bool Reachable(const std::vector<Rect>& screens, int left, int top) {
+  return std::any_of(screens.begin(), screens.end(), [&](const Rect& s) {
+    return top >= s.top && top < s.top + s.height - kGrip && left + kGrip > s.left &&
+           left < s.left + s.width - kGrip;
+  });
+}
+
+}  // namespace
+
+void TmyForm::RestoreSession() {
+  Settings& settings = ui.settings();
+  recent = RecentList::Load(settings);
+  UpdateRecentMenu();
+
+  const std::vector<Rect> screens = ui.screens();
+  Window& main = ui.window(FormId::myForm);
+  if (auto at = Numbers(settings.value(WindowKey(FormId::myForm)), 2);
+      at && Reachable(screens, (*at)[0], (*at)[1]))
+    main.setPosition((*at)[0], (*at)[1]);
+  // The zoom command places the tool windows beside the main window; their own places follow.
+  if (auto factor = Numbers(settings.value(kZoomKey), 1); factor && (*factor)[0] >= 2) {
+    const MenuId item = ZoomItemOf((*factor)[0]);
+    if (item != MenuId::Count) RunMenuCommand(item);
+  }
+  for (FormId id : kToolWindows) {
+    const auto kept = Numbers(settings.value(WindowKey(id)), 5);  // left, top, width, height, shown
+    if (!kept) continue;
+    const int left = (*kept)[0], top = (*kept)[1], width = (*kept)[2], height = (*kept)[3],
+              shown = (*kept)[4];
+    Window& window = ui.window(id);
+    if (Reachable(screens, left, top)) window.setPosition(left, top);
+    // The Hex Data window has a fixed size; the others take back theirs, within reason.
+    if (id != FormId::HexForm && width > 0 && height > 0 && width <= 16384 && height <= 16384) {
+      window.setClientWidth(width);
+      window.setClientHeight(height);
+    }
+    window.setVisible(shown != 0);
+  }
+}
+
+void TmyForm::SaveSession() {
+  Settings& settings = ui.settings();
+  const Rect m = ui.window(FormId::myForm).bounds();
+  settings.setValue(WindowKey(FormId::myForm), Format("%d,%d", m.left, m.top));
+  settings.setValue(kZoomKey, std::to_string(zoom));
+  for (FormId id : kToolWindows) {
+    Window& window = ui.window(id);
+    const Rect b = window.bounds();
+    const Size c = window.clientSize();
+    settings.setValue(WindowKey(id),
+                      Format("%d,%d,%d,%d,%d", b.left, b.top, c.width, c.height, window.visible() ? 1 : 0));
+  }
+  recent.save(settings);
+}
+
+void TmyForm::RememberRecent(const std::string& rom, const std::string& dataFile) {
+  recent.add({rom, dataFile});
+  recent.save(ui.settings());
+  UpdateRecentMenu();
+}
+
+void TmyForm::UpdateRecentMenu() {
+  const std::vector<RecentPair>& entries = recent.entries();
+  for (size_t i = 0; i < std::size(kRecentFileItems); ++i) {
+    MenuItem& item = ui.menuItem(kRecentFileItems[i]);
+    item.setCaption(i < entries.size() ? RecentCaption(i, entries[i]) : std::string());
+    item.setVisible(i < entries.size());
+  }
+  ui.menuItem(MenuId::RecentFiles1).setEnabled(!entries.empty());
+}
+
+void TmyForm::OpenRecentFile(size_t index) {
+  if (index >= recent.entries().size()) return;
+  const RecentPair pair = recent.entries()[index];
+  std::string gone;
+  int count = 0;
+  for (const std::string& path : {pair.rom, pair.dataFile}) {
+    if (FileExists(path)) continue;
+    gone += "\n" + path;
+    ++count;
+  }
+  if (count > 0) {
+    recent.remove(index);
+    recent.save(ui.settings());
+    UpdateRecentMenu();
+    ui.message(std::string(count == 1 ? "This file no longer exists" : "These files no longer exist") +
+               ", so the entry was removed from Recent Files:" + gone);
+    return;
+  }
+  if (!ConfirmReplaceRom()) return;
+  OpenRomNamed(pair.rom, pair.dataFile);
+}
+
+}  // namespace ts2

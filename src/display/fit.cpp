@@ -1,0 +1,43 @@
+#include "display/fit.h"
+
+#include "core/fileutil.h"
+
+namespace ts2 {
+
+namespace {
+
+// One word a kind, so that a verdict fits the panel's 66 pixels at the described width.
+const char* Word(LintKind kind) {
+  switch (kind) {
+    case LintKind::kTooWide: return "wide";
+    case LintKind::kTooManyLines: return "lines";
+    case LintKind::kHexRun: return "[$ run";
+    case LintKind::kStrayBracket: return "stray [";
+    case LintKind::kBlank: return "blank";
+    case LintKind::kControlCode: return "code";
+    case LintKind::kLineCut: return "cut";
+    case LintKind::kEmptyEdge: return "empty";
+    case LintKind::kRunOn: return "no .ENDS";
+    case LintKind::kPlayerName: return "name";
+    case LintKind::kUnknownWord: return "spelling";
+  }
+  return "?";
+}
+
+}  // namespace
+
+FitVerdict MakeFitVerdict(const std::vector<LintFinding>& findings, long string, int headerFileLine) {
+  if (findings.empty()) return {"Fits", "The translation fits its box."};
+  const LintFinding& first = findings.front();
+  FitVerdict verdict;
+  verdict.brief = Format("L%d: %s", first.line, Word(first.kind));
+  if (findings.size() > 1) verdict.brief += Format(" +%zu", findings.size() - 1);
+  for (const LintFinding& f : findings) {
+    if (!verdict.full.empty()) verdict.full += '\n';
+    verdict.full +=
+        FindingPlace(string, f.line, headerFileLine) + Format(": column %d: ", f.column) + f.message;
+  }
+  return verdict;
+}
+
+}  // namespace ts2

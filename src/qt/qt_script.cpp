@@ -1,0 +1,320 @@
+#include "qt/qt_script.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "qt/qt_text.h"
+#include "views/script_form.h"
+
+namespace ts2::qt {
+
+namespace {
+
+enum Column { kTable, kFile, kStrings, kTranslated, kFindings, kColumns };
+constexpr int kBlockRole = Qt::UserRole;       // the block's index, in the first column
+constexpr int kMatchRole = Qt::UserRole + 1;   // the match's first character and length
+constexpr int kResultRole = Qt::UserRole + 2;  // the result's index
+
+QTableWidgetItem* Number(qint64 n) {
+  auto* item = new QTableWidgetItem;
+  item->setData(Qt::DisplayRole, n);  // sorted as a number
+  item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return item;
+}
+
+// Draws a result's line with the match on a highlighted background.
+class MatchDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QPoint match = index.data(kMatchRole).toPoint();
+    if (match.y() <= 0) return QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+    const QRect r = opt.rect.adjusted(4, 0, -4, 0);
+    const QFontMetrics m(opt.font);
+    const int x0 = r.left() + m.horizontalAdvance(text.left(match.x()));
+    const int w = m.horizontalAdvance(text.mid(match.x(), match.y()));
+    painter->save();
+    painter->fillRect(QRect(x0, r.top() + 1, w, r.height() - 2), QColor(0xFF, 0xE0, 0x60));
+    painter->setPen(opt.palette.color(QPalette::Text));
+    painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->restore();
+  }
+};
+
+}  // namespace
+
+// ---- Script Overview ----
+
+ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::Tool), program_(program) {
+  setWindowTitle(QStringLiteral("Script Overview"));
+  const QStringList headers = {QStringLiteral("Pointer table"), QStringLiteral("File"),
+                               QStringLiteral("Strings"), QStringLiteral("Translated"),
+                               QStringLiteral("With findings")};
+  table_ = new QTableWidget(0, kColumns, this);
+  table_->setHorizontalHeaderLabels(headers);
+  table_->verticalHeader()->hide();
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->horizontalHeader()->setSortIndicator(kTable, Qt::AscendingOrder);
+  table_->setSortingEnabled(true);
+  totals_ = new QTableWidget(1, kColumns, this);
+  totals_->horizontalHeader()->hide();
+  totals_->verticalHeader()->hide();
+  totals_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  totals_->setSelectionMode(QAbstractItemView::NoSelection);
+  totals_->setFocusPolicy(Qt::NoFocus);
+  totals_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  totals_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  totals_->setFixedHeight(totals_->verticalHeader()->defaultSectionSize() + 2 * totals_->frameWidth());
+  // The totals row keeps the table's column widths.
+  connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int column, int, int width) { totals_->setColumnWidth(column, width); });
+  status_ = new QLabel(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(0);
+  layout->addWidget(table_);
+  layout->addWidget(totals_);
+  layout->addSpacing(4);
+  layout->addWidget(status_);
+  resize(460, 360);
+
+  connect(table_, &QTableWidget::itemActivated, this, [this](QTableWidgetItem* item) {
+    const QTableWidgetItem* first = table_->item(item->row(), kTable);
+    if (first) program_.ScriptForm().SelectBlock(first->data(kBlockRole).toInt());
+  });
+  pending_ = new QTimer(this);
+  pending_->setSingleShot(true);
+  pending_->setInterval(100);
+  connect(pending_, &QTimer::timeout, this, [this] { refreshNow(); });
+  program_.ScriptForm().onProgress = [this] { refresh(); };
+  refreshNow();
+}
+
+void ScriptOverviewWindow::refresh() {
+  if (!pending_->isActive()) pending_->start();
+}
+
+void ScriptOverviewWindow::refreshNow() {
+  const TScriptForm& script = program_.ScriptForm();
+  const int rows = static_cast<int>(script.blocks.size());
+  table_->setSortingEnabled(false);
+  table_->setRowCount(rows);
+  for (int row = 0; row < rows; ++row) {
+    const ScriptBlock& b = script.blocks[static_cast<size_t>(row)];
+    const std::optional<BlockProgress>& p = script.progress.size() > static_cast<size_t>(row)
+                                                ? script.progress[static_cast<size_t>(row)]
+                                                : std::optional<BlockProgress>();
+    auto* table = new QTableWidgetItem(QString::fromStdString(Format("%06X", b.table)));
+    table->setData(kBlockRole, b.index);
+    table_->setItem(row, kTable, table);
+    auto* file = new QTableWidgetItem(FromPath(ExtractFileName(b.file)));
+    if (p && !p->exists) file->setForeground(QColor(0x80, 0x80, 0x80));
+    file->setToolTip(p && !p->exists ? QStringLiteral("No file yet") : FromPath(b.file));
+    table_->setItem(row, kFile, file);
+    table_->setItem(row, kStrings, Number(b.strings));
+    table_->setItem(row, kTranslated, p ? Number(p->translated) : new QTableWidgetItem);
+    table_->setItem(row, kFindings, p ? Number(p->withFindings) : new QTableWidgetItem);
+  }
+  table_->setSortingEnabled(true);
+  const BlockProgress total = script.Total();
+  totals_->setItem(0, kTable, new QTableWidgetItem(QStringLiteral("Total")));
+  totals_->setItem(0, kFile, new QTableWidgetItem(QString::number(rows) + QStringLiteral(" blocks")));
+  uint32_t strings = 0;
+  for (const ScriptBlock& b : script.blocks) strings += b.strings;
+  totals_->setItem(0, kStrings, Number(strings));
+  totals_->setItem(0, kTranslated, Number(total.translated));
+  totals_->setItem(0, kFindings, Number(total.withFindings));
+  status_->setText(script.counting() ? QStringLiteral("Counting...")
+                                     : QString::fromStdString(ProgressText(
+                                           {true, strings, total.translated, total.withFindings})));
+}
+
+// ---- Find in Script ----
+
+FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::Tool), program_(program) {
+  setWindowTitle(QStringLiteral("Find in Script"));
+  find_ = new QLineEdit(this);
+  replace_ = new QLineEdit(this);
+  matchCase_ = new QCheckBox(QStringLiteral("Match &case"), this);
+  wholeWord_ = new QCheckBox(QStringLiteral("&Whole word"), this);
+  scope_ = new QComboBox(this);
+  scope_->addItems({QStringLiteral("Translations"), QStringLiteral("Original ROM text")});
+  findButton_ = new QPushButton(QStringLiteral("&Find"), this);
+  replaceButton_ = new QPushButton(QStringLiteral("&Replace"), this);
+  replaceAllButton_ = new QPushButton(QStringLiteral("Replace &All"), this);
+  findButton_->setDefault(true);
+  results_ = new QTreeWidget(this);
+  results_->setColumnCount(4);
+  results_->setHeaderLabels(
+      {QStringLiteral("Block"), QStringLiteral("String"), QStringLiteral("Line"), QStringLiteral("Text")});
+  results_->setRootIsDecorated(false);
+  results_->setUniformRowHeights(true);
+  results_->setItemDelegateForColumn(3, new MatchDelegate(results_));
+  status_ = new QLabel(this);
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(QStringLiteral("Find:"), this), 0, 0);
+  grid->addWidget(find_, 0, 1);
+  grid->addWidget(findButton_, 0, 2);
+  grid->addWidget(new QLabel(QStringLiteral("Replace with:"), this), 1, 0);
+  grid->addWidget(replace_, 1, 1);
+  auto* replaceButtons = new QHBoxLayout;
+  replaceButtons->addWidget(replaceButton_);
+  replaceButtons->addWidget(replaceAllButton_);
+  grid->addLayout(replaceButtons, 1, 2);
+  auto* options = new QHBoxLayout;
+  options->addWidget(matchCase_);
+  options->addWidget(wholeWord_);
+  options->addStretch();
+  options->addWidget(new QLabel(QStringLiteral("In:"), this));
+  options->addWidget(scope_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addLayout(options);
+  layout->addWidget(results_);
+  layout->addWidget(status_);
+  resize(560, 380);
+
+  connect(findButton_, &QPushButton::clicked, this, [this] { find(); });
+  connect(find_, &QLineEdit::returnPressed, this, [this] { find(); });
+  connect(replaceButton_, &QPushButton::clicked, this, [this] { replace(); });
+  connect(replaceAllButton_, &QPushButton::clicked, this, [this] { replaceAll(); });
+  connect(results_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { activate(item); });
+  connect(scope_, &QComboBox::currentIndexChanged, this, [this] {
+    replace_->setEnabled(!original());
+    replaceButton_->setEnabled(!original());
+    replaceAllButton_->setEnabled(!original());
+  });
+}
+
+void FindInScriptWindow::focusFind() {
+  find_->setFocus();
+  find_->selectAll();
+}
+
+bool FindInScriptWindow::original() const {
+  return scope_->currentIndex() == 1;
+}
+
+std::optional<TScriptForm::Search> FindInScriptWindow::search() {
+  TScriptForm::Search search;
+  search.options = {.matchCase = matchCase_->isChecked(), .wholeWord = wholeWord_->isChecked()};
+  search.original = original();
+  const QString text = find_->text();
+  if (search.original) {
+    search.text = SjisText::Encode(text);
+  } else {
+    // A character the files' code page cannot hold is in no translation.
+    if (!Unencodable(text).isEmpty()) {
+      results_->clear();
+      status_->setText(FromMessage(RefusedCharactersMessage(Unencodable(text))));
+      return std::nullopt;
+    }
+    search.text = ToBytes(text);
+  }
+  return search;
+}
+
+void FindInScriptWindow::find() {
+  if (const std::optional<TScriptForm::Search> s = search()) {
+    program_.ScriptForm().Find(*s);
+    showResults();
+  }
+}
+
+void FindInScriptWindow::showResults() {
+  const TScriptForm& script = program_.ScriptForm();
+  ListBox& bList = program_.ui.list(ControlId::bList);
+  results_->clear();
+  QList<QTreeWidgetItem*> items;
+  int blocks = 0, lastBlock = -1;
+  for (size_t i = 0; i < script.results.size(); ++i) {
+    const TScriptForm::Result& r = script.results[i];
+    if (r.block != lastBlock) ++blocks;
+    lastBlock = r.block;
+    QString line, before;
+    int length = 0;
+    if (script.lastSearch.original) {
+      line = SjisText(r.lineText).text();
+      before = SjisText(r.lineText.substr(0, r.column)).text();
+      length = static_cast<int>(SjisText(r.lineText.substr(r.column, r.length)).text().size());
+    } else {
+      line = FromBytes(r.lineText);
+      before = FromBytes(r.lineText.substr(0, r.column));
+      length = static_cast<int>(r.length);
+    }
+    auto* item = new QTreeWidgetItem(
+        {FromBytes(bList.line(r.block)), QString::number(r.string), QString::number(r.line + 1), line});
+    item->setData(0, kResultRole, static_cast<qulonglong>(i));
+    item->setData(3, kMatchRole, QPoint(static_cast<int>(before.size()), length));
+    items.append(item);
+  }
+  results_->addTopLevelItems(items);
+  for (int c = 0; c < 3; ++c) results_->resizeColumnToContents(c);
+  status_->setText(
+      script.results.empty()
+          ? QStringLiteral("Not found.")
+          : QStringLiteral("%1 match(es) in %2 block(s).").arg(script.results.size()).arg(blocks));
+}
+
+void FindInScriptWindow::activate(QTreeWidgetItem* item) {
+  if (!item) return;
+  const auto index = static_cast<size_t>(item->data(0, kResultRole).toULongLong());
+  if (!program_.ScriptForm().ActivateResult(index))
+    status_->setText(QStringLiteral("The text has changed there since the search: search again."));
+}
+
+void FindInScriptWindow::replace() {
+  TScriptForm& script = program_.ScriptForm();
+  const std::optional<TScriptForm::Search> s = search();
+  if (!s) return;
+  if (s->text != script.lastSearch.text || s->original != script.lastSearch.original ||
+      s->options.matchCase != script.lastSearch.options.matchCase ||
+      s->options.wholeWord != script.lastSearch.options.wholeWord)
+    script.Find(*s);
+  const QString with = replace_->text();
+  if (!Unencodable(with).isEmpty()) {
+    status_->setText(FromMessage(RefusedCharactersMessage(Unencodable(with))));
+    return;
+  }
+  // The selection is no match yet: go to the first one.
+  if (!script.Replace(ToBytes(with)) && !script.results.empty()) script.ActivateResult(0);
+  showResults();
+}
+
+void FindInScriptWindow::replaceAll() {
+  TScriptForm& script = program_.ScriptForm();
+  find();
+  const QString with = replace_->text();
+  if (!Unencodable(with).isEmpty()) {
+    status_->setText(FromMessage(RefusedCharactersMessage(Unencodable(with))));
+    return;
+  }
+  script.ReplaceAll(ToBytes(with));
+  showResults();
+}
+
+}  // namespace ts2::qt

@@ -1,0 +1,70 @@
+// The whole-script tool windows on Qt: the Script Overview (one row per block, sortable, a totals
+// row) and Find in Script (find, replace, results). They show what TScriptForm keeps and pass
+// the user's actions to it.
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+#include "views/script_form.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace ts2::qt {
+
+class ScriptOverviewWindow : public QWidget {
+ public:
+  ScriptOverviewWindow(Program& program, QWidget* parent);
+  void refresh();  // the rows again from the program's counts (coalesced)
+  QTableWidget* table() const { return table_; }
+  QTableWidget* totals() const { return totals_; }
+  void refreshNow();
+
+ private:
+  Program& program_;
+  QTableWidget* table_;
+  QTableWidget* totals_;
+  QLabel* status_;
+  QTimer* pending_;
+};
+
+class FindInScriptWindow : public QWidget {
+ public:
+  FindInScriptWindow(Program& program, QWidget* parent);
+  void focusFind();
+  QLineEdit* findEdit() const { return find_; }
+  QLineEdit* replaceEdit() const { return replace_; }
+  QCheckBox* matchCase() const { return matchCase_; }
+  QCheckBox* wholeWord() const { return wholeWord_; }
+  QComboBox* scope() const { return scope_; }
+  QTreeWidget* results() const { return results_; }
+  QPushButton* findButton() const { return findButton_; }
+  QPushButton* replaceButton() const { return replaceButton_; }
+  QPushButton* replaceAllButton() const { return replaceAllButton_; }
+  void find();
+  void replace();
+  void replaceAll();
+
+ private:
+  bool original() const;
+  std::optional<TScriptForm::Search> search();  // as the fields set it; none when it cannot be
+  void showResults();
+  void activate(QTreeWidgetItem* item);
+  Program& program_;
+  QLineEdit *find_, *replace_;
+  QCheckBox *matchCase_, *wholeWord_;
+  QComboBox* scope_;
+  QPushButton *findButton_, *replaceButton_, *replaceAllButton_;
+  QTreeWidget* results_;
+  QLabel* status_;
+};
+
+}  // namespace ts2::qt

@@ -1,0 +1,68 @@
+// The whole script at once: every block's translation file, read for progress, find and replace,
+// and every block's original strings, read for find.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/forms.h"
+#include "views/find.h"
+
+namespace ts2 {
+
+// A block of the loaded script and its translation file.
+struct ScriptBlock {
+  int index = 0;       // its line in the block list
+  uint32_t table = 0;  // ROM offset of its pointer table
+  uint32_t strings = 0;
+  std::string file;  // the translation file's path
+};
+// Every block of the block list, with its translation file in `dumps`.
+std::vector<ScriptBlock> ScriptBlocks(const TmyForm& form, const std::string& dumps);
+// The blocks with a file of their own: blocks that share a pointer table share a file, which is
+// read once, for the first of them.
+std::vector<ScriptBlock> BlocksByFile(const std::vector<ScriptBlock>& blocks);
+
+// A match in a translation, with its block and the line that holds it.
+struct ScriptMatch {
+  int block = 0;
+  TextMatch at;
+  std::string lineText;  // the line's bytes, without its line end
+};
+// The text to search for a block: its file's bytes, or (for the block the Text Editor shows) the
+// editor's unsaved text; std::nullopt when there is none (no file yet).
+using TextOfBlock = std::function<std::optional<std::string>(const ScriptBlock&)>;
+std::optional<std::string> FileText(const ScriptBlock& block);
+// Matches in every block's translation, in block order, then in order of position.
+std::vector<ScriptMatch> FindInTranslations(const std::vector<ScriptBlock>& blocks, const TextFinder& finder,
+                                            const TextOfBlock& textOf = FileText);
+
+// A match in an original ROM string, as the character table writes it (Shift-JIS text, lines
+// separated by CR LF).
+struct OriginalMatch {
+  int block = 0;
+  uint32_t string = 0;
+  int line = 0;       // 0-based line of the string's text
+  size_t column = 0;  // byte offset in that line
+  std::string lineText;
+};
+// Matches in the original text of every string of `blocks` (the finder's encoding should be
+// Shift-JIS).
+std::vector<OriginalMatch> FindInOriginal(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
+                                          const TextFinder& finder);
+
+// Replace All in translation files: each file with a match inside a section body is read,
+// changed and written again whole (WriteFileAtomic), or left exactly as it was when it cannot be.
+struct FileReplaced {
+  std::string file;
+  int replacements = 0;
+  std::string error;  // empty when the file was written
+};
+std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks, const TextFinder& finder,
+                                         std::string_view replacement);
+
+}  // namespace ts2

@@ -1,0 +1,338 @@
+// The whole-script views on the program: states and progress kept current, the overview's
+// block selection, and Find in Script with its replacements.
+#include "views/script_form.h"
+
+#include <chrono>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "display/encode.h"
+#include "script/textfile.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr int kTypingPauseMs = 400;  // the other strings' states follow when typing pauses
+constexpr auto kCountSlice = std::chrono::milliseconds(8);  // blocks counted between two events
+
+ItemMark MarkOf(StringState state) {
+  switch (state) {
+    case StringState::kUntranslated: return ItemMark::kUntranslated;
+    case StringState::kTranslated: return ItemMark::kTranslated;
+    case StringState::kWithFindings: return ItemMark::kFindings;
+  }
+  return ItemMark::kNone;
+}
+
+bool SameBlocks(const std::vector<ScriptBlock>& a, const std::vector<ScriptBlock>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].table != b[i].table || a[i].strings != b[i].strings || a[i].file != b[i].file) return false;
+  return true;
+}
+
+// Byte offset of the start of line `line` in editor text; npos past its end.
+size_t LineStart(std::string_view text, int line) {
+  size_t at = 0;
+  for (int i = 0; i < line; ++i) {
+    at = text.find('\n', at);
+    if (at == std::string_view::npos) return at;
+    ++at;
+  }
+  return at;
+}
+
+std::string Plural(size_t n, const char* one, const char* many) {
+  return Format("%zu %s", n, n == 1 ? one : many);
+}
+
+}  // namespace
+
+LintOptions TScriptForm::Options() const {
+  const TmyForm& f = program.myForm;
+  return {.variableWidth = f.Checked(MenuId::UseVWFRoutine1), .playerWidth = f.gPlayerWidth};
+}
+
+std::string TScriptForm::CurrentFile() const {
+  return program.myForm.gTextPath;
+}
+
+std::optional<std::string> TScriptForm::TextOf(const ScriptBlock& block) const {
+  // The block the Text Editor shows is read as it stands there, saved or not.
+  if (!CurrentFile().empty() && block.file == CurrentFile())
+    return program.ui.richEdit(ControlId::TDMemo).text();
+  return FileText(block);
+}
+
+// ---- states ----
+
+void TScriptForm::BlockShown() {
+  TmyForm& f = program.myForm;
+  std::vector<ScriptBlock> now = ScriptBlocks(f, f.gDumpDir);
+  if (!SameBlocks(now, blocks) || !options_ || options_->variableWidth != Options().variableWidth ||
+      options_->playerWidth != Options().playerWidth) {
+    blocks = std::move(now);
+    RestartCounting();
+  }
+  ComputeStates();
+  MarkStrings();
+}
+
+void TScriptForm::OptionsChanged() {
+  if (blocks.empty()) return;
+  RestartCounting();
+  ComputeStates();
+  MarkStrings();
+}
+
+void TScriptForm::ComputeStates() {
+  const TmyForm& f = program.myForm;
+  states.assign(f.gCurStringCount, StringStatus{});
+  if (CurrentFile().empty()) return;
+  states = StatesOf(program.ui.richEdit(ControlId::TDMemo).text(), f.gCurStringCount, Options());
+}
+
+void TScriptForm::MarkStrings() {
+  ListBox& pList = program.ui.list(ControlId::pList);
+  const int count = std::min(pList.count(), static_cast<int>(states.size()));
+  for (int i = 0; i < count; ++i)
+    pList.setItemMark(i, MarkOf(states[static_cast<size_t>(i)].state),
+                      StateText(states[static_cast<size_t>(i)]));
+}
+
+void TScriptForm::TextChanged() {
+  const TmyForm& f = program.myForm;
+  const auto current = static_cast<size_t>(f.gCurString);
+  if (f.gCurString < 0 || current >= states.size() || CurrentFile().empty()) return;
+  // The edited string at once, from the section the display has just copied.
+  states[current] =
+      f.gSectionLine == -1
+          ? StringStatus{}
+          : StateOfSection(SplitEditorLines(program.ui.richEdit(ControlId::Memo1).text()), Options());
+  if (f.gSectionLine != -1) states[current].headerLine = f.gSectionLine;
+  program.ui.list(ControlId::pList)
+      .setItemMark(f.gCurString, MarkOf(states[current].state), StateText(states[current]));
+  // The others (an edit may add or break a section of another string) once typing pauses.
+  const unsigned typing = ++typing_;
+  program.ui.runLater(kTypingPauseMs, [this, typing] {
+    if (typing != typing_) return;
+    ComputeStates();
+    MarkStrings();
+  });
+}
+
+void TScriptForm::FileOnDiskChanged() {
+  const LintOptions options = Options();
+  for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b) {
+    if (blocks[b].file != CurrentFile()) continue;
+    progress[b] = ProgressOnDisk(blocks[b].file, blocks[b].strings, options);
+    MarkBlock(b);
+  }
+  if (onProgress) onProgress();
+}
+
+void TScriptForm::RestartCounting() {
+  options_ = Options();
+  progress.assign(blocks.size(), std::nullopt);
+  next_ = 0;
+  const unsigned generation = ++generation_;
+  program.ui.runLater(0, [this, generation] {
+    if (generation == generation_) CountNext();
+  });
+  if (onProgress) onProgress();
+}
+
+void TScriptForm::CountNext() {
+  if (!counting()) return;
+  const auto deadline = std::chrono::steady_clock::now() + kCountSlice;
+  const LintOptions options = *options_;
+  do {
+    progress[next_] = ProgressOnDisk(blocks[next_].file, blocks[next_].strings, options);
+    MarkBlock(next_++);
+  } while (counting() && std::chrono::steady_clock::now() < deadline);
+  if (counting()) {
+    const unsigned generation = generation_;
+    program.ui.runLater(0, [this, generation] {
+      if (generation == generation_) CountNext();
+    });
+  }
+  if (onProgress) onProgress();
+}
+
+void TScriptForm::MarkBlock(size_t block) {
+  if (!progress[block]) return;
+  const BlockProgress& p = *progress[block];
+  const ItemMark mark = p.withFindings > 0          ? ItemMark::kFindings
+                        : p.translated == p.strings ? ItemMark::kTranslated
+                                                    : ItemMark::kUntranslated;
+  program.ui.list(ControlId::bList)
+      .setItemMark(static_cast<int>(block), mark, ProgressText(p) + (p.exists ? "" : " (no file yet)"));
+}
+
+BlockProgress TScriptForm::Total() const {
+  BlockProgress total;
+  for (const std::optional<BlockProgress>& p : progress)
+    if (p) total += *p;
+  return total;
+}
+
+// ---- the Script Overview ----
+
+void TScriptForm::ShowOverview() {
+  program.ui.showToolWindow(ToolWindow::ScriptOverview, *this);
+}
+
+bool TScriptForm::SelectBlock(int block) {
+  const TmyForm& f = program.myForm;
+  ListBox& bList = program.ui.list(ControlId::bList);
+  if (block < 0 || block >= bList.count() || !f.gROM) return false;
+  bList.setItemIndex(block);
+  program.listClick(ControlId::bList);
+  return f.gCurBlock == block && !f.gTextPath.empty() &&
+         f.gTextPath == TranslationFileName(f.gDumpDir, f.gCurBlockOffset);
+}
+
+// ---- Find in Script ----
+
+void TScriptForm::ShowFind() {
+  program.ui.showToolWindow(ToolWindow::FindInScript, *this);
+}
+
+const std::vector<TScriptForm::Result>& TScriptForm::Find(const Search& search) {
+  lastSearch = search;
+  results.clear();
+  const TmyForm& f = program.myForm;
+  if (!f.gROM || search.text.empty()) return results;
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (search.original) {
+    const TextFinder finder(search.text, search.options, TextEncoding::kShiftJis);
+    for (OriginalMatch& m : FindInOriginal(f, all, finder))
+      results.push_back({m.block, m.string, m.line, m.column, search.text.size(), 0, std::move(m.lineText)});
+  } else {
+    const TextFinder finder(search.text, search.options);
+    for (ScriptMatch& m : FindInTranslations(all, finder, [this](const ScriptBlock& b) { return TextOf(b); }))
+      results.push_back({m.block, m.at.string, m.at.line, m.at.column, search.text.size(), m.at.position,
+                         std::move(m.lineText)});
+  }
+  return results;
+}
+
+bool TScriptForm::ActivateResult(size_t index) {
+  if (index >= results.size()) return false;
+  const Result r = results[index];
+  TmyForm& f = program.myForm;
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  const ScriptBlock* file = nullptr;
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (static_cast<size_t>(r.block) < all.size()) file = &all[static_cast<size_t>(r.block)];
+  if (!file) return false;
+  if (f.gCurBlock != r.block || CurrentFile() != file->file)
+    if (!SelectBlock(r.block)) return false;
+  ListBox& pList = program.ui.list(ControlId::pList);
+  if (static_cast<int>(r.string) < pList.count()) {
+    // The string's section is searched from the start of the text, not behind a selection.
+    editor.setSelection(editor.selStart(), 0);
+    pList.setItemIndex(static_cast<int>(r.string));
+    program.listClick(ControlId::pList);
+  }
+  if (lastSearch.original) return true;
+  const std::string text = editor.text();
+  const size_t start = LineStart(text, r.line);
+  if (start == std::string::npos || start + r.column + r.length > text.size()) return false;
+  const size_t at = start + r.column;
+  const TextFinder finder(lastSearch.text, {.matchCase = lastSearch.options.matchCase});
+  if (finder.findAll(std::string_view(text).substr(at, r.length)) != std::vector<size_t>{0}) return false;
+  editor.setSelection(static_cast<int>(at), static_cast<int>(r.length));
+  return true;
+}
+
+bool TScriptForm::Replace(const std::string& with) {
+  if (lastSearch.original || lastSearch.text.empty() || CurrentFile().empty()) return false;
+  TmyForm& f = program.myForm;
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  const auto start = static_cast<size_t>(editor.selStart());
+  if (static_cast<size_t>(editor.selLength()) != lastSearch.text.size()) return false;
+  // The selection must be one of the matches in the current block's sections.
+  const TextFinder finder(lastSearch.text, lastSearch.options);
+  bool isMatch = false;
+  for (const TextMatch& m : FindInTranslation(editor.text(), f.gCurStringCount, finder))
+    isMatch = isMatch || m.position == start;
+  if (!isMatch) return false;
+  const int block = f.gCurBlock;
+  editor.replaceRanges({{static_cast<int>(start), static_cast<int>(lastSearch.text.size())}}, with);
+  // On to the next match: later in this block, or in a later block.
+  Find(lastSearch);
+  const size_t after = start + with.size();
+  for (size_t i = 0; i < results.size(); ++i) {
+    const Result& r = results[i];
+    if (r.block > block || (r.block == block && r.position >= after)) {
+      ActivateResult(i);
+      break;
+    }
+  }
+  return true;
+}
+
+void TScriptForm::ReplaceAll(const std::string& with) {
+  if (lastSearch.original || lastSearch.text.empty()) return;
+  TmyForm& f = program.myForm;
+  Toolkit& ui = program.ui;
+  Find(lastSearch);
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  std::vector<RichEdit::Range> inEditor;
+  std::vector<std::string> files;
+  for (const Result& r : results) {
+    const std::string& file = all[static_cast<size_t>(r.block)].file;
+    if (file == CurrentFile()) inEditor.push_back({static_cast<int>(r.position), static_cast<int>(r.length)});
+    if (files.empty() || files.back() != file) files.push_back(file);
+  }
+  if (results.empty()) {
+    ui.message("\"" + lastSearch.text + "\" was not found in the translations: nothing to replace.");
+    return;
+  }
+  if (!ui.question(
+          Format("Replace %s of \"%s\" with \"%s\" in %s?",
+                 Plural(results.size(), "occurrence", "occurrences").c_str(), lastSearch.text.c_str(),
+                 with.c_str(), Plural(files.size(), "file", "files").c_str()),
+          "Replace All"))
+    return;
+
+  // The current block in the Text Editor, as one edit to undo; every other file on disk.
+  program.ui.richEdit(ControlId::TDMemo).replaceRanges(inEditor, with);
+  std::vector<ScriptBlock> others;
+  for (const ScriptBlock& b : all)
+    if (b.file != CurrentFile()) others.push_back(b);
+  const std::vector<FileReplaced> done =
+      ReplaceInFiles(others, TextFinder(lastSearch.text, lastSearch.options), with);
+
+  size_t replaced = inEditor.size(), written = inEditor.empty() ? 0 : 1;
+  std::string failures;
+  for (const FileReplaced& d : done) {
+    if (d.error.empty()) {
+      replaced += static_cast<size_t>(d.replacements);
+      ++written;
+    } else {
+      failures += "\n\"" + d.file + "\" could not be written (" + d.error + "); it was left as it was.";
+    }
+  }
+  std::string report = Format("Replaced %s in %s.", Plural(replaced, "occurrence", "occurrences").c_str(),
+                              Plural(written, "file", "files").c_str());
+  if (!inEditor.empty())
+    report += " The changes to \"" + ExtractFileName(CurrentFile()) +
+              "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
+  ui.message(report + failures);
+
+  // The files written count again.
+  const LintOptions options = Options();
+  for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
+    for (const FileReplaced& d : done)
+      if (d.error.empty() && d.file == blocks[b].file) {
+        progress[b] = ProgressOnDisk(blocks[b].file, blocks[b].strings, options);
+        MarkBlock(b);
+      }
+  if (onProgress) onProgress();
+  Find(lastSearch);
+}
+
+}  // namespace ts2

@@ -1,0 +1,97 @@
+// The whole script at a glance, beside the system's windows: each string's state in List Data,
+// each block's progress in the block list and the Script Overview window, and Find in Script.
+//
+// States of the current block follow the Text Editor: the edited string at once (from the
+// section the display copies into Memo1 on every keystroke), the others when typing pauses.
+// Block progress is counted from the files on disk, a few blocks at a time between events, so a
+// large script never freezes the window; everything runs on the user-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/lint.h"
+#include "views/script.h"
+#include "views/states.h"
+
+namespace ts2 {
+
+class Program;
+
+class TScriptForm {
+ public:
+  explicit TScriptForm(Program& program) : program(program) {}
+  Program& program;
+
+  // ---- states: called by the block selection, the Text Editor and saving ----
+  void BlockShown();         // a block's file is in the Text Editor (selected, reloaded)
+  void TextChanged();        // the translator typed
+  void FileOnDiskChanged();  // the current block's file was saved, or reloaded from disk
+  void OptionsChanged();     // the fit check's options (font width, name width) changed
+
+  std::vector<ScriptBlock> blocks;                     // the block list, with their files
+  std::vector<std::optional<BlockProgress>> progress;  // per block; none until counted
+  std::vector<StringStatus> states;                    // the current block's strings
+  bool counting() const { return next_ < blocks.size(); }
+  BlockProgress Total() const;
+  // Called whenever `progress` changed (the overview window redraws).
+  std::function<void()> onProgress;
+
+  // ---- the Script Overview ----
+  void ShowOverview();
+  // Selects block `block` as a click in the block list does (asking about unsaved text first).
+  // False when the block did not become current.
+  bool SelectBlock(int block);
+
+  // ---- Find in Script ----
+  struct Result {
+    int block = 0;
+    uint32_t string = 0;
+    int line = 0;          // 0-based line: in the translation file, or in the original string's text
+    size_t column = 0;     // byte offset in the line
+    size_t length = 0;     // the match's bytes
+    size_t position = 0;   // byte offset in the text searched (for the current block, the editor's)
+    std::string lineText;  // Windows-1252 bytes (translations) or Shift-JIS bytes (original)
+  };
+  struct Search {
+    std::string text;  // Windows-1252 bytes for translations, Shift-JIS bytes for the original
+    FindOptions options;
+    bool original = false;
+  };
+  void ShowFind();
+  // Finds in every block's translation (the current block's text as the editor has it) or
+  // every original string, and keeps the results.
+  const std::vector<Result>& Find(const Search& search);
+  std::vector<Result> results;
+  Search lastSearch;
+  // Selects the result's block and string; for a translation, the Text Editor's selection on the
+  // match. False when the block did not become current or the match is no longer there.
+  bool ActivateResult(size_t index);
+  // Replaces the match selected in the Text Editor (an edit the user can undo) and selects the
+  // next result. False when the selection is no match.
+  bool Replace(const std::string& with);
+  // Replaces every match of the last search in the translations, after asking: the current
+  // block's in the Text Editor (one edit to undo), every other file rewritten whole. Says what
+  // was done, naming each file that could not be written (and was left as it was).
+  void ReplaceAll(const std::string& with);
+
+ private:
+  LintOptions Options() const;
+  void CountNext();  // counts a few blocks from disk, then lets events through
+  void RestartCounting();
+  void MarkStrings();  // shows `states` in pList
+  void MarkBlock(size_t block);
+  void ComputeStates();  // every string of the current block from the editor's text
+  std::optional<std::string> TextOf(const ScriptBlock& block) const;
+  std::string CurrentFile() const;
+
+  size_t next_ = 0;          // the next block to count
+  unsigned generation_ = 0;  // counting restarted: older steps stop
+  unsigned typing_ = 0;      // keystrokes: a pause refreshes the states once
+  std::optional<LintOptions> options_;
+};
+
+}  // namespace ts2

@@ -1,0 +1,94 @@
+// String and block states: the section index finds each string's section once, the lint of
+// `ts2tool check` looks only at sections that hold text.
+#include "views/states.h"
+
+#include "core/fileutil.h"
+
+namespace ts2 {
+
+namespace {
+
+bool IsBlank(std::string_view line) {
+  for (char c : line)
+    if (static_cast<unsigned char>(c) > 0x20) return false;
+  return true;
+}
+
+}  // namespace
+
+StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options) {
+  if (index.header(n) < 0) return {};
+  StringStatus status = StateOfSection(index.sectionLines(n), options);
+  status.headerLine = index.header(n);
+  return status;
+}
+
+StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options) {
+  StringStatus status;
+  if (lines.empty()) return status;
+  // Lines 1 to the one before the closing line (or to the end when none follows) are the body.
+  const size_t bodyEnd = lines.size() >= 2 && IsSectionEnd(lines.back()) ? lines.size() - 1 : lines.size();
+  bool text = false;
+  for (size_t j = 1; j < bodyEnd && !text; ++j) text = !IsBlank(lines[j]);
+  if (!text) return status;
+  status.findings = LintSection(lines, options);
+  status.state = status.findings.empty() ? StringState::kTranslated : StringState::kWithFindings;
+  return status;
+}
+
+std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, const LintOptions& options) {
+  const SectionIndex index(text, strings);
+  std::vector<StringStatus> states;
+  states.reserve(strings);
+  for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, options));
+  return states;
+}
+
+BlockProgress& BlockProgress::operator+=(const BlockProgress& other) {
+  strings += other.strings;
+  translated += other.translated;
+  withFindings += other.withFindings;
+  return *this;
+}
+
+BlockProgress Tally(const std::vector<StringStatus>& states) {
+  BlockProgress p;
+  p.strings = static_cast<uint32_t>(states.size());
+  for (const StringStatus& s : states) {
+    if (s.state == StringState::kTranslated) ++p.translated;
+    if (s.state == StringState::kWithFindings) ++p.withFindings;
+  }
+  return p;
+}
+
+BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options) {
+  BlockProgress p;
+  p.strings = strings;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return p;
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  p = Tally(StatesOf(text, strings, options));
+  p.exists = true;
+  return p;
+}
+
+std::string ProgressText(const BlockProgress& progress) {
+  return Format("%u of %u translated, %u with findings", progress.translated, progress.strings,
+                progress.withFindings);
+}
+
+std::string StateText(const StringStatus& status) {
+  switch (status.state) {
+    case StringState::kUntranslated: return "Not translated";
+    case StringState::kTranslated: return "Translated";
+    case StringState::kWithFindings: break;
+  }
+  std::string out;
+  for (const LintFinding& f : status.findings) {
+    if (!out.empty()) out += '\n';
+    out += Format("line %d, column %d: %s", f.line, f.column, f.message.c_str());
+  }
+  return out;
+}
+
+}  // namespace ts2

@@ -1,0 +1,54 @@
+// How far the translation of a string and of a block is, by the rules the List Data window, the
+// Script Overview and `ts2tool progress` share:
+//   untranslated            the string's section is missing, or no line of its body holds anything
+//                           but blanks;
+//   translated              otherwise;
+//   translated with findings  the lint of `ts2tool check` finds something in its section.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/lint.h"
+#include "views/sections.h"
+
+namespace ts2 {
+
+enum class StringState : uint8_t { kUntranslated, kTranslated, kWithFindings };
+
+struct StringStatus {
+  StringState state = StringState::kUntranslated;
+  int headerLine = -1;                // 0-based line of the section's header; -1 without one
+  std::vector<LintFinding> findings;  // when kWithFindings
+};
+
+// The state of a string from its section's lines (header, text lines, closing line, as SectionAt
+// copies them; none when the text has no section for it).
+StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options);
+// The state of string n of an indexed translation text.
+StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options);
+// The states of strings 0 to `strings` - 1 of a translation text (a file's bytes or editor text).
+std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, const LintOptions& options);
+
+// What a block's strings count up to: `translated` counts the strings translated without findings,
+// `withFindings` the translated ones with findings, so the two add up to all that hold text.
+struct BlockProgress {
+  bool exists = false;  // the translation file exists
+  uint32_t strings = 0, translated = 0, withFindings = 0;
+  BlockProgress& operator+=(const BlockProgress& other);
+};
+BlockProgress Tally(const std::vector<StringStatus>& states);
+
+// The progress of a block of `strings` strings counted from its file on disk. A file that does not
+// exist (or cannot be read) counts every string as untranslated; no file is ever created.
+BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options);
+
+// "12 of 40 translated, 3 with findings": the block list's tooltip and the overview's summary.
+std::string ProgressText(const BlockProgress& progress);
+// A string's state in words for its tooltip: "Not translated", "Translated", or its findings one a
+// line as "line L, column C: MESSAGE" (L the line in the section, 1 its first text line).
+std::string StateText(const StringStatus& status);
+
+}  // namespace ts2

@@ -1,0 +1,113 @@
+// ts2tool progress and find on the demo set, as a team's scripts run them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tool.h"
+
+namespace ts2::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> Listing(const fs::path& dir) {
+  std::vector<fs::path> names{fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()};
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class ScriptDemo : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(RunTool(dir, "demo .").status, 0); }
+  TempDir dir;
+};
+
+// The demo's first block is translated, string 3 with a line too wide; the other two blocks have
+// no file yet, and counting them creates none.
+TEST_F(ScriptDemo, ProgressCountsEveryBlockWithoutWriting) {
+  const std::vector<fs::path> before = Listing(dir.path());
+  ToolRun r = RunTool(dir, "progress demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"blocks\":["
+            "{\"index\":0,\"table\":\"0A0000\",\"file\":\"000A0000.txt\",\"exists\":true,\"strings\":6,"
+            "\"translated\":5,\"with_findings\":1},"
+            "{\"index\":1,\"table\":\"060000\",\"file\":\"00060000.txt\",\"exists\":false,\"strings\":4,"
+            "\"translated\":0,\"with_findings\":0},"
+            "{\"index\":2,\"table\":\"0A8000\",\"file\":\"000A8000.txt\",\"exists\":false,\"strings\":3,"
+            "\"translated\":0,\"with_findings\":0}],"
+            "\"strings\":13,\"translated\":5,\"with_findings\":1}\n");
+  EXPECT_EQ(Listing(dir.path()), before);
+
+  // With the glyphs' own widths the long line fits; a folder that does not exist counts nothing.
+  r = RunTool(dir, "progress demo.sfc demo.txt --vwf on");
+  EXPECT_NE(r.out.find("\"strings\":13,\"translated\":6,\"with_findings\":0}"), std::string::npos) << r.out;
+  r = RunTool(dir, "progress demo.sfc demo.txt --dumps nowhere");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"strings\":13,\"translated\":0,\"with_findings\":0}"), std::string::npos) << r.out;
+  EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+}
+
+TEST_F(ScriptDemo, ProgressAndFindErrors) {
+  const struct {
+    const char* args;
+    int status;
+  } cases[] = {
+      {"progress demo.sfc", 2},
+      {"progress demo.sfc demo.txt --vwf maybe", 2},
+      {"progress missing.sfc demo.txt", 2},
+      {"progress demo.sfc missing.txt", 2},
+      {"find demo.sfc demo.txt", 2},
+      {"find demo.sfc demo.txt x --bogus", 2},
+      {"find missing.sfc demo.txt x", 2},
+      {"find demo.sfc demo.txt x --dumps nowhere", 2},
+      {"find demo.sfc demo.txt '\xC4\x87'", 2},  // ć: no Windows-1252 byte for it
+      {"find demo.sfc demo.txt ''", 2},
+  };
+  for (const auto& c : cases) {
+    const ToolRun r = RunTool(dir, c.args);
+    EXPECT_EQ(r.status, c.status) << c.args;
+    EXPECT_EQ(r.out, "") << c.args;
+    EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << c.args << ": " << r.err;
+  }
+}
+
+TEST_F(ScriptDemo, FindListsMatchingLinesLikeGrep) {
+  const struct {
+    const char* args;
+    int status;
+    const char* out;
+  } cases[] = {
+      // ÉPÉE, typed in UTF-8, finds Épée only when the case does not matter.
+      {"find demo.sfc demo.txt '\xC3\x89P\xC3\x89\x45' -i", 0,
+       "Dumps/000A0000.txt:13: string 1: Prends l'\xC3\x89p\xC3\xA9\x65 et pars.\n"},
+      {"find demo.sfc demo.txt '\xC3\x89P\xC3\x89\x45'", 1, ""},
+      {"find demo.sfc demo.txt or -i -w", 0, "Dumps/000A0000.txt:26: string 3: Or : 100\n"},
+      // One line per matching line, however often it matches.
+      {"find demo.sfc demo.txt '\xC3\xA0' --dumps Dumps/", 0,
+       "Dumps/000A0000.txt:7: string 0: Bienvenue \xC3\xA0 Tormel Saragon!\n"
+       "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 Mira ou \xC3\xA0 Tom.\n"
+       "Dumps/000A0000.txt:33: string 4: Trouve Kor, \xC3\xA0 l'est.\n"},
+      // The comment header and the section headers are not searched.
+      {"find demo.sfc demo.txt STRING -i", 1, ""},
+      {"find demo.sfc demo.txt sword -i --original", 0, "block 0 string 1: Take the SWORD and go.\n"},
+      {"find demo.sfc demo.txt the -w --original", 0,
+       "block 0 string 1: Take the SWORD and go.\n"
+       "block 0 string 4: Find Kor in the east.\n"
+       "block 0 string 5: Beware the DRAGON!\n"
+       "block 1 string 0: Chapter One: the Old Road\n"},
+      // The kana through the table, typed in UTF-8.
+      {"find demo.sfc demo.txt '\xE3\x81\x84' --original", 0,
+       "block 0 string 3: Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\n"},
+      {"find demo.sfc demo.txt Prends --original", 1, ""},
+  };
+  for (const auto& c : cases) {
+    const ToolRun r = RunTool(dir, c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+    EXPECT_EQ(r.out, c.out) << c.args;
+  }
+}
+
+}  // namespace
+}  // namespace ts2::test

@@ -1,0 +1,69 @@
+// Help > Keyboard Shortcuts, read from the menu table, and Help > About.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "headless/headless.h"
+#include "support/builders.h"
+
+namespace ts2::test {
+namespace {
+
+using Row = std::vector<std::string>;
+
+TEST(KeyboardShortcuts, ListEveryMenuKeyOnceWithWhatItDoes) {
+  headless::HeadlessProgram p;
+  p.form().RunMenuCommand(MenuId::KeyboardShortcuts1);
+  ASSERT_EQ(p.ui.script.tables.size(), 1u);
+  const auto& table = p.ui.script.tables[0];
+  EXPECT_EQ(table.caption, "Keyboard Shortcuts");
+  size_t withKeys = 0;
+  for (const MenuEntry& e : MenuTable()) {
+    if (e.shortcut.empty()) continue;
+    ++withKeys;
+    const std::string item = "> " + PlainCaption(e.caption);
+    EXPECT_TRUE(std::any_of(table.rows.begin(), table.rows.end(), [&](const Row& row) {
+      return row[0] == e.shortcut && row[1].ends_with(item);
+    })) << e.name;
+  }
+  EXPECT_EQ(table.rows.size(), withKeys + ScrollKeys().size());
+  // Rows that say more than the key: spot checks of each kind of note.
+  const std::vector<Row> expected = {
+      {"Ctrl+O", "File > Open ROM File", ""},
+      {"Ctrl+T", "View > Display Text Editor", "runs Load Table File instead"},
+      {"Ctrl+C", "Edit > Insert COMPRESSION into ROM", "disabled: does nothing"},
+      {"Ctrl+D", "View > Display Translated Text", "not shown in the menu"},
+      {"F1", "Help > Keyboard Shortcuts", ""},
+  };
+  for (const Row& row : expected)
+    EXPECT_NE(std::find(table.rows.begin(), table.rows.end(), row), table.rows.end()) << row[1];
+}
+
+TEST(KeyboardShortcuts, ScrollKeysListedDoWhatTheySay) {
+  headless::HeadlessProgram p;
+  TmyForm& f = p.form();
+  for (const ScrollKey& k : ScrollKeys()) {
+    SCOPED_TRACE(k.name);
+    f.gPages[0].scroll = f.gPages[1].scroll = 32;
+    EXPECT_TRUE(f.FormKeyDown(k.key, k.shift));
+    EXPECT_EQ(f.gPages[k.page].scroll, 32 + 16 * k.direction);
+    EXPECT_EQ(f.gPages[1 - k.page].scroll, 32);
+  }
+  const auto rows = KeyboardShortcutRows();
+  EXPECT_EQ(rows.back()[0], ScrollKeys().back().name);
+}
+
+TEST(About, SaysVersionLicenceLibraryAndWhereSettingsLive) {
+  headless::HeadlessProgram p;
+  p.form().RunMenuCommand(MenuId::About1);
+  ASSERT_EQ(p.ui.script.said.size(), 1u);
+  const auto& said = p.ui.script.said[0];
+  EXPECT_EQ(said.kind, headless::Script::Said::Information);
+  EXPECT_EQ(said.caption, "About ts2edit");
+  for (const std::string& part : {std::string("ts2edit " TS2_VERSION), std::string("Licence: "),
+                                  p.ui.libraryVersion(), std::string("in memory only")})
+    EXPECT_NE(said.text.find(part), std::string::npos) << part;
+}
+
+}  // namespace
+}  // namespace ts2::test

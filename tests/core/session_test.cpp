@@ -1,0 +1,164 @@
+// What the editor keeps between runs: the recent-file list and its menu, opening an entry, and
+// the windows and zoom brought back at the next start.
+#include <filesystem>
+
+#include "core/fileutil.h"
+#include "core/recent.h"
+#include "desktop_fixture.h"
+
+namespace ts2::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+RecentPair Pair(int n, const char* data = "d.txt") {
+  return {"/roms/r" + std::to_string(n) + ".sfc", std::string("/roms/") + data};
+}
+
+TEST(RecentList, KeepsTheLastEightPairsNewestFirstEachOnce) {
+  struct Case {
+    const char* name;
+    std::vector<RecentPair> added;
+    std::vector<RecentPair> expected;
+  };
+  std::vector<RecentPair> ten, lastEight;
+  for (int n = 1; n <= 10; ++n) ten.push_back(Pair(n));
+  for (int n = 10; n >= 3; --n) lastEight.push_back(Pair(n));
+  const Case cases[] = {
+      {"newest first", {Pair(1), Pair(2)}, {Pair(2), Pair(1)}},
+      {"the same pair again moves up", {Pair(1), Pair(2), Pair(1)}, {Pair(1), Pair(2)}},
+      {"another data file is another pair", {Pair(1), Pair(1, "e.txt")}, {Pair(1, "e.txt"), Pair(1)}},
+      {"dots resolved", {{"/roms/./a/../r1.sfc", "/roms/d.txt"}, Pair(1)}, {Pair(1)}},
+      {"the oldest beyond eight fall off", ten, lastEight},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecentList list;
+    for (const RecentPair& pair : c.added) list.add(pair);
+    EXPECT_EQ(list.entries(), c.expected);
+  }
+}
+
+TEST(RecentList, SavesAndLoadsThroughTheSettingsSkippingBrokenEntries) {
+  headless::HSettings settings;
+  RecentList list;
+  for (int n = 1; n <= 3; ++n) list.add(Pair(n));
+  list.save(settings);
+  EXPECT_EQ(RecentList::Load(settings).entries(), list.entries());
+  // A shorter list clears the slots it no longer uses.
+  list.remove(0);
+  list.save(settings);
+  EXPECT_FALSE(settings.value("recent/3/rom"));
+  EXPECT_EQ(RecentList::Load(settings).entries(), list.entries());
+  // Edited by hand: an entry without its data file and a repeated one are left out.
+  settings.setValue("recent/3/rom", "/x.sfc");
+  settings.setValue("recent/4/rom", list.entries()[0].rom);
+  settings.setValue("recent/4/data", list.entries()[0].dataFile);
+  EXPECT_EQ(RecentList::Load(settings).entries(), list.entries());
+}
+
+TEST(RecentList, CaptionsNameBothFilesAndTheFolder) {
+  EXPECT_EQ(RecentCaption(0, {"/w/game.sfc", "/w/data.txt"}), "&1 game.sfc + data.txt  (/w)");
+  EXPECT_EQ(RecentCaption(7, {"/w/a&b.sfc", "/x/data.txt"}), "&8 a&&b.sfc + /x/data.txt  (/w)");
+}
+
+using Recent = DesktopFixture;
+
+TEST_F(Recent, AnOpenedPairIsListedAndOpensBothInOneStep) {
+  for (int n : {1, 8}) EXPECT_FALSE(p.ui.menuItem(kRecentFileItems[n - 1]).visible());
+  EXPECT_FALSE(p.ui.menuItem(MenuId::RecentFiles1).enabled());
+  openWithDialogs(rom, data);
+  ASSERT_EQ(f.gDataLoaded, 1);
+  EXPECT_TRUE(p.ui.menuItem(MenuId::RecentFiles1).enabled());
+  EXPECT_TRUE(p.ui.menuItem(MenuId::RecentFile1).visible());
+  EXPECT_EQ(p.ui.menuItem(MenuId::RecentFile1).caption(), RecentCaption(0, {rom, data}));
+  EXPECT_FALSE(p.ui.menuItem(MenuId::RecentFile2).visible());
+  EXPECT_EQ(p.ui.settingsStore.values.at("recent/1/rom"), rom);
+
+  // Another program with the same settings: the entry opens ROM and data file, no dialog.
+  headless::HeadlessProgram next;
+  next.ui.settingsStore = p.ui.settingsStore;
+  next.form().RestoreSession();
+  EXPECT_EQ(next.form().gROM, nullptr);  // starting opens nothing by itself
+  next.form().RunMenuCommand(MenuId::RecentFile1);
+  EXPECT_TRUE(next.ui.script.dialogsRun.empty());
+  EXPECT_TRUE(next.ui.messages().empty());
+  EXPECT_EQ(next.form().gROMPath, rom);
+  EXPECT_EQ(next.form().gDataLoaded, 1);
+  EXPECT_EQ(next.ui.bList.count(), 1);
+  EXPECT_EQ(next.form().gDumpDir, dir.file("Dumps"));
+}
+
+TEST_F(Recent, AnEntryWhoseFileIsGoneIsDroppedWithAMessage) {
+  struct Case {
+    const char* name;
+    bool keepRom, keepData;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"ROM gone", false, true, "This file no longer exists"},
+      {"data file gone", true, false, "This file no longer exists"},
+      {"both gone", false, false, "These files no longer exist"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string r = dir.write(std::string("gone.sfc"), GoodRomFile());
+    const std::string d = dir.write(std::string("gone.txt"), std::string_view(".BLOCK 1A8000 0 0 1\n"));
+    f.RememberRecent(rom, data);
+    f.RememberRecent(r, d);  // first in the list
+    if (!c.keepRom) fs::remove(r);
+    if (!c.keepData) fs::remove(d);
+    forget();
+    f.RunMenuCommand(MenuId::RecentFile1);
+    ASSERT_EQ(p.ui.messages().size(), 1u);
+    EXPECT_EQ(p.ui.lastMessage().rfind(c.message, 0), 0u) << p.ui.lastMessage();
+    EXPECT_EQ(f.gROM, nullptr);
+    ASSERT_EQ(f.recent.entries().size(), 1u);
+    EXPECT_EQ(f.recent.entries()[0].rom, rom);
+    EXPECT_EQ(p.ui.menuItem(MenuId::RecentFile1).caption(), RecentCaption(0, {rom, data}));
+    EXPECT_FALSE(p.ui.menuItem(MenuId::RecentFile2).visible());
+    EXPECT_FALSE(p.ui.settingsStore.value("recent/2/rom"));
+  }
+}
+
+TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
+  headless::HeadlessProgram first;
+  first.ui.win(FormId::myForm).setPosition(100, 50);
+  first.form().RunMenuCommand(MenuId::Zoominx31);
+  first.ui.win(FormId::TxtForm).setPosition(1200, 40);
+  first.ui.win(FormId::TxtForm).setClientWidth(400);
+  first.ui.win(FormId::cmForm).setVisible(false);
+  first.ui.win(FormId::KanaForm).setVisible(true);
+  first.ui.win(FormId::KanaForm).setPosition(5000, 5000);  // on a screen taken away since
+  first.ui.win(FormId::myForm).close();
+
+  headless::HeadlessProgram next;
+  next.ui.settingsStore = first.ui.settingsStore;
+  next.form().RestoreSession();
+  EXPECT_EQ(next.form().zoom, 3);
+  EXPECT_EQ(next.ui.win(FormId::myForm).clientSize().width, 960);
+  EXPECT_EQ(next.ui.win(FormId::myForm).bounds().left, 100);
+  const Rect txt = next.ui.win(FormId::TxtForm).bounds();
+  EXPECT_EQ(std::pair(txt.left, txt.top), std::pair(1200, 40));
+  EXPECT_EQ(next.ui.win(FormId::TxtForm).clientSize().width, 400);
+  EXPECT_FALSE(next.ui.win(FormId::cmForm).visible());
+  EXPECT_TRUE(next.ui.win(FormId::KanaForm).visible());
+  // Out of reach: placed by the zoom, beside the main window, instead.
+  EXPECT_LT(next.ui.win(FormId::KanaForm).bounds().left, 1920);
+  EXPECT_EQ(next.form().gROM, nullptr);
+  EXPECT_TRUE(next.ui.script.dialogsRun.empty());
+}
+
+TEST(SessionRestore, NothingKeptChangesNothing) {
+  headless::HeadlessProgram p;
+  p.ui.settingsStore.values["windows/TxtForm"] = "1,2,three,4,1";  // not numbers: ignored
+  const Rect before = p.ui.win(FormId::TxtForm).bounds();
+  p.form().RestoreSession();
+  const Rect after = p.ui.win(FormId::TxtForm).bounds();
+  EXPECT_EQ(std::tuple(after.left, after.top, after.width),
+            std::tuple(before.left, before.top, before.width));
+  EXPECT_EQ(p.form().zoom, 1);
+}
+
+}  // namespace
+}  // namespace ts2::test

@@ -1,0 +1,135 @@
+// The editor as a desktop user meets it: sharp zoom at any device pixel ratio, readable status
+// panels, files dropped on the window, settings kept in a file, the Help menu.
+#include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+
+#include "qt/qt_controls.h"
+#include "qt_fixture.h"
+
+namespace ts2::test {
+namespace {
+
+using DemoDesktop = DemoFixture;
+
+// Each bitmap pixel must cover an exact square of factor x ratio device pixels, all of its
+// colour. The suite runs this a second time under QT_SCALE_FACTOR=2 (TS2_EXPECT_DPR says so).
+TEST_F(DemoDesktop, EveryZoomShowsEachBitmapPixelAsAnExactSquare) {
+  ASSERT_TRUE(open());
+  const qreal ratio = form(FormId::myForm)->devicePixelRatioF();
+  if (const QByteArray expected = qgetenv("TS2_EXPECT_DPR"); !expected.isEmpty()) {
+    ASSERT_EQ(ratio, expected.toDouble());
+  }
+  auto* video = control<QWidget>(FormId::myForm, "Video");
+  const QImage source = qt::ToImage(bitmap()).convertToFormat(QImage::Format_RGB32);
+  for (MenuId item : {MenuId::Zoominx31, MenuId::DefaultWindowSize1, MenuId::Zoominx21, MenuId::Zoominx41}) {
+    const int factor = ZoomFactorOf(item);
+    SCOPED_TRACE(factor);
+    ui.action(item)->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(video->size(), QSize(320 * factor, 256 * factor));
+    const QImage shown = video->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int n = qRound(factor * ratio);
+    ASSERT_EQ(shown.size(), source.size() * n);
+    int wrong = 0;
+    for (int y = 0; y < shown.height() && wrong < 5; ++y) {
+      const auto* row = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+      const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(y / n));
+      for (int x = 0; x < shown.width() && wrong < 5; ++x)
+        if (row[x] != from[x / n]) ADD_FAILURE() << "device pixel " << x << "," << y << (++wrong, "");
+    }
+  }
+}
+
+QLabel* Panel(QWidget* main, int index) {
+  return main->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>()[index];
+}
+
+bool ShownWhole(QLabel* label) {
+  return QFontMetrics(label->font()).horizontalAdvance(label->text()) <=
+         label->contentsRect().width() - label->indent();
+}
+
+TEST_F(DemoDesktop, StatusPanelsShowTheirWholeTextOnHover) {
+  ASSERT_TRUE(open());
+  clickLine("pList", 3);  // its translation has a line too wide for the box
+  QWidget* main = form(FormId::myForm);
+  ASSERT_EQ(ui.window(FormId::myForm).clientSize().width, kMainClientW);
+  for (int i : {0, 1}) EXPECT_EQ(Panel(main, i)->toolTip().toStdString(), ui.statusBar().panelText(i));
+  // Shown also while the list that was just clicked is the active window.
+  for (int i : {0, 1, 2}) EXPECT_TRUE(Panel(main, i)->testAttribute(Qt::WA_AlwaysShowToolTips));
+  EXPECT_GE(Panel(main, 1)->width(), 50);
+  EXPECT_EQ(ui.statusBar().panelText(1), "Line {Kana, Ascii}: 0, 0");
+  // The fit verdict: short, and readable whole in its panel; the finding in full on hover.
+  QLabel* fit = Panel(main, 2);
+  EXPECT_EQ(fit->text().left(9), QStringLiteral("L2: wide"));
+  EXPECT_TRUE(ShownWhole(fit)) << fit->text().toStdString();
+  EXPECT_GE(QFontInfo(fit->font()).pixelSize(), 8);
+  EXPECT_TRUE(fit->toolTip().startsWith(QStringLiteral("string 3, line 2 (file line ")))
+      << fit->toolTip().toStdString();
+  EXPECT_TRUE(fit->toolTip().contains(QStringLiteral("pixels wide")));
+  // A text too long for every readable size is cut with an ellipsis, never silently.
+  ui.statusBar().setPanelText(1, "Control Codes: Visible | VWF: Inactive");
+  EXPECT_TRUE(Panel(main, 1)->text().endsWith(QChar(0x2026)) || ShownWhole(Panel(main, 1)));
+  EXPECT_EQ(Panel(main, 1)->toolTip(), QStringLiteral("Control Codes: Visible | VWF: Inactive"));
+}
+
+TEST_F(EditorFixture, FilesDroppedOnTheMainWindowReachTheProgramInOrder) {
+  showAndActivate();
+  TempDir dir;
+  const std::string a = dir.write("b.ips", std::string_view("x")),
+                    b = dir.write("a.ips", std::string_view("y"));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
+                QUrl::fromLocalFile(QString::fromStdString(b)),
+                QUrl(QStringLiteral("https://example.org/x.ips"))});
+  QWidget* main = form(FormId::myForm);
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(main, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(main, &drop);
+  EXPECT_TRUE(sink.drops.empty());  // after the drop has ended
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !sink.drops.empty(); }));
+  EXPECT_EQ(sink.drops[0], (std::vector<std::string>{a, b}));
+  // No ROM is open: the program says the patches wait for one.
+  ASSERT_FALSE(answers.boxes.empty());
+  EXPECT_EQ(answers.boxes.back().second.rfind("Open a ROM before applying patches", 0), 0u);
+}
+
+TEST(QtSettingsFile, KeepsValuesBetweenRunsBytesIncluded) {
+  App();
+  TempDir dir;
+  const std::string file = dir.file("config/ts2edit.conf");
+  const std::string latin1Path = "/home/caf\xe9/rom.sfc";  // not UTF-8: kept as bytes
+  {
+    qt::QtToolkit ui;
+    EXPECT_EQ(ui.settings().location(), "");
+    ui.useSettingsFile(file);
+    ui.settings().setValue("recent/1/rom", latin1Path);
+    ui.settings().setValue("recent/1/data", "/home/\xc3\xa9t\xc3\xa9/d.txt");
+    ui.settings().setValue("window/zoom", "3");
+    ui.settings().remove("window/zoom");
+    EXPECT_EQ(ui.settings().location(), file);
+  }
+  qt::QtToolkit next;
+  next.useSettingsFile(file);
+  EXPECT_EQ(next.settings().value("recent/1/rom"), latin1Path);
+  EXPECT_EQ(next.settings().value("recent/1/data"), "/home/\xc3\xa9t\xc3\xa9/d.txt");
+  EXPECT_FALSE(next.settings().value("window/zoom"));
+  EXPECT_NE(ReadFileText(file).find("d.txt"), std::string::npos);  // a readable text file
+}
+
+TEST_F(EditorFixture, HelpShowsTheShortcutTableAndAbout) {
+  showAndActivate();
+  ui.action(MenuId::KeyboardShortcuts1)->trigger();
+  ASSERT_EQ(answers.tables.size(), 1u);
+  EXPECT_EQ(answers.tables[0], KeyboardShortcutRows());
+  ui.action(MenuId::About1)->trigger();
+  ASSERT_FALSE(answers.boxes.empty());
+  EXPECT_EQ(answers.boxes.back().first, qt::DialogAnswers::Box::Information);
+  EXPECT_NE(answers.boxes.back().second.find(std::string("Qt ") + qVersion()), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ts2::test

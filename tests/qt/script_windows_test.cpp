@@ -1,0 +1,101 @@
+// The whole-script windows on Qt, on the demo set: List Data's marks and tooltips, the Script
+// Overview's rows and totals, Find in Script's results and Replace as an edit to undo.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "qt/qt_script.h"
+#include "qt_fixture.h"
+#include "views/script_form.h"
+
+namespace ts2::test {
+namespace {
+
+struct ScriptWindows : DemoFixture {
+  // Lets queued work (list lines, counting between events) run.
+  void settle() {
+    for (int i = 0; i < 20; ++i) QTest::qWait(10);
+  }
+  QAbstractItemView* list(const char* name) { return control<QAbstractItemView>(FormId::cmForm, name); }
+};
+
+TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
+  ASSERT_TRUE(open());
+  settle();
+  const QAbstractItemModel* strings = list("pList")->model();
+  ASSERT_EQ(strings->rowCount(), 6);
+  EXPECT_EQ(strings->index(3, 0).data(Qt::DisplayRole).toString(), QStringLiteral("String# 3    "));
+  EXPECT_EQ(strings->index(3, 0).data(Qt::ToolTipRole).toString(),
+            QStringLiteral("line 2, column 28: line is 240 pixels wide, the box wraps at 216"));
+  EXPECT_EQ(strings->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Translated"));
+  EXPECT_FALSE(strings->index(0, 0).data(Qt::DecorationRole).isNull());
+  const QAbstractItemModel* blocks = list("bList")->model();
+  EXPECT_EQ(blocks->index(0, 0).data(Qt::ToolTipRole).toString(),
+            QStringLiteral("5 of 6 translated, 1 with findings"));
+  EXPECT_EQ(blocks->index(2, 0).data(Qt::ToolTipRole).toString(),
+            QStringLiteral("0 of 3 translated, 0 with findings (no file yet)"));
+}
+
+TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::ScriptOverview1);
+  auto* overview = static_cast<qt::ScriptOverviewWindow*>(ui.toolWindow(ToolWindow::ScriptOverview));
+  ASSERT_NE(overview, nullptr);
+  EXPECT_TRUE(overview->isVisible());
+  overview->refreshNow();
+  QTableWidget* table = overview->table();
+  ASSERT_EQ(table->rowCount(), 3);
+  // Sorted by the pointer table until another column is chosen.
+  EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("060000"));
+  EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("00060000.txt"));
+  EXPECT_EQ(table->item(1, 3)->text(), QStringLiteral("5"));
+  EXPECT_EQ(overview->totals()->item(0, 2)->text(), QStringLiteral("13"));
+  EXPECT_EQ(overview->totals()->item(0, 3)->text(), QStringLiteral("5"));
+  EXPECT_EQ(overview->totals()->item(0, 4)->text(), QStringLiteral("1"));
+  // Sorted by strings, then the block of 3 strings activated.
+  table->sortItems(2);
+  EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("0A8000"));
+  emit table->itemActivated(table->item(0, 2));
+  EXPECT_EQ(program.myForm.gCurBlock, 2);
+}
+
+TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::FindInScript1);
+  auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
+  ASSERT_NE(find, nullptr);
+  find->findEdit()->setText(QStringLiteral("ÉPÉE"));
+  find->find();
+  ASSERT_EQ(find->results()->topLevelItemCount(), 1);
+  QTreeWidgetItem* item = find->results()->topLevelItem(0);
+  EXPECT_EQ(item->text(3), QStringLiteral("Prends l'Épée et pars."));
+  emit find->results()->itemActivated(item, 0);
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->textCursor().selectedText(), QStringLiteral("Épée"));
+  EXPECT_EQ(program.myForm.gCurString, 1);
+
+  find->replaceEdit()->setText(QStringLiteral("ÉPÉE"));
+  find->replace();
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'ÉPÉE et pars.")), -1);
+  EXPECT_TRUE(program.ui.richEdit(ControlId::TDMemo).modified());
+  editor->undo();
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'Épée et pars.")), -1);
+
+  // The original strings through the table; replacing is for translations only.
+  find->scope()->setCurrentIndex(1);
+  EXPECT_FALSE(find->replaceAllButton()->isEnabled());
+  find->findEdit()->setText(QStringLiteral("sword"));
+  find->find();
+  ASSERT_EQ(find->results()->topLevelItemCount(), 1);
+  EXPECT_EQ(find->results()->topLevelItem(0)->text(3), QStringLiteral("Take the SWORD and go."));
+}
+
+}  // namespace
+}  // namespace ts2::test

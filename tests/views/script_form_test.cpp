@@ -1,0 +1,155 @@
+// The whole-script views on a program: string states in List Data following the Text Editor,
+// block progress counted between events, Find in Script jumping to a match, Replace and Replace
+// All (the current block in the editor, the other files on disk).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/loaded_program.h"
+#include "views/script_form.h"
+
+namespace ts2 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileText;
+
+constexpr uint32_t kA = 0x1A8000, kB = 0x1B0000, kC = 0x1C0000;
+
+class ScriptForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lp.dir.write(
+        "Dumps/001A8000.txt",
+        ".STRING 0\r\nThe sword\r\n.ENDS\r\n.STRING 1\r\n\r\n.ENDS\r\n.STRING 2\r\nA [ B\r\n.ENDS\r\n");
+    lp.dir.write("Dumps/001B0000.txt", ".STRING 0\r\nA Sword, a SWORD\r\n.ENDS\r\n");
+  }
+  TScriptForm& script() { return lp.p.program.ScriptForm(); }
+  std::vector<ItemMark> marks(const headless::HListBox& list) {
+    std::vector<ItemMark> out;
+    for (int i = 0; i < list.count(); ++i)
+      out.push_back(list.marks.count(i) ? list.marks.at(i).mark : ItemMark::kNone);
+    return out;
+  }
+  test::LoadedProgram lp{{{kA, 3}, {kB, 1}, {kC, 2}}};
+};
+
+TEST_F(ScriptForm, StringStatesFollowTheTextEditor) {
+  lp.select(0);
+  using M = ItemMark;
+  EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kUntranslated, M::kFindings}));
+  EXPECT_EQ(lp.p.ui.pList.marks[2].tip, "line 1, column 3: \"[\" opens no tag and no \"[$\" run");
+  EXPECT_EQ(lp.p.ui.pList.lines[2], "String# 2    ");  // the caption stays as it was
+
+  // String 1 is edited: its state follows at once; string 2's section broken by the same edit
+  // follows once typing pauses.
+  lp.p.ui.pList.setItemIndex(1);
+  lp.p.program.listClick(ControlId::pList);
+  const std::string text = lp.editor().text();
+  const int at = static_cast<int>(text.find(".STRING 1\n") + 10);
+  lp.editor().setSelection(at, 0);
+  lp.editor().type("Hello");
+  EXPECT_EQ(lp.p.ui.pList.marks[1].mark, M::kTranslated);
+  const int bracket = static_cast<int>(lp.editor().text().find("A [ B"));
+  lp.editor().setSelection(bracket + 2, 1);
+  lp.editor().type("x");
+  EXPECT_EQ(lp.p.ui.pList.marks[2].mark, M::kFindings);
+  lp.p.ui.runLaterTasks();
+  EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kTranslated, M::kTranslated}));
+}
+
+TEST_F(ScriptForm, BlockProgressIsCountedFromDiskWithoutCreatingFiles) {
+  lp.select(1);
+  EXPECT_GT(lp.p.ui.runLaterTasks(), 0);
+  EXPECT_FALSE(script().counting());
+  using M = ItemMark;
+  EXPECT_EQ(marks(lp.p.ui.bList), (std::vector<M>{M::kFindings, M::kTranslated, M::kUntranslated}));
+  EXPECT_EQ(lp.p.ui.bList.marks[0].tip, "1 of 3 translated, 1 with findings");
+  EXPECT_EQ(lp.p.ui.bList.marks[2].tip, "0 of 2 translated, 0 with findings (no file yet)");
+  EXPECT_FALSE(fs::exists(lp.textFile(kC)));
+  EXPECT_EQ(script().Total().translated, 2u);
+
+  // Saving counts the file again.
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("A Sword")), 0);
+  lp.editor().type("[");
+  lp.form().RunMenuCommand(MenuId::SaveTextFile1);
+  EXPECT_EQ(lp.p.ui.bList.marks[1].tip, "0 of 1 translated, 1 with findings");
+}
+
+TEST_F(ScriptForm, FindSearchesTheEditorsTextAndJumpsToTheMatch) {
+  lp.select(0);
+  // Unsaved text of the current block is searched as it stands.
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("The sword")), 3);
+  lp.editor().type("Her");
+  const auto& results = script().Find({"sword", {}, false});
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].lineText, "Her sword");
+  EXPECT_EQ(results[1].block, 1);
+  EXPECT_EQ(results[2].column, 11u);
+
+  // A match in another block: the unsaved text is asked about first, then the block, the string
+  // and the selection follow.
+  lp.p.ui.script.questionAnswers = {false};
+  ASSERT_TRUE(script().ActivateResult(2));
+  EXPECT_EQ(lp.form().gCurBlock, 1);
+  EXPECT_EQ(lp.form().gCurString, 0);
+  EXPECT_EQ(lp.editor().selLength(), 5);
+  EXPECT_EQ(lp.editor().text().substr(static_cast<size_t>(lp.editor().selStart()), 5), "SWORD");
+  EXPECT_EQ(lp.p.ui.script.said.size(), 1u);  // the unsaved-text question
+
+  // Whole words, the case, and the original strings' scope take their options.
+  EXPECT_EQ(script().Find({"SWORD", {.matchCase = true}, false}).size(), 1u);
+  EXPECT_EQ(script().Find({"swor", {.wholeWord = true}, false}).size(), 0u);
+}
+
+TEST_F(ScriptForm, ReplaceEditsTheCurrentBlockAndGoesOn) {
+  lp.select(1);
+  const int undo = lp.editor().undoSteps;
+  ASSERT_EQ(script().Find({"sword", {}, false}).size(), 3u);
+  lp.editor().setSelection(0, 5);
+  EXPECT_FALSE(script().Replace("blade"));  // the selection is no match: nothing replaced
+  ASSERT_TRUE(script().ActivateResult(1));
+  EXPECT_TRUE(script().Replace("blade"));
+  EXPECT_EQ(lp.editor().text(), ".STRING 0\nA blade, a SWORD\n.ENDS\n");
+  // On to the next match, which the next Replace takes; then there is none left after it.
+  EXPECT_EQ(lp.editor().text().substr(static_cast<size_t>(lp.editor().selStart()), 5), "SWORD");
+  EXPECT_TRUE(script().Replace("blade"));
+  EXPECT_EQ(lp.editor().text(), ".STRING 0\nA blade, a blade\n.ENDS\n");
+  EXPECT_EQ(lp.editor().undoSteps, undo + 2);  // each one an edit to undo
+  EXPECT_FALSE(script().Replace("blade"));
+}
+
+TEST_F(ScriptForm, ReplaceAllAsksThenReportsAFileItCouldNotWrite) {
+  lp.dir.write("Dumps/001C0000.txt", ".STRING 0\r\nsword\r\n.ENDS\r\n.STRING 1\r\nno\r\n.ENDS\r\n");
+  fs::create_directory(lp.dir.path() / "Dumps/001C0000.txt.tmp~");  // its save cannot be made
+  const std::string blockC = ReadFileText(lp.textFile(kC));
+  lp.select(0);
+  const int undo = lp.editor().undoSteps;
+  script().Find({"sword", {}, false});
+
+  lp.p.ui.script.questionAnswers = {false};
+  script().ReplaceAll("blade");
+  EXPECT_EQ(lp.p.ui.script.said.back().text, "Replace 4 occurrences of \"sword\" with \"blade\" in 3 files?");
+  EXPECT_EQ(lp.editor().undoSteps, undo);  // No: nothing changed
+
+  lp.p.ui.script.questionAnswers = {true};
+  script().ReplaceAll("blade");
+  EXPECT_EQ(lp.editor().undoSteps, undo + 1);  // one edit to undo in the Text Editor
+  EXPECT_TRUE(lp.editor().modified());
+  EXPECT_NE(lp.editor().text().find("The blade\n"), std::string::npos);
+  EXPECT_EQ(ReadFileText(lp.textFile(kA)).find("blade"), std::string::npos);  // not saved unasked
+  EXPECT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nA blade, a blade\r\n.ENDS\r\n");
+  EXPECT_EQ(ReadFileText(lp.textFile(kC)), blockC);
+  const std::string report = lp.p.ui.script.said.back().text;
+  EXPECT_EQ(report.rfind("Replaced 3 occurrences in 2 files. The changes to \"001A8000.txt\" are in the Text "
+                         "Editor: save it to keep them, or undo them there with Ctrl+Z.\n\"" +
+                             lp.textFile(kC) + "\" could not be written (",
+                         0),
+            0u)
+      << report;
+  EXPECT_NE(report.find("it was left as it was."), std::string::npos);
+  EXPECT_EQ(script().results.size(), 1u);  // what is left: the file that was not written
+}
+
+}  // namespace
+}  // namespace ts2

@@ -1,0 +1,100 @@
+// String states and block progress: which section a string has, when it counts as translated,
+// and that the check's findings make it "with findings".
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/fileutil.h"
+#include "script/textfile.h"
+#include "support/builders.h"
+#include "views/states.h"
+
+namespace ts2 {
+namespace {
+
+using S = StringState;
+
+std::vector<S> States(const std::string& text, uint32_t strings) {
+  std::vector<S> out;
+  for (const StringStatus& s : StatesOf(text, strings, LintOptions{})) out.push_back(s.state);
+  return out;
+}
+
+TEST(StringStates, ByTheSectionAndItsBody) {
+  const std::string wide(28, 'W');  // 27 characters fit at fixed width
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<S> states;
+  } cases[] = {
+      {"skeleton", FileBytesToEditorText(TranslationSkeleton(2)), {S::kUntranslated, S::kUntranslated}},
+      {"text", ".STRING 0\nHello\n.ENDS\n", {S::kTranslated}},
+      {"blank lines only",
+       ".STRING 0\n  \n\t\n.ENDS\n.STRING 1\n\n.ENDS\n",
+       {S::kUntranslated, S::kUntranslated}},
+      {"missing section", ".STRING 1\nHi\n.ENDS\n", {S::kUntranslated, S::kTranslated}},
+      {"too wide", ".STRING 0\n" + wide + "\n.ENDS\n", {S::kWithFindings}},
+      {"too many lines", ".STRING 0\n1\n2\n3\n4\n5\n6\n7\n.ENDS\n", {S::kWithFindings}},
+      {"stray bracket", ".STRING 0\nA [ B\n.ENDS\n", {S::kWithFindings}},
+      {"odd hex run", ".STRING 0\n[$123]\n.ENDS\n", {S::kWithFindings}},
+      {"tags are text", ".STRING 0\n[PLAYER]!\n.ENDS\n", {S::kTranslated}},
+      {"no closing line at the end", ".STRING 0\nHi", {S::kTranslated}},
+      {"closing line with blanks", ".STRING 0\nHi\n  .ENDS \t\n", {S::kTranslated}},
+      {"CR LF and lone CR",
+       ".STRING 0\r\nHi\r\n.ENDS\r.STRING 1\r\r.ENDS\r",
+       {S::kTranslated, S::kUntranslated}},
+      // String 1's section was deleted: the display would show section 10 for it, but string 1
+      // has no section of its own.
+      {"header 10 is not header 1",
+       ".STRING 0\nA\n.ENDS\n.STRING 10\nB\n.ENDS\n",
+       {S::kTranslated, S::kUntranslated, S::kUntranslated, S::kUntranslated, S::kUntranslated,
+        S::kUntranslated, S::kUntranslated, S::kUntranslated, S::kUntranslated, S::kUntranslated,
+        S::kTranslated}},
+      {"first header counts", ".STRING 0\n\n.ENDS\n.STRING 0\nLate\n.ENDS\n", {S::kUntranslated}},
+      {"header in any case", ".string 0\nHi\n.ENDS\n", {S::kTranslated}},
+      // Section 0 runs on into section 1: the check reports it.
+      {"run-on section", ".STRING 0\nA\n.STRING 1\nB\n.ENDS\n", {S::kWithFindings, S::kTranslated}},
+      {"sections past the count are ignored", ".STRING 5\nHi\n.ENDS\n", {S::kUntranslated}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(States(c.text, static_cast<uint32_t>(c.states.size())), c.states) << c.name;
+}
+
+TEST(StringStates, FindingsAndTheirTexts) {
+  const std::vector<StringStatus> s = StatesOf(".STRING 0\nA [ B\n.ENDS\n.STRING 1\nOk\n.ENDS\n", 3, {});
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_EQ(s[0].headerLine, 0);
+  EXPECT_EQ(StateText(s[0]), "line 1, column 3: \"[\" opens no tag and no \"[$\" run");
+  EXPECT_EQ(StateText(s[1]), "Translated");
+  EXPECT_EQ(s[2].headerLine, -1);
+  EXPECT_EQ(StateText(s[2]), "Not translated");
+  // The options of the check apply: the variable-width font fits more.
+  const std::string narrow = ".STRING 0\n" + std::string(30, 'i') + "\n.ENDS\n";
+  EXPECT_EQ(StatesOf(narrow, 1, {})[0].state, S::kWithFindings);
+  EXPECT_EQ(StatesOf(narrow, 1, {.variableWidth = true})[0].state, S::kTranslated);
+}
+
+TEST(BlockProgress, CountedFromDiskWithoutCreatingFiles) {
+  const test::TempDir dir;
+  const std::string file =
+      dir.write("000A0000.txt",
+                ".STRING 0\r\nHi\r\n.ENDS\r\n.STRING 1\r\nA [ B\r\n.ENDS\r\n.STRING 2\r\n\r\n.ENDS\r\n");
+  const BlockProgress p = ProgressOnDisk(file, 4, {});
+  EXPECT_TRUE(p.exists);
+  EXPECT_EQ(p.strings, 4u);
+  EXPECT_EQ(p.translated, 1u);  // the one with findings counts there only
+  EXPECT_EQ(p.withFindings, 1u);
+  EXPECT_EQ(ProgressText(p), "1 of 4 translated, 1 with findings");
+
+  const std::string missing = dir.file("000B0000.txt");
+  const BlockProgress none = ProgressOnDisk(missing, 7, {});
+  EXPECT_FALSE(none.exists);
+  EXPECT_EQ(ProgressText(none), "0 of 7 translated, 0 with findings");
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  // A folder where the file should be reads as no file.
+  std::filesystem::create_directory(dir.file("000C0000.txt"));
+  EXPECT_FALSE(ProgressOnDisk(dir.file("000C0000.txt"), 1, {}).exists);
+}
+
+}  // namespace
+}  // namespace ts2
