@@ -91,8 +91,8 @@ TEST_F(EditorSpelling, TheDemosMisspellingIsUnderlinedOnceALanguageIsPicked) {
 
 TEST_F(EditorSpelling, TheWordBeingTypedIsCheckedOnceTheCaretLeavesIt) {
   ASSERT_TRUE(spelling->pick("fr_FR"));
-  clickLine("pList", 1);                                                // the string typed in
-  const std::string fit = "string 1, line 1 (file line 13): too wide";  // with the word added
+  clickLine("pList", 1);               // the string typed in
+  const std::string fit = "L1: wide";  // with the word added
   const Word pars = At("pars");
   PlaceCaret(pars.position + pars.length);
   QTest::keyClicks(editor, " vitte");
