@@ -6,6 +6,9 @@
 //                       file), against the same keys typed into a bare QPlainTextEdit holding the
 //                       same text; events are processed (and both painted) after each key
 //   BM_Keystroke/demo   the same on the demo set's translation file (391 bytes)
+//   BM_Keystroke/large_spelling, BM_Keystroke/demo_spelling
+//                       the same with spelling on in the Text Editor (en_US on the large file's
+//                       English, fr_FR on the demo's French with its one misspelling shown)
 //   BM_BlockSwitch      choosing the block whose file is 1.28 MB (from a block with a small file),
 //                       against setPlainText of the same text into the bare editor
 //   BM_StringSwitch     choosing the string whose section is the file's last (from string 0),
@@ -36,6 +39,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "qt/qt_spelling.h"
 #include "qt/qt_text.h"
 #include "qt/qt_toolkit.h"
 #include "script/compress.h"
@@ -162,14 +166,23 @@ void Settle() {
 }
 
 // The editor, started on a ROM and data file as `ts2edit ROM DATAFILE` starts, its windows shown.
+// With `language`, spelling is on in the Text Editor, as View > Spelling turns it on.
 struct Editor {
-  Editor(const std::string& rom, const std::string& data) {
+  Editor(const std::string& rom, const std::string& data, const std::string& language = "") {
     ui.setDialogAnswers(&answers);
     ui.showStartWindows();
     opened = program.myForm.OpenRomFile(rom, data);
+    if (!language.empty()) {
+      spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
+      opened = opened && spelling->pick(language);
+      if (std::getenv("SPELL_OFF_AGAIN")) spelling->pick("");
+    }
     Settle();
   }
-  ~Editor() { ui.setEventSink(nullptr); }
+  ~Editor() {
+    spelling.reset();
+    ui.setEventSink(nullptr);
+  }
   QPlainTextEdit* editor() const { return ui.form(FormId::TxtForm)->findChild<QPlainTextEdit*>("TDMemo"); }
   void selectString(int s) {
     ui.list(ControlId::pList).setItemIndex(s);
@@ -198,6 +211,7 @@ struct Editor {
   qt::QtToolkit ui;
   NoDialogs answers;
   Program program{ui};
+  std::unique_ptr<qt::QtSpelling> spelling;
   bool opened = false;
 };
 
@@ -258,18 +272,25 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
   state.counters["text_bytes"] = static_cast<double>(text.size());
 }
 
-void BM_Keystroke_large(benchmark::State& state) {
+void KeystrokeLarge(benchmark::State& state, const std::string& language) {
   Workspace& w = Space();
-  Editor e(w.romPath, w.dataPath);
+  Editor e(w.romPath, w.dataPath, language);
   if (!e.opened || e.ui.richEdit(ControlId::TDMemo).textLength() < 1000000) {
-    state.SkipWithError("the large file was not loaded");
+    state.SkipWithError(language.empty() ? "the large file was not loaded"
+                                         : "the large file was not loaded or en_US is not installed");
     return;
   }
   e.selectString(kStrings - 1);
   TypeKeys(state, e, Format(".STRING %d", kStrings - 1));
 }
+void BM_Keystroke_large(benchmark::State& state) {
+  KeystrokeLarge(state, "");
+}
+void BM_Keystroke_large_spelling(benchmark::State& state) {
+  KeystrokeLarge(state, "en_US");
+}
 
-void BM_Keystroke_demo(benchmark::State& state) {
+void KeystrokeDemo(benchmark::State& state, const std::string& language) {
   Workspace& w = Space();
   if (!w.demoMade) {
     state.SkipWithError("ts2tool demo failed");
@@ -278,11 +299,23 @@ void BM_Keystroke_demo(benchmark::State& state) {
   const std::filesystem::path saved = std::filesystem::current_path();
   std::filesystem::current_path(w.demo);  // its Dumps folder is the demo's
   {
-    Editor e((w.demo / "demo.sfc").string(), (w.demo / "demo.txt").string());
-    e.selectString(0);
-    TypeKeys(state, e, ".STRING 0");
+    Editor e((w.demo / "demo.sfc").string(), (w.demo / "demo.txt").string(), language);
+    if (!e.opened) {
+      state.SkipWithError("the demo set was not opened or fr_FR is not installed");
+    } else {
+      if (e.spelling && e.spelling->shownWords().size() != 1)
+        state.SkipWithError("not one misspelling shown");
+      e.selectString(0);
+      TypeKeys(state, e, ".STRING 0");
+    }
   }
   std::filesystem::current_path(saved);
+}
+void BM_Keystroke_demo(benchmark::State& state) {
+  KeystrokeDemo(state, "");
+}
+void BM_Keystroke_demo_spelling(benchmark::State& state) {
+  KeystrokeDemo(state, "fr_FR");
 }
 
 void BM_BlockSwitch(benchmark::State& state) {
@@ -347,6 +380,8 @@ void BM_StringSwitch(benchmark::State& state) {
 
 BENCHMARK(BM_Keystroke_large)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Keystroke_demo)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Keystroke_large_spelling)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Keystroke_demo_spelling)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BlockSwitch)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
 

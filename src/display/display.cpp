@@ -97,8 +97,10 @@ void TmyForm::ShowTranslationFit() {
       MakeFitVerdict(LintSection(SplitEditorLines(ui.richEdit(ControlId::Memo1).text()), options), gCurString,
                      gSectionLine + 1);
   // Unknown words are counted apart: a misspelling is not an overflow.
-  const std::string unknown =
-      spelling ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text()) : std::string();
+  const std::string unknown = spelling
+                                  ? UnknownWordsNote(spelling.get(), ui.richEdit(ControlId::Memo1).text(),
+                                                     typingEnd.line - gSectionLine, typingEnd.column)
+                                  : std::string();
   status.setPanelText(kStatusFitPanel, verdict.brief + unknown);
   status.setPanelHint(kStatusFitPanel,
                       unknown.empty() ? verdict.full : verdict.full + "\n" + unknown.substr(3));

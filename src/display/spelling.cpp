@@ -212,9 +212,12 @@ int CountUnknownWords(const std::vector<std::string>& lines, SpellChecker& check
   return count;
 }
 
-std::string UnknownWordsNote(SpellChecker* checker, std::string_view section) {
+std::string UnknownWordsNote(SpellChecker* checker, std::string_view section, int skipLine, int skipEnd) {
   if (!checker) return {};
-  const int count = CountUnknownWords(SplitEditorLines(section), *checker);
+  int count = 0;
+  ForEachUnknownWord(SplitEditorLines(section), *checker, [&](int j, const WordSpan& w) {
+    count += j != skipLine || w.start + w.length != skipEnd;
+  });
   return count == 0 ? std::string() : " | " + Plural(count, "unknown word", "unknown words");
 }
 

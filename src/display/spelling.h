@@ -114,6 +114,8 @@ int CountUnknownWords(const std::vector<std::string>& lines, SpellChecker& check
 
 // What the fit panel adds after whether the string fits: "" while spelling is off or every word
 // is known, else " | 1 unknown word" or " | N unknown words". `section` is the section's text.
-std::string UnknownWordsNote(SpellChecker* checker, std::string_view section);
+// A word of section line `skipLine` (0 the header) that ends at byte `skipEnd` is not counted.
+std::string UnknownWordsNote(SpellChecker* checker, std::string_view section, int skipLine = -1,
+                             int skipEnd = 0);
 
 }  // namespace ts2

@@ -12,7 +12,10 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QUrl>
+
+#include <algorithm>
 
 #include "core/forms.h"
 #include "core/utf8.h"
@@ -90,9 +93,13 @@ QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
   connect(editor_->document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
     editEnd_ = from + added;
     follow();
-    if (!checker_) return;
     const QTextDocument* document = editor_->document();
     const QTextBlock block = document->findBlock(from);
+    // The caret is there as the program hears of the edit.
+    const QTextBlock end = document->findBlock(editEnd_);
+    form_.typingEnd = {end.blockNumber(), editEnd_ - end.position()};
+    caretAtEdit_ = true;
+    if (!checker_) return;
     const int lines = document->blockCount();
     const int wasMarker = block.userState();  // as the last check of the line found it
     const bool whole = lines != lineCount_ || block != document->findBlock(from + added) || wasMarker == -1 ||
@@ -100,15 +107,32 @@ QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
     lineCount_ = lines;
     whole ? layer_->update() : updateLine(block);
   });
-  // The word being typed is underlined once the caret is elsewhere. (The program itself moves
-  // the caret while it finds the shown string's section, and puts it back.)
+  // The word being typed is underlined once the caret is elsewhere: only leaving the end of the
+  // last edit, or coming back to it, changes what is underlined (the edit itself has repainted
+  // its line).
   connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    const QTextBlock now = editor_->textCursor().block();
-    if (checker_ && editEnd_ != -1) {
-      if (caretLine_.isValid() && caretLine_ != now) updateLine(caretLine_);
-      updateLine(now);
+    const bool atEdit = editEnd_ != -1 && editor_->textCursor().position() == editEnd_;
+    if (atEdit == caretAtEdit_) return;
+    caretAtEdit_ = atEdit;
+    if (!checker_) {
+      if (!atEdit) form_.typingEnd = {};
+      return;
     }
-    caretLine_ = now;
+    updateLine(editor_->document()->findBlock(editEnd_));
+    // The fit panel counts the word (or not) once the program is done: it may be moving the caret
+    // while it finds the section, and puts it back.
+    if (fitPending_) return;
+    fitPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          fitPending_ = false;
+          const QTextBlock end = editor_->document()->findBlock(editEnd_);
+          form_.typingEnd = {};
+          if (caretAtEdit_ && end.isValid()) form_.typingEnd = {end.blockNumber(), editEnd_ - end.position()};
+          if (checker_ && form_.gROM) form_.ShowTranslationFit();
+        },
+        Qt::QueuedConnection);
   });
   connect(editor_, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
     if (checker_) dy == 0 ? layer_->update(rect) : layer_->update();
@@ -257,12 +281,10 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
 
 void QtSpelling::updateLine(const QTextBlock& block) {
   if (!block.isValid()) return;
-  QTextCursor cursor(block);
-  const QRect first = editor_->cursorRect(cursor);
-  cursor.movePosition(QTextCursor::EndOfBlock);
-  const QRect last = editor_->cursorRect(cursor);
-  if (last.bottom() < 0 || first.top() > layer_->height()) return;                   // not shown
-  layer_->update(0, first.top(), layer_->width(), last.bottom() - first.top() + 4);  // the wave reaches below
+  const QRect first = editor_->cursorRect(QTextCursor(block));
+  const int height = first.height() * std::max(1, block.layout() ? block.layout()->lineCount() : 1);
+  if (first.top() + height < 0 || first.top() > layer_->height()) return;  // not shown
+  layer_->update(0, first.top(), layer_->width(), height + 4);             // the wave reaches below
 }
 
 void QtSpelling::paintUnderlines(QPainter& painter, const QRect& area) {

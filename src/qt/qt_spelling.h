@@ -102,7 +102,8 @@ class QtSpelling : public QObject {
   std::string dataFile_, dumpDir_;
   int editEnd_ = -1;  // where the last edit ended
   int lineCount_ = 0;
-  QTextBlock caretLine_;
+  bool caretAtEdit_ = false;  // the caret where the last edit ended
+  bool fitPending_ = false;
 };
 
 }  // namespace ts2::qt

@@ -178,6 +178,10 @@ TEST(Spelling, SectionFindingsAndTheFitPanelsCount) {
   for (const std::string& line : section) text += line + "\n";
   EXPECT_EQ(UnknownWordsNote(nullptr, text), "");
   EXPECT_EQ(UnknownWordsNote(c.checker.get(), text), " | 2 unknown words");
+  // The word being typed is not counted: only a word of that line ending there.
+  EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, 2, 25), " | 1 unknown word");
+  EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, 2, 24), " | 2 unknown words");
+  EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, 1, 25), " | 2 unknown words");
   c.checker->ignore("tuot");
   EXPECT_EQ(UnknownWordsNote(c.checker.get(), text), " | 1 unknown word");
   c.checker->ignore("Caf\xE9");

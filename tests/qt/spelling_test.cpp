@@ -91,19 +91,27 @@ TEST_F(EditorSpelling, TheDemosMisspellingIsUnderlinedOnceALanguageIsPicked) {
 
 TEST_F(EditorSpelling, TheWordBeingTypedIsCheckedOnceTheCaretLeavesIt) {
   ASSERT_TRUE(spelling->pick("fr_FR"));
+  clickLine("pList", 1);               // the string typed in
+  const std::string fit = "L1: wide";  // with the word added
   const Word pars = At("pars");
   PlaceCaret(pars.position + pars.length);
   QTest::keyClicks(editor, " vitte");
   const Word vitte = At("vitte");
   EXPECT_EQ(spelling->shownWords(), std::vector<Word>{At("tuot")});
+  // Nor does the fit panel count it yet, so its count does not change with every letter.
+  EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit);
   QTest::keyClick(editor, Qt::Key_Space);
   EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{vitte, At("tuot")}));
+  EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit + " | 1 unknown word");
   QTest::keyClick(editor, Qt::Key_Backspace);
   // Left and come back to, it is still the word being typed; moved away from, it is checked.
   PlaceCaret(vitte.position + vitte.length);
   EXPECT_EQ(spelling->shownWords(), std::vector<Word>{At("tuot")});
+  EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit);
   PlaceCaret(vitte.position);
   EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{vitte, At("tuot")}));
+  QCoreApplication::processEvents();  // the panel follows once the program is done
+  EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit + " | 1 unknown word");
   // Typed in the comment header, nothing is checked.
   PlaceCaret(3);
   QTest::keyClicks(editor, "xqzw ");
