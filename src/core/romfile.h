@@ -53,9 +53,6 @@ RomReadStatus ReadRomFile(const std::string& path,
 // One line saying why a ROM file was not read ("cannot open ...", ...), for the statuses but Ok.
 std::string RomReadError(RomReadStatus status, const std::string& path, const RomFile& file);
 
-RomReadStatus ReadRomFile(const std::string& path,
-                          const std::function<bool(const std::string&)>& failAllocation, RomFile& out);
-
 // The 15 bytes at ROM offset 0xFFC0, or std::nullopt when the game data is too short to hold them.
 std::optional<std::string> RomTitle(std::span<const uint8_t> gameData);
 

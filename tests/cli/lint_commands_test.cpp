@@ -12,24 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every path under `dir`, sorted.
-std::vector<fs::path> Listing(const fs::path& dir) {
-  std::vector<fs::path> names{fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()};
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 uint32_t BigEndian32(const std::string& s, size_t at) {
   uint32_t v = 0;
   for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<uint8_t>(s.at(at + i));
   return v;
 }
 
-class Demo : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(RunTool(dir, "demo .").status, 0); }
-  TempDir dir;
-};
+using Demo = DemoSet;
 
 TEST_F(Demo, CheckFindsOnlyThePlantedOverflowAndWritesNothing) {
   const std::vector<fs::path> before = Listing(dir.path());

@@ -26,11 +26,7 @@ TEST(ShiftJisToUtf8, CharacterByCharacter) {
   for (const auto& [sjis, utf8] : cases) EXPECT_EQ(cli::ShiftJisToUtf8(sjis), utf8) << sjis;
 }
 
-class Original : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(RunTool(dir, "demo .").status, 0); }
-  TempDir dir;
-};
+using Original = DemoSet;
 
 constexpr char kBlock0[] =
     "// Block CA0000 (translation file 000A0000.txt): 6 strings\r\n\r\n"

@@ -11,17 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> Listing(const fs::path& dir) {
-  std::vector<fs::path> names{fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()};
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-class ScriptDemo : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(RunTool(dir, "demo .").status, 0); }
-  TempDir dir;
-};
+using ScriptDemo = DemoSet;
 
 // The demo's first block is translated, string 3 with a line too wide; the other two blocks have
 // no file yet, and counting them creates none.

@@ -3,8 +3,13 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "support/builders.h"
 
@@ -29,5 +34,20 @@ inline ToolRun RunTool(const TempDir& dir, const std::string& args, const std::s
   run.err = ReadFileText(err);
   return run;
 }
+
+// Every path under `dir`, sorted: what a command must leave as it was.
+inline std::vector<std::filesystem::path> Listing(const std::filesystem::path& dir) {
+  std::vector<std::filesystem::path> names{std::filesystem::recursive_directory_iterator(dir),
+                                           std::filesystem::recursive_directory_iterator()};
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A folder holding the demo set (`ts2tool demo .`): demo.sfc, demo.txt and Dumps/.
+class DemoSet : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(RunTool(dir, "demo .").status, 0); }
+  TempDir dir;
+};
 
 }  // namespace ts2::test
