@@ -4,24 +4,12 @@
 
 #include "cli/cli.h"
 #include "core/fileutil.h"
+#include "core/forms.h"
 #include "core/romfile.h"
-#include "headless/headless.h"
-#include "patch/ips.h"
+#include "patch/image_patch.h"
 
 namespace ts2::cli {
 namespace {
-
-// Puts the file image in the program as Open ROM reads it, without the title check, the font and
-// the data file: a patch applies to any image, and nothing is created in the working directory.
-// Returns why the file could not be read, or an empty text.
-std::string LoadImage(TmyForm& form, const std::string& path) {
-  RomFile file;
-  if (const RomReadStatus status = ReadRomFile(path, {}, file); status != RomReadStatus::Ok)
-    return RomReadError(status, path, file);
-  InstallRomImage(form, std::move(file));
-  form.gROMPath = path;
-  return {};
-}
 
 int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs a;
@@ -47,23 +35,28 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   if (a.positional.size() < 2) return UsageError(self, "a ROM file and at least one patch are needed");
   if (!out || out->empty()) return UsageError(self, "no output file given (-o OUT)");
 
-  headless::HeadlessProgram p;
-  TmyForm& form = p.form();
-  form.ipsTruncation = true;
-  if (const std::string error = LoadImage(form, a.positional[0]); !error.empty())
-    return Fail(kExitBadInput, error);
-  // The patches go into the image in memory as PATCH applies them, and the image goes straight to
-  // OUT: PATCH's temporary file in the working directory is not needed here.
+  // The image alone is patched, as the editor's PATCH command patches its ROM image in memory; no
+  // program, window or bitmap is made. The first patch is read before the ROM so that the ROM is
+  // read into a buffer with room for what the patch adds, and the image goes straight to OUT:
+  // PATCH's temporary file in the working directory is not needed here.
   const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
-  std::vector<std::string> unchanged;
-  if (!form.ApplyPatchFiles(patches, TmyForm::PatchRoute::InMemory, &unchanged) || !form.gROM) {
-    std::string said = p.ui.lastMessage();
+  std::optional<patching::PatchBytes> first = patching::ReadPatchFile(patches[0]);
+  const uint64_t room = first ? patching::RoomNeeded(first->span()) : 0;
+  RomFile file;
+  if (const RomReadStatus status = ReadRomFile(a.positional[0], {}, file, room); status != RomReadStatus::Ok)
+    return Fail(kExitBadInput, RomReadError(status, a.positional[0], file));
+  patching::FileImage image{std::move(file.bytes), file.size, file.headerSize,
+                            std::max<uint64_t>(file.size, room)};
+  patching::Options options;
+  options.truncate = true;
+  const patching::Outcome outcome = patching::ApplyPatchFiles(image, patches, options, std::move(first));
+  if (!outcome.ok) {
+    std::string said = outcome.message;
     std::replace(said.begin(), said.end(), '\n', ' ');  // one line on stderr
     return Fail(kExitBadInput, said.empty() ? "patching failed" : said);
   }
-  if (!WriteOutput(*out, form.romAlloc.get(), form.gROMSize))
-    return Fail(kExitBadInput, "cannot write " + *out);
-  for (const std::string& name : unchanged)
+  if (!WriteOutput(*out, image.bytes.get(), image.size)) return Fail(kExitBadInput, "cannot write " + *out);
+  for (const std::string& name : outcome.unchanged)
     std::fprintf(stderr, "ts2tool: warning: %s\n",
                  TmyForm::PatchUnchangedMessage(name, patches.size()).c_str());
   return kExitOk;

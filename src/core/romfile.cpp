@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +30,12 @@ Buffer<uint8_t> ImageBuffer(size_t size) {
 
 RomReadStatus ReadRomFile(const std::string& path,
                           const std::function<bool(const std::string&)>& failAllocation, RomFile& out) {
+  return ReadRomFile(path, failAllocation, out, 0);
+}
+
+RomReadStatus ReadRomFile(const std::string& path,
+                          const std::function<bool(const std::string&)>& failAllocation, RomFile& out,
+                          uint64_t capacity) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return RomReadStatus::CannotOpen;
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -42,7 +49,8 @@ RomReadStatus ReadRomFile(const std::string& path,
   }
   const uint32_t size = static_cast<uint32_t>(length);
   Buffer<uint8_t> image;
-  if (!(failAllocation && failAllocation("gROM"))) image = ImageBuffer(size);
+  if (!(failAllocation && failAllocation("gROM")))
+    image = ImageBuffer(static_cast<size_t>(std::max<uint64_t>(size, capacity)));
   if (!image) {
     std::fclose(file);
     return RomReadStatus::NoMemory;

@@ -47,54 +47,12 @@ std::string ErrorText(Error error, std::string_view patchName, uint32_t at) {
 }
 
 Study StudyPatch(std::span<const uint8_t> patch) {
-  Study study;
-  if (patch.size() < kMagicSize || std::memcmp(patch.data(), kMagic, kMagicSize) != 0) {
-    study.error = Error::NotAPatch;
-    return study;
-  }
-  auto cutShort = [&](uint64_t recordAt) {
-    study.error = Error::CutShort;
-    study.errorAt = static_cast<uint32_t>(recordAt);
-    study.records.clear();
-    study.writtenEnd = 0;
-    return study;
-  };
-
   // Room for as many records as the patch can hold (six bytes at least each): the list is never
   // copied while it grows, and the room it does not use is never touched.
-  study.records.reserve((patch.size() - kMagicSize) / 6);
-  uint64_t pos = kMagicSize;
-  while (pos < patch.size()) {
-    const uint64_t at = pos;
-    const std::optional<uint32_t> offset = Read24BE(patch, pos);
-    if (!offset) return cutShort(at);
-    if (*offset == kEofMarker) {
-      study.sawEof = true;
-      study.eofAt = at;
-      break;
-    }
-    const std::optional<uint16_t> size = Read16BE(patch, pos + 3);
-    if (!size) return cutShort(at);
-    Record r;
-    r.at = static_cast<uint32_t>(at);
-    r.offset = *offset;
-    r.size = *size;
-    if (r.isRun()) {
-      const std::optional<uint16_t> runLength = Read16BE(patch, pos + 5);
-      const std::optional<uint8_t> runByte = Read8(patch, pos + 7);
-      if (!runLength || !runByte) return cutShort(at);
-      r.runLength = *runLength;
-      r.runByte = *runByte;
-      pos += 8;
-    } else {
-      if (pos + 5 + r.size > patch.size()) return cutShort(at);
-      r.dataAt = static_cast<uint32_t>(pos + 5);
-      pos += 5 + r.size;
-    }
-    if (r.length() > 0)
-      study.writtenEnd = std::max<uint64_t>(study.writtenEnd, uint64_t{r.offset} + r.length());
-    study.records.push_back(r);
-  }
+  std::vector<Record> records;
+  if (patch.size() > kMagicSize) records.reserve((patch.size() - kMagicSize) / 6);
+  Study study = WalkPatch(patch, [&](const Record& r) { records.push_back(r); });
+  if (study.ok()) study.records = std::move(records);
   return study;
 }
 

@@ -9,12 +9,15 @@
 // marker ends with its last record.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/bytes.h"
 
 namespace ts2::ips {
 
@@ -63,6 +66,57 @@ struct Study {
   // zero bytes); a record that writes nothing grows nothing.
   uint64_t ResultSize(uint64_t imageSize) const { return writtenEnd > imageSize ? writtenEnd : imageSize; }
 };
+
+// Reads the records of `patch` in order, handing each to `onRecord` as it is read, and returns
+// the study without its record list. Reads stay inside `patch`. A broken patch ends the walk at
+// the broken record (records before it have been handed over); the study then says so.
+template <typename OnRecord>
+Study WalkPatch(std::span<const uint8_t> patch, OnRecord&& onRecord) {
+  Study study;
+  if (patch.size() < kMagicSize || !std::equal(patch.begin(), patch.begin() + kMagicSize, kMagic)) {
+    study.error = Error::NotAPatch;
+    return study;
+  }
+  auto cutShort = [&](uint64_t recordAt) {
+    study.error = Error::CutShort;
+    study.errorAt = static_cast<uint32_t>(recordAt);
+    study.writtenEnd = 0;
+    return study;
+  };
+  uint64_t pos = kMagicSize;
+  while (pos < patch.size()) {
+    const uint64_t at = pos;
+    const std::optional<uint32_t> offset = Read24BE(patch, pos);
+    if (!offset) return cutShort(at);
+    if (*offset == kEofMarker) {
+      study.sawEof = true;
+      study.eofAt = at;
+      break;
+    }
+    const std::optional<uint16_t> size = Read16BE(patch, pos + 3);
+    if (!size) return cutShort(at);
+    Record r;
+    r.at = static_cast<uint32_t>(at);
+    r.offset = *offset;
+    r.size = *size;
+    if (r.isRun()) {
+      const std::optional<uint16_t> runLength = Read16BE(patch, pos + 5);
+      const std::optional<uint8_t> runByte = Read8(patch, pos + 7);
+      if (!runLength || !runByte) return cutShort(at);
+      r.runLength = *runLength;
+      r.runByte = *runByte;
+      pos += 8;
+    } else {
+      if (pos + 5 + r.size > patch.size()) return cutShort(at);
+      r.dataAt = static_cast<uint32_t>(pos + 5);
+      pos += 5 + r.size;
+    }
+    if (r.length() > 0)
+      study.writtenEnd = std::max<uint64_t>(study.writtenEnd, uint64_t{r.offset} + r.length());
+    onRecord(r);
+  }
+  return study;
+}
 
 // Locates every record of `patch` without writing anything. Reads stay inside `patch`.
 Study StudyPatch(std::span<const uint8_t> patch);

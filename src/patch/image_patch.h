@@ -1,0 +1,78 @@
+// Patches applied to a file image by itself, outside the program's state: what ts2tool patch runs
+// (it makes no window, bitmap or program) and what the editor's PATCH command runs when it patches
+// in memory (TmyForm::ApplyPatchFiles with PatchRoute::InMemory). An IPS patch is read twice: once
+// to check it whole, once writing each record into the image as it is read; no list of records is
+// kept. A BPS patch is checked whole and applied into a new buffer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+
+namespace ts2::patching {
+
+// A whole file image, copier header included, in a buffer with room for `capacity` bytes.
+struct FileImage {
+  Buffer<uint8_t> bytes;
+  uint32_t size = 0;
+  uint32_t headerSize = 0;  // as the file was read: a patch never moves the copier header
+  uint64_t capacity = 0;
+  std::span<const uint8_t> view() const { return {bytes.get(), size}; }
+};
+
+// A patch file's bytes, read whole, in a buffer of large pages when the patch is large (as a ROM
+// image is read): a patch of a megabyte is then a fault or two instead of one per 4 KiB page.
+struct PatchBytes {
+  Buffer<uint8_t> bytes;
+  size_t length = 0;
+  std::span<const uint8_t> span() const { return {bytes.get(), length}; }
+};
+
+// std::nullopt when the file cannot be opened or read.
+std::optional<PatchBytes> ReadPatchFile(const std::string& path);
+
+bool IsBps(std::span<const uint8_t> patch);
+
+// The bytes an image needs to hold while `patch` applies to it: one past the last byte an IPS
+// record writes; 0 for a BPS patch (applied into a buffer of its own) or a broken one.
+uint64_t RoomNeeded(std::span<const uint8_t> patch);
+
+enum class Failure {
+  None,
+  Refused,   // the patch is broken, or made for another image: the image is as it was
+  NoMemory,  // the grown IPS image could not be allocated: the editor ends
+};
+
+struct Options {
+  bool truncate = false;                  // cut the image to an IPS patch's truncation size
+  std::function<bool()> allocationFails;  // test hook: the new image's allocation fails
+};
+
+struct Applied {
+  Failure failure = Failure::None;
+  std::string message;   // the editor's message, when it failed
+  bool changed = false;  // the image's size or a byte of it differs from before
+};
+
+// Applies one patch, IPS or BPS as its first bytes tell; `name` is the file name messages give.
+// On failure the image is as it was.
+Applied ApplyPatch(FileImage& image, const std::string& name, std::span<const uint8_t> patch,
+                   const Options& options);
+
+struct Outcome {
+  bool ok = true;
+  std::string message;                 // why it stopped, when !ok
+  std::vector<std::string> unchanged;  // file names of the patches that changed nothing, in order
+};
+
+// Applies the patch files in order, stopping at the first that fails (the image then holds the
+// patches before it). `firstRead` may hold the first file's bytes, already read.
+Outcome ApplyPatchFiles(FileImage& image, const std::vector<std::string>& paths, const Options& options,
+                        std::optional<PatchBytes> firstRead = std::nullopt);
+
+}  // namespace ts2::patching

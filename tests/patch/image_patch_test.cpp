@@ -1,0 +1,169 @@
+// Patches applied to the file image alone (ts2tool patch) against the editor's PATCH command going
+// through its temporary file: the same image, message and unchanged patches, case by case.
+#include "patch/image_patch.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/fileutil.h"
+#include "core/romfile.h"
+#include "patch/bps.h"
+#include "support/ips_builder.h"
+#include "support/loaded_program.h"
+
+namespace ts2 {
+namespace {
+
+using test::IpsBuilder;
+using Bytes = std::vector<uint8_t>;
+
+struct Result {
+  bool ok;
+  std::string message;
+  std::vector<std::string> unchanged;
+  Bytes image;
+};
+
+// The editor's PATCH command on its temporary-file route, truncation sizes read as ts2tool does.
+Result ViaEditor(test::LoadedProgram& t, const std::vector<std::string>& files) {
+  t.form().ipsTruncation = true;
+  t.p.ui.script.said.clear();
+  Result r;
+  r.ok = t.form().ApplyPatchFiles(files, TmyForm::PatchRoute::TempFile, &r.unchanged);
+  r.message = r.ok ? "" : t.p.ui.lastMessage();
+  r.image = t.image();
+  return r;
+}
+
+// What ts2tool patch does: the ROM file read with room for the first patch, then the files.
+Result ViaImage(const std::string& rom, const std::vector<std::string>& files) {
+  std::optional<patching::PatchBytes> first = patching::ReadPatchFile(files[0]);
+  const uint64_t room = first ? patching::RoomNeeded(first->span()) : 0;
+  RomFile file;
+  EXPECT_EQ(ReadRomFile(rom, {}, file, room), RomReadStatus::Ok);
+  patching::FileImage image{std::move(file.bytes), file.size, file.headerSize,
+                            std::max<uint64_t>(file.size, room)};
+  patching::Options options;
+  options.truncate = true;
+  const patching::Outcome o = patching::ApplyPatchFiles(image, files, options, std::move(first));
+  return {o.ok, o.message, o.unchanged, Bytes(image.bytes.get(), image.bytes.get() + image.size)};
+}
+
+void ExpectSame(const Result& editor, const Result& alone) {
+  EXPECT_EQ(alone.ok, editor.ok);
+  EXPECT_EQ(alone.message, editor.message);
+  EXPECT_EQ(alone.unchanged, editor.unchanged);
+  EXPECT_TRUE(alone.image == editor.image) << "sizes " << alone.image.size() << " / " << editor.image.size();
+}
+
+// Random IPS patches: records that overlap, restore what an earlier record wrote, write what is
+// there already, grow the image, carry a truncation size; now and then one cut short, one that is
+// not a patch, a BPS patch of the image as it was read, or one applied twice.
+TEST(ImagePatch, RandomPatchesGiveWhatTheEditorsPatchCommandGives) {
+  std::mt19937 rng(14);
+  for (int run = 0; run < 120; ++run) {
+    SCOPED_TRACE(testing::Message() << "run " << run);
+    const bool header = run % 2 == 1;
+    test::LoadedProgram t({}, test::RomBuilder(), header);
+    const Bytes rom = t.romFile;
+    const uint32_t size = static_cast<uint32_t>(rom.size());
+    std::vector<std::string> files;
+    for (int patch = 0, count = 1 + static_cast<int>(rng() % 3); patch < count; ++patch) {
+      const std::string name = Format("p%d.ips", patch);
+      const uint32_t kind = rng() % 12;
+      if (kind == 0 && !files.empty()) {  // the previous patch once more
+        files.push_back(files.back());
+        continue;
+      }
+      if (kind == 1) {
+        files.push_back(t.dir.write(name, "NOT A PATCH"));
+        continue;
+      }
+      if (kind == 2) {  // made for the game data as it was read
+        Bytes target(rom.begin() + (header ? 0x200 : 0), rom.end());
+        for (int k = 0; k < 8; ++k) target[rng() % target.size()] ^= static_cast<uint8_t>(1 + rng() % 255);
+        if (rng() % 2) target.resize(target.size() + rng() % 64, 0x5A);
+        files.push_back(
+            t.dir.write(Format("p%d.bps", patch),
+                        bps::CreatePatch({rom.data() + (header ? 0x200 : 0), target.size()}, target)));
+        continue;
+      }
+      IpsBuilder b;
+      for (int r = static_cast<int>(rng() % 7); r > 0; --r) {
+        const uint32_t at = rng() % 4 == 0 ? size - 8 + rng() % 24 : 0x1F0 + rng() % 64;
+        const uint16_t length = static_cast<uint16_t>(rng() % 25);
+        switch (rng() % 4) {
+          case 0: b.run(at, length, static_cast<uint8_t>(rng() % 3)); break;
+          case 1: {  // what the image holds there already (nothing when it lies past the end)
+            Bytes same;
+            for (uint32_t k = at; k < at + length && k < size; ++k) same.push_back(rom[k]);
+            if (!same.empty()) b.record(at, same);
+            break;
+          }
+          default: {
+            Bytes data(length);
+            for (uint8_t& v : data) v = static_cast<uint8_t>(rng() % 3);
+            b.record(at, data);
+          }
+        }
+      }
+      if (kind == 3) {
+        b.raw({0x00, 0x10});  // cut short inside a record
+      } else {
+        b.eof();
+        if (rng() % 3 == 0) {  // a truncation size near the end: cutting, keeping or past the growth
+          const uint32_t cut = size - 16 + rng() % 40;
+          b.raw({static_cast<uint8_t>(cut >> 16), static_cast<uint8_t>(cut >> 8), static_cast<uint8_t>(cut)});
+        }
+      }
+      files.push_back(t.dir.write(name, b.bytes()));
+    }
+    const Result alone = ViaImage(t.romPath, files);
+    ExpectSame(ViaEditor(t, files), alone);
+  }
+}
+
+// The cases a random run may miss, one row each.
+TEST(ImagePatch, EdgeCasesGiveWhatTheEditorsPatchCommandGives) {
+  struct Case {
+    const char* what;
+    bool header;
+    std::vector<Bytes> patches;  // empty: a file that does not exist
+  };
+  const auto ips = [](const IpsBuilder& b) { return b.bytes(); };
+  const std::vector<Case> cases = {
+      {"the last record writes what is there, an earlier one changes a byte",
+       false,
+       {ips(IpsBuilder().record(0x300, {0xAA}).run(0x400, 4, 0x00).eof())}},
+      {"a record restores what an earlier one wrote",
+       false,
+       {ips(IpsBuilder().run(0x300, 8, 0x77).run(0x300, 8, 0x00).eof())}},
+      {"no records", true, {ips(IpsBuilder().eof())}},
+      {"an empty run past the end grows nothing", false, {ips(IpsBuilder().run(0x900000, 0, 0x11).eof())}},
+      {"growth past a gap, headered", true, {ips(IpsBuilder().run(0x150000, 0xFFFF, 0x42).eof())}},
+      {"growth, then a second growth past the room read for the first",
+       false,
+       {ips(IpsBuilder().run(0x140010, 16, 0x42).eof()), ips(IpsBuilder().run(0x200000, 16, 0x43).eof())}},
+      {"a truncation size below the copier header keeps the header",
+       true,
+       {ips(IpsBuilder().record(0x300, {1}).eof().raw({0x00, 0x00, 0x10}))}},
+      {"a second patch that cannot be read leaves the first applied",
+       false,
+       {ips(IpsBuilder().record(0x300, {1}).eof()), {}}},
+      {"not a patch", false, {{'P', 'A', 'T'}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::LoadedProgram t({}, test::RomBuilder(), c.header);
+    std::vector<std::string> files;
+    for (size_t k = 0; k < c.patches.size(); ++k)
+      files.push_back(c.patches[k].empty() ? t.dir.file("missing.ips")
+                                           : t.dir.write(Format("p%zu.ips", k), c.patches[k]));
+    const Result alone = ViaImage(t.romPath, files);
+    ExpectSame(ViaEditor(t, files), alone);
+  }
+}
+
+}  // namespace
+}  // namespace ts2
