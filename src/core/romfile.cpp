@@ -29,11 +29,6 @@ Buffer<uint8_t> ImageBuffer(size_t size) {
 }
 
 RomReadStatus ReadRomFile(const std::string& path,
-                          const std::function<bool(const std::string&)>& failAllocation, RomFile& out) {
-  return ReadRomFile(path, failAllocation, out, 0);
-}
-
-RomReadStatus ReadRomFile(const std::string& path,
                           const std::function<bool(const std::string&)>& failAllocation, RomFile& out,
                           uint64_t capacity) {
   std::error_code ec;

@@ -46,14 +46,12 @@ Buffer<uint8_t> ImageBuffer(size_t size);
 
 // Reads the whole file at `path` into `out`. `failAllocation` (may be empty) is the test hook that
 // makes the image's allocation ("gROM") fail. Only a read of every byte is Ok: an image with a
-// missing tail would be written back over the real file by a later save.
-RomReadStatus ReadRomFile(const std::string& path,
-                          const std::function<bool(const std::string&)>& failAllocation, RomFile& out);
-// The same, in a buffer of at least `capacity` bytes: room for the image to grow into (a patch
-// that writes past its end) without being copied.
+// missing tail would be written back over the real file by a later save. The buffer has room for
+// at least `capacity` bytes: room for the image to grow into (a patch that writes past its end)
+// without being copied.
 RomReadStatus ReadRomFile(const std::string& path,
                           const std::function<bool(const std::string&)>& failAllocation, RomFile& out,
-                          uint64_t capacity);
+                          uint64_t capacity = 0);
 
 // One line saying why a ROM file was not read ("cannot open ...", ...), for the statuses but Ok.
 std::string RomReadError(RomReadStatus status, const std::string& path, const RomFile& file);
