@@ -110,6 +110,9 @@ enum class ItemMark : uint8_t {
   kUntranslated,  // nothing translated yet
   kTranslated,    // translated, nothing found by the check
   kFindings,      // the check finds something
+  // While spelling is on, unknown words are shown apart from the check's findings:
+  kMisspelled,          // translated, nothing found by the check, but unknown words
+  kFindingsMisspelled,  // the check finds something, and unknown words besides
 };
 
 class ListBox : public virtual Control {

@@ -212,6 +212,18 @@ int CountUnknownWords(const std::vector<std::string>& lines, SpellChecker& check
   return count;
 }
 
+std::vector<std::string> UnknownWordList(const std::vector<std::string>& lines, SpellChecker& checker,
+                                         int skipLine, int skipEnd) {
+  std::vector<std::string> words;
+  ForEachUnknownWord(lines, checker, [&](int j, const WordSpan& w) {
+    if (j == skipLine && w.start + w.length == skipEnd) return;
+    std::string word =
+        lines[static_cast<size_t>(j)].substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length));
+    if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(std::move(word));
+  });
+  return words;
+}
+
 std::string UnknownWordsNote(SpellChecker* checker, std::string_view section, int skipLine, int skipEnd) {
   if (!checker) return {};
   int count = 0;

@@ -111,6 +111,10 @@ class SpellChecker {
 std::vector<LintFinding> SpellSection(const std::vector<std::string>& lines, SpellChecker& checker,
                                       size_t maxSuggestions);
 int CountUnknownWords(const std::vector<std::string>& lines, SpellChecker& checker);
+// The distinct unknown words of the section's body (Windows-1252 bytes), in the order they first
+// appear. A word of line `skipLine` that ends at byte `skipEnd` (the word being typed) is left out.
+std::vector<std::string> UnknownWordList(const std::vector<std::string>& lines, SpellChecker& checker,
+                                         int skipLine = -1, int skipEnd = 0);
 
 // What the fit panel adds after whether the string fits: "" while spelling is off or every word
 // is known, else " | 1 unknown word" or " | N unknown words". `section` is the section's text.

@@ -174,19 +174,23 @@ QImage ToImage(const Bitmap& bitmap) {
 namespace {
 
 // The marks of the lists: a grey ring for nothing translated, a green disc for translated, a red
-// triangle for findings (told apart by shape as well as colour).
+// triangle for findings (told apart by shape as well as colour). Unknown words add a blue wave
+// under the disc or the triangle: a misspelling is shown apart from what overflows.
 QIcon MarkIcon(ItemMark mark) {
-  static const std::array<QIcon, 4> icons = [] {
-    std::array<QIcon, 4> out;
-    for (ItemMark m : {ItemMark::kUntranslated, ItemMark::kTranslated, ItemMark::kFindings}) {
-      QPixmap pixmap(10, 10);
+  constexpr size_t kMarks = 6;
+  static const std::array<QIcon, kMarks> icons = [] {
+    std::array<QIcon, kMarks> out;
+    for (ItemMark m : {ItemMark::kUntranslated, ItemMark::kTranslated, ItemMark::kFindings,
+                       ItemMark::kMisspelled, ItemMark::kFindingsMisspelled}) {
+      const bool wave = m == ItemMark::kMisspelled || m == ItemMark::kFindingsMisspelled;
+      QPixmap pixmap(10, wave ? 14 : 10);
       pixmap.fill(Qt::transparent);
       QPainter p(&pixmap);
       p.setRenderHint(QPainter::Antialiasing);
       if (m == ItemMark::kUntranslated) {
         p.setPen(QPen(QColor(0x90, 0x90, 0x90), 1.5));
         p.drawEllipse(QRectF(1.5, 1.5, 7, 7));
-      } else if (m == ItemMark::kTranslated) {
+      } else if (m == ItemMark::kTranslated || m == ItemMark::kMisspelled) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0x20, 0x90, 0x30));
         p.drawEllipse(QRectF(1, 1, 8, 8));
@@ -194,6 +198,12 @@ QIcon MarkIcon(ItemMark mark) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xD0, 0x20, 0x20));
         p.drawPolygon(QPolygonF({QPointF(5, 0.5), QPointF(9.5, 9.5), QPointF(0.5, 9.5)}));
+      }
+      if (wave) {
+        p.setPen(QPen(QColor(0x20, 0x50, 0xD0), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF(
+            {QPointF(0.5, 12.5), QPointF(2.5, 11), QPointF(5, 13), QPointF(7.5, 11), QPointF(9.5, 12.5)}));
       }
       p.end();
       out[static_cast<size_t>(m)] = QIcon(pixmap);
@@ -217,8 +227,11 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
   if (row < marks_.size() && marks_[row].mark != ItemMark::kNone) {
     if (role == Qt::DecorationRole) return MarkIcon(marks_[row].mark);
     if (role == Qt::ToolTipRole) return FromMessage(marks_[row].tip);
-    if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kFindings)
+    if (role == Qt::ForegroundRole &&
+        (marks_[row].mark == ItemMark::kFindings || marks_[row].mark == ItemMark::kFindingsMisspelled))
       return QColor(0xA0, 0x10, 0x10);
+    if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kMisspelled)
+      return QColor(0x10, 0x40, 0xA0);
     if (role == Qt::ForegroundRole && marks_[row].mark == ItemMark::kUntranslated)
       return QColor(0x70, 0x70, 0x70);
   }

@@ -22,6 +22,7 @@
 #include "qt/qt_text.h"
 #include "qt/qt_toolkit.h"
 #include "spell/hunspell_speller.h"
+#include "views/script_form.h"
 
 namespace ts2::qt {
 
@@ -249,7 +250,10 @@ void QtSpelling::applyWords() {
 
 void QtSpelling::changed(bool fit) {
   if (checker_) layer_->update();
-  if (fit && form_.gROM) form_.ShowTranslationFit();
+  if (fit && form_.gROM) {
+    form_.ShowTranslationFit();
+    form_.program.ScriptForm().SpellingChanged();
+  }
 }
 
 // ---- the words shown ----

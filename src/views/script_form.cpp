@@ -16,11 +16,12 @@ namespace {
 constexpr int kTypingPauseMs = 400;  // the other strings' states follow when typing pauses
 constexpr auto kCountSlice = std::chrono::milliseconds(8);  // blocks counted between two events
 
-ItemMark MarkOf(StringState state) {
-  switch (state) {
+ItemMark MarkOf(const StringStatus& status) {
+  switch (status.state) {
     case StringState::kUntranslated: return ItemMark::kUntranslated;
-    case StringState::kTranslated: return ItemMark::kTranslated;
-    case StringState::kWithFindings: return ItemMark::kFindings;
+    case StringState::kTranslated: return status.misspelled() ? ItemMark::kMisspelled : ItemMark::kTranslated;
+    case StringState::kWithFindings:
+      return status.misspelled() ? ItemMark::kFindingsMisspelled : ItemMark::kFindings;
   }
   return ItemMark::kNone;
 }
@@ -79,6 +80,12 @@ void TScriptForm::BlockShown() {
   MarkStrings();
 }
 
+void TScriptForm::SpellingChanged() {
+  if (program.myForm.gTextPath.empty()) return;
+  ComputeStates();
+  MarkStrings();
+}
+
 void TScriptForm::OptionsChanged() {
   if (blocks.empty()) return;
   RestartCounting();
@@ -90,29 +97,34 @@ void TScriptForm::ComputeStates() {
   const TmyForm& f = program.myForm;
   states.assign(f.gCurStringCount, StringStatus{});
   if (CurrentFile().empty()) return;
-  states = StatesOf(program.ui.richEdit(ControlId::TDMemo).text(), f.gCurStringCount, Options());
+  states =
+      StatesOf(program.ui.richEdit(ControlId::TDMemo).text(), f.gCurStringCount, Options(),
+               {.checker = f.spelling.get(), .skipLine = f.typingEnd.line, .skipEnd = f.typingEnd.column});
 }
 
 void TScriptForm::MarkStrings() {
   ListBox& pList = program.ui.list(ControlId::pList);
   const int count = std::min(pList.count(), static_cast<int>(states.size()));
   for (int i = 0; i < count; ++i)
-    pList.setItemMark(i, MarkOf(states[static_cast<size_t>(i)].state),
-                      StateText(states[static_cast<size_t>(i)]));
+    pList.setItemMark(i, MarkOf(states[static_cast<size_t>(i)]), StateText(states[static_cast<size_t>(i)]));
 }
 
 void TScriptForm::TextChanged() {
   const TmyForm& f = program.myForm;
   const auto current = static_cast<size_t>(f.gCurString);
   if (f.gCurString < 0 || current >= states.size() || CurrentFile().empty()) return;
-  // The edited string at once, from the section the display has just copied.
-  states[current] =
-      f.gSectionLine == -1
-          ? StringStatus{}
-          : StateOfSection(SplitEditorLines(program.ui.richEdit(ControlId::Memo1).text()), Options());
+  // The edited string at once, from the section the display has just copied; the word being
+  // typed is not spelt yet, as in the fit panel.
+  const StateSpelling spelling{.checker = f.spelling.get(),
+                               .skipLine = f.typingEnd.line - f.gSectionLine,
+                               .skipEnd = f.typingEnd.column};
+  states[current] = f.gSectionLine == -1
+                        ? StringStatus{}
+                        : StateOfSection(SplitEditorLines(program.ui.richEdit(ControlId::Memo1).text()),
+                                         Options(), spelling);
   if (f.gSectionLine != -1) states[current].headerLine = f.gSectionLine;
   program.ui.list(ControlId::pList)
-      .setItemMark(f.gCurString, MarkOf(states[current].state), StateText(states[current]));
+      .setItemMark(f.gCurString, MarkOf(states[current]), StateText(states[current]));
   // The others (an edit may add or break a section of another string) once typing pauses.
   const unsigned typing = ++typing_;
   program.ui.runLater(kTypingPauseMs, [this, typing] {

@@ -31,6 +31,7 @@ class TScriptForm {
   void TextChanged();        // the translator typed
   void FileOnDiskChanged();  // the current block's file was saved, or reloaded from disk
   void OptionsChanged();     // the fit check's options (font width, name width) changed
+  void SpellingChanged();    // spelling was turned on or off, or a word became known
 
   std::vector<ScriptBlock> blocks;                     // the block list, with their files
   std::vector<std::optional<BlockProgress>> progress;  // per block; none until counted

@@ -3,6 +3,8 @@
 #include "views/states.h"
 
 #include "core/fileutil.h"
+#include "core/utf8.h"
+#include "display/spelling.h"
 
 namespace ts2 {
 
@@ -16,14 +18,18 @@ bool IsBlank(std::string_view line) {
 
 }  // namespace
 
-StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options) {
+StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options,
+                     const StateSpelling& spelling) {
   if (index.header(n) < 0) return {};
-  StringStatus status = StateOfSection(index.sectionLines(n), options);
+  StringStatus status = StateOfSection(
+      index.sectionLines(n), options,
+      {spelling.checker, spelling.skipLine < 0 ? -1 : spelling.skipLine - index.header(n), spelling.skipEnd});
   status.headerLine = index.header(n);
   return status;
 }
 
-StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options) {
+StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options,
+                            const StateSpelling& spelling) {
   StringStatus status;
   if (lines.empty()) return status;
   // Lines 1 to the one before the closing line (or to the end when none follows) are the body.
@@ -33,14 +39,17 @@ StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOpt
   if (!text) return status;
   status.findings = LintSection(lines, options);
   status.state = status.findings.empty() ? StringState::kTranslated : StringState::kWithFindings;
+  if (spelling.checker)
+    status.unknownWords = UnknownWordList(lines, *spelling.checker, spelling.skipLine, spelling.skipEnd);
   return status;
 }
 
-std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, const LintOptions& options) {
+std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, const LintOptions& options,
+                                   const StateSpelling& spelling) {
   const SectionIndex index(text, strings);
   std::vector<StringStatus> states;
   states.reserve(strings);
-  for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, options));
+  for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, options, spelling));
   return states;
 }
 
@@ -78,16 +87,24 @@ std::string ProgressText(const BlockProgress& progress) {
 }
 
 std::string StateText(const StringStatus& status) {
+  constexpr size_t kWordsNamed = 8;  // a tooltip, not a report: the rest are counted
+  std::string out;
   switch (status.state) {
     case StringState::kUntranslated: return "Not translated";
-    case StringState::kTranslated: return "Translated";
-    case StringState::kWithFindings: break;
+    case StringState::kTranslated: out = "Translated"; break;
+    case StringState::kWithFindings:
+      for (const LintFinding& f : status.findings) {
+        if (!out.empty()) out += '\n';
+        out += Format("line %d, column %d: %s", f.line, f.column, f.message.c_str());
+      }
+      break;
   }
-  std::string out;
-  for (const LintFinding& f : status.findings) {
-    if (!out.empty()) out += '\n';
-    out += Format("line %d, column %d: %s", f.line, f.column, f.message.c_str());
-  }
+  if (!status.misspelled()) return out;
+  const size_t count = status.unknownWords.size();
+  out += count == 1 ? "\nSpelling: unknown word " : "\nSpelling: unknown words ";
+  for (size_t i = 0; i < count && i < kWordsNamed; ++i)
+    out += (i == 0 ? "\"" : ", \"") + ToUtf8(Cp1252ToUnicode(status.unknownWords[i])) + "\"";
+  if (count > kWordsNamed) out += Format(" and %zu more", count - kWordsNamed);
   return out;
 }
 

@@ -4,6 +4,8 @@
 //                           but blanks;
 //   translated              otherwise;
 //   translated with findings  the lint of `ts2tool check` finds something in its section.
+// Apart from these, while spelling is on, a translated string may hold unknown words: a
+// misspelling is not a finding of the lint (nothing overflows), so it is kept beside the state.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +18,37 @@
 
 namespace ts2 {
 
+class SpellChecker;  // display/spelling.h
+
 enum class StringState : uint8_t { kUntranslated, kTranslated, kWithFindings };
 
 struct StringStatus {
   StringState state = StringState::kUntranslated;
-  int headerLine = -1;                // 0-based line of the section's header; -1 without one
-  std::vector<LintFinding> findings;  // when kWithFindings
+  int headerLine = -1;                    // 0-based line of the section's header; -1 without one
+  std::vector<LintFinding> findings;      // when kWithFindings
+  std::vector<std::string> unknownWords;  // distinct, Windows-1252 bytes; only while spelling is on
+  bool misspelled() const { return !unknownWords.empty(); }
+};
+
+// The spelling part of the states: the dictionary (null while spelling is off) and the word being
+// typed (section line `skipLine`, ending at byte `skipEnd`), which, as in the Text Editor's
+// underlines, is not counted until the caret leaves it.
+struct StateSpelling {
+  SpellChecker* checker = nullptr;
+  int skipLine = -1, skipEnd = 0;
 };
 
 // The state of a string from its section's lines (header, text lines, closing line, as SectionAt
 // copies them; none when the text has no section for it).
-StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options);
-// The state of string n of an indexed translation text.
-StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options);
+StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options,
+                            const StateSpelling& spelling = {});
+// The state of string n of an indexed translation text; here `spelling.skipLine` is a line of the
+// whole text.
+StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options,
+                     const StateSpelling& spelling = {});
 // The states of strings 0 to `strings` - 1 of a translation text (a file's bytes or editor text).
-std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, const LintOptions& options);
+std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, const LintOptions& options,
+                                   const StateSpelling& spelling = {});
 
 // What a block's strings count up to: `translated` counts the strings translated without findings,
 // `withFindings` the translated ones with findings, so the two add up to all that hold text.
@@ -48,7 +66,8 @@ BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const Li
 // "12 of 40 translated, 3 with findings": the block list's tooltip and the overview's summary.
 std::string ProgressText(const BlockProgress& progress);
 // A string's state in words for its tooltip: "Not translated", "Translated", or its findings one a
-// line as "line L, column C: MESSAGE" (L the line in the section, 1 its first text line).
+// line as "line L, column C: MESSAGE" (L the line in the section, 1 its first text line); then,
+// on a line of its own, its unknown words: "Spelling: unknown word "wrod"" (UTF-8).
 std::string StateText(const StringStatus& status);
 
 }  // namespace ts2

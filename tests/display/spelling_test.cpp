@@ -8,29 +8,12 @@
 #include "core/utf8.h"
 #include "display/spelling.h"
 #include "display_fixture.h"
+#include "support/word_list_speller.h"
 
 namespace ts2 {
 namespace {
 
-// A dictionary that knows a list of words exactly and suggests what it is told to.
-struct WordListSpeller : Speller {
-  std::u32string wordChars;
-  std::set<std::u32string> words;
-  std::map<std::u32string, std::vector<std::u32string>> offers;
-  std::vector<std::u32string>* asked = nullptr;  // every word `correct` was asked about
-
-  std::u32string wordCharacters() const override { return wordChars; }
-  bool correct(std::u32string_view word) override {
-    if (asked) asked->emplace_back(word);
-    return words.count(std::u32string(word)) > 0;
-  }
-  std::vector<std::u32string> suggest(std::u32string_view word) override {
-    const auto it = offers.find(std::u32string(word));
-    return it == offers.end() ? std::vector<std::u32string>{} : it->second;
-  }
-  void add(std::u32string_view word) override { words.emplace(word); }
-  void remove(std::u32string_view word) override { words.erase(std::u32string(word)); }
-};
+using test::WordListSpeller;
 
 constexpr char32_t kFrenchWordChars[] = U"-\u2019'1234567890.";  // fr_FR's WORDCHARS
 constexpr char32_t kEnglishWordChars[] = U"0123456789\u2019";    // en_US's

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 
+#include "display/spelling.h"
 #include "support/loaded_program.h"
+#include "support/word_list_speller.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -56,6 +58,34 @@ TEST_F(ScriptForm, StringStatesFollowTheTextEditor) {
   EXPECT_EQ(lp.p.ui.pList.marks[2].mark, M::kFindings);
   lp.p.ui.runLaterTasks();
   EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kTranslated, M::kTranslated}));
+}
+
+TEST_F(ScriptForm, UnknownWordsAreMarkedApartFromFindingsWhileSpellingIsOn) {
+  lp.select(0);
+  auto speller = std::make_unique<test::WordListSpeller>();
+  speller->words = {U"The", U"sword", U"A"};
+  lp.form().spelling = std::make_shared<SpellChecker>(std::move(speller));
+  script().SpellingChanged();
+  using M = ItemMark;
+  EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kUntranslated, M::kFindings}));
+
+  // A misspelling typed into string 1 shows at once, apart from findings.
+  lp.p.ui.pList.setItemIndex(1);
+  lp.p.program.listClick(ControlId::pList);
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find(".STRING 1\n") + 10), 0);
+  lp.editor().type("Teh sword");
+  EXPECT_EQ(lp.p.ui.pList.marks[1].mark, M::kMisspelled);
+  EXPECT_EQ(lp.p.ui.pList.marks[1].tip, "Translated\nSpelling: unknown word \"Teh\"");
+  // One in string 2, which already has a finding: both are shown once typing pauses.
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("A [ B")), 0);
+  lp.editor().type("wrod ");
+  lp.p.ui.runLaterTasks();
+  EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kMisspelled, M::kFindingsMisspelled}));
+
+  // Spelling off: only the findings are left.
+  lp.form().spelling.reset();
+  script().SpellingChanged();
+  EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kTranslated, M::kFindings}));
 }
 
 TEST_F(ScriptForm, BlockProgressIsCountedFromDiskWithoutCreatingFiles) {

@@ -5,8 +5,10 @@
 #include <filesystem>
 
 #include "core/fileutil.h"
+#include "display/encode.h"
 #include "script/textfile.h"
 #include "support/builders.h"
+#include "support/word_list_speller.h"
 #include "views/states.h"
 
 namespace ts2 {
@@ -72,6 +74,104 @@ TEST(StringStates, FindingsAndTheirTexts) {
   const std::string narrow = ".STRING 0\n" + std::string(30, 'i') + "\n.ENDS\n";
   EXPECT_EQ(StatesOf(narrow, 1, {})[0].state, S::kWithFindings);
   EXPECT_EQ(StatesOf(narrow, 1, {.variableWidth = true})[0].state, S::kTranslated);
+}
+
+// Unknown words are kept beside the state, never as a finding: a string may be translated and
+// misspelled, or have findings and be misspelled, and its tooltip names both apart.
+TEST(StringStates, UnknownWordsApartFromFindings) {
+  auto speller = std::make_unique<test::WordListSpeller>();
+  speller->words = {U"the", U"sword", U"\u00E9p\u00E9e"};
+  SpellChecker checker(std::move(speller));
+  const std::string many = "a b c d e f g h i j";
+  const struct {
+    const char* name;
+    std::string body;
+    SpellChecker* checker;
+    StateSpelling skip;  // only its line and column
+    S state;
+    std::vector<std::string> unknown;
+    std::string tip;
+  } cases[] = {
+      {"spelling off", "the wrod", nullptr, {}, S::kTranslated, {}, "Translated"},
+      {"known words", "the sword", &checker, {}, S::kTranslated, {}, "Translated"},
+      {"unknown word",
+       "the wrod",
+       &checker,
+       {},
+       S::kTranslated,
+       {"wrod"},
+       "Translated\nSpelling: unknown word \"wrod\""},
+      {"each word once, in order",
+       "wrod teh\nwrod",
+       &checker,
+       {},
+       S::kTranslated,
+       {"wrod", "teh"},
+       "Translated\nSpelling: unknown words \"wrod\", \"teh\""},
+      {"Windows-1252 words, named in UTF-8",
+       "\xE9p\xE9\x65 \xE9p\xE8\x65",
+       &checker,
+       {},
+       S::kTranslated,
+       {"\xE9p\xE8\x65"},
+       "Translated\nSpelling: unknown word \"\xC3\xA9p\xC3\xA8\x65\""},
+      {"both",
+       "wrod [ the",
+       &checker,
+       {},
+       S::kWithFindings,
+       {"wrod"},
+       "line 1, column 6: \"[\" opens no tag and no \"[$\" run\nSpelling: unknown word \"wrod\""},
+      {"overflow only",
+       "the sword [",
+       &checker,
+       {},
+       S::kWithFindings,
+       {},
+       "line 1, column 11: \"[\" opens no tag and no \"[$\" run"},
+      {"tags, codes and digits are not words",
+       "[PLAYER]x the [$41]abc 3rd",
+       &checker,
+       {},
+       S::kTranslated,
+       {},
+       "Translated"},
+      {"untranslated", "  ", &checker, {}, S::kUntranslated, {}, "Not translated"},
+      {"the word being typed waits",
+       "the wrod",
+       &checker,
+       {.skipLine = 1, .skipEnd = 8},
+       S::kTranslated,
+       {},
+       "Translated"},
+      {"a word the caret left counts",
+       "the wrod",
+       &checker,
+       {.skipLine = 1, .skipEnd = 7},
+       S::kTranslated,
+       {"wrod"},
+       "Translated\nSpelling: unknown word \"wrod\""},
+      {"many words: the rest counted",
+       many,
+       &checker,
+       {},
+       S::kTranslated,
+       {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"},
+       "Translated\nSpelling: unknown words \"a\", \"b\", \"c\", \"d\", \"e\", \"f\", \"g\", \"h\" and 2 "
+       "more"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = "// .STRING #\n.STRING 0\n" + c.body + "\n.ENDS\n";
+    // The skip is given as a line of the whole text to StatesOf, of the section to StateOfSection.
+    const StateSpelling whole{c.checker, c.skip.skipLine < 0 ? -1 : c.skip.skipLine + 1, c.skip.skipEnd};
+    const StringStatus s = StatesOf(text, 1, {}, whole)[0];
+    EXPECT_EQ(s.state, c.state) << c.name;
+    EXPECT_EQ(s.unknownWords, c.unknown) << c.name;
+    EXPECT_EQ(StateText(s), c.tip) << c.name;
+    const StringStatus one = StateOfSection(SplitEditorLines(".STRING 0\n" + c.body + "\n.ENDS"), {},
+                                            {c.checker, c.skip.skipLine, c.skip.skipEnd});
+    EXPECT_EQ(one.unknownWords, c.unknown) << c.name;
+  }
 }
 
 TEST(BlockProgress, CountedFromDiskWithoutCreatingFiles) {
