@@ -181,8 +181,13 @@ class HMemo : public Memo, public HControl {
   }
   void beginUpdate() override { ++updateDepth; }
   void endUpdate() override { --updateDepth; }
+  void selectText(int line, int column, int length) override { selection = {line, column, length}; }
 
   std::vector<std::string> lines;
+  struct Selection {
+    int line = -1, column = 0, length = 0;
+    bool operator==(const Selection&) const = default;
+  } selection;
   int updateDepth = 0;
   int setTextCount = 0;
 };

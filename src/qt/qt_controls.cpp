@@ -468,6 +468,22 @@ void QtMemo::endUpdate() {
   if (--updateDepth_ == 0) edit_->setUpdatesEnabled(true);
 }
 
+void QtMemo::selectText(int line, int column, int length) {
+  if (edited_) syncFromDocument();
+  if (line < 0 || static_cast<size_t>(line) >= lines_.size() || column < 0 || length < 0) return;
+  // One block of the document a line of the text.
+  const QTextBlock block = edit_->document()->findBlockByNumber(line);
+  if (!block.isValid()) return;
+  const SjisText& shown = lines_[static_cast<size_t>(line)];
+  QTextCursor cursor(block);
+  cursor.setPosition(block.position() + shown.characterAt(static_cast<size_t>(column)));
+  cursor.setPosition(
+      block.position() + shown.characterAt(static_cast<size_t>(column) + static_cast<size_t>(length)),
+      QTextCursor::KeepAnchor);
+  edit_->setTextCursor(cursor);
+  edit_->ensureCursorVisible();
+}
+
 void QtMemo::syncFromDocument() const {
   lines_.clear();
   const QTextDocument* doc = edit_->document();

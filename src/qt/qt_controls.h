@@ -204,6 +204,7 @@ class QtMemo : public Memo, public WidgetControl {
   std::string line(int index) const override;
   void beginUpdate() override;
   void endUpdate() override;
+  void selectText(int line, int column, int length) override;
 
  private:
   struct Shown {

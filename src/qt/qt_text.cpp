@@ -200,6 +200,12 @@ std::string SjisText::bytes(int from, int count) const {
   return source_.substr(static_cast<size_t>(first), static_cast<size_t>(last - first));
 }
 
+int SjisText::characterAt(size_t offset) const {
+  if (start_.empty()) return 0;
+  const auto it = std::lower_bound(start_.begin(), start_.end() - 1, static_cast<int>(offset));
+  return static_cast<int>(it - start_.begin());
+}
+
 std::string SjisText::Encode(const QString& text) {
   if (!Available()) return ToBytes(text);
   QStringEncoder encoder(kShiftJis);

@@ -53,6 +53,8 @@ class SjisText {
   const QString& text() const { return text_; }
   // The original bytes of characters [from, from + count).
   std::string bytes(int from, int count) const;
+  // The first character made of byte `offset` or of a later one (the length at or past the end).
+  int characterAt(size_t offset) const;
 
   // Whether the system decodes Shift-JIS; without it the bytes are shown as Latin-1.
   static bool Available();

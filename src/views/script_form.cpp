@@ -8,6 +8,7 @@
 #include "core/forms.h"
 #include "display/encode.h"
 #include "script/textfile.h"
+#include "views/original.h"
 
 namespace ts2 {
 
@@ -33,13 +34,14 @@ bool SameBlocks(const std::vector<ScriptBlock>& a, const std::vector<ScriptBlock
   return true;
 }
 
-// Byte offset of the start of line `line` in editor text; npos past its end.
-size_t LineStart(std::string_view text, int line) {
+// Byte offset of the start of line `line` in text whose lines end with `lineEnd`; npos past its
+// end.
+size_t LineStart(std::string_view text, int line, std::string_view lineEnd = "\n") {
   size_t at = 0;
   for (int i = 0; i < line; ++i) {
-    at = text.find('\n', at);
+    at = text.find(lineEnd, at);
     if (at == std::string_view::npos) return at;
-    ++at;
+    at += lineEnd.size();
   }
   return at;
 }
@@ -248,7 +250,7 @@ bool TScriptForm::ActivateResult(size_t index) {
     pList.setItemIndex(static_cast<int>(r.string));
     program.listClick(ControlId::pList);
   }
-  if (lastSearch.original) return true;
+  if (lastSearch.original) return SelectOriginal(r);
   const std::string text = editor.text();
   const size_t start = LineStart(text, r.line);
   if (start == std::string::npos || start + r.column + r.length > text.size()) return false;
@@ -256,6 +258,23 @@ bool TScriptForm::ActivateResult(size_t index) {
   const TextFinder finder(lastSearch.text, {.matchCase = lastSearch.options.matchCase});
   if (finder.findAll(std::string_view(text).substr(at, r.length)) != std::vector<size_t>{0}) return false;
   editor.setSelection(static_cast<int>(at), static_cast<int>(r.length));
+  return true;
+}
+
+bool TScriptForm::SelectOriginal(const Result& r) {
+  const TmyForm& f = program.myForm;
+  if (f.gCurBlock != r.block || f.gCurString != static_cast<int>(r.string)) return false;
+  // The Kana Text window shows the string's original text: the match is there, as it was found.
+  const std::string text = OriginalTextOf(f, r.block, r.string);
+  const size_t start = LineStart(text, r.line, "\r\n");
+  if (start == std::string::npos || start + r.column + r.length > text.size()) return false;
+  const TextFinder finder(lastSearch.text, {.matchCase = lastSearch.options.matchCase},
+                          TextEncoding::kShiftJis);
+  if (finder.findAll(std::string_view(text).substr(start + r.column, r.length)) != std::vector<size_t>{0})
+    return false;
+  program.ui.window(FormId::KanaForm).show();
+  program.ui.memo(ControlId::kanaEdit)
+      .selectText(r.line, static_cast<int>(r.column), static_cast<int>(r.length));
   return true;
 }
 

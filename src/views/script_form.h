@@ -68,8 +68,9 @@ class TScriptForm {
   const std::vector<Result>& Find(const Search& search);
   std::vector<Result> results;
   Search lastSearch;
-  // Selects the result's block and string; for a translation, the Text Editor's selection on the
-  // match. False when the block did not become current or the match is no longer there.
+  // Selects the result's block and string, and the match: for a translation, the Text Editor's
+  // selection; for an original string, the Kana Text window's (shown if it was not).
+  // False when the block did not become current or the match is no longer there.
   bool ActivateResult(size_t index);
   // Replaces the match selected in the Text Editor (an edit the user can undo) and selects the
   // next result. False when the selection is no match.
@@ -88,6 +89,7 @@ class TScriptForm {
   void ComputeStates();  // every string of the current block from the editor's text
   std::optional<std::string> TextOf(const ScriptBlock& block) const;
   std::string CurrentFile() const;
+  bool SelectOriginal(const Result& result);  // in the Kana Text window
 
   size_t next_ = 0;          // the next block to count
   unsigned generation_ = 0;  // counting restarted: older steps stop

@@ -2,6 +2,7 @@
 // Overview's rows and totals, Find in Script's results and Replace as an edit to undo.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,6 +44,7 @@ TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
 TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
   ASSERT_TRUE(open());
   settle();
+  form(FormId::myForm)->move(620, 20);  // room on its left
   program.myForm.RunMenuCommand(MenuId::ScriptOverview1);
   auto* overview = static_cast<qt::ScriptOverviewWindow*>(ui.toolWindow(ToolWindow::ScriptOverview));
   ASSERT_NE(overview, nullptr);
@@ -50,6 +52,12 @@ TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
   overview->refreshNow();
   QTableWidget* table = overview->table();
   ASSERT_EQ(table->rowCount(), 3);
+  // Every header fits its column; the window opens where none of the system's windows are
+  // placed: left of the main window when there is room.
+  for (int column = 0; column < table->columnCount(); ++column)
+    EXPECT_GE(table->columnWidth(column), table->horizontalHeader()->sectionSizeHint(column)) << column;
+  EXPECT_NE(overview->pos(), form(FormId::myForm)->pos());
+  EXPECT_LT(overview->frameGeometry().right(), form(FormId::myForm)->frameGeometry().left());
   // Sorted by the pointer table until another column is chosen.
   EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("060000"));
   EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("00060000.txt"));
@@ -95,6 +103,14 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   find->find();
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
   EXPECT_EQ(find->results()->topLevelItem(0)->text(3), QStringLiteral("Take the SWORD and go."));
+  // Activating it selects its string and the match in the Kana Text window, shown for it.
+  program.ui.window(FormId::KanaForm).setVisible(false);
+  emit find->results()->itemActivated(find->results()->topLevelItem(0), 0);
+  EXPECT_EQ(program.myForm.gCurString, static_cast<int>(program.ScriptForm().results[0].string));
+  EXPECT_TRUE(program.ui.window(FormId::KanaForm).visible());
+  auto* kana = control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit");
+  ASSERT_NE(kana, nullptr);
+  EXPECT_EQ(kana->textCursor().selectedText(), QStringLiteral("SWORD"));
 }
 
 }  // namespace
