@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
@@ -98,7 +99,6 @@ ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
   layout->addWidget(totals_);
   layout->addSpacing(4);
   layout->addWidget(status_);
-  resize(460, 360);
 
   connect(table_, &QTableWidget::itemActivated, this, [this](QTableWidgetItem* item) {
     const QTableWidgetItem* first = table_->item(item->row(), kTable);
@@ -110,6 +110,17 @@ ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
   connect(pending_, &QTimer::timeout, this, [this] { refreshNow(); });
   program_.ScriptForm().onProgress = [this] { refresh(); };
   refreshNow();
+  // Every column as wide as its header or its widest cell, and the window as wide as the columns.
+  table_->resizeColumnsToContents();
+  int width = 0;
+  for (int column = 0; column < kColumns; ++column) {
+    table_->setColumnWidth(column, table_->columnWidth(column) + 8);
+    width += table_->columnWidth(column);
+  }
+  const QMargins margins = layout->contentsMargins();
+  resize(width + table_->verticalScrollBar()->sizeHint().width() + 2 * table_->frameWidth() + margins.left() +
+             margins.right(),
+         360);
 }
 
 void ScriptOverviewWindow::refresh() {

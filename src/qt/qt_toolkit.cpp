@@ -16,8 +16,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/forms.h"
@@ -345,20 +345,50 @@ void QtToolkit::setSettings(std::unique_ptr<QSettings> settings) {
 
 namespace ts2::qt {
 
+namespace {
+
+// A new tool window's first place, where none of the system's windows go (the Text Editor and
+// List Data are right of the main window, the Kana Text window below it): left of the main
+// window, else right of the Text Editor and List Data, else over the main window, centred.
+// Always on the screen.
+void PlaceBesideMain(QWidget* tool, const QWidget* main, const std::vector<const QWidget*>& right) {
+  constexpr int kGap = 4;
+  const QRect m = main->frameGeometry();
+  const QScreen* screen = main->screen();
+  const QRect avail = screen ? screen->availableGeometry() : m;
+  // The frame is not known before the first show: the title bar and borders are estimated.
+  const QSize frame = tool->size() + QSize(8, 30);
+  int rightEdge = m.right();
+  for (const QWidget* w : right)
+    if (w && w->isVisible()) rightEdge = std::max(rightEdge, w->frameGeometry().right());
+  QPoint at(m.left() - kGap - frame.width(), m.top());
+  if (at.x() < avail.left()) at = QPoint(rightEdge + 1 + kGap, m.top());
+  if (at.x() + frame.width() > avail.right() + 1)
+    at = QPoint(m.center().x() - frame.width() / 2, m.center().y() - frame.height() / 2);
+  at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - frame.width())));
+  at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - frame.height())));
+  tool->move(at);
+}
+
+}  // namespace
+
 void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
   if (d_->mainClosed) return;
   Program* program = &script.program;
   QWidget* main = d_->form(FormId::myForm);
   QWidget* shown = nullptr;
+  bool created = false;
   if (window == ToolWindow::ScriptOverview) {
-    if (!d_->overview) d_->overview = new ScriptOverviewWindow(*program, main);
+    if ((created = !d_->overview)) d_->overview = new ScriptOverviewWindow(*program, main);
     d_->overview->refreshNow();
     shown = d_->overview;
   } else {
-    if (!d_->findInScript) d_->findInScript = new FindInScriptWindow(*program, main);
+    if ((created = !d_->findInScript)) d_->findInScript = new FindInScriptWindow(*program, main);
     d_->findInScript->focusFind();
     shown = d_->findInScript;
   }
+  // Placed once; where the translator moves it afterwards, it stays while the editor runs.
+  if (created) PlaceBesideMain(shown, main, {d_->form(FormId::TxtForm), d_->form(FormId::cmForm)});
   shown->show();
   shown->raise();
   shown->activateWindow();
