@@ -111,7 +111,7 @@ std::vector<WordSpan> WordRules::words(std::string_view line) const {
 
 LineRole RoleOfLine(std::string_view line, bool inSection) {
   if (HoldsSectionHeader(line)) return LineRole::kHeader;
-  if (StartsWithNoCase(Trim(line), kClosingLine)) return LineRole::kEnd;
+  if (IsClosingLine(line)) return LineRole::kEnd;
   return inSection ? LineRole::kBody : LineRole::kOutside;
 }
 

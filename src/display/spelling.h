@@ -2,8 +2,9 @@
 // check itself through a dictionary that the front end supplies (Hunspell in the editor and in
 // ts2tool; a word list in tests).
 //
-// Only the words of section bodies are checked: the lines after a ".STRING n" line up to the
-// next ".ENDS" line. Never checked are the comment header and every other line outside the
+// Only the words of section bodies are checked: the lines after a ".STRING n" line up to its
+// closing line (".ENDS" alone, as the section index and the display read it: ".ENDSx" or ".ends"
+// is a line of the body). Never checked are the comment header and every other line outside the
 // sections, the ".STRING" and ".ENDS" lines themselves, anything in brackets ("[PLAYER]",
 // "[$8142]", or a "[" never closed, up to the line's end), a word that touches such brackets
 // (the game writes their bytes and the word's together), and a word with a digit in it.
@@ -68,7 +69,8 @@ enum class LineRole {
   kOutside,  // not in a section: the comment header, the blank lines between sections
   kHeader,   // holds ".STRING n" (any letter case): opens a section
   kBody,     // a text line of a section: its words are checked
-  kEnd,      // begins with ".ENDS" (any letter case, blanks before it): closes the section
+  kEnd,      // the section's closing line, as everywhere in the editor (IsClosingLine): ".ENDS" once
+             // blanks and control characters are trimmed, in this letter case
 };
 LineRole RoleOfLine(std::string_view line, bool inSection);
 inline bool LeavesSectionOpen(LineRole role) {

@@ -63,7 +63,8 @@ TEST(Spelling, WordsOfALine) {
 
 TEST(Spelling, OnlySectionBodiesAreChecked) {
   // The start of a file as the editor writes it, then sections, a blank line between sections,
-  // a closing line with blanks and lower case, and a section left open by the next one.
+  // closing lines with blanks around them or that are not closing lines, and a section left open
+  // by the next one.
   const std::vector<std::pair<std::string, LineRole>> lines = {
       {"// Do not erase these: ", LineRole::kOutside},
       {"// .STRING #", LineRole::kOutside},
@@ -78,7 +79,12 @@ TEST(Spelling, OnlySectionBodiesAreChecked) {
       {"body", LineRole::kBody},
       {".STRING 13", LineRole::kHeader},
       {"body", LineRole::kBody},
-      {"  .ends  ", LineRole::kEnd},
+      // Only the closing line closes a section, as everywhere in the editor: ".ENDS" once blanks
+      // and control characters are trimmed, in this letter case. The rest are body lines.
+      {".ENDSx", LineRole::kBody},
+      {".ends", LineRole::kBody},
+      {".ENDS .ENDS", LineRole::kBody},
+      {" \t.ENDS\r ", LineRole::kEnd},
       {"after", LineRole::kOutside},
   };
   bool inSection = false;

@@ -1,6 +1,7 @@
 // Spelling in the Text Editor on the demo set: underlines as the translator types and scrolls,
 // the context menu's suggestions, "Add to Project Dictionary" and "Ignore", and the language
 // picked in View > Spelling, remembered per data file.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -87,6 +88,21 @@ TEST_F(EditorSpelling, TheDemosMisspellingIsUnderlinedOnceALanguageIsPicked) {
   EXPECT_EQ(RedUnder(At("tuot")), 0);
   EXPECT_FALSE(editor->findChild<QWidget*>("SpellingUnderlines")->isVisible());
   EXPECT_EQ(program.myForm.spelling, nullptr);
+}
+
+TEST_F(EditorSpelling, ListDataMarksMisspelledStringsApartOnceALanguageIsPicked) {
+  for (int i = 0; i < 20; ++i) QTest::qWait(10);  // the list's lines are filled between events
+  const QAbstractItemModel* strings = control<QAbstractItemView>(FormId::cmForm, "pList")->model();
+  ASSERT_GT(strings->rowCount(), 3);
+  EXPECT_EQ(strings->index(2, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Translated"));
+  ASSERT_TRUE(spelling->pick("fr_FR"));
+  EXPECT_EQ(strings->index(2, 0).data(Qt::ToolTipRole).toString(),
+            QStringLiteral("Translated\nSpelling: unknown word \"tuot\""));
+  // The string that overflows keeps its finding first, and its colour.
+  EXPECT_EQ(strings->index(3, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0xA0, 0x10, 0x10));
+  EXPECT_EQ(strings->index(2, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0x10, 0x40, 0xA0));
+  ASSERT_TRUE(spelling->pick(""));
+  EXPECT_EQ(strings->index(2, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Translated"));
 }
 
 TEST_F(EditorSpelling, TheWordBeingTypedIsCheckedOnceTheCaretLeavesIt) {
