@@ -67,6 +67,9 @@ SectionTrace TraceSectionLines(const std::vector<std::string>& lines, size_t lim
   // A closing line at the end is not text, whatever blanks surround it.
   size_t textEnd = lines.size();
   if (textEnd >= 2 && IsClosingLine(lines[textEnd - 1])) --textEnd;
+  size_t most = 0;  // a byte a character and a line end: the vector grows once at most
+  for (size_t j = 1; j < textEnd; ++j) most += std::min(lines[j].size(), kLineBufferChars) + 1;
+  trace.bytes.reserve(std::min(most, limit));
   for (size_t j = 1; j < textEnd; ++j) {
     const int index = static_cast<int>(j);
     trace.endLine = index + 1;

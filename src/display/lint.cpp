@@ -3,6 +3,7 @@
 #include "display/lint.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "core/fileutil.h"
@@ -27,6 +28,26 @@ int WidestAdvance(bool variableWidth) {
                                   return w;
                                 }()};
   return widest[variableWidth ? 1 : 0];
+}
+
+// The translation font's advances and blank flags, read once: the lint looks them up for every
+// byte of every section of a whole script.
+struct GlyphTables {
+  std::array<int, 256> advance[2];  // fixed width, variable width
+  std::array<bool, 256> blank;
+};
+const GlyphTables& Glyphs() {
+  static const GlyphTables tables = [] {
+    GlyphTables t;
+    for (int c = 0; c < 256; ++c) {
+      const auto code = static_cast<uint8_t>(c);
+      t.advance[0][code] = TransGlyphAdvance(code, false);
+      t.advance[1][code] = TransGlyphAdvance(code, true);
+      t.blank[code] = TransGlyphBlank(code);
+    }
+    return t;
+  }();
+  return tables;
 }
 
 struct Position {
@@ -57,6 +78,7 @@ class Linter {
         variableWidth_(options.variableWidth),
         playerWidth_(std::clamp(options.playerWidth, 0, kMaxPlayerWidth)),
         nameAdvance_(WidestAdvance(options.variableWidth)),
+        glyphs_(Glyphs()),
         trace_(TraceSectionLines(lines)) {}
 
   std::vector<LintFinding> run() {
@@ -122,7 +144,7 @@ class Linter {
           add(LintKind::kControlCode, {b.line, b.column}, "character 0xFE starts a new line");
         else if (b.value == kCodeEnd)
           add(LintKind::kControlCode, {b.line, b.column}, "character 0xFF ends the string");
-        else if (b.value != ' ' && TransGlyphBlank(b.value))
+        else if (b.value != ' ' && glyphs_.blank[b.value])
           addBlank(b);
         break;
       case ByteSource::kStray:
@@ -235,7 +257,7 @@ class Linter {
         continue;
       }
       reach(at);
-      const int pixels = TransGlyphAdvance(b.value, variableWidth_);
+      const int pixels = glyphs_.advance[variableWidth_ ? 1 : 0][b.value];
       base += pixels;
       advance(pixels, at);
     }
@@ -248,6 +270,7 @@ class Linter {
   const std::vector<std::string>& lines_;
   const bool variableWidth_;
   const int playerWidth_, nameAdvance_;
+  const GlyphTables& glyphs_;
   const SectionTrace trace_;
   std::vector<LintFinding> findings_;
   Position blankAt_;

@@ -121,13 +121,16 @@ std::string_view SectionIndex::line(int index) const {
 }
 
 std::vector<std::string> SectionIndex::sectionLines(uint32_t n) const {
-  const int h = header_[n];
-  if (h < 0) return {};
-  const int last = std::min(close_[n], static_cast<int>(lines_.size()) - 1);
   std::vector<std::string> out;
-  out.reserve(static_cast<size_t>(last - h + 1));
-  for (int j = h; j <= last; ++j) out.emplace_back(line(j));
+  sectionLines(n, out);
   return out;
+}
+
+void SectionIndex::sectionLines(uint32_t n, std::vector<std::string>& out) const {
+  const int h = header_[n];
+  const int last = h < 0 ? h - 1 : std::min(close_[n], static_cast<int>(lines_.size()) - 1);
+  out.resize(static_cast<size_t>(last - h + 1));
+  for (int j = h; j <= last; ++j) out[static_cast<size_t>(j - h)].assign(line(j));
 }
 
 int SectionIndex::lineAt(size_t position) const {

@@ -36,6 +36,8 @@ class SectionIndex {
   // String n's section as the display and the lint read it: its header line, its text lines and
   // its closing line (when one follows).
   std::vector<std::string> sectionLines(uint32_t n) const;
+  // The same into `out`, whose strings keep their storage from one section to the next.
+  void sectionLines(uint32_t n, std::vector<std::string>& out) const;
   // The string whose body holds line `index`, or -1.
   int32_t bodyOf(int index) const { return bodyOf_[static_cast<size_t>(index)]; }
   // The line holding byte `position` of the text (a line end belongs to the line it ends).

@@ -18,14 +18,26 @@ bool IsBlank(std::string_view line) {
 
 }  // namespace
 
+namespace {
+
+// `lines` holds the section's lines between two calls, so that a block's sections reuse them.
 StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options,
-                     const StateSpelling& spelling) {
+                     const StateSpelling& spelling, std::vector<std::string>& lines) {
   if (index.header(n) < 0) return {};
+  index.sectionLines(n, lines);
   StringStatus status = StateOfSection(
-      index.sectionLines(n), options,
+      lines, options,
       {spelling.checker, spelling.skipLine < 0 ? -1 : spelling.skipLine - index.header(n), spelling.skipEnd});
   status.headerLine = index.header(n);
   return status;
+}
+
+}  // namespace
+
+StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options,
+                     const StateSpelling& spelling) {
+  std::vector<std::string> lines;
+  return StateOf(index, n, options, spelling, lines);
 }
 
 StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOptions& options,
@@ -49,7 +61,8 @@ std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, cons
   const SectionIndex index(text, strings);
   std::vector<StringStatus> states;
   states.reserve(strings);
-  for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, options, spelling));
+  std::vector<std::string> lines;
+  for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, options, spelling, lines));
   return states;
 }
 

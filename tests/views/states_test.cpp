@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "core/fileutil.h"
 #include "display/encode.h"
@@ -171,6 +172,58 @@ TEST(StringStates, UnknownWordsApartFromFindings) {
     const StringStatus one = StateOfSection(SplitEditorLines(".STRING 0\n" + c.body + "\n.ENDS"), {},
                                             {c.checker, c.skip.skipLine, c.skip.skipEnd});
     EXPECT_EQ(one.unknownWords, c.unknown) << c.name;
+  }
+}
+
+// The states' findings are exactly the lint's on each section as the display copies it, however
+// the text is made: random texts from the pieces translations and broken files hold.
+TEST(StringStates, FindingsAreThoseOfThePlainLint) {
+  const std::string pieces[] = {".STRING 0",
+                                ".STRING 1",
+                                ".STRING 2",
+                                ".string 1 again",
+                                ".ENDS",
+                                "  .ENDS \t",
+                                ".ENDSx",
+                                ".ends",
+                                "",
+                                "  ",
+                                "Hello there",
+                                std::string(30, 'W'),
+                                std::string(300, 'i'),
+                                "[PLAYER] wins",
+                                "[NEWLINE]x",
+                                "[$41",
+                                "[$4G]",
+                                "A [ B",
+                                "\xFD\xFE\xFF",
+                                "\x81\x82 blank",
+                                "x .STRING 2",
+                                "[$FF]more",
+                                "[player][PLAYER]"};
+  std::mt19937 random(15);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int lines = static_cast<int>(random() % 14);
+    for (int i = 0; i < lines; ++i)
+      text += pieces[random() % std::size(pieces)] + (random() % 4 == 0 ? "\r\n" : "\n");
+    const std::string editorText = FileBytesToEditorText(text);
+    const LintOptions options{.variableWidth = random() % 2 == 0,
+                              .playerWidth = static_cast<int>(random() % 9)};
+    const std::vector<StringStatus> states = StatesOf(text, 3, options);
+    for (const StringStatus& s : states) {
+      if (s.headerLine < 0) continue;
+      const std::vector<std::string> section = SectionAt(editorText, s.headerLine);
+      const std::vector<LintFinding> expected =
+          s.state == S::kUntranslated ? std::vector<LintFinding>{} : LintSection(section, options);
+      ASSERT_EQ(s.findings.size(), expected.size()) << text;
+      for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(s.findings[i].kind, expected[i].kind) << text;
+        EXPECT_EQ(s.findings[i].line, expected[i].line) << text;
+        EXPECT_EQ(s.findings[i].column, expected[i].column) << text;
+        EXPECT_EQ(s.findings[i].message, expected[i].message) << text;
+      }
+    }
   }
 }
 
