@@ -1,5 +1,7 @@
-// The IPS patcher: study and apply on an image in memory, and the PATCH command's handler on a
-// small loaded image (patch file, study, temporary file, image read back).
+// The IPS patcher: study and apply on an image in memory, the file image patched alone as ts2tool
+// does (patching::ApplyPatch, which must make the same image and tell whether it changed), and
+// the PATCH command's handler on a small loaded image (patch file, study, temporary file, image
+// read back).
 //
 // Input: one flag byte, 2 bytes image size, then the patch.
 //   flag bit 0: run the PATCH command's handler instead of the in-memory study and apply
@@ -7,7 +9,9 @@
 #include <cstring>
 #include <vector>
 
+#include "core/romfile.h"
 #include "harness.h"
+#include "patch/image_patch.h"
 #include "patch/ips.h"
 
 namespace {
@@ -29,6 +33,15 @@ void InMemory(std::span<const uint8_t> patch, size_t imageSize) {
   ts2::fuzz::Check(study.ok() == (error == ts2::ips::Error::None));
   if (!study.ok()) return;
   ts2::fuzz::Check(image.size() == study.ResultSize(imageSize));
+  // The image patched alone, records written as the patch is read a second time.
+  ts2::patching::FileImage alone{ts2::ImageBuffer(std::max<size_t>(imageSize, 1)),
+                                 static_cast<uint32_t>(imageSize), static_cast<uint32_t>(imageSize & 0x200),
+                                 imageSize};
+  std::copy(original.begin(), original.end(), alone.bytes.get());
+  const ts2::patching::Applied applied = ts2::patching::ApplyPatch(alone, "patch.ips", patch, {});
+  ts2::fuzz::Check(applied.failure == ts2::patching::Failure::None);
+  ts2::fuzz::Check(std::equal(image.begin(), image.end(), alone.bytes.get(), alone.bytes.get() + alone.size));
+  ts2::fuzz::Check(applied.changed == (image.size() != original.size() || image != original));
   // A buffer too small for the result is refused, never overrun.
   if (image.size() > original.size()) {
     std::vector<uint8_t> small = original;

@@ -1,7 +1,5 @@
 // ts2tool encode [FILE]: the bytes one translation section encodes to.
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <string>
 
 #include "cli/cli.h"
@@ -23,7 +21,9 @@ int RunEncode(const std::vector<std::string>& args) {
 
   std::string bytes;
   if (parsed.positional.empty() || parsed.positional[0] == "-") {
-    bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    // Read with stdio: <iostream> would make every ts2tool start set up the standard streams.
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) bytes.append(chunk, n);
   } else {
     const auto file = ReadWholeFile(parsed.positional[0]);
     if (!file) return Fail(kExitBadInput, "cannot read " + parsed.positional[0]);

@@ -40,7 +40,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   // read into a buffer with room for what the patch adds, and the image goes straight to OUT:
   // PATCH's temporary file in the working directory is not needed here.
   const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
-  std::optional<patching::PatchBytes> first = patching::ReadPatchFile(patches[0]);
+  std::optional<patching::PatchBytes> first =
+      patching::MapPatchFile(patches[0]);
   const uint64_t room = first ? patching::RoomNeeded(first->span()) : 0;
   RomFile file;
   if (const RomReadStatus status = ReadRomFile(a.positional[0], {}, file, room); status != RomReadStatus::Ok)

@@ -1,6 +1,12 @@
 #include "patch/image_patch.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -140,10 +146,30 @@ std::optional<PatchBytes> ReadPatchFile(const std::string& path) {
   FilePtr f(std::fopen(path.c_str(), "rb"), &std::fclose);
   const int32_t length = f ? FileLength(f.get()) : -1;
   if (length < 0) return std::nullopt;
-  PatchBytes patch{ImageBuffer(static_cast<size_t>(length)), static_cast<size_t>(length)};
+  PatchBytes patch{ImageBuffer(static_cast<size_t>(length)), {}, static_cast<size_t>(length)};
   if (!patch.bytes) return std::nullopt;
   if (std::fread(patch.bytes.get(), 1, patch.length, f.get()) != patch.length) return std::nullopt;
   return patch;
+}
+
+std::optional<PatchBytes> MapPatchFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT32_MAX) {
+    const size_t length = static_cast<size_t>(st.st_size);
+    void* p = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    ::close(fd);
+    if (p != MAP_FAILED) {
+      PatchBytes patch;
+      patch.mapped.reset(static_cast<const uint8_t*>(p),
+                         [length](const uint8_t* at) { ::munmap(const_cast<uint8_t*>(at), length); });
+      patch.length = length;
+      return patch;
+    }
+  } else if (fd >= 0) {
+    ::close(fd);
+  }
+  return ReadPatchFile(path);
 }
 
 bool IsBps(std::span<const uint8_t> patch) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,14 +28,20 @@ struct FileImage {
 
 // A patch file's bytes, read whole, in a buffer of large pages when the patch is large (as a ROM
 // image is read): a patch of a megabyte is then a fault or two instead of one per 4 KiB page.
+// Or the file mapped into memory, where nothing is copied.
 struct PatchBytes {
   Buffer<uint8_t> bytes;
+  std::shared_ptr<const uint8_t> mapped;
   size_t length = 0;
-  std::span<const uint8_t> span() const { return {bytes.get(), length}; }
+  std::span<const uint8_t> span() const { return {mapped ? mapped.get() : bytes.get(), length}; }
 };
 
 // std::nullopt when the file cannot be opened or read.
 std::optional<PatchBytes> ReadPatchFile(const std::string& path);
+
+// The file mapped (its pages mapped at once), for a short-lived process that only reads it once:
+// no copy and no new memory. Falls back on ReadPatchFile where the file cannot be mapped.
+std::optional<PatchBytes> MapPatchFile(const std::string& path);
 
 bool IsBps(std::span<const uint8_t> patch);
 

@@ -36,9 +36,10 @@ Result ViaEditor(test::LoadedProgram& t, const std::vector<std::string>& files) 
   return r;
 }
 
-// What ts2tool patch does: the ROM file read with room for the first patch, then the files.
+// What ts2tool patch does: the first patch mapped, the ROM file read with room for it, then the
+// files applied.
 Result ViaImage(const std::string& rom, const std::vector<std::string>& files) {
-  std::optional<patching::PatchBytes> first = patching::ReadPatchFile(files[0]);
+  std::optional<patching::PatchBytes> first = patching::MapPatchFile(files[0]);
   const uint64_t room = first ? patching::RoomNeeded(first->span()) : 0;
   RomFile file;
   EXPECT_EQ(ReadRomFile(rom, {}, file, room), RomReadStatus::Ok);
@@ -129,7 +130,7 @@ TEST(ImagePatch, EdgeCasesGiveWhatTheEditorsPatchCommandGives) {
   struct Case {
     const char* what;
     bool header;
-    std::vector<Bytes> patches;  // empty: a file that does not exist
+    std::vector<std::optional<Bytes>> patches;  // std::nullopt: a file that does not exist
   };
   const auto ips = [](const IpsBuilder& b) { return b.bytes(); };
   const std::vector<Case> cases = {
@@ -150,16 +151,17 @@ TEST(ImagePatch, EdgeCasesGiveWhatTheEditorsPatchCommandGives) {
        {ips(IpsBuilder().record(0x300, {1}).eof().raw({0x00, 0x00, 0x10}))}},
       {"a second patch that cannot be read leaves the first applied",
        false,
-       {ips(IpsBuilder().record(0x300, {1}).eof()), {}}},
-      {"not a patch", false, {{'P', 'A', 'T'}}},
+       {ips(IpsBuilder().record(0x300, {1}).eof()), std::nullopt}},
+      {"not a patch", false, {Bytes{'P', 'A', 'T'}}},
+      {"an empty file", false, {Bytes{}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     test::LoadedProgram t({}, test::RomBuilder(), c.header);
     std::vector<std::string> files;
     for (size_t k = 0; k < c.patches.size(); ++k)
-      files.push_back(c.patches[k].empty() ? t.dir.file("missing.ips")
-                                           : t.dir.write(Format("p%zu.ips", k), c.patches[k]));
+      files.push_back(c.patches[k] ? t.dir.write(Format("p%zu.ips", k), *c.patches[k])
+                                   : t.dir.file("missing.ips"));
     const Result alone = ViaImage(t.romPath, files);
     ExpectSame(ViaEditor(t, files), alone);
   }
