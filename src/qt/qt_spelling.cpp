@@ -250,10 +250,10 @@ void QtSpelling::applyWords() {
 
 void QtSpelling::changed(bool fit) {
   if (checker_) layer_->update();
-  if (fit && form_.gROM) {
-    form_.ShowTranslationFit();
-    form_.program.ScriptForm().SpellingChanged();
-  }
+  if (!form_.gROM) return;
+  if (fit) form_.ShowTranslationFit();
+  // List Data's marks, also when only the project's words changed (another Dumps folder).
+  form_.program.ScriptForm().SpellingChanged();
 }
 
 // ---- the words shown ----

@@ -78,7 +78,7 @@ class QtSpelling : public QObject {
  private:
   void setLanguage(const std::string& language, bool remember);
   void applyWords();       // the project's words and the ignored ones to the checker
-  void changed(bool fit);  // the underlines again, and the fit panel with `fit`
+  void changed(bool fit);  // the underlines and List Data's marks again, the fit panel with `fit`
   void fillLanguageMenu();
   std::optional<Word> wordAt(int position);
   void updateLine(const QTextBlock& block);  // repaints the underlines of one line

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -78,6 +79,12 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   program.myForm.RunMenuCommand(MenuId::FindInScript1);
   auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
   ASSERT_NE(find, nullptr);
+  // This screen has no room left of the main window nor right of the Text Editor: the window
+  // opens over the main window, on the screen, not at its top-left.
+  const QRect screen = form(FormId::myForm)->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(find->frameGeometry().topLeft()));
+  EXPECT_NE(find->pos(), form(FormId::myForm)->pos());
+  EXPECT_TRUE(find->frameGeometry().intersects(form(FormId::myForm)->frameGeometry()));
   find->findEdit()->setText(QStringLiteral("ÉPÉE"));
   find->find();
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
