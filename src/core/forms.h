@@ -165,6 +165,10 @@ class TmyForm : public Ts2Main {
   // Status bar panel 2: whether the shown string's translation fits the box, or its first problem.
   void ShowTranslationFit();
   void RenderString(int cellRows, int cellCols);
+  // The ROM pass of RenderString: what it reads, as bytes, and its result put back when those
+  // are what it last drew from.
+  std::vector<uint8_t> RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows, int cellCols) const;
+  void KeepRomBox(bool anyGlyph);
   void RenderGlyph(int cellRows, int cellCols);
   void VideoPaint();
   void RedrawBothPages();

@@ -10,6 +10,7 @@
 //   line height, wrap  32 rows, pen column 264     16 rows, pen column 216
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "core/forms.h"
 #include "display/ascii_font.h"
@@ -61,6 +62,13 @@ void BuildBoxMap(BoxMap& map, int cols) {
     tile(r, 0) = 4;
     tile(r, cols - 1) = 5;
   }
+}
+
+template <typename T>
+void Put(std::vector<uint8_t>& key, const T& value) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+  key.insert(key.end(), bytes, bytes + sizeof(T));
 }
 
 }  // namespace
@@ -272,6 +280,18 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
     return;
 
   const bool translation = Checked(MenuId::DTT);
+  std::vector<uint16_t> glyphs;
+  std::vector<uint8_t> romBoxKey;
+  if (!translation) {
+    glyphs = DecodeString();
+    romBoxKey = RomBoxKey(glyphs, cellRows, cellCols);
+    if (keepRomBox && romBoxDrawn.valid && romBoxDrawn.key == romBoxKey) {
+      KeepRomBox(!glyphs.empty());
+      ++romBoxDrawn.kept;
+      ui.video().drawStretched(gBitmap);
+      return;
+    }
+  }
   gPage = translation ? 1 : 0;
   TextPage& page = gPages[static_cast<size_t>(gPage)];
   // The first kPageClearPixels pixels are cleared; those never written since the last clear are
@@ -303,7 +323,6 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
       RenderGlyph(cellRows, cellCols);
     }
   } else {
-    const std::vector<uint16_t> glyphs = DecodeString();
     gLineWidth = kRomLineWidth;
     gBoxMap.cols = kRomBoxCols;
     page.width = kRomLineWidth;
@@ -333,7 +352,66 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
     CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width, page.width,
                true);
   }
+  if (!translation) {
+    romBoxDrawn.valid = true;
+    romBoxDrawn.key = std::move(romBoxKey);
+    romBoxDrawn.boxMap = gBoxMap;
+    romBoxDrawn.glyphCell = gGlyphCell;
+    romBoxDrawn.penX = gPenX;
+    romBoxDrawn.penY = gPenY;
+    romBoxDrawn.glyph = gGlyph;
+    romBoxDrawn.dirtyEnd = page.dirtyEnd;
+    romBoxDrawn.pageTop = page.top;
+  }
   ui.video().drawStretched(gBitmap);
+}
+
+std::vector<uint8_t> TmyForm::RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows,
+                                        int cellCols) const {
+  std::vector<uint8_t> key;
+  key.reserve(64 + glyphs.size() * (sizeof(uint16_t) + 1 + kRomGlyphBytes));
+  Put(key, gBitmap.pixels.data());  // the buffers drawn into: a new one is blank
+  Put(key, gVideo.get());
+  Put(key, gPages[0].pixels.get());
+  Put(key, gBitmap.width);
+  Put(key, gBitmap.height);
+  Put(key, cellRows);
+  Put(key, cellCols);
+  for (MenuId item : {MenuId::UseVWFRoutine1, MenuId::Red1, MenuId::Green1, MenuId::Solid1})
+    Put(key, Checked(item));
+  Put(key, gPages[0].scroll);
+  Put(key, gPages[0].height);
+  Put(key, glyphs.size());
+  for (uint16_t offset : glyphs) {
+    Put(key, offset);
+    const bool inFont = gFONT && uint32_t{offset} + kRomGlyphBytes <= gFONTSize;
+    Put(key, inFont);
+    if (inFont) key.insert(key.end(), gFONT.get() + offset, gFONT.get() + offset + kRomGlyphBytes);
+  }
+  return key;
+}
+
+void TmyForm::KeepRomBox(bool anyGlyph) {
+  // The ROM page and the box's rows of gVideo and of the bitmap are as the pass left them; the
+  // renderer's state is put back as it left it.
+  gPage = 0;
+  TextPage& page = gPages[0];
+  page.width = kRomLineWidth;
+  page.top = romBoxDrawn.pageTop;
+  page.dirtyEnd = romBoxDrawn.dirtyEnd;
+  gLineWidth = kRomLineWidth;
+  gBoxMap = romBoxDrawn.boxMap;
+  if (anyGlyph) gGlyphCell = romBoxDrawn.glyphCell;
+  gTextColour = kPalText;
+  gGlyph = romBoxDrawn.glyph;
+  gPenX = romBoxDrawn.penX;
+  gPenY = romBoxDrawn.penY;
+  // The pass clears all of gVideo before drawing its box; since then only the translation box
+  // has been drawn there, below the ROM box's rows.
+  const auto w = static_cast<size_t>(gBitmap.width), h = static_cast<size_t>(gBitmap.height);
+  const size_t boxEnd = static_cast<size_t>(kRomBoxTop + kBoxRows * kTileSize);
+  FillPixels(gVideo.get(), 0, kRomBoxTop * w);
+  FillPixels(gVideo.get() + boxEnd * w, 0, (h - boxEnd) * w);
 }
 
 void TmyForm::VideoPaint() {
