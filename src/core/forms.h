@@ -165,8 +165,9 @@ class TmyForm : public Ts2Main {
   // Status bar panel 2: whether the shown string's translation fits the box, or its first problem.
   void ShowTranslationFit();
   void RenderString(int cellRows, int cellCols);
-  // The ROM pass of RenderString: what it reads, as bytes, and its result put back when those
-  // are what it last drew from.
+  // One box drawn into its page and into gVideo: the part of RenderString that the ROM box skips
+  // when what it reads (RomBoxKey, as bytes) is what it last drew from (KeepRomBox).
+  void DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int cellRows, int cellCols);
   std::vector<uint8_t> RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows, int cellCols) const;
   void KeepRomBox(bool anyGlyph);
   void RenderGlyph(int cellRows, int cellCols);

@@ -85,8 +85,9 @@ struct BoxMap {
 // The ROM string's box as RenderString last drew it. Typing in the Text Editor draws both boxes
 // on every key, and the ROM box cannot change while what it is drawn from stays the same: the
 // string's glyphs and the font bytes they read, the cell, the box style, the page's scroll and
-// the buffers drawn into. The pass's pixels stay where it left them (no other code writes the ROM
-// page or the ROM box's rows); what it leaves in the renderer's state is kept here.
+// the buffers drawn into. The page and the box in gVideo stay as the pass left them (no other code
+// writes the ROM page or those rows of gVideo) and are put into the bitmap again; what the pass
+// leaves in the renderer's state is kept here.
 struct RomBoxDrawn {
   bool valid = false;
   // What the pass reads.
@@ -96,7 +97,6 @@ struct RomBoxDrawn {
   std::array<uint8_t, 256> glyphCell{};
   uint16_t penX = 0, penY = 0, glyph = 0;
   uint32_t dirtyEnd = 0;
-  uint16_t pageTop = 0;
   uint64_t kept = 0;  // passes it saved
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <tuple>
 
 #include "display/render.h"
@@ -252,6 +253,69 @@ TEST_F(RenderTest, DrawsNothingWithoutADataFileOrIntoASmallBitmap) {
       std::all_of(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), [](uint16_t v) { return v == 0x1234; }));
 }
 
+// ---- pixel runs against their plain rule, pixel by pixel ----
+
+TEST(PixelRunTest, TransparentCopyLeavesWhatTheSourceDoesNotCover) {
+  std::mt19937 rng(5);
+  for (size_t count : {0, 1, 15, 16, 17, 31, 232, 280, 1000}) {
+    SCOPED_TRACE(count);
+    std::vector<uint16_t> src(count), dest(count);
+    for (size_t i = 0; i < count; ++i) {
+      src[i] = rng() % 3 == 0 ? kTransparent : static_cast<uint16_t>(rng());
+      dest[i] = static_cast<uint16_t>(rng());
+    }
+    std::vector<uint16_t> expected = dest;
+    for (size_t i = 0; i < count; ++i)
+      if (src[i] != kTransparent) expected[i] = src[i];
+    CopyPixels(dest.data(), src.data(), count, true);
+    EXPECT_EQ(dest, expected);
+  }
+}
+
+TEST(PixelRunTest, BoxIsItsTilesWithTheKeyColouredRowByRow) {
+  std::mt19937 rng(6);
+  const struct {
+    int cols, stride, rows;  // rows of destination: fewer than the box's clip it
+    BoxStyle style;
+  } cases[] = {{35, 320, 112, {}}, {29, 320, 112, {5, false}}, {3, 30, 112, {11, true}}, {35, 300, 60, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cols << " columns, stride " << c.stride << ", " << c.rows
+                                    << " rows");
+    BoxMap map;
+    map.rows = 14;
+    map.cols = static_cast<uint16_t>(c.cols);
+    for (uint8_t& t : map.tiles) t = static_cast<uint8_t>(rng());
+    std::vector<uint16_t> dest(static_cast<size_t>(c.stride) * c.rows), expected;
+    for (uint16_t& p : dest) p = static_cast<uint16_t>(rng());
+    expected = dest;
+    // Plainly: every tile that fits copied pixel by pixel, then the key replaced row by row.
+    for (int r = 0; r < map.rows; ++r)
+      for (int col = 0; col < c.cols; ++col) {
+        int t = map.tiles[static_cast<size_t>(r) * 128 + col] & 0x0F;
+        if (t >= kBoxTileCount) t = 0;
+        const int x0 = col * kTileSize, y0 = r * kTileSize;
+        if (x0 + kTileSize > c.stride ||
+            static_cast<size_t>(y0 + kTileSize - 1) * c.stride + x0 + kTileSize > dest.size())
+          continue;
+        for (int y = 0; y < kTileSize; ++y)
+          for (int x = 0; x < kTileSize; ++x)
+            expected[static_cast<size_t>(y0 + y) * c.stride + x0 + x] = gBoxTiles[t * 64 + y * kTileSize + x];
+      }
+    const int width = c.cols * kTileSize, step = map.rows * kTileSize / 31;
+    for (int y = 0; y < map.rows * kTileSize; ++y) {
+      if (width > c.stride || static_cast<size_t>(y) * c.stride + width > dest.size()) continue;
+      const int level = std::max(0, 31 - y / step);
+      const uint16_t fill = static_cast<uint16_t>((c.style.solid ? 31 : level) << c.style.colourShift);
+      for (int x = 0; x < width; ++x) {
+        uint16_t& p = expected[static_cast<size_t>(y) * c.stride + x];
+        if (p == kBoxKey) p = fill;
+      }
+    }
+    DrawTextBox(dest, map, c.stride, c.style);
+    EXPECT_EQ(dest, expected);
+  }
+}
+
 // ---- the ROM box kept while what it is drawn from stays ----
 
 // One program as a side of the comparison: block 0 of two strings, the test font.
@@ -361,6 +425,8 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
       {"a new bitmap", [](TmyForm& f) { f.gBitmap.pixels = std::vector<uint16_t>(f.gBitmap.pixels.size()); },
        16, 8, true, false},
       {"typing after it", trans({'y', 'z'})},
+      {"the boxes' rows of the bitmap written over",
+       [](TmyForm& f) { std::fill(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), uint16_t{0x1234}); }},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
