@@ -165,6 +165,11 @@ class TmyForm : public Ts2Main {
   // Status bar panel 2: whether the shown string's translation fits the box, or its first problem.
   void ShowTranslationFit();
   void RenderString(int cellRows, int cellCols);
+  // One box drawn into its page and into gVideo: the part of RenderString that the ROM box skips
+  // when what it reads (RomBoxKey, as bytes) is what it last drew from (KeepRomBox).
+  void DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int cellRows, int cellCols);
+  std::vector<uint8_t> RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows, int cellCols) const;
+  void KeepRomBox(bool anyGlyph);
   void RenderGlyph(int cellRows, int cellCols);
   void VideoPaint();
   void RedrawBothPages();

@@ -82,6 +82,24 @@ struct BoxMap {
   uint16_t rows = 0, cols = 0, curRow = 0, curCol = 0;
 };
 
+// The ROM string's box as RenderString last drew it. Typing in the Text Editor draws both boxes
+// on every key, and the ROM box cannot change while what it is drawn from stays the same: the
+// string's glyphs and the font bytes they read, the cell, the box style, the page's scroll and
+// the buffers drawn into. The page and the box in gVideo stay as the pass left them (no other code
+// writes the ROM page or those rows of gVideo) and are put into the bitmap again; what the pass
+// leaves in the renderer's state is kept here.
+struct RomBoxDrawn {
+  bool valid = false;
+  // What the pass reads.
+  std::vector<uint8_t> key;
+  // What it leaves besides its pixels.
+  BoxMap boxMap;
+  std::array<uint8_t, 256> glyphCell{};
+  uint16_t penX = 0, penY = 0, glyph = 0;
+  uint32_t dirtyEnd = 0;
+  uint64_t kept = 0;  // passes it saved
+};
+
 // One character of the colour and character tables.
 struct CharEntry {
   uint16_t length = 0;
@@ -236,6 +254,8 @@ struct Ts2Main {
   std::array<uint8_t, 256> gGlyphCell{};
   uint16_t gPenX = 0, gPenY = 0, gGlyph = 0;
   uint8_t gTextColour = 15;
+  RomBoxDrawn romBoxDrawn;
+  bool keepRomBox = true;  // false: the ROM box is drawn afresh every time (tests compare the two)
 
   // --- spelling: the dictionary the front end set for the translator's language, with the
   // project's words; null while spelling is off. The fit panel counts the shown string's

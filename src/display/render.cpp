@@ -10,6 +10,7 @@
 //   line height, wrap  32 rows, pen column 264     16 rows, pen column 216
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "core/forms.h"
 #include "display/ascii_font.h"
@@ -61,6 +62,13 @@ void BuildBoxMap(BoxMap& map, int cols) {
     tile(r, 0) = 4;
     tile(r, cols - 1) = 5;
   }
+}
+
+template <typename T>
+void Put(std::vector<uint8_t>& key, const T& value) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+  key.insert(key.end(), bytes, bytes + sizeof(T));
 }
 
 }  // namespace
@@ -141,13 +149,32 @@ void FillPixels(uint16_t* dest, uint16_t value, size_t count) {
   std::fill(dest, dest + count, value);
 }
 
+namespace {
+
+// Each pixel of `row` that is `from` becomes `to`. Written as a select over blocks of a fixed size,
+// which the compiler turns into vector compares and blends (a conditional store stays a branch per
+// pixel); the same for every pixel as the plain loop.
+void ReplacePixels(uint16_t* row, size_t count, uint16_t from, uint16_t to) {
+  constexpr size_t kBlock = 16;
+  size_t i = 0;
+  for (; i + kBlock <= count; i += kBlock)
+    for (size_t j = i; j < i + kBlock; ++j) row[j] = row[j] == from ? to : row[j];
+  for (; i < count; ++i) row[i] = row[i] == from ? to : row[i];
+}
+
+}  // namespace
+
 void CopyPixels(uint16_t* dest, const uint16_t* src, size_t count, bool transparent) {
   if (!transparent) {
     std::memmove(dest, src, count * sizeof(uint16_t));
     return;
   }
-  for (size_t i = 0; i < count; ++i)
-    if (src[i] != kTransparent) dest[i] = src[i];
+  // As ReplacePixels: blocks of selects. The page and the bitmap never overlap.
+  constexpr size_t kBlock = 16;
+  size_t i = 0;
+  for (; i + kBlock <= count; i += kBlock)
+    for (size_t j = i; j < i + kBlock; ++j) dest[j] = src[j] != kTransparent ? src[j] : dest[j];
+  for (; i < count; ++i) dest[i] = src[i] != kTransparent ? src[i] : dest[i];
 }
 
 void BlitPixels(uint16_t* dest, const uint16_t* src, int rows, int cols, int stride) {
@@ -167,9 +194,14 @@ void DrawTextBox(std::span<uint16_t> dest, BoxMap& map, int stride, BoxStyle sty
     for (int c = 0; c < cols; ++c) {
       int t = map.tiles[static_cast<size_t>(r) * 128 + c] & 0x0F;
       if (t >= kBoxTileCount) t = 0;
-      if (fits(map.curRow + kTileSize - 1, map.curCol, kTileSize))
-        BlitPixels(dest.data() + static_cast<size_t>(map.curRow) * stride + map.curCol,
-                   gBoxTiles.data() + t * kTileSize * kTileSize, kTileSize, kTileSize, stride);
+      if (fits(map.curRow + kTileSize - 1, map.curCol, kTileSize)) {
+        // BlitPixels of one tile, its rows copied at their fixed size.
+        uint16_t* to = dest.data() + static_cast<size_t>(map.curRow) * stride + map.curCol;
+        const uint16_t* from = gBoxTiles.data() + t * kTileSize * kTileSize;
+        for (int y = 0; y < kTileSize; ++y)
+          std::memcpy(to + static_cast<ptrdiff_t>(y) * stride, from + y * kTileSize,
+                      kTileSize * sizeof(uint16_t));
+      }
       map.curCol = static_cast<uint16_t>(map.curCol + kTileSize);
     }
     map.curRow = static_cast<uint16_t>(map.curRow + kTileSize);
@@ -185,9 +217,7 @@ void DrawTextBox(std::span<uint16_t> dest, BoxMap& map, int stride, BoxStyle sty
   for (int y = 0; y < rows * kTileSize; ++y) {
     if (fits(y, 0, width)) {
       const uint16_t fill = style.solid ? solid : static_cast<uint16_t>(level << style.colourShift);
-      uint16_t* row = dest.data() + static_cast<size_t>(y) * stride;
-      for (int x = 0; x < width; ++x)
-        if (row[x] == kBoxKey) row[x] = fill;
+      ReplacePixels(dest.data() + static_cast<size_t>(y) * stride, static_cast<size_t>(width), kBoxKey, fill);
     }
     if (--counter == 0) {
       counter = step;
@@ -272,6 +302,48 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
     return;
 
   const bool translation = Checked(MenuId::DTT);
+  std::vector<uint16_t> glyphs;
+  std::vector<uint8_t> romBoxKey;
+  if (!translation) {
+    glyphs = DecodeString();
+    romBoxKey = RomBoxKey(glyphs, cellRows, cellCols);
+  }
+  // The ROM box drawn from the same inputs as last time: its page and box are as that pass left
+  // them, and only put into the bitmap again.
+  const bool kept = !translation && keepRomBox && romBoxDrawn.valid && romBoxDrawn.key == romBoxKey;
+  if (kept) {
+    KeepRomBox(!glyphs.empty());
+    ++romBoxDrawn.kept;
+  } else {
+    DrawBox(translation, glyphs, cellRows, cellCols);
+  }
+  TextPage& page = gPages[static_cast<size_t>(gPage)];
+  const int top = translation ? kTransBoxTop : kRomBoxTop;
+  const int boxHeight = kBoxRows * kTileSize;
+  BlitPixels(gBitmap.scanLine(top), gVideo.get() + static_cast<size_t>(top) * w, boxHeight, w, w);
+
+  page.top = static_cast<uint16_t>(top + kTileSize);
+  const uint16_t height = page.height ? page.height : kPageHeight;
+  for (int i = 0; i < kWindowRows; ++i) {
+    const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
+    CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width, page.width,
+               true);
+  }
+  if (!translation && !kept) {
+    romBoxDrawn.valid = true;
+    romBoxDrawn.key = std::move(romBoxKey);
+    romBoxDrawn.boxMap = gBoxMap;
+    romBoxDrawn.glyphCell = gGlyphCell;
+    romBoxDrawn.penX = gPenX;
+    romBoxDrawn.penY = gPenY;
+    romBoxDrawn.glyph = gGlyph;
+    romBoxDrawn.dirtyEnd = page.dirtyEnd;
+  }
+  ui.video().drawStretched(gBitmap);
+}
+
+void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int cellRows, int cellCols) {
+  const int w = gBitmap.width, h = gBitmap.height;
   gPage = translation ? 1 : 0;
   TextPage& page = gPages[static_cast<size_t>(gPage)];
   // The first kPageClearPixels pixels are cleared; those never written since the last clear are
@@ -303,7 +375,6 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
       RenderGlyph(cellRows, cellCols);
     }
   } else {
-    const std::vector<uint16_t> glyphs = DecodeString();
     gLineWidth = kRomLineWidth;
     gBoxMap.cols = kRomBoxCols;
     page.width = kRomLineWidth;
@@ -322,18 +393,53 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
   style.solid = Checked(MenuId::Solid1);
   const size_t boxStart = static_cast<size_t>(top) * w + kBoxLeft;
   DrawTextBox(std::span(gVideo.get() + boxStart, static_cast<size_t>(w) * h - boxStart), gBoxMap, w, style);
+}
 
-  const int boxHeight = kBoxRows * kTileSize;
-  BlitPixels(gBitmap.scanLine(top), gVideo.get() + static_cast<size_t>(top) * w, boxHeight, w, w);
-
-  page.top = static_cast<uint16_t>(top + kTileSize);
-  const uint16_t height = page.height ? page.height : kPageHeight;
-  for (int i = 0; i < kWindowRows; ++i) {
-    const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
-    CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width, page.width,
-               true);
+std::vector<uint8_t> TmyForm::RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows,
+                                        int cellCols) const {
+  std::vector<uint8_t> key;
+  key.reserve(64 + glyphs.size() * (sizeof(uint16_t) + 1 + kRomGlyphBytes));
+  Put(key, gBitmap.pixels.data());  // the buffers drawn into: a new one is blank
+  Put(key, gVideo.get());
+  Put(key, gPages[0].pixels.get());
+  Put(key, gBitmap.width);
+  Put(key, gBitmap.height);
+  Put(key, cellRows);
+  Put(key, cellCols);
+  for (MenuId item : {MenuId::UseVWFRoutine1, MenuId::Red1, MenuId::Green1, MenuId::Solid1})
+    Put(key, Checked(item));
+  Put(key, gPages[0].scroll);
+  Put(key, gPages[0].height);
+  Put(key, glyphs.size());
+  for (uint16_t offset : glyphs) {
+    Put(key, offset);
+    const bool inFont = gFONT && uint32_t{offset} + kRomGlyphBytes <= gFONTSize;
+    Put(key, inFont);
+    if (inFont) key.insert(key.end(), gFONT.get() + offset, gFONT.get() + offset + kRomGlyphBytes);
   }
-  ui.video().drawStretched(gBitmap);
+  return key;
+}
+
+void TmyForm::KeepRomBox(bool anyGlyph) {
+  // The ROM page and the box's rows of gVideo are as the pass left them; the renderer's state is
+  // put back as it left it.
+  gPage = 0;
+  TextPage& page = gPages[0];
+  page.width = kRomLineWidth;
+  page.dirtyEnd = romBoxDrawn.dirtyEnd;
+  gLineWidth = kRomLineWidth;
+  gBoxMap = romBoxDrawn.boxMap;
+  if (anyGlyph) gGlyphCell = romBoxDrawn.glyphCell;
+  gTextColour = kPalText;
+  gGlyph = romBoxDrawn.glyph;
+  gPenX = romBoxDrawn.penX;
+  gPenY = romBoxDrawn.penY;
+  // The pass clears all of gVideo before drawing its box; since then only the translation box
+  // has been drawn there, below the ROM box's rows.
+  const auto w = static_cast<size_t>(gBitmap.width), h = static_cast<size_t>(gBitmap.height);
+  const size_t boxEnd = static_cast<size_t>(kRomBoxTop + kBoxRows * kTileSize);
+  FillPixels(gVideo.get(), 0, kRomBoxTop * w);
+  FillPixels(gVideo.get() + boxEnd * w, 0, (h - boxEnd) * w);
 }
 
 void TmyForm::VideoPaint() {

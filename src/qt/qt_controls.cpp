@@ -248,9 +248,12 @@ void LineModel::setMark(int row, ItemMark mark, const std::string& tip) {
   const auto r = static_cast<size_t>(row);
   if (marks_.size() <= r) marks_.resize(r + 1);
   if (marks_[r].mark == mark && marks_[r].tip == tip) return;
+  const bool shownChange = marks_[r].mark != mark;  // a new tooltip alone shows nothing new
   marks_[r] = {mark, tip};
   if (row < shown_)
-    emit dataChanged(index(row), index(row), {Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole});
+    emit dataChanged(index(row), index(row),
+                     shownChange ? QList<int>{Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole}
+                                 : QList<int>{Qt::ToolTipRole});
 }
 
 void LineModel::clear() {
@@ -300,6 +303,20 @@ void ListWidget::mousePressEvent(QMouseEvent* event) {
   const QModelIndex hit = indexAt(event->position().toPoint());
   if (reports_ == reports && hit.isValid() && selectionModel()->isSelected(hit) && onUserSelect_)
     onUserSelect_();
+}
+
+void ListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                             const QList<int>& roles) {
+  // A line's mark (icon, colour, tooltip) never changes its size, and every line is as high as
+  // the first: the lines are repainted where they are. QListView would lay out the whole list again
+  // for any change of data, on every keystroke that changes the edited string's mark.
+  const bool sizeKept = !roles.isEmpty() && !roles.contains(Qt::DisplayRole) &&
+                        !roles.contains(Qt::SizeHintRole) && !roles.contains(Qt::FontRole);
+  if (!sizeKept) {
+    QListView::dataChanged(topLeft, bottomRight, roles);
+  } else if (roles != QList<int>{Qt::ToolTipRole}) {  // a tooltip is read when it is shown
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+  }
 }
 
 void QtListBox::clear() {

@@ -119,6 +119,8 @@ class ListWidget : public QListView {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles = QList<int>()) override;
 
  private:
   LineModel* model_;

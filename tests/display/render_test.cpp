@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <random>
+#include <tuple>
 
 #include "display/render.h"
 #include "display_fixture.h"
@@ -248,6 +251,194 @@ TEST_F(RenderTest, DrawsNothingWithoutADataFileOrIntoASmallBitmap) {
   EXPECT_EQ(Draws(), draws);
   EXPECT_TRUE(
       std::all_of(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), [](uint16_t v) { return v == 0x1234; }));
+}
+
+// ---- pixel runs against their plain rule, pixel by pixel ----
+
+TEST(PixelRunTest, TransparentCopyLeavesWhatTheSourceDoesNotCover) {
+  std::mt19937 rng(5);
+  for (size_t count : {0, 1, 15, 16, 17, 31, 232, 280, 1000}) {
+    SCOPED_TRACE(count);
+    std::vector<uint16_t> src(count), dest(count);
+    for (size_t i = 0; i < count; ++i) {
+      src[i] = rng() % 3 == 0 ? kTransparent : static_cast<uint16_t>(rng());
+      dest[i] = static_cast<uint16_t>(rng());
+    }
+    std::vector<uint16_t> expected = dest;
+    for (size_t i = 0; i < count; ++i)
+      if (src[i] != kTransparent) expected[i] = src[i];
+    CopyPixels(dest.data(), src.data(), count, true);
+    EXPECT_EQ(dest, expected);
+  }
+}
+
+TEST(PixelRunTest, BoxIsItsTilesWithTheKeyColouredRowByRow) {
+  std::mt19937 rng(6);
+  const struct {
+    int cols, stride, rows;  // rows of destination: fewer than the box's clip it
+    BoxStyle style;
+  } cases[] = {{35, 320, 112, {}}, {29, 320, 112, {5, false}}, {3, 30, 112, {11, true}}, {35, 300, 60, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cols << " columns, stride " << c.stride << ", " << c.rows
+                                    << " rows");
+    BoxMap map;
+    map.rows = 14;
+    map.cols = static_cast<uint16_t>(c.cols);
+    for (uint8_t& t : map.tiles) t = static_cast<uint8_t>(rng());
+    std::vector<uint16_t> dest(static_cast<size_t>(c.stride) * c.rows), expected;
+    for (uint16_t& p : dest) p = static_cast<uint16_t>(rng());
+    expected = dest;
+    // Plainly: every tile that fits copied pixel by pixel, then the key replaced row by row.
+    for (int r = 0; r < map.rows; ++r)
+      for (int col = 0; col < c.cols; ++col) {
+        int t = map.tiles[static_cast<size_t>(r) * 128 + col] & 0x0F;
+        if (t >= kBoxTileCount) t = 0;
+        const int x0 = col * kTileSize, y0 = r * kTileSize;
+        if (x0 + kTileSize > c.stride ||
+            static_cast<size_t>(y0 + kTileSize - 1) * c.stride + x0 + kTileSize > dest.size())
+          continue;
+        for (int y = 0; y < kTileSize; ++y)
+          for (int x = 0; x < kTileSize; ++x)
+            expected[static_cast<size_t>(y0 + y) * c.stride + x0 + x] = gBoxTiles[t * 64 + y * kTileSize + x];
+      }
+    const int width = c.cols * kTileSize, step = map.rows * kTileSize / 31;
+    for (int y = 0; y < map.rows * kTileSize; ++y) {
+      if (width > c.stride || static_cast<size_t>(y) * c.stride + width > dest.size()) continue;
+      const int level = std::max(0, 31 - y / step);
+      const uint16_t fill = static_cast<uint16_t>((c.style.solid ? 31 : level) << c.style.colourShift);
+      for (int x = 0; x < width; ++x) {
+        uint16_t& p = expected[static_cast<size_t>(y) * c.stride + x];
+        if (p == kBoxKey) p = fill;
+      }
+    }
+    DrawTextBox(dest, map, c.stride, c.style);
+    EXPECT_EQ(dest, expected);
+  }
+}
+
+// ---- the ROM box kept while what it is drawn from stays ----
+
+// One program as a side of the comparison: block 0 of two strings, the test font.
+struct Side : test::DisplayTest {
+  explicit Side(bool keep) {
+    std::vector<uint8_t> rom(0x20000, 0);
+    rom[kTable] = 0x00;  // string 0 at 0x100, string 1 at 0x120
+    rom[kTable + 1] = 0x01;
+    rom[kTable + 2] = 0x20;
+    rom[kTable + 3] = 0x01;
+    const std::vector<uint8_t> first = {1, 0, 2, 4}, second(31, 2);  // the second wraps
+    rom[kBank + 0x100] = static_cast<uint8_t>(first.size() - 1);
+    std::copy(first.begin(), first.end(), rom.begin() + kBank + 0x101);
+    rom[kBank + 0x120] = static_cast<uint8_t>(second.size() - 1);
+    std::copy(second.begin(), second.end(), rom.begin() + kBank + 0x121);
+    LoadRom(rom);
+    SetFont(TestFont());
+    SetBlock(kTable, kBank, 2);
+    f.keepRomBox = keep;
+  }
+  void TestBody() override {}
+  // The string display's two passes (the translation's only when a section was found).
+  void Show(int cellRows, int cellCols, bool translation) {
+    f.SetChecked(MenuId::DTT, false);
+    f.RenderString(cellRows, cellCols);
+    if (!translation) return;
+    f.SetChecked(MenuId::DTT, true);
+    f.RenderString(16, 8);
+    f.SetChecked(MenuId::DTT, false);
+  }
+  using DisplayTest::f;
+  using DisplayTest::p;
+};
+
+// Everything the renderer leaves behind, buffers and state.
+void ExpectSameDrawing(Side& kept, Side& fresh) {
+  TmyForm &a = kept.f, &b = fresh.f;
+  const auto same = [](const uint16_t* x, const uint16_t* y, size_t n) { return std::equal(x, x + n, y); };
+  EXPECT_EQ(a.gBitmap.pixels, b.gBitmap.pixels);
+  EXPECT_TRUE(same(a.gVideo.get(), b.gVideo.get(), a.gBitmap.pixels.size()));
+  for (size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(testing::Message() << "page " << i);
+    const TextPage &x = a.gPages[i], &y = b.gPages[i];
+    EXPECT_TRUE(same(x.pixels.get(), y.pixels.get(), kPageBytes / 2));
+    EXPECT_EQ(std::tie(x.dirtyEnd, x.top, x.width, x.scroll), std::tie(y.dirtyEnd, y.top, y.width, y.scroll));
+  }
+  EXPECT_EQ(a.gBoxMap.tiles, b.gBoxMap.tiles);
+  EXPECT_EQ(std::tie(a.gBoxMap.rows, a.gBoxMap.cols, a.gBoxMap.curRow, a.gBoxMap.curCol),
+            std::tie(b.gBoxMap.rows, b.gBoxMap.cols, b.gBoxMap.curRow, b.gBoxMap.curCol));
+  EXPECT_EQ(a.gGlyphCell, b.gGlyphCell);
+  EXPECT_EQ(std::tie(a.gPenX, a.gPenY, a.gGlyph, a.gPage, a.gLineWidth, a.gTextColour, a.gStringPtr),
+            std::tie(b.gPenX, b.gPenY, b.gGlyph, b.gPage, b.gLineWidth, b.gTextColour, b.gStringPtr));
+  const auto source = [](const TmyForm& f) {  // where the last pass stopped reading
+    const bool translation =
+        f.gTextSrc >= f.gTransText.get() && f.gTextSrc <= f.gTransText.get() + kTransTextSize;
+    return std::pair(translation, f.gTextSrc - (translation ? f.gTransText.get() : f.gROM));
+  };
+  EXPECT_EQ(source(a), source(b));
+  EXPECT_EQ(kept.p.ui.videoBox.shown.pixels, fresh.p.ui.videoBox.shown.pixels);
+  EXPECT_EQ(kept.p.ui.videoBox.drawCount, fresh.p.ui.videoBox.drawCount);
+}
+
+// Each step changes both programs alike, then both show the string; one keeps the ROM box while
+// its inputs stay, the other draws it afresh. After every step they hold the same drawing.
+TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
+  Side kept(true), fresh(false);
+  struct Step {
+    const char* what;
+    std::function<void(TmyForm&)> change;
+    int cellRows = 16, cellCols = 8;
+    bool translation = true;
+    bool keeps = true;  // the kept side reuses its box
+  };
+  const auto trans = [](std::vector<uint8_t> bytes) {
+    return [bytes](TmyForm& f) {
+      std::copy(bytes.begin(), bytes.end(), f.gTransText.get());
+      f.gTransText[bytes.size()] = 0xFF;
+    };
+  };
+  const auto check = [](MenuId item, bool on) { return [item, on](TmyForm& f) { f.SetChecked(item, on); }; };
+  const auto none = [](TmyForm&) {};
+  const Step steps[] = {
+      {"first drawing", none, 16, 8, true, false},
+      {"the same again", none},
+      {"a translation typed", trans({'A', 'B'})},
+      {"a longer one", trans({'A', 'B', 0xFE, 'C', 'D', 'E'})},
+      {"no section found: the ROM box alone", none, 16, 8, false},
+      {"a section again", trans({'A'})},
+      {"a byte of the string in the ROM", [](TmyForm& f) { f.gROM[kBank + 0x101] = 2; }, 16, 8, true, false},
+      {"a font byte the string reads", [](TmyForm& f) { f.gFONT[32 * 2 + 5] ^= 0xFF; }, 16, 8, true, false},
+      {"a font byte it does not read", [](TmyForm& f) { f.gFONT[32 * 5 + 1] ^= 0xFF; }},
+      {"the font cut before its glyphs", [](TmyForm& f) { f.gFONTSize = 32 * 2; }, 16, 8, true, false},
+      {"the whole font back", [](TmyForm& f) { f.gFONTSize = 32 * 6; }, 16, 8, true, false},
+      {"another string, which wraps", [](TmyForm& f) { f.gCurString = 1; }, 16, 8, true, false},
+      {"typing in it", trans({'x'})},
+      {"the ROM page scrolled", [](TmyForm& f) { f.gPages[0].scroll = 32; }, 16, 8, true, false},
+      {"the translation page scrolled", [](TmyForm& f) { f.gPages[1].scroll = 16; }},
+      {"variable width", check(MenuId::UseVWFRoutine1, true), 16, 8, true, false},
+      {"red", check(MenuId::Red1, true), 16, 8, true, false},
+      {"green", check(MenuId::Green1, true), 16, 8, true, false},
+      {"solid", check(MenuId::Solid1, true), 16, 8, true, false},
+      {"gradient", check(MenuId::Gradient1, true), 16, 8, true, false},
+      {"a 16 x 16 cell", none, 16, 16, true, false},
+      {"a cell of more than 256 values", none, 255, 255, true, false},
+      {"the cell back", none, 16, 8, true, false},
+      {"the first string again", [](TmyForm& f) { f.gCurString = 0; }, 16, 8, true, false},
+      {"a new bitmap", [](TmyForm& f) { f.gBitmap.pixels = std::vector<uint16_t>(f.gBitmap.pixels.size()); },
+       16, 8, true, false},
+      {"typing after it", trans({'y', 'z'})},
+      {"the boxes' rows of the bitmap written over",
+       [](TmyForm& f) { std::fill(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), uint16_t{0x1234}); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const uint64_t keptBefore = kept.f.romBoxDrawn.kept;
+    for (Side* side : {&kept, &fresh}) {
+      step.change(side->f);
+      side->Show(step.cellRows, step.cellCols, step.translation);
+    }
+    EXPECT_EQ(kept.f.romBoxDrawn.kept - keptBefore, step.keeps ? 1u : 0u);
+    EXPECT_EQ(fresh.f.romBoxDrawn.kept, 0u);
+    ExpectSameDrawing(kept, fresh);
+  }
 }
 
 }  // namespace

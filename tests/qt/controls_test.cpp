@@ -2,6 +2,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <random>
 
 #include "qt/qt_controls.h"
@@ -44,6 +45,40 @@ TEST_F(ListTest, ProgramSelectionIsSilentAndUserSelectionIsReported) {
   EXPECT_EQ(pList().itemIndex(), 5);
   QTest::keyClick(view(), Qt::Key_Down);  // at the end: nothing changes, nothing is reported
   EXPECT_EQ(sink.clicks.size(), 3u);
+}
+
+// A new mark repaints its line where it lies, without the list being laid out again: after each
+// change the window shows what a repaint of the whole list shows, and the tooltip is the new one.
+TEST_F(ListTest, MarkChangesShowWhatAWholeRepaintShows) {
+  QWidget* window = view()->window();
+  const auto shown = [&] {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage();  // what the window holds
+  };
+  pList().setItemIndex(2);
+  struct Step {
+    int row;
+    ItemMark mark;
+    const char* tip;
+  };
+  const Step steps[] = {
+      {1, ItemMark::kFindings, "line 1, column 30: too wide"},
+      {1, ItemMark::kFindings, "line 1, column 31: too wide"},  // the tooltip alone
+      {1, ItemMark::kTranslated, "Translated"},
+      {2, ItemMark::kUntranslated, "Not translated"},  // the selected line
+      {5, ItemMark::kFindings, "line 2, column 1: unknown tag"},
+      {1, ItemMark::kNone, ""},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message() << "row " << step.row << " " << step.tip);
+    pList().setItemMark(step.row, step.mark, step.tip);
+    const QImage partial = shown();
+    view()->viewport()->update();
+    EXPECT_EQ(partial, shown());
+    if (step.mark != ItemMark::kNone) {
+      EXPECT_EQ(view()->model()->index(step.row, 0).data(Qt::ToolTipRole).toString(), QString(step.tip));
+    }
+  }
 }
 
 // ---- kana memos ----
