@@ -82,12 +82,12 @@ TEST(ImagePatch, RandomPatchesGiveWhatTheEditorsPatchCommandGives) {
         continue;
       }
       if (kind == 2) {  // made for the game data as it was read
-        Bytes target(rom.begin() + (header ? 0x200 : 0), rom.end());
+        const std::span<const uint8_t> source(rom.data() + (header ? 0x200 : 0),
+                                              rom.size() - (header ? 0x200 : 0));
+        Bytes target(source.begin(), source.end());
         for (int k = 0; k < 8; ++k) target[rng() % target.size()] ^= static_cast<uint8_t>(1 + rng() % 255);
         if (rng() % 2) target.resize(target.size() + rng() % 64, 0x5A);
-        files.push_back(
-            t.dir.write(Format("p%d.bps", patch),
-                        bps::CreatePatch({rom.data() + (header ? 0x200 : 0), target.size()}, target)));
+        files.push_back(t.dir.write(Format("p%d.bps", patch), bps::CreatePatch(source, target)));
         continue;
       }
       IpsBuilder b;
