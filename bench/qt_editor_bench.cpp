@@ -36,6 +36,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -265,15 +266,45 @@ void Key(QWidget* w, int key, const QString& text) {
 }
 
 // A key and whatever it left for later (repaints, zero-time timers). Two functions, so that a
-// profile tells the editor's keys from the bare editor's.
-[[gnu::noinline]] void EditorKey(QWidget* w, int key, const QString& text) {
+// profile tells the editor's keys from the bare editor's (noipa: the linker would fold them).
+[[gnu::noipa]] void EditorKey(QWidget* w, int key, const QString& text) {
   Key(w, key, text);
   Settle();
 }
-[[gnu::noinline]] void BareKey(QWidget* w, int key, const QString& text) {
+[[gnu::noipa]] void BareKey(QWidget* w, int key, const QString& text) {
   Key(w, key, text);
   Settle();
 }
+
+// Under TS2_BENCH_DEBUG: every event the application delivers while counting, by receiver class
+// and event type, and the pixels of each widget's paints; printed per key.
+struct EventCensus : QObject {
+  EventCensus() { QCoreApplication::instance()->installEventFilter(this); }
+  ~EventCensus() override { QCoreApplication::instance()->removeEventFilter(this); }
+  bool eventFilter(QObject* receiver, QEvent* event) override {
+    if (!counting) return false;
+    std::string key = std::string(receiver->metaObject()->className()) + " " +
+                      (receiver->objectName().isEmpty() ? "" : receiver->objectName().toStdString() + " ") +
+                      std::to_string(static_cast<int>(event->type()));
+    Count& c = counts[key];
+    ++c.events;
+    if (event->type() == QEvent::Paint)
+      for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+        c.pixels += int64_t{r.width()} * r.height();
+    return false;
+  }
+  void print(const char* who, int64_t keys) const {
+    std::fprintf(stderr, "events per key, %s (receiver, event type: count, painted px):\n", who);
+    for (const auto& [key, c] : counts)
+      std::fprintf(stderr, "  %-60s %6.2f %8.0f\n", key.c_str(), static_cast<double>(c.events) / keys,
+                   static_cast<double>(c.pixels) / keys);
+  }
+  struct Count {
+    int64_t events = 0, pixels = 0;
+  };
+  std::map<std::string, Count> counts;
+  bool counting = false;
+};
 
 // Keys alternate between a letter and a Backspace, so the text stays as it was.
 void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
@@ -288,6 +319,11 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
         QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className() : "none",
         e.editor()->hasFocus(), bare.edit->hasFocus());
   PaintCounter editorPaints(e.editor()->viewport()), barePaints(bare.edit->viewport());
+  std::unique_ptr<EventCensus> editorEvents, bareEvents;
+  if (std::getenv("TS2_BENCH_DEBUG")) {
+    editorEvents = std::make_unique<EventCensus>();
+    bareEvents = std::make_unique<EventCensus>();
+  }
   double editorMs = 0, bareMs = 0;
   int64_t keys = 0;
   // Each editor gets the keys as the translator's typing would reach it: its window active and
@@ -306,17 +342,21 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
     focus(editorWindow, e.editor());
     focused = focused && e.editor()->hasFocus();
     editorPaints.counting = true;
+    if (editorEvents) editorEvents->counting = true;
     const double t0 = ThreadCpuMs();
     EditorKey(e.editor(), key, typed);
     const double t1 = ThreadCpuMs();
     editorPaints.counting = false;
+    if (editorEvents) editorEvents->counting = false;
     focus(&bare.window, bare.edit);
     focused = focused && bare.edit->hasFocus();
     barePaints.counting = true;
+    if (bareEvents) bareEvents->counting = true;
     const double t2 = ThreadCpuMs();
     BareKey(bare.edit, key, typed);
     bareMs += ThreadCpuMs() - t2;
     barePaints.counting = false;
+    if (bareEvents) bareEvents->counting = false;
     editorMs += t1 - t0;
   }
   if (!focused) state.SkipWithError("an editor did not have the focus when its key came");
@@ -330,6 +370,10 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
         stderr, "paints per key: editor %.2f (%.0f px), bare %.2f (%.0f px)\n",
         static_cast<double>(editorPaints.paints) / keys, static_cast<double>(editorPaints.pixels) / keys,
         static_cast<double>(barePaints.paints) / keys, static_cast<double>(barePaints.pixels) / keys);
+  if (editorEvents) {
+    editorEvents->print("editor", keys);
+    bareEvents->print("bare", keys);
+  }
 }
 
 void KeystrokeLarge(benchmark::State& state, const std::string& language) {

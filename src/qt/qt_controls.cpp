@@ -578,10 +578,7 @@ void StatusWidget::setFullText(int panel, const QString& text) {
 void StatusWidget::layoutPanels() {
   constexpr int kPanel0Width = 200, kPanel1Min = 50, kGap = 2;
   const int rest = std::max(0, width() - kPanel0Width - 2 * kGap);
-  panels_[2]->setFont(font());  // its width is measured in the bar's own font, on its whole text
-  panels_[2]->setText(full_[2]);
-  fitted_[2] = {};
-  const int panel2 = std::clamp(panels_[2]->sizeHint().width(), 0, std::max(0, rest - kPanel1Min));
+  const int panel2 = std::clamp(panel2Width(full_[2]), 0, std::max(0, rest - kPanel1Min));
   const int panel1 = rest - panel2;
   panels_[0]->setGeometry(0, 0, kPanel0Width, height());
   panels_[1]->setGeometry(kPanel0Width + kGap, 0, panel1, height());
@@ -589,35 +586,49 @@ void StatusWidget::layoutPanels() {
   for (int panel = 0; panel < 3; ++panel) fitText(panel);
 }
 
+int StatusWidget::panel2Width(const QString& text) {
+  for (const HintWidth& kept : hintWidths_)
+    if (kept.width >= 0 && kept.text == text && kept.font == font()) return kept.width;
+  // Measured in the bar's own font, on the whole text; fitText then sets what the panel shows.
+  panels_[2]->setFont(font());
+  panels_[2]->setText(text);
+  const int width = panels_[2]->sizeHint().width();
+  // An empty label measures differently before its first text and after one: not kept.
+  if (!text.isEmpty()) hintWidths_[nextHint_++ % kKept] = {text, font(), width};
+  return width;
+}
+
 void StatusWidget::fitText(int panel) {
+  QLabel* label = panels_[panel];
+  const FitChoice& choice =
+      fitChoice(panel, full_[panel], label->contentsRect().width() - label->indent() - 1);
+  // Both are left alone when they hold these already.
+  label->setFont(choice.font);
+  label->setText(choice.shown);
+}
+
+const StatusWidget::FitChoice& StatusWidget::fitChoice(int panel, const QString& text, int room) {
+  for (const FitChoice& kept : choices_[panel])
+    if (kept.room == room && kept.text == text && kept.base == font()) return kept;
+  FitChoice& made = choices_[panel][nextChoice_[panel]++ % kKept];
+  made = {text, room, font(), font(), text};
   // A text wider than its panel (the string's offsets in the 200-pixel panel 0) is drawn in the
   // largest smaller font it fits in, down to kMinFontPx, rather than cut off; one that fits in
-  // none is cut with an ellipsis in the bar's font.
+  // none is cut with an ellipsis in the bar's font. Most texts fit in the bar's own font, whose
+  // metrics are at hand.
   constexpr int kMinFontPx = 8;
-  QLabel* label = panels_[panel];
-  const QString& text = full_[panel];
-  const int room = label->contentsRect().width() - label->indent() - 1;
-  Fitted& fitted = fitted_[panel];
-  if (fitted.room == room && fitted.text == text && fitted.base == this->font()) return;
-  fitted = {text, room, this->font()};
-  // Most texts fit in the bar's own font, whose metrics are at hand.
-  if (fontMetrics().horizontalAdvance(text) <= room) {
-    label->setFont(this->font());
-    label->setText(text);
-    return;
-  }
+  if (fontMetrics().horizontalAdvance(text) <= room) return made;
   QFont font = this->font();
   const int normal = QFontInfo(font).pixelSize();
   for (int px = normal - 1; px >= kMinFontPx; --px) {
     font.setPixelSize(px);
     if (QFontMetrics(font).horizontalAdvance(text) <= room) {
-      label->setFont(font);
-      label->setText(text);
-      return;
+      made.font = font;
+      return made;
     }
   }
-  label->setFont(this->font());
-  label->setText(QFontMetrics(this->font()).elidedText(text, Qt::ElideRight, std::max(0, room)));
+  made.shown = QFontMetrics(this->font()).elidedText(text, Qt::ElideRight, std::max(0, room));
+  return made;
 }
 
 void QtStatusBar::setPanelText(int panel, const std::string& text) {

@@ -246,16 +246,31 @@ class StatusWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QLabel* panels_[3];
-  QString full_[3];
-  // What each panel's font was last chosen for: the choice stands while these stay (the display
-  // sets the panels on every keystroke, mostly to what they show already).
-  struct Fitted {
+  // The font and text a panel shows `text` in, `room` pixels wide, the bar's font being `base`:
+  // remembered for the last few inputs of each panel, since the fit panel alternates between a few
+  // texts while the translator types (each text changing its width and so panel 1's room).
+  struct FitChoice {
     QString text;
     int room = -1;
     QFont base;
+    QFont font;
+    QString shown;
   };
-  Fitted fitted_[3];
+  const FitChoice& fitChoice(int panel, const QString& text, int room);
+  int panel2Width(const QString& text);  // the size hint's width of panel 2 showing `text`
+
+  QLabel* panels_[3];
+  QString full_[3];
+  static constexpr size_t kKept = 4;
+  FitChoice choices_[3][kKept];
+  size_t nextChoice_[3] = {};
+  struct HintWidth {
+    QString text;
+    QFont font;
+    int width = -1;
+  };
+  HintWidth hintWidths_[kKept];
+  size_t nextHint_ = 0;
 };
 
 class QtStatusBar : public StatusBar {

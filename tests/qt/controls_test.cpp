@@ -151,6 +151,53 @@ TEST(PaintBoxTest, ChangedRowsAndPartialPaintsShowWhatAWholePaintShows) {
   }
 }
 
+// ---- status bar ----
+
+// The bar keeps the panels' measured fits by their texts and widths: after each text, kept or
+// not, every panel shows what a bar that measures that state afresh shows.
+TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
+  App();
+  const std::vector<std::string> fits = {"L2: too wide", "Fits", "",
+                                         "L1: too wide; L3: 4 lines, 3 fit; line 4 lost", "No translation"};
+  const std::vector<std::string> offsets = {"Offset", "Offset: 0A002E | PTR: 002E -> 0A8004 and a long tail"};
+  const auto state = [](const qt::StatusWidget& bar) {
+    std::string panels;
+    for (int i = 0; i < 3; ++i) {
+      const QLabel* p = bar.panel(i);
+      const QRect g = p->geometry();
+      panels += QString("[%1|%2|%3,%4 %5x%6]")
+                    .arg(p->text(), p->font().toString())
+                    .arg(g.x())
+                    .arg(g.y())
+                    .arg(g.width())
+                    .arg(g.height())
+                    .toStdString();
+    }
+    return panels;
+  };
+  for (const int width : {640, 330, 260}) {
+    qt::StatusWidget kept(nullptr);
+    qt::QtStatusBar keptBar(&kept);
+    kept.resize(width, 19);
+    std::mt19937 rng(5);
+    for (int step = 0; step < 60; ++step) {
+      const std::string fit = fits[rng() % fits.size()], offset = offsets[rng() % offsets.size()];
+      const std::string line = "Line {Kana, Ascii}: " + std::to_string(rng() % 200) + ", 0";
+      keptBar.setPanelText(2, fit);
+      keptBar.setPanelText(0, offset);
+      keptBar.setPanelText(1, line);
+      qt::StatusWidget fresh(nullptr);
+      qt::QtStatusBar freshBar(&fresh);
+      fresh.resize(width, 19);
+      freshBar.setPanelText(2, "x");  // an empty label measures apart until its first text
+      freshBar.setPanelText(0, offset);
+      freshBar.setPanelText(1, line);
+      freshBar.setPanelText(2, fit);
+      ASSERT_EQ(state(kept), state(fresh)) << width << " " << step;
+    }
+  }
+}
+
 // ---- conversions ----
 
 TEST(QtTextTest, Windows1252CarriesEveryByte) {
