@@ -151,14 +151,34 @@ void FillPixels(uint16_t* dest, uint16_t value, size_t count) {
 
 namespace {
 
-// Each pixel of `row` that is `from` becomes `to`. Written as a select over blocks of a fixed size,
-// which the compiler turns into vector compares and blends (a conditional store stays a branch per
-// pixel); the same for every pixel as the plain loop.
+// Eight pixels at a time as one vector of the compiler's (GCC and Clang vector extensions: SSE2,
+// NEON or plain words, whatever the target has). The plain loops with a select per pixel stay a
+// compare and a branch per pixel at -O2, which mispredicts on text.
+using Lanes = uint16_t __attribute__((vector_size(16)));
+constexpr size_t kLanes = sizeof(Lanes) / sizeof(uint16_t);
+
+Lanes LoadLanes(const uint16_t* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+void StoreLanes(uint16_t* p, Lanes v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// Every lane of `mask` all ones or all zeros: `a` where it is set, `b` elsewhere.
+Lanes Select(Lanes mask, Lanes a, Lanes b) {
+  return (a & mask) | (b & ~mask);
+}
+
+// Each pixel of `row` that is `from` becomes `to`.
 void ReplacePixels(uint16_t* row, size_t count, uint16_t from, uint16_t to) {
-  constexpr size_t kBlock = 16;
   size_t i = 0;
-  for (; i + kBlock <= count; i += kBlock)
-    for (size_t j = i; j < i + kBlock; ++j) row[j] = row[j] == from ? to : row[j];
+  for (; i + kLanes <= count; i += kLanes) {
+    const Lanes v = LoadLanes(row + i);
+    StoreLanes(row + i, Select(reinterpret_cast<Lanes>(v == from), Lanes{} + to, v));
+  }
   for (; i < count; ++i) row[i] = row[i] == from ? to : row[i];
 }
 
@@ -169,11 +189,12 @@ void CopyPixels(uint16_t* dest, const uint16_t* src, size_t count, bool transpar
     std::memmove(dest, src, count * sizeof(uint16_t));
     return;
   }
-  // As ReplacePixels: blocks of selects. The page and the bitmap never overlap.
-  constexpr size_t kBlock = 16;
+  // The page and the bitmap never overlap.
   size_t i = 0;
-  for (; i + kBlock <= count; i += kBlock)
-    for (size_t j = i; j < i + kBlock; ++j) dest[j] = src[j] != kTransparent ? src[j] : dest[j];
+  for (; i + kLanes <= count; i += kLanes) {
+    const Lanes from = LoadLanes(src + i);
+    StoreLanes(dest + i, Select(reinterpret_cast<Lanes>(from != kTransparent), from, LoadLanes(dest + i)));
+  }
   for (; i < count; ++i) dest[i] = src[i] != kTransparent ? src[i] : dest[i];
 }
 
