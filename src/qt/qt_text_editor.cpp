@@ -125,10 +125,12 @@ QtRichEdit::QtRichEdit(TextEditor* editor) : WidgetControl(editor), editor_(edit
 }
 
 void QtRichEdit::replaceRanges(const std::vector<Range>& ranges, const std::string& with) {
+  held_ = {};  // the caret goes after the last replacement
   editor_->replaceRanges(ranges, FromBytes(with));
 }
 
 void QtRichEdit::setText(const std::string& text) {
+  held_ = {};  // the caret goes to the start
   settingText_ = true;
   editor_->setTextQuietly(FromBytes(text));
   settingText_ = false;
@@ -184,10 +186,12 @@ std::string QtRichEdit::documentBytes(int from, int to) const {
 }
 
 int QtRichEdit::selStart() const {
+  if (held_.set) return held_.start;
   return editor_->textCursor().selectionStart();
 }
 
 int QtRichEdit::selLength() const {
+  if (held_.set) return held_.length;
   const QTextCursor cursor = editor_->textCursor();
   return cursor.selectionEnd() - cursor.selectionStart();
 }
@@ -196,6 +200,10 @@ void QtRichEdit::setSelection(int start, int length) {
   const int size = textLength();
   start = std::clamp(start, 0, size);
   length = std::clamp(length, 0, size - start);
+  if (holding_ > 0) {
+    held_ = {start, length, true};
+    return;
+  }
   QTextCursor cursor(editor_->document());
   cursor.setPosition(start);
   cursor.setPosition(start + length, QTextCursor::KeepAnchor);
@@ -206,6 +214,16 @@ void QtRichEdit::setSelection(int start, int length) {
   editor_->setTextCursor(cursor);
   vertical->setValue(top);
   horizontal->setValue(left);
+}
+
+void QtRichEdit::applyHeldSelection() {
+  if (!held_.set) return;
+  const Held held = held_;
+  held_ = {};
+  // The selection as setSelection makes it: anchored at its start.
+  const QTextCursor now = editor_->textCursor();
+  if (now.anchor() != held.start || now.position() != held.start + held.length)
+    setSelection(held.start, held.length);
 }
 
 int QtRichEdit::firstVisibleLine() const {

@@ -76,12 +76,30 @@ class QtRichEdit : public RichEdit, public WidgetControl {
   // The document's whole text as bytes, converted afresh (what the kept bytes must equal).
   std::string documentBytes() const;
 
+  // Runs the program's handler of an edit. The selections it sets are kept here, and it reads
+  // them back from here; the last one reaches the widget when the handler is done, and only if
+  // it is not the widget's already (the display moves it to the section header to find the
+  // section, then puts it back: the widget's caret, its repaints and signals never see that).
+  template <typename Handler>
+  void holdSelection(Handler handler) {
+    ++holding_;
+    handler();
+    if (--holding_ == 0) applyHeldSelection();
+  }
+
  private:
   void documentChanged(int position, int removed, int added);
   std::string documentBytes(int from, int to) const;  // characters [from, to) of the document
 
+  void applyHeldSelection();
+
   TextEditor* editor_;
   EditorText bytes_;
+  int holding_ = 0;
+  struct Held {
+    int start = 0, length = 0;
+    bool set = false;
+  } held_;
   bool settingText_ = false;
   bool modified_ = false;
 };

@@ -309,7 +309,7 @@ void QtToolkit::Impl::buildToolWindows() {
       },
       [this] {
         TDMemo->userEdited();
-        if (sink && !mainClosed) sink->textChanged(ControlId::TDMemo);
+        if (sink && !mainClosed) TDMemo->holdSelection([this] { sink->textChanged(ControlId::TDMemo); });
       },
       [this](const QString& characters) { showMessage(RefusedCharactersMessage(characters)); });
   editor->setObjectName(QStringLiteral("TDMemo"));

@@ -88,6 +88,60 @@ TEST_F(EditorTest, SetSelectionLeavesTheViewWhereItIs) {
   EXPECT_EQ(memo().selLength(), memo().textLength());
 }
 
+// The selections the program's handler of an edit sets are held until it is done: it reads back
+// what a handler working on the widget reads, the widget ends with the selection it would have,
+// and a selection put back where it was never reaches the widget (no caret moves, no signals).
+TEST_F(EditorTest, SelectionsSetWhileAnEditIsHandledAreHeldUntilItIsDone) {
+  ui.showStartWindows();
+  activate(FormId::TxtForm);
+  QPlainTextEdit* edit = widget();
+  edit->setFocus();
+  const std::string text = ".STRING 0\nabc\n.ENDS\n.STRING 1\nde\n";
+  using Selections = std::vector<std::pair<int, int>>;  // start and length, in the order set
+  const std::vector<Selections> handlers = {
+      {},
+      {{0, 0}, {15, 0}},  // to the header and back to the caret after the typed letter
+      {{0, 0}, {8, 0}, {15, 0}},
+      {{2, 3}},
+      {{-5, 1000}},  // clamped to the text
+      {{25, 2}, {0, 0}},
+  };
+  for (const Selections& sets : handlers) {
+    SCOPED_TRACE(testing::Message() << sets.size() << " selections, the last "
+                                    << (sets.empty() ? -1 : sets.back().first));
+    const auto run = [&](RichEdit& m, std::vector<std::pair<int, int>>& read) {
+      for (auto [start, length] : sets) {
+        m.setSelection(start, length);
+        read.emplace_back(m.selStart(), m.selLength());
+      }
+    };
+    // Plainly: the edit, then the same selections set on the widget.
+    memo().setText(text);
+    memo().setSelection(14, 0);
+    QTest::keyClick(edit, Qt::Key_X);
+    std::vector<std::pair<int, int>> plainRead;
+    run(memo(), plainRead);
+    const int plainAnchor = edit->textCursor().anchor(), plainPosition = edit->textCursor().position();
+    // Held: the same selections set by the handler of the edit.
+    memo().setText(text);
+    memo().setSelection(14, 0);
+    std::vector<std::pair<int, int>> heldRead;
+    int moves = 0;
+    sink.onChange = [&](ControlId) { run(memo(), heldRead); };
+    const QMetaObject::Connection counting =
+        QObject::connect(edit, &QPlainTextEdit::cursorPositionChanged, [&] { ++moves; });
+    QTest::keyClick(edit, Qt::Key_X);
+    QObject::disconnect(counting);
+    sink.onChange = nullptr;
+    EXPECT_EQ(heldRead, plainRead);
+    EXPECT_EQ(edit->textCursor().anchor(), plainAnchor);
+    EXPECT_EQ(edit->textCursor().position(), plainPosition);
+    EXPECT_EQ(memo().selStart(), std::min(plainAnchor, plainPosition));
+    const bool putBack = sets.empty() || (sets.back() == std::pair{15, 0});
+    EXPECT_EQ(moves, putBack ? 1 : 2);  // the typed letter's move, and the handler's if it moved it
+  }
+}
+
 TEST_F(EditorTest, TypingRaisesOneChangePerEditAndSetsModified) {
   ui.showStartWindows();
   activate(FormId::TxtForm);

@@ -121,8 +121,10 @@ struct RecordingSink : EventSink {
     clicks.push_back(list);
     if (next) next->listClick(list);
   }
+  std::function<void(ControlId)> onChange;  // runs before the program's handler
   void textChanged(ControlId edit) override {
     changes.push_back(edit);
+    if (onChange) onChange(edit);
     if (next) next->textChanged(edit);
   }
   void applicationActivated() override {
