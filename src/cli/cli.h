@@ -27,6 +27,11 @@ struct Registrar {
 };
 const std::vector<Command>& Commands();
 
+// In ts2tool: replaces this process with ts2tool-qt (the whole ts2tool, Qt and Hunspell linked),
+// run with the same arguments. Returns only when there is no ts2tool-qt to run, and at once in
+// ts2tool-qt itself.
+void HandOver();
+
 // Prints "ts2tool: MESSAGE" on stderr and returns `status`.
 int Fail(int status, const std::string& message);
 int UsageError(const Command& command, const std::string& message);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/check_spelling.h"
 #include "cli/cli.h"
 #include "cli/show_string.h"
 #include "core/fileutil.h"
@@ -18,9 +19,11 @@
 #include "display/spelling.h"
 #include "script/project_words.h"
 #include "script/textfile.h"
-#include "spell/hunspell_speller.h"
 
 namespace ts2::cli {
+
+OpenedSpeller (*gOpenSpeller)(const std::string& language) = nullptr;
+
 namespace {
 
 int RunCheck(const std::vector<std::string>& args);
@@ -68,14 +71,13 @@ Spelling OpenSpelling(const ParsedArgs& parsed, const std::string& dumps) {
   const std::optional<std::string> words = parsed.get("--words");
   if (!language)
     return {nullptr, words ? std::optional(UsageError(kCheck, "--words needs --spell")) : std::nullopt};
-  const std::optional<spell::Dictionary> dictionary = spell::FindDictionary(*language);
-  if (!dictionary)
-    return {nullptr, Fail(kExitUsage, "no dictionary for --spell " + *language +
-                                          "; installed: " + spell::InstalledLanguages())};
-  std::string error;
-  std::unique_ptr<Speller> speller = spell::OpenDictionary(*dictionary, &error);
-  if (!speller) return {nullptr, Fail(kExitBadInput, error)};
-  auto checker = std::make_unique<SpellChecker>(std::move(speller));
+  if (!gOpenSpeller) {
+    HandOver();  // to the program that has the dictionaries
+    return {nullptr, Fail(kExitBadInput, "the spelling check needs ts2tool-qt, which is not installed")};
+  }
+  OpenedSpeller opened = gOpenSpeller(*language);
+  if (!opened.speller) return {nullptr, opened.failed};
+  auto checker = std::make_unique<SpellChecker>(std::move(opened.speller));
   const std::string list = words.value_or(ProjectWordsPath(dumps));
   if (words && !FileExists(list)) return {nullptr, Fail(kExitBadInput, "cannot read " + list)};
   ProjectDictionary project(list);

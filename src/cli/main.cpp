@@ -25,19 +25,7 @@ std::vector<Command>& Registry() {
   return commands;
 }
 
-// Runs ts2tool-qt with the same arguments in place of this program: beside it (in the build) or
-// in its folder under libexec (installed). Returns only when there is no ts2tool-qt to run.
-void HandOver([[maybe_unused]] char** argv) {
-#ifdef TS2_TOOL_QT_DIR
-  std::string self(4096, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
-  if (n <= 0) return;
-  self.resize(static_cast<size_t>(n));
-  const std::string dir = self.substr(0, self.rfind('/') + 1);
-  for (const std::string& path : {dir + "ts2tool-qt", dir + TS2_TOOL_QT_DIR "/ts2tool-qt"})
-    ::execv(path.c_str(), argv);
-#endif
-}
+char** gArgv = nullptr;  // this program's arguments, for HandOver
 
 void PrintHelp() {
   std::printf("usage: ts2tool COMMAND [ARGS...]\n       ts2tool COMMAND --help\n\ncommands:\n");
@@ -50,6 +38,19 @@ void PrintHelp() {
 }
 
 }  // namespace
+
+void HandOver() {
+#ifdef TS2_TOOL_QT_DIR
+  // Beside this program (in the build) or in its folder under libexec (installed).
+  std::string self(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
+  if (n <= 0 || !gArgv) return;
+  self.resize(static_cast<size_t>(n));
+  const std::string dir = self.substr(0, self.rfind('/') + 1);
+  for (const std::string& path : {dir + "ts2tool-qt", dir + TS2_TOOL_QT_DIR "/ts2tool-qt"})
+    ::execv(path.c_str(), gArgv);
+#endif
+}
 
 Registrar::Registrar(Command command) {
   Registry().push_back(std::move(command));
@@ -167,14 +168,15 @@ bool WriteOutput(const std::string& path, const void* data, size_t size) {
 
 int main(int argc, char** argv) {
   using namespace ts2::cli;
+  gArgv = argv;
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    HandOver(argv);
+    HandOver();
     PrintHelp();
     return kExitUsage;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    HandOver(argv);
+    HandOver();
     PrintHelp();
     return kExitOk;
   }
@@ -186,6 +188,6 @@ int main(int argc, char** argv) {
     if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   std::fflush(stdout);
-  HandOver(argv);
+  HandOver();
   return Fail(kExitUsage, "unknown command '" + args[0] + "' (see ts2tool --help)");
 }

@@ -20,12 +20,13 @@ struct ToolRun {
   std::string out, err;
 };
 
-// Runs `ts2tool ARGS` (ARGS already quoted for the shell) in folder `dir` with stdin from
+// Runs `PROGRAM ARGS` (ARGS already quoted for the shell) in folder `dir` with stdin from
 // `input`; stdout and stderr are captured whole, in a folder of their own.
-inline ToolRun RunTool(const TempDir& dir, const std::string& args, const std::string& input = "/dev/null") {
+inline ToolRun RunProgram(const std::string& program, const TempDir& dir, const std::string& args,
+                          const std::string& input = "/dev/null") {
   const TempDir capture;
   const std::string out = capture.file("out"), err = capture.file("err");
-  const std::string command = "cd '" + dir.path().string() + "' && '" TS2_TOOL_PATH "' " + args + " <'" +
+  const std::string command = "cd '" + dir.path().string() + "' && '" + program + "' " + args + " <'" +
                               input + "' >'" + out + "' 2>'" + err + "'";
   const int raw = std::system(command.c_str());
   ToolRun run;
@@ -33,6 +34,11 @@ inline ToolRun RunTool(const TempDir& dir, const std::string& args, const std::s
   run.out = ReadFileText(out);
   run.err = ReadFileText(err);
   return run;
+}
+
+// Runs `ts2tool ARGS`, as RunProgram does.
+inline ToolRun RunTool(const TempDir& dir, const std::string& args, const std::string& input = "/dev/null") {
+  return RunProgram(TS2_TOOL_PATH, dir, args, input);
 }
 
 // Every path under `dir`, sorted: what a command must leave as it was.

@@ -81,5 +81,35 @@ TEST(ToolUsage, HelpAndVersion) {
   EXPECT_EQ(version.out, std::string("ts2tool ") + TS2_VERSION + "\n");
 }
 
+// ts2tool without ts2tool-qt beside it (a copy of it alone): what it holds runs as before, and
+// what only ts2tool-qt has (the dictionaries of `check --spell`) is an error, not a crash.
+TEST(ToolUsage, AloneItRunsWhatItHolds) {
+  TempDir dir, alone;
+  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+  std::filesystem::copy_file(TS2_TOOL_PATH, alone.file("ts2tool"));
+  std::filesystem::permissions(alone.file("ts2tool"), std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  const struct {
+    const char* args;
+    int status;
+    const char* err;  // a part of stderr
+  } cases[] = {
+      {"check demo.sfc demo.txt", 1, ""},
+      {"check demo.sfc demo.txt --spell fr_FR", 1, "ts2tool: the spelling check needs ts2tool-qt"},
+      {"check demo.sfc demo.txt --words Dumps/words.txt", 2, "--words needs --spell"},
+      {"patch demo.sfc missing.ips -o out.sfc", 1, "ts2tool: "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const ToolRun full = RunTool(dir, c.args), lone = RunProgram(alone.file("ts2tool"), dir, c.args);
+    EXPECT_EQ(lone.status, c.status);
+    EXPECT_NE(lone.err.find(c.err), std::string::npos) << lone.err;
+    if (std::string(c.err).find("ts2tool-qt") == std::string::npos) {
+      EXPECT_EQ(lone.out, full.out);
+      EXPECT_EQ(lone.err, full.err);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ts2::test

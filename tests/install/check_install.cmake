@@ -34,4 +34,17 @@ execute_process(COMMAND "${WORK_DIR}/bin/ts2tool" tbl --help OUTPUT_VARIABLE out
 if(NOT status EQUAL 0 OR NOT out MATCHES "^usage: ts2tool tbl ")
   message(FATAL_ERROR "ts2tool tbl --help gave '${out}' (status ${status})")
 endif()
+# So does `check --spell`: Hunspell is linked into ts2tool-qt, not into ts2tool.
+execute_process(COMMAND "${WORK_DIR}/bin/ts2tool" check rom data --spell xx_XX
+                ERROR_VARIABLE err OUTPUT_QUIET RESULT_VARIABLE status)
+if(NOT status EQUAL 2 OR NOT err MATCHES "^ts2tool: no dictionary for --spell xx_XX; installed: ")
+  message(FATAL_ERROR "ts2tool check --spell xx_XX gave '${err}' (status ${status})")
+endif()
+find_program(READELF readelf)
+if(READELF)
+  execute_process(COMMAND "${READELF}" -d "${WORK_DIR}/bin/ts2tool" OUTPUT_VARIABLE dynamic)
+  if(dynamic MATCHES "hunspell")
+    message(FATAL_ERROR "ts2tool loads Hunspell at start:\n${dynamic}")
+  endif()
+endif()
 file(REMOVE_RECURSE "${WORK_DIR}")
