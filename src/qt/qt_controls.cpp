@@ -128,7 +128,14 @@ void PaintWidget::paintEvent(QPaintEvent* event) {
     return;
   }
   // Drawn one to one in device pixels, so that no scaling can make one pixel wider than another;
-  // the rows to repaint are enlarged again, the others are kept.
+  // the rows to repaint are enlarged again, the others are kept. One image pixel a device pixel:
+  // the image itself is drawn.
+  if (factor == 1) {
+    QImage shown = image_;  // shares the pixels
+    shown.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, first / ratio), shown, QRectF(0, first, deviceW, last + 1 - first));
+    return;
+  }
   if (enlarged_.width() != deviceW || enlarged_.height() != deviceH || enlarged_.format() != image_.format())
     enlarged_ = QImage(deviceW, deviceH, image_.format());
   RepeatRows(image_, factor, first, last, enlarged_);

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "qt/qt_controls.h"
-#include "qt/qt_text_editor.h"
 #include "qt/qt_script.h"
+#include "qt/qt_text_editor.h"
 #include "qt/qt_toolkit.h"
 
 namespace ts2::qt {
@@ -99,8 +99,14 @@ class QtMenuItem : public MenuItem {
   std::string caption() const override { return caption_; }
   void sync();  // shows the state on the actions
   QAction* action() const { return action_; }
+  // While held (the program handling an edit), changes stay in the adapter, which answers for
+  // them; the state is shown once when released. The display checks and unchecks Display
+  // Translated Text around drawing the translation on every keystroke: its action and menu
+  // never see that.
+  void setHeld(bool held);
 
  private:
+  bool held_ = false, pending_ = false;
   bool checked_, enabled_, visible_, radio_;
   std::string caption_;
   QAction* action_ = nullptr;

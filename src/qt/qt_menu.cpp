@@ -48,8 +48,19 @@ void QtMenuItem::setCaption(const std::string& caption) {
   action_->setText(FromMessage(caption) + (tab < 0 ? QString() : text.mid(tab)));
 }
 
+void QtMenuItem::setHeld(bool held) {
+  held_ = held;
+  if (held_ || !pending_) return;
+  pending_ = false;
+  sync();
+}
+
 void QtMenuItem::sync() {
   if (!action_) return;
+  if (held_) {
+    pending_ = true;
+    return;
+  }
   action_->setVisible(visible_);
   action_->setEnabled(enabled_);
   if (keys_) keys_->setEnabled(enabled_);

@@ -309,7 +309,11 @@ void QtToolkit::Impl::buildToolWindows() {
       },
       [this] {
         TDMemo->userEdited();
-        if (sink && !mainClosed) TDMemo->holdSelection([this] { sink->textChanged(ControlId::TDMemo); });
+        if (!sink || mainClosed) return;
+        // The selections and check marks the program's handler sets are shown once it is done.
+        for (auto& item : menu) item->setHeld(true);
+        TDMemo->holdSelection([this] { sink->textChanged(ControlId::TDMemo); });
+        for (auto& item : menu) item->setHeld(false);
       },
       [this](const QString& characters) { showMessage(RefusedCharactersMessage(characters)); });
   editor->setObjectName(QStringLiteral("TDMemo"));

@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <map>
 
 #include "qt/qt_controls.h"
@@ -176,6 +177,58 @@ TEST_F(ToolkitFixture, CheckMarksAreLeftToTheCommands) {
   ui.action(MenuId::Red1)->trigger();
   EXPECT_TRUE(ui.action(MenuId::Red1)->isChecked());
   EXPECT_FALSE(ui.action(MenuId::Blue1)->isChecked());
+}
+
+// Check marks set while the program handles an edit are read back at once and shown on the
+// actions once it is done: as set plainly, and an action whose check ends as it was is never
+// changed (its menu hears nothing).
+TEST_F(ToolkitFixture, CheckMarksSetWhileAnEditIsHandledAreShownWhenItIsDone) {
+  showAndActivate();
+  activate(FormId::TxtForm);
+  auto* edit = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  edit->setFocus();
+  using Sets = std::vector<std::pair<MenuId, bool>>;
+  const std::vector<Sets> handlers = {
+      {{MenuId::DTT, true}, {MenuId::DTT, false}},  // as the display draws the translation
+      {{MenuId::DTT, true}},
+      {{MenuId::Solid1, true}, {MenuId::HideCodes, false}, {MenuId::HideCodes, true}},
+      {{MenuId::Red1, true}, {MenuId::Blue1, false}},  // a radio group's check moved
+  };
+  for (const Sets& sets : handlers) {
+    const auto run = [&](std::vector<bool>& read) {
+      for (auto [id, checked] : sets) {
+        ui.menuItem(id).setChecked(checked);
+        read.push_back(ui.menuItem(id).checked());
+      }
+    };
+    const auto shown = [&] {
+      std::vector<std::pair<bool, bool>> actions;
+      for (const MenuEntry& e : MenuTable())
+        actions.emplace_back(ui.action(e.id)->isCheckable(), ui.action(e.id)->isChecked());
+      return actions;
+    };
+    const auto reset = [&] {
+      for (const MenuEntry& e : MenuTable()) ui.menuItem(e.id).setChecked(e.checked);
+    };
+    reset();
+    std::vector<bool> plainRead;
+    run(plainRead);
+    const auto plainShown = shown();
+    reset();
+    const auto before = shown();
+    std::vector<bool> heldRead;
+    int changes = 0;
+    std::vector<QMetaObject::Connection> counting;
+    for (const MenuEntry& e : MenuTable())
+      counting.push_back(QObject::connect(ui.action(e.id), &QAction::changed, [&] { ++changes; }));
+    sink.onChange = [&](ControlId) { run(heldRead); };
+    QTest::keyClick(edit, Qt::Key_X);
+    sink.onChange = nullptr;
+    for (const auto& c : counting) QObject::disconnect(c);
+    EXPECT_EQ(heldRead, plainRead);
+    EXPECT_EQ(shown(), plainShown);
+    EXPECT_EQ(changes == 0, shown() == before);
+  }
 }
 
 // Counts the key presses that reach a widget.
