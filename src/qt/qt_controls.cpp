@@ -92,6 +92,22 @@ void PaintWidget::showBitmap(const Bitmap& bitmap) {
   if (first >= 0 && !painting_) update(widgetRows(first, last));
 }
 
+void QtPaintBox::drawStretched(const Bitmap& bitmap) {
+  if (held_) {
+    pending_ = &bitmap;
+    return;
+  }
+  box_->showBitmap(bitmap);
+}
+
+void QtPaintBox::setHeld(bool held) {
+  held_ = held;
+  if (held_ || !pending_) return;
+  const Bitmap& bitmap = *pending_;
+  pending_ = nullptr;
+  box_->showBitmap(bitmap);
+}
+
 QRect PaintWidget::widgetRows(int first, int last) const {
   const int h = image_.height();
   const int top = first * height() / h;
@@ -363,8 +379,12 @@ void QtListBox::setItemMark(int index, ItemMark mark, const std::string& tip) {
 }
 
 int QtListBox::itemIndex() const {
-  const QModelIndexList rows = list_->selectionModel()->selectedRows();
-  return rows.isEmpty() ? -1 : rows.front().row();
+  // The first row selectedRows() would list, without the set of rows it builds to list them (the
+  // display asks on every keystroke): the list has one column, so a selected line is a selected
+  // row, and its ranges come in the order selectedRows() walks them.
+  for (const QItemSelectionRange& range : list_->selectionModel()->selection())
+    if (range.isValid() && !range.isEmpty()) return range.top();
+  return -1;
 }
 
 bool QtListBox::selected(int index) const {

@@ -75,10 +75,16 @@ QImage ToImage(const Bitmap& bitmap);
 class QtPaintBox : public PaintBox, public WidgetControl {
  public:
   explicit QtPaintBox(PaintWidget* widget) : WidgetControl(widget), box_(widget) {}
-  void drawStretched(const Bitmap& bitmap) override { box_->showBitmap(bitmap); }
+  void drawStretched(const Bitmap& bitmap) override;
+  // While held (the program handling an edit), the bitmap drawn last is shown once released,
+  // compared with the image row by row once: the display draws both boxes into the Video box's
+  // bitmap, one after the other, on every keystroke. That bitmap outlives the hold.
+  void setHeld(bool held);
 
  private:
   PaintWidget* box_;
+  bool held_ = false;
+  const Bitmap* pending_ = nullptr;
 };
 
 // ---- list boxes ----

@@ -310,9 +310,12 @@ void QtToolkit::Impl::buildToolWindows() {
       [this] {
         TDMemo->userEdited();
         if (!sink || mainClosed) return;
-        // The selections and check marks the program's handler sets are shown once it is done.
+        // The selections, check marks and Video bitmap the program's handler sets are shown once
+        // it is done.
         for (auto& item : menu) item->setHeld(true);
+        video->setHeld(true);
         TDMemo->holdSelection([this] { sink->textChanged(ControlId::TDMemo); });
+        video->setHeld(false);
         for (auto& item : menu) item->setHeld(false);
       },
       [this](const QString& characters) { showMessage(RefusedCharactersMessage(characters)); });

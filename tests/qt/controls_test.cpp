@@ -47,6 +47,35 @@ TEST_F(ListTest, ProgramSelectionIsSilentAndUserSelectionIsReported) {
   EXPECT_EQ(sink.clicks.size(), 3u);
 }
 
+// The selected line read from the selection's ranges is the first of the selected rows, through
+// the program's selections, the user's clicks and keys, and lines added and cleared.
+TEST_F(ListTest, ItemIndexIsTheFirstSelectedRow) {
+  std::mt19937 rng(9);
+  const auto firstRow = [&] {
+    const QModelIndexList rows = view()->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+  };
+  for (int step = 0; step < 80; ++step) {
+    const int count = pList().count();
+    switch (rng() % 6) {
+      case 0: pList().setItemIndex(static_cast<int>(rng() % (count + 2)) - 1); break;
+      case 1:
+        if (count > 0) click(static_cast<int>(rng() % count));
+        break;
+      case 2:
+        view()->setFocus();
+        QTest::keyClick(view(), rng() % 2 ? Qt::Key_Down : Qt::Key_Up);
+        break;
+      case 3: pList().add("String# " + std::to_string(count)); break;
+      case 4:
+        if (rng() % 4 == 0) pList().clear();
+        break;
+      default: view()->selectionModel()->clearSelection(); break;
+    }
+    ASSERT_EQ(pList().itemIndex(), firstRow()) << step;
+  }
+}
+
 // A new mark repaints its line where it lies, without the list being laid out again: after each
 // change the window shows what a repaint of the whole list shows, and the tooltip is the new one.
 TEST_F(ListTest, MarkChangesShowWhatAWholeRepaintShows) {
@@ -195,6 +224,33 @@ TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
       freshBar.setPanelText(2, fit);
       ASSERT_EQ(state(kept), state(fresh)) << width << " " << step;
     }
+  }
+}
+
+// Held, the paint box shows only the bitmap drawn last, when released: what drawing each
+// plainly shows at the end.
+TEST(PaintBoxTest, HeldBoxShowsTheLastBitmapWhenReleased) {
+  App();
+  std::mt19937 rng(4);
+  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
+  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  qt::PaintWidget plainWidget(nullptr), heldWidget(nullptr);
+  qt::QtPaintBox plain(&plainWidget), held(&heldWidget);
+  plain.drawStretched(bitmap);
+  held.drawStretched(bitmap);
+  for (int draws : {0, 1, 2, 3}) {
+    SCOPED_TRACE(draws);
+    held.setHeld(true);
+    for (int d = 0; d < draws; ++d) {
+      for (int y = static_cast<int>(rng() % 256), n = 0; n < 8; ++n)
+        bitmap.scanLine((y + n) % 256)[rng() % 320] ^= 0x0841;
+      plain.drawStretched(bitmap);
+      held.drawStretched(bitmap);
+    }
+    EXPECT_EQ(heldWidget.image() == plainWidget.image(), draws == 0);  // nothing shown while held
+    held.setHeld(false);
+    EXPECT_EQ(heldWidget.image(), plainWidget.image());
+    EXPECT_EQ(heldWidget.image(), qt::ToImage(bitmap));
   }
 }
 
