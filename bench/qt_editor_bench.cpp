@@ -7,7 +7,8 @@
 //                       same text; events are processed (and both painted) after each key. Before
 //                       its key, each editor's window is made the active one and the editor
 //                       focused (not timed), so both draw their caret as a typist sees it.
-//                       TS2_BENCH_DEBUG=1 prints the paints and painted pixels per key of both.
+//                       TS2_BENCH_DEBUG=1 prints the paints and painted pixels per key of both, and
+//                       every event delivered per key, by receiver and event type.
 //   BM_Keystroke/demo   the same on the demo set's translation file (391 bytes)
 //   BM_Keystroke/large_spelling, BM_Keystroke/demo_spelling
 //                       the same with spelling on in the Text Editor (en_US on the large file's
