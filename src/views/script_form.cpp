@@ -106,9 +106,9 @@ void TScriptForm::ComputeStates() {
 
 void TScriptForm::MarkStrings() {
   ListBox& pList = program.ui.list(ControlId::pList);
-  const int count = std::min(pList.count(), static_cast<int>(states.size()));
-  for (int i = 0; i < count; ++i)
-    pList.setItemMark(i, MarkOf(states[static_cast<size_t>(i)]), StateText(states[static_cast<size_t>(i)]));
+  std::vector<ItemMark> marks(std::min(static_cast<size_t>(std::max(0, pList.count())), states.size()));
+  for (size_t i = 0; i < marks.size(); ++i) marks[i] = MarkOf(states[i]);
+  pList.setItemMarks(marks, [this](int i) { return StateText(states[static_cast<size_t>(i)]); });
 }
 
 void TScriptForm::TextChanged() {

@@ -108,7 +108,13 @@ std::string StateText(const StringStatus& status) {
     case StringState::kWithFindings:
       for (const LintFinding& f : status.findings) {
         if (!out.empty()) out += '\n';
-        out += Format("line %d, column %d: %s", f.line, f.column, f.message.c_str());
+        // Appended piece by piece: a block's tooltips are made for thousands of strings at once.
+        out += "line ";
+        out += std::to_string(f.line);
+        out += ", column ";
+        out += std::to_string(f.column);
+        out += ": ";
+        out += f.message;
       }
       break;
   }
