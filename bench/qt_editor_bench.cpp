@@ -17,6 +17,11 @@
 //                       against setPlainText of the same text into the bare editor
 //   BM_StringSwitch     choosing the string whose section is the file's last (from string 0),
 //                       against the bare editor moving its caret there and scrolling it to the top
+//   BM_TypingPause_large, BM_TypingPause_large_spelling
+//                       what the pause after a key costs (List Data's states of the other strings
+//                       follow once typing pauses): the editor's CPU time over a wait longer than
+//                       the pause after a key in the last section, against the same wait after no
+//                       key; spelling off, and on (en_US)
 //
 // Every figure is CPU time of the program's one thread (CLOCK_THREAD_CPUTIME_ID); the counters
 // give the editor's and the bare editor's milliseconds per event and their ratio (keystrokes), or
@@ -28,11 +33,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -423,6 +430,50 @@ void BM_Keystroke_demo_spelling(benchmark::State& state) {
   KeystrokeDemo(state, "fr_FR");
 }
 
+// Runs the event loop for `ms` milliseconds of wall time, as an idle editor does.
+void Wait(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// After a key in the last section, once typing pauses, the other strings' states follow (List
+// Data's marks): the CPU time of a wait longer than that pause, against the same wait after no key.
+void TypingPause(benchmark::State& state, const std::string& language) {
+  constexpr int kWaitMs = 600;  // the pause is 400 ms
+  Workspace& w = Space();
+  Editor e(w.romPath, w.dataPath, language);
+  if (!e.opened || e.ui.richEdit(ControlId::TDMemo).textLength() < 1000000) {
+    state.SkipWithError(language.empty() ? "the large file was not loaded"
+                                         : "the large file was not loaded or en_US is not installed");
+    return;
+  }
+  e.selectString(kStrings - 1);
+  e.typeInto(Format(".STRING %d", kStrings - 1));
+  Wait(kWaitMs);
+  double pauseMs = 0, idleMs = 0;
+  int64_t keys = 0;
+  for (auto _ : state) {
+    const bool letter = keys++ % 2 == 0;
+    EditorKey(e.editor(), letter ? Qt::Key_X : Qt::Key_Backspace, letter ? QStringLiteral("x") : QString());
+    const double t0 = ThreadCpuMs();
+    Wait(kWaitMs);
+    const double t1 = ThreadCpuMs();
+    Wait(kWaitMs);  // nothing typed before it: the floor
+    idleMs += ThreadCpuMs() - t1;
+    pauseMs += t1 - t0;
+  }
+  state.counters["pause_ms"] = pauseMs / static_cast<double>(keys);
+  state.counters["idle_ms"] = idleMs / static_cast<double>(keys);
+  state.counters["beyond_ms"] = (pauseMs - idleMs) / static_cast<double>(keys);
+}
+void BM_TypingPause_large(benchmark::State& state) {
+  TypingPause(state, "");
+}
+void BM_TypingPause_large_spelling(benchmark::State& state) {
+  TypingPause(state, "en_US");
+}
+
 void BM_BlockSwitch(benchmark::State& state) {
   Workspace& w = Space();
   Editor e(w.romPath, w.dataPath);
@@ -489,6 +540,8 @@ BENCHMARK(BM_Keystroke_large_spelling)->Unit(benchmark::kMillisecond)->MinTime(2
 BENCHMARK(BM_Keystroke_demo_spelling)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BlockSwitch)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_TypingPause_large)->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_TypingPause_large_spelling)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 }  // namespace
 }  // namespace ts2

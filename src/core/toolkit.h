@@ -127,6 +127,13 @@ class ListBox : public virtual Control {
   // Shows `mark` beside line `index` and `tip` when the pointer rests on it; a list that shows
   // no marks ignores it.
   virtual void setItemMark(int /*index*/, ItemMark /*mark*/, const std::string& /*tip*/) {}
+  // Lines 0 to marks.size() - 1 marked at once, as setItemMark one line after the other would
+  // (line i's tip is tipOf(i)); a list of thousands of lines shows them in one repaint.
+  virtual void setItemMarks(const std::vector<ItemMark>& marks,
+                            const std::function<std::string(int)>& tipOf) {
+    for (size_t i = 0; i < marks.size(); ++i)
+      setItemMark(static_cast<int>(i), marks[i], tipOf(static_cast<int>(i)));
+  }
 };
 
 // The rich-edit control (TDMemo, Memo1). Its text is a byte string whose lines are separated by

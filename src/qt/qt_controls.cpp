@@ -1,5 +1,6 @@
 #include "qt/qt_controls.h"
 
+#include <QAccessible>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -279,6 +280,31 @@ void LineModel::setMark(int row, ItemMark mark, const std::string& tip) {
                                  : QList<int>{Qt::ToolTipRole});
 }
 
+void LineModel::setMarks(const std::vector<ItemMark>& marks, const std::function<std::string(int)>& tipOf) {
+  const size_t count = std::min(marks.size(), lines_.size());
+  if (marks_.size() < count) marks_.resize(count);
+  // The shown rows that changed, from the first to the last: one change for the view, which
+  // repaints them once, instead of one per row (a block of 10,000 strings).
+  int first = -1, last = -1;
+  bool shownChange = false;
+  for (size_t r = 0; r < count; ++r) {
+    std::string tip = tipOf(static_cast<int>(r));
+    Mark& now = marks_[r];
+    if (now.mark == marks[r] && now.tip == tip) continue;
+    const auto row = static_cast<int>(r);
+    if (row < shown_) {
+      shownChange = shownChange || now.mark != marks[r];
+      if (first == -1) first = row;
+      last = row;
+    }
+    now = {marks[r], std::move(tip)};
+  }
+  if (first != -1)
+    emit dataChanged(index(first), index(last),
+                     shownChange ? QList<int>{Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole}
+                                 : QList<int>{Qt::ToolTipRole});
+}
+
 void LineModel::clear() {
   beginResetModel();
   marks_.clear();
@@ -337,7 +363,13 @@ void ListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bott
                         !roles.contains(Qt::SizeHintRole) && !roles.contains(Qt::FontRole);
   if (!sizeKept) {
     QListView::dataChanged(topLeft, bottomRight, roles);
-  } else if (roles != QList<int>{Qt::ToolTipRole}) {  // a tooltip is read when it is shown
+  } else if (roles == QList<int>{Qt::ToolTipRole}) {
+    // A tooltip is read when it is shown.
+  } else if (topLeft != bottomRight && !QAccessible::isActive()) {
+    // Many lines at once (a block's marks): the shown part is repainted. The item view would ask
+    // every line of the range where it lies to bound the repaint, 10,000 lines for a large block.
+    viewport()->update();
+  } else {
     QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
   }
 }
@@ -376,6 +408,11 @@ void QtListBox::setItemIndex(int index) {
 
 void QtListBox::setItemMark(int index, ItemMark mark, const std::string& tip) {
   list_->lines()->setMark(index, mark, tip);
+}
+
+void QtListBox::setItemMarks(const std::vector<ItemMark>& marks,
+                             const std::function<std::string(int)>& tipOf) {
+  list_->lines()->setMarks(marks, tipOf);
 }
 
 int QtListBox::itemIndex() const {

@@ -104,6 +104,8 @@ class LineModel : public QAbstractListModel {
   void setRowHeight(int height) { rowHeight_ = height; }
   // A mark drawn before the line and a tooltip; the caption stays as it is.
   void setMark(int row, ItemMark mark, const std::string& tip);
+  // Rows 0 to marks.size() - 1 as setMark would leave them, with one change reported for them all.
+  void setMarks(const std::vector<ItemMark>& marks, const std::function<std::string(int)>& tipOf);
 
  private:
   struct Mark {
@@ -145,6 +147,8 @@ class QtListBox : public ListBox, public WidgetControl {
   int itemIndex() const override;
   bool selected(int index) const override;
   void setItemMark(int index, ItemMark mark, const std::string& tip) override;
+  void setItemMarks(const std::vector<ItemMark>& marks,
+                    const std::function<std::string(int)>& tipOf) override;
 
  private:
   ListWidget* list_;

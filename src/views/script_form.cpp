@@ -83,6 +83,9 @@ void TScriptForm::BlockShown() {
 }
 
 void TScriptForm::SpellingChanged() {
+  // Words the dictionary knows now: what was spelt before is spelt again.
+  for (std::unique_ptr<StatesMemo>& memo : kept_)
+    if (memo && memo->checker) memo.reset();
   if (program.myForm.gTextPath.empty()) return;
   ComputeStates();
   MarkStrings();
@@ -99,16 +102,38 @@ void TScriptForm::ComputeStates() {
   const TmyForm& f = program.myForm;
   states.assign(f.gCurStringCount, StringStatus{});
   if (CurrentFile().empty()) return;
-  states =
-      StatesOf(program.ui.richEdit(ControlId::TDMemo).text(), f.gCurStringCount, Options(),
-               {.checker = f.spelling.get(), .skipLine = f.typingEnd.line, .skipEnd = f.typingEnd.column});
+  // Another dictionary (also one made where a dropped one was): what was spelt is spelt again.
+  if (checker_.owner_before(f.spelling) || f.spelling.owner_before(checker_)) {
+    for (std::unique_ptr<StatesMemo>& memo : kept_)
+      if (memo && memo->checker) memo.reset();
+    checker_ = f.spelling;
+  }
+  const std::string text = program.ui.richEdit(ControlId::TDMemo).text();
+  const StateSpelling spelling{
+      .checker = f.spelling.get(), .skipLine = f.typingEnd.line, .skipEnd = f.typingEnd.column};
+  // The block's last computation (its count from disk, or the text at the last pause in typing)
+  // gives every string whose section is as it was.
+  for (size_t b = 0; b < blocks.size() && b < kept_.size(); ++b)
+    if (blocks[b].file == CurrentFile()) {
+      if (!kept_[b]) kept_[b] = std::make_unique<StatesMemo>();
+      states = StatesOf(text, f.gCurStringCount, Options(), spelling, *kept_[b]);
+      return;
+    }
+  states = StatesOf(text, f.gCurStringCount, Options(), spelling);
+}
+
+void TScriptForm::Count(size_t block, const LintOptions& options) {
+  StatesOnDisk counted = CountOnDisk(blocks[block].file, blocks[block].strings, options);
+  progress[block] = counted.progress;
+  kept_[block] = counted.progress.exists ? std::make_unique<StatesMemo>(std::move(counted.memo)) : nullptr;
+  MarkBlock(block);
 }
 
 void TScriptForm::MarkStrings() {
   ListBox& pList = program.ui.list(ControlId::pList);
-  const int count = std::min(pList.count(), static_cast<int>(states.size()));
-  for (int i = 0; i < count; ++i)
-    pList.setItemMark(i, MarkOf(states[static_cast<size_t>(i)]), StateText(states[static_cast<size_t>(i)]));
+  std::vector<ItemMark> marks(std::min(static_cast<size_t>(std::max(0, pList.count())), states.size()));
+  for (size_t i = 0; i < marks.size(); ++i) marks[i] = MarkOf(states[i]);
+  pList.setItemMarks(marks, [this](int i) { return StateText(states[static_cast<size_t>(i)]); });
 }
 
 void TScriptForm::TextChanged() {
@@ -139,9 +164,7 @@ void TScriptForm::TextChanged() {
 void TScriptForm::FileOnDiskChanged() {
   const LintOptions options = Options();
   for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b) {
-    if (blocks[b].file != CurrentFile()) continue;
-    progress[b] = ProgressOnDisk(blocks[b].file, blocks[b].strings, options);
-    MarkBlock(b);
+    if (blocks[b].file == CurrentFile()) Count(b, options);
   }
   if (onProgress) onProgress();
 }
@@ -149,6 +172,8 @@ void TScriptForm::FileOnDiskChanged() {
 void TScriptForm::RestartCounting() {
   options_ = Options();
   progress.assign(blocks.size(), std::nullopt);
+  kept_.clear();
+  kept_.resize(blocks.size());
   next_ = 0;
   const unsigned generation = ++generation_;
   program.ui.runLater(0, [this, generation] {
@@ -162,8 +187,7 @@ void TScriptForm::CountNext() {
   const auto deadline = std::chrono::steady_clock::now() + kCountSlice;
   const LintOptions options = *options_;
   do {
-    progress[next_] = ProgressOnDisk(blocks[next_].file, blocks[next_].strings, options);
-    MarkBlock(next_++);
+    Count(next_++, options);
   } while (counting() && std::chrono::steady_clock::now() < deadline);
   if (counting()) {
     const unsigned generation = generation_;
@@ -358,10 +382,7 @@ void TScriptForm::ReplaceAll(const std::string& with) {
   const LintOptions options = Options();
   for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
     for (const FileReplaced& d : done)
-      if (d.error.empty() && d.file == blocks[b].file) {
-        progress[b] = ProgressOnDisk(blocks[b].file, blocks[b].strings, options);
-        MarkBlock(b);
-      }
+      if (d.error.empty() && d.file == blocks[b].file) Count(b, options);
   if (onProgress) onProgress();
   Find(lastSearch);
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,7 +85,8 @@ class TScriptForm {
   LintOptions Options() const;
   void CountNext();  // counts a few blocks from disk, then lets events through
   void RestartCounting();
-  void MarkStrings();  // shows `states` in pList
+  void Count(size_t block, const LintOptions& options);  // progress and kept states from disk
+  void MarkStrings();                                    // shows `states` in pList
   void MarkBlock(size_t block);
   void ComputeStates();  // every string of the current block from the editor's text
   std::optional<std::string> TextOf(const ScriptBlock& block) const;
@@ -95,6 +97,10 @@ class TScriptForm {
   unsigned generation_ = 0;  // counting restarted: older steps stop
   unsigned typing_ = 0;      // keystrokes: a pause refreshes the states once
   std::optional<LintOptions> options_;
+  // Per block, the last computation of its states: its count from disk, or what the Text Editor
+  // held when it was the current block. None for a block neither counted nor shown yet.
+  std::vector<std::unique_ptr<StatesMemo>> kept_;
+  std::weak_ptr<SpellChecker> checker_;  // the dictionary of the memos that spelt
 };
 
 }  // namespace ts2

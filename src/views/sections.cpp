@@ -128,7 +128,7 @@ std::vector<std::string> SectionIndex::sectionLines(uint32_t n) const {
 
 void SectionIndex::sectionLines(uint32_t n, std::vector<std::string>& out) const {
   const int h = header_[n];
-  const int last = h < 0 ? h - 1 : std::min(close_[n], static_cast<int>(lines_.size()) - 1);
+  const int last = h < 0 ? h - 1 : lastLine(n);
   out.resize(static_cast<size_t>(last - h + 1));
   for (int j = h; j <= last; ++j) out[static_cast<size_t>(j - h)].assign(line(j));
 }

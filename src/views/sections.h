@@ -9,6 +9,7 @@
 // up to the next line holding a header, whichever comes first: header lines are never changed.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,6 +39,10 @@ class SectionIndex {
   std::vector<std::string> sectionLines(uint32_t n) const;
   // The same into `out`, whose strings keep their storage from one section to the next.
   void sectionLines(uint32_t n, std::vector<std::string>& out) const;
+  // The last line of string n's section (its closing line when one follows), or -1 without one.
+  int lastLine(uint32_t n) const {
+    return header_[n] < 0 ? -1 : std::min(close_[n], static_cast<int>(lines_.size()) - 1);
+  }
   // The string whose body holds line `index`, or -1.
   int32_t bodyOf(int index) const { return bodyOf_[static_cast<size_t>(index)]; }
   // The line holding byte `position` of the text (a line end belongs to the line it ends).

@@ -94,6 +94,63 @@ BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const Li
   return p;
 }
 
+const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t strings, const LintOptions& options,
+                                          const StateSpelling& spelling, StatesMemo& memo) {
+  const SectionIndex index(text, strings);
+  const bool reusable = memo.states.size() == strings && memo.sections.size() == strings &&
+                        memo.options.variableWidth == options.variableWidth &&
+                        memo.options.playerWidth == options.playerWidth && memo.checker == spelling.checker;
+  const auto holdsWordTyped = [&](const StatesMemo::Section& s, int skipLine) {
+    return spelling.checker && skipLine >= 0 && s.header >= 0 && skipLine >= s.header && skipLine <= s.last;
+  };
+  std::vector<StringStatus> states(strings);
+  std::vector<StatesMemo::Section> sections(strings);
+  std::vector<std::string> lines;
+  for (uint32_t n = 0; n < strings; ++n) {
+    StatesMemo::Section& now = sections[n];
+    now.header = index.header(n);
+    if (now.header >= 0) {
+      now.last = index.lastLine(n);
+      now.start = index.lines()[static_cast<size_t>(now.header)].start;
+      now.end = index.lines()[static_cast<size_t>(now.last)].end;
+    }
+    if (reusable) {
+      const StatesMemo::Section& was = memo.sections[n];
+      const bool same = (now.header < 0) == (was.header < 0) &&
+                        text.substr(now.start, now.end - now.start) ==
+                            std::string_view(memo.text).substr(was.start, was.end - was.start) &&
+                        !holdsWordTyped(now, spelling.skipLine) && !holdsWordTyped(was, memo.skipLine);
+      if (same) {
+        states[n] = std::move(memo.states[n]);
+        states[n].headerLine = now.header;
+        continue;
+      }
+    }
+    states[n] = StateOf(index, n, options, spelling, lines);
+  }
+  memo.text.assign(text);
+  memo.states = std::move(states);
+  memo.sections = std::move(sections);
+  memo.options = options;
+  memo.checker = spelling.checker;
+  memo.skipLine = spelling.skipLine;
+  memo.skipEnd = spelling.skipEnd;
+  return memo.states;
+}
+
+StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options) {
+  StatesOnDisk out;
+  out.progress.strings = strings;
+  out.memo.options = options;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return out;
+  const std::string text =
+      FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  out.progress = Tally(StatesOf(text, strings, options, {}, out.memo));
+  out.progress.exists = true;
+  return out;
+}
+
 std::string ProgressText(const BlockProgress& progress) {
   return Format("%u of %u translated, %u with findings", progress.translated, progress.strings,
                 progress.withFindings);
@@ -108,7 +165,13 @@ std::string StateText(const StringStatus& status) {
     case StringState::kWithFindings:
       for (const LintFinding& f : status.findings) {
         if (!out.empty()) out += '\n';
-        out += Format("line %d, column %d: %s", f.line, f.column, f.message.c_str());
+        // Appended piece by piece: a block's tooltips are made for thousands of strings at once.
+        out += "line ";
+        out += std::to_string(f.line);
+        out += ", column ";
+        out += std::to_string(f.column);
+        out += ": ";
+        out += f.message;
       }
       break;
   }

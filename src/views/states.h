@@ -63,6 +63,38 @@ BlockProgress Tally(const std::vector<StringStatus>& states);
 // exist (or cannot be read) counts every string as untranslated; no file is ever created.
 BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options);
 
+// A computation of a block's states kept with what it was made from: the text, where each
+// string's section lay in it, the options and the spelling.
+struct StatesMemo {
+  struct Section {
+    size_t start = 0, end = 0;  // the section's bytes, from its header to its last line's end
+    int header = -1, last = -1;  // its first and last lines; -1 without a section
+  };
+  std::string text;
+  std::vector<StringStatus> states;
+  std::vector<Section> sections;  // per string
+  LintOptions options;
+  const SpellChecker* checker = nullptr;
+  int skipLine = -1, skipEnd = 0;
+};
+// StatesOf(text, strings, options, spelling), computing again only the strings that `memo` (a
+// computation of as many strings, or an empty memo) does not give: a string is looked at again
+// when its section's bytes changed, when the options or the dictionary are others, or, while
+// spelling is on, when the word being typed is in its section (then or now). A state taken from
+// the memo gets the section's new header line. `memo` then describes this computation; its states
+// are the result. The dictionary's words must be those of the memo's computation.
+const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t strings, const LintOptions& options,
+                                          const StateSpelling& spelling, StatesMemo& memo);
+
+// ProgressOnDisk's count with what it was counted from: the file as the Text Editor holds it
+// (FileBytesToEditorText) and the states of that text without spelling, as a memo. When the editor
+// shows a block's file as it is on disk, the block's states need not be computed again.
+struct StatesOnDisk {
+  BlockProgress progress;
+  StatesMemo memo;  // empty text and states when the file does not exist
+};
+StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options);
+
 // "12 of 40 translated, 3 with findings": the block list's tooltip and the overview's summary.
 std::string ProgressText(const BlockProgress& progress);
 // A string's state in words for its tooltip: "Not translated", "Translated", or its findings one a

@@ -1,4 +1,5 @@
 // List boxes, kana memos, paint boxes and the conversions between the toolkit's bytes and Qt.
+#include <QIcon>
 #include <QListView>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -107,6 +108,51 @@ TEST_F(ListTest, MarkChangesShowWhatAWholeRepaintShows) {
     if (step.mark != ItemMark::kNone) {
       EXPECT_EQ(view()->model()->index(step.row, 0).data(Qt::ToolTipRole).toString(), QString(step.tip));
     }
+  }
+}
+
+// Marking every line at once leaves each line as marking it alone does, and the window shows what
+// a repaint of the whole list shows; a tip alone (or nothing) changed repaints nothing wrong.
+TEST_F(ListTest, AllMarksAtOnceShowWhatOneByOneShows) {
+  QWidget* window = view()->window();
+  const auto shown = [&] {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage();
+  };
+  pList().setItemIndex(3);
+  using M = ItemMark;
+  const std::vector<std::vector<M>> rounds = {
+      {M::kTranslated, M::kFindings, M::kUntranslated, M::kMisspelled, M::kFindingsMisspelled, M::kNone},
+      {M::kTranslated, M::kFindings, M::kUntranslated, M::kMisspelled, M::kFindingsMisspelled, M::kNone},
+      {M::kNone, M::kFindings, M::kTranslated},  // the first three only: the rest keep theirs
+      {M::kUntranslated, M::kUntranslated, M::kUntranslated, M::kUntranslated, M::kUntranslated,
+       M::kUntranslated, M::kUntranslated},  // one more than there are lines
+  };
+  std::vector<std::pair<M, std::string>> expected(6, {M::kNone, ""});
+  for (size_t round = 0; round < rounds.size(); ++round) {
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    const auto tipOf = [&](int i) { return "tip " + std::to_string(round % 2) + " of " + std::to_string(i); };
+    pList().setItemMarks(rounds[round], tipOf);
+    for (size_t i = 0; i < rounds[round].size() && i < expected.size(); ++i)
+      expected[i] = {rounds[round][i], tipOf(static_cast<int>(i))};
+    const QImage partial = shown();
+    view()->viewport()->update();
+    EXPECT_EQ(partial, shown());
+    // The same marks set one by one on a model of the same lines give the same data.
+    qt::LineModel one(view());
+    for (int i = 0; i < 6; ++i) one.add("String# " + std::to_string(i));
+    one.publish();
+    for (int i = 0; i < 6; ++i) one.setMark(i, expected[i].first, expected[i].second);
+    for (int i = 0; i < 6; ++i)
+      for (int role : {Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole}) {
+        const QVariant got = view()->model()->index(i, 0).data(role), want = one.index(i).data(role);
+        EXPECT_EQ(got.isValid(), want.isValid()) << "row " << i << " role " << role;
+        if (role == Qt::DecorationRole) {
+          EXPECT_EQ(got.value<QIcon>().cacheKey(), want.value<QIcon>().cacheKey()) << "row " << i;
+        } else {
+          EXPECT_EQ(got, want) << "row " << i << " role " << role;
+        }
+      }
   }
 }
 

@@ -60,6 +60,51 @@ TEST_F(ScriptForm, StringStatesFollowTheTextEditor) {
   EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kTranslated, M::kTranslated}));
 }
 
+// A block shown as it is on disk takes the states its count found; whichever way the text got
+// there (counted or not yet, edited, saved, changed on disk behind the program's back, other
+// options), the states are those the plain computation gives for the editor's text.
+TEST_F(ScriptForm, ShownStatesAreThoseOfTheEditorsText) {
+  const auto expectPlain = [&](const char* step) {
+    SCOPED_TRACE(step);
+    const LintOptions options{.variableWidth = lp.form().Checked(MenuId::UseVWFRoutine1),
+                              .playerWidth = lp.form().gPlayerWidth};
+    const std::vector<StringStatus> plain = StatesOf(lp.editor().text(), lp.form().gCurStringCount, options);
+    const std::vector<StringStatus>& shown = script().states;
+    ASSERT_EQ(shown.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) {
+      EXPECT_EQ(shown[i].state, plain[i].state) << i;
+      EXPECT_EQ(shown[i].headerLine, plain[i].headerLine) << i;
+      ASSERT_EQ(shown[i].findings.size(), plain[i].findings.size()) << i;
+      for (size_t j = 0; j < plain[i].findings.size(); ++j)
+        EXPECT_EQ(shown[i].findings[j].message, plain[i].findings[j].message) << i;
+      EXPECT_EQ(lp.p.ui.pList.marks[static_cast<int>(i)].tip, StateText(plain[i])) << i;
+    }
+  };
+  lp.select(0);
+  expectPlain("before counting");
+  lp.p.ui.runLaterTasks();
+  lp.select(1);
+  lp.select(0);
+  expectPlain("counted");
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("The sword")), 0);
+  lp.editor().type("[");
+  lp.p.ui.runLaterTasks();
+  expectPlain("edited, typing paused");
+  lp.form().RunMenuCommand(MenuId::SaveTextFile1);
+  lp.select(1);
+  lp.select(0);
+  expectPlain("saved, shown again");
+  lp.dir.write("Dumps/001B0000.txt", ".STRING 0\r\nA [ B\r\n.ENDS\r\n");  // unannounced
+  lp.select(1);
+  expectPlain("changed on disk");
+  EXPECT_EQ(script().states[0].state, StringState::kWithFindings);
+  lp.form().RunMenuCommand(MenuId::UseVWFRoutine1);
+  expectPlain("other options");
+  lp.p.ui.runLaterTasks();
+  lp.select(0);
+  expectPlain("other options, counted");
+}
+
 TEST_F(ScriptForm, UnknownWordsAreMarkedApartFromFindingsWhileSpellingIsOn) {
   lp.select(0);
   auto speller = std::make_unique<test::WordListSpeller>();

@@ -249,5 +249,85 @@ TEST(BlockProgress, CountedFromDiskWithoutCreatingFiles) {
   EXPECT_FALSE(ProgressOnDisk(dir.file("000C0000.txt"), 1, {}).exists);
 }
 
+// States computed again from a memo of the last computation equal the plain computation, over
+// random edits (sections made, broken, moved, retitled), other options, spelling turned on and
+// off, and the word being typed moving between sections.
+TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
+  const std::string pieces[] = {".STRING 0", ".STRING 1", ".STRING 2", ".STRING 10", ".ENDS",
+                                "",          "Hello",     "Helo wrod", "sword",      std::string(30, 'W'),
+                                "A [ B",     "  .ENDS"};
+  test::WordListSpeller words;
+  words.words = {U"Hello", U"sword", U"A", U"B"};
+  SpellChecker checker(std::make_unique<test::WordListSpeller>(words));
+  std::mt19937 random(41);
+  for (int run = 0; run < 40; ++run) {
+    std::vector<std::string> lines;
+    StatesMemo memo;
+    for (int step = 0; step < 25; ++step) {
+      // One edit: a line replaced, inserted or removed.
+      const size_t at = lines.empty() ? 0 : random() % (lines.size() + 1);
+      const std::string& piece = pieces[random() % std::size(pieces)];
+      switch (random() % 3) {
+        case 0: lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), piece); break;
+        case 1:
+          if (at < lines.size()) lines[at] = piece;
+          break;
+        default:
+          if (at < lines.size()) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+      }
+      std::string text;
+      for (const std::string& line : lines) text += line + "\n";
+      const LintOptions options{.variableWidth = random() % 8 == 0, .playerWidth = 8};
+      const StateSpelling spelling{.checker = random() % 3 == 0 ? nullptr : &checker,
+                                   .skipLine = static_cast<int>(random() % (lines.size() + 2)) - 1,
+                                   .skipEnd = static_cast<int>(random() % 6)};
+      const std::vector<StringStatus> plain = StatesOf(text, 11, options, spelling);
+      const std::vector<StringStatus>& kept = StatesOf(text, 11, options, spelling, memo);
+      ASSERT_EQ(kept.size(), plain.size());
+      for (size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_EQ(kept[i].state, plain[i].state) << text;
+        EXPECT_EQ(kept[i].headerLine, plain[i].headerLine) << text;
+        EXPECT_EQ(kept[i].unknownWords, plain[i].unknownWords) << text << " string " << i;
+        EXPECT_EQ(StateText(kept[i]), StateText(plain[i])) << text;
+      }
+    }
+  }
+}
+
+// What a count keeps is the file as the editor holds it and the plain states of that text, and
+// it counts what ProgressOnDisk counts from the file's bytes (CR LF, lone CR and LF alike).
+TEST(BlockProgress, KeptStatesAreThePlainStatesOfTheEditorText) {
+  const test::TempDir dir;
+  const std::string pieces[] = {".STRING 0", ".STRING 1", ".string 2",          ".ENDS", "  .ENDS ",
+                                "",          "Hello",     std::string(30, 'W'), "A [ B", "[PLAYER] and [$41]",
+                                "\t"};
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  std::mt19937 random(14);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    for (int i = static_cast<int>(random() % 16); i > 0; --i)
+      bytes += pieces[random() % std::size(pieces)] + ends[random() % 3];
+    const std::string file = dir.write("000A0000.txt", bytes);
+    const LintOptions options{.variableWidth = random() % 2 == 0,
+                              .playerWidth = static_cast<int>(random() % 9)};
+    const StatesOnDisk counted = CountOnDisk(file, 3, options);
+    const BlockProgress p = ProgressOnDisk(file, 3, options);
+    EXPECT_EQ(counted.memo.text, FileBytesToEditorText(bytes));
+    EXPECT_EQ(counted.progress.exists, p.exists);
+    EXPECT_EQ(counted.progress.translated, p.translated) << bytes;
+    EXPECT_EQ(counted.progress.withFindings, p.withFindings) << bytes;
+    const std::vector<StringStatus> plain = StatesOf(counted.memo.text, 3, options);
+    ASSERT_EQ(counted.memo.states.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) {
+      EXPECT_EQ(counted.memo.states[i].state, plain[i].state) << bytes;
+      EXPECT_EQ(counted.memo.states[i].headerLine, plain[i].headerLine) << bytes;
+      EXPECT_EQ(StateText(counted.memo.states[i]), StateText(plain[i])) << bytes;
+    }
+  }
+  const StatesOnDisk none = CountOnDisk(dir.file("000B0000.txt"), 2, {});
+  EXPECT_FALSE(none.progress.exists);
+  EXPECT_TRUE(none.memo.states.empty());
+}
+
 }  // namespace
 }  // namespace ts2
