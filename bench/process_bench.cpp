@@ -6,7 +6,8 @@
 //                     of the same output (read, then written as ts2tool writes: temporary file,
 //                     flushed to disk, renamed), for five patches, each on a ROM without and with
 //                     a 512-byte copier header
-// TS2_TOOL=PATH measures another ts2tool (an older build, say) against the same floors.
+// TS2_TOOL=PATH measures another ts2tool (an older build, say) against the same floors;
+// TS2_FLOOR=PATH another floor (one linked as that ts2tool is).
 // The time is the child's CPU time (user + system, from wait4), the figure a busy machine moves
 // least; the counters give both programs' milliseconds, their ratio, and their peak memory (KiB)
 // and page faults.
@@ -163,6 +164,11 @@ std::string Tool() {
   return other && *other ? other : TS2_TOOL_PATH;
 }
 
+std::string Floor() {
+  const char* other = std::getenv("TS2_FLOOR");
+  return other && *other ? other : TS2_FLOOR_PATH;
+}
+
 // Runs the program and its floor alternately; the benchmark's time is the program's.
 void Paired(benchmark::State& state, const std::vector<std::string>& program,
             const std::vector<std::string>& floor) {
@@ -191,7 +197,7 @@ void Paired(benchmark::State& state, const std::vector<std::string>& program,
 
 void BM_Info(benchmark::State& state) {
   Workspace& w = Space();
-  Paired(state, {Tool(), "info", w.file("game.sfc")}, {TS2_FLOOR_PATH, "read", w.file("game.sfc")});
+  Paired(state, {Tool(), "info", w.file("game.sfc")}, {Floor(), "read", w.file("game.sfc")});
 }
 
 void BM_Patch(benchmark::State& state, const std::string& kind, bool headered) {
@@ -204,7 +210,7 @@ void BM_Patch(benchmark::State& state, const std::string& kind, bool headered) {
     state.SkipWithError("ts2tool patch failed");
     return;
   }
-  Paired(state, {Tool(), "patch", rom, patch, "-o", out}, {TS2_FLOOR_PATH, "copy", reference, out});
+  Paired(state, {Tool(), "patch", rom, patch, "-o", out}, {Floor(), "copy", reference, out});
 }
 
 BENCHMARK(BM_Info)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);

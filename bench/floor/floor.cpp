@@ -1,8 +1,10 @@
 // The plain programs that ts2tool's whole-process figures are compared with (ts2_process_bench):
 //   ts2_floor read FILE      reads FILE through a 128 KiB buffer, as `cat FILE > /dev/null` does
 //   ts2_floor copy IN OUT    reads IN and replaces OUT with its bytes as ts2tool writes an output:
-//                            a temporary file beside OUT, written, flushed to disk, renamed
+//                            a temporary file beside OUT, written, flushed to disk, renamed, and
+//                            the folder's entries flushed (WriteFileAtomic's steps)
 // Standard C and POSIX only, so the program starts as fast as a program can.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,7 +33,12 @@ int main(int argc, char** argv) {
     std::fclose(in);
     struct stat st;
     if (::stat(argv[3], &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
-    return std::rename(temp.c_str(), argv[3]) == 0 ? 0 : 1;
+    if (std::rename(temp.c_str(), argv[3]) != 0) return 1;
+    const char* slash = std::strrchr(argv[3], '/');
+    const std::string folder = slash ? std::string(argv[3], static_cast<size_t>(slash - argv[3])) : ".";
+    const int dir = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir < 0 || ::fsync(dir) != 0) return 1;
+    return ::close(dir) == 0 ? 0 : 1;
   }
   std::fprintf(stderr, "usage: ts2_floor read FILE | copy IN OUT\n");
   return 2;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,18 +13,31 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;
 inline constexpr int kExitUsage = 2;
 
+// A constant: its fields are set before the program starts, by the loader, not by code.
 struct Command {
   const char* name;
-  const char* usage;                                             // the synopsis line, e.g. "info ROM"
-  const char* summary;                                           // one line for `ts2tool --help`
-  std::function<int(const std::vector<std::string>& args)> run;  // args after the command name
+  const char* usage;                                 // the synopsis line, e.g. "info ROM"
+  const char* summary;                               // one line for `ts2tool --help`
+  int (*run)(const std::vector<std::string>& args);  // args after the command name
 };
 
-// Commands register themselves from their own files: `static Registrar r{{...}};`.
-struct Registrar {
-  explicit Registrar(Command command);
+// Commands register themselves from their own files: `const Registrar kRegister{kCommand};`.
+// Registering links the command into a list: the program's start allocates nothing for it and
+// runs none of the commands' code (a start that touches every command file's code and data
+// costs a page fault for each).
+class Registrar {
+ public:
+  explicit Registrar(const Command& command) : command_(&command), next_(first_) { first_ = this; }
+  Registrar(const Registrar&) = delete;
+  Registrar& operator=(const Registrar&) = delete;
+
+ private:
+  friend std::vector<const Command*> Commands();
+  const Command* command_;
+  const Registrar* next_;
+  static inline const Registrar* first_ = nullptr;
 };
-const std::vector<Command>& Commands();
+std::vector<const Command*> Commands();  // every command of this program, in no particular order
 
 // In ts2tool: replaces this process with ts2tool-qt (the whole ts2tool, Qt and Hunspell linked),
 // run with the same arguments. Returns only when there is no ts2tool-qt to run, and at once in

@@ -150,7 +150,7 @@ const Command kCommand{
     "run the data-file loader without a ROM and print its blocks, format, view and tables as JSON",
     [](const std::vector<std::string>& args) { return Run(kCommand, args); },
 };
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

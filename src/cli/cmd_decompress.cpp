@@ -70,7 +70,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 const Command kCommand{"decompress", "decompress ROM OFFSET [--table] [--wram] [-o FILE]",
                        "run the block (or glyph table) decompression and write the result (binary)",
                        [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

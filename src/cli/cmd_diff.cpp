@@ -104,7 +104,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 const Command kCommand{"diff", "diff ORIGINAL MODIFIED -o OUT.ips|OUT.bps [--format ips|bps] [--headerless]",
                        "create an IPS or BPS patch from an original and a modified ROM",
                        [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

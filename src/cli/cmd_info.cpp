@@ -40,7 +40,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 
 const Command kCommand{"info", "info ROM", "how Open ROM sees a ROM file: size, copier header, title (JSON)",
                        [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

@@ -40,9 +40,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   // read into a buffer with room for what the patch adds, and the image goes straight to OUT:
   // PATCH's temporary file in the working directory is not needed here.
   const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
-  std::optional<patching::PatchBytes> first =
-      patching::MapPatchFile(patches[0]);
-  const uint64_t room = first ? patching::RoomNeeded(first->span()) : 0;
+  std::optional<patching::PatchBytes> first = patching::MapPatchFile(patches[0]);
+  const uint64_t room = first ? patching::RoomNeeded(*first) : 0;
   RomFile file;
   if (const RomReadStatus status = ReadRomFile(a.positional[0], {}, file, room); status != RomReadStatus::Ok)
     return Fail(kExitBadInput, RomReadError(status, a.positional[0], file));
@@ -65,7 +64,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 
 const Command kCommand{"patch", "patch ROM PATCH... -o OUT", "apply IPS and BPS patches to a ROM file image",
                        [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

@@ -174,7 +174,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 const Command kCommand{"patchinfo", "patchinfo PATCH... [--rom ROM] [--no-overlap]",
                        "tell what IPS and BPS patches write and whether they fit a ROM",
                        [](const std::vector<std::string>& args) { return Run(kCommand, args); }};
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

@@ -27,7 +27,8 @@ int RunSkeleton(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const Registrar registrar{{"skeleton", kUsage, kSummary, RunSkeleton}};
+const Command kSkeleton{"skeleton", kUsage, kSummary, RunSkeleton};
+const Registrar kRegister{kSkeleton};
 
 }  // namespace
 }  // namespace ts2::cli

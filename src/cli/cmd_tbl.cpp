@@ -50,7 +50,7 @@ const Command kCommand{
     "read a table file as Load Table File does and print its three tables as JSON",
     [](const std::vector<std::string>& args) { return Run(kCommand, args); },
 };
-Registrar registrar{kCommand};
+const Registrar kRegister{kCommand};
 
 }  // namespace
 }  // namespace ts2::cli

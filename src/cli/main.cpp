@@ -20,18 +20,12 @@
 namespace ts2::cli {
 namespace {
 
-std::vector<Command>& Registry() {
-  static std::vector<Command> commands;
-  return commands;
-}
-
 char** gArgv = nullptr;  // this program's arguments, for HandOver
 
 void PrintHelp() {
   std::printf("usage: ts2tool COMMAND [ARGS...]\n       ts2tool COMMAND --help\n\ncommands:\n");
   // By name: the order of the command files, whichever program (ts2tool, ts2tool-qt) lists them.
-  std::vector<const Command*> sorted;
-  for (const Command& c : Commands()) sorted.push_back(&c);
+  std::vector<const Command*> sorted = Commands();
   std::sort(sorted.begin(), sorted.end(),
             [](const Command* a, const Command* b) { return std::strcmp(a->name, b->name) < 0; });
   for (const Command* c : sorted) std::printf("  %-12s %s\n", c->name, c->summary);
@@ -52,12 +46,10 @@ void HandOver() {
 #endif
 }
 
-Registrar::Registrar(Command command) {
-  Registry().push_back(std::move(command));
-}
-
-const std::vector<Command>& Commands() {
-  return Registry();
+std::vector<const Command*> Commands() {
+  std::vector<const Command*> commands;
+  for (const Registrar* r = Registrar::first_; r; r = r->next_) commands.push_back(r->command_);
+  return commands;
 }
 
 int Fail(int status, const std::string& message) {
@@ -184,8 +176,8 @@ int main(int argc, char** argv) {
     std::printf("ts2tool %s\n", TS2_VERSION);
     return kExitOk;
   }
-  for (const Command& c : Commands()) {
-    if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+  for (const Command* c : Commands()) {
+    if (args[0] == c->name) return c->run(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   std::fflush(stdout);
   HandOver();

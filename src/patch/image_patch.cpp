@@ -96,11 +96,19 @@ Applied ApplyBps(FileImage& image, const std::string& name, std::span<const uint
   return done;
 }
 
+IpsWalk WalkIps(std::span<const uint8_t> patch) {
+  IpsWalk walk;
+  walk.study = ips::WalkPatch(patch, [&](const ips::Record& r) { walk.last = r; });
+  return walk;
+}
+
 Applied ApplyIps(FileImage& image, const std::string& name, std::span<const uint8_t> patch,
-                 const Options& options) {
-  // First pass: the patch checked whole, nothing kept but its last record.
-  std::optional<ips::Record> last;
-  const ips::Study study = ips::WalkPatch(patch, [&](const ips::Record& r) { last = r; });
+                 const Options& options, const IpsWalk* walked) {
+  // First pass: the patch checked whole, nothing kept but its last record (done already when
+  // the caller walked it).
+  const IpsWalk walk = walked ? IpsWalk{} : WalkIps(patch);
+  const ips::Study& study = walked ? walked->study : walk.study;
+  const std::optional<ips::Record>& last = walked ? walked->last : walk.last;
   if (!study.ok()) return {Failure::Refused, ips::ErrorText(study.error, name, study.errorAt), false};
 
   const uint64_t grownSize = study.ResultSize(image.size);  // at most 16 MiB past the old end
@@ -146,7 +154,9 @@ std::optional<PatchBytes> ReadPatchFile(const std::string& path) {
   FilePtr f(std::fopen(path.c_str(), "rb"), &std::fclose);
   const int32_t length = f ? FileLength(f.get()) : -1;
   if (length < 0) return std::nullopt;
-  PatchBytes patch{ImageBuffer(static_cast<size_t>(length)), {}, static_cast<size_t>(length)};
+  PatchBytes patch;
+  patch.bytes = ImageBuffer(static_cast<size_t>(length));
+  patch.length = static_cast<size_t>(length);
   if (!patch.bytes) return std::nullopt;
   if (std::fread(patch.bytes.get(), 1, patch.length, f.get()) != patch.length) return std::nullopt;
   return patch;
@@ -182,9 +192,15 @@ uint64_t RoomNeeded(std::span<const uint8_t> patch) {
   return study.ok() ? study.writtenEnd : 0;
 }
 
+uint64_t RoomNeeded(PatchBytes& patch) {
+  if (IsBps(patch.span())) return 0;
+  patch.walked = WalkIps(patch.span());
+  return patch.walked->study.ok() ? patch.walked->study.writtenEnd : 0;
+}
+
 Applied ApplyPatch(FileImage& image, const std::string& name, std::span<const uint8_t> patch,
-                   const Options& options) {
-  return IsBps(patch) ? ApplyBps(image, name, patch, options) : ApplyIps(image, name, patch, options);
+                   const Options& options, const IpsWalk* walked) {
+  return IsBps(patch) ? ApplyBps(image, name, patch, options) : ApplyIps(image, name, patch, options, walked);
 }
 
 Outcome ApplyPatchFiles(FileImage& image, const std::vector<std::string>& paths, const Options& options,
@@ -198,7 +214,8 @@ Outcome ApplyPatchFiles(FileImage& image, const std::vector<std::string>& paths,
       return outcome;
     }
     const std::string name = ExtractFileName(paths[k]);
-    const Applied applied = ApplyPatch(image, name, patch->span(), options);
+    const Applied applied =
+        ApplyPatch(image, name, patch->span(), options, patch->walked ? &*patch->walked : nullptr);
     if (applied.failure != Failure::None) {
       outcome.ok = false;
       outcome.message = applied.message;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "patch/ips.h"
 
 namespace ts2::patching {
 
@@ -26,6 +27,13 @@ struct FileImage {
   std::span<const uint8_t> view() const { return {bytes.get(), size}; }
 };
 
+// An IPS patch read through once: checked whole, and its last record (none when it has none).
+// Applying the patch needs no other pass to tell whether it is sound.
+struct IpsWalk {
+  ips::Study study;  // without its record list
+  std::optional<ips::Record> last;
+};
+
 // A patch file's bytes, read whole, in a buffer of large pages when the patch is large (as a ROM
 // image is read): a patch of a megabyte is then a fault or two instead of one per 4 KiB page.
 // Or the file mapped into memory, where nothing is copied.
@@ -33,6 +41,7 @@ struct PatchBytes {
   Buffer<uint8_t> bytes;
   std::shared_ptr<const uint8_t> mapped;
   size_t length = 0;
+  std::optional<IpsWalk> walked;  // set by RoomNeeded(PatchBytes&) for an IPS patch
   std::span<const uint8_t> span() const { return {mapped ? mapped.get() : bytes.get(), length}; }
 };
 
@@ -48,6 +57,9 @@ bool IsBps(std::span<const uint8_t> patch);
 // The bytes an image needs to hold while `patch` applies to it: one past the last byte an IPS
 // record writes; 0 for a BPS patch (applied into a buffer of its own) or a broken one.
 uint64_t RoomNeeded(std::span<const uint8_t> patch);
+// The same, keeping the walk in `patch` so that applying it does not read it through again (the
+// first read of a large patch is most of what reading it costs: its pages are not in the cache).
+uint64_t RoomNeeded(PatchBytes& patch);
 
 enum class Failure {
   None,
@@ -67,9 +79,9 @@ struct Applied {
 };
 
 // Applies one patch, IPS or BPS as its first bytes tell; `name` is the file name messages give.
-// On failure the image is as it was.
+// On failure the image is as it was. `walked`, when given, is this IPS patch's walk.
 Applied ApplyPatch(FileImage& image, const std::string& name, std::span<const uint8_t> patch,
-                   const Options& options);
+                   const Options& options, const IpsWalk* walked = nullptr);
 
 struct Outcome {
   bool ok = true;

@@ -40,7 +40,7 @@ Result ViaEditor(test::LoadedProgram& t, const std::vector<std::string>& files) 
 // files applied.
 Result ViaImage(const std::string& rom, const std::vector<std::string>& files) {
   std::optional<patching::PatchBytes> first = patching::MapPatchFile(files[0]);
-  const uint64_t room = first ? patching::RoomNeeded(first->span()) : 0;
+  const uint64_t room = first ? patching::RoomNeeded(*first) : 0;
   RomFile file;
   EXPECT_EQ(ReadRomFile(rom, {}, file, room), RomReadStatus::Ok);
   patching::FileImage image{std::move(file.bytes), file.size, file.headerSize,
