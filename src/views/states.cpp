@@ -96,10 +96,14 @@ BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const Li
 
 const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t strings, const LintOptions& options,
                                           const StateSpelling& spelling, StatesMemo& memo) {
-  const SectionIndex index(text, strings);
   const bool reusable = memo.states.size() == strings && memo.sections.size() == strings &&
                         memo.options.variableWidth == options.variableWidth &&
                         memo.options.playerWidth == options.playerWidth && memo.checker == spelling.checker;
+  // The same text (a block shown as it was counted): every section is as it was.
+  if (reusable && text == memo.text &&
+      (!spelling.checker || (spelling.skipLine == memo.skipLine && spelling.skipEnd == memo.skipEnd)))
+    return memo.states;
+  const SectionIndex index(text, strings);
   const auto holdsWordTyped = [&](const StatesMemo::Section& s, int skipLine) {
     return spelling.checker && skipLine >= 0 && s.header >= 0 && skipLine >= s.header && skipLine <= s.last;
   };
@@ -128,7 +132,7 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
     }
     states[n] = StateOf(index, n, options, spelling, lines);
   }
-  memo.text.assign(text);
+  if (text != memo.text) memo.text.assign(text);
   memo.states = std::move(states);
   memo.sections = std::move(sections);
   memo.options = options;

@@ -260,7 +260,7 @@ TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
   words.words = {U"Hello", U"sword", U"A", U"B"};
   SpellChecker checker(std::make_unique<test::WordListSpeller>(words));
   std::mt19937 random(41);
-  for (int run = 0; run < 40; ++run) {
+  for (int run = 0; run < 60; ++run) {
     std::vector<std::string> lines;
     StatesMemo memo;
     for (int step = 0; step < 25; ++step) {
@@ -278,9 +278,15 @@ TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
       std::string text;
       for (const std::string& line : lines) text += line + "\n";
       const LintOptions options{.variableWidth = random() % 8 == 0, .playerWidth = 8};
-      const StateSpelling spelling{.checker = random() % 3 == 0 ? nullptr : &checker,
-                                   .skipLine = static_cast<int>(random() % (lines.size() + 2)) - 1,
-                                   .skipEnd = static_cast<int>(random() % 6)};
+      // The word being typed: mostly a misspelt word's end, so that moving it changes a state.
+      int skipLine = static_cast<int>(random() % (lines.size() + 2)) - 1;
+      for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == "Helo wrod" && random() % 2 == 0) skipLine = static_cast<int>(i);
+      const StateSpelling spelling{.checker = random() % 6 == 0 ? nullptr : &checker,
+                                   .skipLine = skipLine,
+                                   .skipEnd = random() % 4 == 0   ? 0
+                                              : random() % 2 == 0 ? 4
+                                                                  : 9};
       const std::vector<StringStatus> plain = StatesOf(text, 11, options, spelling);
       const std::vector<StringStatus>& kept = StatesOf(text, 11, options, spelling, memo);
       ASSERT_EQ(kept.size(), plain.size());
