@@ -4,8 +4,8 @@
 //                     read of the same file into a 128 KiB buffer)
 //   BM_Patch/<case>   `ts2tool patch ROM P.ips -o OUT` on a 4 MiB ROM, against `ts2_floor copy`
 //                     of the same output (read, then written as ts2tool writes: temporary file,
-//                     flushed to disk, renamed), for five patches, each on a ROM without and with
-//                     a 512-byte copier header
+//                     flushed to disk, renamed, folder flushed), for five patches, each on a ROM
+//                     without and with a 512-byte copier header
 // TS2_TOOL=PATH measures another ts2tool (an older build, say) against the same floors;
 // TS2_FLOOR=PATH another floor (one linked as that ts2tool is).
 // The time is the child's CPU time (user + system, from wait4), the figure a busy machine moves
