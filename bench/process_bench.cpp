@@ -5,7 +5,8 @@
 //   BM_Patch/<case>   `ts2tool patch ROM P.ips -o OUT` on a 4 MiB ROM, against `ts2_floor copy`
 //                     of the same output (read, then written as ts2tool writes: temporary file,
 //                     flushed to disk, renamed, folder flushed), for five patches, each on a ROM
-//                     without and with a 512-byte copier header
+//                     without and with a 512-byte copier header; and against the same copy
+//                     having read the patch first (`ratio_read_patch`), the I/O of any patcher
 // TS2_TOOL=PATH measures another ts2tool (an older build, say) against the same floors;
 // TS2_FLOOR=PATH another floor (one linked as that ts2tool is).
 // The time is the child's CPU time (user + system, from wait4), the figure a busy machine moves
@@ -169,22 +170,28 @@ std::string Floor() {
   return other && *other ? other : TS2_FLOOR_PATH;
 }
 
-// Runs the program and its floor alternately; the benchmark's time is the program's.
+// Runs the program and its floor (and the second floor, when given) alternately; the benchmark's
+// time is the program's.
 void Paired(benchmark::State& state, const std::vector<std::string>& program,
-            const std::vector<std::string>& floor) {
-  double ms = 0, floorMs = 0;
+            const std::vector<std::string>& floor, const std::vector<std::string>& readingFloor = {}) {
+  double ms = 0, floorMs = 0, readingMs = 0;
   Usage last, lastFloor;
   for (auto _ : state) {
     last = Run(program);
     lastFloor = Run(floor);
-    if (last.status != 0 || lastFloor.status != 0) {
+    Usage reading;
+    reading.status = 0;
+    if (!readingFloor.empty()) reading = Run(readingFloor);
+    if (last.status != 0 || lastFloor.status != 0 || reading.status != 0) {
       state.SkipWithError("a run failed");
       return;
     }
     state.SetIterationTime(last.cpuMs / 1e3);
     ms += last.cpuMs;
     floorMs += lastFloor.cpuMs;
+    readingMs += reading.cpuMs;
   }
+  if (!readingFloor.empty()) state.counters["ratio_read_patch"] = ms / readingMs;
   const auto n = static_cast<double>(state.iterations());
   state.counters["ms"] = ms / n;
   state.counters["floor_ms"] = floorMs / n;
@@ -210,7 +217,8 @@ void BM_Patch(benchmark::State& state, const std::string& kind, bool headered) {
     state.SkipWithError("ts2tool patch failed");
     return;
   }
-  Paired(state, {Tool(), "patch", rom, patch, "-o", out}, {Floor(), "copy", reference, out});
+  Paired(state, {Tool(), "patch", rom, patch, "-o", out}, {Floor(), "copy", reference, out},
+         {Floor(), "copy", reference, out, patch});
 }
 
 BENCHMARK(BM_Info)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);

@@ -3,6 +3,9 @@
 //   ts2_floor copy IN OUT    reads IN and replaces OUT with its bytes as ts2tool writes an output:
 //                            a temporary file beside OUT, written, flushed to disk, renamed, and
 //                            the folder's entries flushed (WriteFileAtomic's steps)
+//   ts2_floor copy IN OUT ALSO...
+//                            the same, having first read each ALSO file through the buffer (the
+//                            patches a patcher has to read besides the image)
 // Standard C and POSIX only, so the program starts as fast as a program can.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,7 +24,14 @@ int main(int argc, char** argv) {
     }
     return std::fclose(in) == 0 ? 0 : 1;
   }
-  if (argc == 4 && std::strcmp(argv[1], "copy") == 0) {
+  if (argc >= 4 && std::strcmp(argv[1], "copy") == 0) {
+    for (int i = 4; i < argc; ++i) {
+      std::FILE* also = std::fopen(argv[i], "rb");
+      if (!also) return 1;
+      while (std::fread(chunk, 1, sizeof chunk, also) > 0) {
+      }
+      std::fclose(also);
+    }
     std::FILE* in = std::fopen(argv[2], "rb");
     const std::string temp = std::string(argv[3]) + ".tmp~";
     std::FILE* out = std::fopen(temp.c_str(), "wb");
@@ -40,6 +50,6 @@ int main(int argc, char** argv) {
     if (dir < 0 || ::fsync(dir) != 0) return 1;
     return ::close(dir) == 0 ? 0 : 1;
   }
-  std::fprintf(stderr, "usage: ts2_floor read FILE | copy IN OUT\n");
+  std::fprintf(stderr, "usage: ts2_floor read FILE | copy IN OUT [ALSO...]\n");
   return 2;
 }
