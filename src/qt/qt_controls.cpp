@@ -701,7 +701,7 @@ void QtStatusBar::setPanelText(int panel, const std::string& text) {
   texts_[panel] = text;
   hints_[panel].clear();
   widget_->setFullText(panel, FromBytes(text));
-  widget_->panel(panel)->setToolTip(widget_->fullText(panel));  // the whole text, however narrow the panel
+  showTip(panel);  // the whole text, however narrow the panel
   if (panel == 2) {
     widget_->layoutPanels();
   } else {
@@ -716,7 +716,25 @@ std::string QtStatusBar::panelText(int panel) const {
 void QtStatusBar::setPanelHint(int panel, const std::string& hint) {
   if (panel < 0 || panel > 2) return;
   hints_[panel] = hint;
-  widget_->panel(panel)->setToolTip(hint.empty() ? widget_->fullText(panel) : FromMessage(hint));
+  showTip(panel);
+}
+
+void QtStatusBar::showTip(int panel) {
+  if (held_) {
+    tipStale_[panel] = true;
+    return;
+  }
+  tipStale_[panel] = false;
+  const QString tip = hints_[panel].empty() ? widget_->fullText(panel) : FromMessage(hints_[panel]);
+  QLabel* label = widget_->panel(panel);
+  if (label->toolTip() != tip) label->setToolTip(tip);
+}
+
+void QtStatusBar::setHeld(bool held) {
+  held_ = held;
+  if (held) return;
+  for (int panel = 0; panel < 3; ++panel)
+    if (tipStale_[panel]) showTip(panel);
 }
 
 std::string QtStatusBar::panelHint(int panel) const {

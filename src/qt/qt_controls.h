@@ -290,10 +290,18 @@ class QtStatusBar : public StatusBar {
   std::string panelText(int panel) const override;
   void setPanelHint(int panel, const std::string& hint) override;
   std::string panelHint(int panel) const override;
+  // While held (the program handling an edit), the panels' tooltips are set once released, and
+  // only those that changed: the display sets the fit panel's text and then its tooltip on every
+  // keystroke, and each tooltip set is an event to the panel.
+  void setHeld(bool held);
 
  private:
+  void showTip(int panel);
+
   StatusWidget* widget_;
   std::string texts_[3], hints_[3];
+  bool held_ = false;
+  bool tipStale_[3] = {};
 };
 
 class QtGauge : public Gauge, public WidgetControl {

@@ -310,11 +310,13 @@ void QtToolkit::Impl::buildToolWindows() {
       [this] {
         TDMemo->userEdited();
         if (!sink || mainClosed) return;
-        // The selections, check marks and Video bitmap the program's handler sets are shown once
+        // The selections, check marks, Video bitmap and tooltips the program's handler sets are shown once
         // it is done.
         for (auto& item : menu) item->setHeld(true);
         video->setHeld(true);
+        status->setHeld(true);
         TDMemo->holdSelection([this] { sink->textChanged(ControlId::TDMemo); });
+        status->setHeld(false);
         video->setHeld(false);
         for (auto& item : menu) item->setHeld(false);
       },

@@ -2,6 +2,7 @@
 // command each key runs.
 #include <QAction>
 #include <QActionGroup>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -228,6 +229,72 @@ TEST_F(ToolkitFixture, CheckMarksSetWhileAnEditIsHandledAreShownWhenItIsDone) {
     EXPECT_EQ(heldRead, plainRead);
     EXPECT_EQ(shown(), plainShown);
     EXPECT_EQ(changes == 0, shown() == before);
+  }
+}
+
+// Tooltips set while the program handles an edit are shown once it is done, as set plainly; a
+// panel's tooltip changes at most once per edit, and not at all when it ends as it was.
+TEST_F(ToolkitFixture, PanelTooltipsSetWhileAnEditIsHandledAreShownWhenItIsDone) {
+  showAndActivate();
+  activate(FormId::TxtForm);
+  auto* edit = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  edit->setFocus();
+  const QList<QLabel*> panels =
+      form(FormId::myForm)->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>();
+  ASSERT_EQ(panels.size(), 3);
+  struct Set {
+    int panel;
+    bool hint;  // setPanelHint, else setPanelText
+    std::string text;
+  };
+  using Sets = std::vector<Set>;
+  const std::vector<Sets> handlers = {
+      {{2, false, "L1: too wide"}, {2, true, "line 1 is 300 pixels wide"}},  // as the fit panel is set
+      {{2, false, "fits"}, {2, true, ""}},
+      {{2, false, "same"}, {2, true, "a"}, {2, true, ""}},  // ends on the text itself
+      {{0, false, "String: 3"}, {1, true, "hint"}, {2, false, "x"}},
+      {},
+  };
+  StatusBar& status = ui.statusBar();
+  const auto run = [&](const Sets& sets) {
+    for (const Set& set : sets)
+      set.hint ? status.setPanelHint(set.panel, set.text) : status.setPanelText(set.panel, set.text);
+  };
+  const auto tips = [&] {
+    std::vector<QString> shown;
+    for (QLabel* label : panels) shown.push_back(label->toolTip());
+    return shown;
+  };
+  const auto reset = [&] {
+    for (int panel = 0; panel < 3; ++panel) {
+      status.setPanelText(panel, "start " + std::to_string(panel));
+      status.setPanelHint(panel, "");
+    }
+  };
+  struct TipCounter : QObject {
+    int changes[3] = {};
+    QList<QLabel*> labels;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::ToolTipChange) ++changes[labels.indexOf(watched)];
+      return false;
+    }
+  };
+  for (const Sets& sets : handlers) {
+    reset();
+    run(sets);
+    const auto plainShown = tips();
+    reset();
+    const auto before = tips();
+    TipCounter counter;
+    counter.labels = panels;
+    for (QLabel* label : panels) label->installEventFilter(&counter);
+    sink.onChange = [&](ControlId) { run(sets); };
+    QTest::keyClick(edit, Qt::Key_X);
+    sink.onChange = nullptr;
+    for (QLabel* label : panels) label->removeEventFilter(&counter);
+    EXPECT_EQ(tips(), plainShown);
+    for (int panel = 0; panel < 3; ++panel)
+      EXPECT_EQ(counter.changes[panel], tips()[panel] == before[panel] ? 0 : 1) << "panel " << panel;
   }
 }
 
