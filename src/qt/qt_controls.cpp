@@ -632,6 +632,12 @@ void StatusWidget::resizeEvent(QResizeEvent*) {
   layoutPanels();
 }
 
+void StatusWidget::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange)
+    for (std::optional<QFont>& given : given_) given.reset();
+  QWidget::changeEvent(event);
+}
+
 void StatusWidget::setFullText(int panel, const QString& text) {
   full_[panel] = text;
   panels_[panel]->setText(text);
@@ -655,6 +661,7 @@ int StatusWidget::panel2Width(const QString& text) {
     if (kept.width >= 0 && kept.text == text && kept.font == font()) return kept.width;
   // Measured in the bar's own font, on the whole text; fitText then sets what the panel shows.
   panels_[2]->setFont(font());
+  given_[2].reset();
   panels_[2]->setText(text);
   const int width = panels_[2]->sizeHint().width();
   // An empty label measures differently before its first text and after one: not kept.
@@ -667,7 +674,11 @@ void StatusWidget::fitText(int panel) {
   const FitChoice& choice =
       fitChoice(panel, full_[panel], label->contentsRect().width() - label->indent() - 1);
   // Both are left alone when they hold these already.
-  label->setFont(choice.font);
+  if (!given_[panel] || *given_[panel] != choice.font ||
+      given_[panel]->resolveMask() != choice.font.resolveMask()) {
+    label->setFont(choice.font);
+    given_[panel] = choice.font;
+  }
   label->setText(choice.shown);
 }
 

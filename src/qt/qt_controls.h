@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,7 @@ class StatusWidget : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // The font and text a panel shows `text` in, `room` pixels wide, the bar's font being `base`:
@@ -271,6 +273,9 @@ class StatusWidget : public QWidget {
 
   QLabel* panels_[3];
   QString full_[3];
+  // The font fitText last gave each panel (none after the bar's font changed or panel 2 was
+  // measured in another): QWidget::setFont works out the inherited font even when nothing changes.
+  std::optional<QFont> given_[3];
   static constexpr size_t kKept = 4;
   FitChoice choices_[3][kKept];
   size_t nextChoice_[3] = {};
