@@ -330,8 +330,12 @@ void LineModel::publish() {
 }
 
 ListWidget::ListWidget(QWidget* parent, std::function<void()> onUserSelect)
-    : QListView(parent), model_(new LineModel(this)), onUserSelect_(std::move(onUserSelect)) {
+    : QListView(parent),
+      model_(new LineModel(this)),
+      rows_(new RowCacheDelegate(this)),
+      onUserSelect_(std::move(onUserSelect)) {
   setModel(model_);
+  setItemDelegate(rows_);  // the edited string's row is repainted on every keystroke
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setUniformItemSizes(true);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/toolkit.h"
+#include "qt/qt_row_cache.h"
 #include "qt/qt_text.h"
 
 namespace ts2::qt {
@@ -124,6 +125,7 @@ class ListWidget : public QListView {
  public:
   ListWidget(QWidget* parent, std::function<void()> onUserSelect);
   LineModel* lines() const { return model_; }
+  RowCacheDelegate* rows() const { return rows_; }
   bool programmatic = false;  // selection changes made by the program are not reported
 
  protected:
@@ -133,6 +135,7 @@ class ListWidget : public QListView {
 
  private:
   LineModel* model_;
+  RowCacheDelegate* rows_;
   std::function<void()> onUserSelect_;
   int reports_ = 0;  // selections reported so far
 };

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <random>
 
 #include "qt/qt_controls.h"
@@ -153,6 +154,105 @@ TEST_F(ListTest, AllMarksAtOnceShowWhatOneByOneShows) {
           EXPECT_EQ(got, want) << "row " << i << " role " << role;
         }
       }
+  }
+}
+
+// A row copied from the kept pixels shows what Qt's own paint of it shows: after each kind of
+// change, the window as the change left it, a whole repaint (rows kept before the change and
+// rows kept by it) and a second one (every row copied) equal a repaint with nothing copied.
+TEST(RowCacheTest, CopiedRowsShowWhatQtPaints) {
+  App();
+  QWidget window, other;
+  window.resize(220, 170);
+  other.resize(50, 50);
+  auto* list = new qt::ListWidget(&window, {});
+  list->setGeometry(5, 5, 200, 150);
+  qt::QtListBox box(list);
+  const auto fill = [&](const std::string& stem) {
+    box.clear();
+    for (const char* tail : {"0", "1", "1", "", "a caption far too long to fit in the list", "5", "6"})
+      box.add(stem + tail);
+    QCoreApplication::processEvents();
+  };
+  fill("String# ");
+  const auto activate = [](QWidget* w) {
+    w->show();
+    QApplication::setActiveWindow(w);
+    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
+  };
+  ASSERT_TRUE(activate(&window));
+  using M = ItemMark;
+  const auto mark = [&](std::vector<M> marks) {
+    box.setItemMarks(marks, [](int i) { return std::to_string(i); });
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  };
+  const Step steps[] = {
+      {"marks and a selection",
+       [&] {
+         mark({M::kTranslated, M::kNone, M::kNone, M::kUntranslated, M::kFindings, M::kMisspelled,
+               M::kFindingsMisspelled});
+         box.setItemIndex(1);
+       }},
+      {"the selected row's mark", [&] { box.setItemMark(1, M::kFindings, "too wide"); }},
+      {"and back", [&] { box.setItemMark(1, M::kNone, ""); }},
+      {"another row selected", [&] { box.setItemIndex(4); }},
+      {"the list focused", [&] { list->setFocus(); }},
+      {"the window inactive", [&] { ASSERT_TRUE(activate(&other)); }},
+      {"the window active again", [&] { ASSERT_TRUE(activate(&window)); }},
+      {"other texts, same marks",
+       [&] {
+         fill("Other # ");
+         mark({M::kTranslated, M::kNone, M::kNone, M::kUntranslated});
+         box.setItemIndex(0);
+       }},
+      {"narrower", [&] { list->resize(120, 150); }},
+      {"wider", [&] { list->resize(210, 150); }},
+      {"another highlight",
+       [&] {
+         QPalette palette = list->palette();
+         palette.setColor(QPalette::Highlight, QColor(0x80, 0x20, 0x60));
+         list->setPalette(palette);
+       }},
+      {"another base",
+       [&] {
+         QPalette palette = list->palette();
+         palette.setColor(QPalette::Base, QColor(0xF0, 0xF0, 0xD0));
+         list->setPalette(palette);
+       }},
+      {"a larger font",
+       [&] {
+         QFont font = list->font();
+         font.setPointSize(font.pointSize() + 3);
+         list->setFont(font);
+       }},
+      {"scrolled", [&] { list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum()); }},
+      {"disabled", [&] { list->setEnabled(false); }},
+  };
+  qt::RowCacheDelegate* rows = list->rows();
+  const auto shown = [&] {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    return window.screen()->grabWindow(window.winId()).toImage();
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    const QImage left = shown();
+    list->viewport()->repaint();
+    const QImage whole = shown();
+    const int copies = rows->copies();
+    list->viewport()->repaint();
+    const QImage copied = shown();
+    EXPECT_GT(rows->copies(), copies);
+    rows->setCaching(false);
+    list->viewport()->repaint();
+    const QImage plain = shown();
+    rows->setCaching(true);
+    EXPECT_TRUE(left == plain);
+    EXPECT_TRUE(whole == plain);
+    EXPECT_TRUE(copied == plain);
   }
 }
 

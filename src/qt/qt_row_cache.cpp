@@ -1,0 +1,116 @@
+#include "qt/qt_row_cache.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QStyle>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace ts2::qt {
+
+namespace {
+
+// Qt's own styles whose row drawing reads the option alone (and the painter): no animation, no
+// widget state. A style sheet or a platform's style paints the plain way.
+bool KnownStyle(const QStyle* style) {
+  const char* name = style->metaObject()->className();
+  return std::strcmp(name, "QFusionStyle") == 0 || std::strcmp(name, "QWindowsStyle") == 0;
+}
+
+bool Integral(qreal value) {
+  return value == std::floor(value);
+}
+
+}  // namespace
+
+bool RowCacheDelegate::Key::operator==(const Key& other) const {
+  // The cheap fields first; the text, palette and font only for a row that matches the rest.
+  return icon == other.icon && state == other.state && features == other.features &&
+         direction == other.direction && displayAlignment == other.displayAlignment &&
+         decorationAlignment == other.decorationAlignment && elide == other.elide &&
+         decorationPosition == other.decorationPosition && checkState == other.checkState &&
+         viewItemPosition == other.viewItemPosition && hints == other.hints &&
+         showDecorationSelected == other.showDecorationSelected && size == other.size &&
+         decorationSize == other.decorationSize && widget == other.widget && style == other.style &&
+         format == other.format && text == other.text && rowBackground == other.rowBackground &&
+         underRow == other.underRow && font == other.font && locale == other.locale &&
+         palette == other.palette;
+}
+
+RowCacheDelegate::RowCacheDelegate(QAbstractItemView* view) : QStyledItemDelegate(view), view_(view) {}
+
+void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+  // What QStyledItemDelegate::paint does, with the option kept for the key.
+  QStyleOptionViewItem opt = option;
+  initStyleOption(&opt, index);
+  const QWidget* widget = opt.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  const auto plain = [&] { style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget); };
+
+  // The image the painter draws into (a window's backing store), at whole device pixels.
+  QPaintEngine* engine = painter->paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  const QTransform& toDevice = painter->deviceTransform();
+  const QWidget* viewport = view_->viewport();
+  if (!caching_ || !device || device->devType() != QInternal::Image || !KnownStyle(style) ||
+      toDevice.type() > QTransform::TxTranslate || !Integral(toDevice.dx()) || !Integral(toDevice.dy()) ||
+      painter->opacity() != 1.0 || painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
+      !viewport->autoFillBackground())
+    return plain();
+  const QBrush underRow = viewport->palette().brush(viewport->backgroundRole());
+  if (underRow.style() != Qt::SolidPattern || underRow.color().alpha() != 255) return plain();
+  auto* image = static_cast<QImage*>(device);
+
+  Key key{opt.text,
+          opt.icon.cacheKey(),
+          static_cast<int>(opt.state),
+          static_cast<int>(opt.features),
+          static_cast<int>(opt.direction),
+          static_cast<int>(opt.displayAlignment),
+          static_cast<int>(opt.decorationAlignment),
+          static_cast<int>(opt.textElideMode),
+          static_cast<int>(opt.decorationPosition),
+          static_cast<int>(opt.checkState),
+          static_cast<int>(opt.viewItemPosition),
+          static_cast<int>(painter->renderHints()),
+          opt.showDecorationSelected,
+          opt.rect.size(),
+          opt.decorationSize,
+          opt.palette,
+          opt.font,
+          opt.locale,
+          opt.backgroundBrush,
+          underRow,
+          widget,
+          style,
+          image->format()};
+  for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+    if (!(entry->key == key)) continue;
+    std::rotate(entries_.begin(), entry, entry + 1);
+    painter->save();
+    painter->setCompositionMode(QPainter::CompositionMode_Source);  // the kept pixels as they were
+    painter->drawImage(opt.rect.topLeft(), entries_.front().pixels);
+    painter->restore();
+    ++copies_;
+    return;
+  }
+
+  plain();
+  // Kept only when the whole row was just painted: the row's pixels are then the viewport's fill
+  // and Qt's drawing of the row (the style clips it to the row).
+  const QRect inDevice =
+      opt.rect.translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
+  if (inDevice.isEmpty() || !image->rect().contains(inDevice)) return;
+  QRegion painted = engine->systemClip();
+  if (painted.isEmpty()) painted = image->rect();
+  if (painter->hasClipping()) painted &= toDevice.map(painter->clipRegion());
+  if (!QRegion(inDevice).subtracted(painted).isEmpty()) return;
+  if (entries_.size() == kEntries) entries_.pop_back();
+  entries_.insert(entries_.begin(), Entry{std::move(key), image->copy(inDevice)});
+}
+
+}  // namespace ts2::qt

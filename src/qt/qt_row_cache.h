@@ -1,0 +1,69 @@
+// A list row painter that keeps the pixels of the rows it painted last and copies them back when
+// a row is to be painted again exactly as before.
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QImage>
+#include <QLocale>
+#include <QPalette>
+#include <QStyledItemDelegate>
+#include <vector>
+
+class QAbstractItemView;
+class QStyle;
+
+namespace ts2::qt {
+
+// Paints rows as QStyledItemDelegate does. After Qt's own paint of a row that lies wholly inside
+// the part being repainted, the row's pixels are read back from the window's image; a later
+// paint of a row with the same inputs (text, icon, state, size, palette, font, style, the
+// background under it, the painter's hints...) copies them instead of laying out and drawing the
+// text and icon again. The edited string's row is repainted on every keystroke with one of a few
+// marks.
+//
+// Rows are painted the plain way whenever the copy could differ from Qt's paint: a style other
+// than Qt's own Fusion and Windows styles (another style may read the widget or animate), a
+// scaled or fractionally placed painter (device pixel ratio above 1), an image the painter does
+// not draw into, a translucent background, opacity or another composition mode.
+class RowCacheDelegate : public QStyledItemDelegate {
+ public:
+  explicit RowCacheDelegate(QAbstractItemView* view);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+  // Off: every row is painted by Qt; what is kept stays for when it is on again.
+  void setCaching(bool on) { caching_ = on; }
+  void clear() { entries_.clear(); }
+  int copies() const { return copies_; }  // rows copied from the kept pixels so far
+
+ private:
+  // Everything the drawing of a row reads.
+  struct Key {
+    QString text;
+    qint64 icon = 0;
+    int state = 0, features = 0, direction = 0, displayAlignment = 0, decorationAlignment = 0;
+    int elide = 0, decorationPosition = 0, checkState = 0, viewItemPosition = 0, hints = 0;
+    bool showDecorationSelected = false;
+    QSize size, decorationSize;
+    QPalette palette;
+    QFont font;
+    QLocale locale;
+    QBrush rowBackground, underRow;  // the option's brush; the viewport's fill under the row
+    const QWidget* widget = nullptr;
+    const QStyle* style = nullptr;
+    QImage::Format format = QImage::Format_Invalid;
+    bool operator==(const Key& other) const;
+  };
+  struct Entry {
+    Key key;
+    QImage pixels;
+  };
+  static constexpr size_t kEntries = 8;  // a few marks of a few rows
+
+  QAbstractItemView* view_;
+  bool caching_ = true;
+  mutable std::vector<Entry> entries_;  // the last used first
+  mutable int copies_ = 0;
+};
+
+}  // namespace ts2::qt
