@@ -21,8 +21,10 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +46,7 @@ constexpr size_t kImageSize = 4u << 20;
 
 struct Usage {
   double cpuMs = 0;
+  double wallMs = 0;  // from the spawn to the child's end, as a shell's `time` says
   long maxRssKb = 0, faults = 0;
   int status = -1;
 };
@@ -58,10 +61,15 @@ Usage Run(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   Usage u;
   pid_t pid = 0;
+  timespec start{}, end{};
+  ::clock_gettime(CLOCK_MONOTONIC, &start);
   if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
     int status = 0;
     rusage r{};
     if (::wait4(pid, &status, 0, &r) == pid) {
+      ::clock_gettime(CLOCK_MONOTONIC, &end);
+      u.wallMs = static_cast<double>(end.tv_sec - start.tv_sec) * 1e3 +
+                 static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e6;
       u.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       u.cpuMs = static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 +
                 static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
@@ -170,11 +178,20 @@ std::string Floor() {
   return other && *other ? other : TS2_FLOOR_PATH;
 }
 
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 // Runs the program and its floor (and the second floor, when given) alternately; the benchmark's
-// time is the program's.
+// time is the program's CPU time. The wall-time counters are medians over the iterations, the
+// figure the goals are stated in; on a shared machine they move more than CPU time.
 void Paired(benchmark::State& state, const std::vector<std::string>& program,
             const std::vector<std::string>& floor, const std::vector<std::string>& readingFloor = {}) {
   double ms = 0, floorMs = 0, readingMs = 0;
+  std::vector<double> wall, floorWall, readingWall;
   Usage last, lastFloor;
   for (auto _ : state) {
     last = Run(program);
@@ -190,8 +207,17 @@ void Paired(benchmark::State& state, const std::vector<std::string>& program,
     ms += last.cpuMs;
     floorMs += lastFloor.cpuMs;
     readingMs += reading.cpuMs;
+    wall.push_back(last.wallMs);
+    floorWall.push_back(lastFloor.wallMs);
+    readingWall.push_back(reading.wallMs);
   }
-  if (!readingFloor.empty()) state.counters["ratio_read_patch"] = ms / readingMs;
+  if (!readingFloor.empty()) {
+    state.counters["ratio_read_patch"] = ms / readingMs;
+    state.counters["wall_ratio_read_patch"] = Median(wall) / Median(readingWall);
+  }
+  state.counters["wall_ms"] = Median(wall);
+  state.counters["floor_wall_ms"] = Median(floorWall);
+  state.counters["wall_ratio"] = Median(wall) / Median(floorWall);
   const auto n = static_cast<double>(state.iterations());
   state.counters["ms"] = ms / n;
   state.counters["floor_ms"] = floorMs / n;
