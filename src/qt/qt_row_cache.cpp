@@ -35,7 +35,7 @@ bool RowCacheDelegate::Key::operator==(const Key& other) const {
          viewItemPosition == other.viewItemPosition && hints == other.hints &&
          showDecorationSelected == other.showDecorationSelected && size == other.size &&
          decorationSize == other.decorationSize && widget == other.widget && style == other.style &&
-         format == other.format && text == other.text && rowBackground == other.rowBackground &&
+         format == other.format && data == other.data && rowBackground == other.rowBackground &&
          underRow == other.underRow && font == other.font && locale == other.locale &&
          palette == other.palette;
 }
@@ -44,12 +44,14 @@ RowCacheDelegate::RowCacheDelegate(QAbstractItemView* view) : QStyledItemDelegat
 
 void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
-  // What QStyledItemDelegate::paint does, with the option kept for the key.
-  QStyleOptionViewItem opt = option;
-  initStyleOption(&opt, index);
-  const QWidget* widget = opt.widget;
+  const QWidget* widget = option.widget;
   QStyle* style = widget ? widget->style() : QApplication::style();
-  const auto plain = [&] { style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget); };
+  // What QStyledItemDelegate::paint does.
+  const auto plain = [&] {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  };
 
   // The image the painter draws into (a window's backing store), at whole device pixels.
   QPaintEngine* engine = painter->paintEngine();
@@ -65,35 +67,49 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   if (underRow.style() != Qt::SolidPattern || underRow.color().alpha() != 255) return plain();
   auto* image = static_cast<QImage*>(device);
 
-  Key key{opt.text,
-          opt.icon.cacheKey(),
-          static_cast<int>(opt.state),
-          static_cast<int>(opt.features),
-          static_cast<int>(opt.direction),
-          static_cast<int>(opt.displayAlignment),
-          static_cast<int>(opt.decorationAlignment),
-          static_cast<int>(opt.textElideMode),
-          static_cast<int>(opt.decorationPosition),
-          static_cast<int>(opt.checkState),
-          static_cast<int>(opt.viewItemPosition),
-          static_cast<int>(painter->renderHints()),
-          opt.showDecorationSelected,
-          opt.rect.size(),
-          opt.decorationSize,
-          opt.palette,
-          opt.font,
-          opt.locale,
-          opt.backgroundBrush,
-          underRow,
-          widget,
-          style,
-          image->format()};
+  std::array<QModelRoleData, kRoles> roles{
+      QModelRoleData(Qt::FontRole),       QModelRoleData(Qt::TextAlignmentRole),
+      QModelRoleData(Qt::ForegroundRole), QModelRoleData(Qt::CheckStateRole),
+      QModelRoleData(Qt::DisplayRole),    QModelRoleData(Qt::DecorationRole),
+      QModelRoleData(Qt::BackgroundRole)};
+  index.multiData(roles);
+  Key key;
+  for (int i = 0; i < kRoles; ++i)
+    key.data[static_cast<size_t>(i)] = std::move(roles[static_cast<size_t>(i)].data());
+  QVariant& decoration = key.data[5];
+  if (decoration.isValid() && !decoration.isNull()) {
+    if (decoration.userType() != QMetaType::QIcon) return plain();  // colours, images: not kept
+    key.icon = qvariant_cast<QIcon>(decoration).cacheKey();
+    if (key.icon == 0) return plain();
+    decoration = QVariant();  // the icon's key stands for it
+  }
+  key.state = static_cast<int>(option.state);
+  key.features = static_cast<int>(option.features);
+  key.direction = static_cast<int>(option.direction);
+  key.displayAlignment = static_cast<int>(option.displayAlignment);
+  key.decorationAlignment = static_cast<int>(option.decorationAlignment);
+  key.elide = static_cast<int>(option.textElideMode);
+  key.decorationPosition = static_cast<int>(option.decorationPosition);
+  key.checkState = static_cast<int>(option.checkState);
+  key.viewItemPosition = static_cast<int>(option.viewItemPosition);
+  key.hints = static_cast<int>(painter->renderHints());
+  key.showDecorationSelected = option.showDecorationSelected;
+  key.size = option.rect.size();
+  key.decorationSize = option.decorationSize;
+  key.palette = option.palette;
+  key.font = option.font;
+  key.locale = option.locale;
+  key.rowBackground = option.backgroundBrush;
+  key.underRow = underRow;
+  key.widget = widget;
+  key.style = style;
+  key.format = image->format();
   for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
     if (!(entry->key == key)) continue;
     std::rotate(entries_.begin(), entry, entry + 1);
     painter->save();
     painter->setCompositionMode(QPainter::CompositionMode_Source);  // the kept pixels as they were
-    painter->drawImage(opt.rect.topLeft(), entries_.front().pixels);
+    painter->drawImage(option.rect.topLeft(), entries_.front().pixels);
     painter->restore();
     ++copies_;
     return;
@@ -103,7 +119,7 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   // Kept only when the whole row was just painted: the row's pixels are then the viewport's fill
   // and Qt's drawing of the row (the style clips it to the row).
   const QRect inDevice =
-      opt.rect.translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
+      option.rect.translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
   if (inDevice.isEmpty() || !image->rect().contains(inDevice)) return;
   QRegion painted = engine->systemClip();
   if (painted.isEmpty()) painted = image->rect();

@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QPalette>
 #include <QStyledItemDelegate>
+#include <QVariant>
+#include <array>
 #include <vector>
 
 class QAbstractItemView;
@@ -17,9 +19,9 @@ namespace ts2::qt {
 
 // Paints rows as QStyledItemDelegate does. After Qt's own paint of a row that lies wholly inside
 // the part being repainted, the row's pixels are read back from the window's image; a later
-// paint of a row with the same inputs (text, icon, state, size, palette, font, style, the
-// background under it, the painter's hints...) copies them instead of laying out and drawing the
-// text and icon again. The edited string's row is repainted on every keystroke with one of a few
+// paint of a row with the same inputs (the row's data, the view's option: state, size, palette,
+// font...; the style, the background under it, the painter's hints) copies them instead of
+// making the row's option and laying out and drawing its text and icon again. The edited string's row is repainted on every keystroke with one of a few
 // marks.
 //
 // Rows are painted the plain way whenever the copy could differ from Qt's paint: a style other
@@ -37,9 +39,12 @@ class RowCacheDelegate : public QStyledItemDelegate {
   int copies() const { return copies_; }  // rows copied from the kept pixels so far
 
  private:
-  // Everything the drawing of a row reads.
+  // The roles QStyledItemDelegate::initStyleOption reads, in its order.
+  static constexpr int kRoles = 7;
+  // Everything the drawing of a row reads: the option as the view gives it and the row's data,
+  // from which initStyleOption makes the option the style draws, and the rest.
   struct Key {
-    QString text;
+    std::array<QVariant, kRoles> data;  // the decoration as an icon's key instead
     qint64 icon = 0;
     int state = 0, features = 0, direction = 0, displayAlignment = 0, decorationAlignment = 0;
     int elide = 0, decorationPosition = 0, checkState = 0, viewItemPosition = 0, hints = 0;
