@@ -104,12 +104,13 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   key.widget = widget;
   key.style = style;
   key.format = image->format();
-  for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
-    if (!(entry->key == key)) continue;
-    std::rotate(entries_.begin(), entry, entry + 1);
+  ++paints_;
+  for (Entry& entry : entries_) {
+    if (!(entry.key == key)) continue;
+    entry.used = paints_;
     painter->save();
     painter->setCompositionMode(QPainter::CompositionMode_Source);  // the kept pixels as they were
-    painter->drawImage(option.rect.topLeft(), entries_.front().pixels);
+    painter->drawImage(option.rect.topLeft(), entry.pixels);
     painter->restore();
     ++copies_;
     return;
@@ -125,8 +126,13 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   if (painted.isEmpty()) painted = image->rect();
   if (painter->hasClipping()) painted &= toDevice.map(painter->clipRegion());
   if (!QRegion(inDevice).subtracted(painted).isEmpty()) return;
-  if (entries_.size() == kEntries) entries_.pop_back();
-  entries_.insert(entries_.begin(), Entry{std::move(key), image->copy(inDevice)});
+  Entry kept{std::move(key), image->copy(inDevice), paints_};
+  if (entries_.size() < kEntries) {
+    entries_.push_back(std::move(kept));
+  } else {  // in place of the one used longest ago
+    *std::min_element(entries_.begin(), entries_.end(),
+                      [](const Entry& a, const Entry& b) { return a.used < b.used; }) = std::move(kept);
+  }
 }
 
 }  // namespace ts2::qt

@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <QVariant>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 class QAbstractItemView;
@@ -21,8 +22,8 @@ namespace ts2::qt {
 // the part being repainted, the row's pixels are read back from the window's image; a later
 // paint of a row with the same inputs (the row's data, the view's option: state, size, palette,
 // font...; the style, the background under it, the painter's hints) copies them instead of
-// making the row's option and laying out and drawing its text and icon again. The edited string's row is repainted on every keystroke with one of a few
-// marks.
+// making the row's option and laying out and drawing its text and icon again. The edited string's row is
+// repainted on every keystroke with one of a few marks.
 //
 // Rows are painted the plain way whenever the copy could differ from Qt's paint: a style other
 // than Qt's own Fusion and Windows styles (another style may read the widget or animate), a
@@ -62,12 +63,14 @@ class RowCacheDelegate : public QStyledItemDelegate {
   struct Entry {
     Key key;
     QImage pixels;
+    uint64_t used = 0;  // when it was last painted or copied
   };
   static constexpr size_t kEntries = 8;  // a few marks of a few rows
 
   QAbstractItemView* view_;
   bool caching_ = true;
-  mutable std::vector<Entry> entries_;  // the last used first
+  mutable std::vector<Entry> entries_;
+  mutable uint64_t paints_ = 0;
   mutable int copies_ = 0;
 };
 
