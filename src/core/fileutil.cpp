@@ -201,14 +201,21 @@ void MakeDirectory(const std::string& path) {
 }
 
 std::string Format(const char* format, ...) {
+  // Most texts (status panels, captions, section headers) fit the buffer: one formatting pass.
+  char buffer[256];
   va_list args;
   va_start(args, format);
   va_list copy;
   va_copy(copy, args);
-  int n = std::vsnprintf(nullptr, 0, format, copy);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, copy);
   va_end(copy);
-  std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(out.data(), out.size() + 1, format, args);
+  std::string out;
+  if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
+    out.assign(buffer, static_cast<size_t>(n));
+  } else if (n > 0) {
+    out.assign(static_cast<size_t>(n), '\0');
+    std::vsnprintf(out.data(), out.size() + 1, format, args);
+  }
   va_end(args);
   return out;
 }
