@@ -378,6 +378,16 @@ void ListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bott
   }
 }
 
+void ListWidget::changeEvent(QEvent* event) {
+  // The kept rows are keyed by the style, palette and font they were painted with; a new theme
+  // (the platform's fonts or colours) may change the drawing under the same keys.
+  const QEvent::Type type = event->type();
+  if (type == QEvent::StyleChange || type == QEvent::PaletteChange || type == QEvent::FontChange ||
+      type == QEvent::ThemeChange)
+    rows_->clear();
+  QListView::changeEvent(event);
+}
+
 void QtListBox::clear() {
   list_->programmatic = true;
   list_->lines()->clear();

@@ -132,6 +132,7 @@ class ListWidget : public QListView {
   void mousePressEvent(QMouseEvent* event) override;
   void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles = QList<int>()) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   LineModel* model_;
