@@ -252,11 +252,11 @@ BENCHMARK(BM_Info)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4
   BENCHMARK_CAPTURE(BM_Patch, kind, #kind, false)           \
       ->UseManualTime()                                     \
       ->Unit(benchmark::kMillisecond)                       \
-      ->Iterations(20);                                     \
+      ->Iterations(40);                                     \
   BENCHMARK_CAPTURE(BM_Patch, kind##_headered, #kind, true) \
       ->UseManualTime()                                     \
       ->Unit(benchmark::kMillisecond)                       \
-      ->Iterations(20)
+      ->Iterations(40)
 TS2_PATCH_CASE(small);
 TS2_PATCH_CASE(large);
 TS2_PATCH_CASE(runs);
