@@ -186,12 +186,13 @@ double Median(std::vector<double> v) {
 }
 
 // Runs the program and its floor (and the second floor, when given) alternately; the benchmark's
-// time is the program's CPU time. The wall-time counters are medians over the iterations, the
-// figure the goals are stated in; on a shared machine they move more than CPU time.
+// time is the program's CPU time. The wall-time counters are medians over the iterations (the
+// ratios: of each run against the floor's run right after it, which met the same disk); wall
+// time includes waiting for the disk's flush and moves more than CPU time on a shared machine.
 void Paired(benchmark::State& state, const std::vector<std::string>& program,
             const std::vector<std::string>& floor, const std::vector<std::string>& readingFloor = {}) {
   double ms = 0, floorMs = 0, readingMs = 0;
-  std::vector<double> wall, floorWall, readingWall;
+  std::vector<double> wall, floorWall, pairRatio, readingRatio;
   Usage last, lastFloor;
   for (auto _ : state) {
     last = Run(program);
@@ -209,15 +210,16 @@ void Paired(benchmark::State& state, const std::vector<std::string>& program,
     readingMs += reading.cpuMs;
     wall.push_back(last.wallMs);
     floorWall.push_back(lastFloor.wallMs);
-    readingWall.push_back(reading.wallMs);
+    pairRatio.push_back(last.wallMs / lastFloor.wallMs);
+    if (!readingFloor.empty()) readingRatio.push_back(last.wallMs / reading.wallMs);
   }
   if (!readingFloor.empty()) {
     state.counters["ratio_read_patch"] = ms / readingMs;
-    state.counters["wall_ratio_read_patch"] = Median(wall) / Median(readingWall);
+    state.counters["wall_ratio_read_patch"] = Median(readingRatio);
   }
   state.counters["wall_ms"] = Median(wall);
   state.counters["floor_wall_ms"] = Median(floorWall);
-  state.counters["wall_ratio"] = Median(wall) / Median(floorWall);
+  state.counters["wall_ratio"] = Median(pairRatio);
   const auto n = static_cast<double>(state.iterations());
   state.counters["ms"] = ms / n;
   state.counters["floor_ms"] = floorMs / n;
