@@ -96,6 +96,7 @@ void TmyForm::FormCreate() {
   gCharTable16 = CharTable(65536);
 
   gBitmap.pixels.assign(pixels, 0);
+  gBitmap.markWritten(0, gBitmap.height - 1);
   romBoxDrawn.valid = false;  // the buffers are new, and blank
   ui.video().drawStretched(gBitmap);
   gDataLoaded = 0;

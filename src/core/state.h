@@ -97,7 +97,8 @@ struct RomBoxDrawn {
   std::array<uint8_t, 256> glyphCell{};
   uint16_t penX = 0, penY = 0, glyph = 0;
   uint32_t dirtyEnd = 0;
-  uint64_t kept = 0;  // passes it saved
+  uint64_t bitmapStamp = 0;  // the stamp its rows of gBitmap got when they were last written
+  uint64_t kept = 0;         // passes it saved
 };
 
 // One character of the colour and character tables.

@@ -6,6 +6,8 @@
 // (Latin-1 for the editors and lists, Shift-JIS for the kana memos).
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -228,6 +230,43 @@ struct Bitmap {
 
   uint16_t* scanLine(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
   const uint16_t* scanLine(int y) const { return pixels.data() + static_cast<size_t>(y) * width; }
+
+  // Which rows were written, for a viewer that keeps a copy of the pixels. A writer that calls
+  // markWritten for the rows it wrote gives them a stamp no row ever had before; a row whose stamp
+  // is the one a viewer saw when it copied the row still holds what was copied. Until the first
+  // mark, and once the pixels are replaced, no row is stamped: every row counts as written.
+  // Whoever writes a stamped bitmap's pixels marks the rows.
+  std::vector<uint64_t> rowStamps{};
+  const uint16_t* stampedPixels{};
+
+  bool rowsStamped() const {
+    return stampedPixels != nullptr && stampedPixels == pixels.data() &&
+           rowStamps.size() == static_cast<size_t>(std::max(height, 0)) &&
+           pixels.size() >= static_cast<size_t>(std::max(width, 0)) * rowStamps.size();
+  }
+  // Rows first to last (clamped to the bitmap) written; returns their new stamp.
+  uint64_t markWritten(int first, int last) {
+    if (!rowsStamped()) {
+      rowStamps.assign(static_cast<size_t>(std::max(height, 0)), NextStamp());
+      stampedPixels = pixels.data();
+    }
+    const uint64_t stamp = NextStamp();
+    for (int y = std::max(first, 0); y <= last && y < height; ++y) rowStamps[static_cast<size_t>(y)] = stamp;
+    return stamp;
+  }
+  // Whether rows first to last all still carry `stamp`.
+  bool rowsHold(int first, int last, uint64_t stamp) const {
+    if (!rowsStamped() || first < 0 || last >= height || stamp == 0) return false;
+    for (int y = first; y <= last; ++y)
+      if (rowStamps[static_cast<size_t>(y)] != stamp) return false;
+    return true;
+  }
+
+ private:
+  static uint64_t NextStamp() {
+    static std::atomic<uint64_t> next{0};
+    return ++next;
+  }
 };
 
 class PaintBox : public virtual Control {

@@ -341,14 +341,19 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
   TextPage& page = gPages[static_cast<size_t>(gPage)];
   const int top = translation ? kTransBoxTop : kRomBoxTop;
   const int boxHeight = kBoxRows * kTileSize;
-  BlitPixels(gBitmap.scanLine(top), gVideo.get() + static_cast<size_t>(top) * w, boxHeight, w, w);
-
   page.top = static_cast<uint16_t>(top + kTileSize);
-  const uint16_t height = page.height ? page.height : kPageHeight;
-  for (int i = 0; i < kWindowRows; ++i) {
-    const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
-    CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width, page.width,
-               true);
+  // A kept ROM box whose rows of the bitmap nothing wrote since its pass: they hold what it put
+  // there, and are neither written again nor marked (the Video box need not look at them).
+  if (!(kept && gBitmap.rowsHold(top, top + boxHeight - 1, romBoxDrawn.bitmapStamp))) {
+    BlitPixels(gBitmap.scanLine(top), gVideo.get() + static_cast<size_t>(top) * w, boxHeight, w, w);
+    const uint16_t height = page.height ? page.height : kPageHeight;
+    for (int i = 0; i < kWindowRows; ++i) {
+      const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
+      CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width,
+                 page.width, true);
+    }
+    const uint64_t stamp = gBitmap.markWritten(top, top + boxHeight - 1);
+    if (!translation) romBoxDrawn.bitmapStamp = stamp;
   }
   if (!translation && !kept) {
     romBoxDrawn.valid = true;

@@ -63,6 +63,7 @@ PaintWidget::PaintWidget(QWidget* parent, std::function<void()> onPaint)
 }
 
 void PaintWidget::setImage(QImage image) {
+  shownStamps_.clear();
   if (painting_) {  // drawn by the paint event that is running
     image_ = std::move(image);
     return;
@@ -78,11 +79,23 @@ void PaintWidget::showBitmap(const Bitmap& bitmap) {
       image_.format() != QImage::Format_RGB16 ||
       bitmap.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h)) {
     setImage(ToImage(bitmap));
+    if (bitmap.rowsStamped() && !image_.isNull()) shownStamps_ = bitmap.rowStamps;
     return;
   }
   const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+  const bool stamped = bitmap.rowsStamped();
+  if (!stamped)
+    shownStamps_.clear();
+  else if (shownStamps_.size() != static_cast<size_t>(h))
+    shownStamps_.assign(static_cast<size_t>(h), 0);
   int first = -1, last = -1;
   for (int y = 0; y < h; ++y) {
+    if (stamped) {
+      uint64_t& seen = shownStamps_[static_cast<size_t>(y)];
+      const uint64_t stamp = bitmap.rowStamps[static_cast<size_t>(y)];
+      if (seen == stamp) continue;  // not written since it was copied
+      seen = stamp;
+    }
     const uint16_t* row = bitmap.scanLine(y);
     if (std::memcmp(image_.constScanLine(y), row, rowBytes) == 0) continue;
     std::memcpy(image_.scanLine(y), row, rowBytes);

@@ -50,7 +50,9 @@ class PaintWidget : public QWidget {
   PaintWidget(QWidget* parent, std::function<void()> onPaint = {});
   void setImage(QImage image);
   // Shows `bitmap` (5-6-5): only the rows that differ from the image shown are copied, and only
-  // their part of the widget is repainted. A keystroke changes a few rows of one box.
+  // their part of the widget is repainted. A keystroke changes a few rows of one box. Rows of a
+  // stamped bitmap (Bitmap::markWritten) that kept the stamp they had when last shown are not
+  // even compared.
   void showBitmap(const Bitmap& bitmap);
   const QImage& image() const { return image_; }
 
@@ -62,6 +64,8 @@ class PaintWidget : public QWidget {
   std::function<void()> onPaint_;
   QImage image_;
   QImage enlarged_;  // image_ with each pixel repeated, rows enlarged as they are repainted
+  // Per row of image_, the bitmap row stamp it was copied under (0: not known to be a copy).
+  std::vector<uint64_t> shownStamps_;
   bool painting_ = false;
 };
 

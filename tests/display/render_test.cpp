@@ -425,8 +425,17 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
       {"a new bitmap", [](TmyForm& f) { f.gBitmap.pixels = std::vector<uint16_t>(f.gBitmap.pixels.size()); },
        16, 8, true, false},
       {"typing after it", trans({'y', 'z'})},
-      {"the boxes' rows of the bitmap written over",
-       [](TmyForm& f) { std::fill(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), uint16_t{0x1234}); }},
+      {"the boxes' rows of the bitmap written over (and marked, as every writer of it does)",
+       [](TmyForm& f) {
+         std::fill(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), uint16_t{0x1234});
+         f.gBitmap.markWritten(0, f.gBitmap.height - 1);
+       }},
+      {"typing after that", trans({'w'})},
+      {"one row of the ROM box written over",
+       [](TmyForm& f) {
+         f.gBitmap.scanLine(60)[100] ^= 0x5555;
+         f.gBitmap.markWritten(60, 60);
+       }},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);

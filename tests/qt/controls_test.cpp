@@ -402,6 +402,49 @@ TEST(PaintBoxTest, HeldBoxShowsTheLastBitmapWhenReleased) {
   }
 }
 
+// A stamped bitmap's rows that kept their stamp are not compared: through random writes (each
+// marked, as writers do), replaced pixels, another size and an image set from elsewhere, the box
+// shows what a box comparing every row shows.
+TEST(PaintBoxTest, StampedRowsShowWhatAFullComparisonShows) {
+  App();
+  std::mt19937 rng(7);
+  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
+  qt::PaintWidget stamped(nullptr), plain(nullptr);
+  const auto show = [&] {
+    stamped.showBitmap(bitmap);
+    Bitmap unstamped{bitmap.width, bitmap.height, bitmap.pixels};
+    plain.showBitmap(unstamped);
+  };
+  bitmap.markWritten(0, 255);
+  show();
+  for (int step = 0; step < 300; ++step) {
+    SCOPED_TRACE(step);
+    const int kind = static_cast<int>(rng() % 20);
+    if (kind == 0) {  // new pixels: no row is stamped until the next mark
+      bitmap.pixels = std::vector<uint16_t>(bitmap.pixels.size(), static_cast<uint16_t>(rng()));
+    } else if (kind == 1) {  // another size
+      bitmap.height = rng() % 2 ? 256 : 200;
+      bitmap.pixels.assign(static_cast<size_t>(bitmap.width) * bitmap.height, static_cast<uint16_t>(rng()));
+      bitmap.markWritten(0, bitmap.height - 1);
+    } else if (kind == 2) {  // an image set by other code
+      QImage other(bitmap.width, bitmap.height, QImage::Format_RGB16);
+      other.fill(static_cast<uint>(rng() & 0xFFFF));
+      stamped.setImage(other);
+      plain.setImage(other);
+    } else {  // a few rows written, their pixels maybe unchanged
+      const int first = static_cast<int>(rng() % static_cast<unsigned>(bitmap.height));
+      const int last = std::min(bitmap.height - 1, first + static_cast<int>(rng() % 40));
+      for (int y = first; y <= last; ++y)
+        if (rng() % 2) bitmap.scanLine(y)[rng() % 320] ^= static_cast<uint16_t>(rng() | 1);
+      bitmap.markWritten(first, last);
+    }
+    if (rng() % 3) show();
+    ASSERT_EQ(stamped.image(), plain.image());
+  }
+  show();
+  EXPECT_EQ(stamped.image(), qt::ToImage(bitmap));
+}
+
 // ---- conversions ----
 
 TEST(QtTextTest, Windows1252CarriesEveryByte) {

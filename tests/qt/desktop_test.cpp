@@ -2,6 +2,8 @@
 // panels, files dropped on the window, settings kept in a file, the Help menu.
 #include <QLabel>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QUrl>
 
 #include "qt/qt_controls.h"
@@ -48,6 +50,68 @@ QLabel* Panel(QWidget* main, int index) {
 bool ShownWhole(QLabel* label) {
   return QFontMetrics(label->font()).horizontalAdvance(label->text()) <=
          label->contentsRect().width() - label->indent();
+}
+
+// The Video box skips the bitmap rows the renderer did not write since they were shown: after
+// every kind of change it shows the bitmap as it is.
+TEST_F(DemoDesktop, VideoShowsTheBitmapAfterEveryKindOfChange) {
+  ASSERT_TRUE(open());
+  auto* video = control<qt::PaintWidget>(FormId::myForm, "Video");
+  ASSERT_NE(video, nullptr);
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  QWidget* main = form(FormId::myForm);
+  const auto type = [&](std::vector<Qt::Key> keys) {
+    return [this, editor, keys] {
+      activate(FormId::TxtForm);
+      editor->setFocus();
+      QTextCursor c = editor->textCursor();
+      c.setPosition(editor->toPlainText().indexOf(QLatin1String(".ENDS")));
+      c.movePosition(QTextCursor::PreviousCharacter);
+      editor->setTextCursor(c);
+      for (Qt::Key key : keys) QTest::keyClick(editor, key);
+    };
+  };
+  const auto menu = [this](MenuId item) { return [this, item] { ui.action(item)->trigger(); }; };
+  const auto key = [this, main](Qt::Key k, Qt::KeyboardModifier m) {
+    return [this, main, k, m] {
+      activate(FormId::myForm);
+      QTest::keyClick(main, k, m);
+    };
+  };
+  const std::pair<const char*, std::function<void()>> steps[] = {
+      {"opened", [] {}},
+      {"string 1", [this] { clickLine("pList", 1); }},
+      {"typed", type({Qt::Key_A, Qt::Key_B})},
+      {"erased", type({Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_Backspace})},
+      {"a new line", type({Qt::Key_Return, Qt::Key_X})},
+      {"string 3", [this] { clickLine("pList", 3); }},
+      {"typed there", type({Qt::Key_Q})},
+      {"green", menu(MenuId::Green1)},
+      {"solid", menu(MenuId::Solid1)},
+      {"typed in green", type({Qt::Key_Z})},
+      {"red and gradient",
+       [&] {
+         menu(MenuId::Red1)();
+         menu(MenuId::Gradient1)();
+       }},
+      {"variable width", menu(MenuId::UseVWFRoutine1)},
+      {"codes hidden", menu(MenuId::HideCodes)},
+      {"ROM page scrolled", key(Qt::Key_Down, Qt::ShiftModifier)},
+      {"translation page scrolled", key(Qt::Key_Down, Qt::ControlModifier)},
+      {"typed while scrolled", type({Qt::Key_M})},
+      {"zoom 2", menu(MenuId::Zoominx21)},
+      {"typed at zoom 2", type({Qt::Key_N})},
+      {"default size", menu(MenuId::DefaultWindowSize1)},
+      {"reopened", [this] { ASSERT_TRUE(open()); }},
+      {"typed after reopening", type({Qt::Key_K})},
+      {"string 0", [this] { clickLine("pList", 0); }},
+  };
+  for (const auto& [what, change] : steps) {
+    SCOPED_TRACE(what);
+    change();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(video->image(), qt::ToImage(bitmap()));
+  }
 }
 
 TEST_F(DemoDesktop, StatusPanelsShowTheirWholeTextOnHover) {
