@@ -103,20 +103,24 @@ namespace {
 
 // The translation font is fixed: each glyph's ink is measured once, not on every character the
 // renderer and the lint (which checks whole scripts) ask about.
+// The glyphs are decoded once as well: the renderer copies a glyph's cell.
 struct TransGlyphMetrics {
   std::array<uint8_t, 256> advance{};  // variable width
   std::array<bool, 256> blank{};
+  std::array<uint8_t, 256> ink{};  // GlyphInkExtent in the translation cell (16 x 8)
+  std::array<GlyphCell, 256> cells{};
 };
 
 const TransGlyphMetrics& TransMetrics() {
   static const TransGlyphMetrics metrics = [] {
     TransGlyphMetrics m;
-    GlyphCell cell;
     for (int code = 0; code < 256; ++code) {
+      GlyphCell& cell = m.cells[static_cast<size_t>(code)];
       DecodeTransGlyph(static_cast<uint8_t>(code), cell);
       const int ink = GlyphInkExtent(cell, kTransCellRows, kTransCellCols, true);
       m.advance[static_cast<size_t>(code)] = static_cast<uint8_t>(GlyphAdvance(ink, true));
       m.blank[static_cast<size_t>(code)] = ink == 0;
+      m.ink[static_cast<size_t>(code)] = static_cast<uint8_t>(ink);
     }
     return m;
   }();
@@ -249,51 +253,89 @@ void DrawTextBox(std::span<uint16_t> dest, BoxMap& map, int stride, BoxStyle sty
 
 // ---- the renderer ----
 
+void DrawGlyphCell(TextPage& page, const GlyphCell& cell, int cellRows, int cellCols, int penX, int penY,
+                   bool translation, const GlyphColours& colours) {
+  uint16_t* pixels = page.pixels.get();
+  const int width = page.width;
+  // A cell that lies wholly inside the page, with the shadow right of its last column: no pixel
+  // needs its bounds checked, and the page's written end is the furthest one written.
+  const int rows = std::min(cellRows, (kCellValues + std::max(cellCols, 1) - 1) / std::max(cellCols, 1));
+  const size_t last = static_cast<size_t>(penY + rows - 1) * width + penX + cellCols;  // a shadow's place
+  if (pixels && cellCols > 0 && rows > 0 && penX + cellCols < width && last < kPagePixels) {
+    size_t written = 0;  // one past the last pixel written
+    for (int r = 0; r < rows; ++r) {
+      const int first = r * cellCols;
+      const int cols = std::min(cellCols, kCellValues - first);
+      const size_t rowAt = static_cast<size_t>(penY + r) * width + penX;
+      uint16_t* row = pixels + rowAt;
+      const uint8_t* values = cell.data() + first;
+      int end = 0;  // one past the last column written in this row
+      for (int c = 0; c < cols; ++c) {
+        const uint8_t v = values[c];
+        if (translation ? v != 0 : v >= 2) {  // ROM pixel value 1 is background
+          row[c] = v == 2 ? colours.romShade : colours.text;
+          row[c + 1] = colours.shadow;
+          end = c + 2;
+        } else if (row[c] != colours.shadow) {
+          row[c] = colours.background;  // a shadow is never cleared by background
+          end = std::max(end, c + 1);
+        }
+      }
+      if (end > 0) written = rowAt + static_cast<size_t>(end);
+    }
+    page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(written));
+    return;
+  }
+  for (int r = 0; r < cellRows; ++r) {
+    for (int c = 0; c < cellCols; ++c) {
+      const int index = r * cellCols + c;
+      if (index >= kCellValues) break;  // a cell holds 256 values; larger cells draw their first 256
+      const uint8_t v = cell[static_cast<size_t>(index)];
+      const int x = penX + c;
+      const size_t at = static_cast<size_t>(penY + r) * width + x;
+      const bool inPage = pixels && x < width && at < kPagePixels;
+      const bool ink = translation ? v != 0 : v >= 2;
+      if (ink) {
+        if (inPage) {
+          pixels[at] = v == 2 ? colours.romShade : colours.text;
+          if (x + 1 < width && at + 1 < kPagePixels) pixels[at + 1] = colours.shadow;
+          page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(std::min(at + 2, kPagePixels)));
+        }
+      } else if (inPage && pixels[at] != colours.shadow) {
+        pixels[at] = colours.background;
+        page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(at + 1));
+      }
+    }
+  }
+}
+
 void TmyForm::RenderGlyph(int cellRows, int cellCols) {
   const bool translation = Checked(MenuId::DTT);
   TextPage& page = gPages[static_cast<size_t>(gPage)];
 
   // Cell values past the decoded glyph read as zero, and a glyph the font does not hold is blank.
-  gGlyphCell.fill(0);
   if (translation) {
-    DecodeTransGlyph(static_cast<uint8_t>(gGlyph), gGlyphCell);
-  } else if (gFONT && uint32_t{gGlyph} + kRomGlyphBytes <= gFONTSize) {
-    const uint8_t* planes = gFONT.get() + gGlyph;
-    for (int i = 0; i < 16; ++i)
-      ExpandBits(std::span(gGlyphCell).subspan(8 * static_cast<size_t>(i), 8),
-                 static_cast<uint16_t>(planes[2 * i] | planes[2 * i + 1] << 8), 8, 2);
+    gGlyphCell = TransMetrics().cells[static_cast<uint8_t>(gGlyph)];  // DecodeTransGlyph's cell
+  } else {
+    gGlyphCell.fill(0);
+    if (gFONT && uint32_t{gGlyph} + kRomGlyphBytes <= gFONTSize) {
+      const uint8_t* planes = gFONT.get() + gGlyph;
+      for (int i = 0; i < 16; ++i)
+        ExpandBits(std::span(gGlyphCell).subspan(8 * static_cast<size_t>(i), 8),
+                   static_cast<uint16_t>(planes[2 * i] | planes[2 * i + 1] << 8), 8, 2);
+    }
   }
 
   const uint16_t height = page.height ? page.height : kPageHeight;
   gPenY = static_cast<uint16_t>(gPenY % height);
 
-  uint16_t* pixels = page.pixels.get();
-  const int width = page.width;
-  const uint16_t shadow = gPalette[kPalShadow];
-  const uint16_t text = gPalette[gTextColour < gPalette.size() ? gTextColour : kPalText];
-  for (int r = 0; r < cellRows; ++r) {
-    for (int c = 0; c < cellCols; ++c) {
-      const int index = r * cellCols + c;
-      if (index >= kCellValues) break;  // a cell holds 256 values; larger cells draw their first 256
-      const uint8_t v = gGlyphCell[static_cast<size_t>(index)];
-      const int x = gPenX + c;
-      const size_t at = static_cast<size_t>(gPenY + r) * width + x;
-      const bool inPage = pixels && x < width && at < kPagePixels;
-      const bool ink = translation ? v != 0 : v >= 2;  // ROM pixel value 1 is background
-      if (ink) {
-        if (inPage) {
-          pixels[at] = v == 2 ? gPalette[kPalRomShade] : text;
-          if (x + 1 < width && at + 1 < kPagePixels) pixels[at + 1] = shadow;
-          page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(std::min(at + 2, kPagePixels)));
-        }
-      } else if (inPage && pixels[at] != shadow) {
-        pixels[at] = gPalette[kPalBackground];  // a shadow is never cleared by background
-        page.dirtyEnd = std::max(page.dirtyEnd, static_cast<uint32_t>(at + 1));
-      }
-    }
-  }
+  const GlyphColours colours{gPalette[gTextColour < gPalette.size() ? gTextColour : kPalText],
+                             gPalette[kPalRomShade], gPalette[kPalShadow], gPalette[kPalBackground]};
+  DrawGlyphCell(page, gGlyphCell, cellRows, cellCols, gPenX, gPenY, translation, colours);
 
-  const int inkExtent = GlyphInkExtent(gGlyphCell, cellRows, cellCols, translation);
+  const int inkExtent = translation && cellRows == kTransCellRows && cellCols == kTransCellCols
+                            ? TransMetrics().ink[static_cast<uint8_t>(gGlyph)]
+                            : GlyphInkExtent(gGlyphCell, cellRows, cellCols, translation);
   gPenX = static_cast<uint16_t>(gPenX + GlyphAdvance(inkExtent, Checked(MenuId::UseVWFRoutine1)));
   if (translation) {
     if (gPenX >= gBoxMap.cols * kTileSize - kWrapMargin) {

@@ -74,6 +74,18 @@ int TransGlyphAdvance(uint8_t code, bool variableWidth);
 // True when translation glyph `code` has no ink.
 bool TransGlyphBlank(uint8_t code);
 
+// The colours a glyph's pixels take in its page.
+struct GlyphColours {
+  uint16_t text, romShade, shadow, background;
+};
+
+// A glyph's cell drawn into `page` with its top left at (penX, penY), the first 256 values of a
+// cellRows x cellCols scan: ink (translation: any value but 0; ROM: 2, the shade, or 3) with a
+// shadow on its right, other values as background unless a shadow is there; pixels outside the
+// page are skipped. The page's dirtyEnd grows to cover what was written.
+void DrawGlyphCell(TextPage& page, const GlyphCell& cell, int cellRows, int cellCols, int penX, int penY,
+                   bool translation, const GlyphColours& colours);
+
 void FillPixels(uint16_t* dest, uint16_t value, size_t count);
 // Copies every pixel, or with `transparent` only the source pixels that are not 0x0000.
 void CopyPixels(uint16_t* dest, const uint16_t* src, size_t count, bool transparent);

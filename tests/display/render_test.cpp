@@ -272,6 +272,78 @@ TEST(PixelRunTest, TransparentCopyLeavesWhatTheSourceDoesNotCover) {
   }
 }
 
+// A glyph's cell drawn pixel by pixel, every pixel checked against the page's bounds.
+void PlainGlyphCell(TextPage& page, const GlyphCell& cell, int cellRows, int cellCols, int penX, int penY,
+                    bool translation, const GlyphColours& colours) {
+  const size_t size = kPageBytes / 2;
+  for (int r = 0; r < cellRows; ++r)
+    for (int c = 0; c < cellCols && r * cellCols + c < kCellValues; ++c) {
+      const uint8_t v = cell[static_cast<size_t>(r * cellCols + c)];
+      const int x = penX + c;
+      const size_t at = static_cast<size_t>(penY + r) * page.width + x;
+      if (x >= page.width || at >= size) continue;
+      uint16_t& pixel = page.pixels[at];
+      if (translation ? v != 0 : v >= 2) {
+        pixel = v == 2 ? colours.romShade : colours.text;
+        if (x + 1 < page.width && at + 1 < size) page.pixels[at + 1] = colours.shadow;
+        page.dirtyEnd = std::max<uint32_t>(page.dirtyEnd, static_cast<uint32_t>(std::min(at + 2, size)));
+      } else if (pixel != colours.shadow) {
+        pixel = colours.background;
+        page.dirtyEnd = std::max<uint32_t>(page.dirtyEnd, static_cast<uint32_t>(at + 1));
+      }
+    }
+}
+
+// Random cells at random places, near the page's right edge and end too, over pages holding
+// shadows: what DrawGlyphCell leaves is what the plain pixel-by-pixel drawing leaves.
+TEST(PixelRunTest, GlyphCellIsDrawnAsPixelByPixel) {
+  std::mt19937 rng(11);
+  const GlyphColours colours{0x7FFF, 0x4210, 0x0421, 0x0000};
+  const size_t size = kPageBytes / 2;
+  TextPage fast, plain;
+  fast.pixels = ZeroBuffer<uint16_t>(size);
+  plain.pixels = ZeroBuffer<uint16_t>(size);
+  const std::pair<int, int> cells[] = {{16, 8}, {16, 16}, {255, 255}, {1, 300},
+                                       {0, 8},  {8, 0},   {32, 8},    {3, 5}};
+  for (int trial = 0; trial < 400; ++trial) {
+    SCOPED_TRACE(trial);
+    const auto [cellRows, cellCols] = cells[rng() % std::size(cells)];
+    const bool translation = rng() % 2;
+    const int width = rng() % 2 ? 232 : 280;
+    GlyphCell cell;
+    for (uint8_t& v : cell) v = static_cast<uint8_t>(rng() % 4);
+    const int penX = rng() % 4 == 0 ? width - static_cast<int>(rng() % 12) : static_cast<int>(rng() % width);
+    const int lastRow = static_cast<int>(size) / width;
+    const int penY =
+        rng() % 4 == 0 ? lastRow - static_cast<int>(rng() % 20) : static_cast<int>(rng() % lastRow);
+    const size_t from = std::min(size - 1, static_cast<size_t>(penY) * width);
+    for (size_t i = from; i < std::min(size, from + 40 * static_cast<size_t>(width)); ++i)
+      fast.pixels[i] = plain.pixels[i] = rng() % 3 == 0 ? colours.shadow : static_cast<uint16_t>(rng());
+    fast.width = plain.width = static_cast<uint16_t>(width);
+    fast.dirtyEnd = plain.dirtyEnd = static_cast<uint32_t>(rng() % 2 ? 0 : rng() % size);
+    DrawGlyphCell(fast, cell, cellRows, cellCols, penX, penY, translation, colours);
+    PlainGlyphCell(plain, cell, cellRows, cellCols, penX, penY, translation, colours);
+    ASSERT_EQ(fast.dirtyEnd, plain.dirtyEnd);
+    ASSERT_TRUE(std::equal(fast.pixels.get(), fast.pixels.get() + size, plain.pixels.get()));
+  }
+}
+
+// The renderer copies translation glyphs decoded once: each leaves the cell DecodeTransGlyph
+// gives and advances the pen by that cell's measured ink.
+TEST_F(RenderTest, TranslationGlyphsAreTheirDecodedCells) {
+  for (bool variable : {false, true}) {
+    f.SetChecked(MenuId::UseVWFRoutine1, variable);
+    for (int code = 0; code < 0xFE; ++code) {
+      SCOPED_TRACE(code);
+      ShowTranslation({static_cast<uint8_t>(code)});
+      GlyphCell cell;
+      DecodeTransGlyph(static_cast<uint8_t>(code), cell);
+      ASSERT_EQ(f.gGlyphCell, cell);
+      ASSERT_EQ(f.gPenX, GlyphAdvance(GlyphInkExtent(cell, 16, 8, true), variable));
+    }
+  }
+}
+
 TEST(PixelRunTest, BoxIsItsTilesWithTheKeyColouredRowByRow) {
   std::mt19937 rng(6);
   const struct {
