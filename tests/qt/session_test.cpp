@@ -176,8 +176,12 @@ TEST_F(DemoSession, MainWindowKeysScrollTheBoxesAndRedraw) {
   QWidget* main = form(FormId::myForm);
   const auto& pages = program.myForm.gPages;
   const std::vector<uint16_t> shown = bitmap().pixels;
-  // The rows of both boxes overwritten, to see whether anything draws them again.
-  for (int y : {8, 136}) std::fill_n(bitmap().scanLine(y), 112 * bitmap().width, uint16_t{0x1234});
+  // The rows of both boxes overwritten, to see whether anything draws them again (marked as
+  // written, as every writer of the bitmap marks its rows).
+  for (int y : {8, 136}) {
+    std::fill_n(bitmap().scanLine(y), 112 * bitmap().width, uint16_t{0x1234});
+    bitmap().markWritten(y, y + 111);
+  }
   const std::vector<uint16_t> marked = bitmap().pixels;
 
   QTest::keyClick(main, Qt::Key_Up, Qt::ShiftModifier);  // at the top already: nothing at all
