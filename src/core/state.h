@@ -257,6 +257,15 @@ struct Ts2Main {
   uint8_t gTextColour = 15;
   RomBoxDrawn romBoxDrawn;
   bool keepRomBox = true;  // false: the ROM box is drawn afresh every time (tests compare the two)
+  // The translation box's frame and fill as DrawTextBox draws them: they depend on the box colour
+  // and fill only, and are copied in while those stay (keepRomBox false: drawn every time).
+  struct TransBoxDrawn {
+    bool valid = false;
+    int colourShift = 0;
+    bool solid = false;
+    std::vector<uint16_t> pixels;  // the box's rows, its width each
+    uint64_t kept = 0;             // drawings it saved
+  } transBoxDrawn;
 
   // --- spelling: the dictionary the front end set for the translator's language, with the
   // project's words; null while spelling is off. The fit panel counts the shown string's

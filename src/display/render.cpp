@@ -460,7 +460,33 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   if (Checked(MenuId::Green1)) style.colourShift = 5;
   style.solid = Checked(MenuId::Solid1);
   const size_t boxStart = static_cast<size_t>(top) * w + kBoxLeft;
-  DrawTextBox(std::span(gVideo.get() + boxStart, static_cast<size_t>(w) * h - boxStart), gBoxMap, w, style);
+  const std::span<uint16_t> box(gVideo.get() + boxStart, static_cast<size_t>(w) * h - boxStart);
+  if (!translation) {
+    DrawTextBox(box, gBoxMap, w, style);
+    return;
+  }
+  // The translation box's map is always the same frame (kTransBoxCols x kBoxRows) and lies wholly
+  // inside gVideo, so what DrawTextBox writes depends on the style alone.
+  const int boxW = kTransBoxCols * kTileSize, boxH = kBoxRows * kTileSize;
+  const size_t rowBytes = static_cast<size_t>(boxW) * sizeof(uint16_t);
+  TransBoxDrawn& kept = transBoxDrawn;
+  if (keepRomBox && kept.valid && kept.colourShift == style.colourShift && kept.solid == style.solid) {
+    for (int y = 0; y < boxH; ++y)
+      std::memcpy(box.data() + static_cast<size_t>(y) * w, kept.pixels.data() + static_cast<size_t>(y) * boxW,
+                  rowBytes);
+    gBoxMap.curRow = static_cast<uint16_t>(boxH);  // where DrawTextBox leaves its place
+    gBoxMap.curCol = 0;
+    ++kept.kept;
+    return;
+  }
+  DrawTextBox(box, gBoxMap, w, style);
+  kept.pixels.resize(static_cast<size_t>(boxW) * boxH);
+  for (int y = 0; y < boxH; ++y)
+    std::memcpy(kept.pixels.data() + static_cast<size_t>(y) * boxW, box.data() + static_cast<size_t>(y) * w,
+                rowBytes);
+  kept.valid = true;
+  kept.colourShift = style.colourShift;
+  kept.solid = style.solid;
 }
 
 std::vector<uint8_t> TmyForm::RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows,

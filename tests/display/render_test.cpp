@@ -518,8 +518,12 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
     }
     EXPECT_EQ(kept.f.romBoxDrawn.kept - keptBefore, step.keeps ? 1u : 0u);
     EXPECT_EQ(fresh.f.romBoxDrawn.kept, 0u);
+    EXPECT_EQ(fresh.f.transBoxDrawn.kept, 0u);
     ExpectSameDrawing(kept, fresh);
   }
+  // The translation box's frame and fill were copied in on every translation drawn in a style
+  // seen just before (the same comparison covers them).
+  EXPECT_GT(kept.f.transBoxDrawn.kept, 15u);
 }
 
 }  // namespace
