@@ -98,7 +98,10 @@ struct RomBoxDrawn {
   uint16_t penX = 0, penY = 0, glyph = 0;
   uint32_t dirtyEnd = 0;
   uint64_t bitmapStamp = 0;  // the stamp its rows of gBitmap got when they were last written
-  uint64_t kept = 0;         // passes it saved
+  // The translation box drawn into gVideo since the pass: the only pixels outside the ROM box
+  // that the pass's clearing of gVideo would clear.
+  bool transBoxSince = false;
+  uint64_t kept = 0;  // passes it saved
 };
 
 // One character of the colour and character tables.

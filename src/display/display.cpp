@@ -7,6 +7,8 @@
 //   kSenderTextChanged  the Text Editor's text changed: the editor keeps its scroll position;
 //   a control           the user clicked the string list or ran Display Translated Text: the
 //                       section is scrolled to the top of the editor and pList gets the focus.
+#include <string>
+
 #include "core/bytes.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -55,8 +57,9 @@ void TmyForm::pListClick(TObject Sender) {
   RenderString(gGlyphH, gGlyphW);
   ShowStringBytes(*this);
 
-  gFindText = Format(".STRING %d", selected);
-  ui.window(FormId::KanaForm).setCaption(Format("Kana Text: String #%d", selected));
+  const std::string number = std::to_string(selected);  // as %d writes it
+  gFindText = ".STRING " + number;
+  ui.window(FormId::KanaForm).setCaption("Kana Text: String #" + number);
   program.KanaForm.ShowOriginal();
   Find1Find(Sender == kSenderTextChanged ? 1 : 0);
 
@@ -76,8 +79,8 @@ void TmyForm::pListClick(TObject Sender) {
   StatusBar& status = ui.statusBar();
   status.setPanelText(0, Format("Offset: %06X | PTR: %04X -> %06X", (table & 0xFF0000) | gStringPtr,
                                 gStringPtr, table + 2 * static_cast<uint32_t>(gCurString)));
-  status.setPanelText(
-      1, Format("Line {Kana, Ascii}: %d, %d", gPages[0].scroll / kLineRows, gPages[1].scroll / kLineRows));
+  status.setPanelText(1, "Line {Kana, Ascii}: " + std::to_string(gPages[0].scroll / kLineRows) + ", " +
+                             std::to_string(gPages[1].scroll / kLineRows));
 
   if (Sender != kNoSender && Sender != kSenderTextChanged && ui.window(FormId::cmForm).visible())
     pList.setFocus();

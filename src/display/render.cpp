@@ -423,7 +423,10 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   gTextColour = kPalText;
   gGlyph = 0;
   gPenX = gPenY = 0;
-  if (!translation) FillPixels(gVideo.get(), 0, static_cast<size_t>(w) * h);
+  if (!translation) {
+    FillPixels(gVideo.get(), 0, static_cast<size_t>(w) * h);
+    romBoxDrawn.transBoxSince = false;
+  }
 
   if (translation) {
     gTextSrc = gTransText.get();
@@ -465,6 +468,7 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
     DrawTextBox(box, gBoxMap, w, style);
     return;
   }
+  romBoxDrawn.transBoxSince = true;
   // The translation box's map is always the same frame (kTransBoxCols x kBoxRows) and lies wholly
   // inside gVideo, so what DrawTextBox writes depends on the style alone.
   const int boxW = kTransBoxCols * kTileSize, boxH = kBoxRows * kTileSize;
@@ -528,12 +532,15 @@ void TmyForm::KeepRomBox(bool anyGlyph) {
   gGlyph = romBoxDrawn.glyph;
   gPenX = romBoxDrawn.penX;
   gPenY = romBoxDrawn.penY;
-  // The pass clears all of gVideo before drawing its box; since then only the translation box
-  // has been drawn there, below the ROM box's rows.
-  const auto w = static_cast<size_t>(gBitmap.width), h = static_cast<size_t>(gBitmap.height);
-  const size_t boxEnd = static_cast<size_t>(kRomBoxTop + kBoxRows * kTileSize);
-  FillPixels(gVideo.get(), 0, kRomBoxTop * w);
-  FillPixels(gVideo.get() + boxEnd * w, 0, (h - boxEnd) * w);
+  // The pass clears all of gVideo before drawing its box, and since then only the translation
+  // box can have been drawn there (in the same bitmap's size, which is part of the key): its
+  // rectangle is what is cleared.
+  if (!romBoxDrawn.transBoxSince) return;
+  const auto w = static_cast<size_t>(gBitmap.width);
+  for (int y = 0; y < kBoxRows * kTileSize; ++y)
+    FillPixels(gVideo.get() + static_cast<size_t>(kTransBoxTop + y) * w + kBoxLeft, 0,
+               static_cast<size_t>(kTransBoxCols) * kTileSize);
+  romBoxDrawn.transBoxSince = false;
 }
 
 void TmyForm::VideoPaint() {

@@ -444,9 +444,16 @@ void QtListBox::setItemMarks(const std::vector<ItemMark>& marks,
 
 int QtListBox::itemIndex() const {
   // The first row selectedRows() would list, without the set of rows it builds to list them (the
-  // display asks on every keystroke): the list has one column, so a selected line is a selected
-  // row, and its ranges come in the order selectedRows() walks them.
-  for (const QItemSelectionRange& range : list_->selectionModel()->selection())
+  // display asks on every keystroke). The list selects one line at most, and this program selects
+  // a line by making it the current one, so a selected current line is the selected line.
+  const QItemSelectionModel* selection = list_->selectionModel();
+  const QModelIndex current = selection->currentIndex();
+  if (list_->selectionMode() == QAbstractItemView::SingleSelection && current.isValid() &&
+      selection->isSelected(current))
+    return current.row();
+  // Otherwise from the ranges: the list has one column, so a selected line is a selected row, and
+  // its ranges come in the order selectedRows() walks them.
+  for (const QItemSelectionRange& range : selection->selection())
     if (range.isValid() && !range.isEmpty()) return range.top();
   return -1;
 }
@@ -753,6 +760,7 @@ std::string QtStatusBar::panelText(int panel) const {
 
 void QtStatusBar::setPanelHint(int panel, const std::string& hint) {
   if (panel < 0 || panel > 2) return;
+  if (hints_[panel] == hint) return;  // shown already, or to be when the panels are let go
   hints_[panel] = hint;
   showTip(panel);
 }

@@ -79,6 +79,7 @@ class QtWindow : public Window {
   void centre();  // on the screen, by the outer bounds
   QtToolkit::Impl& toolkit_;
   FormWidget* widget_;
+  std::optional<std::string> caption_;  // the last one set (only setCaption sets the title)
   bool centred_;
 };
 

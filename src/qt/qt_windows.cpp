@@ -107,7 +107,9 @@ bool QtWindow::active() const {
 }
 
 void QtWindow::setCaption(const std::string& caption) {
+  if (caption_ && *caption_ == caption) return;  // the display sets the same one on every keystroke
   widget_->setWindowTitle(FromBytes(caption));
+  caption_ = caption;
 }
 
 std::string QtWindow::caption() const {

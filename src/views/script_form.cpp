@@ -2,6 +2,7 @@
 // block selection, and Find in Script with its replacements.
 #include "views/script_form.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "core/fileutil.h"
@@ -153,9 +154,22 @@ void TScriptForm::TextChanged() {
   program.ui.list(ControlId::pList)
       .setItemMark(f.gCurString, MarkOf(states[current]), StateText(states[current]));
   // The others (an edit may add or break a section of another string) once typing pauses.
-  const unsigned typing = ++typing_;
-  program.ui.runLater(kTypingPauseMs, [this, typing] {
-    if (typing != typing_) return;
+  ++typing_;
+  lastKey_ = std::chrono::steady_clock::now();
+  if (!pauseWaiting_) WaitForPause(kTypingPauseMs);
+}
+
+void TScriptForm::WaitForPause(int milliseconds) {
+  pauseWaiting_ = true;
+  const unsigned typing = typing_;
+  program.ui.runLater(milliseconds, [this, typing] {
+    pauseWaiting_ = false;
+    if (typing != typing_) {  // keys came while it waited: the pause is counted from the last
+      const auto since =
+          std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lastKey_);
+      WaitForPause(static_cast<int>(std::clamp<int64_t>(kTypingPauseMs - since.count(), 0, kTypingPauseMs)));
+      return;
+    }
     ComputeStates();
     MarkStrings();
   });

@@ -7,6 +7,7 @@
 // large script never freezes the window; everything runs on the user-interface thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -96,6 +97,10 @@ class TScriptForm {
   size_t next_ = 0;          // the next block to count
   unsigned generation_ = 0;  // counting restarted: older steps stop
   unsigned typing_ = 0;      // keystrokes: a pause refreshes the states once
+  // The wait for that pause: one at a time, its end moved by the keys typed while it runs.
+  void WaitForPause(int milliseconds);
+  bool pauseWaiting_ = false;
+  std::chrono::steady_clock::time_point lastKey_;
   std::optional<LintOptions> options_;
   // Per block, the last computation of its states: its count from disk, or what the Text Editor
   // held when it was the current block. None for a block neither counted nor shown yet.

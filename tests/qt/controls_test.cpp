@@ -49,17 +49,19 @@ TEST_F(ListTest, ProgramSelectionIsSilentAndUserSelectionIsReported) {
   EXPECT_EQ(sink.clicks.size(), 3u);
 }
 
-// The selected line read from the selection's ranges is the first of the selected rows, through
-// the program's selections, the user's clicks and keys, and lines added and cleared.
+// The selected line, read from the current line where it is selected and from the selection's
+// ranges otherwise, is the first of the selected rows, through the program's selections, the
+// user's clicks and keys (Ctrl+Space unselects the current line), the current line moved alone,
+// and lines added and cleared.
 TEST_F(ListTest, ItemIndexIsTheFirstSelectedRow) {
   std::mt19937 rng(9);
   const auto firstRow = [&] {
     const QModelIndexList rows = view()->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.front().row();
   };
-  for (int step = 0; step < 80; ++step) {
+  for (int step = 0; step < 200; ++step) {
     const int count = pList().count();
-    switch (rng() % 6) {
+    switch (rng() % 8) {
       case 0: pList().setItemIndex(static_cast<int>(rng() % (count + 2)) - 1); break;
       case 1:
         if (count > 0) click(static_cast<int>(rng() % count));
@@ -71,6 +73,15 @@ TEST_F(ListTest, ItemIndexIsTheFirstSelectedRow) {
       case 3: pList().add("String# " + std::to_string(count)); break;
       case 4:
         if (rng() % 4 == 0) pList().clear();
+        break;
+      case 5:  // Ctrl+Space: the current line unselected, or selected again
+        view()->setFocus();
+        QTest::keyClick(view(), Qt::Key_Space, Qt::ControlModifier);
+        break;
+      case 6:  // the current line moved without selecting it
+        if (count > 0)
+          view()->selectionModel()->setCurrentIndex(
+              view()->model()->index(static_cast<int>(rng() % count), 0), QItemSelectionModel::NoUpdate);
         break;
       default: view()->selectionModel()->clearSelection(); break;
     }

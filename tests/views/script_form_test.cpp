@@ -60,6 +60,29 @@ TEST_F(ScriptForm, StringStatesFollowTheTextEditor) {
   EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kTranslated, M::kTranslated}));
 }
 
+// Keys typed while the pause is awaited move it: one wait at a time, and the other strings'
+// states follow only once a wait ends with no key typed since it began.
+TEST_F(ScriptForm, TheOtherStatesFollowThePauseAfterTheLastKey) {
+  lp.select(0);
+  lp.p.ui.runLaterTasks();  // the blocks counted
+  using M = ItemMark;
+  const auto typeAt = [&](const char* where, int replaced, const char* typed) {
+    lp.editor().setSelection(static_cast<int>(lp.editor().text().find(where)), replaced);
+    lp.editor().type(typed);
+  };
+  typeAt("[ B", 1, "x");  // string 2's finding mended, while string 0 is shown
+  typeAt("sword", 0, "a");
+  typeAt("sword", 0, "b");
+  EXPECT_EQ(lp.p.ui.runLaterTasks(1), 1);  // one wait for the three keys: it began before two of them
+  EXPECT_EQ(lp.p.ui.pList.marks[2].mark, M::kFindings);
+  typeAt("sword", 0, "c");  // a key while the next wait runs
+  EXPECT_EQ(lp.p.ui.runLaterTasks(1), 1);
+  EXPECT_EQ(lp.p.ui.pList.marks[2].mark, M::kFindings);
+  EXPECT_EQ(lp.p.ui.runLaterTasks(1), 1);  // no key since this one began
+  EXPECT_EQ(lp.p.ui.pList.marks[2].mark, M::kTranslated);
+  EXPECT_EQ(lp.p.ui.runLaterTasks(), 0);
+}
+
 // A block shown as it is on disk takes the states its count found; whichever way the text got
 // there (counted or not yet, edited, saved, changed on disk behind the program's back, other
 // options), the states are those the plain computation gives for the editor's text.
