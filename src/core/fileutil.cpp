@@ -220,6 +220,17 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
+void AppendHex(std::string& out, uint32_t value, int width) {
+  char digits[8];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  if (width > n) out.append(static_cast<size_t>(width - n), '0');
+  while (n > 0) out.push_back(digits[--n]);
+}
+
 std::string Trim(std::string_view text) {
   size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;

@@ -63,6 +63,8 @@ void MakeDirectory(const std::string& path);  // errors are not reported
 
 // sprintf into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Appends `value` as "%0*X" writes it: upper-case hex digits, zero-padded to `width`.
+void AppendHex(std::string& out, uint32_t value, int width);
 
 // Trims spaces and control characters (bytes <= 0x20) at both ends.
 std::string Trim(std::string_view text);

@@ -77,8 +77,14 @@ void TmyForm::pListClick(TObject Sender) {
   const bool hasBlock = gBlockOffset && gCurBlock >= 0 && gCurBlock < kMaxBlocks;
   const uint32_t table = hasBlock ? gBlockOffset[static_cast<size_t>(gCurBlock)] : 0;
   StatusBar& status = ui.statusBar();
-  status.setPanelText(0, Format("Offset: %06X | PTR: %04X -> %06X", (table & 0xFF0000) | gStringPtr,
-                                gStringPtr, table + 2 * static_cast<uint32_t>(gCurString)));
+  // "Offset: %06X | PTR: %04X -> %06X", written without a format pass on every keystroke.
+  std::string offsets = "Offset: ";
+  AppendHex(offsets, (table & 0xFF0000) | gStringPtr, 6);
+  offsets += " | PTR: ";
+  AppendHex(offsets, gStringPtr, 4);
+  offsets += " -> ";
+  AppendHex(offsets, table + 2 * static_cast<uint32_t>(gCurString), 6);
+  status.setPanelText(0, offsets);
   status.setPanelText(1, "Line {Kana, Ascii}: " + std::to_string(gPages[0].scroll / kLineRows) + ", " +
                              std::to_string(gPages[1].scroll / kLineRows));
 

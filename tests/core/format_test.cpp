@@ -1,6 +1,7 @@
 // Format: printf-style texts of any length.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,20 @@ TEST(Format, EqualsTheTwoPassFormattingAtEveryLength) {
   }
   EXPECT_EQ(Format("%s", ""), "");
   EXPECT_EQ(Format(".STRING %d", 10), ".STRING 10");
+}
+
+TEST(Format, AppendHexWritesWhatPercentZeroStarXWrites) {
+  std::mt19937 rng(5);
+  std::vector<uint32_t> values = {0, 1, 0xF, 0x10, 0xABCDEF, 0x1000000, 0xFFFFFFFF};
+  for (int i = 0; i < 200; ++i) values.push_back(static_cast<uint32_t>(rng()) >> (rng() % 32));
+  for (uint32_t value : values)
+    for (int width : {0, 1, 4, 6, 8, 10}) {
+      char plain[32];
+      std::snprintf(plain, sizeof plain, "%0*X", width, value);
+      std::string out = "PTR: ";
+      AppendHex(out, value, width);
+      EXPECT_EQ(out, std::string("PTR: ") + plain) << value << " " << width;
+    }
 }
 
 }  // namespace
