@@ -88,7 +88,7 @@ void PaintWidget::showBitmap(const Bitmap& bitmap) {
     shownStamps_.clear();
   else if (shownStamps_.size() != static_cast<size_t>(h))
     shownStamps_.assign(static_cast<size_t>(h), 0);
-  int first = -1, last = -1;
+  int first = -1, last = -1, left = w, right = -1;
   for (int y = 0; y < h; ++y) {
     if (stamped) {
       uint64_t& seen = shownStamps_[static_cast<size_t>(y)];
@@ -97,13 +97,20 @@ void PaintWidget::showBitmap(const Bitmap& bitmap) {
       seen = stamp;
     }
     const uint16_t* row = bitmap.scanLine(y);
-    if (std::memcmp(image_.constScanLine(y), row, rowBytes) == 0) continue;
-    std::memcpy(image_.scanLine(y), row, rowBytes);
+    auto* shown = reinterpret_cast<uint16_t*>(image_.scanLine(y));
+    if (std::memcmp(shown, row, rowBytes) == 0) continue;
+    // The columns that differ: a key changes a glyph or a few, not the row.
+    const int from = static_cast<int>(std::mismatch(row, row + w, shown).first - row);
+    int to = w - 1;
+    while (row[to] == shown[to]) --to;
+    std::memcpy(shown + from, row + from, static_cast<size_t>(to + 1 - from) * sizeof(uint16_t));
     if (first < 0) first = y;
     last = y;
+    left = std::min(left, from);
+    right = std::max(right, to);
   }
   // Drawn by the paint event that is running, or nothing changed.
-  if (first >= 0 && !painting_) update(widgetRows(first, last));
+  if (first >= 0 && !painting_) update(widgetRect(QRect(QPoint(left, first), QPoint(right, last))));
 }
 
 void QtPaintBox::drawStretched(const Bitmap& bitmap) {
@@ -122,11 +129,13 @@ void QtPaintBox::setHeld(bool held) {
   box_->showBitmap(bitmap);
 }
 
-QRect PaintWidget::widgetRows(int first, int last) const {
-  const int h = image_.height();
-  const int top = first * height() / h;
-  const int bottom = ((last + 1) * height() + h - 1) / h;  // rounded up: a stretched row is covered whole
-  return QRect(0, top, width(), bottom - top);
+QRect PaintWidget::widgetRect(const QRect& pixels) const {
+  const int w = image_.width(), h = image_.height();
+  const int left = pixels.left() * width() / w, top = pixels.top() * height() / h;
+  // Rounded up: a stretched pixel is covered whole.
+  const int right = ((pixels.right() + 1) * width() + w - 1) / w;
+  const int bottom = ((pixels.bottom() + 1) * height() + h - 1) / h;
+  return QRect(left, top, right - left, bottom - top);
 }
 
 void PaintWidget::paintEvent(QPaintEvent* event) {
@@ -140,59 +149,63 @@ void PaintWidget::paintEvent(QPaintEvent* event) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
-  // Only the image rows under the region to repaint.
+  // Only the image pixels under the region to repaint.
   const QRect dirty = event->rect() & rect();
-  if (dirty.isEmpty() || height() <= 0) return;
-  const int h = image_.height();
+  if (dirty.isEmpty() || height() <= 0 || width() <= 0) return;
+  const int w = image_.width(), h = image_.height();
   const int first = dirty.top() * h / height();
   const int last = std::min(h - 1, (dirty.bottom() + 1) * h / height());
+  const int left = dirty.left() * w / width();
+  const int right = std::min(w - 1, (dirty.right() + 1) * w / width());
+  const int rows = last + 1 - first, cols = right + 1 - left;
   const qreal ratio = devicePixelRatioF();
   const int deviceW = qRound(width() * ratio), deviceH = qRound(height() * ratio);
-  const int factor = deviceW / image_.width();
-  if (factor < 1 || deviceW != factor * image_.width() || deviceH != factor * h) {
+  const int factor = deviceW / w;
+  if (factor < 1 || deviceW != factor * w || deviceH != factor * h) {
     // A size between whole steps: stretched, nearest pixel.
-    const QRect target = widgetRows(first, last);
-    painter.drawImage(QRectF(target.left(), first * static_cast<qreal>(height()) / h, target.width(),
-                             (last + 1 - first) * static_cast<qreal>(height()) / h),
-                      image_, QRectF(0, first, image_.width(), last + 1 - first));
+    const qreal sx = static_cast<qreal>(width()) / w, sy = static_cast<qreal>(height()) / h;
+    painter.drawImage(QRectF(left * sx, first * sy, cols * sx, rows * sy), image_, QRectF(left, first, cols, rows));
     return;
   }
   // Drawn one to one in device pixels, so that no scaling can make one pixel wider than another;
-  // the rows to repaint are enlarged again, the others are kept. One image pixel a device pixel:
-  // the image itself is drawn.
+  // the pixels to repaint are enlarged again, the others are kept. One image pixel a device
+  // pixel: the image itself is drawn.
   if (factor == 1) {
     QImage shown = image_;  // shares the pixels
     shown.setDevicePixelRatio(ratio);
-    painter.drawImage(QPointF(0, first / ratio), shown, QRectF(0, first, deviceW, last + 1 - first));
+    painter.drawImage(QPointF(left / ratio, first / ratio), shown, QRectF(left, first, cols, rows));
     return;
   }
   if (enlarged_.width() != deviceW || enlarged_.height() != deviceH || enlarged_.format() != image_.format())
     enlarged_ = QImage(deviceW, deviceH, image_.format());
-  RepeatRows(image_, factor, first, last, enlarged_);
+  RepeatPixels(image_, factor, QRect(left, first, cols, rows), enlarged_);
   enlarged_.setDevicePixelRatio(ratio);
-  painter.drawImage(QPointF(0, first * factor / ratio), enlarged_,
-                    QRectF(0, first * factor, deviceW, (last + 1 - first) * factor));
+  painter.drawImage(QPointF(left * factor / ratio, first * factor / ratio), enlarged_,
+                    QRectF(left * factor, first * factor, cols * factor, rows * factor));
 }
 
 QImage RepeatPixels(const QImage& image, int factor) {
   if (factor <= 1 || image.isNull()) return image.copy();
   if (image.depth() < 8 || image.depth() % 8 != 0) return image.scaled(image.size() * factor);
   QImage out(image.width() * factor, image.height() * factor, image.format());
-  RepeatRows(image, factor, 0, image.height() - 1, out);
+  RepeatPixels(image, factor, image.rect(), out);
   return out;
 }
 
-void RepeatRows(const QImage& image, int factor, int first, int last, QImage& out) {
+void RepeatPixels(const QImage& image, int factor, const QRect& pixels, QImage& out) {
   const int bytes = image.depth() / 8;
   if (bytes < 1 || factor < 1) return;
-  const size_t rowBytes = static_cast<size_t>(image.width()) * static_cast<size_t>(factor * bytes);
-  for (int y = std::max(0, first); y <= last && y < image.height(); ++y) {
-    const uchar* from = image.constScanLine(y);
-    uchar* row = out.scanLine(y * factor);
+  const QRect part = pixels & image.rect();
+  if (part.isEmpty()) return;
+  const size_t partBytes = static_cast<size_t>(part.width()) * static_cast<size_t>(factor * bytes);
+  const size_t skip = static_cast<size_t>(part.left()) * static_cast<size_t>(factor * bytes);
+  for (int y = part.top(); y <= part.bottom(); ++y) {
+    const uchar* from = image.constScanLine(y) + static_cast<size_t>(part.left()) * static_cast<size_t>(bytes);
+    uchar* row = out.scanLine(y * factor) + skip;
     uchar* to = row;
-    for (int x = 0; x < image.width(); ++x, from += bytes)
+    for (int x = part.left(); x <= part.right(); ++x, from += bytes)
       for (int i = 0; i < factor; ++i, to += bytes) std::memcpy(to, from, static_cast<size_t>(bytes));
-    for (int i = 1; i < factor; ++i) std::memcpy(out.scanLine(y * factor + i), row, rowBytes);
+    for (int i = 1; i < factor; ++i) std::memcpy(out.scanLine(y * factor + i) + skip, row, partBytes);
   }
 }
 

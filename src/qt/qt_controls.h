@@ -49,8 +49,8 @@ class PaintWidget : public QWidget {
  public:
   PaintWidget(QWidget* parent, std::function<void()> onPaint = {});
   void setImage(QImage image);
-  // Shows `bitmap` (5-6-5): only the rows that differ from the image shown are copied, and only
-  // their part of the widget is repainted. A keystroke changes a few rows of one box. Rows of a
+  // Shows `bitmap` (5-6-5): only the pixels that differ from the image shown are copied, and only
+  // the widget's part under them is repainted. A keystroke changes a few glyphs of one box. Rows of a
   // stamped bitmap (Bitmap::markWritten) that kept the stamp they had when last shown are not
   // even compared.
   void showBitmap(const Bitmap& bitmap);
@@ -60,7 +60,7 @@ class PaintWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QRect widgetRows(int first, int last) const;  // where image rows [first, last] are drawn
+  QRect widgetRect(const QRect& pixels) const;  // where these image pixels are drawn
   std::function<void()> onPaint_;
   QImage image_;
   QImage enlarged_;  // image_ with each pixel repeated, rows enlarged as they are repainted
@@ -71,9 +71,9 @@ class PaintWidget : public QWidget {
 
 // The image with every pixel repeated `factor` times across and down.
 QImage RepeatPixels(const QImage& image, int factor);
-// Rows [first, last] of `image` into `out` (factor times its size, same format of whole bytes),
-// each pixel a factor x factor square.
-void RepeatRows(const QImage& image, int factor, int first, int last, QImage& out);
+// The pixels of `image` inside `pixels` into `out` (factor times its size, same format of whole
+// bytes), each a factor x factor square.
+void RepeatPixels(const QImage& image, int factor, const QRect& pixels, QImage& out);
 
 // A copy of a 5-6-5 bitmap as an RGB16 image (null for an empty or short bitmap).
 QImage ToImage(const Bitmap& bitmap);

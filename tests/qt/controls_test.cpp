@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
+#include <cmath>
 #include <random>
 
 #include "qt/qt_controls.h"
@@ -317,7 +319,7 @@ TEST(PaintBoxTest, ChangedRowsAndPartialPaintsShowWhatAWholePaintShows) {
   std::mt19937 rng(3);
   Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
   for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
-  for (const QSize size : {QSize(320, 256), QSize(640, 512), QSize(960, 768)}) {
+  for (const QSize size : {QSize(320, 256), QSize(640, 512), QSize(960, 768), QSize(500, 390)}) {
     SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
     qt::PaintWidget box(nullptr);
     box.resize(size);
@@ -327,14 +329,66 @@ TEST(PaintBoxTest, ChangedRowsAndPartialPaintsShowWhatAWholePaintShows) {
       box.showBitmap(bitmap);
       ASSERT_EQ(box.image(), qt::ToImage(bitmap));
     }
+    for (const QRect changed : {QRect(0, 0, 1, 1), QRect(319, 40, 1, 9), QRect(150, 250, 9, 6)}) {
+      for (int y = changed.top(); y <= changed.bottom(); ++y)
+        for (int x = changed.left(); x <= changed.right(); ++x) bitmap.scanLine(y)[x] ^= 0x0841;
+      box.showBitmap(bitmap);
+      ASSERT_EQ(box.image(), qt::ToImage(bitmap));
+    }
     const QImage whole = box.grab().toImage();
-    EXPECT_EQ(whole, qt::ToImage(bitmap).scaled(size).convertToFormat(whole.format()));
+    if (size.width() % 320 == 0) {  // whole steps: every pixel a square
+      EXPECT_EQ(whole, qt::ToImage(bitmap).scaled(size).convertToFormat(whole.format()));
+    }
     for (const QRect part :
          {QRect(0, 0, size.width(), 1), QRect(5, 35, 40, 3), QRect(0, size.height() - 3, 9, 3)}) {
       QImage painted(size, whole.format());
       painted.fill(Qt::magenta);
       box.render(&painted, part.topLeft(), QRegion(part));  // drawn where it lies
       EXPECT_EQ(painted.copy(part), whole.copy(part)) << part.x() << "," << part.y();
+    }
+  }
+}
+
+// What a changed bitmap repaints covers every pixel that changed, and no more than the rectangle
+// around them: a glyph typed repaints a glyph's place, not the box's rows.
+TEST(PaintBoxTest, RepaintCoversTheChangedPixelsOnly) {
+  App();
+  struct PaintLog : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  };
+  std::mt19937 rng(9);
+  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
+  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  for (const QSize size : {QSize(320, 256), QSize(640, 512), QSize(500, 390)}) {
+    SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+    qt::PaintWidget box(nullptr);
+    box.resize(size);
+    box.showBitmap(bitmap);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    PaintLog log;
+    box.installEventFilter(&log);
+    for (int step = 0; step < 40; ++step) {
+      const int x = static_cast<int>(rng() % 320), y = static_cast<int>(rng() % 256);
+      const QRect changed = QRect(x, y, 1 + static_cast<int>(rng() % 12), 1 + static_cast<int>(rng() % 16)) &
+                            QRect(0, 0, 320, 256);
+      for (int cy = changed.top(); cy <= changed.bottom(); ++cy)
+        for (int cx = changed.left(); cx <= changed.right(); ++cx)
+          bitmap.scanLine(cy)[cx] = static_cast<uint16_t>(bitmap.scanLine(cy)[cx] + 1 + rng() % 100);
+      log.painted = QRegion();
+      box.showBitmap(bitmap);
+      QCoreApplication::processEvents();
+      const double sx = size.width() / 320.0, sy = size.height() / 256.0;
+      const QRect under(static_cast<int>(changed.left() * sx), static_cast<int>(changed.top() * sy),
+                        static_cast<int>(std::ceil(changed.width() * sx)),
+                        static_cast<int>(std::ceil(changed.height() * sy)));
+      EXPECT_TRUE(log.painted.contains(under & box.rect())) << step;
+      EXPECT_LE(log.painted.boundingRect().width(), under.width() + 2) << step;
+      EXPECT_LE(log.painted.boundingRect().height(), under.height() + 2) << step;
     }
   }
 }
