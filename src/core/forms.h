@@ -170,6 +170,9 @@ class TmyForm : public Ts2Main {
   void DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int cellRows, int cellCols);
   std::vector<uint8_t> RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows, int cellCols) const;
   void KeepRomBox(bool anyGlyph);
+  std::vector<uint8_t> TransTextKey(int cellRows, int cellCols) const;
+  // The translation's text into its page, in place when the page holds its last drawing.
+  void DrawTransText(bool inPlace, int cellRows, int cellCols);
   void RenderGlyph(int cellRows, int cellCols);
   void VideoPaint();
   void RedrawBothPages();

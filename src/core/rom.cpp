@@ -98,6 +98,7 @@ void TmyForm::FormCreate() {
   gBitmap.pixels.assign(pixels, 0);
   gBitmap.markWritten(0, gBitmap.height - 1);
   romBoxDrawn.valid = false;  // the buffers are new, and blank
+  transTextDrawn.valid = transTextDrawn.shown = false;
   ui.video().drawStretched(gBitmap);
   gDataLoaded = 0;
   gMainReady = 1;

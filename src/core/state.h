@@ -104,6 +104,32 @@ struct RomBoxDrawn {
   uint64_t kept = 0;  // passes it saved
 };
 
+// The translation page as its last drawing left it, so that typed text is drawn in place: each
+// glyph with the page pixels it could write as they were before it. An edit takes back the
+// glyphs from its first changed byte on, the last first, which leaves the page as the glyphs
+// before them left it, and draws the text from there.
+struct TransTextDrawn {
+  static constexpr int kUnderRows = 16, kUnderCols = 9;  // the translation cell and its shadow column
+  bool valid = false;
+  std::vector<uint8_t> key;   // what the drawing reads besides the text
+  std::vector<uint8_t> text;  // the bytes it read, the end code included when it met one
+  struct Glyph {
+    uint32_t index = 0;                 // of its byte in `text`
+    uint16_t penX = 0, pageY = 0;       // where it was drawn: page column and row
+    uint16_t afterX = 0, afterY = 0;    // the pen it left
+    uint32_t dirtyBefore = 0;            // the page's dirtyEnd before it
+    std::array<uint16_t, kUnderRows * kUnderCols> under{};
+  };
+  std::vector<Glyph> glyphs;
+  bool inPlace = false;                     // the last drawing took glyphs back and drew from there
+  uint32_t changedFirst = 0, changedEnd = 0;  // the page rows it changed, when in place
+  // The box's rows of gBitmap as its last drawing wrote them, with the stamp each got.
+  bool shown = false;
+  uint16_t scroll = 0;
+  std::vector<uint64_t> rowStamps;
+  uint64_t kept = 0;  // drawings done in place
+};
+
 // One character of the colour and character tables.
 struct CharEntry {
   uint16_t length = 0;
@@ -259,7 +285,9 @@ struct Ts2Main {
   uint16_t gPenX = 0, gPenY = 0, gGlyph = 0;
   uint8_t gTextColour = 15;
   RomBoxDrawn romBoxDrawn;
-  bool keepRomBox = true;  // false: the ROM box is drawn afresh every time (tests compare the two)
+  // false: both boxes are drawn afresh every time (tests compare the two).
+  bool keepRomBox = true;
+  TransTextDrawn transTextDrawn;
   // The translation box's frame and fill as DrawTextBox draws them: they depend on the box colour
   // and fill only, and are copied in while those stay (keepRomBox false: drawn every time).
   struct TransBoxDrawn {

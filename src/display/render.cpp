@@ -71,6 +71,15 @@ void Put(std::vector<uint8_t>& key, const T& value) {
   key.insert(key.end(), bytes, bytes + sizeof(T));
 }
 
+// Whether the translation was drawn in place into a box whose rows of `bitmap` still hold what
+// its last drawing wrote (each with the stamp it got), scrolled as then.
+bool TransRowsHeld(const TransTextDrawn& drawn, const Bitmap& bitmap, int top, int rows, uint16_t scroll) {
+  if (!drawn.inPlace || !drawn.shown || drawn.scroll != scroll || !bitmap.rowsStamped() ||
+      drawn.rowStamps.size() != static_cast<size_t>(rows) || top + rows > bitmap.height)
+    return false;
+  return std::equal(drawn.rowStamps.begin(), drawn.rowStamps.end(), bitmap.rowStamps.begin() + top);
+}
+
 }  // namespace
 
 // ---- glyphs and the pen ----
@@ -384,11 +393,23 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
   const int top = translation ? kTransBoxTop : kRomBoxTop;
   const int boxHeight = kBoxRows * kTileSize;
   page.top = static_cast<uint16_t>(top + kTileSize);
-  // A kept ROM box whose rows of the bitmap nothing wrote since its pass: they hold what it put
-  // there, and are neither written again nor marked (the Video box need not look at them).
-  if (!(kept && gBitmap.rowsHold(top, top + boxHeight - 1, romBoxDrawn.bitmapStamp))) {
+  const uint16_t height = page.height ? page.height : kPageHeight;
+  TransTextDrawn& drawn = transTextDrawn;
+  if (translation && TransRowsHeld(drawn, gBitmap, top, boxHeight, page.scroll)) {
+    // Text drawn in place into a box whose rows of the bitmap hold what its last drawing put
+    // there: only the rows showing page rows it changed are written again.
+    for (int i = 0; i < kWindowRows; ++i) {
+      const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
+      if (row < drawn.changedFirst || row >= drawn.changedEnd) continue;
+      const int y = page.top + i;
+      std::memcpy(gBitmap.scanLine(y), gVideo.get() + static_cast<size_t>(y) * w, static_cast<size_t>(w) * 2);
+      CopyPixels(gBitmap.scanLine(y) + kWindowLeft, page.pixels.get() + row * page.width, page.width, true);
+      drawn.rowStamps[static_cast<size_t>(y - top)] = gBitmap.markWritten(y, y);
+    }
+  } else if (!(kept && gBitmap.rowsHold(top, top + boxHeight - 1, romBoxDrawn.bitmapStamp))) {
+    // A kept ROM box whose rows of the bitmap nothing wrote since its pass: they hold what it put
+    // there, and are neither written again nor marked (the Video box need not look at them).
     BlitPixels(gBitmap.scanLine(top), gVideo.get() + static_cast<size_t>(top) * w, boxHeight, w, w);
-    const uint16_t height = page.height ? page.height : kPageHeight;
     for (int i = 0; i < kWindowRows; ++i) {
       const size_t row = (static_cast<size_t>(page.scroll) + i) % height;
       CopyPixels(gBitmap.scanLine(page.top + i) + kWindowLeft, page.pixels.get() + row * page.width,
@@ -396,6 +417,11 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
     }
     const uint64_t stamp = gBitmap.markWritten(top, top + boxHeight - 1);
     if (!translation) romBoxDrawn.bitmapStamp = stamp;
+    if (translation) {
+      drawn.shown = true;
+      drawn.scroll = page.scroll;
+      drawn.rowStamps.assign(static_cast<size_t>(boxHeight), stamp);
+    }
   }
   if (!translation && !kept) {
     romBoxDrawn.valid = true;
@@ -414,10 +440,16 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   const int w = gBitmap.width, h = gBitmap.height;
   gPage = translation ? 1 : 0;
   TextPage& page = gPages[static_cast<size_t>(gPage)];
-  // The first kPageClearPixels pixels are cleared; those never written since the last clear are
-  // still zero.
-  FillPixels(page.pixels.get(), 0, std::min<size_t>(page.dirtyEnd, kPageClearPixels));
-  page.dirtyEnd = 0;
+  std::vector<uint8_t> transKey;
+  if (translation) transKey = TransTextKey(cellRows, cellCols);
+  TransTextDrawn& drawn = transTextDrawn;
+  const bool inPlace = translation && keepRomBox && drawn.valid && drawn.key == transKey;
+  if (!inPlace) {
+    // The first kPageClearPixels pixels are cleared; those never written since the last clear
+    // are still zero.
+    FillPixels(page.pixels.get(), 0, std::min<size_t>(page.dirtyEnd, kPageClearPixels));
+    page.dirtyEnd = 0;
+  }
   gBoxMap.tiles.fill(0);
   gBoxMap.rows = gBoxMap.cols = gBoxMap.curRow = gBoxMap.curCol = 0;
   gTextColour = kPalText;
@@ -429,22 +461,15 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   }
 
   if (translation) {
-    gTextSrc = gTransText.get();
     gBoxMap.cols = kTransBoxCols;
     page.width = kTransPageWidth;
-    // The string ends at 0xFF, or at the end of the buffer.
-    const uint8_t* end = gTransText.get() + kTransTextSize;
-    while (gTextSrc < end) {
-      const uint8_t b = *gTextSrc++;
-      if (b == kCodeEnd) break;
-      if (b == kCodeNewLine) {
-        gPenX = 0;
-        gPenY = static_cast<uint16_t>(gPenY + kTransLineHeight);
-        continue;
-      }
-      gGlyph = b;
-      RenderGlyph(cellRows, cellCols);
+    if (!inPlace) {
+      drawn.key = std::move(transKey);
+      drawn.valid = keepRomBox;
+      drawn.glyphs.clear();
+      drawn.text.clear();
     }
+    DrawTransText(inPlace, cellRows, cellCols);
   } else {
     gLineWidth = kRomLineWidth;
     gBoxMap.cols = kRomBoxCols;
@@ -491,6 +516,115 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   kept.valid = true;
   kept.colourShift = style.colourShift;
   kept.solid = style.solid;
+}
+
+std::vector<uint8_t> TmyForm::TransTextKey(int cellRows, int cellCols) const {
+  std::vector<uint8_t> key;
+  key.reserve(64);
+  Put(key, gPages[1].pixels.get());
+  Put(key, gPages[1].height);
+  Put(key, cellRows);
+  Put(key, cellCols);
+  Put(key, Checked(MenuId::UseVWFRoutine1));
+  // What the box's rows of the bitmap are drawn from besides the page.
+  Put(key, gBitmap.pixels.data());
+  Put(key, gVideo.get());
+  Put(key, gBitmap.width);
+  Put(key, gBitmap.height);
+  for (MenuId item : {MenuId::Red1, MenuId::Green1, MenuId::Solid1}) Put(key, Checked(item));
+  return key;
+}
+
+void TmyForm::DrawTransText(bool inPlace, int cellRows, int cellCols) {
+  using Glyph = TransTextDrawn::Glyph;
+  constexpr int kUnderRows = TransTextDrawn::kUnderRows, kUnderCols = TransTextDrawn::kUnderCols;
+  constexpr size_t kUnderBytes = kUnderCols * sizeof(uint16_t);
+  TextPage& page = gPages[1];
+  TransTextDrawn& drawn = transTextDrawn;
+  uint16_t* const pixels = page.pixels.get();
+  const size_t width = page.width;
+  // The string ends at 0xFF, or at the end of the buffer.
+  const uint8_t* const text = gTransText.get();
+  const auto* stop = static_cast<const uint8_t*>(std::memchr(text, kCodeEnd, kTransTextSize));
+  const size_t length = stop ? static_cast<size_t>(stop - text) + 1 : kTransTextSize;
+
+  uint32_t changedFirst = UINT32_MAX, changedEnd = 0;  // page rows
+  const auto changed = [&](const Glyph& g) {
+    changedFirst = std::min<uint32_t>(changedFirst, g.pageY);
+    changedEnd = std::max<uint32_t>(changedEnd, g.pageY + kUnderRows);
+  };
+  size_t from = 0;  // the first byte drawn
+  bool anyGlyph = false;
+  if (inPlace) {
+    // The glyphs from the first byte that differs on are taken back, the last first: the page is
+    // then as the glyphs before them left it, and the pen as the last of those left it.
+    const size_t common = std::min(length, drawn.text.size());
+    const size_t same = static_cast<size_t>(std::mismatch(text, text + common, drawn.text.begin()).first - text);
+    size_t keep = drawn.glyphs.size();
+    while (keep > 0 && drawn.glyphs[keep - 1].index >= same) --keep;
+    for (size_t i = drawn.glyphs.size(); i-- > keep;) {
+      const Glyph& g = drawn.glyphs[i];
+      for (int r = 0; r < kUnderRows; ++r)
+        std::memcpy(pixels + (size_t{g.pageY} + r) * width + g.penX, g.under.data() + r * kUnderCols, kUnderBytes);
+      changed(g);
+    }
+    if (keep < drawn.glyphs.size()) page.dirtyEnd = drawn.glyphs[keep].dirtyBefore;
+    if (keep > 0) {
+      const Glyph& g = drawn.glyphs[keep - 1];
+      from = g.index + 1;
+      gPenX = g.afterX;
+      gPenY = g.afterY;
+      gGlyph = text[g.index];
+      anyGlyph = true;
+    }
+    drawn.glyphs.resize(keep);
+    ++drawn.kept;
+  }
+
+  // A glyph is recorded when it lies wholly inside the part of the page that a clear covers;
+  // after one that does not, the next drawing is done afresh.
+  bool record = drawn.valid && cellRows == kUnderRows && cellCols == kUnderCols - 1;
+  const uint16_t height = page.height ? page.height : kPageHeight;
+  for (size_t i = from; i < length; ++i) {
+    const uint8_t b = text[i];
+    if (b == kCodeEnd) break;
+    if (b == kCodeNewLine) {
+      gPenX = 0;
+      gPenY = static_cast<uint16_t>(gPenY + kTransLineHeight);
+      continue;
+    }
+    gGlyph = b;
+    anyGlyph = true;
+    Glyph* g = nullptr;
+    if (record) {
+      const auto y = static_cast<uint16_t>(gPenY % height);
+      const size_t last = (size_t{y} + kUnderRows - 1) * width + gPenX + kUnderCols - 1;
+      if (gPenX + kUnderCols <= static_cast<int>(width) && last < kPageClearPixels) {
+        g = &drawn.glyphs.emplace_back();
+        g->index = static_cast<uint32_t>(i);
+        g->penX = gPenX;
+        g->pageY = y;
+        g->dirtyBefore = page.dirtyEnd;
+        for (int r = 0; r < kUnderRows; ++r)
+          std::memcpy(g->under.data() + r * kUnderCols, pixels + (size_t{y} + r) * width + gPenX, kUnderBytes);
+      } else {
+        record = false;
+      }
+    }
+    RenderGlyph(cellRows, cellCols);
+    if (g) {
+      g->afterX = gPenX;
+      g->afterY = gPenY;
+      changed(*g);
+    }
+  }
+  gTextSrc = text + length;
+  if (anyGlyph) gGlyphCell = TransMetrics().cells[static_cast<uint8_t>(gGlyph)];  // as RenderGlyph leaves it
+  drawn.valid = record;
+  drawn.inPlace = inPlace;
+  drawn.text.assign(text, text + length);
+  drawn.changedFirst = changedFirst;
+  drawn.changedEnd = changedEnd;
 }
 
 std::vector<uint8_t> TmyForm::RomBoxKey(const std::vector<uint16_t>& glyphs, int cellRows,

@@ -526,5 +526,87 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
   EXPECT_GT(kept.f.transBoxDrawn.kept, 15u);
 }
 
+
+// Typed text is drawn in place: the glyphs from the first changed byte on are taken back and the
+// text drawn from there, and only the bitmap rows showing changed page rows are written. Through
+// random edits (inserts, deletions, new lines, text that wraps around the page), scrolling, other
+// options and other writers of the bitmap, the two sides hold the same drawing after every step.
+TEST(TransTextTest, TextDrawnInPlaceIsWhatAFreshDrawingGives) {
+  Side kept(true), fresh(false);
+  std::mt19937 rng(11);
+  std::vector<uint8_t> text = {'A', 'b', ' ', 'c'};
+  const std::vector<uint8_t> alphabet = {'A', 'i', 'W', 'm', '.', ' ', '\'', 0x00, 0x7F, 0xC3, 0xFE};
+  const auto pick = [&] { return alphabet[rng() % alphabet.size()]; };
+  uint64_t inPlaceBefore = 0;
+  for (int step = 0; step < 400; ++step) {
+    SCOPED_TRACE(testing::Message() << "step " << step << ", " << text.size() << " bytes");
+    std::function<void(TmyForm&)> change = [](TmyForm&) {};
+    bool translation = true;
+    int cellCols = 8;
+    const size_t at = rng() % (text.size() + 1);
+    switch (rng() % 24) {
+      case 0: {  // a long text: lines past the page's height wrap to its top
+        text.clear();
+        for (int n = static_cast<int>(600 + rng() % 900); n-- > 0;) text.push_back(rng() % 30 == 0 ? 0xFE : pick());
+        break;
+      }
+      case 1:
+        text.clear();
+        break;
+      case 2:
+        text.erase(text.begin() + static_cast<ptrdiff_t>(at), text.begin() + static_cast<ptrdiff_t>(std::min(
+                                                                             text.size(), at + rng() % 40)));
+        break;
+      case 3:
+        change = [v = static_cast<uint16_t>(rng() % 5 * 16)](TmyForm& f) { f.gPages[1].scroll = v; };
+        break;
+      case 4: {
+        const MenuId item = std::array{MenuId::UseVWFRoutine1, MenuId::Red1, MenuId::Solid1}[rng() % 3];
+        change = [item](TmyForm& f) { f.SetChecked(item, !f.Checked(item)); };
+        break;
+      }
+      case 5:
+        translation = false;  // no section found: the ROM box alone
+        break;
+      case 6:
+        cellCols = 16;  // the ROM box in another cell
+        break;
+      case 7:
+        change = [](TmyForm& f) {  // the boxes' rows written over by another writer
+          std::fill(f.gBitmap.pixels.begin(), f.gBitmap.pixels.end(), uint16_t{0x1234});
+          f.gBitmap.markWritten(0, f.gBitmap.height - 1);
+        };
+        break;
+      case 8:
+        change = [y = static_cast<int>(140 + rng() % 100)](TmyForm& f) {  // one row of the box
+          f.gBitmap.scanLine(y)[50] ^= 0x5555;
+          f.gBitmap.markWritten(y, y);
+        };
+        break;
+      case 9:
+        text.push_back(0xFE);
+        break;
+      case 10:
+        if (!text.empty()) text.pop_back();
+        break;
+      default:  // typing
+        if (rng() % 3 == 0 && at < text.size())
+          text[at] = pick();
+        else
+          text.insert(text.begin() + static_cast<ptrdiff_t>(rng() % 2 ? text.size() : at), pick());
+    }
+    for (Side* side : {&kept, &fresh}) {
+      change(side->f);
+      std::copy(text.begin(), text.end(), side->f.gTransText.get());
+      side->f.gTransText[text.size()] = 0xFF;
+      side->Show(16, cellCols, translation);
+    }
+    ExpectSameDrawing(kept, fresh);
+    if (HasFailure()) return;
+    inPlaceBefore = kept.f.transTextDrawn.kept;
+  }
+  EXPECT_EQ(fresh.f.transTextDrawn.kept, 0u);
+  EXPECT_GT(inPlaceBefore, 200u);  // most drawings were done in place
+}
 }  // namespace
 }  // namespace ts2
