@@ -99,6 +99,7 @@ void TmyForm::FormCreate() {
   gBitmap.markWritten(0, gBitmap.height - 1);
   romBoxDrawn.valid = false;  // the buffers are new, and blank
   transTextDrawn.valid = transTextDrawn.shown = false;
+  transBoxDrawn.inVideo = false;
   ui.video().drawStretched(gBitmap);
   gDataLoaded = 0;
   gMainReady = 1;

@@ -98,9 +98,6 @@ struct RomBoxDrawn {
   uint16_t penX = 0, penY = 0, glyph = 0;
   uint32_t dirtyEnd = 0;
   uint64_t bitmapStamp = 0;  // the stamp its rows of gBitmap got when they were last written
-  // The translation box drawn into gVideo since the pass: the only pixels outside the ROM box
-  // that the pass's clearing of gVideo would clear.
-  bool transBoxSince = false;
   uint64_t kept = 0;  // passes it saved
 };
 
@@ -295,6 +292,10 @@ struct Ts2Main {
     int colourShift = 0;
     bool solid = false;
     std::vector<uint16_t> pixels;  // the box's rows, its width each
+    // gVideo (this buffer, this stride) holds them in the box's rectangle.
+    bool inVideo = false;
+    const uint16_t* video = nullptr;
+    int videoWidth = 0;
     uint64_t kept = 0;             // drawings it saved
   } transBoxDrawn;
 

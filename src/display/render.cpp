@@ -159,7 +159,10 @@ void ExpandBits(std::span<uint8_t> dest, uint16_t value, int n, int planes) {
 }
 
 void FillPixels(uint16_t* dest, uint16_t value, size_t count) {
-  std::fill(dest, dest + count, value);
+  if (value == 0)  // the clears: the library's fill, not a loop of 16-bit stores
+    std::memset(dest, 0, count * sizeof(uint16_t));
+  else
+    std::fill(dest, dest + count, value);
 }
 
 namespace {
@@ -456,8 +459,17 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   gGlyph = 0;
   gPenX = gPenY = 0;
   if (!translation) {
-    FillPixels(gVideo.get(), 0, static_cast<size_t>(w) * h);
-    romBoxDrawn.transBoxSince = false;
+    // All of gVideo is cleared but the translation box's rectangle: only the translation's pass
+    // writes there, every pixel of it, before putting its rows into the bitmap.
+    const auto stride = static_cast<size_t>(w);
+    const int boxW = kTransBoxCols * kTileSize, boxEnd = kTransBoxTop + kBoxRows * kTileSize;
+    uint16_t* video = gVideo.get();
+    FillPixels(video, 0, kTransBoxTop * stride);
+    for (int y = kTransBoxTop; y < boxEnd; ++y) {
+      FillPixels(video + y * stride, 0, kBoxLeft);
+      FillPixels(video + y * stride + kBoxLeft + boxW, 0, stride - kBoxLeft - boxW);
+    }
+    FillPixels(video + boxEnd * stride, 0, static_cast<size_t>(h - boxEnd) * stride);
   }
 
   if (translation) {
@@ -493,16 +505,20 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
     DrawTextBox(box, gBoxMap, w, style);
     return;
   }
-  romBoxDrawn.transBoxSince = true;
   // The translation box's map is always the same frame (kTransBoxCols x kBoxRows) and lies wholly
   // inside gVideo, so what DrawTextBox writes depends on the style alone.
   const int boxW = kTransBoxCols * kTileSize, boxH = kBoxRows * kTileSize;
   const size_t rowBytes = static_cast<size_t>(boxW) * sizeof(uint16_t);
   TransBoxDrawn& kept = transBoxDrawn;
   if (keepRomBox && kept.valid && kept.colourShift == style.colourShift && kept.solid == style.solid) {
-    for (int y = 0; y < boxH; ++y)
-      std::memcpy(box.data() + static_cast<size_t>(y) * w, kept.pixels.data() + static_cast<size_t>(y) * boxW,
-                  rowBytes);
+    // Nothing but this pass writes the box's rectangle of gVideo: it may hold these pixels still.
+    if (!(kept.inVideo && kept.video == gVideo.get() && kept.videoWidth == w))
+      for (int y = 0; y < boxH; ++y)
+        std::memcpy(box.data() + static_cast<size_t>(y) * w, kept.pixels.data() + static_cast<size_t>(y) * boxW,
+                    rowBytes);
+    kept.inVideo = true;
+    kept.video = gVideo.get();
+    kept.videoWidth = w;
     gBoxMap.curRow = static_cast<uint16_t>(boxH);  // where DrawTextBox leaves its place
     gBoxMap.curCol = 0;
     ++kept.kept;
@@ -516,6 +532,9 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
   kept.valid = true;
   kept.colourShift = style.colourShift;
   kept.solid = style.solid;
+  kept.inVideo = true;
+  kept.video = gVideo.get();
+  kept.videoWidth = w;
 }
 
 std::vector<uint8_t> TmyForm::TransTextKey(int cellRows, int cellCols) const {
@@ -666,15 +685,8 @@ void TmyForm::KeepRomBox(bool anyGlyph) {
   gGlyph = romBoxDrawn.glyph;
   gPenX = romBoxDrawn.penX;
   gPenY = romBoxDrawn.penY;
-  // The pass clears all of gVideo before drawing its box, and since then only the translation
-  // box can have been drawn there (in the same bitmap's size, which is part of the key): its
-  // rectangle is what is cleared.
-  if (!romBoxDrawn.transBoxSince) return;
-  const auto w = static_cast<size_t>(gBitmap.width);
-  for (int y = 0; y < kBoxRows * kTileSize; ++y)
-    FillPixels(gVideo.get() + static_cast<size_t>(kTransBoxTop + y) * w + kBoxLeft, 0,
-               static_cast<size_t>(kTransBoxCols) * kTileSize);
-  romBoxDrawn.transBoxSince = false;
+  // The pass leaves gVideo clear around its box but for the translation box's rectangle, and
+  // since then only the translation's pass can have written there.
 }
 
 void TmyForm::VideoPaint() {

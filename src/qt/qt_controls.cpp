@@ -73,6 +73,26 @@ void PaintWidget::setImage(QImage image) {
   update();
 }
 
+namespace {
+
+// The first and the last pixel where two rows of n pixels differ (n and -1 when none), compared
+// four pixels at a time.
+int FirstDifference(const uint16_t* a, const uint16_t* b, int n) {
+  int i = 0;
+  while (i + 4 <= n && std::memcmp(a + i, b + i, 4 * sizeof(uint16_t)) == 0) i += 4;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+int LastDifference(const uint16_t* a, const uint16_t* b, int n) {
+  int i = n;
+  while (i >= 4 && std::memcmp(a + i - 4, b + i - 4, 4 * sizeof(uint16_t)) == 0) i -= 4;
+  while (i > 0 && a[i - 1] == b[i - 1]) --i;
+  return i - 1;
+}
+
+}  // namespace
+
 void PaintWidget::showBitmap(const Bitmap& bitmap) {
   const int w = bitmap.width, h = bitmap.height;
   if (image_.isNull() || image_.width() != w || image_.height() != h ||
@@ -100,9 +120,7 @@ void PaintWidget::showBitmap(const Bitmap& bitmap) {
     auto* shown = reinterpret_cast<uint16_t*>(image_.scanLine(y));
     if (std::memcmp(shown, row, rowBytes) == 0) continue;
     // The columns that differ: a key changes a glyph or a few, not the row.
-    const int from = static_cast<int>(std::mismatch(row, row + w, shown).first - row);
-    int to = w - 1;
-    while (row[to] == shown[to]) --to;
+    const int from = FirstDifference(row, shown, w), to = LastDifference(row, shown, w);
     std::memcpy(shown + from, row + from, static_cast<size_t>(to + 1 - from) * sizeof(uint16_t));
     if (first < 0) first = y;
     last = y;
