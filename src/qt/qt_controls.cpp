@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 
 namespace ts2::qt {
@@ -680,10 +682,97 @@ const std::vector<QtMemo::Shown>& QtMemo::wrapped() const {
 
 // ---- status bar ----
 
+bool PanelLabel::Key::operator==(const Key& other) const {
+  // The cheap fields first.
+  return size == other.size && group == other.group && enabled == other.enabled && style == other.style &&
+         image == other.image && alignment == other.alignment && indent == other.indent &&
+         margin == other.margin && frame == other.frame && lineWidth == other.lineWidth &&
+         midLineWidth == other.midLineWidth && direction == other.direction && format == other.format &&
+         wrap == other.wrap && margins == other.margins && text == other.text && under == other.under &&
+         font == other.font && palette == other.palette;
+}
+
+void PanelLabel::paintEvent(QPaintEvent* event) {
+  const QWidget* bar = parentWidget();
+  QStyle* shownStyle = style();
+  const auto plain = [&] { QLabel::paintEvent(event); };
+  if (!caching_ || !bar || !bar->autoFillBackground() || !IsQtOwnStyle(shownStyle)) return plain();
+  const QBrush under = bar->palette().brush(bar->backgroundRole());
+  if (under.style() != Qt::SolidPattern || under.color().alpha() != 255) return plain();
+
+  // The image the painter draws into (the window's backing store), at whole device pixels.
+  const auto target = [this](QPainter& painter) -> QImage* {
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    const QTransform& toDevice = painter.deviceTransform();
+    if (!device || device->devType() != QInternal::Image || toDevice.type() > QTransform::TxTranslate ||
+        toDevice.dx() != std::floor(toDevice.dx()) || toDevice.dy() != std::floor(toDevice.dy()) ||
+        painter.opacity() != 1.0)
+      return nullptr;
+    return static_cast<QImage*>(device);
+  };
+  Key key;
+  {
+    QPainter painter(this);
+    const QImage* image = target(painter);
+    if (!image) {
+      painter.end();
+      return plain();
+    }
+    key.text = text();
+    key.font = font();
+    key.palette = palette();
+    key.group = static_cast<int>(key.palette.currentColorGroup());
+    key.under = under;
+    key.size = size();
+    key.margins = contentsMargins();
+    key.alignment = static_cast<int>(alignment());
+    key.indent = indent();
+    key.margin = margin();
+    key.frame = frameStyle();
+    key.lineWidth = lineWidth();
+    key.midLineWidth = midLineWidth();
+    key.direction = static_cast<int>(layoutDirection());
+    key.format = static_cast<int>(textFormat());
+    key.image = static_cast<int>(image->format());
+    key.enabled = isEnabled();
+    key.wrap = wordWrap();
+    key.style = shownStyle;
+    ++paints_;
+    for (Entry& entry : entries_) {
+      if (!(entry.key == key)) continue;
+      entry.used = paints_;
+      painter.setCompositionMode(QPainter::CompositionMode_Source);  // the kept pixels as they were
+      painter.drawImage(QPoint(0, 0), entry.pixels);
+      ++copies_;
+      return;
+    }
+  }
+  plain();
+  // Kept only when the whole label was just painted: its pixels are then the bar's fill and Qt's
+  // drawing of the label.
+  QPainter painter(this);
+  QImage* image = target(painter);
+  if (!image) return;
+  const QTransform& toDevice = painter.deviceTransform();
+  const QRect inDevice = rect().translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
+  if (inDevice.isEmpty() || !image->rect().contains(inDevice)) return;
+  QRegion painted = painter.paintEngine()->systemClip();
+  if (painted.isEmpty()) painted = image->rect();
+  if (!QRegion(inDevice).subtracted(painted).isEmpty()) return;
+  Entry kept{std::move(key), image->copy(inDevice), paints_};
+  if (entries_.size() < kEntries) {
+    entries_.push_back(std::move(kept));
+  } else {  // in place of the one used longest ago
+    *std::min_element(entries_.begin(), entries_.end(),
+                      [](const Entry& a, const Entry& b) { return a.used < b.used; }) = std::move(kept);
+  }
+}
+
 StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
-  for (QLabel*& label : panels_) {
-    label = new QLabel(this);
+  for (PanelLabel*& label : panels_) {
+    label = new PanelLabel(this);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setTextFormat(Qt::PlainText);
     label->setIndent(2);

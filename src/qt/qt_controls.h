@@ -248,12 +248,55 @@ class QtMemo : public Memo, public WidgetControl {
 
 // ---- status bar and gauge ----
 
+// A status bar panel: a label that keeps the pixels of its last few paints and copies them back
+// when it is to be painted again exactly as before. While the translator types, the fit panel
+// switches between a few texts and panel 1 between a few widths, and QLabel lays out and shapes
+// its text anew on every paint. After Qt's own paint of the whole label, its pixels are read back
+// from the window's image; a later paint with the same inputs (text, font, size, palette and
+// colour group, frame, alignment, style, the bar's fill under it) copies them. Painted the plain
+// way whenever the copy could differ: as for the list rows (RowCacheDelegate), another style, a
+// scaled painter, a translucent or patterned fill.
+class PanelLabel : public QLabel {
+ public:
+  explicit PanelLabel(QWidget* parent) : QLabel(parent) {}
+  void setCaching(bool on) { caching_ = on; }
+  int copies() const { return copies_; }  // paints copied from the kept pixels so far
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  struct Key {
+    QString text;
+    QFont font;
+    QPalette palette;
+    QBrush under;
+    QSize size;
+    QMargins margins;
+    int group = 0, alignment = 0, indent = 0, margin = 0, frame = 0, lineWidth = 0, midLineWidth = 0;
+    int direction = 0, format = 0, image = 0;
+    bool enabled = false, wrap = false;
+    const QStyle* style = nullptr;
+    bool operator==(const Key& other) const;
+  };
+  struct Entry {
+    Key key;
+    QImage pixels;
+    uint64_t used = 0;
+  };
+  static constexpr size_t kEntries = 4;
+  std::vector<Entry> entries_;
+  uint64_t paints_ = 0;
+  int copies_ = 0;
+  bool caching_ = true;
+};
+
 // Three sunken panels: panel 0 of a fixed width, then panel 1 and, to its right, panel 2 (whether
 // the translation fits), which share the rest.
 class StatusWidget : public QWidget {
  public:
   explicit StatusWidget(QWidget* parent);
-  QLabel* panel(int index) const { return panels_[index]; }
+  PanelLabel* panel(int index) const { return panels_[index]; }
   void layoutPanels();
   // Shrinks the font of a text too wide for its panel; a text that fits in no readable size is
   // cut with an ellipsis (the tooltip holds it whole).
@@ -279,7 +322,7 @@ class StatusWidget : public QWidget {
   const FitChoice& fitChoice(int panel, const QString& text, int room);
   int panel2Width(const QString& text);  // the size hint's width of panel 2 showing `text`
 
-  QLabel* panels_[3];
+  PanelLabel* panels_[3];
   QString full_[3];
   // The font fitText last gave each panel (none after the bar's font changed or panel 2 was
   // measured in another): QWidget::setFont works out the inherited font even when nothing changes.

@@ -13,18 +13,16 @@ namespace ts2::qt {
 
 namespace {
 
-// Qt's own styles whose row drawing reads the option alone (and the painter): no animation, no
-// widget state. A style sheet or a platform's style paints the plain way.
-bool KnownStyle(const QStyle* style) {
-  const char* name = style->metaObject()->className();
-  return std::strcmp(name, "QFusionStyle") == 0 || std::strcmp(name, "QWindowsStyle") == 0;
-}
-
 bool Integral(qreal value) {
   return value == std::floor(value);
 }
 
 }  // namespace
+
+bool IsQtOwnStyle(const QStyle* style) {
+  const char* name = style->metaObject()->className();
+  return std::strcmp(name, "QFusionStyle") == 0 || std::strcmp(name, "QWindowsStyle") == 0;
+}
 
 bool RowCacheDelegate::Key::operator==(const Key& other) const {
   // The cheap fields first; the text, palette and font only for a row that matches the rest.
@@ -58,7 +56,7 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
   const QTransform& toDevice = painter->deviceTransform();
   const QWidget* viewport = view_->viewport();
-  if (!caching_ || !device || device->devType() != QInternal::Image || !KnownStyle(style) ||
+  if (!caching_ || !device || device->devType() != QInternal::Image || !IsQtOwnStyle(style) ||
       toDevice.type() > QTransform::TxTranslate || !Integral(toDevice.dx()) || !Integral(toDevice.dy()) ||
       painter->opacity() != 1.0 || painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
       !viewport->autoFillBackground())

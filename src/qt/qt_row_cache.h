@@ -29,6 +29,10 @@ namespace ts2::qt {
 // than Qt's own Fusion and Windows styles (another style may read the widget or animate), a
 // scaled or fractionally placed painter (device pixel ratio above 1), an image the painter does
 // not draw into, a translucent background, opacity or another composition mode.
+// Qt's own styles whose drawing reads the option alone (and the painter): no animation, no widget
+// state. A style sheet or a platform's style is not one of them.
+bool IsQtOwnStyle(const QStyle* style);
+
 class RowCacheDelegate : public QStyledItemDelegate {
  public:
   explicit RowCacheDelegate(QAbstractItemView* view);

@@ -440,6 +440,93 @@ TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
   }
 }
 
+// A panel copied from the kept pixels shows what Qt's own paint of it shows: after each change
+// (the fit panel's texts while typing, sizes, the window inactive, palette, font, disabled), the
+// window as the change left it and a whole repaint with every panel copied equal a repaint with
+// nothing copied.
+TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
+  App();
+  QWidget window, other;
+  window.resize(560, 40);
+  other.resize(50, 50);
+  auto* bar = new qt::StatusWidget(&window);
+  bar->setGeometry(0, 10, 560, 19);
+  qt::QtStatusBar status(bar);
+  const auto activate = [](QWidget* w) {
+    w->show();
+    QApplication::setActiveWindow(w);
+    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
+  };
+  ASSERT_TRUE(activate(&window));
+  const auto type = [&](const std::string& fit) {
+    status.setPanelText(0, "Offset: 0A0012 | PTR: 0012 -> 0A0002");
+    status.setPanelText(1, "Line {Kana, Ascii}: 0, 0");
+    status.setPanelText(2, fit);
+  };
+  const auto paletteWith = [&](QPalette::ColorRole role, QColor colour) {
+    return [&window, role, colour] {
+      QPalette palette = window.palette();
+      palette.setColor(role, colour);
+      window.setPalette(palette);
+    };
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  };
+  const Step steps[] = {
+      {"the first texts", [&] { type("Fits"); }},
+      {"a line too wide", [&] { type("L1: too wide"); }},
+      {"fits again", [&] { type("Fits"); }},
+      {"too wide again", [&] { type("L1: too wide"); }},
+      {"another string's offsets, same width",
+       [&] { status.setPanelText(0, "Offset: 0B0034 | PTR: 0034 -> 0B0004"); }},
+      {"a text that does not fit its panel", [&] { type(std::string(120, 'W')); }},
+      {"the window inactive", [&] { ASSERT_TRUE(activate(&other)); }},
+      {"the window active again", [&] { ASSERT_TRUE(activate(&window)); }},
+      {"narrower", [&] { bar->resize(420, 19); }},
+      {"another text colour", paletteWith(QPalette::WindowText, QColor(0x80, 0x20, 0x60))},
+      {"another bar colour", paletteWith(QPalette::Window, QColor(0xE0, 0xF0, 0xD0))},
+      {"a larger font",
+       [&] {
+         QFont font = bar->font();
+         font.setPointSize(font.pointSize() + 2);
+         bar->setFont(font);
+       }},
+      {"disabled", [&] { bar->setEnabled(false); }},
+      {"typing while disabled", [&] { type("Fits"); }},
+  };
+  const auto shown = [&] {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    return window.screen()->grabWindow(window.winId()).toImage();
+  };
+  const auto repaint = [&] {
+    for (int i = 0; i < 3; ++i) bar->panel(i)->repaint();
+    return shown();
+  };
+  const auto copies = [&] { return bar->panel(0)->copies() + bar->panel(1)->copies() + bar->panel(2)->copies(); };
+  const auto caching = [&](bool on) {
+    for (int i = 0; i < 3; ++i) bar->panel(i)->setCaching(on);
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    const QImage left = shown();
+    const QImage whole = repaint();  // the panels not painted since the change are kept now
+    const int before = copies();
+    const QImage copied = repaint();
+    if (window.devicePixelRatio() == 1.0) {  // scaled, every panel is painted by Qt
+      EXPECT_EQ(copies(), before + 3);
+    }
+    caching(false);
+    const QImage plain = repaint();
+    caching(true);
+    EXPECT_EQ(left, plain);
+    EXPECT_EQ(whole, plain);
+    EXPECT_EQ(copied, plain);
+  }
+}
+
 // Held, the paint box shows only the bitmap drawn last, when released: what drawing each
 // plainly shows at the end.
 TEST(PaintBoxTest, HeldBoxShowsTheLastBitmapWhenReleased) {
