@@ -64,6 +64,15 @@ void BuildBoxMap(BoxMap& map, int cols) {
   }
 }
 
+// A map as BuildBoxMap leaves it: its tiles past the first kBoxRows rows are zero in both.
+void CopyBoxMap(BoxMap& to, const BoxMap& from) {
+  std::copy_n(from.tiles.begin(), kBoxRows * 128, to.tiles.begin());
+  to.rows = from.rows;
+  to.cols = from.cols;
+  to.curRow = from.curRow;
+  to.curCol = from.curCol;
+}
+
 template <typename T>
 void Put(std::vector<uint8_t>& key, const T& value) {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -429,7 +438,7 @@ void TmyForm::RenderString(int cellRows, int cellCols) {
   if (!translation && !kept) {
     romBoxDrawn.valid = true;
     romBoxDrawn.key = std::move(romBoxKey);
-    romBoxDrawn.boxMap = gBoxMap;
+    CopyBoxMap(romBoxDrawn.boxMap, gBoxMap);
     romBoxDrawn.glyphCell = gGlyphCell;
     romBoxDrawn.penX = gPenX;
     romBoxDrawn.penY = gPenY;
@@ -453,7 +462,8 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
     FillPixels(page.pixels.get(), 0, std::min<size_t>(page.dirtyEnd, kPageClearPixels));
     page.dirtyEnd = 0;
   }
-  gBoxMap.tiles.fill(0);
+  // Only BuildBoxMap writes a map's tiles, in its first kBoxRows rows: the rest are still zero.
+  std::fill_n(gBoxMap.tiles.begin(), kBoxRows * 128, uint8_t{0});
   gBoxMap.rows = gBoxMap.cols = gBoxMap.curRow = gBoxMap.curCol = 0;
   gTextColour = kPalText;
   gGlyph = 0;
@@ -679,7 +689,7 @@ void TmyForm::KeepRomBox(bool anyGlyph) {
   page.width = kRomLineWidth;
   page.dirtyEnd = romBoxDrawn.dirtyEnd;
   gLineWidth = kRomLineWidth;
-  gBoxMap = romBoxDrawn.boxMap;
+  CopyBoxMap(gBoxMap, romBoxDrawn.boxMap);
   if (anyGlyph) gGlyphCell = romBoxDrawn.glyphCell;
   gTextColour = kPalText;
   gGlyph = romBoxDrawn.glyph;
