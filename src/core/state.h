@@ -98,7 +98,7 @@ struct RomBoxDrawn {
   uint16_t penX = 0, penY = 0, glyph = 0;
   uint32_t dirtyEnd = 0;
   uint64_t bitmapStamp = 0;  // the stamp its rows of gBitmap got when they were last written
-  uint64_t kept = 0;  // passes it saved
+  uint64_t kept = 0;         // passes it saved
 };
 
 // The translation page as its last drawing left it, so that typed text is drawn in place: each
@@ -111,14 +111,14 @@ struct TransTextDrawn {
   std::vector<uint8_t> key;   // what the drawing reads besides the text
   std::vector<uint8_t> text;  // the bytes it read, the end code included when it met one
   struct Glyph {
-    uint32_t index = 0;                 // of its byte in `text`
-    uint16_t penX = 0, pageY = 0;       // where it was drawn: page column and row
-    uint16_t afterX = 0, afterY = 0;    // the pen it left
-    uint32_t dirtyBefore = 0;            // the page's dirtyEnd before it
+    uint32_t index = 0;               // of its byte in `text`
+    uint16_t penX = 0, pageY = 0;     // where it was drawn: page column and row
+    uint16_t afterX = 0, afterY = 0;  // the pen it left
+    uint32_t dirtyBefore = 0;         // the page's dirtyEnd before it
     std::array<uint16_t, kUnderRows * kUnderCols> under{};
   };
   std::vector<Glyph> glyphs;
-  bool inPlace = false;                     // the last drawing took glyphs back and drew from there
+  bool inPlace = false;                       // the last drawing took glyphs back and drew from there
   uint32_t changedFirst = 0, changedEnd = 0;  // the page rows it changed, when in place
   // The box's rows of gBitmap as its last drawing wrote them, with the stamp each got.
   bool shown = false;
@@ -296,7 +296,7 @@ struct Ts2Main {
     bool inVideo = false;
     const uint16_t* video = nullptr;
     int videoWidth = 0;
-    uint64_t kept = 0;             // drawings it saved
+    uint64_t kept = 0;  // drawings it saved
   } transBoxDrawn;
 
   // --- spelling: the dictionary the front end set for the translator's language, with the

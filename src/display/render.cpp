@@ -524,8 +524,8 @@ void TmyForm::DrawBox(bool translation, const std::vector<uint16_t>& glyphs, int
     // Nothing but this pass writes the box's rectangle of gVideo: it may hold these pixels still.
     if (!(kept.inVideo && kept.video == gVideo.get() && kept.videoWidth == w))
       for (int y = 0; y < boxH; ++y)
-        std::memcpy(box.data() + static_cast<size_t>(y) * w, kept.pixels.data() + static_cast<size_t>(y) * boxW,
-                    rowBytes);
+        std::memcpy(box.data() + static_cast<size_t>(y) * w,
+                    kept.pixels.data() + static_cast<size_t>(y) * boxW, rowBytes);
     kept.inVideo = true;
     kept.video = gVideo.get();
     kept.videoWidth = w;
@@ -588,13 +588,15 @@ void TmyForm::DrawTransText(bool inPlace, int cellRows, int cellCols) {
     // The glyphs from the first byte that differs on are taken back, the last first: the page is
     // then as the glyphs before them left it, and the pen as the last of those left it.
     const size_t common = std::min(length, drawn.text.size());
-    const size_t same = static_cast<size_t>(std::mismatch(text, text + common, drawn.text.begin()).first - text);
+    const size_t same =
+        static_cast<size_t>(std::mismatch(text, text + common, drawn.text.begin()).first - text);
     size_t keep = drawn.glyphs.size();
     while (keep > 0 && drawn.glyphs[keep - 1].index >= same) --keep;
     for (size_t i = drawn.glyphs.size(); i-- > keep;) {
       const Glyph& g = drawn.glyphs[i];
       for (int r = 0; r < kUnderRows; ++r)
-        std::memcpy(pixels + (size_t{g.pageY} + r) * width + g.penX, g.under.data() + r * kUnderCols, kUnderBytes);
+        std::memcpy(pixels + (size_t{g.pageY} + r) * width + g.penX, g.under.data() + r * kUnderCols,
+                    kUnderBytes);
       changed(g);
     }
     if (keep < drawn.glyphs.size()) page.dirtyEnd = drawn.glyphs[keep].dirtyBefore;
@@ -635,7 +637,8 @@ void TmyForm::DrawTransText(bool inPlace, int cellRows, int cellCols) {
         g->pageY = y;
         g->dirtyBefore = page.dirtyEnd;
         for (int r = 0; r < kUnderRows; ++r)
-          std::memcpy(g->under.data() + r * kUnderCols, pixels + (size_t{y} + r) * width + gPenX, kUnderBytes);
+          std::memcpy(g->under.data() + r * kUnderCols, pixels + (size_t{y} + r) * width + gPenX,
+                      kUnderBytes);
       } else {
         record = false;
       }

@@ -184,7 +184,8 @@ void PaintWidget::paintEvent(QPaintEvent* event) {
   if (factor < 1 || deviceW != factor * w || deviceH != factor * h) {
     // A size between whole steps: stretched, nearest pixel.
     const qreal sx = static_cast<qreal>(width()) / w, sy = static_cast<qreal>(height()) / h;
-    painter.drawImage(QRectF(left * sx, first * sy, cols * sx, rows * sy), image_, QRectF(left, first, cols, rows));
+    painter.drawImage(QRectF(left * sx, first * sy, cols * sx, rows * sy), image_,
+                      QRectF(left, first, cols, rows));
     return;
   }
   // Drawn one to one in device pixels, so that no scaling can make one pixel wider than another;
@@ -220,7 +221,8 @@ void RepeatPixels(const QImage& image, int factor, const QRect& pixels, QImage& 
   const size_t partBytes = static_cast<size_t>(part.width()) * static_cast<size_t>(factor * bytes);
   const size_t skip = static_cast<size_t>(part.left()) * static_cast<size_t>(factor * bytes);
   for (int y = part.top(); y <= part.bottom(); ++y) {
-    const uchar* from = image.constScanLine(y) + static_cast<size_t>(part.left()) * static_cast<size_t>(bytes);
+    const uchar* from =
+        image.constScanLine(y) + static_cast<size_t>(part.left()) * static_cast<size_t>(bytes);
     uchar* row = out.scanLine(y * factor) + skip;
     uchar* to = row;
     for (int x = part.left(); x <= part.right(); ++x, from += bytes)

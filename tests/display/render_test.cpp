@@ -526,7 +526,6 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
   EXPECT_GT(kept.f.transBoxDrawn.kept, 15u);
 }
 
-
 // Typed text is drawn in place: the glyphs from the first changed byte on are taken back and the
 // text drawn from there, and only the bitmap rows showing changed page rows are written. Through
 // random edits (inserts, deletions, new lines, text that wraps around the page), scrolling, other
@@ -547,15 +546,14 @@ TEST(TransTextTest, TextDrawnInPlaceIsWhatAFreshDrawingGives) {
     switch (rng() % 24) {
       case 0: {  // a long text: lines past the page's height wrap to its top
         text.clear();
-        for (int n = static_cast<int>(600 + rng() % 900); n-- > 0;) text.push_back(rng() % 30 == 0 ? 0xFE : pick());
+        for (int n = static_cast<int>(600 + rng() % 900); n-- > 0;)
+          text.push_back(rng() % 30 == 0 ? 0xFE : pick());
         break;
       }
-      case 1:
-        text.clear();
-        break;
+      case 1: text.clear(); break;
       case 2:
-        text.erase(text.begin() + static_cast<ptrdiff_t>(at), text.begin() + static_cast<ptrdiff_t>(std::min(
-                                                                             text.size(), at + rng() % 40)));
+        text.erase(text.begin() + static_cast<ptrdiff_t>(at),
+                   text.begin() + static_cast<ptrdiff_t>(std::min(text.size(), at + rng() % 40)));
         break;
       case 3:
         change = [v = static_cast<uint16_t>(rng() % 5 * 16)](TmyForm& f) { f.gPages[1].scroll = v; };
@@ -583,9 +581,7 @@ TEST(TransTextTest, TextDrawnInPlaceIsWhatAFreshDrawingGives) {
           f.gBitmap.markWritten(y, y);
         };
         break;
-      case 9:
-        text.push_back(0xFE);
-        break;
+      case 9: text.push_back(0xFE); break;
       case 10:
         if (!text.empty()) text.pop_back();
         break;

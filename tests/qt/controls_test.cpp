@@ -504,7 +504,9 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
     for (int i = 0; i < 3; ++i) bar->panel(i)->repaint();
     return shown();
   };
-  const auto copies = [&] { return bar->panel(0)->copies() + bar->panel(1)->copies() + bar->panel(2)->copies(); };
+  const auto copies = [&] {
+    return bar->panel(0)->copies() + bar->panel(1)->copies() + bar->panel(2)->copies();
+  };
   const auto caching = [&](bool on) {
     for (int i = 0; i < 3; ++i) bar->panel(i)->setCaching(on);
   };
