@@ -107,6 +107,8 @@ struct RomBoxDrawn {
 // before them left it, and draws the text from there.
 struct TransTextDrawn {
   static constexpr int kUnderRows = 16, kUnderCols = 9;  // the translation cell and its shadow column
+  // Glyphs recorded at most (about 1.2 MB): a longer text is drawn afresh on every drawing.
+  static constexpr size_t kMaxGlyphs = 4096;
   bool valid = false;
   std::vector<uint8_t> key;   // what the drawing reads besides the text
   std::vector<uint8_t> text;  // the bytes it read, the end code included when it met one

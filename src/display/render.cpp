@@ -612,8 +612,8 @@ void TmyForm::DrawTransText(bool inPlace, int cellRows, int cellCols) {
     ++drawn.kept;
   }
 
-  // A glyph is recorded when it lies wholly inside the part of the page that a clear covers;
-  // after one that does not, the next drawing is done afresh.
+  // A glyph is recorded when it lies wholly inside the part of the page that a clear covers, and
+  // while the record is not full; after one that is not, the next drawing is done afresh.
   bool record = drawn.valid && cellRows == kUnderRows && cellCols == kUnderCols - 1;
   const uint16_t height = page.height ? page.height : kPageHeight;
   for (size_t i = from; i < length; ++i) {
@@ -630,7 +630,8 @@ void TmyForm::DrawTransText(bool inPlace, int cellRows, int cellCols) {
     if (record) {
       const auto y = static_cast<uint16_t>(gPenY % height);
       const size_t last = (size_t{y} + kUnderRows - 1) * width + gPenX + kUnderCols - 1;
-      if (gPenX + kUnderCols <= static_cast<int>(width) && last < kPageClearPixels) {
+      if (gPenX + kUnderCols <= static_cast<int>(width) && last < kPageClearPixels &&
+          drawn.glyphs.size() < TransTextDrawn::kMaxGlyphs) {
         g = &drawn.glyphs.emplace_back();
         g->index = static_cast<uint32_t>(i);
         g->penX = gPenX;
