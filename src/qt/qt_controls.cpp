@@ -119,11 +119,12 @@ void PaintWidget::showBitmap(const Bitmap& bitmap) {
       seen = stamp;
     }
     const uint16_t* row = bitmap.scanLine(y);
-    auto* shown = reinterpret_cast<uint16_t*>(image_.scanLine(y));
+    const auto* shown = reinterpret_cast<const uint16_t*>(image_.constScanLine(y));
     if (std::memcmp(shown, row, rowBytes) == 0) continue;
     // The columns that differ: a key changes a glyph or a few, not the row.
     const int from = FirstDifference(row, shown, w), to = LastDifference(row, shown, w);
-    std::memcpy(shown + from, row + from, static_cast<size_t>(to + 1 - from) * sizeof(uint16_t));
+    std::memcpy(reinterpret_cast<uint16_t*>(image_.scanLine(y)) + from, row + from,
+                static_cast<size_t>(to + 1 - from) * sizeof(uint16_t));
     if (first < 0) first = y;
     last = y;
     left = std::min(left, from);
