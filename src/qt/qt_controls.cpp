@@ -755,21 +755,10 @@ void PanelLabel::paintEvent(QPaintEvent* event) {
   // Kept only when the whole label was just painted: its pixels are then the bar's fill and Qt's
   // drawing of the label.
   QPainter painter(this);
-  QImage* image = target(painter);
+  const QImage* image = target(painter);
   if (!image) return;
-  const QTransform& toDevice = painter.deviceTransform();
-  const QRect inDevice = rect().translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
-  if (inDevice.isEmpty() || !image->rect().contains(inDevice)) return;
-  QRegion painted = painter.paintEngine()->systemClip();
-  if (painted.isEmpty()) painted = image->rect();
-  if (!QRegion(inDevice).subtracted(painted).isEmpty()) return;
-  Entry kept{std::move(key), image->copy(inDevice), paints_};
-  if (entries_.size() < kEntries) {
-    entries_.push_back(std::move(kept));
-  } else {  // in place of the one used longest ago
-    *std::min_element(entries_.begin(), entries_.end(),
-                      [](const Entry& a, const Entry& b) { return a.used < b.used; }) = std::move(kept);
-  }
+  QImage pixels = WholePaint(painter, *image, rect());
+  if (!pixels.isNull()) KeepEntry(entries_, Entry{std::move(key), std::move(pixels), paints_}, kEntries);
 }
 
 StatusWidget::StatusWidget(QWidget* parent) : QWidget(parent) {

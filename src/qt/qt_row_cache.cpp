@@ -117,20 +117,19 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   plain();
   // Kept only when the whole row was just painted: the row's pixels are then the viewport's fill
   // and Qt's drawing of the row (the style clips it to the row).
-  const QRect inDevice =
-      option.rect.translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
-  if (inDevice.isEmpty() || !image->rect().contains(inDevice)) return;
-  QRegion painted = engine->systemClip();
-  if (painted.isEmpty()) painted = image->rect();
-  if (painter->hasClipping()) painted &= toDevice.map(painter->clipRegion());
-  if (!QRegion(inDevice).subtracted(painted).isEmpty()) return;
-  Entry kept{std::move(key), image->copy(inDevice), paints_};
-  if (entries_.size() < kEntries) {
-    entries_.push_back(std::move(kept));
-  } else {  // in place of the one used longest ago
-    *std::min_element(entries_.begin(), entries_.end(),
-                      [](const Entry& a, const Entry& b) { return a.used < b.used; }) = std::move(kept);
-  }
+  QImage pixels = WholePaint(*painter, *image, option.rect);
+  if (!pixels.isNull()) KeepEntry(entries_, Entry{std::move(key), std::move(pixels), paints_}, kEntries);
+}
+
+QImage WholePaint(QPainter& painter, const QImage& image, const QRect& rect) {
+  const QTransform& toDevice = painter.deviceTransform();
+  const QRect inDevice = rect.translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
+  if (inDevice.isEmpty() || !image.rect().contains(inDevice)) return {};
+  QRegion painted = painter.paintEngine()->systemClip();
+  if (painted.isEmpty()) painted = image.rect();
+  if (painter.hasClipping()) painted &= toDevice.map(painter.clipRegion());
+  if (!QRegion(inDevice).subtracted(painted).isEmpty()) return {};
+  return image.copy(inDevice);
 }
 
 }  // namespace ts2::qt

@@ -9,11 +9,13 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 #include <QVariant>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 class QAbstractItemView;
+class QPainter;
 class QStyle;
 
 namespace ts2::qt {
@@ -32,6 +34,22 @@ namespace ts2::qt {
 // Qt's own styles whose drawing reads the option alone (and the painter): no animation, no widget
 // state. A style sheet or a platform's style is not one of them.
 bool IsQtOwnStyle(const QStyle* style);
+
+// A copy of `rect` (in the painter's coordinates, which differ from the image's by a whole
+// translation) of `image`, the image `painter` draws into, when the paint just made covered all of
+// it (the engine's system clip and the painter's own clip); a null image otherwise.
+QImage WholePaint(QPainter& painter, const QImage& image, const QRect& rect);
+
+// `entry` kept among at most `most`, in place of the one used longest ago when they are as many.
+template <typename Entry>
+void KeepEntry(std::vector<Entry>& entries, Entry entry, size_t most) {
+  if (entries.size() < most) {
+    entries.push_back(std::move(entry));
+    return;
+  }
+  *std::min_element(entries.begin(), entries.end(),
+                    [](const Entry& a, const Entry& b) { return a.used < b.used; }) = std::move(entry);
+}
 
 class RowCacheDelegate : public QStyledItemDelegate {
  public:
