@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -14,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cmath>
 #include <cstring>
 
 namespace ts2::qt {
@@ -703,21 +701,10 @@ void PanelLabel::paintEvent(QPaintEvent* event) {
   const QBrush under = bar->palette().brush(bar->backgroundRole());
   if (under.style() != Qt::SolidPattern || under.color().alpha() != 255) return plain();
 
-  // The image the painter draws into (the window's backing store), at whole device pixels.
-  const auto target = [this](QPainter& painter) -> QImage* {
-    QPaintEngine* engine = painter.paintEngine();
-    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-    const QTransform& toDevice = painter.deviceTransform();
-    if (!device || device->devType() != QInternal::Image || toDevice.type() > QTransform::TxTranslate ||
-        toDevice.dx() != std::floor(toDevice.dx()) || toDevice.dy() != std::floor(toDevice.dy()) ||
-        painter.opacity() != 1.0)
-      return nullptr;
-    return static_cast<QImage*>(device);
-  };
   Key key;
   {
     QPainter painter(this);
-    const QImage* image = target(painter);
+    const QImage* image = PaintedImage(painter);
     if (!image) {
       painter.end();
       return plain();
@@ -755,7 +742,7 @@ void PanelLabel::paintEvent(QPaintEvent* event) {
   // Kept only when the whole label was just painted: its pixels are then the bar's fill and Qt's
   // drawing of the label.
   QPainter painter(this);
-  const QImage* image = target(painter);
+  const QImage* image = PaintedImage(painter);
   if (!image) return;
   QImage pixels = WholePaint(painter, *image, rect());
   if (!pixels.isNull()) KeepEntry(entries_, Entry{std::move(key), std::move(pixels), paints_}, kEntries);

@@ -51,19 +51,11 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
   };
 
-  // The image the painter draws into (a window's backing store), at whole device pixels.
-  QPaintEngine* engine = painter->paintEngine();
-  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-  const QTransform& toDevice = painter->deviceTransform();
   const QWidget* viewport = view_->viewport();
-  if (!caching_ || !device || device->devType() != QInternal::Image || !IsQtOwnStyle(style) ||
-      toDevice.type() > QTransform::TxTranslate || !Integral(toDevice.dx()) || !Integral(toDevice.dy()) ||
-      painter->opacity() != 1.0 || painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
-      !viewport->autoFillBackground())
-    return plain();
+  const QImage* image = caching_ ? PaintedImage(*painter) : nullptr;
+  if (!image || !IsQtOwnStyle(style) || !viewport->autoFillBackground()) return plain();
   const QBrush underRow = viewport->palette().brush(viewport->backgroundRole());
   if (underRow.style() != Qt::SolidPattern || underRow.color().alpha() != 255) return plain();
-  auto* image = static_cast<QImage*>(device);
 
   std::array<QModelRoleData, kRoles> roles{
       QModelRoleData(Qt::FontRole),       QModelRoleData(Qt::TextAlignmentRole),
@@ -119,6 +111,17 @@ void RowCacheDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   // and Qt's drawing of the row (the style clips it to the row).
   QImage pixels = WholePaint(*painter, *image, option.rect);
   if (!pixels.isNull()) KeepEntry(entries_, Entry{std::move(key), std::move(pixels), paints_}, kEntries);
+}
+
+const QImage* PaintedImage(const QPainter& painter) {
+  QPaintEngine* engine = painter.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  const QTransform& toDevice = painter.deviceTransform();
+  if (!device || device->devType() != QInternal::Image || toDevice.type() > QTransform::TxTranslate ||
+      !Integral(toDevice.dx()) || !Integral(toDevice.dy()) || painter.opacity() != 1.0 ||
+      painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+    return nullptr;
+  return static_cast<const QImage*>(device);
 }
 
 QImage WholePaint(QPainter& painter, const QImage& image, const QRect& rect) {

@@ -35,6 +35,10 @@ namespace ts2::qt {
 // state. A style sheet or a platform's style is not one of them.
 bool IsQtOwnStyle(const QStyle* style);
 
+// The image `painter` draws into (a window's backing store) when it draws at whole device pixels,
+// unscaled, opaque and over what is there: pixels read back from it are what a paint drew.
+const QImage* PaintedImage(const QPainter& painter);
+
 // A copy of `rect` (in the painter's coordinates, which differ from the image's by a whole
 // translation) of `image`, the image `painter` draws into, when the paint just made covered all of
 // it (the engine's system clip and the painter's own clip); a null image otherwise.
