@@ -420,9 +420,36 @@ void ListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bott
     // Many lines at once (a block's marks): the shown part is repainted. The item view would ask
     // every line of the range where it lies to bound the repaint, 10,000 lines for a large block.
     viewport()->update();
+  } else if (topLeft == bottomRight && topLeft.isValid() && !QAccessible::isActive()) {
+    // One line (the edited string's mark): what the item view does for it, with the line's place
+    // kept (the list has no editors).
+    if (isVisible()) {
+      const QRect rect = lineRect(topLeft);
+      if (viewport()->rect().intersects(rect)) viewport()->update(rect);
+    }
   } else {
     QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
   }
+}
+
+QRect ListWidget::lineRect(const QModelIndex& index) {
+  executeDelayedItemsLayout();  // as visualRect does: a layout still to come moves the lines now
+  const int vertical = verticalOffset(), horizontal = horizontalOffset();
+  const QSize size = viewport()->size();
+  if (kept_.row == index.row() && kept_.layouts == layouts_ && kept_.vertical == vertical &&
+      kept_.horizontal == horizontal && kept_.viewport == size && index.model() == model_)
+    return kept_.rect;
+  const QRect rect = visualRect(index);
+  // Asked again, the offsets reflect a layout visualRect may have just run.
+  kept_ = {index.row(), layouts_, verticalOffset(), horizontalOffset(), viewport()->size(), rect};
+  return rect;
+}
+
+void ListWidget::doItemsLayout() {
+  // Every change that moves lines (new lines, sizes, fonts, spacing) lays them out again.
+  ++layouts_;
+  QListView::doItemsLayout();
+  ++layouts_;
 }
 
 void ListWidget::changeEvent(QEvent* event) {

@@ -131,6 +131,11 @@ class ListWidget : public QListView {
   LineModel* lines() const { return model_; }
   RowCacheDelegate* rows() const { return rows_; }
   bool programmatic = false;  // selection changes made by the program are not reported
+  // Where a line lies in the viewport: visualRect's answer, kept for the last line asked while
+  // the list is laid out, scrolled and sized as then. The edited string's line is asked on every
+  // keystroke that changes its mark, and QListView builds a whole item style option to answer.
+  QRect lineRect(const QModelIndex& index);
+  void doItemsLayout() override;
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -142,7 +147,15 @@ class ListWidget : public QListView {
   LineModel* model_;
   RowCacheDelegate* rows_;
   std::function<void()> onUserSelect_;
-  int reports_ = 0;  // selections reported so far
+  int reports_ = 0;       // selections reported so far
+  unsigned layouts_ = 0;  // layouts begun and ended
+  struct KeptRect {
+    int row = -1;
+    unsigned layouts = 0;
+    int vertical = 0, horizontal = 0;
+    QSize viewport;
+    QRect rect;
+  } kept_;
 };
 
 class QtListBox : public ListBox, public WidgetControl {

@@ -125,6 +125,67 @@ TEST_F(ListTest, MarkChangesShowWhatAWholeRepaintShows) {
   }
 }
 
+// The kept place of a line is where the list view puts it, whatever moved the lines since it was
+// kept: scrolling, sizes, fonts, spacing, lines added, removed or replaced, the view hidden. Each
+// step first asks for a line (so that it is kept), changes the list, and then asks again.
+TEST(ListLineRectTest, KeptPlaceIsWhereTheViewPutsTheLine) {
+  App();
+  QWidget window;
+  window.resize(260, 220);
+  auto* list = new qt::ListWidget(&window, {});
+  list->setGeometry(5, 5, 200, 150);
+  qt::QtListBox box(list);
+  const auto fill = [&](int lines, const std::string& stem) {
+    box.clear();
+    for (int i = 0; i < lines; ++i)
+      box.add(stem + std::to_string(i) + std::string(static_cast<size_t>(i % 7) * 3, 'w'));
+    QCoreApplication::processEvents();
+  };
+  fill(40, "String# ");
+  window.show();
+  QCoreApplication::processEvents();
+  std::mt19937 rng(11);
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"scrolled down", [&] { list->verticalScrollBar()->setValue(static_cast<int>(rng() % 30)); }},
+      {"scrolled across", [&] { list->horizontalScrollBar()->setValue(static_cast<int>(rng() % 60)); }},
+      {"resized",
+       [&] { list->resize(80 + static_cast<int>(rng() % 200), 40 + static_cast<int>(rng() % 160)); }},
+      {"font",
+       [&] {
+         QFont font = list->font();
+         font.setPointSize(7 + static_cast<int>(rng() % 8));
+         list->setFont(font);
+       }},
+      {"spacing", [&] { list->setSpacing(static_cast<int>(rng() % 3)); }},
+      {"per pixel", [&] { list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel); }},
+      {"per item", [&] { list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem); }},
+      {"lines added", [&] { box.add("Added " + std::to_string(rng() % 100)); }},
+      {"lines replaced",
+       [&] { fill(5 + static_cast<int>(rng() % 60), rng() % 2 ? "S " : "A much longer caption "); }},
+      {"a mark", [&] { box.setItemMark(static_cast<int>(rng() % 5), ItemMark::kFindings, "too wide"); }},
+      {"selected", [&] { box.setItemIndex(static_cast<int>(rng() % 5)); }},
+      {"hidden and shown",
+       [&] {
+         list->hide();
+         list->show();
+       }},
+  };
+  for (int step = 0; step < 300; ++step) {
+    const auto& [what, change] = changes[rng() % changes.size()];
+    const int rows = list->model()->rowCount();
+    const QModelIndex line = list->model()->index(static_cast<int>(rng() % static_cast<unsigned>(rows)), 0);
+    const int row = line.row();
+    list->lineRect(line);
+    change();
+    if (rng() % 2) QCoreApplication::processEvents();
+    if (row >= list->model()->rowCount()) continue;
+    const QModelIndex again = list->model()->index(row, 0);
+    const QRect kept = list->lineRect(again);
+    ASSERT_EQ(kept, list->visualRect(again)) << step << " " << what << " row " << row;
+    ASSERT_EQ(list->lineRect(again), kept) << step << " " << what;
+  }
+}
+
 // Marking every line at once leaves each line as marking it alone does, and the window shows what
 // a repaint of the whole list shows; a tip alone (or nothing) changed repaints nothing wrong.
 TEST_F(ListTest, AllMarksAtOnceShowWhatOneByOneShows) {
