@@ -1,6 +1,6 @@
 #include "display/fit.h"
 
-#include "core/fileutil.h"
+#include <string>
 
 namespace ts2 {
 
@@ -30,12 +30,13 @@ FitVerdict MakeFitVerdict(const std::vector<LintFinding>& findings, long string,
   if (findings.empty()) return {"Fits", "The translation fits its box."};
   const LintFinding& first = findings.front();
   FitVerdict verdict;
-  verdict.brief = Format("L%d: %s", first.line, Word(first.kind));
-  if (findings.size() > 1) verdict.brief += Format(" +%zu", findings.size() - 1);
+  // Put together without format passes: the fit panel shows a verdict on every key.
+  verdict.brief = "L" + std::to_string(first.line) + ": " + Word(first.kind);
+  if (findings.size() > 1) verdict.brief += " +" + std::to_string(findings.size() - 1);
   for (const LintFinding& f : findings) {
     if (!verdict.full.empty()) verdict.full += '\n';
-    verdict.full +=
-        FindingPlace(string, f.line, headerFileLine) + Format(": column %d: ", f.column) + f.message;
+    verdict.full += FindingPlace(string, f.line, headerFileLine) + ": column " + std::to_string(f.column) +
+                    ": " + f.message;
   }
   return verdict;
 }

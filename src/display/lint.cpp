@@ -225,8 +225,10 @@ class Linter {
           add(LintKind::kPlayerName, firstName,
               Format("fits only if the name has at most %d character%s", letters, letters == 1 ? "" : "s"));
         } else {
+          // Put together without a format pass: a key at a full line's end makes this finding.
           add(LintKind::kTooWide, widthPassed,
-              Format("line is %d pixels wide, the box wraps at %d", width, kTransWrapColumn));
+              "line is " + std::to_string(width) + " pixels wide, the box wraps at " +
+                  std::to_string(kTransWrapColumn));
         }
       }
       widthPassed = firstName = {};
@@ -287,7 +289,8 @@ std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, cons
 }
 
 std::string FindingPlace(long string, int line, int headerFileLine) {
-  return Format("string %ld, line %d (file line %d)", string, line, headerFileLine + line);
+  return "string " + std::to_string(string) + ", line " + std::to_string(line) + " (file line " +
+         std::to_string(headerFileLine + line) + ")";
 }
 
 }  // namespace ts2
