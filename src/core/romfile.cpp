@@ -15,12 +15,16 @@ namespace ts2 {
 
 Buffer<uint8_t> ImageBuffer(size_t size) {
 #ifdef MADV_HUGEPAGE
-  // From a quarter of a large page on, one large page costs less than the small ones it replaces.
+  // From a quarter of a large page on, one large page costs less than the small ones it replaces;
+  // so does a tail past the last whole large page, or it stays in small pages: a ROM with a
+  // 512-byte copier header does not hold a whole large page (2 MiB of memory) for its last bytes.
   constexpr size_t kLargePage = size_t{2} << 20;
   if (size >= kLargePage / 4) {
     const size_t rounded = (size + kLargePage - 1) / kLargePage * kLargePage;
+    const size_t tail = size % kLargePage;
+    const size_t large = tail == 0 || tail >= kLargePage / 4 ? rounded : size - tail;
     if (void* p = std::aligned_alloc(kLargePage, rounded)) {
-      ::madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without large pages the buffer works alike
+      ::madvise(p, large, MADV_HUGEPAGE);  // a hint: without large pages the buffer works alike
       return Buffer<uint8_t>(static_cast<uint8_t*>(p), BufferDeleter(true));
     }
   }
