@@ -10,8 +10,9 @@
 // TS2_TOOL=PATH measures another ts2tool (an older build, say) against the same floors;
 // TS2_FLOOR=PATH another floor (one linked as that ts2tool is).
 // The time is the child's CPU time (user + system, from wait4), the figure a busy machine moves
-// least; the counters give both programs' milliseconds, their ratio, and their peak memory (KiB)
-// and page faults.
+// least; the counters give both programs' milliseconds, their ratio, and their page faults and
+// peak memory (KiB, median of three runs apart from the timed ones, each started through
+// `ts2_floor peak`: a child of the benchmark itself would report the benchmark's own peak).
 //
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTS2_BUILD_BENCH=ON
 //   cmake --build build-bench --target ts2_process_bench ts2_floor ts2tool
@@ -47,7 +48,7 @@ constexpr size_t kImageSize = 4u << 20;
 struct Usage {
   double cpuMs = 0;
   double wallMs = 0;  // from the spawn to the child's end, as a shell's `time` says
-  long maxRssKb = 0, faults = 0;
+  long faults = 0;
   int status = -1;
 };
 
@@ -73,7 +74,6 @@ Usage Run(const std::vector<std::string>& args) {
       u.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
       u.cpuMs = static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 +
                 static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
-      u.maxRssKb = r.ru_maxrss;
       u.faults = r.ru_minflt + r.ru_majflt;
     }
   }
@@ -178,6 +178,21 @@ std::string Floor() {
   return other && *other ? other : TS2_FLOOR_PATH;
 }
 
+// The peak resident set (KiB) of a run of `args`, through `ts2_floor peak`; -1 when it failed.
+long PeakKb(const std::vector<std::string>& args, const std::string& scratch) {
+  std::vector<std::string> run = {Floor(), "peak", scratch};
+  run.insert(run.end(), args.begin(), args.end());
+  std::filesystem::remove(scratch);
+  if (Run(run).status != 0) return -1;
+  std::FILE* in = std::fopen(scratch.c_str(), "r");
+  long kb = -1;
+  if (in) {
+    if (std::fscanf(in, "%ld", &kb) != 1) kb = -1;
+    std::fclose(in);
+  }
+  return kb;
+}
+
 double Median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
@@ -224,8 +239,15 @@ void Paired(benchmark::State& state, const std::vector<std::string>& program,
   state.counters["ms"] = ms / n;
   state.counters["floor_ms"] = floorMs / n;
   state.counters["ratio"] = ms / floorMs;
-  state.counters["rss_kb"] = static_cast<double>(last.maxRssKb);
-  state.counters["floor_rss_kb"] = static_cast<double>(lastFloor.maxRssKb);
+  std::vector<double> peak, floorPeak;
+  const std::string scratch = Space().file("peak.txt");
+  for (int i = 0; i < 3; ++i) {
+    peak.push_back(static_cast<double>(PeakKb(program, scratch)));
+    floorPeak.push_back(static_cast<double>(PeakKb(floor, scratch)));
+  }
+  state.counters["rss_kb"] = Median(peak);
+  state.counters["floor_rss_kb"] = Median(floorPeak);
+  state.counters["rss_ratio"] = Median(peak) / Median(floorPeak);
   state.counters["faults"] = static_cast<double>(last.faults);
   state.counters["floor_faults"] = static_cast<double>(lastFloor.faults);
 }

@@ -6,9 +6,17 @@
 //   ts2_floor copy IN OUT ALSO...
 //                            the same, having first read each ALSO file through the buffer (the
 //                            patches a patcher has to read besides the image)
+//   ts2_floor peak OUT CMD [ARG...]
+//                            runs CMD as this small program's child and writes the child's peak
+//                            resident set (KiB) into OUT; CMD's exit status is this one's. A child
+//                            started straight from the benchmark would report the benchmark's own
+//                            peak (the kernel keeps it across the child's exec), this one about
+//                            this program's 2 MiB at most, as `/usr/bin/time -f %M` does.
 // Standard C and POSIX only, so the program starts as fast as a program can.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -50,6 +58,20 @@ int main(int argc, char** argv) {
     if (dir < 0 || ::fsync(dir) != 0) return 1;
     return ::close(dir) == 0 ? 0 : 1;
   }
-  std::fprintf(stderr, "usage: ts2_floor read FILE | copy IN OUT [ALSO...]\n");
+  if (argc >= 4 && std::strcmp(argv[1], "peak") == 0) {
+    const pid_t child = ::fork();
+    if (child < 0) return 1;
+    if (child == 0) {
+      ::execv(argv[3], argv + 3);
+      ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child) return 1;
+    std::FILE* out = std::fopen(argv[2], "w");
+    if (!out || std::fprintf(out, "%ld\n", usage.ru_maxrss) < 0 || std::fclose(out) != 0) return 1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+  }
+  std::fprintf(stderr, "usage: ts2_floor read FILE | copy IN OUT [ALSO...] | peak OUT CMD [ARG...]\n");
   return 2;
 }
