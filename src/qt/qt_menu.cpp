@@ -61,6 +61,12 @@ void QtMenuItem::sync() {
     pending_ = true;
     return;
   }
+  // Shown already (Display Translated Text checked and unchecked around the drawing, released on
+  // every keystroke): nothing is set.
+  if (action_->isVisible() == visible_ && action_->isEnabled() == enabled_ &&
+      (!keys_ || keys_->isEnabled() == enabled_) && action_->isChecked() == checked_ &&
+      action_->isCheckable() == (radio_ || checked_))
+    return;
   action_->setVisible(visible_);
   action_->setEnabled(enabled_);
   if (keys_) keys_->setEnabled(enabled_);
