@@ -20,6 +20,7 @@
 #include "core/forms.h"
 #include "core/utf8.h"
 #include "qt/qt_text.h"
+#include "qt/qt_text_editor.h"
 #include "qt/qt_toolkit.h"
 #include "spell/hunspell_speller.h"
 #include "views/script_form.h"
@@ -285,10 +286,19 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
 
 void QtSpelling::updateLine(const QTextBlock& block) {
   if (!block.isValid()) return;
-  const QRect first = editor_->cursorRect(QTextCursor(block));
-  const int height = first.height() * std::max(1, block.layout() ? block.layout()->lineCount() : 1);
-  if (first.top() + height < 0 || first.top() > layer_->height()) return;  // not shown
-  layer_->update(0, first.top(), layer_->width(), height + 4);             // the wave reaches below
+  int top = 0, height = 0;
+  if (const auto* text = dynamic_cast<const TextEditor*>(editor_)) {
+    // On every keystroke: the edited line's place without measuring its text again.
+    const QRect area = text->lineArea(block).toAlignedRect();
+    top = area.top();
+    height = area.height();
+  } else {
+    const QRect first = editor_->cursorRect(QTextCursor(block));
+    top = first.top();
+    height = first.height() * std::max(1, block.layout() ? block.layout()->lineCount() : 1);
+  }
+  if (top + height < 0 || top > layer_->height()) return;  // not shown
+  layer_->update(0, top, layer_->width(), height + 4);     // the wave reaches below
 }
 
 void QtSpelling::paintUnderlines(QPainter& painter, const QRect& area) {

@@ -25,6 +25,11 @@ class TextEditor : public QPlainTextEdit {
   // Replaces each range (start, length; in increasing order) with `with` as one edit of the
   // user's: one step to undo, reported once.
   void replaceRanges(const std::vector<RichEdit::Range>& ranges, const QString& with);
+  // Where a line of the document lies in the viewport, told from its layout alone (a caret's
+  // rectangle would measure the text up to it).
+  QRectF lineArea(const QTextBlock& block) const {
+    return blockBoundingGeometry(block).translated(contentOffset());
+  }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -3,9 +3,12 @@
 // picked in View > Spelling, remembered per data file.
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 
 #include "qt/qt_spelling.h"
@@ -134,6 +137,36 @@ TEST_F(EditorSpelling, TheWordBeingTypedIsCheckedOnceTheCaretLeavesIt) {
   for (const Word& w : spelling->shownWords())
     EXPECT_NE(editor->document()->findBlock(w.position).blockNumber(), 0);
   EXPECT_EQ(spelling->shownWords().front(), At("vitte"));
+}
+
+// After each key, the window holds the underlines a fresh drawing of the editor shows: the edited
+// line's band is repainted wherever the line lies, also once lines above it come and go.
+TEST_F(EditorSpelling, UnderlinesAfterEachKeyShowWhatAFreshDrawingShows) {
+  ASSERT_TRUE(spelling->pick("fr_FR"));
+  clickLine("pList", 1);
+  const int flash = QApplication::cursorFlashTime();
+  QApplication::setCursorFlashTime(0);  // a caret that does not blink between the two pictures
+  QWidget* window = editor->window();
+  const auto shown = [&] {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage();
+  };
+  const Word pars = At("pars");
+  PlaceCaret(pars.position + pars.length);
+  // Moving the caret off the word being typed (or back to its end) changes its underline alone;
+  // a new line moves the lines below it.
+  const Qt::Key keys[] = {Qt::Key_Space,     Qt::Key_V,     Qt::Key_I,        Qt::Key_T,      Qt::Key_T,
+                          Qt::Key_E,         Qt::Key_Left,  Qt::Key_Right,    Qt::Key_Left,   Qt::Key_Left,
+                          Qt::Key_Right,     Qt::Key_Right, Qt::Key_Up,       Qt::Key_Return, Qt::Key_Down,
+                          Qt::Key_Z,         Qt::Key_Q,     Qt::Key_Left,     Qt::Key_Right,  Qt::Key_Up,
+                          Qt::Key_Backspace, Qt::Key_Down,  Qt::Key_Backspace};
+  for (size_t i = 0; i < std::size(keys); ++i) {
+    SCOPED_TRACE(i);
+    QTest::keyClick(editor, keys[i]);
+    const QImage held = shown().copy(QRect(editor->mapTo(window, QPoint(0, 0)), editor->size()));
+    EXPECT_EQ(held, editor->grab().toImage().convertToFormat(held.format()));
+  }
+  QApplication::setCursorFlashTime(flash);
 }
 
 TEST_F(EditorSpelling, OnlyTheLinesShownAreChecked) {
