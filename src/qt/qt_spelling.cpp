@@ -263,8 +263,12 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
   std::vector<Word> words;
   if (!checker_) return words;
   if (area.isEmpty()) area = editor_->viewport()->rect();
-  QTextBlock block = editor_->cursorForPosition(QPoint(0, area.top())).block();
-  const QTextBlock last = editor_->cursorForPosition(QPoint(0, area.bottom())).block();
+  // The lines under the area, found by their height alone when the editor can tell it.
+  const auto* text = dynamic_cast<const TextEditor*>(editor_);
+  QTextBlock block =
+      text ? text->lineAt(area.top()) : editor_->cursorForPosition(QPoint(0, area.top())).block();
+  const QTextBlock last =
+      text ? text->lineAt(area.bottom()) : editor_->cursorForPosition(QPoint(0, area.bottom())).block();
   const int caret = editor_->textCursor().position();
   bool inSection = InSectionBefore(block);
   for (; block.isValid(); block = block.next()) {

@@ -1,5 +1,6 @@
 #include "qt/qt_text_editor.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -66,6 +67,27 @@ void TextEditor::asOneEdit(Step step) {
     pending_ = false;
     if (onEdit_) onEdit_();
   }
+}
+
+QTextBlock TextEditor::lineAt(int y) const {
+  // As QPlainTextEdit's own hit test walks: from the first shown line, down past the lines that
+  // end above y, or up past those that start below it.
+  QTextBlock block = firstVisibleBlock();
+  if (!block.isValid()) return block;
+  const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+  qreal top = contentOffset().y();
+  QRectF r = layout->blockBoundingRect(block);
+  while (block.next().isValid() && top + r.bottom() <= y) {
+    top += r.height();
+    block = block.next();
+    r = layout->blockBoundingRect(block);
+  }
+  while (block.previous().isValid() && top + r.top() > y) {
+    block = block.previous();
+    r = layout->blockBoundingRect(block);
+    top -= r.height();
+  }
+  return block;
 }
 
 bool TextEditor::refused(const QString& text) {

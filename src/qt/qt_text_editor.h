@@ -30,6 +30,10 @@ class TextEditor : public QPlainTextEdit {
   QRectF lineArea(const QTextBlock& block) const {
     return blockBoundingGeometry(block).translated(contentOffset());
   }
+  // The line at height y of the viewport, as cursorForPosition(QPoint(0, y)).block() finds it,
+  // without placing a caret in it (which measures the line's text): the first shown line above
+  // the view, the last line below the text.
+  QTextBlock lineAt(int y) const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

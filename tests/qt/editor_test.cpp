@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSyntaxHighlighter>
 #include <array>
 #include <random>
@@ -86,6 +87,32 @@ TEST_F(EditorTest, SetSelectionLeavesTheViewWhereItIs) {
   memo().setSelection(-5, 1000000);  // clamped to the text
   EXPECT_EQ(memo().selStart(), 0);
   EXPECT_EQ(memo().selLength(), memo().textLength());
+}
+
+// The line at a height of the view is the one a caret placed there lands in: above, inside and
+// below the text, scrolled anywhere, in fonts of other sizes, with lines wider than the view.
+TEST_F(EditorTest, LineAtAHeightIsWhereACaretPlacedThereLands) {
+  ui.showStartWindows();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form(FormId::TxtForm)));
+  auto* editor = static_cast<qt::TextEditor*>(widget());
+  std::mt19937 rng(3);
+  for (int round = 0; round < 12; ++round) {
+    std::string text;
+    const int lines = 1 + static_cast<int>(rng() % 120);
+    for (int i = 0; i < lines; ++i)
+      text += std::string(rng() % 90, 'w') + " line " + std::to_string(i) + (i + 1 < lines ? "\n" : "");
+    memo().setText(text);
+    QFont font = editor->font();
+    font.setPixelSize(9 + static_cast<int>(rng() % 12));
+    editor->setFont(font);
+    editor->verticalScrollBar()->setValue(static_cast<int>(rng() % static_cast<unsigned>(lines)));
+    editor->horizontalScrollBar()->setValue(static_cast<int>(rng() % 300));
+    QCoreApplication::processEvents();
+    for (int y = -8; y <= editor->viewport()->height() + 8; ++y)
+      ASSERT_EQ(editor->lineAt(y).blockNumber(),
+                editor->cursorForPosition(QPoint(0, y)).block().blockNumber())
+          << "round " << round << " y " << y;
+  }
 }
 
 // The selections the program's handler of an edit sets are held until it is done: it reads back
