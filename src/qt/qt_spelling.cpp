@@ -80,7 +80,8 @@ bool InSectionBefore(QTextBlock block) {
 QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
     : ui_(ui),
       form_(form),
-      editor_(ui.form(FormId::TxtForm)->findChild<QPlainTextEdit*>(QStringLiteral("TDMemo"))),
+      editor_(dynamic_cast<TextEditor*>(
+          ui.form(FormId::TxtForm)->findChild<QPlainTextEdit*>(QStringLiteral("TDMemo")))),
       layer_(new UnderlineLayer(*this, editor_)),
       item_(ui.action(MenuId::Spelling1)),
       languages_(new QMenu(ui.menuBar())),
@@ -263,12 +264,9 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
   std::vector<Word> words;
   if (!checker_) return words;
   if (area.isEmpty()) area = editor_->viewport()->rect();
-  // The lines under the area, found by their height alone when the editor can tell it.
-  const auto* text = dynamic_cast<const TextEditor*>(editor_);
-  QTextBlock block =
-      text ? text->lineAt(area.top()) : editor_->cursorForPosition(QPoint(0, area.top())).block();
-  const QTextBlock last =
-      text ? text->lineAt(area.bottom()) : editor_->cursorForPosition(QPoint(0, area.bottom())).block();
+  // The lines under the area, found by their heights (a caret placed there would measure them).
+  QTextBlock block = editor_->lineAt(area.top());
+  const QTextBlock last = editor_->lineAt(area.bottom());
   const int caret = editor_->textCursor().position();
   bool inSection = InSectionBefore(block);
   for (; block.isValid(); block = block.next()) {
@@ -290,19 +288,10 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
 
 void QtSpelling::updateLine(const QTextBlock& block) {
   if (!block.isValid()) return;
-  int top = 0, height = 0;
-  if (const auto* text = dynamic_cast<const TextEditor*>(editor_)) {
-    // On every keystroke: the edited line's place without measuring its text again.
-    const QRect area = text->lineArea(block).toAlignedRect();
-    top = area.top();
-    height = area.height();
-  } else {
-    const QRect first = editor_->cursorRect(QTextCursor(block));
-    top = first.top();
-    height = first.height() * std::max(1, block.layout() ? block.layout()->lineCount() : 1);
-  }
-  if (top + height < 0 || top > layer_->height()) return;  // not shown
-  layer_->update(0, top, layer_->width(), height + 4);     // the wave reaches below
+  // On every keystroke: the edited line's place without measuring its text again.
+  const QRect area = editor_->lineArea(block).toAlignedRect();
+  if (area.top() + area.height() < 0 || area.top() > layer_->height()) return;  // not shown
+  layer_->update(0, area.top(), layer_->width(), area.height() + 4);            // the wave reaches below
 }
 
 void QtSpelling::paintUnderlines(QPainter& painter, const QRect& area) {

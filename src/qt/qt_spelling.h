@@ -27,7 +27,6 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QPainter;
-class QPlainTextEdit;
 class QWidget;
 
 namespace ts2 {
@@ -37,6 +36,7 @@ class TmyForm;
 namespace ts2::qt {
 
 class QtToolkit;
+class TextEditor;
 
 class QtSpelling : public QObject {
  public:
@@ -88,9 +88,9 @@ class QtSpelling : public QObject {
 
   QtToolkit& ui_;
   TmyForm& form_;
-  QPlainTextEdit* editor_;
-  QWidget* layer_;  // the underlines, over the editor's viewport
-  QAction* item_;   // View > Spelling
+  TextEditor* editor_;  // the Text Editor's TDMemo
+  QWidget* layer_;      // the underlines, over the editor's viewport
+  QAction* item_;       // View > Spelling
   QMenu* languages_;
   QActionGroup* languageGroup_;
 

@@ -31,8 +31,7 @@ class TextEditor : public QPlainTextEdit {
     return blockBoundingGeometry(block).translated(contentOffset());
   }
   // The line at height y of the viewport, as cursorForPosition(QPoint(0, y)).block() finds it,
-  // without placing a caret in it (which measures the line's text): the first shown line above
-  // the view, the last line below the text.
+  // without placing a caret in it (which measures the line's text); below the text, the last line.
   QTextBlock lineAt(int y) const;
 
  protected:
