@@ -456,8 +456,9 @@ TEST(PaintBoxTest, RepaintCoversTheChangedPixelsOnly) {
 
 // ---- status bar ----
 
-// The bar keeps the panels' measured fits by their texts and widths: after each text, kept or
-// not, every panel shows what a bar that measures that state afresh shows.
+// The bar keeps the panels' measured fits by their texts, widths and its font, and leaves a panel
+// whose text and width stayed: after each text, kept or not, and after the bar's font changes,
+// every panel shows what a bar that measures that state afresh shows.
 TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
   App();
   const std::vector<std::string> fits = {"L2: too wide", "Fits", "",
@@ -483,7 +484,12 @@ TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
     qt::QtStatusBar keptBar(&kept);
     kept.resize(width, 19);
     std::mt19937 rng(5);
-    for (int step = 0; step < 60; ++step) {
+    QFont font = kept.font();
+    for (int step = 0; step < 90; ++step) {
+      if (step == 30 || step == 60) {  // texts shown in one font are measured again in the next
+        font.setPointSize(font.pointSize() + (step == 30 ? 3 : -2));
+        kept.setFont(font);
+      }
       const std::string fit = fits[rng() % fits.size()], offset = offsets[rng() % offsets.size()];
       const std::string line = "Line {Kana, Ascii}: " + std::to_string(rng() % 200) + ", 0";
       keptBar.setPanelText(2, fit);
@@ -491,6 +497,7 @@ TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
       keptBar.setPanelText(1, line);
       qt::StatusWidget fresh(nullptr);
       qt::QtStatusBar freshBar(&fresh);
+      fresh.setFont(font);
       fresh.resize(width, 19);
       freshBar.setPanelText(2, "x");  // an empty label measures apart until its first text
       freshBar.setPanelText(0, offset);
