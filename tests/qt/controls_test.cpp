@@ -456,9 +456,9 @@ TEST(PaintBoxTest, RepaintCoversTheChangedPixelsOnly) {
 
 // ---- status bar ----
 
-// The bar keeps the panels' measured fits by their texts, widths and its font, and leaves a panel
-// whose text and width stayed: after each text, kept or not, and after the bar's font changes,
-// every panel shows what a bar that measures that state afresh shows.
+// The bar keeps the panels' measured fits by their texts, widths and its font: after each text,
+// kept or not, and after the bar's font changes, every panel shows what a bar that measures that
+// state afresh shows.
 TEST(StatusBarTest, KeptFitsShowWhatAFreshMeasurementShows) {
   App();
   const std::vector<std::string> fits = {"L2: too wide", "Fits", "",
