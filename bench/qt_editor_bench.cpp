@@ -314,8 +314,8 @@ struct EventCensus : QObject {
   bool counting = false;
 };
 
-// Keys alternate between a letter and a Backspace, so the text stays as it was.
-void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
+// Keys alternate between `run` letters and as many Backspaces, so the text stays as it was.
+void TypeKeys(benchmark::State& state, Editor& e, const std::string& header, int64_t run = 1) {
   e.typeInto(header);
   Bare bare;
   const std::string text = e.ui.richEdit(ControlId::TDMemo).text();
@@ -343,8 +343,10 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
     Settle();
   };
   bool focused = true;
+  int64_t verdictChanges = 0;  // keys after which the fit panel reads otherwise
+  std::string verdict = e.ui.statusBar().panelText(kStatusFitPanel);
   for (auto _ : state) {
-    const bool letter = keys++ % 2 == 0;
+    const bool letter = keys++ % (2 * run) < run;
     const int key = letter ? Qt::Key_X : Qt::Key_Backspace;
     const QString typed = letter ? QStringLiteral("x") : QString();
     focus(editorWindow, e.editor());
@@ -366,6 +368,10 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
     barePaints.counting = false;
     if (bareEvents) bareEvents->counting = false;
     editorMs += t1 - t0;
+    if (std::string now = e.ui.statusBar().panelText(kStatusFitPanel); now != verdict) {
+      ++verdictChanges;
+      verdict = std::move(now);
+    }
   }
   if (!focused) state.SkipWithError("an editor did not have the focus when its key came");
   if (e.program.myForm.gSectionLine < 0) state.SkipWithError("the keys did not reach a shown section");
@@ -373,6 +379,7 @@ void TypeKeys(benchmark::State& state, Editor& e, const std::string& header) {
   state.counters["bare_ms"] = bareMs / static_cast<double>(keys);
   state.counters["ratio"] = editorMs / bareMs;
   state.counters["text_bytes"] = static_cast<double>(text.size());
+  state.counters["verdict_changes"] = static_cast<double>(verdictChanges) / static_cast<double>(keys);
   if (std::getenv("TS2_BENCH_DEBUG"))
     std::fprintf(
         stderr, "paints per key: editor %.2f (%.0f px), bare %.2f (%.0f px)\n",
@@ -408,8 +415,10 @@ void BM_Keystroke_large_spelling(benchmark::State& state) {
 
 // Keys at the end of string `string`'s first line: string 0's line is full, so each key moves
 // it between fitting and too wide (its mark and the fit panel change with every key); string 1's
-// line has room, as most keys of a translator's typing do.
-void KeystrokeDemo(benchmark::State& state, const std::string& language, int string = 0) {
+// line has room, as most keys of a translator's typing do. With `run` letters before as many
+// Backspaces, string 0 changes its verdict twice in 2 × `run` keys: a word typed past the full
+// line's end and taken back.
+void KeystrokeDemo(benchmark::State& state, const std::string& language, int string = 0, int64_t run = 1) {
   Workspace& w = Space();
   if (!w.demoMade) {
     state.SkipWithError("ts2tool demo failed");
@@ -425,7 +434,7 @@ void KeystrokeDemo(benchmark::State& state, const std::string& language, int str
       if (e.spelling && e.spelling->shownWords().size() != 1)
         state.SkipWithError("not one misspelling shown");
       e.selectString(string);
-      TypeKeys(state, e, Format(".STRING %d", string));
+      TypeKeys(state, e, Format(".STRING %d", string), run);
     }
   }
   std::filesystem::current_path(saved);
@@ -438,6 +447,9 @@ void BM_Keystroke_demo_spelling(benchmark::State& state) {
 }
 void BM_Keystroke_demo_fitting(benchmark::State& state) {
   KeystrokeDemo(state, "", 1);
+}
+void BM_Keystroke_demo_word(benchmark::State& state) {
+  KeystrokeDemo(state, "", 0, 6);
 }
 
 // Runs the event loop for `ms` milliseconds of wall time, as an idle editor does.
@@ -553,6 +565,7 @@ BENCHMARK(BM_Keystroke_demo)->Unit(benchmark::kMillisecond)->MinTime(KeySeconds(
 BENCHMARK(BM_Keystroke_large_spelling)->Unit(benchmark::kMillisecond)->MinTime(KeySeconds());
 BENCHMARK(BM_Keystroke_demo_spelling)->Unit(benchmark::kMillisecond)->MinTime(KeySeconds());
 BENCHMARK(BM_Keystroke_demo_fitting)->Unit(benchmark::kMillisecond)->MinTime(KeySeconds());
+BENCHMARK(BM_Keystroke_demo_word)->Unit(benchmark::kMillisecond)->MinTime(KeySeconds());
 BENCHMARK(BM_BlockSwitch)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_TypingPause_large)->Unit(benchmark::kMillisecond)->Iterations(6);
