@@ -8,6 +8,7 @@
 #
 #   bench/x_keystrokes.sh [BUILD_DIR] [KEYS] [RUNS]
 #   TS2_EDIT=/path/to/other/ts2edit bench/x_keystrokes.sh ...   # another build's editor
+#   WORD=6 bench/x_keystrokes.sh ...   # 6 letters, then 6 Backspaces: a word typed past the line
 set -euo pipefail
 build=$(realpath "${1:-build}")
 keys=${2:-400}
@@ -32,8 +33,13 @@ cpu_ns() {  # CPU time of every thread of process $1 so far
   cat /proc/"$1"/task/*/schedstat | awk '{s += $1} END {print s}'
 }
 
-# The key sequence: x BackSpace x BackSpace ...
-sequence=$(for ((i = 0; i < keys / 2; ++i)); do printf 'x BackSpace '; done)
+# The key sequence: x BackSpace x BackSpace ..., or WORD letters and as many Backspaces.
+word=${WORD:-1}
+sequence=$(for ((i = 0; i < keys / (2 * word); ++i)); do
+  for ((k = 0; k < word; ++k)); do printf 'x '; done
+  for ((k = 0; k < word; ++k)); do printf 'BackSpace '; done
+done)
+keys=$((keys / (2 * word) * 2 * word))
 
 type_into() {  # pid window: types the keys, prints the process's CPU microseconds per key
   local pid=$1 window=$2
