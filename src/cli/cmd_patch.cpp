@@ -1,8 +1,10 @@
 // ts2tool patch ROM PATCH... -o OUT: the editor's PATCH command on a ROM file image.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "cli/cli.h"
+#include "cli/mapped_guard.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/romfile.h"
@@ -41,6 +43,12 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   // PATCH's temporary file in the working directory is not needed here.
   const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
   std::optional<patching::PatchBytes> first = patching::MapPatchFile(patches[0]);
+  // Until the patches are applied (the mapping goes with the first): a first patch cut short by
+  // another program meanwhile is reported like any unreadable file.
+  std::optional<MappedFileGuard> guard;
+  if (first && first->mapped)
+    guard.emplace(first->span().data(), first->span().size(),
+                  patches[0] + " was cut short while it was being read; " + *out + " was not written");
   const uint64_t room = first ? patching::RoomNeeded(*first) : 0;
   RomFile file;
   if (const RomReadStatus status = ReadRomFile(a.positional[0], {}, file, room); status != RomReadStatus::Ok)
@@ -50,6 +58,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   patching::Options options;
   options.truncate = true;
   const patching::Outcome outcome = patching::ApplyPatchFiles(image, patches, options, std::move(first));
+  guard.reset();
   if (!outcome.ok) {
     std::string said = outcome.message;
     std::replace(said.begin(), said.end(), '\n', ' ');  // one line on stderr
