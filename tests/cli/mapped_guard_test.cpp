@@ -5,7 +5,10 @@
 #include <signal.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,8 +20,9 @@
 namespace ts2::test {
 namespace {
 
-// Maps `guarded` and `other` as ts2tool patch maps its first patch, guards the first, cuts `cut`
-// to nothing and reads a byte of the same file's mapping, as a patch being applied would.
+// Maps `guarded` and `other` as ts2tool patch maps its first patch and guards the first; then cuts
+// one of them (the guarded one when `cutGuarded`) to nothing and reads the last byte of its
+// mapping, as applying a patch would.
 [[noreturn]] void ReadAfterCut(const std::string& guarded, const std::string& other, bool cutGuarded) {
   const std::optional<patching::PatchBytes> a = patching::MapPatchFile(guarded);
   const std::optional<patching::PatchBytes> b = patching::MapPatchFile(other);
@@ -54,8 +58,9 @@ TEST(MappedFileGuard, AFileCutShortUnderItsMappingIsReportedOnlyForTheGuardedOne
 }
 
 TEST(MappedFileGuard, TheHandlerBeforeItComesBackWhenItGoes) {
-  struct sigaction before {
-  }, during{}, after{};
+  struct sigaction before = {};
+  struct sigaction during = {};
+  struct sigaction after = {};
   ASSERT_EQ(sigaction(SIGBUS, nullptr, &before), 0);
   const char page[16] = {};
   {
