@@ -135,15 +135,27 @@ Applied ApplyIps(FileImage& image, const std::string& name, std::span<const uint
   if (grownSize > image.size) std::memset(image.bytes.get() + image.size, 0, grownSize - image.size);
 
   // Second pass: each record written as it is read, in patch order (a later record wins where two
-  // overlap). The first pass found every record inside `grownSize`.
+  // overlap). The first pass found every record inside `grownSize`. A mapped patch can still
+  // change between the passes, when another program rewrites the file in place: a record outside
+  // the buffer is not written, and it, a patch broken now, or one whose end or written end moved
+  // refuses the patch.
   uint8_t* const bytes = image.bytes.get();
-  ips::WalkPatch(patch, [&](const ips::Record& r) {
-    if (r.isRun()) {
+  bool outside = false;
+  const ips::Study again = ips::WalkPatch(patch, [&](const ips::Record& r) {
+    if (r.length() == 0) return;  // an empty run writes nothing, wherever it points
+    if (uint64_t{r.offset} + r.length() > grownSize) {
+      outside = true;
+    } else if (r.isRun()) {
       std::memset(bytes + r.offset, r.runByte, r.runLength);
     } else {
       std::memcpy(bytes + r.offset, patch.data() + r.dataAt, r.size);
     }
   });
+  if (outside || !again.ok() || again.sawEof != study.sawEof || again.eofAt != study.eofAt ||
+      again.writtenEnd != study.writtenEnd)
+    return {Failure::Refused,
+            "Error: \"" + name + "\" changed while it was being read. The patched image is not usable.",
+            false};
   image.size = static_cast<uint32_t>(newSize);
   return done;
 }

@@ -63,7 +63,9 @@ uint64_t RoomNeeded(PatchBytes& patch);
 
 enum class Failure {
   None,
-  Refused,   // the patch is broken, or made for another image: the image is as it was
+  Refused,   // the patch is broken, or made for another image: the image is as it was; or a
+             // mapped IPS patch changed while it applied (another program rewrote the file): the
+             // image is partly patched and not to be used
   NoMemory,  // the grown IPS image could not be allocated: the editor ends
 };
 

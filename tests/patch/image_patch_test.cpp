@@ -167,5 +167,60 @@ TEST(ImagePatch, EdgeCasesGiveWhatTheEditorsPatchCommandGives) {
   }
 }
 
+// ts2tool maps its first patch and reads it twice (checked whole, then written record by record);
+// another program can rewrite the file in place between the two. Each case's patch is walked as
+// it was and then applied as it is now: nothing may be written outside the image (the sanitizer
+// build checks), and a patch that no longer matches its walk is refused.
+TEST(ImagePatch, APatchRewrittenBetweenItsTwoReadsIsRefusedAndWritesNothingOutside) {
+  const auto patch = [](const IpsBuilder& b) { return b.bytes(); };
+  struct Case {
+    const char* what;
+    Bytes was, now;
+    bool refused;
+  };
+  const Bytes before = patch(IpsBuilder().record(0x300, {1, 2, 3, 4}).eof());
+  const std::vector<Case> cases = {
+      {"the same bytes", before, before, false},
+      {"the same shape, other data", before, patch(IpsBuilder().record(0x300, {5, 6, 7, 8}).eof()), false},
+      {"a record moved far past the image", before, patch(IpsBuilder().record(0xF00000, {1, 2, 3, 4}).eof()),
+       true},
+      {"a record moved inside the image", before, patch(IpsBuilder().record(0x200, {1, 2, 3, 4}).eof()),
+       true},
+      {"a run grown past the room", patch(IpsBuilder().run(0x7FF0, 0x10, 0x11).eof()),
+       patch(IpsBuilder().run(0x7FF0, 0xFFFF, 0x11).eof()), true},
+      {"broken now: a record runs past the end", before,
+       patch(IpsBuilder().raw({0x00, 0x03, 0x00, 0x01, 0x00, 1, 2, 3, 4}).eof()), true},
+      {"its end moved up", before, patch(IpsBuilder().eof().raw({0, 0, 0, 0, 0, 0, 0, 0, 0})), true},
+      {"an empty run moved far past the end", patch(IpsBuilder().run(0x300, 0, 0x11).eof()),
+       patch(IpsBuilder().run(0xF00000, 0, 0x11).eof()), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(c.was.size(), c.now.size()) << "a rewrite in place keeps the file's size";
+    patching::PatchBytes was;
+    was.bytes = ImageBuffer(c.was.size());
+    was.length = c.was.size();
+    std::copy(c.was.begin(), c.was.end(), was.bytes.get());
+    const uint64_t room = patching::RoomNeeded(was);
+    const uint32_t size = 0x8000;
+    patching::FileImage image{ImageBuffer(std::max<uint64_t>(size, room)), size, 0,
+                              std::max<uint64_t>(size, room)};
+    std::fill_n(image.bytes.get(), size, uint8_t{0xEE});
+    const patching::Applied applied =
+        patching::ApplyPatch(image, "p.ips", c.now, patching::Options{}, &*was.walked);
+    if (c.refused) {
+      EXPECT_EQ(applied.failure, patching::Failure::Refused);
+      EXPECT_EQ(applied.message,
+                "Error: \"p.ips\" changed while it was being read. The patched image is not usable.");
+    } else {
+      EXPECT_EQ(applied.failure, patching::Failure::None) << applied.message;
+      // What applying the patch as it is now, read once, gives.
+      Bytes expected(size, 0xEE);
+      ASSERT_TRUE(ips::ApplyStudy(ips::StudyPatch(c.now), c.now, expected));
+      EXPECT_TRUE(Bytes(image.bytes.get(), image.bytes.get() + image.size) == expected);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ts2
