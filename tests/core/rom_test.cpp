@@ -439,7 +439,8 @@ TEST(AllocationFailure, ReportsAndEndsTheProgram) {
   for (const auto& [buffer, messages] : cases) {
     SCOPED_TRACE(buffer);
     headless::HeadlessToolkit ui;
-    Program program(ui, [&](const std::string& what) { return what == buffer; });
+    const std::string& failing = buffer;  // clang before 16 cannot capture a structured binding
+    Program program(ui, [&](const std::string& what) { return what == failing; });
     if (!program.myForm.closed) {
       ui.script.openAnswers.push_back(Lines{rom});
       program.myForm.OpenBinaryTextData1Click(kNoSender);
