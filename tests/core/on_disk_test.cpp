@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "core/fileutil.h"
 #include "support/loaded_program.h"
@@ -257,6 +258,90 @@ TEST(ChangedOnDisk, SameBytesAskNothingAndADeletedFileIsWrittenAgain) {
                    "\" had been deleted or moved by another program; it was written again as a new file.",
                rom ? "ROM File saved successfully!" : "\"" + name + "\" was saved successfully!"}));
     EXPECT_TRUE(fs::is_regular_file(path));
+  }
+}
+
+// A reload after another program's change: a modified image the user wants kept goes to a copy
+// beside the file first, and a file that can no longer be read, or is no longer the game, replaces
+// nothing: the image and its unsaved state stay as they were.
+TEST(ChangedOnDisk, AReloadKeepsWhatItCannotReplace) {
+  enum Outcome { Reloaded, Kept };
+  struct Case {
+    const char* name;
+    bool keep;  // the answer to "save changes?" before the reload
+    std::function<void(const std::string& path, std::string& theirs)> change;
+    Outcome outcome;
+    std::string error;  // the start of the message that says why nothing was replaced
+  };
+  const auto edited = [](const std::string& path, std::string& theirs) {
+    theirs[0x30] = '#';
+    WriteAsAnotherProgram(path, theirs);
+  };
+  const auto retitled = [](const std::string& path, std::string& theirs) {
+    const size_t title = theirs.find("TORMEL SARAGON2");
+    ASSERT_NE(title, std::string::npos);
+    theirs[title] = 'X';
+    WriteAsAnotherProgram(path, theirs);
+  };
+  const auto folder = [](const std::string& path, std::string&) {
+    fs::remove(path);
+    fs::create_directory(path);
+  };
+  const std::string unreadable = "Error: Could not read the ROM file again (";
+  const std::string notTheGame = "Error: This is not the ROM used.";
+  // clang-format off
+  const Case cases[] = {
+      {"kept in a copy, then reloaded", true,  edited,   Reloaded, ""},
+      {"dropped, then reloaded",        false, edited,   Reloaded, ""},
+      {"no longer a file",              false, folder,   Kept,     unreadable},
+      {"no longer the game",            false, retitled, Kept,     notTheGame},
+      {"kept in a copy, not the game",  true,  retitled, Kept,     notTheGame},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadedProgram lp({{kA, 1}});
+    lp.select(0);
+    TmyForm& f = lp.form();
+    const std::string path = f.gROMPath, copy = path + ".unsaved";
+    std::string theirs = ReadFileText(path);
+    f.gROM[0x20] = 0x5A;
+    f.gROMModified = 1;
+    const std::vector<uint8_t> mine = lp.image();
+    c.change(path, theirs);
+    lp.p.ui.script.said.clear();
+    lp.p.ui.script.choiceAnswers = {1};  // Reload
+    lp.p.ui.script.questionAnswers = {c.keep};
+    f.RunMenuCommand(MenuId::SaveRomFile1);
+
+    const Lines said = lp.p.ui.messages();
+    if (c.keep) {
+      EXPECT_TRUE(Said(lp, "The ROM image was kept in \"" + copy + "\"."));
+      EXPECT_EQ(ReadFileBytes(copy), mine);
+    } else {
+      EXPECT_FALSE(fs::exists(copy));
+    }
+    if (c.outcome == Reloaded) {
+      EXPECT_EQ(lp.image(), std::vector<uint8_t>(theirs.begin(), theirs.end()));
+      EXPECT_EQ(f.gROMModified, 0);
+      EXPECT_TRUE(std::none_of(said.begin(), said.end(),
+                               [](const std::string& m) { return m.rfind("Error", 0) == 0; }));
+    } else {
+      EXPECT_EQ(lp.image(), mine);
+      EXPECT_NE(f.gROMModified, 0);
+      ASSERT_FALSE(said.empty());
+      EXPECT_EQ(said.back().rfind(c.error, 0), 0u) << said.back();
+      EXPECT_FALSE(f.closed);
+      // The next save asks again, and Overwrite writes the image kept.
+      if (fs::is_regular_file(path)) {
+        const size_t asked = lp.p.ui.script.said.size();
+        lp.p.ui.script.choiceAnswers = {0};
+        f.RunMenuCommand(MenuId::SaveRomFile1);
+        ASSERT_GT(lp.p.ui.script.said.size(), asked);
+        EXPECT_EQ(lp.p.ui.script.said.at(asked).text, ChangedOnDiskQuestion(path));
+        EXPECT_EQ(ReadFileBytes(path), mine);
+      }
+    }
   }
 }
 
