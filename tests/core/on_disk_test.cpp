@@ -345,5 +345,54 @@ TEST(ChangedOnDisk, AReloadKeepsWhatItCannotReplace) {
   }
 }
 
+// The same for the translation file: the Text Editor's text goes to a copy when the user keeps it,
+// and a file that can no longer be read leaves the text and its unsaved state as they were.
+TEST(ChangedOnDisk, AReloadOfTheTextKeepsWhatItCannotReplace) {
+  struct Case {
+    const char* name;
+    bool keep;      // the answer to "save it?" before the reload
+    bool readable;  // the file is still a file, another program's text in it
+  };
+  for (const Case& c :
+       {Case{"kept in a copy, then reloaded", true, true}, Case{"dropped", false, true},
+        Case{"no longer a file", false, false}, Case{"kept, no longer a file", true, false}}) {
+    SCOPED_TRACE(c.name);
+    LoadedProgram lp({{kA, 1}});
+    lp.select(0);
+    TmyForm& f = lp.form();
+    const std::string path = f.gTextPath, copy = path + ".unsaved";
+    lp.editor().setSelection(lp.editor().textLength(), 0);
+    lp.editor().type("mine\n");
+    const std::string mine = lp.editor().text();
+    std::string theirs = ReadFileText(path);
+    if (c.readable) {
+      theirs[0] = '#';
+      WriteAsAnotherProgram(path, theirs);
+    } else {
+      fs::remove(path);
+      fs::create_directory(path);
+    }
+    lp.p.ui.script.said.clear();
+    lp.p.ui.script.choiceAnswers = {1};  // Reload
+    lp.p.ui.script.questionAnswers = {c.keep};
+    f.RunMenuCommand(MenuId::SaveTextFile1);
+
+    if (c.keep) {
+      EXPECT_TRUE(Said(lp, "The text was kept in \"" + copy + "\"."));
+      EXPECT_EQ(FileBytesToEditorText(ReadFileText(copy)), mine);
+    } else {
+      EXPECT_FALSE(fs::exists(copy));
+    }
+    if (c.readable) {
+      EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
+      EXPECT_FALSE(lp.editor().modified());
+    } else {
+      EXPECT_EQ(lp.editor().text(), mine);
+      EXPECT_TRUE(lp.editor().modified());
+      EXPECT_TRUE(Said(lp, "Error: Could not read \"" + path + "\". The Text Editor keeps its text."));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ts2
