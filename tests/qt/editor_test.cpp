@@ -306,7 +306,7 @@ TEST_F(EditorTest, KeptBytesFollowTheDocumentThroughRandomEdits) {
     QTextCursor cursor(edit->document());
     cursor.setPosition(static_cast<int>(rng() % (size + 1)));
     const std::string piece = pieces[rng() % pieces.size()];
-    switch (rng() % 9) {
+    switch (rng() % 11) {
       case 0:  // the program's own change
         memo().setText(rng() % 2 ? piece + start : "a\rb\r\nc" + piece);
         break;
@@ -336,6 +336,27 @@ TEST_F(EditorTest, KeptBytesFollowTheDocumentThroughRandomEdits) {
         cursor.setPosition(static_cast<int>(rng() % (size + 1)), QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
         break;
+      case 7: {  // several changes in one edit block, reported as one change over them all
+        cursor.beginEditBlock();
+        cursor.insertText(qt::FromBytes(piece));
+        QTextCursor other(edit->document());
+        other.setPosition(static_cast<int>(rng() % (edit->document()->characterCount())));
+        other.setPosition(std::min(edit->document()->characterCount() - 1, other.position() + 3),
+                          QTextCursor::KeepAnchor);
+        other.removeSelectedText();
+        cursor.insertText(qt::FromBytes(pieces[rng() % pieces.size()]));
+        cursor.endEditBlock();
+        break;
+      }
+      case 8: {  // the program's replacement of several ranges (Replace All in the current block)
+        std::vector<int> at;
+        for (int k = 0; k < 6; ++k) at.push_back(static_cast<int>(rng() % (size + 1)));
+        std::sort(at.begin(), at.end());
+        std::vector<RichEdit::Range> ranges;
+        for (size_t k = 0; k + 1 < at.size(); k += 2) ranges.push_back({at[k], at[k + 1] - at[k]});
+        memo().replaceRanges(ranges, piece);
+        break;
+      }
       default: cursor.insertText(qt::FromBytes(piece)); break;
     }
     const std::string text = kept.documentBytes();
