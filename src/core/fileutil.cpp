@@ -1,6 +1,7 @@
 #include "core/fileutil.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,24 +59,104 @@ void SyncFolder(const std::string& file) {
 
 }  // namespace
 
+namespace {
+
+// Writes all of `size` bytes to `fd`; false on the first error.
+bool WriteAll(int fd, const void* data, size_t size) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, p + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Opens the temporary file `temp` to write it from the start, as its only writer. Saves of one
+// file at the same moment (two editors, the editor and ts2tool) take turns on it: a save waits
+// for the one writing it (kLockWaitMs at most), and a file that is no longer at `temp` once it is
+// free (that save renamed it into place) is left for a new one. What another program left under
+// the name (a symbolic link, another name of some other file) is removed, never written through.
+// Returns the descriptor, holding the lock until it is closed, or -1 with errno set.
+int OpenTempAlone(const std::string& temp) {
+  constexpr int kLockWaitMs = 10000, kTries = 100;
+  int waitedMs = 0;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      struct stat st;
+      if (errno == ELOOP && ::lstat(temp.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+          ::unlink(temp.c_str()) == 0)
+        continue;
+      return -1;
+    }
+    bool busy = false;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) break;  // a file system without locks: this save alone counts
+      if (waitedMs >= kLockWaitMs) {
+        busy = true;
+        break;
+      }
+      ::usleep(5000);
+      waitedMs += 5;
+    }
+    if (busy) {
+      ::close(fd);
+      errno = EBUSY;  // another save of the file has not finished in all that time
+      return -1;
+    }
+    struct stat held, named;
+    if (::fstat(fd, &held) != 0) {
+      const int e = errno;
+      ::close(fd);
+      errno = e;
+      return -1;
+    }
+    const bool stillThere =
+        ::lstat(temp.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+    if (!stillThere || (S_ISREG(held.st_mode) && held.st_nlink > 1)) {
+      if (stillThere) ::unlink(temp.c_str());  // another name of some other file: that file stays
+      ::close(fd);
+      continue;
+    }
+    // A temporary file left by a save that was cut short starts again empty.
+    if (S_ISREG(held.st_mode) && held.st_size > 0 && ::ftruncate(fd, 0) != 0) {
+      const int e = errno;
+      ::close(fd);
+      errno = e;
+      return -1;
+    }
+    return fd;
+  }
+  errno = EBUSY;
+  return -1;
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
-  auto fail = [&](const std::string& what, const std::string& temp) {
-    if (error) *error = what + ": " + std::strerror(errno);
-    if (!temp.empty()) std::remove(temp.c_str());
-    return false;
-  };
   const std::optional<std::string> target = FinalTarget(path, error);
   if (!target) return false;
   const std::string temp = *target + ".tmp~";  // in the target's own folder, so the rename is atomic
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return fail("cannot create " + temp, "");
-  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
-  const bool flushed = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
-  if (std::fclose(f) != 0 || !written || !flushed) return fail("cannot write " + temp, temp);
+  const int fd = OpenTempAlone(temp);
+  auto fail = [&](const std::string& what) {
+    if (error) *error = what + ": " + std::strerror(errno);
+    if (fd >= 0) {
+      ::unlink(temp.c_str());  // still this save's own: the lock is held until the close
+      ::close(fd);
+    }
+    return false;
+  };
+  if (fd < 0) return fail("cannot create " + temp);
+  if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) return fail("cannot write " + temp);
   // Keep the permissions of the file being replaced.
   struct stat st;
-  if (::stat(target->c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
-  if (std::rename(temp.c_str(), target->c_str()) != 0) return fail("cannot replace " + *target, temp);
+  if (::stat(target->c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (std::rename(temp.c_str(), target->c_str()) != 0) return fail("cannot replace " + *target);
+  ::close(fd);  // lets the next save of the file go on
   SyncFolder(*target);
   return true;
 }
@@ -86,15 +167,7 @@ namespace {
 bool WriteNewFile(const std::string& path, const void* data, size_t size) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  const auto* p = static_cast<const uint8_t*>(data);
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, p + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool ok = done == size && ::fsync(fd) == 0;
+  const bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
   if (::close(fd) != 0 || !ok) {
     ::unlink(path.c_str());
     return false;

@@ -24,8 +24,10 @@ std::optional<std::string> FinalTarget(const std::string& path, std::string* err
 // Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
 // temporary file in the same folder, which is flushed and then renamed over `path`, and the
 // folder is flushed after the rename. A symbolic link is written through: the file it finally
-// names is replaced (in that file's folder, keeping its permission bits) and the link stays. On
-// failure nothing is replaced, the temporary file is removed and `error` says what failed.
+// names is replaced (in that file's folder, keeping its permission bits) and the link stays. Saves
+// of one file at the same moment, from this program or another, take turns: each one succeeds and
+// the file is always one of them whole. On failure nothing is replaced, the temporary file is
+// removed and `error` says what failed.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
 // Keeps bytes that could not be saved where they were meant to go: writes them to a new file

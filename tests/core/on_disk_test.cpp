@@ -5,6 +5,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,6 +156,67 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
     EXPECT_EQ(ReadFileText(copy), text);
     EXPECT_TRUE(Said(lp, "The text could not be saved, so it was kept in \"" + copy + "\"."));
     EXPECT_TRUE(fs::is_symlink(link));
+  }
+}
+
+// Two programs saving one file at the same moment (two editors, or the editor and a batch run of
+// ts2tool writing its ROM): every save succeeds and the file is always one of them whole, never
+// a mix of both or a cut one.
+TEST(SaveRace, TwoSavesOfOneFileAtOnceLeaveOneWholeFile) {
+  test::TempDir dir;
+  const std::string path = dir.write("rom.sfc", std::string(1000, 'o'));
+  const std::string payloads[] = {std::string(300000, 'a'), std::string(200000, 'b')};
+  constexpr int kSaves = 60;
+  pid_t writers[2];
+  for (int w = 0; w < 2; ++w) {
+    writers[w] = ::fork();
+    if (writers[w] == 0) {
+      int failed = 0;
+      for (int i = 0; i < kSaves; ++i)
+        if (!WriteFileAtomic(path, payloads[w].data(), payloads[w].size())) ++failed;
+      ::_exit(std::min(failed, 100));
+    }
+  }
+  int mixed = 0, reads = 0, done = 0;
+  int status[2] = {};
+  while (done < 2) {
+    const std::string now = ReadFileText(path);
+    ++reads;
+    if (now != std::string(1000, 'o') && now != payloads[0] && now != payloads[1]) ++mixed;
+    for (int w = 0; w < 2; ++w)
+      if (writers[w] > 0 && ::waitpid(writers[w], &status[w], WNOHANG) == writers[w]) {
+        writers[w] = 0;
+        ++done;
+      }
+  }
+  for (int w = 0; w < 2; ++w) {
+    ASSERT_TRUE(WIFEXITED(status[w]));
+    EXPECT_EQ(WEXITSTATUS(status[w]), 0) << "saves that failed, writer " << w;
+  }
+  EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+  const std::string last = ReadFileText(path);
+  EXPECT_TRUE(last == payloads[0] || last == payloads[1]);
+  EXPECT_FALSE(fs::exists(path + ".tmp~") && fs::file_size(path + ".tmp~") > 0);
+}
+
+// A name the save writes under first, taken by another program's file: the save does not write
+// into that file, and still replaces its own.
+TEST(SaveRace, AFileAtTheTemporaryNameIsNotWrittenThrough) {
+  for (const bool hardLink : {false, true}) {
+    SCOPED_TRACE(hardLink ? "a second name of another file" : "a symbolic link to another file");
+    test::TempDir dir;
+    const std::string path = dir.write("000A0000.txt", "old"), other = dir.write("notes.txt", "theirs");
+    const std::string temp = path + ".tmp~";
+    if (hardLink) {
+      fs::create_hard_link(other, temp);
+    } else {
+      fs::create_symlink(other, temp);
+    }
+    std::string error;
+    EXPECT_TRUE(WriteFileAtomic(path, "mine", 4, &error)) << error;
+    EXPECT_EQ(ReadFileText(path), "mine");
+    EXPECT_EQ(ReadFileText(other), "theirs");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
   }
 }
 
