@@ -108,13 +108,15 @@ int OpenTempAlone(const std::string& temp) {
       errno = EBUSY;  // another save of the file has not finished in all that time
       return -1;
     }
-    struct stat held, named;
-    if (::fstat(fd, &held) != 0) {
+    // Gives up on this descriptor, keeping errno for the caller's message.
+    const auto giveUp = [fd] {
       const int e = errno;
       ::close(fd);
       errno = e;
       return -1;
-    }
+    };
+    struct stat held, named;
+    if (::fstat(fd, &held) != 0) return giveUp();
     const bool stillThere =
         ::lstat(temp.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
     if (!stillThere || (S_ISREG(held.st_mode) && held.st_nlink > 1)) {
@@ -123,12 +125,7 @@ int OpenTempAlone(const std::string& temp) {
       continue;
     }
     // A temporary file left by a save that was cut short starts again empty.
-    if (S_ISREG(held.st_mode) && held.st_size > 0 && ::ftruncate(fd, 0) != 0) {
-      const int e = errno;
-      ::close(fd);
-      errno = e;
-      return -1;
-    }
+    if (S_ISREG(held.st_mode) && held.st_size > 0 && ::ftruncate(fd, 0) != 0) return giveUp();
     return fd;
   }
   errno = EBUSY;
