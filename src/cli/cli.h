@@ -47,6 +47,13 @@ void HandOver();
 // Prints "ts2tool: MESSAGE" on stderr and returns `status`.
 int Fail(int status, const std::string& message);
 int UsageError(const Command& command, const std::string& message);
+// "cannot read PATH: REASON" and "cannot write PATH: REASON" ("the output" for stdout, "-" or ""),
+// with the system's words for errno as the failed call left it, as perror gives them.
+int CannotRead(int status, const std::string& path);
+// A file that can be opened for reading; false, with errno saying why, for one that cannot or for
+// a folder.
+bool Readable(const std::string& path);
+int CannotWrite(int status, const std::string& path);
 
 // A number in C notation (0x1A8000, 42, 017); std::nullopt when the word is not one.
 std::optional<uint64_t> ParseNumber(const std::string& word);
@@ -69,6 +76,7 @@ std::optional<int> StartCommand(const Command& self, const std::vector<std::stri
                                 const std::vector<std::string>& flagOptions, ParsedArgs& out,
                                 const char* details = "");
 
-bool WriteOutput(const std::string& path, const void* data, size_t size);  // "-" or "": stdout
+// Writes OUT ("-" or "": stdout) whole; false, with errno saying why, when it cannot.
+bool WriteOutput(const std::string& path, const void* data, size_t size);
 
 }  // namespace ts2::cli

@@ -79,7 +79,7 @@ Spelling OpenSpelling(const ParsedArgs& parsed, const std::string& dumps) {
   if (!opened.speller) return {nullptr, opened.failed};
   auto checker = std::make_unique<SpellChecker>(std::move(opened.speller));
   const std::string list = words.value_or(ProjectWordsPath(dumps));
-  if (words && !FileExists(list)) return {nullptr, Fail(kExitBadInput, "cannot read " + list)};
+  if (words && !Readable(list)) return {nullptr, CannotRead(kExitBadInput, list)};
   ProjectDictionary project(list);
   project.refresh();
   checker->setProjectWords(project.words());

@@ -86,6 +86,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   if (auto done = StartCommand(self, args, {}, {}, parsed)) return *done;
   if (parsed.positional.size() != 1) return UsageError(self, "expected one DATAFILE");
   const std::string& path = parsed.positional[0];
+  if (!Readable(path)) return CannotRead(kExitBadInput, path);
 
   WatchingToolkit ui;
   Program program(ui);

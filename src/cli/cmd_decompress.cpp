@@ -62,8 +62,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
     data = form.gWRAM.get();
     size = kWramSize;
   }
-  if (!WriteOutput(out, data, size))
-    return Fail(kExitBadInput, "cannot write " + (out.empty() ? "output" : out));
+  if (!WriteOutput(out, data, size)) return CannotWrite(kExitBadInput, out);
   return kExitOk;
 }
 

@@ -1,6 +1,8 @@
 // ts2tool diff ORIGINAL MODIFIED -o OUT.ips|OUT.bps: the patch a translator ships.
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <string>
 
 #include "cli/cli.h"
 #include "core/fileutil.h"
@@ -33,8 +35,11 @@ std::string Lower(std::string s) {
   return s;
 }
 
-bool ReadImage(const std::string& path, RomFile& file) {
-  return ReadRomFile(path, {}, file) == RomReadStatus::Ok;
+// The image, or the message that says why it cannot be read.
+std::optional<std::string> ReadImage(const std::string& path, RomFile& file) {
+  const RomReadStatus status = ReadRomFile(path, {}, file);
+  if (status == RomReadStatus::Ok) return std::nullopt;
+  return RomReadError(status, path, file);
 }
 
 std::span<const uint8_t> Whole(const RomFile& f) {
@@ -62,8 +67,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   const std::string& originalPath = a.positional[0];
   const std::string& modifiedPath = a.positional[1];
   RomFile original, modified;
-  if (!ReadImage(originalPath, original)) return Fail(kExitBadInput, "cannot read " + originalPath);
-  if (!ReadImage(modifiedPath, modified)) return Fail(kExitBadInput, "cannot read " + modifiedPath);
+  if (auto error = ReadImage(originalPath, original)) return Fail(kExitBadInput, *error);
+  if (auto error = ReadImage(modifiedPath, modified)) return Fail(kExitBadInput, *error);
 
   if (original.headerSize != modified.headerSize && (format == "bps" || !a.has("--headerless")))
     Fail(kExitOk,
@@ -97,7 +102,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
                  static_cast<unsigned long long>(unreachable)));
     patch = std::move(*made);
   }
-  if (!WriteOutput(*out, patch.data(), patch.size())) return Fail(kExitBadInput, "cannot write " + *out);
+  if (!WriteOutput(*out, patch.data(), patch.size())) return CannotWrite(kExitBadInput, *out);
   return kExitOk;
 }
 

@@ -26,7 +26,7 @@ int RunEncode(const std::vector<std::string>& args) {
     for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) bytes.append(chunk, n);
   } else {
     const auto file = ReadWholeFile(parsed.positional[0]);
-    if (!file) return Fail(kExitBadInput, "cannot read " + parsed.positional[0]);
+    if (!file) return CannotRead(kExitBadInput, parsed.positional[0]);
     bytes.assign(file->begin(), file->end());
   }
 

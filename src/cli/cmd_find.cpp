@@ -150,7 +150,7 @@ int RunFind(const std::vector<std::string>& args) {
     }
     found = !matches.empty();
   }
-  if (!WriteOutput("-", out.data(), out.size())) return Fail(kExitUsage, "cannot write the output");
+  if (!WriteOutput("-", out.data(), out.size())) return CannotWrite(kExitUsage, "-");
   return found ? kExitOk : kExitNothing;
 }
 

@@ -96,7 +96,7 @@ int RunFont(const std::vector<std::string>& args) {
         left + col * kPitchX + kGap / 2, y,
         std::span<const uint8_t>(form.gFONT.get() + static_cast<size_t>(g) * kGlyphBytes, kGlyphBytes));
   }
-  if (!sheet.save(*out)) return Fail(kExitBadInput, "cannot write " + *out);
+  if (!sheet.save(*out)) return CannotWrite(kExitBadInput, *out);
   return kExitOk;
 }
 

@@ -34,7 +34,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
                            ",\"header_size\":" + std::to_string(rom.headerSize) +
                            ",\"title\":" + (title ? JsonLatin1String(*title) : std::string("null")) +
                            ",\"title_ok\":" + (HasGameTitle(rom.gameData()) ? "true" : "false") + "}\n";
-  if (!WriteOutput("-", json.data(), json.size())) return Fail(kExitBadInput, "cannot write the output");
+  if (!WriteOutput("-", json.data(), json.size())) return CannotWrite(kExitBadInput, "-");
   return kExitOk;
 }
 

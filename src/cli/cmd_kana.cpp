@@ -2,9 +2,7 @@
 // tables of a data file.
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -69,8 +67,7 @@ int Run(const std::vector<std::string>& args) {
   std::string error;
   if (parsed.positional.size() != 2) return UsageError(kKana, "expected DATAFILE and HEXBYTES");
   const std::string& dataFile = parsed.positional[0];
-  if (!ReadWholeFile(dataFile))
-    return Fail(kExitBadInput, "cannot read " + dataFile + ": " + std::strerror(errno));
+  if (!ReadWholeFile(dataFile)) return CannotRead(kExitBadInput, dataFile);
   const auto bytes = ParseHexBytes(parsed.positional[1], error);
   if (!bytes) return Fail(kExitBadInput, error);
   if (bytes->size() > kWramSize)
@@ -84,7 +81,7 @@ int Run(const std::vector<std::string>& args) {
   if (!f.gWRAM || !f.gCharTable16) return Fail(kExitBadInput, "the program could not start");
   std::copy(bytes->begin(), bytes->end(), f.gWRAM.get());
   const std::string text = KanaText(std::span<const uint8_t>(f.gWRAM.get(), kWramSize), 0, f.gCharTable16);
-  return WriteOutput("", text.data(), text.size()) ? kExitOk : Fail(kExitBadInput, "cannot write the output");
+  return WriteOutput("", text.data(), text.size()) ? kExitOk : CannotWrite(kExitBadInput, "-");
 }
 
 const Registrar kRegistrar{kKana};

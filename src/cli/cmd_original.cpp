@@ -83,8 +83,7 @@ int RunOriginal(const std::vector<std::string>& args) {
   const std::optional<std::string> utf8 = ShiftJisToUtf8(text);
   if (!utf8) return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
   const std::string out = parsed.get("-o").value_or("-");
-  if (!WriteOutput(out, utf8->data(), utf8->size()))
-    return Fail(kExitBadInput, out == "-" ? std::string("cannot write the output") : "cannot write " + out);
+  if (!WriteOutput(out, utf8->data(), utf8->size())) return CannotWrite(kExitBadInput, out);
   return kExitOk;
 }
 

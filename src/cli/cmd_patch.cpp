@@ -64,7 +64,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
     std::replace(said.begin(), said.end(), '\n', ' ');  // one line on stderr
     return Fail(kExitBadInput, said.empty() ? "patching failed" : said);
   }
-  if (!WriteOutput(*out, image.bytes.get(), image.size)) return Fail(kExitBadInput, "cannot write " + *out);
+  if (!WriteOutput(*out, image.bytes.get(), image.size)) return CannotWrite(kExitBadInput, *out);
   for (const std::string& name : outcome.unchanged)
     std::fprintf(stderr, "ts2tool: warning: %s\n",
                  TmyForm::PatchUnchangedMessage(name, patches.size()).c_str());

@@ -1,5 +1,8 @@
 // ts2tool patchinfo PATCH... [--rom ROM] [--no-overlap]: what patches do, checked before use.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "cli/cli.h"
 #include "core/fileutil.h"
@@ -111,8 +114,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   std::optional<RomFile> rom;
   if (const std::optional<std::string> romPath = a.get("--rom")) {
     rom.emplace();
-    if (ReadRomFile(*romPath, {}, *rom) != RomReadStatus::Ok)
-      return Fail(kExitBadInput, "cannot read ROM file " + *romPath);
+    if (const RomReadStatus status = ReadRomFile(*romPath, {}, *rom); status != RomReadStatus::Ok)
+      return Fail(kExitBadInput, RomReadError(status, *romPath, *rom));
   }
   const std::span<const uint8_t> romFile =
       rom ? std::span<const uint8_t>(rom->bytes.get(), rom->size) : std::span<const uint8_t>();
@@ -125,7 +128,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
     if (bytes) {
       info = patchinfo::Describe(*bytes, ExtractFileName(path));
     } else {
-      info.error = "cannot read the file";
+      info.error = std::string("cannot read the file: ") + std::strerror(errno);
     }
     PrintInfo(path, info);
     if (!info.ok()) {

@@ -72,7 +72,7 @@ int RunProgress(const std::vector<std::string>& args) {
   }
   json += Format("],\"strings\":%u,\"translated\":%u,\"with_findings\":%u}\n", total.strings,
                  total.translated, total.withFindings);
-  if (!WriteOutput("-", json.data(), json.size())) return Fail(kExitUsage, "cannot write the output");
+  if (!WriteOutput("-", json.data(), json.size())) return CannotWrite(kExitUsage, "-");
   return kExitOk;
 }
 

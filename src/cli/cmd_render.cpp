@@ -136,7 +136,7 @@ int RunRender(const std::vector<std::string>& args) {
     form.gPages[1].scroll = view.scrollTrans;
     form.RedrawBothPages();
   }
-  if (!WriteBitmap(form.gBitmap, *out, png)) return Fail(kExitBadInput, "cannot write " + *out);
+  if (!WriteBitmap(form.gBitmap, *out, png)) return CannotWrite(kExitBadInput, *out);
   return kExitOk;
 }
 

@@ -22,8 +22,7 @@ int RunSkeleton(const std::vector<std::string>& args) {
 
   const std::string bytes = TranslationSkeleton(static_cast<uint32_t>(*count));
   const std::string out = parsed.get("-o").value_or("");
-  if (!WriteOutput(out, bytes.data(), bytes.size()))
-    return Fail(kExitBadInput, "cannot write " + (out.empty() || out == "-" ? std::string("stdout") : out));
+  if (!WriteOutput(out, bytes.data(), bytes.size())) return CannotWrite(kExitBadInput, out);
   return kExitOk;
 }
 

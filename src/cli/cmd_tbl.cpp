@@ -30,6 +30,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   if (auto done = StartCommand(self, args, {}, {}, parsed)) return *done;
   if (parsed.positional.size() != 1) return UsageError(self, "expected one table FILE");
   const std::string& path = parsed.positional[0];
+  if (!Readable(path)) return CannotRead(kExitBadInput, path);
 
   headless::HeadlessProgram p;
   p.ui.script.openAnswers.push_back(std::vector<std::string>{path});

@@ -11,7 +11,7 @@ namespace ts2::cli {
 inline int PrintJson(const QJsonObject& object) {
   const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
   if (!WriteOutput("-", json.constData(), static_cast<size_t>(json.size())))
-    return Fail(kExitBadInput, "cannot write the output");
+    return CannotWrite(kExitBadInput, "-");
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 // Built twice: as ts2tool-qt with every command, and as ts2tool with the commands that need no Qt
 // (TS2_TOOL_QT_DIR set), which hands the others, and the help that lists them all, over to
 // ts2tool-qt.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,27 @@ std::vector<const Command*> Commands() {
 int Fail(int status, const std::string& message) {
   std::fprintf(stderr, "ts2tool: %s\n", message.c_str());
   return status;
+}
+
+int CannotRead(int status, const std::string& path) {
+  const int error = errno;
+  return Fail(status, "cannot read " + path + ": " + std::strerror(error));
+}
+
+bool Readable(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  ::close(fd);
+  if (folder) errno = EISDIR;
+  return !folder;
+}
+
+int CannotWrite(int status, const std::string& path) {
+  const int error = errno;
+  return Fail(status, "cannot write " + (path.empty() || path == "-" ? std::string("the output") : path) +
+                          ": " + std::strerror(error));
 }
 
 int UsageError(const Command& command, const std::string& message) {
@@ -149,7 +171,10 @@ bool WriteOutput(const std::string& path, const void* data, size_t size) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+    const int error = errno;
+    if (std::fclose(f) != 0) return false;
+    errno = error;
+    return ok;
   }
   // A file is replaced whole or not at all, as the editor saves: a failed write (a full disk, a
   // size limit) leaves the old file, and an output that is also an input is read before it goes.

@@ -1,24 +1,12 @@
 #include "cli/show_string.h"
 
-#include <fstream>
-
 #include "cli/cli.h"
 
 namespace ts2::cli {
 
-namespace {
-
-bool Readable(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return static_cast<bool>(in);
-}
-
-}  // namespace
-
 std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std::string& dataFile) {
-  if (!Readable(rom)) return Fail(kExitBadInput, "cannot read ROM file " + rom);
-  if (!dataFile.empty() && !Readable(dataFile))
-    return Fail(kExitBadInput, "cannot read data file " + dataFile);
+  if (!Readable(rom)) return CannotRead(kExitBadInput, "ROM file " + rom);
+  if (!dataFile.empty() && !Readable(dataFile)) return CannotRead(kExitBadInput, "data file " + dataFile);
   if (!shown.session.ready())
     return Fail(kExitBadInput, "cannot make a scratch folder in the temporary folder");
   headless::HeadlessToolkit& ui = shown.program.ui;

@@ -29,7 +29,12 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
   uint8_t chunk[65536];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-  if (std::ferror(f.get())) return std::nullopt;
+  if (std::ferror(f.get())) {
+    const int e = errno;  // a folder opens, and fails here with EISDIR
+    f.reset();
+    errno = e;
+    return std::nullopt;
+  }
   return bytes;
 }
 
@@ -41,6 +46,7 @@ std::optional<std::string> FinalTarget(const std::string& path, std::string* err
   const fs::path target = fs::canonical(path, ec);
   if (ec) {
     if (error) *error = path + " is a link to a file that does not exist (" + ec.message() + ")";
+    errno = ec.value();
     return std::nullopt;
   }
   return target.string();
@@ -140,11 +146,13 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
   const std::string temp = *target + ".tmp~";  // in the target's own folder, so the rename is atomic
   const int fd = OpenTempAlone(temp);
   auto fail = [&](const std::string& what) {
-    if (error) *error = what + ": " + std::strerror(errno);
+    const int e = errno;
+    if (error) *error = what + ": " + std::strerror(e);
     if (fd >= 0) {
       ::unlink(temp.c_str());  // still this save's own: the lock is held until the close
       ::close(fd);
     }
+    errno = e;  // the caller's own message may give the reason too
     return false;
   };
   if (fd < 0) return fail("cannot create " + temp);

@@ -15,10 +15,11 @@ namespace ts2 {
 // The platform's path separator, used where the system writes "\".
 inline constexpr char kPathSep = '/';
 
+// The file's bytes; std::nullopt, with errno saying why, when it cannot be read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 
 // The file `path` finally names: itself, or, for a symbolic link (or a chain of them), the file at
-// its end. std::nullopt, with `error` saying so, for a link that names no file.
+// its end. std::nullopt, with `error` and errno saying so, for a link that names no file.
 std::optional<std::string> FinalTarget(const std::string& path, std::string* error = nullptr);
 
 // Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
@@ -27,7 +28,7 @@ std::optional<std::string> FinalTarget(const std::string& path, std::string* err
 // names is replaced (in that file's folder, keeping its permission bits) and the link stays. Saves
 // of one file at the same moment, from this program or another, take turns: each one succeeds and
 // the file is always one of them whole. On failure nothing is replaced, the temporary file is
-// removed and `error` says what failed.
+// removed, `error` says what failed and errno why.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
 // Keeps bytes that could not be saved where they were meant to go: writes them to a new file

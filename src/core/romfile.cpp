@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -36,13 +37,21 @@ RomReadStatus ReadRomFile(const std::string& path,
                           const std::function<bool(const std::string&)>& failAllocation, RomFile& out,
                           uint64_t capacity) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return RomReadStatus::CannotOpen;
+  if (std::filesystem::is_directory(path, ec)) {
+    out.error = EISDIR;
+    return RomReadStatus::CannotOpen;
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return RomReadStatus::CannotOpen;
-  // A length that cannot be told (a directory, a pipe, 2 GiB or more) is a file we cannot read:
-  // reported like one that cannot be opened, so the image loaded before is kept.
+  if (!file) {
+    out.error = errno;
+    return RomReadStatus::CannotOpen;
+  }
+  // A length that cannot be told (a pipe, 2 GiB or more) is a file we cannot read: reported like
+  // one that cannot be opened, so the image loaded before is kept.
+  errno = 0;
   const int32_t length = FileLength(file);
   if (length < 0) {
+    out.error = errno != 0 ? errno : EFBIG;  // no errno: 2 GiB or more
     std::fclose(file);
     return RomReadStatus::CannotOpen;
   }
@@ -67,7 +76,9 @@ RomReadStatus ReadRomFile(const std::string& path,
 std::string RomReadError(RomReadStatus status, const std::string& path, const RomFile& file) {
   switch (status) {
     case RomReadStatus::Ok: return {};
-    case RomReadStatus::CannotOpen: return "cannot read " + path;
+    case RomReadStatus::CannotOpen:
+      if (file.error == ESPIPE) return "cannot read " + path + ": its length cannot be told (a pipe?)";
+      return "cannot read " + path + (file.error != 0 ? std::string(": ") + std::strerror(file.error) : "");
     case RomReadStatus::NoMemory: return "not enough memory to read " + path;
     case RomReadStatus::ShortRead:
       return Format("cannot read all of %s: only %u of its %u bytes could be read", path.c_str(),

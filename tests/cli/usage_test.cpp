@@ -81,6 +81,62 @@ TEST(ToolUsage, HelpAndVersion) {
   EXPECT_EQ(version.out, std::string("ts2tool ") + TS2_VERSION + "\n");
 }
 
+// A file that cannot be read or written is named with the system's reason, as other tools of the
+// shell name it, whatever command meets it: a missing file, a folder, a full device, a pipe.
+TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
+  TempDir dir;
+  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+  std::filesystem::create_directory(dir.file("folder"));
+  std::filesystem::create_symlink("nowhere", dir.file("dangling"));
+  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
+  constexpr char kMissing[] = ": No such file or directory\n", kFolder[] = ": Is a directory\n";
+  const struct {
+    std::string command;  // for the shell, in the demo set's folder
+    int status;
+    std::string err;
+  } cases[] = {
+      // reads
+      {tool + " info missing.sfc", 1, std::string("ts2tool: cannot read missing.sfc") + kMissing},
+      {tool + " info folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
+      {"cat demo.sfc | " + tool + " info /dev/stdin", 1,
+       "ts2tool: cannot read /dev/stdin: its length cannot be told (a pipe?)\n"},
+      {tool + " patch folder demo.ips -o out.sfc", 1, std::string("ts2tool: cannot read folder") + kFolder},
+      {tool + " diff demo.sfc missing.sfc -o out.ips", 1,
+       std::string("ts2tool: cannot read missing.sfc") + kMissing},
+      {tool + " patchinfo demo.ips --rom folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
+      {tool + " datafile folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
+      {tool + " tbl missing.tbl", 1, std::string("ts2tool: cannot read missing.tbl") + kMissing},
+      {tool + " encode folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
+      {tool + " kana missing.txt 00", 1, std::string("ts2tool: cannot read missing.txt") + kMissing},
+      {tool + " render folder demo.txt -o out.png", 1,
+       std::string("ts2tool: cannot read ROM file folder") + kFolder},
+      {tool + " render demo.sfc missing.txt -o out.png", 1,
+       std::string("ts2tool: cannot read data file missing.txt") + kMissing},
+      // writes
+      {tool + " patch demo.sfc demo.ips -o folder", 1, std::string("ts2tool: cannot write folder") + kFolder},
+      {tool + " patch demo.sfc demo.ips -o nowhere/out.sfc", 1,
+       std::string("ts2tool: cannot write nowhere/out.sfc") + kMissing},
+      {tool + " patch demo.sfc demo.ips -o dangling", 1,
+       std::string("ts2tool: cannot write dangling") + kMissing},
+      {tool + " patch demo.sfc demo.ips -o /dev/full", 1,
+       "ts2tool: cannot write /dev/full: No space left on device\n"},
+      {tool + " font demo.sfc -o folder", 1, std::string("ts2tool: cannot write folder") + kFolder},
+      {tool + " skeleton 2 -o nowhere/x.txt", 1,
+       std::string("ts2tool: cannot write nowhere/x.txt") + kMissing},
+      {tool + " skeleton 2 >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+      {tool + " info demo.sfc >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    // Through the shell, so that the case can name its own stdin and stdout.
+    const ToolRun r = RunProgram("/bin/sh", dir, "-c \"" + c.command + "\"");
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
+}
+
 // ts2tool without ts2tool-qt beside it (a copy of it alone): what it holds runs as before, and
 // what only ts2tool-qt has (the dictionaries of `check --spell`) is an error, not a crash.
 TEST(ToolUsage, AloneItRunsWhatItHolds) {
