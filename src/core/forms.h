@@ -127,6 +127,9 @@ class TmyForm : public Ts2Main {
   int32_t DecompressBlock(uint32_t romOffset);
   // Returns the glyph buffer (owned by the caller) and its size, or null.
   std::unique_ptr<uint8_t[]> DecompressBlockTable(uint32_t tableOffset, uint32_t* size);
+  // The game's font from the image into gFONT; false, after the fatal message and the main
+  // window's close, when it cannot be decompressed.
+  bool DecompressFont();
   void DumpMemory1Click(TObject Sender);
   void DecompresstoFiles1Click(TObject Sender);
 

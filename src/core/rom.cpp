@@ -131,6 +131,16 @@ void TmyForm::OpenBinaryTextData1Click(TObject Sender) {
   OpenRomChosen(Open1.files.front(), Sender, "");
 }
 
+bool TmyForm::DecompressFont() {
+  uint32_t fontSize = 0;
+  gFONT = DecompressBlockTable(kFontTableOffset, &fontSize);
+  gFONTSize = gFONT ? fontSize : 0;
+  if (gFONT) return true;
+  ui.message(kMsgNoFont);
+  ui.window(FormId::myForm).close();
+  return false;
+}
+
 bool TmyForm::OpenRomFile(const std::string& path, const std::string& dataFile) {
   OpenRomChosen(path, kNoSender, dataFile);
   return gROM != nullptr;
@@ -175,14 +185,7 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
   romFileStamp = romFileSeen = StampAfter(path, {romAlloc.get(), gROMSize});
 
   ui.menuItem(MenuId::LoadDataFile).setEnabled(true);
-  uint32_t fontSize = 0;
-  gFONT = DecompressBlockTable(kFontTableOffset, &fontSize);
-  gFONTSize = gFONT ? fontSize : 0;
-  if (!gFONT) {
-    ui.message(kMsgNoFont);
-    ui.window(FormId::myForm).close();
-    return;
-  }
+  if (!DecompressFont()) return;
 
   if (dataFile.empty()) {
     LoadDataFileClick(Sender);
@@ -252,14 +255,7 @@ void TmyForm::ReloadRomFile() {
   }
   InstallRomImage(*this, std::move(file));
   romFileStamp = romFileSeen = StampAfter(gROMPath, {romAlloc.get(), gROMSize});
-  uint32_t fontSize = 0;
-  gFONT = DecompressBlockTable(kFontTableOffset, &fontSize);
-  gFONTSize = gFONT ? fontSize : 0;
-  if (!gFONT) {
-    ui.message(kMsgNoFont);
-    ui.window(FormId::myForm).close();
-    return;
-  }
+  if (!DecompressFont()) return;
   pListClick(kNoSender);
 }
 
