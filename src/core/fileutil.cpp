@@ -298,6 +298,10 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
+std::string Plural(size_t n, const char* one, const char* many) {
+  return Format("%zu %s", n, n == 1 ? one : many);
+}
+
 void AppendHex(std::string& out, uint32_t value, int width) {
   char digits[8];
   int n = 0;

@@ -66,6 +66,8 @@ void MakeDirectory(const std::string& path);  // errors are not reported
 
 // sprintf into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// "1 file", "3 files": the count and the noun that goes with it.
+std::string Plural(size_t n, const char* one, const char* many);
 // Appends `value` as "%0*X" writes it: upper-case hex digits, zero-padded to `width`.
 void AppendHex(std::string& out, uint32_t value, int width);
 

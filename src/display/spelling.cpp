@@ -40,10 +40,6 @@ bool HoldsSectionHeader(std::string_view line) {
   return false;
 }
 
-std::string Plural(int n, const char* one, const char* many) {
-  return Format("%d %s", n, n == 1 ? one : many);
-}
-
 }  // namespace
 
 // ---- words ----
@@ -230,7 +226,8 @@ std::string UnknownWordsNote(SpellChecker* checker, std::string_view section, in
   ForEachUnknownWord(SplitEditorLines(section), *checker, [&](int j, const WordSpan& w) {
     count += j != skipLine || w.start + w.length != skipEnd;
   });
-  return count == 0 ? std::string() : " | " + Plural(count, "unknown word", "unknown words");
+  return count == 0 ? std::string()
+                    : " | " + Plural(static_cast<size_t>(count), "unknown word", "unknown words");
 }
 
 }  // namespace ts2

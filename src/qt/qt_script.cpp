@@ -151,7 +151,9 @@ void ScriptOverviewWindow::refreshNow() {
   table_->setSortingEnabled(true);
   const BlockProgress total = script.Total();
   totals_->setItem(0, kTable, new QTableWidgetItem(QStringLiteral("Total")));
-  totals_->setItem(0, kFile, new QTableWidgetItem(QString::number(rows) + QStringLiteral(" blocks")));
+  totals_->setItem(
+      0, kFile,
+      new QTableWidgetItem(QString::fromStdString(Plural(static_cast<size_t>(rows), "block", "blocks"))));
   uint32_t strings = 0;
   for (const ScriptBlock& b : script.blocks) strings += b.strings;
   totals_->setItem(0, kStrings, Number(strings));
@@ -285,10 +287,11 @@ void FindInScriptWindow::showResults() {
   }
   results_->addTopLevelItems(items);
   for (int c = 0; c < 3; ++c) results_->resizeColumnToContents(c);
-  status_->setText(
-      script.results.empty()
-          ? QStringLiteral("Not found.")
-          : QStringLiteral("%1 match(es) in %2 block(s).").arg(script.results.size()).arg(blocks));
+  status_->setText(script.results.empty()
+                       ? QStringLiteral("Not found.")
+                       : QString::fromStdString(Plural(script.results.size(), "match", "matches") + " in " +
+                                                Plural(static_cast<size_t>(blocks), "block", "blocks") +
+                                                "."));
 }
 
 void FindInScriptWindow::activate(QTreeWidgetItem* item) {

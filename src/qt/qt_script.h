@@ -49,6 +49,7 @@ class FindInScriptWindow : public QWidget {
   QPushButton* findButton() const { return findButton_; }
   QPushButton* replaceButton() const { return replaceButton_; }
   QPushButton* replaceAllButton() const { return replaceAllButton_; }
+  QLabel* status() const { return status_; }
   void find();
   void replace();
   void replaceAll();

@@ -22,6 +22,7 @@
 
 #include "core/forms.h"
 #include "qt/qt_forms.h"
+#include "qt/qt_place.h"
 #include "views/script_form.h"
 
 namespace ts2::qt {
@@ -347,27 +348,17 @@ namespace ts2::qt {
 
 namespace {
 
-// A new tool window's first place, where none of the system's windows go (the Text Editor and
-// List Data are right of the main window, the Kana Text window below it): left of the main
-// window, else right of the Text Editor and List Data, else over the main window, centred.
-// Always on the screen.
-void PlaceBesideMain(QWidget* tool, const QWidget* main, const std::vector<const QWidget*>& right) {
-  constexpr int kGap = 4;
-  const QRect m = main->frameGeometry();
+// A new tool window's first place, where none of the editor's windows are (the Text Editor and
+// List Data are right of the main window, the Kana Text window below it).
+void PlaceBesideMain(QWidget* tool, const QWidget* main, const std::vector<const QWidget*>& others) {
   const QScreen* screen = main->screen();
-  const QRect avail = screen ? screen->availableGeometry() : m;
+  const QRect m = main->frameGeometry();
+  std::vector<QRect> shown;
+  for (const QWidget* w : others)
+    if (w && w != tool && w->isVisible()) shown.push_back(w->frameGeometry());
   // The frame is not known before the first show: the title bar and borders are estimated.
-  const QSize frame = tool->size() + QSize(8, 30);
-  int rightEdge = m.right();
-  for (const QWidget* w : right)
-    if (w && w->isVisible()) rightEdge = std::max(rightEdge, w->frameGeometry().right());
-  QPoint at(m.left() - kGap - frame.width(), m.top());
-  if (at.x() < avail.left()) at = QPoint(rightEdge + 1 + kGap, m.top());
-  if (at.x() + frame.width() > avail.right() + 1)
-    at = QPoint(m.center().x() - frame.width() / 2, m.center().y() - frame.height() / 2);
-  at.setX(std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() - frame.width())));
-  at.setY(std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() - frame.height())));
-  tool->move(at);
+  tool->move(
+      ToolWindowPlace(tool->size() + QSize(8, 30), m, shown, screen ? screen->availableGeometry() : m));
 }
 
 }  // namespace
@@ -388,7 +379,10 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     shown = d_->findInScript;
   }
   // Placed once; where the translator moves it afterwards, it stays while the editor runs.
-  if (created) PlaceBesideMain(shown, main, {d_->form(FormId::TxtForm), d_->form(FormId::cmForm)});
+  if (created)
+    PlaceBesideMain(shown, main,
+                    {d_->overview, d_->findInScript, d_->form(FormId::TxtForm), d_->form(FormId::cmForm),
+                     d_->form(FormId::KanaForm), d_->form(FormId::HexForm)});
   shown->show();
   shown->raise();
   shown->activateWindow();

@@ -47,10 +47,6 @@ size_t LineStart(std::string_view text, int line, std::string_view lineEnd = "\n
   return at;
 }
 
-std::string Plural(size_t n, const char* one, const char* many) {
-  return Format("%zu %s", n, n == 1 ? one : many);
-}
-
 }  // namespace
 
 LintOptions TScriptForm::Options() const {

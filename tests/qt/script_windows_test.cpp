@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "qt/qt_place.h"
 #include "qt/qt_script.h"
 #include "qt_fixture.h"
 #include "views/script_form.h"
@@ -42,10 +44,59 @@ TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
             QStringLiteral("0 of 3 translated, 0 with findings (no file yet)"));
 }
 
+// The editor's windows as they first open: the main window at the screen's left, the Text
+// Editor and List Data beside it; a tool window 560 by 420 with its frame.
+TEST(ToolWindowPlace, TheFirstFreePlaceElseCascadedOverTheMainWindow) {
+  const QRect main(10, 21, 292, 290), text(306, 20, 290, 272), lists(306, 296, 290, 82);
+  const QSize tool(560, 420);
+  const struct {
+    const char* name;
+    QRect screen, main;
+    std::vector<QRect> shown;
+    QPoint expected;
+  } cases[] = {
+      {"room left of the main window", {0, 0, 1600, 900}, main.translated(600, 0), {}, {46, 21}},
+      {"else right of everything shown", {0, 0, 1600, 900}, main, {text, lists}, {600, 21}},
+      {"a second tool window below the first",
+       {0, 0, 1600, 900},
+       main,
+       {QRect(600, 21, 560, 420), text, lists},
+       {600, 445}},
+      {"else below List Data", {0, 0, 1100, 900}, main, {text, lists}, {306, 382}},
+      {"no free place: over the main window, centred, on the screen",
+       {0, 0, 1000, 600},
+       main,
+       {text, lists},
+       {0, 0}},
+      {"no free place, the first tool window there: cascaded off it",
+       {0, 0, 1000, 600},
+       main,
+       {QRect(0, 0, 560, 420), text, lists},
+       {28, 28}},
+      {"a screen smaller than the window: its corner", {0, 0, 400, 300}, main, {text}, {0, 0}},
+      {"a second screen right of the first",
+       {1600, 0, 1280, 1024},
+       QRect(1700, 50, 292, 290),
+       {},
+       {1996, 50}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QPoint at = qt::ToolWindowPlace(tool, c.main, c.shown, c.screen);
+    EXPECT_EQ(std::make_pair(at.x(), at.y()), std::make_pair(c.expected.x(), c.expected.y()));
+    if (c.screen.width() >= tool.width()) {
+      EXPECT_TRUE(c.screen.contains(QRect(at, tool)));
+    }
+  }
+}
+
 TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
   ASSERT_TRUE(open());
   settle();
-  form(FormId::myForm)->move(620, 20);  // room on its left
+  // Room on the main window's left, with the Text Editor and List Data out of the way below it.
+  form(FormId::myForm)->move(600, 20);
+  form(FormId::TxtForm)->move(600, 340);
+  form(FormId::cmForm)->move(600, 650);
   program.myForm.RunMenuCommand(MenuId::ScriptOverview1);
   auto* overview = static_cast<qt::ScriptOverviewWindow*>(ui.toolWindow(ToolWindow::ScriptOverview));
   ASSERT_NE(overview, nullptr);
@@ -59,6 +110,13 @@ TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
     EXPECT_GE(table->columnWidth(column), table->horizontalHeader()->sectionSizeHint(column)) << column;
   EXPECT_NE(overview->pos(), form(FormId::myForm)->pos());
   EXPECT_LT(overview->frameGeometry().right(), form(FormId::myForm)->frameGeometry().left());
+  // Find in Script, opened next, leaves the Overview's caption in sight.
+  program.myForm.RunMenuCommand(MenuId::FindInScript1);
+  const QWidget* find = ui.toolWindow(ToolWindow::FindInScript);
+  ASSERT_NE(find, nullptr);
+  EXPECT_FALSE(QRect(overview->frameGeometry().topLeft(), QSize(overview->frameGeometry().width(), 28))
+                   .contains(find->frameGeometry().topLeft()));
+  EXPECT_TRUE(form(FormId::myForm)->screen()->availableGeometry().contains(find->frameGeometry().topLeft()));
   // Sorted by the pointer table until another column is chosen.
   EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("060000"));
   EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("00060000.txt"));
@@ -79,8 +137,8 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   program.myForm.RunMenuCommand(MenuId::FindInScript1);
   auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
   ASSERT_NE(find, nullptr);
-  // This screen has no room left of the main window nor right of the Text Editor: the window
-  // opens over the main window, on the screen, not at its top-left.
+  // This screen has no room left of the main window, right of the Text Editor nor below List
+  // Data: the window opens over the main window, on the screen, not at its top-left.
   const QRect screen = form(FormId::myForm)->screen()->availableGeometry();
   EXPECT_TRUE(screen.contains(find->frameGeometry().topLeft()));
   EXPECT_NE(find->pos(), form(FormId::myForm)->pos());
@@ -88,6 +146,7 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   find->findEdit()->setText(QStringLiteral("ÉPÉE"));
   find->find();
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
+  EXPECT_EQ(find->status()->text().toStdString(), "1 match in 1 block.");
   QTreeWidgetItem* item = find->results()->topLevelItem(0);
   EXPECT_EQ(item->text(3), QStringLiteral("Prends l'Épée et pars."));
   emit find->results()->itemActivated(item, 0);
@@ -102,6 +161,13 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   EXPECT_TRUE(program.ui.richEdit(ControlId::TDMemo).modified());
   editor->undo();
   EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Prends l'Épée et pars.")), -1);
+
+  find->findEdit()->setText(QStringLiteral("à"));
+  find->find();
+  EXPECT_EQ(find->status()->text().toStdString(), "4 matches in 1 block.");
+  find->findEdit()->setText(QStringLiteral("zzz"));
+  find->find();
+  EXPECT_EQ(find->status()->text().toStdString(), "Not found.");
 
   // The original strings through the table; replacing is for translations only.
   find->scope()->setCurrentIndex(1);
