@@ -64,7 +64,8 @@ int CannotRead(int status, const std::string& path) {
 }
 
 bool Readable(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting for a writer, as a FIFO would make an open for reading wait.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
