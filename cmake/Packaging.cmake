@@ -25,6 +25,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/desktop/ts2edit.desktop DESTINATION ${CMAKE_
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/ts2edit.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${generated}/${TS2_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${generated}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Bash completion, loaded by bash-completion when `ts2tool` is first completed.
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/ts2tool.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ts2tool)
 
 # Compressed as Debian wants them (gzip -9n: no name, no time stamp).
 find_program(GZIP gzip REQUIRED)

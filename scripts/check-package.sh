@@ -4,8 +4,8 @@
 #   appstreamcli validate  the AppStream metainfo (--no-net: the screenshot's host is not asked)
 #   lintian                the whole package: no errors
 #   dpkg -x                unpacked into a folder, where both programs must say their version
-# and looks for the man pages and the icon, and asks GIO which application a desktop offers
-# for ROMs and patches.
+# and looks for the man pages, the icon and the bash completion, and asks GIO which application a
+# desktop offers for ROMs and patches.
 #   scripts/check-package.sh PACKAGE.deb
 #   scripts/check-package.sh --build BUILD_DIR   (runs cpack in BUILD_DIR first; the test suite)
 # Exit 77 (a skip for CTest) when a validator is missing: scripts/setup.sh deps installs them.
@@ -63,7 +63,7 @@ files_present() {
   local missing=0
   for f in usr/share/man/man1/ts2edit.1.gz usr/share/man/man1/ts2tool.1.gz \
            usr/share/icons/hicolor/scalable/apps/ts2edit.svg usr/share/doc/ts2edit/copyright \
-           usr/share/doc/ts2edit/changelog.gz; do
+           usr/share/doc/ts2edit/changelog.gz usr/share/bash-completion/completions/ts2tool; do
     [[ -f "$root/$f" ]] && echo "$f" || { echo "missing: $f"; missing=1; }
   done
   # The man pages are the programs' own help.

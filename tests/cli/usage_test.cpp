@@ -137,6 +137,58 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
 }
 
+// Bash completion, read from the program's own help: commands, a command's options, the choices
+// an option names in its synopsis, folders for DIR and files for FILE, nothing for a number. With
+// bash-completion loaded too, finding the script where it is installed.
+TEST(ToolUsage, BashCompletesCommandsOptionsAndValuesFromTheHelp) {
+  TempDir dir, share;
+  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+  const std::string tool = std::filesystem::path(TS2_TOOL_PATH).parent_path().string();
+  const struct {
+    const char* line;  // up to the cursor
+    const char* offered;
+  } cases[] = {
+      {"ts2tool pa", "patch patchinfo"},
+      {"ts2tool --v", "--version"},
+      {"ts2tool check demo.sfc demo.txt --v", "--vwf"},
+      {"ts2tool check demo.sfc demo.txt --vwf ", "on off"},
+      {"ts2tool render demo.sfc demo.txt --color ", "blue green red"},
+      {"ts2tool diff demo.sfc b.sfc --format b", "bps"},
+      {"ts2tool find demo.sfc demo.txt x -", "--help --dumps -i -w --original"},
+      {"ts2tool check demo.sfc demo.txt --dumps ", "Dumps"},
+      {"ts2tool patch demo.s", "demo.sfc"},
+      {"ts2tool render demo.sfc demo.txt -o demo.i", "demo.ips"},
+      {"ts2tool render demo.sfc demo.txt --block ", ""},
+  };
+  const std::string loaded = "/usr/share/bash-completion/bash_completion";
+  for (const bool withBashCompletion : {false, true}) {
+    if (withBashCompletion && !std::filesystem::exists(loaded)) {
+      GTEST_SKIP() << "bash-completion is not installed (scripts/setup.sh installs it)";
+    }
+    // Where bash-completion looks for a command's completion: a share folder's
+    // bash-completion/completions/COMMAND.
+    std::filesystem::create_directories(share.path() / "bash-completion/completions");
+    std::filesystem::copy_file(TS2_COMPLETION_PATH, share.file("bash-completion/completions/ts2tool"),
+                               std::filesystem::copy_options::overwrite_existing);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.line) + (withBashCompletion ? " (bash-completion loaded)" : ""));
+      const std::string load = withBashCompletion ? "XDG_DATA_DIRS='" + share.path().string() + "'; source " +
+                                                        loaded + "; _completion_loader ts2tool\n"
+                                                  : std::string("source ") + TS2_COMPLETION_PATH + "\n";
+      dir.write("complete.sh", "PATH='" + tool + "':$PATH\n" + load + "line='" + c.line +
+                                   "'\n"
+                                   "read -ra COMP_WORDS <<<\"$line\"\n"
+                                   "[[ $line == *' ' ]] && COMP_WORDS+=('')\n"
+                                   "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+                                   "_ts2tool\n"
+                                   "echo \"${COMPREPLY[*]}\"\n");
+      const ToolRun r = RunProgram("/bin/bash", dir, "complete.sh");
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(r.out, std::string(c.offered) + "\n");
+    }
+  }
+}
+
 // ts2tool without ts2tool-qt beside it (a copy of it alone): what it holds runs as before, and
 // what only ts2tool-qt has (the dictionaries of `check --spell`) is an error, not a crash.
 TEST(ToolUsage, AloneItRunsWhatItHolds) {

@@ -10,7 +10,7 @@ if(NOT status EQUAL 0)
 endif()
 
 foreach(path bin/ts2edit bin/ts2tool share/applications/ts2edit.desktop
-             share/icons/hicolor/scalable/apps/ts2edit.svg)
+             share/icons/hicolor/scalable/apps/ts2edit.svg share/bash-completion/completions/ts2tool)
   if(NOT EXISTS "${WORK_DIR}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
