@@ -6,7 +6,7 @@
 #include "cli/cli.h"
 #include "cli/show_string.h"
 #include "cli/sjis_utf8.h"
-#include "core/cp1252.h"
+#include "cli/utf8_text.h"
 #include "core/fileutil.h"
 #include "views/script.h"
 
@@ -32,68 +32,6 @@ constexpr char kFindHelp[] =
 
 constexpr int kExitNothing = 1;
 
-// Decodes UTF-8; std::nullopt when `text` is not valid UTF-8.
-std::optional<std::u32string> DecodeUtf8(std::string_view text) {
-  std::u32string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto b = static_cast<uint8_t>(text[i]);
-    const int extra = b < 0x80             ? 0
-                      : (b & 0xE0) == 0xC0 ? 1
-                      : (b & 0xF0) == 0xE0 ? 2
-                      : (b & 0xF8) == 0xF0 ? 3
-                                           : -1;
-    if (extra < 0 || text.size() - i <= static_cast<size_t>(extra)) return std::nullopt;
-    char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-      const auto t = static_cast<uint8_t>(text[i + static_cast<size_t>(k)]);
-      if ((t & 0xC0) != 0x80) return std::nullopt;
-      c = c << 6 | (t & 0x3F);
-    }
-    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-    if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-    out.push_back(c);
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return out;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | c >> 6));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | c >> 12));
-    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-std::string Cp1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  for (char b : bytes) AppendUtf8(out, cp1252::ToUnicode(static_cast<uint8_t>(b)));
-  return out;
-}
-
-// TEXT as Windows-1252 bytes; an error message when it holds a character the code page lacks.
-std::optional<std::string> Cp1252Text(const std::string& text, std::string& error) {
-  const std::optional<std::u32string> chars = DecodeUtf8(text);
-  if (!chars) return text;
-  std::string out;
-  for (char32_t c : *chars) {
-    const std::optional<uint8_t> b = cp1252::FromUnicode(c);
-    if (!b) {
-      std::string name;
-      AppendUtf8(name, c);
-      error = "TEXT holds '" + name + "', which the translation files' code page (Windows-1252) cannot hold";
-      return std::nullopt;
-    }
-    out.push_back(static_cast<char>(*b));
-  }
-  return out;
-}
-
 int RunFind(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   if (auto done = StartCommand(kFind, args, {"--dumps"}, {"-i", "-w", "--original"}, parsed, kFindHelp))
@@ -112,7 +50,7 @@ int RunFind(const std::vector<std::string>& args) {
     if (!sjis) return Fail(kExitUsage, "cannot write TEXT in Shift-JIS, the character table's code page");
     needle = *sjis;
   } else {
-    const std::optional<std::string> bytes = Cp1252Text(text, error);
+    const std::optional<std::string> bytes = Cp1252Text(text, "TEXT", error);
     if (!bytes) return Fail(kExitUsage, error);
     needle = *bytes;
     std::error_code ec;
