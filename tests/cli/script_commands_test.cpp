@@ -1,4 +1,4 @@
-// ts2tool progress and find on the demo set, as a team's scripts run them.
+// ts2tool progress, find and replace on the demo set, as a team's scripts run them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -97,6 +97,72 @@ TEST_F(ScriptDemo, FindListsMatchingLinesLikeGrep) {
     EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
     EXPECT_EQ(r.out, c.out) << c.args;
   }
+}
+
+// Replace All from the command line: only section bodies change, every other byte stays, -n
+// writes nothing, and a file that cannot be written is named and left as it was.
+TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
+  const std::string file = dir.file("Dumps/000A0000.txt");
+  const std::string original = ReadFileText(file);
+  // The demo's translation with every `from` replaced by `to` (the bytes the files hold).
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = original;
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+      text.replace(at, from.size(), to);
+    return text;
+  };
+  const struct {
+    const char* args;
+    int status;
+    std::string out, after;
+  } cases[] = {
+      {"'\xC3\xA0' '\xC3\xA1' -n", 0,  // à to á, shown and not written
+       "Dumps/000A0000.txt:7: string 0: Bienvenue \xC3\xA1 Tormel Saragon!\n"
+       "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA1 Mira ou \xC3\xA1 Tom.\n"
+       "Dumps/000A0000.txt:33: string 4: Trouve Kor, \xC3\xA1 l'est.\n"
+       "4 occurrences in 1 file would be replaced\n",
+       original},
+      {"'\xC3\xA0' '\xC5\x93'", 0,  // à to œ: one byte each, 0x80-0x9F included
+       "Dumps/000A0000.txt:7: string 0: Bienvenue \xC5\x93 Tormel Saragon!\n"
+       "Dumps/000A0000.txt:19: string 2: Demande \xC5\x93 Mira ou \xC5\x93 Tom.\n"
+       "Dumps/000A0000.txt:33: string 4: Trouve Kor, \xC5\x93 l'est.\n"
+       "4 occurrences in 1 file replaced\n",
+       replaced("\xE0", "\x9C")},
+      {"mira Myra -i -w", 0,
+       "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 Myra ou \xC3\xA0 Tom.\n"
+       "1 occurrence in 1 file replaced\n",
+       replaced("Mira", "Myra")},
+      {"' Tom' ''", 0,
+       "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 Mira ou \xC3\xA0.\n1 occurrence in 1 file "
+       "replaced\n",
+       replaced(" Tom", "")},
+      {"STRING X", 1, "0 occurrences in 0 files replaced\n", original},  // headers are not bodies
+      {"ENDS X -i -w", 1, "0 occurrences in 0 files replaced\n", original},
+      {"a \"$(printf 'b\\nc')\"", 2, "", original},
+      {"a '\xE4\xB8\x96'", 2, "", original},  // 世: no Windows-1252 byte for it
+      {"'' x", 2, "", original},
+      {"a b --dumps nowhere", 2, "", original},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    dir.write("Dumps/000A0000.txt", original);
+    const ToolRun r = RunTool(dir, std::string("replace demo.sfc demo.txt ") + c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(ReadFileText(file), c.after);
+    if (c.status == 2) {
+      EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << r.err;
+    }
+  }
+
+  // Its temporary file's name taken by a folder: the file cannot be written and stays as it was.
+  dir.write("Dumps/000A0000.txt", original);
+  fs::create_directory(file + ".tmp~");
+  const ToolRun r = RunTool(dir, "replace demo.sfc demo.txt Mira Myra");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "0 occurrences in 0 files replaced\n");
+  EXPECT_NE(r.err.find("Dumps/000A0000.txt was left as it was"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFileText(file), original);
 }
 
 }  // namespace
