@@ -50,10 +50,10 @@ int UsageError(const Command& command, const std::string& message);
 // "cannot read PATH: REASON" and "cannot write PATH: REASON" ("the output" for stdout, "-" or ""),
 // with the system's words for errno as the failed call left it, as perror gives them.
 int CannotRead(int status, const std::string& path);
+int CannotWrite(int status, const std::string& path);
 // A file that can be opened for reading; false, with errno saying why, for one that cannot or for
 // a folder.
 bool Readable(const std::string& path);
-int CannotWrite(int status, const std::string& path);
 
 // A number in C notation (0x1A8000, 42, 017); std::nullopt when the word is not one.
 std::optional<uint64_t> ParseNumber(const std::string& word);
