@@ -2,6 +2,7 @@
 // the windows were. The toolkit stores the values; the rules are here.
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -13,6 +14,11 @@ namespace {
 constexpr char kZoomKey[] = "window/zoom";
 constexpr FormId kToolWindows[] = {FormId::TxtForm, FormId::cmForm, FormId::KanaForm, FormId::HexForm};
 constexpr int kGrip = 40;  // a restored window keeps this much of its top edge on a screen
+// The whole-script windows: their place and size come back, not whether they were shown (they
+// show the script loaded, which a start without files has not).
+constexpr std::pair<ToolWindow, const char*> kScriptWindows[] = {
+    {ToolWindow::ScriptOverview, "windows/ScriptOverview"},
+    {ToolWindow::FindInScript, "windows/FindInScript"}};
 
 std::string WindowKey(FormId id) {
   return std::string("windows/") + LayoutOf(id).name;
@@ -77,6 +83,14 @@ void TmyForm::RestoreSession() {
     }
     window.setVisible(shown != 0);
   }
+  for (const auto& [window, key] : kScriptWindows) {
+    const auto kept = Numbers(settings.value(key), 4);  // left, top, width, height
+    if (!kept) continue;
+    const Rect place{(*kept)[0], (*kept)[1], (*kept)[2], (*kept)[3]};
+    if (Reachable(screens, place.left, place.top) && place.width > 0 && place.height > 0 &&
+        place.width <= 16384 && place.height <= 16384)
+      ui.keepToolWindowPlace(window, place);
+  }
 }
 
 void TmyForm::SaveSession() {
@@ -91,6 +105,10 @@ void TmyForm::SaveSession() {
     settings.setValue(WindowKey(id),
                       Format("%d,%d,%d,%d,%d", b.left, b.top, c.width, c.height, window.visible() ? 1 : 0));
   }
+  // A window not opened in this run keeps the place it had.
+  for (const auto& [window, key] : kScriptWindows)
+    if (const std::optional<Rect> at = ui.toolWindowPlace(window))
+      settings.setValue(key, Format("%d,%d,%d,%d", at->left, at->top, at->width, at->height));
   recent.save(settings);
 }
 

@@ -382,6 +382,11 @@ class Toolkit {
 
   // Shows a tool window of the whole-script views and brings it to the front.
   virtual void showToolWindow(ToolWindow /*window*/, TScriptForm& /*script*/) {}
+  // Where a tool window is: its frame's left and top, and its client size; std::nullopt while it
+  // has not been shown in this run.
+  virtual std::optional<Rect> toolWindowPlace(ToolWindow /*window*/) const { return std::nullopt; }
+  // Where a tool window opens when it is first shown, instead of the toolkit's own first place.
+  virtual void keepToolWindowPlace(ToolWindow /*window*/, const Rect& /*place*/) {}
   // Runs `task` once on the user-interface thread after `milliseconds` (0: when the events
   // waiting now have been handled). A toolkit without an event loop keeps it until asked.
   virtual void runLater(int milliseconds, std::function<void()> task) = 0;

@@ -306,7 +306,18 @@ class HeadlessToolkit : public Toolkit {
   Settings& settings() override { return settingsStore; }
   std::string libraryVersion() const override { return "no windowing library (headless)"; }
   std::vector<Rect> screens() const override { return screenAreas; }
-  void showToolWindow(ToolWindow window, TScriptForm&) override { toolWindowsShown.push_back(window); }
+  // A tool window, once shown, is where it was kept, or at a place of its own.
+  void showToolWindow(ToolWindow window, TScriptForm&) override {
+    toolWindowsShown.push_back(window);
+    if (!toolPlaces.count(window))
+      toolPlaces[window] = keptToolPlaces.count(window) ? keptToolPlaces[window] : Rect{0, 0, 400, 300};
+  }
+  std::optional<Rect> toolWindowPlace(ToolWindow window) const override {
+    const auto at = toolPlaces.find(window);
+    return at == toolPlaces.end() ? std::nullopt : std::optional<Rect>(at->second);
+  }
+  void keepToolWindowPlace(ToolWindow window, const Rect& place) override { keptToolPlaces[window] = place; }
+  std::map<ToolWindow, Rect> toolPlaces, keptToolPlaces;
   // Kept until runLaterTasks runs them, as an event loop would.
   void runLater(int milliseconds, std::function<void()> task) override;
   // Runs the tasks waiting, and those they leave in turn, up to `rounds` rounds; returns how many ran.

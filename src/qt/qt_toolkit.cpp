@@ -379,13 +379,28 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     shown = d_->findInScript;
   }
   // Placed once; where the translator moves it afterwards, it stays while the editor runs.
-  if (created)
+  const std::optional<Rect>& kept = d_->keptPlaces[static_cast<size_t>(window)];
+  if (created && kept) {
+    shown->resize(kept->width, kept->height);
+    shown->move(kept->left, kept->top);
+  } else if (created) {
     PlaceBesideMain(shown, main,
                     {d_->overview, d_->findInScript, d_->form(FormId::TxtForm), d_->form(FormId::cmForm),
                      d_->form(FormId::KanaForm), d_->form(FormId::HexForm)});
+  }
   shown->show();
   shown->raise();
   shown->activateWindow();
+}
+
+std::optional<Rect> QtToolkit::toolWindowPlace(ToolWindow window) const {
+  const QWidget* w = toolWindow(window);
+  if (!w) return std::nullopt;
+  return Rect{w->frameGeometry().left(), w->frameGeometry().top(), w->width(), w->height()};
+}
+
+void QtToolkit::keepToolWindowPlace(ToolWindow window, const Rect& place) {
+  d_->keptPlaces[static_cast<size_t>(window)] = place;
 }
 
 QWidget* QtToolkit::toolWindow(ToolWindow window) const {

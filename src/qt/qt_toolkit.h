@@ -71,6 +71,8 @@ class QtToolkit final : public Toolkit {
   std::string libraryVersion() const override;
   std::vector<Rect> screens() const override;
   void showToolWindow(ToolWindow window, TScriptForm& script) override;
+  std::optional<Rect> toolWindowPlace(ToolWindow window) const override;
+  void keepToolWindowPlace(ToolWindow window, const Rect& place) override;
   void runLater(int milliseconds, std::function<void()> task) override;
   // The tool windows made so far (null until first shown).
   QWidget* toolWindow(ToolWindow window) const;

@@ -149,6 +149,43 @@ TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
   EXPECT_TRUE(next.ui.script.dialogsRun.empty());
 }
 
+// Script Overview and Find in Script come back where the translator left them, on a screen there
+// still is, at a sane size; whether they were shown does not (a start without files has no script).
+TEST(SessionRestore, ScriptWindowsComeBackWhereTheyWere) {
+  headless::HeadlessProgram first;
+  first.ui.settingsStore.values["windows/FindInScript"] = "10,20,300,200";  // from a run before
+  first.ui.showToolWindow(ToolWindow::ScriptOverview, first.program.ScriptForm());
+  first.ui.toolPlaces[ToolWindow::ScriptOverview] = {1300, 60, 500, 320};  // moved and sized there
+  first.ui.win(FormId::myForm).close();
+  EXPECT_EQ(first.ui.settingsStore.value("windows/ScriptOverview"), "1300,60,500,320");
+  EXPECT_EQ(first.ui.settingsStore.value("windows/FindInScript"), "10,20,300,200");  // not opened: kept
+
+  const struct {
+    const char* value;
+    std::optional<std::tuple<int, int, int, int>> kept;
+  } cases[] = {
+      {"1300,60,500,320", std::tuple(1300, 60, 500, 320)},
+      {"5000,5000,500,320", std::nullopt},  // on a screen taken away since
+      {"10,20,0,200", std::nullopt},
+      {"10,20,300,99999", std::nullopt},
+      {"10,20,300", std::nullopt},
+      {"10,20,300,200,1", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    headless::HeadlessProgram next;
+    next.ui.settingsStore.values["windows/ScriptOverview"] = c.value;
+    next.form().RestoreSession();
+    const auto kept = next.ui.keptToolPlaces.find(ToolWindow::ScriptOverview);
+    ASSERT_EQ(kept != next.ui.keptToolPlaces.end(), c.kept.has_value());
+    if (c.kept) {
+      EXPECT_EQ(std::tuple(kept->second.left, kept->second.top, kept->second.width, kept->second.height),
+                *c.kept);
+    }
+    EXPECT_TRUE(next.ui.toolWindowsShown.empty());
+  }
+}
+
 TEST(SessionRestore, NothingKeptChangesNothing) {
   headless::HeadlessProgram p;
   p.ui.settingsStore.values["windows/TxtForm"] = "1,2,three,4,1";  // not numbers: ignored

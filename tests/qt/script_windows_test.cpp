@@ -131,6 +131,25 @@ TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
   EXPECT_EQ(program.myForm.gCurBlock, 2);
 }
 
+// A place kept from the last run is where the window opens; where the translator then moves it is
+// what the next run keeps.
+TEST_F(ScriptWindows, AKeptPlaceIsWhereTheWindowOpens) {
+  ASSERT_TRUE(open());
+  settle();
+  ui.keepToolWindowPlace(ToolWindow::FindInScript, {150, 60, 600, 420});
+  EXPECT_FALSE(ui.toolWindowPlace(ToolWindow::FindInScript));
+  program.myForm.RunMenuCommand(MenuId::FindInScript1);
+  QWidget* find = ui.toolWindow(ToolWindow::FindInScript);
+  ASSERT_NE(find, nullptr);
+  EXPECT_EQ(find->frameGeometry().topLeft(), QPoint(150, 60));
+  EXPECT_EQ(find->size(), QSize(600, 420));
+  find->move(200, 70);
+  const std::optional<Rect> at = ui.toolWindowPlace(ToolWindow::FindInScript);
+  ASSERT_TRUE(at);
+  EXPECT_EQ(std::tuple(at->left, at->top, at->width, at->height), std::tuple(200, 70, 600, 420));
+  EXPECT_FALSE(ui.toolWindowPlace(ToolWindow::ScriptOverview));  // never opened
+}
+
 TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   ASSERT_TRUE(open());
   settle();
