@@ -222,6 +222,9 @@ class TmyForm : public Ts2Main {
   void RunPatches(const std::vector<std::string>& files);
   void Insert1Click(TObject Sender);
   void InsertCOMPRESSIONintoROM1Click(TObject Sender);
+  // The patch a translator ships: from an original ROM chosen in a dialog to the image as the
+  // editor holds it (unsaved changes included), BPS or IPS by the name it is saved under.
+  void CreatePatch1Click(TObject Sender);
 };
 
 // The List Data window.

@@ -34,6 +34,8 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {LoadTableFile1,            "LoadTableFile1",            C, "Load &Table File",                "Ctrl+T", false, true,  true,  0},
   {N7,                        "N7",                        X, "-",                               "",       false, true,  true,  0},
   {InsertCOMPRESSIONintoROM1, "InsertCOMPRESSIONintoROM1", C, "Insert &COMPRESSION into ROM",    "Ctrl+C", false, false, true,  0},
+  {N16,                       "N16",                       X, "-",                               "",       false, true,  true,  0},
+  {CreatePatch1,              "CreatePatch1",              C, "Create &Patch...",                "Ctrl+Shift+P", false, true, true, 0},
   {View1,                     "View1",                     S, "&View",                           "",       false, true,  true,  0},
   {DisplayTextEditor1,        "DisplayTextEditor1",        C, "Display &Text Editor",            "Ctrl+T", false, true,  true,  0},
   {DTT,                       "DTT",                       C, "&Display Translated Text",        "Ctrl+D", false, true,  false, 0},

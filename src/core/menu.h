@@ -33,6 +33,8 @@ enum class MenuId {
   LoadTableFile1,
   N7,
   InsertCOMPRESSIONintoROM1,
+  N16,
+  CreatePatch1,
   View1,
   DisplayTextEditor1,
   DTT,
