@@ -38,13 +38,13 @@ void TmyForm::CreatePatch1Click(TObject /*Sender*/) {
   }
   const std::filesystem::path romPath(gROMPath);
   const std::string folder = romPath.parent_path().string();
-  Open1.title = "Select the original ROM the patch starts from";
-  Open1.initialDir = folder.empty() ? gStartDir : folder;
-  Open1.fileName.clear();
-  Open1.filter = std::string(RomFileFilter());
-  Open1.multiSelect = false;
-  if (!ui.runOpenDialog(Open1) || Open1.files.empty()) return;
-  const std::string originalPath = Open1.files.front();
+  // Dialogs of its own: the shared open dialog keeps what the described commands left in it.
+  FileDialog open;
+  open.title = "Select the original ROM the patch starts from";
+  open.initialDir = folder.empty() ? gStartDir : folder;
+  open.filter = std::string(RomFileFilter());
+  if (!ui.runOpenDialog(open) || open.files.empty()) return;
+  const std::string originalPath = open.files.front();
 
   RomFile original;
   if (const RomReadStatus status = ReadRomFile(originalPath, failAllocation, original);
@@ -67,7 +67,7 @@ void TmyForm::CreatePatch1Click(TObject /*Sender*/) {
   FileDialog save;
   save.title = "Save Patch As";
   save.filter = kSaveFilter;
-  save.initialDir = Open1.initialDir;
+  save.initialDir = open.initialDir;
   save.fileName = (romPath.parent_path() / romPath.stem()).string() + ".bps";
   if (!ui.runSaveDialog(save) || save.fileName.empty()) return;
   std::string out = save.fileName;

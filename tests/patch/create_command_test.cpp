@@ -134,10 +134,14 @@ TEST(CreatePatch, NothingIsWrittenWhenItCannotBeMade) {
 }
 
 // The dialogs start beside the ROM: the original is looked for there, and the patch is offered
-// under the ROM's name.
+// under the ROM's name. They are its own: the shared open dialog keeps what Open ROM left in it.
 TEST(CreatePatch, TheDialogsStartBesideTheRom) {
   Creating t;
+  const FileDialog shared = t.form().Open1;
   t.run("t.bps");
+  EXPECT_EQ(std::tuple(t.form().Open1.title, t.form().Open1.initialDir, t.form().Open1.fileName,
+                       t.form().Open1.filter),
+            std::tuple(shared.title, shared.initialDir, shared.fileName, shared.filter));
   ASSERT_EQ(t.p.ui.script.dialogsRun.size(), 2u);
   const FileDialog& open = t.p.ui.script.dialogsRun[0];
   const FileDialog& save = t.p.ui.script.dialogsRun[1];
