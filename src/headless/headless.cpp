@@ -1,6 +1,7 @@
 #include "headless/headless.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace ts2::headless {
 
@@ -171,6 +172,10 @@ bool HeadlessToolkit::runOpenDialog(FileDialog& dialog) {
   dialog.files = *answer;
   if (!dialog.multiSelect) dialog.files.resize(1);
   dialog.fileName = dialog.files.front();
+  if (script.openDialogSetsDirectory) {
+    std::error_code ec;
+    std::filesystem::current_path(std::filesystem::absolute(dialog.fileName, ec).parent_path(), ec);
+  }
   return true;
 }
 

@@ -254,6 +254,9 @@ struct Script {
   std::deque<std::optional<int>> numberAnswers;                     // nullopt: cancel
   bool defaultQuestionAnswer = false;                               // when none is queued
   std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
+  // A confirmed open dialog makes the chosen file's folder the working directory, as the desktop
+  // toolkit's does (off: the tests' working directory stays where they put it).
+  bool openDialogSetsDirectory = false;
 
   struct Said {
     enum Kind { Message, Question, Stop, Choice, Information } kind;

@@ -43,8 +43,15 @@ void TmyForm::CreatePatch1Click(TObject /*Sender*/) {
   open.title = "Select the original ROM the patch starts from";
   open.initialDir = folder.empty() ? gStartDir : folder;
   open.filter = std::string(RomFileFilter());
-  if (!ui.runOpenDialog(open) || open.files.empty()) return;
-  const std::string originalPath = open.files.front();
+  // A confirmed open dialog makes the chosen file's folder the working directory, where the
+  // described commands then work (PATCH's temporary file): the original ROM's folder is not the
+  // editor's, and may not even be writable.
+  const std::string workingDir = CurrentDirectory();
+  const bool chosen = ui.runOpenDialog(open) && !open.files.empty();
+  std::error_code ec;
+  const std::string originalPath = chosen ? std::filesystem::absolute(open.files.front(), ec).string() : "";
+  if (!workingDir.empty()) std::filesystem::current_path(workingDir, ec);
+  if (!chosen) return;
 
   RomFile original;
   if (const RomReadStatus status = ReadRomFile(originalPath, failAllocation, original);

@@ -138,7 +138,16 @@ TEST(CreatePatch, NothingIsWrittenWhenItCannotBeMade) {
 TEST(CreatePatch, TheDialogsStartBesideTheRom) {
   Creating t;
   const FileDialog shared = t.form().Open1;
+  // The original in another folder, chosen as the desktop's dialog chooses: the editor's working
+  // directory (where PATCH puts its temporary file) stays its own.
+  std::filesystem::create_directory(t.dir.path() / "clean");
+  std::filesystem::copy_file(t.romPath, t.dir.path() / "clean/game.sfc");
+  t.p.ui.script.openAnswers.push_back(std::vector<std::string>{t.dir.file("clean/game.sfc")});
+  t.p.ui.script.openDialogSetsDirectory = true;
+  const std::string before = CurrentDirectory();
   t.run("t.bps");
+  EXPECT_EQ(CurrentDirectory(), before);
+  EXPECT_NE(t.p.ui.lastMessage().find("turns \"game.sfc\""), std::string::npos) << t.p.ui.lastMessage();
   EXPECT_EQ(std::tuple(t.form().Open1.title, t.form().Open1.initialDir, t.form().Open1.fileName,
                        t.form().Open1.filter),
             std::tuple(shared.title, shared.initialDir, shared.fileName, shared.filter));
