@@ -66,6 +66,9 @@ struct ParsedArgs {
   std::optional<std::string> get(const std::string& name) const;
   bool has(const std::string& name) const;
 };
+// The translation folder a command was given with --dumps DIR (./Dumps when none), without
+// trailing separators.
+std::string DumpsFolder(const ParsedArgs& parsed);
 
 // The start of every command. Splits `args` into `out`: `valueOptions` take the next argument
 // (or "--opt=value"), `flagOptions` take none. With --help, prints the usage line, the summary

@@ -94,12 +94,8 @@ std::map<long, int> SectionHeaders(const std::vector<std::string>& lines) {
   return headers;
 }
 
-std::string WithoutTrailingSeparators(std::string dir) {
-  while (dir.size() > 1 && dir.back() == kPathSep) dir.pop_back();
-  return dir;
-}
-
-const char* Plural(int n, const char* one, const char* many) {
+// The noun that goes with a count (the count printed apart).
+const char* NounFor(int n, const char* one, const char* many) {
   return n == 1 ? one : many;
 }
 
@@ -122,7 +118,7 @@ int RunCheck(const std::vector<std::string>& args) {
                         Format("--player-width takes 0 to %d characters, not '", kMaxPlayerWidth) + *v + "'");
     options.playerWidth = static_cast<int>(*n);
   }
-  const std::string dumps = WithoutTrailingSeparators(parsed.get("--dumps").value_or("Dumps"));
+  const std::string dumps = DumpsFolder(parsed);
   Spelling spelling = OpenSpelling(parsed, dumps);
   if (spelling.failed) return *spelling.failed;
   // A folder that is not there checks nothing: in a CI that is a mistake, not a pass.
@@ -173,12 +169,13 @@ int RunCheck(const std::vector<std::string>& args) {
   }
 
   if (findings > 0) {
-    std::printf("%d %s in %d %s (%d %s checked)\n", findings, Plural(findings, "finding", "findings"),
-                filesWithFindings, Plural(filesWithFindings, "file", "files"), stringsChecked,
-                Plural(stringsChecked, "string", "strings"));
+    std::printf("%d %s in %d %s (%d %s checked)\n", findings, NounFor(findings, "finding", "findings"),
+                filesWithFindings, NounFor(filesWithFindings, "file", "files"), stringsChecked,
+                NounFor(stringsChecked, "string", "strings"));
   } else {
-    std::printf("no findings in %d %s (%d %s checked)\n", filesChecked, Plural(filesChecked, "file", "files"),
-                stringsChecked, Plural(stringsChecked, "string", "strings"));
+    std::printf("no findings in %d %s (%d %s checked)\n", filesChecked,
+                NounFor(filesChecked, "file", "files"), stringsChecked,
+                NounFor(stringsChecked, "string", "strings"));
   }
   std::fflush(stdout);
   return findings > 0 ? kExitBadInput : kExitOk;

@@ -41,8 +41,7 @@ int RunFind(const std::vector<std::string>& args) {
   if (text.empty()) return UsageError(kFind, "TEXT is empty");
   const FindOptions options{.matchCase = !parsed.has("-i"), .wholeWord = parsed.has("-w")};
   const bool original = parsed.has("--original");
-  std::string dumps = parsed.get("--dumps").value_or("Dumps");
-  while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();
+  const std::string dumps = DumpsFolder(parsed);
 
   std::string needle, error;
   if (original) {

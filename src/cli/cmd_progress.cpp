@@ -49,8 +49,7 @@ int RunProgress(const std::vector<std::string>& args) {
                         Format("--player-width takes 0 to %d characters, not '", kMaxPlayerWidth) + *v + "'");
     options.playerWidth = static_cast<int>(*n);
   }
-  std::string dumps = parsed.get("--dumps").value_or("Dumps");
-  while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();
+  const std::string dumps = DumpsFolder(parsed);
 
   ShownString shown;
   if (OpenRom(shown, parsed.positional[0], parsed.positional[1])) return kExitUsage;

@@ -44,8 +44,7 @@ int RunReplace(const std::vector<std::string>& args) {
     return UsageError(kReplace, "WITH holds a line break");
   const FindOptions options{.matchCase = !parsed.has("-i"), .wholeWord = parsed.has("-w")};
   const bool dryRun = parsed.has("-n");
-  std::string dumps = parsed.get("--dumps").value_or("Dumps");
-  while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();
+  const std::string dumps = DumpsFolder(parsed);
 
   std::string error;
   const std::optional<std::string> text = Cp1252Text(parsed.positional[2], "TEXT", error);

@@ -58,6 +58,12 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
+std::string DumpsFolder(const ParsedArgs& parsed) {
+  std::string dumps = parsed.get("--dumps").value_or("Dumps");
+  while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();
+  return dumps;
+}
+
 int CannotRead(int status, const std::string& path) {
   const int error = errno;
   return Fail(status, "cannot read " + path + ": " + std::strerror(error));
