@@ -89,8 +89,10 @@ void TmyForm::CreatePatch1Click(TObject /*Sender*/) {
   } else {
     // IPS offsets count from a file's first byte: a patch made with a copier header fits only
     // copies that have one.
-    bool headerless = false;
-    if (gROMHeaderSize != 0 || original.headerSize != 0)
+    // With a header on one file only, whole files would differ everywhere: the game data is
+    // compared, and the patch fits copies without a header.
+    bool headerless = gROMHeaderSize != original.headerSize;
+    if (!headerless && gROMHeaderSize != 0)
       headerless = ui.question(
           "A copier header (512 bytes) is in front of the game data here. Make the IPS patch for copies "
           "of the game without one, as most players have?\n\nNo makes it for copies with the header.",

@@ -55,6 +55,7 @@ TEST(CreatePatch, TheSavedPatchTurnsTheOriginalIntoTheImage) {
     Creating t(c.header);
     if (c.headerless) t.p.ui.script.questionAnswers.push_back(*c.headerless);
     t.run(c.saveAs);
+    EXPECT_EQ(t.p.ui.script.said.size(), c.headerless ? 2u : 1u);  // the question only when asked
     ASSERT_EQ(t.p.ui.messages().size(), c.headerless ? 2u : 1u);
     const std::string said = t.p.ui.lastMessage();
     EXPECT_NE(said.find(c.said), std::string::npos) << said;
@@ -76,6 +77,27 @@ TEST(CreatePatch, TheSavedPatchTurnsTheOriginalIntoTheImage) {
       EXPECT_EQ(result, c.appliedTo == GameData ? t.game() : t.image());
     }
     EXPECT_EQ(t.form().gROMModified, 1);  // making a patch saves nothing
+  }
+}
+
+// An original with a copier header and an image without one (or the other way round): whole files
+// would differ everywhere, so the IPS patch compares the game data and fits copies without a
+// header, without asking.
+TEST(CreatePatch, IpsBetweenFilesOfDifferentHeadersComparesTheGameData) {
+  for (const bool romHeader : {false, true}) {
+    SCOPED_TRACE(romHeader);
+    Creating t(romHeader);
+    Bytes other(t.originalGame());
+    if (!romHeader) other.insert(other.begin(), 0x200, 0);  // the original has the header
+    t.p.ui.script.openAnswers.push_back(std::vector<std::string>{t.dir.write("clean.sfc", other)});
+    t.run("t.ips");
+    ASSERT_EQ(t.p.ui.messages().size(), 1u);  // no question
+    EXPECT_NE(t.p.ui.lastMessage().find("It fits copies without a copier header."), std::string::npos);
+    const std::optional<std::vector<uint8_t>> patch = ReadWholeFile(t.dir.file("t.ips"));
+    ASSERT_TRUE(patch);
+    Bytes result = t.originalGame();
+    ASSERT_EQ(ips::ApplyPatch(*patch, result), ips::Error::None);
+    EXPECT_EQ(result, t.game());
   }
 }
 
