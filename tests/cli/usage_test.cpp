@@ -160,6 +160,7 @@ TEST(ToolUsage, BashCompletesCommandsOptionsAndValuesFromTheHelp) {
       {"ts2tool patch demo.s", "demo.sfc"},
       {"ts2tool render demo.sfc demo.txt -o demo.i", "demo.ips"},
       {"ts2tool render demo.sfc demo.txt --block ", ""},
+      {"ts2tool check demo.sfc demo.txt --spell fr_F", "fr_FR"},  // an installed dictionary
   };
   const std::string loaded = "/usr/share/bash-completion/bash_completion";
   for (const bool withBashCompletion : {false, true}) {
