@@ -52,6 +52,11 @@ bool Reachable(const std::vector<Rect>& screens, int left, int top) {
   });
 }
 
+// A kept client size worth taking back: neither empty nor beyond any screen.
+bool SaneSize(int width, int height) {
+  return width > 0 && height > 0 && width <= 16384 && height <= 16384;
+}
+
 }  // namespace
 
 void TmyForm::RestoreSession() {
@@ -77,7 +82,7 @@ void TmyForm::RestoreSession() {
     Window& window = ui.window(id);
     if (Reachable(screens, left, top)) window.setPosition(left, top);
     // The Hex Data window has a fixed size; the others take back theirs, within reason.
-    if (id != FormId::HexForm && width > 0 && height > 0 && width <= 16384 && height <= 16384) {
+    if (id != FormId::HexForm && SaneSize(width, height)) {
       window.setClientWidth(width);
       window.setClientHeight(height);
     }
@@ -87,8 +92,7 @@ void TmyForm::RestoreSession() {
     const auto kept = Numbers(settings.value(key), 4);  // left, top, width, height
     if (!kept) continue;
     const Rect place{(*kept)[0], (*kept)[1], (*kept)[2], (*kept)[3]};
-    if (Reachable(screens, place.left, place.top) && place.width > 0 && place.height > 0 &&
-        place.width <= 16384 && place.height <= 16384)
+    if (Reachable(screens, place.left, place.top) && SaneSize(place.width, place.height))
       ui.keepToolWindowPlace(window, place);
   }
 }
