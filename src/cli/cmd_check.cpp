@@ -12,6 +12,7 @@
 
 #include "cli/check_spelling.h"
 #include "cli/cli.h"
+#include "cli/lint_args.h"
 #include "cli/show_string.h"
 #include "core/fileutil.h"
 #include "display/encode.h"
@@ -105,19 +106,9 @@ int RunCheck(const std::vector<std::string>& args) {
                                parsed, kCheckHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
-  std::optional<bool> vwf;
-  if (auto v = parsed.get("--vwf")) {
-    if (*v != "on" && *v != "off") return UsageError(kCheck, "--vwf takes on or off");
-    vwf = *v == "on";
-  }
   LintOptions options;
-  if (auto v = parsed.get("--player-width")) {
-    const auto n = ParseNumber(*v);
-    if (!n || *n > static_cast<uint64_t>(kMaxPlayerWidth))
-      return UsageError(kCheck,
-                        Format("--player-width takes 0 to %d characters, not '", kMaxPlayerWidth) + *v + "'");
-    options.playerWidth = static_cast<int>(*n);
-  }
+  std::optional<bool> vwf;
+  if (auto bad = ReadLintArgs(parsed, options, vwf)) return UsageError(kCheck, *bad);
   const std::string dumps = DumpsFolder(parsed);
   Spelling spelling = OpenSpelling(parsed, dumps);
   if (spelling.failed) return *spelling.failed;

@@ -1,6 +1,7 @@
 // ts2tool progress: how far the translation of every block is, counted from the files on disk by
 // the rules of the List Data window and the Script Overview, for a team's dashboards.
 #include "cli/cli.h"
+#include "cli/lint_args.h"
 #include "cli/show_string.h"
 #include "core/fileutil.h"
 #include "views/script.h"
@@ -38,17 +39,7 @@ int RunProgress(const std::vector<std::string>& args) {
   if (parsed.positional.size() != 2) return UsageError(kProgress, "expected ROM and DATAFILE");
   LintOptions options;
   std::optional<bool> vwf;
-  if (auto v = parsed.get("--vwf")) {
-    if (*v != "on" && *v != "off") return UsageError(kProgress, "--vwf takes on or off");
-    vwf = *v == "on";
-  }
-  if (auto v = parsed.get("--player-width")) {
-    const auto n = ParseNumber(*v);
-    if (!n || *n > static_cast<uint64_t>(kMaxPlayerWidth))
-      return UsageError(kProgress,
-                        Format("--player-width takes 0 to %d characters, not '", kMaxPlayerWidth) + *v + "'");
-    options.playerWidth = static_cast<int>(*n);
-  }
+  if (auto bad = ReadLintArgs(parsed, options, vwf)) return UsageError(kProgress, *bad);
   const std::string dumps = DumpsFolder(parsed);
 
   ShownString shown;
