@@ -104,6 +104,26 @@ void TranslationSeeds() {
                 ".STRING 11\nno closing line"));
 }
 
+void PoSeeds() {
+  const auto seed = [](const std::string& name, std::string_view text, std::string_view po) {
+    Bytes bytes{static_cast<uint8_t>(text.size()), static_cast<uint8_t>(text.size() >> 8)};
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    bytes.insert(bytes.end(), po.begin(), po.end());
+    Seed("po", name, bytes);
+  };
+  seed("two-sections",
+       "// c\r\n.STRING 0\r\nold\r\n.ENDS\r\n\r\n.STRING 3\r\nd\r\n.ENDS\r\n.STRING 11\r\nno end",
+       "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+       "#. Block C60000, string 0\n#: 00060000.txt:2\n#, fuzzy\nmsgctxt \"00060000.txt .STRING 0\"\n"
+       "msgid \"orig\"\nmsgstr \"\"\n\"new\\n\"\n\"lines \\303\\251\"\n\n"
+       "msgctxt \"00060000.txt .STRING 1\"\nmsgid \"\"\nmsgstr \"inserted\"\n\n"
+       "msgctxt \"00060000.txt .STRING 11\"\nmsgid \"\"\nmsgstr \"closed?\"\n\n"
+       "msgctxt \"00070000.txt .STRING 2\"\nmsgid \"\"\nmsgstr \"new file\"\n\n"
+       "#~ msgid \"gone\"\n#~ msgstr \"x\"\n");
+  seed("lf-no-end", ".STRING 0\na",
+       "msgctxt \"00060000.txt .STRING 5\"\nmsgid \"x\"\nmsgstr \"y\\r\\nz\\n\"\n");
+}
+
 void SpellingSeeds() {
   const auto seed = [](const std::string& name, uint8_t wordChars, std::string_view list,
                        std::string_view text) {
@@ -260,6 +280,7 @@ int main(int argc, char** argv) {
   DataFileSeeds();
   TableFileSeeds();
   TranslationSeeds();
+  PoSeeds();
   SpellingSeeds();
   ScriptTextSeeds();
   DecodeStringSeeds();

@@ -1,0 +1,359 @@
+// The script out to a PO file and the translations of one back in.
+#include "views/po_exchange.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/cp1252.h"
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "core/utf8.h"
+#include "script/textfile.h"
+#include "views/original.h"
+#include "views/sections.h"
+#include "views/states.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr std::string_view kContextSection = " .STRING ";
+
+std::string FileUtf8(std::string_view cp1252) {
+  return ToUtf8(Cp1252ToUnicode(cp1252));
+}
+
+bool Blank(std::string_view line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// The lines of string n's body: after its header, up to its closing line or the next header.
+std::pair<int, int> BodyLines(const SectionIndex& index, uint32_t n) {
+  const int first = index.header(n) + 1, count = static_cast<int>(index.lines().size());
+  int end = first;
+  // Strings whose headers share a line share the body after it.
+  while (end < count && index.bodyOf(end) >= 0) ++end;
+  return {first, end};
+}
+
+std::string HeaderText(const std::string& language) {
+  return "Project-Id-Version: Tormel Saragon 2\n"
+         "Report-Msgid-Bugs-To: \n"
+         "PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\n"
+         "Last-Translator: FULL NAME <EMAIL@ADDRESS>\n"
+         "Language-Team: LANGUAGE <LL@li.org>\n"
+         "Language: " +
+         language +
+         "\n"
+         "MIME-Version: 1.0\n"
+         "Content-Type: text/plain; charset=UTF-8\n"
+         "Content-Transfer-Encoding: 8bit\n";
+}
+
+// The line end a text uses (its first one), CR LF for a text without one.
+std::string LineEndOf(std::string_view text) {
+  const size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos) return "\r\n";
+  if (text[at] == '\r') return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
+  return "\n";
+}
+
+bool EndsWithLineEnd(std::string_view text) {
+  return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+// A msgstr as the translation file's lines (Windows-1252), or the reason it cannot be one.
+struct BodyText {
+  std::vector<std::string> lines;
+  std::string error;
+};
+BodyText ToBodyLines(const std::string& str) {
+  BodyText out;
+  const std::optional<std::u32string> chars = FromUtf8(str);
+  if (!chars) {
+    out.error = "the translation is not UTF-8";
+    return out;
+  }
+  std::u32string line;
+  std::vector<std::u32string> lines;
+  for (size_t i = 0; i < chars->size(); ++i) {
+    const char32_t c = (*chars)[i];
+    if (c == U'\r' || c == U'\n') {
+      if (c == U'\r' && i + 1 < chars->size() && (*chars)[i + 1] == U'\n') ++i;
+      lines.push_back(std::move(line));
+      line.clear();
+      continue;
+    }
+    if ((c < 0x20 && c != U'\t') || c == 0x7F) {
+      out.error = Format("the translation holds the control character U+%04X", static_cast<unsigned>(c));
+      return out;
+    }
+    if (!cp1252::FromUnicode(c)) {
+      out.error = Format("the translation holds '%s' (U+%04X), which translation files cannot hold",
+                         ToUtf8(std::u32string(1, c)).c_str(), static_cast<unsigned>(c));
+      return out;
+    }
+    line += c;
+  }
+  lines.push_back(std::move(line));
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const std::optional<std::string> bytes = UnicodeToCp1252(lines[k]);
+    if (!bytes) continue;  // cannot be: every character was checked
+    if (IsSectionEnd(*bytes)) {
+      out.error = Format("line %zu of the translation reads .ENDS, which would end the section there", k + 1);
+      return out;
+    }
+    if (!SectionHeadersOn(*bytes).empty()) {
+      out.error = Format(
+          "line %zu of the translation holds a section header, which would start another section", k + 1);
+      return out;
+    }
+    out.lines.push_back(*bytes);
+  }
+  return out;
+}
+
+// Whether the text's last line lies in a section that no closing line ends (headers of any
+// number count, as they end a body).
+bool EndsInOpenSection(const SectionIndex& index) {
+  for (int l = static_cast<int>(index.lines().size()) - 1; l >= 0; --l) {
+    const std::string_view line = index.line(l);
+    if (IsSectionEnd(line)) return false;
+    if (!SectionHeadersOn(line).empty()) return true;
+  }
+  return false;
+}
+
+struct Edit {
+  size_t from = 0, to = 0;  // bytes of the text replaced
+  uint32_t string = 0;
+  std::string with;
+};
+
+std::string Joined(const std::vector<std::string>& lines, const std::string& eol) {
+  std::string out;
+  for (const std::string& l : lines) out += l + eol;
+  return out;
+}
+
+// The edit that makes string n's section (or a new one) hold `body`; std::nullopt when it already
+// does.
+std::optional<Edit> SectionEdit(const SectionIndex& index, uint32_t n, const std::vector<std::string>& body,
+                                const std::string& eol) {
+  const std::string_view text = index.text();
+  const auto& lines = index.lines();
+  const int count = static_cast<int>(lines.size());
+  if (index.header(n) >= 0) {
+    const auto [first, end] = BodyLines(index, n);
+    std::vector<std::string> now;
+    for (int l = first; l < end; ++l) now.emplace_back(index.line(l));
+    if (now == body) return std::nullopt;
+    return Edit{first < count ? lines[static_cast<size_t>(first)].start : text.size(),
+                end < count ? lines[static_cast<size_t>(end)].start : text.size(), n, Joined(body, eol)};
+  }
+  // A new section, before the first section of a higher string or after the last line.
+  const std::string section =
+      Format(kSectionHeaderFormat, static_cast<int>(n)) + eol + Joined(body, eol) + kSectionEnd + eol;
+  for (uint32_t m = n + 1; m < index.strings(); ++m) {
+    const int h = index.header(m);
+    if (h < 0) continue;
+    // Sections of higher strings may stand earlier; the new one goes before the nearest.
+    int nearest = h;
+    for (uint32_t k = m + 1; k < index.strings(); ++k)
+      if (index.header(k) >= 0) nearest = std::min(nearest, index.header(k));
+    const size_t at = lines[static_cast<size_t>(nearest)].start;
+    return Edit{at, at, n, section + eol + eol + eol};
+  }
+  // After a section with no closing line, the new header ends its body: blank lines between
+  // would become part of it.
+  const std::string lead = text.empty() || EndsInOpenSection(index) ? std::string() : eol + eol + eol;
+  return Edit{text.size(), text.size(), n, lead + section};
+}
+
+std::string Applied(std::string_view text, std::vector<Edit> edits) {
+  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) {
+    return a.from != b.from ? a.from < b.from : a.string < b.string;
+  });
+  std::string out;
+  size_t at = 0;
+  for (const Edit& e : edits) {
+    if (e.from < at) continue;  // edits never overlap: sections are planned once each
+    out.append(text.substr(at, e.from - at));
+    out += e.with;
+    at = e.to;
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
+}  // namespace
+
+std::string PoContext(const ScriptBlock& block, uint32_t n) {
+  return ExtractFileName(block.file) + std::string(kContextSection) + std::to_string(n);
+}
+
+std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,
+                       const OriginalToUtf8& toUtf8, const PoExportOptions& options, PoExportCount* count) {
+  PoExportCount counted;
+  po::Entry header;
+  header.comments = {"Tormel Saragon 2: the script's strings and their translations.",
+                     "msgctxt names the translation file and the string's section; msgid is the",
+                     "original text, msgstr the section's lines. Comments (#.) give the block and",
+                     "what the translation box check finds."};
+  header.str = HeaderText(options.language);
+  std::string out = po::Write(header);
+
+  const ListBox& list = form.ui.list(ControlId::bList);
+  for (const ScriptBlock& b : BlocksByFile(blocks)) {
+    const std::optional<std::string> text = textOf(b);
+    const SectionIndex index(text ? std::string_view(*text) : std::string_view(), b.strings);
+    const std::string name = ExtractFileName(b.file), shown = list.line(b.index);
+    for (uint32_t s = 0; s < b.strings; ++s) {
+      po::Entry e;
+      e.extracted.push_back(FileUtf8(shown) + ", string " + std::to_string(s));
+      e.context = PoContext(b, s);
+      if (index.header(s) >= 0) {
+        e.references.push_back(name + ":" + std::to_string(index.header(s) + 1));
+        for (const LintFinding& f : StateOf(index, s, options.lint).findings)
+          e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + FileUtf8(f.message));
+        const auto [first, end] = BodyLines(index, s);
+        std::vector<std::string> body;
+        bool blank = true;
+        for (int l = first; l < end; ++l) {
+          body.emplace_back(index.line(l));
+          blank = blank && Blank(body.back());
+        }
+        if (!blank)
+          for (size_t k = 0; k < body.size(); ++k) e.str += (k ? "\n" : "") + FileUtf8(body[k]);
+      } else {
+        e.references.push_back(name);
+      }
+      std::string original = OriginalTextOf(form, b.index, s);
+      for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
+        original.erase(at, 1);
+      e.id = toUtf8(original);
+      out += '\n';
+      out += po::Write(e);
+      ++counted.strings;
+      counted.translated += e.str.empty() ? 0 : 1;
+    }
+    ++counted.files;
+  }
+  if (count) *count = counted;
+  return out;
+}
+
+PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<ScriptBlock>& blocks,
+                      const TextOfBlock& textOf, bool takeFuzzy) {
+  PoImport out;
+  const std::vector<ScriptBlock> files = BlocksByFile(blocks);
+  std::map<std::string, size_t> byName;
+  for (size_t i = 0; i < files.size(); ++i) byName.emplace(ExtractFileName(files[i].file), i);
+
+  // Every entry's place and lines first: a file with one bad entry is not written at all.
+  struct Wanted {
+    uint32_t string;
+    std::vector<std::string> body;
+    int line;  // of the entry
+  };
+  std::vector<std::vector<Wanted>> wanted(files.size());
+  std::map<std::pair<size_t, uint32_t>, int> seen;
+  for (const po::Entry& e : entries) {
+    if (e.header()) continue;
+    const std::string at = std::to_string(e.line) + ": ";
+    const size_t split = e.context ? e.context->rfind(kContextSection) : std::string::npos;
+    if (split == std::string::npos) {
+      out.errors.push_back(at +
+                           "the entry has no context naming a translation file and a string (msgctxt \"" +
+                           std::string("000A0000.txt .STRING 3") + "\")");
+      continue;
+    }
+    const std::string name = e.context->substr(0, split),
+                      number = e.context->substr(split + kContextSection.size());
+    const auto file = byName.find(name);
+    if (file == byName.end()) {
+      out.errors.push_back(at + "no block of the data file has the translation file " + name);
+      continue;
+    }
+    const ScriptBlock& block = files[file->second];
+    const bool digits =
+        !number.empty() && number.size() <= 9 &&
+        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+        (number.size() == 1 || number[0] != '0');
+    if (!digits || std::stoul(number) >= block.strings) {
+      out.errors.push_back(at + name + " has no string " + number + " (its block has " +
+                           Plural(block.strings, "string", "strings") + ")");
+      continue;
+    }
+    const auto n = static_cast<uint32_t>(std::stoul(number));
+    if (const auto [first, added] = seen.emplace(std::make_pair(file->second, n), e.line); !added) {
+      out.errors.push_back(at + "string " + number + " of " + name + " is given twice (first at line " +
+                           std::to_string(first->second) + ")");
+      continue;
+    }
+    if (e.fuzzy() && !takeFuzzy) {
+      ++out.fuzzy;
+      continue;
+    }
+    if (e.str.empty()) {
+      ++out.untranslated;
+      continue;
+    }
+    BodyText body = ToBodyLines(e.str);
+    if (!body.error.empty()) {
+      out.errors.push_back(at + body.error);
+      continue;
+    }
+    wanted[file->second].push_back({n, std::move(body.lines), e.line});
+  }
+  if (!out.errors.empty()) return out;
+
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (wanted[i].empty()) continue;
+    const ScriptBlock& block = files[i];
+    const std::optional<std::string> existing = textOf(block);
+    const std::string before = existing ? *existing : TranslationSkeleton(block.strings);
+    const std::string eol = LineEndOf(before);
+    // Planned on the text with a line end after its last line, which opens no further line: then
+    // every line, the last too, ends alike. The text keeps its end as it was unless an edit is
+    // made there.
+    const bool ended = before.empty() || EndsWithLineEnd(before);
+    const std::string text = ended ? before : before + eol;
+    const SectionIndex index(text, block.strings);
+    std::vector<Edit> edits;
+    PoImport::File changed{block.file, {}, !existing, {}};
+    std::map<int, uint32_t> headerLines;  // of the strings given, to the first string on each
+    for (const Wanted& w : wanted[i]) {
+      const int header = index.header(w.string);
+      if (header >= 0) {
+        const auto [other, added] = headerLines.emplace(header, w.string);
+        if (!added) {
+          out.errors.push_back(
+              Format("%d: the header of string %u of %s is on the line of string %u's (line "
+                     "%d): one section cannot take two translations",
+                     w.line, w.string, ExtractFileName(block.file).c_str(), other->second, header + 1));
+          continue;
+        }
+      }
+      std::optional<Edit> edit = SectionEdit(index, w.string, w.body, eol);
+      if (!edit) {
+        ++out.same;
+        continue;
+      }
+      ++out.changed;
+      changed.strings.push_back(w.string);
+      edits.push_back(std::move(*edit));
+    }
+    if (edits.empty()) continue;
+    std::sort(changed.strings.begin(), changed.strings.end());
+    const bool atEnd =
+        std::any_of(edits.begin(), edits.end(), [&](const Edit& e) { return e.to == text.size(); });
+    changed.text = Applied(text, std::move(edits));
+    if (!ended && !atEnd) changed.text.resize(changed.text.size() - eol.size());
+    out.files.push_back(std::move(changed));
+  }
+  if (!out.errors.empty()) out.files.clear();
+  return out;
+}
+
+}  // namespace ts2

@@ -1,0 +1,81 @@
+// The script as a gettext PO file, for translation tools and translation platforms, and the
+// translations such a file holds brought back into the translation files.
+//
+// Each string of each translation file is one entry:
+//
+//   #. Block CA0000, string 2
+//   #. line 2 (column 28): line is 240 pixels wide, the box wraps at 216
+//   #: 000A0000.txt:19
+//   msgctxt "000A0000.txt .STRING 2"
+//   msgid "the original text, through the data file's character table"
+//   msgstr "the body of the string's section: its lines, joined by line breaks"
+//
+// The context names the translation file and the section, which is all an import needs to find
+// the place again. A string whose body holds nothing but blanks (a new file's two empty lines) has
+// an empty msgstr, the PO files' mark of "not translated yet"; an import leaves such an entry's
+// section as it is, so a translation is never cleared by a file that merely lacks it. Lint
+// findings go into the entry's comments, where translation tools show them beside the text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/lint.h"
+#include "script/po.h"
+#include "views/script.h"
+
+namespace ts2 {
+
+// Original text (the character table's Shift-JIS bytes, lines separated by '\n') as UTF-8.
+using OriginalToUtf8 = std::function<std::string(std::string_view)>;
+
+struct PoExportOptions {
+  LintOptions lint;      // for the findings in the comments
+  std::string language;  // the header's Language field: "fr", "pt_BR"; may be empty
+};
+
+// What an export holds.
+struct PoExportCount {
+  size_t files = 0, strings = 0, translated = 0;
+};
+
+// The PO file of `blocks` (each file once), with each translation as `textOf` gives it.
+std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,
+                       const OriginalToUtf8& toUtf8, const PoExportOptions& options,
+                       PoExportCount* count = nullptr);
+
+// The context of string n of a translation file ("000A0000.txt .STRING 3"), and back.
+std::string PoContext(const ScriptBlock& block, uint32_t n);
+
+// What importing a PO file changes.
+struct PoImport {
+  struct File {
+    std::string file;               // the translation file's path
+    std::string text;               // its new bytes
+    bool created = false;           // the file did not exist
+    std::vector<uint32_t> strings;  // the strings whose section changed, in order
+  };
+  std::vector<File> files;          // in block order; only files that change
+  std::vector<std::string> errors;  // "LINE: what is wrong" (LINE of the PO file); nothing is to be
+                                    // written while there is one
+  size_t changed = 0;               // entries that change a section
+  size_t same = 0;                  // entries whose section already reads so
+  size_t untranslated = 0;          // entries with an empty msgstr: left alone
+  size_t fuzzy = 0;                 // entries marked fuzzy, left alone unless taken
+};
+
+// Plans the import of `entries` into the translation files of `blocks`: every entry of the file
+// is checked first, and only a file whose every entry is sound is planned. An entry's msgstr
+// replaces the body of its string's section (the lines after the header up to its closing line);
+// every other byte of the file stays as it was, line ends included. A string with no section
+// gets one, before the first section of a higher string or at the end; a block with no file gets
+// a new one (a new file's bytes with the translations in place). Refused, as errors: a context
+// this script does not have, a string given twice, a character Windows-1252 lacks, and a line
+// that would end the section or start another one (".ENDS", ".STRING n").
+PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<ScriptBlock>& blocks,
+                      const TextOfBlock& textOf, bool takeFuzzy);
+
+}  // namespace ts2
