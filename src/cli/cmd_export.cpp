@@ -1,0 +1,82 @@
+// ts2tool export: the script as a gettext PO file, for translation tools and platforms.
+#include <cstdio>
+
+#include "cli/block_arg.h"
+#include "cli/cli.h"
+#include "cli/lint_args.h"
+#include "cli/show_string.h"
+#include "cli/sjis_utf8.h"
+#include "core/fileutil.h"
+#include "views/po_exchange.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunExport(const std::vector<std::string>& args);
+
+const Command kExport{"export",
+                      "export ROM DATAFILE [--block B] [--dumps DIR] [--language LL] [--vwf on|off] "
+                      "[--player-width N] [-o FILE.po]",
+                      "write the script and its translations as a gettext PO file for translation tools",
+                      RunExport};
+
+constexpr char kExportHelp[] =
+    "Opens ROM with DATAFILE as the editor does and writes a PO file (UTF-8) with one entry for\n"
+    "each string of block B (or of every block), for translation tools (Poedit, Lokalize, OmegaT)\n"
+    "and translation platforms (Weblate, Transifex, Crowdin):\n"
+    "  msgctxt  the translation file and the string's section: \"000A0000.txt .STRING 3\"\n"
+    "  msgid    the original text, as `ts2tool original` writes it (line breaks as \\n)\n"
+    "  msgstr   the lines of the section's body in DIR (default ./Dumps), empty while they\n"
+    "           hold nothing but blanks\n"
+    "  #.       the block and string, and what `ts2tool check` finds in the section\n"
+    "  #:       the translation file and the line of the section's header\n"
+    "--language sets the header's Language field (fr, pt_BR). --vwf and --player-width are\n"
+    "those of check. `ts2tool import` reads the file back. No translation file is written.\n"
+    "Output to FILE or stdout. Exit status: 0; 1 for inputs that cannot be read; 2 for wrong usage.\n";
+
+int RunExport(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  if (auto done =
+          StartCommand(kExport, args, {"--block", "--dumps", "--language", "--vwf", "--player-width", "-o"},
+                       {}, parsed, kExportHelp))
+    return *done;
+  if (parsed.positional.size() != 2) return UsageError(kExport, "expected ROM and DATAFILE");
+  PoExportOptions options;
+  std::optional<bool> vwf;
+  if (auto bad = ReadLintArgs(parsed, options.lint, vwf)) return UsageError(kExport, *bad);
+  BlockArg blockArg;
+  if (auto bad = ReadBlockOption(parsed, blockArg)) return UsageError(kExport, *bad);
+  options.language = parsed.get("--language").value_or("");
+  if (options.language.find_first_of("\r\n\\\"") != std::string::npos)
+    return UsageError(kExport, "--language takes a language code such as fr or pt_BR");
+
+  ShownString shown;
+  if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
+  TmyForm& form = shown.program.form();
+  options.lint.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+  std::vector<ScriptBlock> blocks = ScriptBlocks(form, DumpsFolder(parsed));
+  if (parsed.has("--block")) {
+    const ResolvedBlock block = ResolveBlock(form, blockArg);
+    if (!block.index) return Fail(kExitBadInput, block.error);
+    blocks = {blocks[static_cast<size_t>(*block.index)]};
+  }
+  bool converted = true;
+  const std::string po = ScriptToPo(
+      form, blocks, FileText,
+      [&](std::string_view sjis) {
+        std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
+        converted = converted && utf8.has_value();
+        return utf8.value_or(std::string());
+      },
+      options);
+  if (!converted)
+    return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+  const std::string out = parsed.get("-o").value_or("-");
+  if (!WriteOutput(out, po.data(), po.size())) return CannotWrite(kExitBadInput, out);
+  return kExitOk;
+}
+
+const Registrar kRegister{kExport};
+
+}  // namespace
+}  // namespace ts2::cli

@@ -1,0 +1,109 @@
+// ts2tool export and import on the demo set, with the gettext utilities in between, as a team
+// that translates on a translation platform runs them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tool.h"
+
+namespace ts2::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using PoDemo = DemoSet;
+
+TEST_F(PoDemo, ExportedFileIsValidGettextAndComesBackThroughTheGettextTools) {
+  const std::string file = dir.file("Dumps/000A0000.txt");
+  const std::string original = ReadFileText(file);
+  ToolRun r = RunTool(dir, "export demo.sfc demo.txt --language fr -o demo.po");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string po = ReadFileText(dir.file("demo.po"));
+  EXPECT_NE(po.find("\"Language: fr\\n\"\n"), std::string::npos);
+  EXPECT_NE(po.find("#. Block CA0000, string 3\n"
+                    "#. line 2 (column 28): line is 240 pixels wide, the box wraps at 216\n"
+                    "#: 000A0000.txt:25\n"
+                    "msgctxt \"000A0000.txt .STRING 3\"\n"),
+            std::string::npos)
+      << po;
+  // gettext's own checks of the format, the header and the entries.
+  r = RunProgram("msgfmt", dir, "--check -o /dev/null demo.po");
+  EXPECT_EQ(r.status, 0) << r.err;
+
+  const std::vector<fs::path> before = Listing(dir.path());
+  const struct {
+    const char* tool;  // makes in.po from demo.po
+    const char* out;
+    std::string after;
+  } cases[] = {
+      // Rewrapped by msgcat to 20 columns: the same texts.
+      {"msgcat -w 20 -o in.po demo.po", "0 strings changed in 0 files; 6 already so, 7 not translated\n",
+       original},
+      {"msgfilter -i demo.po -o in.po sed -e 's/Tom/Thomas/'",
+       "Dumps/000A0000.txt: string 2\n1 string changed in 1 file; 5 already so, 7 not translated\n",
+       std::string(original).replace(original.find("Tom."), 4, "Thomas.")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tool);
+    fs::remove(dir.file("in.po"));
+    ASSERT_EQ(std::system(("cd '" + dir.path().string() + "' && " + c.tool).c_str()), 0);
+    r = RunTool(dir, "import demo.sfc demo.txt in.po -n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFileText(file), original);
+    r = RunTool(dir, "import demo.sfc demo.txt -", dir.file("in.po"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(ReadFileText(file), c.after);
+    dir.write("Dumps/000A0000.txt", original);
+  }
+  fs::remove(dir.file("in.po"));
+  EXPECT_EQ(Listing(dir.path()), before);
+}
+
+TEST_F(PoDemo, ImportWritesNewFilesAndRefusesAWrongFileWhole) {
+  const std::string first = ReadFileText(dir.file("Dumps/000A0000.txt"));
+  const auto entry = [](const char* context, const char* str) {
+    return std::string("msgctxt \"") + context + "\"\nmsgid \"\"\nmsgstr \"" + str + "\"\n\n";
+  };
+  // A translation for a block with no file yet, and one for the translated block.
+  dir.write("good.po", entry("00060000.txt .STRING 1", "La nuit tombe.") +
+                           entry("000A0000.txt .STRING 5", "Attention au DRAGON\\xC2\\xA0!"));
+  ToolRun r = RunTool(dir, "import demo.sfc demo.txt good.po");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Dumps/000A0000.txt: string 5\nDumps/00060000.txt: new file, string 1\n"
+            "2 strings changed in 2 files; 0 already so, 0 not translated\n");
+  EXPECT_NE(ReadFileText(dir.file("Dumps/00060000.txt")).find(".STRING 1\r\nLa nuit tombe.\r\n.ENDS\r\n"),
+            std::string::npos);
+  EXPECT_NE(ReadFileText(dir.file("Dumps/000A0000.txt")).find("Attention au DRAGON\xA0!\r\n"),
+            std::string::npos);
+
+  // One entry wrong: each is named with its line, and no file is touched.
+  dir.write("Dumps/000A0000.txt", first);
+  fs::remove(dir.file("Dumps/00060000.txt"));
+  dir.write("bad.po", entry("00060000.txt .STRING 1", "La nuit tombe.") +
+                          entry("000A0000.txt .STRING 9", "x") +
+                          entry("000A0000.txt .STRING 0", "\\xE4\\xB8\\x96"));
+  const std::vector<fs::path> before = Listing(dir.path());
+  r = RunTool(dir, "import demo.sfc demo.txt bad.po");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err,
+            "ts2tool: bad.po:6: 000A0000.txt has no string 9 (its block has 6 strings)\n"
+            "ts2tool: bad.po:10: the translation holds '\xE4\xB8\x96' (U+4E16), which translation files "
+            "cannot hold\n"
+            "ts2tool: bad.po: 2 entries cannot be imported; no translation file was written\n");
+  EXPECT_EQ(Listing(dir.path()), before);
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), first);
+
+  // A file the gettext tools would not read either.
+  dir.write("broken.po", "msgid \"a\nmsgstr \"\"\n");
+  r = RunTool(dir, "import demo.sfc demo.txt broken.po");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ts2tool: broken.po:1: the string is not closed\n");
+  r = RunTool(dir, "import demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace
+}  // namespace ts2::test
