@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/menu.h"
+#include "core/utf8.h"
 
 namespace ts2 {
 
@@ -373,6 +374,11 @@ class Toolkit {
   // A table of text in a dialog of its own: a header per column, then the rows.
   virtual void showTable(const std::string& caption, const std::vector<std::string>& headers,
                          const std::vector<std::vector<std::string>>& rows) = 0;
+
+  // Shift-JIS bytes (the character table's texts) as UTF-8, for files other programs read. This
+  // one keeps ASCII and gives U+FFFD for every other character; a toolkit with a Shift-JIS
+  // converter reads them all.
+  virtual std::string shiftJisToUtf8(std::string_view bytes) const { return AsciiToUtf8(bytes); }
 
   virtual Settings& settings() = 0;
   // The windowing library behind the toolkit, with its version ("Qt 6.4.2").

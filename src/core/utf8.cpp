@@ -86,4 +86,17 @@ std::optional<std::string> UnicodeToCp1252(std::u32string_view text) {
   return out;
 }
 
+std::string AsciiToUtf8(std::string_view bytes) {
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      out += bytes[i];
+      continue;
+    }
+    out += "\xEF\xBF\xBD";
+    while (i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) >= 0x80) ++i;
+  }
+  return out;
+}
+
 }  // namespace ts2

@@ -17,5 +17,8 @@ std::optional<std::u32string> FromUtf8(std::string_view text);
 // Windows-1252 bytes as characters, and back; std::nullopt when a character has no byte.
 std::u32string Cp1252ToUnicode(std::string_view bytes);
 std::optional<std::string> UnicodeToCp1252(std::u32string_view text);
+// Text in an 8-bit code page with ASCII below 0x80 as UTF-8: ASCII kept, and one U+FFFD for each
+// run of other bytes.
+std::string AsciiToUtf8(std::string_view bytes);
 
 }  // namespace ts2

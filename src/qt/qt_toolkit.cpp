@@ -23,6 +23,7 @@
 #include "core/forms.h"
 #include "qt/qt_forms.h"
 #include "qt/qt_place.h"
+#include "qt/qt_text.h"
 #include "views/script_form.h"
 
 namespace ts2::qt {
@@ -248,6 +249,20 @@ void QtToolkit::Impl::showMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, FromBytes(appTitle), FromMessage(text), QMessageBox::Ok,
                   dialogParent());
   box.exec();
+}
+
+std::string QtToolkit::shiftJisToUtf8(std::string_view bytes) const {
+  // Line by line: the Kana Text window's reading shows a line break inside a line as a blank.
+  std::string out;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = std::min(bytes.find('\n', start), bytes.size());
+    out += SjisText(bytes.substr(start, end - start)).text().toUtf8().toStdString();
+    if (end == bytes.size()) break;
+    out += '\n';
+    start = end + 1;
+  }
+  return out;
 }
 
 bool QtToolkit::question(const std::string& text, const std::string& caption) {

@@ -67,6 +67,7 @@ class QtToolkit final : public Toolkit {
   void information(const std::string& text, const std::string& caption) override;
   void showTable(const std::string& caption, const std::vector<std::string>& headers,
                  const std::vector<std::vector<std::string>>& rows) override;
+  std::string shiftJisToUtf8(std::string_view bytes) const override;
   Settings& settings() override;
   std::string libraryVersion() const override;
   std::vector<Rect> screens() const override;

@@ -82,6 +82,14 @@ class TScriptForm {
   // was done, naming each file that could not be written (and was left as it was).
   void ReplaceAll(const std::string& with);
 
+  // Export Script as PO: every block's strings and translations (the current block's as the Text
+  // Editor holds it) in a PO file for translation tools, as `ts2tool export` writes it.
+  void ExportPo();
+  // Import Translations from PO: the translations of such a file, after asking, into the current
+  // block in the Text Editor (one edit to undo) and into every other file on disk, each written
+  // whole; a file with a wrong entry changes nothing.
+  void ImportPo();
+
  private:
   LintOptions Options() const;
   void CountNext();  // counts a few blocks from disk, then lets events through

@@ -1,0 +1,188 @@
+// Export Script as PO and Import Translations from PO: the script out to translation tools and
+// platforms and their translations back, as `ts2tool export` and `import` do, with the Text
+// Editor's text for the block it shows.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "views/po_exchange.h"
+#include "views/script_form.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr char kPoFilter[] = "PO file (*.po)|*.po|All files (*.*)|*.*";
+constexpr char kExportCaption[] = "Export Script as PO";
+constexpr char kImportCaption[] = "Import Translations from PO";
+constexpr size_t kErrorsShown = 10;
+
+bool EndsWithPo(const std::string& name) {
+  return name.size() >= 3 && name[name.size() - 3] == '.' && std::tolower(name[name.size() - 2]) == 'p' &&
+         std::tolower(name[name.size() - 1]) == 'o';
+}
+
+// Runs a file dialog. A confirmed desktop dialog moves the working directory to the chosen
+// file's folder, where the described commands then work (PATCH's temporary file): it is put
+// back.
+bool RunKeepingDirectory(Toolkit& ui, FileDialog& dialog, bool save) {
+  const std::string workingDir = CurrentDirectory();
+  const bool chosen = save ? ui.runSaveDialog(dialog) : ui.runOpenDialog(dialog);
+  std::error_code ec;
+  if (chosen && !dialog.fileName.empty())
+    dialog.fileName = std::filesystem::absolute(dialog.fileName, ec).string();
+  if (!workingDir.empty()) std::filesystem::current_path(workingDir, ec);
+  return chosen && !dialog.fileName.empty();
+}
+
+// The one range of `before` that differs from `after`, and what it becomes.
+struct Difference {
+  size_t start = 0, length = 0;
+  std::string with;
+};
+Difference DifferenceOf(std::string_view before, std::string_view after) {
+  size_t head = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+  size_t tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  return {head, before.size() - head - tail, std::string(after.substr(head, after.size() - head - tail))};
+}
+
+}  // namespace
+
+void TScriptForm::ExportPo() {
+  TmyForm& f = program.myForm;
+  Toolkit& ui = program.ui;
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (!f.gROM || all.empty()) {
+    ui.message(
+        "Open the ROM and its text block data file first (File > Open ROM File): the PO file holds "
+        "the strings of their blocks.");
+    return;
+  }
+  const std::filesystem::path rom(f.gROMPath);
+  FileDialog save;
+  save.title = kExportCaption;
+  save.filter = kPoFilter;
+  save.initialDir = rom.parent_path().string();
+  save.fileName = (rom.parent_path() / rom.stem()).string() + ".po";
+  if (!RunKeepingDirectory(ui, save, true)) return;
+  std::string out = save.fileName;
+  if (!EndsWithPo(out)) out += ".po";
+
+  PoExportCount count;
+  const std::string po = ScriptToPo(
+      f, all, [this](const ScriptBlock& b) { return TextOf(b); },
+      [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); }, {.lint = Options(), .language = {}},
+      &count);
+  std::string error;
+  if (!WriteFileAtomic(out, po.data(), po.size(), &error)) {
+    ui.message("Error: Could not write \"" + ExtractFileName(out) + "\" (" + error +
+               "). No file was written.");
+    return;
+  }
+  ui.message(
+      Format("\"%s\" holds the %s of %s, %zu of them translated. Translation tools and platforms "
+             "(Poedit, Lokalize, Weblate) open it; Edit > Import Translations from PO brings their "
+             "work back.",
+             ExtractFileName(out).c_str(), Plural(count.strings, "string", "strings").c_str(),
+             Plural(count.files, "translation file", "translation files").c_str(), count.translated));
+}
+
+void TScriptForm::ImportPo() {
+  TmyForm& f = program.myForm;
+  Toolkit& ui = program.ui;
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (!f.gROM || all.empty()) {
+    ui.message(
+        "Open the ROM and its text block data file first (File > Open ROM File): the translations go "
+        "into the files of their blocks.");
+    return;
+  }
+  FileDialog open;
+  open.title = kImportCaption;
+  open.filter = kPoFilter;
+  open.initialDir = std::filesystem::path(f.gROMPath).parent_path().string();
+  if (!RunKeepingDirectory(ui, open, false)) return;
+  const std::string name = ExtractFileName(open.fileName);
+  constexpr char kNothing[] = " No translation file was changed.";
+
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(open.fileName);
+  if (!bytes) {
+    ui.message("Error: Could not read \"" + name + "\"." + kNothing);
+    return;
+  }
+  std::string error;
+  const std::optional<std::vector<po::Entry>> entries =
+      po::Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
+  if (!entries) {
+    ui.message("Error: \"" + name + "\" is not a PO file the editor can read (line " + error + ")." +
+               kNothing);
+    return;
+  }
+  const PoImport plan = PlanPoImport(
+      *entries, all, [this](const ScriptBlock& b) { return TextOf(b); }, false);
+  if (!plan.errors.empty()) {
+    std::string list;
+    for (size_t i = 0; i < plan.errors.size() && i < kErrorsShown; ++i) list += "\nLine " + plan.errors[i];
+    if (plan.errors.size() > kErrorsShown)
+      list += "\n... and " + Plural(plan.errors.size() - kErrorsShown, "more", "more");
+    ui.message("\"" + name + "\" cannot be imported:" + list + "\n" + std::string(kNothing + 1));
+    return;
+  }
+  const std::string leftOut = plan.fuzzy ? Format(" %s marked fuzzy (not yet confirmed) left out.",
+                                                  Plural(plan.fuzzy, "translation", "translations").c_str())
+                                         : std::string();
+  if (plan.files.empty()) {
+    ui.message("Nothing to import: the translation files already hold every translation of \"" + name +
+               "\"." + leftOut);
+    return;
+  }
+  std::string files;
+  for (const PoImport::File& file : plan.files)
+    files += "\n" + ExtractFileName(file.file) + (file.created ? " (new)" : "") + ": " +
+             Plural(file.strings.size(), "string", "strings");
+  if (!ui.question(Format("Import %s from \"%s\" into %s?",
+                          Plural(plan.changed, "translation", "translations").c_str(), name.c_str(),
+                          Plural(plan.files.size(), "file", "files").c_str()) +
+                       files,
+                   kImportCaption))
+    return;
+
+  // The current block in the Text Editor, as one edit to undo; every other file on disk.
+  size_t written = 0, imported = 0;
+  bool inEditor = false;
+  std::string failures;
+  for (const PoImport::File& file : plan.files) {
+    if (!CurrentFile().empty() && file.file == CurrentFile()) {
+      RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+      const Difference d = DifferenceOf(editor.text(), file.text);
+      editor.replaceRanges({{static_cast<int>(d.start), static_cast<int>(d.length)}}, d.with);
+      inEditor = true;
+    } else if (!WriteFileAtomic(file.file, file.text.data(), file.text.size(), &error)) {
+      failures += "\n\"" + file.file + "\" could not be written (" + error + "); it was left as it was.";
+      continue;
+    }
+    ++written;
+    imported += file.strings.size();
+  }
+  std::string report = Format("Imported %s into %s.", Plural(imported, "translation", "translations").c_str(),
+                              Plural(written, "file", "files").c_str());
+  if (inEditor)
+    report += " The changes to \"" + ExtractFileName(CurrentFile()) +
+              "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
+  ui.message(report + leftOut + failures);
+
+  // The files written count again.
+  const LintOptions options = Options();
+  for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
+    for (const PoImport::File& file : plan.files)
+      if (file.file == blocks[b].file && file.file != CurrentFile()) Count(b, options);
+  if (onProgress) onProgress();
+}
+
+}  // namespace ts2
