@@ -13,6 +13,7 @@
 
 #include "qt/qt_place.h"
 #include "qt/qt_script.h"
+#include "qt/qt_text.h"
 #include "qt_fixture.h"
 #include "views/script_form.h"
 
@@ -203,6 +204,23 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   auto* kana = control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit");
   ASSERT_NE(kana, nullptr);
   EXPECT_EQ(kana->textCursor().selectedText(), QStringLiteral("SWORD"));
+}
+
+// Both faces write the same PO file: the original text's Shift-JIS converted by Qt here and by
+// the system's converter in ts2tool.
+TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
+  if (!qt::SjisText::Available()) GTEST_SKIP() << "Qt has no Shift-JIS codec here";
+  ASSERT_TRUE(open());
+  settle();
+  answers.save.push_back(dir.file("editor.po"));
+  program.myForm.RunMenuCommand(MenuId::ExportPo1);
+  const std::string command = "'" TS2_TOOL_PATH "' export '" + dir.file("demo.sfc") + "' '" +
+                              dir.file("demo.txt") + "' --dumps '" + dir.file("Dumps") + "' -o '" +
+                              dir.file("tool.po") + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string po = ReadFileText(dir.file("editor.po"));
+  EXPECT_EQ(po, ReadFileText(dir.file("tool.po")));
+  EXPECT_NE(po.find("msgid \"Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\""), std::string::npos) << po;
 }
 
 }  // namespace
