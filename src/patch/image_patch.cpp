@@ -17,6 +17,7 @@
 #include "core/romfile.h"
 #include "patch/bps.h"
 #include "patch/ips.h"
+#include "patch/patch_name.h"
 
 namespace ts2::patching {
 
@@ -153,9 +154,10 @@ Applied ApplyIps(FileImage& image, const std::string& name, std::span<const uint
   });
   if (outside || !again.ok() || again.sawEof != study.sawEof || again.eofAt != study.eofAt ||
       again.writtenEnd != study.writtenEnd)
-    return {Failure::Refused,
-            "Error: \"" + name + "\" changed while it was being read. The patched image is not usable.",
-            false};
+    return {
+        Failure::Refused,
+        "Error: " + QuotedName(name) + " changed while it was being read. The patched image is not usable.",
+        false};
   image.size = static_cast<uint32_t>(newSize);
   return done;
 }
