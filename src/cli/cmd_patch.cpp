@@ -5,10 +5,12 @@
 
 #include "cli/cli.h"
 #include "cli/mapped_guard.h"
+#include "cli/patch_args.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/romfile.h"
 #include "patch/image_patch.h"
+#include "patch/ips.h"
 
 namespace ts2::cli {
 namespace {
@@ -29,6 +31,10 @@ int Run(const Command& self, const std::vector<std::string>& args) {
                        "the source it was made for, then the CRC-32 of the result. The copier header\n"
                        "stays in front of the result.\n"
                        "\n"
+                       "A PATCH of - is read from standard input (one of the patches at most), and a pipe\n"
+                       "or FIFO, such as the shell's <(...), is read to its end: a patch can come straight\n"
+                       "out of an archive or a download.\n"
+                       "\n"
                        "A patch that fails (unreadable, broken, made for another ROM) stops the run with\n"
                        "its message and exit 1: OUT is not written.\n"))
     return *done;
@@ -36,13 +42,17 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   if (!out) out = a.get("--output");
   if (a.positional.size() < 2) return UsageError(self, "a ROM file and at least one patch are needed");
   if (!out || out->empty()) return UsageError(self, "no output file given (-o OUT)");
+  const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
+  if (const std::optional<std::string> twice = StandardInputTwice(patches)) return UsageError(self, *twice);
 
   // The image alone is patched, as the editor's PATCH command patches its ROM image in memory; no
   // program, window or bitmap is made. The first patch is read before the ROM so that the ROM is
   // read into a buffer with room for what the patch adds, and the image goes straight to OUT:
   // PATCH's temporary file in the working directory is not needed here.
-  const std::vector<std::string> patches(a.positional.begin() + 1, a.positional.end());
-  std::optional<patching::PatchBytes> first = patching::MapPatchFile(patches[0]);
+  std::optional<patching::PatchBytes> first = ReadPatchArg(patches[0], true);
+  // Standard input or a pipe that could not be read is not read again: what a second read found
+  // would not be the patch (or a FIFO would wait for another writer).
+  if (!first && ReadToItsEnd(patches[0])) return Fail(kExitBadInput, ips::ErrorText(ips::Error::CannotOpen));
   // Until the patches are applied (the mapping goes with the first): a first patch cut short by
   // another program meanwhile is reported like any unreadable file.
   std::optional<MappedFileGuard> guard;
@@ -57,7 +67,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
                             std::max<uint64_t>(file.size, room)};
   patching::Options options;
   options.truncate = true;
-  const patching::Outcome outcome = patching::ApplyPatchFiles(image, patches, options, std::move(first));
+  const patching::Outcome outcome =
+      patching::ApplyPatchFiles(image, patches, options, std::move(first), PatchArgs());
   guard.reset();
   if (!outcome.ok) {
     std::string said = outcome.message;

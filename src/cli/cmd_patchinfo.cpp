@@ -1,13 +1,18 @@
 // ts2tool patchinfo PATCH... [--rom ROM] [--no-overlap]: what patches do, checked before use.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/patch_args.h"
 #include "core/fileutil.h"
 #include "core/romfile.h"
+#include "patch/image_patch.h"
 #include "patch/patch_info.h"
+#include "patch/patch_name.h"
 
 namespace ts2::cli {
 namespace {
@@ -32,6 +37,9 @@ constexpr char kHelp[] =
     "With several patches, lists the bytes that more than one writes (the order they are applied\n"
     "in decides those), in file offsets of ROM (BPS offsets moved past its copier header; without\n"
     "--rom, as if headerless). --no-overlap makes such bytes an error.\n"
+    "\n"
+    "A PATCH of - is read from standard input (one of the patches at most), and a pipe or FIFO,\n"
+    "such as the shell's <(...), is read to its end. The listing calls - standard input.\n"
     "\n"
     "Exit status: 0; 1 when a patch cannot be read or is broken, a BPS patch does not fit ROM,\n"
     "or with --no-overlap two patches write the same byte.\n";
@@ -110,6 +118,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   ParsedArgs a;
   if (auto done = StartCommand(self, args, {"--rom"}, {"--no-overlap"}, a, kHelp)) return *done;
   if (a.positional.empty()) return UsageError(self, "expected at least one patch");
+  if (const std::optional<std::string> twice = StandardInputTwice(a.positional))
+    return UsageError(self, *twice);
 
   std::optional<RomFile> rom;
   if (const std::optional<std::string> romPath = a.get("--rom")) {
@@ -123,16 +133,22 @@ int Run(const Command& self, const std::vector<std::string>& args) {
   std::vector<std::string> problems;  // one stderr line sums them up
   std::vector<std::vector<Range>> fileWrites;
   for (const std::string& path : a.positional) {
-    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+    const std::string name = PatchName(path), shown = patching::PlainName(name);
     Info info;
-    if (bytes) {
-      info = patchinfo::Describe(*bytes, ExtractFileName(path));
+    if (IsStandardInput(path)) {
+      if (const std::optional<patching::PatchBytes> bytes = patching::ReadPatchStream(STDIN_FILENO)) {
+        info = patchinfo::Describe(bytes->span(), name);
+      } else {
+        info.error = std::string("cannot read standard input: ") + std::strerror(errno);
+      }
+    } else if (const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path)) {
+      info = patchinfo::Describe(*bytes, name);
     } else {
       info.error = std::string("cannot read the file: ") + std::strerror(errno);
     }
-    PrintInfo(path, info);
+    PrintInfo(IsStandardInput(path) ? shown : path, info);
     if (!info.ok()) {
-      problems.push_back(ExtractFileName(path) + " cannot be used");
+      problems.push_back(shown + " cannot be used");
       fileWrites.emplace_back();
       continue;
     }
@@ -140,8 +156,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       const patchinfo::Fit fit = patchinfo::CheckFit(info, romFile);
       std::printf("  rom: %s\n", fit.verdict.c_str());
       for (const std::string& w : fit.warnings) std::printf("  warning: %s\n", w.c_str());
-      if (!fit.fits)
-        problems.push_back(ExtractFileName(path) + " does not fit " + ExtractFileName(*a.get("--rom")));
+      if (!fit.fits) problems.push_back(shown + " does not fit " + ExtractFileName(*a.get("--rom")));
     }
     std::vector<Range> writes = info.writes;
     if (info.format == Format::Bps && rom)
@@ -160,7 +175,8 @@ int Run(const Command& self, const std::vector<std::string>& args) {
                                             .c_str());
     for (const auto& o : overlaps) {
       std::string names;
-      for (size_t p : o.patches) names += (names.empty() ? "" : ", ") + ExtractFileName(a.positional[p]);
+      for (size_t p : o.patches)
+        names += (names.empty() ? "" : ", ") + patching::PlainName(PatchName(a.positional[p]));
       std::printf("    %s: %s\n", patchinfo::RangeText(o.range).c_str(), names.c_str());
     }
     if (!overlaps.empty() && a.has("--no-overlap"))

@@ -6,6 +6,7 @@
 
 #include "core/fileutil.h"
 #include "patch/crc32.h"
+#include "patch/patch_name.h"
 
 namespace ts2::bps {
 
@@ -198,15 +199,15 @@ Error Apply(const Study& study, std::span<const uint8_t> patch, std::span<const 
 }
 
 std::string ErrorText(Error error, std::string_view patchName, const Study& s, const Check& found) {
-  const std::string name(patchName);
+  const std::string name = patching::QuotedName(patchName);  // "x.bps" in quotes
   const std::string at = Format("0x%llX", static_cast<unsigned long long>(s.errorAt));
-  const std::string damaged = "Error: \"" + name + "\" is damaged: ";
+  const std::string damaged = "Error: " + name + " is damaged: ";
   constexpr char kNone[] = " No patching performed with it.";
   switch (error) {
     case Error::None: return {};
-    case Error::NotAPatch: return "Error: \"" + name + "\" is not a BPS patch." + kNone;
+    case Error::NotAPatch: return "Error: " + name + " is not a BPS patch." + kNone;
     case Error::CutShort:
-      return "Error: \"" + name + "\" is cut short: the part at patch offset " + at +
+      return "Error: " + name + " is cut short: the part at patch offset " + at +
              " runs past the end of the file." + kNone;
     case Error::LongNumber: return damaged + "the number at patch offset " + at + " never ends." + kNone;
     case Error::TooLarge:
@@ -228,7 +229,7 @@ std::string ErrorText(Error error, std::string_view patchName, const Study& s, c
              Hex32(s.computedPatchCrc) + "." + kNone;
     case Error::SourceSize:
     case Error::SourceCrc:
-      return "Error: \"" + name + "\" was made for another ROM: it expects " +
+      return "Error: " + name + " was made for another ROM: it expects " +
              Format("%llu bytes with CRC-32 ", static_cast<unsigned long long>(s.sourceSize)) +
              Hex32(s.sourceCrc) + ", this ROM has " +
              Format("%llu bytes with CRC-32 ", static_cast<unsigned long long>(found.size)) +
@@ -237,9 +238,9 @@ std::string ErrorText(Error error, std::string_view patchName, const Study& s, c
       return damaged + "the result has CRC-32 " + Hex32(found.crc) + " where the patch promises " +
              Hex32(s.targetCrc) + "." + kNone;
     case Error::NoMemory:
-      return Format("Error: not enough memory for the %llu bytes \"",
+      return Format("Error: not enough memory for the %llu bytes ",
                     static_cast<unsigned long long>(s.targetSize)) +
-             name + "\" makes." + kNone;
+             name + " makes." + kNone;
   }
   return {};
 }

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -17,6 +19,7 @@
 #include "core/romfile.h"
 #include "patch/bps.h"
 #include "patch/ips.h"
+#include "patch/patch_name.h"
 
 namespace ts2::patching {
 
@@ -153,19 +156,27 @@ Applied ApplyIps(FileImage& image, const std::string& name, std::span<const uint
   });
   if (outside || !again.ok() || again.sawEof != study.sawEof || again.eofAt != study.eofAt ||
       again.writtenEnd != study.writtenEnd)
-    return {Failure::Refused,
-            "Error: \"" + name + "\" changed while it was being read. The patched image is not usable.",
-            false};
+    return {
+        Failure::Refused,
+        "Error: " + QuotedName(name) + " changed while it was being read. The patched image is not usable.",
+        false};
   image.size = static_cast<uint32_t>(newSize);
   return done;
 }
 
 }  // namespace
 
-std::optional<PatchBytes> ReadPatchFile(const std::string& path) {
+std::optional<PatchBytes> ReadPatchFile(const std::string& path, Pipes pipes) {
   FilePtr f(std::fopen(path.c_str(), "rb"), &std::fclose);
   const int32_t length = f ? FileLength(f.get()) : -1;
-  if (length < 0) return std::nullopt;
+  if (length < 0) {
+    // Told apart only here, where a file's length could not be found: a file read as always
+    // costs nothing more.
+    struct stat st;
+    if (f && pipes == Pipes::ReadWhole && ::fstat(fileno(f.get()), &st) == 0 && S_ISFIFO(st.st_mode))
+      return ReadPatchStream(fileno(f.get()));
+    return std::nullopt;
+  }
   PatchBytes patch;
   patch.bytes = ImageBuffer(static_cast<size_t>(length));
   patch.length = static_cast<size_t>(length);
@@ -177,7 +188,8 @@ std::optional<PatchBytes> ReadPatchFile(const std::string& path) {
 std::optional<PatchBytes> MapPatchFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st;
-  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT32_MAX) {
+  const bool known = fd >= 0 && ::fstat(fd, &st) == 0;
+  if (known && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT32_MAX) {
     const size_t length = static_cast<size_t>(st.st_size);
     void* p = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     ::close(fd);
@@ -188,10 +200,51 @@ std::optional<PatchBytes> MapPatchFile(const std::string& path) {
       patch.length = length;
       return patch;
     }
+  } else if (known && S_ISFIFO(st.st_mode)) {
+    // Read from this opening: a FIFO opened again would wait for another writer.
+    std::optional<PatchBytes> patch = ReadPatchStream(fd);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return patch;
   } else if (fd >= 0) {
     ::close(fd);
   }
   return ReadPatchFile(path);
+}
+
+std::optional<PatchBytes> ReadPatchStream(int fd) {
+  constexpr size_t kMost = INT32_MAX;  // as FileLength reads a patch file's length
+  size_t capacity = size_t{64} << 10, length = 0;
+  Buffer<uint8_t> bytes(static_cast<uint8_t*>(std::malloc(capacity)), BufferDeleter(true));
+  if (!bytes) return std::nullopt;
+  for (;;) {
+    if (length == capacity) {
+      if (length > kMost) {
+        errno = EFBIG;
+        return std::nullopt;
+      }
+      const size_t grown = std::min(capacity * 2, kMost + 1);  // one byte past kMost tells a longer one
+      void* p = std::realloc(bytes.get(), grown);
+      if (!p) return std::nullopt;
+      bytes.release();
+      bytes.reset(static_cast<uint8_t*>(p));
+      capacity = grown;
+    }
+    const ssize_t n = ::read(fd, bytes.get() + length, capacity - length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    length += static_cast<size_t>(n);
+  }
+  if (length > kMost) {
+    errno = EFBIG;
+    return std::nullopt;
+  }
+  PatchBytes patch;
+  patch.bytes = std::move(bytes);
+  patch.length = length;
+  return patch;
 }
 
 bool IsBps(std::span<const uint8_t> patch) {
@@ -216,16 +269,18 @@ Applied ApplyPatch(FileImage& image, const std::string& name, std::span<const ui
 }
 
 Outcome ApplyPatchFiles(FileImage& image, const std::vector<std::string>& paths, const Options& options,
-                        std::optional<PatchBytes> firstRead) {
+                        std::optional<PatchBytes> firstRead, const PatchSource& source) {
   Outcome outcome;
   for (size_t k = 0; k < paths.size(); ++k) {
-    std::optional<PatchBytes> patch = k == 0 && firstRead ? std::move(firstRead) : ReadPatchFile(paths[k]);
+    std::optional<PatchBytes> patch = k == 0 && firstRead ? std::move(firstRead)
+                                      : source.read       ? source.read(paths[k])
+                                                          : ReadPatchFile(paths[k]);
     if (!patch) {
       outcome.ok = false;
       outcome.message = ips::ErrorText(ips::Error::CannotOpen);
       return outcome;
     }
-    const std::string name = ExtractFileName(paths[k]);
+    const std::string name = source.name ? source.name(paths[k]) : ExtractFileName(paths[k]);
     const Applied applied =
         ApplyPatch(image, name, patch->span(), options, patch->walked ? &*patch->walked : nullptr);
     if (applied.failure != Failure::None) {

@@ -36,7 +36,8 @@ struct IpsWalk {
 
 // A patch file's bytes, read whole, in a buffer of large pages when the patch is large (as a ROM
 // image is read): a patch of a megabyte is then a fault or two instead of one per 4 KiB page.
-// Or the file mapped into memory, where nothing is copied.
+// Or the file mapped into memory, where nothing is copied. A patch read from a pipe is in a
+// buffer that grew as it came.
 struct PatchBytes {
   Buffer<uint8_t> bytes;
   std::shared_ptr<const uint8_t> mapped;
@@ -45,12 +46,24 @@ struct PatchBytes {
   std::span<const uint8_t> span() const { return {mapped ? mapped.get() : bytes.get(), length}; }
 };
 
+// What ReadPatchFile does with a pipe or FIFO, whose length cannot be told before it ends.
+enum class Pipes {
+  Refuse,     // the editor: as with any file it cannot read
+  ReadWhole,  // ts2tool (a patch out of an archive or a download): read to its end
+};
+
 // std::nullopt when the file cannot be opened or read.
-std::optional<PatchBytes> ReadPatchFile(const std::string& path);
+std::optional<PatchBytes> ReadPatchFile(const std::string& path, Pipes pipes = Pipes::Refuse);
 
 // The file mapped (its pages mapped at once), for a short-lived process that only reads it once:
-// no copy and no new memory. Falls back on ReadPatchFile where the file cannot be mapped.
+// no copy and no new memory. A pipe or FIFO is read to its end instead; any other file that
+// cannot be mapped is read by ReadPatchFile.
 std::optional<PatchBytes> MapPatchFile(const std::string& path);
+
+// A patch read from `fd` (standard input, a pipe) up to its end, its length told by the end
+// alone. std::nullopt, with errno saying why, when a read fails, when there is no memory for it,
+// or past 2 GiB, where a patch file's length is not read either.
+std::optional<PatchBytes> ReadPatchStream(int fd);
 
 bool IsBps(std::span<const uint8_t> patch);
 
@@ -87,13 +100,21 @@ Applied ApplyPatch(FileImage& image, const std::string& name, std::span<const ui
 
 struct Outcome {
   bool ok = true;
-  std::string message;                 // why it stopped, when !ok
-  std::vector<std::string> unchanged;  // file names of the patches that changed nothing, in order
+  std::string message;  // why it stopped, when !ok
+  // The patches that changed nothing, in order, named as their messages name them.
+  std::vector<std::string> unchanged;
+};
+
+// How ApplyPatchFiles reads the patch a path names and what its messages call it. Left empty, a
+// patch file is read as the editor reads one (ReadPatchFile) and named by its file name.
+struct PatchSource {
+  std::function<std::optional<PatchBytes>(const std::string& path)> read;
+  std::function<std::string(const std::string& path)> name;
 };
 
 // Applies the patch files in order, stopping at the first that fails (the image then holds the
 // patches before it). `firstRead` may hold the first file's bytes, already read.
 Outcome ApplyPatchFiles(FileImage& image, const std::vector<std::string>& paths, const Options& options,
-                        std::optional<PatchBytes> firstRead = std::nullopt);
+                        std::optional<PatchBytes> firstRead = std::nullopt, const PatchSource& source = {});
 
 }  // namespace ts2::patching

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/bytes.h"
+#include "patch/patch_name.h"
 
 namespace ts2::ips {
 
@@ -12,7 +13,7 @@ namespace {
 
 struct ErrorEntry {
   Error error;
-  const char* text;  // "{name}" and "{at}" are filled in by ErrorText
+  const char* text;  // "{name}" (the patch as QuotedName names it) and "{at}" are filled in by ErrorText
 };
 
 // clang-format off
@@ -20,7 +21,7 @@ constexpr ErrorEntry kErrorTexts[] = {
   {Error::None,       ""},
   {Error::CannotOpen, "File not found or is invalid. No patching performed."},
   {Error::NotAPatch,  "Not a valid \"PATCH\" file!"},
-  {Error::CutShort,   "Error: \"{name}\" is cut short: the record at patch offset {at} runs past the end of "
+  {Error::CutShort,   "Error: {name} is cut short: the record at patch offset {at} runs past the end of "
                       "the file. No patching performed with it."},
   {Error::NoMemory,   "Fatal Error: Could Not Allocate Memory for PATCHED File.\nPogram will be shutdown."},
 };
@@ -39,7 +40,7 @@ std::string ErrorText(Error error, std::string_view patchName, uint32_t at) {
     std::string text = e.text;
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%X", at);
-    ReplaceAll(text, "{name}", patchName);
+    ReplaceAll(text, "{name}", patching::QuotedName(patchName));
     ReplaceAll(text, "{at}", hex);
     return text;
   }

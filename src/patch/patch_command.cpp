@@ -24,6 +24,7 @@
 #include "core/romfile.h"
 #include "patch/image_patch.h"
 #include "patch/ips.h"
+#include "patch/patch_name.h"
 
 namespace ts2 {
 
@@ -196,7 +197,7 @@ bool TmyForm::ApplyPatchFiles(const std::vector<std::string>& files, PatchRoute 
 }
 
 std::string TmyForm::PatchUnchangedMessage(const std::string& name, size_t patches) {
-  return patches == 1 ? std::string(kMsgUnchanged) : "\"" + name + "\": " + kMsgUnchanged;
+  return patches == 1 ? std::string(kMsgUnchanged) : patching::QuotedName(name) + ": " + kMsgUnchanged;
 }
 
 // Patches dropped on the main window: the PATCH command without its dialog.

@@ -127,6 +127,109 @@ TEST(PatchCommand, BpsForAnotherRomIsRefusedWithBothCrcs) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.sfc"));
 }
 
+// Runs `command` through bash in `dir`, TOOL standing for ts2tool: patches come through pipes,
+// process substitution and FIFOs as a shell user's patches do.
+ToolRun RunShell(const TempDir& dir, std::string command) {
+  for (size_t at; (at = command.find("TOOL")) != std::string::npos;)
+    command.replace(at, 4, std::string("'") + TS2_TOOL_PATH + "'");
+  return RunProgram("/bin/bash", dir, "-c \"" + command + "\"");
+}
+
+// orig.sfc, mod.sfc, the IPS and BPS patches between them (t.ips, t.bps), a small fix.ips and a
+// broken cut.ips (its record at 0x5 runs past the end).
+void WritePatchSet(const TempDir& dir) {
+  const Pair p = MakePair(true);
+  dir.write("orig.sfc", p.original);
+  dir.write("mod.sfc", p.modified);
+  ASSERT_EQ(RunTool(dir, "diff orig.sfc mod.sfc -o t.ips").status, 0);
+  ASSERT_EQ(RunTool(dir, "diff orig.sfc mod.sfc -o t.bps").status, 0);
+  dir.write("fix.ips", IpsBuilder().record(0x300, {1, 2, 3}).eof().bytes());
+  dir.write("cut.ips", IpsBuilder().raw({0, 0, 0x10, 0, 5, 'a', 'b'}).bytes());
+}
+
+TEST(PatchCommand, APatchFromStandardInputOrAPipeAppliesAsItsFileDoes) {
+  TempDir dir;
+  WritePatchSet(dir);
+  const struct {
+    const char* command;
+    const char* files;  // the same patches as files
+  } cases[] = {
+      {"cat t.ips | TOOL patch orig.sfc - -o out.sfc", "t.ips"},
+      {"cat t.bps | TOOL patch orig.sfc - -o out.sfc", "t.bps"},
+      {"TOOL patch orig.sfc - -o out.sfc <t.bps", "t.bps"},
+      {"cat fix.ips | TOOL patch orig.sfc t.bps - -o out.sfc", "t.bps fix.ips"},
+      {"cat t.ips | TOOL patch orig.sfc /dev/stdin fix.ips -o out.sfc", "t.ips fix.ips"},
+      {"TOOL patch orig.sfc <(cat t.bps) <(cat fix.ips) -o out.sfc", "t.bps fix.ips"},
+      // Each FIFO has one writer: one opened twice would wait for ever, and timeout ends that.
+      {"mkfifo f1 f2 && { timeout 20 sh -c 'cat t.ips >f1' & timeout 20 sh -c 'cat fix.ips >f2' & } && "
+       "timeout 20 TOOL patch orig.sfc f1 f2 -o out.sfc",
+       "t.ips fix.ips"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    ASSERT_EQ(RunTool(dir, std::string("patch orig.sfc ") + c.files + " -o want.sfc").status, 0);
+    std::filesystem::remove(dir.file("out.sfc"));
+    const ToolRun r = RunShell(dir, c.command);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFileBytes(dir.file("out.sfc")), ReadFileBytes(dir.file("want.sfc")));
+  }
+}
+
+TEST(PatchCommand, StandardInputIsNamedSoAndReadOnce) {
+  TempDir dir;
+  WritePatchSet(dir);
+  dir.write("-", IpsBuilder().raw({0, 0, 0x10, 0, 5, 'a', 'b'}).bytes());
+  constexpr char kCut[] = " is cut short: the record at patch offset 0x5 runs past the end of the file.";
+  const struct {
+    const char* command;
+    int status;
+    std::string err;  // what stderr starts with; it holds no other "ts2tool: " line
+  } cases[] = {
+      {"cat t.ips | TOOL patch orig.sfc - - -o out.sfc", 2,
+       "ts2tool: standard input (-) can be only one of the patches\nusage: "},
+      {"cat cut.ips | TOOL patch orig.sfc t.ips - -o out.sfc", 1,
+       std::string("ts2tool: Error: standard input") + kCut},
+      {"cat t.bps | TOOL patch mod.sfc - -o out.sfc", 1,
+       "ts2tool: Error: standard input was made for another ROM: it expects "},
+      {"TOOL patch orig.sfc - -o out.sfc <&-", 1, "ts2tool: File not found or is invalid."},
+      // A file named "-" is a file, named as any other.
+      {"TOOL patch orig.sfc ./- -o out.sfc", 1, std::string("ts2tool: Error: \"-\"") + kCut},
+      {"cat t.ips | TOOL patch orig.sfc t.ips - -o out.sfc", 0,
+       "ts2tool: warning: standard input: The patch changed nothing: this ROM may already have it.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    std::filesystem::remove(dir.file("out.sfc"));
+    const ToolRun r = RunShell(dir, c.command);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find("ts2tool: ", 1), std::string::npos) << r.err;
+    EXPECT_EQ(std::filesystem::exists(dir.file("out.sfc")), c.status == 0);
+  }
+}
+
+TEST(PatchinfoCommand, ReadsStandardInput) {
+  TempDir dir;
+  WritePatchSet(dir);
+  dir.write("a.ips", IpsBuilder().record(0x10, {1, 2, 3}).run(0x7FF8, 0x10, 0).eof().bytes());
+  ToolRun r = RunShell(dir, "cat t.bps | TOOL patchinfo a.ips - --rom orig.sfc");
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const char* line : {"\nstandard input\n  format: BPS\n", "  rom: fits: the game data has the source's",
+                           "    0x8000-0x8007: a.ips, standard input\n"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
+
+  r = RunShell(dir, "TOOL patchinfo - <cut.ips");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("standard input\n  format: IPS\n  error: Error: standard input is cut short", 0), 0u)
+      << r.out;
+  EXPECT_EQ(r.err, "ts2tool: standard input cannot be used\n");
+
+  r = RunShell(dir, "TOOL patchinfo - - <t.bps");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+}
+
 TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
   TempDir dir;
   const Pair p = MakePair(true, 0);
