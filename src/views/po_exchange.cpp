@@ -136,10 +136,27 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& eol
   return out;
 }
 
+// A translation text indexed for planning: where each string's new section would go.
+struct Planned {
+  Planned(std::string_view text, uint32_t strings) : index(text, strings), nearestAbove(strings + 1, -1) {
+    // Per string, the first line holding a header of a higher string: sections of higher strings
+    // may stand earlier in the file than lower ones.
+    for (uint32_t n = strings; n-- > 0;) {
+      const int below = nearestAbove[n + 1], h = index.header(n);
+      nearestAbove[n] = h < 0 ? below : below < 0 ? h : std::min(h, below);
+    }
+    endsOpen = EndsInOpenSection(index);
+  }
+  SectionIndex index;
+  std::vector<int> nearestAbove;  // [n + 1]: for string n
+  bool endsOpen = false;
+};
+
 // The edit that makes string n's section (or a new one) hold `body`; std::nullopt when it already
 // does.
-std::optional<Edit> SectionEdit(const SectionIndex& index, uint32_t n, const std::vector<std::string>& body,
+std::optional<Edit> SectionEdit(const Planned& planned, uint32_t n, const std::vector<std::string>& body,
                                 const std::string& eol) {
+  const SectionIndex& index = planned.index;
   const std::string_view text = index.text();
   const auto& lines = index.lines();
   const int count = static_cast<int>(lines.size());
@@ -154,19 +171,13 @@ std::optional<Edit> SectionEdit(const SectionIndex& index, uint32_t n, const std
   // A new section, before the first section of a higher string or after the last line.
   const std::string section =
       Format(kSectionHeaderFormat, static_cast<int>(n)) + eol + Joined(body, eol) + kSectionEnd + eol;
-  for (uint32_t m = n + 1; m < index.strings(); ++m) {
-    const int h = index.header(m);
-    if (h < 0) continue;
-    // Sections of higher strings may stand earlier; the new one goes before the nearest.
-    int nearest = h;
-    for (uint32_t k = m + 1; k < index.strings(); ++k)
-      if (index.header(k) >= 0) nearest = std::min(nearest, index.header(k));
-    const size_t at = lines[static_cast<size_t>(nearest)].start;
+  if (const int above = planned.nearestAbove[n + 1]; above >= 0) {
+    const size_t at = lines[static_cast<size_t>(above)].start;
     return Edit{at, at, n, section + eol + eol + eol};
   }
   // After a section with no closing line, the new header ends its body: blank lines between
   // would become part of it.
-  const std::string lead = text.empty() || EndsInOpenSection(index) ? std::string() : eol + eol + eol;
+  const std::string lead = text.empty() || planned.endsOpen ? std::string() : eol + eol + eol;
   return Edit{text.size(), text.size(), n, lead + section};
 }
 
@@ -319,7 +330,8 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
     // made there.
     const bool ended = before.empty() || EndsWithLineEnd(before);
     const std::string text = ended ? before : before + eol;
-    const SectionIndex index(text, block.strings);
+    const Planned planned(text, block.strings);
+    const SectionIndex& index = planned.index;
     std::vector<Edit> edits;
     PoImport::File changed{block.file, {}, !existing, {}};
     std::map<int, uint32_t> headerLines;  // of the strings given, to the first string on each
@@ -335,7 +347,7 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
           continue;
         }
       }
-      std::optional<Edit> edit = SectionEdit(index, w.string, w.body, eol);
+      std::optional<Edit> edit = SectionEdit(planned, w.string, w.body, eol);
       if (!edit) {
         ++out.same;
         continue;
