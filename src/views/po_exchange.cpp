@@ -27,15 +27,6 @@ bool Blank(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-// The lines of string n's body: after its header, up to its closing line or the next header.
-std::pair<int, int> BodyLines(const SectionIndex& index, uint32_t n) {
-  const int first = index.header(n) + 1, count = static_cast<int>(index.lines().size());
-  int end = first;
-  // Strings whose headers share a line share the body after it.
-  while (end < count && index.bodyOf(end) >= 0) ++end;
-  return {first, end};
-}
-
 std::string HeaderText(const std::string& language) {
   return "Project-Id-Version: Tormel Saragon 2\n"
          "Report-Msgid-Bugs-To: \n"
@@ -161,7 +152,7 @@ std::optional<Edit> SectionEdit(const Planned& planned, uint32_t n, const std::v
   const auto& lines = index.lines();
   const int count = static_cast<int>(lines.size());
   if (index.header(n) >= 0) {
-    const auto [first, end] = BodyLines(index, n);
+    const auto [first, end] = index.body(n);
     std::vector<std::string> now;
     for (int l = first; l < end; ++l) now.emplace_back(index.line(l));
     if (now == body) return std::nullopt;
@@ -227,7 +218,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
         e.references.push_back(name + ":" + std::to_string(index.header(s) + 1));
         for (const LintFinding& f : StateOf(index, s, options.lint).findings)
           e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + FileUtf8(f.message));
-        const auto [first, end] = BodyLines(index, s);
+        const auto [first, end] = index.body(s);
         std::vector<std::string> body;
         bool blank = true;
         for (int l = first; l < end; ++l) {
@@ -251,6 +242,43 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
     ++counted.files;
   }
   if (count) *count = counted;
+  return out;
+}
+
+BodiesReplaced ReplaceBodies(std::string_view before, uint32_t strings, const std::vector<NewBody>& bodies) {
+  BodiesReplaced out;
+  const std::string eol = LineEndOf(before);
+  // Planned on the text with a line end after its last line, which opens no further line: then
+  // every line, the last too, ends alike. The text keeps its end as it was unless an edit is made
+  // there.
+  const bool ended = before.empty() || EndsWithLineEnd(before);
+  const std::string text = ended ? std::string(before) : std::string(before) + eol;
+  const Planned planned(text, strings);
+  std::vector<Edit> edits;
+  std::map<int, uint32_t> headerLines;  // of the strings given, to the first string on each
+  for (const NewBody& b : bodies) {
+    if (b.string >= strings) continue;
+    const int header = planned.index.header(b.string);
+    if (header >= 0) {
+      const auto [other, added] = headerLines.emplace(header, b.string);
+      if (!added) {
+        out.shared.push_back({&b, other->second, header});
+        continue;
+      }
+    }
+    std::optional<Edit> edit = SectionEdit(planned, b.string, b.lines, eol);
+    if (!edit) {
+      ++out.same;
+      continue;
+    }
+    out.changed.push_back(b.string);
+    edits.push_back(std::move(*edit));
+  }
+  std::sort(out.changed.begin(), out.changed.end());
+  const bool atEnd =
+      std::any_of(edits.begin(), edits.end(), [&](const Edit& e) { return e.to == text.size(); });
+  out.text = Applied(text, std::move(edits));
+  if (!ended && !atEnd) out.text.resize(out.text.size() - eol.size());
   return out;
 }
 
@@ -323,46 +351,20 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
     if (wanted[i].empty()) continue;
     const ScriptBlock& block = files[i];
     const std::optional<std::string> existing = textOf(block);
-    const std::string before = existing ? *existing : TranslationSkeleton(block.strings);
-    const std::string eol = LineEndOf(before);
-    // Planned on the text with a line end after its last line, which opens no further line: then
-    // every line, the last too, ends alike. The text keeps its end as it was unless an edit is
-    // made there.
-    const bool ended = before.empty() || EndsWithLineEnd(before);
-    const std::string text = ended ? before : before + eol;
-    const Planned planned(text, block.strings);
-    const SectionIndex& index = planned.index;
-    std::vector<Edit> edits;
-    PoImport::File changed{block.file, {}, !existing, {}};
-    std::map<int, uint32_t> headerLines;  // of the strings given, to the first string on each
-    for (const Wanted& w : wanted[i]) {
-      const int header = index.header(w.string);
-      if (header >= 0) {
-        const auto [other, added] = headerLines.emplace(header, w.string);
-        if (!added) {
-          out.errors.push_back(
-              Format("%d: the header of string %u of %s is on the line of string %u's (line "
-                     "%d): one section cannot take two translations",
-                     w.line, w.string, ExtractFileName(block.file).c_str(), other->second, header + 1));
-          continue;
-        }
-      }
-      std::optional<Edit> edit = SectionEdit(planned, w.string, w.body, eol);
-      if (!edit) {
-        ++out.same;
-        continue;
-      }
-      ++out.changed;
-      changed.strings.push_back(w.string);
-      edits.push_back(std::move(*edit));
-    }
-    if (edits.empty()) continue;
-    std::sort(changed.strings.begin(), changed.strings.end());
-    const bool atEnd =
-        std::any_of(edits.begin(), edits.end(), [&](const Edit& e) { return e.to == text.size(); });
-    changed.text = Applied(text, std::move(edits));
-    if (!ended && !atEnd) changed.text.resize(changed.text.size() - eol.size());
-    out.files.push_back(std::move(changed));
+    std::vector<NewBody> bodies;
+    for (Wanted& w : wanted[i]) bodies.push_back({w.string, std::move(w.body), w.line});
+    BodiesReplaced replaced =
+        ReplaceBodies(existing ? *existing : TranslationSkeleton(block.strings), block.strings, bodies);
+    for (const BodiesReplaced::Shared& shared : replaced.shared)
+      out.errors.push_back(
+          Format("%d: the header of string %u of %s is on the line of string %u's (line "
+                 "%d): one section cannot take two translations",
+                 shared.body->tag, shared.body->string, ExtractFileName(block.file).c_str(), shared.with,
+                 shared.headerLine + 1));
+    out.same += replaced.same;
+    out.changed += replaced.changed.size();
+    if (replaced.changed.empty()) continue;
+    out.files.push_back({block.file, std::move(replaced.text), !existing, std::move(replaced.changed)});
   }
   if (!out.errors.empty()) out.files.clear();
   return out;

@@ -50,6 +50,32 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
 // The context of string n of a translation file ("000A0000.txt .STRING 3"), and back.
 std::string PoContext(const ScriptBlock& block, uint32_t n);
 
+// New bodies for the sections of some strings of a translation text (a file's bytes, or the
+// Text Editor's text), as Windows-1252 lines.
+struct NewBody {
+  uint32_t string = 0;
+  std::vector<std::string> lines;
+  int tag = 0;  // the caller's, for naming it (an import: the entry's line)
+};
+struct BodiesReplaced {
+  std::string text;               // the text with the new bodies
+  std::vector<uint32_t> changed;  // the strings whose section changed, in order
+  size_t same = 0;                // bodies that already read so
+  // A body left out because its string's header is on the line of an earlier body's string:
+  // they share one section.
+  struct Shared {
+    const NewBody* body;
+    uint32_t with;
+    int headerLine;  // 0-based
+  };
+  std::vector<Shared> shared;
+};
+// Replaces the body of each string's section (the lines after its header up to its closing line
+// or the next header) and keeps every other byte of `text`, line ends included; a string with no
+// section gets one, before the first section of a higher string or at the end. Bodies of strings
+// past `strings` are ignored.
+BodiesReplaced ReplaceBodies(std::string_view text, uint32_t strings, const std::vector<NewBody>& bodies);
+
 // What importing a PO file changes.
 struct PoImport {
   struct File {

@@ -115,6 +115,14 @@ SectionIndex::SectionIndex(std::string_view text, uint32_t strings)
   }
 }
 
+std::pair<int, int> SectionIndex::body(uint32_t n) const {
+  if (header_[n] < 0) return {0, 0};
+  const int first = header_[n] + 1, count = static_cast<int>(lines_.size());
+  int end = first;
+  while (end < count && bodyOf_[static_cast<size_t>(end)] >= 0) ++end;
+  return {first, end};
+}
+
 std::string_view SectionIndex::line(int index) const {
   const TextLine& l = lines_[static_cast<size_t>(index)];
   return text_.substr(l.start, l.end - l.start);

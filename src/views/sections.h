@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ts2 {
@@ -43,6 +44,10 @@ class SectionIndex {
   int lastLine(uint32_t n) const {
     return header_[n] < 0 ? -1 : std::min(close_[n], static_cast<int>(lines_.size()) - 1);
   }
+  // The lines [first, end) of string n's body: after its header, up to its closing line or the
+  // next line holding a header (strings whose headers share a line share it). {0, 0} without a
+  // section.
+  std::pair<int, int> body(uint32_t n) const;
   // The string whose body holds line `index`, or -1.
   int32_t bodyOf(int index) const { return bodyOf_[static_cast<size_t>(index)]; }
   // The line holding byte `position` of the text (a line end belongs to the line it ends).
