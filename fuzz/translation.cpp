@@ -1,10 +1,12 @@
 // Translation text: the section search the display runs on the editor's text (from any start
 // position, for any string number), the copy of the section found, its encoding into game bytes
 // (into buffers of any size, and through the handler into gTransText) and the drawing of the
-// encoded translation, and the check of the section against the translation box.
+// encoded translation, the check of the section against the translation box, and Wrap Long
+// Lines on it.
 //
 // Input: 2 bytes string number, 2 bytes start position, 1 byte output capacity (0: the
 // translation buffer's size), 1 byte view options, then the editor text.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "display/encode.h"
 #include "display/fit.h"
 #include "display/lint.h"
+#include "display/wrap.h"
 #include "harness.h"
 #include "script/textfile.h"
 
@@ -62,6 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ts2::fuzz::Check(f.line >= 0 && static_cast<size_t>(f.line) < lines.size() && f.column >= 0);
   const ts2::FitVerdict verdict = ts2::MakeFitVerdict(findings, n, section->headerLine + 1);
   ts2::fuzz::Check(!verdict.brief.empty() && !verdict.full.empty());
+
+  // Wrap Long Lines: afterwards only the lines it gave up on are too wide, one more line a break.
+  const ts2::Wrapped wrapped = ts2::WrapLongLines(lines, lint);
+  ts2::fuzz::Check(wrapped.lines.size() == lines.size() + static_cast<size_t>(wrapped.breaks));
+  for (const ts2::LintFinding& f : ts2::LintSection(wrapped.lines, lint))
+    if (f.kind == ts2::LintKind::kTooWide)
+      ts2::fuzz::Check(std::count(wrapped.unbreakable.begin(), wrapped.unbreakable.end(), f.line) == 1);
 
   // The handler's way: the section through Memo1 into gTransText, then drawn.
   ts2::TmyForm& form = ts2::fuzz::ReusedProgram().form();
