@@ -225,6 +225,7 @@ class TmyForm : public Ts2Main {
   // The patch a translator ships: from an original ROM chosen in a dialog to the image as the
   // editor holds it (unsaved changes included), BPS or IPS by the name it is saved under.
   void CreatePatch1Click(TObject Sender);
+  void WrapLongLines1Click(TObject Sender);
 };
 
 // The List Data window.

@@ -38,6 +38,7 @@ enum class MenuId {
   N17,
   ExportPo1,
   ImportPo1,
+  WrapLongLines1,
   View1,
   DisplayTextEditor1,
   DTT,

@@ -1,0 +1,58 @@
+// ts2tool wrap on the demo set: the too-wide line of the demo's string 3 broken at a space, every
+// other byte kept, and a word wider than the box named.
+#include <gtest/gtest.h>
+
+#include "tool.h"
+
+namespace ts2::test {
+namespace {
+
+using WrapDemo = DemoSet;
+
+TEST_F(WrapDemo, BreaksTooWideLinesAtSpacesAndNamesWordsWiderThanTheBox) {
+  const std::string file = dir.file("Dumps/000A0000.txt");
+  const std::string original = ReadFileText(file);
+  const std::string tooWide =
+      "Tu as 100 pi\xE8"
+      "ces dans ta poche\r\n";
+  ASSERT_NE(original.find(tooWide), std::string::npos);
+  const std::string wrapped = [&] {
+    std::string text = original;
+    return text.replace(text.find(tooWide), tooWide.size(),
+                        "Tu as 100 pi\xE8"
+                        "ces dans ta\r\npoche\r\n");
+  }();
+  const std::string changed =
+      "Dumps/000A0000.txt:26: string 3: Or : 100\n"
+      "Dumps/000A0000.txt:27: string 3: Tu as 100 pi\xC3\xA8"
+      "ces dans ta\n"
+      "Dumps/000A0000.txt:28: string 3: poche\n";
+
+  ToolRun r = RunTool(dir, "wrap demo.sfc demo.txt -n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, changed + "1 line break would be added in 1 string of 1 file\n");
+  EXPECT_EQ(ReadFileText(file), original);
+
+  r = RunTool(dir, "wrap demo.sfc demo.txt --block CA0000");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, changed + "1 line break added in 1 string of 1 file\n");
+  EXPECT_EQ(ReadFileText(file), wrapped);
+  EXPECT_EQ(RunTool(dir, "check demo.sfc demo.txt").status, 0);  // nothing too wide is left
+
+  // Done already; and a word wider than the box stays as it is, named.
+  const std::string word(30, 'W');
+  std::string withWord = wrapped;
+  withWord.replace(withWord.find("Trouve Kor"), 10, word);
+  dir.write("Dumps/000A0000.txt", withWord);
+  r = RunTool(dir, "wrap demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Dumps/000A0000.txt:34: string 4: holds a word wider than the box: " + word +
+                ", \xC3\xA0 l'est.\n0 line breaks added in 0 strings of 0 files; 1 line holds a word wider "
+                "than the box\n");
+  EXPECT_EQ(ReadFileText(file), withWord);
+  EXPECT_EQ(RunTool(dir, "wrap demo.sfc demo.txt --vwf maybe").status, 2);
+}
+
+}  // namespace
+}  // namespace ts2::test
