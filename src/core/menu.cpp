@@ -57,6 +57,8 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {N15,                       "N15",                       X, "-",                               "",       false, true,  true,  0},
   {ScriptOverview1,           "ScriptOverview1",           C, "Script &Overview",                "Ctrl+Shift+O", false, true, true, 0},
   {FindInScript1,             "FindInScript1",             C, "F&ind in Script...",              "Ctrl+Shift+F", false, true, true, 0},
+  {NextUntranslated1,         "NextUntranslated1",         C, "Next Untranslated Strin&g",       "F8",     false, true,  true,  0},
+  {NextFinding1,              "NextFinding1",              C, "Next String &with Findings",      "Shift+F8", false, true, true, 0},
   {Program1,                  "Program1",                  S, "&Program",                        "",       false, true,  true,  0},
   {DumpMemory1,               "DumpMemory1",               C, "Du&mp DECOMPRESSED BINARY Data",  "Ctrl+M", false, false, true,  0},
   {DumpKanatoafile1,          "DumpKanatoafile1",          C, "Dump Ka&na to a file",            "Ctrl+N", false, false, true,  0},

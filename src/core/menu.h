@@ -56,6 +56,8 @@ enum class MenuId {
   N15,
   ScriptOverview1,
   FindInScript1,
+  NextUntranslated1,
+  NextFinding1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

@@ -172,6 +172,8 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::PlayerNameWidth1: PlayerNameWidth1Click(sender); break;
     case MenuId::ScriptOverview1: program.ScriptForm().ShowOverview(); break;
     case MenuId::FindInScript1: program.ScriptForm().ShowFind(); break;
+    case MenuId::NextUntranslated1: program.ScriptForm().SelectNext(StringState::kUntranslated); break;
+    case MenuId::NextFinding1: program.ScriptForm().SelectNext(StringState::kWithFindings); break;
     case MenuId::ExportPo1: program.ScriptForm().ExportPo(); break;
     case MenuId::ImportPo1: program.ScriptForm().ImportPo(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;

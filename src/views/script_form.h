@@ -90,6 +90,12 @@ class TScriptForm {
   // whole; a file with a wrong entry changes nothing.
   void ImportPo();
 
+  // Next Untranslated String, Next String with Findings: selects the next string in `wanted`'s
+  // state after the shown one: later in its block (as the Text Editor holds it), then in the
+  // blocks after it (as their files are), then around from the first block; says so when there
+  // is none. Changing blocks asks about unsaved text first, as a click in List Data does.
+  void SelectNext(StringState wanted);
+
  private:
   LintOptions Options() const;
   void CountNext();  // counts a few blocks from disk, then lets events through
