@@ -96,4 +96,14 @@ ResolvedBlock ResolveBlock(TmyForm& form, const BlockArg& arg) {
   return out;
 }
 
+std::optional<std::string> KeepBlockGiven(TmyForm& form, const ParsedArgs& parsed, const BlockArg& arg,
+                                          std::vector<ScriptBlock>& blocks) {
+  if (!parsed.has("--block")) return std::nullopt;
+  const ResolvedBlock block = ResolveBlock(form, arg);
+  if (!block.index || static_cast<size_t>(*block.index) >= blocks.size())
+    return block.error.empty() ? "block " + arg.word + " does not exist" : block.error;
+  blocks = {blocks[static_cast<size_t>(*block.index)]};
+  return std::nullopt;
+}
+
 }  // namespace ts2::cli

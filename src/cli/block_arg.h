@@ -10,6 +10,10 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
+#include "views/script.h"
+
 namespace ts2 {
 class TmyForm;
 }
@@ -38,5 +42,10 @@ struct ResolvedBlock {
   std::string error;
 };
 ResolvedBlock ResolveBlock(TmyForm& form, const BlockArg& arg);
+
+// Keeps in `blocks` (every block of the list, in order) only the one --block names when it was
+// given; the error text when it names none.
+std::optional<std::string> KeepBlockGiven(TmyForm& form, const ParsedArgs& parsed, const BlockArg& arg,
+                                          std::vector<ScriptBlock>& blocks);
 
 }  // namespace ts2::cli

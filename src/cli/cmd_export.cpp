@@ -55,11 +55,7 @@ int RunExport(const std::vector<std::string>& args) {
   TmyForm& form = shown.program.form();
   options.lint.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
   std::vector<ScriptBlock> blocks = ScriptBlocks(form, DumpsFolder(parsed));
-  if (parsed.has("--block")) {
-    const ResolvedBlock block = ResolveBlock(form, blockArg);
-    if (!block.index) return Fail(kExitBadInput, block.error);
-    blocks = {blocks[static_cast<size_t>(*block.index)]};
-  }
+  if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
   bool converted = true;
   const std::string po = ScriptToPo(
       form, blocks, FileText,

@@ -56,11 +56,7 @@ int RunWrap(const std::vector<std::string>& args) {
   TmyForm& form = shown.program.form();
   options.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
   std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
-  if (parsed.has("--block")) {
-    const ResolvedBlock block = ResolveBlock(form, blockArg);
-    if (!block.index) return Fail(kExitBadInput, block.error);
-    blocks = {blocks[static_cast<size_t>(*block.index)]};
-  }
+  if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
 
   size_t breaks = 0, strings = 0, files = 0, stuck = 0;
   bool failed = false;

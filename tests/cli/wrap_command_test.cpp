@@ -52,6 +52,9 @@ TEST_F(WrapDemo, BreaksTooWideLinesAtSpacesAndNamesWordsWiderThanTheBox) {
                 "than the box\n");
   EXPECT_EQ(ReadFileText(file), withWord);
   EXPECT_EQ(RunTool(dir, "wrap demo.sfc demo.txt --vwf maybe").status, 2);
+  r = RunTool(dir, "wrap demo.sfc demo.txt --block 9");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ts2tool: block 9 does not exist (the data file lists 3)\n");
 }
 
 }  // namespace
