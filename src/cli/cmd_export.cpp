@@ -1,4 +1,5 @@
 // ts2tool export: the script as a gettext PO file, for translation tools and platforms.
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/block_arg.h"
@@ -15,8 +16,8 @@ namespace {
 int RunExport(const std::vector<std::string>& args);
 
 const Command kExport{"export",
-                      "export ROM DATAFILE [--block B] [--dumps DIR] [--language LL] [--vwf on|off] "
-                      "[--player-width N] [-o FILE.po]",
+                      "export ROM DATAFILE [--block B] [--dumps DIR] [--only untranslated|findings] "
+                      "[--language LL] [--vwf on|off] [--player-width N] [-o FILE.po]",
                       "write the script and its translations as a gettext PO file for translation tools",
                       RunExport};
 
@@ -30,15 +31,17 @@ constexpr char kExportHelp[] =
     "           hold nothing but blanks\n"
     "  #.       the block and string, and what `ts2tool check` finds in the section\n"
     "  #:       the translation file and the line of the section's header\n"
+    "--only untranslated writes only the strings not translated yet, --only findings only those\n"
+    "whose translation has findings, --only untranslated,findings both: what is left to do.\n"
     "--language sets the header's Language field (fr, pt_BR). --vwf and --player-width are\n"
     "those of check. `ts2tool import` reads the file back. No translation file is written.\n"
     "Output to FILE or stdout. Exit status: 0; 1 for inputs that cannot be read; 2 for wrong usage.\n";
 
 int RunExport(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done =
-          StartCommand(kExport, args, {"--block", "--dumps", "--language", "--vwf", "--player-width", "-o"},
-                       {}, parsed, kExportHelp))
+  if (auto done = StartCommand(
+          kExport, args, {"--block", "--dumps", "--only", "--language", "--vwf", "--player-width", "-o"}, {},
+          parsed, kExportHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kExport, "expected ROM and DATAFILE");
   PoExportOptions options;
@@ -46,6 +49,21 @@ int RunExport(const std::vector<std::string>& args) {
   if (auto bad = ReadLintArgs(parsed, options.lint, vwf)) return UsageError(kExport, *bad);
   BlockArg blockArg;
   if (auto bad = ReadBlockOption(parsed, blockArg)) return UsageError(kExport, *bad);
+  if (auto only = parsed.get("--only")) {
+    for (size_t start = 0; start <= only->size();) {
+      const size_t comma = std::min(only->find(',', start), only->size());
+      const std::string word = only->substr(start, comma - start);
+      if (word == "untranslated")
+        options.onlyUntranslated = true;
+      else if (word == "findings")
+        options.onlyFindings = true;
+      else
+        return UsageError(
+            kExport,
+            "--only takes untranslated, findings or both (untranslated,findings), not '" + *only + "'");
+      start = comma + 1;
+    }
+  }
   options.language = parsed.get("--language").value_or("");
   if (options.language.find_first_of("\r\n\\\"") != std::string::npos)
     return UsageError(kExport, "--language takes a language code such as fr or pt_BR");

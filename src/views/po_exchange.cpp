@@ -214,9 +214,12 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       po::Entry e;
       e.extracted.push_back(FileUtf8(shown) + ", string " + std::to_string(s));
       e.context = PoContext(b, s);
+      bool findings = false;
       if (index.header(s) >= 0) {
         e.references.push_back(name + ":" + std::to_string(index.header(s) + 1));
-        for (const LintFinding& f : StateOf(index, s, options.lint).findings)
+        const StringStatus status = StateOf(index, s, options.lint);
+        findings = status.state == StringState::kWithFindings;
+        for (const LintFinding& f : status.findings)
           e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + FileUtf8(f.message));
         const auto [first, end] = index.body(s);
         std::vector<std::string> body;
@@ -230,6 +233,9 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       } else {
         e.references.push_back(name);
       }
+      const bool wanted = (!options.onlyUntranslated && !options.onlyFindings) ||
+                          (options.onlyUntranslated && e.str.empty()) || (options.onlyFindings && findings);
+      if (!wanted) continue;
       std::string original = OriginalTextOf(form, b.index, s);
       for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
         original.erase(at, 1);

@@ -35,6 +35,9 @@ using OriginalToUtf8 = std::function<std::string(std::string_view)>;
 struct PoExportOptions {
   LintOptions lint;      // for the findings in the comments
   std::string language;  // the header's Language field: "fr", "pt_BR"; may be empty
+  // Only what is left to do, when either is set: the strings not translated yet, those whose
+  // translation has findings, or both kinds.
+  bool onlyUntranslated = false, onlyFindings = false;
 };
 
 // What an export holds.
