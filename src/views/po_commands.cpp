@@ -52,18 +52,20 @@ Difference DifferenceOf(std::string_view before, std::string_view after) {
   return {head, before.size() - head - tail, std::string(after.substr(head, after.size() - head - tail))};
 }
 
+// Says what to open first, and why (`why`), when there is no ROM or no block.
+bool NoScript(TmyForm& f, const std::vector<ScriptBlock>& blocks, const std::string& why) {
+  if (f.gROM && !blocks.empty()) return false;
+  f.ui.message("Open the ROM and its text block data file first (File > Open ROM File): " + why);
+  return true;
+}
+
 }  // namespace
 
 void TScriptForm::ExportPo() {
   TmyForm& f = program.myForm;
   Toolkit& ui = program.ui;
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
-  if (!f.gROM || all.empty()) {
-    ui.message(
-        "Open the ROM and its text block data file first (File > Open ROM File): the PO file holds "
-        "the strings of their blocks.");
-    return;
-  }
+  if (NoScript(f, all, "the PO file holds the strings of their blocks.")) return;
   const std::filesystem::path rom(f.gROMPath);
   FileDialog save;
   save.title = kExportCaption;
@@ -97,12 +99,7 @@ void TScriptForm::ImportPo() {
   TmyForm& f = program.myForm;
   Toolkit& ui = program.ui;
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
-  if (!f.gROM || all.empty()) {
-    ui.message(
-        "Open the ROM and its text block data file first (File > Open ROM File): the translations go "
-        "into the files of their blocks.");
-    return;
-  }
+  if (NoScript(f, all, "the translations go into the files of their blocks.")) return;
   FileDialog open;
   open.title = kImportCaption;
   open.filter = kPoFilter;

@@ -65,42 +65,39 @@ BodyText ToBodyLines(const std::string& str) {
     out.error = "the translation is not UTF-8";
     return out;
   }
-  std::u32string line;
-  std::vector<std::u32string> lines;
+  // The lines as the file's bytes, each character converted as it is checked.
+  std::vector<std::string> lines(1);
   for (size_t i = 0; i < chars->size(); ++i) {
     const char32_t c = (*chars)[i];
     if (c == U'\r' || c == U'\n') {
       if (c == U'\r' && i + 1 < chars->size() && (*chars)[i + 1] == U'\n') ++i;
-      lines.push_back(std::move(line));
-      line.clear();
+      lines.emplace_back();
       continue;
     }
     if ((c < 0x20 && c != U'\t') || c == 0x7F) {
       out.error = Format("the translation holds the control character U+%04X", static_cast<unsigned>(c));
       return out;
     }
-    if (!cp1252::FromUnicode(c)) {
+    const std::optional<uint8_t> byte = cp1252::FromUnicode(c);
+    if (!byte) {
       out.error = Format("the translation holds '%s' (U+%04X), which translation files cannot hold",
                          ToUtf8(std::u32string(1, c)).c_str(), static_cast<unsigned>(c));
       return out;
     }
-    line += c;
+    lines.back() += static_cast<char>(*byte);
   }
-  lines.push_back(std::move(line));
   for (size_t k = 0; k < lines.size(); ++k) {
-    const std::optional<std::string> bytes = UnicodeToCp1252(lines[k]);
-    if (!bytes) continue;  // cannot be: every character was checked
-    if (IsSectionEnd(*bytes)) {
+    if (IsSectionEnd(lines[k])) {
       out.error = Format("line %zu of the translation reads .ENDS, which would end the section there", k + 1);
       return out;
     }
-    if (!SectionHeadersOn(*bytes).empty()) {
+    if (!SectionHeadersOn(lines[k]).empty()) {
       out.error = Format(
           "line %zu of the translation holds a section header, which would start another section", k + 1);
       return out;
     }
-    out.lines.push_back(*bytes);
   }
+  out.lines = std::move(lines);
   return out;
 }
 
