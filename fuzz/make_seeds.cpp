@@ -104,6 +104,34 @@ void TranslationSeeds() {
                 ".STRING 11\nno closing line"));
 }
 
+void GlossarySeeds() {
+  const auto seed = [](const std::string& name, std::string_view original, std::string_view body,
+                       std::string_view csv) {
+    Bytes bytes{static_cast<uint8_t>(original.size())};
+    bytes.insert(bytes.end(), original.begin(), original.end());
+    bytes.push_back(static_cast<uint8_t>(body.size()));
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    bytes.insert(bytes.end(), csv.begin(), csv.end());
+    Seed("glossary", name, bytes);
+  };
+  seed("header-quotes", "Take the Holy SWORD, Mira.",
+       "Prends l'\xE9p\xE9"
+       "e sacr\xE9"
+       "e, Myra.",
+       "source,target,note\r\nsword,\xC3\xA9p\xC3\xA9"
+       "e\r\n\"Holy Sword\",\"\xC3\xA9p\xC3\xA9"
+       "e\nsacr\xC3\xA9"
+       "e\"\r\n"
+       "Mira,Myra,\"the \"\"healer\"\"\"\r\nMira,Mirabelle\r\nBad\r\n");
+  seed("semicolons-kana", "\xE3\x81\x82\xE3\x81\x84 Gold", "Or : 100",
+       "\xEF\xBB\xBF\xE3\x81\x82\xE3\x81\x84;abc\ngold;Or;\"a;b\"\n\"open");
+  seed("windows-1252", "Sword",
+       "\xE9p\xE9"
+       "e",
+       "Sword\t\xE9p\xE9"
+       "e\n");
+}
+
 void PoSeeds() {
   const auto seed = [](const std::string& name, std::string_view text, std::string_view po) {
     Bytes bytes{static_cast<uint8_t>(text.size()), static_cast<uint8_t>(text.size() >> 8)};
@@ -281,6 +309,7 @@ int main(int argc, char** argv) {
   TableFileSeeds();
   TranslationSeeds();
   PoSeeds();
+  GlossarySeeds();
   SpellingSeeds();
   ScriptTextSeeds();
   DecodeStringSeeds();

@@ -14,12 +14,15 @@
 #include "cli/cli.h"
 #include "cli/lint_args.h"
 #include "cli/show_string.h"
+#include "cli/sjis_utf8.h"
 #include "core/fileutil.h"
 #include "display/encode.h"
 #include "display/lint.h"
 #include "display/spelling.h"
 #include "script/project_words.h"
 #include "script/textfile.h"
+#include "views/glossary.h"
+#include "views/original.h"
 
 namespace ts2::cli {
 
@@ -31,7 +34,8 @@ int RunCheck(const std::vector<std::string>& args);
 
 const Command kCheck{
     "check",
-    "check ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N] [--spell LANG [--words FILE]]",
+    "check ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N] [--spell LANG [--words FILE]] "
+    "[--glossary FILE]",
     "check the translations against the translation box (lint for CI)", RunCheck};
 
 constexpr char kCheckHelp[] =
@@ -51,7 +55,12 @@ constexpr char kCheckHelp[] =
     "  - with --spell LANG, each word of a section's text lines that the installed Hunspell\n"
     "    dictionary LANG (en_US, fr_FR, ...) does not know, with up to 5 suggestions; tags,\n"
     "    anything in brackets and words with digits are not checked, and the project's own\n"
-    "    words (--words FILE, one UTF-8 word a line; default DIR/words.txt) are known.\n"
+    "    words (--words FILE, one UTF-8 word a line; default DIR/words.txt) are known;\n"
+    "  - with a glossary (--glossary FILE; default DIR/glossary.csv when there is one: CSV rows\n"
+    "    of a term and its translation, UTF-8), each term standing in a string's original\n"
+    "    text whose translation (or one of its rows' translations) starts no word of the\n"
+    "    section; case does not matter. A glossary row with a mistake is named as\n"
+    "    FILE:LINE: MESSAGE on stderr and nothing is checked.\n"
     "Each finding is printed as\n"
     "  FILE:LINE: string N, line L (file line LINE): column C: MESSAGE\n"
     "with L the line in the string's section (1 its first text line), then a summary line.\n"
@@ -87,6 +96,35 @@ Spelling OpenSpelling(const ParsedArgs& parsed, const std::string& dumps) {
   return {std::move(checker), std::nullopt};
 }
 
+// The glossary --glossary names, or DIR/glossary.csv when there is one: none without either, and
+// the exit status when it cannot be read or has rows with mistakes (each named on stderr).
+struct GlossaryRead {
+  std::optional<Glossary> glossary;
+  std::optional<int> failed;
+};
+GlossaryRead ReadGlossary(const ParsedArgs& parsed, const std::string& dumps) {
+  const std::optional<std::string> named = parsed.get("--glossary");
+  const std::string path = named.value_or(GlossaryPath(dumps));
+  if (!named && !FileExists(path)) return {};
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return {std::nullopt, CannotRead(kExitBadInput, path)};
+  GlossaryRead read;
+  read.glossary.emplace(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  for (const GlossaryError& e : read.glossary->errors())
+    std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), e.line, e.message.c_str());
+  if (!read.glossary->errors().empty()) read.failed = kExitBadInput;
+  return read;
+}
+
+// The glossary's terms in string n's original text (UTF-8).
+std::optional<std::vector<size_t>> TermsOf(const Glossary& glossary, const TmyForm& form, int block, long n) {
+  if (glossary.empty()) return std::vector<size_t>{};
+  const std::optional<std::string> utf8 =
+      ShiftJisToUtf8(OriginalTextOf(form, block, static_cast<uint32_t>(n)));
+  if (!utf8) return std::nullopt;
+  return glossary.termsIn(*utf8);
+}
+
 // The first editor line of each string's own section.
 std::map<long, int> SectionHeaders(const std::vector<std::string>& lines) {
   std::map<long, int> headers;
@@ -102,7 +140,8 @@ const char* NounFor(int n, const char* one, const char* many) {
 
 int RunCheck(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done = StartCommand(kCheck, args, {"--dumps", "--vwf", "--player-width", "--spell", "--words"}, {},
+  if (auto done = StartCommand(kCheck, args,
+                               {"--dumps", "--vwf", "--player-width", "--spell", "--words", "--glossary"}, {},
                                parsed, kCheckHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
@@ -112,6 +151,8 @@ int RunCheck(const std::vector<std::string>& args) {
   const std::string dumps = DumpsFolder(parsed);
   Spelling spelling = OpenSpelling(parsed, dumps);
   if (spelling.failed) return *spelling.failed;
+  const GlossaryRead glossary = ReadGlossary(parsed, dumps);
+  if (glossary.failed) return *glossary.failed;
   // A folder that is not there checks nothing: in a CI that is a mistake, not a pass.
   std::error_code ec;
   if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
@@ -141,10 +182,18 @@ int RunCheck(const std::vector<std::string>& args) {
       ++stringsChecked;
       const std::vector<std::string> section = SectionAt(lines, headerLine);
       std::vector<LintFinding> found = LintSection(section, options);
-      if (spelling.checker) {
-        // Misspellings are findings of their own kind, in the order of their positions.
-        for (LintFinding& f : SpellSection(section, *spelling.checker, kMaxSuggestions))
-          found.push_back(std::move(f));
+      if (glossary.glossary) {
+        const std::optional<std::vector<size_t>> terms = TermsOf(*glossary.glossary, form, b, n);
+        if (!terms)
+          return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+        for (LintFinding& f : glossary.glossary->findings(*terms, section)) found.push_back(std::move(f));
+      }
+      if (spelling.checker || glossary.glossary) {
+        // Misspellings and glossary terms are findings of their own kinds, in the order of their
+        // positions.
+        if (spelling.checker)
+          for (LintFinding& f : SpellSection(section, *spelling.checker, kMaxSuggestions))
+            found.push_back(std::move(f));
         std::stable_sort(found.begin(), found.end(), [](const LintFinding& a, const LintFinding& b) {
           return a.line != b.line ? a.line < b.line : a.column < b.column;
         });

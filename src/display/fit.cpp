@@ -20,6 +20,7 @@ const char* Word(LintKind kind) {
     case LintKind::kRunOn: return "no .ENDS";
     case LintKind::kPlayerName: return "name";
     case LintKind::kUnknownWord: return "spelling";
+    case LintKind::kGlossary: return "term";
   }
   return "?";
 }

@@ -24,6 +24,8 @@ enum class LintKind {
   kPlayerName,    // a line that fits only with a player's name shorter than the longest
   kUnknownWord,   // a word the spelling dictionary does not know (display/spelling.h): not an
                   // overflow, so never the fit panel's first finding
+  kGlossary,      // a glossary term of the original whose translation the section lacks
+                  // (views/glossary.h)
 };
 
 struct LintOptions {

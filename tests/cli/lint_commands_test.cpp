@@ -84,6 +84,46 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
   EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "ts2tool: --player-width takes 0 to 64 characters, not '65'");
 }
 
+TEST_F(Demo, CheckNamesGlossaryTermsTheTranslationLacks) {
+  // The demo's string 1 "Take the SWORD and go." reads "Prends l'\u00e9p\u00e9e et pars.", string 2 "Ask Mira
+  // or Tom." reads "Demande \u00e0 Mira ou \u00e0 Tom.", string 3 "Gold: 100 \u3042\u3044\u3046" reads "Or :
+  // 100 ...".
+  dir.write("Dumps/glossary.csv",
+            "source;target;note\r\nsword;\xC3\xA9p\xC3\xA9"
+            "e\r\nMira;Myra;the healer\r\nMira;Mirabelle\r\n"
+            "gold;Or\r\n\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86;ABC\r\nDragon;Dragon\r\n");
+  const std::string overflow =
+      "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels wide, the box "
+      "wraps "
+      "at 216\n";
+  ToolRun r = RunTool(dir, "check demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(
+      r.out,
+      "Dumps/000A0000.txt:19: string 2, line 1 (file line 19): column 1: the original has \"Mira\": the "
+      "glossary translates it as \"Myra\" or \"Mirabelle\"\n"
+      "Dumps/000A0000.txt:26: string 3, line 1 (file line 26): column 1: the original has "
+      "\"\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\": the glossary translates it as \"ABC\"\n" +
+          overflow + "3 findings in 1 file (6 strings checked)\n");
+  // String 5 (DRAGON) has no translation yet: nothing to name.
+
+  // Another glossary named, and one with mistakes: each named, nothing checked.
+  dir.write("terms.csv", "Mira,Mira\n");
+  r = RunTool(dir, "check demo.sfc demo.txt --glossary terms.csv");
+  EXPECT_EQ(r.out, overflow + "1 finding in 1 file (6 strings checked)\n");
+  dir.write("terms.csv", "Mira,Mira\nTom\n\"Kor,x\n");
+  r = RunTool(dir, "check demo.sfc demo.txt --glossary terms.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(
+      r.err,
+      "terms.csv:2: no translation in the second column for \"Tom\"\nterms.csv:3: a quoted field is not "
+      "closed\n");
+  r = RunTool(dir, "check demo.sfc demo.txt --glossary missing.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing.csv"), std::string::npos) << r.err;
+}
+
 TEST_F(Demo, FontSheetHoldsSixteenGlyphsARow) {
   ASSERT_EQ(RunTool(dir, "decompress demo.sfc 0x130000 --table -o glyphs.bin").status, 0);
   const size_t glyphs = ReadFileBytes(dir.file("glyphs.bin")).size() / 32;

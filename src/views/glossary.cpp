@@ -1,0 +1,308 @@
+// The glossary's reader and matcher. The file is decoded to characters first, then read as CSV
+// one record at a time, so that a line number is known for every row and a quoted field may hold
+// separators and line breaks.
+#include "views/glossary.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "core/cp1252.h"
+#include "core/utf8.h"
+#include "views/find.h"
+#include "views/sections.h"
+
+namespace ts2 {
+
+namespace {
+
+bool IsBlank(char32_t c) {
+  return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n';
+}
+
+// C0 and C1 controls and DEL: no term holds them.
+bool IsControl(char32_t c) {
+  return (c < 0x20 && !IsBlank(c)) || (c >= 0x7F && c <= 0x9F);
+}
+
+char32_t FoldChar(char32_t c) {
+  if (c >= U'A' && c <= U'Z') return c + 0x20;
+  if (c < 0x80) return c;
+  const std::optional<uint8_t> b = cp1252::FromUnicode(c);
+  return b ? cp1252::ToUnicode(FoldCp1252(*b)) : c;
+}
+
+bool IsWordChar(char32_t c) {
+  const std::optional<uint8_t> b = cp1252::FromUnicode(c);
+  return b && IsWordByteCp1252(*b);
+}
+
+// `text` with each run of blanks one space and none at either end.
+std::u32string Collapse(std::u32string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  bool blank = false;
+  for (char32_t c : text) {
+    if (IsBlank(c)) {
+      blank = !out.empty();
+      continue;
+    }
+    if (blank) out += U' ';
+    blank = false;
+    out += c;
+  }
+  return out;
+}
+
+std::u32string Fold(std::u32string text) {
+  for (char32_t& c : text) c = FoldChar(c);
+  return text;
+}
+
+std::string FoldBytes(std::string text) {
+  for (char& c : text) c = static_cast<char>(FoldCp1252(static_cast<uint8_t>(c)));
+  return text;
+}
+
+uint64_t StartKey(char32_t first, char32_t second) {
+  return (static_cast<uint64_t>(first) << 32) | second;
+}
+
+std::string Quoted(std::string_view utf8) {
+  return "\"" + std::string(utf8) + "\"";
+}
+
+// The separator: the first comma, semicolon or tab outside quotes in the first record.
+char32_t FindSeparator(std::u32string_view s) {
+  bool quoted = false;
+  for (char32_t c : s) {
+    if (c == U'"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == U',' || c == U';' || c == U'\t') return c;
+    if (c == U'\r' || c == U'\n') break;
+  }
+  return U',';
+}
+
+bool IsHeader(const std::vector<std::u32string>& fields) {
+  return fields.size() >= 2 && Fold(Collapse(fields[0])) == U"source" &&
+         Fold(Collapse(fields[1])) == U"target";
+}
+
+}  // namespace
+
+std::string GlossaryPath(const std::string& dumpDir) {
+  return dumpDir + "/" + kGlossaryFile;
+}
+
+std::string GlossaryBody(const std::vector<std::string>& section) {
+  std::string out;
+  const size_t end =
+      section.size() >= 2 && IsSectionEnd(section.back()) ? section.size() - 1 : section.size();
+  bool blank = false;
+  for (size_t j = 1; j < end; ++j) {
+    blank = blank || !out.empty();  // a line break is a blank
+    for (char c : section[j]) {
+      if (static_cast<unsigned char>(c) <= 0x20) {
+        blank = !out.empty();
+        continue;
+      }
+      if (blank) out += ' ';
+      blank = false;
+      out += c;
+    }
+  }
+  return out;
+}
+
+Glossary::Glossary(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  const std::optional<std::u32string> utf8 = FromUtf8(bytes);
+  const std::u32string s = utf8 ? *utf8 : Cp1252ToUnicode(bytes);
+  const char32_t sep = FindSeparator(s);
+  const size_t n = s.size();
+  size_t i = 0;
+  int line = 1;
+  bool first = true;
+  const auto endOfLine = [&] {
+    if (i < n && s[i] == U'\r') {
+      ++i;
+      if (i < n && s[i] == U'\n') ++i;
+      ++line;
+    } else if (i < n && s[i] == U'\n') {
+      ++i;
+      ++line;
+    }
+  };
+  while (i < n) {
+    const int recordLine = line;
+    std::vector<std::u32string> fields;
+    std::optional<std::string> error;
+    for (;;) {
+      std::u32string field;
+      if (i < n && s[i] == U'"') {
+        ++i;
+        bool closed = false;
+        while (i < n) {
+          const char32_t c = s[i];
+          if (c == U'"') {
+            if (i + 1 < n && s[i + 1] == U'"') {
+              field += U'"';
+              i += 2;
+              continue;
+            }
+            ++i;
+            closed = true;
+            break;
+          }
+          if (c == U'\n' || (c == U'\r' && !(i + 1 < n && s[i + 1] == U'\n'))) ++line;
+          field += c;
+          ++i;
+        }
+        if (!closed) {
+          error = "a quoted field is not closed";
+          break;
+        }
+        while (i < n && (s[i] == U' ' || s[i] == U'\t') && s[i] != sep) ++i;
+        if (i < n && s[i] != sep && s[i] != U'\r' && s[i] != U'\n') {
+          error = "text after a quoted field's closing quote";
+          while (i < n && s[i] != U'\r' && s[i] != U'\n') ++i;
+        }
+      } else {
+        while (i < n && s[i] != sep && s[i] != U'\r' && s[i] != U'\n') field += s[i++];
+      }
+      fields.push_back(std::move(field));
+      if (error) break;
+      if (i < n && s[i] == sep) {
+        ++i;
+        continue;
+      }
+      break;
+    }
+    endOfLine();
+    if (error) {
+      errors_.push_back({recordLine, *error});
+      first = false;
+      continue;
+    }
+    const bool empty = std::all_of(fields.begin(), fields.end(),
+                                   [](const std::u32string& f) { return Collapse(f).empty(); });
+    if (empty) continue;
+    const bool header = first && IsHeader(fields);
+    first = false;
+    if (header) continue;
+
+    const std::u32string source = Collapse(fields[0]);
+    const std::u32string target = fields.size() > 1 ? Collapse(fields[1]) : U"";
+    const std::u32string note = fields.size() > 2 ? Collapse(fields[2]) : U"";
+    if (source.empty()) {
+      errors_.push_back({recordLine, "no term in the first column"});
+      continue;
+    }
+    if (target.empty()) {
+      errors_.push_back({recordLine, "no translation in the second column for " + Quoted(ToUtf8(source))});
+      continue;
+    }
+    if (std::any_of(source.begin(), source.end(), IsControl) ||
+        std::any_of(target.begin(), target.end(), IsControl)) {
+      errors_.push_back({recordLine, "a control character in " + Quoted(ToUtf8(source))});
+      continue;
+    }
+    std::optional<std::string> bytesOfTarget = UnicodeToCp1252(target);
+    if (!bytesOfTarget) {
+      std::u32string lacking;
+      for (char32_t c : target)
+        if (!cp1252::FromUnicode(c)) {
+          lacking = std::u32string(1, c);
+          break;
+        }
+      errors_.push_back({recordLine, "the translation " + Quoted(ToUtf8(target)) + " holds " +
+                                         Quoted(ToUtf8(lacking)) + ", which Windows-1252 lacks"});
+      continue;
+    }
+    add(ToUtf8(source), std::move(*bytesOfTarget), ToUtf8(note), recordLine);
+  }
+}
+
+void Glossary::add(std::string source, std::string target, std::string note, int line) {
+  std::u32string folded = Fold(*FromUtf8(source));
+  std::string foldedTarget = FoldBytes(target);
+  const auto known = bySource_.find(folded);
+  if (known != bySource_.end()) {
+    GlossaryTerm& term = terms_[known->second];
+    std::vector<std::string>& targets = foldedTargets_[known->second];
+    if (std::find(targets.begin(), targets.end(), foldedTarget) == targets.end()) {
+      term.targets.push_back(std::move(target));
+      targets.push_back(std::move(foldedTarget));
+    }
+    if (term.note.empty()) term.note = std::move(note);
+    return;
+  }
+  const size_t index = terms_.size();
+  byStart_[StartKey(folded[0], folded.size() > 1 ? folded[1] : 0)].push_back(index);
+  bySource_.emplace(folded, index);
+  folded_.push_back(std::move(folded));
+  foldedTargets_.push_back({std::move(foldedTarget)});
+  terms_.push_back({std::move(source), {std::move(target)}, std::move(note), line});
+}
+
+std::vector<size_t> Glossary::termsIn(std::string_view original) const {
+  if (terms_.empty()) return {};
+  const std::optional<std::u32string> decoded = FromUtf8(original);
+  const std::u32string text = Fold(Collapse(decoded ? *decoded : Cp1252ToUnicode(original)));
+  std::vector<std::pair<size_t, size_t>> found;  // position, term
+  std::vector<bool> seen(terms_.size(), false);
+  const auto tryAt = [&](size_t p, uint64_t key) {
+    const auto bucket = byStart_.find(key);
+    if (bucket == byStart_.end()) return;
+    for (size_t t : bucket->second) {
+      const std::u32string& term = folded_[t];
+      if (seen[t] || text.compare(p, term.size(), term) != 0) continue;
+      const size_t end = p + term.size();
+      if (IsWordChar(term.front()) && p > 0 && IsWordChar(text[p - 1])) continue;
+      if (IsWordChar(term.back()) && end < text.size() && IsWordChar(text[end])) continue;
+      seen[t] = true;
+      found.emplace_back(p, t);
+    }
+  };
+  for (size_t p = 0; p < text.size(); ++p) {
+    if (p + 1 < text.size()) tryAt(p, StartKey(text[p], text[p + 1]));
+    tryAt(p, StartKey(text[p], 0));
+  }
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<size_t> out;
+  out.reserve(found.size());
+  for (const auto& f : found) out.push_back(f.second);
+  return out;
+}
+
+bool Glossary::holds(size_t index, std::string_view foldedBody) const {
+  for (const std::string& target : foldedTargets_[index])
+    for (size_t at = foldedBody.find(target); at != std::string::npos; at = foldedBody.find(target, at + 1))
+      if (at == 0 || !IsWordByteCp1252(static_cast<uint8_t>(foldedBody[at - 1]))) return true;
+  return false;
+}
+
+bool Glossary::translated(size_t index, const std::vector<std::string>& section) const {
+  return index < terms_.size() && holds(index, FoldBytes(GlossaryBody(section)));
+}
+
+std::vector<LintFinding> Glossary::findings(const std::vector<size_t>& terms,
+                                            const std::vector<std::string>& section) const {
+  std::vector<LintFinding> out;
+  if (terms.empty()) return out;
+  const std::string body = FoldBytes(GlossaryBody(section));
+  if (body.empty()) return out;  // not translated yet
+  for (size_t t : terms) {
+    if (t >= terms_.size() || holds(t, body)) continue;
+    const GlossaryTerm& term = terms_[t];
+    std::string message = "the original has " + Quoted(term.source) + ": the glossary translates it as ";
+    for (size_t k = 0; k < term.targets.size(); ++k)
+      message += (k == 0 ? "" : " or ") + Quoted(ToUtf8(Cp1252ToUnicode(term.targets[k])));
+    out.push_back({LintKind::kGlossary, 1, 1, std::move(message)});
+  }
+  return out;
+}
+
+}  // namespace ts2
