@@ -58,6 +58,7 @@ enum class MenuId {
   FindInScript1,
   NextUntranslated1,
   NextFinding1,
+  Glossary1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

@@ -174,6 +174,7 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::FindInScript1: program.ScriptForm().ShowFind(); break;
     case MenuId::NextUntranslated1: program.ScriptForm().SelectNext(StringState::kUntranslated); break;
     case MenuId::NextFinding1: program.ScriptForm().SelectNext(StringState::kWithFindings); break;
+    case MenuId::Glossary1: program.ScriptForm().glossary.Show(); break;
     case MenuId::ExportPo1: program.ScriptForm().ExportPo(); break;
     case MenuId::ImportPo1: program.ScriptForm().ImportPo(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;
@@ -270,6 +271,7 @@ void Program::textChanged(ControlId edit) {
 
 void Program::applicationActivated() {
   myForm.CheckFilesOnDisk();
+  ScriptForm().glossary.FileMayHaveChanged();
 }
 
 void Program::filesDropped(const std::vector<std::string>& paths) {

@@ -18,7 +18,8 @@ constexpr int kGrip = 40;  // a restored window keeps this much of its top edge 
 // show the script loaded, which a start without files has not).
 constexpr std::pair<ToolWindow, const char*> kScriptWindows[] = {
     {ToolWindow::ScriptOverview, "windows/ScriptOverview"},
-    {ToolWindow::FindInScript, "windows/FindInScript"}};
+    {ToolWindow::FindInScript, "windows/FindInScript"},
+    {ToolWindow::Glossary, "windows/Glossary"}};
 
 std::string WindowKey(FormId id) {
   return std::string("windows/") + LayoutOf(id).name;

@@ -172,7 +172,8 @@ struct QtToolkit::Impl {
   QtSettings settings;
   ScriptOverviewWindow* overview = nullptr;  // made when first shown, owned by the main window
   FindInScriptWindow* findInScript = nullptr;
-  std::optional<Rect> keptPlaces[2];  // where each opens first, from the last run (by ToolWindow)
+  GlossaryWindow* glossary = nullptr;
+  std::optional<Rect> keptPlaces[3];  // where each opens first, from the last run (by ToolWindow)
 
   FormWidget* form(FormId id) const { return forms[static_cast<size_t>(id)]; }
   // The height of the menu bar at `width`: the top-level menus wrap onto further rows rather

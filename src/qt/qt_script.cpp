@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -18,6 +19,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "core/utf8.h"
 #include "qt/qt_text.h"
 #include "views/script_form.h"
 
@@ -329,6 +331,129 @@ void FindInScriptWindow::replaceAll() {
   }
   script.ReplaceAll(ToBytes(with));
   showResults();
+}
+
+// ---- Glossary ----
+
+GlossaryWindow::GlossaryWindow(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::Tool), program_(program) {
+  setWindowTitle(QStringLiteral("Glossary"));
+  summary_ = new QLabel(this);
+  summary_->setWordWrap(true);
+  terms_ = new QTreeWidget(this);
+  terms_->setColumnCount(4);
+  terms_->setHeaderLabels({QStringLiteral("Term"), QStringLiteral("Translation"),
+                           QStringLiteral("In the translation"), QStringLiteral("Note")});
+  terms_->setRootIsDecorated(false);
+  terms_->setUniformRowHeights(true);
+  terms_->setContextMenuPolicy(Qt::CustomContextMenu);
+  terms_->setToolTip(
+      QStringLiteral("Double-click a term to put its translation at the Text Editor's caret."));
+  term_ = new QLineEdit(this);
+  translation_ = new QLineEdit(this);
+  note_ = new QLineEdit(this);
+  term_->setPlaceholderText(QStringLiteral("as in the original"));
+  translation_->setPlaceholderText(QStringLiteral("as the translation writes it"));
+  note_->setPlaceholderText(QStringLiteral("optional"));
+  add_ = new QPushButton(QStringLiteral("&Add Term"), this);
+  addStatus_ = new QLabel(this);
+  addStatus_->setWordWrap(true);
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(QStringLiteral("&Term:"), this), 0, 0);
+  grid->addWidget(term_, 0, 1);
+  grid->addWidget(new QLabel(QStringLiteral("T&ranslation:"), this), 1, 0);
+  grid->addWidget(translation_, 1, 1);
+  grid->addWidget(new QLabel(QStringLiteral("&Note:"), this), 2, 0);
+  grid->addWidget(note_, 2, 1);
+  grid->addWidget(add_, 2, 2);
+  for (int row = 0; row < 3; ++row)
+    static_cast<QLabel*>(grid->itemAtPosition(row, 0)->widget())
+        ->setBuddy(grid->itemAtPosition(row, 1)->widget());
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(summary_);
+  layout->addWidget(terms_);
+  layout->addLayout(grid);
+  layout->addWidget(addStatus_);
+  resize(520, 320);
+
+  const auto insert = [this](QTreeWidgetItem* item, size_t alternative) {
+    if (!item) return;
+    program_.ScriptForm().glossary.InsertTranslation(static_cast<size_t>(terms_->indexOfTopLevelItem(item)),
+                                                     alternative);
+  };
+  connect(terms_, &QTreeWidget::itemActivated, this, [insert](QTreeWidgetItem* item) { insert(item, 0); });
+  connect(terms_, &QWidget::customContextMenuRequested, this, [this, insert](const QPoint& at) {
+    QTreeWidgetItem* item = terms_->itemAt(at);
+    const GlossaryPanel& panel = program_.ScriptForm().glossary;
+    const int row = item ? terms_->indexOfTopLevelItem(item) : -1;
+    if (row < 0 || static_cast<size_t>(row) >= panel.rows.size()) return;
+    const GlossaryTerm& term = panel.glossary().terms()[panel.rows[static_cast<size_t>(row)].term];
+    QMenu menu(this);
+    for (size_t k = 0; k < term.targets.size(); ++k) {
+      const QString target = QString::fromStdString(ToUtf8(Cp1252ToUnicode(term.targets[k])));
+      connect(menu.addAction(QStringLiteral("Insert \u201C%1\u201D").arg(target)), &QAction::triggered, this,
+              [insert, item, k] { insert(item, k); });
+    }
+    menu.exec(terms_->viewport()->mapToGlobal(at));
+  });
+  connect(add_, &QPushButton::clicked, this, [this] { addTerm(); });
+  for (QLineEdit* edit : {term_, translation_, note_})
+    connect(edit, &QLineEdit::returnPressed, this, [this] { addTerm(); });
+  program_.ScriptForm().glossary.onChange = [this] { refresh(); };
+  refresh();
+}
+
+void GlossaryWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  GlossaryPanel& panel = program_.ScriptForm().glossary;
+  panel.shown = true;
+  panel.FileMayHaveChanged();
+  panel.StringShown();
+}
+
+void GlossaryWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  program_.ScriptForm().glossary.shown = false;
+}
+
+void GlossaryWindow::refresh() {
+  const GlossaryPanel& panel = program_.ScriptForm().glossary;
+  summary_->setText(QString::fromStdString(panel.summary));
+  terms_->clear();
+  const QColor missing(0xC0, 0x20, 0x20);
+  for (const GlossaryPanel::Row& r : panel.rows) {
+    auto* item = new QTreeWidgetItem(terms_);
+    item->setText(0, QString::fromStdString(r.source));
+    item->setText(1, QString::fromStdString(r.translations));
+    switch (r.presence) {
+      case GlossaryPanel::Presence::kNotTranslated:
+        item->setText(2, QStringLiteral("not translated yet"));
+        break;
+      case GlossaryPanel::Presence::kPresent: item->setText(2, QStringLiteral("yes")); break;
+      case GlossaryPanel::Presence::kMissing:
+        item->setText(2, QStringLiteral("missing"));
+        for (int column = 0; column < 3; ++column) item->setForeground(column, missing);
+        break;
+    }
+    item->setText(3, QString::fromStdString(r.note));
+    item->setToolTip(3, QString::fromStdString(r.note));
+  }
+  for (int column = 0; column < 3; ++column) terms_->resizeColumnToContents(column);
+}
+
+void GlossaryWindow::addTerm() {
+  std::string error;
+  if (!program_.ScriptForm().glossary.AddTerm(term_->text().toStdString(), translation_->text().toStdString(),
+                                              note_->text().toStdString(), error)) {
+    addStatus_->setText(QString::fromStdString(error));
+    return;
+  }
+  addStatus_->setText(QStringLiteral("Added \u201C%1\u201D.").arg(term_->text().simplified()));
+  term_->clear();
+  translation_->clear();
+  note_->clear();
+  term_->setFocus();
 }
 
 }  // namespace ts2::qt

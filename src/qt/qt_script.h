@@ -68,4 +68,33 @@ class FindInScriptWindow : public QWidget {
   QLabel* status_;
 };
 
+// The Glossary: the shown string's glossary terms with their translations and whether the
+// translation has them, a row to add a term, and a term's translation put into the Text Editor on
+// double-click (Enter), or any of its translations from the row's context menu.
+class GlossaryWindow : public QWidget {
+ public:
+  GlossaryWindow(Program& program, QWidget* parent);
+  void refresh();  // the rows again from the program's glossary panel
+  QLabel* summary() const { return summary_; }
+  QTreeWidget* terms() const { return terms_; }
+  QLineEdit* termEdit() const { return term_; }
+  QLineEdit* translationEdit() const { return translation_; }
+  QLineEdit* noteEdit() const { return note_; }
+  QPushButton* addButton() const { return add_; }
+  QLabel* addStatus() const { return addStatus_; }
+  void addTerm();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  Program& program_;
+  QLabel* summary_;
+  QTreeWidget* terms_;
+  QLineEdit *term_, *translation_, *note_;
+  QPushButton* add_;
+  QLabel* addStatus_;
+};
+
 }  // namespace ts2::qt

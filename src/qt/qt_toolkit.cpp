@@ -388,10 +388,13 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     if ((created = !d_->overview)) d_->overview = new ScriptOverviewWindow(*program, main);
     d_->overview->refreshNow();
     shown = d_->overview;
-  } else {
+  } else if (window == ToolWindow::FindInScript) {
     if ((created = !d_->findInScript)) d_->findInScript = new FindInScriptWindow(*program, main);
     d_->findInScript->focusFind();
     shown = d_->findInScript;
+  } else {
+    if ((created = !d_->glossary)) d_->glossary = new GlossaryWindow(*program, main);
+    shown = d_->glossary;
   }
   // Placed once; where the translator moves it afterwards, it stays while the editor runs.
   const std::optional<Rect>& kept = d_->keptPlaces[static_cast<size_t>(window)];
@@ -400,8 +403,8 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     shown->move(kept->left, kept->top);
   } else if (created) {
     PlaceBesideMain(shown, main,
-                    {d_->overview, d_->findInScript, d_->form(FormId::TxtForm), d_->form(FormId::cmForm),
-                     d_->form(FormId::KanaForm), d_->form(FormId::HexForm)});
+                    {d_->overview, d_->findInScript, d_->glossary, d_->form(FormId::TxtForm),
+                     d_->form(FormId::cmForm), d_->form(FormId::KanaForm), d_->form(FormId::HexForm)});
   }
   shown->show();
   shown->raise();
@@ -420,7 +423,8 @@ void QtToolkit::keepToolWindowPlace(ToolWindow window, const Rect& place) {
 
 QWidget* QtToolkit::toolWindow(ToolWindow window) const {
   if (window == ToolWindow::ScriptOverview) return d_->overview;
-  return d_->findInScript;
+  if (window == ToolWindow::FindInScript) return d_->findInScript;
+  return d_->glossary;
 }
 
 void QtToolkit::runLater(int milliseconds, std::function<void()> task) {

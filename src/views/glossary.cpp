@@ -305,4 +305,89 @@ std::vector<LintFinding> Glossary::findings(const std::vector<size_t>& terms,
   return out;
 }
 
+std::optional<std::string> AppendGlossaryRow(std::string_view file, std::string_view source,
+                                             std::string_view target, std::string_view note,
+                                             std::string& error) {
+  std::vector<std::u32string> fields;
+  for (std::string_view field : {source, target, note}) {
+    const std::optional<std::u32string> text = FromUtf8(field);
+    if (!text) {
+      error = "the text is not UTF-8";
+      return std::nullopt;
+    }
+    fields.push_back(Collapse(*text));
+  }
+  if (fields[0].empty() || fields[1].empty()) {
+    error = fields[0].empty() ? "the term is empty" : "the translation is empty";
+    return std::nullopt;
+  }
+  for (const std::u32string& f : fields)
+    if (std::any_of(f.begin(), f.end(), IsControl)) {
+      error = "a control character in " + Quoted(ToUtf8(f));
+      return std::nullopt;
+    }
+  if (!UnicodeToCp1252(fields[1])) {
+    error = "the translation " + Quoted(ToUtf8(fields[1])) + " holds characters Windows-1252 lacks";
+    return std::nullopt;
+  }
+  if (fields[2].empty()) fields.pop_back();
+
+  const bool bom = file.substr(0, 3) == "\xEF\xBB\xBF";
+  const std::string_view content = bom ? file.substr(3) : file;
+  const std::optional<std::u32string> utf8 = FromUtf8(content);
+  const std::u32string decoded = utf8 ? *utf8 : Cp1252ToUnicode(content);
+  const char32_t sep = file.empty() ? U',' : FindSeparator(decoded);
+  const size_t lf = file.find('\n');
+  const std::string lineEnd = lf != std::string_view::npos && lf > 0 && file[lf - 1] == '\r' ? "\r\n" : "\n";
+
+  std::u32string row;
+  for (size_t k = 0; k < fields.size(); ++k) {
+    const std::u32string& f = fields[k];
+    if (k > 0) row += sep;
+    const bool quote = f.find_first_of(std::u32string{sep, U'"'}) != std::u32string::npos;
+    if (!quote) {
+      row += f;
+      continue;
+    }
+    row += U'"';
+    for (char32_t c : f) row += c == U'"' ? std::u32string(U"\"\"") : std::u32string(1, c);
+    row += U'"';
+  }
+  std::string bytes;
+  if (utf8) {
+    bytes = ToUtf8(row);
+  } else if (std::optional<std::string> narrow = UnicodeToCp1252(row)) {
+    bytes = std::move(*narrow);
+  } else {
+    error = "the glossary file is Windows-1252 text, which cannot hold " + Quoted(ToUtf8(row));
+    return std::nullopt;
+  }
+  std::string out(file);
+  if (file.empty())
+    out = "source,target,note" + lineEnd;
+  else if (file.back() != '\n' && file.back() != '\r')
+    out += lineEnd;
+  out += bytes + lineEnd;
+
+  // The row must read back as the term it adds: a quote the file left open would swallow it.
+  const Glossary after(out);
+  const std::vector<size_t> terms = after.termsIn(ToUtf8(fields[0]));
+  const std::string targetBytes = FoldBytes(*UnicodeToCp1252(fields[1]));
+  const bool added = std::any_of(terms.begin(), terms.end(), [&](size_t t) {
+    const std::vector<std::string>& targets = after.terms()[t].targets;
+    return Fold(*FromUtf8(after.terms()[t].source)) == Fold(fields[0]) &&
+           std::any_of(targets.begin(), targets.end(),
+                       [&](const std::string& x) { return FoldBytes(x) == targetBytes; });
+  });
+  if (!added) {
+    const Glossary before(file);
+    const std::vector<GlossaryError>& errors = before.errors();
+    error = errors.empty() ? "the new row does not read back as added"
+                           : "the glossary has a mistake to fix first: line " +
+                                 std::to_string(errors.back().line) + ": " + errors.back().message;
+    return std::nullopt;
+  }
+  return out;
+}
+
 }  // namespace ts2

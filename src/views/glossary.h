@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -81,6 +82,17 @@ class Glossary {
   std::unordered_map<uint64_t, std::vector<size_t>> byStart_;  // terms by their first two characters
   std::unordered_map<std::u32string, size_t> bySource_;        // a folded source's term
 };
+
+// `file` (a glossary file's bytes; empty for a new file) with a row for `source`, `target` and
+// `note` (UTF-8; no note, no third column) added at its end the file's own way: its separator, its
+// line ends, its encoding (Windows-1252 when it is not UTF-8). A new file starts with a
+// "source,target,note" header and is UTF-8 with LF line ends. Fields are quoted where CSV needs
+// it; every byte already there stays. std::nullopt, with `error` saying why, for an empty term or
+// translation, a control character, a translation Windows-1252 lacks, a character a Windows-1252
+// file cannot hold, or a file whose last row would swallow the new one (a quote left open).
+std::optional<std::string> AppendGlossaryRow(std::string_view file, std::string_view source,
+                                             std::string_view target, std::string_view note,
+                                             std::string& error);
 
 // The section's body as the glossary reads it: the text lines between the header and the closing
 // line, each run of blanks one space, the lines joined by a space.

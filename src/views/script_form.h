@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "display/lint.h"
+#include "views/glossary_panel.h"
 #include "views/script.h"
 #include "views/states.h"
 
@@ -25,8 +26,9 @@ class Program;
 
 class TScriptForm {
  public:
-  explicit TScriptForm(Program& program) : program(program) {}
+  explicit TScriptForm(Program& program) : program(program), glossary(program) {}
   Program& program;
+  GlossaryPanel glossary;  // the Glossary window's contents (views/glossary_panel.h)
 
   // ---- states: called by the block selection, the Text Editor and saving ----
   void BlockShown();         // a block's file is in the Text Editor (selected, reloaded)

@@ -208,6 +208,62 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
 
 // Both faces write the same PO file: the original text's Shift-JIS converted by Qt here and by
 // the system's converter in ts2tool.
+TEST_F(ScriptWindows, GlossaryShowsTheStringsTermsAndPutsOneAtTheCaret) {
+  ASSERT_TRUE(made);
+  dir.write("Dumps/glossary.csv", "Mira,Myra,the healer\nMira,Mirabelle\nTom,Tom\n");
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::Glossary1);
+  auto* glossary = static_cast<qt::GlossaryWindow*>(ui.toolWindow(ToolWindow::Glossary));
+  ASSERT_NE(glossary, nullptr);
+  EXPECT_TRUE(glossary->isVisible());
+  clickLine("pList", 2);  // "Ask Mira or Tom." / "Demande à Mira ou à Tom."
+  QTreeWidget* terms = glossary->terms();
+  ASSERT_EQ(terms->topLevelItemCount(), 2);
+  EXPECT_EQ(terms->topLevelItem(0)->text(0), QStringLiteral("Mira"));
+  EXPECT_EQ(terms->topLevelItem(0)->text(1), QStringLiteral("Myra / Mirabelle"));
+  EXPECT_EQ(terms->topLevelItem(0)->text(2), QStringLiteral("missing"));
+  EXPECT_EQ(terms->topLevelItem(0)->text(3), QStringLiteral("the healer"));
+  EXPECT_EQ(terms->topLevelItem(1)->text(2), QStringLiteral("yes"));
+  EXPECT_EQ(glossary->summary()->text(), QStringLiteral("String 2: 2 terms, 1 missing."));
+
+  // Activated: the first translation replaces the Text Editor's selection, one step to undo.
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  ASSERT_NE(editor, nullptr);
+  QTextCursor cursor = editor->textCursor();
+  const int at = static_cast<int>(editor->toPlainText().indexOf(QStringLiteral("Mira ou")));
+  cursor.setPosition(at);
+  cursor.setPosition(at + 4, QTextCursor::KeepAnchor);
+  editor->setTextCursor(cursor);
+  emit terms->itemActivated(terms->topLevelItem(0), 0);
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Myra ou")), -1);
+  EXPECT_EQ(editor->textCursor().position(), at + 4);
+  EXPECT_EQ(terms->topLevelItem(0)->text(2), QStringLiteral("yes"));
+  editor->undo();
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral("Mira ou")), -1);
+  EXPECT_EQ(terms->topLevelItem(0)->text(2), QStringLiteral("missing"));
+
+  // A term added from the window's fields is in the file and, standing in this string, in the list.
+  glossary->termEdit()->setText(QStringLiteral("Ask"));
+  glossary->translationEdit()->setText(QStringLiteral("Demande"));
+  glossary->addTerm();
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/glossary.csv")),
+            "Mira,Myra,the healer\nMira,Mirabelle\nTom,Tom\nAsk,Demande\n");
+  EXPECT_EQ(glossary->addStatus()->text(), QStringLiteral("Added “Ask”."));
+  EXPECT_TRUE(glossary->termEdit()->text().isEmpty());
+  ASSERT_EQ(terms->topLevelItemCount(), 3);
+  EXPECT_EQ(terms->topLevelItem(0)->text(0), QStringLiteral("Ask"));
+  glossary->addTerm();
+  EXPECT_EQ(glossary->addStatus()->text(), QStringLiteral("the term is empty"));
+
+  // Hidden, it follows nothing; shown again, it catches up.
+  glossary->hide();
+  clickLine("pList", 1);
+  EXPECT_EQ(glossary->summary()->text(), QStringLiteral("String 2: 3 terms, 1 missing."));
+  program.myForm.RunMenuCommand(MenuId::Glossary1);
+  EXPECT_EQ(glossary->summary()->text(), QStringLiteral("String 1: no glossary terms."));
+}
+
 TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
   if (!qt::SjisText::Available()) GTEST_SKIP() << "Qt has no Shift-JIS codec here";
   ASSERT_TRUE(open());

@@ -234,5 +234,60 @@ TEST(GlossaryTest, FindingsNameEachMissingTermAndNoneForAnUntranslatedString) {
   EXPECT_EQ(GlossaryPath("Dumps"), "Dumps/glossary.csv");
 }
 
+TEST(GlossaryTest, ARowIsAddedTheFilesOwnWayAndReadsBackAsTheTerm) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string source, target, note;
+    std::string written;  // what follows the file's bytes
+  };
+  const std::vector<Case> cases = {
+      {"new file", "", "Sword",
+       "\xC3\xA9p\xC3\xA9"
+       "e",
+       "",
+       "source,target,note\n"
+       "Sword,\xC3\xA9p\xC3\xA9"
+       "e\n"},
+      {"CR LF, no last line end", "A,B\r\nC,D", "Holy  Sword ", "lame", "the, note",
+       "\r\nHoly Sword,lame,\"the, note\"\r\n"},
+      {"semicolons", "A;B\n", "Dark, Lord", "Seigneur \"noir\"", "",
+       "Dark, Lord;\"Seigneur \"\"noir\"\"\"\n"},
+      {"tabs, the byte-order mark kept",
+       "\xEF\xBB\xBF"
+       "A\tB\n",
+       "x;y", "z", "", "x;y\tz\n"},
+      {"Windows-1252 file",
+       "Sword,\xE9p\xE9"
+       "e\n",
+       "Mira", "M\xC3\xAFra", "", "Mira,M\xEFra\n"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const std::optional<std::string> out = AppendGlossaryRow(c.file, c.source, c.target, c.note, error);
+    ASSERT_TRUE(out) << c.name << ": " << error;
+    EXPECT_EQ(*out, c.file + c.written) << c.name;
+    EXPECT_TRUE(Glossary(*out).errors().empty()) << c.name;
+  }
+  struct Refused {
+    std::string file, source, target, error;
+  };
+  const std::vector<Refused> refused = {
+      {"", " ", "x", "the term is empty"},
+      {"", "x", "", "the translation is empty"},
+      {"", "x", "a\x02", "a control character in \"a\x02\""},
+      {"", "Psi", "\xCE\xA8", "the translation \"\xCE\xA8\" holds characters Windows-1252 lacks"},
+      {"A,\xE9\n", "\xE3\x81\x82", "a",
+       "the glossary file is Windows-1252 text, which cannot hold \"\xE3\x81\x82,a\""},
+      {"A,B\n\"C,D\n", "x", "y",
+       "the glossary has a mistake to fix first: line 2: a quoted field is not closed"},
+  };
+  for (const Refused& r : refused) {
+    std::string error;
+    EXPECT_FALSE(AppendGlossaryRow(r.file, r.source, r.target, "", error)) << r.error;
+    EXPECT_EQ(error, r.error);
+  }
+}
+
 }  // namespace
 }  // namespace ts2

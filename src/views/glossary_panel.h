@@ -1,0 +1,74 @@
+// The Glossary window's contents: the glossary's terms that stand in the shown string's original
+// text, each with its translations and whether the translation being typed has one of them, so
+// that a translator sees a name's agreed form while writing the line. Terms are added from the
+// window, and a term's translation is put into the Text Editor at the caret.
+//
+// While the window is hidden nothing is done: the keystroke costs what it did without it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/filestamp.h"
+#include "views/glossary.h"
+
+namespace ts2 {
+
+class Program;
+
+class GlossaryPanel {
+ public:
+  explicit GlossaryPanel(Program& program) : program(program) {}
+  Program& program;
+
+  enum class Presence : uint8_t {
+    kNotTranslated,  // the string has no translation yet
+    kPresent,        // its translation has one of the term's translations
+    kMissing,        // it has a translation without any of them
+  };
+  struct Row {
+    size_t term = 0;           // index in glossary().terms()
+    std::string source;        // UTF-8
+    std::string translations;  // UTF-8, "épée" or "épée / lame"
+    std::string note;          // UTF-8
+    Presence presence = Presence::kNotTranslated;
+  };
+  std::vector<Row> rows;  // in the order the terms stand in the original
+  std::string summary;    // the line above them: which string, how many terms, how many missing
+  const Glossary& glossary() const { return glossary_; }
+  std::string Path() const;  // glossary.csv in the translations folder; empty without one
+
+  bool shown = false;              // the window is on screen (its toolkit keeps this current)
+  std::function<void()> onChange;  // rows or summary changed
+
+  void Show();                // View > Glossary: the file read again if it changed, the window shown
+  void StringShown();         // the shown string, or its text, changed
+  void FileMayHaveChanged();  // the user came back from another program
+  // Adds a row to the file (read again first, so that rows others added meanwhile stay; written
+  // whole and atomically). False, with `error` saying why, when nothing was written.
+  bool AddTerm(const std::string& source, const std::string& target, const std::string& note,
+               std::string& error);
+  // Puts the translation `alternative` of row `row` into the Text Editor in place of its
+  // selection, as typing it would (one step to undo), the caret after it and the Text Editor
+  // brought back to the front. False without a shown string's section.
+  bool InsertTranslation(size_t row, size_t alternative = 0);
+
+ private:
+  void Load();                   // reads the file when it is not what was read last
+  void Update(bool termsAgain);  // the rows from the shown string; onChange when they changed
+  Glossary glossary_;
+  std::string loadedPath_;
+  FileStamp stamp_;
+  bool loaded_ = false, exists_ = false;
+  uint64_t generation_ = 0;  // counts the glossaries read
+  struct Shown {
+    int32_t block = -1, string = -1;
+    uint64_t generation = 0;
+    bool operator==(const Shown&) const = default;
+  } termsOf_;
+  std::vector<size_t> terms_;
+};
+
+}  // namespace ts2

@@ -1,0 +1,139 @@
+// The Glossary window's contents on the demo set: nothing done while it is hidden, the shown
+// string's terms and whether the translation has them as it is typed, terms added to the file
+// (and the file's own changes noticed), a term's translation put at the caret.
+#include <gtest/gtest.h>
+
+#include "core/fileutil.h"
+#include "headless/headless.h"
+#include "tool.h"
+#include "views/script_form.h"
+
+namespace ts2::test {
+namespace {
+
+class GlossaryWindow : public DemoSet {
+ protected:
+  void SetUp() override {
+    DemoSet::SetUp();
+    ASSERT_TRUE(p.form().OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")));
+    panel.onChange = [this] { ++changes; };
+    showString(2);  // "Ask Mira or Tom." / "Demande à Mira ou à Tom.", "[PLAYER], ils savent tuot."
+  }
+  void showString(int s) {
+    p.ui.pList.setItemIndex(s);
+    p.form().pListClick(&p.ui.pList);
+  }
+  using Presence = GlossaryPanel::Presence;
+  std::vector<std::pair<std::string, Presence>> rows() const {
+    std::vector<std::pair<std::string, Presence>> out;
+    for (const GlossaryPanel::Row& r : panel.rows)
+      out.emplace_back(r.source + " = " + r.translations, r.presence);
+    return out;
+  }
+
+  ScopedCwd cwd{dir.path()};
+  headless::HeadlessProgram p;
+  GlossaryPanel& panel = p.program.ScriptForm().glossary;
+  int changes = 0;
+};
+
+TEST_F(GlossaryWindow, FollowsTheStringAndTheTypingOnlyWhileShown) {
+  dir.write("Dumps/glossary.csv",
+            "Mira,Myra\nTom,Tom\nsword,\xC3\xA9p\xC3\xA9"
+            "e\nDragon,Dragon\n");
+  p.form().RunMenuCommand(MenuId::Glossary1);  // the headless toolkit shows no window
+  EXPECT_EQ(changes, 0);
+  EXPECT_TRUE(panel.rows.empty());
+
+  panel.shown = true;
+  p.form().RunMenuCommand(MenuId::Glossary1);
+  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"Mira = Myra", Presence::kMissing},
+                                                                   {"Tom = Tom", Presence::kPresent}}));
+  EXPECT_EQ(panel.summary, "String 2: 2 terms, 1 missing.");
+
+  // Typed: the row follows at once; a key that changes nothing the window shows tells it nothing.
+  const std::string text = p.ui.TDMemo.text();
+  p.ui.TDMemo.setSelection(static_cast<int>(text.find("Mira ou")), 4);
+  const int before = changes;
+  p.ui.TDMemo.type("Myra");
+  EXPECT_EQ(rows()[0].second, Presence::kPresent);
+  EXPECT_EQ(panel.summary, "String 2: 2 terms, 0 missing.");
+  EXPECT_EQ(changes, before + 1);
+  p.ui.TDMemo.type("!");
+  EXPECT_EQ(changes, before + 1);
+
+  showString(1);  // "Take the SWORD and go." / "Prends l'épée et pars."
+  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"sword = \xC3\xA9p\xC3\xA9"
+                                                                    "e",
+                                                                    Presence::kPresent}}));
+  showString(5);  // "Beware the DRAGON!" / "Attention au DRAGON !"
+  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"Dragon = Dragon", Presence::kPresent}}));
+  const std::string five = p.ui.TDMemo.text();
+  p.ui.TDMemo.setSelection(static_cast<int>(five.find("Attention au DRAGON !")), 21);
+  p.ui.TDMemo.type(" ");  // only blanks: not translated yet
+  EXPECT_EQ(rows(),
+            (std::vector<std::pair<std::string, Presence>>{{"Dragon = Dragon", Presence::kNotTranslated}}));
+  EXPECT_EQ(panel.summary, "String 5: 1 term (not translated yet).");
+  showString(0);
+  EXPECT_EQ(panel.summary, "String 0: no glossary terms.");
+
+  // Hidden: the window's contents stay as they were, whatever is shown.
+  panel.shown = false;
+  const int hidden = changes;
+  showString(2);
+  EXPECT_EQ(changes, hidden);
+  EXPECT_EQ(panel.summary, "String 0: no glossary terms.");
+}
+
+TEST_F(GlossaryWindow, TermsAreAddedToTheFileAndItsOtherChangesNoticed) {
+  panel.shown = true;
+  p.form().RunMenuCommand(MenuId::Glossary1);
+  EXPECT_EQ(panel.summary, "No glossary yet: terms added here are kept in " + panel.Path() + ".");
+  EXPECT_EQ(panel.Path(), p.form().gDumpDir + "/glossary.csv");
+
+  std::string error;
+  EXPECT_FALSE(panel.AddTerm(" ", "x", "", error));
+  EXPECT_EQ(error, "the term is empty");
+  EXPECT_FALSE(FileExists(dir.file("Dumps/glossary.csv")));
+  ASSERT_TRUE(panel.AddTerm("Mira", "Myra", "the healer", error)) << error;
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/glossary.csv")), "source,target,note\nMira,Myra,the healer\n");
+  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"Mira = Myra", Presence::kMissing}}));
+  ASSERT_EQ(panel.rows.size(), 1u);
+  EXPECT_EQ(panel.rows[0].note, "the healer");
+
+  // Another program adds a row, then this window adds one: both stay.
+  dir.write("Dumps/glossary.csv", ReadFileText(dir.file("Dumps/glossary.csv")) + "Tom,Thomas\n");
+  p.program.applicationActivated();
+  EXPECT_EQ(panel.rows.size(), 2u);
+  ASSERT_TRUE(panel.AddTerm("Mira", "Mirabelle", "", error)) << error;
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/glossary.csv")),
+            "source,target,note\nMira,Myra,the healer\nTom,Thomas\nMira,Mirabelle\n");
+  EXPECT_EQ(panel.rows[0].translations, "Myra / Mirabelle");
+
+  // A row with a mistake is named above the terms.
+  dir.write("Dumps/glossary.csv", "Mira,Myra\nKor\n");
+  showString(1);
+  showString(2);
+  EXPECT_EQ(
+      panel.summary,
+      "String 2: 1 term, 1 missing.\nglossary.csv line 2: no translation in the second column for \"Kor\"");
+}
+
+TEST_F(GlossaryWindow, ATermsTranslationGoesInAtTheCaret) {
+  dir.write("Dumps/glossary.csv", "Mira,Myra\nMira,Mirabelle\n");
+  panel.shown = true;
+  p.form().RunMenuCommand(MenuId::Glossary1);
+  const std::string text = p.ui.TDMemo.text();
+  const int at = static_cast<int>(text.find("Mira ou"));
+  p.ui.TDMemo.setSelection(at, 4);
+  ASSERT_TRUE(panel.InsertTranslation(0, 1));
+  EXPECT_EQ(p.ui.TDMemo.text().substr(static_cast<size_t>(at), 12), "Mirabelle ou");
+  EXPECT_EQ(p.ui.TDMemo.selStart(), at + 9);
+  EXPECT_TRUE(p.ui.TDMemo.modified());
+  EXPECT_EQ(panel.rows[0].presence, GlossaryPanel::Presence::kPresent);
+  EXPECT_FALSE(panel.InsertTranslation(0, 2));
+  EXPECT_FALSE(panel.InsertTranslation(1));
+}
+
+}  // namespace
+}  // namespace ts2::test
