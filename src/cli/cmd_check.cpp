@@ -96,26 +96,6 @@ Spelling OpenSpelling(const ParsedArgs& parsed, const std::string& dumps) {
   return {std::move(checker), std::nullopt};
 }
 
-// The glossary --glossary names, or DIR/glossary.csv when there is one: none without either, and
-// the exit status when it cannot be read or has rows with mistakes (each named on stderr).
-struct GlossaryRead {
-  std::optional<Glossary> glossary;
-  std::optional<int> failed;
-};
-GlossaryRead ReadGlossary(const ParsedArgs& parsed, const std::string& dumps) {
-  const std::optional<std::string> named = parsed.get("--glossary");
-  const std::string path = named.value_or(GlossaryPath(dumps));
-  if (!named && !FileExists(path)) return {};
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
-  if (!bytes) return {std::nullopt, CannotRead(kExitBadInput, path)};
-  GlossaryRead read;
-  read.glossary.emplace(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  for (const GlossaryError& e : read.glossary->errors())
-    std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), e.line, e.message.c_str());
-  if (!read.glossary->errors().empty()) read.failed = kExitBadInput;
-  return read;
-}
-
 // The glossary's terms in string n's original text (UTF-8).
 std::optional<std::vector<size_t>> TermsOf(const Glossary& glossary, const TmyForm& form, int block, long n) {
   if (glossary.empty()) return std::vector<size_t>{};

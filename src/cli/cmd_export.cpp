@@ -17,7 +17,7 @@ int RunExport(const std::vector<std::string>& args);
 
 const Command kExport{"export",
                       "export ROM DATAFILE [--block B] [--dumps DIR] [--only untranslated|findings] "
-                      "[--language LL] [--vwf on|off] [--player-width N] [-o FILE.po]",
+                      "[--language LL] [--vwf on|off] [--player-width N] [--glossary FILE] [-o FILE.po]",
                       "write the script and its translations as a gettext PO file for translation tools",
                       RunExport};
 
@@ -34,13 +34,17 @@ constexpr char kExportHelp[] =
     "--only untranslated writes only the strings not translated yet, --only findings only those\n"
     "whose translation has findings, --only untranslated,findings both: what is left to do.\n"
     "--language sets the header's Language field (fr, pt_BR). --vwf and --player-width are\n"
-    "those of check. `ts2tool import` reads the file back. No translation file is written.\n"
+    "those of check; so is the glossary (--glossary FILE, default DIR/glossary.csv when there\n"
+    "is one): each term standing in a string's original is named in a #. comment\n"
+    "(\"Glossary: Mira = Myra\"), and a translation lacking it is a finding.\n"
+    "`ts2tool import` reads the file back. No translation file is written.\n"
     "Output to FILE or stdout. Exit status: 0; 1 for inputs that cannot be read; 2 for wrong usage.\n";
 
 int RunExport(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   if (auto done = StartCommand(
-          kExport, args, {"--block", "--dumps", "--only", "--language", "--vwf", "--player-width", "-o"}, {},
+          kExport, args,
+          {"--block", "--dumps", "--only", "--language", "--vwf", "--player-width", "--glossary", "-o"}, {},
           parsed, kExportHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kExport, "expected ROM and DATAFILE");
@@ -72,6 +76,9 @@ int RunExport(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();
   options.lint.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+  const GlossaryRead glossary = ReadGlossary(parsed, DumpsFolder(parsed));
+  if (glossary.failed) return *glossary.failed;
+  if (glossary.glossary) options.glossary = &*glossary.glossary;
   std::vector<ScriptBlock> blocks = ScriptBlocks(form, DumpsFolder(parsed));
   if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
   bool converted = true;

@@ -1,5 +1,7 @@
 #include "cli/lint_args.h"
 
+#include <cstdio>
+
 #include "core/fileutil.h"
 
 namespace ts2::cli {
@@ -17,6 +19,20 @@ std::optional<std::string> ReadLintArgs(const ParsedArgs& parsed, LintOptions& o
     options.playerWidth = static_cast<int>(*n);
   }
   return std::nullopt;
+}
+
+GlossaryRead ReadGlossary(const ParsedArgs& parsed, const std::string& dumps) {
+  const std::optional<std::string> named = parsed.get("--glossary");
+  const std::string path = named.value_or(GlossaryPath(dumps));
+  if (!named && !FileExists(path)) return {};
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return {std::nullopt, CannotRead(kExitBadInput, path)};
+  GlossaryRead read;
+  read.glossary.emplace(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  for (const GlossaryError& e : read.glossary->errors())
+    std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), e.line, e.message.c_str());
+  if (!read.glossary->errors().empty()) read.failed = kExitBadInput;
+  return read;
 }
 
 }  // namespace ts2::cli

@@ -77,10 +77,15 @@ void TScriptForm::ExportPo() {
   if (!EndsWithPo(out)) out += ".po";
 
   PoExportCount count;
+  // The team's glossary, as `ts2tool export` reads it (its rows with mistakes left out; the
+  // Glossary window names them).
+  std::optional<Glossary> glossary;
+  if (const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(GlossaryPath(f.gDumpDir)))
+    glossary.emplace(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   const std::string po = ScriptToPo(
       f, all, [this](const ScriptBlock& b) { return TextOf(b); },
-      [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); }, {.lint = Options(), .language = {}},
-      &count);
+      [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); },
+      {.lint = Options(), .language = {}, .glossary = glossary ? &*glossary : nullptr}, &count);
   std::string error;
   if (!WriteFileAtomic(out, po.data(), po.size(), &error)) {
     ui.message("Error: Could not write \"" + ExtractFileName(out) + "\" (" + error +

@@ -207,17 +207,31 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
     const std::optional<std::string> text = textOf(b);
     const SectionIndex index(text ? std::string_view(*text) : std::string_view(), b.strings);
     const std::string name = ExtractFileName(b.file), shown = list.line(b.index);
+    std::vector<std::string> sectionLines;
     for (uint32_t s = 0; s < b.strings; ++s) {
       po::Entry e;
       e.extracted.push_back(FileUtf8(shown) + ", string " + std::to_string(s));
       e.context = PoContext(b, s);
       bool findings = false;
+      std::string original = OriginalTextOf(form, b.index, s);
+      for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
+        original.erase(at, 1);
+      e.id = toUtf8(original);
+      const std::vector<size_t> terms =
+          options.glossary ? options.glossary->termsIn(e.id) : std::vector<size_t>();
       if (index.header(s) >= 0) {
         e.references.push_back(name + ":" + std::to_string(index.header(s) + 1));
         const StringStatus status = StateOf(index, s, options.lint);
         findings = status.state == StringState::kWithFindings;
         for (const LintFinding& f : status.findings)
           e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + FileUtf8(f.message));
+        if (!terms.empty()) {
+          index.sectionLines(s, sectionLines);
+          for (const LintFinding& f : options.glossary->findings(terms, sectionLines)) {
+            e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + f.message);  // UTF-8
+            findings = true;
+          }
+        }
         const auto [first, end] = index.body(s);
         std::vector<std::string> body;
         bool blank = true;
@@ -233,10 +247,13 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       const bool wanted = (!options.onlyUntranslated && !options.onlyFindings) ||
                           (options.onlyUntranslated && e.str.empty()) || (options.onlyFindings && findings);
       if (!wanted) continue;
-      std::string original = OriginalTextOf(form, b.index, s);
-      for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
-        original.erase(at, 1);
-      e.id = toUtf8(original);
+      for (size_t t : terms) {
+        const GlossaryTerm& term = options.glossary->terms()[t];
+        std::string line = "Glossary: " + term.source + " = ";
+        for (size_t k = 0; k < term.targets.size(); ++k) line += (k ? " / " : "") + FileUtf8(term.targets[k]);
+        if (!term.note.empty()) line += " (" + term.note + ")";
+        e.extracted.push_back(std::move(line));
+      }
       out += '\n';
       out += po::Write(e);
       ++counted.strings;

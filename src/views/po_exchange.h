@@ -25,6 +25,7 @@
 
 #include "display/lint.h"
 #include "script/po.h"
+#include "views/glossary.h"
 #include "views/script.h"
 
 namespace ts2 {
@@ -38,6 +39,10 @@ struct PoExportOptions {
   // Only what is left to do, when either is set: the strings not translated yet, those whose
   // translation has findings, or both kinds.
   bool onlyUntranslated = false, onlyFindings = false;
+  // The team's glossary, or none: each term standing in a string's original is named in its
+  // comments with its translations, and a translation lacking one counts as a finding, as in
+  // `ts2tool check`.
+  const Glossary* glossary = nullptr;
 };
 
 // What an export holds.

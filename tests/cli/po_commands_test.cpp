@@ -99,6 +99,40 @@ TEST_F(PoDemo, ExportOnlyWhatIsLeftToDo) {
   EXPECT_EQ(r.out, "0 strings changed in 0 files; 1 already so, 0 not translated\n");
 }
 
+TEST_F(PoDemo, ExportNamesTheGlossarysTermsAndCountsAMissingOneAsAFinding) {
+  dir.write("Dumps/glossary.csv",
+            "source,target,note\nsword,\xC3\xA9p\xC3\xA9"
+            "e,the hero's\nSword,lame\nMira,Myra\n");
+  ToolRun r = RunTool(dir, "export demo.sfc demo.txt --block CA0000");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("#. Block CA0000, string 1\n#. Glossary: sword = \xC3\xA9p\xC3\xA9"
+                       "e / lame (the hero's)\n"
+                       "#: 000A0000.txt:12\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(
+      r.out.find("#. Block CA0000, string 2\n#. line 1 (column 1): the original has \"Mira\": the glossary "
+                 "translates it as \"Myra\"\n#. Glossary: Mira = Myra\n#: 000A0000.txt:18\n"),
+      std::string::npos)
+      << r.out;
+  r = RunTool(dir, "export demo.sfc demo.txt --only findings");
+  EXPECT_NE(r.out.find("msgctxt \"000A0000.txt .STRING 2\""), std::string::npos);
+  EXPECT_NE(r.out.find("msgctxt \"000A0000.txt .STRING 3\""), std::string::npos);
+  EXPECT_EQ(r.out.find("msgctxt \"000A0000.txt .STRING 1\""), std::string::npos);
+  // The gettext tools read the comments as such.
+  dir.write("g.po", RunTool(dir, "export demo.sfc demo.txt").out);
+  EXPECT_EQ(std::system(("msgfmt --check -o /dev/null '" + dir.file("g.po") + "'").c_str()), 0);
+  // Another glossary named; one with a mistake fails the export, naming the row.
+  dir.write("other.csv", "Tom,Thomas\n");
+  r = RunTool(dir, "export demo.sfc demo.txt --glossary other.csv --block CA0000");
+  EXPECT_NE(r.out.find("#. Glossary: Tom = Thomas\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("Glossary: Mira"), std::string::npos);
+  dir.write("other.csv", "Tom\n");
+  r = RunTool(dir, "export demo.sfc demo.txt --glossary other.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "other.csv:1: no translation in the second column for \"Tom\"\n");
+}
+
 TEST_F(PoDemo, ImportWritesNewFilesAndRefusesAWrongFileWhole) {
   const std::string first = ReadFileText(dir.file("Dumps/000A0000.txt"));
   const auto entry = [](const char* context, const char* str) {
