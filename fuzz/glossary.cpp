@@ -2,6 +2,8 @@
 // translation. Every term it keeps must stand in its own text and be translated by a body that
 // is one of its translations; the terms found are distinct and in range.
 //
+// A row appended to the file leaves its bytes as they were and adds no mistake to it.
+//
 // Input: 1 byte length of the original (UTF-8 or not), the original, 1 byte length of the body
 // (Windows-1252), the body, then the CSV file.
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/utf8.h"
 #include "harness.h"
 #include "views/glossary.h"
 
@@ -51,6 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::find(own.begin(), own.end(), t) == own.end()) __builtin_trap();
     for (const std::string& target : term.targets)
       if (!glossary.translated(t, {".STRING 0", target, ".ENDS"})) __builtin_trap();
+  }
+  const std::string_view file(reinterpret_cast<const char*>(rest.data()), rest.size());
+  std::string error;
+  const std::optional<std::string> appended =
+      ts2::AppendGlossaryRow(file, original, ts2::ToUtf8(ts2::Cp1252ToUnicode(body)), "", error);
+  if (appended) {
+    if (!file.empty() && appended->compare(0, file.size(), file) != 0) __builtin_trap();
+    if (ts2::Glossary(*appended).errors().size() != glossary.errors().size()) __builtin_trap();
+  } else if (error.empty()) {
+    __builtin_trap();
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "cli/lint_args.h"
 #include "cli/show_string.h"
+#include "cli/sjis_utf8.h"
 #include "core/fileutil.h"
 #include "views/script.h"
 #include "views/states.h"
@@ -12,9 +13,9 @@ namespace {
 
 int RunProgress(const std::vector<std::string>& args);
 
-const Command kProgress{"progress", "progress ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N]",
-                        "how many strings of each block are translated, and how many with findings (JSON)",
-                        RunProgress};
+const Command kProgress{
+    "progress", "progress ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N] [--glossary FILE]",
+    "how many strings of each block are translated, and how many with findings (JSON)", RunProgress};
 
 constexpr char kProgressHelp[] =
     "Opens ROM with DATAFILE as the editor does and counts, for every block, the strings of its\n"
@@ -23,7 +24,8 @@ constexpr char kProgressHelp[] =
     "  translated     it holds text and `ts2tool check` finds nothing in it;\n"
     "  with findings  it holds text and `ts2tool check` finds something in it.\n"
     "A block whose file does not exist counts as untranslated; no file is created or changed.\n"
-    "--vwf and --player-width are those of check (--vwf defaults to the data file's .VWF).\n"
+    "--vwf, --player-width and --glossary are those of check (--vwf defaults to the data file's\n"
+    ".VWF; the glossary to DIR/glossary.csv when there is one).\n"
     "Prints one JSON object:\n"
     "  {\"blocks\":[{\"index\":0,\"table\":\"0A0000\",\"file\":\"000A0000.txt\",\"exists\":true,\n"
     "    \"strings\":6,\"translated\":5,\"with_findings\":1},...],\n"
@@ -33,14 +35,16 @@ constexpr char kProgressHelp[] =
 
 int RunProgress(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done =
-          StartCommand(kProgress, args, {"--dumps", "--vwf", "--player-width"}, {}, parsed, kProgressHelp))
+  if (auto done = StartCommand(kProgress, args, {"--dumps", "--vwf", "--player-width", "--glossary"}, {},
+                               parsed, kProgressHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kProgress, "expected ROM and DATAFILE");
   LintOptions options;
   std::optional<bool> vwf;
   if (auto bad = ReadLintArgs(parsed, options, vwf)) return UsageError(kProgress, *bad);
   const std::string dumps = DumpsFolder(parsed);
+  const GlossaryRead glossary = ReadGlossary(parsed, dumps);
+  if (glossary.failed) return kExitUsage;
 
   ShownString shown;
   if (OpenRom(shown, parsed.positional[0], parsed.positional[1])) return kExitUsage;
@@ -51,7 +55,21 @@ int RunProgress(const std::vector<std::string>& args) {
   std::string json = "{\"blocks\":[";
   BlockProgress total;
   for (const ScriptBlock& b : ScriptBlocks(form, dumps)) {
-    const BlockProgress p = ProgressOnDisk(b.file, b.strings, options);
+    BlockTerms terms;
+    if (glossary.glossary && FileExists(b.file)) {
+      bool converted = true;
+      terms = TermsOfBlock(*glossary.glossary, 1, form, b.index, b.strings, [&](std::string_view sjis) {
+        std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
+        converted = converted && utf8.has_value();
+        return utf8.value_or(std::string());
+      });
+      if (!converted)
+        return Fail(kExitUsage, "cannot convert Shift-JIS text: the system has no CP932 converter");
+    }
+    const BlockProgress p =
+        ProgressOnDisk(b.file, b.strings, options,
+                       glossary.glossary ? StateSpelling{.glossary = &*glossary.glossary, .terms = &terms}
+                                         : StateSpelling{});
     total += p;
     if (b.index > 0) json += ',';
     json += Format(

@@ -271,7 +271,7 @@ void Program::textChanged(ControlId edit) {
 
 void Program::applicationActivated() {
   myForm.CheckFilesOnDisk();
-  ScriptForm().glossary.FileMayHaveChanged();
+  ScriptForm().GlossaryMayHaveChanged();
 }
 
 void Program::filesDropped(const std::vector<std::string>& paths) {

@@ -9,6 +9,7 @@
 #include "core/utf8.h"
 #include "display/encode.h"
 #include "views/original.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -17,11 +18,15 @@ std::string GlossaryPanel::Path() const {
   return dir.empty() ? std::string() : GlossaryPath(dir);
 }
 
-void GlossaryPanel::Load() {
+bool GlossaryPanel::Refresh() {
+  return Load();
+}
+
+bool GlossaryPanel::Load() {
   const std::string path = Path();
   if (loaded_ && path == loadedPath_) {
-    if (exists_ && CheckOnDisk(path, stamp_) == DiskState::Unchanged) return;
-    if (!exists_ && (path.empty() || !FileExists(path))) return;
+    if (exists_ && CheckOnDisk(path, stamp_) == DiskState::Unchanged) return false;
+    if (!exists_ && (path.empty() || !FileExists(path))) return false;
   }
   const std::optional<std::vector<uint8_t>> bytes = path.empty() ? std::nullopt : ReadWholeFile(path);
   exists_ = bytes.has_value();
@@ -32,9 +37,10 @@ void GlossaryPanel::Load() {
   loadedPath_ = path;
   loaded_ = true;
   ++generation_;
+  return true;
 }
 
-void GlossaryPanel::Update(bool termsAgain) {
+void GlossaryPanel::Follow(bool termsAgain) {
   if (!shown) return;
   const TmyForm& f = program.myForm;
   std::vector<Row> now;
@@ -98,23 +104,24 @@ void GlossaryPanel::Update(bool termsAgain) {
 }
 
 void GlossaryPanel::Show() {
-  Load();
   program.ui.showToolWindow(ToolWindow::Glossary, program.ScriptForm());
-  Update(true);
+  program.ScriptForm().GlossaryMayHaveChanged();
+  Follow(true);
 }
 
 void GlossaryPanel::StringShown() {
   if (!shown) return;
   const TmyForm& f = program.myForm;
   // The file is looked at when another string is shown, not on every key.
-  if (!(Shown{f.gCurBlock, f.gCurString, generation_} == termsOf_)) Load();
-  Update(false);
+  if (!(Shown{f.gCurBlock, f.gCurString, generation_} == termsOf_))
+    program.ScriptForm().GlossaryMayHaveChanged();
+  Follow(false);
 }
 
 void GlossaryPanel::FileMayHaveChanged() {
   if (!shown) return;
-  Load();
-  Update(false);
+  program.ScriptForm().GlossaryMayHaveChanged();
+  Follow(false);
 }
 
 bool GlossaryPanel::AddTerm(const std::string& source, const std::string& target, const std::string& note,
@@ -142,7 +149,7 @@ bool GlossaryPanel::AddTerm(const std::string& source, const std::string& target
     return false;
   }
   Load();
-  Update(true);
+  program.ScriptForm().GlossaryChanged();
   return true;
 }
 

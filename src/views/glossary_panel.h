@@ -46,6 +46,13 @@ class GlossaryPanel {
   void Show();                // View > Glossary: the file read again if it changed, the window shown
   void StringShown();         // the shown string, or its text, changed
   void FileMayHaveChanged();  // the user came back from another program
+  // Reads the file when it is not what was read last (another folder, changed on disk); true
+  // when that changed the glossary.
+  bool Refresh();
+  // The rows from the shown string (its terms found again with `termsAgain`); onChange when they
+  // changed. Nothing while the window is hidden.
+  void Follow(bool termsAgain);
+  uint64_t generation() const { return generation_; }  // counts the glossaries read
   // Adds a row to the file (read again first, so that rows others added meanwhile stay; written
   // whole and atomically). False, with `error` saying why, when nothing was written.
   bool AddTerm(const std::string& source, const std::string& target, const std::string& note,
@@ -56,8 +63,7 @@ class GlossaryPanel {
   bool InsertTranslation(size_t row, size_t alternative = 0);
 
  private:
-  void Load();                   // reads the file when it is not what was read last
-  void Update(bool termsAgain);  // the rows from the shown string; onChange when they changed
+  bool Load();  // Refresh
   Glossary glossary_;
   std::string loadedPath_;
   FileStamp stamp_;

@@ -70,13 +70,45 @@ std::optional<std::string> TScriptForm::TextOf(const ScriptBlock& block) const {
 void TScriptForm::BlockShown() {
   TmyForm& f = program.myForm;
   std::vector<ScriptBlock> now = ScriptBlocks(f, f.gDumpDir);
+  const bool glossaryChanged = glossary.Refresh();
   if (!SameBlocks(now, blocks) || !options_ || options_->variableWidth != Options().variableWidth ||
-      options_->playerWidth != Options().playerWidth) {
+      options_->playerWidth != Options().playerWidth || glossaryChanged) {
     blocks = std::move(now);
     RestartCounting();
   }
+  shownTerms_ = glossary.glossary().empty() ? BlockTerms{} : TermsOf(kShownBlock);
   ComputeStates();
   MarkStrings();
+}
+
+StateSpelling TScriptForm::WithGlossary(StateSpelling spelling) const {
+  if (glossary.glossary().empty()) return spelling;
+  spelling.glossary = &glossary.glossary();
+  spelling.terms = &shownTerms_;
+  return spelling;
+}
+
+BlockTerms TScriptForm::TermsOf(size_t block) const {
+  const TmyForm& f = program.myForm;
+  const bool shown = block == kShownBlock;
+  return TermsOfBlock(glossary.glossary(), glossary.generation(), f,
+                      shown ? f.gCurBlock : blocks[block].index,
+                      shown ? f.gCurStringCount : blocks[block].strings,
+                      [this](std::string_view sjis) { return program.ui.shiftJisToUtf8(sjis); });
+}
+
+void TScriptForm::GlossaryChanged() {
+  if (!blocks.empty()) {
+    shownTerms_ = glossary.glossary().empty() ? BlockTerms{} : TermsOf(kShownBlock);
+    RestartCounting();
+    ComputeStates();
+    MarkStrings();
+  }
+  glossary.Follow(true);
+}
+
+void TScriptForm::GlossaryMayHaveChanged() {
+  if (glossary.Refresh()) GlossaryChanged();
 }
 
 void TScriptForm::SpellingChanged() {
@@ -106,8 +138,8 @@ void TScriptForm::ComputeStates() {
     checker_ = f.spelling;
   }
   const std::string text = program.ui.richEdit(ControlId::TDMemo).text();
-  const StateSpelling spelling{
-      .checker = f.spelling.get(), .skipLine = f.typingEnd.line, .skipEnd = f.typingEnd.column};
+  const StateSpelling spelling = WithGlossary(
+      {.checker = f.spelling.get(), .skipLine = f.typingEnd.line, .skipEnd = f.typingEnd.column});
   // The block's last computation (its count from disk, or the text at the last pause in typing)
   // gives every string whose section is as it was.
   for (size_t b = 0; b < blocks.size() && b < kept_.size(); ++b)
@@ -120,7 +152,11 @@ void TScriptForm::ComputeStates() {
 }
 
 void TScriptForm::Count(size_t block, const LintOptions& options) {
-  StatesOnDisk counted = CountOnDisk(blocks[block].file, blocks[block].strings, options);
+  const bool terms = !glossary.glossary().empty() && FileExists(blocks[block].file);
+  const BlockTerms blockTerms = terms ? TermsOf(block) : BlockTerms{};
+  StatesOnDisk counted = CountOnDisk(
+      blocks[block].file, blocks[block].strings, options,
+      terms ? StateSpelling{.glossary = &glossary.glossary(), .terms = &blockTerms} : StateSpelling{});
   progress[block] = counted.progress;
   kept_[block] = counted.progress.exists ? std::make_unique<StatesMemo>(std::move(counted.memo)) : nullptr;
   MarkBlock(block);
@@ -139,9 +175,13 @@ void TScriptForm::TextChanged() {
   if (f.gCurString < 0 || current >= states.size() || CurrentFile().empty()) return;
   // The edited string at once, from the section the display has just copied; the word being
   // typed is not spelt yet, as in the fit panel.
-  const StateSpelling spelling{.checker = f.spelling.get(),
-                               .skipLine = f.typingEnd.line - f.gSectionLine,
-                               .skipEnd = f.typingEnd.column};
+  StateSpelling spelling{.checker = f.spelling.get(),
+                         .skipLine = f.typingEnd.line - f.gSectionLine,
+                         .skipEnd = f.typingEnd.column};
+  if (!glossary.glossary().empty()) {
+    spelling.glossary = &glossary.glossary();
+    spelling.sectionTerms = shownTerms_.of(static_cast<uint32_t>(current));
+  }
   states[current] = f.gSectionLine == -1
                         ? StringStatus{}
                         : StateOfSection(SplitEditorLines(program.ui.richEdit(ControlId::Memo1).text()),

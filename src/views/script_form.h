@@ -31,11 +31,13 @@ class TScriptForm {
   GlossaryPanel glossary;  // the Glossary window's contents (views/glossary_panel.h)
 
   // ---- states: called by the block selection, the Text Editor and saving ----
-  void BlockShown();         // a block's file is in the Text Editor (selected, reloaded)
-  void TextChanged();        // the translator typed
-  void FileOnDiskChanged();  // the current block's file was saved, or reloaded from disk
-  void OptionsChanged();     // the fit check's options (font width, name width) changed
-  void SpellingChanged();    // spelling was turned on or off, or a word became known
+  void BlockShown();              // a block's file is in the Text Editor (selected, reloaded)
+  void TextChanged();             // the translator typed
+  void FileOnDiskChanged();       // the current block's file was saved, or reloaded from disk
+  void OptionsChanged();          // the fit check's options (font width, name width) changed
+  void SpellingChanged();         // spelling was turned on or off, or a word became known
+  void GlossaryChanged();         // the glossary file was read again with other contents
+  void GlossaryMayHaveChanged();  // the user came back from another program
 
   std::vector<ScriptBlock> blocks;                     // the block list, with their files
   std::vector<std::optional<BlockProgress>> progress;  // per block; none until counted
@@ -122,6 +124,12 @@ class TScriptForm {
   // held when it was the current block. None for a block neither counted nor shown yet.
   std::vector<std::unique_ptr<StatesMemo>> kept_;
   std::weak_ptr<SpellChecker> checker_;  // the dictionary of the memos that spelt
+  // The glossary part of the states: the glossary (none while it has no terms) and the terms of
+  // the shown block's strings, found when the block is shown.
+  StateSpelling WithGlossary(StateSpelling spelling) const;
+  static constexpr size_t kShownBlock = static_cast<size_t>(-1);
+  BlockTerms TermsOf(size_t block) const;  // of block `block`'s strings, or of the shown block's
+  BlockTerms shownTerms_;
 };
 
 }  // namespace ts2

@@ -5,6 +5,8 @@
 #include "core/fileutil.h"
 #include "core/utf8.h"
 #include "display/spelling.h"
+#include "views/glossary.h"
+#include "views/original.h"
 
 namespace ts2 {
 
@@ -27,7 +29,8 @@ StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& o
   index.sectionLines(n, lines);
   StringStatus status = StateOfSection(
       lines, options,
-      {spelling.checker, spelling.skipLine < 0 ? -1 : spelling.skipLine - index.header(n), spelling.skipEnd});
+      {spelling.checker, spelling.skipLine < 0 ? -1 : spelling.skipLine - index.header(n), spelling.skipEnd,
+       spelling.glossary, nullptr, spelling.terms ? spelling.terms->of(n) : nullptr});
   status.headerLine = index.header(n);
   return status;
 }
@@ -50,6 +53,9 @@ StringStatus StateOfSection(const std::vector<std::string>& lines, const LintOpt
   for (size_t j = 1; j < bodyEnd && !text; ++j) text = !IsBlank(lines[j]);
   if (!text) return status;
   status.findings = LintSection(lines, options);
+  if (spelling.glossary && spelling.sectionTerms && !spelling.sectionTerms->empty())
+    for (LintFinding& f : spelling.glossary->findings(*spelling.sectionTerms, lines))
+      status.findings.push_back(std::move(f));
   status.state = status.findings.empty() ? StringState::kTranslated : StringState::kWithFindings;
   if (spelling.checker)
     status.unknownWords = UnknownWordList(lines, *spelling.checker, spelling.skipLine, spelling.skipEnd);
@@ -83,13 +89,41 @@ BlockProgress Tally(const std::vector<StringStatus>& states) {
   return p;
 }
 
-BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options) {
+BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2Main& m, int32_t block,
+                        uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8) {
+  BlockTerms out;
+  out.strings.resize(strings);
+  // FNV-1a over the glossary's generation and every string's terms.
+  uint64_t key = 1469598103934665603ull;
+  const auto mix = [&key](uint64_t v) {
+    for (int i = 0; i < 8; ++i) key = (key ^ ((v >> (8 * i)) & 0xFF)) * 1099511628211ull;
+  };
+  mix(generation);
+  for (uint32_t s = 0; s < strings; ++s) {
+    if (!glossary.empty()) out.strings[s] = glossary.termsIn(toUtf8(OriginalTextOf(m, block, s)));
+    mix(out.strings[s].size());
+    for (size_t t : out.strings[s]) mix(t);
+  }
+  out.key = key | 1;  // never 0, the key of no glossary
+  return out;
+}
+
+namespace {
+
+uint64_t GlossaryKey(const StateSpelling& spelling) {
+  return spelling.glossary && spelling.terms ? spelling.terms->key : 0;
+}
+
+}  // namespace
+
+BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options,
+                             const StateSpelling& glossary) {
   BlockProgress p;
   p.strings = strings;
   const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
   if (!bytes) return p;
   const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  p = Tally(StatesOf(text, strings, options));
+  p = Tally(StatesOf(text, strings, options, {.glossary = glossary.glossary, .terms = glossary.terms}));
   p.exists = true;
   return p;
 }
@@ -98,7 +132,8 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
                                           const StateSpelling& spelling, StatesMemo& memo) {
   const bool reusable = memo.states.size() == strings && memo.sections.size() == strings &&
                         memo.options.variableWidth == options.variableWidth &&
-                        memo.options.playerWidth == options.playerWidth && memo.checker == spelling.checker;
+                        memo.options.playerWidth == options.playerWidth && memo.checker == spelling.checker &&
+                        memo.glossaryKey == GlossaryKey(spelling);
   // The same text (a block shown as it was counted): every section is as it was.
   if (reusable && text == memo.text &&
       (!spelling.checker || (spelling.skipLine == memo.skipLine && spelling.skipEnd == memo.skipEnd)))
@@ -139,10 +174,12 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
   memo.checker = spelling.checker;
   memo.skipLine = spelling.skipLine;
   memo.skipEnd = spelling.skipEnd;
+  memo.glossaryKey = GlossaryKey(spelling);
   return memo.states;
 }
 
-StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options) {
+StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options,
+                         const StateSpelling& glossary) {
   StatesOnDisk out;
   out.progress.strings = strings;
   out.memo.options = options;
@@ -150,7 +187,8 @@ StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOp
   if (!bytes) return out;
   const std::string text =
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  out.progress = Tally(StatesOf(text, strings, options, {}, out.memo));
+  out.progress = Tally(
+      StatesOf(text, strings, options, {.glossary = glossary.glossary, .terms = glossary.terms}, out.memo));
   out.progress.exists = true;
   return out;
 }

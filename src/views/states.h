@@ -3,12 +3,14 @@
 //   untranslated            the string's section is missing, or no line of its body holds anything
 //                           but blanks;
 //   translated              otherwise;
-//   translated with findings  the lint of `ts2tool check` finds something in its section.
+//   translated with findings  the lint of `ts2tool check` finds something in its section (with a
+//                           glossary, also a term of the original whose translation it lacks).
 // Apart from these, while spelling is on, a translated string may hold unknown words: a
 // misspelling is not a finding of the lint (nothing overflows), so it is kept beside the state.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,8 @@
 namespace ts2 {
 
 class SpellChecker;  // display/spelling.h
+class Glossary;      // views/glossary.h
+struct Ts2Main;      // core/state.h
 
 enum class StringState : uint8_t { kUntranslated, kTranslated, kWithFindings };
 
@@ -30,12 +34,29 @@ struct StringStatus {
   bool misspelled() const { return !unknownWords.empty(); }
 };
 
-// The spelling part of the states: the dictionary (null while spelling is off) and the word being
-// typed (section line `skipLine`, ending at byte `skipEnd`), which, as in the Text Editor's
-// underlines, is not counted until the caret leaves it.
+// The glossary terms standing in the original of each string of a block (indices in the
+// glossary's terms), by string, and a key that differs whenever the terms or the glossary do.
+struct BlockTerms {
+  std::vector<std::vector<size_t>> strings;
+  uint64_t key = 0;
+  const std::vector<size_t>* of(uint32_t n) const { return n < strings.size() ? &strings[n] : nullptr; }
+};
+// The terms of the `strings` strings of block `block` (an index of the block list) of the loaded
+// ROM, their original texts made UTF-8 by `toUtf8`; `generation` names the glossary's contents.
+BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2Main& m, int32_t block,
+                        uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8);
+
+// What the states read besides the options. The spelling part: the dictionary (null while
+// spelling is off) and the word being typed (section line `skipLine`, ending at byte `skipEnd`),
+// which, as in the Text Editor's underlines, is not counted until the caret leaves it. The
+// glossary part (null without a glossary): the terms of the block's strings (for StatesOf and
+// StateOf), or of the one string (for StateOfSection).
 struct StateSpelling {
   SpellChecker* checker = nullptr;
   int skipLine = -1, skipEnd = 0;
+  const Glossary* glossary = nullptr;
+  const BlockTerms* terms = nullptr;
+  const std::vector<size_t>* sectionTerms = nullptr;
 };
 
 // The state of a string from its section's lines (header, text lines, closing line, as SectionAt
@@ -61,13 +82,14 @@ BlockProgress Tally(const std::vector<StringStatus>& states);
 
 // The progress of a block of `strings` strings counted from its file on disk. A file that does not
 // exist (or cannot be read) counts every string as untranslated; no file is ever created.
-BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options);
+BlockProgress ProgressOnDisk(const std::string& path, uint32_t strings, const LintOptions& options,
+                             const StateSpelling& glossary = {});
 
 // A computation of a block's states kept with what it was made from: the text, where each
 // string's section lay in it, the options and the spelling.
 struct StatesMemo {
   struct Section {
-    size_t start = 0, end = 0;  // the section's bytes, from its header to its last line's end
+    size_t start = 0, end = 0;   // the section's bytes, from its header to its last line's end
     int header = -1, last = -1;  // its first and last lines; -1 without a section
   };
   std::string text;
@@ -76,6 +98,7 @@ struct StatesMemo {
   LintOptions options;
   const SpellChecker* checker = nullptr;
   int skipLine = -1, skipEnd = 0;
+  uint64_t glossaryKey = 0;  // the terms' key; 0 without a glossary
 };
 // StatesOf(text, strings, options, spelling), computing again only the strings that `memo` (a
 // computation of as many strings, or an empty memo) does not give: a string is looked at again
@@ -93,7 +116,9 @@ struct StatesOnDisk {
   BlockProgress progress;
   StatesMemo memo;  // empty text and states when the file does not exist
 };
-StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options);
+// `glossary` gives its glossary part only.
+StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options,
+                         const StateSpelling& glossary = {});
 
 // "12 of 40 translated, 3 with findings": the block list's tooltip and the overview's summary.
 std::string ProgressText(const BlockProgress& progress);

@@ -135,5 +135,41 @@ TEST_F(GlossaryWindow, ATermsTranslationGoesInAtTheCaret) {
   EXPECT_FALSE(panel.InsertTranslation(1));
 }
 
+// A term the translation lacks is a finding of the string, as `ts2tool check` reports it: its
+// mark, its block's count, Next String with Findings; typing the term clears it at once.
+TEST_F(GlossaryWindow, MissingTermsAreFindingsOfTheirStrings) {
+  const auto mark = [this](int s) { return p.ui.pList.marks[s].mark; };
+  p.ui.runLaterTasks();
+  EXPECT_EQ(mark(2), ItemMark::kTranslated);
+  EXPECT_EQ(p.ui.bList.marks[0].tip, "5 of 6 translated, 1 with findings");
+
+  dir.write("Dumps/glossary.csv", "Mira,Myra\n");
+  p.program.applicationActivated();  // back from the spreadsheet
+  p.ui.runLaterTasks();
+  EXPECT_EQ(mark(2), ItemMark::kFindings);
+  EXPECT_EQ(p.ui.pList.marks[2].tip,
+            "line 1, column 1: the original has \"Mira\": the glossary translates it as \"Myra\"");
+  EXPECT_EQ(p.ui.bList.marks[0].tip, "4 of 6 translated, 2 with findings");
+  showString(0);
+  p.form().RunMenuCommand(MenuId::NextFinding1);
+  EXPECT_EQ(p.form().gCurString, 2);
+
+  const std::string text = p.ui.TDMemo.text();
+  p.ui.TDMemo.setSelection(static_cast<int>(text.find("Mira ou")), 4);
+  p.ui.TDMemo.type("Myra");
+  EXPECT_EQ(mark(2), ItemMark::kTranslated);
+
+  // A term added from the window counts at once too: string 5 ("Beware the DRAGON!") lacks it.
+  std::string error;
+  ASSERT_TRUE(panel.AddTerm("dragon", "Dragonne", "", error)) << error;
+  p.ui.runLaterTasks();
+  EXPECT_EQ(mark(5), ItemMark::kFindings);
+  // The glossary gone: no term is missing any more.
+  std::remove(dir.file("Dumps/glossary.csv").c_str());
+  p.program.applicationActivated();
+  p.ui.runLaterTasks();
+  EXPECT_EQ(mark(5), ItemMark::kTranslated);
+}
+
 }  // namespace
 }  // namespace ts2::test

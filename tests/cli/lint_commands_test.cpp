@@ -105,7 +105,12 @@ TEST_F(Demo, CheckNamesGlossaryTermsTheTranslationLacks) {
       "Dumps/000A0000.txt:26: string 3, line 1 (file line 26): column 1: the original has "
       "\"\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\": the glossary translates it as \"ABC\"\n" +
           overflow + "3 findings in 1 file (6 strings checked)\n");
-  // String 5 (DRAGON) has no translation yet: nothing to name.
+  // String 5 ("Beware the DRAGON!") reads "Attention au DRAGON !".
+  // progress counts by the same rules: strings 2 and 3 have findings.
+  r = RunTool(dir, "progress demo.sfc demo.txt");
+  EXPECT_NE(r.out.find("\"exists\":true,\"strings\":6,\"translated\":4,\"with_findings\":2}"),
+            std::string::npos)
+      << r.out;
 
   // Another glossary named, and one with mistakes: each named, nothing checked.
   dir.write("terms.csv", "Mira,Mira\n");

@@ -10,6 +10,7 @@
 #include "script/textfile.h"
 #include "support/builders.h"
 #include "support/word_list_speller.h"
+#include "views/glossary.h"
 #include "views/states.h"
 
 namespace ts2 {
@@ -252,6 +253,51 @@ TEST(BlockProgress, CountedFromDiskWithoutCreatingFiles) {
 // States computed again from a memo of the last computation equal the plain computation, over
 // random edits (sections made, broken, moved, retitled), other options, spelling turned on and
 // off, and the word being typed moving between sections.
+// With a glossary, a translated string lacking a term of its original has findings, and the
+// block's count says so; the terms come from the originals, by string.
+TEST(StringStates, GlossaryTermsMissingAreFindings) {
+  const Glossary glossary(
+      "Sword,\xC3\xA9p\xC3\xA9"
+      "e\nMira,Myra\n");
+  BlockTerms terms;
+  terms.strings = {{0}, {0, 1}, {1}, {}};
+  terms.key = 7;
+  const std::string text =
+      ".STRING 0\nL'\xE9p\xE9"
+      "e.\n.ENDS\n.STRING 1\nL'\xE9p\xE9"
+      "e de Mira.\n.ENDS\n"
+      ".STRING 2\n\n.ENDS\n.STRING 3\nRien.\n.ENDS\n";
+  const StateSpelling with{.glossary = &glossary, .terms = &terms};
+  const std::vector<StringStatus> states = StatesOf(text, 4, LintOptions{}, with);
+  ASSERT_EQ(states.size(), 4u);
+  EXPECT_EQ(states[0].state, S::kTranslated);
+  EXPECT_EQ(states[1].state, S::kWithFindings);
+  EXPECT_EQ(StateText(states[1]),
+            "line 1, column 1: the original has \"Mira\": the glossary translates it as \"Myra\"");
+  EXPECT_EQ(states[2].state, S::kUntranslated);  // nothing to lack yet
+  EXPECT_EQ(states[3].state, S::kTranslated);
+  EXPECT_EQ(States(text, 4),
+            (std::vector<S>{S::kTranslated, S::kTranslated, S::kUntranslated, S::kTranslated}));
+  // One section alone, as the edited string's state is made.
+  const std::vector<std::string> section = {".STRING 1",
+                                            "Myra et l'\xE9p\xE9"
+                                            "e",
+                                            ".ENDS"};
+  EXPECT_EQ(StateOfSection(section, {}, {.glossary = &glossary, .sectionTerms = terms.of(1)}).state,
+            S::kTranslated);
+  EXPECT_EQ(
+      StateOfSection({".STRING 1", "Myra"}, {}, {.glossary = &glossary, .sectionTerms = terms.of(1)}).state,
+      S::kWithFindings);
+  EXPECT_EQ(terms.of(4), nullptr);
+
+  const test::TempDir dir;
+  const std::string file = dir.write("000A0000.txt", text);
+  const BlockProgress p = ProgressOnDisk(file, 4, {}, with);
+  EXPECT_EQ(std::pair(p.translated, p.withFindings), std::pair(2u, 1u));
+  const StatesOnDisk counted = CountOnDisk(file, 4, {}, with);
+  EXPECT_EQ(std::pair(counted.progress.translated, counted.progress.withFindings), std::pair(2u, 1u));
+}
+
 TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
   const std::string pieces[] = {".STRING 0", ".STRING 1", ".STRING 2", ".STRING 10", ".ENDS",
                                 "",          "Hello",     "Helo wrod", "sword",      std::string(30, 'W'),
@@ -259,6 +305,15 @@ TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
   test::WordListSpeller words;
   words.words = {U"Hello", U"sword", U"A", U"B"};
   SpellChecker checker(std::make_unique<test::WordListSpeller>(words));
+  // Two sets of glossary terms by string: a memo made with one must not answer for the other.
+  const Glossary glossary("Bonjour,Hello\nword,sword\n");
+  BlockTerms bonjour, word;
+  bonjour.strings.assign(11, {0});
+  bonjour.key = 3;
+  word.strings.assign(11, {1});
+  word.strings[2] = {0, 1};
+  word.key = 5;
+  const BlockTerms* glossaries[] = {nullptr, &bonjour, &word};
   std::mt19937 random(41);
   for (int run = 0; run < 60; ++run) {
     std::vector<std::string> lines;
@@ -282,11 +337,14 @@ TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
       int skipLine = static_cast<int>(random() % (lines.size() + 2)) - 1;
       for (size_t i = 0; i < lines.size(); ++i)
         if (lines[i] == "Helo wrod" && random() % 2 == 0) skipLine = static_cast<int>(i);
+      const BlockTerms* terms = glossaries[random() % 3];
       const StateSpelling spelling{.checker = random() % 6 == 0 ? nullptr : &checker,
                                    .skipLine = skipLine,
                                    .skipEnd = random() % 4 == 0   ? 0
                                               : random() % 2 == 0 ? 4
-                                                                  : 9};
+                                                                  : 9,
+                                   .glossary = terms ? &glossary : nullptr,
+                                   .terms = terms};
       const std::vector<StringStatus> plain = StatesOf(text, 11, options, spelling);
       const std::vector<StringStatus>& kept = StatesOf(text, 11, options, spelling, memo);
       ASSERT_EQ(kept.size(), plain.size());
