@@ -91,10 +91,15 @@ StateSpelling TScriptForm::WithGlossary(StateSpelling spelling) const {
 BlockTerms TScriptForm::TermsOf(size_t block) const {
   const TmyForm& f = program.myForm;
   const bool shown = block == kShownBlock;
-  return TermsOfBlock(glossary.glossary(), glossary.generation(), f,
-                      shown ? f.gCurBlock : blocks[block].index,
-                      shown ? f.gCurStringCount : blocks[block].strings,
-                      [this](std::string_view sjis) { return program.ui.shiftJisToUtf8(sjis); });
+  const int32_t index = shown ? f.gCurBlock : blocks[block].index;
+  TermsMemo* memo = nullptr;  // one a line of the block list
+  if (index >= 0 && index < kMaxBlocks) {
+    if (termsKept_.size() <= static_cast<size_t>(index)) termsKept_.resize(static_cast<size_t>(index) + 1);
+    memo = &termsKept_[static_cast<size_t>(index)];
+  }
+  return TermsOfBlock(
+      glossary.glossary(), glossary.generation(), f, index, shown ? f.gCurStringCount : blocks[block].strings,
+      [this](std::string_view sjis) { return program.ui.shiftJisToUtf8(sjis); }, memo);
 }
 
 void TScriptForm::GlossaryChanged() {

@@ -130,6 +130,7 @@ class TScriptForm {
   static constexpr size_t kShownBlock = static_cast<size_t>(-1);
   BlockTerms TermsOf(size_t block) const;  // of block `block`'s strings, or of the shown block's
   BlockTerms shownTerms_;
+  mutable std::vector<TermsMemo> termsKept_;  // per block: its terms, found again only where needed
 };
 
 }  // namespace ts2

@@ -2,6 +2,9 @@
 // `ts2tool check` looks only at sections that hold text.
 #include "views/states.h"
 
+#include <algorithm>
+
+#include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "core/utf8.h"
 #include "display/spelling.h"
@@ -90,9 +93,12 @@ BlockProgress Tally(const std::vector<StringStatus>& states) {
 }
 
 BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2Main& m, int32_t block,
-                        uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8) {
+                        uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8,
+                        TermsMemo* memo) {
   BlockTerms out;
   out.strings.resize(strings);
+  const bool reusable = memo && memo->generation == generation;
+  std::vector<uint64_t> originals(strings);
   // FNV-1a over the glossary's generation and every string's terms.
   uint64_t key = 1469598103934665603ull;
   const auto mix = [&key](uint64_t v) {
@@ -100,11 +106,22 @@ BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2
   };
   mix(generation);
   for (uint32_t s = 0; s < strings; ++s) {
-    if (!glossary.empty()) out.strings[s] = glossary.termsIn(toUtf8(OriginalTextOf(m, block, s)));
+    if (!glossary.empty()) {
+      const std::string original = OriginalTextOf(m, block, s);
+      originals[s] = HashBytes({reinterpret_cast<const uint8_t*>(original.data()), original.size()});
+      if (reusable && s < memo->originals.size() && memo->originals[s] == originals[s]) {
+        out.strings[s] = memo->terms.strings[s];
+      } else {
+        const bool ascii = std::all_of(original.begin(), original.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        out.strings[s] = glossary.termsIn(ascii ? original : toUtf8(original));
+      }
+    }
     mix(out.strings[s].size());
     for (size_t t : out.strings[s]) mix(t);
   }
   out.key = key | 1;  // never 0, the key of no glossary
+  if (memo) *memo = {generation, std::move(originals), out};
   return out;
 }
 

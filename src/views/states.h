@@ -41,10 +41,20 @@ struct BlockTerms {
   uint64_t key = 0;
   const std::vector<size_t>* of(uint32_t n) const { return n < strings.size() ? &strings[n] : nullptr; }
 };
+// What TermsOfBlock found for a block: a later call with the same glossary looks again only at
+// the strings whose original text changed (a patched ROM).
+struct TermsMemo {
+  uint64_t generation = 0;
+  std::vector<uint64_t> originals;  // per string, a hash of its original text
+  BlockTerms terms;
+};
 // The terms of the `strings` strings of block `block` (an index of the block list) of the loaded
-// ROM, their original texts made UTF-8 by `toUtf8`; `generation` names the glossary's contents.
+// ROM, their original texts made UTF-8 by `toUtf8` (ASCII texts are so already); `generation`
+// names the glossary's contents. `memo` (may be null) is the block's last computation, and then
+// describes this one.
 BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2Main& m, int32_t block,
-                        uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8);
+                        uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8,
+                        TermsMemo* memo = nullptr);
 
 // What the states read besides the options. The spelling part: the dictionary (null while
 // spelling is off) and the word being typed (section line `skipLine`, ending at byte `skipEnd`),

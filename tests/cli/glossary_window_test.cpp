@@ -6,7 +6,9 @@
 #include "core/fileutil.h"
 #include "headless/headless.h"
 #include "tool.h"
+#include "views/glossary.h"
 #include "views/script_form.h"
+#include "views/states.h"
 
 namespace ts2::test {
 namespace {
@@ -169,6 +171,32 @@ TEST_F(GlossaryWindow, MissingTermsAreFindingsOfTheirStrings) {
   p.program.applicationActivated();
   p.ui.runLaterTasks();
   EXPECT_EQ(mark(5), ItemMark::kTranslated);
+}
+
+// A block's terms kept from its last computation are those found afresh: with the same glossary,
+// another glossary, and after the original texts change.
+TEST_F(GlossaryWindow, KeptTermsOfABlockAreThoseFoundAfresh) {
+  const auto toUtf8 = [this](std::string_view sjis) { return p.ui.shiftJisToUtf8(sjis); };
+  const TmyForm& f = p.form();
+  const auto same = [](const BlockTerms& a, const BlockTerms& b) {
+    return a.strings == b.strings && a.key == b.key;
+  };
+  const Glossary first("sword,x\nMira,x\nTom,x\n"), second("Tom,x\nSWORD,x\ngold,x\n");
+  TermsMemo memo;
+  const BlockTerms fresh = TermsOfBlock(first, 1, f, 0, 6, toUtf8);
+  EXPECT_EQ(fresh.strings[2], (std::vector<size_t>{1, 2}));
+  EXPECT_TRUE(same(TermsOfBlock(first, 1, f, 0, 6, toUtf8, &memo), fresh));
+  EXPECT_TRUE(same(TermsOfBlock(first, 1, f, 0, 6, toUtf8, &memo), fresh));  // from the memo
+  const BlockTerms other = TermsOfBlock(second, 2, f, 0, 6, toUtf8, &memo);
+  EXPECT_TRUE(same(other, TermsOfBlock(second, 2, f, 0, 6, toUtf8)));
+  EXPECT_NE(other.key, fresh.key);
+  // Every table text "o" now reads "0": "Tom" and "SWORD" are no more where they stood.
+  for (size_t code = 0; code < 0x10000; ++code)
+    if (f.gCharTable16.pageMade(code) && f.gCharTable16.at(code).text == "o")
+      p.form().gCharTable16[code].text = "0";
+  const BlockTerms changed = TermsOfBlock(second, 2, f, 0, 6, toUtf8, &memo);
+  EXPECT_TRUE(same(changed, TermsOfBlock(second, 2, f, 0, 6, toUtf8)));
+  EXPECT_NE(changed.strings, other.strings);
 }
 
 }  // namespace
