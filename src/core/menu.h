@@ -39,6 +39,7 @@ enum class MenuId {
   ExportPo1,
   ImportPo1,
   WrapLongLines1,
+  FillRepeats1,
   View1,
   DisplayTextEditor1,
   DTT,

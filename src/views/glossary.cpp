@@ -72,8 +72,17 @@ std::string Quoted(std::string_view utf8) {
   return "\"" + std::string(utf8) + "\"";
 }
 
-// The separator: the first comma, semicolon or tab outside quotes in the first record.
+// A first line "sep=;" as spreadsheets write it: the separator it names.
+std::optional<char32_t> SepLine(std::u32string_view s) {
+  if (s.size() < 5 || s.substr(0, 4) != U"sep=") return std::nullopt;
+  if (s.size() > 5 && s[5] != U'\r' && s[5] != U'\n') return std::nullopt;
+  return s[4];
+}
+
+// The separator: the one a "sep=" line names, else the first comma, semicolon or tab outside
+// quotes in the first record.
 char32_t FindSeparator(std::u32string_view s) {
+  if (const std::optional<char32_t> named = SepLine(s)) return *named;
   bool quoted = false;
   for (char32_t c : s) {
     if (c == U'"') quoted = !quoted;
@@ -121,7 +130,7 @@ Glossary::Glossary(std::string_view bytes) {
   const std::u32string s = utf8 ? *utf8 : Cp1252ToUnicode(bytes);
   const char32_t sep = FindSeparator(s);
   const size_t n = s.size();
-  size_t i = 0;
+  size_t i = SepLine(s) ? 5 : 0;
   int line = 1;
   bool first = true;
   const auto endOfLine = [&] {
@@ -134,6 +143,7 @@ Glossary::Glossary(std::string_view bytes) {
       ++line;
     }
   };
+  if (i > 0) endOfLine();  // after a "sep=" line
   while (i < n) {
     const int recordLine = line;
     std::vector<std::u32string> fields;

@@ -6,7 +6,8 @@
 // The file is CSV (RFC 4180): a row a term, the original term in the first column, its
 // translation in the second, an optional note in the third (more columns are ignored). Fields may
 // be quoted ("" for a quote inside); the separator is the first comma, semicolon or tab outside
-// quotes in the first row (spreadsheets in many locales write semicolons). A first row reading
+// quotes in the first row (spreadsheets in many locales write semicolons), or the one a first
+// line "sep=;" names, as spreadsheets write and read it. A first row reading
 // "source" and "target" is a header. The text is UTF-8 (a byte-order mark is skipped); a file that
 // is not UTF-8 is read as Windows-1252, as a spreadsheet on Windows saves it. Several rows for
 // one term give alternatives: any one of them translates it.

@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kPoFilter[] = "PO file (*.po)|*.po|All files (*.*)|*.*";
 constexpr char kExportCaption[] = "Export Script as PO";
+constexpr char kFillCaption[] = "Fill Repeated Strings";
 constexpr char kImportCaption[] = "Import Translations from PO";
 constexpr size_t kErrorsShown = 10;
 
@@ -155,6 +156,13 @@ void TScriptForm::ImportPo() {
                    kImportCaption))
     return;
 
+  ui.message(WriteImport(plan, "translation", "translations", "Imported %s into %s.") + leftOut);
+}
+
+std::string TScriptForm::WriteImport(const PoImport& plan, const char* one, const char* many,
+                                     const char* done) {
+  Toolkit& ui = program.ui;
+  std::string error;
   // The current block in the Text Editor, as one edit to undo; every other file on disk.
   size_t written = 0, imported = 0;
   bool inEditor = false;
@@ -172,12 +180,11 @@ void TScriptForm::ImportPo() {
     ++written;
     imported += file.strings.size();
   }
-  std::string report = Format("Imported %s into %s.", Plural(imported, "translation", "translations").c_str(),
-                              Plural(written, "file", "files").c_str());
+  std::string report =
+      Format(done, Plural(imported, one, many).c_str(), Plural(written, "file", "files").c_str());
   if (inEditor)
     report += " The changes to \"" + ExtractFileName(CurrentFile()) +
               "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
-  ui.message(report + leftOut + failures);
 
   // The files written count again.
   const LintOptions options = Options();
@@ -185,6 +192,43 @@ void TScriptForm::ImportPo() {
     for (const PoImport::File& file : plan.files)
       if (file.file == blocks[b].file && file.file != CurrentFile()) Count(b, options);
   if (onProgress) onProgress();
+  return report + failures;
+}
+
+void TScriptForm::FillRepeats() {
+  TmyForm& f = program.myForm;
+  Toolkit& ui = program.ui;
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (NoScript(f, all, "repeated strings are filled in the files of their blocks.")) return;
+  const TextOfBlock textOf = [this](const ScriptBlock& b) { return TextOf(b); };
+  const Repeats repeats =
+      PlanRepeats(f, all, textOf, [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); });
+  const PoImport plan = PlanPoImport(repeats.entries, all, textOf, false);
+  std::string otherwise;
+  if (!repeats.conflicts.empty()) {
+    otherwise = "\n\n" + Plural(repeats.conflicts.size(), "original is", "originals are") +
+                " translated otherwise in different strings and left alone:";
+    for (size_t i = 0; i < repeats.conflicts.size() && i < kErrorsShown; ++i)
+      otherwise += "\n" + repeats.conflicts[i];
+    if (repeats.conflicts.size() > kErrorsShown)
+      otherwise += "\n... and " + Plural(repeats.conflicts.size() - kErrorsShown, "more", "more");
+  }
+  if (!plan.errors.empty() || plan.files.empty()) {
+    ui.message("No string left to fill: no untranslated string has the original text of a translated one." +
+               otherwise);
+    return;
+  }
+  std::string files;
+  for (const PoImport::File& file : plan.files)
+    files += "\n" + ExtractFileName(file.file) + (file.created ? " (new)" : "") + ": " +
+             Plural(file.strings.size(), "string", "strings");
+  if (!ui.question(Format("Fill %s with the translation of strings with the same original text, in %s?",
+                          Plural(plan.changed, "untranslated string", "untranslated strings").c_str(),
+                          Plural(plan.files.size(), "file", "files").c_str()) +
+                       files + otherwise,
+                   kFillCaption))
+    return;
+  ui.message(WriteImport(plan, "string", "strings", "Filled %s in %s."));
 }
 
 }  // namespace ts2

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "core/cp1252.h"
 #include "core/fileutil.h"
@@ -387,6 +388,73 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
     out.files.push_back({block.file, std::move(replaced.text), !existing, std::move(replaced.changed)});
   }
   if (!out.errors.empty()) out.files.clear();
+  return out;
+}
+
+Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,
+                    const OriginalToUtf8& toUtf8) {
+  struct Translation {
+    std::vector<std::string> body;  // the first translated string's body lines
+    std::vector<std::string> places;
+    bool differs = false;
+  };
+  std::unordered_map<std::string, Translation> translated;  // by original
+  struct Pending {
+    const ScriptBlock* block;
+    uint32_t string;
+    std::string original;
+  };
+  std::vector<Pending> pending;
+  const std::vector<ScriptBlock> files = BlocksByFile(blocks);
+  const ListBox& list = form.ui.list(ControlId::bList);
+  for (const ScriptBlock& b : files) {
+    const std::optional<std::string> text = textOf(b);
+    const SectionIndex index(text ? std::string_view(*text) : std::string_view(), b.strings);
+    for (uint32_t s = 0; s < b.strings; ++s) {
+      std::string original = OriginalTextOf(form, b.index, s);
+      if (original.empty()) continue;
+      std::vector<std::string> body;
+      bool blank = true;
+      if (index.header(s) >= 0) {
+        const auto [first, end] = index.body(s);
+        for (int l = first; l < end; ++l) {
+          body.emplace_back(index.line(l));
+          blank = blank && Blank(body.back());
+        }
+      }
+      if (blank) {
+        pending.push_back({&b, s, std::move(original)});
+        continue;
+      }
+      Translation& t = translated[original];
+      if (t.places.empty())
+        t.body = std::move(body);
+      else
+        t.differs = t.differs || body != t.body;
+      t.places.push_back(FileUtf8(list.line(b.index)) + " string " + std::to_string(s));
+    }
+  }
+  Repeats out;
+  for (const Pending& p : pending) {
+    const auto found = translated.find(p.original);
+    if (found == translated.end() || found->second.differs) continue;
+    po::Entry e;
+    e.context = PoContext(*p.block, p.string);
+    e.id = toUtf8(p.original);
+    for (size_t k = 0; k < found->second.body.size(); ++k)
+      e.str += (k ? "\n" : "") + FileUtf8(found->second.body[k]);
+    out.entries.push_back(std::move(e));
+  }
+  for (const auto& [original, t] : translated) {
+    if (!t.differs) continue;
+    std::string places;
+    for (const std::string& p : t.places) places += (places.empty() ? "" : ", ") + p;
+    std::string shown = original;
+    for (size_t at = shown.find("\r\n"); at != std::string::npos; at = shown.find("\r\n", at))
+      shown.replace(at, 2, " ");
+    out.conflicts.push_back(places + ": \"" + toUtf8(shown) + "\"");
+  }
+  std::sort(out.conflicts.begin(), out.conflicts.end());
   return out;
 }
 

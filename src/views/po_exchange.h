@@ -112,4 +112,17 @@ struct PoImport {
 PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<ScriptBlock>& blocks,
                       const TextOfBlock& textOf, bool takeFuzzy);
 
+// Fill Repeated Strings. A game says many lines in many places ("Welcome!", "Thank you."), and
+// a translator translates each once: every string not translated yet whose original text is,
+// byte for byte, that of translated strings gets their translation, when they all read alike.
+// An original translated otherwise in different strings is left to the translator, and named.
+// Strings whose original is empty are left alone. The entries go to PlanPoImport like a PO
+// file's (their msgid is the original, their line 0).
+struct Repeats {
+  std::vector<po::Entry> entries;      // one a string to fill: its context and translation (UTF-8)
+  std::vector<std::string> conflicts;  // per original translated otherwise: where, and the original (UTF-8)
+};
+Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,
+                    const OriginalToUtf8& toUtf8);
+
 }  // namespace ts2

@@ -17,6 +17,7 @@
 
 #include "display/lint.h"
 #include "views/glossary_panel.h"
+#include "views/po_exchange.h"
 #include "views/script.h"
 #include "views/states.h"
 
@@ -93,6 +94,10 @@ class TScriptForm {
   // block in the Text Editor (one edit to undo) and into every other file on disk, each written
   // whole; a file with a wrong entry changes nothing.
   void ImportPo();
+  // Fill Repeated Strings: every string not translated yet whose original is that of translated
+  // strings that read alike gets their translation, after asking, as an import does (the current
+  // block in the Text Editor, every other file on disk); originals translated otherwise are named.
+  void FillRepeats();
 
   // Next Untranslated String, Next String with Findings: selects the next string in `wanted`'s
   // state after the shown one: later in its block (as the Text Editor holds it), then in the
@@ -111,6 +116,10 @@ class TScriptForm {
   std::optional<std::string> TextOf(const ScriptBlock& block) const;
   std::string CurrentFile() const;
   bool SelectOriginal(const Result& result);  // in the Kana Text window
+  // Writes a planned import: the current block's file into the Text Editor (one edit to undo),
+  // every other file on disk; counts them again. What was done, for the report after `done`
+  // ("Imported 3 translations"): files, the Text Editor's part, files that could not be written.
+  std::string WriteImport(const PoImport& plan, const char* one, const char* many, const char* done);
 
   size_t next_ = 0;          // the next block to count
   unsigned generation_ = 0;  // counting restarted: older steps stop

@@ -53,6 +53,7 @@ TEST(GlossaryTest, ReadsRowsAsSpreadsheetsAndPlatformsWriteThem) {
        {{"Sword", {"lame"}, "", 1}, {"Gold", {"Or"}, "", 2}}},
       {"byte-order mark, header in other case", "\xEF\xBB\xBFSource,Target\nA,B\n", {{"A", {"B"}, "", 2}}},
       {"semicolons (a French spreadsheet)", "Gold;Or;\"a; b\"\n", {{"Gold", {"Or"}, "a; b", 1}}},
+      {"a sep= line names the separator", "sep=;\nGold;Or, d'or\n", {{"Gold", {"Or, d'or"}, "", 2}}},
       {"tabs",
        "Holy Sword\tLame sacr\xC3\xA9"
        "e\n",
@@ -253,6 +254,7 @@ TEST(GlossaryTest, ARowIsAddedTheFilesOwnWayAndReadsBackAsTheTerm) {
        "\r\nHoly Sword,lame,\"the, note\"\r\n"},
       {"semicolons", "A;B\n", "Dark, Lord", "Seigneur \"noir\"", "",
        "Dark, Lord;\"Seigneur \"\"noir\"\"\"\n"},
+      {"a sep= line", "sep=;\r\nA,B;C\r\n", "x,y", "z", "", "x,y;z\r\n"},
       {"tabs, the byte-order mark kept",
        "\xEF\xBB\xBF"
        "A\tB\n",

@@ -1,0 +1,89 @@
+// ts2tool propagate: every string not translated yet whose original is that of translated
+// strings gets their translation, as Edit > Fill Repeated Strings does.
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/cli.h"
+#include "cli/show_string.h"
+#include "cli/sjis_utf8.h"
+#include "core/fileutil.h"
+#include "views/po_exchange.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunPropagate(const std::vector<std::string>& args);
+
+const Command kPropagate{
+    "propagate", "propagate ROM DATAFILE [--dumps DIR] [-n]",
+    "fill each untranslated string with the translation of strings with the same original", RunPropagate};
+
+constexpr char kPropagateHelp[] =
+    "Opens ROM with DATAFILE as the editor does and reads every block's translation file in DIR\n"
+    "(default ./Dumps). A game says many lines in many places; each string not translated yet\n"
+    "whose original text is, byte for byte, that of translated strings gets their translation\n"
+    "as its section's body, when they all read alike. An original translated otherwise in\n"
+    "different strings is left alone and named. A string without a section gets one, a block\n"
+    "without a file a new file; every other byte stays, and each file is written whole or not\n"
+    "at all.\n"
+    "Prints each changed file with its filled strings, each original translated otherwise, then\n"
+    "a summary.\n"
+    "  -n  change nothing: print what would change\n"
+    "Exit status: 0; 1 for inputs that cannot be read or a file that could not be written; 2 for\n"
+    "wrong usage.\n";
+
+std::string StringList(const std::vector<uint32_t>& strings) {
+  std::string out;
+  for (uint32_t s : strings) out += (out.empty() ? "" : ", ") + std::to_string(s);
+  return out;
+}
+
+int RunPropagate(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  if (auto done = StartCommand(kPropagate, args, {"--dumps"}, {"-n"}, parsed, kPropagateHelp)) return *done;
+  if (parsed.positional.size() != 2) return UsageError(kPropagate, "expected ROM and DATAFILE");
+  const std::string dumps = DumpsFolder(parsed);
+  const bool dryRun = parsed.has("-n");
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
+
+  ShownString shown;
+  if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
+  const TmyForm& form = shown.program.form();
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
+  bool converted = true;
+  const Repeats repeats = PlanRepeats(form, blocks, FileText, [&](std::string_view sjis) {
+    std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
+    converted = converted && utf8.has_value();
+    return utf8.value_or(std::string());
+  });
+  if (!converted)
+    return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+  const PoImport plan = PlanPoImport(repeats.entries, blocks, FileText, false);
+  // A translation the files already hold cannot be refused: its lines came out of a section.
+  for (const std::string& e : plan.errors) Fail(kExitBadInput, "string " + e);
+  if (!plan.errors.empty()) return kExitBadInput;
+
+  bool failed = false;
+  std::string out, error;
+  for (const PoImport::File& f : plan.files) {
+    if (!dryRun && !WriteFileAtomic(f.file, f.text.data(), f.text.size(), &error)) {
+      Fail(kExitBadInput, error + "; " + f.file + " was left as it was");
+      failed = true;
+      continue;
+    }
+    out += f.file + ": " + (f.created ? "new file, " : "") +
+           (f.strings.size() == 1 ? "string " : "strings ") + StringList(f.strings) + "\n";
+  }
+  for (const std::string& c : repeats.conflicts) out += "translated otherwise: " + c + "\n";
+  out += Plural(plan.changed, "string", "strings") + (dryRun ? " would be filled" : " filled") + " in " +
+         Plural(plan.files.size(), "file", "files") + "; " +
+         Plural(repeats.conflicts.size(), "original", "originals") + " translated otherwise left alone\n";
+  if (!WriteOutput("-", out.data(), out.size())) return CannotWrite(kExitBadInput, "-");
+  return failed ? kExitBadInput : kExitOk;
+}
+
+const Registrar kRegister{kPropagate};
+
+}  // namespace
+}  // namespace ts2::cli

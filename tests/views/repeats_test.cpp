@@ -1,0 +1,83 @@
+// Fill Repeated Strings: which untranslated strings get which translation, and which originals
+// are left alone.
+#include <gtest/gtest.h>
+
+#include "display/display_fixture.h"
+#include "views/original.h"
+#include "views/po_exchange.h"
+
+namespace ts2 {
+namespace {
+
+class RepeatsTest : public test::DisplayTest {
+ protected:
+  static constexpr uint32_t kTable = 0x8000, kBank = 0x10000;
+  void SetUp() override {
+    test::RomBuilder rom(0x20000);
+    // Two characters a string: "AB", "A[$0001]", "AB", "AB", "B[$0001]" twice, "[$0001]B", "BA" twice
+    const std::vector<std::vector<uint8_t>> strings = {
+        {0x01, 'A', 'B'}, {0x01, 'A'}, {0x01, 'A', 'B'},      {0x01, 'A', 'B'},     {0x01, 'B'},
+        {0x01, 'B'},      {0x01},      {0x01, 'B', 'A', 'B'}, {0x01, 'B', 'A', 'B'}};
+    uint16_t at = 0x100;
+    for (size_t s = 0; s < strings.size(); ++s) {
+      rom.put16(kTable + 2 * static_cast<uint32_t>(s), at);
+      rom.put(kBank + at, strings[s]);
+      at = static_cast<uint16_t>(at + strings[s].size());
+    }
+    LoadRom(rom.data());
+    SetFont(std::vector<test::Glyph>(0x200));
+    for (char c : std::string("AB")) f.gCharTable16[static_cast<uint8_t>(c)] = {1, 15, 0, std::string(1, c)};
+    SetBlock(kTable, kBank, static_cast<int>(strings.size()));
+    p.ui.bList.add("Block 8000");
+  }
+};
+
+TEST_F(RepeatsTest, UntranslatedStringsGetTheTranslationOfTheirOriginal) {
+  std::vector<std::string> originals;
+  for (uint32_t s = 0; s < 9; ++s) originals.push_back(OriginalTextOf(f, 0, s));
+  ASSERT_EQ(originals, (std::vector<std::string>{"AB", "A[$0001]", "AB", "AB", "B[$0001]", "B[$0001]",
+                                                 "[$0001]B", "BA", "BA"}));
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(f, "Dumps");
+  ASSERT_EQ(blocks.size(), 1u);
+  // 0 translated; 2 blank; 3 without a section; 4 and 5 translated otherwise; 7 translated on
+  // two lines, 8 blank; 1 and 6 have no other string with their original.
+  const std::string text =
+      ".STRING 0\r\nUn\r\n.ENDS\r\n.STRING 1\r\n\r\n.ENDS\r\n.STRING 2\r\n  \r\n.ENDS\r\n"
+      ".STRING 4\r\nDeux\r\n.ENDS\r\n.STRING 5\r\nTrois\r\n.ENDS\r\n.STRING 6\r\n\r\n.ENDS\r\n"
+      ".STRING 7\r\nQuatre\r\net cinq\r\n.ENDS\r\n.STRING 8\r\n\r\n.ENDS\r\n";
+  const TextOfBlock textOf = [&](const ScriptBlock&) { return std::optional<std::string>(text); };
+  const Repeats repeats = PlanRepeats(f, blocks, textOf, [](std::string_view s) { return std::string(s); });
+  std::vector<std::pair<std::string, std::string>> filled;
+  for (const po::Entry& e : repeats.entries) filled.emplace_back(*e.context, e.str);
+  EXPECT_EQ(filled, (std::vector<std::pair<std::string, std::string>>{
+                        {"00008000.txt .STRING 2", "Un"},
+                        {"00008000.txt .STRING 3", "Un"},
+                        {"00008000.txt .STRING 8", "Quatre\net cinq"}}));
+  EXPECT_EQ(repeats.conflicts,
+            std::vector<std::string>{"Block 8000 string 4, Block 8000 string 5: \"B[$0001]\""});
+
+  const PoImport plan = PlanPoImport(repeats.entries, blocks, textOf, false);
+  ASSERT_TRUE(plan.errors.empty());
+  ASSERT_EQ(plan.files.size(), 1u);
+  EXPECT_EQ(plan.files[0].strings, (std::vector<uint32_t>{2, 3, 8}));
+  EXPECT_EQ(
+      plan.files[0].text,
+      ".STRING 0\r\nUn\r\n.ENDS\r\n.STRING 1\r\n\r\n.ENDS\r\n.STRING 2\r\nUn\r\n.ENDS\r\n"
+      ".STRING 3\r\nUn\r\n.ENDS\r\n\r\n\r\n\r\n.STRING 4\r\nDeux\r\n.ENDS\r\n.STRING 5\r\nTrois\r\n.ENDS\r\n"
+      ".STRING 6\r\n\r\n.ENDS\r\n.STRING 7\r\nQuatre\r\net cinq\r\n.ENDS\r\n"
+      ".STRING 8\r\nQuatre\r\net cinq\r\n.ENDS\r\n");
+  // Filled once, nothing is left to fill.
+  const TextOfBlock after = [&](const ScriptBlock&) {
+    return std::optional<std::string>(plan.files[0].text);
+  };
+  EXPECT_TRUE(
+      PlanRepeats(f, blocks, after, [](std::string_view s) { return std::string(s); }).entries.empty());
+  // No file yet: nothing is translated, nothing to fill.
+  EXPECT_TRUE(PlanRepeats(
+                  f, blocks, [](const ScriptBlock&) { return std::optional<std::string>(); },
+                  [](std::string_view s) { return std::string(s); })
+                  .entries.empty());
+}
+
+}  // namespace
+}  // namespace ts2
