@@ -195,6 +195,8 @@ class Memo : public virtual Control {
   virtual std::string line(int index) const = 0;
   virtual void beginUpdate() = 0;
   virtual void endUpdate() = 0;
+  // The text the user selected, as UTF-8 (empty without a selection).
+  virtual std::string selectedText() const { return {}; }
   // Selects `length` bytes from byte `column` of line `line` of the text as it was set (lines
   // separated by CR LF, before the word wrap) and scrolls them into view.
   virtual void selectText(int line, int column, int length) = 0;

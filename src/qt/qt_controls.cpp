@@ -617,6 +617,14 @@ void QtMemo::appendLines(const std::string& text, bool dropFinalEmpty) {
   wrapValid_ = false;
 }
 
+std::string QtMemo::selectedText() const {
+  // Qt gives line breaks inside a selection as paragraph separators.
+  return edit_->textCursor()
+      .selectedText()
+      .replace(QChar::ParagraphSeparator, QLatin1Char(' '))
+      .toStdString();
+}
+
 std::string QtMemo::text() const {
   if (edited_) syncFromDocument();
   std::string out;

@@ -239,6 +239,7 @@ class QtMemo : public Memo, public WidgetControl {
   void beginUpdate() override;
   void endUpdate() override;
   void selectText(int line, int column, int length) override;
+  std::string selectedText() const override;
 
  private:
   struct Shown {

@@ -400,7 +400,14 @@ GlossaryWindow::GlossaryWindow(Program& program, QWidget* parent)
   connect(add_, &QPushButton::clicked, this, [this] { addTerm(); });
   for (QLineEdit* edit : {term_, translation_, note_})
     connect(edit, &QLineEdit::returnPressed, this, [this] { addTerm(); });
-  program_.ScriptForm().glossary.onChange = [this] { refresh(); };
+  GlossaryPanel& panel = program_.ScriptForm().glossary;
+  panel.onChange = [this] { refresh(); };
+  // Selections in the Kana Text window and the Text Editor go into empty fields, never over typing.
+  panel.onSuggest = [this, &panel] {
+    if (term_->text().isEmpty()) term_->setText(QString::fromStdString(panel.suggestedTerm));
+    if (translation_->text().isEmpty())
+      translation_->setText(QString::fromStdString(panel.suggestedTranslation));
+  };
   refresh();
 }
 

@@ -104,7 +104,20 @@ void GlossaryPanel::Follow(bool termsAgain) {
 }
 
 void GlossaryPanel::Show() {
-  program.ui.showToolWindow(ToolWindow::Glossary, program.ScriptForm());
+  Toolkit& ui = program.ui;
+  suggestedTerm = ui.window(FormId::KanaForm).visible() ? ui.memo(ControlId::kanaEdit).selectedText() : "";
+  suggestedTranslation.clear();
+  const RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  if (editor.selLength() > 0 && !program.myForm.gTextPath.empty()) {
+    const std::string text = editor.text();
+    const auto start = static_cast<size_t>(editor.selStart());
+    const std::string selected =
+        start < text.size() ? text.substr(start, static_cast<size_t>(editor.selLength())) : "";
+    if (selected.find_first_of("\r\n") == std::string::npos)
+      suggestedTranslation = ToUtf8(Cp1252ToUnicode(selected));
+  }
+  ui.showToolWindow(ToolWindow::Glossary, program.ScriptForm());
+  if (onSuggest) onSuggest();
   program.ScriptForm().GlossaryMayHaveChanged();
   Follow(true);
 }

@@ -43,6 +43,12 @@ class GlossaryPanel {
   bool shown = false;              // the window is on screen (its toolkit keeps this current)
   std::function<void()> onChange;  // rows or summary changed
 
+  // What View > Glossary offers for a new term (UTF-8): the text selected in the Kana Text window
+  // (the original) and in the Text Editor (its translation, one line at most); empty for none.
+  // The window puts them into its empty fields (onSuggest).
+  std::string suggestedTerm, suggestedTranslation;
+  std::function<void()> onSuggest;
+
   void Show();                // View > Glossary: the file read again if it changed, the window shown
   void StringShown();         // the shown string, or its text, changed
   void FileMayHaveChanged();  // the user came back from another program

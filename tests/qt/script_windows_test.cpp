@@ -262,6 +262,30 @@ TEST_F(ScriptWindows, GlossaryShowsTheStringsTermsAndPutsOneAtTheCaret) {
   EXPECT_EQ(glossary->summary()->text(), QStringLiteral("String 2: 3 terms, 1 missing."));
   program.myForm.RunMenuCommand(MenuId::Glossary1);
   EXPECT_EQ(glossary->summary()->text(), QStringLiteral("String 1: no glossary terms."));
+
+  // Selections in the Kana Text window and the Text Editor go into the empty fields.
+  clickLine("pList", 2);
+  form(FormId::KanaForm)->show();
+  auto* kana = control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit");
+  ASSERT_NE(kana, nullptr);
+  QTextCursor inKana = kana->textCursor();
+  const int mira = static_cast<int>(kana->toPlainText().indexOf(QStringLiteral("Mira")));
+  ASSERT_GE(mira, 0);
+  inKana.setPosition(mira);
+  inKana.setPosition(mira + 4, QTextCursor::KeepAnchor);
+  kana->setTextCursor(inKana);
+  cursor = editor->textCursor();
+  const int demande = static_cast<int>(editor->toPlainText().indexOf(QStringLiteral("à Mira")));
+  cursor.setPosition(demande);
+  cursor.setPosition(demande + 6, QTextCursor::KeepAnchor);
+  editor->setTextCursor(cursor);
+  glossary->translationEdit()->setText(QStringLiteral("typed"));
+  program.myForm.RunMenuCommand(MenuId::Glossary1);
+  EXPECT_EQ(glossary->termEdit()->text(), QStringLiteral("Mira"));
+  EXPECT_EQ(glossary->translationEdit()->text(), QStringLiteral("typed"));  // never over typing
+  glossary->translationEdit()->clear();
+  program.myForm.RunMenuCommand(MenuId::Glossary1);
+  EXPECT_EQ(glossary->translationEdit()->text(), QStringLiteral("à Mira"));
 }
 
 TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
