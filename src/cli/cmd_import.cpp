@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/cli.h"
+#include "cli/import_plan.h"
 #include "cli/show_string.h"
 #include "core/fileutil.h"
 #include "script/po.h"
@@ -32,12 +33,6 @@ constexpr char kImportHelp[] =
     "  -n  change nothing: print what would change\n"
     "Exit status: 0; 1 for a PO file that cannot be read or imported, or a file that could not be\n"
     "written; 2 for wrong usage.\n";
-
-std::string StringList(const std::vector<uint32_t>& strings) {
-  std::string out;
-  for (uint32_t s : strings) out += (out.empty() ? "" : ", ") + std::to_string(s);
-  return out;
-}
 
 int RunImport(const std::vector<std::string>& args) {
   ParsedArgs parsed;
@@ -74,17 +69,8 @@ int RunImport(const std::vector<std::string>& args) {
                                    " cannot be imported; no translation file was written");
   }
 
-  bool failed = false;
   std::string out;
-  for (const PoImport::File& f : plan.files) {
-    if (!dryRun && !WriteFileAtomic(f.file, f.text.data(), f.text.size(), &error)) {
-      Fail(kExitBadInput, error + "; " + f.file + " was left as it was");
-      failed = true;
-      continue;
-    }
-    out += f.file + ": " + (f.created ? "new file, " : "") +
-           (f.strings.size() == 1 ? "string " : "strings ") + StringList(f.strings) + "\n";
-  }
+  const bool failed = !WriteImportPlan(plan, dryRun, out);
   out += Plural(plan.changed, "string", "strings") + (dryRun ? " would change" : " changed") + " in " +
          Plural(plan.files.size(), "file", "files") + "; " + std::to_string(plan.same) + " already so, " +
          std::to_string(plan.untranslated) + " not translated" +

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/cli.h"
+#include "cli/import_plan.h"
 #include "cli/show_string.h"
 #include "cli/sjis_utf8.h"
 #include "core/fileutil.h"
@@ -32,12 +33,6 @@ constexpr char kPropagateHelp[] =
     "Exit status: 0; 1 for inputs that cannot be read or a file that could not be written; 2 for\n"
     "wrong usage.\n";
 
-std::string StringList(const std::vector<uint32_t>& strings) {
-  std::string out;
-  for (uint32_t s : strings) out += (out.empty() ? "" : ", ") + std::to_string(s);
-  return out;
-}
-
 int RunPropagate(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   if (auto done = StartCommand(kPropagate, args, {"--dumps"}, {"-n"}, parsed, kPropagateHelp)) return *done;
@@ -64,17 +59,8 @@ int RunPropagate(const std::vector<std::string>& args) {
   for (const std::string& e : plan.errors) Fail(kExitBadInput, "string " + e);
   if (!plan.errors.empty()) return kExitBadInput;
 
-  bool failed = false;
-  std::string out, error;
-  for (const PoImport::File& f : plan.files) {
-    if (!dryRun && !WriteFileAtomic(f.file, f.text.data(), f.text.size(), &error)) {
-      Fail(kExitBadInput, error + "; " + f.file + " was left as it was");
-      failed = true;
-      continue;
-    }
-    out += f.file + ": " + (f.created ? "new file, " : "") +
-           (f.strings.size() == 1 ? "string " : "strings ") + StringList(f.strings) + "\n";
-  }
+  std::string out;
+  const bool failed = !WriteImportPlan(plan, dryRun, out);
   for (const std::string& c : repeats.conflicts) out += "translated otherwise: " + c + "\n";
   out += Plural(plan.changed, "string", "strings") + (dryRun ? " would be filled" : " filled") + " in " +
          Plural(plan.files.size(), "file", "files") + "; " +

@@ -20,6 +20,23 @@ constexpr char kFillCaption[] = "Fill Repeated Strings";
 constexpr char kImportCaption[] = "Import Translations from PO";
 constexpr size_t kErrorsShown = 10;
 
+// The first kErrorsShown of `items`, a line each after `prefix`, and how many more there are.
+std::string Listed(const std::vector<std::string>& items, const std::string& prefix) {
+  std::string list;
+  for (size_t i = 0; i < items.size() && i < kErrorsShown; ++i) list += "\n" + prefix + items[i];
+  if (items.size() > kErrorsShown) list += "\n... and " + Plural(items.size() - kErrorsShown, "more", "more");
+  return list;
+}
+
+// A line a file of the plan: "000A0000.txt (new): 3 strings".
+std::string FileList(const PoImport& plan) {
+  std::string files;
+  for (const PoImport::File& file : plan.files)
+    files += "\n" + ExtractFileName(file.file) + (file.created ? " (new)" : "") + ": " +
+             Plural(file.strings.size(), "string", "strings");
+  return files;
+}
+
 bool EndsWithPo(const std::string& name) {
   return name.size() >= 3 && name[name.size() - 3] == '.' && std::tolower(name[name.size() - 2]) == 'p' &&
          std::tolower(name[name.size() - 1]) == 'o';
@@ -130,11 +147,8 @@ void TScriptForm::ImportPo() {
   const PoImport plan = PlanPoImport(
       *entries, all, [this](const ScriptBlock& b) { return TextOf(b); }, false);
   if (!plan.errors.empty()) {
-    std::string list;
-    for (size_t i = 0; i < plan.errors.size() && i < kErrorsShown; ++i) list += "\nLine " + plan.errors[i];
-    if (plan.errors.size() > kErrorsShown)
-      list += "\n... and " + Plural(plan.errors.size() - kErrorsShown, "more", "more");
-    ui.message("\"" + name + "\" cannot be imported:" + list + "\n" + std::string(kNothing + 1));
+    ui.message("\"" + name + "\" cannot be imported:" + Listed(plan.errors, "Line ") + "\n" +
+               std::string(kNothing + 1));
     return;
   }
   const std::string leftOut = plan.fuzzy ? Format(" %s marked fuzzy (not yet confirmed) left out.",
@@ -145,14 +159,10 @@ void TScriptForm::ImportPo() {
                "\"." + leftOut);
     return;
   }
-  std::string files;
-  for (const PoImport::File& file : plan.files)
-    files += "\n" + ExtractFileName(file.file) + (file.created ? " (new)" : "") + ": " +
-             Plural(file.strings.size(), "string", "strings");
   if (!ui.question(Format("Import %s from \"%s\" into %s?",
                           Plural(plan.changed, "translation", "translations").c_str(), name.c_str(),
                           Plural(plan.files.size(), "file", "files").c_str()) +
-                       files,
+                       FileList(plan),
                    kImportCaption))
     return;
 
@@ -207,25 +217,17 @@ void TScriptForm::FillRepeats() {
   std::string otherwise;
   if (!repeats.conflicts.empty()) {
     otherwise = "\n\n" + Plural(repeats.conflicts.size(), "original is", "originals are") +
-                " translated otherwise in different strings and left alone:";
-    for (size_t i = 0; i < repeats.conflicts.size() && i < kErrorsShown; ++i)
-      otherwise += "\n" + repeats.conflicts[i];
-    if (repeats.conflicts.size() > kErrorsShown)
-      otherwise += "\n... and " + Plural(repeats.conflicts.size() - kErrorsShown, "more", "more");
+                " translated otherwise in different strings and left alone:" + Listed(repeats.conflicts, "");
   }
   if (!plan.errors.empty() || plan.files.empty()) {
     ui.message("No string left to fill: no untranslated string has the original text of a translated one." +
                otherwise);
     return;
   }
-  std::string files;
-  for (const PoImport::File& file : plan.files)
-    files += "\n" + ExtractFileName(file.file) + (file.created ? " (new)" : "") + ": " +
-             Plural(file.strings.size(), "string", "strings");
   if (!ui.question(Format("Fill %s with the translation of strings with the same original text, in %s?",
                           Plural(plan.changed, "untranslated string", "untranslated strings").c_str(),
                           Plural(plan.files.size(), "file", "files").c_str()) +
-                       files + otherwise,
+                       FileList(plan) + otherwise,
                    kFillCaption))
     return;
   ui.message(WriteImport(plan, "string", "strings", "Filled %s in %s."));
