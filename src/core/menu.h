@@ -60,6 +60,7 @@ enum class MenuId {
   NextUntranslated1,
   NextFinding1,
   Glossary1,
+  SimilarStrings1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

@@ -176,6 +176,7 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::NextUntranslated1: program.ScriptForm().SelectNext(StringState::kUntranslated); break;
     case MenuId::NextFinding1: program.ScriptForm().SelectNext(StringState::kWithFindings); break;
     case MenuId::Glossary1: program.ScriptForm().glossary.Show(); break;
+    case MenuId::SimilarStrings1: program.ScriptForm().similar.Show(); break;
     case MenuId::ExportPo1: program.ScriptForm().ExportPo(); break;
     case MenuId::ImportPo1: program.ScriptForm().ImportPo(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;
@@ -273,6 +274,7 @@ void Program::textChanged(ControlId edit) {
 void Program::applicationActivated() {
   myForm.CheckFilesOnDisk();
   ScriptForm().GlossaryMayHaveChanged();
+  ScriptForm().similar.FilesMayHaveChanged();
 }
 
 void Program::filesDropped(const std::vector<std::string>& paths) {

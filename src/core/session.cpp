@@ -19,7 +19,8 @@ constexpr int kGrip = 40;  // a restored window keeps this much of its top edge 
 constexpr std::pair<ToolWindow, const char*> kScriptWindows[] = {
     {ToolWindow::ScriptOverview, "windows/ScriptOverview"},
     {ToolWindow::FindInScript, "windows/FindInScript"},
-    {ToolWindow::Glossary, "windows/Glossary"}};
+    {ToolWindow::Glossary, "windows/Glossary"},
+    {ToolWindow::SimilarStrings, "windows/SimilarStrings"}};
 
 std::string WindowKey(FormId id) {
   return std::string("windows/") + LayoutOf(id).name;

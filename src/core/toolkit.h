@@ -300,7 +300,7 @@ struct FileDialog {
 };
 
 // Tool windows added beside the system's seven; the toolkit makes them when first shown.
-enum class ToolWindow { ScriptOverview, FindInScript, Glossary };
+enum class ToolWindow { ScriptOverview, FindInScript, Glossary, SimilarStrings };
 
 enum class ControlId {
   Video,

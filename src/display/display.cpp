@@ -91,6 +91,7 @@ void TmyForm::pListClick(TObject Sender) {
   if (Sender != kNoSender && Sender != kSenderTextChanged && ui.window(FormId::cmForm).visible())
     pList.setFocus();
   program.ScriptForm().glossary.StringShown();
+  program.ScriptForm().similar.StringShown();
 }
 
 // Checks the section in Memo1, which holds the shown string's section whenever one was found:

@@ -25,6 +25,7 @@
 #include "patch/image_patch.h"
 #include "patch/ips.h"
 #include "patch/patch_name.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -176,7 +177,10 @@ void TmyForm::PATCHRomFile1Click(TObject /*Sender*/) {
 // nothing.
 void TmyForm::RunPatches(const std::vector<std::string>& files) {
   std::vector<std::string> unchanged;  // patches that left every byte as it was
-  if (!ApplyPatchFiles(files, PatchRoute::TempFile, &unchanged)) return;
+  const bool applied = ApplyPatchFiles(files, PatchRoute::TempFile, &unchanged);
+  // Patches that applied, even before one failed, may have changed the original strings.
+  program.ScriptForm().similar.ScriptMayHaveChanged();
+  if (!applied) return;
   ui.message(kMsgComplete);
   gROMModified = 1;
   // The usual sign of a patch applied twice, or to another ROM than it was made for.

@@ -55,21 +55,6 @@ bool RunKeepingDirectory(Toolkit& ui, FileDialog& dialog, bool save) {
   return chosen && !dialog.fileName.empty();
 }
 
-// The one range of `before` that differs from `after`, and what it becomes.
-struct Difference {
-  size_t start = 0, length = 0;
-  std::string with;
-};
-Difference DifferenceOf(std::string_view before, std::string_view after) {
-  size_t head = 0;
-  while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
-  size_t tail = 0;
-  while (tail < before.size() - head && tail < after.size() - head &&
-         before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
-    ++tail;
-  return {head, before.size() - head - tail, std::string(after.substr(head, after.size() - head - tail))};
-}
-
 // Says what to open first, and why (`why`), when there is no ROM or no block.
 bool NoScript(TmyForm& f, const std::vector<ScriptBlock>& blocks, const std::string& why) {
   if (f.gROM && !blocks.empty()) return false;

@@ -458,4 +458,14 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
   return out;
 }
 
+Difference DifferenceOf(std::string_view before, std::string_view after) {
+  size_t head = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+  size_t tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head &&
+         before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  return {head, before.size() - head - tail, std::string(after.substr(head, after.size() - head - tail))};
+}
+
 }  // namespace ts2

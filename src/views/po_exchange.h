@@ -84,6 +84,14 @@ struct BodiesReplaced {
 // past `strings` are ignored.
 BodiesReplaced ReplaceBodies(std::string_view text, uint32_t strings, const std::vector<NewBody>& bodies);
 
+// The one range of `before` that differs from `after`, and what it becomes: how the Text Editor
+// takes a changed text as one edit to undo, its caret and scroll kept where the text is the same.
+struct Difference {
+  size_t start = 0, length = 0;
+  std::string with;
+};
+Difference DifferenceOf(std::string_view before, std::string_view after);
+
 // What importing a PO file changes.
 struct PoImport {
   struct File {

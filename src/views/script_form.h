@@ -19,6 +19,7 @@
 #include "views/glossary_panel.h"
 #include "views/po_exchange.h"
 #include "views/script.h"
+#include "views/similar_panel.h"
 #include "views/states.h"
 
 namespace ts2 {
@@ -27,9 +28,10 @@ class Program;
 
 class TScriptForm {
  public:
-  explicit TScriptForm(Program& program) : program(program), glossary(program) {}
+  explicit TScriptForm(Program& program) : program(program), glossary(program), similar(program) {}
   Program& program;
   GlossaryPanel glossary;  // the Glossary window's contents (views/glossary_panel.h)
+  SimilarPanel similar;    // the Similar Strings window's contents (views/similar_panel.h)
 
   // ---- states: called by the block selection, the Text Editor and saving ----
   void BlockShown();              // a block's file is in the Text Editor (selected, reloaded)

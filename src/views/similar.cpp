@@ -1,0 +1,219 @@
+// Similar Strings: likeness of original texts and the script's translated strings.
+#include "views/similar.h"
+
+#include <algorithm>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+#include "core/utf8.h"
+#include "views/original.h"
+#include "views/sections.h"
+
+namespace ts2 {
+
+namespace {
+
+bool BlankLine(std::string_view line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+// Characters both sorted texts hold, counted with repeats.
+size_t Common(const std::u32string& a, const std::u32string& b) {
+  size_t i = 0, j = 0, common = 0;
+  while (i < a.size() && j < b.size()) {
+    if (a[i] < b[j]) {
+      ++i;
+    } else if (b[j] < a[i]) {
+      ++j;
+    } else {
+      ++common, ++i, ++j;
+    }
+  }
+  return common;
+}
+
+// The largest distance that still makes `atLeast` percent for texts whose longer one has
+// `longer` characters.
+size_t MaxDistance(size_t longer, int atLeast) {
+  return longer * static_cast<size_t>(100 - std::clamp(atLeast, 0, 100)) / 100;
+}
+
+int Percent(size_t longer, size_t distance) {
+  return static_cast<int>(100 * (longer - distance) / longer);
+}
+
+}  // namespace
+
+std::u32string ComparedText(std::string_view originalUtf8) {
+  std::u32string text = FromUtf8(originalUtf8).value_or(std::u32string());
+  std::u32string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == U'\r') {
+      out += U'\n';
+      if (i + 1 < text.size() && text[i + 1] == U'\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+int Likeness(std::u32string_view a, std::u32string_view b, int atLeast) {
+  if (a == b) return 100;
+  if (a.size() < b.size()) std::swap(a, b);  // a is the longer
+  const size_t n = a.size(), m = b.size();
+  const size_t limit = MaxDistance(n, atLeast);
+  if (n - m > limit) return -1;
+  // Edit distance within the band |i - j| <= limit, rows of a against columns of b; a cell
+  // outside the band is taken as more than the limit.
+  const size_t over = limit + 1;
+  std::vector<size_t> row(m + 1), next(m + 1);
+  for (size_t j = 0; j <= m; ++j) row[j] = j <= limit ? j : over;
+  for (size_t i = 1; i <= n; ++i) {
+    const size_t from = i > limit ? i - limit : 0, to = std::min(m, i + limit);
+    size_t best = over;
+    if (from == 0) {
+      next[0] = i <= limit ? i : over;
+      best = next[0];
+    } else {
+      next[from - 1] = over;
+    }
+    for (size_t j = std::max<size_t>(from, 1); j <= to; ++j) {
+      size_t d = row[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      d = std::min(d, row[j] + 1);
+      d = std::min(d, next[j - 1] + 1);
+      next[j] = std::min(d, over);
+      best = std::min(best, next[j]);
+    }
+    if (to < m) next[to + 1] = over;
+    if (best > limit) return -1;
+    std::swap(row, next);
+  }
+  return row[m] > limit ? -1 : Percent(n, row[m]);
+}
+
+bool TranslationMemory::has(int32_t block) const {
+  return block >= 0 && static_cast<size_t>(block) < blocks_.size() && blocks_[static_cast<size_t>(block)].set;
+}
+
+void TranslationMemory::SetBlock(const ScriptBlock& sb, const std::vector<std::string>& originalsUtf8,
+                                 std::optional<std::string_view> text) {
+  const int32_t block = sb.index;
+  if (block < 0) return;
+  if (blocks_.size() <= static_cast<size_t>(block)) blocks_.resize(static_cast<size_t>(block) + 1);
+  Block& b = blocks_[static_cast<size_t>(block)];
+  b.set = true;
+  b.table = sb.table;
+  b.strings.assign(originalsUtf8.size(), Entry{});
+  for (size_t s = 0; s < originalsUtf8.size(); ++s) {
+    Entry& e = b.strings[s];
+    e.utf8 = originalsUtf8[s];
+    e.text = ComparedText(e.utf8);
+    e.sorted = e.text;
+    std::sort(e.sorted.begin(), e.sorted.end());
+  }
+  SetTranslations(block, text);
+}
+
+void TranslationMemory::SetTranslations(int32_t block, std::optional<std::string_view> text) {
+  if (!has(block)) return;
+  std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;
+  const SectionIndex index(text.value_or(std::string_view()), static_cast<uint32_t>(strings.size()));
+  for (uint32_t s = 0; s < strings.size(); ++s) {
+    std::vector<std::string>& body = strings[s].body;
+    body.clear();
+    if (index.header(s) < 0) continue;
+    const auto [first, end] = index.body(s);
+    bool blank = true;
+    for (int l = first; l < end; ++l) {
+      body.emplace_back(index.line(l));
+      blank = blank && BlankLine(body.back());
+    }
+    if (blank) body.clear();
+  }
+}
+
+const std::string& TranslationMemory::original(int32_t block, uint32_t string) const {
+  static const std::string kNone;
+  if (!has(block)) return kNone;
+  const std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;
+  return string < strings.size() ? strings[string].utf8 : kNone;
+}
+
+bool TranslationMemory::translated(int32_t block, uint32_t string) const {
+  if (!has(block)) return false;
+  const std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;
+  return string < strings.size() && !strings[string].body.empty();
+}
+
+std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t string, int atLeast,
+                                                     size_t limit) const {
+  std::vector<SimilarMatch> out;
+  if (!has(block) || string >= blocks_[static_cast<size_t>(block)].strings.size()) return out;
+  const Entry& query = blocks_[static_cast<size_t>(block)].strings[string];
+  const uint32_t queryTable = blocks_[static_cast<size_t>(block)].table;
+  if (query.text.empty()) return out;
+  std::unordered_map<std::string, size_t>
+      matched;                // a match's place in `out` by its original and translation
+  std::set<uint32_t> tables;  // blocks sharing a pointer table share their file: read once
+  // Originals met before, with their likeness: a line the game repeats is measured once.
+  std::unordered_map<std::u32string_view, int> measured;
+  for (size_t bi = 0; bi < blocks_.size(); ++bi) {
+    if (!blocks_[bi].set || !tables.insert(blocks_[bi].table).second) continue;
+    const std::vector<Entry>& strings = blocks_[bi].strings;
+    for (uint32_t s = 0; s < strings.size(); ++s) {
+      const Entry& e = strings[s];
+      if (e.body.empty() || e.text.empty() || (blocks_[bi].table == queryTable && s == string)) continue;
+      int percent;
+      if (const auto known = measured.find(e.text); known != measured.end()) {
+        percent = known->second;
+      } else {
+        const size_t longer = std::max(e.text.size(), query.text.size());
+        // Characters the two do not share each take an edit at least.
+        const size_t unshared = longer - Common(e.sorted, query.sorted);
+        percent = unshared > MaxDistance(longer, atLeast) ? -1 : Likeness(query.text, e.text, atLeast);
+        measured.emplace(e.text, percent);
+      }
+      if (percent < 0) continue;
+      // The same original and translation elsewhere: counted with the first.
+      std::string key = std::to_string(e.utf8.size()) + ':' + e.utf8;
+      for (const std::string& line : e.body) key += line + '\n';
+      const auto [at, added] = matched.emplace(std::move(key), out.size());
+      if (added)
+        out.push_back({percent, static_cast<int32_t>(bi), s, 1, e.utf8, e.body});
+      else
+        ++out[at->second].alike;
+    }
+  }
+  std::stable_sort(out.begin(), out.end(),
+                   [](const SimilarMatch& a, const SimilarMatch& b) { return a.percent > b.percent; });
+  if (out.size() > limit) out.resize(limit);
+  return out;
+}
+
+std::vector<std::string> OriginalsOf(const TmyForm& form, const ScriptBlock& block,
+                                     const OriginalToUtf8& toUtf8) {
+  std::vector<std::string> out(block.strings);
+  for (uint32_t s = 0; s < block.strings; ++s) {
+    std::string text = OriginalTextOf(form, block.index, s);
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    out[s] = ascii ? std::move(text) : toUtf8(text);
+  }
+  return out;
+}
+
+TranslationMemory MemoryOf(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
+                           const TextOfBlock& textOf, const OriginalToUtf8& toUtf8) {
+  TranslationMemory memory;
+  for (const ScriptBlock& b : blocks) {
+    const std::optional<std::string> text = textOf(b);
+    memory.SetBlock(b, OriginalsOf(form, b, toUtf8),
+                    text ? std::optional<std::string_view>(*text) : std::nullopt);
+  }
+  return memory;
+}
+
+}  // namespace ts2

@@ -1,0 +1,86 @@
+// Similar Strings: the script as its own translation memory. For the string being translated,
+// the strings already translated whose original text is most like its own, with their
+// translations, so that a line the game says with a small change ("You got 3 Potions!" and
+// "You got 5 Potions!", a shop's greeting with another name) is translated alike and quickly.
+//
+// Likeness is measured on the original texts as the character table writes them (UTF-8 here):
+// 100 less the edit distance (characters inserted, deleted or replaced) per hundred characters of
+// the longer text, rounded down, so that only equal texts are alike at 100%. Line breaks count as
+// one character each; control codes count as the characters of their names.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "views/po_exchange.h"
+#include "views/script.h"
+
+namespace ts2 {
+
+// How alike two texts are, in percent (see above); -1 when less than `atLeast` (which makes the
+// measure cheaper: it stops as soon as that is certain).
+int Likeness(std::u32string_view a, std::u32string_view b, int atLeast = 0);
+
+// The original text as compared: its characters, CR LF and lone CR as one '\n'.
+std::u32string ComparedText(std::string_view originalUtf8);
+
+struct SimilarMatch {
+  int percent = 0;
+  int32_t block = 0;  // the first string with this original and translation: its block's line
+  uint32_t string = 0;
+  size_t alike = 1;                      // strings with the same original and translation
+  std::string original;                  // UTF-8
+  std::vector<std::string> translation;  // its section's body lines, Windows-1252
+};
+
+class TranslationMemory {
+ public:
+  // A block again: the original of each of its strings (UTF-8) and its translation text (a
+  // file's bytes or the editor's text; none without a file). Blocks are named by their line in
+  // the block list; of blocks sharing a pointer table (and so a file) only the first counts.
+  void SetBlock(const ScriptBlock& block, const std::vector<std::string>& originalsUtf8,
+                std::optional<std::string_view> text);
+  // Only the translations of a block already set: the Text Editor's text after typing.
+  void SetTranslations(int32_t block, std::optional<std::string_view> text);
+  void Clear() { blocks_.clear(); }
+  bool has(int32_t block) const;
+
+  // The original of a string of a block set (UTF-8), empty for none.
+  const std::string& original(int32_t block, uint32_t string) const;
+  // Whether the string has a translation: a section whose body holds more than blanks.
+  bool translated(int32_t block, uint32_t string) const;
+
+  // The translated strings whose original is at least `atLeast` percent like that of string
+  // `string` of block `block`, the string itself left out; strings with the same original and
+  // translation as one match. Best first, then in script order; at most `limit`.
+  std::vector<SimilarMatch> Similar(int32_t block, uint32_t string, int atLeast, size_t limit) const;
+
+ private:
+  struct Entry {
+    std::string utf8;
+    std::u32string text;            // as compared
+    std::u32string sorted;          // its characters in order, for a quick bound on the distance
+    std::vector<std::string> body;  // empty when not translated
+  };
+  struct Block {
+    bool set = false;
+    uint32_t table = 0;
+    std::vector<Entry> strings;
+  };
+  std::vector<Block> blocks_;  // by block line
+};
+
+// The memory of the whole script: every block of `blocks` (blocks sharing a file each read it),
+// translations as `textOf` gives them, originals made UTF-8 by `toUtf8`.
+TranslationMemory MemoryOf(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
+                           const TextOfBlock& textOf, const OriginalToUtf8& toUtf8);
+
+// The originals of a block's strings, UTF-8.
+std::vector<std::string> OriginalsOf(const TmyForm& form, const ScriptBlock& block,
+                                     const OriginalToUtf8& toUtf8);
+
+}  // namespace ts2

@@ -1,0 +1,66 @@
+// The Similar Strings window's contents: for the shown string, the strings of the script already
+// translated whose original text is like its own (views/similar.h), best first, with their
+// translations; one is put into the Text Editor as the shown string's translation.
+//
+// While the window is hidden nothing is done. While it is shown, the originals are decoded when
+// the script may have changed (the window opened, another block shown, a patch applied, the
+// user back from another program), the other blocks' files are read again when they changed on
+// disk, and the shown block's translations are taken from the Text Editor whenever another
+// string is shown.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/filestamp.h"
+#include "views/similar.h"
+
+namespace ts2 {
+
+class Program;
+
+class SimilarPanel {
+ public:
+  explicit SimilarPanel(Program& program) : program(program) {}
+  Program& program;
+
+  static constexpr int kDefaultLikeness = 70;  // percent
+  static constexpr size_t kShownMatches = 20;
+
+  std::vector<SimilarMatch> matches;  // for the shown string, best first
+  std::vector<std::string> places;    // per match: "000A0000.txt string 4" (UTF-8)
+  std::string summary;                // the line above them
+  int atLeast = kDefaultLikeness;     // the least likeness shown, percent
+
+  bool shown = false;              // the window is on screen (its toolkit keeps this current)
+  std::function<void()> onChange;  // matches or summary changed
+
+  void Show();                  // View > Similar Strings: everything read again, the window shown
+  void StringShown();           // another string is shown, or the shown one again (every key)
+  void ScriptMayHaveChanged();  // originals may differ (a patch, another block): all read again
+  void FilesMayHaveChanged();   // the user came back from another program: changed files read
+  void SetLeast(int percent);   // the window's threshold changed
+  // Puts the translation of match `row` into the Text Editor as the shown string's section body,
+  // in place of what it holds (one step to undo), and brings the Text Editor back to the front.
+  // False without a shown string's section.
+  bool UseTranslation(size_t row);
+
+ private:
+  void Refresh();  // what changed read again, then Follow
+  void Follow();   // the matches of the shown string
+  TranslationMemory memory_;
+  bool stale_ = true;
+  struct Shown {
+    int32_t block = -1, string = -1;
+    bool operator==(const Shown&) const = default;
+  } last_;
+  struct Read {
+    std::string file;
+    FileStamp stamp;
+  };
+  std::vector<Read> read_;  // per block line: what its translations were read from
+};
+
+}  // namespace ts2

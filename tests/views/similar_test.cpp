@@ -1,0 +1,165 @@
+// Similar Strings: the likeness of two originals, and which translated strings a string is
+// offered.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "core/utf8.h"
+#include "views/similar.h"
+
+namespace ts2 {
+namespace {
+
+size_t PlainDistance(std::u32string_view a, std::u32string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t up = row[j];
+      row[j] = std::min({up + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+TEST(LikenessTest, IsTheEditDistancePerHundredCharactersOfTheLongerText) {
+  struct Case {
+    std::u32string a, b;
+    int atLeast, percent;
+  };
+  const Case cases[] = {
+      {U"", U"", 0, 100},
+      {U"abcd", U"abcd", 100, 100},
+      {U"abcd", U"abce", 0, 75},
+      {U"abce", U"abcd", 0, 75},  // either way round
+      {U"abcd", U"abc", 0, 75},
+      {U"ab", U"", 0, 0},
+      {U"kitten", U"sitting", 0, 57},  // 3 edits in 7
+      {U"kitten", U"sitting", 57, 57},
+      {U"kitten", U"sitting", 58, -1},
+      {U"お金を3ゴールド手に入れた", U"お金を5ゴールド手に入れた", 90, 92},
+      // Rounded down: 99 of 100 alike is 99%, never 100.
+      {std::u32string(100, U'a'), std::u32string(99, U'a') + U'b', 0, 99},
+      {std::u32string(100, U'a'), std::u32string(99, U'a') + U'b', 100, -1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Likeness(c.a, c.b, c.atLeast), c.percent)
+        << ToUtf8(c.a) << " / " << ToUtf8(c.b) << " at least " << c.atLeast;
+}
+
+// The measure stops early inside a band of the distance the threshold allows; it must agree with
+// the whole table everywhere.
+TEST(LikenessTest, AgreesWithThePlainDistanceOnRandomTexts) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 4000; ++round) {
+    std::u32string a, b;
+    const size_t alphabet = 2 + random() % 4;
+    for (size_t n = random() % 30; n > 0; --n) a += static_cast<char32_t>(U'a' + random() % alphabet);
+    // Half the pairs unrelated texts, half a text and a few edits of it.
+    if (round % 2) {
+      for (size_t n = random() % 30; n > 0; --n) b += static_cast<char32_t>(U'a' + random() % alphabet);
+    } else {
+      b = a;
+    }
+    for (int edits = round % 2 ? 0 : static_cast<int>(random() % 8); edits > 0; --edits) {
+      const size_t at = b.empty() ? 0 : random() % (b.size() + 1);
+      const char32_t c = static_cast<char32_t>(U'a' + random() % alphabet);
+      switch (random() % 3) {
+        case 0: b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), c); break;
+        case 1:
+          if (at < b.size()) b.erase(at, 1);
+          break;
+        default:
+          if (at < b.size()) b[at] = c;
+      }
+    }
+    const int atLeast = static_cast<int>(random() % 101);
+    const size_t longer = std::max(a.size(), b.size());
+    const int plain = longer == 0 ? 100 : static_cast<int>(100 * (longer - PlainDistance(a, b)) / longer);
+    EXPECT_EQ(Likeness(a, b, atLeast), plain >= atLeast ? plain : -1)
+        << ToUtf8(a) << " / " << ToUtf8(b) << " at least " << atLeast;
+  }
+}
+
+TEST(LikenessTest, ComparesLineBreaksAsOneCharacter) {
+  EXPECT_EQ(ComparedText("a\r\nb\rc\nd"), U"a\nb\nc\nd");
+  EXPECT_EQ(ComparedText("épée"), U"épée");
+  EXPECT_EQ(Likeness(ComparedText("ab\r\ncd"), ComparedText("ab\ncd")), 100);
+}
+
+ScriptBlock Block(int index, uint32_t table, uint32_t strings) {
+  return {index, table, strings, "file" + std::to_string(table) + ".txt"};
+}
+
+std::vector<std::string> Places(const std::vector<SimilarMatch>& matches) {
+  std::vector<std::string> out;
+  for (const SimilarMatch& m : matches)
+    out.push_back(std::to_string(m.percent) + "% " + std::to_string(m.block) + ":" +
+                  std::to_string(m.string) + " x" + std::to_string(m.alike));
+  return out;
+}
+
+TEST(TranslationMemoryTest, OffersTranslatedStringsWithALikeOriginalBestFirst) {
+  TranslationMemory memory;
+  // Block 0: string 0 is the one being translated; 1 and 2 are like it, 3 is not, 4 is like it
+  // but has only blanks in its section, 5 has no section.
+  memory.SetBlock(Block(0, 0x8000, 6),
+                  {"You got 3 Potions!", "You got 5 Potions!", "You got a Potion!", "Good night.",
+                   "You got 9 Potions!", "You got 7 Potions!"},
+                  std::string_view(".STRING 0\r\n\r\n.ENDS\r\n"
+                                   ".STRING 1\r\nTu as 5 potions !\r\n.ENDS\r\n"
+                                   ".STRING 2\r\nTu as une potion !\r\n.ENDS\r\n"
+                                   ".STRING 3\r\nBonne nuit.\r\n.ENDS\r\n"
+                                   ".STRING 4\r\n \t\r\n.ENDS\r\n"));
+  // Block 1 says string 1's line twice, translated alike, and once otherwise; and string 0's own
+  // original exactly.
+  memory.SetBlock(Block(1, 0x9000, 4),
+                  {"You got 5 Potions!", "You got 5 Potions!", "You got 5 Potions!", "You got 3 Potions!"},
+                  std::string_view(".STRING 0\nTu as 5 potions !\n.ENDS\n"
+                                   ".STRING 1\nTu as 5 potions !\n.ENDS\n"
+                                   ".STRING 2\nCinq potions pour toi !\n.ENDS\n"
+                                   ".STRING 3\nTu as 3 potions !\nSuper.\n.ENDS\n"));
+  const std::vector<SimilarMatch> matches = memory.Similar(0, 0, 70, 10);
+  EXPECT_EQ(Places(matches),
+            (std::vector<std::string>{"100% 1:3 x1", "94% 0:1 x3", "94% 1:2 x1", "88% 0:2 x1"}));
+  ASSERT_EQ(matches.size(), 4u);
+  EXPECT_EQ(matches[0].translation, (std::vector<std::string>{"Tu as 3 potions !", "Super."}));
+  EXPECT_EQ(matches[1].original, "You got 5 Potions!");
+  EXPECT_EQ(matches[3].translation, std::vector<std::string>{"Tu as une potion !"});
+
+  EXPECT_EQ(Places(memory.Similar(0, 0, 95, 10)), std::vector<std::string>{"100% 1:3 x1"});
+  EXPECT_EQ(Places(memory.Similar(0, 0, 70, 2)), (std::vector<std::string>{"100% 1:3 x1", "94% 0:1 x3"}));
+  // A translated string is offered the others, never itself.
+  EXPECT_EQ(Places(memory.Similar(1, 3, 100, 10)), std::vector<std::string>{});
+  EXPECT_TRUE(memory.translated(0, 1));
+  EXPECT_FALSE(memory.translated(0, 4));
+  EXPECT_FALSE(memory.translated(0, 5));
+  EXPECT_EQ(memory.original(1, 2), "You got 5 Potions!");
+  EXPECT_EQ(memory.original(2, 0), "");
+  EXPECT_EQ(Places(memory.Similar(0, 6, 0, 10)), std::vector<std::string>{});
+  EXPECT_EQ(Places(memory.Similar(5, 0, 0, 10)), std::vector<std::string>{});
+
+  // Typing in block 0: its translations again, its originals kept.
+  memory.SetTranslations(0, std::string_view(".STRING 4\r\nTu as 9 potions !\r\n.ENDS\r\n"));
+  EXPECT_EQ(Places(memory.Similar(0, 0, 90, 10)),
+            (std::vector<std::string>{"100% 1:3 x1", "94% 0:4 x1", "94% 1:0 x2", "94% 1:2 x1"}));
+}
+
+TEST(TranslationMemoryTest, BlocksSharingAPointerTableCountOnce) {
+  TranslationMemory memory;
+  const std::string_view text(".STRING 1\nBonjour\n.ENDS\n");
+  memory.SetBlock(Block(0, 0x8000, 2), {"Hello!", "Hello."}, text);
+  memory.SetBlock(Block(1, 0x8000, 2), {"Hello!", "Hello."}, text);
+  EXPECT_EQ(Places(memory.Similar(0, 0, 50, 10)), std::vector<std::string>{"83% 0:1 x1"});
+  // Asked from the second block, the first's copy of the same string is not offered either.
+  EXPECT_EQ(Places(memory.Similar(1, 1, 50, 10)), std::vector<std::string>{});
+  memory.SetBlock(Block(1, 0x8000, 2), {"Hello!", "Hello."}, std::nullopt);
+  EXPECT_EQ(Places(memory.Similar(1, 0, 50, 10)), std::vector<std::string>{"83% 0:1 x1"});
+}
+
+}  // namespace
+}  // namespace ts2
