@@ -173,7 +173,8 @@ struct QtToolkit::Impl {
   ScriptOverviewWindow* overview = nullptr;  // made when first shown, owned by the main window
   FindInScriptWindow* findInScript = nullptr;
   GlossaryWindow* glossary = nullptr;
-  std::optional<Rect> keptPlaces[3];  // where each opens first, from the last run (by ToolWindow)
+  SimilarWindow* similar = nullptr;
+  std::optional<Rect> keptPlaces[4];  // where each opens first, from the last run (by ToolWindow)
 
   FormWidget* form(FormId id) const { return forms[static_cast<size_t>(id)]; }
   // The height of the menu bar at `width`: the top-level menus wrap onto further rows rather

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
@@ -461,6 +462,94 @@ void GlossaryWindow::addTerm() {
   translation_->clear();
   note_->clear();
   term_->setFocus();
+}
+
+// ---- Similar Strings ----
+
+namespace {
+
+// Lines joined for one row of a list, the break shown as a return sign.
+QString OneRow(const QString& lines) {
+  QString row = lines;
+  return row.replace(QLatin1Char('\n'), QStringLiteral(" \u21B5 "));
+}
+
+}  // namespace
+
+SimilarWindow::SimilarWindow(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::Tool), program_(program) {
+  setWindowTitle(QStringLiteral("Similar Strings"));
+  summary_ = new QLabel(this);
+  summary_->setWordWrap(true);
+  matches_ = new QTreeWidget(this);
+  matches_->setColumnCount(4);
+  matches_->setHeaderLabels({QStringLiteral("Like"), QStringLiteral("String"), QStringLiteral("Original"),
+                             QStringLiteral("Translation")});
+  matches_->setRootIsDecorated(false);
+  matches_->setUniformRowHeights(true);
+  matches_->setToolTip(
+      QStringLiteral("Double-click a row to make its translation the shown string's (Ctrl+Z undoes it)."));
+  least_ = new QSpinBox(this);
+  least_->setRange(0, 100);
+  least_->setSuffix(QStringLiteral("%"));
+  least_->setValue(program_.ScriptForm().similar.atLeast);
+  auto* leastLabel = new QLabel(QStringLiteral("Originals &at least this alike:"), this);
+  leastLabel->setBuddy(least_);
+  auto* row = new QHBoxLayout;
+  row->addWidget(leastLabel);
+  row->addWidget(least_);
+  row->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(summary_);
+  layout->addWidget(matches_);
+  layout->addLayout(row);
+  resize(640, 300);
+
+  connect(matches_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+    if (item)
+      program_.ScriptForm().similar.UseTranslation(static_cast<size_t>(matches_->indexOfTopLevelItem(item)));
+  });
+  connect(least_, &QSpinBox::valueChanged, this,
+          [this](int value) { program_.ScriptForm().similar.SetLeast(value); });
+  program_.ScriptForm().similar.onChange = [this] { refresh(); };
+  refresh();
+}
+
+void SimilarWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  SimilarPanel& panel = program_.ScriptForm().similar;
+  panel.shown = true;
+  panel.FilesMayHaveChanged();
+}
+
+void SimilarWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  program_.ScriptForm().similar.shown = false;
+}
+
+void SimilarWindow::refresh() {
+  const SimilarPanel& panel = program_.ScriptForm().similar;
+  summary_->setText(QString::fromStdString(panel.summary));
+  matches_->clear();
+  for (size_t i = 0; i < panel.matches.size(); ++i) {
+    const SimilarMatch& m = panel.matches[i];
+    auto* item = new QTreeWidgetItem(matches_);
+    item->setText(0, QStringLiteral("%1%").arg(m.percent));
+    item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+    item->setText(1, QString::fromStdString(panel.places[i]));
+    const QString original =
+        QString::fromStdString(m.original).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString translation;
+    for (const std::string& line : m.translation)
+      translation += (translation.isEmpty() ? QString() : QStringLiteral("\n")) +
+                     QString::fromStdString(ToUtf8(Cp1252ToUnicode(line)));
+    item->setText(2, OneRow(original));
+    item->setToolTip(2, original);
+    item->setText(3, OneRow(translation));
+    item->setToolTip(3, translation);
+  }
+  for (int column = 0; column < 2; ++column) matches_->resizeColumnToContents(column);
+  matches_->setColumnWidth(2, std::max(matches_->columnWidth(2), 200));
 }
 
 }  // namespace ts2::qt

@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class QTimer;
 class QTreeWidget;
@@ -95,6 +96,27 @@ class GlossaryWindow : public QWidget {
   QLineEdit *term_, *translation_, *note_;
   QPushButton* add_;
   QLabel* addStatus_;
+};
+
+// Similar Strings: the translated strings whose original is like the shown string's, best first,
+// with their translations; double-click (Enter) makes one the shown string's translation.
+class SimilarWindow : public QWidget {
+ public:
+  SimilarWindow(Program& program, QWidget* parent);
+  void refresh();  // the rows again from the program's similar-strings panel
+  QLabel* summary() const { return summary_; }
+  QTreeWidget* matches() const { return matches_; }
+  QSpinBox* least() const { return least_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  Program& program_;
+  QLabel* summary_;
+  QTreeWidget* matches_;
+  QSpinBox* least_;
 };
 
 }  // namespace ts2::qt

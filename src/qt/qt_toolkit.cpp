@@ -392,9 +392,12 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     if ((created = !d_->findInScript)) d_->findInScript = new FindInScriptWindow(*program, main);
     d_->findInScript->focusFind();
     shown = d_->findInScript;
-  } else {
+  } else if (window == ToolWindow::Glossary) {
     if ((created = !d_->glossary)) d_->glossary = new GlossaryWindow(*program, main);
     shown = d_->glossary;
+  } else {
+    if ((created = !d_->similar)) d_->similar = new SimilarWindow(*program, main);
+    shown = d_->similar;
   }
   // Placed once; where the translator moves it afterwards, it stays while the editor runs.
   const std::optional<Rect>& kept = d_->keptPlaces[static_cast<size_t>(window)];
@@ -403,7 +406,7 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     shown->move(kept->left, kept->top);
   } else if (created) {
     PlaceBesideMain(shown, main,
-                    {d_->overview, d_->findInScript, d_->glossary, d_->form(FormId::TxtForm),
+                    {d_->overview, d_->findInScript, d_->glossary, d_->similar, d_->form(FormId::TxtForm),
                      d_->form(FormId::cmForm), d_->form(FormId::KanaForm), d_->form(FormId::HexForm)});
   }
   shown->show();
@@ -424,7 +427,8 @@ void QtToolkit::keepToolWindowPlace(ToolWindow window, const Rect& place) {
 QWidget* QtToolkit::toolWindow(ToolWindow window) const {
   if (window == ToolWindow::ScriptOverview) return d_->overview;
   if (window == ToolWindow::FindInScript) return d_->findInScript;
-  return d_->glossary;
+  if (window == ToolWindow::Glossary) return d_->glossary;
+  return d_->similar;
 }
 
 void QtToolkit::runLater(int milliseconds, std::function<void()> task) {

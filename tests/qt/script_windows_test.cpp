@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -286,6 +287,44 @@ TEST_F(ScriptWindows, GlossaryShowsTheStringsTermsAndPutsOneAtTheCaret) {
   glossary->translationEdit()->clear();
   program.myForm.RunMenuCommand(MenuId::Glossary1);
   EXPECT_EQ(glossary->translationEdit()->text(), QStringLiteral("à Mira"));
+}
+
+TEST_F(ScriptWindows, SimilarStringsOffersLikeOriginalsAndMakesOneTheStringsTranslation) {
+  ASSERT_TRUE(made);
+  ASSERT_TRUE(open());
+  settle();
+  clickLine("pList", 1);  // "Take the SWORD and go."
+  program.myForm.RunMenuCommand(MenuId::SimilarStrings1);
+  auto* similar = static_cast<qt::SimilarWindow*>(ui.toolWindow(ToolWindow::SimilarStrings));
+  ASSERT_NE(similar, nullptr);
+  EXPECT_TRUE(similar->isVisible());
+  EXPECT_EQ(similar->matches()->topLevelItemCount(), 0);
+  EXPECT_EQ(similar->summary()->text(),
+            QStringLiteral("String 1: no translated string has an original 70% like it or more."));
+
+  similar->least()->setValue(25);  // "Beware the DRAGON!" is 27% like it
+  QTreeWidget* matches = similar->matches();
+  ASSERT_EQ(matches->topLevelItemCount(), 1);
+  EXPECT_EQ(matches->topLevelItem(0)->text(0), QStringLiteral("27%"));
+  EXPECT_EQ(matches->topLevelItem(0)->text(1), QStringLiteral("Block CA0000 string 5"));
+  EXPECT_EQ(matches->topLevelItem(0)->text(2), QStringLiteral("Beware the DRAGON!"));
+  EXPECT_EQ(matches->topLevelItem(0)->text(3), QStringLiteral("Attention au DRAGON !"));
+
+  // Activated: the string's body becomes the match's translation, one step to undo.
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  ASSERT_NE(editor, nullptr);
+  emit matches->itemActivated(matches->topLevelItem(0), 0);
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral(".STRING 1\nAttention au DRAGON !\n.ENDS")), -1);
+  editor->undo();
+  EXPECT_NE(editor->toPlainText().indexOf(QStringLiteral(".STRING 1\nPrends")), -1);
+
+  // Hidden, it follows nothing; shown again, it catches up.
+  similar->hide();
+  clickLine("pList", 5);
+  EXPECT_EQ(matches->topLevelItem(0)->text(1), QStringLiteral("Block CA0000 string 5"));
+  program.myForm.RunMenuCommand(MenuId::SimilarStrings1);
+  EXPECT_NE(matches->topLevelItemCount() > 0 ? matches->topLevelItem(0)->text(1) : QString(),
+            QStringLiteral("Block CA0000 string 5"));
 }
 
 TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
