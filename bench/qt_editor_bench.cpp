@@ -18,6 +18,9 @@
 //   BM_BlockSwitch_glossary  the same with a glossary of 1,000 terms in the translations folder
 //   BM_StringSwitch     choosing the string whose section is the file's last (from string 0),
 //                       against the bare editor moving its caret there and scrolling it to the top
+//   BM_StringSwitch_similar  the same with the Similar Strings window open
+//   BM_SimilarOpen      View > Similar Strings with the large block shown (everything read again),
+//                       against a plain read of the same translation files
 //   BM_TypingPause_large, BM_TypingPause_large_spelling
 //                       what the pause after a key costs (List Data's states of the other strings
 //                       follow once typing pauses): the editor's CPU time over a wait longer than
@@ -58,6 +61,7 @@
 #include "qt/qt_toolkit.h"
 #include "script/compress.h"
 #include "script/textfile.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 namespace {
@@ -536,9 +540,10 @@ void BM_BlockSwitch_glossary(benchmark::State& state) {
   std::filesystem::remove(glossary);
 }
 
-void BM_StringSwitch(benchmark::State& state) {
+void StringSwitch(benchmark::State& state, bool similar) {
   Workspace& w = Space();
   Editor e(w.romPath, w.dataPath);
+  if (similar) e.program.myForm.RunMenuCommand(MenuId::SimilarStrings1);
   Bare bare;
   bare.edit->setPlainText(qt::FromBytes(FileBytesToEditorText(w.large)));
   Settle();
@@ -563,9 +568,48 @@ void BM_StringSwitch(benchmark::State& state) {
     ++switches;
   }
   if (e.program.myForm.gSectionLine != line) state.SkipWithError("the last section was not shown");
+  if (similar && !e.program.ScriptForm().similar.shown) state.SkipWithError("Similar Strings was not shown");
   state.counters["editor_ms"] = editorMs / static_cast<double>(switches);
   state.counters["bare_ms"] = bareMs / static_cast<double>(switches);
   state.counters["beyond_ms"] = (editorMs - bareMs) / static_cast<double>(switches);
+}
+
+void BM_StringSwitch(benchmark::State& state) {
+  StringSwitch(state, false);
+}
+// The same with the Similar Strings window open: the shown block's translations are taken from
+// the Text Editor again and the string's original compared with every translated string's.
+void BM_StringSwitch_similar(benchmark::State& state) {
+  StringSwitch(state, true);
+}
+
+// Opening the Similar Strings window (or asking for it again, which reads everything again) with
+// the large block shown: every string's original decoded, every file read and indexed, the shown
+// string compared; against a plain read of the same translation files.
+void BM_SimilarOpen(benchmark::State& state) {
+  Workspace& w = Space();
+  Editor e(w.romPath, w.dataPath);
+  e.selectString(kStrings - 1);
+  Settle();
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(e.program.myForm, e.program.myForm.gDumpDir);
+  double editorMs = 0, floorMs = 0;
+  int64_t opened = 0;
+  size_t bytes = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadCpuMs();
+    e.program.myForm.RunMenuCommand(MenuId::SimilarStrings1);
+    Settle();
+    const double t1 = ThreadCpuMs();
+    for (const ScriptBlock& b : blocks)
+      bytes += ReadWholeFile(b.file).value_or(std::vector<uint8_t>()).size();
+    floorMs += ThreadCpuMs() - t1;
+    editorMs += t1 - t0;
+    ++opened;
+  }
+  if (!e.program.ScriptForm().similar.shown || bytes == 0) state.SkipWithError("nothing was read");
+  state.counters["editor_ms"] = editorMs / static_cast<double>(opened);
+  state.counters["read_ms"] = floorMs / static_cast<double>(opened);
+  state.counters["beyond_ms"] = (editorMs - floorMs) / static_cast<double>(opened);
 }
 
 // Seconds of CPU time each keystroke case runs for: TS2_BENCH_KEY_SECONDS, or 2. Under callgrind
@@ -585,6 +629,8 @@ BENCHMARK(BM_Keystroke_demo_word)->Unit(benchmark::kMillisecond)->MinTime(KeySec
 BENCHMARK(BM_BlockSwitch)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_BlockSwitch_glossary)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_StringSwitch_similar)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_SimilarOpen)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_TypingPause_large)->Unit(benchmark::kMillisecond)->Iterations(6);
 BENCHMARK(BM_TypingPause_large_spelling)->Unit(benchmark::kMillisecond)->Iterations(6);
 

@@ -7,6 +7,7 @@
 #include "config/scan.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -121,6 +122,7 @@ void TmyForm::LoadDataFile(const std::string& path) {
   }
 
   gDataLoaded = 1;
+  program.ScriptForm().similar.ScriptLoaded();
   ui.window(FormId::myForm).setCaption(kMainCaption + (kCaptionOpen + ExtractFileName(path)) + kCaptionClose);
   bList.setItemIndex(0);
   bList.setHint(std::to_string(bList.count()) + " item(s)");

@@ -7,6 +7,7 @@
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/romfile.h"
+#include "views/script_form.h"
 
 namespace ts2 {
 
@@ -179,6 +180,7 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
   gDumpDir = dir + kPathSep + "Dumps";
   MakeDirectory(gDumpDir);
   InstallRomImage(*this, std::move(file));
+  program.ScriptForm().similar.ScriptLoaded();
   // The path is taken only once the file has been read, so a failed open never redirects a later
   // Save ROM; it is kept whole, never cut to a buffer's length, so Save writes to this file only.
   gROMPath = path;

@@ -79,7 +79,6 @@ void TScriptForm::BlockShown() {
   shownTerms_ = glossary.glossary().empty() ? BlockTerms{} : TermsOf(kShownBlock);
   ComputeStates();
   MarkStrings();
-  similar.ScriptMayHaveChanged();
 }
 
 StateSpelling TScriptForm::WithGlossary(StateSpelling spelling) const {

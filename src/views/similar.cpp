@@ -39,6 +39,8 @@ size_t MaxDistance(size_t longer, int atLeast) {
   return longer * static_cast<size_t>(100 - std::clamp(atLeast, 0, 100)) / 100;
 }
 
+constexpr size_t kLongestTag = 40;  // characters of a bracketed name, brackets included
+
 int Percent(size_t longer, size_t distance) {
   return static_cast<int>(100 * (longer - distance) / longer);
 }
@@ -46,16 +48,28 @@ int Percent(size_t longer, size_t distance) {
 }  // namespace
 
 std::u32string ComparedText(std::string_view originalUtf8) {
-  std::u32string text = FromUtf8(originalUtf8).value_or(std::u32string());
+  const std::u32string text = FromUtf8(originalUtf8).value_or(std::u32string());
   std::u32string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == U'\r') {
       out += U'\n';
       if (i + 1 < text.size() && text[i + 1] == U'\n') ++i;
-    } else {
-      out += text[i];
+      continue;
     }
+    if (text[i] == U'[') {
+      // A control code's name, or a code the table has no text for: one character of its own, from
+      // the Supplementary Private Use Area (two names may share one, which only makes them alike).
+      const size_t close = text.find_first_of(U"[]", i + 1);
+      if (close != std::u32string::npos && text[close] == U']' && close - i + 1 <= kLongestTag) {
+        uint32_t hash = 2166136261u;
+        for (size_t k = i + 1; k < close; ++k) hash = (hash ^ static_cast<uint32_t>(text[k])) * 16777619u;
+        out += static_cast<char32_t>(0xF0000 + hash % 0xFFFE);
+        i = close;
+        continue;
+      }
+    }
+    out += text[i];
   }
   return out;
 }
@@ -94,6 +108,12 @@ int Likeness(std::u32string_view a, std::u32string_view b, int atLeast) {
   return row[m] > limit ? -1 : Percent(n, row[m]);
 }
 
+void TranslationMemory::Clear() {
+  blocks_.clear();
+  texts_.clear();
+  ids_.clear();
+}
+
 bool TranslationMemory::has(int32_t block) const {
   return block >= 0 && static_cast<size_t>(block) < blocks_.size() && blocks_[static_cast<size_t>(block)].set;
 }
@@ -110,9 +130,14 @@ void TranslationMemory::SetBlock(const ScriptBlock& sb, const std::vector<std::s
   for (size_t s = 0; s < originalsUtf8.size(); ++s) {
     Entry& e = b.strings[s];
     e.utf8 = originalsUtf8[s];
-    e.text = ComparedText(e.utf8);
-    e.sorted = e.text;
-    std::sort(e.sorted.begin(), e.sorted.end());
+    std::u32string text = ComparedText(e.utf8);
+    const auto [at, added] = ids_.emplace(text, static_cast<uint32_t>(texts_.size()));
+    if (added) {
+      std::u32string sorted = text;
+      std::sort(sorted.begin(), sorted.end());
+      texts_.push_back({std::move(text), std::move(sorted)});
+    }
+    e.text = at->second;
   }
   SetTranslations(block, text);
 }
@@ -152,29 +177,30 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
                                                      size_t limit) const {
   std::vector<SimilarMatch> out;
   if (!has(block) || string >= blocks_[static_cast<size_t>(block)].strings.size()) return out;
-  const Entry& query = blocks_[static_cast<size_t>(block)].strings[string];
+  const Text& query = texts_[blocks_[static_cast<size_t>(block)].strings[string].text];
   const uint32_t queryTable = blocks_[static_cast<size_t>(block)].table;
   if (query.text.empty()) return out;
   std::unordered_map<std::string, size_t>
       matched;                // a match's place in `out` by its original and translation
   std::set<uint32_t> tables;  // blocks sharing a pointer table share their file: read once
-  // Originals met before, with their likeness: a line the game repeats is measured once.
-  std::unordered_map<std::u32string_view, int> measured;
+  // Each original's likeness, measured once however often the game says it.
+  constexpr int kUnmeasured = -2;
+  std::vector<int> measured(texts_.size(), kUnmeasured);
   for (size_t bi = 0; bi < blocks_.size(); ++bi) {
     if (!blocks_[bi].set || !tables.insert(blocks_[bi].table).second) continue;
     const std::vector<Entry>& strings = blocks_[bi].strings;
     for (uint32_t s = 0; s < strings.size(); ++s) {
       const Entry& e = strings[s];
-      if (e.body.empty() || e.text.empty() || (blocks_[bi].table == queryTable && s == string)) continue;
-      int percent;
-      if (const auto known = measured.find(e.text); known != measured.end()) {
-        percent = known->second;
-      } else {
-        const size_t longer = std::max(e.text.size(), query.text.size());
+      if (e.body.empty() || (blocks_[bi].table == queryTable && s == string)) continue;
+      int& percent = measured[e.text];
+      if (percent == kUnmeasured) {
+        const Text& t = texts_[e.text];
+        const size_t longer = std::max(t.text.size(), query.text.size());
         // Characters the two do not share each take an edit at least.
-        const size_t unshared = longer - Common(e.sorted, query.sorted);
-        percent = unshared > MaxDistance(longer, atLeast) ? -1 : Likeness(query.text, e.text, atLeast);
-        measured.emplace(e.text, percent);
+        const size_t unshared = longer - Common(t.sorted, query.sorted);
+        percent = t.text.empty() || unshared > MaxDistance(longer, atLeast)
+                      ? -1
+                      : Likeness(query.text, t.text, atLeast);
       }
       if (percent < 0) continue;
       // The same original and translation elsewhere: counted with the first.

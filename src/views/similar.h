@@ -6,7 +6,8 @@
 // Likeness is measured on the original texts as the character table writes them (UTF-8 here):
 // 100 less the edit distance (characters inserted, deleted or replaced) per hundred characters of
 // the longer text, rounded down, so that only equal texts are alike at 100%. Line breaks count as
-// one character each; control codes count as the characters of their names.
+// one character each, and so does each bracketed name (a control code, "[PLAYER]", or a
+// character the table has no text for, "[$0123]"): a name replaced by another is one edit.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "views/po_exchange.h"
@@ -25,7 +27,8 @@ namespace ts2 {
 // measure cheaper: it stops as soon as that is certain).
 int Likeness(std::u32string_view a, std::u32string_view b, int atLeast = 0);
 
-// The original text as compared: its characters, CR LF and lone CR as one '\n'.
+// The original text as compared: its characters, CR LF and lone CR as one '\n', a bracketed name
+// of up to 40 characters as one character of the Supplementary Private Use Area.
 std::u32string ComparedText(std::string_view originalUtf8);
 
 struct SimilarMatch {
@@ -46,7 +49,7 @@ class TranslationMemory {
                 std::optional<std::string_view> text);
   // Only the translations of a block already set: the Text Editor's text after typing.
   void SetTranslations(int32_t block, std::optional<std::string_view> text);
-  void Clear() { blocks_.clear(); }
+  void Clear();
   bool has(int32_t block) const;
 
   // The original of a string of a block set (UTF-8), empty for none.
@@ -60,10 +63,16 @@ class TranslationMemory {
   std::vector<SimilarMatch> Similar(int32_t block, uint32_t string, int atLeast, size_t limit) const;
 
  private:
+  // An original as compared, kept once however many strings have it.
+  struct Text {
+    std::u32string text;
+    std::u32string sorted;  // its characters in order, for a quick bound on the distance
+  };
+  std::vector<Text> texts_;
+  std::unordered_map<std::u32string, uint32_t> ids_;  // texts_ by text
   struct Entry {
     std::string utf8;
-    std::u32string text;            // as compared
-    std::u32string sorted;          // its characters in order, for a quick bound on the distance
+    uint32_t text = 0;              // in texts_
     std::vector<std::string> body;  // empty when not translated
   };
   struct Block {

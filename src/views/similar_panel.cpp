@@ -18,6 +18,10 @@ void SimilarPanel::Show() {
   StringShown();
 }
 
+void SimilarPanel::ScriptLoaded() {
+  stale_ = true;
+}
+
 void SimilarPanel::ScriptMayHaveChanged() {
   stale_ = true;
   if (shown) Refresh();

@@ -3,10 +3,10 @@
 // translations; one is put into the Text Editor as the shown string's translation.
 //
 // While the window is hidden nothing is done. While it is shown, the originals are decoded when
-// the script may have changed (the window opened, another block shown, a patch applied, the
-// user back from another program), the other blocks' files are read again when they changed on
-// disk, and the shown block's translations are taken from the Text Editor whenever another
-// string is shown.
+// the script may have changed (the window asked for, a ROM or data file loaded, a patch applied),
+// the other blocks' files are read again when they changed on disk (looked at whenever another
+// string is shown and when the user comes back from another program), and the shown block's
+// translations are taken from the Text Editor whenever another string is shown.
 #pragma once
 
 #include <cstdint>
@@ -39,7 +39,8 @@ class SimilarPanel {
 
   void Show();                  // View > Similar Strings: everything read again, the window shown
   void StringShown();           // another string is shown, or the shown one again (every key)
-  void ScriptMayHaveChanged();  // originals may differ (a patch, another block): all read again
+  void ScriptLoaded();          // another ROM or data file: all read again for the next string
+  void ScriptMayHaveChanged();  // the image was patched: all read again now
   void FilesMayHaveChanged();   // the user came back from another program: changed files read
   void SetLeast(int percent);   // the window's threshold changed
   // Puts the translation of match `row` into the Text Editor as the shown string's section body,

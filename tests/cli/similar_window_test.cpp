@@ -97,7 +97,7 @@ TEST_F(SimilarWindow, OffersTheScriptsTranslationsOfLikeOriginalsOnlyWhileShown)
   EXPECT_EQ(panel.summary, "String 2: 2 translated strings with an original 50% like it or more.");
 }
 
-TEST_F(SimilarWindow, APatchedOriginalIsComparedAsItNowReads) {
+TEST_F(SimilarWindow, OriginalsAreComparedAsTheImageNowReads) {
   panel.shown = true;
   showString(0);
   p.form().RunMenuCommand(MenuId::SimilarStrings1);
@@ -109,6 +109,13 @@ TEST_F(SimilarWindow, APatchedOriginalIsComparedAsItNowReads) {
   ASSERT_EQ(panel.matches.size(), 1u);
   EXPECT_EQ(panel.matches[0].original, "Welcome to Tormel Paragon!");
   EXPECT_EQ(panel.matches[0].percent, 92);
+
+  // The unpatched file opened again (its changes not saved): compared as it reads.
+  p.ui.script.questionAnswers = {false};
+  ASSERT_TRUE(p.form().OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")));
+  showBlock(3);
+  ASSERT_EQ(panel.matches.size(), 1u);
+  EXPECT_EQ(panel.matches[0].original, "Welcome to Tormel Saragon!");
 }
 
 TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {

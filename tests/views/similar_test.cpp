@@ -85,10 +85,28 @@ TEST(LikenessTest, AgreesWithThePlainDistanceOnRandomTexts) {
   }
 }
 
-TEST(LikenessTest, ComparesLineBreaksAsOneCharacter) {
+TEST(LikenessTest, CountsLineBreaksAndBracketedNamesAsOneCharacter) {
   EXPECT_EQ(ComparedText("a\r\nb\rc\nd"), U"a\nb\nc\nd");
   EXPECT_EQ(ComparedText("épée"), U"épée");
+  struct Case {
+    std::string text;
+    size_t characters;
+  };
+  const Case cases[] = {
+      {"[PLAYER]", 1},
+      {"[$0123][$0123]x", 3},
+      {"[a[b]", 3},  // the first bracket opens nothing
+      {"a]", 2},
+      {"[", 1},
+      {"[" + std::string(38, 'x') + "]", 1},  // 40 characters: a name
+      {"[" + std::string(39, 'x') + "]", 41},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ComparedText(c.text).size(), c.characters) << c.text;
+  const std::u32string two = ComparedText("[$0123][$0123]");
+  EXPECT_EQ(two[0], two[1]);
+  EXPECT_NE(ComparedText("[WAIT]")[0], ComparedText("[PLAYER]")[0]);
   EXPECT_EQ(Likeness(ComparedText("ab\r\ncd"), ComparedText("ab\ncd")), 100);
+  EXPECT_EQ(Likeness(ComparedText("[WAIT]Hello"), ComparedText("[PLAYER]Hello")), 83);
 }
 
 ScriptBlock Block(int index, uint32_t table, uint32_t strings) {
