@@ -1,5 +1,5 @@
-// Similar Strings on the command line: ts2tool similar on the demo set with a fourth block whose
-// strings are like the first block's.
+// Similar Strings on the command line: ts2tool similar, and export --suggest with its way back
+// through import, on the demo set with a fourth block whose strings are like the first block's.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -108,6 +108,35 @@ TEST_F(Alike, SimilarListsTheTranslatedStringsLikeEachStringAsked) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
+}
+
+TEST_F(Alike, ExportSuggestsTheMostSimilarTranslationAsFuzzyAndImportTakesItOnlyWhenTold) {
+  const std::string text = ReadFileText(dir.file("Dumps/000A0100.txt"));
+  ToolRun r = RunTool(dir, "export demo.sfc demo.txt --block CA0100 --suggest 90 -o s.po");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string po = ReadFileText(dir.file("s.po"));
+  // 96% and 93%, from the whole script though one block is written; 86% (string 1) is too little.
+  EXPECT_NE(po.find("#. Similar (96%): 000A0000.txt .STRING 0\n"), std::string::npos) << po;
+  EXPECT_NE(po.find("#. Block CA0100, string 2\n#. Similar (93%): 000A0000.txt .STRING 2\n#: 000A0100.txt\n"
+                    "#, fuzzy\nmsgctxt \"000A0100.txt .STRING 2\"\nmsgid \"Ask Mira or Tim.\"\nmsgstr \"\"\n"
+                    "\"Demande \xC3\xA0 Mira ou \xC3\xA0 Tom.\\n\"\n\"[PLAYER], ils savent tuot.\"\n"),
+            std::string::npos);
+  EXPECT_NE(po.find("msgid \"Take the SWORD and run.\"\nmsgstr \"\"\n"), std::string::npos);
+  EXPECT_EQ(RunProgram("msgfmt", dir, "--check -o /dev/null s.po").status, 0);
+  for (const char* option : {"--suggest 0", "--suggest 101"})
+    EXPECT_EQ(RunTool(dir, std::string("export demo.sfc demo.txt ") + option).status, 2) << option;
+
+  // Back in: the suggestions wait for review unless taken as they are.
+  r = RunTool(dir, "import demo.sfc demo.txt s.po");
+  EXPECT_EQ(r.out, "0 strings changed in 0 files; 2 already so, 1 not translated, 2 fuzzy left alone\n");
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0100.txt")), text);
+  r = RunTool(dir, "import demo.sfc demo.txt s.po --fuzzy");
+  EXPECT_EQ(
+      r.out,
+      "Dumps/000A0100.txt: strings 0, 2\n2 strings changed in 1 file; 2 already so, 1 not translated\n");
+  EXPECT_NE(
+      ReadFileText(dir.file("Dumps/000A0100.txt")).find(".STRING 0\r\nBienvenue \xE0 Tormel Saragon!\r\n"),
+      std::string::npos);
 }
 
 }  // namespace
