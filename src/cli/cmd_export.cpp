@@ -9,17 +9,19 @@
 #include "cli/sjis_utf8.h"
 #include "core/fileutil.h"
 #include "views/po_exchange.h"
+#include "views/similar.h"
 
 namespace ts2::cli {
 namespace {
 
 int RunExport(const std::vector<std::string>& args);
 
-const Command kExport{"export",
-                      "export ROM DATAFILE [--block B] [--dumps DIR] [--only untranslated|findings] "
-                      "[--language LL] [--vwf on|off] [--player-width N] [--glossary FILE] [-o FILE.po]",
-                      "write the script and its translations as a gettext PO file for translation tools",
-                      RunExport};
+const Command kExport{
+    "export",
+    "export ROM DATAFILE [--block B] [--dumps DIR] [--only untranslated|findings] "
+    "[--language LL] [--suggest PERCENT] [--vwf on|off] [--player-width N] [--glossary FILE] "
+    "[-o FILE.po]",
+    "write the script and its translations as a gettext PO file for translation tools", RunExport};
 
 constexpr char kExportHelp[] =
     "Opens ROM with DATAFILE as the editor does and writes a PO file (UTF-8) with one entry for\n"
@@ -33,6 +35,11 @@ constexpr char kExportHelp[] =
     "  #:       the translation file and the line of the section's header\n"
     "--only untranslated writes only the strings not translated yet, --only findings only those\n"
     "whose translation has findings, --only untranslated,findings both: what is left to do.\n"
+    "--suggest PERCENT (1 to 100) gives each string not translated yet whose most similar\n"
+    "translated string (as `ts2tool similar` finds it) is at least PERCENT% alike that string's\n"
+    "translation, marked fuzzy for review and named in a comment:\n"
+    "  #. Similar (94%): 000A0000.txt .STRING 1\n"
+    "Such an entry still counts as not translated; import leaves it alone unless --fuzzy.\n"
     "--language sets the header's Language field (fr, pt_BR). --vwf and --player-width are\n"
     "those of check; so is the glossary (--glossary FILE, default DIR/glossary.csv when there\n"
     "is one): each term standing in a string's original is named in a #. comment\n"
@@ -42,10 +49,10 @@ constexpr char kExportHelp[] =
 
 int RunExport(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done = StartCommand(
-          kExport, args,
-          {"--block", "--dumps", "--only", "--language", "--vwf", "--player-width", "--glossary", "-o"}, {},
-          parsed, kExportHelp))
+  if (auto done = StartCommand(kExport, args,
+                               {"--block", "--dumps", "--only", "--language", "--suggest", "--vwf",
+                                "--player-width", "--glossary", "-o"},
+                               {}, parsed, kExportHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kExport, "expected ROM and DATAFILE");
   PoExportOptions options;
@@ -72,6 +79,13 @@ int RunExport(const std::vector<std::string>& args) {
   if (options.language.find_first_of("\r\n\\\"") != std::string::npos)
     return UsageError(kExport, "--language takes a language code such as fr or pt_BR");
 
+  if (auto suggest = parsed.get("--suggest")) {
+    const std::optional<uint64_t> n = ParseNumber(*suggest);
+    if (!n || *n < 1 || *n > 100)
+      return UsageError(kExport, "--suggest takes a percentage from 1 to 100, not '" + *suggest + "'");
+    options.suggestAt = static_cast<int>(*n);
+  }
+
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();
@@ -79,17 +93,22 @@ int RunExport(const std::vector<std::string>& args) {
   const GlossaryRead glossary = ReadGlossary(parsed, DumpsFolder(parsed));
   if (glossary.failed) return *glossary.failed;
   if (glossary.glossary) options.glossary = &*glossary.glossary;
-  std::vector<ScriptBlock> blocks = ScriptBlocks(form, DumpsFolder(parsed));
+  const std::vector<ScriptBlock> script = ScriptBlocks(form, DumpsFolder(parsed));
+  std::vector<ScriptBlock> blocks = script;
   if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
   bool converted = true;
-  const std::string po = ScriptToPo(
-      form, blocks, FileText,
-      [&](std::string_view sjis) {
-        std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
-        converted = converted && utf8.has_value();
-        return utf8.value_or(std::string());
-      },
-      options);
+  const OriginalToUtf8 toUtf8 = [&](std::string_view sjis) {
+    std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
+    converted = converted && utf8.has_value();
+    return utf8.value_or(std::string());
+  };
+  // Suggestions come from the whole script, whichever block is written.
+  TranslationMemory memory;
+  if (options.suggestAt > 0) {
+    memory = MemoryOf(form, script, FileText, toUtf8);
+    options.memory = &memory;
+  }
+  const std::string po = ScriptToPo(form, blocks, FileText, toUtf8, options);
   if (!converted)
     return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
   const std::string out = parsed.get("-o").value_or("-");

@@ -12,6 +12,7 @@
 #include "script/textfile.h"
 #include "views/original.h"
 #include "views/sections.h"
+#include "views/similar.h"
 #include "views/states.h"
 
 namespace ts2 {
@@ -245,9 +246,21 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       } else {
         e.references.push_back(name);
       }
+      const bool translated = !e.str.empty();
       const bool wanted = (!options.onlyUntranslated && !options.onlyFindings) ||
-                          (options.onlyUntranslated && e.str.empty()) || (options.onlyFindings && findings);
+                          (options.onlyUntranslated && !translated) || (options.onlyFindings && findings);
       if (!wanted) continue;
+      if (!translated && options.memory && options.suggestAt > 0) {
+        const std::vector<SimilarMatch> best = options.memory->Similar(b.index, s, options.suggestAt, 1);
+        const ScriptBlock* from = best.empty() ? nullptr : options.memory->block(best[0].block);
+        if (from) {
+          for (size_t k = 0; k < best[0].translation.size(); ++k)
+            e.str += (k ? "\n" : "") + FileUtf8(best[0].translation[k]);
+          e.flags.push_back("fuzzy");
+          e.extracted.push_back(Format("Similar (%d%%): ", best[0].percent) +
+                                PoContext(*from, best[0].string));
+        }
+      }
       for (size_t t : terms) {
         const GlossaryTerm& term = options.glossary->terms()[t];
         std::string line = "Glossary: " + term.source + " = ";
@@ -258,7 +271,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       out += '\n';
       out += po::Write(e);
       ++counted.strings;
-      counted.translated += e.str.empty() ? 0 : 1;
+      counted.translated += translated ? 1 : 0;
     }
     ++counted.files;
   }

@@ -30,6 +30,8 @@
 
 namespace ts2 {
 
+class TranslationMemory;
+
 // Original text (the character table's Shift-JIS bytes, lines separated by '\n') as UTF-8.
 using OriginalToUtf8 = std::function<std::string(std::string_view)>;
 
@@ -43,6 +45,13 @@ struct PoExportOptions {
   // comments with its translations, and a translation lacking one counts as a finding, as in
   // `ts2tool check`.
   const Glossary* glossary = nullptr;
+  // Suggestions, when `memory` is set and `suggestAt` is 1 or more: a string not translated yet
+  // whose most similar translated string (views/similar.h) is at least `suggestAt` percent alike
+  // gets that string's translation as its msgstr, marked fuzzy (for review; an import leaves it
+  // alone unless told to take fuzzy entries) and named in a comment ("Similar (94%): 000A0000.txt
+  // .STRING 1"). It still counts as not translated.
+  const TranslationMemory* memory = nullptr;
+  int suggestAt = 0;
 };
 
 // What an export holds.

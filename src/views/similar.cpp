@@ -118,6 +118,10 @@ bool TranslationMemory::has(int32_t block) const {
   return block >= 0 && static_cast<size_t>(block) < blocks_.size() && blocks_[static_cast<size_t>(block)].set;
 }
 
+const ScriptBlock* TranslationMemory::block(int32_t block) const {
+  return has(block) ? &blocks_[static_cast<size_t>(block)].script : nullptr;
+}
+
 void TranslationMemory::SetBlock(const ScriptBlock& sb, const std::vector<std::string>& originalsUtf8,
                                  std::optional<std::string_view> text) {
   const int32_t block = sb.index;
@@ -125,7 +129,7 @@ void TranslationMemory::SetBlock(const ScriptBlock& sb, const std::vector<std::s
   if (blocks_.size() <= static_cast<size_t>(block)) blocks_.resize(static_cast<size_t>(block) + 1);
   Block& b = blocks_[static_cast<size_t>(block)];
   b.set = true;
-  b.table = sb.table;
+  b.script = sb;
   b.strings.assign(originalsUtf8.size(), Entry{});
   for (size_t s = 0; s < originalsUtf8.size(); ++s) {
     Entry& e = b.strings[s];
@@ -178,7 +182,7 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
   std::vector<SimilarMatch> out;
   if (!has(block) || string >= blocks_[static_cast<size_t>(block)].strings.size()) return out;
   const Text& query = texts_[blocks_[static_cast<size_t>(block)].strings[string].text];
-  const uint32_t queryTable = blocks_[static_cast<size_t>(block)].table;
+  const uint32_t queryTable = blocks_[static_cast<size_t>(block)].script.table;
   if (query.text.empty()) return out;
   std::unordered_map<std::string, size_t>
       matched;                // a match's place in `out` by its original and translation
@@ -187,11 +191,11 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
   constexpr int kUnmeasured = -2;
   std::vector<int> measured(texts_.size(), kUnmeasured);
   for (size_t bi = 0; bi < blocks_.size(); ++bi) {
-    if (!blocks_[bi].set || !tables.insert(blocks_[bi].table).second) continue;
+    if (!blocks_[bi].set || !tables.insert(blocks_[bi].script.table).second) continue;
     const std::vector<Entry>& strings = blocks_[bi].strings;
     for (uint32_t s = 0; s < strings.size(); ++s) {
       const Entry& e = strings[s];
-      if (e.body.empty() || (blocks_[bi].table == queryTable && s == string)) continue;
+      if (e.body.empty() || (blocks_[bi].script.table == queryTable && s == string)) continue;
       int& percent = measured[e.text];
       if (percent == kUnmeasured) {
         const Text& t = texts_[e.text];

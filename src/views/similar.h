@@ -51,6 +51,8 @@ class TranslationMemory {
   void SetTranslations(int32_t block, std::optional<std::string_view> text);
   void Clear();
   bool has(int32_t block) const;
+  // A block set, as it was given (its table and translation file); nullptr for none.
+  const ScriptBlock* block(int32_t block) const;
 
   // The original of a string of a block set (UTF-8), empty for none.
   const std::string& original(int32_t block, uint32_t string) const;
@@ -77,7 +79,7 @@ class TranslationMemory {
   };
   struct Block {
     bool set = false;
-    uint32_t table = 0;
+    ScriptBlock script;  // as given: its table and file
     std::vector<Entry> strings;
   };
   std::vector<Block> blocks_;  // by block line

@@ -8,6 +8,7 @@
 #include "support/loaded_program.h"
 #include "views/po_exchange.h"
 #include "views/sections.h"
+#include "views/similar.h"
 
 namespace ts2 {
 namespace {
@@ -157,6 +158,32 @@ TEST_F(PoExchange, UntranslatedAndFuzzyEntriesLeaveTheirSectionsAlone) {
   const PoImport taken = Import({fuzzy}, true);
   ASSERT_EQ(taken.files.size(), 1u);
   EXPECT_EQ(taken.files[0].text, ".STRING 0\r\nguess\r\n.ENDS\r\n");
+}
+
+// Suggestions from a memory of the script: fuzzy, and still counted and chosen as not translated.
+TEST_F(PoExchange, SuggestionsAreFuzzyAndCountAsNotTranslated) {
+  const std::string text = ".STRING 0\r\nTu as 5 potions !\r\n.ENDS\r\n";
+  lp.dir.write("Dumps/001A8000.txt", text);
+  TranslationMemory memory;
+  memory.SetBlock(blocks()[0], {"You got 5 Potions!", "You got 3 Potions!", "Good night.", ""}, text);
+  memory.SetBlock(blocks()[1], {"You got 7 Potions!", "Hello"}, std::nullopt);
+  // 94% alike: suggested at 94, not at 95.
+  for (const int at : {94, 95}) {
+    SCOPED_TRACE(at);
+    PoExportOptions options;
+    options.onlyUntranslated = true;
+    options.memory = &memory;
+    options.suggestAt = at;
+    PoExportCount count;
+    const std::string po = ScriptToPo(lp.form(), blocks(), FileText, Same, options, &count);
+    EXPECT_EQ(count.strings, 5u);
+    EXPECT_EQ(count.translated, 0u);
+    const std::string entry =
+        "#. Similar (94%): 001A8000.txt .STRING 0\n#: 001A8000.txt\n#, fuzzy\n"
+        "msgctxt \"001A8000.txt .STRING 1\"\nmsgid \"\"\nmsgstr \"Tu as 5 potions !\"\n";
+    EXPECT_EQ(po.find(entry) != std::string::npos, at == 94) << po;
+    EXPECT_EQ(po.find("#, fuzzy\nmsgctxt \"001B0000.txt .STRING 0\"") != std::string::npos, at == 94);
+  }
 }
 
 TEST_F(PoExchange, OneWrongEntryPlansNothing) {
