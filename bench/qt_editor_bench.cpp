@@ -16,6 +16,7 @@
 //   BM_BlockSwitch      choosing the block whose file is 1.28 MB (from a block with a small file),
 //                       against setPlainText of the same text into the bare editor
 //   BM_BlockSwitch_glossary  the same with a glossary of 1,000 terms in the translations folder
+//   BM_BlockSwitch_similar  the same with the Similar Strings window open
 //   BM_StringSwitch     choosing the string whose section is the file's last (from string 0),
 //                       against the bare editor moving its caret there and scrolling it to the top
 //   BM_StringSwitch_similar  the same with the Similar Strings window open
@@ -497,9 +498,10 @@ void BM_TypingPause_large_spelling(benchmark::State& state) {
   TypingPause(state, "en_US");
 }
 
-void BlockSwitch(benchmark::State& state) {
+void BlockSwitch(benchmark::State& state, bool similar = false) {
   Workspace& w = Space();
   Editor e(w.romPath, w.dataPath);
+  if (similar) e.program.myForm.RunMenuCommand(MenuId::SimilarStrings1);
   Bare bare;
   const QString large = qt::FromBytes(FileBytesToEditorText(w.large));
   const QString small = qt::FromBytes(FileBytesToEditorText(TranslationFile(kSmallStrings)));
@@ -574,6 +576,12 @@ void StringSwitch(benchmark::State& state, bool similar) {
   state.counters["beyond_ms"] = (editorMs - bareMs) / static_cast<double>(switches);
 }
 
+// The same with the Similar Strings window open: the block left is read again from its file, the
+// block shown taken from the Text Editor.
+void BM_BlockSwitch_similar(benchmark::State& state) {
+  BlockSwitch(state, true);
+}
+
 void BM_StringSwitch(benchmark::State& state) {
   StringSwitch(state, false);
 }
@@ -628,6 +636,7 @@ BENCHMARK(BM_Keystroke_demo_fitting)->Unit(benchmark::kMillisecond)->MinTime(Key
 BENCHMARK(BM_Keystroke_demo_word)->Unit(benchmark::kMillisecond)->MinTime(KeySeconds());
 BENCHMARK(BM_BlockSwitch)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_BlockSwitch_glossary)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_BlockSwitch_similar)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_StringSwitch_similar)->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_SimilarOpen)->Unit(benchmark::kMillisecond)->Iterations(10);
