@@ -164,8 +164,7 @@ int RunCheck(const std::vector<std::string>& args) {
       std::vector<LintFinding> found = LintSection(section, options);
       if (glossary.glossary) {
         const std::optional<std::vector<size_t>> terms = TermsOf(*glossary.glossary, form, b, n);
-        if (!terms)
-          return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+        if (!terms) return Fail(kExitBadInput, kNoShiftJisConverter);
         for (LintFinding& f : glossary.glossary->findings(*terms, section)) found.push_back(std::move(f));
       }
       if (spelling.checker || glossary.glossary) {

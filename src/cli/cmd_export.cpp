@@ -96,12 +96,8 @@ int RunExport(const std::vector<std::string>& args) {
   const std::vector<ScriptBlock> script = ScriptBlocks(form, DumpsFolder(parsed));
   std::vector<ScriptBlock> blocks = script;
   if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
-  bool converted = true;
-  const OriginalToUtf8 toUtf8 = [&](std::string_view sjis) {
-    std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
-    converted = converted && utf8.has_value();
-    return utf8.value_or(std::string());
-  };
+  bool failed = false;
+  const OriginalToUtf8 toUtf8 = OriginalsToUtf8(failed);
   // Suggestions come from the whole script, whichever block is written.
   TranslationMemory memory;
   if (options.suggestAt > 0) {
@@ -109,8 +105,7 @@ int RunExport(const std::vector<std::string>& args) {
     options.memory = &memory;
   }
   const std::string po = ScriptToPo(form, blocks, FileText, toUtf8, options);
-  if (!converted)
-    return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+  if (failed) return Fail(kExitBadInput, kNoShiftJisConverter);
   const std::string out = parsed.get("-o").value_or("-");
   if (!WriteOutput(out, po.data(), po.size())) return CannotWrite(kExitBadInput, out);
   return kExitOk;

@@ -70,7 +70,7 @@ int RunFind(const std::vector<std::string>& args) {
       if (last && last->block == m.block && last->string == m.string && last->line == m.line) continue;
       last = &m;
       const std::optional<std::string> line = ShiftJisToUtf8(m.lineText);
-      if (!line) return Fail(kExitUsage, "cannot convert Shift-JIS text: the system has no CP932 converter");
+      if (!line) return Fail(kExitUsage, kNoShiftJisConverter);
       out += Format("block %d string %u: ", m.block, m.string) + *line + "\n";
     }
     found = !matches.empty();

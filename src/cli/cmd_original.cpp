@@ -81,7 +81,7 @@ int RunOriginal(const std::vector<std::string>& args) {
   std::string text;
   for (int b : blocks) text += BlockText(form, b);
   const std::optional<std::string> utf8 = ShiftJisToUtf8(text);
-  if (!utf8) return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+  if (!utf8) return Fail(kExitBadInput, kNoShiftJisConverter);
   const std::string out = parsed.get("-o").value_or("-");
   if (!WriteOutput(out, utf8->data(), utf8->size())) return CannotWrite(kExitBadInput, out);
   return kExitOk;

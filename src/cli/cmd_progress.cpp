@@ -57,14 +57,9 @@ int RunProgress(const std::vector<std::string>& args) {
   for (const ScriptBlock& b : ScriptBlocks(form, dumps)) {
     BlockTerms terms;
     if (glossary.glossary && FileExists(b.file)) {
-      bool converted = true;
-      terms = TermsOfBlock(*glossary.glossary, 1, form, b.index, b.strings, [&](std::string_view sjis) {
-        std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
-        converted = converted && utf8.has_value();
-        return utf8.value_or(std::string());
-      });
-      if (!converted)
-        return Fail(kExitUsage, "cannot convert Shift-JIS text: the system has no CP932 converter");
+      bool failed = false;
+      terms = TermsOfBlock(*glossary.glossary, 1, form, b.index, b.strings, OriginalsToUtf8(failed));
+      if (failed) return Fail(kExitUsage, kNoShiftJisConverter);
     }
     const BlockProgress p =
         ProgressOnDisk(b.file, b.strings, options,

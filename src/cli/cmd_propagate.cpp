@@ -46,14 +46,9 @@ int RunPropagate(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   const TmyForm& form = shown.program.form();
   const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
-  bool converted = true;
-  const Repeats repeats = PlanRepeats(form, blocks, FileText, [&](std::string_view sjis) {
-    std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
-    converted = converted && utf8.has_value();
-    return utf8.value_or(std::string());
-  });
-  if (!converted)
-    return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+  bool unconverted = false;
+  const Repeats repeats = PlanRepeats(form, blocks, FileText, OriginalsToUtf8(unconverted));
+  if (unconverted) return Fail(kExitBadInput, kNoShiftJisConverter);
   const PoImport plan = PlanPoImport(repeats.entries, blocks, FileText, false);
   // A translation the files already hold cannot be refused: its lines came out of a section.
   for (const std::string& e : plan.errors) Fail(kExitBadInput, "string " + e);

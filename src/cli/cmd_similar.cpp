@@ -111,14 +111,9 @@ int RunSimilar(const std::vector<std::string>& args) {
                 Format("string %llu does not exist (block %d has %u)", static_cast<unsigned long long>(*only),
                        asked[0].index, asked[0].strings));
 
-  bool converted = true;
-  const TranslationMemory memory = MemoryOf(form, blocks, FileText, [&](std::string_view sjis) {
-    std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
-    converted = converted && utf8.has_value();
-    return utf8.value_or(std::string());
-  });
-  if (!converted)
-    return Fail(kExitBadInput, "cannot convert Shift-JIS text: the system has no CP932 converter");
+  bool failed = false;
+  const TranslationMemory memory = MemoryOf(form, blocks, FileText, OriginalsToUtf8(failed));
+  if (failed) return Fail(kExitBadInput, kNoShiftJisConverter);
 
   const bool all = parsed.has("--all") || parsed.has("--string");
   std::string json = "{\"strings\":[";

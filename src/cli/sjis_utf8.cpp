@@ -93,4 +93,12 @@ std::optional<std::string> Utf8ToShiftJis(std::string_view utf8) {
   return out;
 }
 
+std::function<std::string(std::string_view)> OriginalsToUtf8(bool& failed) {
+  return [&failed](std::string_view sjis) {
+    std::optional<std::string> utf8 = ShiftJisToUtf8(sjis);
+    failed = failed || !utf8;
+    return utf8.value_or(std::string());
+  };
+}
+
 }  // namespace ts2::cli

@@ -2,6 +2,7 @@
 // for output that other tools read.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,13 @@ namespace ts2::cli {
 // the next byte. std::nullopt when the system's iconv
 // has no CP932 converter.
 std::optional<std::string> ShiftJisToUtf8(std::string_view bytes);
+
+// ShiftJisToUtf8 as the whole-script work takes it (an empty text for one it cannot convert),
+// with `failed` set once a text could not be converted; then the command ends with
+// kNoShiftJisConverter.
+std::function<std::string(std::string_view)> OriginalsToUtf8(bool& failed);
+inline constexpr char kNoShiftJisConverter[] =
+    "cannot convert Shift-JIS text: the system has no CP932 converter";
 
 }  // namespace ts2::cli
 
