@@ -187,6 +187,7 @@ std::string TScriptForm::WriteImport(const PoImport& plan, const char* one, cons
     for (const PoImport::File& file : plan.files)
       if (file.file == blocks[b].file && file.file != CurrentFile()) Count(b, options);
   if (onProgress) onProgress();
+  similar.FilesMayHaveChanged();
   return report + failures;
 }
 

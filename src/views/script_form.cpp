@@ -439,6 +439,7 @@ void TScriptForm::ReplaceAll(const std::string& with) {
     for (const FileReplaced& d : done)
       if (d.error.empty() && d.file == blocks[b].file) Count(b, options);
   if (onProgress) onProgress();
+  similar.FilesMayHaveChanged();
   Find(lastSearch);
 }
 

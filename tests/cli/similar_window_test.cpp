@@ -89,6 +89,13 @@ TEST_F(SimilarWindow, OffersTheScriptsTranslationsOfLikeOriginalsOnlyWhileShown)
   EXPECT_EQ(rows(), (std::vector<std::string>{"53% Block CA0000 string 0: Salut, Tormel Saragon !",
                                               "50% Block CA0100 string 0: Bienvenue, toi !"}));
 
+  // Replace All rewrites other files: the window follows at once, without another string shown.
+  p.ui.script.questionAnswers = {true};
+  p.program.ScriptForm().Find({"Salut", {}, false});
+  p.program.ScriptForm().ReplaceAll("Bonjour");
+  EXPECT_EQ(rows(), (std::vector<std::string>{"53% Block CA0000 string 0: Bonjour, Tormel Saragon !",
+                                              "50% Block CA0100 string 0: Bienvenue, toi !"}));
+
   // Hidden: the contents stay as they were, whatever is shown.
   panel.shown = false;
   const int hidden = changes;
