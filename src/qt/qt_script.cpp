@@ -543,8 +543,26 @@ void SimilarWindow::refresh() {
     for (const std::string& line : m.translation)
       translation += (translation.isEmpty() ? QString() : QStringLiteral("\n")) +
                      QString::fromStdString(ToUtf8(Cp1252ToUnicode(line)));
-    item->setText(2, OneRow(original));
-    item->setToolTip(2, original);
+    // The original with the parts that differ from the shown string's marked.
+    QString marked;
+    size_t at = 0;
+    const auto piece = [&m](size_t from, size_t to) {
+      return OneRow(QString::fromStdString(m.original.substr(from, to - from))
+                        .replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
+          .toHtmlEscaped();
+    };
+    for (const auto& [from, to] : panel.differing[i]) {
+      marked +=
+          piece(at, from) + QStringLiteral("<span style=\"background-color:#ffe58a;color:#000000\">%1</span>")
+                                .arg(piece(from, to));
+      at = to;
+    }
+    marked += piece(at, m.original.size());
+    auto* label = new QLabel(marked);
+    label->setTextFormat(Qt::RichText);
+    label->setToolTip(original);
+    item->setData(2, Qt::AccessibleTextRole, original);
+    matches_->setItemWidget(item, 2, label);
     item->setText(3, OneRow(translation));
     item->setToolTip(3, translation);
   }

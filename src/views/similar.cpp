@@ -45,16 +45,28 @@ int Percent(size_t longer, size_t distance) {
   return static_cast<int>(100 * (longer - distance) / longer);
 }
 
-}  // namespace
+size_t Utf8Length(char32_t c) {
+  return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
 
-std::u32string ComparedText(std::string_view originalUtf8) {
+// The compared text of an original, with the byte offset in the original where each of its
+// characters starts (and, last, the original's length).
+struct Compared {
+  std::u32string text;
+  std::vector<size_t> starts;
+};
+
+Compared Compare(std::string_view originalUtf8) {
   const std::u32string text = FromUtf8(originalUtf8).value_or(std::u32string());
-  std::u32string out;
-  out.reserve(text.size());
+  Compared out;
+  out.text.reserve(text.size());
+  size_t at = 0;  // byte offset of text[i]
   for (size_t i = 0; i < text.size(); ++i) {
+    out.starts.push_back(at);
+    at += Utf8Length(text[i]);
     if (text[i] == U'\r') {
-      out += U'\n';
-      if (i + 1 < text.size() && text[i + 1] == U'\n') ++i;
+      out.text += U'\n';
+      if (i + 1 < text.size() && text[i + 1] == U'\n') at += Utf8Length(text[++i]);
       continue;
     }
     if (text[i] == U'[') {
@@ -63,13 +75,60 @@ std::u32string ComparedText(std::string_view originalUtf8) {
       const size_t close = text.find_first_of(U"[]", i + 1);
       if (close != std::u32string::npos && text[close] == U']' && close - i + 1 <= kLongestTag) {
         uint32_t hash = 2166136261u;
-        for (size_t k = i + 1; k < close; ++k) hash = (hash ^ static_cast<uint32_t>(text[k])) * 16777619u;
-        out += static_cast<char32_t>(0xF0000 + hash % 0xFFFE);
+        for (size_t k = i + 1; k <= close; ++k) {
+          if (k < close) hash = (hash ^ static_cast<uint32_t>(text[k])) * 16777619u;
+          at += Utf8Length(text[k]);
+        }
+        out.text += static_cast<char32_t>(0xF0000 + hash % 0xFFFE);
         i = close;
         continue;
       }
     }
-    out += text[i];
+    out.text += text[i];
+  }
+  out.starts.push_back(text.empty() ? 0 : at);
+  return out;
+}
+
+}  // namespace
+
+std::u32string ComparedText(std::string_view originalUtf8) {
+  return Compare(originalUtf8).text;
+}
+
+std::vector<std::pair<size_t, size_t>> DifferingParts(std::string_view originalUtf8,
+                                                      std::string_view otherUtf8) {
+  const Compared a = Compare(originalUtf8), b = Compare(otherUtf8);
+  const size_t n = a.text.size(), m = b.text.size();
+  // The whole table of distances, for walking back along one cheapest alignment.
+  std::vector<uint32_t> d((n + 1) * (m + 1));
+  const auto at = [&](size_t i, size_t j) -> uint32_t& { return d[i * (m + 1) + j]; };
+  for (size_t i = 0; i <= n; ++i) at(i, 0) = static_cast<uint32_t>(i);
+  for (size_t j = 0; j <= m; ++j) at(0, j) = static_cast<uint32_t>(j);
+  for (size_t i = 1; i <= n; ++i)
+    for (size_t j = 1; j <= m; ++j)
+      at(i, j) = std::min({at(i - 1, j - 1) + (a.text[i - 1] == b.text[j - 1] ? 0u : 1u), at(i - 1, j) + 1,
+                           at(i, j - 1) + 1});
+  std::vector<bool> differs(m, true);
+  for (size_t i = n, j = m; i > 0 && j > 0;) {
+    if (a.text[i - 1] == b.text[j - 1] && at(i, j) == at(i - 1, j - 1)) {
+      differs[--j] = false;
+      --i;
+    } else if (at(i, j) == at(i - 1, j - 1) + 1) {
+      --i, --j;
+    } else if (at(i, j) == at(i - 1, j) + 1) {
+      --i;
+    } else {
+      --j;
+    }
+  }
+  std::vector<std::pair<size_t, size_t>> out;
+  for (size_t j = 0; j < m; ++j) {
+    if (!differs[j]) continue;
+    if (!out.empty() && out.back().second == b.starts[j])
+      out.back().second = b.starts[j + 1];
+    else
+      out.emplace_back(b.starts[j], b.starts[j + 1]);
   }
   return out;
 }

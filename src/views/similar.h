@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "views/po_exchange.h"
@@ -30,6 +31,12 @@ int Likeness(std::u32string_view a, std::u32string_view b, int atLeast = 0);
 // The original text as compared: its characters, CR LF and lone CR as one '\n', a bracketed name
 // of up to 40 characters as one character of the Supplementary Private Use Area.
 std::u32string ComparedText(std::string_view originalUtf8);
+
+// The parts of `otherUtf8` (byte ranges, in order) that one cheapest alignment of the two
+// compared texts does not match with `originalUtf8`: what to look at when taking the other's
+// translation for this original.
+std::vector<std::pair<size_t, size_t>> DifferingParts(std::string_view originalUtf8,
+                                                      std::string_view otherUtf8);
 
 struct SimilarMatch {
   int percent = 0;

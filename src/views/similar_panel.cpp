@@ -86,6 +86,7 @@ void SimilarPanel::Follow() {
   const TmyForm& f = program.myForm;
   std::vector<SimilarMatch> now;
   std::vector<std::string> where;
+  std::vector<std::vector<std::pair<size_t, size_t>>> parts;
   std::string text;
   const ListBox& list = program.ui.list(ControlId::bList);
   if (f.gDumpDir.empty() || !f.gROM) {
@@ -96,6 +97,7 @@ void SimilarPanel::Follow() {
     const auto string = static_cast<uint32_t>(f.gCurString);
     now = memory_.Similar(f.gCurBlock, string, atLeast, kShownMatches);
     for (const SimilarMatch& m : now) {
+      parts.push_back(DifferingParts(memory_.original(f.gCurBlock, string), m.original));
       std::string place =
           m.block < list.count() ? AsciiToUtf8(list.line(m.block)) : "Block " + std::to_string(m.block);
       place += " string " + std::to_string(m.string);
@@ -113,7 +115,7 @@ void SimilarPanel::Follow() {
               (now.size() == kShownMatches ? " (the best " + std::to_string(kShownMatches) + ")" : "") + ".";
   }
   const bool same =
-      text == summary && where == places && now.size() == matches.size() &&
+      text == summary && where == places && parts == differing && now.size() == matches.size() &&
       std::equal(now.begin(), now.end(), matches.begin(), [](const SimilarMatch& a, const SimilarMatch& b) {
         return a.percent == b.percent && a.block == b.block && a.string == b.string && a.alike == b.alike &&
                a.original == b.original && a.translation == b.translation;
@@ -121,6 +123,7 @@ void SimilarPanel::Follow() {
   if (same) return;
   matches = std::move(now);
   places = std::move(where);
+  differing = std::move(parts);
   summary = std::move(text);
   if (onChange) onChange();
 }

@@ -30,9 +30,11 @@ class SimilarPanel {
   static constexpr size_t kShownMatches = 20;
 
   std::vector<SimilarMatch> matches;  // for the shown string, best first
-  std::vector<std::string> places;    // per match: "000A0000.txt string 4" (UTF-8)
-  std::string summary;                // the line above them
-  int atLeast = kDefaultLikeness;     // the least likeness shown, percent
+  std::vector<std::string> places;    // per match: "Block CA0000 string 4" (UTF-8)
+  // Per match: the parts of its original that differ from the shown string's (byte ranges).
+  std::vector<std::vector<std::pair<size_t, size_t>>> differing;
+  std::string summary;             // the line above them
+  int atLeast = kDefaultLikeness;  // the least likeness shown, percent
 
   bool shown = false;              // the window is on screen (its toolkit keeps this current)
   std::function<void()> onChange;  // matches or summary changed

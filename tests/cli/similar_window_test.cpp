@@ -66,6 +66,8 @@ TEST_F(SimilarWindow, OffersTheScriptsTranslationsOfLikeOriginalsOnlyWhileShown)
   p.form().RunMenuCommand(MenuId::SimilarStrings1);
   EXPECT_EQ(rows(), std::vector<std::string>{"96% Block CA0000 string 0: Bienvenue \xE0 Tormel Saragon!"});
   EXPECT_EQ(panel.summary, "String 0: 1 translated string with an original 70% like it or more.");
+  // "Welcome to Tormel Saragon!" differs from "Welcome to Tormel Saragon?" in its last character.
+  EXPECT_EQ(panel.differing, (std::vector<std::vector<std::pair<size_t, size_t>>>{{{25, 26}}}));
   showString(1);  // block CA0000's string again
   EXPECT_EQ(rows(), std::vector<std::string>{"100% Block CA0000 string 1: Prends l'\xC9p\xE9"
                                              "e et pars."});

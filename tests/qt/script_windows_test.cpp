@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTextDocumentFragment>
 #include <QTreeWidget>
 
 #include "qt/qt_place.h"
@@ -307,7 +308,16 @@ TEST_F(ScriptWindows, SimilarStringsOffersLikeOriginalsAndMakesOneTheStringsTran
   ASSERT_EQ(matches->topLevelItemCount(), 1);
   EXPECT_EQ(matches->topLevelItem(0)->text(0), QStringLiteral("27%"));
   EXPECT_EQ(matches->topLevelItem(0)->text(1), QStringLiteral("Block CA0000 string 5"));
-  EXPECT_EQ(matches->topLevelItem(0)->text(2), QStringLiteral("Beware the DRAGON!"));
+  // The original, what differs from "Take the SWORD and go." marked.
+  auto* original = qobject_cast<QLabel*>(matches->itemWidget(matches->topLevelItem(0), 2));
+  ASSERT_NE(original, nullptr);
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(original->text()).toPlainText(),
+            QStringLiteral("Beware the DRAGON!"));
+  const QString mark = QStringLiteral("<span style=\"background-color:#ffe58a;color:#000000\">%1</span>");
+  EXPECT_EQ(original->text(), mark.arg(QStringLiteral("Bew")) + QStringLiteral("a") +
+                                  mark.arg(QStringLiteral("r")) + QStringLiteral("e the D") +
+                                  mark.arg(QStringLiteral("RAGON!")));
+  EXPECT_EQ(original->toolTip(), QStringLiteral("Beware the DRAGON!"));
   EXPECT_EQ(matches->topLevelItem(0)->text(3), QStringLiteral("Attention au DRAGON !"));
 
   // Activated: the string's body becomes the match's translation, one step to undo.

@@ -109,6 +109,35 @@ TEST(LikenessTest, CountsLineBreaksAndBracketedNamesAsOneCharacter) {
   EXPECT_EQ(Likeness(ComparedText("[WAIT]Hello"), ComparedText("[PLAYER]Hello")), 83);
 }
 
+// The differing parts marked in the other text with « and ».
+std::string Marked(const std::string& original, const std::string& other) {
+  std::string out;
+  size_t at = 0;
+  for (const auto& [from, to] : DifferingParts(original, other)) {
+    out += other.substr(at, from - at) + "\u00AB" + other.substr(from, to - from) + "\u00BB";
+    at = to;
+  }
+  return out + other.substr(at);
+}
+
+TEST(LikenessTest, DifferingPartsAreWhatTheAlignmentDoesNotMatch) {
+  struct Case {
+    std::string original, other, marked;
+  };
+  const Case cases[] = {
+      {"You got 3 Potions!", "You got 5 Potions!", "You got \u00AB5\u00BB Potions!"},
+      {"Hello", "Hello", "Hello"},
+      {"abc", "", ""},
+      {"", "abc", "\u00ABabc\u00BB"},
+      {"Take the sword.", "Take my sword!", "Take \u00ABmy\u00BB sword\u00AB!\u00BB"},
+      {"[WAIT]Hello", "[PLAYER]Hello", "\u00AB[PLAYER]\u00BBHello"},
+      {"a\r\nb", "a\r\nc", "a\r\n\u00ABc\u00BB"},
+      {"ab\r\nc", "abc", "abc"},
+      {"\u3042\u3044\u3046", "\u3042\u3048\u3046", "\u3042\u00AB\u3048\u00BB\u3046"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Marked(c.original, c.other), c.marked) << c.original;
+}
+
 ScriptBlock Block(int index, uint32_t table, uint32_t strings) {
   return {index, table, strings, "file" + std::to_string(table) + ".txt"};
 }
