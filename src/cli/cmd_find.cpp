@@ -9,13 +9,14 @@
 #include "cli/utf8_text.h"
 #include "core/fileutil.h"
 #include "views/script.h"
+#include "views/sections.h"
 
 namespace ts2::cli {
 namespace {
 
 int RunFind(const std::vector<std::string>& args);
 
-const Command kFind{"find", "find ROM DATAFILE TEXT [--dumps DIR] [-i] [-w] [--original]",
+const Command kFind{"find", "find ROM DATAFILE TEXT [--dumps DIR] [-i] [-w] [--original [--translated]]",
                     "list the translation lines (or original strings) that hold TEXT, like grep", RunFind};
 
 constexpr char kFindHelp[] =
@@ -24,6 +25,9 @@ constexpr char kFindHelp[] =
     "  string's section, as  FILE:LINE: string N: TEXT-OF-THE-LINE  (LINE counted from 1);\n"
     "  with --original, in the original ROM strings through the data file's character table\n"
     "  (as the Kana Text window shows them), as  block B string N: TEXT-OF-THE-LINE.\n"
+    "  --translated  with --original, each string's translation in DIR after it, a line of\n"
+    "      it a line, as  '  = LINE', or '  (not translated)': how the words found were\n"
+    "      translated elsewhere\n"
     "  -i  ignore case: the letters of ASCII and of Windows-1252 (the translation files' code\n"
     "      page: e with acute finds E with acute, oe finds OE, ...) match their other case\n"
     "  -w  whole words only: no letter, digit or '_' right before or after the match\n"
@@ -34,13 +38,15 @@ constexpr int kExitNothing = 1;
 
 int RunFind(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (auto done = StartCommand(kFind, args, {"--dumps"}, {"-i", "-w", "--original"}, parsed, kFindHelp))
+  if (auto done = StartCommand(kFind, args, {"--dumps"}, {"-i", "-w", "--original", "--translated"}, parsed,
+                               kFindHelp))
     return *done;
   if (parsed.positional.size() != 3) return UsageError(kFind, "expected ROM, DATAFILE and TEXT");
   const std::string& text = parsed.positional[2];
   if (text.empty()) return UsageError(kFind, "TEXT is empty");
   const FindOptions options{.matchCase = !parsed.has("-i"), .wholeWord = parsed.has("-w")};
   const bool original = parsed.has("--original");
+  if (parsed.has("--translated") && !original) return UsageError(kFind, "--translated needs --original");
   const std::string dumps = DumpsFolder(parsed);
 
   std::string needle, error;
@@ -66,12 +72,32 @@ int RunFind(const std::vector<std::string>& args) {
     const TextFinder finder(needle, options, TextEncoding::kShiftJis);
     const OriginalMatch* last = nullptr;
     const std::vector<OriginalMatch> matches = FindInOriginal(form, blocks, finder);
+    std::optional<std::string> file;  // the translation of the last match's block
+    std::optional<SectionIndex> index;
+    int indexed = -1;
+    std::optional<std::pair<int, uint32_t>> translated;
     for (const OriginalMatch& m : matches) {
       if (last && last->block == m.block && last->string == m.string && last->line == m.line) continue;
       last = &m;
       const std::optional<std::string> line = ShiftJisToUtf8(m.lineText);
       if (!line) return Fail(kExitUsage, kNoShiftJisConverter);
       out += Format("block %d string %u: ", m.block, m.string) + *line + "\n";
+      // A string's translation once, after its first line found.
+      if (!parsed.has("--translated") ||
+          (translated && translated->first == m.block && translated->second == m.string))
+        continue;
+      translated = {m.block, m.string};
+      const ScriptBlock& b = blocks[static_cast<size_t>(m.block)];
+      if (m.block != indexed) {
+        indexed = m.block;
+        index.reset();
+        file = FileText(b);
+        index.emplace(file ? std::string_view(*file) : std::string_view(), b.strings);
+      }
+      const std::vector<std::string> translation =
+          m.string < index->strings() ? index->translation(m.string) : std::vector<std::string>();
+      for (const std::string& t : translation) out += "  = " + Cp1252ToUtf8(t) + "\n";
+      if (translation.empty()) out += "  (not translated)\n";
     }
     found = !matches.empty();
   } else {

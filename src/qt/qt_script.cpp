@@ -64,6 +64,20 @@ class MatchDelegate : public QStyledItemDelegate {
   }
 };
 
+// Lines joined for one row of a list, the break shown as a return sign.
+QString OneRow(const QString& lines) {
+  QString row = lines;
+  return row.replace(QLatin1Char('\n'), QStringLiteral(" \u21B5 "));
+}
+
+// A translation's lines (Windows-1252) as one row.
+QString TranslationRow(const std::vector<std::string>& lines) {
+  QString text;
+  for (const std::string& line : lines)
+    text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + FromBytes(line);
+  return OneRow(text);
+}
+
 }  // namespace
 
 // ---- Script Overview ----
@@ -183,9 +197,9 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   replaceAllButton_ = new QPushButton(QStringLiteral("Replace &All"), this);
   findButton_->setDefault(true);
   results_ = new QTreeWidget(this);
-  results_->setColumnCount(4);
-  results_->setHeaderLabels(
-      {QStringLiteral("Block"), QStringLiteral("String"), QStringLiteral("Line"), QStringLiteral("Text")});
+  results_->setColumnCount(5);
+  results_->setHeaderLabels({QStringLiteral("Block"), QStringLiteral("String"), QStringLiteral("Line"),
+                             QStringLiteral("Text"), QStringLiteral("Translation")});
   results_->setRootIsDecorated(false);
   results_->setUniformRowHeights(true);
   results_->setItemDelegateForColumn(3, new MatchDelegate(results_));
@@ -286,8 +300,11 @@ void FindInScriptWindow::showResults() {
         {FromBytes(bList.line(r.block)), QString::number(r.string), QString::number(r.line + 1), line});
     item->setData(0, kResultRole, static_cast<qulonglong>(i));
     item->setData(3, kMatchRole, QPoint(static_cast<int>(before.size()), length));
+    if (script.lastSearch.original) item->setText(4, TranslationRow(r.translation));
     items.append(item);
   }
+  // An original's match with the string's translation beside it: how a word was translated.
+  results_->setColumnHidden(4, !script.lastSearch.original);
   results_->addTopLevelItems(items);
   for (int c = 0; c < 3; ++c) results_->resizeColumnToContents(c);
   status_->setText(script.results.empty()
@@ -465,16 +482,6 @@ void GlossaryWindow::addTerm() {
 }
 
 // ---- Similar Strings ----
-
-namespace {
-
-// Lines joined for one row of a list, the break shown as a return sign.
-QString OneRow(const QString& lines) {
-  QString row = lines;
-  return row.replace(QLatin1Char('\n'), QStringLiteral(" \u21B5 "));
-}
-
-}  // namespace
 
 SimilarWindow::SimilarWindow(Program& program, QWidget* parent)
     : QWidget(parent, Qt::Tool), program_(program) {

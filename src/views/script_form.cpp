@@ -300,13 +300,26 @@ const std::vector<TScriptForm::Result>& TScriptForm::Find(const Search& search) 
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
   if (search.original) {
     const TextFinder finder(search.text, search.options, TextEncoding::kShiftJis);
-    for (OriginalMatch& m : FindInOriginal(f, all, finder))
-      results.push_back({m.block, m.string, m.line, m.column, search.text.size(), 0, std::move(m.lineText)});
+    std::optional<std::string> text;  // of the block of the last match
+    std::optional<SectionIndex> index;
+    int indexed = -1;
+    for (OriginalMatch& m : FindInOriginal(f, all, finder)) {
+      if (m.block != indexed) {
+        indexed = m.block;
+        index.reset();
+        text = TextOf(all[static_cast<size_t>(m.block)]);
+        index.emplace(text ? std::string_view(*text) : std::string_view(),
+                      all[static_cast<size_t>(m.block)].strings);
+      }
+      results.push_back(
+          {m.block, m.string, m.line, m.column, search.text.size(), 0, std::move(m.lineText),
+           m.string < index->strings() ? index->translation(m.string) : std::vector<std::string>()});
+    }
   } else {
     const TextFinder finder(search.text, search.options);
     for (ScriptMatch& m : FindInTranslations(all, finder, [this](const ScriptBlock& b) { return TextOf(b); }))
       results.push_back({m.block, m.at.string, m.at.line, m.at.column, search.text.size(), m.at.position,
-                         std::move(m.lineText)});
+                         std::move(m.lineText), {}});
   }
   return results;
 }

@@ -65,6 +65,10 @@ class TScriptForm {
     size_t length = 0;     // the match's bytes
     size_t position = 0;   // byte offset in the text searched (for the current block, the editor's)
     std::string lineText;  // Windows-1252 bytes (translations) or Shift-JIS bytes (original)
+    // For a match in an original: the string's translation (its section's body lines, the
+    // current block's as the Text Editor holds it), empty while it has none, so that the results
+    // show how a word of the original was translated elsewhere.
+    std::vector<std::string> translation;
   };
   struct Search {
     std::string text;  // Windows-1252 bytes for translations, Shift-JIS bytes for the original

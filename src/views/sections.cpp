@@ -147,4 +147,19 @@ int SectionIndex::lineAt(size_t position) const {
   return it == lines_.begin() ? 0 : static_cast<int>(it - lines_.begin()) - 1;
 }
 
+std::vector<std::string> SectionIndex::translation(uint32_t n) const {
+  std::vector<std::string> out;
+  if (header_[n] < 0) return out;
+  const auto [first, end] = body(n);
+  bool blank = true;
+  for (int l = first; l < end; ++l) {
+    const std::string_view text = line(l);
+    blank = blank && std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+    out.emplace_back(text);
+  }
+  if (blank) out.clear();
+  return out;
+}
+
 }  // namespace ts2

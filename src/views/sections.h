@@ -48,6 +48,9 @@ class SectionIndex {
   // next line holding a header (strings whose headers share a line share it). {0, 0} without a
   // section.
   std::pair<int, int> body(uint32_t n) const;
+  // The lines of string n's body when it is translated: more than blanks and control characters
+  // in it, as List Data counts a string translated; empty otherwise.
+  std::vector<std::string> translation(uint32_t n) const;
   // The string whose body holds line `index`, or -1.
   int32_t bodyOf(int index) const { return bodyOf_[static_cast<size_t>(index)]; }
   // The line holding byte `position` of the text (a line end belongs to the line it ends).

@@ -14,10 +14,6 @@ namespace ts2 {
 
 namespace {
 
-bool BlankLine(std::string_view line) {
-  return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
-}
-
 // Characters both sorted texts hold, counted with repeats.
 size_t Common(const std::u32string& a, const std::u32string& b) {
   size_t i = 0, j = 0, common = 0;
@@ -209,18 +205,7 @@ void TranslationMemory::SetTranslations(int32_t block, std::optional<std::string
   if (!has(block)) return;
   std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;
   const SectionIndex index(text.value_or(std::string_view()), static_cast<uint32_t>(strings.size()));
-  for (uint32_t s = 0; s < strings.size(); ++s) {
-    std::vector<std::string>& body = strings[s].body;
-    body.clear();
-    if (index.header(s) < 0) continue;
-    const auto [first, end] = index.body(s);
-    bool blank = true;
-    for (int l = first; l < end; ++l) {
-      body.emplace_back(index.line(l));
-      blank = blank && BlankLine(body.back());
-    }
-    if (blank) body.clear();
-  }
+  for (uint32_t s = 0; s < strings.size(); ++s) strings[s].body = index.translation(s);
 }
 
 const std::string& TranslationMemory::original(int32_t block, uint32_t string) const {

@@ -91,6 +91,13 @@ TEST_F(ScriptDemo, FindListsMatchingLinesLikeGrep) {
       {"find demo.sfc demo.txt '\xE3\x81\x84' --original", 0,
        "block 0 string 3: Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\n"},
       {"find demo.sfc demo.txt Prends --original", 1, ""},
+      // Beside each string found, its translation: how its words were translated.
+      {"find demo.sfc demo.txt the -w --original --translated", 0,
+       "block 0 string 1: Take the SWORD and go.\n  = Prends l'\xC3\x89p\xC3\xA9\x65 et pars.\n"
+       "block 0 string 4: Find Kor in the east.\n  = Trouve Kor, \xC3\xA0 l'est.\n"
+       "block 0 string 5: Beware the DRAGON!\n  = Attention au DRAGON !\n"
+       "block 1 string 0: Chapter One: the Old Road\n  (not translated)\n"},
+      {"find demo.sfc demo.txt or -i --translated", 2, ""},
   };
   for (const auto& c : cases) {
     const ToolRun r = RunTool(dir, c.args);

@@ -1,7 +1,8 @@
 // The Similar Strings window's contents on the demo set with a fourth block whose originals are
 // like the first block's: nothing done while hidden, the matches of the shown string from every
 // block (the shown one as the Text Editor holds it, the others as their files are, read again when
-// they change or a patch changes the originals), and a match's translation made the string's.
+// they change or a patch changes the originals), and a match's translation made the string's;
+// and Find in Script's matches in the originals, each with its string's translation.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -149,6 +150,24 @@ TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {
             ".STRING 0\nBienvenue \xE0 Tormel Saragon!\n.ENDS\n\n\n\n.STRING 1\nPrends l'\xC9p\xE9"
             "e et pars.\n.ENDS\n");
   EXPECT_FALSE(panel.UseTranslation(1));
+}
+
+TEST_F(SimilarWindow, AMatchInTheOriginalsComesWithItsStringsTranslation) {
+  showString(0);
+  const std::string text = p.ui.TDMemo.text();
+  p.ui.TDMemo.setSelection(static_cast<int>(text.find("\n\n.ENDS")) + 1, 0);
+  p.ui.TDMemo.type("Salut !\nEncore.");  // unsaved
+  std::vector<std::string> found;
+  for (const TScriptForm::Result& r : p.program.ScriptForm().Find({"Welcome", {}, true})) {
+    std::string row = std::to_string(r.block) + ":" + std::to_string(r.string) + " =";
+    for (const std::string& line : r.translation) row += " " + line;
+    found.push_back(row);
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"0:0 = Bienvenue \xE0 Tormel Saragon!", "3:0 = Salut ! Encore.",
+                                             "3:2 ="}));
+  // Matches in the translations have none beside them.
+  for (const TScriptForm::Result& r : p.program.ScriptForm().Find({"Bienvenue", {}, false}))
+    EXPECT_TRUE(r.translation.empty());
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ TEST(ToolUsage, BashCompletesCommandsOptionsAndValuesFromTheHelp) {
       {"ts2tool check demo.sfc demo.txt --vwf ", "on off"},
       {"ts2tool render demo.sfc demo.txt --color ", "blue green red"},
       {"ts2tool diff demo.sfc b.sfc --format b", "bps"},
-      {"ts2tool find demo.sfc demo.txt x -", "--help --dumps -i -w --original"},
+      {"ts2tool find demo.sfc demo.txt x -", "--help --dumps -i -w --original --translated"},
       {"ts2tool check demo.sfc demo.txt --dumps ", "Dumps"},
       {"ts2tool patch demo.s", "demo.sfc"},
       {"ts2tool render demo.sfc demo.txt -o demo.i", "demo.ips"},

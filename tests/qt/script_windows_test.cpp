@@ -187,6 +187,7 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   find->findEdit()->setText(QStringLiteral("à"));
   find->find();
   EXPECT_EQ(find->status()->text().toStdString(), "4 matches in 1 block.");
+  EXPECT_TRUE(find->results()->isColumnHidden(4));  // a translation's match needs none beside it
   find->findEdit()->setText(QStringLiteral("zzz"));
   find->find();
   EXPECT_EQ(find->status()->text().toStdString(), "Not found.");
@@ -198,6 +199,9 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   find->find();
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
   EXPECT_EQ(find->results()->topLevelItem(0)->text(3), QStringLiteral("Take the SWORD and go."));
+  // Beside it, how the string is translated (as the Text Editor holds it).
+  EXPECT_FALSE(find->results()->isColumnHidden(4));
+  EXPECT_EQ(find->results()->topLevelItem(0)->text(4), QStringLiteral("Prends l'Épée et pars."));
   // Activating it selects its string and the match in the Kana Text window, shown for it.
   program.ui.window(FormId::KanaForm).setVisible(false);
   emit find->results()->itemActivated(find->results()->topLevelItem(0), 0);
