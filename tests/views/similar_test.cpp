@@ -138,6 +138,32 @@ TEST(LikenessTest, DifferingPartsAreWhatTheAlignmentDoesNotMatch) {
   for (const Case& c : cases) EXPECT_EQ(Marked(c.original, c.other), c.marked) << c.original;
 }
 
+// On random texts: what is left unmarked of the other text is, in order, part of the original,
+// and no more is marked than the edits between them.
+TEST(LikenessTest, DifferingPartsLeaveACommonSubsequenceOnRandomTexts) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 2000; ++round) {
+    std::string a, b;
+    for (size_t n = random() % 16; n > 0; --n) a += static_cast<char>('a' + random() % 3);
+    for (size_t n = random() % 16; n > 0; --n) b += static_cast<char>('a' + random() % 3);
+    std::string kept;
+    size_t marked = 0, at = 0;
+    for (const auto& [from, to] : DifferingParts(a, b)) {
+      ASSERT_LE(at, from);
+      ASSERT_LT(from, to);
+      kept += b.substr(at, from - at);
+      marked += to - from;
+      at = to;
+    }
+    kept += b.substr(at);
+    size_t i = 0;
+    for (char c : a)
+      if (i < kept.size() && kept[i] == c) ++i;
+    EXPECT_EQ(i, kept.size()) << a << " / " << b;
+    EXPECT_LE(marked, PlainDistance(ComparedText(a), ComparedText(b))) << a << " / " << b;
+  }
+}
+
 ScriptBlock Block(int index, uint32_t table, uint32_t strings) {
   return {index, table, strings, "file" + std::to_string(table) + ".txt"};
 }
