@@ -23,6 +23,8 @@
 #include "script/textfile.h"
 #include "views/glossary.h"
 #include "views/original.h"
+#include "views/po_exchange.h"
+#include "views/script.h"
 
 namespace ts2::cli {
 
@@ -35,7 +37,7 @@ int RunCheck(const std::vector<std::string>& args);
 const Command kCheck{
     "check",
     "check ROM DATAFILE [--dumps DIR] [--vwf on|off] [--player-width N] [--spell LANG [--words FILE]] "
-    "[--glossary FILE]",
+    "[--glossary FILE] [--consistency]",
     "check the translations against the translation box (lint for CI)", RunCheck};
 
 constexpr char kCheckHelp[] =
@@ -60,7 +62,10 @@ constexpr char kCheckHelp[] =
     "    of a term and its translation, UTF-8), each term standing in a string's original\n"
     "    text whose translation (or one of its rows' translations) starts no word of the\n"
     "    section; case does not matter. A glossary row with a mistake is named as\n"
-    "    FILE:LINE: MESSAGE on stderr and nothing is checked.\n"
+    "    FILE:LINE: MESSAGE on stderr and nothing is checked;\n"
+    "  - with --consistency, each string whose original is, byte for byte, that of an earlier\n"
+    "    translated string of the script translated otherwise (a line the game says in many\n"
+    "    places read otherwise in one), naming that string and its translation.\n"
     "Each finding is printed as\n"
     "  FILE:LINE: string N, line L (file line LINE): column C: MESSAGE\n"
     "with L the line in the string's section (1 its first text line), then a summary line.\n"
@@ -121,8 +126,8 @@ const char* NounFor(int n, const char* one, const char* many) {
 int RunCheck(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   if (auto done = StartCommand(kCheck, args,
-                               {"--dumps", "--vwf", "--player-width", "--spell", "--words", "--glossary"}, {},
-                               parsed, kCheckHelp))
+                               {"--dumps", "--vwf", "--player-width", "--spell", "--words", "--glossary"},
+                               {"--consistency"}, parsed, kCheckHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kCheck, "expected ROM and DATAFILE");
   LintOptions options;
@@ -141,6 +146,12 @@ int RunCheck(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();
   options.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+
+  // Strings translated otherwise than the same original elsewhere, by block and string.
+  std::map<std::pair<int, long>, LintFinding> otherwise;
+  if (parsed.has("--consistency"))
+    for (const TranslatedOtherwise& o : FindTranslatedOtherwise(form, ScriptBlocks(form, dumps), FileText))
+      otherwise.emplace(std::pair<int, long>(o.block, o.string), OtherwiseFinding(form, o));
 
   int findings = 0, filesWithFindings = 0, filesChecked = 0, stringsChecked = 0;
   std::set<std::string> seen;  // blocks that share a pointer table share their file
@@ -167,9 +178,10 @@ int RunCheck(const std::vector<std::string>& args) {
         if (!terms) return Fail(kExitBadInput, kNoShiftJisConverter);
         for (LintFinding& f : glossary.glossary->findings(*terms, section)) found.push_back(std::move(f));
       }
-      if (spelling.checker || glossary.glossary) {
-        // Misspellings and glossary terms are findings of their own kinds, in the order of their
-        // positions.
+      if (const auto o = otherwise.find({b, n}); o != otherwise.end()) found.push_back(o->second);
+      if (spelling.checker || glossary.glossary || !otherwise.empty()) {
+        // Misspellings, glossary terms and other translations are findings of their own kinds, in
+        // the order of their positions.
         if (spelling.checker)
           for (LintFinding& f : SpellSection(section, *spelling.checker, kMaxSuggestions))
             found.push_back(std::move(f));

@@ -21,6 +21,7 @@ const char* Word(LintKind kind) {
     case LintKind::kPlayerName: return "name";
     case LintKind::kUnknownWord: return "spelling";
     case LintKind::kGlossary: return "term";
+    case LintKind::kOtherwise: return "otherwise";
   }
   return "?";
 }

@@ -26,6 +26,8 @@ enum class LintKind {
                   // overflow, so never the fit panel's first finding
   kGlossary,      // a glossary term of the original whose translation the section lacks
                   // (views/glossary.h)
+  kOtherwise,     // the original of another string, translated otherwise there
+                  // (views/po_exchange.h)
 };
 
 struct LintOptions {

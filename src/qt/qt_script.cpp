@@ -572,6 +572,11 @@ void SimilarWindow::refresh() {
     matches_->setItemWidget(item, 2, label);
     item->setText(3, OneRow(translation));
     item->setToolTip(3, translation);
+    if (panel.otherwise[i]) {
+      // The shown string's own original, translated otherwise there.
+      for (int column : {0, 1, 3}) item->setForeground(column, QColor(0xC0, 0x20, 0x20));
+      item->setToolTip(0, QStringLiteral("The same original, translated otherwise than the shown string"));
+    }
   }
   for (int column = 0; column < 2; ++column) matches_->resizeColumnToContents(column);
   matches_->setColumnWidth(2, std::max(matches_->columnWidth(2), 200));

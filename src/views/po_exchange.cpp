@@ -471,6 +471,44 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
   return out;
 }
 
+std::vector<TranslatedOtherwise> FindTranslatedOtherwise(const TmyForm& form,
+                                                         const std::vector<ScriptBlock>& blocks,
+                                                         const TextOfBlock& textOf) {
+  struct First {
+    int32_t block;
+    uint32_t string;
+    std::vector<std::string> translation;
+  };
+  std::unordered_map<std::string, First> first;  // by original
+  std::vector<TranslatedOtherwise> out;
+  for (const ScriptBlock& b : BlocksByFile(blocks)) {
+    const std::optional<std::string> text = textOf(b);
+    const SectionIndex index(text ? std::string_view(*text) : std::string_view(), b.strings);
+    for (uint32_t s = 0; s < b.strings; ++s) {
+      std::vector<std::string> translation = index.translation(s);
+      if (translation.empty()) continue;
+      std::string original = OriginalTextOf(form, b.index, s);
+      if (original.empty()) continue;
+      const auto [at, added] = first.try_emplace(std::move(original), First{b.index, s, {}});
+      if (added)
+        at->second.translation = std::move(translation);
+      else if (translation != at->second.translation)
+        out.push_back({b.index, s, at->second.block, at->second.string, at->second.translation});
+    }
+  }
+  return out;
+}
+
+LintFinding OtherwiseFinding(const TmyForm& form, const TranslatedOtherwise& o) {
+  std::string translation;
+  for (const std::string& line : o.firstTranslation)
+    translation += (translation.empty() ? "" : " / ") + FileUtf8(line);
+  return {LintKind::kOtherwise, 1, 1,
+          "the same original is translated \"" + translation + "\" in " +
+              FileUtf8(form.ui.list(ControlId::bList).line(o.firstBlock)) + " string " +
+              std::to_string(o.firstString)};
+}
+
 Difference DifferenceOf(std::string_view before, std::string_view after) {
   size_t head = 0;
   while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;

@@ -142,4 +142,23 @@ struct Repeats {
 Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,
                     const OriginalToUtf8& toUtf8);
 
+// Consistency: each translated string whose original is, byte for byte, that of an earlier
+// translated string (in script order) translated otherwise, with the first such string and its
+// translation. A line the game says in many places reads alike in each, unless the translator
+// meant otherwise; `ts2tool check --consistency` names the others.
+struct TranslatedOtherwise {
+  int32_t block = 0;  // the string: its block's line in the block list
+  uint32_t string = 0;
+  int32_t firstBlock = 0;  // the first translated string with its original
+  uint32_t firstString = 0;
+  std::vector<std::string> firstTranslation;  // its section's body lines, Windows-1252
+};
+std::vector<TranslatedOtherwise> FindTranslatedOtherwise(const TmyForm& form,
+                                                         const std::vector<ScriptBlock>& blocks,
+                                                         const TextOfBlock& textOf);
+// The finding of such a string (at its first text line, as a glossary's: it has no place): 'the same original
+// is translated
+// "..." in Block CA0000 string 1', UTF-8.
+LintFinding OtherwiseFinding(const TmyForm& form, const TranslatedOtherwise& o);
+
 }  // namespace ts2

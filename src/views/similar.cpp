@@ -215,6 +215,13 @@ const std::string& TranslationMemory::original(int32_t block, uint32_t string) c
   return string < strings.size() ? strings[string].utf8 : kNone;
 }
 
+const std::vector<std::string>& TranslationMemory::translation(int32_t block, uint32_t string) const {
+  static const std::vector<std::string> kNone;
+  if (!has(block)) return kNone;
+  const std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;
+  return string < strings.size() ? strings[string].body : kNone;
+}
+
 bool TranslationMemory::translated(int32_t block, uint32_t string) const {
   if (!has(block)) return false;
   const std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;

@@ -65,6 +65,8 @@ class TranslationMemory {
   const std::string& original(int32_t block, uint32_t string) const;
   // Whether the string has a translation: a section whose body holds more than blanks.
   bool translated(int32_t block, uint32_t string) const;
+  // Its translation: its section's body lines (Windows-1252); empty when it has none.
+  const std::vector<std::string>& translation(int32_t block, uint32_t string) const;
 
   // The translated strings whose original is at least `atLeast` percent like that of string
   // `string` of block `block`, the string itself left out; strings with the same original and

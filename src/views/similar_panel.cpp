@@ -87,6 +87,7 @@ void SimilarPanel::Follow() {
   std::vector<SimilarMatch> now;
   std::vector<std::string> where;
   std::vector<std::vector<std::pair<size_t, size_t>>> parts;
+  std::vector<bool> other;
   std::string text;
   const ListBox& list = program.ui.list(ControlId::bList);
   if (f.gDumpDir.empty() || !f.gROM) {
@@ -98,6 +99,8 @@ void SimilarPanel::Follow() {
     now = memory_.Similar(f.gCurBlock, string, atLeast, kShownMatches);
     for (const SimilarMatch& m : now) {
       parts.push_back(DifferingParts(memory_.original(f.gCurBlock, string), m.original));
+      const std::vector<std::string>& own = memory_.translation(f.gCurBlock, string);
+      other.push_back(m.percent == 100 && !own.empty() && own != m.translation);
       std::string place =
           m.block < list.count() ? AsciiToUtf8(list.line(m.block)) : "Block " + std::to_string(m.block);
       place += " string " + std::to_string(m.string);
@@ -113,9 +116,12 @@ void SimilarPanel::Follow() {
       text += Plural(now.size(), "translated string", "translated strings") + " with an original " +
               std::to_string(atLeast) + "% like it or more" +
               (now.size() == kShownMatches ? " (the best " + std::to_string(kShownMatches) + ")" : "") + ".";
+    if (const auto n = static_cast<size_t>(std::count(other.begin(), other.end(), true)); n > 0)
+      text += " Its original is translated otherwise in " + Plural(n, "of them", "of them") + ".";
   }
   const bool same =
-      text == summary && where == places && parts == differing && now.size() == matches.size() &&
+      text == summary && where == places && parts == differing && other == otherwise &&
+      now.size() == matches.size() &&
       std::equal(now.begin(), now.end(), matches.begin(), [](const SimilarMatch& a, const SimilarMatch& b) {
         return a.percent == b.percent && a.block == b.block && a.string == b.string && a.alike == b.alike &&
                a.original == b.original && a.translation == b.translation;
@@ -124,6 +130,7 @@ void SimilarPanel::Follow() {
   matches = std::move(now);
   places = std::move(where);
   differing = std::move(parts);
+  otherwise = std::move(other);
   summary = std::move(text);
   if (onChange) onChange();
 }

@@ -33,6 +33,9 @@ class SimilarPanel {
   std::vector<std::string> places;    // per match: "Block CA0000 string 4" (UTF-8)
   // Per match: the parts of its original that differ from the shown string's (byte ranges).
   std::vector<std::vector<std::pair<size_t, size_t>>> differing;
+  // Per match: its original is the shown string's, translated otherwise than the shown string
+  // is (as `ts2tool check --consistency` would name it).
+  std::vector<bool> otherwise;
   std::string summary;             // the line above them
   int atLeast = kDefaultLikeness;  // the least likeness shown, percent
 

@@ -54,6 +54,26 @@ TEST_F(Repeated, PropagateFillsUntranslatedStringsAndNamesOriginalsTranslatedOth
   EXPECT_EQ(RunTool(dir, "propagate demo.sfc").status, 2);
 }
 
+// The same original translated otherwise: a finding of check --consistency, named at each string
+// after the first (in script order) whose translation differs from the first's.
+TEST_F(Repeated, CheckConsistencyNamesAnOriginalTranslatedOtherwise) {
+  dir.write("Dumps/000A0100.txt",
+            ".STRING 0\r\nDemande \xE0 Mira ou \xE0 Tom.\r\n[PLAYER], ils savent tuot.\r\n.ENDS\r\n"
+            ".STRING 1\r\n  \r\n.ENDS\r\n.STRING 2\r\nPrends l'arme.\r\n.ENDS\r\n");
+  const std::string wide =
+      "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels "
+      "wide, the box wraps at 216\n";
+  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --consistency");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, wide +
+                       "Dumps/000A0100.txt:9: string 2, line 1 (file line 9): column 1: the same original is "
+                       "translated \"Prends l'\xC3\x89p\xC3\xA9"
+                       "e et pars.\" in Block CA0000 string 1\n"
+                       "2 findings in 2 files (9 strings checked)\n");
+  r = RunTool(dir, "check demo.sfc demo.txt");
+  EXPECT_EQ(r.out, wide + "1 finding in 1 file (9 strings checked)\n");
+}
+
 TEST_F(Repeated, TheEditorFillsTheShownBlockAsAnEditToUndoAndOthersOnDisk) {
   ScopedCwd cwd(dir.path());
   headless::HeadlessProgram p;

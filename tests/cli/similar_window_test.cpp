@@ -150,6 +150,19 @@ TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {
             ".STRING 0\nBienvenue \xE0 Tormel Saragon!\n.ENDS\n\n\n\n.STRING 1\nPrends l'\xC9p\xE9"
             "e et pars.\n.ENDS\n");
   EXPECT_FALSE(panel.UseTranslation(1));
+
+  // String 1 now reads as its original's other translation: alike, so not marked. Changed, it is.
+  showString(1);
+  EXPECT_EQ(panel.otherwise, std::vector<bool>{false});
+  const std::string now = p.ui.TDMemo.text();
+  p.ui.TDMemo.setSelection(static_cast<int>(now.find("Prends")), 6);
+  p.ui.TDMemo.type("Prenez");
+  showString(0);
+  showString(1);
+  EXPECT_EQ(panel.otherwise, std::vector<bool>{true});
+  EXPECT_EQ(panel.summary,
+            "String 1: 1 translated string with an original 70% like it or more. Its original is translated "
+            "otherwise in 1 of them.");
 }
 
 TEST_F(SimilarWindow, AMatchInTheOriginalsComesWithItsStringsTranslation) {

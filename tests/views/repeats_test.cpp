@@ -79,5 +79,28 @@ TEST_F(RepeatsTest, UntranslatedStringsGetTheTranslationOfTheirOriginal) {
                   .entries.empty());
 }
 
+// The consistency check: each translated string whose original an earlier translated string
+// has, translated otherwise; blanks are no translation, and line breaks count.
+TEST_F(RepeatsTest, StringsTranslatedOtherwiseThanTheFirstWithTheirOriginal) {
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(f, "Dumps");
+  const std::string text =
+      ".STRING 0\r\nUn\r\n.ENDS\r\n.STRING 2\r\n \r\n.ENDS\r\n.STRING 3\r\nUne\r\n.ENDS\r\n"
+      ".STRING 4\r\nDeux\r\n.ENDS\r\n.STRING 5\r\nDeux\r\n.ENDS\r\n"
+      ".STRING 7\r\nQuatre\r\net cinq\r\n.ENDS\r\n.STRING 8\r\nQuatre et cinq\r\n.ENDS\r\n";
+  const std::vector<TranslatedOtherwise> found = FindTranslatedOtherwise(
+      f, blocks, [&](const ScriptBlock&) { return std::optional<std::string>(text); });
+  std::vector<std::string> rows;
+  for (const TranslatedOtherwise& o : found) {
+    rows.push_back(std::to_string(o.string) + " after " + std::to_string(o.firstString) + ":");
+    for (const std::string& line : o.firstTranslation) rows.back() += " " + line;
+  }
+  EXPECT_EQ(rows, (std::vector<std::string>{"3 after 0: Un", "8 after 7: Quatre et cinq"}));
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(OtherwiseFinding(f, found[0]).message,
+            "the same original is translated \"Un\" in Block 8000 string 0");
+  EXPECT_EQ(OtherwiseFinding(f, found[1]).message,
+            "the same original is translated \"Quatre / et cinq\" in Block 8000 string 7");
+}
+
 }  // namespace
 }  // namespace ts2
