@@ -579,7 +579,13 @@ void SimilarWindow::refresh() {
     }
   }
   for (int column = 0; column < 2; ++column) matches_->resizeColumnToContents(column);
-  matches_->setColumnWidth(2, std::max(matches_->columnWidth(2), 200));
+  // The originals are labels, which the column's own measure does not see: as wide as the widest,
+  // up to half the window, the translations keeping the rest.
+  int widest = 120;
+  for (int row = 0; row < matches_->topLevelItemCount(); ++row)
+    if (const QWidget* label = matches_->itemWidget(matches_->topLevelItem(row), 2))
+      widest = std::max(widest, label->sizeHint().width() + 12);
+  matches_->setColumnWidth(2, std::min(widest, std::max(200, width() / 2)));
 }
 
 }  // namespace ts2::qt
