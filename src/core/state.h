@@ -305,6 +305,7 @@ struct Ts2Main {
   // project's words; null while spelling is off. The fit panel counts the shown string's
   // unknown words with it. ---
   std::shared_ptr<SpellChecker> spelling;
+  std::string spellingLanguage;  // its dictionary's language ("fr_FR"); empty while spelling is off
   // The word being typed (the Text Editor's line and the byte column its end is at, where the last
   // edit ended and the caret still is; line -1: none): like the underlines, the fit panel does not
   // count it yet, so the count does not change with every letter of a word.

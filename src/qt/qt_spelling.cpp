@@ -218,6 +218,7 @@ void QtSpelling::setLanguage(const std::string& language, bool remember) {
   language_ = picked;
   checker_ = std::move(checker);
   form_.spelling = checker_;
+  form_.spellingLanguage = language_;
   applyWords();
   layer_->setVisible(checker_ != nullptr);
   if (remember && !dataFile_.empty()) ui_.setSetting(SettingsKey(dataFile_), language_);

@@ -88,7 +88,9 @@ void TScriptForm::ExportPo() {
   const std::string po = ScriptToPo(
       f, all, [this](const ScriptBlock& b) { return TextOf(b); },
       [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); },
-      {.lint = Options(), .language = {}, .glossary = glossary ? &*glossary : nullptr}, &count);
+      // The translation's language, as far as the editor knows it: the spelling dictionary's.
+      {.lint = Options(), .language = f.spellingLanguage, .glossary = glossary ? &*glossary : nullptr},
+      &count);
   std::string error;
   if (!WriteFileAtomic(out, po.data(), po.size(), &error)) {
     ui.message("Error: Could not write \"" + ExtractFileName(out) + "\" (" + error +

@@ -78,6 +78,7 @@ TEST_F(EditorSpelling, TheDemosMisspellingIsUnderlinedOnceALanguageIsPicked) {
   EXPECT_TRUE(spelling->shownWords().empty());
   EXPECT_EQ(program.myForm.spelling, nullptr);
   ASSERT_TRUE(spelling->pick("fr_FR"));
+  EXPECT_EQ(program.myForm.spellingLanguage, "fr_FR");  // the language a PO export names
   // The header, the marker lines, [PLAYER], "l'Épée", the names in words.txt: only "tuot".
   EXPECT_EQ(spelling->shownWords(), std::vector<Word>{At("tuot")});
   EXPECT_TRUE(editor->findChild<QWidget*>("SpellingUnderlines")->isVisible());
@@ -91,6 +92,7 @@ TEST_F(EditorSpelling, TheDemosMisspellingIsUnderlinedOnceALanguageIsPicked) {
   EXPECT_EQ(RedUnder(At("tuot")), 0);
   EXPECT_FALSE(editor->findChild<QWidget*>("SpellingUnderlines")->isVisible());
   EXPECT_EQ(program.myForm.spelling, nullptr);
+  EXPECT_EQ(program.myForm.spellingLanguage, "");
 }
 
 TEST_F(EditorSpelling, ListDataMarksMisspelledStringsApartOnceALanguageIsPicked) {

@@ -60,6 +60,13 @@ TEST_F(PoCommands, ExportHoldsTheTextEditorsUnsavedText) {
   EXPECT_EQ((*entries)[1].context, "001A8000.txt .STRING 0");
   EXPECT_EQ((*entries)[1].str, "A sword");  // unsaved, as the Text Editor holds it
   EXPECT_EQ((*entries)[3].str, "A Sword");
+  EXPECT_NE((*entries)[0].str.find("Language: \n"), std::string::npos);  // spelling is off: not known
+
+  // The spelling dictionary's language is the translation's.
+  lp.form().spellingLanguage = "pt_BR";
+  lp.p.ui.script.saveAnswers.push_back(lp.dir.file("sub/script"));
+  lp.form().RunMenuCommand(MenuId::ExportPo1);
+  EXPECT_NE(ReadFileText(lp.dir.file("sub/script.po")).find("\"Language: pt_BR\\n\""), std::string::npos);
   EXPECT_EQ(ReadFileText(lp.textFile(kA)).find("A sword"), std::string::npos);  // nothing saved
 
   // Without a ROM there is nothing to export, and no dialog is run.
