@@ -59,6 +59,9 @@ bool EndsWithLineEnd(std::string_view text) {
 struct BodyText {
   std::vector<std::string> lines;
   std::string error;
+  // A control character is refused only where the entry changes its section: an export of a
+  // file that holds one (a mistake `check` names) comes back unchanged.
+  std::string errorIfChanged;
 };
 BodyText ToBodyLines(const std::string& str) {
   BodyText out;
@@ -77,8 +80,11 @@ BodyText ToBodyLines(const std::string& str) {
       continue;
     }
     if ((c < 0x20 && c != U'\t') || c == 0x7F) {
-      out.error = Format("the translation holds the control character U+%04X", static_cast<unsigned>(c));
-      return out;
+      if (out.errorIfChanged.empty())
+        out.errorIfChanged =
+            Format("the translation holds the control character U+%04X", static_cast<unsigned>(c));
+      lines.back() += static_cast<char>(c);
+      continue;
     }
     const std::optional<uint8_t> byte = cp1252::FromUnicode(c);
     if (!byte) {
@@ -327,7 +333,8 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
   struct Wanted {
     uint32_t string;
     std::vector<std::string> body;
-    int line;  // of the entry
+    int line;                    // of the entry
+    std::string errorIfChanged;  // refused only when it changes the section
   };
   std::vector<std::vector<Wanted>> wanted(files.size());
   std::map<std::pair<size_t, uint32_t>, int> seen;
@@ -377,7 +384,7 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
       out.errors.push_back(at + body.error);
       continue;
     }
-    wanted[file->second].push_back({n, std::move(body.lines), e.line});
+    wanted[file->second].push_back({n, std::move(body.lines), e.line, std::move(body.errorIfChanged)});
   }
   if (!out.errors.empty()) return out;
 
@@ -386,9 +393,16 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
     const ScriptBlock& block = files[i];
     const std::optional<std::string> existing = textOf(block);
     std::vector<NewBody> bodies;
-    for (Wanted& w : wanted[i]) bodies.push_back({w.string, std::move(w.body), w.line});
+    std::map<uint32_t, const Wanted*> byString;
+    for (Wanted& w : wanted[i]) {
+      bodies.push_back({w.string, std::move(w.body), w.line});
+      byString.emplace(w.string, &w);
+    }
     BodiesReplaced replaced =
         ReplaceBodies(existing ? *existing : TranslationSkeleton(block.strings), block.strings, bodies);
+    for (uint32_t s : replaced.changed)
+      if (const Wanted* w = byString[s]; w && !w->errorIfChanged.empty())
+        out.errors.push_back(std::to_string(w->line) + ": " + w->errorIfChanged);
     for (const BodiesReplaced::Shared& shared : replaced.shared)
       out.errors.push_back(
           Format("%d: the header of string %u of %s is on the line of string %u's (line "
