@@ -40,6 +40,7 @@ enum class MenuId {
   ImportPo1,
   WrapLongLines1,
   FillRepeats1,
+  UseSimilar1,
   View1,
   DisplayTextEditor1,
   DTT,

@@ -163,6 +163,7 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::CreatePatch1: CreatePatch1Click(sender); break;
     case MenuId::WrapLongLines1: WrapLongLines1Click(sender); break;
     case MenuId::FillRepeats1: program.ScriptForm().FillRepeats(); break;
+    case MenuId::UseSimilar1: program.ScriptForm().similar.UseBest(); break;
     case MenuId::DisplayTextEditor1: DisplayTextEditor1Click(sender); break;
     case MenuId::DTT: DTTClick(sender); break;
     case MenuId::ViewHexData1: ViewHexData1Click(sender); break;

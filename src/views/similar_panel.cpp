@@ -89,7 +89,6 @@ void SimilarPanel::Follow() {
   std::vector<std::vector<std::pair<size_t, size_t>>> parts;
   std::vector<bool> other;
   std::string text;
-  const ListBox& list = program.ui.list(ControlId::bList);
   if (f.gDumpDir.empty() || !f.gROM) {
     text = "No script yet: open a ROM and its data file.";
   } else if (f.gCurString < 0 || f.gCurString >= f.gCurStringCount) {
@@ -101,9 +100,7 @@ void SimilarPanel::Follow() {
       parts.push_back(DifferingParts(memory_.original(f.gCurBlock, string), m.original));
       const std::vector<std::string>& own = memory_.translation(f.gCurBlock, string);
       other.push_back(m.percent == 100 && !own.empty() && own != m.translation);
-      std::string place =
-          m.block < list.count() ? AsciiToUtf8(list.line(m.block)) : "Block " + std::to_string(m.block);
-      place += " string " + std::to_string(m.string);
+      std::string place = Place(m);
       if (m.alike > 1) place += " (and " + std::to_string(m.alike - 1) + " more)";
       where.push_back(std::move(place));
     }
@@ -133,6 +130,43 @@ void SimilarPanel::Follow() {
   otherwise = std::move(other);
   summary = std::move(text);
   if (onChange) onChange();
+}
+
+std::string SimilarPanel::Place(const SimilarMatch& m) const {
+  const ListBox& list = program.ui.list(ControlId::bList);
+  return (m.block < list.count() ? AsciiToUtf8(list.line(m.block)) : "Block " + std::to_string(m.block)) +
+         " string " + std::to_string(m.string);
+}
+
+void SimilarPanel::UseBest() {
+  const TmyForm& f = program.myForm;
+  Toolkit& ui = program.ui;
+  if (!f.gROM || f.gTextPath.empty() || f.gCurString < 0 || f.gCurString >= f.gCurStringCount) {
+    ui.message(
+        "Choose a string in List Data first: Use Similar Translation gives it the translation of the "
+        "translated string whose original is most like its own.");
+    return;
+  }
+  Refresh();  // the window may be hidden: what it would show, now
+  const auto string = static_cast<uint32_t>(f.gCurString);
+  const std::string number = std::to_string(string);
+  if (matches.empty()) {
+    ui.message("No translated string has an original " + std::to_string(atLeast) + "% like string " + number +
+               "'s or more.");
+    return;
+  }
+  const std::vector<std::string>& own = memory_.translation(f.gCurBlock, string);
+  if (own == matches[0].translation) {
+    ui.message("String " + number + " is translated as " + Place(matches[0]) + " is already.");
+    return;
+  }
+  if (!own.empty() &&
+      !ui.question(
+          Format("String %s is translated already. Replace its translation with that of %s (%d%% alike)?",
+                 number.c_str(), Place(matches[0]).c_str(), matches[0].percent),
+          "Use Similar Translation"))
+    return;
+  UseTranslation(0);
 }
 
 bool SimilarPanel::UseTranslation(size_t row) {

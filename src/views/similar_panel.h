@@ -48,14 +48,19 @@ class SimilarPanel {
   void ScriptMayHaveChanged();  // the image was patched: all read again now
   void FilesMayHaveChanged();   // the user came back from another program: changed files read
   void SetLeast(int percent);   // the window's threshold changed
+  // Edit > Use Similar Translation: the best match's translation made the shown string's, the
+  // window shown or not; asks first when the string has a translation of its own, and says so
+  // when there is no match.
+  void UseBest();
   // Puts the translation of match `row` into the Text Editor as the shown string's section body,
   // in place of what it holds (one step to undo), and brings the Text Editor back to the front.
   // False without a shown string's section.
   bool UseTranslation(size_t row);
 
  private:
-  void Refresh();  // what changed read again, then Follow
-  void Follow();   // the matches of the shown string
+  void Refresh();                                  // what changed read again, then Follow
+  std::string Place(const SimilarMatch& m) const;  // "Block CA0000 string 4" (UTF-8)
+  void Follow();                                   // the matches of the shown string
   TranslationMemory memory_;
   bool stale_ = true;
   struct Shown {

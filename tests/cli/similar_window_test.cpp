@@ -183,5 +183,35 @@ TEST_F(SimilarWindow, AMatchInTheOriginalsComesWithItsStringsTranslation) {
     EXPECT_TRUE(r.translation.empty());
 }
 
+// Edit > Use Similar Translation, the window hidden: the best match's translation, one step to
+// undo; asked first over a translation of the string's own; said when there is none.
+TEST_F(SimilarWindow, UseSimilarTranslationTakesTheBestMatchFromTheKeyboard) {
+  showString(0);
+  const int steps = p.ui.TDMemo.undoSteps;
+  p.form().RunMenuCommand(MenuId::UseSimilar1);
+  EXPECT_EQ(p.ui.TDMemo.text().rfind(".STRING 0\nBienvenue \xE0 Tormel Saragon!\n.ENDS\n", 0), 0u);
+  EXPECT_EQ(p.ui.TDMemo.undoSteps, steps + 1);
+  p.form().RunMenuCommand(MenuId::UseSimilar1);
+  EXPECT_EQ(p.ui.script.said.back().text, "String 0 is translated as Block CA0000 string 0 is already.");
+
+  p.ui.TDMemo.setSelection(static_cast<int>(p.ui.TDMemo.text().find("Bienvenue")), 9);
+  p.ui.TDMemo.type("Salut");
+  p.ui.script.questionAnswers = {false};
+  p.form().RunMenuCommand(MenuId::UseSimilar1);
+  EXPECT_EQ(p.ui.script.said.back().text,
+            "String 0 is translated already. Replace its translation with that of Block CA0000 string 0 (96% "
+            "alike)?");
+  EXPECT_NE(p.ui.TDMemo.text().find("Salut"), std::string::npos);  // No: as it was
+  p.ui.script.questionAnswers = {true};
+  p.form().RunMenuCommand(MenuId::UseSimilar1);
+  EXPECT_EQ(p.ui.TDMemo.text().find("Salut"), std::string::npos);
+
+  showString(2);  // "Welcome to Saragon, hero!!": 53% at best
+  p.form().RunMenuCommand(MenuId::UseSimilar1);
+  EXPECT_EQ(p.ui.script.said.back().text,
+            "No translated string has an original 70% like string 2's or more.");
+  EXPECT_FALSE(panel.shown);
+}
+
 }  // namespace
 }  // namespace ts2::test
