@@ -69,6 +69,10 @@ struct ParsedArgs {
 // The translation folder a command was given with --dumps DIR (./Dumps when none), without
 // trailing separators.
 std::string DumpsFolder(const ParsedArgs& parsed);
+// Option `name` as a number within [least, most] (`fallback` when it is not given); std::nullopt
+// with `error` set ("--min takes a percentage from 0 to 100, not 'x'") when it is not one.
+std::optional<uint64_t> NumberOption(const ParsedArgs& parsed, const char* name, uint64_t fallback,
+                                     uint64_t least, uint64_t most, const char* what, std::string& error);
 
 // The start of every command. Splits `args` into `out`: `valueOptions` take the next argument
 // (or "--opt=value"), `flagOptions` take none. With --help, prints the usage line, the summary

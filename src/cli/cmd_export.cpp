@@ -79,12 +79,10 @@ int RunExport(const std::vector<std::string>& args) {
   if (options.language.find_first_of("\r\n\\\"") != std::string::npos)
     return UsageError(kExport, "--language takes a language code such as fr or pt_BR");
 
-  if (auto suggest = parsed.get("--suggest")) {
-    const std::optional<uint64_t> n = ParseNumber(*suggest);
-    if (!n || *n < 1 || *n > 100)
-      return UsageError(kExport, "--suggest takes a percentage from 1 to 100, not '" + *suggest + "'");
-    options.suggestAt = static_cast<int>(*n);
-  }
+  std::string error;
+  const auto suggest = NumberOption(parsed, "--suggest", 0, 1, 100, "a percentage from 1 to 100", error);
+  if (!suggest) return UsageError(kExport, error);
+  options.suggestAt = static_cast<int>(suggest.value_or(0));
 
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;

@@ -44,19 +44,6 @@ constexpr char kSimilarHelp[] =
     "Exit status: 0 (also when nothing is similar); 1 for inputs that cannot be read; 2 for\n"
     "wrong usage.\n";
 
-// A number option within [least, most]; std::nullopt with `error` set when it is not one.
-std::optional<uint64_t> NumberOption(const ParsedArgs& parsed, const char* name, uint64_t fallback,
-                                     uint64_t least, uint64_t most, const char* what, std::string& error) {
-  const std::optional<std::string> word = parsed.get(name);
-  if (!word) return fallback;
-  const std::optional<uint64_t> n = ParseNumber(*word);
-  if (!n || *n < least || *n > most) {
-    error = std::string(name) + " takes " + what + ", not '" + *word + "'";
-    return std::nullopt;
-  }
-  return n;
-}
-
 // An original as it is shown: its line breaks as "\n".
 std::string Shown(std::string text) {
   for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);

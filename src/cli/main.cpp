@@ -58,6 +58,18 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
+std::optional<uint64_t> NumberOption(const ParsedArgs& parsed, const char* name, uint64_t fallback,
+                                     uint64_t least, uint64_t most, const char* what, std::string& error) {
+  const std::optional<std::string> word = parsed.get(name);
+  if (!word) return fallback;
+  const std::optional<uint64_t> n = ParseNumber(*word);
+  if (!n || *n < least || *n > most) {
+    error = std::string(name) + " takes " + what + ", not '" + *word + "'";
+    return std::nullopt;
+  }
+  return n;
+}
+
 std::string DumpsFolder(const ParsedArgs& parsed) {
   std::string dumps = parsed.get("--dumps").value_or("Dumps");
   while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();

@@ -96,9 +96,10 @@ void SimilarPanel::Follow() {
   } else {
     const auto string = static_cast<uint32_t>(f.gCurString);
     now = memory_.Similar(f.gCurBlock, string, atLeast, kShownMatches);
+    const std::string& original = memory_.original(f.gCurBlock, string);
+    const std::vector<std::string>& own = memory_.translation(f.gCurBlock, string);
     for (const SimilarMatch& m : now) {
-      parts.push_back(DifferingParts(memory_.original(f.gCurBlock, string), m.original));
-      const std::vector<std::string>& own = memory_.translation(f.gCurBlock, string);
+      parts.push_back(DifferingParts(original, m.original));
       other.push_back(m.percent == 100 && !own.empty() && own != m.translation);
       std::string place = Place(m);
       if (m.alike > 1) place += " (and " + std::to_string(m.alike - 1) + " more)";
