@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "patch/bps.h"
+#include "script/autosave.h"
 #include "script/textfile.h"
 #include "support/bps_builder.h"
 #include "support/builders.h"
@@ -102,6 +103,13 @@ void TranslationSeeds() {
        WithText({10, 0, 3, 0, 0, 1},
                 ".STRING 1\nHello [PLAYER]!\n[$4142]C\n.ENDS\n\n.STRING 10\n[NEWLINE][player]\n  .ENDS  \n"
                 ".STRING 11\nno closing line"));
+}
+
+void AutosaveInfoSeeds() {
+  Seed("autosave_info", "known-base",
+       ts2::AutosaveInfoText(
+           {"/home/translator/game/Dumps/000A0000.txt", true, 0x0123456789ABCDEFull, 1765125600}));
+  Seed("autosave_info", "escaped-path", ts2::AutosaveInfoText({"/odd/50%\nname\r.txt", false, 0, -1}));
 }
 
 void GlossarySeeds() {
@@ -310,6 +318,7 @@ int main(int argc, char** argv) {
   TranslationSeeds();
   PoSeeds();
   GlossarySeeds();
+  AutosaveInfoSeeds();
   SpellingSeeds();
   ScriptTextSeeds();
   DecodeStringSeeds();

@@ -7,6 +7,7 @@
 #include "config/scan.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -127,6 +128,7 @@ void TmyForm::LoadDataFile(const std::string& path) {
   bList.setItemIndex(0);
   bList.setHint(std::to_string(bList.count()) + " item(s)");
   bListClick(kNoSender);
+  program.autosave().ScriptLoaded();
   if (gROM) RememberRecent(gROMPath, path);  // the pair File > Recent Files opens again
   if (reader.ignoredBlockLines() > 0) {
     ui.message(std::to_string(reader.ignoredBlockLines()) + " .BLOCK line(s) past the " +

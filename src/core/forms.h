@@ -29,6 +29,7 @@ namespace ts2 {
 
 class Program;
 class TScriptForm;  // views/script_form.h
+class Autosave;     // script/autosave.h
 
 // Caption, outer bounds and visibility of each window as laid out at start-up.
 struct FormLayout {
@@ -313,6 +314,8 @@ class Program : public EventSink {
   TviewKana viewKana;
   // Added beside the seven: string states, block progress, the Script Overview and Find in Script.
   TScriptForm& ScriptForm() { return *scriptForm_; }
+  // Copies of the Text Editor's unsaved text, kept while typing pauses.
+  Autosave& autosave() { return *autosave_; }
 
   // EventSink
   void menuCommand(MenuId item) override;
@@ -328,6 +331,7 @@ class Program : public EventSink {
 
  private:
   std::unique_ptr<TScriptForm> scriptForm_;
+  std::unique_ptr<Autosave> autosave_;
 };
 
 // The file patterns of the open dialogs: ROM files, text block data files, patches.

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/forms.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -215,7 +216,8 @@ Program::Program(Toolkit& ui, std::function<bool(const std::string&)> failAlloca
       cmForm(*this),
       InsertForm(*this),
       viewKana(*this),
-      scriptForm_(std::make_unique<TScriptForm>(*this)) {
+      scriptForm_(std::make_unique<TScriptForm>(*this)),
+      autosave_(std::make_unique<Autosave>(*this)) {
   myForm.failAllocation = std::move(failAllocation);
   ui.setApplicationTitle(kAppTitle);
   ui.setEventSink(this);

@@ -7,6 +7,7 @@
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/romfile.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -312,9 +313,14 @@ void TmyForm::FormClose() {
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
   // The close cannot be cancelled: what the user asked to keep and could not be saved (no block
   // chosen yet, a failed write) goes to a recovery copy instead of being dropped.
-  if (editor.modified() &&
-      ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...")) {
-    SaveTextOrKeepCopy();
+  if (editor.modified()) {
+    // Dropped on the user's word, or kept elsewhere: the autosaved copy goes. When neither the
+    // save nor a recovery copy could be written, it stays, to be offered by the next run.
+    if (!ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...") ||
+        SaveTextOrKeepCopy())
+      program.autosave().Discard();
+  } else {
+    program.autosave().Settle();
   }
   if (gROMModified && ui.question(kAskSaveRom, kAskSaveRomCaption)) {
     SaveRomFile1Click(kNoSender);

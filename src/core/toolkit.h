@@ -398,6 +398,9 @@ class Toolkit {
   // Runs `task` once on the user-interface thread after `milliseconds` (0: when the events
   // waiting now have been handled). A toolkit without an event loop keeps it until asked.
   virtual void runLater(int milliseconds, std::function<void()> task) = 0;
+  // The folder where copies of unsaved typed text are kept (script/autosave.h), or empty for
+  // nowhere: no copies are written or offered.
+  virtual std::string autosaveFolder() const { return {}; }
 
   // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
   // set (or when the toolkit remembers nothing).

@@ -17,6 +17,7 @@
 #include "display/fit.h"
 #include "display/lint.h"
 #include "display/spelling.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -140,6 +141,7 @@ void TTxtForm::TDMemoChange() {
   program.myForm.pListClick(kSenderTextChanged);
   editor.setSelection(start, length);
   program.ScriptForm().TextChanged();
+  program.autosave().TextChanged();
 }
 
 void TTxtForm::FormResize() {

@@ -325,6 +325,8 @@ class HeadlessToolkit : public Toolkit {
   void runLater(int milliseconds, std::function<void()> task) override;
   // Runs the tasks waiting, and those they leave in turn, up to `rounds` rounds; returns how many ran.
   int runLaterTasks(int rounds = 1000);
+  std::string autosaveFolder() const override { return autosaveDir; }
+  std::string autosaveDir;  // empty: nowhere
   std::vector<ToolWindow> toolWindowsShown;
 
   HWindow& win(FormId form) { return windows_[static_cast<size_t>(form)]; }

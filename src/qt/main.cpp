@@ -96,6 +96,7 @@ int Run(Application& app) {
 
   ts2::qt::QtToolkit ui;
   ui.useSettingsFile(ts2::qt::QtToolkit::UserSettingsFile());
+  ui.useAutosaveFolder(ts2::qt::QtToolkit::UserAutosaveFolder());
   ts2::Program program(ui);
   DetachSink detach{ui};
   if (program.myForm.closed) return 0;  // start-up failed and has said why

@@ -173,6 +173,14 @@ std::string QtToolkit::UserSettingsFile() {
                 QStringLiteral("/ts2edit/ts2edit.conf"));
 }
 
+std::string QtToolkit::UserAutosaveFolder() {
+  // Per-user state that is not configuration: the XDG base directory rules' state home.
+  QString state = qEnvironmentVariable("XDG_STATE_HOME");
+  if (state.isEmpty() || !QDir::isAbsolutePath(state))
+    state = QDir::homePath() + QStringLiteral("/.local/state");
+  return ToPath(state + QStringLiteral("/ts2edit/autosave"));
+}
+
 std::string QtToolkit::libraryVersion() const {
   return std::string("Qt ") + qVersion();
 }

@@ -75,6 +75,11 @@ class QtToolkit final : public Toolkit {
   std::optional<Rect> toolWindowPlace(ToolWindow window) const override;
   void keepToolWindowPlace(ToolWindow window, const Rect& place) override;
   void runLater(int milliseconds, std::function<void()> task) override;
+  // Copies of unsaved typed text go to this folder from now on; before, nowhere. The editor
+  // passes the user's folder (UserAutosaveFolder()); tests leave it unset or pass their own.
+  void useAutosaveFolder(const std::string& folder) { autosaveFolder_ = folder; }
+  std::string autosaveFolder() const override { return autosaveFolder_; }
+  static std::string UserAutosaveFolder();  // $XDG_STATE_HOME/ts2edit/autosave
   // The tool windows made so far (null until first shown).
   QWidget* toolWindow(ToolWindow window) const;
 
@@ -101,6 +106,7 @@ class QtToolkit final : public Toolkit {
 
  private:
   std::unique_ptr<Impl> d_;
+  std::string autosaveFolder_;
 };
 
 }  // namespace ts2::qt

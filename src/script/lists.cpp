@@ -7,6 +7,7 @@
 #include "core/bytes.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -53,7 +54,10 @@ void TmyForm::bListClick(TObject /*Sender*/) {
     // When the previous file's unsaved text could not be saved, the editor still holds it and it
     // stays marked as modified, so that nothing later drops it without asking.
     if (switched) editor.setModified(false);
+    program.autosave().Settle();
     program.ScriptForm().BlockShown();
+    // Text an earlier run typed into this file and never saved, once the file is what is shown.
+    if (switched) program.autosave().OfferLater();
   }
 }
 

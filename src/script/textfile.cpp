@@ -7,6 +7,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -65,6 +66,7 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
                " had been deleted or moved by another program; it was written again as a new file.");
   ui.message(Quoted(ExtractFileName(gTextPath)) + " was saved successfully!");
   editor.setModified(false);
+  program.autosave().Settle();
   program.ScriptForm().FileOnDiskChanged();
   return SaveOutcome::Saved;
 }
@@ -76,6 +78,7 @@ bool TmyForm::LoadTextFile(const std::string& path) {
   editor.setText(
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
   textFileStamp = textFileSeen = StampAfter(path, *bytes);
+  program.autosave().Settle();
   return true;
 }
 

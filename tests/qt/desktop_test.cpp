@@ -1,13 +1,16 @@
 // The editor as a desktop user meets it: sharp zoom at any device pixel ratio, readable status
 // panels, files dropped on the window, settings kept in a file, the Help menu.
+#include <QDir>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QUrl>
 
+#include "core/fileutil.h"
 #include "qt/qt_controls.h"
 #include "qt_fixture.h"
+#include "script/autosave.h"
 
 namespace ts2::test {
 namespace {
@@ -193,6 +196,33 @@ TEST_F(EditorFixture, HelpShowsTheShortcutTableAndAbout) {
   ASSERT_FALSE(answers.boxes.empty());
   EXPECT_EQ(answers.boxes.back().first, qt::DialogAnswers::Box::Information);
   EXPECT_NE(answers.boxes.back().second.find(std::string("Qt ") + qVersion()), std::string::npos);
+}
+
+// Typing in the real Text Editor, then a pause: the copy of the unsaved text appears in the
+// folder the toolkit names, holding what a save would write; saving removes it.
+TEST_F(DemoDesktop, APauseInTypingKeepsACopyUntilTheTextIsSaved) {
+  const std::string folder = dir.file("state/ts2edit/autosave");
+  ui.useAutosaveFolder(folder);
+  ASSERT_TRUE(open());
+  const std::string file = program.myForm.gTextPath;
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  activate(FormId::TxtForm);
+  editor->setFocus();
+  QTest::keyClicks(editor, "Salut ");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return FindKeptText(folder, file).has_value(); }, 5000));
+  EXPECT_EQ(FindKeptText(folder, file)->bytes, EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text()));
+  ui.action(MenuId::SaveTextFile1)->trigger();
+  EXPECT_FALSE(FindKeptText(folder, file));
+}
+
+TEST(AutosaveFolder, FollowsTheStateHomeOfTheXdgRules) {
+  const QByteArray saved = qgetenv("XDG_STATE_HOME");
+  qputenv("XDG_STATE_HOME", "/srv/state");
+  EXPECT_EQ(qt::QtToolkit::UserAutosaveFolder(), "/srv/state/ts2edit/autosave");
+  qputenv("XDG_STATE_HOME", "relative/ignored");  // the rules ignore a relative path
+  EXPECT_EQ(qt::QtToolkit::UserAutosaveFolder(),
+            QDir::homePath().toStdString() + "/.local/state/ts2edit/autosave");
+  saved.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", saved);
 }
 
 }  // namespace

@@ -1,0 +1,385 @@
+// Typed text kept while it is unsaved: the copies in the autosave folder, and the editor's side.
+#include "script/autosave.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "core/filestamp.h"
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "script/lists.h"
+#include "script/textfile.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr std::string_view kInfoFirstLine = "ts2edit autosave 1";
+constexpr char kOfferCaption[] = "Unsaved Text Found...";
+
+std::span<const uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// A path on one line: '%', CR and LF written as %25, %0D and %0A.
+std::string EscapeLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '%' || c == '\n' || c == '\r')
+      out += Format("%%%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    else
+      out += c;
+  }
+  return out;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::optional<std::string> UnescapeLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return out;
+}
+
+// The whole of `text` as a number in `base`; std::nullopt for anything else or out of range.
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text, int base) {
+  T value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::string NameOf(const std::string& folder, const std::string& file, const char* extension) {
+  const std::string key = AutosaveKey(file);
+  const std::string name = ExtractFileName(key);
+  return folder + kPathSep + name + "-" +
+         Format("%016llX", static_cast<unsigned long long>(HashBytes(AsBytes(key)))) + extension;
+}
+
+bool Removed(const std::string& path) {
+  return std::remove(path.c_str()) == 0 || errno == ENOENT;
+}
+
+// "2026-12-07 16:40", in the user's time zone.
+std::string LocalTime(int64_t seconds) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  if (seconds <= 0 || !localtime_r(&t, &local)) return {};
+  char text[32];
+  return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) ? std::string(text) : std::string();
+}
+
+}  // namespace
+
+std::string AutosaveInfoText(const AutosaveInfo& info) {
+  std::string text(kInfoFirstLine);
+  text += "\nfile " + EscapeLine(info.file);
+  text += "\nbase " + (info.baseKnown ? Format("%016llX", static_cast<unsigned long long>(info.baseHash))
+                                      : std::string("unknown"));
+  text += "\ntime " + std::to_string(info.time) + "\n";
+  return text;
+}
+
+std::optional<AutosaveInfo> ParseAutosaveInfo(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;  // cut short: every line is ended
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  }
+  if (lines.size() != 4 || lines[0] != kInfoFirstLine) return std::nullopt;
+  auto value = [&](size_t line, std::string_view key) -> std::optional<std::string_view> {
+    if (!lines[line].starts_with(key) || lines[line].size() < key.size() + 1 ||
+        lines[line][key.size()] != ' ')
+      return std::nullopt;
+    return lines[line].substr(key.size() + 1);
+  };
+  AutosaveInfo info;
+  const auto file = value(1, "file");
+  const auto base = value(2, "base");
+  const auto time = value(3, "time");
+  if (!file || !base || !time) return std::nullopt;
+  const std::optional<std::string> path = UnescapeLine(*file);
+  if (!path || path->empty()) return std::nullopt;
+  info.file = *path;
+  if (*base != "unknown") {
+    if (base->size() != 16) return std::nullopt;
+    const std::optional<uint64_t> hash = ParseNumber<uint64_t>(*base, 16);
+    if (!hash) return std::nullopt;
+    info.baseKnown = true;
+    info.baseHash = *hash;
+  }
+  const std::optional<int64_t> seconds = ParseNumber<int64_t>(*time, 10);
+  if (!seconds) return std::nullopt;
+  info.time = *seconds;
+  return info;
+}
+
+std::string AutosaveKey(const std::string& file) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+  return (error ? std::filesystem::path(file) : absolute).lexically_normal().string();
+}
+
+AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file) {
+  return {NameOf(folder, file, ".txt"), NameOf(folder, file, ".info")};
+}
+
+std::optional<KeptText> FindKeptText(const std::string& folder, const std::string& file) {
+  const AutosavePaths paths = AutosavePathsOf(folder, file);
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(paths.text);
+  if (!bytes) return std::nullopt;
+  KeptText kept{std::string(bytes->begin(), bytes->end()), std::nullopt};
+  if (const std::optional<std::vector<uint8_t>> info = ReadWholeFile(paths.info)) {
+    kept.info =
+        ParseAutosaveInfo(std::string_view(reinterpret_cast<const char*>(info->data()), info->size()));
+    if (kept.info && kept.info->file != AutosaveKey(file)) return std::nullopt;
+  }
+  return kept;
+}
+
+bool RemoveKeptText(const std::string& folder, const std::string& file) {
+  const AutosavePaths paths = AutosavePathsOf(folder, file);
+  const bool text = Removed(paths.text);
+  return Removed(paths.info) && text;
+}
+
+bool WriteKeptText(const std::string& folder, const std::string& file, std::string_view bytes,
+                   const AutosaveInfo& info, std::string* error) {
+  std::error_code made;
+  std::filesystem::create_directories(folder, made);
+  if (made) {
+    if (error) *error = "could not make the folder: " + made.message();
+    return false;
+  }
+  const AutosavePaths paths = AutosavePathsOf(folder, file);
+  const std::string infoText = AutosaveInfoText(info);
+  return WriteFileAtomic(paths.text, bytes.data(), bytes.size(), error) &&
+         WriteFileAtomic(paths.info, infoText.data(), infoText.size(), error);
+}
+
+std::vector<std::string> FilesWithKeptText(const std::string& folder, const std::vector<std::string>& files) {
+  std::set<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error))
+    names.insert(entry->path().filename().string());
+  std::vector<std::string> found;
+  if (names.empty()) return found;
+  for (const std::string& file : files) {
+    if (names.count(ExtractFileName(AutosavePathsOf(folder, file).text)) && FindKeptText(folder, file))
+      found.push_back(file);
+  }
+  return found;
+}
+
+// ---- the editor's side ----
+
+std::string Autosave::Folder() const {
+  return program.ui.autosaveFolder();
+}
+
+void Autosave::TextChanged() {
+  if (waiting_) {  // the usual key: the wait under way takes it into account
+    lastKey_ = std::chrono::steady_clock::now();
+    ++keys_;
+    return;
+  }
+  if (Folder().empty()) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!pending_) {
+    pending_ = true;
+    firstKey_ = now;
+  }
+  lastKey_ = now;
+  ++keys_;
+  if (!waiting_) Wait(kPauseMs);
+}
+
+void Autosave::Wait(int milliseconds) {
+  waiting_ = true;
+  const unsigned keys = keys_;
+  program.ui.runLater(milliseconds, [this, keys] {
+    waiting_ = false;
+    const auto now = std::chrono::steady_clock::now();
+    if (keys != keys_ && now - firstKey_ < kLongest) {
+      // Keys came while it waited: the pause counts from the last one, and steady typing is
+      // copied once the first of its keys is kLongest old.
+      using std::chrono::milliseconds;
+      const auto pauseLeft =
+          std::chrono::duration_cast<milliseconds>(lastKey_ + milliseconds(kPauseMs) - now);
+      const auto longestLeft = std::chrono::duration_cast<milliseconds>(firstKey_ + kLongest - now);
+      Wait(static_cast<int>(std::clamp<int64_t>(std::min(pauseLeft, longestLeft).count(), 0, kPauseMs)));
+      return;
+    }
+    Update();
+  });
+}
+
+void Autosave::Update() {
+  pending_ = false;
+  TmyForm& f = program.myForm;
+  const std::string folder = Folder();
+  if (f.closed || folder.empty()) return;
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  if (!editor.modified() || f.gTextPath.empty()) {
+    Settle();
+    return;
+  }
+  if (!written_.empty() && written_ != f.gTextPath) Discard();
+  // A copy this run did not write (one whose offer was put off, another editor's) is not
+  // written over unasked.
+  if (written_ != f.gTextPath) Offer();
+  if (f.gTextPath == held_ || !editor.modified()) return;
+  const std::string bytes = EditorTextToFileBytes(editor.text());
+  const uint64_t hash = HashBytes(AsBytes(bytes));
+  if (written_ == f.gTextPath && hash == writtenHash_) return;
+  const AutosaveInfo info{.file = AutosaveKey(f.gTextPath),
+                          .baseKnown = f.textFileStamp.known,
+                          .baseHash = f.textFileStamp.hash,
+                          .time = static_cast<int64_t>(std::time(nullptr))};
+  std::string error;
+  if (!WriteKeptText(folder, f.gTextPath, bytes, info, &error)) {
+    if (!failureShown_) {
+      failureShown_ = true;
+      program.ui.message("Error: Could not keep a copy of the unsaved text in \"" + folder + "\" (" + error +
+                         "). Save the text often; the editor goes on trying.");
+    }
+    return;
+  }
+  failureShown_ = false;
+  written_ = f.gTextPath;
+  writtenHash_ = hash;
+}
+
+void Autosave::Settle() {
+  if (written_.empty()) return;
+  const TmyForm& f = program.myForm;
+  if (!f.closed && program.ui.richEdit(ControlId::TDMemo).modified() && f.gTextPath == written_) return;
+  Discard();
+}
+
+void Autosave::Discard() {
+  if (written_.empty()) return;
+  const std::string folder = Folder();
+  if (!folder.empty()) RemoveKeptText(folder, written_);
+  written_.clear();
+  writtenHash_ = 0;
+}
+
+void Autosave::Offer() {
+  TmyForm& f = program.myForm;
+  const std::string folder = Folder();
+  if (folder.empty() || f.gTextPath.empty() || written_ == f.gTextPath) return;
+  const std::optional<KeptText> kept = FindKeptText(folder, f.gTextPath);
+  if (!kept) return;
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  if (kept->bytes == EditorTextToFileBytes(editor.text())) {  // saved after all, or typed back
+    RemoveKeptText(folder, f.gTextPath);
+    return;
+  }
+  const std::string when = kept->info ? LocalTime(kept->info->time) : std::string();
+  std::string text = "Text typed in \"" + ExtractFileName(f.gTextPath) +
+                     "\" was not saved when the editor last stopped" +
+                     (when.empty() ? std::string() : "; it was kept at " + when) +
+                     ".\n\n"
+                     "Restore: show that text in the Text Editor, unsaved (Ctrl+Z goes back to the file).\n"
+                     "Keep as a Copy: keep it in a recovery copy beside the file, and show the file.\n"
+                     "Discard: delete it, and show the file.";
+  if (kept->info && kept->info->baseKnown && f.textFileStamp.known &&
+      kept->info->baseHash != f.textFileStamp.hash)
+    text +=
+        "\n\nThe file has changed since that text was typed (another program, or another copy of the "
+        "editor, wrote it): restoring the text and saving it would replace that change.";
+  switch (program.ui.choose(text, kOfferCaption, {"Restore", "Keep as a Copy", "Discard"})) {
+    case 0: {
+      // One edit of the user's: undo goes back to the file; the copy stays this run's until saved.
+      const std::string shown = editor.text(), restored = FileBytesToEditorText(kept->bytes);
+      editor.replaceRanges({{0, static_cast<int>(shown.size())}}, restored);
+      // The caret where the kept text first differs from the file: where the lost work was.
+      const auto differ = std::mismatch(shown.begin(), shown.end(), restored.begin(), restored.end());
+      editor.setSelection(static_cast<int>(differ.second - restored.begin()), 0);
+      written_ = f.gTextPath;
+      writtenHash_ = HashBytes(AsBytes(kept->bytes));
+      break;
+    }
+    case 2: RemoveKeptText(folder, f.gTextPath); break;
+    default:  // Keep as a Copy, or the box closed without a choice: nothing is deleted unasked
+      if (f.KeepRecoveryCopy(f.gTextPath, kept->bytes.data(), kept->bytes.size(), "unsaved text", false))
+        RemoveKeptText(folder, f.gTextPath);
+      else
+        held_ = f.gTextPath;  // the only copy of that text: this run does not write over it
+      break;
+  }
+}
+
+void Autosave::OfferLater() {
+  if (offerWaiting_ || Folder().empty()) return;
+  offerWaiting_ = true;
+  program.ui.runLater(0, [this] {
+    offerWaiting_ = false;
+    if (!program.myForm.closed) Offer();
+  });
+}
+
+void Autosave::ScriptLoaded() {
+  if (Folder().empty()) return;
+  program.ui.runLater(0, [this] {
+    if (!program.myForm.closed) NameKeptBlocks();
+  });
+}
+
+void Autosave::NameKeptBlocks() {
+  const TmyForm& f = program.myForm;
+  const std::string folder = Folder();
+  if (folder.empty() || f.gDumpDir.empty()) return;
+  ListBox& bList = program.ui.list(ControlId::bList);
+  std::vector<std::string> files, names;
+  for (int i = 0; i < std::min(bList.count(), kMaxBlocks); ++i) {
+    const std::optional<BlockEntry> block = BlockAt(f, i);
+    if (!block) continue;
+    const std::string file = TranslationFileName(f.gDumpDir, block->offset);
+    if (file == f.gTextPath || std::find(files.begin(), files.end(), file) != files.end()) continue;
+    files.push_back(file);
+    names.push_back(bList.line(i) + " (" + ExtractFileName(file) + ")");
+  }
+  const std::vector<std::string> kept = FilesWithKeptText(folder, files);
+  if (kept.empty()) return;
+  std::string list;
+  constexpr size_t kNamed = 8;
+  for (size_t k = 0; k < kept.size() && k < kNamed; ++k) {
+    const size_t at = static_cast<size_t>(std::find(files.begin(), files.end(), kept[k]) - files.begin());
+    list += (k ? ", " : "") + names[at];
+  }
+  if (kept.size() > kNamed) list += ", and " + std::to_string(kept.size() - kNamed) + " more";
+  program.ui.message("Text typed but not saved when the editor last stopped is kept for " +
+                     Plural(kept.size(), "block", "blocks") + ": " + list +
+                     ". Choose a block to be offered its text.");
+}
+
+}  // namespace ts2

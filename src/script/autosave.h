@@ -1,0 +1,109 @@
+// Typed text kept while it is unsaved. When typing pauses (and at least every half minute of
+// steady typing), the Text Editor's text is written whole to the user's autosave folder, so that
+// a crash, a killed session or a power cut loses at most the last seconds of work. The copy goes
+// as soon as the editor holds no unsaved edits of its file (saved, kept in a recovery copy, or
+// dropped on the user's word); a copy left behind by a run that ended otherwise is offered back
+// when its file is shown again.
+//
+// A copy is two files in the folder: "NAME-HASH.txt", the bytes a save would have written, and
+// "NAME-HASH.info", which names the translation file they belong to. NAME is the translation
+// file's name and HASH a hash of its whole path, so that files of one name in two projects keep
+// apart, and the copy can be opened as it is by any text editor.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ts2 {
+
+class Program;
+
+// What the information file says of a copy.
+struct AutosaveInfo {
+  std::string file;        // the translation file's whole path
+  bool baseKnown = false;  // the hash of the file's bytes the edits started from is known
+  uint64_t baseHash = 0;   // HashBytes of those bytes
+  int64_t time = 0;        // when the copy was written, in seconds since 1970 (UTC)
+};
+std::string AutosaveInfoText(const AutosaveInfo& info);
+// std::nullopt for a file that is not such a text (another program's, damaged, cut short).
+std::optional<AutosaveInfo> ParseAutosaveInfo(std::string_view text);
+
+// The whole path `file` names (made absolute against the working directory, "." and ".."
+// resolved as written), the one key of its copy.
+std::string AutosaveKey(const std::string& file);
+struct AutosavePaths {
+  std::string text, info;
+};
+AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file);
+
+// A copy found in the folder for a translation file.
+struct KeptText {
+  std::string bytes;                 // as a save writes them (CR LF line ends)
+  std::optional<AutosaveInfo> info;  // none when the information file is missing or damaged
+};
+// The copy kept for `file`, if any. A copy whose information file names another file (two paths
+// with one hash) is not its copy.
+std::optional<KeptText> FindKeptText(const std::string& folder, const std::string& file);
+// Removes the copy of `file` (both files). False when one is still there.
+bool RemoveKeptText(const std::string& folder, const std::string& file);
+// Writes the copy of `file` whole (each of its two files replaced atomically), making the folder
+// when it is missing. False, with `error` saying why, when it could not be written.
+bool WriteKeptText(const std::string& folder, const std::string& file, std::string_view bytes,
+                   const AutosaveInfo& info, std::string* error);
+// The translation files of `files` that have a copy in the folder, in their order.
+std::vector<std::string> FilesWithKeptText(const std::string& folder, const std::vector<std::string>& files);
+
+// The editor's side: follows the Text Editor and writes, removes and offers copies.
+class Autosave {
+ public:
+  explicit Autosave(Program& program) : program(program) {}
+  Program& program;
+
+  // Typing stops for this long before a copy is written; steady typing is copied this often.
+  static constexpr int kPauseMs = 1000;
+  static constexpr std::chrono::seconds kLongest{30};
+
+  // The Text Editor's text changed (a key, a paste, an undo, a command's edit).
+  void TextChanged();
+  // Writes the copy now when the editor holds unsaved edits of its file, removes it when it does
+  // not. Also what the pause runs.
+  void Update();
+  // After a save, a load or a recovery copy: the copy this run wrote goes when the editor no
+  // longer holds unsaved edits of its file.
+  void Settle();
+  // The editor's unsaved text was dropped on the user's word, or kept elsewhere (saved, a
+  // recovery copy): its copy goes even though the editor still marks it modified.
+  void Discard();
+  // The Text Editor shows the current block's file: a copy an earlier run left for it is offered
+  // (restore it, keep it as a recovery copy beside the file, or discard it). OfferLater asks once
+  // the command under way has ended (Open ROM shows the first block twice).
+  void Offer();
+  void OfferLater();
+  // The data file was loaded: names the blocks, other than the shown one, that have a copy
+  // (once the command under way has ended).
+  void ScriptLoaded();
+
+  // The file whose copy this run wrote last (empty when none is on disk).
+  const std::string& written() const { return written_; }
+
+ private:
+  std::string Folder() const;
+  void Wait(int milliseconds);
+  bool waiting_ = false;
+  bool pending_ = false;  // edits not copied yet
+  unsigned keys_ = 0;
+  std::chrono::steady_clock::time_point firstKey_, lastKey_;
+  std::string written_;
+  uint64_t writtenHash_ = 0;
+  std::string held_;  // a file whose earlier copy could be set aside nowhere: not written over
+  bool failureShown_ = false;
+  bool offerWaiting_ = false;
+  void NameKeptBlocks();  // a failed write is reported once a run, not on every pause
+};
+
+}  // namespace ts2

@@ -1,0 +1,290 @@
+// Unsaved typed text kept in the autosave folder: written when typing pauses, gone once the
+// editor holds no unsaved edits of its file, offered back by the next run after a crash.
+#include "script/autosave.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core/filestamp.h"
+#include "core/fileutil.h"
+#include "support/loaded_program.h"
+
+namespace ts2 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::LoadedProgram;
+using test::ReadFileText;
+
+constexpr uint32_t kA = 0x1A8000, kB = 0x1A9000;
+constexpr char kFileA[] = ".STRING 0\r\nBonjour\r\n.ENDS\r\n";
+
+std::span<const uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+TEST(AutosaveInfo, ReadsBackWhatItWritesAndRefusesAnythingElse) {
+  for (const AutosaveInfo& info :
+       {AutosaveInfo{"/home/t/Dumps/000A0000.txt", true, 0x0123456789ABCDEFull, 1765125600},
+        AutosaveInfo{"/odd/50%\nname\r.txt", false, 0, -5}, AutosaveInfo{"/x", true, 0, 0}}) {
+    const std::optional<AutosaveInfo> back = ParseAutosaveInfo(AutosaveInfoText(info));
+    ASSERT_TRUE(back) << info.file;
+    EXPECT_EQ(back->file, info.file);
+    EXPECT_EQ(back->baseKnown, info.baseKnown);
+    EXPECT_EQ(back->baseHash, info.baseHash);
+    EXPECT_EQ(back->time, info.time);
+  }
+  const std::string good = AutosaveInfoText({"/a/b.txt", true, 0xFF, 7});
+  for (const std::string& bad : std::vector<std::string>{
+           std::string(),
+           good.substr(0, good.size() - 1),                          // cut short
+           "ts2edit autosave 2" + good.substr(18),                   // another version
+           good + "more\n",                                          // a line too many
+           "ts2edit autosave 1\nfile \nbase unknown\ntime 1\n",      // no path
+           "ts2edit autosave 1\nfile /a%4\nbase unknown\ntime 1\n",  // broken escape
+           "ts2edit autosave 1\nfile /a\nbase 00FF\ntime 1\n",       // short hash
+           "ts2edit autosave 1\nfile /a\nbase unknown\ntime 99999999999999999999\n",
+           "ts2edit autosave 1\nfile /a\nbase unknown\ntime -\n",
+           "ts2edit autosave 1\nfilex /a\nbase unknown\ntime 1\n",
+       })
+    EXPECT_FALSE(ParseAutosaveInfo(bad)) << bad;
+}
+
+TEST(AutosaveFiles, ACopyBelongsToOnePathOnly) {
+  test::TempDir dir;
+  const std::string folder = dir.file("autosave");
+  const std::string a = dir.file("p1/Dumps/000A0000.txt"), b = dir.file("p2/Dumps/000A0000.txt");
+  std::string error;
+  ASSERT_TRUE(WriteKeptText(folder, a, "kept\r\n", {AutosaveKey(a), false, 0, 1}, &error)) << error;
+  EXPECT_NE(AutosavePathsOf(folder, a).text, AutosavePathsOf(folder, b).text);
+  EXPECT_EQ(FindKeptText(folder, a)->bytes, "kept\r\n");
+  EXPECT_EQ(FindKeptText(folder, dir.file("p1/Dumps/../Dumps/000A0000.txt"))->bytes, "kept\r\n");
+  EXPECT_FALSE(FindKeptText(folder, b));
+  EXPECT_EQ(FilesWithKeptText(folder, {b, a}), std::vector<std::string>{a});
+
+  // An information file naming another path (two paths, one hash) disowns the copy; a missing
+  // or damaged one does not, since the text is all that matters then.
+  const AutosavePaths paths = AutosavePathsOf(folder, a);
+  dir.write(fs::relative(paths.info, dir.path()).string(), AutosaveInfoText({b, false, 0, 1}));
+  EXPECT_FALSE(FindKeptText(folder, a));
+  dir.write(fs::relative(paths.info, dir.path()).string(), "damaged");
+  EXPECT_TRUE(FindKeptText(folder, a));
+  EXPECT_TRUE(RemoveKeptText(folder, a));
+  EXPECT_FALSE(fs::exists(paths.text) || fs::exists(paths.info));
+  EXPECT_TRUE(RemoveKeptText(folder, a));  // nothing left to remove is no failure
+}
+
+class Autosaving : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lp.dir.write("Dumps/001A8000.txt", kFileA);
+    lp.p.ui.autosaveDir = folder;
+    lp.select(0);
+  }
+  std::optional<KeptText> kept() const { return FindKeptText(folder, lp.textFile(kA)); }
+  void typeAndPause(const std::string& text) {
+    lp.editor().setSelection(static_cast<int>(lp.editor().text().find("Bonjour")), 0);
+    lp.editor().type(text);
+    lp.p.ui.runLaterTasks();
+  }
+  LoadedProgram lp{{{kA, 1}, {kB, 1}}};
+  std::string folder = lp.dir.file("state/ts2edit/autosave");
+};
+
+TEST_F(Autosaving, APauseKeepsTheTextAsASaveWouldWriteIt) {
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("Bonjour")), 0);
+  lp.editor().type("Oh");
+  lp.editor().type(", ");
+  // Keys typed while the wait runs move the pause: the first wait ends without a copy.
+  lp.p.ui.runLaterTasks(1);
+  EXPECT_FALSE(kept());
+  lp.p.ui.runLaterTasks(1);
+  ASSERT_TRUE(kept());
+  EXPECT_EQ(kept()->bytes, ".STRING 0\r\nOh, Bonjour\r\n.ENDS\r\n");
+  ASSERT_TRUE(kept()->info);
+  EXPECT_EQ(kept()->info->file, AutosaveKey(lp.textFile(kA)));
+  EXPECT_TRUE(kept()->info->baseKnown);
+  EXPECT_EQ(kept()->info->baseHash, HashBytes(Bytes(kFileA)));
+  EXPECT_EQ(ReadFileText(lp.textFile(kA)), kFileA);  // the file itself is left alone
+
+  typeAndPause("Ah ");
+  EXPECT_EQ(kept()->bytes, ".STRING 0\r\nOh, Ah Bonjour\r\n.ENDS\r\n");
+}
+
+TEST_F(Autosaving, TheCopyGoesOnlyWhenTheEditsAreKeptElsewhereOrDropped) {
+  struct Case {
+    const char* what;
+    std::function<void(LoadedProgram&)> run;
+    bool copyStays;
+  };
+  const Case cases[] = {
+      {"saving", [](LoadedProgram& lp) { lp.p.program.menuCommand(MenuId::SaveTextFile1); }, false},
+      {"another block, saving first",
+       [](LoadedProgram& lp) {
+         lp.p.ui.script.questionAnswers.push_back(true);
+         lp.select(1);
+       },
+       false},
+      {"another block, dropping the edits",
+       [](LoadedProgram& lp) {
+         lp.p.ui.script.questionAnswers.push_back(false);
+         lp.select(1);
+       },
+       false},
+      {"closing, saving first",
+       [](LoadedProgram& lp) {
+         lp.p.ui.script.questionAnswers.push_back(true);
+         lp.p.program.menuCommand(MenuId::Exit1);
+       },
+       false},
+      {"closing, dropping the edits",
+       [](LoadedProgram& lp) {
+         lp.p.ui.script.questionAnswers.push_back(false);
+         lp.p.program.menuCommand(MenuId::Exit1);
+       },
+       false},
+      {"the edits undone by hand, then a pause",
+       [](LoadedProgram& lp) {
+         lp.editor().setModified(false);
+         lp.p.program.textChanged(ControlId::TDMemo);
+         lp.p.ui.runLaterTasks();
+       },
+       false},
+      {"closing, when neither a save nor a recovery copy can be written",
+       [](LoadedProgram& lp) {
+         fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
+         test::ScopedTmpDir tmp(lp.dir.write("not-a-folder", "x"));
+         lp.p.ui.script.questionAnswers.push_back(true);
+         lp.p.program.menuCommand(MenuId::Exit1);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    LoadedProgram lp({{kA, 1}, {kB, 1}});
+    lp.dir.write("Dumps/001A8000.txt", kFileA);
+    lp.p.ui.autosaveDir = lp.dir.file("autosave");
+    lp.select(0);
+    lp.editor().type("typed ");
+    lp.p.ui.runLaterTasks();
+    ASSERT_TRUE(FindKeptText(lp.p.ui.autosaveDir, lp.textFile(kA))) << c.what;
+    c.run(lp);
+    EXPECT_EQ(FindKeptText(lp.p.ui.autosaveDir, lp.textFile(kA)).has_value(), c.copyStays) << c.what;
+  }
+}
+
+// An editor that ended without closing (a crash, a killed session) leaves its copy; the next run
+// names it when the data file is loaded and offers it when its block is shown.
+TEST_F(Autosaving, TheNextRunOffersWhatACrashLeft) {
+  typeAndPause("lost? ");
+  const std::string typed = lp.editor().text();
+  lp.p.ui.script.questionAnswers.push_back(false);
+  lp.select(1);  // block B's file shown, A's edits dropped: its copy goes
+  lp.editor().type("B's line");
+  lp.p.ui.runLaterTasks();
+  // Put back what the crash would have left of block A.
+  std::string error;
+  ASSERT_TRUE(WriteKeptText(folder, lp.textFile(kA), EditorTextToFileBytes(typed),
+                            {AutosaveKey(lp.textFile(kA)), true, HashBytes(Bytes(kFileA)), 1}, &error));
+
+  const std::string keptB = FindKeptText(folder, lp.textFile(kB))->bytes;
+
+  // The next run (the first one never closed).
+  const std::string data = lp.dir.write("game.txt", ".BLOCK 1A9000 0 0 1\n.BLOCK 1A8000 0 0 1\n");
+  headless::HeadlessProgram next;
+  next.ui.autosaveDir = folder;
+  next.ui.script.choiceAnswers.push_back(0);  // B's copy: Restore
+  ASSERT_TRUE(next.form().OpenRomFile(lp.romPath, data));
+  next.ui.runLaterTasks();  // asked once Open ROM has shown the first block (twice, as it does)
+  EXPECT_EQ(next.form().gTextPath, lp.textFile(kB));
+  EXPECT_EQ(next.ui.TDMemo.text(), FileBytesToEditorText(keptB));
+  EXPECT_TRUE(next.ui.TDMemo.modified());
+  EXPECT_EQ(next.ui.TDMemo.undoSteps, 1);  // one step back to the file
+  const auto& said = next.ui.script.said;
+  ASSERT_GE(said.size(), 2u);
+  EXPECT_EQ(said[0].kind, headless::Script::Said::Choice);
+  EXPECT_EQ(said[0].caption, "Unsaved Text Found...");
+  EXPECT_NE(said[0].text.find("Text typed in \"001A9000.txt\" was not saved"), std::string::npos);
+  EXPECT_EQ(said[1].text,
+            "Text typed but not saved when the editor last stopped is kept for 1 block: Block 1A8000 "
+            "(001A8000.txt). Choose a block to be offered its text.");
+
+  // Saving the restored text ends its copy.
+  next.program.menuCommand(MenuId::SaveTextFile1);
+  EXPECT_FALSE(FindKeptText(folder, lp.textFile(kB)));
+  EXPECT_EQ(FileBytesToEditorText(ReadFileText(lp.textFile(kB))), next.ui.TDMemo.text());
+}
+
+TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersWord) {
+  const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
+  struct Case {
+    int answer;  // -1: the box closed
+    bool restored, recoveryCopy;
+  };
+  for (const Case c :
+       {Case{0, true, false}, Case{1, false, true}, Case{2, false, false}, Case{-1, false, true}}) {
+    LoadedProgram run({{kA, 1}});
+    run.dir.write("Dumps/001A8000.txt", kFileA);
+    const std::string dir = run.dir.file("autosave");
+    run.p.ui.autosaveDir = dir;
+    std::string error;
+    ASSERT_TRUE(
+        WriteKeptText(dir, run.textFile(kA), kept, {AutosaveKey(run.textFile(kA)), true, 42, 1}, &error));
+    run.p.ui.script.choiceAnswers.push_back(c.answer);
+    run.select(0);
+    run.p.ui.runLaterTasks();
+    ASSERT_EQ(run.p.ui.script.said.size(), c.recoveryCopy ? 2u : 1u) << c.answer;
+    // The file changed since the edits began (its hash is not 42): the question says so.
+    EXPECT_NE(run.p.ui.script.said[0].text.find("The file has changed since"), std::string::npos);
+    EXPECT_EQ(run.editor().text(), FileBytesToEditorText(c.restored ? kept : kFileA)) << c.answer;
+    EXPECT_EQ(run.editor().modified(), c.restored) << c.answer;
+    if (c.restored) {
+      EXPECT_EQ(run.editor().selStart(), 10);  // at "Kept", where the file differs
+    }
+    EXPECT_EQ(FindKeptText(dir, run.textFile(kA)).has_value(), c.restored) << c.answer;
+    EXPECT_EQ(fs::exists(run.textFile(kA) + ".unsaved"), c.recoveryCopy) << c.answer;
+    if (c.recoveryCopy) {
+      EXPECT_EQ(ReadFileText(run.textFile(kA) + ".unsaved"), kept);
+      EXPECT_EQ(run.p.ui.script.said[1].text,
+                "The unsaved text was kept in \"" + run.textFile(kA) + ".unsaved\".");
+    }
+    EXPECT_EQ(ReadFileText(run.textFile(kA)), kFileA) << c.answer;  // the file is never written unasked
+  }
+}
+
+TEST_F(Autosaving, ACopyThatHoldsTheFileAsItIsGoesUnasked) {
+  std::string error;
+  LoadedProgram run({{kA, 1}});
+  run.dir.write("Dumps/001A8000.txt", kFileA);
+  run.p.ui.autosaveDir = folder;
+  ASSERT_TRUE(
+      WriteKeptText(folder, run.textFile(kA), kFileA, {AutosaveKey(run.textFile(kA)), false, 0, 1}, &error));
+  run.select(0);
+  run.p.ui.runLaterTasks();
+  EXPECT_TRUE(run.p.ui.script.said.empty());
+  EXPECT_FALSE(FindKeptText(folder, run.textFile(kA)));
+}
+
+TEST_F(Autosaving, AFolderThatCannotBeWrittenIsReportedOnce) {
+  lp.dir.write("state/blocked", "a file where the folder would be");
+  lp.p.ui.autosaveDir = lp.dir.file("state/blocked/autosave");
+  typeAndPause("one ");
+  typeAndPause("two ");
+  ASSERT_EQ(lp.p.ui.script.said.size(), 1u);
+  EXPECT_TRUE(lp.p.ui.script.said[0].text.starts_with(
+      "Error: Could not keep a copy of the unsaved text in \"" + lp.p.ui.autosaveDir + "\""))
+      << lp.p.ui.script.said[0].text;
+  EXPECT_TRUE(lp.editor().modified());
+}
+
+TEST_F(Autosaving, NoFolderMeansNoCopiesAndNoWaits) {
+  lp.p.ui.autosaveDir.clear();
+  lp.p.ui.runLaterTasks();
+  lp.editor().type("x");
+  EXPECT_EQ(lp.p.ui.runLaterTasks(), 1);  // the other strings' states only
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+}  // namespace
+}  // namespace ts2
