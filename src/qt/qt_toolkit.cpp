@@ -24,6 +24,7 @@
 #include "qt/qt_forms.h"
 #include "qt/qt_place.h"
 #include "qt/qt_text.h"
+#include "script/autosave.h"
 #include "views/script_form.h"
 
 namespace ts2::qt {
@@ -174,11 +175,7 @@ std::string QtToolkit::UserSettingsFile() {
 }
 
 std::string QtToolkit::UserAutosaveFolder() {
-  // Per-user state that is not configuration: the XDG base directory rules' state home.
-  QString state = qEnvironmentVariable("XDG_STATE_HOME");
-  if (state.isEmpty() || !QDir::isAbsolutePath(state))
-    state = QDir::homePath() + QStringLiteral("/.local/state");
-  return ToPath(state + QStringLiteral("/ts2edit/autosave"));
+  return ts2::UserAutosaveFolder();
 }
 
 std::string QtToolkit::libraryVersion() const {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "core/forms.h"
 #include "script/lists.h"
 #include "script/textfile.h"
+#include "views/sections.h"
 
 namespace ts2 {
 
@@ -198,6 +200,33 @@ std::vector<std::string> FilesWithKeptText(const std::string& folder, const std:
   return found;
 }
 
+std::string UserAutosaveFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state && state[0] == '/') return std::string(state) + "/ts2edit/autosave";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.local/state/ts2edit/autosave";
+  return {};
+}
+
+std::vector<uint32_t> StringsThatDiffer(std::string_view before, std::string_view after, uint32_t strings) {
+  const SectionIndex a(before, strings), b(after, strings);
+  std::vector<uint32_t> differ;
+  std::vector<std::string> linesA, linesB;
+  for (uint32_t n = 0; n < strings; ++n) {
+    a.sectionLines(n, linesA);
+    b.sectionLines(n, linesB);
+    if (linesA != linesB) differ.push_back(n);
+  }
+  return differ;
+}
+
+std::string StringsNamed(const std::vector<uint32_t>& strings) {
+  std::string out = strings.size() == 1 ? "string " : "strings ";
+  for (size_t i = 0; i < strings.size(); ++i)
+    out += (i == 0 ? "" : i + 1 == strings.size() ? " and " : ", ") + std::to_string(strings[i]);
+  return out;
+}
+
 // ---- the editor's side ----
 
 std::string Autosave::Folder() const {
@@ -304,8 +333,11 @@ void Autosave::Offer() {
     return;
   }
   const std::string when = kept->info ? LocalTime(kept->info->time) : std::string();
-  std::string text = "Text typed in \"" + ExtractFileName(f.gTextPath) +
-                     "\" was not saved when the editor last stopped" +
+  const std::vector<uint32_t> differ =
+      StringsThatDiffer(editor.text(), FileBytesToEditorText(kept->bytes), f.gCurStringCount);
+  std::string text = "Text typed in \"" + ExtractFileName(f.gTextPath) + "\"" +
+                     (differ.empty() ? std::string() : " (" + StringsNamed(differ) + ")") +
+                     " was not saved when the editor last stopped" +
                      (when.empty() ? std::string() : "; it was kept at " + when) +
                      ".\n\n"
                      "Restore: show that text in the Text Editor, unsaved (Ctrl+Z goes back to the file).\n"

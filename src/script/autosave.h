@@ -58,6 +58,16 @@ bool WriteKeptText(const std::string& folder, const std::string& file, std::stri
 // The translation files of `files` that have a copy in the folder, in their order.
 std::vector<std::string> FilesWithKeptText(const std::string& folder, const std::vector<std::string>& files);
 
+// The user's autosave folder: $XDG_STATE_HOME/ts2edit/autosave, or ~/.local/state/ts2edit/autosave
+// when that is not set to a whole path, as the XDG base directory rules say; empty without either.
+std::string UserAutosaveFolder();
+
+// The strings (0 to `strings` - 1) whose sections read otherwise in two editor texts (lines
+// separated by '\n'), in order.
+std::vector<uint32_t> StringsThatDiffer(std::string_view before, std::string_view after, uint32_t strings);
+// "string 3", "strings 0, 3 and 7".
+std::string StringsNamed(const std::vector<uint32_t>& strings);
+
 // The editor's side: follows the Text Editor and writes, removes and offers copies.
 class Autosave {
  public:

@@ -69,9 +69,9 @@ TEST(ToolUsage, HelpAndVersion) {
   const ToolRun all = RunTool(dir, "--help");
   EXPECT_EQ(all.status, 0);
   for (const char* command :
-       {"info",      "decompress", "datafile", "tbl",     "decode",   "encode", "skeleton",
-        "render",    "patch",      "kana",     "check",   "font",     "demo",   "diff",
-        "patchinfo", "progress",   "find",     "replace", "original", "similar"}) {
+       {"info",      "decompress", "datafile", "tbl",     "decode",   "encode",  "skeleton",
+        "render",    "patch",      "kana",     "check",   "font",     "demo",    "diff",
+        "patchinfo", "progress",   "find",     "replace", "original", "similar", "recover"}) {
     SCOPED_TRACE(command);
     EXPECT_NE(all.out.find(std::string("  ") + command + " "), std::string::npos);
     const ToolRun help = RunTool(dir, std::string(command) + " --help");

@@ -205,7 +205,7 @@ TEST_F(Autosaving, TheNextRunOffersWhatACrashLeft) {
   ASSERT_GE(said.size(), 2u);
   EXPECT_EQ(said[0].kind, headless::Script::Said::Choice);
   EXPECT_EQ(said[0].caption, "Unsaved Text Found...");
-  EXPECT_NE(said[0].text.find("Text typed in \"001A9000.txt\" was not saved"), std::string::npos);
+  EXPECT_NE(said[0].text.find("Text typed in \"001A9000.txt\" (string 0) was not saved"), std::string::npos);
   EXPECT_EQ(said[1].text,
             "Text typed but not saved when the editor last stopped is kept for 1 block: Block 1A8000 "
             "(001A8000.txt). Choose a block to be offered its text.");

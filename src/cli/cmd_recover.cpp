@@ -1,0 +1,131 @@
+// ts2tool recover: the unsaved text the editor kept for a script's translation files (typed and
+// never saved, left behind by a crash), listed, written over its files, or discarded.
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "cli/cli.h"
+#include "cli/show_string.h"
+#include "core/filestamp.h"
+#include "core/fileutil.h"
+#include "script/autosave.h"
+#include "views/script.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunRecover(const std::vector<std::string>& args);
+
+const Command kRecover{
+    "recover", "recover ROM DATAFILE [--dumps DIR] [--autosave DIR] [--restore [--force] | --discard] [-n]",
+    "list, restore or discard the unsaved text the editor kept for the translation files", RunRecover};
+
+constexpr char kRecoverHelp[] =
+    "Opens ROM with DATAFILE as the editor does and looks for text typed into one of the\n"
+    "script's translation files (in DIR, default ./Dumps) and never saved: the copy the editor\n"
+    "keeps in its autosave folder while typing pauses, which a crash or a killed session leaves\n"
+    "behind and the editor offers back when the block is shown again.\n"
+    "Prints each such file with the time its text was kept (local time), the strings that read\n"
+    "otherwise in it, and whether the file changed since, then a summary.\n"
+    "  --autosave DIR  the editor's autosave folder (default $XDG_STATE_HOME/ts2edit/autosave,\n"
+    "                  or ~/.local/state/ts2edit/autosave)\n"
+    "  --restore       write each kept text over its file, whole or not at all, and remove the\n"
+    "                  copy; a file changed since the text was typed is left alone\n"
+    "  --force         with --restore: restore over a file changed since as well\n"
+    "  --discard       remove the copies; the files stay as they are\n"
+    "  -n              change nothing: print what would be done\n"
+    "Exit status: 0; 1 for inputs that cannot be read, a file changed since and not restored,\n"
+    "or a file or copy that could not be written or removed; 2 for wrong usage.\n";
+
+std::string LocalTime(int64_t seconds) {
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  char text[32];
+  if (seconds <= 0 || !localtime_r(&t, &local) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local))
+    return "at an unknown time";
+  return text;
+}
+
+int RunRecover(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  if (auto done = StartCommand(kRecover, args, {"--dumps", "--autosave"},
+                               {"--restore", "--force", "--discard", "-n"}, parsed, kRecoverHelp))
+    return *done;
+  if (parsed.positional.size() != 2) return UsageError(kRecover, "expected ROM and DATAFILE");
+  const bool restore = parsed.has("--restore"), discard = parsed.has("--discard"),
+             force = parsed.has("--force");
+  const bool dryRun = parsed.has("-n");
+  if (restore && discard) return UsageError(kRecover, "--restore and --discard exclude each other");
+  if (force && !restore) return UsageError(kRecover, "--force goes with --restore");
+  const std::string folder = parsed.get("--autosave").value_or(UserAutosaveFolder());
+  if (folder.empty())
+    return Fail(kExitBadInput, "no autosave folder: set HOME or XDG_STATE_HOME, or give --autosave");
+  const std::string dumps = DumpsFolder(parsed);
+
+  ShownString shown;
+  if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
+  const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
+  std::vector<std::string> files;
+  for (const ScriptBlock& b : blocks) files.push_back(b.file);
+  const std::vector<std::string> kept = FilesWithKeptText(folder, files);
+
+  std::string out;
+  bool failed = false;
+  size_t found = 0, done = 0;
+  for (const ScriptBlock& b : blocks) {
+    if (std::find(kept.begin(), kept.end(), b.file) == kept.end()) continue;
+    const std::optional<KeptText> copy = FindKeptText(folder, b.file);
+    if (!copy) continue;
+    ++found;
+    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(b.file);
+    const std::string onDisk = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    const std::vector<uint32_t> differ =
+        StringsThatDiffer(FileBytesToEditorText(onDisk), FileBytesToEditorText(copy->bytes), b.strings);
+    const bool changed =
+        copy->info && copy->info->baseKnown && (!bytes || HashBytes(*bytes) != copy->info->baseHash);
+    std::string line =
+        b.file + ": kept " + (copy->info ? LocalTime(copy->info->time) : "at an unknown time") + "; " +
+        (differ.empty() ? std::string("no string differs")
+                        : StringsNamed(differ) + (differ.size() == 1 ? " differs" : " differ")) +
+        (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "");
+    if (restore && changed && !force) {
+      line += "; not restored (--force restores it)";
+      failed = true;
+    } else if (restore) {
+      std::string error;
+      if (!dryRun && !WriteFileAtomic(b.file, copy->bytes.data(), copy->bytes.size(), &error)) {
+        Fail(kExitBadInput, error + "; " + b.file + " was left as it was");
+        failed = true;
+        continue;
+      }
+      if (!dryRun && !RemoveKeptText(folder, b.file)) {
+        Fail(kExitBadInput, "restored " + b.file + ", but could not remove its copy in " + folder);
+        failed = true;
+      }
+      line += dryRun ? "; would be restored" : "; restored";
+      ++done;
+    } else if (discard) {
+      if (!dryRun && !RemoveKeptText(folder, b.file)) {
+        Fail(kExitBadInput, "could not remove the copy of " + b.file + " in " + folder);
+        failed = true;
+        continue;
+      }
+      line += dryRun ? "; would be discarded" : "; discarded";
+      ++done;
+    }
+    out += line + "\n";
+  }
+  if (restore || discard)
+    out += Plural(done, "file", "files") + (dryRun ? " would be " : " ") +
+           (restore ? "restored" : "discarded") + " of " + std::to_string(found) + " with unsaved text\n";
+  else
+    out += Plural(found, "file", "files") + " with unsaved text\n";
+  if (!WriteOutput("-", out.data(), out.size())) return CannotWrite(kExitBadInput, "-");
+  return failed ? kExitBadInput : kExitOk;
+}
+
+const Registrar kRegister{kRecover};
+
+}  // namespace
+}  // namespace ts2::cli

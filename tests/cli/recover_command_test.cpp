@@ -1,0 +1,91 @@
+// ts2tool recover on the demo set: the unsaved text an editor left in its autosave folder,
+// listed, restored over its file (not over a file changed since, unless forced) or discarded.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/filestamp.h"
+#include "core/fileutil.h"
+#include "script/autosave.h"
+#include "tool.h"
+
+namespace ts2::test {
+namespace {
+
+class Recover : public DemoSet {
+ protected:
+  void SetUp() override {
+    DemoSet::SetUp();
+    ::setenv("TZ", "UTC", 1);  // the kept time is printed in local time
+    file = ReadFileText(this->dir.file("Dumps/000A0000.txt"));
+    kept = file;
+    kept.replace(kept.find("Prends"), 6, "Saisis");
+  }
+  // Leaves a copy of `text` as the editor would, begun from the file holding `base`.
+  void leave(const std::string& text, const std::string& base) {
+    const std::string path = dir.file("Dumps/000A0000.txt");
+    const auto bytes = std::span(reinterpret_cast<const uint8_t*>(base.data()), base.size());
+    std::string error;
+    ASSERT_TRUE(WriteKeptText(autosave(), path, text, {AutosaveKey(path), true, HashBytes(bytes), 1796662800},
+                              &error))
+        << error;
+  }
+  std::string autosave() const { return dir.file("state/autosave"); }
+  ToolRun recover(const std::string& options) {
+    return RunTool(dir, "recover demo.sfc demo.txt --autosave '" + autosave() + "' " + options);
+  }
+  std::string file, kept;
+};
+
+TEST_F(Recover, ListsRestoresAndDiscardsWhatTheEditorKept) {
+  ToolRun r = recover("");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0 files with unsaved text\n");
+
+  leave(kept, file);
+  r = recover("");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs\n1 file with unsaved text\n");
+
+  r = recover("--restore -n");
+  EXPECT_EQ(r.out,
+            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; would be restored\n"
+            "1 file would be restored of 1 with unsaved text\n");
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), file);
+
+  r = recover("--restore");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), kept);
+  EXPECT_FALSE(FindKeptText(autosave(), dir.file("Dumps/000A0000.txt")));
+
+  leave(file, kept);
+  r = recover("--discard");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; discarded\n"
+            "1 file discarded of 1 with unsaved text\n");
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), kept);
+  EXPECT_FALSE(FindKeptText(autosave(), dir.file("Dumps/000A0000.txt")));
+}
+
+// Text typed into a file that another program (a git pull) changed since is not written over it
+// unless asked for.
+TEST_F(Recover, AFileChangedSinceIsRestoredOnlyWhenForced) {
+  leave(kept, "the file as it was when the typing began");
+  ToolRun r = recover("--restore");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.out,
+      "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; the file changed since; not restored "
+      "(--force restores it)\n0 files restored of 1 with unsaved text\n");
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), file);
+  r = recover("--restore --force");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), kept);
+
+  for (const char* wrong : {"--restore --discard", "--force", "--discard --force"})
+    EXPECT_EQ(recover(wrong).status, 2) << wrong;
+}
+
+}  // namespace
+}  // namespace ts2::test
