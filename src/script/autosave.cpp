@@ -283,6 +283,7 @@ void Autosave::Update() {
   if (!written_.empty() && written_ != f.gTextPath) Discard();
   // A copy this run did not write (one whose offer was put off, another editor's) is not
   // written over unasked.
+  if (f.gTextPath == held_) return;
   if (written_ != f.gTextPath) Offer();
   if (f.gTextPath == held_ || !editor.modified()) return;
   const std::string bytes = EditorTextToFileBytes(editor.text());
