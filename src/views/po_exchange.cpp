@@ -25,10 +25,6 @@ std::string FileUtf8(std::string_view cp1252) {
   return ToUtf8(Cp1252ToUnicode(cp1252));
 }
 
-bool Blank(std::string_view line) {
-  return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
-}
-
 std::string HeaderText(const std::string& language) {
   return "Project-Id-Version: Tormel Saragon 2\n"
          "Report-Msgid-Bugs-To: \n"
@@ -240,15 +236,9 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
             findings = true;
           }
         }
-        const auto [first, end] = index.body(s);
-        std::vector<std::string> body;
-        bool blank = true;
-        for (int l = first; l < end; ++l) {
-          body.emplace_back(index.line(l));
-          blank = blank && Blank(body.back());
-        }
-        if (!blank)
-          for (size_t k = 0; k < body.size(); ++k) e.str += (k ? "\n" : "") + FileUtf8(body[k]);
+        // Translated as List Data counts it: a body of blanks and control characters is not.
+        const std::vector<std::string> body = index.translation(s);
+        for (size_t k = 0; k < body.size(); ++k) e.str += (k ? "\n" : "") + FileUtf8(body[k]);
       } else {
         e.references.push_back(name);
       }
@@ -440,16 +430,8 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
     for (uint32_t s = 0; s < b.strings; ++s) {
       std::string original = OriginalTextOf(form, b.index, s);
       if (original.empty()) continue;
-      std::vector<std::string> body;
-      bool blank = true;
-      if (index.header(s) >= 0) {
-        const auto [first, end] = index.body(s);
-        for (int l = first; l < end; ++l) {
-          body.emplace_back(index.line(l));
-          blank = blank && Blank(body.back());
-        }
-      }
-      if (blank) {
+      std::vector<std::string> body = index.translation(s);
+      if (body.empty()) {
         pending.push_back({&b, s, std::move(original)});
         continue;
       }
