@@ -115,7 +115,9 @@ void TmyForm::LoadDataFile(const std::string& path) {
   bList.clear();
 
   DataFileReader reader(*this, *lines);
-  if (reader.Run() == DataFileReader::Outcome::OutOfMemory) {
+  const DataFileReader::Outcome outcome = reader.Run();
+  ++scriptGeneration;  // the block and character tables, whole or in part
+  if (outcome == DataFileReader::Outcome::OutOfMemory) {
     // gDataLoaded stays 0; closing the main window ends the program.
     ui.message(kMsgTableDataNoMemory);
     ui.window(FormId::myForm).close();

@@ -257,6 +257,7 @@ void TmyForm::ReloadRomFile() {
     return;
   }
   InstallRomImage(*this, std::move(file));
+  program.ScriptForm().similar.ScriptLoaded();  // the originals may read otherwise now
   romFileStamp = romFileSeen = StampAfter(gROMPath, {romAlloc.get(), gROMSize});
   if (!DecompressFont()) return;
   pListClick(kNoSender);

@@ -103,6 +103,7 @@ void InstallRomImage(Ts2Main& state, RomFile file) {
   state.gROMHeaderSize = file.headerSize;
   state.gROM = state.romAlloc ? state.romAlloc.get() + state.gROMHeaderSize : nullptr;
   state.gROMModified = 0;  // the image is the file as it is on disk
+  ++state.scriptGeneration;
 }
 
 void ReleaseRomImage(Ts2Main& state) {

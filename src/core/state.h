@@ -241,6 +241,10 @@ struct Ts2Main {
   Buffer<uint8_t> gTransText;
   CharTable gCharTable;    // 256 entries
   CharTable gCharTable16;  // 65536 entries
+  // Counts the changes to what the original strings are read from: the ROM image (loaded,
+  // reloaded, patched), the block tables and the character tables (a data file loaded). Whoever
+  // changes one of them counts; what keeps texts derived from them compares it.
+  uint64_t scriptGeneration = 0;
   int32_t gDefClientW = 0, gDefClientH = 0;
 
   // --- font ---

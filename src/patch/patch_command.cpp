@@ -72,6 +72,7 @@ bool ApplyToImage(TmyForm& f, const std::string& path, std::span<const uint8_t> 
   f.romAlloc = std::move(image.bytes);
   f.gROMSize = image.size;
   f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
+  ++f.scriptGeneration;
   changed = applied.changed;
   switch (applied.failure) {
     case patching::Failure::None: return true;
@@ -149,6 +150,7 @@ bool ApplyPatchFile(TmyForm& f, const std::string& path, PatchRoute route, bool&
   f.romAlloc = std::move(image);
   f.gROMSize = static_cast<uint32_t>(newSize);
   f.gROM = f.romAlloc.get() + f.gROMHeaderSize;
+  ++f.scriptGeneration;
   return true;
 }
 

@@ -95,6 +95,9 @@ BlockProgress Tally(const std::vector<StringStatus>& states) {
 BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2Main& m, int32_t block,
                         uint32_t strings, const std::function<std::string(std::string_view)>& toUtf8,
                         TermsMemo* memo) {
+  if (memo && memo->generation == generation && memo->script == m.scriptGeneration &&
+      memo->terms.strings.size() == strings && memo->originals.size() == strings)
+    return memo->terms;  // neither the glossary nor the originals changed
   BlockTerms out;
   out.strings.resize(strings);
   const bool reusable = memo && memo->generation == generation;
@@ -121,7 +124,7 @@ BlockTerms TermsOfBlock(const Glossary& glossary, uint64_t generation, const Ts2
     for (size_t t : out.strings[s]) mix(t);
   }
   out.key = key | 1;  // never 0, the key of no glossary
-  if (memo) *memo = {generation, std::move(originals), out};
+  if (memo) *memo = {generation, m.scriptGeneration, std::move(originals), out};
   return out;
 }
 

@@ -41,10 +41,12 @@ struct BlockTerms {
   uint64_t key = 0;
   const std::vector<size_t>* of(uint32_t n) const { return n < strings.size() ? &strings[n] : nullptr; }
 };
-// What TermsOfBlock found for a block: a later call with the same glossary looks again only at
+// What TermsOfBlock found for a block: a later call with the same glossary, while the script is
+// unchanged (Ts2Main::scriptGeneration), takes it as it is; after a change it looks again only at
 // the strings whose original text changed (a patched ROM).
 struct TermsMemo {
   uint64_t generation = 0;
+  uint64_t script = 0;              // the scriptGeneration it was found at
   std::vector<uint64_t> originals;  // per string, a hash of its original text
   BlockTerms terms;
 };

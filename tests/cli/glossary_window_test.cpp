@@ -3,6 +3,8 @@
 // (and the file's own changes noticed), a term's translation put at the caret.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/fileutil.h"
 #include "headless/headless.h"
 #include "tool.h"
@@ -175,6 +177,29 @@ TEST_F(GlossaryWindow, MissingTermsAreFindingsOfTheirStrings) {
 
 // A block's terms kept from its last computation are those found afresh: with the same glossary,
 // another glossary, and after the original texts change.
+// The kept terms are taken as they are while the script's generation stays: every command that
+// changes what the originals are read from counts its change.
+TEST_F(GlossaryWindow, EveryChangeOfWhatTheOriginalsAreReadFromIsCounted) {
+  const std::string ips = dir.write("fix.ips", std::string("PATCH\x00\x01\x00\x00\x01\x5A"
+                                                           "EOF",
+                                                           14));
+  const struct {
+    const char* what;
+    std::function<void(TmyForm&)> run;
+  } writers[] = {
+      {"Open ROM", [this](TmyForm& f) { f.OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")); }},
+      {"a data file loaded", [this](TmyForm& f) { f.LoadDataFile(dir.file("demo.txt")); }},
+      {"a patch applied", [ips](TmyForm& f) { f.RunPatches({ips}); }},
+      {"the ROM read again from its file", [](TmyForm& f) { f.ReloadRomFile(); }},
+  };
+  for (const auto& w : writers) {
+    const uint64_t before = p.form().scriptGeneration;
+    p.ui.script.defaultQuestionAnswer = false;
+    w.run(p.form());
+    EXPECT_GT(p.form().scriptGeneration, before) << w.what;
+  }
+}
+
 TEST_F(GlossaryWindow, KeptTermsOfABlockAreThoseFoundAfresh) {
   const auto toUtf8 = [this](std::string_view sjis) { return p.ui.shiftJisToUtf8(sjis); };
   const TmyForm& f = p.form();
@@ -194,6 +219,7 @@ TEST_F(GlossaryWindow, KeptTermsOfABlockAreThoseFoundAfresh) {
   for (size_t code = 0; code < 0x10000; ++code)
     if (f.gCharTable16.pageMade(code) && f.gCharTable16.at(code).text == "o")
       p.form().gCharTable16[code].text = "0";
+  ++p.form().scriptGeneration;  // as every writer of the tables counts its change
   const BlockTerms changed = TermsOfBlock(second, 2, f, 0, 6, toUtf8, &memo);
   EXPECT_TRUE(same(changed, TermsOfBlock(second, 2, f, 0, 6, toUtf8)));
   EXPECT_NE(changed.strings, other.strings);

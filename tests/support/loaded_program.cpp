@@ -33,6 +33,7 @@ void LoadedProgram::setBlocks(const std::vector<BlockSpec>& blocks) {
     p.ui.bList.add(Format("Block %X", blocks[i].offset));
   }
   p.ui.bList.setHint(Format("%d item(s)", p.ui.bList.count()));
+  ++f.scriptGeneration;  // as the data-file loader counts its change of the block tables
 }
 
 void LoadedProgram::select(int index) {
