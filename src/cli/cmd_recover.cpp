@@ -2,7 +2,6 @@
 // never saved, left behind by a crash), listed, written over its files, or discarded.
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 
 #include "cli/cli.h"
@@ -37,15 +36,6 @@ constexpr char kRecoverHelp[] =
     "  -n              change nothing: print what would be done\n"
     "Exit status: 0; 1 for inputs that cannot be read, a file changed since and not restored,\n"
     "or a file or copy that could not be written or removed; 2 for wrong usage.\n";
-
-std::string LocalTime(int64_t seconds) {
-  const auto t = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  char text[32];
-  if (seconds <= 0 || !localtime_r(&t, &local) || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local))
-    return "at an unknown time";
-  return text;
-}
 
 int RunRecover(const std::vector<std::string>& args) {
   ParsedArgs parsed;
@@ -84,8 +74,9 @@ int RunRecover(const std::vector<std::string>& args) {
         StringsThatDiffer(FileBytesToEditorText(onDisk), FileBytesToEditorText(copy->bytes), b.strings);
     const bool changed =
         copy->info && copy->info->baseKnown && (!bytes || HashBytes(*bytes) != copy->info->baseHash);
+    const std::string when = copy->info ? LocalTime(copy->info->time) : std::string();
     std::string line =
-        b.file + ": kept " + (copy->info ? LocalTime(copy->info->time) : "at an unknown time") + "; " +
+        b.file + ": kept " + (when.empty() ? std::string("at an unknown time") : when) + "; " +
         (differ.empty() ? std::string("no string differs")
                         : StringsNamed(differ) + (differ.size() == 1 ? " differs" : " differ")) +
         (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "");

@@ -74,13 +74,15 @@ void TmyForm::KeyboardShortcuts1Click(TObject /*Sender*/) {
 }
 
 void TmyForm::About1Click(TObject /*Sender*/) {
-  const std::string where = ui.settings().location();
+  const std::string where = ui.settings().location(), autosave = ui.autosaveFolder();
   ui.information("ts2edit " TS2_VERSION
                  "\n\nA script editor for translators of the Super Nintendo game \"Tormel Saragon 2\"."
                  "\n\nLicence: " TS2_LICENSE "\nRunning on " +
                      ui.libraryVersion() +
                      "\n\nSettings (windows, zoom, recent files, player name width) are kept in:\n" +
-                     (where.empty() ? std::string("nowhere: this run keeps them in memory only") : where),
+                     (where.empty() ? std::string("nowhere: this run keeps them in memory only") : where) +
+                     "\n\nUnsaved typed text is kept, until it is saved, in:\n" +
+                     (autosave.empty() ? std::string("nowhere: this run keeps no copies") : autosave),
                  "About ts2edit");
 }
 

@@ -86,7 +86,8 @@ bool Removed(const std::string& path) {
   return std::remove(path.c_str()) == 0 || errno == ENOENT;
 }
 
-// "2026-12-07 16:40", in the user's time zone.
+}  // namespace
+
 std::string LocalTime(int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm local{};
@@ -94,8 +95,6 @@ std::string LocalTime(int64_t seconds) {
   char text[32];
   return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) ? std::string(text) : std::string();
 }
-
-}  // namespace
 
 std::string AutosaveInfoText(const AutosaveInfo& info) {
   std::string text(kInfoFirstLine);

@@ -30,6 +30,8 @@ struct AutosaveInfo {
   int64_t time = 0;        // when the copy was written, in seconds since 1970 (UTC)
 };
 std::string AutosaveInfoText(const AutosaveInfo& info);
+// A copy's time as "2026-12-07 16:40" in the user's time zone; empty when it is not known.
+std::string LocalTime(int64_t seconds);
 // std::nullopt for a file that is not such a text (another program's, damaged, cut short).
 std::optional<AutosaveInfo> ParseAutosaveInfo(std::string_view text);
 

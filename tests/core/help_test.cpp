@@ -53,15 +53,18 @@ TEST(KeyboardShortcuts, ScrollKeysListedDoWhatTheySay) {
   EXPECT_EQ(rows.back()[0], ScrollKeys().back().name);
 }
 
-TEST(About, SaysVersionLicenceLibraryAndWhereSettingsLive) {
+TEST(About, SaysVersionLicenceLibraryAndWhereSettingsAndUnsavedTextLive) {
   headless::HeadlessProgram p;
+  p.ui.autosaveDir = "/state/ts2edit/autosave";
   p.form().RunMenuCommand(MenuId::About1);
   ASSERT_EQ(p.ui.script.said.size(), 1u);
   const auto& said = p.ui.script.said[0];
   EXPECT_EQ(said.kind, headless::Script::Said::Information);
   EXPECT_EQ(said.caption, "About ts2edit");
-  for (const std::string& part : {std::string("ts2edit " TS2_VERSION), std::string("Licence: "),
-                                  p.ui.libraryVersion(), std::string("in memory only")})
+  for (const std::string& part :
+       {std::string("ts2edit " TS2_VERSION), std::string("Licence: "), p.ui.libraryVersion(),
+        std::string("in memory only"),
+        std::string("Unsaved typed text is kept, until it is saved, in:\n/state/ts2edit/autosave")})
     EXPECT_NE(said.text.find(part), std::string::npos) << part;
 }
 
