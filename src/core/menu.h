@@ -62,6 +62,7 @@ enum class MenuId {
   NextFinding1,
   Glossary1,
   SimilarStrings1,
+  GoTo1,
   Program1,
   DumpMemory1,
   DumpKanatoafile1,

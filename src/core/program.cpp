@@ -179,6 +179,7 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::NextFinding1: program.ScriptForm().SelectNext(StringState::kWithFindings); break;
     case MenuId::Glossary1: program.ScriptForm().glossary.Show(); break;
     case MenuId::SimilarStrings1: program.ScriptForm().similar.Show(); break;
+    case MenuId::GoTo1: program.ScriptForm().GoTo(); break;
     case MenuId::ExportPo1: program.ScriptForm().ExportPo(); break;
     case MenuId::ImportPo1: program.ScriptForm().ImportPo(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;

@@ -371,6 +371,12 @@ class Toolkit {
   // starts at `value` and takes min to max. std::nullopt when cancelled.
   virtual std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value,
                                        int min, int max) = 0;
+  // A line of text asked for in a small dialog with a caption: `prompt` above a field that starts
+  // with `value` (UTF-8). std::nullopt when cancelled.
+  virtual std::optional<std::string> askText(const std::string& /*caption*/, const std::string& /*prompt*/,
+                                             const std::string& /*value*/) {
+    return std::nullopt;
+  }
   // A message with a caption, an OK button and an information icon.
   virtual void information(const std::string& text, const std::string& caption) = 0;
   // A table of text in a dialog of its own: a header per column, then the rows.

@@ -226,6 +226,15 @@ std::optional<int> HeadlessToolkit::askNumber(const std::string& caption, const 
   return answer;
 }
 
+std::optional<std::string> HeadlessToolkit::askText(const std::string& /*caption*/,
+                                                    const std::string& /*prompt*/, const std::string& value) {
+  script.textsOffered.push_back(value);
+  if (script.textAnswers.empty()) return std::nullopt;
+  const std::optional<std::string> answer = script.textAnswers.front();
+  script.textAnswers.pop_front();
+  return answer;
+}
+
 void HeadlessToolkit::information(const std::string& text, const std::string& caption) {
   script.said.push_back({Script::Said::Information, text, caption});
 }

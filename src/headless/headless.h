@@ -252,6 +252,8 @@ struct Script {
   std::deque<std::optional<std::string>> saveAnswers;               // nullopt: cancel
   std::deque<bool> questionAnswers;                                 // true: Yes
   std::deque<std::optional<int>> numberAnswers;                     // nullopt: cancel
+  std::deque<std::optional<std::string>> textAnswers;               // nullopt: cancel
+  std::vector<std::string> textsOffered;                            // each text field's start
   bool defaultQuestionAnswer = false;                               // when none is queued
   std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
   // A confirmed open dialog makes the chosen file's folder the working directory, as the desktop
@@ -303,6 +305,9 @@ class HeadlessToolkit : public Toolkit {
   // The next scripted number (cancel when none is queued); what was asked is recorded.
   std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
                                int max) override;
+  // The next scripted text (cancel when none is queued); what was asked is recorded.
+  std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
+                                     const std::string& value) override;
   void information(const std::string& text, const std::string& caption) override;
   void showTable(const std::string& caption, const std::vector<std::string>& headers,
                  const std::vector<std::vector<std::string>>& rows) override;

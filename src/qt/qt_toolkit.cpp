@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -346,6 +347,16 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
   QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.exec();
+}
+
+std::optional<std::string> QtToolkit::askText(const std::string& caption, const std::string& prompt,
+                                              const std::string& value) {
+  if (d_->answers) return d_->answers->text(caption, value);
+  bool ok = false;
+  const QString answer = QInputDialog::getText(d_->dialogParent(), FromBytes(caption), FromBytes(prompt),
+                                               QLineEdit::Normal, QString::fromStdString(value), &ok);
+  if (!ok) return std::nullopt;
+  return answer.toStdString();
 }
 
 std::optional<int> QtToolkit::askNumber(const std::string& caption, const std::string& prompt, int value,

@@ -32,6 +32,10 @@ class DialogAnswers {
                      const std::vector<std::string>& buttons) = 0;
   // A number asked for (see Toolkit::askNumber); nullopt cancels.
   virtual std::optional<int> number(const std::string& caption, int value, int min, int max) = 0;
+  // A line of text asked for (see Toolkit::askText); nullopt cancels.
+  virtual std::optional<std::string> text(const std::string& /*caption*/, const std::string& /*value*/) {
+    return std::nullopt;
+  }
   // A table shown in a dialog of its own.
   virtual void table(const std::string& /*caption*/, const std::vector<std::string>& /*headers*/,
                      const std::vector<std::vector<std::string>>& /*rows*/) {}
@@ -62,6 +66,8 @@ class QtToolkit final : public Toolkit {
   int choose(const std::string& text, const std::string& caption,
              const std::vector<std::string>& buttons) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
+  std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
+                                     const std::string& value) override;
   std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,
                                int max) override;
   void information(const std::string& text, const std::string& caption) override;

@@ -246,7 +246,7 @@ void Autosave::TextChanged() {
   }
   lastKey_ = now;
   ++keys_;
-  if (!waiting_) Wait(kPauseMs);
+  Wait(kPauseMs);
 }
 
 void Autosave::Wait(int milliseconds) {

@@ -111,6 +111,11 @@ class TScriptForm {
   // is none. Changing blocks asks about unsaved text first, as a click in List Data does.
   void SelectNext(StringState wanted);
 
+  // Go to String: asks for a place (views/place.h) and shows it: its block (asking about unsaved
+  // text first, as a click in List Data does), its string, and for a translation file's line the
+  // caret on that line. Says why when the place is not understood or not in this script.
+  void GoTo();
+
  private:
   LintOptions Options() const;
   void CountNext();  // counts a few blocks from disk, then lets events through
@@ -127,6 +132,7 @@ class TScriptForm {
   // ("Imported 3 translations"): files, the Text Editor's part, files that could not be written.
   std::string WriteImport(const PoImport& plan, const char* one, const char* many, const char* done);
 
+  std::string lastPlace_;    // what Go to String was last given, offered again
   size_t next_ = 0;          // the next block to count
   unsigned generation_ = 0;  // counting restarted: older steps stop
   unsigned typing_ = 0;      // keystrokes: a pause refreshes the states once

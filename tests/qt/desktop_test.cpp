@@ -215,6 +215,17 @@ TEST_F(DemoDesktop, APauseInTypingKeepsACopyUntilTheTextIsSaved) {
   EXPECT_FALSE(FindKeptText(folder, file));
 }
 
+// Go to String through the Qt toolkit's text dialog: the List Data window's row follows.
+TEST_F(DemoDesktop, GoToStringShowsThePlaceTyped) {
+  ASSERT_TRUE(open());
+  answers.texts.push_back("C60000 1");
+  ui.action(MenuId::GoTo1)->trigger();
+  EXPECT_EQ(program.myForm.gCurBlock, 1);
+  EXPECT_EQ(program.myForm.gCurString, 1);
+  EXPECT_EQ(ui.list(ControlId::pList).itemIndex(), 1);
+  EXPECT_EQ(ui.action(MenuId::GoTo1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
+}
+
 TEST(AutosaveFolder, FollowsTheStateHomeOfTheXdgRules) {
   const QByteArray saved = qgetenv("XDG_STATE_HOME");
   qputenv("XDG_STATE_HOME", "/srv/state");

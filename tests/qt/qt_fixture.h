@@ -60,6 +60,8 @@ struct ScriptedAnswers : qt::DialogAnswers {
     return Next(choices, -1);
   }
   std::optional<int> number(const std::string&, int, int, int) override { return Next(numbers, {}); }
+  std::deque<std::optional<std::string>> texts;
+  std::optional<std::string> text(const std::string&, const std::string&) override { return Next(texts, {}); }
   void table(const std::string&, const std::vector<std::string>&,
              const std::vector<std::vector<std::string>>& rows) override {
     tables.push_back(rows);
