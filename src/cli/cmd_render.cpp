@@ -16,7 +16,7 @@ int RunRender(const std::vector<std::string>& args);
 
 const Command kRender{
     "render",
-    "render ROM DATAFILE [--block B] [--string S] [--dumps DIR] [--vwf on|off] "
+    "render ROM DATAFILE [--block B] [--string S | --at PLACE] [--dumps DIR] [--vwf on|off] "
     "[--color blue|green|red] [--fill gradient|solid] [--scroll-rom N] [--scroll-trans N] -o OUT",
     "draw a string and its translation as the editor shows them (PNG or .rgb565)", RunRender};
 
@@ -27,7 +27,13 @@ constexpr char kRenderHelp[] =
     "N is a page's scroll position in pixel rows, 0 to 672 in steps of 16, as Shift/Ctrl+Up/Down set it.\n"
     "OUT ending in .png is a PNG; ending in .rgb565 it is raw little-endian RGB 5-6-5, row by row.\n"
     "B is the block's index (2), its address as the block list shows it (C60000), or its pointer\n"
-    "table's file offset (0x60000).\n";
+    "table's file offset (0x60000).\n"
+    "--at PLACE names the block and the string instead, as the editor's Go to String reads it: a\n"
+    "line of check or find (Dumps/000A0000.txt:25: string 3, ...), a PO reference or context\n"
+    "(000A0000.txt:25, 000A0000.txt .STRING 3), or a block and a string (CA0000 3), so that\n"
+    "each finding of a CI run can be drawn:\n"
+    "  ts2tool check ROM DATAFILE | grep ': string ' | while read -r f; do\n"
+    "    ts2tool render ROM DATAFILE --at \"$f\" -o \"$((++n)).png\"; done\n";
 
 constexpr int kMaxScroll = 672;  // 768 page rows less the 96 shown
 constexpr int kScrollStep = 16;
@@ -96,7 +102,7 @@ std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions
 int RunRender(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   if (auto done = StartCommand(kRender, args,
-                               {"--block", "--string", "--dumps", "--vwf", "--color", "--fill",
+                               {"--block", "--string", "--at", "--dumps", "--vwf", "--color", "--fill",
                                 "--scroll-rom", "--scroll-trans", "-o"},
                                {}, parsed, kRenderHelp))
     return *done;
@@ -114,6 +120,12 @@ int RunRender(const std::vector<std::string>& args) {
     const auto n = ParseNumber(*v);
     if (!n || *n > 0x7FFFFFFF) return UsageError(kRender, "--string needs a number, not '" + *v + "'");
     request.string = static_cast<int>(*n);
+  }
+  if (auto at = parsed.get("--at")) {
+    if (parsed.has("--block") || parsed.has("--string"))
+      return UsageError(kRender, "--at names the block and the string: give it without --block and --string");
+    request.at = ParsePlace(*at);
+    if (!request.at) return UsageError(kRender, "--at names no place: '" + *at + "'");
   }
   request.dumpsDir = parsed.get("--dumps").value_or("Dumps");
   ViewOptions view;

@@ -21,11 +21,21 @@ std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, in
   if (request.dataFile.empty()) return Fail(kExitBadInput, "cannot read data file " + request.dataFile);
   if (auto status = OpenRom(shown, request.rom, request.dataFile)) return status;
   if (request.beforeSelect) request.beforeSelect(shown.program.form());
-  const ResolvedBlock block = ResolveBlock(shown.program.form(), request.block);
-  if (!block.index) return Fail(kExitBadInput, block.error);
-  if (resolvedBlock) *resolvedBlock = *block.index;
-  if (auto error = shown.session.Select(*block.index, request.string, request.dumpsDir))
-    return Fail(kExitBadInput, *error);
+  int index = 0, string = request.string;
+  if (request.at) {
+    const TmyForm& form = shown.program.form();
+    const ResolvedPlace at =
+        ResolvePlace(form, *request.at, ScriptBlocks(form, request.dumpsDir.value_or("Dumps")), 0, FileText);
+    if (!at.error.empty()) return Fail(kExitBadInput, at.error);
+    index = at.block;
+    string = static_cast<int>(at.string.value_or(0));
+  } else {
+    const ResolvedBlock block = ResolveBlock(shown.program.form(), request.block);
+    if (!block.index) return Fail(kExitBadInput, block.error);
+    index = *block.index;
+  }
+  if (resolvedBlock) *resolvedBlock = index;
+  if (auto error = shown.session.Select(index, string, request.dumpsDir)) return Fail(kExitBadInput, *error);
   return std::nullopt;
 }
 

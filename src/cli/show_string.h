@@ -9,6 +9,7 @@
 #include "cli/block_arg.h"
 #include "display/batch.h"
 #include "headless/headless.h"
+#include "views/place.h"
 
 namespace ts2::cli {
 
@@ -21,6 +22,7 @@ struct ShowRequest {
   std::string rom, dataFile;
   BlockArg block;  // block 0 unless given
   int string = 0;
+  std::optional<PlaceRequest> at;              // instead of block and string: a place (views/place.h)
   std::optional<std::string> dumpsDir;         // none: no translation
   std::function<void(TmyForm&)> beforeSelect;  // runs after Open ROM, before the selection
 };

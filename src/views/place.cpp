@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "core/fileutil.h"
+#include "core/forms.h"
 #include "views/block_name.h"
+#include "views/sections.h"
 
 namespace ts2 {
 
@@ -132,6 +134,60 @@ std::optional<PlaceRequest> ParsePlace(std::string_view input) {
   if (!place.block.empty() && !ParseBlockArg(place.block)) return std::nullopt;
   if (place.block.empty() && !place.string) return std::nullopt;
   return place;
+}
+
+ResolvedPlace ResolvePlace(const TmyForm& form, const PlaceRequest& place,
+                           const std::vector<ScriptBlock>& blocks, int current, const TextOfBlock& textOf) {
+  ResolvedPlace out;
+  out.block = current;
+  out.string = place.string;
+  out.line = place.line;
+  out.column = place.column;
+  const ListBox& list = form.ui.list(ControlId::bList);
+  if (!place.block.empty()) {
+    const ResolvedBlock block = ResolveBlock(form, *ParseBlockArg(place.block));
+    if (!block.index) {
+      out.error = Format("There is no block %s: the data file lists %d.", place.block.c_str(),
+                         std::min(list.count(), kMaxBlocks));
+      return out;
+    }
+    out.block = *block.index;
+  } else if (!place.file.empty()) {
+    const auto named = std::find_if(blocks.begin(), blocks.end(), [&](const ScriptBlock& b) {
+      const std::string name = ExtractFileName(b.file);
+      return std::equal(name.begin(), name.end(), place.file.begin(), place.file.end(),
+                        [](char a, char b) { return Lower(a) == Lower(b); });
+    });
+    if (named == blocks.end()) {
+      out.error = "No block of this script has the translation file \"" + place.file + "\".";
+      return out;
+    }
+    out.block = named->index;
+  }
+  const auto at =
+      std::find_if(blocks.begin(), blocks.end(), [&](const ScriptBlock& b) { return b.index == out.block; });
+  if (at == blocks.end()) {
+    out.error = "No block is shown: name a block as well (CA0000 12).";
+    return out;
+  }
+  if (out.string && *out.string >= at->strings) {
+    out.error = Format("%s has %u strings: there is no string %u.", list.line(at->index).c_str(), at->strings,
+                       static_cast<unsigned>(*out.string));
+    return out;
+  }
+  if (out.line) {
+    const std::optional<std::string> file = textOf(*at);
+    const std::string text = file ? FileBytesToEditorText(*file) : std::string();
+    const SectionIndex index(text, at->strings);
+    if (!file || *out.line > static_cast<int>(index.lines().size())) {
+      out.error = Format("\"%s\" has no line %d.", ExtractFileName(at->file).c_str(), *out.line);
+      return out;
+    }
+    for (uint32_t s = 0; s < index.strings() && !out.string; ++s)  // the string whose section holds it
+      if (index.header(s) >= 0 && index.header(s) <= *out.line - 1 && *out.line - 1 <= index.lastLine(s))
+        out.string = s;
+  }
+  return out;
 }
 
 }  // namespace ts2

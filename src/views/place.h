@@ -16,6 +16,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "views/script.h"
 
 namespace ts2 {
 
@@ -29,5 +32,18 @@ struct PlaceRequest {
 
 // std::nullopt for a text that names no place in one of the forms above.
 std::optional<PlaceRequest> ParsePlace(std::string_view text);
+
+// Where a place is in the loaded script.
+struct ResolvedPlace {
+  int block = -1;                   // its line in the block list
+  std::optional<uint32_t> string;   // none: no string named (a block alone, a line between sections)
+  std::optional<int> line, column;  // a translation file's line and column (1-based), as given
+  std::string error;                // why the script has no such place; empty when it has
+};
+// `blocks` are the script's blocks with their files (ScriptBlocks); a string alone belongs to block
+// `current`; `textOf` gives a block's translation text (the shown block's as the Text Editor holds
+// it), read for a line: it must have the line, and the string whose section holds it is named.
+ResolvedPlace ResolvePlace(const TmyForm& form, const PlaceRequest& place,
+                           const std::vector<ScriptBlock>& blocks, int current, const TextOfBlock& textOf);
 
 }  // namespace ts2

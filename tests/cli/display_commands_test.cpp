@@ -42,9 +42,8 @@ struct DisplayCommand : ::testing::Test {
 TEST_F(DisplayCommand, DecodePrintsWhereAndWhatTheStringIsAndWritesNothing) {
   const ToolRun run = RunTool(dir, "decode game.sfc game.txt --block 0 --string 2");
   ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* part :
-       {"\"pointer_offset\":131076", "\"pointer\":288", "\"address\":196896",
-        "\"status\":\"Offset: 020120 | PTR: 0120 -> 020004\"", "\"glyphs\":[32]"})
+  for (const char* part : {"\"pointer_offset\":131076", "\"pointer\":288", "\"address\":196896",
+                           "\"status\":\"Offset: 020120 | PTR: 0120 -> 020004\"", "\"glyphs\":[32]"})
     EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
   EXPECT_FALSE(fs::exists(dir.path() / "Dumps"));
 }
@@ -84,6 +83,37 @@ TEST_F(DisplayCommand, RenderWritesTheEditorsBitmap) {
   EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
   EXPECT_EQ(png[16 + 2] << 8 | png[16 + 3], 320);  // IHDR width
   EXPECT_EQ(png[20 + 2] << 8 | png[20 + 3], 256);  // IHDR height
+}
+
+// --at draws the place a line of check, find or a PO file names, as --block and --string would.
+TEST_F(DisplayCommand, RenderAtAPlaceDrawsWhatBlockAndStringDraw) {
+  fs::create_directory(dir.path() / "tr");
+  dir.write("tr/00020000.txt", ".STRING 0\r\nA\r\n.ENDS\r\n.STRING 2\r\nAA\r\nA\r\n.ENDS\r\n");
+  const std::vector<uint16_t> plain = Render("--dumps tr --block 0 --string 2");
+  for (const char* at :
+       {"'tr/00020000.txt:5: string 2, line 1 (file line 5): column 3: line is too wide'", "00020000.txt:6",
+        "'00020000.txt .STRING 2'", "'020000 2'", "'Block 20000 string 2'"})
+    EXPECT_EQ(Render(std::string("--dumps tr --at ") + at), plain) << at;
+  EXPECT_NE(Render("--dumps tr --at 00020000.txt:1"), plain);  // string 0's section
+
+  const struct {
+    const char* options;
+    int status;
+    const char* err;
+  } wrong[] = {
+      {"--at 2 --string 2", 2, "ts2tool: --at names the block and the string"},
+      {"--at nowhere", 2, "ts2tool: --at names no place: 'nowhere'"},
+      {"--at 00BEEF00.txt:3", 1,
+       "ts2tool: No block of this script has the translation file \"00BEEF00.txt\"."},
+      {"--at 00020000.txt:99", 1, "ts2tool: \"00020000.txt\" has no line 99."},
+      {"--at 3", 1, "ts2tool: Block 20000 has 3 strings: there is no string 3."},
+  };
+  for (const auto& w : wrong) {
+    const ToolRun r = RunTool(dir, std::string("render game.sfc game.txt --dumps tr -o w.png ") + w.options);
+    EXPECT_EQ(r.status, w.status) << w.options;
+    EXPECT_EQ(r.err.rfind(w.err, 0), 0u) << r.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "w.png"));
+  }
 }
 
 }  // namespace
