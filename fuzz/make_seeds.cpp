@@ -112,6 +112,13 @@ void AutosaveInfoSeeds() {
   Seed("autosave_info", "escaped-path", ts2::AutosaveInfoText({"/odd/50%\nname\r.txt", false, 0, -1}));
 }
 
+void PlaceSeeds() {
+  Seed("place", "check-line",
+       "Dumps/000A0000.txt:25: string 3, line 2 (file line 25): column 28: line is 240 pixels wide");
+  Seed("place", "po-context", "msgctxt \"000A0000.txt .STRING 3\"");
+  Seed("place", "block-string", "Block CA0000 string 12");
+}
+
 void GlossarySeeds() {
   const auto seed = [](const std::string& name, std::string_view original, std::string_view body,
                        std::string_view csv) {
@@ -319,6 +326,7 @@ int main(int argc, char** argv) {
   PoSeeds();
   GlossarySeeds();
   AutosaveInfoSeeds();
+  PlaceSeeds();
   SpellingSeeds();
   ScriptTextSeeds();
   DecodeStringSeeds();

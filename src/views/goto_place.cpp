@@ -15,8 +15,8 @@ namespace {
 
 constexpr char kCaption[] = "Go to String";
 constexpr char kPrompt[] =
-    "A string of the shown block (12), a block and a string (CA0000 12), or a place as ts2tool "
-    "prints it (000A0000.txt:25, Block CA0000 string 3):";
+    "A string of the shown block (12), a block and a string (CA0000 12),\n"
+    "or a place as ts2tool prints it (000A0000.txt:25, Block CA0000 string 3):";
 
 // The byte position of 1-based `column` of 1-based `line` in editor text, or std::nullopt past
 // its last line; a column past the line's end is its end.
