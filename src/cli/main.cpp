@@ -104,12 +104,7 @@ int UsageError(const Command& command, const std::string& message) {
 }
 
 std::optional<uint64_t> ParseNumber(const std::string& word) {
-  if (word.empty() || word[0] == '-') return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  unsigned long long v = std::strtoull(word.c_str(), &end, 0);
-  if (errno != 0 || end == word.c_str() || *end != '\0') return std::nullopt;
-  return v;
+  return ParseCNumber(word);
 }
 
 std::optional<std::string> ParsedArgs::get(const std::string& name) const {

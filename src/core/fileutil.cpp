@@ -320,6 +320,15 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(b, e - b));
 }
 
+std::optional<uint64_t> ParseCNumber(const std::string& word) {
+  if (word.empty() || word[0] == '-') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long v = std::strtoull(word.c_str(), &end, 0);
+  if (errno != 0 || end == word.c_str() || *end != '\0') return std::nullopt;
+  return v;
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i)

@@ -76,4 +76,7 @@ std::string Trim(std::string_view text);
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
+// A whole word as an unsigned number in C notation (0x1A8000, 42, 017); std::nullopt otherwise.
+std::optional<uint64_t> ParseCNumber(const std::string& word);
+
 }  // namespace ts2

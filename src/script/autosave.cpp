@@ -328,13 +328,13 @@ void Autosave::Offer() {
   const std::optional<KeptText> kept = FindKeptText(folder, f.gTextPath);
   if (!kept) return;
   RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
-  if (kept->bytes == EditorTextToFileBytes(editor.text())) {  // saved after all, or typed back
+  const std::string shown = editor.text(), restored = FileBytesToEditorText(kept->bytes);
+  if (kept->bytes == EditorTextToFileBytes(shown)) {  // saved after all, or typed back
     RemoveKeptText(folder, f.gTextPath);
     return;
   }
   const std::string when = kept->info ? LocalTime(kept->info->time) : std::string();
-  const std::vector<uint32_t> differ =
-      StringsThatDiffer(editor.text(), FileBytesToEditorText(kept->bytes), f.gCurStringCount);
+  const std::vector<uint32_t> differ = StringsThatDiffer(shown, restored, f.gCurStringCount);
   std::string text = "Text typed in \"" + ExtractFileName(f.gTextPath) + "\"" +
                      (differ.empty() ? std::string() : " (" + StringsNamed(differ) + ")") +
                      " was not saved when the editor last stopped" +
@@ -351,7 +351,6 @@ void Autosave::Offer() {
   switch (program.ui.choose(text, kOfferCaption, {"Restore", "Keep as a Copy", "Discard"})) {
     case 0: {
       // One edit of the user's: undo goes back to the file; the copy stays this run's until saved.
-      const std::string shown = editor.text(), restored = FileBytesToEditorText(kept->bytes);
       editor.replaceRanges({{0, static_cast<int>(shown.size())}}, restored);
       // The caret where the kept text first differs from the file: where the lost work was.
       const auto differ = std::mismatch(shown.begin(), shown.end(), restored.begin(), restored.end());

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
 #include <string_view>
 
 #include "core/fileutil.h"
@@ -26,30 +24,20 @@ std::optional<uint64_t> HexWord(std::string_view s) {
   return std::stoull(std::string(s), nullptr, 16);
 }
 
-// A number in C notation (0x1A8000, 42, 017).
-std::optional<uint64_t> CNumber(const std::string& word) {
-  if (word.empty() || word[0] == '-') return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long v = std::strtoull(word.c_str(), &end, 0);
-  if (errno != 0 || end == word.c_str() || *end != '\0') return std::nullopt;
-  return v;
-}
-
 }  // namespace
 
 std::optional<BlockArg> ParseBlockArg(const std::string& word) {
   BlockArg arg;
   arg.word = word;
   if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
-    const auto n = CNumber(word);
+    const auto n = ParseCNumber(word);
     if (!n) return std::nullopt;
     arg.kind = BlockArg::Kind::kOffset;
     arg.value = *n;
     return arg;
   }
   if (AllOf(word, isdigit)) {
-    const auto n = CNumber(word);
+    const auto n = ParseCNumber(word);
     if (n) {
       arg.kind = BlockArg::Kind::kIndex;
       arg.value = *n;

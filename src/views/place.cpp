@@ -24,9 +24,7 @@ bool IsDigit(char c) {
 
 // Takes `prefix` (compared without regard to ASCII case) off the front of `text`.
 bool Take(std::string_view& text, std::string_view prefix) {
-  if (text.size() < prefix.size() ||
-      !std::equal(prefix.begin(), prefix.end(), text.begin(), [](char p, char c) { return p == Lower(c); }))
-    return false;
+  if (!StartsWithNoCase(text, prefix)) return false;
   text.remove_prefix(prefix.size());
   return true;
 }
