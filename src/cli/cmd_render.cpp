@@ -35,9 +35,6 @@ constexpr char kRenderHelp[] =
     "  ts2tool check ROM DATAFILE | grep ': string ' | while read -r f; do\n"
     "    ts2tool render ROM DATAFILE --at \"$f\" -o \"$((++n)).png\"; done\n";
 
-constexpr int kMaxScroll = 672;  // 768 page rows less the 96 shown
-constexpr int kScrollStep = 16;
-
 bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::strlen(suffix);
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
@@ -45,13 +42,7 @@ bool EndsWith(const std::string& s, const char* suffix) {
 
 // Writes the bitmap: PNG, or raw little-endian 5-6-5 pixels row by row.
 bool WriteBitmap(const Bitmap& bitmap, const std::string& path, bool png) {
-  if (png) {
-    QImage image(bitmap.width, bitmap.height, QImage::Format_RGB16);
-    for (int y = 0; y < bitmap.height; ++y)
-      std::memcpy(image.scanLine(y), bitmap.scanLine(y),
-                  static_cast<size_t>(bitmap.width) * sizeof(uint16_t));
-    return WritePng(image, path);
-  }
+  if (png) return WritePng(BitmapImage(bitmap), path);
   std::vector<uint8_t> raw;
   raw.reserve(bitmap.pixels.size() * 2);
   for (uint16_t p : bitmap.pixels) {
@@ -59,44 +50,6 @@ bool WriteBitmap(const Bitmap& bitmap, const std::string& path, bool png) {
     raw.push_back(static_cast<uint8_t>(p >> 8));
   }
   return WriteOutput(path, raw.data(), raw.size());
-}
-
-struct ViewOptions {
-  std::optional<bool> vwf, solid;
-  std::optional<MenuId> colour;
-  uint16_t scrollRom = 0, scrollTrans = 0;
-};
-
-// Reads the view options; an error text for a value outside the choices.
-std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions& view) {
-  if (auto v = parsed.get("--vwf")) {
-    if (*v != "on" && *v != "off") return "--vwf takes on or off";
-    view.vwf = *v == "on";
-  }
-  if (auto v = parsed.get("--color")) {
-    if (*v == "blue")
-      view.colour = MenuId::Blue1;
-    else if (*v == "green")
-      view.colour = MenuId::Green1;
-    else if (*v == "red")
-      view.colour = MenuId::Red1;
-    else
-      return "--color takes blue, green or red";
-  }
-  if (auto v = parsed.get("--fill")) {
-    if (*v != "gradient" && *v != "solid") return "--fill takes gradient or solid";
-    view.solid = *v == "solid";
-  }
-  for (auto [name, field] :
-       {std::pair{"--scroll-rom", &view.scrollRom}, std::pair{"--scroll-trans", &view.scrollTrans}}) {
-    auto v = parsed.get(name);
-    if (!v) continue;
-    const auto n = ParseNumber(*v);
-    if (!n || *n > kMaxScroll || *n % kScrollStep != 0)
-      return std::string(name) + " takes 0 to 672 in steps of 16, not '" + *v + "'";
-    *field = static_cast<uint16_t>(*n);
-  }
-  return std::nullopt;
 }
 
 int RunRender(const std::vector<std::string>& args) {
@@ -133,11 +86,7 @@ int RunRender(const std::vector<std::string>& args) {
 
   // The view options are check marks the renderer reads: set before the string is shown, they
   // take effect in its drawing as options loaded from a data file do.
-  request.beforeSelect = [&view](TmyForm& form) {
-    if (view.vwf) form.SetChecked(MenuId::UseVWFRoutine1, *view.vwf);
-    if (view.colour) form.SetChecked(*view.colour, true);
-    if (view.solid) form.SetChecked(*view.solid ? MenuId::Solid1 : MenuId::Gradient1, true);
-  };
+  request.beforeSelect = [&view](TmyForm& form) { view.apply(form); };
 
   ShownString shown;
   if (auto status = ShowString(shown, request)) return *status;

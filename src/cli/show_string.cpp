@@ -4,6 +4,48 @@
 
 namespace ts2::cli {
 
+namespace {
+constexpr int kMaxScroll = 672;  // 768 page rows less the 96 shown
+constexpr int kScrollStep = 16;
+}  // namespace
+
+void ViewOptions::apply(TmyForm& form) const {
+  if (vwf) form.SetChecked(MenuId::UseVWFRoutine1, *vwf);
+  if (colour) form.SetChecked(*colour, true);
+  if (solid) form.SetChecked(*solid ? MenuId::Solid1 : MenuId::Gradient1, true);
+}
+
+std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions& view) {
+  if (auto v = parsed.get("--vwf")) {
+    if (*v != "on" && *v != "off") return "--vwf takes on or off";
+    view.vwf = *v == "on";
+  }
+  if (auto v = parsed.get("--color")) {
+    if (*v == "blue")
+      view.colour = MenuId::Blue1;
+    else if (*v == "green")
+      view.colour = MenuId::Green1;
+    else if (*v == "red")
+      view.colour = MenuId::Red1;
+    else
+      return "--color takes blue, green or red";
+  }
+  if (auto v = parsed.get("--fill")) {
+    if (*v != "gradient" && *v != "solid") return "--fill takes gradient or solid";
+    view.solid = *v == "solid";
+  }
+  for (auto [name, field] :
+       {std::pair{"--scroll-rom", &view.scrollRom}, std::pair{"--scroll-trans", &view.scrollTrans}}) {
+    auto v = parsed.get(name);
+    if (!v) continue;
+    const auto n = ParseNumber(*v);
+    if (!n || *n > kMaxScroll || *n % kScrollStep != 0)
+      return std::string(name) + " takes 0 to 672 in steps of 16, not '" + *v + "'";
+    *field = static_cast<uint16_t>(*n);
+  }
+  return std::nullopt;
+}
+
 std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std::string& dataFile) {
   if (!Readable(rom)) return CannotRead(kExitBadInput, "ROM file " + rom);
   if (!dataFile.empty() && !Readable(dataFile)) return CannotRead(kExitBadInput, "data file " + dataFile);

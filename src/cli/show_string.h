@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/block_arg.h"
+#include "cli/cli.h"
 #include "display/batch.h"
 #include "headless/headless.h"
 #include "views/place.h"
@@ -26,6 +27,19 @@ struct ShowRequest {
   std::optional<std::string> dumpsDir;         // none: no translation
   std::function<void(TmyForm&)> beforeSelect;  // runs after Open ROM, before the selection
 };
+
+// The view options of the commands that draw (render, proof): --vwf, --color, --fill, and
+// --scroll-rom and --scroll-trans where the command takes them.
+struct ViewOptions {
+  std::optional<bool> vwf, solid;
+  std::optional<MenuId> colour;
+  uint16_t scrollRom = 0, scrollTrans = 0;
+  // Sets the check marks the renderer reads: set before a string is shown, they take effect in
+  // its drawing as options loaded from a data file do.
+  void apply(TmyForm& form) const;
+};
+// Reads the view options; an error text for a value outside the choices.
+std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions& view);
 
 // Runs Open ROM with the data file (none: the data file dialog is cancelled). On failure prints
 // the error and returns the exit status.

@@ -39,6 +39,7 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {N17,                       "N17",                       X, "-",                               "",       false, true,  true,  0},
   {ExportPo1,                 "ExportPo1",                 C, "&Export Script as PO...",         "Ctrl+Shift+E", false, true, true, 0},
   {ImportPo1,                 "ImportPo1",                 C, "I&mport Translations from PO...", "Ctrl+Shift+I", false, true, true, 0},
+  {ExportProof1,              "ExportProof1",              C, "Export Pr&oof Sheet...",          "",       false, true,  true,  0},
   {WrapLongLines1,            "WrapLongLines1",            C, "&Wrap Long Lines",                "Ctrl+Shift+W", false, true, true, 0},
   {FillRepeats1,              "FillRepeats1",              C, "Fill &Repeated Strings...",       "Ctrl+Shift+R", false, true, true, 0},
   {UseSimilar1,               "UseSimilar1",               C, "Use &Similar Translation",        "Ctrl+Shift+U", false, true, true, 0},

@@ -38,6 +38,7 @@ enum class MenuId {
   N17,
   ExportPo1,
   ImportPo1,
+  ExportProof1,
   WrapLongLines1,
   FillRepeats1,
   UseSimilar1,

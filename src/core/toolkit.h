@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -407,6 +408,11 @@ class Toolkit {
   // The folder where copies of unsaved typed text are kept (script/autosave.h), or empty for
   // nowhere: no copies are written or offered.
   virtual std::string autosaveFolder() const { return {}; }
+  // A toolkit with no windows at all, for a program of its own that draws apart from the editor
+  // (a proof sheet's pictures); null when there is none.
+  virtual std::unique_ptr<Toolkit> hiddenToolkit() const { return nullptr; }
+  // The bitmap as PNG bytes; empty when this toolkit cannot write images.
+  virtual std::string pngOf(const Bitmap& /*bitmap*/) const { return {}; }
 
   // Settings the editor remembers from one run to the next, by key; std::nullopt for a key never
   // set (or when the toolkit remembers nothing).

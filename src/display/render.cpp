@@ -26,7 +26,6 @@ constexpr int kBoxRows = 14;
 constexpr int kRomBoxCols = 280 / kTileSize;
 constexpr int kRomLineWidth = 280;
 constexpr int kTransPageWidth = 232;
-constexpr int kRomBoxTop = 8, kTransBoxTop = 136;
 constexpr int kBoxLeft = 8;
 constexpr int kWindowLeft = 16;  // page window: box + one tile
 constexpr int kWindowRows = 96;

@@ -17,6 +17,8 @@ inline constexpr uint16_t kTransparent = 0x0000;
 inline constexpr uint16_t kBoxKey = 0x2114;  // box-tile pixels that take the box colour
 inline constexpr int kTileSize = 8;
 inline constexpr int kBoxTileCount = 9;
+// The bitmap's rows where the ROM string's box and the translation's box begin.
+inline constexpr int kRomBoxTop = 8, kTransBoxTop = 136;
 
 // Palette entries the renderer uses.
 inline constexpr int kPalBackground = 0;

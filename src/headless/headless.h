@@ -331,6 +331,7 @@ class HeadlessToolkit : public Toolkit {
   // Runs the tasks waiting, and those they leave in turn, up to `rounds` rounds; returns how many ran.
   int runLaterTasks(int rounds = 1000);
   std::string autosaveFolder() const override { return autosaveDir; }
+  std::unique_ptr<Toolkit> hiddenToolkit() const override { return std::make_unique<HeadlessToolkit>(); }
   std::string autosaveDir;  // empty: nowhere
   std::vector<ToolWindow> toolWindowsShown;
 

@@ -2,12 +2,14 @@
 #include "qt/qt_toolkit.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QImage>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,8 +22,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 
 #include "core/forms.h"
+#include "headless/headless.h"
 #include "qt/qt_forms.h"
 #include "qt/qt_place.h"
 #include "qt/qt_text.h"
@@ -255,6 +259,22 @@ void QtToolkit::Impl::showMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, FromBytes(appTitle), FromMessage(text), QMessageBox::Ok,
                   dialogParent());
   box.exec();
+}
+
+std::unique_ptr<Toolkit> QtToolkit::hiddenToolkit() const {
+  return std::make_unique<headless::HeadlessToolkit>();
+}
+
+std::string QtToolkit::pngOf(const Bitmap& bitmap) const {
+  // The bitmap's 5-6-5 pixels, row by row as the window shows them.
+  QImage image(bitmap.width, bitmap.height, QImage::Format_RGB16);
+  if (image.isNull() || bitmap.pixels.size() < static_cast<size_t>(bitmap.width) * bitmap.height) return {};
+  for (int y = 0; y < bitmap.height; ++y)
+    std::memcpy(image.scanLine(y), bitmap.scanLine(y), static_cast<size_t>(bitmap.width) * sizeof(uint16_t));
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return {};
+  return std::string(png.constData(), static_cast<size_t>(png.size()));
 }
 
 std::string QtToolkit::shiftJisToUtf8(std::string_view bytes) const {

@@ -85,6 +85,8 @@ class QtToolkit final : public Toolkit {
   // passes the user's folder (UserAutosaveFolder()); tests leave it unset or pass their own.
   void useAutosaveFolder(const std::string& folder) { autosaveFolder_ = folder; }
   std::string autosaveFolder() const override { return autosaveFolder_; }
+  std::unique_ptr<Toolkit> hiddenToolkit() const override;
+  std::string pngOf(const Bitmap& bitmap) const override;
   static std::string UserAutosaveFolder();  // $XDG_STATE_HOME/ts2edit/autosave
   // The tool windows made so far (null until first shown).
   QWidget* toolWindow(ToolWindow window) const;

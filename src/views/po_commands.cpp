@@ -42,19 +42,6 @@ bool EndsWithPo(const std::string& name) {
          std::tolower(name[name.size() - 1]) == 'o';
 }
 
-// Runs a file dialog. A confirmed desktop dialog moves the working directory to the chosen
-// file's folder, where the described commands then work (PATCH's temporary file): it is put
-// back.
-bool RunKeepingDirectory(Toolkit& ui, FileDialog& dialog, bool save) {
-  const std::string workingDir = CurrentDirectory();
-  const bool chosen = save ? ui.runSaveDialog(dialog) : ui.runOpenDialog(dialog);
-  std::error_code ec;
-  if (chosen && !dialog.fileName.empty())
-    dialog.fileName = std::filesystem::absolute(dialog.fileName, ec).string();
-  if (!workingDir.empty()) std::filesystem::current_path(workingDir, ec);
-  return chosen && !dialog.fileName.empty();
-}
-
 // Says what to open first, and why (`why`), when there is no ROM or no block.
 bool NoScript(TmyForm& f, const std::vector<ScriptBlock>& blocks, const std::string& why) {
   if (f.gROM && !blocks.empty()) return false;

@@ -1,6 +1,7 @@
 // Reading the whole script: block files one after another, original strings through the table.
 #include "views/script.h"
 
+#include <filesystem>
 #include <set>
 
 #include "core/fileutil.h"
@@ -84,6 +85,16 @@ std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks,
     out.push_back(std::move(done));
   }
   return out;
+}
+
+bool RunKeepingDirectory(Toolkit& ui, FileDialog& dialog, bool save) {
+  const std::string workingDir = CurrentDirectory();
+  const bool chosen = save ? ui.runSaveDialog(dialog) : ui.runOpenDialog(dialog);
+  std::error_code ec;
+  if (chosen && !dialog.fileName.empty())
+    dialog.fileName = std::filesystem::absolute(dialog.fileName, ec).string();
+  if (!workingDir.empty()) std::filesystem::current_path(workingDir, ec);
+  return chosen && !dialog.fileName.empty();
 }
 
 }  // namespace ts2

@@ -14,6 +14,12 @@
 
 namespace ts2 {
 
+// Runs a file dialog (`save`: the save dialog) for a command of these views. A confirmed desktop
+// dialog moves the working directory to the chosen file's folder, where the described commands
+// then work (PATCH's temporary file): it is put back. The chosen name is made absolute. False when
+// cancelled.
+bool RunKeepingDirectory(Toolkit& ui, FileDialog& dialog, bool save);
+
 // A block of the loaded script and its translation file.
 struct ScriptBlock {
   int index = 0;       // its line in the block list

@@ -96,6 +96,10 @@ class TScriptForm {
   // Export Script as PO: every block's strings and translations (the current block's as the Text
   // Editor holds it) in a PO file for translation tools, as `ts2tool export` writes it.
   void ExportPo();
+  // Export Proof Sheet: the shown block's strings (its translation as the Text Editor holds it)
+  // drawn as the editor draws them, with their texts and findings, in one HTML page
+  // (views/proof.h), as `ts2tool proof --block` writes it.
+  void ExportProof();
   // Import Translations from PO: the translations of such a file, after asking, into the current
   // block in the Text Editor (one edit to undo) and into every other file on disk, each written
   // whole; a file with a wrong entry changes nothing.

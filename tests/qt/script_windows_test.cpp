@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,6 +13,8 @@
 #include <QTableWidget>
 #include <QTextDocumentFragment>
 #include <QTreeWidget>
+#include <map>
+#include <regex>
 
 #include "qt/qt_place.h"
 #include "qt/qt_script.h"
@@ -354,6 +357,69 @@ TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
   const std::string po = ReadFileText(dir.file("editor.po"));
   EXPECT_EQ(po, ReadFileText(dir.file("tool.po")));
   EXPECT_NE(po.find("msgid \"Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\""), std::string::npos) << po;
+}
+
+// The PNG pictures of a proof sheet, by string id, as a real PNG reader reads them.
+std::map<std::string, QImage> ProofPictures(const std::string& html) {
+  std::map<std::string, QImage> pictures;
+  const std::regex picture("id=\"([^\"]+)\">\n<h3>[^\n]*\n<img src=\"data:image/png;base64,([^\"]+)\"");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), picture); it != std::sregex_iterator(); ++it)
+    pictures[(*it)[1]] = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString((*it)[2])), "PNG");
+  return pictures;
+}
+
+// Export Proof Sheet: the shown block as the Text Editor holds it, drawn as ts2tool draws it,
+// while the editor keeps its selection and its unsaved text; the page passes HTML Tidy.
+TEST_F(ScriptWindows, ProofSheetDrawsTheShownBlockAsTheToolDoes) {
+  ASSERT_TRUE(open());
+  settle();
+  clickLine("pList", 2);
+  // Unsaved: string 0 retranslated, string 5's section gone (its box would still hold the last
+  // translation drawn: the picture is the original's box alone).
+  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  ASSERT_NE(editor, nullptr);
+  QString text = editor->toPlainText();
+  text.replace(QStringLiteral("Bienvenue"), QStringLiteral("Salut"));
+  const qsizetype five = text.indexOf(QStringLiteral(".STRING 5"));
+  ASSERT_GE(five, 0);
+  text.remove(five, text.indexOf(QStringLiteral(".ENDS"), five) + 5 - five);
+  editor->setPlainText(text);
+  clickLine("pList", 2);
+  const std::string shown = ui.richEdit(ControlId::TDMemo).text();
+
+  answers.save.push_back(dir.file("sheet"));
+  program.myForm.RunMenuCommand(MenuId::ExportProof1);
+  const std::string html = ReadFileText(dir.file("sheet.html"));
+  ASSERT_FALSE(html.empty());
+  ASSERT_FALSE(answers.boxes.empty());
+  EXPECT_NE(answers.boxes.back().second.find("\"sheet.html\" shows the 6 strings of Block CA0000"),
+            std::string::npos)
+      << answers.boxes.back().second;
+  EXPECT_NE(html.find("<pre>Salut \xC3\xA0 Tormel Saragon!</pre>"), std::string::npos);
+  EXPECT_EQ(html.find("Bienvenue"), std::string::npos);
+  // The editor as it was: its string, its text, unsaved.
+  EXPECT_EQ(program.myForm.gCurString, 2);
+  EXPECT_EQ(ui.richEdit(ControlId::TDMemo).text(), shown);
+  EXPECT_TRUE(ui.richEdit(ControlId::TDMemo).modified());
+  EXPECT_NE(ReadFileText(dir.file("Dumps/000A0000.txt")).find("Bienvenue"), std::string::npos);
+
+  std::map<std::string, QImage> pictures = ProofPictures(html);
+  ASSERT_EQ(pictures.size(), 6u);
+  for (const auto& [id, image] : pictures)
+    EXPECT_EQ(image.size(), id == "CA0000-5" ? QSize(320, 128) : QSize(320, 256)) << id;
+  // Drawn as ts2tool draws the saved file: the same pixels where the texts agree.
+  const std::string command = "'" TS2_TOOL_PATH "' proof '" + dir.file("demo.sfc") + "' '" +
+                              dir.file("demo.txt") + "' --block 0 --dumps '" + dir.file("Dumps") + "' -o '" +
+                              dir.file("tool.html") + "' >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::map<std::string, QImage> tool = ProofPictures(ReadFileText(dir.file("tool.html")));
+  EXPECT_TRUE(pictures["CA0000-1"] == tool["CA0000-1"]);
+  EXPECT_TRUE(pictures["CA0000-4"] == tool["CA0000-4"]);
+  EXPECT_FALSE(pictures["CA0000-0"] == tool["CA0000-0"]);
+
+  // HTML Tidy (which scripts/setup.sh installs) finds neither errors nor warnings.
+  ASSERT_EQ(std::system("command -v tidy >/dev/null"), 0) << "tidy is not installed (Debian package tidy)";
+  EXPECT_EQ(std::system(("tidy -q -errors '" + dir.file("sheet.html") + "'").c_str()), 0);
 }
 
 }  // namespace

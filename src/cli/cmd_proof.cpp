@@ -1,0 +1,104 @@
+// ts2tool proof: every string of the script (or of one block) drawn as the editor draws it, with
+// its original, its translation and its findings, in one HTML page for proofreaders.
+#include <QImage>
+#include <ctime>
+
+#include "cli/cli.h"
+#include "cli/lint_args.h"
+#include "cli/png_out.h"
+#include "cli/show_string.h"
+#include "cli/sjis_utf8.h"
+#include "core/fileutil.h"
+#include "script/autosave.h"
+#include "views/proof.h"
+
+namespace ts2::cli {
+namespace {
+
+int RunProof(const std::vector<std::string>& args);
+
+const Command kProof{
+    "proof",
+    "proof ROM DATAFILE [--block B] [--dumps DIR] [--only all|untranslated|translated|findings] "
+    "[--vwf on|off] [--player-width N] [--glossary FILE] [--color blue|green|red] "
+    "[--fill gradient|solid] -o OUT.html",
+    "every string drawn as the editor shows it, with its texts and findings, in one HTML page", RunProof};
+
+constexpr char kProofHelp[] =
+    "Opens ROM with DATAFILE as the editor does and writes a proof sheet: for every string of every\n"
+    "block (or of block B), the editor's picture of it (the original in the game's text box, the\n"
+    "translation below), the original's text through the character table, the translation's lines\n"
+    "from its file in DIR (default ./Dumps) and what check finds in them. One HTML file with its\n"
+    "pictures inside, for a proofreader's browser or printer; no file but OUT is written.\n"
+    "--only keeps the strings not translated yet, the translated ones, or those with findings.\n"
+    "--vwf, --player-width and --glossary are those of check; --color and --fill those of render.\n"
+    "Each string is headed by its place (CA0000 3), which the editor's Go to String and\n"
+    "render --at read. OUT - writes the page to standard output.\n"
+    "Exit status: 0 written, 1 for unreadable inputs or an OUT that cannot be written, 2 for wrong\n"
+    "usage.\n";
+
+int RunProof(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  if (auto done = StartCommand(kProof, args,
+                               {"--block", "--dumps", "--only", "--vwf", "--player-width", "--glossary",
+                                "--color", "--fill", "-o"},
+                               {}, parsed, kProofHelp))
+    return *done;
+  if (parsed.positional.size() != 2) return UsageError(kProof, "expected ROM and DATAFILE");
+  const auto out = parsed.get("-o");
+  if (!out || out->empty()) return UsageError(kProof, "missing -o OUT.html");
+  ProofRequest request;
+  if (auto only = parsed.get("--only")) {
+    const std::optional<ProofFilter> filter = ParseProofFilter(*only);
+    if (!filter)
+      return UsageError(kProof,
+                        "--only takes all, untranslated, translated or findings, not '" + *only + "'");
+    request.filter = *filter;
+  }
+  std::optional<bool> vwf;
+  if (auto bad = ReadLintArgs(parsed, request.lint, vwf)) return UsageError(kProof, *bad);
+  ViewOptions view;
+  if (auto bad = ReadViewOptions(parsed, view)) return UsageError(kProof, *bad);
+  BlockArg blockArg;
+  if (auto bad = ReadBlockOption(parsed, blockArg)) return UsageError(kProof, *bad);
+  const std::string dumps = DumpsFolder(parsed);
+  const GlossaryRead glossary = ReadGlossary(parsed, dumps);
+  if (glossary.failed) return *glossary.failed;
+
+  ShownString shown;
+  if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
+  TmyForm& form = shown.program.form();
+  view.apply(form);
+  request.lint.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+  if (parsed.has("--block")) {
+    const ResolvedBlock block = ResolveBlock(form, blockArg);
+    if (!block.index) return Fail(kExitBadInput, block.error);
+    request.blocks.push_back(ProofBlock{*block.index, std::nullopt});
+  } else {
+    for (int b = 0; b < form.ui.list(ControlId::bList).count(); ++b)
+      request.blocks.push_back(ProofBlock{b, std::nullopt});
+  }
+  request.romName = ExtractFileName(parsed.positional[0]);
+  request.dataName = ExtractFileName(parsed.positional[1]);
+  request.dumpsName = dumps;
+  request.dumpsDir = dumps;
+  request.made = LocalTime(static_cast<int64_t>(std::time(nullptr)));
+  request.glossary = glossary.glossary ? &*glossary.glossary : nullptr;
+
+  bool failed = false;
+  ProofCount count;
+  const std::string html = ProofSheet(
+      form, shown.session, request, [](const Bitmap& bitmap) { return PngBytes(BitmapImage(bitmap)); },
+      OriginalsToUtf8(failed), &count);
+  if (failed) return Fail(kExitBadInput, kNoShiftJisConverter);
+  if (!WriteOutput(*out, html.data(), html.size())) return CannotWrite(kExitBadInput, *out);
+  if (*out != "-")
+    std::printf("%s: %u of %u strings in %u %s\n", out->c_str(), count.shown, count.strings, count.blocks,
+                count.blocks == 1 ? "block" : "blocks");
+  return kExitOk;
+}
+
+const Registrar kRegister{kProof};
+
+}  // namespace
+}  // namespace ts2::cli

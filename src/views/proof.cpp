@@ -1,0 +1,245 @@
+#include "views/proof.h"
+
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "core/utf8.h"
+#include "display/batch.h"
+#include "display/render.h"
+#include "views/glossary.h"
+#include "views/original.h"
+#include "views/sections.h"
+
+#ifndef TS2_VERSION
+#define TS2_VERSION "unknown"
+#endif
+
+namespace ts2 {
+
+namespace {
+
+// The page's look: each string a row of its picture (the game's pixels, twice their size and
+// never smoothed) and its texts, a coloured edge for its state; a string is never split across
+// printed pages.
+constexpr char kStyle[] =
+    "body{font-family:sans-serif;color:#222;margin:1em auto;max-width:80em;padding:0 1em}\n"
+    "h2{border-bottom:1px solid #999;margin-top:2em}\n"
+    "nav li{margin:.2em 0}\n"
+    ".string{display:flex;flex-wrap:wrap;gap:1em;margin:1.2em 0;padding:.4em .8em;"
+    "border-left:6px solid #2a2}\n"
+    ".string.untranslated{border-left-color:#aaa}\n"
+    ".string.findings{border-left-color:#c00}\n"
+    ".string h3{flex-basis:100%;margin:0;font-size:110%}\n"
+    ".string img{image-rendering:pixelated;flex:none}\n"
+    ".string .texts{flex:1;min-width:18em}\n"
+    ".string h4{margin:.4em 0 .1em;font-size:90%;color:#555}\n"
+    "pre{white-space:pre-wrap;margin:0;font-size:110%}\n"
+    ".place{font-family:monospace;font-weight:normal;color:#555;margin-left:1em}\n"
+    ".none{color:#777;font-style:italic;margin:0}\n"
+    "ul.found{color:#b00;margin:0;padding-left:1.2em}\n"
+    "@media print{.string{break-inside:avoid}}\n";
+
+constexpr char kStateClass[][16] = {"untranslated", "translated", "findings"};
+
+// Windows-1252 bytes (translation lines, list captions) as UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  return ToUtf8(Cp1252ToUnicode(bytes));
+}
+
+// An original text's CR LF line ends as the page's line ends.
+std::string WithoutCr(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+// The block's address as the block list shows it, without "Block ": "CA0000".
+std::string Address(std::string_view caption) {
+  constexpr std::string_view kPrefix = "Block ";
+  if (caption.starts_with(kPrefix)) caption.remove_prefix(kPrefix.size());
+  return std::string(caption);
+}
+
+struct BlockPage {
+  std::string caption, file;  // "Block CA0000" (UTF-8), "000A0000.txt"
+  bool exists = true;         // its translation file (or the Text Editor's text) is there
+  BlockProgress progress;
+  std::string strings;  // its strings' HTML
+};
+
+}  // namespace
+
+std::optional<ProofFilter> ParseProofFilter(std::string_view word) {
+  if (word == "all") return ProofFilter::kAll;
+  if (word == "untranslated") return ProofFilter::kUntranslated;
+  if (word == "translated") return ProofFilter::kTranslated;
+  if (word == "findings") return ProofFilter::kWithFindings;
+  return std::nullopt;
+}
+
+bool ProofShows(ProofFilter filter, StringState state) {
+  switch (filter) {
+    case ProofFilter::kAll: return true;
+    case ProofFilter::kUntranslated: return state == StringState::kUntranslated;
+    case ProofFilter::kTranslated: return state != StringState::kUntranslated;
+    case ProofFilter::kWithFindings: return state == StringState::kWithFindings;
+  }
+  return true;
+}
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const uint32_t n = static_cast<uint8_t>(bytes[i]) << 16 | static_cast<uint8_t>(bytes[i + 1]) << 8 |
+                       static_cast<uint8_t>(bytes[i + 2]);
+    for (int shift = 18; shift >= 0; shift -= 6) out += kDigits[(n >> shift) & 63];
+  }
+  if (const size_t left = bytes.size() - i; left > 0) {
+    uint32_t n = static_cast<uint8_t>(bytes[i]) << 16;
+    if (left == 2) n |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    out += kDigits[(n >> 18) & 63];
+    out += kDigits[(n >> 12) & 63];
+    out += left == 2 ? kDigits[(n >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+std::string ProofSheet(TmyForm& form, BatchSession& session, const ProofRequest& request,
+                       const PngOfBitmap& png, const std::function<std::string(std::string_view)>& toUtf8,
+                       ProofCount* count) {
+  Toolkit& ui = form.ui;
+  ListBox& bList = ui.list(ControlId::bList);
+  ListBox& pList = ui.list(ControlId::pList);
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  ProofCount counted;
+  std::vector<BlockPage> pages;
+  for (const ProofBlock& block : request.blocks) {
+    if (block.index < 0 || block.index >= bList.count()) continue;
+    if (session.SelectBlock(block.index, request.dumpsDir)) continue;
+    if (block.text) editor.setText(*block.text);
+    const std::string text = editor.text();
+    const auto strings = static_cast<uint32_t>(pList.count());
+    const SectionIndex index(text, strings);
+    BlockPage page;
+    page.caption = Cp1252ToUtf8(bList.line(block.index));
+    page.file = Format("%08X.txt", form.gBlockOffset[static_cast<size_t>(block.index)]);
+    page.exists = block.text || FileExists(request.dumpsDir + kPathSep + page.file);
+    const std::string address = Address(page.caption);
+    ++counted.blocks;
+    std::vector<StringStatus> states;
+    BlockTerms terms;
+    if (request.glossary) terms = TermsOfBlock(*request.glossary, 1, form, block.index, strings, toUtf8);
+    const StateSpelling glossary{.glossary = request.glossary, .terms = request.glossary ? &terms : nullptr};
+    for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, request.lint, glossary));
+    page.progress = Tally(states);
+    counted.progress += page.progress;
+    counted.strings += strings;
+
+    for (uint32_t n = 0; n < strings; ++n) {
+      const StringStatus& status = states[n];
+      if (!ProofShows(request.filter, status.state)) continue;
+      ++counted.shown;
+      pList.setItemIndex(static_cast<int>(n));
+      form.pListClick(&pList);
+
+      std::string& out = page.strings;
+      const std::string id = address + "-" + std::to_string(n);
+      out += "<article class=\"string " + std::string(kStateClass[static_cast<int>(status.state)]) +
+             "\" id=\"" + HtmlEscaped(id) + "\">\n<h3>String# " + std::to_string(n) +
+             "<span class=\"place\">" + HtmlEscaped(address) + " " + std::to_string(n) + "</span></h3>\n";
+      // Without a section the translation's box still holds the last one drawn: the picture is
+      // then the original's box alone.
+      const bool drawn = form.gSectionLine != -1;
+      Bitmap picture;
+      picture.width = form.gBitmap.width;
+      picture.height = drawn ? form.gBitmap.height : std::min(form.gBitmap.height, kTransBoxTop - kTileSize);
+      picture.pixels.assign(
+          form.gBitmap.pixels.begin(),
+          form.gBitmap.pixels.begin() + static_cast<ptrdiff_t>(picture.width) * picture.height);
+      if (const std::string bytes = png ? png(picture) : std::string(); !bytes.empty())
+        out +=
+            "<img src=\"data:image/png;base64," + Base64(bytes) + "\" width=\"" +
+            std::to_string(2 * picture.width) + "\" height=\"" + std::to_string(2 * picture.height) +
+            "\" alt=\"String# " + std::to_string(n) +
+            (drawn ? " in the game's text box, its translation below\">\n" : " in the game's text box\">\n");
+      out += "<div class=\"texts\">\n<h4>Original</h4>\n<pre>" +
+             HtmlEscaped(WithoutCr(toUtf8(OriginalTextOf(form, block.index, n)))) + "</pre>\n";
+      out += "<h4>Translation</h4>\n";
+      const std::vector<std::string> body = index.translation(n);
+      if (body.empty()) {
+        out += !page.exists            ? "<p class=\"none\">No translation file yet.</p>\n"
+               : status.headerLine < 0 ? "<p class=\"none\">No section in the translation file.</p>\n"
+                                       : "<p class=\"none\">Not translated yet.</p>\n";
+      } else {
+        std::string joined;
+        for (const std::string& line : body) joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
+        out += "<pre>" + HtmlEscaped(joined) + "</pre>\n";
+      }
+      if (!status.findings.empty()) {
+        out += "<h4>Findings</h4>\n<ul class=\"found\">\n";
+        for (const LintFinding& f : status.findings)
+          out += "<li>" + HtmlEscaped(FindingPlace(n, f.line, status.headerLine + 1)) + ", column " +
+                 std::to_string(f.column) + ": " + HtmlEscaped(Cp1252ToUtf8(f.message)) + "</li>\n";
+        out += "</ul>\n";
+      }
+      out += "</div>\n</article>\n";
+    }
+    pages.push_back(std::move(page));
+  }
+
+  const BlockProgress& total = counted.progress;
+  std::string html =
+      "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      "<meta name=\"generator\" content=\"ts2edit " TS2_VERSION "\">\n<title>Proof sheet: " +
+      HtmlEscaped(request.romName) + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n";
+  html += "<h1>Proof sheet: " + HtmlEscaped(request.romName) + "</h1>\n";
+  html += "<p>ROM " + HtmlEscaped(request.romName) + ", data file " + HtmlEscaped(request.dataName) +
+          ", translations " + HtmlEscaped(request.dumpsName) + "; made " + HtmlEscaped(request.made) +
+          " by ts2edit " TS2_VERSION ".</p>\n";
+  html += "<p>" + std::to_string(counted.strings) + (counted.strings == 1 ? " string: " : " strings: ") +
+          std::to_string(total.translated) + " translated, " + std::to_string(total.withFindings) +
+          " with findings, " + std::to_string(total.strings - total.translated - total.withFindings) +
+          " not translated yet.";
+  if (request.filter != ProofFilter::kAll)
+    html += " Shown here: " + std::to_string(counted.shown) +
+            (request.filter == ProofFilter::kUntranslated ? " not translated yet"
+             : request.filter == ProofFilter::kTranslated ? " translated"
+                                                          : " with findings") +
+            ".";
+  html += "</p>\n<nav>\n<ul>\n";
+  for (const BlockPage& page : pages) {
+    const std::string address = Address(page.caption);
+    html += "<li><a href=\"#block-" + HtmlEscaped(address) + "\">" + HtmlEscaped(page.caption) +
+            "</a>: " + page.file + ", " + ProgressText(page.progress) +
+            (page.exists ? "" : " (no file yet)") + "</li>\n";
+  }
+  html += "</ul>\n</nav>\n";
+  for (const BlockPage& page : pages) {
+    html += "<section id=\"block-" + HtmlEscaped(Address(page.caption)) + "\">\n<h2>" +
+            HtmlEscaped(page.caption) + "<span class=\"place\">" + page.file + "</span></h2>\n<p>" +
+            ProgressText(page.progress) + "</p>\n" + page.strings + "</section>\n";
+  }
+  html += "</body>\n</html>\n";
+  if (count) *count = counted;
+  return html;
+}
+
+}  // namespace ts2

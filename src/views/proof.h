@@ -1,0 +1,70 @@
+// A proof sheet: every string of the chosen blocks as the game's text box shows it, the original
+// above and the translation below (the editor's own picture), with the original's text, the
+// translation's lines and what the lint finds in them, in one HTML page a proofreader opens in
+// any browser, prints, or gets by mail, without the editor or the ROM.
+//
+// The pictures are drawn by a program of its own (a headless one that has opened the ROM with
+// its data file through a BatchSession), so the editor that asks for a sheet keeps its selection,
+// its scroll positions and its windows as they were.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/lint.h"
+#include "views/states.h"
+
+namespace ts2 {
+
+class BatchSession;
+class TmyForm;
+struct Bitmap;
+
+// Which strings the sheet shows.
+enum class ProofFilter : uint8_t { kAll, kUntranslated, kTranslated, kWithFindings };
+
+// Reads "all", "untranslated", "translated" (with or without findings) and "findings".
+std::optional<ProofFilter> ParseProofFilter(std::string_view word);
+bool ProofShows(ProofFilter filter, StringState state);
+
+struct ProofBlock {
+  int index = 0;                    // its line in the block list
+  std::optional<std::string> text;  // its translation as the Text Editor holds it; none: its file
+};
+
+struct ProofRequest {
+  std::string romName, dataName, dumpsName;  // as the page names them (UTF-8)
+  std::string made;                          // when, as the page says it ("2026-12-07 19:40")
+  std::string dumpsDir;                      // where the translation files are read
+  std::vector<ProofBlock> blocks;
+  ProofFilter filter = ProofFilter::kAll;
+  LintOptions lint;
+  const Glossary* glossary = nullptr;  // the team's glossary: its findings as the lint's
+};
+
+// What a sheet holds, for the message or the summary line after it.
+struct ProofCount {
+  uint32_t blocks = 0, strings = 0, shown = 0;
+  BlockProgress progress;  // of every string of its blocks, shown or not
+};
+
+// The picture of the shown string as PNG bytes (empty when it cannot be made: the string is then
+// shown without one).
+using PngOfBitmap = std::function<std::string(const Bitmap&)>;
+
+// The sheet, drawn with `form`, which `session` has opened with the ROM and its data file; the
+// original texts made UTF-8 by `toUtf8`. Blocks the block list does not have are left out.
+std::string ProofSheet(TmyForm& form, BatchSession& session, const ProofRequest& request,
+                       const PngOfBitmap& png, const std::function<std::string(std::string_view)>& toUtf8,
+                       ProofCount* count = nullptr);
+
+// Text as HTML writes it: & < > " escaped.
+std::string HtmlEscaped(std::string_view text);
+// Bytes in base64 (RFC 4648, with padding), for a picture inside the page.
+std::string Base64(std::string_view bytes);
+
+}  // namespace ts2

@@ -1,0 +1,153 @@
+// ts2tool proof on the demo set: which strings a sheet holds, what it says of each, and that it
+// writes nothing but its page.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "tool.h"
+#include "views/proof.h"
+
+namespace ts2::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+// The ids of the strings a page shows, in order.
+std::vector<std::string> Ids(const std::string& html) {
+  std::vector<std::string> ids;
+  const std::regex article("<article class=\"string [a-z]+\" id=\"([^\"]+)\"");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), article); it != std::sregex_iterator(); ++it)
+    ids.push_back((*it)[1]);
+  return ids;
+}
+
+using ProofCommand = DemoSet;
+
+TEST_F(ProofCommand, ShowsEveryStringWithItsStateTextsAndTheFindingsCheckReports) {
+  const std::vector<fs::path> before = Listing(dir.path());
+  const ToolRun run = RunTool(dir, "proof demo.sfc demo.txt -o sheet.html");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "sheet.html: 13 of 13 strings in 3 blocks\n");
+  const std::string html = ReadFileText(dir.file("sheet.html"));
+  std::vector<fs::path> after = Listing(dir.path());
+  std::erase(after, dir.path() / "sheet.html");
+  EXPECT_EQ(after, before) << "a file other than the page was written";
+
+  // The states are those progress counts.
+  EXPECT_EQ(Ids(html).size(), 13u);
+  EXPECT_EQ(Count(html, "class=\"string translated\""), 5u);
+  EXPECT_EQ(Count(html, "class=\"string findings\""), 1u);
+  EXPECT_EQ(Count(html, "class=\"string untranslated\""), 7u);
+  EXPECT_EQ(Count(html, "<img src=\"data:image/png;base64,iVBORw0KGgo"), 13u);  // a PNG each
+  // Texts in UTF-8: the original through the character table, the translation from Windows-1252.
+  EXPECT_NE(html.find("<pre>Take the SWORD and go.</pre>"), std::string::npos);
+  EXPECT_NE(html.find("<pre>Prends l'\xC3\x89p\xC3\xA9"
+                      "e et pars.</pre>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<pre>Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86</pre>"), std::string::npos);
+  // The finding as check words it, at the same place.
+  const ToolRun check = RunTool(dir, "check demo.sfc demo.txt");
+  std::smatch found;
+  const std::regex line(": (string 3, line 2 \\(file line \\d+\\)): (column \\d+): (.*)");
+  std::regex_search(check.out, found, line);
+  ASSERT_FALSE(found.empty()) << check.out;
+  EXPECT_NE(html.find("<li>" + found[1].str() + ", " + found[2].str() + ": " + found[3].str() + "</li>"),
+            std::string::npos);
+  // A block without a file says so, and gets none.
+  EXPECT_NE(html.find("00060000.txt, 0 of 4 translated, 0 with findings (no file yet)"), std::string::npos);
+  EXPECT_EQ(Count(html, "No translation file yet."), 7u);
+}
+
+TEST_F(ProofCommand, OnlyAndBlockChooseTheStrings) {
+  const struct {
+    const char* options;
+    std::vector<std::string> ids;
+  } cases[] = {
+      {"--only findings", {"CA0000-3"}},
+      {"--only translated", {"CA0000-0", "CA0000-1", "CA0000-2", "CA0000-3", "CA0000-4", "CA0000-5"}},
+      {"--only untranslated --block C60000", {"C60000-0", "C60000-1", "C60000-2", "C60000-3"}},
+      {"--block 2", {"CA8000-0", "CA8000-1", "CA8000-2"}},
+      {"--block 0x60000 --only findings", {}},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = RunTool(dir, std::string("proof demo.sfc demo.txt -o - ") + c.options);
+    ASSERT_EQ(run.status, 0) << c.options << "\n" << run.err;
+    EXPECT_EQ(Ids(run.out), c.ids) << c.options;
+  }
+}
+
+TEST_F(ProofCommand, TranslationTextIsEscapedAndUsageIsChecked) {
+  dir.write("Dumps/000A0000.txt", ".STRING 0\r\n<b>&\"x\"</b>\r\n.ENDS\r\n");
+  const ToolRun run = RunTool(dir, "proof demo.sfc demo.txt --block 0 -o -");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("<pre>&lt;b&gt;&amp;&quot;x&quot;&lt;/b&gt;</pre>"), std::string::npos);
+  EXPECT_EQ(run.out.find("<b>&"), std::string::npos);
+
+  const struct {
+    const char* args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"proof demo.sfc demo.txt", 2, "missing -o"},
+      {"proof demo.sfc demo.txt --only some -o x.html", 2, "--only takes all, untranslated"},
+      {"proof demo.sfc -o x.html", 2, "expected ROM and DATAFILE"},
+      {"proof gone.sfc demo.txt -o x.html", 1, "gone.sfc"},
+      {"proof demo.sfc demo.txt --block 9 -o x.html", 1, "block"},
+      {"proof demo.sfc demo.txt -o no/such/folder/x.html", 1, "x.html"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun bad = RunTool(dir, c.args);
+    EXPECT_EQ(bad.status, c.status) << c.args;
+    EXPECT_NE(bad.err.find(c.says), std::string::npos) << c.args << "\n" << bad.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "x.html")) << c.args;
+  }
+}
+
+TEST(ProofText, Base64AndHtmlEscapes) {
+  const std::pair<std::string, std::string> base64[] = {
+      {"", ""},
+      {"f", "Zg=="},
+      {"fo", "Zm8="},
+      {"foo", "Zm9v"},
+      {"foob", "Zm9vYg=="},
+      {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"},
+      {"\xFF\xFE\x80", "//6A"},
+      {std::string("\x00\xF0", 2), "APA="},
+  };
+  for (const auto& [bytes, text] : base64) EXPECT_EQ(Base64(bytes), text) << text;
+  EXPECT_EQ(HtmlEscaped("a<b>&\"c\" 'd' \xC3\xA9"), "a&lt;b&gt;&amp;&quot;c&quot; 'd' \xC3\xA9");
+}
+
+TEST(ProofText, FiltersKeepTheirStates) {
+  using S = StringState;
+  const struct {
+    const char* word;
+    std::vector<S> kept;
+  } cases[] = {
+      {"all", {S::kUntranslated, S::kTranslated, S::kWithFindings}},
+      {"untranslated", {S::kUntranslated}},
+      {"translated", {S::kTranslated, S::kWithFindings}},
+      {"findings", {S::kWithFindings}},
+  };
+  for (const auto& c : cases) {
+    const std::optional<ProofFilter> filter = ParseProofFilter(c.word);
+    ASSERT_TRUE(filter) << c.word;
+    std::vector<S> kept;
+    for (S s : {S::kUntranslated, S::kTranslated, S::kWithFindings})
+      if (ProofShows(*filter, s)) kept.push_back(s);
+    EXPECT_EQ(kept, c.kept) << c.word;
+  }
+  EXPECT_FALSE(ParseProofFilter("Findings"));
+  EXPECT_FALSE(ParseProofFilter(""));
+}
+
+}  // namespace
+}  // namespace ts2::test
