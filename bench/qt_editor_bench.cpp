@@ -22,6 +22,11 @@
 //   BM_StringSwitch_similar  the same with the Similar Strings window open
 //   BM_SimilarOpen      View > Similar Strings with the large block shown (everything read again),
 //                       against a plain read of the same translation files
+//   BM_ProofSheet       Edit > Export Proof Sheet of the block of 10 strings (a hidden program
+//                       opens the ROM again and draws each string; the page is written), against
+//                       the part no sheet can leave out: the editor's bitmap encoded as PNG by Qt
+//                       once a string and a file of the page's size written
+//   BM_ProofSheet_large the same for the block of 10,000 strings
 //   BM_TypingPause_large, BM_TypingPause_large_spelling
 //                       what the pause after a key costs (List Data's states of the other strings
 //                       follow once typing pauses): the editor's CPU time over a wait longer than
@@ -177,10 +182,11 @@ Workspace& Space() {
 // No dialog is ever shown: every question is answered No.
 struct NoDialogs : qt::DialogAnswers {
   std::optional<std::vector<std::string>> openFiles(const FileDialog&) override { return std::nullopt; }
-  std::optional<std::string> saveFile(const FileDialog&) override { return std::nullopt; }
+  std::optional<std::string> saveFile(const FileDialog&) override { return saveAs; }
   bool box(Box, const std::string&, const std::string&) override { return false; }
   int choose(const std::string&, const std::string&, const std::vector<std::string>&) override { return -1; }
   std::optional<int> number(const std::string&, int, int, int) override { return std::nullopt; }
+  std::optional<std::string> saveAs;  // the file a save dialog chooses; none cancels it
 };
 
 void Settle() {
@@ -677,6 +683,46 @@ void BM_SimilarOpen(benchmark::State& state) {
   state.counters["beyond_ms"] = (editorMs - floorMs) / static_cast<double>(opened);
 }
 
+// Export Proof Sheet of the small block: everything the command does, against Qt's PNG encoding
+// of the same bitmap once a string and the write of a page of the same size.
+void ProofSheet(benchmark::State& state, int block, int strings) {
+  Workspace& w = Space();
+  Editor e(w.romPath, w.dataPath);
+  e.selectBlock(block);
+  const std::string page = (w.dir / "proof.html").string(), floorPage = (w.dir / "floor.html").string();
+  e.answers.saveAs = page;
+  double editorMs = 0, floorMs = 0;
+  int64_t sheets = 0;
+  for (auto _ : state) {
+    std::filesystem::remove(page);
+    const double t0 = ThreadCpuMs();
+    e.program.myForm.RunMenuCommand(MenuId::ExportProof1);
+    const double t1 = ThreadCpuMs();
+    std::string png;
+    for (int s = 0; s < strings; ++s) png += e.ui.pngOf(e.program.myForm.gBitmap);
+    png.resize(std::max(png.size(), static_cast<size_t>(std::filesystem::file_size(page))));
+    WriteFileAtomic(floorPage, png.data(), png.size());
+    floorMs += ThreadCpuMs() - t1;
+    editorMs += t1 - t0;
+    ++sheets;
+  }
+  const std::vector<uint8_t> sheet = ReadWholeFile(page).value_or(std::vector<uint8_t>());
+  if (std::string(sheet.begin(), sheet.end()).find(Format("String# %d<", strings - 1)) == std::string::npos)
+    state.SkipWithError("no sheet was written");
+  state.counters["editor_ms"] = editorMs / static_cast<double>(sheets);
+  state.counters["floor_ms"] = floorMs / static_cast<double>(sheets);
+  state.counters["editor_ms_per_string"] = editorMs / static_cast<double>(sheets) / strings;
+  state.counters["ratio"] = editorMs / floorMs;
+}
+
+void BM_ProofSheet(benchmark::State& state) {
+  ProofSheet(state, 1, kSmallStrings);
+}
+// The same for the block of 10,000 strings: what a string costs once the opening is shared.
+void BM_ProofSheet_large(benchmark::State& state) {
+  ProofSheet(state, 0, kStrings);
+}
+
 // Seconds of CPU time each keystroke case runs for: TS2_BENCH_KEY_SECONDS, or 2. Under callgrind
 // (bench/callgrind_keys.sh) 2 seconds are about 70 keys, and the first keys after each round's
 // opening, which measure texts and fill caches, weigh in; a longer run counts the steady keys.
@@ -698,6 +744,8 @@ BENCHMARK(BM_StringSwitch)->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_StringSwitch_similar)->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_SimilarOpen)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_AutosavePause_large)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ProofSheet)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ProofSheet_large)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_TypingPause_large)->Unit(benchmark::kMillisecond)->Iterations(6);
 BENCHMARK(BM_TypingPause_large_spelling)->Unit(benchmark::kMillisecond)->Iterations(6);
 

@@ -2,14 +2,12 @@
 #include "qt/qt_toolkit.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QImage>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,12 +20,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstring>
 
 #include "core/forms.h"
 #include "headless/headless.h"
 #include "qt/qt_forms.h"
 #include "qt/qt_place.h"
+#include "qt/qt_png.h"
 #include "qt/qt_text.h"
 #include "script/autosave.h"
 #include "views/script_form.h"
@@ -266,15 +264,7 @@ std::unique_ptr<Toolkit> QtToolkit::hiddenToolkit() const {
 }
 
 std::string QtToolkit::pngOf(const Bitmap& bitmap) const {
-  // The bitmap's 5-6-5 pixels, row by row as the window shows them.
-  QImage image(bitmap.width, bitmap.height, QImage::Format_RGB16);
-  if (image.isNull() || bitmap.pixels.size() < static_cast<size_t>(bitmap.width) * bitmap.height) return {};
-  for (int y = 0; y < bitmap.height; ++y)
-    std::memcpy(image.scanLine(y), bitmap.scanLine(y), static_cast<size_t>(bitmap.width) * sizeof(uint16_t));
-  QByteArray png;
-  QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return {};
-  return std::string(png.constData(), static_cast<size_t>(png.size()));
+  return PngBytes(BitmapImage(bitmap));
 }
 
 std::string QtToolkit::shiftJisToUtf8(std::string_view bytes) const {
