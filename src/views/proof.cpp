@@ -1,5 +1,7 @@
 #include "views/proof.h"
 
+#include <optional>
+
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/utf8.h"
@@ -58,13 +60,6 @@ std::string Address(std::string_view caption) {
   return std::string(caption);
 }
 
-struct BlockPage {
-  std::string caption, file;  // "Block CA0000" (UTF-8), "000A0000.txt"
-  bool exists = true;         // its translation file (or the Text Editor's text) is there
-  BlockProgress progress;
-  std::string strings;  // its strings' HTML
-};
-
 }  // namespace
 
 std::optional<ProofFilter> ParseProofFilter(std::string_view word) {
@@ -121,125 +116,179 @@ std::string Base64(std::string_view bytes) {
   return out;
 }
 
-std::string ProofSheet(TmyForm& form, BatchSession& session, const ProofRequest& request,
-                       const PngOfBitmap& png, const std::function<std::string(std::string_view)>& toUtf8,
-                       ProofCount* count) {
-  Toolkit& ui = form.ui;
-  ListBox& bList = ui.list(ControlId::bList);
-  ListBox& pList = ui.list(ControlId::pList);
-  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-  ProofCount counted;
-  std::vector<BlockPage> pages;
-  for (const ProofBlock& block : request.blocks) {
-    if (block.index < 0 || block.index >= bList.count()) continue;
-    if (session.SelectBlock(block.index, request.dumpsDir)) continue;
-    if (block.text) editor.setText(*block.text);
-    const std::string text = editor.text();
-    const auto strings = static_cast<uint32_t>(pList.count());
-    const SectionIndex index(text, strings);
-    BlockPage page;
-    page.caption = Cp1252ToUtf8(bList.line(block.index));
-    page.file = Format("%08X.txt", form.gBlockOffset[static_cast<size_t>(block.index)]);
-    page.exists = block.text || FileExists(request.dumpsDir + kPathSep + page.file);
-    const std::string address = Address(page.caption);
-    ++counted.blocks;
-    std::vector<StringStatus> states;
-    BlockTerms terms;
-    if (request.glossary) terms = TermsOfBlock(*request.glossary, 1, form, block.index, strings, toUtf8);
-    const StateSpelling glossary{.glossary = request.glossary, .terms = request.glossary ? &terms : nullptr};
-    for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, request.lint, glossary));
-    page.progress = Tally(states);
-    counted.progress += page.progress;
-    counted.strings += strings;
+struct ProofSheetWriter::Page {
+  std::string caption, file;  // "Block CA0000" (UTF-8), "000A0000.txt"
+  bool exists = true;         // its translation file (or the Text Editor's text) is there
+  BlockProgress progress;
+  std::string strings;  // its strings' HTML
+};
 
-    for (uint32_t n = 0; n < strings; ++n) {
-      const StringStatus& status = states[n];
-      if (!ProofShows(request.filter, status.state)) continue;
-      ++counted.shown;
-      pList.setItemIndex(static_cast<int>(n));
-      form.pListClick(&pList);
+// The block being drawn: its text, where each string's section lies in it, and their states.
+struct ProofSheetWriter::Block {
+  int index = 0;
+  std::string text;
+  std::optional<SectionIndex> sections;
+  std::vector<StringStatus> states;
+  std::string address;  // "CA0000"
+  uint32_t next = 0;    // the next string to look at
+};
 
-      std::string& out = page.strings;
-      const std::string id = address + "-" + std::to_string(n);
-      out += "<article class=\"string " + std::string(kStateClass[static_cast<int>(status.state)]) +
-             "\" id=\"" + HtmlEscaped(id) + "\">\n<h3>String# " + std::to_string(n) +
-             "<span class=\"place\">" + HtmlEscaped(address) + " " + std::to_string(n) + "</span></h3>\n";
-      // Without a section the translation's box still holds the last one drawn: the picture is
-      // then the original's box alone.
-      const bool drawn = form.gSectionLine != -1;
-      Bitmap picture;
-      picture.width = form.gBitmap.width;
-      picture.height = drawn ? form.gBitmap.height : std::min(form.gBitmap.height, kTransBoxTop - kTileSize);
-      picture.pixels.assign(
-          form.gBitmap.pixels.begin(),
-          form.gBitmap.pixels.begin() + static_cast<ptrdiff_t>(picture.width) * picture.height);
-      if (const std::string bytes = png ? png(picture) : std::string(); !bytes.empty())
-        out +=
-            "<img src=\"data:image/png;base64," + Base64(bytes) + "\" width=\"" +
-            std::to_string(2 * picture.width) + "\" height=\"" + std::to_string(2 * picture.height) +
-            "\" alt=\"String# " + std::to_string(n) +
-            (drawn ? " in the game's text box, its translation below\">\n" : " in the game's text box\">\n");
-      out += "<div class=\"texts\">\n<h4>Original</h4>\n<pre>" +
-             HtmlEscaped(WithoutCr(toUtf8(OriginalTextOf(form, block.index, n)))) + "</pre>\n";
-      out += "<h4>Translation</h4>\n";
-      const std::vector<std::string> body = index.translation(n);
-      if (body.empty()) {
-        out += !page.exists            ? "<p class=\"none\">No translation file yet.</p>\n"
-               : status.headerLine < 0 ? "<p class=\"none\">No section in the translation file.</p>\n"
-                                       : "<p class=\"none\">Not translated yet.</p>\n";
-      } else {
-        std::string joined;
-        for (const std::string& line : body) joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
-        out += "<pre>" + HtmlEscaped(joined) + "</pre>\n";
-      }
-      if (!status.findings.empty()) {
-        out += "<h4>Findings</h4>\n<ul class=\"found\">\n";
-        for (const LintFinding& f : status.findings)
-          out += "<li>" + HtmlEscaped(FindingPlace(n, f.line, status.headerLine + 1)) + ", column " +
-                 std::to_string(f.column) + ": " + HtmlEscaped(Cp1252ToUtf8(f.message)) + "</li>\n";
-        out += "</ul>\n";
-      }
-      out += "</div>\n</article>\n";
+ProofSheetWriter::ProofSheetWriter(TmyForm& form, BatchSession& session, ProofRequest request,
+                                   PngOfBitmap png, TextToUtf8 toUtf8)
+    : form_(form),
+      session_(session),
+      request_(std::move(request)),
+      png_(std::move(png)),
+      toUtf8_(std::move(toUtf8)) {}
+
+ProofSheetWriter::~ProofSheetWriter() = default;
+
+bool ProofSheetWriter::Step(uint32_t strings) {
+  while (strings > 0 && !done()) {
+    if (!block_) {
+      Enter(request_.blocks[next_++]);
+      continue;
     }
-    pages.push_back(std::move(page));
+    if (block_->next == block_->states.size()) {
+      block_.reset();
+      continue;
+    }
+    const uint32_t n = block_->next++;
+    if (!ProofShows(request_.filter, block_->states[n].state)) continue;
+    Draw(n);
+    --strings;
   }
+  return done();
+}
 
+void ProofSheetWriter::Enter(const ProofBlock& block) {
+  Toolkit& ui = form_.ui;
+  ListBox& bList = ui.list(ControlId::bList);
+  if (block.index < 0 || block.index >= bList.count()) return;
+  if (session_.SelectBlock(block.index, request_.dumpsDir)) return;
+  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+  if (block.text) editor.setText(*block.text);
+  auto b = std::make_unique<Block>();
+  b->index = block.index;
+  b->text = editor.text();
+  const auto strings = static_cast<uint32_t>(ui.list(ControlId::pList).count());
+  b->sections.emplace(b->text, strings);
+  Page page;
+  page.caption = Cp1252ToUtf8(bList.line(block.index));
+  page.file = Format("%08X.txt", form_.gBlockOffset[static_cast<size_t>(block.index)]);
+  page.exists = block.text || FileExists(request_.dumpsDir + kPathSep + page.file);
+  b->address = Address(page.caption);
+  BlockTerms terms;
+  if (request_.glossary) terms = TermsOfBlock(*request_.glossary, 1, form_, block.index, strings, toUtf8_);
+  const StateSpelling glossary{.glossary = request_.glossary, .terms = request_.glossary ? &terms : nullptr};
+  for (uint32_t n = 0; n < strings; ++n)
+    b->states.push_back(StateOf(*b->sections, n, request_.lint, glossary));
+  page.progress = Tally(b->states);
+  ++count_.blocks;
+  count_.progress += page.progress;
+  count_.strings += strings;
+  for (const StringStatus& status : b->states) count_.shown += ProofShows(request_.filter, status.state);
+  pages_.push_back(std::move(page));
+  block_ = std::move(b);
+}
+
+void ProofSheetWriter::Draw(uint32_t n) {
+  ListBox& pList = form_.ui.list(ControlId::pList);
+  pList.setItemIndex(static_cast<int>(n));
+  form_.pListClick(&pList);
+  ++drawn_;
+
+  const Block& block = *block_;
+  const Page& page = pages_.back();
+  const StringStatus& status = block.states[n];
+  std::string& out = pages_.back().strings;
+  const std::string id = block.address + "-" + std::to_string(n);
+  out += "<article class=\"string " + std::string(kStateClass[static_cast<int>(status.state)]) + "\" id=\"" +
+         HtmlEscaped(id) + "\">\n<h3>String# " + std::to_string(n) + "<span class=\"place\">" +
+         HtmlEscaped(block.address) + " " + std::to_string(n) + "</span></h3>\n";
+  // Without a section the translation's box still holds the last one drawn: the picture is then
+  // the original's box alone.
+  const bool drawn = form_.gSectionLine != -1;
+  const Bitmap& bitmap = form_.gBitmap;
+  Bitmap picture;
+  picture.width = bitmap.width;
+  picture.height = drawn ? bitmap.height : std::min(bitmap.height, kTransBoxTop - kTileSize);
+  picture.pixels.assign(bitmap.pixels.begin(),
+                        bitmap.pixels.begin() + static_cast<ptrdiff_t>(picture.width) * picture.height);
+  if (const std::string bytes = png_ ? png_(picture) : std::string(); !bytes.empty())
+    out += "<img src=\"data:image/png;base64," + Base64(bytes) + "\" width=\"" +
+           std::to_string(2 * picture.width) + "\" height=\"" + std::to_string(2 * picture.height) +
+           "\" alt=\"String# " + std::to_string(n) +
+           (drawn ? " in the game's text box, its translation below\">\n" : " in the game's text box\">\n");
+  out += "<div class=\"texts\">\n<h4>Original</h4>\n<pre>" +
+         HtmlEscaped(WithoutCr(toUtf8_(OriginalTextOf(form_, block.index, n)))) + "</pre>\n";
+  out += "<h4>Translation</h4>\n";
+  const std::vector<std::string> body = block.sections->translation(n);
+  if (body.empty()) {
+    out += !page.exists            ? "<p class=\"none\">No translation file yet.</p>\n"
+           : status.headerLine < 0 ? "<p class=\"none\">No section in the translation file.</p>\n"
+                                   : "<p class=\"none\">Not translated yet.</p>\n";
+  } else {
+    std::string joined;
+    for (const std::string& line : body) joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
+    out += "<pre>" + HtmlEscaped(joined) + "</pre>\n";
+  }
+  if (!status.findings.empty()) {
+    out += "<h4>Findings</h4>\n<ul class=\"found\">\n";
+    for (const LintFinding& f : status.findings)
+      out += "<li>" + HtmlEscaped(FindingPlace(n, f.line, status.headerLine + 1)) + ", column " +
+             std::to_string(f.column) + ": " + HtmlEscaped(Cp1252ToUtf8(f.message)) + "</li>\n";
+    out += "</ul>\n";
+  }
+  out += "</div>\n</article>\n";
+}
+
+std::string ProofSheetWriter::Html() const {
+  const ProofCount& counted = count_;
   const BlockProgress& total = counted.progress;
   std::string html =
       "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<meta name=\"generator\" content=\"ts2edit " TS2_VERSION "\">\n<title>Proof sheet: " +
-      HtmlEscaped(request.romName) + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n";
-  html += "<h1>Proof sheet: " + HtmlEscaped(request.romName) + "</h1>\n";
-  html += "<p>ROM " + HtmlEscaped(request.romName) + ", data file " + HtmlEscaped(request.dataName) +
-          ", translations " + HtmlEscaped(request.dumpsName) + "; made " + HtmlEscaped(request.made) +
+      HtmlEscaped(request_.romName) + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n";
+  html += "<h1>Proof sheet: " + HtmlEscaped(request_.romName) + "</h1>\n";
+  html += "<p>ROM " + HtmlEscaped(request_.romName) + ", data file " + HtmlEscaped(request_.dataName) +
+          ", translations " + HtmlEscaped(request_.dumpsName) + "; made " + HtmlEscaped(request_.made) +
           " by ts2edit " TS2_VERSION ".</p>\n";
   html += "<p>" + std::to_string(counted.strings) + (counted.strings == 1 ? " string: " : " strings: ") +
           std::to_string(total.translated) + " translated, " + std::to_string(total.withFindings) +
           " with findings, " + std::to_string(total.strings - total.translated - total.withFindings) +
           " not translated yet.";
-  if (request.filter != ProofFilter::kAll)
+  if (request_.filter != ProofFilter::kAll)
     html += " Shown here: " + std::to_string(counted.shown) +
-            (request.filter == ProofFilter::kUntranslated ? " not translated yet"
-             : request.filter == ProofFilter::kTranslated ? " translated"
-                                                          : " with findings") +
+            (request_.filter == ProofFilter::kUntranslated ? " not translated yet"
+             : request_.filter == ProofFilter::kTranslated ? " translated"
+                                                           : " with findings") +
             ".";
   html += "</p>\n<nav>\n<ul>\n";
-  for (const BlockPage& page : pages) {
+  for (const Page& page : pages_) {
     const std::string address = Address(page.caption);
     html += "<li><a href=\"#block-" + HtmlEscaped(address) + "\">" + HtmlEscaped(page.caption) +
             "</a>: " + page.file + ", " + ProgressText(page.progress) +
             (page.exists ? "" : " (no file yet)") + "</li>\n";
   }
   html += "</ul>\n</nav>\n";
-  for (const BlockPage& page : pages) {
+  for (const Page& page : pages_) {
     html += "<section id=\"block-" + HtmlEscaped(Address(page.caption)) + "\">\n<h2>" +
             HtmlEscaped(page.caption) + "<span class=\"place\">" + page.file + "</span></h2>\n<p>" +
             ProgressText(page.progress) + "</p>\n" + page.strings + "</section>\n";
   }
   html += "</body>\n</html>\n";
-  if (count) *count = counted;
   return html;
+}
+
+std::string ProofSheet(TmyForm& form, BatchSession& session, const ProofRequest& request,
+                       const PngOfBitmap& png, const TextToUtf8& toUtf8, ProofCount* count) {
+  ProofSheetWriter writer(form, session, request, png, toUtf8);
+  while (!writer.Step(UINT32_MAX)) {
+  }
+  if (count) *count = writer.count();
+  return writer.Html();
 }
 
 }  // namespace ts2

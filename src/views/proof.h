@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,12 +56,51 @@ struct ProofCount {
 // The picture of the shown string as PNG bytes (empty when it cannot be made: the string is then
 // shown without one).
 using PngOfBitmap = std::function<std::string(const Bitmap&)>;
+using TextToUtf8 = std::function<std::string(std::string_view)>;
 
-// The sheet, drawn with `form`, which `session` has opened with the ROM and its data file; the
-// original texts made UTF-8 by `toUtf8`. Blocks the block list does not have are left out.
+// Makes a sheet a few strings at a time, so that an editor stays responsive while a large block
+// is drawn: `form` (which `session` has opened with the ROM and its data file, and which nothing
+// else uses meanwhile) draws the pictures, `png` writes them and `toUtf8` makes the original
+// texts UTF-8. Blocks the block list does not have are left out.
+class ProofSheetWriter {
+ public:
+  ProofSheetWriter(TmyForm& form, BatchSession& session, ProofRequest request, PngOfBitmap png,
+                   TextToUtf8 toUtf8);
+  ~ProofSheetWriter();
+  ProofSheetWriter(const ProofSheetWriter&) = delete;
+  ProofSheetWriter& operator=(const ProofSheetWriter&) = delete;
+
+  // Draws up to `strings` more of the strings the sheet shows; true once every block is done.
+  bool Step(uint32_t strings);
+  bool done() const { return !block_ && next_ == request_.blocks.size(); }
+  // What the sheet holds so far.
+  const ProofCount& count() const { return count_; }
+  // The strings the sheet will show, of the blocks entered so far, and of those the ones drawn.
+  uint32_t drawn() const { return drawn_; }
+  // The page with what has been drawn: the whole sheet once done.
+  std::string Html() const;
+
+ private:
+  struct Page;
+  struct Block;
+  void Enter(const ProofBlock& block);
+  void Draw(uint32_t n);
+
+  TmyForm& form_;
+  BatchSession& session_;
+  ProofRequest request_;
+  PngOfBitmap png_;
+  TextToUtf8 toUtf8_;
+  size_t next_ = 0;               // the next block of the request to enter
+  std::unique_ptr<Block> block_;  // the block being drawn
+  std::vector<Page> pages_;
+  ProofCount count_;
+  uint32_t drawn_ = 0;
+};
+
+// The whole sheet at once.
 std::string ProofSheet(TmyForm& form, BatchSession& session, const ProofRequest& request,
-                       const PngOfBitmap& png, const std::function<std::string(std::string_view)>& toUtf8,
-                       ProofCount* count = nullptr);
+                       const PngOfBitmap& png, const TextToUtf8& toUtf8, ProofCount* count = nullptr);
 
 // Text as HTML writes it: & < > " escaped.
 std::string HtmlEscaped(std::string_view text);

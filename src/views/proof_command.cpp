@@ -1,5 +1,6 @@
 // Export Proof Sheet: the shown block for a proofreader, as `ts2tool proof --block` writes it,
 // with the Text Editor's text as it stands and the editor's view options.
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include "core/forms.h"
 #include "display/batch.h"
 #include "script/autosave.h"
+#include "views/glossary.h"
 #include "views/proof.h"
 #include "views/script_form.h"
 
@@ -25,17 +27,36 @@ bool EndsWithHtml(const std::string& name) {
 
 }  // namespace
 
+// A hidden program drawing the shown block's strings, and where its page goes.
+struct TScriptForm::ProofJob {
+  std::unique_ptr<Toolkit> ui;
+  std::optional<Program> program;
+  std::optional<BatchSession> session;
+  std::optional<Glossary> glossary;
+  std::optional<ProofSheetWriter> writer;
+  std::string out;    // the page's path
+  std::string block;  // "CA0000"
+};
+
 void TScriptForm::ExportProof() {
   TmyForm& f = program.myForm;
   Toolkit& ui = program.ui;
-  if (!f.gROM || f.dataFilePath.empty() || f.gCurBlock < 0 ||
-      f.gCurBlock >= static_cast<int>(blocks.size())) {
+  const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (!f.gROM || f.dataFilePath.empty() || f.gCurBlock < 0 || f.gCurBlock >= static_cast<int>(all.size())) {
     ui.message(
         "Open the ROM and its text block data file (File > Open ROM File) and choose a block first: the "
         "proof sheet shows the strings of the block shown.");
     return;
   }
-  const ScriptBlock& block = blocks[static_cast<size_t>(f.gCurBlock)];
+  if (proof_) {
+    ui.message(Format("A proof sheet is being made (%u of %s drawn): \"%s\" is written when it is done.",
+                      proof_->writer->drawn(),
+                      Plural(proof_->writer->count().shown, "string", "strings").c_str(),
+                      ExtractFileName(proof_->out).c_str()));
+    return;
+  }
+
+  const ScriptBlock& block = all[static_cast<size_t>(f.gCurBlock)];
   const std::string address = f.ui.list(ControlId::bList).line(f.gCurBlock).substr(6);  // "Block CA0000"
   const std::filesystem::path rom(f.gROMPath);
   FileDialog save;
@@ -50,19 +71,18 @@ void TScriptForm::ExportProof() {
   // The pictures are drawn by a program of its own, which opens the same files: the editor keeps
   // its selection, its scroll positions and its windows. It draws from the image the editor
   // holds (patched, perhaps not saved) when that has the file's size.
-  const std::unique_ptr<Toolkit> hiddenUi = ui.hiddenToolkit();
-  std::optional<Program> hidden;
-  std::optional<BatchSession> session;
-  if (hiddenUi) {
-    hidden.emplace(*hiddenUi);
-    session.emplace(hidden->myForm);
+  auto job = std::make_shared<ProofJob>();
+  job->ui = ui.hiddenToolkit();
+  if (job->ui) {
+    job->program.emplace(*job->ui);
+    job->session.emplace(job->program->myForm);
   }
-  if (!hidden || !session->Open(f.gROMPath, f.dataFilePath)) {
+  if (!job->program || !job->session->Open(f.gROMPath, f.dataFilePath)) {
     ui.message("Error: Could not open \"" + ExtractFileName(f.gROMPath) + "\" with \"" +
                ExtractFileName(f.dataFilePath) + "\" again to draw its strings. No file was written.");
     return;
   }
-  TmyForm& drawer = hidden->myForm;
+  TmyForm& drawer = job->program->myForm;
   if (drawer.gROMSize == f.gROMSize) std::memcpy(drawer.romAlloc.get(), f.romAlloc.get(), f.gROMSize);
   for (MenuId id : {MenuId::UseVWFRoutine1, MenuId::HideCodes, MenuId::Blue1, MenuId::Green1, MenuId::Red1,
                     MenuId::Gradient1, MenuId::Solid1})
@@ -77,22 +97,46 @@ void TScriptForm::ExportProof() {
   request.made = LocalTime(static_cast<int64_t>(std::time(nullptr)));
   request.blocks.push_back(ProofBlock{f.gCurBlock, TextOf(block)});
   request.lint = Options();
-  request.glossary = glossary.glossary().empty() ? nullptr : &glossary.glossary();
-  ProofCount count;
-  const std::string html = ProofSheet(
-      drawer, *session, request, [&ui](const Bitmap& bitmap) { return ui.pngOf(bitmap); },
-      [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); }, &count);
+  // The glossary as it is now: a copy, which a later change of the file leaves alone.
+  if (!glossary.glossary().empty()) {
+    job->glossary = glossary.glossary();
+    request.glossary = &*job->glossary;
+  }
+  job->writer.emplace(
+      drawer, *job->session, std::move(request), [&ui](const Bitmap& bitmap) { return ui.pngOf(bitmap); },
+      [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); });
+  job->out = out;
+  job->block = address;
+  proof_ = std::move(job);
+  ProofSlice();
+}
+
+// Draws strings for a slice of time, then lets events through; writes the sheet when it is whole.
+void TScriptForm::ProofSlice() {
+  if (!proof_) return;
+  ProofJob& job = *proof_;
+  const auto end = std::chrono::steady_clock::now() + proofSlice;
+  bool done = false;
+  do done = job.writer->Step(1);
+  while (!done && std::chrono::steady_clock::now() < end);
+  if (!done) {
+    program.ui.runLater(0, [this] { ProofSlice(); });
+    return;
+  }
+  const std::shared_ptr<ProofJob> finished = std::move(proof_);
+  Toolkit& ui = program.ui;
+  const std::string html = job.writer->Html();
   std::string error;
-  if (!WriteFileAtomic(out, html.data(), html.size(), &error)) {
-    ui.message("Error: Could not write \"" + ExtractFileName(out) + "\" (" + error +
+  if (!WriteFileAtomic(job.out, html.data(), html.size(), &error)) {
+    ui.message("Error: Could not write \"" + ExtractFileName(job.out) + "\" (" + error +
                "). No file was written.");
     return;
   }
   ui.message(
       Format("\"%s\" shows the %s of Block %s as the game's text box draws them, with their texts "
              "and findings (%s). Any web browser opens it, and prints it.",
-             ExtractFileName(out).c_str(), Plural(count.shown, "string", "strings").c_str(), address.c_str(),
-             ProgressText(count.progress).c_str()));
+             ExtractFileName(job.out).c_str(), Plural(job.writer->count().shown, "string", "strings").c_str(),
+             job.block.c_str(), ProgressText(job.writer->count().progress).c_str()));
 }
 
 }  // namespace ts2

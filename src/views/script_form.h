@@ -100,6 +100,8 @@ class TScriptForm {
   // drawn as the editor draws them, with their texts and findings, in one HTML page
   // (views/proof.h), as `ts2tool proof --block` writes it.
   void ExportProof();
+  // How long the sheet is drawn before events are let through again (at least one string is).
+  std::chrono::milliseconds proofSlice{30};
   // Import Translations from PO: the translations of such a file, after asking, into the current
   // block in the Text Editor (one edit to undo) and into every other file on disk, each written
   // whole; a file with a wrong entry changes nothing.
@@ -136,7 +138,11 @@ class TScriptForm {
   // ("Imported 3 translations"): files, the Text Editor's part, files that could not be written.
   std::string WriteImport(const PoImport& plan, const char* one, const char* many, const char* done);
 
-  std::string lastPlace_;    // what Go to String was last given, offered again
+  std::string lastPlace_;  // what Go to String was last given, offered again
+  // The proof sheet being made, a slice of strings between events; none while none is.
+  struct ProofJob;
+  std::shared_ptr<ProofJob> proof_;
+  void ProofSlice();
   size_t next_ = 0;          // the next block to count
   unsigned generation_ = 0;  // counting restarted: older steps stop
   unsigned typing_ = 0;      // keystrokes: a pause refreshes the states once

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <regex>
 
+#include "display/batch.h"
+#include "headless/headless.h"
 #include "tool.h"
 #include "views/proof.h"
 
@@ -107,6 +109,46 @@ TEST_F(ProofCommand, TranslationTextIsEscapedAndUsageIsChecked) {
     EXPECT_EQ(bad.status, c.status) << c.args;
     EXPECT_NE(bad.err.find(c.says), std::string::npos) << c.args << "\n" << bad.err;
     EXPECT_FALSE(fs::exists(dir.path() / "x.html")) << c.args;
+  }
+}
+
+// A sheet made a string at a time, as the editor makes it between events, is the sheet made at
+// once, whichever strings it shows.
+TEST_F(ProofCommand, ASheetMadeInStepsIsTheSheetMadeAtOnce) {
+  dir.write("Dumps/000A8000.txt",
+            ".STRING 1\r\nUn \xE9t\xE9 trop long pour cette bo\xEEte, vraiment beaucoup trop\r\n.ENDS\r\n");
+  // A picture stands for its pixels, so that pictures drawn from a stale box would differ.
+  const PngOfBitmap png = [](const Bitmap& b) {
+    uint64_t hash = 1469598103934665603ull;
+    for (uint16_t p : b.pixels) hash = (hash ^ p) * 1099511628211ull;
+    return std::to_string(b.width) + "x" + std::to_string(b.height) + ":" + std::to_string(hash);
+  };
+  const TextToUtf8 toUtf8 = [](std::string_view text) { return std::string(text); };
+  for (const ProofFilter filter : {ProofFilter::kAll, ProofFilter::kUntranslated, ProofFilter::kTranslated,
+                                   ProofFilter::kWithFindings}) {
+    std::string pages[2];
+    for (int stepped = 0; stepped < 2; ++stepped) {
+      headless::HeadlessProgram program;
+      BatchSession session(program.form());
+      ASSERT_TRUE(session.Open(dir.file("demo.sfc"), dir.file("demo.txt")));
+      ProofRequest request;
+      request.made = "then";
+      request.dumpsDir = dir.file("Dumps");
+      request.filter = filter;
+      for (int b : {2, 0, 1, 7}) request.blocks.push_back({b, std::nullopt});
+      if (!stepped) {
+        pages[0] = ProofSheet(program.form(), session, request, png, toUtf8);
+        continue;
+      }
+      ProofSheetWriter writer(program.form(), session, request, png, toUtf8);
+      int steps = 0;
+      while (!writer.Step(1)) ++steps;
+      EXPECT_GE(steps, static_cast<int>(writer.count().shown) - 1);
+      EXPECT_EQ(writer.drawn(), writer.count().shown);
+      pages[1] = writer.Html();
+    }
+    EXPECT_EQ(pages[1], pages[0]) << static_cast<int>(filter);
+    EXPECT_NE(pages[0].find("<section id=\"block-CA8000\">"), std::string::npos);
   }
 }
 

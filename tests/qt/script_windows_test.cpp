@@ -389,6 +389,8 @@ TEST_F(ScriptWindows, ProofSheetDrawsTheShownBlockAsTheToolDoes) {
 
   answers.save.push_back(dir.file("sheet"));
   program.myForm.RunMenuCommand(MenuId::ExportProof1);
+  // Drawn a slice at a time between events, then written.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(dir.file("sheet.html")); }, 20000));
   const std::string html = ReadFileText(dir.file("sheet.html"));
   ASSERT_FALSE(html.empty());
   ASSERT_FALSE(answers.boxes.empty());

@@ -1,0 +1,70 @@
+// Export Proof Sheet in the editor: the shown block as the Text Editor holds it, drawn a slice at
+// a time between events by a program of its own, so that the editor's selection and text stay.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/fileutil.h"
+#include "headless/headless.h"
+#include "support/builders.h"
+#include "views/script_form.h"
+
+namespace ts2 {
+namespace {
+
+using test::ReadFileText;
+
+TEST(ProofCommand, DrawsTheShownBlockBetweenEventsAndWritesItOnce) {
+  test::TempDir dir;
+  test::ScopedCwd cwd{dir.path()};
+  test::RomBuilder rom;
+  rom.fontTable({test::SolidGlyph(0, 0), test::SolidGlyph(0xFF, 0xFF)});
+  const uint8_t strings[3][4] = {{0x02, 1, 1, 1}, {0x00, 0}, {0x00, 1}};
+  for (int s = 0; s < 3; ++s) {
+    rom.put16(0x20000 + 2 * s, static_cast<uint16_t>(0x100 + 0x10 * s));
+    rom.put(0x30100 + 0x10 * s, strings[s]);
+  }
+  dir.write("game.sfc", rom.file());
+  dir.write("game.txt", ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $020000 $030000 0 3\r\n");
+  dir.write("Dumps/00020000.txt", ".STRING 0\r\nSaved\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
+
+  headless::HeadlessProgram program;
+  TmyForm& form = program.form();
+  auto& script = program.ui.script;
+  // Without a data file there is no block to show, and no dialog is run.
+  form.RunMenuCommand(MenuId::ExportProof1);
+  EXPECT_TRUE(script.dialogsRun.empty());
+  EXPECT_EQ(script.said.back().text.rfind("Open the ROM and its text block data file", 0), 0u);
+
+  ASSERT_TRUE(form.OpenRomFile(dir.file("game.sfc"), dir.file("game.txt")));
+  program.ui.list(ControlId::pList).setItemIndex(2);
+  form.pListClick(&program.ui.list(ControlId::pList));
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  editor.setText(".STRING 0\r\nUnsaved\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
+  const std::string text = editor.text();
+
+  // One string a slice: the first is drawn at once, the others when events are let through.
+  program.program.ScriptForm().proofSlice = std::chrono::milliseconds(0);
+  script.saveAnswers.push_back(dir.file("sheet"));
+  form.RunMenuCommand(MenuId::ExportProof1);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("sheet.html")));
+  const size_t dialogs = script.dialogsRun.size();
+  form.RunMenuCommand(MenuId::ExportProof1);  // asked again meanwhile: said, nothing started
+  EXPECT_EQ(script.dialogsRun.size(), dialogs);
+  EXPECT_EQ(script.said.back().text,
+            "A proof sheet is being made (1 of 3 strings drawn): \"sheet.html\" is written when it is done.");
+  program.ui.runLaterTasks();
+  const std::string html = ReadFileText(dir.file("sheet.html"));
+  EXPECT_EQ(script.said.back().text.rfind("\"sheet.html\" shows the 3 strings of Block 20000", 0), 0u)
+      << script.said.back().text;
+  EXPECT_NE(html.find("<pre>Unsaved</pre>"), std::string::npos);
+  EXPECT_NE(html.find("No section in the translation file."), std::string::npos);  // string 1
+  EXPECT_EQ(html.find("Saved"), std::string::npos);
+  // The editor as it was.
+  EXPECT_EQ(form.gCurString, 2);
+  EXPECT_EQ(editor.text(), text);
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/00020000.txt")).find("Unsaved"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ts2
