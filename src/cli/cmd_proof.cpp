@@ -2,6 +2,7 @@
 // its original, its translation and its findings, in one HTML page for proofreaders.
 #include <QImage>
 #include <ctime>
+#include <filesystem>
 
 #include "cli/cli.h"
 #include "cli/lint_args.h"
@@ -19,7 +20,8 @@ int RunProof(const std::vector<std::string>& args);
 
 const Command kProof{
     "proof",
-    "proof ROM DATAFILE [--block B] [--dumps DIR] [--only all|untranslated|translated|findings] "
+    "proof ROM DATAFILE [--block B] [--dumps DIR] [--only all|untranslated|translated|findings] [--since "
+    "DIR] "
     "[--vwf on|off] [--player-width N] [--glossary FILE] [--color blue|green|red] "
     "[--fill gradient|solid] -o OUT.html",
     "every string drawn as the editor shows it, with its texts and findings, in one HTML page", RunProof};
@@ -31,6 +33,10 @@ constexpr char kProofHelp[] =
     "from its file in DIR (default ./Dumps) and what check finds in them. One HTML file with its\n"
     "pictures inside, for a proofreader's browser or printer; no file but OUT is written.\n"
     "--only keeps the strings not translated yet, the translated ones, or those with findings.\n"
+    "--since DIR keeps the strings whose translation differs from the one in DIR, an earlier state\n"
+    "of the translations folder (the one last proofread), and shows what each was:\n"
+    "  git archive reviewed Dumps | tar -x -C /tmp/reviewed\n"
+    "  ts2tool proof ROM DATAFILE --since /tmp/reviewed/Dumps -o changes.html\n"
     "--vwf, --player-width and --glossary are those of check; --color and --fill those of render.\n"
     "Each string is headed by its place (CA0000 3), which the editor's Go to String and\n"
     "render --at read. OUT - writes the page to standard output.\n"
@@ -40,8 +46,8 @@ constexpr char kProofHelp[] =
 int RunProof(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   if (auto done = StartCommand(kProof, args,
-                               {"--block", "--dumps", "--only", "--vwf", "--player-width", "--glossary",
-                                "--color", "--fill", "-o"},
+                               {"--block", "--dumps", "--only", "--since", "--vwf", "--player-width",
+                                "--glossary", "--color", "--fill", "-o"},
                                {}, parsed, kProofHelp))
     return *done;
   if (parsed.positional.size() != 2) return UsageError(kProof, "expected ROM and DATAFILE");
@@ -84,6 +90,12 @@ int RunProof(const std::vector<std::string>& args) {
   request.dumpsDir = dumps;
   request.made = LocalTime(static_cast<int64_t>(std::time(nullptr)));
   request.glossary = glossary.glossary ? &*glossary.glossary : nullptr;
+  if (auto since = parsed.get("--since")) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(*since, ec))
+      return Fail(kExitBadInput, "--since: no folder " + *since);
+    request.sinceDir = *since;
+  }
 
   bool failed = false;
   ProofCount count;

@@ -38,6 +38,7 @@ constexpr char kStyle[] =
     ".place{font-family:monospace;font-weight:normal;color:#555;margin-left:1em}\n"
     ".none{color:#777;font-style:italic;margin:0}\n"
     "ul.found{color:#b00;margin:0;padding-left:1.2em}\n"
+    "pre.before{color:#666}\n"
     "@media print{.string{break-inside:avoid}}\n";
 
 constexpr char kStateClass[][16] = {"untranslated", "translated", "findings"};
@@ -129,8 +130,12 @@ struct ProofSheetWriter::Block {
   std::string text;
   std::optional<SectionIndex> sections;
   std::vector<StringStatus> states;
-  std::string address;  // "CA0000"
-  uint32_t next = 0;    // the next string to look at
+  std::string address;      // "CA0000"
+  uint32_t next = 0;        // the next string to look at
+  std::vector<bool> shown;  // per string: the sheet shows it
+  // With an earlier folder: the block's text there, and each string's translation then.
+  std::string sinceText;
+  std::vector<std::vector<std::string>> before;
 };
 
 ProofSheetWriter::ProofSheetWriter(TmyForm& form, BatchSession& session, ProofRequest request,
@@ -154,7 +159,7 @@ bool ProofSheetWriter::Step(uint32_t strings) {
       continue;
     }
     const uint32_t n = block_->next++;
-    if (!ProofShows(request_.filter, block_->states[n].state)) continue;
+    if (!block_->shown[n]) continue;
     Draw(n);
     --strings;
   }
@@ -187,7 +192,20 @@ void ProofSheetWriter::Enter(const ProofBlock& block) {
   ++count_.blocks;
   count_.progress += page.progress;
   count_.strings += strings;
-  for (const StringStatus& status : b->states) count_.shown += ProofShows(request_.filter, status.state);
+  if (request_.sinceDir) {
+    // A file missing there held no translation then.
+    const std::vector<uint8_t> bytes =
+        ReadWholeFile(*request_.sinceDir + kPathSep + page.file).value_or(std::vector<uint8_t>());
+    b->sinceText.assign(bytes.begin(), bytes.end());
+    const SectionIndex then(b->sinceText, strings);
+    for (uint32_t n = 0; n < strings; ++n) b->before.push_back(then.translation(n));
+  }
+  for (uint32_t n = 0; n < strings; ++n) {
+    const bool shown = ProofShows(request_.filter, b->states[n].state) &&
+                       (!request_.sinceDir || b->before[n] != b->sections->translation(n));
+    b->shown.push_back(shown);
+    count_.shown += shown;
+  }
   pages_.push_back(std::move(page));
   block_ = std::move(b);
 }
@@ -233,6 +251,17 @@ void ProofSheetWriter::Draw(uint32_t n) {
     for (const std::string& line : body) joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
     out += "<pre>" + HtmlEscaped(joined) + "</pre>\n";
   }
+  if (request_.sinceDir) {
+    out += "<h4>Before</h4>\n";
+    if (block.before[n].empty()) {
+      out += "<p class=\"none\">Not translated then.</p>\n";
+    } else {
+      std::string joined;
+      for (const std::string& line : block.before[n])
+        joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
+      out += "<pre class=\"before\">" + HtmlEscaped(joined) + "</pre>\n";
+    }
+  }
   if (!status.findings.empty()) {
     out += "<h4>Findings</h4>\n<ul class=\"found\">\n";
     for (const LintFinding& f : status.findings)
@@ -259,12 +288,15 @@ std::string ProofSheetWriter::Html() const {
           std::to_string(total.translated) + " translated, " + std::to_string(total.withFindings) +
           " with findings, " + std::to_string(total.strings - total.translated - total.withFindings) +
           " not translated yet.";
-  if (request_.filter != ProofFilter::kAll)
-    html += " Shown here: " + std::to_string(counted.shown) +
-            (request_.filter == ProofFilter::kUntranslated ? " not translated yet"
-             : request_.filter == ProofFilter::kTranslated ? " translated"
-                                                           : " with findings") +
-            ".";
+  if (request_.filter != ProofFilter::kAll || request_.sinceDir) {
+    html += " Shown here: " + std::to_string(counted.shown);
+    if (request_.filter != ProofFilter::kAll)
+      html += request_.filter == ProofFilter::kUntranslated ? " not translated yet"
+              : request_.filter == ProofFilter::kTranslated ? " translated"
+                                                            : " with findings";
+    if (request_.sinceDir) html += " whose translation changed since " + HtmlEscaped(*request_.sinceDir);
+    html += ".";
+  }
   html += "</p>\n<nav>\n<ul>\n";
   for (const Page& page : pages_) {
     const std::string address = Address(page.caption);

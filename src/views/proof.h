@@ -45,6 +45,9 @@ struct ProofRequest {
   ProofFilter filter = ProofFilter::kAll;
   LintOptions lint;
   const Glossary* glossary = nullptr;  // the team's glossary: its findings as the lint's
+  // An earlier state of the translations folder (the one last proofread): only the strings whose
+  // translation differs from the one there are shown, each with what it was.
+  std::optional<std::string> sinceDir;
 };
 
 // What a sheet holds, for the message or the summary line after it.

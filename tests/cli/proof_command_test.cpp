@@ -152,6 +152,36 @@ TEST_F(ProofCommand, ASheetMadeInStepsIsTheSheetMadeAtOnce) {
   }
 }
 
+// --since: only what changed since an earlier folder, each string with what it was then.
+TEST_F(ProofCommand, SinceShowsTheStringsWhoseTranslationChangedWithTheirEarlierText) {
+  fs::copy(dir.path() / "Dumps", dir.path() / "reviewed", fs::copy_options::recursive);
+  std::string now = ReadFileText(dir.file("Dumps/000A0000.txt"));
+  const size_t at = now.find("Trouve Kor");
+  ASSERT_NE(at, std::string::npos);
+  now.replace(at, 10, "Cherche Kor");  // string 4 changed
+  now += ".STRING 9\r\n\r\n.ENDS\r\n";  // an empty section changes no translation
+  dir.write("Dumps/000A0000.txt", now);
+  dir.write("Dumps/000A8000.txt", ".STRING 2\r\nMerci !\r\n.ENDS\r\n");  // a new file: translated since
+  dir.write("reviewed/00060000.txt", ".STRING 1\r\nGone\r\n.ENDS\r\n");  // a file gone since
+
+  const ToolRun run = RunTool(dir, "proof demo.sfc demo.txt --since reviewed -o -");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Ids(run.out), (std::vector<std::string>{"CA0000-4", "C60000-1", "CA8000-2"}));
+  EXPECT_NE(run.out.find("<pre>Cherche Kor, \xC3\xA0 l'est.</pre>\n<h4>Before</h4>\n<pre class=\"before\">Trouve Kor"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("<pre class=\"before\">Gone</pre>"), std::string::npos);
+  EXPECT_NE(run.out.find("Merci !</pre>\n<h4>Before</h4>\n<p class=\"none\">Not translated then.</p>"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("Shown here: 3 whose translation changed since reviewed."), std::string::npos);
+
+  EXPECT_EQ(Ids(RunTool(dir, "proof demo.sfc demo.txt --since reviewed --only untranslated -o -").out),
+            std::vector<std::string>{"C60000-1"});
+  EXPECT_EQ(Ids(RunTool(dir, "proof demo.sfc demo.txt --since Dumps -o -").out), std::vector<std::string>{});
+  const ToolRun missing = RunTool(dir, "proof demo.sfc demo.txt --since nowhere -o -");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("--since: no folder nowhere"), std::string::npos);
+}
+
 TEST(ProofText, Base64AndHtmlEscapes) {
   const std::pair<std::string, std::string> base64[] = {
       {"", ""},
