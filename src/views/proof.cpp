@@ -48,6 +48,13 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return ToUtf8(Cp1252ToUnicode(bytes));
 }
 
+// Windows-1252 lines as UTF-8 text, one a line (an empty line kept as one).
+std::string LinesUtf8(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + Cp1252ToUtf8(lines[i]);
+  return text;
+}
+
 // An original text's CR LF line ends as the page's line ends.
 std::string WithoutCr(std::string text) {
   std::erase(text, '\r');
@@ -238,7 +245,8 @@ void ProofSheetWriter::Draw(uint32_t n) {
            std::to_string(2 * picture.width) + "\" height=\"" + std::to_string(2 * picture.height) +
            "\" alt=\"String# " + std::to_string(n) +
            (drawn ? " in the game's text box, its translation below\">\n" : " in the game's text box\">\n");
-  out += "<div class=\"texts\">\n<h4>Original</h4>\n<pre>" +
+  // Each text's <pre> starts with a line end, which HTML drops, so that an empty first line stays.
+  out += "<div class=\"texts\">\n<h4>Original</h4>\n<pre>\n" +
          HtmlEscaped(WithoutCr(toUtf8_(OriginalTextOf(form_, block.index, n)))) + "</pre>\n";
   out += "<h4>Translation</h4>\n";
   const std::vector<std::string> body = block.sections->translation(n);
@@ -247,19 +255,14 @@ void ProofSheetWriter::Draw(uint32_t n) {
            : status.headerLine < 0 ? "<p class=\"none\">No section in the translation file.</p>\n"
                                    : "<p class=\"none\">Not translated yet.</p>\n";
   } else {
-    std::string joined;
-    for (const std::string& line : body) joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
-    out += "<pre>" + HtmlEscaped(joined) + "</pre>\n";
+    out += "<pre>\n" + HtmlEscaped(LinesUtf8(body)) + "</pre>\n";
   }
   if (request_.sinceDir) {
     out += "<h4>Before</h4>\n";
     if (block.before[n].empty()) {
       out += "<p class=\"none\">Not translated then.</p>\n";
     } else {
-      std::string joined;
-      for (const std::string& line : block.before[n])
-        joined += (joined.empty() ? "" : "\n") + Cp1252ToUtf8(line);
-      out += "<pre class=\"before\">" + HtmlEscaped(joined) + "</pre>\n";
+      out += "<pre class=\"before\">\n" + HtmlEscaped(LinesUtf8(block.before[n])) + "</pre>\n";
     }
   }
   if (!status.findings.empty()) {

@@ -57,7 +57,9 @@ void TScriptForm::ExportProof() {
   }
 
   const ScriptBlock& block = all[static_cast<size_t>(f.gCurBlock)];
-  const std::string address = f.ui.list(ControlId::bList).line(f.gCurBlock).substr(6);  // "Block CA0000"
+  // The block's address as the block list shows it ("Block CA0000").
+  std::string address = f.ui.list(ControlId::bList).line(f.gCurBlock);
+  if (address.starts_with("Block ")) address.erase(0, 6);
   const std::filesystem::path rom(f.gROMPath);
   FileDialog save;
   save.title = kProofCaption;

@@ -397,7 +397,7 @@ TEST_F(ScriptWindows, ProofSheetDrawsTheShownBlockAsTheToolDoes) {
   EXPECT_NE(answers.boxes.back().second.find("\"sheet.html\" shows the 6 strings of Block CA0000"),
             std::string::npos)
       << answers.boxes.back().second;
-  EXPECT_NE(html.find("<pre>Salut \xC3\xA0 Tormel Saragon!</pre>"), std::string::npos);
+  EXPECT_NE(html.find("<pre>\nSalut \xC3\xA0 Tormel Saragon!</pre>"), std::string::npos);
   EXPECT_EQ(html.find("Bienvenue"), std::string::npos);
   // The editor as it was: its string, its text, unsaved.
   EXPECT_EQ(program.myForm.gCurString, 2);

@@ -57,7 +57,7 @@ TEST(ProofCommand, DrawsTheShownBlockBetweenEventsAndWritesItOnce) {
   const std::string html = ReadFileText(dir.file("sheet.html"));
   EXPECT_EQ(script.said.back().text.rfind("\"sheet.html\" shows the 3 strings of Block 20000", 0), 0u)
       << script.said.back().text;
-  EXPECT_NE(html.find("<pre>Unsaved</pre>"), std::string::npos);
+  EXPECT_NE(html.find("<pre>\nUnsaved</pre>"), std::string::npos);
   EXPECT_NE(html.find("No section in the translation file."), std::string::npos);  // string 1
   EXPECT_EQ(html.find("Saved"), std::string::npos);
   // The editor as it was.
