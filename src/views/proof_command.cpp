@@ -1,5 +1,5 @@
-// Export Proof Sheet: the shown block for a proofreader, as `ts2tool proof --block` writes it,
-// with the Text Editor's text as it stands and the editor's view options.
+// Export Proof Sheet: the shown block (or the whole script) for a proofreader, as `ts2tool proof`
+// writes it, with the Text Editor's text as it stands and the editor's view options.
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -34,8 +34,8 @@ struct TScriptForm::ProofJob {
   std::optional<BatchSession> session;
   std::optional<Glossary> glossary;
   std::optional<ProofSheetWriter> writer;
-  std::string out;    // the page's path
-  std::string block;  // "CA0000"
+  std::string out;   // the page's path
+  std::string what;  // "Block CA0000", "the script's 3 blocks"
 };
 
 void TScriptForm::ExportProof() {
@@ -56,16 +56,30 @@ void TScriptForm::ExportProof() {
     return;
   }
 
-  const ScriptBlock& block = all[static_cast<size_t>(f.gCurBlock)];
+  const ScriptBlock& shown = all[static_cast<size_t>(f.gCurBlock)];
   // The block's address as the block list shows it ("Block CA0000").
   std::string address = f.ui.list(ControlId::bList).line(f.gCurBlock);
   if (address.starts_with("Block ")) address.erase(0, 6);
+  // The shown block, or every block (each other one as its file is).
+  bool whole = false;
+  if (all.size() > 1) {
+    uint64_t strings = 0;
+    for (const ScriptBlock& b : all) strings += b.strings;
+    const int chosen =
+        ui.choose(Format("Make the proof sheet of Block %s (%s), or of the whole script (%s in %zu blocks)?",
+                         address.c_str(), Plural(shown.strings, "string", "strings").c_str(),
+                         Plural(strings, "string", "strings").c_str(), all.size()),
+                  kProofCaption, {"Shown Block", "Whole Script", "Cancel"});
+    if (chosen != 0 && chosen != 1) return;
+    whole = chosen == 1;
+  }
   const std::filesystem::path rom(f.gROMPath);
   FileDialog save;
   save.title = kProofCaption;
   save.filter = "HTML page (*.html)|*.html|All files (*.*)|*.*";
   save.initialDir = rom.parent_path().string();
-  save.fileName = (rom.parent_path() / (rom.stem().string() + "-" + address + ".html")).string();
+  save.fileName =
+      (rom.parent_path() / (rom.stem().string() + "-" + (whole ? "proof" : address) + ".html")).string();
   if (!RunKeepingDirectory(ui, save, true)) return;
   std::string out = save.fileName;
   if (!EndsWithHtml(out)) out += ".html";
@@ -97,7 +111,10 @@ void TScriptForm::ExportProof() {
   request.dumpsName = ExtractFileName(f.gDumpDir);
   request.dumpsDir = f.gDumpDir;
   request.made = LocalTime(static_cast<int64_t>(std::time(nullptr)));
-  request.blocks.push_back(ProofBlock{f.gCurBlock, TextOf(block)});
+  // The Text Editor's text for the blocks of its file, saved or not; the others' files.
+  for (const ScriptBlock& b : all)
+    if (whole || b.index == shown.index)
+      request.blocks.push_back(ProofBlock{b.index, b.file == shown.file ? TextOf(b) : std::nullopt});
   request.lint = Options();
   // The glossary as it is now: a copy, which a later change of the file leaves alone.
   if (!glossary.glossary().empty()) {
@@ -108,7 +125,7 @@ void TScriptForm::ExportProof() {
       drawer, *job->session, std::move(request), [&ui](const Bitmap& bitmap) { return ui.pngOf(bitmap); },
       [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); });
   job->out = out;
-  job->block = address;
+  job->what = whole ? Format("the script's %zu blocks", all.size()) : "Block " + address;
   proof_ = std::move(job);
   ProofSlice();
 }
@@ -135,10 +152,10 @@ void TScriptForm::ProofSlice() {
     return;
   }
   ui.message(
-      Format("\"%s\" shows the %s of Block %s as the game's text box draws them, with their texts "
+      Format("\"%s\" shows the %s of %s as the game's text box draws them, with their texts "
              "and findings (%s). Any web browser opens it, and prints it.",
              ExtractFileName(job.out).c_str(), Plural(job.writer->count().shown, "string", "strings").c_str(),
-             job.block.c_str(), ProgressText(job.writer->count().progress).c_str()));
+             job.what.c_str(), ProgressText(job.writer->count().progress).c_str()));
 }
 
 }  // namespace ts2

@@ -96,9 +96,9 @@ class TScriptForm {
   // Export Script as PO: every block's strings and translations (the current block's as the Text
   // Editor holds it) in a PO file for translation tools, as `ts2tool export` writes it.
   void ExportPo();
-  // Export Proof Sheet: the shown block's strings (its translation as the Text Editor holds it)
-  // drawn as the editor draws them, with their texts and findings, in one HTML page
-  // (views/proof.h), as `ts2tool proof --block` writes it.
+  // Export Proof Sheet: the strings of the shown block, or of every block, after asking (the shown
+  // block's translation as the Text Editor holds it), drawn as the editor draws them, with their
+  // texts and findings, in one HTML page (views/proof.h), as `ts2tool proof` writes it.
   void ExportProof();
   // How long the sheet is drawn before events are let through again (at least one string is).
   std::chrono::milliseconds proofSlice{30};

@@ -387,6 +387,7 @@ TEST_F(ScriptWindows, ProofSheetDrawsTheShownBlockAsTheToolDoes) {
   clickLine("pList", 2);
   const std::string shown = ui.richEdit(ControlId::TDMemo).text();
 
+  answers.choices.push_back(0);  // the shown block
   answers.save.push_back(dir.file("sheet"));
   program.myForm.RunMenuCommand(MenuId::ExportProof1);
   // Drawn a slice at a time between events, then written.

@@ -14,7 +14,7 @@ namespace {
 
 using test::ReadFileText;
 
-TEST(ProofCommand, DrawsTheShownBlockBetweenEventsAndWritesItOnce) {
+TEST(ProofCommand, DrawsTheShownBlockOrTheScriptBetweenEventsAndWritesItOnce) {
   test::TempDir dir;
   test::ScopedCwd cwd{dir.path()};
   test::RomBuilder rom;
@@ -24,8 +24,11 @@ TEST(ProofCommand, DrawsTheShownBlockBetweenEventsAndWritesItOnce) {
     rom.put16(0x20000 + 2 * s, static_cast<uint16_t>(0x100 + 0x10 * s));
     rom.put(0x30100 + 0x10 * s, strings[s]);
   }
+  // A second block lists the first two strings again from a table of its own.
+  rom.put16(0x28000, 0x100).put16(0x28002, 0x110);
   dir.write("game.sfc", rom.file());
-  dir.write("game.txt", ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $020000 $030000 0 3\r\n");
+  dir.write("game.txt",
+            ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $020000 $030000 0 3\r\n.BLOCK $028000 $030000 0 2\r\n");
   dir.write("Dumps/00020000.txt", ".STRING 0\r\nSaved\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
 
   headless::HeadlessProgram program;
@@ -45,8 +48,14 @@ TEST(ProofCommand, DrawsTheShownBlockBetweenEventsAndWritesItOnce) {
 
   // One string a slice: the first is drawn at once, the others when events are let through.
   program.program.ScriptForm().proofSlice = std::chrono::milliseconds(0);
+  script.choiceAnswers.push_back(0);  // the shown block
   script.saveAnswers.push_back(dir.file("sheet"));
   form.RunMenuCommand(MenuId::ExportProof1);
+  EXPECT_NE(
+      script.said.back().text.find("Block 20000 (3 strings), or of the whole script (5 strings in 2 blocks)"),
+      std::string::npos)
+      << script.said.back().text;
+  EXPECT_EQ(script.dialogsRun.back().fileName, dir.file("game-20000.html"));
   EXPECT_FALSE(std::filesystem::exists(dir.file("sheet.html")));
   const size_t dialogs = script.dialogsRun.size();
   form.RunMenuCommand(MenuId::ExportProof1);  // asked again meanwhile: said, nothing started
@@ -60,6 +69,28 @@ TEST(ProofCommand, DrawsTheShownBlockBetweenEventsAndWritesItOnce) {
   EXPECT_NE(html.find("<pre>\nUnsaved</pre>"), std::string::npos);
   EXPECT_NE(html.find("No section in the translation file."), std::string::npos);  // string 1
   EXPECT_EQ(html.find("Saved"), std::string::npos);
+  EXPECT_EQ(html.find("block-28000"), std::string::npos);
+
+  // The whole script: the other block as its file is (it has none yet); a closed question or
+  // Cancel makes nothing.
+  for (int cancelled : {-1, 2}) {
+    script.choiceAnswers.push_back(cancelled);
+    form.RunMenuCommand(MenuId::ExportProof1);
+  }
+  EXPECT_EQ(script.dialogsRun.size(), dialogs);
+  script.choiceAnswers.push_back(1);
+  script.saveAnswers.push_back(dir.file("script.html"));
+  form.RunMenuCommand(MenuId::ExportProof1);
+  EXPECT_EQ(script.dialogsRun.back().fileName, dir.file("game-proof.html"));
+  program.ui.runLaterTasks();
+  const std::string all = ReadFileText(dir.file("script.html"));
+  EXPECT_EQ(script.said.back().text.rfind("\"script.html\" shows the 5 strings of the script's 2 blocks", 0),
+            0u)
+      << script.said.back().text;
+  EXPECT_NE(all.find("<pre>\nUnsaved</pre>"), std::string::npos);
+  EXPECT_NE(all.find("<section id=\"block-28000\">"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("Dumps/00028000.txt")));
+
   // The editor as it was.
   EXPECT_EQ(form.gCurString, 2);
   EXPECT_EQ(editor.text(), text);
