@@ -26,6 +26,10 @@ std::optional<uint64_t> HexWord(std::string_view s) {
 
 }  // namespace
 
+std::string_view ListedAddress(std::string_view line) {
+  return line.starts_with(kListPrefix) ? line.substr(kListPrefix.size()) : line;
+}
+
 std::optional<BlockArg> ParseBlockArg(const std::string& word) {
   BlockArg arg;
   arg.word = word;
@@ -58,8 +62,8 @@ ResolvedBlock ResolveBlock(const TmyForm& form, const BlockArg& arg) {
   auto listedAs = [&](uint64_t address) -> std::optional<int> {
     for (int i = 0; i < blocks; ++i) {
       const std::string line = list.line(i);
-      if (line.compare(0, kListPrefix.size(), kListPrefix) != 0) continue;
-      if (HexWord(std::string_view(line).substr(kListPrefix.size())) == address) return i;
+      if (!std::string_view(line).starts_with(kListPrefix)) continue;
+      if (HexWord(ListedAddress(line)) == address) return i;
     }
     return std::nullopt;
   };

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ts2 {
 
@@ -21,6 +22,10 @@ struct BlockArg {
   std::string word;         // as given, for messages
   bool digitsOnly = false;  // an index that may also be read as a listed address
 };
+
+// The address in a line of the block list ("CA0000" of "Block CA0000"); the line itself when it
+// is not in the list's form.
+std::string_view ListedAddress(std::string_view line);
 
 // The word's form; std::nullopt when it is none of the three.
 std::optional<BlockArg> ParseBlockArg(const std::string& word);

@@ -7,6 +7,7 @@
 #include "core/utf8.h"
 #include "display/batch.h"
 #include "display/render.h"
+#include "views/block_name.h"
 #include "views/glossary.h"
 #include "views/original.h"
 #include "views/sections.h"
@@ -59,13 +60,6 @@ std::string LinesUtf8(const std::vector<std::string>& lines) {
 std::string WithoutCr(std::string text) {
   std::erase(text, '\r');
   return text;
-}
-
-// The block's address as the block list shows it, without "Block ": "CA0000".
-std::string Address(std::string_view caption) {
-  constexpr std::string_view kPrefix = "Block ";
-  if (caption.starts_with(kPrefix)) caption.remove_prefix(kPrefix.size());
-  return std::string(caption);
 }
 
 }  // namespace
@@ -189,7 +183,7 @@ void ProofSheetWriter::Enter(const ProofBlock& block) {
   page.caption = Cp1252ToUtf8(bList.line(block.index));
   page.file = Format("%08X.txt", form_.gBlockOffset[static_cast<size_t>(block.index)]);
   page.exists = block.text || FileExists(request_.dumpsDir + kPathSep + page.file);
-  b->address = Address(page.caption);
+  b->address = std::string(ListedAddress(page.caption));
   BlockTerms terms;
   if (request_.glossary) terms = TermsOfBlock(*request_.glossary, 1, form_, block.index, strings, toUtf8_);
   const StateSpelling glossary{.glossary = request_.glossary, .terms = request_.glossary ? &terms : nullptr};
@@ -302,14 +296,14 @@ std::string ProofSheetWriter::Html() const {
   }
   html += "</p>\n<nav>\n<ul>\n";
   for (const Page& page : pages_) {
-    const std::string address = Address(page.caption);
+    const std::string_view address = ListedAddress(page.caption);
     html += "<li><a href=\"#block-" + HtmlEscaped(address) + "\">" + HtmlEscaped(page.caption) +
             "</a>: " + page.file + ", " + ProgressText(page.progress) +
             (page.exists ? "" : " (no file yet)") + "</li>\n";
   }
   html += "</ul>\n</nav>\n";
   for (const Page& page : pages_) {
-    html += "<section id=\"block-" + HtmlEscaped(Address(page.caption)) + "\">\n<h2>" +
+    html += "<section id=\"block-" + HtmlEscaped(ListedAddress(page.caption)) + "\">\n<h2>" +
             HtmlEscaped(page.caption) + "<span class=\"place\">" + page.file + "</span></h2>\n<p>" +
             ProgressText(page.progress) + "</p>\n" + page.strings + "</section>\n";
   }

@@ -9,6 +9,7 @@
 #include "core/forms.h"
 #include "display/batch.h"
 #include "script/autosave.h"
+#include "views/block_name.h"
 #include "views/glossary.h"
 #include "views/proof.h"
 #include "views/script_form.h"
@@ -57,9 +58,7 @@ void TScriptForm::ExportProof() {
   }
 
   const ScriptBlock& shown = all[static_cast<size_t>(f.gCurBlock)];
-  // The block's address as the block list shows it ("Block CA0000").
-  std::string address = f.ui.list(ControlId::bList).line(f.gCurBlock);
-  if (address.starts_with("Block ")) address.erase(0, 6);
+  const std::string address(ListedAddress(f.ui.list(ControlId::bList).line(f.gCurBlock)));
   // The shown block, or every block (each other one as its file is).
   bool whole = false;
   if (all.size() > 1) {
