@@ -26,11 +26,13 @@ constexpr char kRecoverHelp[] =
     "keeps in its autosave folder while typing pauses, which a crash or a killed session leaves\n"
     "behind and the editor offers back when the block is shown again.\n"
     "Prints each such file with the time its text was kept (local time), the strings that read\n"
-    "otherwise in it, and whether the file changed since, then a summary.\n"
+    "otherwise in it, and whether the file changed since, then a summary. Text an editor that\n"
+    "still runs keeps is its own: it is named, and left alone.\n"
     "  --autosave DIR  the editor's autosave folder (default $XDG_STATE_HOME/ts2edit/autosave,\n"
     "                  or ~/.local/state/ts2edit/autosave)\n"
     "  --restore       write each kept text over its file, whole or not at all, and remove the\n"
-    "                  copy; a file changed since the text was typed is left alone\n"
+    "                  copy; a file changed since the text was typed is left alone, and so is a\n"
+    "                  file with copies from several editors (the editor offers each)\n"
     "  --force         with --restore: restore over a file changed since as well\n"
     "  --discard       remove the copies; the files stay as they are\n"
     "  -n              change nothing: print what would be done\n"
@@ -56,56 +58,63 @@ int RunRecover(const std::vector<std::string>& args) {
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
-  std::vector<std::string> files;
-  for (const ScriptBlock& b : blocks) files.push_back(b.file);
-  const std::vector<std::string> kept = FilesWithKeptText(folder, files);
-
   std::string out;
   bool failed = false;
   size_t found = 0, done = 0;
   for (const ScriptBlock& b : blocks) {
-    if (std::find(kept.begin(), kept.end(), b.file) == kept.end()) continue;
-    const std::optional<KeptText> copy = FindKeptText(folder, b.file);
-    if (!copy) continue;
+    // A running editor's copy is its own: it goes when that editor saves or drops the text.
+    const std::vector<long> editors = EditorsKeeping(folder, b.file);
+    if (!editors.empty())
+      out += b.file + ": being edited in a running editor (" + ProcessesNamed(editors) + "); left alone\n";
+    const std::vector<KeptText> copies = LeftKeptTexts(folder, b.file);
+    if (copies.empty()) continue;
     ++found;
     const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(b.file);
     const std::string onDisk = bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-    const std::vector<uint32_t> differ =
-        StringsThatDiffer(FileBytesToEditorText(onDisk), FileBytesToEditorText(copy->bytes), b.strings);
-    const bool changed =
-        copy->info && copy->info->baseKnown && (!bytes || HashBytes(*bytes) != copy->info->baseHash);
-    const std::string when = copy->info ? LocalTime(copy->info->time) : std::string();
-    std::string line =
-        b.file + ": kept " + (when.empty() ? std::string("at an unknown time") : when) + "; " +
-        (differ.empty() ? std::string("no string differs")
-                        : StringsNamed(differ) + (differ.size() == 1 ? " differs" : " differ")) +
-        (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "");
-    if (restore && changed && !force) {
-      line += "; not restored (--force restores it)";
-      failed = true;
-    } else if (restore) {
-      std::string error;
-      if (!dryRun && !WriteFileAtomic(b.file, copy->bytes.data(), copy->bytes.size(), &error)) {
-        Fail(kExitBadInput, error + "; " + b.file + " was left as it was");
+    size_t handled = 0;
+    for (const KeptText& copy : copies) {
+      const std::vector<uint32_t> differ =
+          StringsThatDiffer(FileBytesToEditorText(onDisk), FileBytesToEditorText(copy.bytes), b.strings);
+      const bool changed =
+          copy.info && copy.info->baseKnown && (!bytes || HashBytes(*bytes) != copy.info->baseHash);
+      const std::string when = copy.info ? LocalTime(copy.info->time) : std::string();
+      std::string line =
+          b.file + ": kept " + (when.empty() ? std::string("at an unknown time") : when) + "; " +
+          (differ.empty() ? std::string("no string differs")
+                          : StringsNamed(differ) + (differ.size() == 1 ? " differs" : " differ")) +
+          (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "");
+      if (restore && copies.size() > 1) {
+        // One would be written over the other: the editor offers each, to restore or keep.
+        line += "; not restored (" + std::to_string(copies.size()) + " copies: the editor offers each)";
         failed = true;
-        continue;
-      }
-      if (!dryRun && !RemoveKeptText(folder, b.file)) {
-        Fail(kExitBadInput, "restored " + b.file + ", but could not remove its copy in " + folder);
+      } else if (restore && changed && !force) {
+        line += "; not restored (--force restores it)";
         failed = true;
+      } else if (restore) {
+        std::string error;
+        if (!dryRun && !WriteFileAtomic(b.file, copy.bytes.data(), copy.bytes.size(), &error)) {
+          Fail(kExitBadInput, error + "; " + b.file + " was left as it was");
+          failed = true;
+          continue;
+        }
+        if (!dryRun && !RemoveKeptText(folder, b.file, copy.slot)) {
+          Fail(kExitBadInput, "restored " + b.file + ", but could not remove its copy in " + folder);
+          failed = true;
+        }
+        line += dryRun ? "; would be restored" : "; restored";
+        ++handled;
+      } else if (discard) {
+        if (!dryRun && !RemoveKeptText(folder, b.file, copy.slot)) {
+          Fail(kExitBadInput, "could not remove the copy of " + b.file + " in " + folder);
+          failed = true;
+          continue;
+        }
+        line += dryRun ? "; would be discarded" : "; discarded";
+        ++handled;
       }
-      line += dryRun ? "; would be restored" : "; restored";
-      ++done;
-    } else if (discard) {
-      if (!dryRun && !RemoveKeptText(folder, b.file)) {
-        Fail(kExitBadInput, "could not remove the copy of " + b.file + " in " + folder);
-        failed = true;
-        continue;
-      }
-      line += dryRun ? "; would be discarded" : "; discarded";
-      ++done;
+      out += line + "\n";
     }
-    out += line + "\n";
+    if (handled == copies.size()) ++done;
   }
   if (restore || discard)
     out += Plural(done, "file", "files") + (dryRun ? " would be " : " ") +

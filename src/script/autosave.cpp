@@ -75,11 +75,12 @@ std::optional<T> ParseNumber(std::string_view text, int base) {
   return value;
 }
 
-std::string NameOf(const std::string& folder, const std::string& file, const char* extension) {
+std::string NameOf(const std::string& folder, const std::string& file, int slot) {
   const std::string key = AutosaveKey(file);
   const std::string name = ExtractFileName(key);
   return folder + kPathSep + name + "-" +
-         Format("%016llX", static_cast<unsigned long long>(HashBytes(AsBytes(key)))) + extension;
+         Format("%016llX", static_cast<unsigned long long>(HashBytes(AsBytes(key)))) +
+         (slot > 0 ? "-" + std::to_string(slot + 1) : std::string());
 }
 
 bool Removed(const std::string& path) {
@@ -147,15 +148,16 @@ std::string AutosaveKey(const std::string& file) {
   return (error ? std::filesystem::path(file) : absolute).lexically_normal().string();
 }
 
-AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file) {
-  return {NameOf(folder, file, ".txt"), NameOf(folder, file, ".info")};
+AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file, int slot) {
+  const std::string name = NameOf(folder, file, slot);
+  return {name + ".txt", name + ".info", name + ".lock"};
 }
 
-std::optional<KeptText> FindKeptText(const std::string& folder, const std::string& file) {
-  const AutosavePaths paths = AutosavePathsOf(folder, file);
+std::optional<KeptText> FindKeptText(const std::string& folder, const std::string& file, int slot) {
+  const AutosavePaths paths = AutosavePathsOf(folder, file, slot);
   const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(paths.text);
   if (!bytes) return std::nullopt;
-  KeptText kept{std::string(bytes->begin(), bytes->end()), std::nullopt};
+  KeptText kept{std::string(bytes->begin(), bytes->end()), std::nullopt, slot};
   if (const std::optional<std::vector<uint8_t>> info = ReadWholeFile(paths.info)) {
     kept.info =
         ParseAutosaveInfo(std::string_view(reinterpret_cast<const char*>(info->data()), info->size()));
@@ -164,21 +166,40 @@ std::optional<KeptText> FindKeptText(const std::string& folder, const std::strin
   return kept;
 }
 
-bool RemoveKeptText(const std::string& folder, const std::string& file) {
-  const AutosavePaths paths = AutosavePathsOf(folder, file);
+std::vector<KeptText> LeftKeptTexts(const std::string& folder, const std::string& file) {
+  std::vector<KeptText> left;
+  for (int slot = 0; slot < kAutosaveSlots; ++slot) {
+    std::optional<KeptText> kept = FindKeptText(folder, file, slot);
+    if (kept && !CopyLock::HeldElsewhere(AutosavePathsOf(folder, file, slot).lock))
+      left.push_back(std::move(*kept));
+  }
+  return left;
+}
+
+std::vector<long> EditorsKeeping(const std::string& folder, const std::string& file) {
+  std::vector<long> editors;
+  for (int slot = 0; slot < kAutosaveSlots; ++slot) {
+    long holder = 0;
+    if (CopyLock::HeldElsewhere(AutosavePathsOf(folder, file, slot).lock, &holder)) editors.push_back(holder);
+  }
+  return editors;
+}
+
+bool RemoveKeptText(const std::string& folder, const std::string& file, int slot) {
+  const AutosavePaths paths = AutosavePathsOf(folder, file, slot);
   const bool text = Removed(paths.text);
   return Removed(paths.info) && text;
 }
 
 bool WriteKeptText(const std::string& folder, const std::string& file, std::string_view bytes,
-                   const AutosaveInfo& info, std::string* error) {
+                   const AutosaveInfo& info, std::string* error, int slot) {
   std::error_code made;
   std::filesystem::create_directories(folder, made);
   if (made) {
     if (error) *error = "could not make the folder: " + made.message();
     return false;
   }
-  const AutosavePaths paths = AutosavePathsOf(folder, file);
+  const AutosavePaths paths = AutosavePathsOf(folder, file, slot);
   const std::string infoText = AutosaveInfoText(info);
   return WriteFileAtomic(paths.text, bytes.data(), bytes.size(), error) &&
          WriteFileAtomic(paths.info, infoText.data(), infoText.size(), error);
@@ -193,8 +214,14 @@ std::vector<std::string> FilesWithKeptText(const std::string& folder, const std:
   std::vector<std::string> found;
   if (names.empty()) return found;
   for (const std::string& file : files) {
-    if (names.count(ExtractFileName(AutosavePathsOf(folder, file).text)) && FindKeptText(folder, file))
-      found.push_back(file);
+    for (int slot = 0; slot < kAutosaveSlots; ++slot) {
+      const AutosavePaths paths = AutosavePathsOf(folder, file, slot);
+      if (names.count(ExtractFileName(paths.text)) && FindKeptText(folder, file, slot) &&
+          !CopyLock::HeldElsewhere(paths.lock)) {
+        found.push_back(file);
+        break;
+      }
+    }
   }
   return found;
 }
@@ -223,6 +250,13 @@ std::string StringsNamed(const std::vector<uint32_t>& strings) {
   std::string out = strings.size() == 1 ? "string " : "strings ";
   for (size_t i = 0; i < strings.size(); ++i)
     out += (i == 0 ? "" : i + 1 == strings.size() ? " and " : ", ") + std::to_string(strings[i]);
+  return out;
+}
+
+std::string ProcessesNamed(const std::vector<long>& ids) {
+  std::string out = ids.size() == 1 ? "process " : "processes ";
+  for (size_t i = 0; i < ids.size(); ++i)
+    out += (i ? ", " : "") + (ids[i] ? std::to_string(ids[i]) : std::string("unknown"));
   return out;
 }
 
@@ -280,20 +314,22 @@ void Autosave::Update() {
     return;
   }
   if (!written_.empty() && written_ != f.gTextPath) Discard();
-  // A copy this run did not write (one whose offer was put off, another editor's) is not
-  // written over unasked.
+  // A left copy that could be set aside nowhere (kept neither as a recovery copy nor dropped)
+  // is not written over unasked.
   if (f.gTextPath == held_) return;
   if (written_ != f.gTextPath) Offer();
   if (f.gTextPath == held_ || !editor.modified()) return;
-  const std::string bytes = EditorTextToFileBytes(editor.text());
+  std::string error;
+  if (written_ != f.gTextPath && !Claim(f.gTextPath))
+    error = "other copies of the editor keep " + std::to_string(kAutosaveSlots) + " copies of this file";
+  const std::string bytes = error.empty() ? EditorTextToFileBytes(editor.text()) : std::string();
   const uint64_t hash = HashBytes(AsBytes(bytes));
-  if (written_ == f.gTextPath && hash == writtenHash_) return;
+  if (error.empty() && hash == writtenHash_) return;
   const AutosaveInfo info{.file = AutosaveKey(f.gTextPath),
                           .baseKnown = f.textFileStamp.known,
                           .baseHash = f.textFileStamp.hash,
                           .time = static_cast<int64_t>(std::time(nullptr))};
-  std::string error;
-  if (!WriteKeptText(folder, f.gTextPath, bytes, info, &error)) {
+  if (!error.empty() || !WriteKeptText(folder, f.gTextPath, bytes, info, &error, slot_)) {
     if (!failureShown_) {
       failureShown_ = true;
       program.ui.message("Error: Could not keep a copy of the unsaved text in \"" + folder + "\" (" + error +
@@ -302,8 +338,33 @@ void Autosave::Update() {
     return;
   }
   failureShown_ = false;
-  written_ = f.gTextPath;
   writtenHash_ = hash;
+}
+
+bool Autosave::Claim(const std::string& file) {
+  const std::string folder = Folder();
+  std::error_code made;  // the lock files are made before the first copy makes the folder
+  std::filesystem::create_directories(folder, made);
+  for (int slot = 0; slot < kAutosaveSlots; ++slot) {
+    std::optional<CopyLock> lock = CopyLock::Take(AutosavePathsOf(folder, file, slot).lock);
+    if (!lock) continue;  // another running editor's copy
+    std::error_code error;
+    // A copy left by a run that ended is not written over: it was offered and kept.
+    if (std::filesystem::exists(AutosavePathsOf(folder, file, slot).text, error) || error) continue;
+    written_ = file;
+    slot_ = slot;
+    lock_ = std::move(lock);
+    writtenHash_ = 0;
+    return true;
+  }
+  return false;
+}
+
+void Autosave::Abandon() {
+  if (lock_) lock_->Abandon();
+  lock_.reset();
+  written_.clear();
+  writtenHash_ = 0;
 }
 
 void Autosave::Settle() {
@@ -316,22 +377,46 @@ void Autosave::Settle() {
 void Autosave::Discard() {
   if (written_.empty()) return;
   const std::string folder = Folder();
-  if (!folder.empty()) RemoveKeptText(folder, written_);
+  if (!folder.empty()) RemoveKeptText(folder, written_, slot_);
+  lock_.reset();  // the lock file goes after the copy
   written_.clear();
   writtenHash_ = 0;
+}
+
+void Autosave::WarnOfOtherEditors(const std::string& file) {
+  if (std::find(warned_.begin(), warned_.end(), file) != warned_.end()) return;
+  const std::vector<long> editors = EditorsKeeping(Folder(), file);
+  if (editors.empty()) return;
+  warned_.push_back(file);
+  program.ui.message("\"" + ExtractFileName(file) + "\" is open in another copy of the editor (" +
+                     ProcessesNamed(editors) +
+                     ") with text typed there and not saved yet. Whichever editor saves the file last "
+                     "replaces what the other saved: type in one of them only.");
 }
 
 void Autosave::Offer() {
   TmyForm& f = program.myForm;
   const std::string folder = Folder();
   if (folder.empty() || f.gTextPath.empty() || written_ == f.gTextPath) return;
-  const std::optional<KeptText> kept = FindKeptText(folder, f.gTextPath);
-  if (!kept) return;
+  WarnOfOtherEditors(f.gTextPath);
+  for (const KeptText& left : LeftKeptTexts(folder, f.gTextPath))
+    if (!OfferOne(left)) return;
+}
+
+bool Autosave::OfferOne(const KeptText& left) {
+  TmyForm& f = program.myForm;
+  const std::string folder = Folder();
+  // Held while it is offered, so that another editor showing the file meanwhile does not offer
+  // it too; a copy another editor has taken up since it was found is left to that one.
+  std::optional<CopyLock> lock = CopyLock::Take(AutosavePathsOf(folder, f.gTextPath, left.slot).lock);
+  if (!lock) return true;
+  const std::optional<KeptText> kept = FindKeptText(folder, f.gTextPath, left.slot);
+  if (!kept) return true;
   RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
   const std::string shown = editor.text(), restored = FileBytesToEditorText(kept->bytes);
   if (kept->bytes == EditorTextToFileBytes(shown)) {  // saved after all, or typed back
-    RemoveKeptText(folder, f.gTextPath);
-    return;
+    RemoveKeptText(folder, f.gTextPath, left.slot);
+    return true;
   }
   const std::string when = kept->info ? LocalTime(kept->info->time) : std::string();
   const std::vector<uint32_t> differ = StringsThatDiffer(shown, restored, f.gCurStringCount);
@@ -356,16 +441,19 @@ void Autosave::Offer() {
       const auto differ = std::mismatch(shown.begin(), shown.end(), restored.begin(), restored.end());
       editor.setSelection(static_cast<int>(differ.second - restored.begin()), 0);
       written_ = f.gTextPath;
+      slot_ = left.slot;
+      lock_ = std::move(lock);
       writtenHash_ = HashBytes(AsBytes(kept->bytes));
-      break;
+      return false;  // the editor holds that text now: another left copy waits for a later showing
     }
-    case 2: RemoveKeptText(folder, f.gTextPath); break;
+    case 2: RemoveKeptText(folder, f.gTextPath, left.slot); return true;
     default:  // Keep as a Copy, or the box closed without a choice: nothing is deleted unasked
-      if (f.KeepRecoveryCopy(f.gTextPath, kept->bytes.data(), kept->bytes.size(), "unsaved text", false))
-        RemoveKeptText(folder, f.gTextPath);
-      else
-        held_ = f.gTextPath;  // the only copy of that text: this run does not write over it
-      break;
+      if (f.KeepRecoveryCopy(f.gTextPath, kept->bytes.data(), kept->bytes.size(), "unsaved text", false)) {
+        RemoveKeptText(folder, f.gTextPath, left.slot);
+        return true;
+      }
+      held_ = f.gTextPath;  // the only copy of that text: this run does not write over it
+      return false;
   }
 }
 

@@ -8,7 +8,10 @@
 // A copy is two files in the folder: "NAME-HASH.txt", the bytes a save would have written, and
 // "NAME-HASH.info", which names the translation file they belong to. NAME is the translation
 // file's name and HASH a hash of its whole path, so that files of one name in two projects keep
-// apart, and the copy can be opened as it is by any text editor.
+// apart, and the copy can be opened as it is by any text editor. While its editor runs, a copy
+// also has a lock file, "NAME-HASH.lock" (script/copy_lock.h): a copy whose lock no running
+// program holds was left by a run that ended. Editors running side by side with unsaved text of
+// one file each keep their own copy, the second one in "NAME-HASH-2.txt" and so on.
 #pragma once
 
 #include <chrono>
@@ -17,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "script/copy_lock.h"
 
 namespace ts2 {
 
@@ -38,26 +43,35 @@ std::optional<AutosaveInfo> ParseAutosaveInfo(std::string_view text);
 // The whole path `file` names (made absolute against the working directory, "." and ".."
 // resolved as written), the one key of its copy.
 std::string AutosaveKey(const std::string& file);
+// How many editors at once keep a copy of one file: slot 0 is "NAME-HASH", slot k "NAME-HASH-k+1".
+constexpr int kAutosaveSlots = 8;
 struct AutosavePaths {
-  std::string text, info;
+  std::string text, info, lock;
 };
-AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file);
+AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file, int slot = 0);
 
 // A copy found in the folder for a translation file.
 struct KeptText {
   std::string bytes;                 // as a save writes them (CR LF line ends)
   std::optional<AutosaveInfo> info;  // none when the information file is missing or damaged
+  int slot = 0;
 };
-// The copy kept for `file`, if any. A copy whose information file names another file (two paths
-// with one hash) is not its copy.
-std::optional<KeptText> FindKeptText(const std::string& folder, const std::string& file);
-// Removes the copy of `file` (both files). False when one is still there.
-bool RemoveKeptText(const std::string& folder, const std::string& file);
+// The copy in `slot` for `file`, if any, whether or not its editor still runs. A copy whose
+// information file names another file (two paths with one hash) is not its copy.
+std::optional<KeptText> FindKeptText(const std::string& folder, const std::string& file, int slot = 0);
+// The copies of `file` that no running editor keeps: left by runs that ended without saving or
+// dropping their text. In slot order.
+std::vector<KeptText> LeftKeptTexts(const std::string& folder, const std::string& file);
+// The process ids of the running editors (this process included) that keep a copy of `file`, 0
+// for one whose id is not known.
+std::vector<long> EditorsKeeping(const std::string& folder, const std::string& file);
+// Removes the copy of `file` in `slot` (both files). False when one is still there.
+bool RemoveKeptText(const std::string& folder, const std::string& file, int slot = 0);
 // Writes the copy of `file` whole (each of its two files replaced atomically), making the folder
 // when it is missing. False, with `error` saying why, when it could not be written.
 bool WriteKeptText(const std::string& folder, const std::string& file, std::string_view bytes,
-                   const AutosaveInfo& info, std::string* error);
-// The translation files of `files` that have a copy in the folder, in their order.
+                   const AutosaveInfo& info, std::string* error, int slot = 0);
+// The translation files of `files` that have a left copy in the folder, in their order.
 std::vector<std::string> FilesWithKeptText(const std::string& folder, const std::vector<std::string>& files);
 
 // The user's autosave folder: $XDG_STATE_HOME/ts2edit/autosave, or ~/.local/state/ts2edit/autosave
@@ -69,6 +83,8 @@ std::string UserAutosaveFolder();
 std::vector<uint32_t> StringsThatDiffer(std::string_view before, std::string_view after, uint32_t strings);
 // "string 3", "strings 0, 3 and 7".
 std::string StringsNamed(const std::vector<uint32_t>& strings);
+// "process 4711", "processes 4711, 4712" (an id of 0 as "unknown").
+std::string ProcessesNamed(const std::vector<long>& ids);
 
 // The editor's side: follows the Text Editor and writes, removes and offers copies.
 class Autosave {
@@ -99,19 +115,28 @@ class Autosave {
   // The data file was loaded: names the blocks, other than the shown one, that have a copy
   // (once the command under way has ended).
   void ScriptLoaded();
-
-  // The file whose copy this run wrote last (empty when none is on disk).
-  const std::string& written() const { return written_; }
+  // Lets go of the copy as a run that ends without closing (a crash) does: it stays on disk, no
+  // longer this run's, and the next run offers it.
+  void Abandon();
 
  private:
   std::string Folder() const;
   void Wait(int milliseconds);
+  // Takes a slot for this run's copy of `file`; false when every slot is another editor's.
+  bool Claim(const std::string& file);
+  // Offers one left copy of the shown file; false when no other is to be offered now.
+  bool OfferOne(const KeptText& left);
+  // Tells, once a run for each file, that another running editor keeps unsaved text of `file`.
+  void WarnOfOtherEditors(const std::string& file);
   bool waiting_ = false;
   bool pending_ = false;  // edits not copied yet
   unsigned keys_ = 0;
   std::chrono::steady_clock::time_point firstKey_, lastKey_;
-  std::string written_;
+  std::string written_;  // the file whose copy this run keeps, in slot_, under lock_
+  int slot_ = 0;
+  std::optional<CopyLock> lock_;
   uint64_t writtenHash_ = 0;
+  std::vector<std::string> warned_;
   std::string held_;  // a file whose earlier copy could be set aside nowhere: not written over
   bool failureShown_ = false;
   bool offerWaiting_ = false;

@@ -2,11 +2,14 @@
 // listed, restored over its file (not over a file changed since, unless forced) or discarded.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "script/autosave.h"
+#include "script/copy_lock.h"
 #include "tool.h"
 
 namespace ts2::test {
@@ -22,12 +25,12 @@ class Recover : public DemoSet {
     kept.replace(kept.find("Prends"), 6, "Saisis");
   }
   // Leaves a copy of `text` as the editor would, begun from the file holding `base`.
-  void leave(const std::string& text, const std::string& base) {
+  void leave(const std::string& text, const std::string& base, int slot = 0) {
     const std::string path = dir.file("Dumps/000A0000.txt");
     const auto bytes = std::span(reinterpret_cast<const uint8_t*>(base.data()), base.size());
     std::string error;
     ASSERT_TRUE(WriteKeptText(autosave(), path, text, {AutosaveKey(path), true, HashBytes(bytes), 1796662800},
-                              &error))
+                              &error, slot))
         << error;
   }
   std::string autosave() const { return dir.file("state/autosave"); }
@@ -85,6 +88,40 @@ TEST_F(Recover, AFileChangedSinceIsRestoredOnlyWhenForced) {
 
   for (const char* wrong : {"--restore --discard", "--force", "--discard --force"})
     EXPECT_EQ(recover(wrong).status, 2) << wrong;
+}
+
+// A copy a running editor keeps is that editor's; copies left by two editors are the editor's to
+// offer one by one, since restoring both would write one over the other.
+TEST_F(Recover, LeavesARunningEditorsCopyAndSeveralCopiesOfOneFileToTheEditor) {
+  const std::string path = dir.file("Dumps/000A0000.txt");
+  leave(kept, file);
+  {
+    std::optional<CopyLock> running = CopyLock::Take(AutosavePathsOf(autosave(), path).lock);
+    ASSERT_TRUE(running && running->held());
+    const ToolRun r = recover("--discard");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Dumps/000A0000.txt: being edited in a running editor (process " +
+                         std::to_string(getpid()) +
+                         "); left alone\n0 files discarded of 0 with unsaved text\n");
+    EXPECT_TRUE(FindKeptText(autosave(), path));
+    running->Abandon();  // the editor crashes
+  }
+  std::string other = file;
+  other.replace(other.find("Prends"), 6, "Attrape");
+  leave(other, file, 1);
+  ToolRun r = recover("--restore --force");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; not restored (2 copies: the editor "
+            "offers each)\n"
+            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; not restored (2 copies: the editor "
+            "offers each)\n"
+            "0 files restored of 1 with unsaved text\n");
+  EXPECT_EQ(ReadFileText(path), file);
+  r = recover("--discard");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.ends_with("1 file discarded of 1 with unsaved text\n")) << r.out;
+  EXPECT_TRUE(LeftKeptTexts(autosave(), path).empty());
 }
 
 }  // namespace

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "core/filestamp.h"
 #include "core/fileutil.h"
@@ -74,6 +79,49 @@ TEST(AutosaveFiles, ACopyBelongsToOnePathOnly) {
   EXPECT_TRUE(RemoveKeptText(folder, a));
   EXPECT_FALSE(fs::exists(paths.text) || fs::exists(paths.info));
   EXPECT_TRUE(RemoveKeptText(folder, a));  // nothing left to remove is no failure
+}
+
+// A copy's lock is held while its editor runs and goes with the process, however it ends.
+TEST(CopyLock, HeldUntilLetGoOrItsProcessEnds) {
+  test::TempDir dir;
+  const std::string path = dir.file("copy.lock");
+  long holder = -1;
+  EXPECT_FALSE(CopyLock::HeldElsewhere(path, &holder));
+  {
+    std::optional<CopyLock> lock = CopyLock::Take(path);
+    ASSERT_TRUE(lock && lock->held());
+    EXPECT_TRUE(CopyLock::HeldElsewhere(path, &holder));
+    EXPECT_EQ(holder, getpid());
+    holder = -1;
+    EXPECT_FALSE(CopyLock::Take(path, &holder));
+    EXPECT_EQ(holder, getpid());
+  }
+  EXPECT_FALSE(fs::exists(path));  // let go of: the file goes with it
+
+  // A killed editor: its lock file stays, held by no one.
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::optional<CopyLock> lock = CopyLock::Take(path);
+    const char held = lock && lock->held() ? 'y' : 'n';
+    if (write(ready[1], &held, 1) != 1) _exit(1);
+    for (;;) pause();
+  }
+  char held = 0;
+  ASSERT_EQ(read(ready[0], &held, 1), 1);
+  EXPECT_EQ(held, 'y');
+  EXPECT_TRUE(CopyLock::HeldElsewhere(path, &holder));
+  EXPECT_EQ(holder, child);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_FALSE(CopyLock::HeldElsewhere(path));
+  std::optional<CopyLock> taken = CopyLock::Take(path);
+  EXPECT_TRUE(taken && taken->held());
 }
 
 class Autosaving : public ::testing::Test {
@@ -189,6 +237,7 @@ TEST_F(Autosaving, TheNextRunOffersWhatACrashLeft) {
                             {AutosaveKey(lp.textFile(kA)), true, HashBytes(Bytes(kFileA)), 1}, &error));
 
   const std::string keptB = FindKeptText(folder, lp.textFile(kB))->bytes;
+  lp.p.program.autosave().Abandon();  // as the crash lets go of it
 
   // The next run (the first one never closed).
   const std::string data = lp.dir.write("game.txt", ".BLOCK 1A9000 0 0 1\n.BLOCK 1A8000 0 0 1\n");
@@ -214,6 +263,53 @@ TEST_F(Autosaving, TheNextRunOffersWhatACrashLeft) {
   next.program.menuCommand(MenuId::SaveTextFile1);
   EXPECT_FALSE(FindKeptText(folder, lp.textFile(kB)));
   EXPECT_EQ(FileBytesToEditorText(ReadFileText(lp.textFile(kB))), next.ui.TDMemo.text());
+}
+
+// Two copies of the editor with unsaved text of one file: each keeps a copy of its own, neither
+// is offered the other's as one a crash left, and a save in one leaves the other's copy alone.
+TEST_F(Autosaving, TwoEditorsOnOneFileKeepACopyEach) {
+  const std::string file = lp.textFile(kA);
+  typeAndPause("A ");
+  const std::string first = kept()->bytes;
+  const std::string data = lp.dir.write("game.txt", ".BLOCK 1A8000 0 0 1\n");
+  headless::HeadlessProgram second;
+  second.ui.autosaveDir = folder;
+  ASSERT_TRUE(second.form().OpenRomFile(lp.romPath, data));
+  second.ui.runLaterTasks();
+  ASSERT_EQ(second.ui.script.said.size(), 1u);
+  EXPECT_EQ(second.ui.script.said[0].kind, headless::Script::Said::Message);
+  EXPECT_EQ(second.ui.script.said[0].text,
+            "\"001A8000.txt\" is open in another copy of the editor (process " + std::to_string(getpid()) +
+                ") with text typed there and not saved yet. Whichever editor saves the file last replaces "
+                "what the other saved: type in one of them only.");
+  EXPECT_EQ(second.ui.TDMemo.text(), FileBytesToEditorText(kFileA));
+
+  second.ui.TDMemo.setSelection(static_cast<int>(second.ui.TDMemo.text().find("Bonjour")), 0);
+  second.ui.TDMemo.type("B ");
+  second.ui.runLaterTasks();
+  EXPECT_EQ(kept()->bytes, first);
+  ASSERT_TRUE(FindKeptText(folder, file, 1));
+  EXPECT_EQ(FindKeptText(folder, file, 1)->bytes, ".STRING 0\r\nB Bonjour\r\n.ENDS\r\n");
+  EXPECT_TRUE(AutosavePathsOf(folder, file, 1).text.ends_with("-2.txt"));
+  EXPECT_EQ(EditorsKeeping(folder, file).size(), 2u);
+  EXPECT_TRUE(LeftKeptTexts(folder, file).empty());
+  EXPECT_TRUE(FilesWithKeptText(folder, {file}).empty());
+
+  lp.p.program.menuCommand(MenuId::SaveTextFile1);
+  EXPECT_FALSE(kept());
+  EXPECT_TRUE(FindKeptText(folder, file, 1));
+
+  // The second one crashes: the next run is offered its text, and holds it from then on.
+  second.program.autosave().Abandon();
+  EXPECT_EQ(FilesWithKeptText(folder, {file}), std::vector<std::string>{file});
+  headless::HeadlessProgram third;
+  third.ui.autosaveDir = folder;
+  third.ui.script.choiceAnswers.push_back(0);
+  ASSERT_TRUE(third.form().OpenRomFile(lp.romPath, data));
+  third.ui.runLaterTasks();
+  EXPECT_EQ(third.ui.TDMemo.text(), FileBytesToEditorText(".STRING 0\r\nB Bonjour\r\n.ENDS\r\n"));
+  EXPECT_TRUE(LeftKeptTexts(folder, file).empty());
+  EXPECT_EQ(EditorsKeeping(folder, file).size(), 1u);
 }
 
 TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersWord) {
