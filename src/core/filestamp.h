@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ts2 {
 
@@ -17,6 +18,10 @@ struct FileStamp {
 
 // A fast hash of the bytes, for telling contents apart (not for security).
 uint64_t HashBytes(std::span<const uint8_t> bytes);
+// The same of a text's bytes.
+inline uint64_t HashBytes(std::string_view text) {
+  return HashBytes({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+}
 
 // The stamp of `path` as it is now on disk, holding `bytes` (what was just read from it or
 // written to it). An unknown stamp when the file cannot be looked at.

@@ -43,6 +43,7 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {WrapLongLines1,            "WrapLongLines1",            C, "&Wrap Long Lines",                "Ctrl+Shift+W", false, true, true, 0},
   {FillRepeats1,              "FillRepeats1",              C, "Fill &Repeated Strings...",       "Ctrl+Shift+R", false, true, true, 0},
   {UseSimilar1,               "UseSimilar1",               C, "Use &Similar Translation",        "Ctrl+Shift+U", false, true, true, 0},
+  {UndoOtherFiles1,           "UndoOtherFiles1",           C, "&Undo Changes to Other Files",    "",       false, false, true,  0},
   {View1,                     "View1",                     S, "&View",                           "",       false, true,  true,  0},
   {DisplayTextEditor1,        "DisplayTextEditor1",        C, "Display &Text Editor",            "Ctrl+T", false, true,  true,  0},
   {DTT,                       "DTT",                       C, "&Display Translated Text",        "Ctrl+D", false, true,  false, 0},

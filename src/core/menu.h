@@ -42,6 +42,7 @@ enum class MenuId {
   WrapLongLines1,
   FillRepeats1,
   UseSimilar1,
+  UndoOtherFiles1,
   View1,
   DisplayTextEditor1,
   DTT,

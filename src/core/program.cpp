@@ -182,6 +182,7 @@ void TmyForm::RunMenuCommand(MenuId item) {
     case MenuId::GoTo1: program.ScriptForm().GoTo(); break;
     case MenuId::ExportPo1: program.ScriptForm().ExportPo(); break;
     case MenuId::ExportProof1: program.ScriptForm().ExportProof(); break;
+    case MenuId::UndoOtherFiles1: program.ScriptForm().UndoOtherFiles(); break;
     case MenuId::ImportPo1: program.ScriptForm().ImportPo(); break;
     case MenuId::DumpMemory1: DumpMemory1Click(sender); break;
     case MenuId::DumpKanatoafile1: DumpKanatoafile1Click(sender); break;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "views/po_exchange.h"
@@ -140,26 +141,36 @@ void TScriptForm::ImportPo() {
                    kImportCaption))
     return;
 
-  ui.message(WriteImport(plan, "translation", "translations", "Imported %s into %s.") + leftOut);
+  ui.message(WriteImport(plan, kImportCaption, "translation", "translations", "Imported %s into %s.") +
+             leftOut);
 }
 
-std::string TScriptForm::WriteImport(const PoImport& plan, const char* one, const char* many,
-                                     const char* done) {
+std::string TScriptForm::WriteImport(const PoImport& plan, const char* what, const char* one,
+                                     const char* many, const char* done) {
   Toolkit& ui = program.ui;
   std::string error;
   // The current block in the Text Editor, as one edit to undo; every other file on disk.
   size_t written = 0, imported = 0;
   bool inEditor = false;
   std::string failures;
+  FilesChange change{what, {}, {}};
   for (const PoImport::File& file : plan.files) {
     if (!CurrentFile().empty() && file.file == CurrentFile()) {
       RichEdit& editor = ui.richEdit(ControlId::TDMemo);
       const Difference d = DifferenceOf(editor.text(), file.text);
       editor.replaceRanges({{static_cast<int>(d.start), static_cast<int>(d.length)}}, d.with);
       inEditor = true;
-    } else if (!WriteFileAtomic(file.file, file.text.data(), file.text.size(), &error)) {
-      failures += "\n\"" + file.file + "\" could not be written (" + error + "); it was left as it was.";
-      continue;
+      change.editorFile = file.file;
+    } else {
+      const std::optional<std::vector<uint8_t>> before = ReadWholeFile(file.file);
+      if (!WriteFileAtomic(file.file, file.text.data(), file.text.size(), &error)) {
+        failures += "\n\"" + file.file + "\" could not be written (" + error + "); it was left as it was.";
+        continue;
+      }
+      change.files.push_back(
+          {file.file,
+           before ? std::optional<std::string>(std::in_place, before->begin(), before->end()) : std::nullopt,
+           HashBytes(std::string_view(file.text))});
     }
     ++written;
     imported += file.strings.size();
@@ -170,13 +181,8 @@ std::string TScriptForm::WriteImport(const PoImport& plan, const char* one, cons
     report += " The changes to \"" + ExtractFileName(CurrentFile()) +
               "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
 
-  // The files written count again.
-  const LintOptions options = Options();
-  for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
-    for (const PoImport::File& file : plan.files)
-      if (file.file == blocks[b].file && file.file != CurrentFile()) Count(b, options);
-  if (onProgress) onProgress();
-  similar.FilesMayHaveChanged();
+  FilesWritten(change.paths());
+  Remember(std::move(change));
   return report + failures;
 }
 
@@ -205,7 +211,7 @@ void TScriptForm::FillRepeats() {
                        FileList(plan) + otherwise,
                    kFillCaption))
     return;
-  ui.message(WriteImport(plan, "string", "strings", "Filled %s in %s."));
+  ui.message(WriteImport(plan, kFillCaption, "string", "strings", "Filled %s in %s."));
 }
 
 }  // namespace ts2

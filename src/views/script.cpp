@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "script/lists.h"
 #include "script/textfile.h"
@@ -79,7 +80,7 @@ std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks,
     if (!text) continue;
     const Replaced r = ReplaceInTranslation(*text, b.strings, finder, replacement);
     if (r.count == 0) continue;
-    FileReplaced done{b.file, r.count, {}};
+    FileReplaced done{b.file, r.count, {}, *text, HashBytes(std::string_view(r.text))};
     if (!WriteFileAtomic(b.file, r.text.data(), r.text.size(), &done.error) && done.error.empty())
       done.error = "not written";
     out.push_back(std::move(done));

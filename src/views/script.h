@@ -66,7 +66,9 @@ std::vector<OriginalMatch> FindInOriginal(const TmyForm& form, const std::vector
 struct FileReplaced {
   std::string file;
   int replacements = 0;
-  std::string error;  // empty when the file was written
+  std::string error;   // empty when the file was written
+  std::string before;  // the file's bytes before
+  uint64_t after = 0;  // HashBytes of the bytes written
 };
 std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks, const TextFinder& finder,
                                          std::string_view replacement);

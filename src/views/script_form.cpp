@@ -71,6 +71,10 @@ void TScriptForm::BlockShown() {
   TmyForm& f = program.myForm;
   std::vector<ScriptBlock> now = ScriptBlocks(f, f.gDumpDir);
   const bool glossaryChanged = glossary.Refresh();
+  if (!blocks.empty() && !SameBlocks(now, blocks) && changes_.size()) {
+    changes_.Clear();  // another script: its files are not the ones those changes wrote
+    ShowUndoItem();
+  }
   if (!SameBlocks(now, blocks) || !options_ || options_->variableWidth != Options().variableWidth ||
       options_->playerWidth != Options().playerWidth || glossaryChanged) {
     blocks = std::move(now);
@@ -224,6 +228,16 @@ void TScriptForm::FileOnDiskChanged() {
   if (onProgress) onProgress();
 }
 
+void TScriptForm::FilesWritten(const std::vector<std::string>& files) {
+  const LintOptions options = Options();
+  for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
+    if (blocks[b].file != CurrentFile() &&
+        std::find(files.begin(), files.end(), blocks[b].file) != files.end())
+      Count(b, options);
+  if (onProgress) onProgress();
+  similar.FilesMayHaveChanged();
+}
+
 void TScriptForm::RestartCounting() {
   options_ = Options();
   progress.assign(blocks.size(), std::nullopt);
@@ -318,8 +332,14 @@ const std::vector<TScriptForm::Result>& TScriptForm::Find(const Search& search) 
   } else {
     const TextFinder finder(search.text, search.options);
     for (ScriptMatch& m : FindInTranslations(all, finder, [this](const ScriptBlock& b) { return TextOf(b); }))
-      results.push_back({m.block, m.at.string, m.at.line, m.at.column, search.text.size(), m.at.position,
-                         std::move(m.lineText), {}});
+      results.push_back({m.block,
+                         m.at.string,
+                         m.at.line,
+                         m.at.column,
+                         search.text.size(),
+                         m.at.position,
+                         std::move(m.lineText),
+                         {}});
   }
   return results;
 }
@@ -431,10 +451,12 @@ void TScriptForm::ReplaceAll(const std::string& with) {
 
   size_t replaced = inEditor.size(), written = inEditor.empty() ? 0 : 1;
   std::string failures;
+  FilesChange change{"Replace All", inEditor.empty() ? std::string() : CurrentFile(), {}};
   for (const FileReplaced& d : done) {
     if (d.error.empty()) {
       replaced += static_cast<size_t>(d.replacements);
       ++written;
+      change.files.push_back({d.file, d.before, d.after});
     } else {
       failures += "\n\"" + d.file + "\" could not be written (" + d.error + "); it was left as it was.";
     }
@@ -446,13 +468,8 @@ void TScriptForm::ReplaceAll(const std::string& with) {
               "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
   ui.message(report + failures);
 
-  // The files written count again.
-  const LintOptions options = Options();
-  for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
-    for (const FileReplaced& d : done)
-      if (d.error.empty() && d.file == blocks[b].file) Count(b, options);
-  if (onProgress) onProgress();
-  similar.FilesMayHaveChanged();
+  FilesWritten(change.paths());
+  Remember(std::move(change));
   Find(lastSearch);
 }
 

@@ -21,6 +21,7 @@
 #include "views/script.h"
 #include "views/similar_panel.h"
 #include "views/states.h"
+#include "views/undo_files.h"
 
 namespace ts2 {
 
@@ -111,6 +112,14 @@ class TScriptForm {
   // block in the Text Editor, every other file on disk); originals translated otherwise are named.
   void FillRepeats();
 
+  // Undo ... in Other Files: puts back, after asking, the files other than the shown one that the
+  // latest Replace All, import or fill wrote, each only while it still holds what was written
+  // (views/undo_files.h); its part in the Text Editor is undone there. Says what was put back and
+  // names the files left as they are.
+  void UndoOtherFiles();
+  // The changes still to undo, the latest last.
+  const FilesChanges& changes() const { return changes_; }
+
   // Next Untranslated String, Next String with Findings: selects the next string in `wanted`'s
   // state after the shown one: later in its block (as the Text Editor holds it), then in the
   // blocks after it (as their files are), then around from the first block; says so when there
@@ -136,7 +145,15 @@ class TScriptForm {
   // Writes a planned import: the current block's file into the Text Editor (one edit to undo),
   // every other file on disk; counts them again. What was done, for the report after `done`
   // ("Imported 3 translations"): files, the Text Editor's part, files that could not be written.
-  std::string WriteImport(const PoImport& plan, const char* one, const char* many, const char* done);
+  std::string WriteImport(const PoImport& plan, const char* what, const char* one, const char* many,
+                          const char* done);
+  // Keeps what a command wrote into other files, and names it in the Edit menu's undo item.
+  void Remember(FilesChange change);
+  // Files other than the shown one were written: their blocks count again, the similar strings
+  // are looked for again.
+  void FilesWritten(const std::vector<std::string>& files);
+  void ShowUndoItem();
+  FilesChanges changes_;
 
   std::string lastPlace_;  // what Go to String was last given, offered again
   // The proof sheet being made, a slice of strings between events; none while none is.

@@ -1,0 +1,100 @@
+// Edit > Undo ... in Other Files: the files a script-wide command wrote, put back.
+#include <algorithm>
+
+#include "core/filestamp.h"
+#include "core/fileutil.h"
+#include "core/forms.h"
+#include "views/script_form.h"
+
+namespace ts2 {
+
+namespace {
+
+constexpr char kUndoCaption[] = "Undo Changes to Other Files";
+constexpr size_t kFilesNamed = 10;
+
+}  // namespace
+
+void TScriptForm::Remember(FilesChange change) {
+  changes_.Push(std::move(change));
+  ShowUndoItem();
+}
+
+void TScriptForm::ShowUndoItem() {
+  MenuItem& item = program.ui.menuItem(MenuId::UndoOtherFiles1);
+  const FilesChange* latest = changes_.Latest();
+  item.setCaption(latest ? "&Undo " + latest->what + " in Other Files" : "&" + std::string(kUndoCaption));
+  item.setEnabled(latest != nullptr);
+}
+
+void TScriptForm::UndoOtherFiles() {
+  Toolkit& ui = program.ui;
+  const FilesChange* latest = changes_.Latest();
+  if (!latest) return;
+  std::string files;
+  for (size_t i = 0; i < latest->files.size() && i < kFilesNamed; ++i)
+    files += "\n" + ExtractFileName(latest->files[i].file) + (latest->files[i].before ? "" : " (made by it)");
+  if (latest->files.size() > kFilesNamed)
+    files += "\n... and " + Plural(latest->files.size() - kFilesNamed, "more", "more");
+  const std::string editorPart = latest->editorFile.empty()
+                                     ? std::string()
+                                     : "\n\nIts changes to \"" + ExtractFileName(latest->editorFile) +
+                                           "\" were made in the Text Editor: undo them there with Ctrl+Z.";
+  if (!ui.question("Put back the " + Plural(latest->files.size(), "file", "files") + " that " + latest->what +
+                       " wrote, as they were before it?" + files +
+                       "\n\nA file changed since is left as it is." + editorPart,
+                   kUndoCaption))
+    return;
+  const FilesChange change = *changes_.Pop();
+  ShowUndoItem();
+
+  // A file the Text Editor shows now is put back there, as one edit to undo: its text on disk
+  // is the editor's to save.
+  FilesChange onDisk{change.what, {}, {}};
+  std::vector<FileUndone> done;
+  for (const FileBefore& f : change.files) {
+    if (CurrentFile().empty() || f.file != CurrentFile()) {
+      onDisk.files.push_back(f);
+      continue;
+    }
+    RichEdit& editor = ui.richEdit(ControlId::TDMemo);
+    const std::string text = editor.text();
+    FileUndone shown{f.file, FileUndone::How::ChangedSince, {}};
+    if (f.before && HashBytes(std::string_view(EditorTextToFileBytes(text))) == f.after) {
+      editor.replaceRanges({{0, static_cast<int>(text.size())}}, FileBytesToEditorText(*f.before));
+      shown.how = FileUndone::How::Restored;
+    }
+    done.push_back(std::move(shown));
+  }
+  for (FileUndone& d : UndoFilesChange(onDisk)) done.push_back(std::move(d));
+
+  size_t back = 0;
+  std::string left;
+  for (const FileUndone& d : done) {
+    switch (d.how) {
+      case FileUndone::How::Restored:
+      case FileUndone::How::Removed: ++back; break;
+      case FileUndone::How::ChangedSince:
+        left += "\n\"" + ExtractFileName(d.file) + "\" changed since; it was left as it is.";
+        break;
+      case FileUndone::How::Failed:
+        left += "\n\"" + d.file + "\" could not be put back (" + d.error + "); it was left as it is.";
+        break;
+    }
+  }
+  std::string report =
+      "Put back " +
+      (back == done.size() ? Plural(back, "file", "files") : Format("%zu of %zu files", back, done.size())) +
+      " as they were before " + change.what + ".";
+  if (std::any_of(done.begin(), done.end(), [&](const FileUndone& d) {
+        return d.how == FileUndone::How::Restored && d.file == CurrentFile();
+      }))
+    report += " \"" + ExtractFileName(CurrentFile()) +
+              "\" was put back in the Text Editor: save it to keep that, or undo it there with Ctrl+Z.";
+  ui.message(report + left);
+
+  FilesWritten(change.paths());
+  if (!lastSearch.text.empty()) Find(lastSearch);
+}
+
+}  // namespace ts2

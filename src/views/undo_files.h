@@ -1,0 +1,64 @@
+// What a script-wide command (Replace All, Import Translations from PO, Fill Repeated Strings)
+// wrote into the files other than the one the Text Editor shows, where the editor's undo cannot
+// reach: each file's bytes before, so that Edit > Undo ... in Other Files puts them back. A file
+// is put back only while it still holds what the command wrote: a later change of it (typed and
+// saved, another command, another program) is never undone unseen.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ts2 {
+
+struct FileBefore {
+  std::string file;                   // as the script names it
+  std::optional<std::string> before;  // its bytes before; none when the command made the file
+  uint64_t after = 0;                 // HashBytes of the bytes the command wrote
+};
+
+struct FilesChange {
+  std::string what;        // the command, as the menu names it: "Replace All"
+  std::string editorFile;  // the file whose part is in the Text Editor's undo; empty for none
+  std::vector<FileBefore> files;
+  size_t bytes() const;  // what keeping it costs
+  std::vector<std::string> paths() const;
+};
+
+// What undoing did to one file.
+struct FileUndone {
+  enum class How { Restored, Removed, ChangedSince, Failed };
+  std::string file;
+  How how = How::Restored;
+  std::string error;  // for Failed
+};
+// Puts back each file of `change` that still holds what the change wrote: its bytes before,
+// written whole, or no file where the change made one. Files changed since, and files that cannot
+// be written, are left exactly as they are.
+std::vector<FileUndone> UndoFilesChange(const FilesChange& change);
+
+// The changes a run can still undo, the latest last. Only the latest is undone: an earlier one may
+// have written the same files before it.
+class FilesChanges {
+ public:
+  // Kept while they fit: the oldest go first.
+  static constexpr size_t kMaxChanges = 16;
+  static constexpr size_t kMaxBytes = size_t{256} << 20;
+  explicit FilesChanges(size_t maxBytes = kMaxBytes) : maxBytes_(maxBytes) {}
+
+  // A change that wrote no file is not kept.
+  void Push(FilesChange change);
+  std::optional<FilesChange> Pop();
+  const FilesChange* Latest() const { return changes_.empty() ? nullptr : &changes_.back(); }
+  size_t size() const { return changes_.size(); }
+  void Clear() { changes_.clear(); }
+
+ private:
+  size_t maxBytes_;
+  std::deque<FilesChange> changes_;
+};
+
+}  // namespace ts2
