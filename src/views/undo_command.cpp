@@ -60,7 +60,12 @@ void TScriptForm::UndoOtherFiles() {
     RichEdit& editor = ui.richEdit(ControlId::TDMemo);
     const std::string text = editor.text();
     FileUndone shown{f.file, FileUndone::How::ChangedSince, {}};
-    if (f.before && HashBytes(std::string_view(EditorTextToFileBytes(text))) == f.after) {
+    // The editor holds what the change wrote: the file as it read it (its line ends are the
+    // editor's own), or typed back to those bytes.
+    const std::optional<std::vector<uint8_t>> disk = ReadWholeFile(f.file);
+    const bool holds = editor.modified() ? HashBytes(std::string_view(EditorTextToFileBytes(text))) == f.after
+                                         : disk && HashBytes(*disk) == f.after;
+    if (f.before && holds) {
       editor.replaceRanges({{0, static_cast<int>(text.size())}}, FileBytesToEditorText(*f.before));
       shown.how = FileUndone::How::Restored;
     }

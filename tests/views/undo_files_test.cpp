@@ -86,18 +86,19 @@ TEST_F(UndoOtherFiles, TheLatestChangeFirstAndAShownFileInTheTextEditor) {
   EXPECT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nA blade, a blade\r\n.ENDS\r\n");
   EXPECT_EQ(ReadFileText(lp.textFile(kC)), ".STRING 0\r\nblade\n.ENDS\r\n");
 
+  // Block C's file, whose lone LF the editor would save as CR LF, is shown as it is on disk.
   lp.p.ui.script.questionAnswers = {true};  // block A's text is saved on the way
-  lp.select(1);
-  ASSERT_EQ(lp.form().gTextPath, lp.textFile(kB));
+  lp.select(2);
+  ASSERT_EQ(lp.form().gTextPath, lp.textFile(kC));
   const int steps = lp.editor().undoSteps;
   undo();
-  EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(kFileB));
+  EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(kFileC));
   EXPECT_TRUE(lp.editor().modified());
   EXPECT_EQ(lp.editor().undoSteps, steps + 1);
-  EXPECT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nA blade, a blade\r\n.ENDS\r\n");
-  EXPECT_EQ(ReadFileText(lp.textFile(kC)), kFileC);
+  EXPECT_EQ(ReadFileText(lp.textFile(kC)), ".STRING 0\r\nblade\n.ENDS\r\n");
+  EXPECT_EQ(ReadFileText(lp.textFile(kB)), kFileB);
   EXPECT_EQ(said().text,
-            "Put back 2 files as they were before Replace All. \"001B0000.txt\" was put back in the Text "
+            "Put back 2 files as they were before Replace All. \"001C0000.txt\" was put back in the Text "
             "Editor: save it to keep that, or undo it there with Ctrl+Z.");
 }
 
