@@ -181,6 +181,7 @@ std::string TScriptForm::WriteImport(const PoImport& plan, const char* what, con
     report += " The changes to \"" + ExtractFileName(CurrentFile()) +
               "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
 
+  report += UndoHint(change);
   FilesWritten(change.paths());
   Remember(std::move(change));
   return report + failures;

@@ -466,7 +466,7 @@ void TScriptForm::ReplaceAll(const std::string& with) {
   if (!inEditor.empty())
     report += " The changes to \"" + ExtractFileName(CurrentFile()) +
               "\" are in the Text Editor: save it to keep them, or undo them there with Ctrl+Z.";
-  ui.message(report + failures);
+  ui.message(report + UndoHint(change) + failures);
 
   FilesWritten(change.paths());
   Remember(std::move(change));

@@ -23,7 +23,7 @@ void TScriptForm::Remember(FilesChange change) {
 void TScriptForm::ShowUndoItem() {
   MenuItem& item = program.ui.menuItem(MenuId::UndoOtherFiles1);
   const FilesChange* latest = changes_.Latest();
-  item.setCaption(latest ? "&Undo " + latest->what + " in Other Files" : "&" + std::string(kUndoCaption));
+  item.setCaption("&" + (latest ? UndoCaption(latest->what) : std::string(kUndoCaption)));
   item.setEnabled(latest != nullptr);
 }
 

@@ -21,6 +21,15 @@ std::vector<std::string> FilesChange::paths() const {
   return out;
 }
 
+std::string UndoCaption(const std::string& what) {
+  return "Undo " + what + " in Other Files";
+}
+
+std::string UndoHint(const FilesChange& change) {
+  if (change.files.empty()) return {};
+  return " Edit > " + UndoCaption(change.what) + " puts the other files back.";
+}
+
 std::vector<FileUndone> UndoFilesChange(const FilesChange& change) {
   std::vector<FileUndone> out;
   for (const FileBefore& f : change.files) {

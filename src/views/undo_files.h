@@ -28,6 +28,11 @@ struct FilesChange {
   std::vector<std::string> paths() const;
 };
 
+// The undo item's caption for the change `what` made ("Undo Replace All in Other Files").
+std::string UndoCaption(const std::string& what);
+// What a command's report adds when it wrote other files: where they are put back.
+std::string UndoHint(const FilesChange& change);
+
 // What undoing did to one file.
 struct FileUndone {
   enum class How { Restored, Removed, ChangedSince, Failed };

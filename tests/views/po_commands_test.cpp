@@ -105,8 +105,8 @@ TEST_F(PoCommands, ImportAsksThenFillsTheTextEditorAndTheFiles) {
   EXPECT_EQ(
       said(),
       "Imported 3 translations into 3 files. The changes to \"001A8000.txt\" are in the Text Editor: save it "
-      "to keep them, or undo them there with Ctrl+Z. 1 translation marked fuzzy (not yet confirmed) left "
-      "out.");
+      "to keep them, or undo them there with Ctrl+Z. Edit > Undo Import Translations from PO in Other Files "
+      "puts the other files back. 1 translation marked fuzzy (not yet confirmed) left out.");
 
   // Again: nothing left to do.
   importFile(po);

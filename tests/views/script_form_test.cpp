@@ -239,11 +239,13 @@ TEST_F(ScriptForm, ReplaceAllAsksThenReportsAFileItCouldNotWrite) {
   EXPECT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nA blade, a blade\r\n.ENDS\r\n");
   EXPECT_EQ(ReadFileText(lp.textFile(kC)), blockC);
   const std::string report = lp.p.ui.script.said.back().text;
-  EXPECT_EQ(report.rfind("Replaced 3 occurrences in 2 files. The changes to \"001A8000.txt\" are in the Text "
-                         "Editor: save it to keep them, or undo them there with Ctrl+Z.\n\"" +
-                             lp.textFile(kC) + "\" could not be written (",
-                         0),
-            0u)
+  EXPECT_EQ(
+      report.rfind("Replaced 3 occurrences in 2 files. The changes to \"001A8000.txt\" are in the Text "
+                   "Editor: save it to keep them, or undo them there with Ctrl+Z. Edit > Undo Replace All "
+                   "in Other Files puts the other files back.\n\"" +
+                       lp.textFile(kC) + "\" could not be written (",
+                   0),
+      0u)
       << report;
   EXPECT_NE(report.find("it was left as it was."), std::string::npos);
   EXPECT_EQ(script().results.size(), 1u);  // what is left: the file that was not written

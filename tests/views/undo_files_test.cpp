@@ -48,6 +48,7 @@ TEST_F(UndoOtherFiles, ReplaceAllIsPutBackWhereItsFilesStillHoldWhatItWrote) {
   EXPECT_FALSE(item().enabled());
   replaceAll("sword", "blade");
   ASSERT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nA blade, a blade\r\n.ENDS\r\n");
+  EXPECT_TRUE(said().text.ends_with(" Edit > Undo Replace All in Other Files puts the other files back."));
   EXPECT_TRUE(item().enabled());
   EXPECT_EQ(item().caption(), "&Undo Replace All in Other Files");
 
