@@ -166,13 +166,21 @@ std::optional<KeptText> FindKeptText(const std::string& folder, const std::strin
   return kept;
 }
 
+namespace {
+
+// The copy in one slot when no running editor holds it: one a crash or a stop left behind.
+std::optional<KeptText> LeftKeptText(const std::string& folder, const std::string& file, int slot) {
+  std::optional<KeptText> kept = FindKeptText(folder, file, slot);
+  if (kept && CopyLock::HeldElsewhere(AutosavePathsOf(folder, file, slot).lock)) kept.reset();
+  return kept;
+}
+
+}  // namespace
+
 std::vector<KeptText> LeftKeptTexts(const std::string& folder, const std::string& file) {
   std::vector<KeptText> left;
-  for (int slot = 0; slot < kAutosaveSlots; ++slot) {
-    std::optional<KeptText> kept = FindKeptText(folder, file, slot);
-    if (kept && !CopyLock::HeldElsewhere(AutosavePathsOf(folder, file, slot).lock))
-      left.push_back(std::move(*kept));
-  }
+  for (int slot = 0; slot < kAutosaveSlots; ++slot)
+    if (std::optional<KeptText> kept = LeftKeptText(folder, file, slot)) left.push_back(std::move(*kept));
   return left;
 }
 
@@ -214,10 +222,10 @@ std::vector<std::string> FilesWithKeptText(const std::string& folder, const std:
   std::vector<std::string> found;
   if (names.empty()) return found;
   for (const std::string& file : files) {
+    // The folder's listing first: most files have no copy, and most slots are empty.
     for (int slot = 0; slot < kAutosaveSlots; ++slot) {
-      const AutosavePaths paths = AutosavePathsOf(folder, file, slot);
-      if (names.count(ExtractFileName(paths.text)) && FindKeptText(folder, file, slot) &&
-          !CopyLock::HeldElsewhere(paths.lock)) {
+      if (names.count(ExtractFileName(AutosavePathsOf(folder, file, slot).text)) &&
+          LeftKeptText(folder, file, slot)) {
         found.push_back(file);
         break;
       }
