@@ -332,6 +332,9 @@ class HeadlessToolkit : public Toolkit {
   int runLaterTasks(int rounds = 1000);
   std::string autosaveFolder() const override { return autosaveDir; }
   std::unique_ptr<Toolkit> hiddenToolkit() const override { return std::make_unique<HeadlessToolkit>(); }
+  // Pictures as files: none, unless a test stands in for the desktop toolkit's PNG writer.
+  std::string pngOf(const Bitmap& bitmap) const override { return png ? png(bitmap) : std::string(); }
+  std::function<std::string(const Bitmap&)> png;
   std::string autosaveDir;  // empty: nowhere
   std::vector<ToolWindow> toolWindowsShown;
 

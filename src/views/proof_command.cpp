@@ -7,6 +7,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "core/romfile.h"
 #include "display/batch.h"
 #include "script/autosave.h"
 #include "views/block_name.h"
@@ -24,6 +25,24 @@ bool EndsWithHtml(const std::string& name) {
   const std::string ext = std::filesystem::path(name).extension().string();
   return (ext.size() == 5 && StartsWithNoCase(ext, ".html")) ||
          (ext.size() == 4 && StartsWithNoCase(ext, ".htm"));
+}
+
+// Gives `drawer` a copy of the image and the font `editor` holds; false when memory runs out.
+bool TakeImage(TmyForm& drawer, const TmyForm& editor) {
+  RomFile image;
+  image.bytes = ImageBuffer(editor.gROMSize);
+  std::unique_ptr<uint8_t[]> font(new (std::nothrow) uint8_t[editor.gFONTSize > 0 ? editor.gFONTSize : 1]);
+  if (!image.bytes || !font) return false;
+  std::memcpy(image.bytes.get(), editor.romAlloc.get(), editor.gROMSize);
+  image.size = image.bytesRead = editor.gROMSize;
+  image.headerSize = editor.gROMHeaderSize;
+  InstallRomImage(drawer, std::move(image));
+  if (editor.gFONT) {  // else the font the drawer decoded from the file
+    std::memcpy(font.get(), editor.gFONT.get(), editor.gFONTSize);
+    drawer.gFONT = std::move(font);
+    drawer.gFONTSize = editor.gFONTSize;
+  }
+  return true;
 }
 
 }  // namespace
@@ -84,8 +103,9 @@ void TScriptForm::ExportProof() {
   if (!EndsWithHtml(out)) out += ".html";
 
   // The pictures are drawn by a program of its own, which opens the same files: the editor keeps
-  // its selection, its scroll positions and its windows. It draws from the image the editor
-  // holds (patched, perhaps not saved) when that has the file's size.
+  // its selection, its scroll positions and its windows. It then takes the image and the font
+  // the editor holds, patched (grown, perhaps) and not saved, so the sheet shows what the
+  // editor's boxes show.
   auto job = std::make_shared<ProofJob>();
   job->ui = ui.hiddenToolkit();
   if (job->ui) {
@@ -98,7 +118,12 @@ void TScriptForm::ExportProof() {
     return;
   }
   TmyForm& drawer = job->program->myForm;
-  if (drawer.gROMSize == f.gROMSize) std::memcpy(drawer.romAlloc.get(), f.romAlloc.get(), f.gROMSize);
+  if (!TakeImage(drawer, f)) {
+    ui.message(
+        "Error: There is not enough memory for a second copy of the ROM image to draw its strings "
+        "from. No file was written.");
+    return;
+  }
   for (MenuId id : {MenuId::UseVWFRoutine1, MenuId::HideCodes, MenuId::Blue1, MenuId::Green1, MenuId::Red1,
                     MenuId::Gradient1, MenuId::Solid1})
     drawer.SetChecked(id, f.Checked(id));

@@ -7,6 +7,9 @@
 #include "core/fileutil.h"
 #include "headless/headless.h"
 #include "support/builders.h"
+#include "support/ips_builder.h"
+#include "views/original.h"
+#include "views/proof.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -95,6 +98,64 @@ TEST(ProofCommand, DrawsTheShownBlockOrTheScriptBetweenEventsAndWritesItOnce) {
   EXPECT_EQ(form.gCurString, 2);
   EXPECT_EQ(editor.text(), text);
   EXPECT_EQ(ReadFileText(dir.file("Dumps/00020000.txt")).find("Unsaved"), std::string::npos);
+}
+
+// The sheet shows what the editor's boxes show: the image it holds (patched, grown, not saved)
+// and the font it decoded, even after another program changed the file.
+TEST(ProofCommand, DrawsTheImageAndFontTheEditorHolds) {
+  test::TempDir dir;
+  test::ScopedCwd cwd{dir.path()};
+  auto game = [](uint8_t dark, uint8_t light) {
+    test::RomBuilder rom;
+    rom.fontTable({test::SolidGlyph(dark, dark), test::SolidGlyph(light, light)});
+    const uint8_t strings[3][4] = {{0x02, 1, 0, 1}, {0x00, 0}, {0x00, 1}};
+    for (int s = 0; s < 3; ++s) {
+      rom.put16(0x20000 + 2 * s, static_cast<uint16_t>(0x100 + 0x10 * s));
+      rom.put(0x30100 + 0x10 * s, strings[s]);
+    }
+    return rom.file();
+  };
+  const std::vector<uint8_t> file = game(0, 0xFF);
+  dir.write("game.sfc", file);
+  dir.write("game.txt", ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $020000 $030000 0 3\r\n");
+  dir.write("Dumps/00020000.txt", ".STRING 0\r\nZero\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
+
+  headless::HeadlessProgram program;
+  TmyForm& form = program.form();
+  auto& script = program.ui.script;
+  ASSERT_TRUE(form.OpenRomFile(dir.file("game.sfc"), dir.file("game.txt")));
+  // String 0 changed and the image grown by a patch that is not saved; then the file replaced by
+  // another program with one whose font has its glyphs the other way round.
+  const std::string before = OriginalTextOf(form, 0, 0);
+  const std::vector<uint8_t> patch = test::IpsBuilder()
+                                         .record(0x30101, {0, 0, 1})
+                                         .record(static_cast<uint32_t>(file.size()), {0xAA})
+                                         .eof()
+                                         .bytes();
+  dir.write("fix.ips", std::string(patch.begin(), patch.end()));
+  form.PatchRom({dir.file("fix.ips")});
+  ASSERT_EQ(form.gROMSize, file.size() + 1);
+  ASSERT_NE(OriginalTextOf(form, 0, 0), before);
+  dir.write("game.sfc", game(0xFF, 0));
+
+  // Pictures as their pixels, so that the sheet's can be told from the editor's own.
+  program.ui.png = [](const Bitmap& b) {
+    return std::string(reinterpret_cast<const char*>(b.pixels.data()), b.pixels.size() * sizeof(uint16_t));
+  };
+  program.program.ScriptForm().proofSlice = std::chrono::milliseconds(100);
+  script.saveAnswers.push_back(dir.file("sheet.html"));
+  form.RunMenuCommand(MenuId::ExportProof1);
+  program.ui.runLaterTasks();
+  const std::string html = ReadFileText(dir.file("sheet.html"));
+  ASSERT_FALSE(html.empty()) << script.said.back().text;
+  for (uint32_t n = 0; n < 3; ++n) {
+    program.ui.list(ControlId::pList).setItemIndex(static_cast<int>(n));
+    form.pListClick(&program.ui.list(ControlId::pList));
+    EXPECT_NE(html.find("<pre>\n" + OriginalTextOf(form, 0, n) + "</pre>"), std::string::npos) << n;
+    if (n != 1) {  // string 1 has no section: its picture is the original's box alone
+      EXPECT_NE(html.find("base64," + Base64(program.ui.pngOf(form.gBitmap)) + "\""), std::string::npos) << n;
+    }
+  }
 }
 
 }  // namespace
