@@ -146,6 +146,7 @@ int RunCheck(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();
   options.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
+  if (auto status = RefuseUnreadable(ScriptBlocks(form, dumps), kExitBadInput)) return *status;
 
   // Strings translated otherwise than the same original elsewhere, by block and string.
   std::map<std::pair<int, long>, LintFinding> otherwise;
@@ -160,7 +161,10 @@ int RunCheck(const std::vector<std::string>& args) {
     const std::string file = TranslationFileName(dumps, form.gBlockOffset[static_cast<size_t>(b)]);
     if (!FileExists(file) || !seen.insert(file).second) continue;
     if (auto bad = shown.session.SelectBlock(b, dumps)) return Fail(kExitBadInput, *bad);
-    if (form.gTextPath.empty()) return Fail(kExitBadInput, "cannot read " + file);
+    if (form.gTextPath.empty()) {
+      const std::string why = ReadErrorOf(file);
+      return Fail(kExitBadInput, "cannot read " + file + ": " + (why.empty() ? "it could not be read" : why));
+    }
     ++filesChecked;
 
     const std::string text = form.ui.richEdit(ControlId::TDMemo).text();

@@ -94,6 +94,7 @@ int RunExport(const std::vector<std::string>& args) {
   const std::vector<ScriptBlock> script = ScriptBlocks(form, DumpsFolder(parsed));
   std::vector<ScriptBlock> blocks = script;
   if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
+  if (auto status = RefuseUnreadable(options.suggestAt > 0 ? script : blocks, kExitBadInput)) return *status;
   bool failed = false;
   const OriginalToUtf8 toUtf8 = OriginalsToUtf8(failed);
   // Suggestions come from the whole script, whichever block is written.

@@ -66,6 +66,7 @@ int RunFind(const std::vector<std::string>& args) {
   if (OpenRom(shown, parsed.positional[0], parsed.positional[1])) return kExitUsage;
   const TmyForm& form = shown.program.form();
   const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
+  if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
   std::string out;
   bool found = false;
   if (original) {

@@ -63,6 +63,10 @@ int RunImport(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   const PoImport plan =
       PlanPoImport(*entries, ScriptBlocks(shown.program.form(), dumps), FileText, parsed.has("--fuzzy"));
+  for (const std::string& file : plan.unreadable) Fail(kExitBadInput, "cannot read " + file);
+  if (!plan.unreadable.empty())
+    return Fail(kExitBadInput,
+                "a translation file the import changes cannot be read; no translation file was written");
   if (!plan.errors.empty()) {
     for (const std::string& e : plan.errors) Fail(kExitBadInput, shownPath + ":" + e);
     return Fail(kExitBadInput, shownPath + ": " + Plural(plan.errors.size(), "entry", "entries") +

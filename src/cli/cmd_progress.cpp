@@ -54,7 +54,9 @@ int RunProgress(const std::vector<std::string>& args) {
   // Written in the order of the contract's example; names and numbers need no escaping.
   std::string json = "{\"blocks\":[";
   BlockProgress total;
-  for (const ScriptBlock& b : ScriptBlocks(form, dumps)) {
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
+  if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
+  for (const ScriptBlock& b : blocks) {
     BlockTerms terms;
     if (glossary.glossary && FileExists(b.file)) {
       bool failed = false;

@@ -84,6 +84,13 @@ int RunProof(const std::vector<std::string>& args) {
     for (int b = 0; b < form.ui.list(ControlId::bList).count(); ++b)
       request.blocks.push_back(ProofBlock{b, std::nullopt});
   }
+  {
+    const std::vector<ScriptBlock> all = ScriptBlocks(form, dumps);
+    std::vector<ScriptBlock> shown;
+    for (const ProofBlock& b : request.blocks)
+      if (static_cast<size_t>(b.index) < all.size()) shown.push_back(all[static_cast<size_t>(b.index)]);
+    if (auto status = RefuseUnreadable(shown, kExitBadInput)) return *status;
+  }
   request.romName = ExtractFileName(parsed.positional[0]);
   request.dataName = ExtractFileName(parsed.positional[1]);
   request.dumpsName = dumps;

@@ -46,13 +46,15 @@ int RunPropagate(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   const TmyForm& form = shown.program.form();
   const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
+  if (auto status = RefuseUnreadable(blocks, kExitBadInput)) return *status;
   bool unconverted = false;
   const Repeats repeats = PlanRepeats(form, blocks, FileText, OriginalsToUtf8(unconverted));
   if (unconverted) return Fail(kExitBadInput, kNoShiftJisConverter);
   const PoImport plan = PlanPoImport(repeats.entries, blocks, FileText, false);
   // A translation the files already hold cannot be refused: its lines came out of a section.
   for (const std::string& e : plan.errors) Fail(kExitBadInput, "string " + e);
-  if (!plan.errors.empty()) return kExitBadInput;
+  for (const std::string& file : plan.unreadable) Fail(kExitBadInput, "cannot read " + file);
+  if (!plan.errors.empty() || !plan.unreadable.empty()) return kExitBadInput;
 
   std::string out;
   const bool failed = !WriteImportPlan(plan, dryRun, out);

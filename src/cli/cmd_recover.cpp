@@ -58,6 +58,7 @@ int RunRecover(const std::vector<std::string>& args) {
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
+  if (auto status = RefuseUnreadable(blocks, kExitBadInput)) return *status;
   std::string out;
   bool failed = false;
   size_t found = 0, done = 0;

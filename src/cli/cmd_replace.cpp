@@ -59,7 +59,9 @@ int RunReplace(const std::vector<std::string>& args) {
   const TextFinder finder(*text, options);
   size_t replaced = 0, files = 0;
   bool failed = false;
-  for (const ScriptBlock& b : BlocksByFile(ScriptBlocks(shown.program.form(), dumps))) {
+  const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
+  if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
+  for (const ScriptBlock& b : blocks) {
     const std::optional<std::string> before = FileText(b);
     if (!before) continue;
     const Replaced after = ReplaceInTranslation(*before, b.strings, finder, *with);

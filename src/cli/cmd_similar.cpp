@@ -89,6 +89,7 @@ int RunSimilar(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();
   const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
+  if (auto status = RefuseUnreadable(blocks, kExitBadInput)) return *status;
   // Blocks sharing a pointer table hold the same strings: each file is looked at once.
   std::vector<ScriptBlock> asked = blocks;
   if (auto bad = KeepBlockGiven(form, parsed, blockArg, asked)) return Fail(kExitBadInput, *bad);

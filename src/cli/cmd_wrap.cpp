@@ -57,6 +57,7 @@ int RunWrap(const std::vector<std::string>& args) {
   options.variableWidth = vwf.value_or(form.Checked(MenuId::UseVWFRoutine1));
   std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
   if (auto bad = KeepBlockGiven(form, parsed, blockArg, blocks)) return Fail(kExitBadInput, *bad);
+  if (auto status = RefuseUnreadable(blocks, kExitBadInput)) return *status;
 
   size_t breaks = 0, strings = 0, files = 0, stuck = 0;
   bool failed = false;

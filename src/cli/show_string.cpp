@@ -59,6 +59,12 @@ std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std
   return std::nullopt;
 }
 
+std::optional<int> RefuseUnreadable(const std::vector<ScriptBlock>& blocks, int status) {
+  const std::vector<std::string> unreadable = UnreadableFiles(blocks);
+  for (const std::string& file : unreadable) Fail(status, "cannot read " + file);
+  return unreadable.empty() ? std::nullopt : std::optional<int>(status);
+}
+
 std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, int* resolvedBlock) {
   if (request.dataFile.empty()) return Fail(kExitBadInput, "cannot read data file " + request.dataFile);
   if (auto status = OpenRom(shown, request.rom, request.dataFile)) return status;
@@ -66,8 +72,9 @@ std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, in
   int index = 0, string = request.string;
   if (request.at) {
     const TmyForm& form = shown.program.form();
-    const ResolvedPlace at =
-        ResolvePlace(form, *request.at, ScriptBlocks(form, request.dumpsDir.value_or("Dumps")), 0, FileText);
+    const std::vector<ScriptBlock> blocks = ScriptBlocks(form, request.dumpsDir.value_or("Dumps"));
+    if (auto status = RefuseUnreadable(blocks, kExitBadInput)) return status;
+    const ResolvedPlace at = ResolvePlace(form, *request.at, blocks, 0, FileText);
     if (!at.error.empty()) return Fail(kExitBadInput, at.error);
     index = at.block;
     string = static_cast<int>(at.string.value_or(0));
@@ -75,6 +82,11 @@ std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, in
     const ResolvedBlock block = ResolveBlock(shown.program.form(), request.block);
     if (!block.index) return Fail(kExitBadInput, block.error);
     index = *block.index;
+  }
+  if (request.dumpsDir) {
+    const std::vector<ScriptBlock> blocks = ScriptBlocks(shown.program.form(), *request.dumpsDir);
+    if (static_cast<size_t>(index) < blocks.size())
+      if (auto status = RefuseUnreadable({blocks[static_cast<size_t>(index)]}, kExitBadInput)) return status;
   }
   if (resolvedBlock) *resolvedBlock = index;
   if (auto error = shown.session.Select(index, string, request.dumpsDir)) return Fail(kExitBadInput, *error);

@@ -45,6 +45,11 @@ std::optional<std::string> ReadViewOptions(const ParsedArgs& parsed, ViewOptions
 // the error and returns the exit status.
 std::optional<int> OpenRom(ShownString& shown, const std::string& rom, const std::string& dataFile);
 
+// Names on stderr each translation file of `blocks` that is there but cannot be read ("cannot read
+// FILE: why") and returns `status` when there is one: a command over translation files stops
+// rather than take it for a missing file.
+std::optional<int> RefuseUnreadable(const std::vector<ScriptBlock>& blocks, int status);
+
 // Runs Open ROM and the selection; `resolvedBlock` (when given) receives the block's index. On failure prints
 // the error and returns the exit status.
 std::optional<int> ShowString(ShownString& shown, const ShowRequest& request, int* resolvedBlock = nullptr);

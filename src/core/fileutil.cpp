@@ -38,6 +38,17 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+std::string ReadErrorOf(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? std::string() : std::strerror(errno);
+  // A folder opens; reading it fails. One byte tells, without reading a large file.
+  char byte;
+  const ssize_t n = ::read(fd, &byte, 1);
+  const int e = errno;
+  ::close(fd);
+  return n < 0 && e != EAGAIN ? std::strerror(e) : std::string();
+}
+
 std::optional<std::string> FinalTarget(const std::string& path, std::string* error) {
   namespace fs = std::filesystem;
   std::error_code ec;

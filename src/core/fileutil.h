@@ -18,6 +18,12 @@ inline constexpr char kPathSep = '/';
 // The file's bytes; std::nullopt, with errno saying why, when it cannot be read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 
+// Why the file at `path` cannot be read (the system's words, "Permission denied", "Is a
+// directory"); empty when it can be read or when there is none (nothing at `path`, or a folder on
+// its way is missing). A file that is there but cannot be read is never to be taken for a missing
+// one: whatever is written in its place would replace what it holds.
+std::string ReadErrorOf(const std::string& path);
+
 // The file `path` finally names: itself, or, for a symbolic link (or a chain of them), the file at
 // its end. std::nullopt, with `error` and errno saying so, for a link that names no file.
 std::optional<std::string> FinalTarget(const std::string& path, std::string* error = nullptr);

@@ -312,6 +312,14 @@ void FindInScriptWindow::showResults() {
                        : QString::fromStdString(Plural(script.results.size(), "match", "matches") + " in " +
                                                 Plural(static_cast<size_t>(blocks), "block", "blocks") +
                                                 "."));
+  if (!script.unreadable.empty()) {
+    // A file it could not read is not a file without the text: the status names it.
+    std::string names;
+    for (const std::string& u : script.unreadable) names += (names.empty() ? "" : "; ") + ExtractFileName(u);
+    status_->setText(status_->text() + QStringLiteral(" ") +
+                     QString::fromStdString(Plural(script.unreadable.size(), "file", "files") +
+                                            " could not be read: " + names));
+  }
 }
 
 void FindInScriptWindow::activate(QTreeWidgetItem* item) {

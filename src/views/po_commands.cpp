@@ -57,6 +57,11 @@ void TScriptForm::ExportPo() {
   Toolkit& ui = program.ui;
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
   if (NoScript(f, all, "the PO file holds the strings of their blocks.")) return;
+  if (const std::string said = UnreadableMessage(UnreadableFiles(all, CurrentFile()), "No file was written.");
+      !said.empty()) {
+    ui.message(said);
+    return;
+  }
   const std::filesystem::path rom(f.gROMPath);
   FileDialog save;
   save.title = kExportCaption;
@@ -121,6 +126,10 @@ void TScriptForm::ImportPo() {
   }
   const PoImport plan = PlanPoImport(
       *entries, all, [this](const ScriptBlock& b) { return TextOf(b); }, false);
+  if (!plan.unreadable.empty()) {
+    ui.message(UnreadableMessage(plan.unreadable, kNothing + 1));
+    return;
+  }
   if (!plan.errors.empty()) {
     ui.message("\"" + name + "\" cannot be imported:" + Listed(plan.errors, "Line ") + "\n" +
                std::string(kNothing + 1));
@@ -192,6 +201,12 @@ void TScriptForm::FillRepeats() {
   Toolkit& ui = program.ui;
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
   if (NoScript(f, all, "repeated strings are filled in the files of their blocks.")) return;
+  if (const std::string said =
+          UnreadableMessage(UnreadableFiles(all, CurrentFile()), "No translation file was changed.");
+      !said.empty()) {
+    ui.message(said);
+    return;
+  }
   const TextOfBlock textOf = [this](const ScriptBlock& b) { return TextOf(b); };
   const Repeats repeats =
       PlanRepeats(f, all, textOf, [&ui](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); });
@@ -200,6 +215,10 @@ void TScriptForm::FillRepeats() {
   if (!repeats.conflicts.empty()) {
     otherwise = "\n\n" + Plural(repeats.conflicts.size(), "original is", "originals are") +
                 " translated otherwise in different strings and left alone:" + Listed(repeats.conflicts, "");
+  }
+  if (!plan.unreadable.empty()) {
+    ui.message(UnreadableMessage(plan.unreadable, "No translation file was changed."));
+    return;
   }
   if (!plan.errors.empty() || plan.files.empty()) {
     ui.message("No string left to fill: no untranslated string has the original text of a translated one." +

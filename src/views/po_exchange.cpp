@@ -2,6 +2,7 @@
 #include "views/po_exchange.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <unordered_map>
 
@@ -382,6 +383,19 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
     if (wanted[i].empty()) continue;
     const ScriptBlock& block = files[i];
     const std::optional<std::string> existing = textOf(block);
+    if (!existing) {
+      // No text: a new file is made, unless one is there that could not be read.
+      std::string why = ReadErrorOf(block.file);
+      std::error_code ec;
+      if (why.empty() &&
+          std::filesystem::symlink_status(block.file, ec).type() != std::filesystem::file_type::not_found &&
+          !ec)
+        why = "it could not be read";
+      if (!why.empty()) {
+        out.unreadable.push_back(block.file + ": " + why);
+        continue;
+      }
+    }
     std::vector<NewBody> bodies;
     std::map<uint32_t, const Wanted*> byString;
     for (Wanted& w : wanted[i]) {
@@ -404,7 +418,7 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
     if (replaced.changed.empty()) continue;
     out.files.push_back({block.file, std::move(replaced.text), !existing, std::move(replaced.changed)});
   }
-  if (!out.errors.empty()) out.files.clear();
+  if (!out.errors.empty() || !out.unreadable.empty()) out.files.clear();
   return out;
 }
 

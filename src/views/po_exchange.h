@@ -109,13 +109,15 @@ struct PoImport {
     bool created = false;           // the file did not exist
     std::vector<uint32_t> strings;  // the strings whose section changed, in order
   };
-  std::vector<File> files;          // in block order; only files that change
-  std::vector<std::string> errors;  // "LINE: what is wrong" (LINE of the PO file); nothing is to be
-                                    // written while there is one
-  size_t changed = 0;               // entries that change a section
-  size_t same = 0;                  // entries whose section already reads so
-  size_t untranslated = 0;          // entries with an empty msgstr: left alone
-  size_t fuzzy = 0;                 // entries marked fuzzy, left alone unless taken
+  std::vector<File> files;              // in block order; only files that change
+  std::vector<std::string> errors;      // "LINE: what is wrong" (LINE of the PO file); nothing is to be
+                                        // written while there is one
+  std::vector<std::string> unreadable;  // "FILE: why": a translation file that is there but could
+                                        // not be read; nothing is to be written while there is one
+  size_t changed = 0;                   // entries that change a section
+  size_t same = 0;                      // entries whose section already reads so
+  size_t untranslated = 0;              // entries with an empty msgstr: left alone
+  size_t fuzzy = 0;                     // entries marked fuzzy, left alone unless taken
 };
 
 // Plans the import of `entries` into the translation files of `blocks`: every entry of the file

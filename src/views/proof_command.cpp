@@ -91,6 +91,17 @@ void TScriptForm::ExportProof() {
     if (chosen != 0 && chosen != 1) return;
     whole = chosen == 1;
   }
+  {
+    std::vector<ScriptBlock> drawn;
+    for (const ScriptBlock& b : all)
+      if (whole || b.index == shown.index) drawn.push_back(b);
+    if (const std::string said =
+            UnreadableMessage(UnreadableFiles(drawn, CurrentFile()), "No file was written.");
+        !said.empty()) {
+      ui.message(said);
+      return;
+    }
+  }
   const std::filesystem::path rom(f.gROMPath);
   FileDialog save;
   save.title = kProofCaption;

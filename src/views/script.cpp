@@ -31,6 +31,24 @@ std::vector<ScriptBlock> BlocksByFile(const std::vector<ScriptBlock>& blocks) {
   return out;
 }
 
+std::vector<std::string> UnreadableFiles(const std::vector<ScriptBlock>& blocks, const std::string& except) {
+  std::vector<std::string> out;
+  for (const ScriptBlock& b : BlocksByFile(blocks))
+    if (b.file != except)
+      if (const std::string why = ReadErrorOf(b.file); !why.empty()) out.push_back(b.file + ": " + why);
+  return out;
+}
+
+std::string UnreadableMessage(const std::vector<std::string>& files, const std::string& nothing) {
+  if (files.empty()) return {};
+  constexpr size_t kShown = 10;
+  std::string text = "Error: " + Plural(files.size(), "translation file is", "translation files are") +
+                     " there but cannot be read:";
+  for (size_t i = 0; i < files.size() && i < kShown; ++i) text += "\n" + files[i];
+  if (files.size() > kShown) text += "\n... and " + std::to_string(files.size() - kShown) + " more";
+  return text + "\n" + nothing;
+}
+
 std::optional<std::string> FileText(const ScriptBlock& block) {
   std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(block.file);
   if (!bytes) return std::nullopt;

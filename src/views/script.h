@@ -33,6 +33,17 @@ std::vector<ScriptBlock> ScriptBlocks(const TmyForm& form, const std::string& du
 // read once, for the first of them.
 std::vector<ScriptBlock> BlocksByFile(const std::vector<ScriptBlock>& blocks);
 
+// The translation files of `blocks` that are there but cannot be read, each as "FILE: why" (the
+// file `except` names, whose text is held elsewhere, aside). A command over the whole script stops
+// on one: taken for a missing file, its translations would be reported as absent, or a file
+// written in its place would lose them.
+std::vector<std::string> UnreadableFiles(const std::vector<ScriptBlock>& blocks,
+                                         const std::string& except = "");
+
+// The editor's words for such files ("Error: 1 translation file is there but cannot be read: ..."),
+// followed by `nothing` (what was not done); empty when there are none.
+std::string UnreadableMessage(const std::vector<std::string>& files, const std::string& nothing);
+
 // A match in a translation, with its block and the line that holds it.
 struct ScriptMatch {
   int block = 0;

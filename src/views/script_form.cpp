@@ -309,9 +309,11 @@ void TScriptForm::ShowFind() {
 const std::vector<TScriptForm::Result>& TScriptForm::Find(const Search& search) {
   lastSearch = search;
   results.clear();
+  unreadable.clear();
   const TmyForm& f = program.myForm;
   if (!f.gROM || search.text.empty()) return results;
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
+  if (!search.original) unreadable = UnreadableFiles(all, CurrentFile());
   if (search.original) {
     const TextFinder finder(search.text, search.options, TextEncoding::kShiftJis);
     std::optional<std::string> text;  // of the block of the last match
@@ -422,6 +424,10 @@ void TScriptForm::ReplaceAll(const std::string& with) {
   TmyForm& f = program.myForm;
   Toolkit& ui = program.ui;
   Find(lastSearch);
+  if (!unreadable.empty()) {
+    ui.message(UnreadableMessage(unreadable, "Nothing was replaced."));
+    return;
+  }
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
   std::vector<RichEdit::Range> inEditor;
   std::vector<std::string> files;

@@ -81,6 +81,9 @@ class TScriptForm {
   // every original string, and keeps the results.
   const std::vector<Result>& Find(const Search& search);
   std::vector<Result> results;
+  // Translation files the last search of translations could not read ("FILE: why"): their
+  // matches are not among the results, and Replace All does not run while there is one.
+  std::vector<std::string> unreadable;
   Search lastSearch;
   // Selects the result's block and string, and the match: for a translation, the Text Editor's
   // selection; for an original string, the Kana Text window's (shown if it was not).

@@ -66,6 +66,34 @@ class ImmutableFolder {
 
 // Saving a translation file or the ROM whose path is a link writes the file the link finally
 // names, in that file's folder with its permission bits, and leaves the link as it was.
+// A file that is there but cannot be read must never pass for a missing one: a command would
+// write a new file over what it holds.
+TEST(ReadErrorOf, TellsAFileThatCannotBeReadFromOneThatIsNotThere) {
+  const test::TempDir dir;
+  dir.write("plain.txt", "text");
+  dir.write("empty.txt", "");
+  fs::create_directory(dir.path() / "folder.txt");
+  ASSERT_EQ(::mkfifo(dir.file("fifo.txt").c_str(), 0600), 0);  // no writer: must not wait for one
+  fs::create_symlink(dir.path() / "gone.txt", dir.path() / "dangling.txt");
+  const struct {
+    const char* name;
+    const char* why;
+  } cases[] = {
+      {"plain.txt", ""},      {"empty.txt", ""},       {"missing.txt", ""},
+      {"nofolder/x.txt", ""}, {"plain.txt/x.txt", ""},  // a file where a folder should be: nothing there
+                                                        // either
+      {"dangling.txt", ""},   {"fifo.txt", ""},        {"folder.txt", "Is a directory"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadErrorOf(dir.file(c.name)), c.why) << c.name;
+
+  // Permissions hold for everyone but the superuser.
+  if (::geteuid() != 0) {
+    dir.write("locked.txt", "secret");
+    fs::permissions(dir.path() / "locked.txt", fs::perms::none);
+    EXPECT_EQ(ReadErrorOf(dir.file("locked.txt")), "Permission denied");
+  }
+}
+
 TEST(SaveThroughLinks, TheLinkedFileIsWrittenAndTheLinkStays) {
   enum Shape { ToAnotherFolder, Chain, Relative, Dangling };
   for (Shape shape : {ToAnotherFolder, Chain, Relative, Dangling}) {

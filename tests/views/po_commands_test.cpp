@@ -7,6 +7,7 @@
 
 #include "core/fileutil.h"
 #include "script/po.h"
+#include "script/textfile.h"
 #include "support/loaded_program.h"
 #include "views/script_form.h"
 
@@ -129,6 +130,39 @@ TEST_F(PoCommands, AWrongEntryImportsNothing) {
             "translation file was changed.");
   EXPECT_EQ(lp.editor().text(), text);
   EXPECT_EQ(ReadFileText(lp.textFile(kB)), blockB);
+}
+
+// A file that is there but cannot be read is not a block without a file: a command over the
+// whole script names it and does nothing, where it would have written a new file over it, left its
+// translations out of a PO file, or replaced in every file but it.
+TEST_F(PoCommands, AFileThatCannotBeReadStopsTheWholeScriptCommands) {
+  fs::remove(lp.textFile(kB));
+  fs::create_directory(lp.textFile(kB));  // read as root as well: it cannot be, whoever reads it
+  const std::string text = lp.editor().text();
+  const std::string error = "Error: 1 translation file is there but cannot be read:\n" +
+                            TranslationFileName(lp.form().gDumpDir, kB) + ": Is a directory\n";
+
+  importFile(Entry("001B0000.txt .STRING 0", "Une EPEE"));
+  EXPECT_EQ(said(), error + "No translation file was changed.");
+  lp.form().RunMenuCommand(MenuId::FillRepeats1);
+  EXPECT_EQ(said(), error + "No translation file was changed.");
+  lp.p.ui.script.saveAnswers.push_back(lp.dir.file("out"));
+  lp.form().RunMenuCommand(MenuId::ExportPo1);
+  EXPECT_EQ(said(), error + "No file was written.");
+  EXPECT_FALSE(fs::exists(lp.dir.file("out.po")));
+
+  TScriptForm& script = lp.p.program.ScriptForm();
+  EXPECT_EQ(script.Find({"sword", {}, false}).size(), 1u);  // the Text Editor's, and it is named
+  EXPECT_EQ(script.unreadable,
+            std::vector<std::string>{TranslationFileName(lp.form().gDumpDir, kB) + ": Is a directory"});
+  script.ReplaceAll("blade");
+  EXPECT_EQ(said(), error + "Nothing was replaced.");
+  EXPECT_EQ(lp.editor().text(), text);
+  EXPECT_TRUE(fs::is_directory(lp.textFile(kB)));
+
+  // What does not touch it goes ahead: the shown block's string, from its own text.
+  importFile(Entry("001A8000.txt .STRING 1", "Deux"));
+  EXPECT_EQ(said().rfind("Imported 1 translation into 1 file.", 0), 0u) << said();
 }
 
 }  // namespace
