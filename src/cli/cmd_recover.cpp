@@ -65,8 +65,12 @@ int RunRecover(const std::vector<std::string>& args) {
   for (const ScriptBlock& b : blocks) {
     // A running editor's copy is its own: it goes when that editor saves or drops the text.
     const std::vector<long> editors = EditorsKeeping(folder, b.file);
-    if (!editors.empty())
+    if (!editors.empty()) {
       out += b.file + ": being edited in a running editor (" + ProcessesNamed(editors) + "); left alone\n";
+      // Another copy restored now would be written under that editor, whose next save replaces
+      // it (or whose text it replaces): the file is left to the editor that has it open.
+      if (restore) continue;
+    }
     const std::vector<KeptText> copies = LeftKeptTexts(folder, b.file);
     if (copies.empty()) continue;
     ++found;

@@ -124,5 +124,24 @@ TEST_F(Recover, LeavesARunningEditorsCopyAndSeveralCopiesOfOneFileToTheEditor) {
   EXPECT_TRUE(LeftKeptTexts(autosave(), path).empty());
 }
 
+// While an editor has the file open, a copy another editor left is not restored under it: the
+// running editor's next save would replace it, or it the editor's text.
+TEST_F(Recover, RestoresNothingUnderARunningEditor) {
+  const std::string path = dir.file("Dumps/000A0000.txt");
+  leave(kept, file);  // left by an editor that crashed
+  std::optional<CopyLock> running = CopyLock::Take(AutosavePathsOf(autosave(), path, 1).lock);
+  ASSERT_TRUE(running && running->held());
+  for (const char* options : {"--restore", "--restore --force"}) {
+    const ToolRun r = recover(options);
+    EXPECT_EQ(r.out.rfind("Dumps/000A0000.txt: being edited in a running editor (process " +
+                              std::to_string(getpid()) + "); left alone\n",
+                          0),
+              0u)
+        << options << ": " << r.out;
+    EXPECT_EQ(ReadFileText(path), file) << options;
+    EXPECT_EQ(LeftKeptTexts(autosave(), path).size(), 1u) << options;
+  }
+}
+
 }  // namespace
 }  // namespace ts2::test
