@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -223,6 +224,20 @@ std::optional<std::vector<std::string>> RunFileDialog(QWidget* parent, const Fil
   return files;
 }
 
+// A Yes/No box as the platform's is: answered with Yes or No only. Its close button and Escape do
+// nothing, where Qt's would answer No, which to "Save the changes?" means throwing the text away.
+class YesNoBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Cancel)) return event->accept();
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 }  // namespace
 
 bool QtToolkit::runOpenDialog(FileDialog& dialog) {
@@ -283,8 +298,9 @@ std::string QtToolkit::shiftJisToUtf8(std::string_view bytes) const {
 
 bool QtToolkit::question(const std::string& text, const std::string& caption) {
   if (d_->answers) return d_->answers->box(DialogAnswers::Box::Question, text, caption);
-  QMessageBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text),
-                  QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
+  YesNoBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text),
+               QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
+  box.setWindowFlag(Qt::WindowCloseButtonHint, false);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
 }

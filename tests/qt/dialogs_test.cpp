@@ -71,6 +71,27 @@ TEST_F(ToolkitFixture, ChoiceBoxAnswersWithTheButtonClicked) {
   EXPECT_EQ(ui.choose("Again?", "c", {"a", "b", "c"}), -1);  // no answer queued: closed
 }
 
+// A Yes/No box is answered Yes or No, as the platform's is: Escape and its close button, which
+// Qt's box takes for No, do nothing (to "Save the changes?", No throws the text away).
+TEST_F(ToolkitFixture, YesNoBoxIsAnsweredOnlyByItsButtons) {
+  ui.setDialogAnswers(nullptr);  // the real box
+  for (const QMessageBox::StandardButton answer : {QMessageBox::Yes, QMessageBox::No}) {
+    bool stayed = false;
+    QTimer::singleShot(0, [&stayed, answer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      QTest::keyClick(box, Qt::Key_Escape);
+      box->close();
+      QApplication::processEvents();
+      stayed = box->isVisible() && QApplication::activeModalWidget() == box;
+      box->button(answer)->click();
+    });
+    EXPECT_EQ(ui.question("Save the changes?", "File Modified..."), answer == QMessageBox::Yes);
+    EXPECT_TRUE(stayed);
+  }
+  ui.setDialogAnswers(&answers);
+}
+
 // ---- the executable ----
 
 TEST(PlayerWidthSetting, RememberedFromOneRunToTheNextInTheSettingsGiven) {
