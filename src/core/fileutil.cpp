@@ -193,7 +193,8 @@ bool WriteNewFile(const std::string& path, const void* data, size_t size) {
 
 }  // namespace
 
-std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size) {
+std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size,
+                                             bool* temporary) {
   namespace fs = std::filesystem;
   // Beside the file a link names, as its saves are; beside a link that names nothing, itself.
   std::vector<std::string> bases{FinalTarget(path).value_or(path)};
@@ -208,6 +209,7 @@ std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void
       const std::string candidate = base + ".unsaved" + (n == 1 ? "" : "-" + std::to_string(n));
       if (WriteNewFile(candidate, data, size)) {
         SyncFolder(candidate);
+        if (temporary) *temporary = &base != &bases.front();
         return candidate;
       }
       if (errno != EEXIST) break;  // this folder takes no new file: try the next

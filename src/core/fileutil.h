@@ -41,8 +41,10 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
 // named after `path` with ".unsaved" added (".unsaved-2", ".unsaved-3", ... when that name is
 // taken, so an earlier copy is never replaced), in `path`'s folder (for a link, the folder of the
 // file it names) or, failing that, in the system's temporary folder. Returns the file written, or
-// std::nullopt when none could be.
-std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size);
+// std::nullopt when none could be. `temporary` (when given) is set when the copy went to the
+// temporary folder, which the system may empty at its next start.
+std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size,
+                                             bool* temporary = nullptr);
 
 // Reads a text file as the C library's text mode would on the system's platform: a CR LF pair
 // arrives as a single '\n'. Each call returns at most `bufferSize` - 1 bytes, up to and

@@ -90,6 +90,9 @@ class TmyForm : public Ts2Main {
   // says where, or that none could be written. False then.
   bool KeepRecoveryCopy(const std::string& path, const void* data, size_t size, const std::string& what,
                         bool failedSave = true);
+  // The last recovery copy went to the temporary folder (nothing beside its file could be
+  // written), which the system may empty at its next start: it is not a lasting place.
+  bool lastCopyTemporary = false;
   // Writes the ROM image to gROMPath; with `askIfChanged`, asks first when another program changed
   // the file since it was read. False when the image was not written.
   bool SaveRomImage(bool askIfChanged);

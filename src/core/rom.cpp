@@ -294,8 +294,12 @@ void TmyForm::CheckFilesOnDisk() {
 bool TmyForm::KeepRecoveryCopy(const std::string& path, const void* data, size_t size,
                                const std::string& what, bool failedSave) {
   const std::string why = failedSave ? " could not be saved, so it" : "";
-  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size)) {
-    ui.message("The " + what + why + " was kept in \"" + *copy + "\".");
+  lastCopyTemporary = false;
+  if (const std::optional<std::string> copy = WriteRecoveryCopy(path, data, size, &lastCopyTemporary)) {
+    ui.message("The " + what + why + " was kept in \"" + *copy + "\"." +
+               (lastCopyTemporary ? " That is the system's temporary folder, which may be emptied when the "
+                                    "computer starts again: move the copy somewhere safe."
+                                  : ""));
     return true;
   }
   ui.message("Error: The " + what + (failedSave ? " could not be saved, and no" : " was not saved: no") +
@@ -317,9 +321,10 @@ void TmyForm::FormClose() {
   if (editor.modified()) {
     // Dropped on the user's word, or kept elsewhere: the autosaved copy goes. When neither the
     // save nor a recovery copy could be written, it stays, to be offered by the next run.
-    if (!ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...") ||
-        SaveTextOrKeepCopy())
+    if (!ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified..."))
       program.autosave().Discard();
+    else if (SaveTextOrKeepCopy())
+      lastCopyTemporary ? program.autosave().Leave() : program.autosave().Discard();
   } else {
     program.autosave().Settle();
   }

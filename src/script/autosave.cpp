@@ -375,6 +375,13 @@ void Autosave::Abandon() {
   writtenHash_ = 0;
 }
 
+void Autosave::Leave() {
+  // Only this run's copy of the shown file is brought up to date: a file without one yet would
+  // first be offered a left copy, in the middle of the command that is leaving it.
+  if (!written_.empty() && written_ == program.myForm.gTextPath) Update();
+  Abandon();
+}
+
 void Autosave::Settle() {
   if (written_.empty()) return;
   const TmyForm& f = program.myForm;
@@ -457,7 +464,8 @@ bool Autosave::OfferOne(const KeptText& left) {
     case 2: RemoveKeptText(folder, f.gTextPath, left.slot); return true;
     default:  // Keep as a Copy, or the box closed without a choice: nothing is deleted unasked
       if (f.KeepRecoveryCopy(f.gTextPath, kept->bytes.data(), kept->bytes.size(), "unsaved text", false)) {
-        RemoveKeptText(folder, f.gTextPath, left.slot);
+        // A copy in the temporary folder may not outlast a restart: this one stays, offered again.
+        if (!f.lastCopyTemporary) RemoveKeptText(folder, f.gTextPath, left.slot);
         return true;
       }
       held_ = f.gTextPath;  // the only copy of that text: this run does not write over it

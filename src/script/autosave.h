@@ -115,6 +115,10 @@ class Autosave {
   // The data file was loaded: names the blocks, other than the shown one, that have a copy
   // (once the command under way has ended).
   void ScriptLoaded();
+  // The editor's unsaved text was kept only where it may not last (the temporary folder): this
+  // run's copy is brought up to date (not once the window has closed) and let go of as Abandon
+  // does, for the next showing of its file, or the next run, to offer.
+  void Leave();
   // Lets go of the copy as a run that ends without closing (a crash) does: it stays on disk, no
   // longer this run's, and the next run offers it.
   void Abandon();

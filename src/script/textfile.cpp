@@ -88,6 +88,7 @@ void TmyForm::ReloadTextFile() {
     // Saving over the file would undo the change being reloaded: the editor's text goes to a copy.
     const std::string bytes = EditorTextToFileBytes(editor.text());
     if (!KeepRecoveryCopy(gTextPath, bytes.data(), bytes.size(), "text", false)) return;
+    if (lastCopyTemporary) program.autosave().Leave();
   }
   if (!LoadTextFile(gTextPath)) {
     ui.message("Error: Could not read " + Quoted(gTextPath) + ". The Text Editor keeps its text.");
@@ -159,6 +160,7 @@ bool TmyForm::SwitchTextFile() {
                  ", which stays the current text.");
       return false;
     }
+    if (lastCopyTemporary) program.autosave().Leave();
   }
 
   gTextPath = path;
@@ -192,6 +194,7 @@ void TmyForm::SaveTextFile1Click(TObject /*Sender*/) {
 }
 
 bool TmyForm::SaveTextOrKeepCopy() {
+  lastCopyTemporary = false;
   const SaveOutcome saved = SaveEditorText(true);
   // Not written over another program's change, or reloaded: what is still unsaved goes to a copy.
   if (saved == SaveOutcome::Saved || !ui.richEdit(ControlId::TDMemo).modified()) return true;

@@ -407,7 +407,8 @@ TEST(Close, WorkThatCannotBeSavedIsKeptInARecoveryCopy) {
     } else if (!c.pickBlock || c.textFileFails || c.folderGone) {
       const std::string copy = home + (c.earlierCopy ? ".unsaved-2" : ".unsaved");
       EXPECT_EQ(test::ReadFileText(copy), text);
-      EXPECT_TRUE(said("The text could not be saved, so it was kept in \"" + copy + "\"."));
+      EXPECT_TRUE(said("The text could not be saved, so it was kept in \"" + copy + "\"." +
+                       (c.folderGone ? test::kTemporaryFolder : "")));
       if (c.earlierCopy) {
         EXPECT_EQ(test::ReadFileText(home + ".unsaved"), "earlier");
       }

@@ -200,6 +200,26 @@ TEST_F(Autosaving, TheCopyGoesOnlyWhenTheEditsAreKeptElsewhereOrDropped) {
          lp.p.ui.runLaterTasks();
        },
        false},
+      // A copy only the temporary folder took may not outlast a restart: the lasting one stays.
+      {"another block, saving first, when only the temporary folder takes a copy",
+       [](LoadedProgram& lp) {
+         fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
+         fs::create_directory(lp.dir.path() / "tmp");
+         test::ScopedTmpDir tmp(lp.dir.file("tmp"));
+         lp.p.ui.script.questionAnswers.push_back(true);
+         lp.select(1);
+         EXPECT_TRUE(fs::exists(lp.dir.path() / "tmp" / "001A8000.txt.unsaved"));
+       },
+       true},
+      {"closing, saving first, when only the temporary folder takes a copy",
+       [](LoadedProgram& lp) {
+         fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
+         fs::create_directory(lp.dir.path() / "tmp");
+         test::ScopedTmpDir tmp(lp.dir.file("tmp"));
+         lp.p.ui.script.questionAnswers.push_back(true);
+         lp.p.program.menuCommand(MenuId::Exit1);
+       },
+       true},
       {"closing, when neither a save nor a recovery copy can be written",
        [](LoadedProgram& lp) {
          fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
@@ -347,6 +367,33 @@ TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersW
     }
     EXPECT_EQ(ReadFileText(run.textFile(kA)), kFileA) << c.answer;  // the file is never written unasked
   }
+}
+
+// Keep as a Copy where only the temporary folder takes the copy: the left copy stays as well.
+TEST_F(Autosaving, KeepingAsACopyInTheTemporaryFolderKeepsTheLeftCopyToo) {
+  const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
+  LoadedProgram run({{kA, 1}});
+  run.dir.write("Dumps/001A8000.txt", kFileA);
+  for (int n = 1; n <= 99; ++n)  // every name for a copy beside the file is taken
+    run.dir.write("Dumps/001A8000.txt.unsaved" + (n == 1 ? std::string() : "-" + std::to_string(n)), "x");
+  fs::create_directory(run.dir.path() / "tmp");
+  test::ScopedTmpDir tmp(run.dir.file("tmp"));
+  const std::string dir = run.dir.file("autosave");
+  run.p.ui.autosaveDir = dir;
+  std::string error;
+  ASSERT_TRUE(
+      WriteKeptText(dir, run.textFile(kA), kept, {AutosaveKey(run.textFile(kA)), true, 42, 1}, &error));
+  run.p.ui.script.choiceAnswers.push_back(1);
+  run.select(0);
+  run.p.ui.runLaterTasks();
+  const std::string copy = run.dir.file("tmp/001A8000.txt.unsaved");
+  EXPECT_EQ(ReadFileText(copy), kept);
+  EXPECT_EQ(run.p.ui.script.said.back().text,
+            "The unsaved text was kept in \"" + copy +
+                "\". That is the system's temporary folder, which may be emptied when the computer starts "
+                "again: move the copy somewhere safe.");
+  ASSERT_TRUE(FindKeptText(dir, run.textFile(kA)));
+  EXPECT_EQ(FindKeptText(dir, run.textFile(kA))->bytes, kept);
 }
 
 TEST_F(Autosaving, ACopyThatHoldsTheFileAsItIsGoesUnasked) {

@@ -72,6 +72,11 @@ class ScopedCwd {
 
 // Points TMPDIR (where recovery copies go when a file's own folder takes none) at `dir` for the
 // object's life.
+// What the editor adds when a recovery copy could only be written in the temporary folder.
+inline constexpr char kTemporaryFolder[] =
+    " That is the system's temporary folder, which may be emptied when the computer starts again: move the "
+    "copy somewhere safe.";
+
 class ScopedTmpDir {
  public:
   explicit ScopedTmpDir(const std::string& dir);
