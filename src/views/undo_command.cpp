@@ -96,6 +96,18 @@ void TScriptForm::UndoOtherFiles() {
       }))
     report += " \"" + ExtractFileName(CurrentFile()) +
               "\" was put back in the Text Editor: save it to keep that, or undo it there with Ctrl+Z.";
+  // A file that could not be put back keeps its earlier bytes here, to be tried again (a full
+  // disk, a folder read-only for a while): dropped with the change, they would be gone.
+  FilesChange again{change.what, {}, {}};
+  for (const FileUndone& d : done)
+    if (d.how == FileUndone::How::Failed)
+      for (const FileBefore& f : change.files)
+        if (f.file == d.file) again.files.push_back(f);
+  if (!again.files.empty()) {
+    left += "\nEdit > " + UndoCaption(change.what) + " tries " +
+            (again.files.size() == 1 ? std::string("it") : std::string("them")) + " again.";
+    Remember(std::move(again));
+  }
   ui.message(report + left);
 
   FilesWritten(change.paths());

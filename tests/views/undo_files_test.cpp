@@ -75,6 +75,34 @@ TEST_F(UndoOtherFiles, ReplaceAllIsPutBackWhereItsFilesStillHoldWhatItWrote) {
   EXPECT_EQ(item().caption(), "&Undo Changes to Other Files");
 }
 
+// A file that cannot be written back keeps its earlier bytes for a second try: the change stays
+// on the menu with that file only.
+TEST_F(UndoOtherFiles, AFileThatCouldNotBePutBackIsTriedAgainLater) {
+  replaceAll("sword", "blade");
+  const fs::path blocker = lp.textFile(kB) + ".tmp~";  // where its new bytes would go first
+  fs::create_directory(blocker);
+  undo();
+  EXPECT_EQ(ReadFileText(lp.textFile(kC)), kFileC);
+  EXPECT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nA blade, a blade\r\n.ENDS\r\n");
+  EXPECT_TRUE(said().text.starts_with("Put back 1 of 2 files as they were before Replace All.\n\"" +
+                                      lp.textFile(kB) + "\" could not be put back ("))
+      << said().text;
+  EXPECT_TRUE(said().text.ends_with(
+      "; it was left as it is.\nEdit > Undo Replace All in Other Files tries it again."))
+      << said().text;
+  EXPECT_TRUE(item().enabled());
+  EXPECT_EQ(item().caption(), "&Undo Replace All in Other Files");
+
+  fs::remove(blocker);
+  undo();
+  EXPECT_EQ(said(1).text,
+            "Put back the 1 file that Replace All wrote, as they were before it?\n001B0000.txt\n\nA file "
+            "changed since is left as it is.");
+  EXPECT_EQ(said().text, "Put back 1 file as they were before Replace All.");
+  EXPECT_EQ(ReadFileText(lp.textFile(kB)), kFileB);
+  EXPECT_FALSE(item().enabled());
+}
+
 // Each change undone in turn, the latest first; a file the Text Editor shows by then is put back
 // there, as an edit to undo, and its file on disk is the editor's to save.
 TEST_F(UndoOtherFiles, TheLatestChangeFirstAndAShownFileInTheTextEditor) {
