@@ -212,7 +212,7 @@ int RunCheck(const std::vector<std::string>& args) {
                 NounFor(filesChecked, "file", "files"), stringsChecked,
                 NounFor(stringsChecked, "string", "strings"));
   }
-  std::fflush(stdout);
+  if (std::fflush(stdout) != 0) return CannotWrite(kExitBadInput, "-");
   return findings > 0 ? kExitBadInput : kExitOk;
 }
 

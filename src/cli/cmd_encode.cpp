@@ -24,6 +24,7 @@ int RunEncode(const std::vector<std::string>& args) {
     // Read with stdio: <iostream> would make every ts2tool start set up the standard streams.
     char chunk[4096];
     for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) bytes.append(chunk, n);
+    if (std::ferror(stdin)) return CannotRead(kExitBadInput, "the input");
   } else {
     const auto file = ReadWholeFile(parsed.positional[0]);
     if (!file) return CannotRead(kExitBadInput, parsed.positional[0]);

@@ -47,6 +47,7 @@ int RunImport(const std::vector<std::string>& args) {
   if (poPath == "-") {
     char chunk[4096];
     for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) text.append(chunk, n);
+    if (std::ferror(stdin)) return CannotRead(kExitBadInput, "the input");
   } else {
     const auto bytes = ReadWholeFile(poPath);
     if (!bytes) return CannotRead(kExitBadInput, poPath);
@@ -74,9 +75,10 @@ int RunImport(const std::vector<std::string>& args) {
   }
 
   std::string out;
-  const bool failed = !WriteImportPlan(plan, dryRun, out);
-  out += Plural(plan.changed, "string", "strings") + (dryRun ? " would change" : " changed") + " in " +
-         Plural(plan.files.size(), "file", "files") + "; " + std::to_string(plan.same) + " already so, " +
+  ImportWritten written;
+  const bool failed = !WriteImportPlan(plan, dryRun, out, written);
+  out += Plural(written.strings, "string", "strings") + (dryRun ? " would change" : " changed") + " in " +
+         Plural(written.files, "file", "files") + "; " + std::to_string(plan.same) + " already so, " +
          std::to_string(plan.untranslated) + " not translated" +
          (plan.fuzzy ? ", " + std::to_string(plan.fuzzy) + " fuzzy left alone" : std::string()) + "\n";
   if (!WriteOutput("-", out.data(), out.size())) return CannotWrite(kExitBadInput, "-");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "config/config.h"
 #include "core/fileutil.h"
 #include "headless/headless.h"
 #include "views/kana.h"
@@ -77,7 +78,14 @@ int Run(const std::vector<std::string>& args) {
   headless::HeadlessProgram p;
   TmyForm& f = p.form();
   f.LoadDataFile(dataFile);
-  if (!p.ui.messages().empty()) return Fail(kExitBadInput, dataFile + ": " + p.ui.messages().front());
+  for (const std::string& said : p.ui.messages()) {
+    // The tables not loaded end the command; a note about the file (blocks past the limit, which
+    // the conversion does not use) does not.
+    for (const char* fatal :
+         {kMsgDataFileOpenFailed, kMsgTableDataNoMemory, kMsgTableFileOpenFailed, kMsgTableFileNoMemory})
+      if (said == fatal) return Fail(kExitBadInput, dataFile + ": " + said);
+    std::fprintf(stderr, "ts2tool: %s\n", said.c_str());
+  }
   if (!f.gWRAM || !f.gCharTable16) return Fail(kExitBadInput, "the program could not start");
   std::copy(bytes->begin(), bytes->end(), f.gWRAM.get());
   const std::string text = KanaText(std::span<const uint8_t>(f.gWRAM.get(), kWramSize), 0, f.gCharTable16);

@@ -183,7 +183,7 @@ int Run(const Command& self, const std::vector<std::string>& args) {
       problems.push_back(ts2::Format("%llu bytes are written by more than one patch",
                                      static_cast<unsigned long long>(total)));
   }
-  std::fflush(stdout);
+  if (std::fflush(stdout) != 0) return CannotWrite(kExitBadInput, "-");
   if (problems.empty()) return kExitOk;
   std::string line;
   for (const std::string& p : problems) line += (line.empty() ? "" : "; ") + p;

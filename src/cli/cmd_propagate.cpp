@@ -57,10 +57,11 @@ int RunPropagate(const std::vector<std::string>& args) {
   if (!plan.errors.empty() || !plan.unreadable.empty()) return kExitBadInput;
 
   std::string out;
-  const bool failed = !WriteImportPlan(plan, dryRun, out);
+  ImportWritten written;
+  const bool failed = !WriteImportPlan(plan, dryRun, out, written);
   for (const std::string& c : repeats.conflicts) out += "translated otherwise: " + c + "\n";
-  out += Plural(plan.changed, "string", "strings") + (dryRun ? " would be filled" : " filled") + " in " +
-         Plural(plan.files.size(), "file", "files") + "; " +
+  out += Plural(written.strings, "string", "strings") + (dryRun ? " would be filled" : " filled") + " in " +
+         Plural(written.files, "file", "files") + "; " +
          Plural(repeats.conflicts.size(), "original", "originals") + " translated otherwise left alone\n";
   if (!WriteOutput("-", out.data(), out.size())) return CannotWrite(kExitBadInput, "-");
   return failed ? kExitBadInput : kExitOk;

@@ -5,7 +5,7 @@
 
 namespace ts2::cli {
 
-bool WriteImportPlan(const PoImport& plan, bool dryRun, std::string& out) {
+bool WriteImportPlan(const PoImport& plan, bool dryRun, std::string& out, ImportWritten& count) {
   bool written = true;
   std::string error;
   for (const PoImport::File& f : plan.files) {
@@ -14,6 +14,8 @@ bool WriteImportPlan(const PoImport& plan, bool dryRun, std::string& out) {
       written = false;
       continue;
     }
+    ++count.files;
+    count.strings += f.strings.size();
     out += f.file + ": " + (f.created ? "new file, " : "") + (f.strings.size() == 1 ? "string " : "strings ");
     for (size_t i = 0; i < f.strings.size(); ++i) out += (i ? ", " : "") + std::to_string(f.strings[i]);
     out += "\n";

@@ -127,8 +127,17 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
       if (x == s) return true;
     return false;
   };
+  bool optionsEnded = false;  // after "--" every word is an argument: text may begin with a dash
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (optionsEnded) {
+      out.positional.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
     if (a == "--help" || a == "-h") {
       out.help = true;
       continue;
@@ -216,7 +225,14 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   for (const Command* c : Commands()) {
-    if (args[0] == c->name) return c->run(std::vector<std::string>(args.begin() + 1, args.end()));
+    if (args[0] != c->name) continue;
+    const int status = c->run(std::vector<std::string>(args.begin() + 1, args.end()));
+    // What a command printed and the system could not take (a full disk, a closed pipe) is not
+    // a success, whichever command printed it.
+    if (status != kExitOk) return status;
+    if (std::fflush(stdout) != 0) return CannotWrite(kExitBadInput, "-");
+    if (std::ferror(stdout)) return Fail(kExitBadInput, "cannot write the output");  // why is gone
+    return status;
   }
   std::fflush(stdout);
   HandOver();

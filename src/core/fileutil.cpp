@@ -334,7 +334,8 @@ std::string Trim(std::string_view text) {
 }
 
 std::optional<uint64_t> ParseCNumber(const std::string& word) {
-  if (word.empty() || word[0] == '-') return std::nullopt;
+  // strtoull would also take leading blanks and a sign, and wrap a minus round.
+  if (word.empty() || !std::isdigit(static_cast<unsigned char>(word[0]))) return std::nullopt;
   char* end = nullptr;
   errno = 0;
   const unsigned long long v = std::strtoull(word.c_str(), &end, 0);

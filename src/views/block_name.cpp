@@ -83,7 +83,9 @@ ResolvedBlock ResolveBlock(const TmyForm& form, const BlockArg& arg) {
       break;
   }
   if (!out.index)
-    out.error = Format("block %s does not exist (the data file lists %d)", arg.word.c_str(), blocks);
+    out.error = Format("block %s does not exist (the data file lists %d)",
+                       // a block not named on the command line is the first, block 0
+                       (arg.word.empty() ? std::to_string(arg.value) : arg.word).c_str(), blocks);
   return out;
 }
 

@@ -34,6 +34,14 @@ TEST_F(Repeated, PropagateFillsUntranslatedStringsAndNamesOriginalsTranslatedOth
             "3 strings would be filled in 1 file; 0 originals translated otherwise left alone\n");
   EXPECT_FALSE(FileExists(dir.file("Dumps/000A0100.txt")));
 
+  // A file that cannot be written is not counted as filled.
+  std::filesystem::create_directory(dir.file("Dumps/000A0100.txt.tmp~"));
+  r = RunTool(dir, "propagate demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "0 strings filled in 0 files; 0 originals translated otherwise left alone\n");
+  EXPECT_TRUE(r.err.ends_with("; Dumps/000A0100.txt was left as it was\n")) << r.err;
+  std::filesystem::remove(dir.file("Dumps/000A0100.txt.tmp~"));
+
   // String 2 translated otherwise: left alone, named; the others filled.
   dir.write("Dumps/000A0100.txt", ".STRING 2\r\nPrends l'arme.\r\n.ENDS\r\n");
   r = RunTool(dir, "propagate demo.sfc demo.txt");

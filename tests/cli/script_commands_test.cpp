@@ -139,6 +139,10 @@ TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
        "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 Myra ou \xC3\xA0 Tom.\n"
        "1 occurrence in 1 file replaced\n",
        replaced("Mira", "Myra")},
+      {"-w -- Mira -Mira", 0,  // after "--" a word that begins with a dash is text
+       "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 -Mira ou \xC3\xA0 Tom.\n"
+       "1 occurrence in 1 file replaced\n",
+       replaced("Mira", "-Mira")},
       {"' Tom' ''", 0,
        "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 Mira ou \xC3\xA0.\n1 occurrence in 1 file "
        "replaced\n",

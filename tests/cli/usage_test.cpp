@@ -31,6 +31,9 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
       {"encode a b", 2},
       {"encode missing.txt", 1},
       {"skeleton 65536", 2},
+      {"skeleton ' 3'", 2},  // a number is digits from its first character: no blank, no sign
+      {"skeleton +3", 2},
+      {"decode demo.sfc demo.txt --block 0 --string ' -18446744073709551615'", 2},  // no wrapping round
       {"skeleton 1 -o /nonexistent-dir/x.txt", 1},
       {"render demo.sfc demo.txt", 2},                            // no -o
       {"render demo.sfc demo.txt -o out.bmp", 2},                 // unknown format
@@ -90,6 +93,7 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
   ASSERT_EQ(RunTool(dir, "demo .").status, 0);
   std::filesystem::create_directory(dir.file("folder"));
   std::filesystem::create_symlink("nowhere", dir.file("dangling"));
+  dir.write("section.txt", ".STRING 0\r\nHi\r\n.ENDS\r\n");
   const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
   constexpr char kMissing[] = ": No such file or directory\n", kFolder[] = ": Is a directory\n";
   const struct {
@@ -127,6 +131,22 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
        std::string("ts2tool: cannot write nowhere/x.txt") + kMissing},
       {tool + " skeleton 2 >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
       {tool + " info demo.sfc >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+      // every command's output, whoever prints it
+      {tool + " encode section.txt >/dev/full", 1,
+       "ts2tool: cannot write the output: No space left on device\n"},
+      // more than a buffer: printed as it goes, the reason of the failed write is not kept
+      {tool + " encode demo.txt >/dev/full", 1, "ts2tool: cannot write the output\n"},
+      {tool + " patchinfo demo.ips >/dev/full", 1,
+       "ts2tool: cannot write the output: No space left on device\n"},
+      {tool + " demo again >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+      {tool + " check demo.sfc demo.txt --vwf on >/dev/full", 1,
+       "ts2tool: cannot write the output: No space left on device\n"},
+      {tool + " encode <folder", 1, std::string("ts2tool: cannot read the input") + kFolder},
+      {tool + " import demo.sfc demo.txt - <folder", 1,
+       std::string("ts2tool: cannot read the input") + kFolder},
+      // the block a command shows when none is named is block 0
+      {tool + " render demo.sfc /dev/null -o out.png", 1,
+       "ts2tool: block 0 does not exist (the data file lists 0)\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
