@@ -274,18 +274,28 @@ void TmyForm::CheckFilesOnDisk() {
     seen = now;
     return true;
   };
+  // With nothing unsaved there is nothing of the editor's to keep: the file is shown as it is now,
+  // unasked (Overwrite, the box's first answer, could only write the old bytes over the change).
   if (changed(gTextPath, textFileStamp, textFileSeen)) {
-    switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
-      case 0: SaveEditorText(false); break;
-      case 1: ReloadTextFile(); break;
-      default: break;
+    if (!ui.richEdit(ControlId::TDMemo).modified()) {
+      ReloadTextFile();
+    } else {
+      switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
+        case 0: SaveEditorText(false); break;
+        case 1: ReloadTextFile(); break;
+        default: break;
+      }
     }
   }
   if (gROM && changed(gROMPath, romFileStamp, romFileSeen)) {
-    switch (ui.choose(ChangedOnDiskQuestion(gROMPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
-      case 0: SaveRomImage(false); break;
-      case 1: ReloadRomFile(); break;
-      default: break;
+    if (!gROMModified) {
+      ReloadRomFile();
+    } else {
+      switch (ui.choose(ChangedOnDiskQuestion(gROMPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
+        case 0: SaveRomImage(false); break;
+        case 1: ReloadRomFile(); break;
+        default: break;
+      }
     }
   }
   checkingFiles = false;

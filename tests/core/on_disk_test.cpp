@@ -330,6 +330,32 @@ TEST(ChangedOnDisk, TheSaveAsksOverwriteReloadOrCancel) {
   }
 }
 
+// With nothing unsaved, another program's change is shown unasked when the editor comes back to
+// the front: there is nothing of the editor's to keep, and Overwrite would write the old bytes back.
+TEST(ChangedOnDisk, AFileWithNothingUnsavedIsReloadedUnasked) {
+  for (bool rom : {false, true}) {
+    SCOPED_TRACE(rom ? "ROM" : "text");
+    LoadedProgram lp({{kA, 1}});
+    lp.select(0);
+    TmyForm& f = lp.form();
+    const std::string path = rom ? f.gROMPath : f.gTextPath;
+    std::string theirs = ReadFileText(path);
+    theirs[rom ? 0x30 : 0] = '#';
+    WriteAsAnotherProgram(path, theirs);
+    lp.p.ui.script.said.clear();
+    lp.p.ui.script.choiceAnswers = {0};  // what Enter would have chosen: Overwrite
+    lp.p.program.applicationActivated();
+    EXPECT_TRUE(lp.p.ui.script.said.empty()) << lp.p.ui.script.said.front().text;
+    EXPECT_EQ(ReadFileText(path), theirs);
+    if (rom) {
+      EXPECT_EQ(lp.image(), std::vector<uint8_t>(theirs.begin(), theirs.end()));
+    } else {
+      EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
+      EXPECT_FALSE(lp.editor().modified());
+    }
+  }
+}
+
 // Only other bytes count as a change; a file deleted meanwhile is saved again with a word about it.
 TEST(ChangedOnDisk, SameBytesAskNothingAndADeletedFileIsWrittenAgain) {
   for (bool rom : {false, true}) {

@@ -155,19 +155,32 @@ TEST_F(DemoSession, PastedTypographyIsDrawnSavedAndReadBackAsOneByteEach) {
   EXPECT_NE(editor->toPlainText().indexOf(QString::fromUtf8("Tom. \u2026 c\u0153ur \u20AC")), -1);
 }
 
-TEST_F(DemoSession, ComingBackToTheEditorAsksAboutAFileChangedMeanwhile) {
+// Coming back to the editor: a file changed meanwhile is shown as it is now when nothing typed is
+// unsaved, and asked about when something is.
+TEST_F(DemoSession, ComingBackToTheEditorShowsOrAsksAboutAFileChangedMeanwhile) {
   ASSERT_TRUE(open());
   const std::string path = program.myForm.gTextPath;
-  const auto stamp = std::filesystem::last_write_time(path);
-  std::ofstream(path, std::ios::binary | std::ios::app) << "// from a teammate\r\n";
-  std::filesystem::last_write_time(path, stamp + std::chrono::seconds(5));
-  answers.choices = {1};  // Reload
+  auto* memo = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  int n = 0;
+  const auto teammate = [&] {
+    const auto stamp = std::filesystem::last_write_time(path);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "// from a teammate " << ++n << "\r\n";
+    std::filesystem::last_write_time(path, stamp + std::chrono::seconds(5));
+  };
+  teammate();
   emit qApp->applicationStateChanged(Qt::ApplicationActive);
-  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_TRUE(answers.boxes.empty());
+  EXPECT_TRUE(memo->toPlainText().endsWith(QStringLiteral("// from a teammate 1\n")));
+
+  memo->moveCursor(QTextCursor::Start);
+  QTest::keyClicks(memo, "x");
+  teammate();
+  answers.choices = {1};  // Reload
+  answers.yes = {false};  // and drop what was typed
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  ASSERT_FALSE(answers.boxes.empty());
   EXPECT_EQ(answers.boxes.front().second, ChangedOnDiskQuestion(path));
-  EXPECT_TRUE(control<QPlainTextEdit>(FormId::TxtForm, "TDMemo")
-                  ->toPlainText()
-                  .endsWith(QStringLiteral("// from a teammate\n")));
+  EXPECT_TRUE(memo->toPlainText().endsWith(QStringLiteral("// from a teammate 2\n")));
 }
 
 TEST_F(DemoSession, MainWindowKeysScrollTheBoxesAndRedraw) {
