@@ -323,10 +323,10 @@ void Autosave::Update() {
   }
   if (!written_.empty() && written_ != f.gTextPath) Discard();
   // A left copy that could be set aside nowhere (kept neither as a recovery copy nor dropped)
-  // is not written over unasked.
-  if (f.gTextPath == held_) return;
-  if (written_ != f.gTextPath) Offer();
-  if (f.gTextPath == held_ || !editor.modified()) return;
+  // stays in its slot, not offered again this run; this run's own copy takes another slot, since
+  // Claim passes over a slot that holds a copy.
+  if (written_ != f.gTextPath && f.gTextPath != held_) Offer();
+  if (!editor.modified()) return;
   std::string error;
   if (written_ != f.gTextPath && !Claim(f.gTextPath))
     error = "other copies of the editor keep " + std::to_string(kAutosaveSlots) + " copies of this file";

@@ -141,7 +141,7 @@ class Autosave {
   std::optional<CopyLock> lock_;
   uint64_t writtenHash_ = 0;
   std::vector<std::string> warned_;
-  std::string held_;  // a file whose earlier copy could be set aside nowhere: not written over
+  std::string held_;  // a file whose earlier copy could be set aside nowhere: not offered again
   bool failureShown_ = false;
   bool offerWaiting_ = false;
   void NameKeptBlocks();  // a failed write is reported once a run, not on every pause

@@ -396,6 +396,34 @@ TEST_F(Autosaving, KeepingAsACopyInTheTemporaryFolderKeepsTheLeftCopyToo) {
   EXPECT_EQ(FindKeptText(dir, run.textFile(kA))->bytes, kept);
 }
 
+// A left copy that could be set aside nowhere stays, and is not offered again; what is typed
+// meanwhile is still kept, in a slot of its own.
+TEST_F(Autosaving, ALeftCopyKeptNowhereStaysAndNewTypingIsStillKept) {
+  const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
+  LoadedProgram run({{kA, 1}});
+  run.dir.write("Dumps/001A8000.txt", kFileA);
+  for (int n = 1; n <= 99; ++n)  // no copy beside the file, and no temporary folder either
+    run.dir.write("Dumps/001A8000.txt.unsaved" + (n == 1 ? std::string() : "-" + std::to_string(n)), "x");
+  test::ScopedTmpDir tmp(run.dir.write("not-a-folder", "x"));
+  const std::string dir = run.dir.file("autosave");
+  run.p.ui.autosaveDir = dir;
+  std::string error;
+  ASSERT_TRUE(
+      WriteKeptText(dir, run.textFile(kA), kept, {AutosaveKey(run.textFile(kA)), true, 42, 1}, &error));
+  run.p.ui.script.choiceAnswers.push_back(-1);
+  run.select(0);
+  run.p.ui.runLaterTasks();
+  const size_t said = run.p.ui.script.said.size();
+  run.editor().setSelection(0, 0);
+  run.editor().type("new ");
+  run.p.ui.runLaterTasks();
+  EXPECT_EQ(run.p.ui.script.said.size(), said);  // not offered again
+  ASSERT_TRUE(FindKeptText(dir, run.textFile(kA), 0));
+  EXPECT_EQ(FindKeptText(dir, run.textFile(kA), 0)->bytes, kept);
+  ASSERT_TRUE(FindKeptText(dir, run.textFile(kA), 1));
+  EXPECT_EQ(FindKeptText(dir, run.textFile(kA), 1)->bytes, "new " + std::string(kFileA));
+}
+
 TEST_F(Autosaving, ACopyThatHoldsTheFileAsItIsGoesUnasked) {
   std::string error;
   LoadedProgram run({{kA, 1}});
