@@ -82,17 +82,21 @@ int RunRecover(const std::vector<std::string>& args) {
           StringsThatDiffer(FileBytesToEditorText(onDisk), FileBytesToEditorText(copy.bytes), b.strings);
       const bool changed =
           copy.info && copy.info->baseKnown && (!bytes || HashBytes(*bytes) != copy.info->baseHash);
+      // Without its note (cut short between its two writes) what the copy was begun from is not
+      // known: it may have changed since, and is restored only when forced, as a change is.
+      const bool unknown = !copy.info;
       const std::string when = copy.info ? LocalTime(copy.info->time) : std::string();
       std::string line =
           b.file + ": kept " + (when.empty() ? std::string("at an unknown time") : when) + "; " +
           (differ.empty() ? std::string("no string differs")
                           : StringsNamed(differ) + (differ.size() == 1 ? " differs" : " differ")) +
-          (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "");
+          (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "") +
+          (unknown ? "; whether the file changed since is not known" : "");
       if (restore && copies.size() > 1) {
         // One would be written over the other: the editor offers each, to restore or keep.
         line += "; not restored (" + std::to_string(copies.size()) + " copies: the editor offers each)";
         failed = true;
-      } else if (restore && changed && !force) {
+      } else if (restore && (changed || unknown) && !force) {
         line += "; not restored (--force restores it)";
         failed = true;
       } else if (restore) {

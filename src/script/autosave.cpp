@@ -448,6 +448,10 @@ bool Autosave::OfferOne(const KeptText& left) {
     text +=
         "\n\nThe file has changed since that text was typed (another program, or another copy of the "
         "editor, wrote it): restoring the text and saving it would replace that change.";
+  else if (!kept->info)
+    text +=
+        "\n\nWhat the file held when that text was typed is not known (its note is missing): it may "
+        "have changed since, and restoring the text and saving it would replace that change.";
   switch (program.ui.choose(text, kOfferCaption, {"Restore", "Keep as a Copy", "Discard"})) {
     case 0: {
       // One edit of the user's: undo goes back to the file; the copy stays this run's until saved.

@@ -86,6 +86,21 @@ TEST_F(Recover, AFileChangedSinceIsRestoredOnlyWhenForced) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), kept);
 
+  // A copy whose note is missing (cut short between its two writes): whether the file changed
+  // since cannot be told, so it is treated as if it had.
+  dir.write("Dumps/000A0000.txt", file);
+  leave(kept, file);
+  std::filesystem::remove(AutosavePathsOf(autosave(), dir.file("Dumps/000A0000.txt")).info);
+  r = recover("--restore");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.out,
+      "Dumps/000A0000.txt: kept at an unknown time; string 1 differs; whether the file changed since is "
+      "not known; not restored (--force restores it)\n0 files restored of 1 with unsaved text\n");
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), file);
+  EXPECT_EQ(recover("--restore --force").status, 0);
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), kept);
+
   for (const char* wrong : {"--restore --discard", "--force", "--discard --force"})
     EXPECT_EQ(recover(wrong).status, 2) << wrong;
 }

@@ -424,6 +424,26 @@ TEST_F(Autosaving, ALeftCopyKeptNowhereStaysAndNewTypingIsStillKept) {
   EXPECT_EQ(FindKeptText(dir, run.textFile(kA), 1)->bytes, "new " + std::string(kFileA));
 }
 
+// A copy whose note is missing cannot tell what the file held: the offer warns as for a change.
+TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnown) {
+  LoadedProgram run({{kA, 1}});
+  run.dir.write("Dumps/001A8000.txt", kFileA);
+  const std::string dir = run.dir.file("autosave");
+  run.p.ui.autosaveDir = dir;
+  std::string error;
+  ASSERT_TRUE(
+      WriteKeptText(dir, run.textFile(kA), "other\r\n", {AutosaveKey(run.textFile(kA)), true, 0, 1}, &error));
+  fs::remove(AutosavePathsOf(dir, run.textFile(kA)).info);
+  run.p.ui.script.choiceAnswers.push_back(2);
+  run.select(0);
+  run.p.ui.runLaterTasks();
+  ASSERT_FALSE(run.p.ui.script.said.empty());
+  EXPECT_TRUE(run.p.ui.script.said[0].text.ends_with(
+      "What the file held when that text was typed is not known (its note is missing): it may have changed "
+      "since, and restoring the text and saving it would replace that change."))
+      << run.p.ui.script.said[0].text;
+}
+
 TEST_F(Autosaving, ACopyThatHoldsTheFileAsItIsGoesUnasked) {
   std::string error;
   LoadedProgram run({{kA, 1}});
