@@ -54,7 +54,17 @@ std::vector<const Command*> Commands() {
 }
 
 int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "ts2tool: %s\n", message.c_str());
+  // One line, whatever the message: the editor's own messages break theirs ("This is not the ROM
+  // used.\nPlease load the correct ROM."), and a script reads errors line by line.
+  std::string line;
+  for (const char c : message) {
+    const bool lineEnd = c == '\r' || c == '\n';
+    if (!lineEnd)
+      line += c;
+    else if (!line.empty() && line.back() != ' ')
+      line += ' ';
+  }
+  std::fprintf(stderr, "ts2tool: %s\n", line.c_str());
   return status;
 }
 

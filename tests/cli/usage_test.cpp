@@ -144,6 +144,9 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
       {tool + " encode <folder", 1, std::string("ts2tool: cannot read the input") + kFolder},
       {tool + " import demo.sfc demo.txt - <folder", 1,
        std::string("ts2tool: cannot read the input") + kFolder},
+      // an error is one line, a message of the editor's that takes two as well
+      {tool + " decode section.txt demo.txt --block 0 --string 0", 1,
+       "ts2tool: section.txt: Error: This is not the ROM used. Please load the correct ROM.\n"},
       // the block a command shows when none is named is block 0
       {tool + " render demo.sfc /dev/null -o out.png", 1,
        "ts2tool: block 0 does not exist (the data file lists 0)\n"},
