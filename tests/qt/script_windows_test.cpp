@@ -13,13 +13,16 @@
 #include <QTableWidget>
 #include <QTextDocumentFragment>
 #include <QTreeWidget>
+#include <filesystem>
 #include <map>
 #include <regex>
 
+#include "core/fileutil.h"
 #include "qt/qt_place.h"
 #include "qt/qt_script.h"
 #include "qt/qt_text.h"
 #include "qt_fixture.h"
+#include "script/textfile.h"
 #include "views/script_form.h"
 
 namespace ts2::test {
@@ -194,6 +197,13 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   find->findEdit()->setText(QStringLiteral("zzz"));
   find->find();
   EXPECT_EQ(find->status()->text().toStdString(), "Not found.");
+  // A file that is there but cannot be read is named: not found there is not known.
+  const std::string unreadable = TranslationFileName(program.myForm.gDumpDir, program.myForm.gBlockOffset[1]);
+  std::filesystem::create_directory(unreadable);
+  find->find();
+  EXPECT_EQ(find->status()->text().toStdString(),
+            "Not found. 1 file could not be read: " + ExtractFileName(unreadable) + ": Is a directory");
+  std::filesystem::remove(unreadable);
 
   // The original strings through the table; replacing is for translations only.
   find->scope()->setCurrentIndex(1);
