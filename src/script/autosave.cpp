@@ -347,6 +347,14 @@ void Autosave::Update() {
   }
   failureShown_ = false;
   writtenHash_ = hash;
+  if (lock_ && !lock_->held() && !unlockedShown_) {
+    // Without a lock another editor cannot tell this copy is taken: one editor's save would
+    // delete the other's only copy. Said once; the copy is still kept.
+    unlockedShown_ = true;
+    program.ui.message("The autosave folder \"" + folder +
+                       "\" takes no lock here, so another copy of the editor cannot tell which unsaved "
+                       "copies are this one's. Type in one copy of the editor only, and save often.");
+  }
 }
 
 bool Autosave::Claim(const std::string& file) {

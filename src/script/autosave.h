@@ -143,6 +143,7 @@ class Autosave {
   std::vector<std::string> warned_;
   std::string held_;  // a file whose earlier copy could be set aside nowhere: not offered again
   bool failureShown_ = false;
+  bool unlockedShown_ = false;  // said once a run: the folder's locks hold nothing
   bool offerWaiting_ = false;
   void NameKeptBlocks();  // a failed write is reported once a run, not on every pause
 };

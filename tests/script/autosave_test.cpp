@@ -444,6 +444,22 @@ TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnown) {
       << run.p.ui.script.said[0].text;
 }
 
+// A lock that cannot be taken (a file system without locks) is said once; the copy is still kept.
+TEST_F(Autosaving, AFolderWithoutLocksIsSaidOnceAndCopiesAreStillKept) {
+  fs::create_directories(AutosavePathsOf(folder, lp.textFile(kA)).lock);  // no lock can be taken there
+  lp.p.ui.script.said.clear();
+  typeAndPause("one ");
+  typeAndPause("two ");
+  ASSERT_EQ(lp.p.ui.script.said.size(), 1u);
+  EXPECT_EQ(
+      lp.p.ui.script.said[0].text,
+      "The autosave folder \"" + folder +
+          "\" takes no lock here, so another copy of the editor cannot tell which unsaved copies are this "
+          "one's. Type in one copy of the editor only, and save often.");
+  ASSERT_TRUE(kept());
+  EXPECT_EQ(kept()->bytes, ".STRING 0\r\none two Bonjour\r\n.ENDS\r\n");
+}
+
 TEST_F(Autosaving, ACopyThatHoldsTheFileAsItIsGoesUnasked) {
   std::string error;
   LoadedProgram run({{kA, 1}});
