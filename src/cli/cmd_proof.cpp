@@ -84,13 +84,11 @@ int RunProof(const std::vector<std::string>& args) {
     for (int b = 0; b < form.ui.list(ControlId::bList).count(); ++b)
       request.blocks.push_back(ProofBlock{b, std::nullopt});
   }
-  {
-    const std::vector<ScriptBlock> all = ScriptBlocks(form, dumps);
-    std::vector<ScriptBlock> shown;
-    for (const ProofBlock& b : request.blocks)
-      if (static_cast<size_t>(b.index) < all.size()) shown.push_back(all[static_cast<size_t>(b.index)]);
-    if (auto status = RefuseUnreadable(shown, kExitBadInput)) return *status;
-  }
+  const std::vector<ScriptBlock> all = ScriptBlocks(form, dumps);
+  std::vector<ScriptBlock> drawn;
+  for (const ProofBlock& b : request.blocks)
+    if (static_cast<size_t>(b.index) < all.size()) drawn.push_back(all[static_cast<size_t>(b.index)]);
+  if (auto status = RefuseUnreadable(drawn, kExitBadInput)) return *status;
   request.romName = ExtractFileName(parsed.positional[0]);
   request.dataName = ExtractFileName(parsed.positional[1]);
   request.dumpsName = dumps;
@@ -102,6 +100,9 @@ int RunProof(const std::vector<std::string>& args) {
     if (!std::filesystem::is_directory(*since, ec))
       return Fail(kExitBadInput, "--since: no folder " + *since);
     request.sinceDir = *since;
+    // The earlier files too: one that cannot be read would mark every string of its block changed.
+    for (ScriptBlock& b : drawn) b.file = *since + kPathSep + ExtractFileName(b.file);
+    if (auto status = RefuseUnreadable(drawn, kExitBadInput)) return *status;
   }
 
   bool failed = false;

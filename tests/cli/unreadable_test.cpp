@@ -63,6 +63,14 @@ TEST_F(Unreadable, EveryCommandOverTheTranslationsNamesItAndWritesNothing) {
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(ReadFileText(file), bytes);
 
+  // The earlier files a proof sheet compares with, likewise.
+  const std::string earlier = dir.write("before/000A0000.txt", bytes);
+  fs::permissions(earlier, fs::perms::owner_write);
+  const ToolRun since = RunBarred(dir, "proof demo.sfc demo.txt --since before -o proof.html");
+  EXPECT_EQ(since.status, 1);
+  EXPECT_EQ(since.err, "ts2tool: cannot read before/000A0000.txt: Permission denied\n");
+  EXPECT_FALSE(fs::exists(dir.file("proof.html")));
+
   // The other blocks' files are not there: those are new files, as they always were.
   fs::remove(file);
   const ToolRun r = RunBarred(dir, "import demo.sfc demo.txt block0.po");
