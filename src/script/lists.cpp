@@ -39,15 +39,32 @@ void TmyForm::bListClick(TObject /*Sender*/) {
   for (int i = 0; i < lines; ++i) {
     if (!bList.selected(i)) continue;
     const BlockEntry block = *BlockAt(*this, i);
+    const int shownBlock = gCurBlock, shownString = pList.itemIndex();
+    const uint32_t shownOffset = gCurBlockOffset;
+    const uint16_t shownStrings = gCurStringCount;
+    const bool blockShown = pList.count() > 0 || !gTextPath.empty();
+    auto fillStrings = [&] {
+      pList.clear();
+      for (int j = 0; j < gCurStringCount; ++j) pList.add(Format("String# %-5d", j));
+    };
     gCurBlockOffset = block.offset;
     gCurStringCount = block.strings;
     gCurBlock = i;
-
-    pList.clear();
-    for (int j = 0; j < gCurStringCount; ++j) pList.add(Format("String# %-5d", j));
+    fillStrings();
 
     const bool switched = SwitchTextFile();
-    pList.setItemIndex(pList.count() > 0 ? 0 : -1);
+    if (switched) {
+      pList.setItemIndex(pList.count() > 0 ? 0 : -1);
+    } else {
+      // The editor keeps the previous block's text, so that block stays the one shown: its
+      // strings, its selection, and the marks worked out against that text.
+      gCurBlockOffset = shownOffset;
+      gCurStringCount = shownStrings;
+      gCurBlock = shownBlock;
+      fillStrings();
+      bList.setItemIndex(blockShown ? shownBlock : -1);
+      pList.setItemIndex(shownString < pList.count() ? shownString : -1);
+    }
     pList.setHint(Format("%d item(s)", pList.count()));
     pListClick(kNoSender);
     if (ui.window(FormId::cmForm).visible()) bList.setFocus();
@@ -56,8 +73,9 @@ void TmyForm::bListClick(TObject /*Sender*/) {
     if (switched) editor.setModified(false);
     program.autosave().Settle();
     program.ScriptForm().BlockShown();
+    if (!switched) return;  // the previous block is selected again: it is not one to switch to
     // Text an earlier run typed into this file and never saved, once the file is what is shown.
-    if (switched) program.autosave().OfferLater();
+    program.autosave().OfferLater();
   }
 }
 

@@ -128,10 +128,13 @@ TEST(TextFileSwitch, FileThatCannotBeCreatedLeavesAnEmptyEditor) {
 }
 
 TEST(TextFileSwitch, TextThatCanBeKeptNowhereStaysCurrent) {
-  LoadedProgram lp({{kA, 1}, {kB, 1}});
+  LoadedProgram lp({{kA, 2}, {kB, 3}});
   test::TempDir temp;
   test::ScopedTmpDir tmpdir(temp.file("missing"));
   lp.select(0);
+  ListBox& pList = lp.p.ui.list(ControlId::pList);
+  pList.setItemIndex(1);
+  lp.form().pListClick(kNoSender);
   lp.editor().type("precious");
   const std::string edited = lp.editor().text();
   fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");  // neither file nor copy
@@ -143,11 +146,19 @@ TEST(TextFileSwitch, TextThatCanBeKeptNowhereStaysCurrent) {
   EXPECT_EQ(
       lp.p.ui.lastMessage(),
       "The Text Editor still holds the unsaved text of \"001A8000.txt\", which stays the current text.");
+  // The block whose text the editor holds stays the one listed and shown, at the same string.
+  EXPECT_EQ(lp.form().gCurBlock, 0);
+  EXPECT_EQ(lp.form().gCurBlockOffset, kA);
+  EXPECT_EQ(lp.p.ui.list(ControlId::bList).itemIndex(), 0);
+  EXPECT_EQ(pList.count(), 2);
+  EXPECT_EQ(pList.itemIndex(), 1);
+  EXPECT_EQ(lp.form().gCurString, 1);
   // Once writing works again, the next switch asks again and saves.
   fs::rename(lp.dir.path() / "Dumps.moved", lp.dir.path() / "Dumps");
   lp.select(1);
   EXPECT_EQ(ReadFileText(lp.textFile(kA)), EditorTextToFileBytes(edited));
-  EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(1)));
+  EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(3)));
+  EXPECT_EQ(pList.count(), 3);
 }
 
 TEST(TextFileSwitch, UnreadableFileIsNotMadeCurrent) {
