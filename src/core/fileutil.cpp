@@ -151,6 +151,16 @@ int OpenTempAlone(const std::string& temp) {
 
 }  // namespace
 
+bool WriteWorkingFile(const std::string& path, const void* data, size_t size) {
+  const int fd = OpenTempAlone(path);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, data, size);
+  const int e = errno;
+  const bool closed = ::close(fd) == 0;
+  if (!written) errno = e;
+  return written && closed;
+}
+
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
   const std::optional<std::string> target = FinalTarget(path, error);
   if (!target) return false;

@@ -37,6 +37,12 @@ std::optional<std::string> FinalTarget(const std::string& path, std::string* err
 // removed, `error` says what failed and errno why.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
+// Writes `size` bytes as the whole of the program's own working file `path` (the patcher's
+// temporary file), in place. Whatever another program left under that name (a symbolic link,
+// another name of some other file) is removed, never written through. False, with errno set,
+// when the file cannot be made or written.
+bool WriteWorkingFile(const std::string& path, const void* data, size_t size);
+
 // Keeps bytes that could not be saved where they were meant to go: writes them to a new file
 // named after `path` with ".unsaved" added (".unsaved-2", ".unsaved-3", ... when that name is
 // taken, so an earlier copy is never replaced), in `path`'s folder (for a link, the folder of the

@@ -49,10 +49,7 @@ FilePtr OpenFile(const char* path, const char* mode) {
 
 // Writes `size` bytes as the whole content of the temporary file.
 bool WriteTempFile(const uint8_t* data, size_t size) {
-  FilePtr f = OpenFile(ips::kTempFile, "wb");
-  if (!f) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, f.get()) == size;
-  return std::fclose(f.release()) == 0 && written;
+  return WriteWorkingFile(ips::kTempFile, data, size);
 }
 
 // Switches the open dialog's multiple selection off on every way out of the command.

@@ -143,6 +143,23 @@ TEST(PatchFailure, MissingPatchOrUnwritableTemporaryFileEndsTheCommand) {
   }
 }
 
+TEST(PatchApply, TheTemporaryFileNeverWritesThroughALinkOrAnotherName) {
+  for (bool symbolic : {true, false}) {
+    SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+    Patching t;
+    const std::string notes = t.dir.write("notes.txt", std::string_view("my notes\n"));
+    if (symbolic)
+      std::filesystem::create_symlink(notes, t.dir.path() / kTemp);
+    else
+      std::filesystem::create_hard_link(notes, t.dir.path() / kTemp);
+    t.choose({t.patch("a.ips", IpsBuilder().record(0x10, {0x99}).eof())});
+    t.run();
+    EXPECT_EQ(test::ReadFileText(notes), "my notes\n");
+    EXPECT_EQ(t.image(), t.romWith({{0x10, 0x99}}));
+    EXPECT_FALSE(t.tempLeft());
+  }
+}
+
 TEST(PatchFailure, CutShortPatchChangesNothingAndSaysWhere) {
   Patching t;
   Bytes cut = IpsBuilder().record(0x10, {0x99}).record(0x20, {1, 2, 3}).bytes();
