@@ -125,8 +125,14 @@ void TmyForm::FilesDropped(const std::vector<std::string>& paths) {
 
   if (!plan.rom.empty()) {
     if (!ConfirmReplaceRom()) return;  // Cancel: nothing of the drop is opened
-    OpenRomNamed(plan.rom, plan.dataFile);
+    const bool opened = OpenRomNamed(plan.rom, plan.dataFile);
     if (closed) return;
+    // The patches came with that ROM: they never go into the image loaded before it.
+    if (!opened && !plan.patches.empty()) {
+      ui.message("\"" + ExtractFileName(plan.rom) +
+                 "\" was not opened, so these patches were not applied:" + NameList(plan.patches));
+      return;
+    }
   } else if (!plan.dataFile.empty()) {
     LoadDataFile(plan.dataFile);
     if (closed) return;
@@ -139,13 +145,13 @@ void TmyForm::FilesDropped(const std::vector<std::string>& paths) {
   PatchRom(plan.patches);
 }
 
-void TmyForm::OpenRomNamed(const std::string& path, const std::string& dataFile) {
+bool TmyForm::OpenRomNamed(const std::string& path, const std::string& dataFile) {
   // As with the open dialog, the ROM's folder becomes the working directory, so that its Dumps
   // folder lies beside it.
   std::error_code ec;
   const std::filesystem::path folder = std::filesystem::absolute(path, ec).parent_path();
   if (!ec && !folder.empty()) std::filesystem::current_path(folder, ec);
-  OpenRomChosen(path, kNoSender, dataFile);
+  return OpenRomChosen(path, kNoSender, dataFile);
 }
 
 }  // namespace ts2

@@ -102,10 +102,11 @@ class TmyForm : public Ts2Main {
   void CheckFilesOnDisk();
   bool checkingFiles = false;
   // Open ROM from step 2 on, for a chosen file; an empty dataFile asks for it in the dialog.
-  void OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
+  // True when `path` became the ROM image (whatever then happened with the data file).
+  bool OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile);
   // Open ROM for a file named without the dialog (a drop, the recent list): the ROM's folder
   // becomes the working directory, as a confirmed dialog makes it.
-  void OpenRomNamed(const std::string& path, const std::string& dataFile);
+  bool OpenRomNamed(const std::string& path, const std::string& dataFile);
   // Before another ROM replaces an image with unsaved changes: asks Yes (save it as Save Rom
   // File does), No (drop them) or Cancel. False when the open must not go on: Cancel, a closed
   // box, or a save that failed.

@@ -148,35 +148,35 @@ bool TmyForm::OpenRomFile(const std::string& path, const std::string& dataFile) 
   return gROM != nullptr;
 }
 
-void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile) {
+bool TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::string& dataFile) {
   // A file that cannot be read, or that is not the game, leaves everything as it was: the image
   // loaded before (patched and unsaved, perhaps), its path, its modified flag and the Dumps
   // folder. The new file is read and checked beside the old image before it replaces it.
   RomFile file;
   switch (const RomReadStatus status = ReadRomFile(path, failAllocation, file)) {
     case RomReadStatus::Ok: break;
-    case RomReadStatus::CannotOpen: ui.message(kMsgOpenFailed); return;
+    case RomReadStatus::CannotOpen: ui.message(kMsgOpenFailed); return false;
     case RomReadStatus::ShortRead:
       ui.message("Error: Could not read the whole ROM file (" + RomReadError(status, path, file) +
                  "). Nothing was loaded.");
-      return;
+      return false;
     case RomReadStatus::NoMemory:
       // The program ends; an image loaded before stays until the close has asked about it.
       ui.message(kMsgNoRomMemory);
       ui.window(FormId::myForm).close();
-      return;
+      return false;
   }
   // A file too short to hold the title is rejected like one with a wrong title.
   if (!HasGameTitle(file.gameData())) {
     ui.message(kMsgWrongRom);
-    return;
+    return false;
   }
 
   const std::string dir = CurrentDirectory();
   if (dir.empty()) {
     ui.message("Error: The working folder cannot be told (" + std::string(std::strerror(errno)) +
                "), so there is no place for the Dumps folder. Nothing was loaded.");
-    return;
+    return false;
   }
   gDumpDir = dir + kPathSep + "Dumps";
   MakeDirectory(gDumpDir);
@@ -188,21 +188,22 @@ void TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
   romFileStamp = romFileSeen = StampAfter(path, {romAlloc.get(), gROMSize});
 
   ui.menuItem(MenuId::LoadDataFile).setEnabled(true);
-  if (!DecompressFont()) return;
+  if (!DecompressFont()) return true;
 
   if (dataFile.empty()) {
     LoadDataFileClick(Sender);
   } else {
     LoadDataFile(dataFile);
   }
-  if (closed) return;
+  if (closed) return true;
 
   ListBox& bList = ui.list(ControlId::bList);
-  if (bList.count() == 0) return;
+  if (bList.count() == 0) return true;
   bList.setItemIndex(0);
   if (ui.window(FormId::cmForm).visible()) bList.setFocus();
   bListClick(kNoSender);
   gDataLoaded = 1;
+  return true;
 }
 
 void TmyForm::SaveRomFile1Click(TObject /*Sender*/) {

@@ -194,6 +194,29 @@ TEST_F(Drop, AFailedSaveStopsTheOpen) {
   EXPECT_EQ(kinds(), (std::vector<Said::Kind>{Said::Choice, Said::Message}));  // the save's own message
 }
 
+TEST_F(Drop, PatchesNeverGoIntoTheImageWhenTheRomDroppedWithThemFailsToOpen) {
+  const std::string patch = dir.write("fix.ips", IpsBuilder().record(0x300, {0xA5, 0x5A}).eof().bytes());
+  const std::string wrong = dir.write("wrong.sfc", std::vector<uint8_t>(0x20000, 0x42));  // no title
+  const std::string missing = dir.file("missing.sfc");
+  for (bool modified : {false, true}) {
+    for (const std::string& other : {wrong, missing}) {
+      SCOPED_TRACE(ExtractFileName(other) + (modified ? ", unsaved changes dropped" : ""));
+      openWithDialogs(rom, data);
+      if (modified) modifyRom();
+      const std::vector<uint8_t> before(f.romAlloc.get(), f.romAlloc.get() + f.gROMSize);
+      forget();
+      if (modified) script.choiceAnswers.push_back(1);  // No: do not save them
+      f.FilesDropped({other, patch});
+      EXPECT_EQ(std::vector<uint8_t>(f.romAlloc.get(), f.romAlloc.get() + f.gROMSize), before);
+      EXPECT_EQ(f.gROMModified, modified ? 1 : 0);
+      EXPECT_EQ(f.gROMPath, rom);
+      EXPECT_EQ(
+          script.said.back().text,
+          "\"" + ExtractFileName(other) + "\" was not opened, so these patches were not applied:\nfix.ips");
+    }
+  }
+}
+
 TEST_F(Drop, AnUnmodifiedImageIsReplacedWithoutAQuestion) {
   openWithDialogs(rom, data);
   forget();
