@@ -151,6 +151,15 @@ int OpenTempAlone(const std::string& temp) {
 
 }  // namespace
 
+bool IsWriteProtected(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::is_regular_file(st)) return false;
+  constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (st.permissions() & kAnyWrite) == fs::perms::none;
+}
+
 bool WriteWorkingFile(const std::string& path, const void* data, size_t size) {
   const int fd = OpenTempAlone(path);
   if (fd < 0) return false;
@@ -164,6 +173,13 @@ bool WriteWorkingFile(const std::string& path, const void* data, size_t size) {
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
   const std::optional<std::string> target = FinalTarget(path, error);
   if (!target) return false;
+  // Renaming over a file nobody may write to would replace it behind its owner's back (a team's
+  // finished block, a checkout that is not being edited): it is refused as writing into it would be.
+  if (IsWriteProtected(*target)) {
+    if (error) *error = "cannot replace " + *target + ": the file is read-only";
+    errno = EACCES;
+    return false;
+  }
   const std::string temp = *target + ".tmp~";  // in the target's own folder, so the rename is atomic
   const int fd = OpenTempAlone(temp);
   auto fail = [&](const std::string& what) {

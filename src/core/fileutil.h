@@ -28,12 +28,16 @@ std::string ReadErrorOf(const std::string& path);
 // its end. std::nullopt, with `error` and errno saying so, for a link that names no file.
 std::optional<std::string> FinalTarget(const std::string& path, std::string* error = nullptr);
 
+// True for an existing regular file whose permission bits let nobody write to it.
+bool IsWriteProtected(const std::string& path);
+
 // Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
 // temporary file in the same folder, which is flushed and then renamed over `path`, and the
 // folder is flushed after the rename. A symbolic link is written through: the file it finally
 // names is replaced (in that file's folder, keeping its permission bits) and the link stays. Saves
 // of one file at the same moment, from this program or another, take turns: each one succeeds and
-// the file is always one of them whole. On failure nothing is replaced, the temporary file is
+// the file is always one of them whole. A read-only file (IsWriteProtected) is not replaced,
+// whoever runs the program. On failure nothing is replaced, the temporary file is
 // removed, `error` says what failed and errno why.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 

@@ -26,16 +26,6 @@ constexpr char kAskSaveRom[] = "ROM data modified. Do you wish to save changes?"
 constexpr char kAskSaveRomCaption[] = "ROM File Modified...";
 constexpr char kRomFilter[] = "SNES ROM | *.s*c; *.fig;";
 
-// True for an existing file whose permission bits let nobody write to it.
-bool IsWriteProtected(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (ec || !fs::is_regular_file(st)) return false;
-  constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  return (st.permissions() & kAnyWrite) == fs::perms::none;
-}
-
 // Zeroed, whether or not the system asks for it: nothing ever reads uninitialised memory, and
 // pages nobody writes are never touched.
 template <typename T>

@@ -166,14 +166,23 @@ TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
     }
   }
 
-  // Its temporary file's name taken by a folder: the file cannot be written and stays as it was.
-  dir.write("Dumps/000A0000.txt", original);
-  fs::create_directory(file + ".tmp~");
-  const ToolRun r = RunTool(dir, "replace demo.sfc demo.txt Mira Myra");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "0 occurrences in 0 files replaced\n");
-  EXPECT_NE(r.err.find("Dumps/000A0000.txt was left as it was"), std::string::npos) << r.err;
-  EXPECT_EQ(ReadFileText(file), original);
+  // A file that cannot be written stays as it was: its temporary file's name taken by a folder,
+  // or the file read-only (which renaming over it would not notice, even for the superuser).
+  for (bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "temporary file in the way");
+    dir.write("Dumps/000A0000.txt", original);
+    if (readOnly)
+      fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    else
+      fs::create_directory(file + ".tmp~");
+    const ToolRun r = RunTool(dir, "replace demo.sfc demo.txt Mira Myra");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "0 occurrences in 0 files replaced\n");
+    EXPECT_NE(r.err.find("Dumps/000A0000.txt was left as it was"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileText(file), original);
+    fs::remove_all(file + ".tmp~");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  }
 }
 
 }  // namespace

@@ -161,6 +161,25 @@ TEST(TextFileSwitch, TextThatCanBeKeptNowhereStaysCurrent) {
   EXPECT_EQ(pList.count(), 3);
 }
 
+TEST(TextFileSave, AReadOnlyFileIsNotReplacedAndTheTextIsKept) {
+  LoadedProgram lp({{kA, 1}});
+  lp.select(0);
+  lp.editor().type("typed");
+  const std::string file = lp.textFile(kA), before = ReadFileText(file);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  lp.form().SaveTextFile1Click(kNoSender);
+  EXPECT_EQ(ReadFileText(file), before);
+  EXPECT_TRUE(lp.editor().modified());
+  EXPECT_EQ(lp.p.ui.lastMessage(), "Error: Could not save \"" + file + "\" (cannot replace " + file +
+                                       ": the file is read-only). The file on disk was not changed; the "
+                                       "Text Editor keeps the text.");
+  // Closing with Yes keeps the text in a recovery copy beside the file.
+  lp.p.ui.script.questionAnswers = {true};
+  lp.form().FormClose();
+  EXPECT_EQ(ReadFileText(file), before);
+  EXPECT_EQ(ReadFileText(file + ".unsaved"), EditorTextToFileBytes(lp.editor().text()));
+}
+
 TEST(TextFileSwitch, UnreadableFileIsNotMadeCurrent) {
   // A file that exists but fails to read, for any user: the process's own memory file, whose
   // first page is never mapped (file permissions would not bind a privileged user).
