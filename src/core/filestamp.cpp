@@ -40,11 +40,13 @@ FileStamp StampAfter(const std::string& path, std::span<const uint8_t> bytes) {
 DiskState CheckOnDisk(const std::string& path, const FileStamp& stamp, FileStamp* now) {
   if (!stamp.known) return DiskState::Unchanged;
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0)
-    return errno == ENOENT || errno == ENOTDIR ? DiskState::Missing : DiskState::Changed;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) return DiskState::Changed;
+    return stamp.present ? DiskState::Missing : DiskState::Unchanged;
+  }
   FileStamp seen{true, static_cast<uint64_t>(st.st_size), MtimeNs(st), stamp.hash};
   DiskState state = DiskState::Unchanged;
-  if (seen.size != stamp.size) {
+  if (!stamp.present || seen.size != stamp.size) {
     seen.hash = 0;  // not read: other bytes for certain
     state = DiskState::Changed;
   } else if (seen.mtimeNs != stamp.mtimeNs) {

@@ -14,7 +14,13 @@ struct FileStamp {
   uint64_t size = 0;
   int64_t mtimeNs = 0;  // modification time, in nanoseconds
   uint64_t hash = 0;    // of the bytes (HashBytes)
+  bool present = true;  // false: known to be absent (a file that could not be made)
 };
+
+// The stamp of a file known not to exist: one that appears later is another program's.
+inline FileStamp AbsentStamp() {
+  return {true, 0, 0, 0, false};
+}
 
 // A fast hash of the bytes, for telling contents apart (not for security).
 uint64_t HashBytes(std::span<const uint8_t> bytes);
@@ -34,7 +40,8 @@ enum class DiskState {
 };
 
 // The file at `path` against its stamp. Size and time are looked at first; only when the size is
-// the same but the time is not are the bytes read and hashed. An unknown stamp is Unchanged.
+// the same but the time is not are the bytes read and hashed. An unknown stamp is Unchanged; for
+// an absent one, a file there now is Changed.
 // `now` (may be null) receives the stamp of the file as it is.
 DiskState CheckOnDisk(const std::string& path, const FileStamp& stamp, FileStamp* now = nullptr);
 

@@ -180,6 +180,7 @@ bool TmyForm::SwitchTextFile() {
   if (!WriteFileAtomic(path, skeleton.data(), skeleton.size(), &error)) {
     // An empty editor: the previous block's text must not be saved under this block's name.
     editor.clear();
+    textFileStamp = textFileSeen = AbsentStamp();  // a file that turns up later is not the editor's
     ui.message("Error: Could not create " + Quoted(path) + " (" + error +
                "). The Text Editor has been cleared.");
     return true;

@@ -125,6 +125,31 @@ TEST(TextFileSwitch, FileThatCannotBeCreatedLeavesAnEmptyEditor) {
   EXPECT_EQ(lp.form().gTextPath, lp.form().gDumpDir + "/001A9000.txt");
   ASSERT_EQ(lp.p.ui.messages().size(), 1u);
   EXPECT_NE(lp.p.ui.lastMessage().find("Could not create"), std::string::npos);
+
+  // A file another program makes there later is not written over unasked: with nothing typed it
+  // is shown, and a save of typed text asks first.
+  const std::string theirs = ".STRING 0\r\ntheirs\r\n.ENDS\r\n";
+  for (bool typed : {true, false}) {
+    SCOPED_TRACE(typed ? "typed" : "nothing typed");
+    fs::create_directories(lp.dir.path() / "Dumps");
+    lp.dir.write("Dumps/001A9000.txt", theirs);
+    if (typed) {
+      lp.editor().type("mine");
+      lp.p.ui.script.choiceAnswers.push_back(2);  // Cancel
+      lp.form().SaveTextFile1Click(kNoSender);
+      EXPECT_EQ(lp.p.ui.script.said.back().kind, headless::Script::Said::Choice);
+      EXPECT_EQ(lp.editor().text(), "mine");
+    } else {
+      lp.form().CheckFilesOnDisk();
+      EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
+    }
+    EXPECT_EQ(ReadFileText(lp.form().gTextPath), theirs);
+    // As before the file could not be made.
+    fs::remove_all(lp.dir.path() / "Dumps");
+    lp.editor().setModified(false);
+    lp.select(0);
+    lp.select(1);
+  }
 }
 
 TEST(TextFileSwitch, TextThatCanBeKeptNowhereStaysCurrent) {
