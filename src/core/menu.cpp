@@ -64,7 +64,7 @@ constexpr std::array<MenuEntry, static_cast<size_t>(MenuId::Count)> kMenu{{
   {NextUntranslated1,         "NextUntranslated1",         C, "Next Untranslated Strin&g",       "F8",     false, true,  true,  0},
   {NextFinding1,              "NextFinding1",              C, "Next String &with Findings",      "Shift+F8", false, true, true, 0},
   {Glossary1,                 "Glossary1",                 C, "G&lossary",                       "Ctrl+Shift+G", false, true, true, 0},
-  {SimilarStrings1,           "SimilarStrings1",           C, "Similar Stri&ngs",                "Ctrl+Shift+M", false, true, true, 0},
+  {SimilarStrings1,           "SimilarStrings1",           C, "Si&milar Strings",                "Ctrl+Shift+M", false, true, true, 0},
   {GoTo1,                     "GoTo1",                     C, "Go to St&ring...",                "Ctrl+G", false, true,  true,  0},
   {Program1,                  "Program1",                  S, "&Program",                        "",       false, true,  true,  0},
   {DumpMemory1,               "DumpMemory1",               C, "Du&mp DECOMPRESSED BINARY Data",  "Ctrl+M", false, false, true,  0},

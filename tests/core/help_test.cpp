@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 
 #include "headless/headless.h"
 #include "support/builders.h"
@@ -10,6 +12,26 @@ namespace ts2::test {
 namespace {
 
 using Row = std::vector<std::string>;
+
+// Alt and a letter picks one item of an open menu: two shown items of a menu with the same
+// letter would leave the second out of reach.
+TEST(MenuAccessKeys, NoTwoShownItemsOfAMenuShareOne) {
+  std::map<MenuId, std::map<char, std::string_view>> menus;
+  MenuId top = MenuId::Count;
+  for (const MenuEntry& e : MenuTable()) {
+    if (e.kind == MenuKind::Submenu && e.parent == MenuId::Count) top = e.id;
+    const size_t amp = e.caption.find('&');
+    if (e.kind == MenuKind::Separator || !e.visible || amp == std::string_view::npos ||
+        amp + 1 >= e.caption.size())
+      continue;
+    const MenuId menu = e.kind == MenuKind::Submenu && e.parent == MenuId::Count ? MenuId::Count
+                        : e.parent != MenuId::Count                              ? e.parent
+                                                                                 : top;
+    const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(e.caption[amp + 1])));
+    const auto [at, added] = menus[menu].emplace(key, e.caption);
+    EXPECT_TRUE(added) << e.caption << " has the key of " << at->second;
+  }
+}
 
 TEST(KeyboardShortcuts, ListEveryMenuKeyOnceWithWhatItDoes) {
   headless::HeadlessProgram p;
