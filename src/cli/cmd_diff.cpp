@@ -78,6 +78,13 @@ int Run(const Command& self, const std::vector<std::string>& args) {
 
   std::vector<uint8_t> patch;
   if (format == "bps") {
+    // Beyond the size a patch may claim, applying it would refuse it as damaged.
+    for (const auto& [path, image] : {std::pair{&originalPath, &original}, {&modifiedPath, &modified}})
+      if (image->gameData().size() > bps::kMaxImageSize)
+        return Fail(kExitBadInput, Format("%s has %zu bytes of game data, more than a BPS patch may claim "
+                                          "(%llu MiB); nothing written",
+                                          path->c_str(), image->gameData().size(),
+                                          static_cast<unsigned long long>(bps::kMaxImageSize >> 20)));
     patch = bps::CreatePatch(original.gameData(), modified.gameData());
   } else {
     std::span<const uint8_t> from = Whole(original), to = Whole(modified);

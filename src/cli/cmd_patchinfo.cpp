@@ -175,8 +175,11 @@ int Run(const Command& self, const std::vector<std::string>& args) {
                                             .c_str());
     for (const auto& o : overlaps) {
       std::string names;
-      for (size_t p : o.patches)
-        names += (names.empty() ? "" : ", ") + patching::PlainName(PatchName(a.positional[p]));
+      for (size_t p : o.patches) {
+        const std::string& path = a.positional[p];  // as each patch's own heading names it
+        names += (names.empty() ? "" : ", ") +
+                 (IsStandardInput(path) ? patching::PlainName(PatchName(path)) : path);
+      }
       std::printf("    %s: %s\n", patchinfo::RangeText(o.range).c_str(), names.c_str());
     }
     if (!overlaps.empty() && a.has("--no-overlap"))

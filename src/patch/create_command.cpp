@@ -84,6 +84,13 @@ void TmyForm::CreatePatch1Click(TObject /*Sender*/) {
   std::vector<uint8_t> patch;
   std::string layout;
   if (!ips) {
+    // Beyond the size a patch may claim, applying it would refuse it as damaged.
+    if (std::max(original.gameData().size(), RomData().size()) > bps::kMaxImageSize) {
+      ui.message(Format("Error: A BPS patch covers at most %llu MiB of game data.",
+                        static_cast<unsigned long long>(bps::kMaxImageSize >> 20)) +
+                 kNotMade);
+      return;
+    }
     // BPS works on the game data whatever copier header either file has, and checks it.
     patch = bps::CreatePatch(original.gameData(), RomData());
   } else {

@@ -110,9 +110,14 @@ Fit CheckFit(const Info& info, std::span<const uint8_t> romFile) {
   const uint64_t end = info.ips.writtenEnd;
   uint64_t result = std::max(size, end);
   if (info.truncation && *info.truncation < result) result = *info.truncation;
-  fit.verdict = end <= size ? "fits: every write falls inside the image of " + std::to_string(size) + " bytes"
-                            : "fits: it grows the image from " + std::to_string(size) + " to " +
-                                  std::to_string(result) + " bytes";
+  // The size the image ends with, as ts2tool patch makes it (the truncation included).
+  if (result != size)
+    fit.verdict = std::string("fits: it ") + (result > size ? "grows" : "cuts") + " the image from " +
+                  std::to_string(size) + " to " + std::to_string(result) + " bytes";
+  else if (end <= size)
+    fit.verdict = "fits: every write falls inside the image of " + std::to_string(size) + " bytes";
+  else
+    fit.verdict = "fits: what it writes past the end is cut off at " + std::to_string(size) + " bytes";
   const uint32_t other = header ? 0 : kCopierHeaderBit;  // where the game data starts in the other layout
   if (header > 0 && Touches(info.writes, {0, header}))
     fit.warnings.push_back(

@@ -94,6 +94,8 @@ TEST(DiffCommand, FailuresWriteNothing) {
   Bytes huge(0x1000000 + 0x20000, 0);
   huge.back() = 1;
   dir.write("huge.sfc", huge);
+  dir.write("vast.sfc", Bytes{});
+  std::filesystem::resize_file(dir.path() / "vast.sfc", (64u << 20) + 1);  // sparse: nothing is written
   const struct {
     const char* args;
     int status;
@@ -104,6 +106,9 @@ TEST(DiffCommand, FailuresWriteNothing) {
       {"diff small.sfc huge.sfc --format zip -o out.ips", 2, "ts2tool: --format must be ips or bps"},
       {"diff small.sfc missing.sfc -o out.ips", 1, "ts2tool: cannot read missing.sfc"},
       {"diff small.sfc -o out.ips", 2, "ts2tool: expected ORIGINAL and MODIFIED"},
+      // A patch claiming more than this would be refused as damaged when applied.
+      {"diff small.sfc vast.sfc -o out.bps", 1,
+       "ts2tool: vast.sfc has 67108865 bytes of game data, more than a BPS patch may claim (64 MiB)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -111,6 +116,7 @@ TEST(DiffCommand, FailuresWriteNothing) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ips"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.bps"));
   }
 }
 
@@ -249,13 +255,18 @@ TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
         "    0x10-0x12, 0x7FF8-0x8007\n",
         "  rom: fits: every write falls inside the image of 131584 bytes\n"
         "  warning: it writes inside the copier header (0x0-0x1FF)",
-        "  truncation: to 65536 bytes (0x10000) when larger; ts2tool patch applies it, the editor does not\n",
+        "  truncation: to 65536 bytes (0x10000) when larger; ts2tool patch applies it, the editor does not\n"
+        "  rom: fits: it cuts the image from 131584 to 65536 bytes\n",
         "t.bps\n  format: BPS\n", "  rom: fits: the game data has the source's size and CRC-32\n",
         // The BPS patch's fill at file offset 0x8000 is at game-data offset 0x7E00: moved past the header.
         "overlaps: 8 bytes written by more than one patch, file offsets\n    0x8000-0x8003: a.ips, t.bps\n"
         "    0x8004: a.ips, b.ips, t.bps\n    0x8005-0x8007: a.ips, t.bps\n"}) {
     EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
   }
+
+  // A patch from a pipe is named in the overlaps as in its own heading.
+  r = RunShell(dir, "TOOL patchinfo a.ips <(cat b.ips)");
+  EXPECT_NE(r.out.find("    0x8004: a.ips, /dev/fd/"), std::string::npos) << r.out;
 
   r = RunTool(dir, "patchinfo t.bps a.ips --rom other.sfc --no-overlap");
   EXPECT_EQ(r.status, 1);
