@@ -119,23 +119,47 @@ void TextEditor::keyPressEvent(QKeyEvent* event) {
 }
 
 void TextEditor::inputMethodEvent(QInputMethodEvent* event) {
-  if (refused(event->commitString())) {
+  // A letter and its accent as two characters become the one character the code page has.
+  const QString commit = event->commitString().normalized(QString::NormalizationForm_C);
+  if (refused(commit)) {
     // The composition ends without inserting what it composed.
     QInputMethodEvent none(QString(), event->attributes());
     asOneEdit([&] { QPlainTextEdit::inputMethodEvent(&none); });
     event->accept();
     return;
   }
+  if (commit != event->commitString()) {
+    QInputMethodEvent composed(event->preeditString(), event->attributes());
+    composed.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    asOneEdit([&] { QPlainTextEdit::inputMethodEvent(&composed); });
+    event->setAccepted(composed.isAccepted());
+    return;
+  }
   asOneEdit([&] { QPlainTextEdit::inputMethodEvent(event); });
 }
 
 void TextEditor::insertFromMimeData(const QMimeData* source) {
-  // Only plain text arrives, with its line breaks as the file keeps them; text with a character
-  // the file cannot hold is refused whole rather than saved with '?' in its place.
+  // Only plain text arrives, with its line breaks as the file keeps them and accents composed
+  // with their letters (text from a PDF often has them apart); text with a character the file
+  // cannot hold is refused whole rather than saved with '?' in its place.
   if (!source || !source->hasText()) return;
-  const QString text = PlainLineBreaks(source->text());
+  const QString text = PlainLineBreaks(source->text()).normalized(QString::NormalizationForm_C);
   if (refused(text)) return;
   asOneEdit([&] { insertPlainText(text); });
+}
+
+void TextEditor::takeOut(const QString& characters) {
+  asOneEdit([&] {
+    QTextCursor edit(document());
+    edit.beginEditBlock();
+    for (const char32_t c : characters.toUcs4()) {
+      const QString one = QString::fromUcs4(&c, 1);
+      for (QTextCursor found = document()->find(one); !found.isNull(); found = document()->find(one, found))
+        found.removeSelectedText();
+    }
+    edit.endEditBlock();
+  });
+  if (onRefused_) onRefused_(characters);
 }
 
 // ---- the adapter ----
@@ -176,6 +200,7 @@ void QtRichEdit::documentChanged(int position, int removed, int added) {
   added = removed + (newSize - oldSize);
   if (position < 0 || removed < 0 || added < 0 || position + added > newSize) {
     bytes_.assign(documentBytes());
+    changed_ = true;
     return;
   }
   std::string now = documentBytes(position, position + added);
@@ -183,6 +208,19 @@ void QtRichEdit::documentChanged(int position, int removed, int added) {
   // the bytes as they are.
   if (removed == added && bytes_.substr(position, position + removed) == now) return;
   bytes_.replace(position, removed, now);
+  changed_ = true;
+  // '?' also stands for a character the code page lacks: such a character that came in past the
+  // widget's own checks goes out again once this change is done, rather than be saved as '?'. Not
+  // when an undo brings it back (with a step to redo): the taking out was the step undone.
+  if (now.find('?') != std::string::npos && !editor_->document()->isRedoAvailable()) {
+    QTextCursor range(editor_->document());
+    range.setPosition(position);
+    range.setPosition(position + added, QTextCursor::KeepAnchor);
+    const QString refused = Unencodable(PlainLineBreaks(range.selectedText()));
+    if (!refused.isEmpty())
+      QMetaObject::invokeMethod(
+          editor_, [editor = editor_, refused] { editor->takeOut(refused); }, Qt::QueuedConnection);
+  }
 }
 
 std::string QtRichEdit::documentBytes() const {

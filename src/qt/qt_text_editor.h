@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/editor_text.h"
@@ -33,6 +34,10 @@ class TextEditor : public QPlainTextEdit {
   // The line at height y of the viewport, as cursorForPosition(QPoint(0, y)).block() finds it,
   // without placing a caret in it (which measures the line's text); below the text, the last line.
   QTextBlock lineAt(int y) const;
+  // Takes the characters of `characters` out of the document again, as one step to undo, and says
+  // so: for text that reached the document by a way other than the keys, a paste or a
+  // composition (an assistive tool).
+  void takeOut(const QString& characters);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -59,6 +64,9 @@ class QtRichEdit : public RichEdit, public WidgetControl {
  public:
   explicit QtRichEdit(TextEditor* editor);
   void userEdited() { modified_ = true; }
+  // Whether the document's text changed since the last call (a composition begun and abandoned,
+  // or a change of format, leaves it as it was).
+  bool takeChange() { return std::exchange(changed_, false); }
   std::string text() const override { return bytes_.str(); }
   void setText(const std::string& text) override;
   int selStart() const override;
@@ -110,6 +118,7 @@ class QtRichEdit : public RichEdit, public WidgetControl {
   } held_;
   bool settingText_ = false;
   bool modified_ = false;
+  bool changed_ = false;
 };
 
 }  // namespace ts2::qt

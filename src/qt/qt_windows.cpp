@@ -310,6 +310,7 @@ void QtToolkit::Impl::buildToolWindows() {
                sink->editorKeyDown(VirtualKeyOf(key->key()), ShiftOf(key->modifiers()));
       },
       [this] {
+        if (!TDMemo->takeChange()) return;  // the text is as it was
         TDMemo->userEdited();
         if (!sink || mainClosed) return;
         // The selections, check marks, Video bitmap and tooltips the program's handler sets are shown once

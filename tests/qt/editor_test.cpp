@@ -1,5 +1,7 @@
 // The Text Editor's TDMemo: bytes in and out, line and search operations against the shared
 // text operations, selection without scrolling, and the events typing raises.
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -221,6 +223,9 @@ TEST_F(EditorTest, InputBecomesWindows1252OrIsRefusedWithAMessage) {
       {Paste, "\u0141\u00F3d\u017A \u0141", "", "\u0141\u017A"},  // Łódź: refused whole
       {Compose, "\u00EA", "\xEA"},
       {Compose, "\u4E16", "", "\u4E16"},
+      // An accent apart from its letter (as text from a PDF often has it) is the letter with it.
+      {Paste, "cafe\u0301 \u212B", "caf\xE9 \xC5"},
+      {Compose, "e\u0301", "\xE9"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
@@ -258,6 +263,49 @@ TEST_F(EditorTest, InputBecomesWindows1252OrIsRefusedWithAMessage) {
       }
     }
   }
+}
+
+// What reaches the document past the widget's checks (an assistive tool inserts through the
+// accessibility interface) is taken out again and named, never saved as '?'. A composition begun
+// and abandoned changes no text, so nothing is unsaved.
+TEST_F(EditorTest, TextThatBypassesTheChecksIsTakenOutAndAnAbandonedCompositionChangesNothing) {
+  ui.showStartWindows();
+  activate(FormId::TxtForm);
+  memo().setText("ab");
+  widget()->setFocus();
+  answers.boxes.clear();
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(widget());
+  ASSERT_TRUE(access && access->editableTextInterface());
+  access->editableTextInterface()->insertText(1, QString::fromUtf8("\u4E16? \U0001F600"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(memo().text(), "a? b");
+  EXPECT_EQ(dynamic_cast<qt::QtRichEdit&>(memo()).documentBytes(), "a? b");
+  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_NE(answers.boxes.front().second.find("(U+4E16), \"\U0001F600\" (U+1F600)"), std::string::npos)
+      << answers.boxes.front().second;
+  // Undo brings them back (the step undone is their taking out), and the next undo the text
+  // before them; redo goes forward through both again.
+  widget()->undo();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(widget()->toPlainText(), QString::fromUtf8("a\u4E16? \U0001F600b"));
+  widget()->undo();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(memo().text(), "ab");
+  widget()->redo();
+  widget()->redo();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(memo().text(), "a? b");
+  EXPECT_EQ(answers.boxes.size(), 1u);
+
+  memo().setText("ab");
+  sink.changes.clear();
+  QInputMethodEvent begin(QStringLiteral("\u00B4"), {});
+  QApplication::sendEvent(widget(), &begin);
+  QInputMethodEvent abandon(QString(), {});
+  QApplication::sendEvent(widget(), &abandon);
+  EXPECT_EQ(memo().text(), "ab");
+  EXPECT_FALSE(memo().modified());
+  EXPECT_TRUE(sink.changes.empty());
 }
 
 TEST_F(EditorTest, HiddenScratchEditKeepsTextInMemory) {
