@@ -88,6 +88,10 @@ int Run(const Command& self, const std::vector<std::string>& args) {
     patch = bps::CreatePatch(original.gameData(), modified.gameData());
   } else {
     std::span<const uint8_t> from = Whole(original), to = Whole(modified);
+    if (!a.has("--headerless") && original.headerSize > 0 && modified.headerSize > 0)
+      Fail(kExitOk,
+           "note: both files have a copier header, so the patch fits only copies with one; "
+           "--headerless makes it for copies without, as most players have");
     if (a.has("--headerless")) {
       from = original.gameData();
       to = modified.gameData();

@@ -81,11 +81,22 @@ TEST(DiffCommand, ShorterModifiedAndHeaderMismatch) {
   EXPECT_EQ(ReadFileBytes(dir.file("back.sfc")), shorter);  // the truncation size applies here
 
   dir.write("hdr.sfc", MakePair(true, 0).modified);
-  const ToolRun r = RunTool(dir, "diff orig.sfc hdr.sfc -o h.ips");
+  ToolRun r = RunTool(dir, "diff orig.sfc hdr.sfc -o h.ips");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.err.find("warning: orig.sfc has 0 bytes of copier header and hdr.sfc has 512"),
             std::string::npos)
       << r.err;
+
+  // Two headered files make a patch for headered copies only, which is said.
+  dir.write("hdr-orig.sfc", MakePair(true, 0).original);
+  const char* note = "ts2tool: note: both files have a copier header, so the patch fits only copies with one";
+  r = RunTool(dir, "diff hdr-orig.sfc hdr.sfc -o h.ips");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.rfind(note, 0), 0u) << r.err;
+  r = RunTool(dir, "diff hdr-orig.sfc hdr.sfc -o h.ips --headerless");
+  EXPECT_EQ(r.err.find(note), std::string::npos) << r.err;
+  r = RunTool(dir, "diff hdr-orig.sfc hdr.sfc -o h.bps");
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(DiffCommand, FailuresWriteNothing) {
