@@ -24,6 +24,8 @@ constexpr char kReplaceHelp[] =
     "Find in Script does with Replace All: every other byte of a file, line ends included, stays\n"
     "as it was, and each file is written whole or not at all. Prints each changed line as it now\n"
     "reads,  FILE:LINE: string N: TEXT-OF-THE-LINE  (as `ts2tool find` does), then a summary.\n"
+    "Part of a tag or of a [$..] run is never replaced. When a line would read as a section header\n"
+    "or .ENDS afterwards, nothing is replaced (exit status 2).\n"
     "  -i  ignore case, as for `ts2tool find`\n"
     "  -w  whole words only\n"
     "  -n  change nothing: print what would change\n"
@@ -61,6 +63,10 @@ int RunReplace(const std::vector<std::string>& args) {
   bool failed = false;
   const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
   if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
+  if (const std::optional<SectionBreak> broken = ReplacingBreaksSections(blocks, finder, *with))
+    return Fail(kExitUsage, Format("%s:%d would read as a section header or .ENDS after the replacement, "
+                                   "giving strings' translations to other strings; nothing was replaced",
+                                   broken->file.c_str(), broken->line));
   for (const ScriptBlock& b : blocks) {
     const std::optional<std::string> before = FileText(b);
     if (!before) continue;

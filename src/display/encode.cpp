@@ -23,8 +23,10 @@ bool MatchesAt(std::string_view line, size_t k, std::string_view tag) {
   return line.size() - k >= tag.size() && StartsWithNoCase(line.substr(k), tag);
 }
 
-// The bytes of text line `index`; `out` takes no more than `limit` bytes.
-void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, size_t limit) {
+// The bytes of text line `index`; `out` takes no more than `limit` bytes. `spans` (may be null)
+// takes the column range of each tag and "[$" run read.
+void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, size_t limit,
+                std::vector<std::pair<int, int>>* spans = nullptr) {
   line = line.substr(0, kLineBufferChars);
   const int n = static_cast<int>(line.size());
   auto put = [&](uint8_t value, ByteSource source, int k, int start) {
@@ -38,6 +40,7 @@ void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, 
     for (const Tag& tag : kTags) {
       if (k < n && MatchesAt(line, k, tag.text)) {
         put(tag.code, ByteSource::kTag, k, k);
+        if (spans) spans->emplace_back(k, k + static_cast<int>(tag.text.size()));
         k += static_cast<int>(tag.text.size());
       }
     }
@@ -50,6 +53,7 @@ void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, 
         char pair[3] = {line[k], k + 1 < n ? line[k + 1] : '\0', '\0'};
         put(static_cast<uint8_t>(std::strtol(pair, nullptr, 16)), ByteSource::kHexPair, k, start);
       }
+      if (spans) spans->emplace_back(start, std::min(k + 1, n));
       continue;  // k rests on the "]" (or past the end); the walk goes on after it
     }
     put(static_cast<uint8_t>(line[k]), line[k] == '[' ? ByteSource::kStray : ByteSource::kText, k, k);
@@ -57,6 +61,13 @@ void EncodeLine(std::string_view line, int index, std::vector<TracedByte>& out, 
 }
 
 }  // namespace
+
+std::vector<std::pair<int, int>> CodeSpans(std::string_view line) {
+  std::vector<TracedByte> none;
+  std::vector<std::pair<int, int>> spans;
+  EncodeLine(line, 0, none, 0, &spans);
+  return spans;
+}
 
 bool IsClosingLine(std::string_view line) {
   return Trim(line) == kClosingLine;

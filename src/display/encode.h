@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/state.h"
@@ -56,6 +57,10 @@ struct SectionTrace {
 // The encoding of a section with the origin of every byte, for checking a translation; at most
 // `limit` bytes are kept.
 SectionTrace TraceSectionLines(const std::vector<std::string>& lines, size_t limit = kTransTextSize);
+
+// Where the encoder reads a tag ("[PLAYER]", "[NEWLINE]") or a "[$" run in a text line: the
+// 0-based column ranges [first, last) from its "[" to its "]" (or the line's end), in order.
+std::vector<std::pair<int, int>> CodeSpans(std::string_view line);
 
 // Editor text split into lines as the editor counts them: '\n' separates lines, and a final
 // '\n' opens no further line.

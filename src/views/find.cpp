@@ -7,6 +7,10 @@
 #include <array>
 #include <functional>
 
+#include "display/encode.h"
+#include "script/textfile.h"
+#include "views/sections.h"
+
 namespace ts2 {
 
 namespace {
@@ -159,11 +163,24 @@ std::vector<TextMatch> FindInTranslation(std::string_view text, uint32_t strings
   if (hits.empty()) return {};
   const SectionIndex index(text, strings);
   std::vector<TextMatch> out;
+  int spansLine = -1;
+  std::vector<std::pair<int, int>> spans;  // of the line last looked at
   for (size_t at : hits) {
     const int line = index.lineAt(at);
     const TextLine& l = index.lines()[static_cast<size_t>(line)];
     const int32_t string = index.bodyOf(line);
     if (string < 0 || at + finder.size() > l.end) continue;
+    // A match with part of a tag or a "[$" run in it is not text: replacing it would change a
+    // code ("[$20]" into "[$30]", "[PLAYER]" into "[Joueur]"). One holding whole codes is.
+    if (spansLine != line) {
+      spans = CodeSpans(text.substr(l.start, l.end - l.start));
+      spansLine = line;
+    }
+    const int first = static_cast<int>(at - l.start), last = first + static_cast<int>(finder.size());
+    if (std::any_of(spans.begin(), spans.end(), [&](const std::pair<int, int>& code) {
+          return first < code.second && last > code.first && (first > code.first || last < code.second);
+        }))
+      continue;
     out.push_back({static_cast<uint32_t>(string), line, at - l.start, at});
   }
   return out;
@@ -182,6 +199,17 @@ Replaced ReplaceInTranslation(std::string_view text, uint32_t strings, const Tex
   }
   r.text.append(text.substr(copied));
   r.count = static_cast<int>(matches.size());
+  // The replacement holds no line break, so every line keeps its number.
+  if (r.count > 0 && replacement.find_first_of("\r\n") == std::string_view::npos) {
+    const SectionIndex before(text, strings), after(r.text, strings);
+    for (const TextMatch& m : matches) {
+      const std::string_view was = before.line(m.line), now = after.line(m.line);
+      if (IsSectionEnd(now) || SectionHeadersOn(now).size() > SectionHeadersOn(was).size()) {
+        r.breaksSections = m.line;
+        break;
+      }
+    }
+  }
   return r;
 }
 

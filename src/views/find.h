@@ -70,6 +70,9 @@ std::vector<TextMatch> FindInTranslation(std::string_view text, uint32_t strings
 struct Replaced {
   std::string text;
   int count = 0;
+  // The first line (0-based) that the replacing would make read as a section header or as
+  // ".ENDS", which would give strings' text to other strings; -1 when none would.
+  int breaksSections = -1;
 };
 Replaced ReplaceInTranslation(std::string_view text, uint32_t strings, const TextFinder& finder,
                               std::string_view replacement);

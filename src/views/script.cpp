@@ -106,6 +106,23 @@ std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks,
   return out;
 }
 
+std::optional<SectionBreak> ReplacingBreaksSections(const std::vector<ScriptBlock>& blocks,
+                                                    const TextFinder& finder, std::string_view replacement,
+                                                    const std::string& shownFile, std::string_view shown) {
+  for (const ScriptBlock& b : BlocksByFile(blocks)) {
+    std::optional<std::string> text;
+    if (b.file == shownFile) {
+      text = std::string(shown);
+    } else {
+      text = FileText(b);
+    }
+    if (!text) continue;
+    const Replaced r = ReplaceInTranslation(*text, b.strings, finder, replacement);
+    if (r.breaksSections >= 0) return SectionBreak{b.file, r.breaksSections + 1};
+  }
+  return std::nullopt;
+}
+
 bool RunKeepingDirectory(Toolkit& ui, FileDialog& dialog, bool save) {
   const std::string workingDir = CurrentDirectory();
   const bool chosen = save ? ui.runSaveDialog(dialog) : ui.runOpenDialog(dialog);

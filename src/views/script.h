@@ -83,5 +83,16 @@ struct FileReplaced {
 };
 std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks, const TextFinder& finder,
                                          std::string_view replacement);
+// Where replacing in these blocks' files would make a line read as a section header or ".ENDS"
+// (the file and its 1-based line), which must not be done. `shown` stands for the text of the
+// file `shownFile`, which the editor holds.
+struct SectionBreak {
+  std::string file;
+  int line = 0;
+};
+std::optional<SectionBreak> ReplacingBreaksSections(const std::vector<ScriptBlock>& blocks,
+                                                    const TextFinder& finder, std::string_view replacement,
+                                                    const std::string& shownFile = {},
+                                                    std::string_view shown = {});
 
 }  // namespace ts2

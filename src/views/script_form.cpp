@@ -440,6 +440,15 @@ void TScriptForm::ReplaceAll(const std::string& with) {
     ui.message("\"" + lastSearch.text + "\" was not found in the translations: nothing to replace.");
     return;
   }
+  if (const std::optional<SectionBreak> broken =
+          ReplacingBreaksSections(all, TextFinder(lastSearch.text, lastSearch.options), with, CurrentFile(),
+                                  program.ui.richEdit(ControlId::TDMemo).text())) {
+    ui.message(
+        Format("Replacing would make line %d of \"%s\" read as a section header or .ENDS, which "
+               "would give strings' translations to other strings. Nothing was replaced.",
+               broken->line, ExtractFileName(broken->file).c_str()));
+    return;
+  }
   if (!ui.question(
           Format("Replace %s of \"%s\" with \"%s\" in %s?",
                  Plural(results.size(), "occurrence", "occurrences").c_str(), lastSearch.text.c_str(),

@@ -147,6 +147,10 @@ TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
        "Dumps/000A0000.txt:19: string 2: Demande \xC3\xA0 Mira ou \xC3\xA0.\n1 occurrence in 1 file "
        "replaced\n",
        replaced(" Tom", "")},
+      {"player Joueur -i -w", 1, "0 occurrences in 0 files replaced\n", original},  // [PLAYER] is a code
+      // A line that would read as a header or an end would give strings' text to other strings.
+      {"Bienvenue 'Voir .STRING 1'", 2, "", original},
+      {"'Bienvenue \xC3\xA0 Tormel Saragon!' .ENDS", 2, "", original},
       {"STRING X", 1, "0 occurrences in 0 files replaced\n", original},  // headers are not bodies
       {"ENDS X -i -w", 1, "0 occurrences in 0 files replaced\n", original},
       {"a \"$(printf 'b\\nc')\"", 2, "", original},
@@ -165,6 +169,12 @@ TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
       EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << r.err;
     }
   }
+
+  // Part of a "[$" run or a tag is never replaced; a match holding whole codes is.
+  dir.write("Dumps/000A0000.txt", ".STRING 0\r\nOr : 20[$20]20 [$2020][PLAYER]\r\n.ENDS\r\n");
+  EXPECT_EQ(RunTool(dir, "replace demo.sfc demo.txt 20 30").status, 0);
+  EXPECT_EQ(RunTool(dir, "replace demo.sfc demo.txt '[PLAYER]' '[NEWLINE]'").status, 0);
+  EXPECT_EQ(ReadFileText(file), ".STRING 0\r\nOr : 30[$20]30 [$2020][NEWLINE]\r\n.ENDS\r\n");
 
   // A file that cannot be written stays as it was: its temporary file's name taken by a folder,
   // or the file read-only (which renaming over it would not notice, even for the superuser).

@@ -230,6 +230,14 @@ TEST_F(ScriptForm, ReplaceAllAsksThenReportsAFileItCouldNotWrite) {
   EXPECT_EQ(lp.p.ui.script.said.back().text, "Replace 4 occurrences of \"sword\" with \"blade\" in 3 files?");
   EXPECT_EQ(lp.editor().undoSteps, undo);  // No: nothing changed
 
+  // A line made to read as a header would give strings' text to others: refused before asking.
+  lp.p.ui.script.said.clear();
+  script().ReplaceAll(".STRING 1");
+  ASSERT_EQ(lp.p.ui.script.said.size(), 1u);
+  EXPECT_EQ(lp.p.ui.script.said.back().text.rfind("Replacing would make line ", 0), 0u);
+  EXPECT_EQ(lp.editor().undoSteps, undo);
+  EXPECT_EQ(ReadFileText(lp.textFile(kC)), blockC);
+
   lp.p.ui.script.questionAnswers = {true};
   script().ReplaceAll("blade");
   EXPECT_EQ(lp.editor().undoSteps, undo + 1);  // one edit to undo in the Text Editor
