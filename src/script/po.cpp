@@ -221,7 +221,12 @@ std::optional<std::vector<Entry>> Parse(std::string_view text, std::string& erro
       // A comment starts the next entry once this one has its msgstr.
       if (hasStr && !finish()) return std::nullopt;
       continued = nullptr;
-      if (line.size() >= 2 && (line[1] == '~' || line[1] == '|')) continue;  // obsolete, previous
+      if (line.size() >= 2 && line[1] == '~') {
+        // An obsolete entry: the comments and flags before it are its own, not the next one's.
+        if (!hasContext && !hasId) current = Entry{};
+        continue;
+      }
+      if (line.size() >= 2 && line[1] == '|') continue;  // a previous msgid
       if (line.size() >= 2 && (line[1] == '.' || line[1] == ':' || line[1] == ',')) {
         const std::string_view rest = TrimSpaces(line.substr(2));
         if (line[1] == '.') current.extracted.emplace_back(rest);

@@ -192,6 +192,22 @@ std::string Applied(std::string_view text, std::vector<Edit> edits) {
 
 }  // namespace
 
+namespace {
+
+// gettext's check wants msgid and msgstr to begin alike and end alike with a line break or
+// without; a translation that begins or ends with an empty line is kept, and the original (which
+// the import does not read) is made to match it.
+void MatchLineBreaksAtEnds(std::string& id, const std::string& str) {
+  if (str.empty()) return;
+  const bool front = str.front() == '\n', back = str.back() == '\n';
+  if (front && (id.empty() || id.front() != '\n')) id.insert(id.begin(), '\n');
+  while (!front && !id.empty() && id.front() == '\n') id.erase(id.begin());
+  if (back && id.back() != '\n') id.push_back('\n');
+  while (!back && !id.empty() && id.back() == '\n') id.pop_back();
+}
+
+}  // namespace
+
 std::string PoContext(const ScriptBlock& block, uint32_t n) {
   return ExtractFileName(block.file) + std::string(kContextSection) + std::to_string(n);
 }
@@ -265,6 +281,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
         if (!term.note.empty()) line += " (" + term.note + ")";
         e.extracted.push_back(std::move(line));
       }
+      MatchLineBreaksAtEnds(e.id, e.str);
       out += '\n';
       out += po::Write(e);
       ++counted.strings;
@@ -366,7 +383,9 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
       ++out.fuzzy;
       continue;
     }
-    if (e.str.empty()) {
+    // Blanks alone are no translation, as the export writes a body of them: never one that
+    // clears the string's text.
+    if (e.str.find_first_not_of(" \t\n") == std::string::npos) {
       ++out.untranslated;
       continue;
     }

@@ -58,6 +58,20 @@ TEST_F(PoDemo, ExportedFileIsValidGettextAndComesBackThroughTheGettextTools) {
   }
   fs::remove(dir.file("in.po"));
   EXPECT_EQ(Listing(dir.path()), before);
+
+  // Empty lines at a translation's start or end (typed on a new section's blank line) are kept,
+  // and the file still passes gettext's check.
+  std::string edged = original;
+  edged.replace(edged.find(".STRING 0\r\n"), 11, ".STRING 0\r\n\r\n");
+  edged.replace(edged.find("pars.\r\n"), 7, "pars.\r\n\r\n");
+  dir.write("Dumps/000A0000.txt", edged);
+  ASSERT_EQ(RunTool(dir, "export demo.sfc demo.txt -o edged.po").status, 0);
+  r = RunProgram("msgfmt", dir, "--check -o /dev/null edged.po");
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = RunTool(dir, "import demo.sfc demo.txt edged.po");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("0 strings changed in 0 files", 0), 0u) << r.out;
+  EXPECT_EQ(ReadFileText(file), edged);
 }
 
 // What is left to do: the demo's block 0 is translated but for string 3's line too wide; the

@@ -103,9 +103,14 @@ TEST(PoFile, ReadsFilesAsTranslationToolsWriteThem) {
       "msgid \"second\"\n"
       "msgstr \"\"\n"
       "\n"
+      "#, fuzzy\n"  // the obsolete entry's flag, not the next one's
       "#~ msgid \"obsolete\"\n"
-      "#~ msgstr \"gone\"\n");
-  ASSERT_EQ(read.size(), 3u);
+      "#~ msgstr \"gone\"\n"
+      "msgid \"third\"\n"
+      "msgstr \"live\"\n");
+  ASSERT_EQ(read.size(), 4u);
+  EXPECT_FALSE(read[3].fuzzy());
+  EXPECT_EQ(read[3].str, "live");
   EXPECT_TRUE(read[0].header());
   EXPECT_EQ(read[0].comments, std::vector<std::string>{"header comment"});
   EXPECT_EQ(read[1].context, "ctx");

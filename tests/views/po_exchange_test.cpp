@@ -151,16 +151,18 @@ TEST_F(PoExchange, ImportFillsSeveralSectionsAndANewFile) {
 }
 
 TEST_F(PoExchange, UntranslatedAndFuzzyEntriesLeaveTheirSectionsAlone) {
-  lp.dir.write("Dumps/001A8000.txt", ".STRING 0\r\nkept\r\n.ENDS\r\n");
+  lp.dir.write("Dumps/001A8000.txt", ".STRING 0\r\nkept\r\n.ENDS\r\n.STRING 2\r\nalso kept\r\n.ENDS\r\n");
   po::Entry fuzzy = Translation("001A8000.txt", 0, "guess");
   fuzzy.flags = {"fuzzy"};
-  const PoImport plan = Import({Translation("001A8000.txt", 1, ""), fuzzy});
+  // Blanks alone are no translation either: the kept text is not cleared.
+  const PoImport plan =
+      Import({Translation("001A8000.txt", 1, ""), Translation("001A8000.txt", 2, " \n "), fuzzy});
   EXPECT_TRUE(plan.files.empty());
-  EXPECT_EQ(plan.untranslated, 1u);
+  EXPECT_EQ(plan.untranslated, 2u);
   EXPECT_EQ(plan.fuzzy, 1u);
   const PoImport taken = Import({fuzzy}, true);
   ASSERT_EQ(taken.files.size(), 1u);
-  EXPECT_EQ(taken.files[0].text, ".STRING 0\r\nguess\r\n.ENDS\r\n");
+  EXPECT_EQ(taken.files[0].text, ".STRING 0\r\nguess\r\n.ENDS\r\n.STRING 2\r\nalso kept\r\n.ENDS\r\n");
 }
 
 // Suggestions from a memory of the script: fuzzy, and still counted and chosen as not translated.
