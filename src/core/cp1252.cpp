@@ -1,5 +1,7 @@
 #include "core/cp1252.h"
 
+#include <string_view>
+
 #include <array>
 
 namespace ts2::cp1252 {
@@ -25,6 +27,13 @@ std::optional<uint8_t> FromUnicode(char32_t c) {
   for (size_t i = 0; i < kHigh.size(); ++i)
     if (kHigh[i] == c) return static_cast<uint8_t>(0x80 + i);
   return std::nullopt;  // U+0080-U+009F other than the five, and everything past U+00FF
+}
+
+bool IsLetter(uint8_t byte) {
+  static constexpr std::string_view kHighLetters = "\x83\x8A\x8C\x8E\x9A\x9C\x9E\x9F\xAA\xB5\xBA";
+  return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+         (byte >= 0xC0 && byte != 0xD7 && byte != 0xF7) ||
+         kHighLetters.find(static_cast<char>(byte)) != std::string_view::npos;
 }
 
 }  // namespace ts2::cp1252

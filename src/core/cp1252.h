@@ -15,4 +15,7 @@ char32_t ToUnicode(uint8_t byte);
 // The byte that stands for a character, or std::nullopt when the code page has none.
 std::optional<uint8_t> FromUnicode(char32_t c);
 
+// Whether a byte is a letter: A-Z, a-z, the Latin-1 letters and ƒ Š Œ Ž š œ ž Ÿ ª µ º.
+bool IsLetter(uint8_t byte);
+
 }  // namespace ts2::cp1252

@@ -6,6 +6,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/cp1252.h"
 #include "core/fileutil.h"
 #include "display/encode.h"
 #include "display/render.h"
@@ -15,16 +16,15 @@ namespace ts2 {
 
 namespace {
 
-constexpr int kTagNewLineChars = 9;      // "[NEWLINE]"
-constexpr uint8_t kLastNameCode = 0xFC;  // codes from 0xFD on are control codes, not letters
-
-// The advance of the widest glyph of the translation font: the width of a name's character
-// when the name is measured at its longest.
+constexpr int kTagNewLineChars = 9;  // "[NEWLINE]"
+// The advance of the widest letter of the translation font: the width of a name's character
+// when the name is measured at its longest (a name holds letters, not ‰ or ™).
 int WidestAdvance(bool variableWidth) {
   static const int widest[2] = {TransGlyphAdvance('W', false), [] {
                                   int w = 0;
-                                  for (int c = 0; c <= kLastNameCode; ++c)
-                                    w = std::max(w, TransGlyphAdvance(static_cast<uint8_t>(c), true));
+                                  for (int c = 0; c < 256; ++c)
+                                    if (cp1252::IsLetter(static_cast<uint8_t>(c)))
+                                      w = std::max(w, TransGlyphAdvance(static_cast<uint8_t>(c), true));
                                   return w;
                                 }()};
   return widest[variableWidth ? 1 : 0];
@@ -203,20 +203,34 @@ class Linter {
     int penX = 0, row = 0, lastRow = 0, width = 0;
     int base = 0, names = 0;  // the line's width without the names, and how many it holds
     Position widthPassed, belowBox, firstName;
+    Position wrapped;     // the last glyph drawn, when the pen wrapped after it
+    Position drawnBelow;  // a glyph of the line drawn after the pen wrapped: the line is too wide
     auto reach = [&](Position at) {
       lastRow = std::max(lastRow, row);
       if (row >= kTransVisibleLines && !belowBox) belowBox = at;
     };
     auto advance = [&](int pixels, Position at) {
+      if (wrapped && !drawnBelow) drawnBelow = at;
+      wrapped = {};
       width += pixels;
       if (width > kTransWrapColumn && !widthPassed) widthPassed = at;
       penX += pixels;
       if (penX >= kTransWrapColumn) {
         penX = 0;
         ++row;
+        wrapped = at;
       }
     };
+    // A line that brings the pen to the wrap point with its last glyph is drawn whole, but the
+    // line break after it starts a second line: the box shows an empty line between.
+    auto lineBreak = [&] {
+      if (!wrapped || drawnBelow) return;
+      add(LintKind::kTooWide, wrapped,
+          "line reaches the wrap point (" + std::to_string(width) + " pixels, the box wraps at " +
+              std::to_string(kTransWrapColumn) + "): the box shows an empty line after it");
+    };
     auto endLine = [&] {
+      if (!drawnBelow) widthPassed = {};  // every glyph on the line's own row
       if (widthPassed) {
         // Too wide only with a long name: how long a name the line has room for.
         const int perLetter = names * nameAdvance_;
@@ -231,12 +245,13 @@ class Linter {
                   std::to_string(kTransWrapColumn));
         }
       }
-      widthPassed = firstName = {};
+      widthPassed = firstName = wrapped = drawnBelow = {};
       width = base = names = 0;
     };
     for (const TracedByte& b : trace_.bytes) {
       if (b.value == kCodeEnd) break;
       if (b.value == kCodeNewLine) {
+        lineBreak();
         endLine();
         penX = 0;
         ++row;

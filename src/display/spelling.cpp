@@ -12,13 +12,6 @@ namespace ts2 {
 
 namespace {
 
-// Windows-1252 letters past ASCII: ƒ Š Œ Ž š œ ž Ÿ ª µ º and the Latin-1 letters.
-bool IsHighLetter(uint8_t c) {
-  static constexpr std::string_view kLetters = "\x83\x8A\x8C\x8E\x9A\x9C\x9E\x9F\xAA\xB5\xBA";
-  return (c >= 0xC0 && c != 0xD7 && c != 0xF7) ||
-         kLetters.find(static_cast<char>(c)) != std::string_view::npos;
-}
-
 // Digits, superscript digits and vulgar fractions: a word holding one is a code, not a word.
 bool IsDigitLike(uint8_t c) {
   return (c >= '0' && c <= '9') || c == 0xB2 || c == 0xB3 || c == 0xB9 || (c >= 0xBC && c <= 0xBE);
@@ -47,7 +40,7 @@ bool HoldsSectionHeader(std::string_view line) {
 WordRules::WordRules(std::u32string_view wordCharacters) {
   for (int c = 0; c < 256; ++c) {
     const auto byte = static_cast<uint8_t>(c);
-    if (std::isalpha(c) || IsHighLetter(byte)) {
+    if (cp1252::IsLetter(byte)) {
       classes_[byte] = kLetter;
     } else if (IsDigitLike(byte)) {
       classes_[byte] = kDigit;

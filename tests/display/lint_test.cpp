@@ -44,16 +44,33 @@ TEST(Lint, Findings) {
       {{a}, false, {}},
       {{a + "y"}, false, {"1:28 line is 224 pixels wide, the box wraps at 216"}},
       {{std::string(11, ' ') + std::string(30, 'A')}, true, {}},
-      {{std::string(12, ' ') + std::string(29, 'A')},
+      // A glyph that takes the pen past the wrap point is still drawn on its line; the next
+      // one is not, and a line break after it leaves an empty line in the box.
+      {{std::string(12, ' ') + std::string(29, 'A')}, true, {}},
+      {{std::string(12, ' ') + std::string(30, 'A')},
        true,
-       {"1:41 line is 217 pixels wide, the box wraps at 216"}},
+       {"1:41 line is 222 pixels wide, the box wraps at 216"}},
+      {{std::string(12, ' ') + std::string(29, 'A'), "B"},
+       true,
+       {"1:41 line reaches the wrap point (217 pixels, the box wraps at 216): the box shows an empty "
+        "line after it"}},
+      {{a, "b"},
+       false,
+       {"1:27 line reaches the wrap point (216 pixels, the box wraps at 216): the box shows an empty "
+        "line after it"}},
       // The tag is the player's name, measured as 8 of the widest glyph (8 pixels at fixed width).
       {{"[PLAYER]" + std::string(19, 'x')}, false, {}},
       {{"[PLAYER]" + std::string(26, 'x')}, false, {"1:1 fits only if the name has at most 1 character"}},
       {{"[PLAYER]" + a}, false, {"1:28 line is 280 pixels wide, the box wraps at 216"}},
+      // With variable width, 8 of the widest letter (not of a symbol such as "‰"): 64 + 150.
+      {{"[PLAYER]" + std::string(30, 'A')}, true, {}},
       // A new line inside a text line starts the width again.
-      {{a + "[NEWLINE]" + a}, false, {}},
-      {{a + "[$FE]" + a + "yz"}, false, {"1:60 line is 232 pixels wide, the box wraps at 216"}},
+      {{a.substr(1) + "[NEWLINE]" + a}, false, {}},
+      {{a.substr(1) + "[$FE]" + a + "yz"}, false, {"1:59 line is 232 pixels wide, the box wraps at 216"}},
+      {{a + "[NEWLINE]x"},
+       false,
+       {"1:27 line reaches the wrap point (216 pixels, the box wraps at 216): the box shows an empty "
+        "line after it"}},
       // The box lines the renderer draws: an empty last line is one, so is a wrap, and so is
       // the pen left at the wrap point by a full line.
       {six, false, {}},
@@ -65,7 +82,11 @@ TEST(Lint, Findings) {
       {{"1", "2", "3", "4", std::string(30, 'x')},
        false,
        {"5:28 line is 240 pixels wide, the box wraps at 216"}},
-      {{a, "2", "3", "4", "5", "6"}, false, {"6:1 needs 7 box lines, the box shows 6"}},
+      {{a, "2", "3", "4", "5", "6"},
+       false,
+       {"1:27 line reaches the wrap point (216 pixels, the box wraps at 216): the box shows an empty "
+        "line after it",
+        "6:1 needs 7 box lines, the box shows 6"}},
       {{"1", "2", "3", "4", "5[NEWLINE]6[NEWLINE]7"}, false, {"5:21 needs 7 box lines, the box shows 6"}},
       // 0xFF ends the drawing: nothing behind it counts.
       {{"1[$FF]", "2", "3", "4", "5", "6", "7"},

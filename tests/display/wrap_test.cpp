@@ -22,7 +22,8 @@ std::string Repeat(char c, size_t n) {
   return std::string(n, c);
 }
 
-// At a fixed width of 8 pixels a character, 27 characters fit the box's 216.
+// At a fixed width of 8 pixels a character, 27 characters fill the box's 216: as a last line they
+// fit, but before a line break the box would show an empty line, so 26 is what a line may hold.
 TEST(WrapLongLines, BreaksAtTheLastSpaceBeforeTheEdge) {
   const struct {
     const char* name;
@@ -32,7 +33,13 @@ TEST(WrapLongLines, BreaksAtTheLastSpaceBeforeTheEdge) {
   } cases[] = {
       {"fits", {Repeat('a', 27)}, {Repeat('a', 27)}, 0, {}},
       {"one break", {Repeat('a', 20) + " " + Repeat('b', 10)}, {Repeat('a', 20), Repeat('b', 10)}, 1, {}},
-      {"the space at the edge", {Repeat('a', 27) + " b"}, {Repeat('a', 27), "b"}, 1, {}},
+      {"the space at the edge", {Repeat('a', 26) + " b"}, {Repeat('a', 26), "b"}, 1, {}},
+      {"a full line before another",
+       {Repeat('a', 20) + " bbbbbb", "c"},
+       {Repeat('a', 20), "bbbbbb", "c"},
+       1,
+       {}},
+      {"a full word before another line", {Repeat('a', 27), "c"}, {Repeat('a', 27), "c"}, 0, {1}},
       {"as often as it takes",
        {Repeat('a', 20) + " " + Repeat('b', 20) + " " + Repeat('c', 20), "short"},
        {Repeat('a', 20), Repeat('b', 20), Repeat('c', 20), "short"},
