@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/png_out.h"
 #include "cli/show_string.h"
+#include "core/fileutil.h"
 
 namespace ts2::cli {
 namespace {
@@ -98,6 +99,12 @@ int RunRender(const std::vector<std::string>& args) {
     form.RedrawBothPages();
   }
   if (!WriteBitmap(form.gBitmap, *out, png)) return CannotWrite(kExitBadInput, *out);
+  // As in the editor, the lower box keeps what was drawn there before: said, so that a picture
+  // kept on its own is not taken for this string's translation.
+  if (form.gSectionLine == -1 && !form.gTextPath.empty())
+    Fail(kExitOk, Format("note: string %d has no section in %s; the lower box shows what was drawn "
+                         "there before (string 0's translation, if it has one)",
+                         form.gCurString, ExtractFileName(form.gTextPath).c_str()));
   return kExitOk;
 }
 

@@ -64,6 +64,9 @@ TEST_F(DisplayCommand, RenderWritesTheEditorsBitmap) {
   px = Render(base + "--string 1");
   EXPECT_EQ(At(px, 16, 16), 0x03E0);
   EXPECT_EQ(At(px, 17, 146), 0xFFFF);
+  EXPECT_EQ(RunTool(dir, "render game.sfc game.txt " + base + "--string 1 -o out.png").err,
+            "ts2tool: note: string 1 has no section in 00020000.txt; the lower box shows what was "
+            "drawn there before (string 0's translation, if it has one)\n");
 
   // The translation's first line scrolled out of the window.
   EXPECT_EQ(At(Render(base + "--scroll-trans 16"), 17, 146), 0x03E0);
