@@ -53,6 +53,8 @@ constexpr char kCheckHelp[] =
     "  - an empty first or last text line (an extra line break in the string; a section whose\n"
     "    lines are all empty counts as not translated yet);\n"
     "  - a .STRING line inside another section (that section's .ENDS is missing or broken);\n"
+    "  - a string the editor shows another section for: one whose header begins with its own\n"
+    "    (.STRING 10 for string 1) comes first, or it has none of its own;\n"
     "  - a line that fits only with a short player's name: [PLAYER] is measured as N characters\n"
     "    of the widest letter (--player-width, default 8);\n"
     "  - with --spell LANG, each word of a section's text lines that the installed Hunspell\n"
@@ -173,11 +175,34 @@ int RunCheck(const std::vector<std::string>& args) {
     const std::map<long, int> headers = SectionHeaders(lines);
     const int strings = form.ui.list(ControlId::pList).count();
     int inFile = 0;
+    // The editor shows a string the first section whose header begins with its own: ".STRING 10"
+    // before ".STRING 1" is what string 1 shows, and what typing there changes.
+    const RichEdit& editor = form.ui.richEdit(ControlId::TDMemo);
+    std::map<long, LintFinding> shownElsewhere;
+    for (long n = 0; n < strings; ++n) {
+      const int at = editor.findText(".STRING " + std::to_string(n), 0, editor.textLength());
+      if (at < 0) continue;
+      const int shownLine = editor.lineFromChar(at);
+      const auto own = headers.find(n);
+      if (own != headers.end() && own->second == shownLine) continue;
+      const std::string what = Format("the editor shows the section at file line %d (%s) for string %ld",
+                                      shownLine + 1, Trim(lines[static_cast<size_t>(shownLine)]).c_str(), n);
+      if (own != headers.end()) {
+        shownElsewhere.emplace(n, LintFinding{LintKind::kRunOn, 0, 1,
+                                              what + ", which comes first: move this section before it"});
+      } else {
+        std::printf("%s:%d: %s: column 1: %s, as it has none of its own\n", file.c_str(), shownLine + 1,
+                    FindingPlace(n, 0, shownLine + 1).c_str(), what.c_str());
+        ++inFile;
+      }
+    }
     for (const auto& [n, headerLine] : headers) {
       if (n >= strings) break;
       ++stringsChecked;
       const std::vector<std::string> section = SectionAt(lines, headerLine);
       std::vector<LintFinding> found = LintSection(section, options);
+      if (const auto hidden = shownElsewhere.find(n); hidden != shownElsewhere.end())
+        found.insert(found.begin(), hidden->second);
       if (glossary.glossary) {
         const std::optional<std::vector<size_t>> terms = TermsOf(*glossary.glossary, form, b, n);
         if (!terms) return Fail(kExitBadInput, kNoShiftJisConverter);

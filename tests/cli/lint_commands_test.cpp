@@ -79,6 +79,20 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
                 "3 findings in 1 file (5 strings checked)\n");
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 7");
   EXPECT_EQ(r.out, findings + "2 findings in 1 file (5 strings checked)\n");
+  // The editor shows a string the first section whose header begins with its own.
+  fs::create_directory(dir.path() / "order");
+  dir.write("order/000A0000.txt",
+            ".STRING 0\r\nA\r\n.ENDS\r\n.STRING 10\r\nDix\r\n.ENDS\r\n"
+            ".STRING 1\r\nUn\r\n.ENDS\r\n.STRING 20\r\nX\r\n.ENDS\r\n");
+  r = RunTool(dir, "check demo.sfc demo.txt --dumps order");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "order/000A0000.txt:10: string 2, line 0 (file line 10): column 1: the editor shows the section "
+            "at file line 10 (.STRING 20) for string 2, as it has none of its own\n"
+            "order/000A0000.txt:7: string 1, line 0 (file line 7): column 1: the editor shows the section at "
+            "file line 4 (.STRING 10) for string 1, which comes first: move this section before it\n"
+            "2 findings in 1 file (2 strings checked)\n");
+
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 65");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "ts2tool: --player-width takes 0 to 64 characters, not '65'");
