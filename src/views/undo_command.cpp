@@ -68,6 +68,8 @@ void TScriptForm::UndoOtherFiles() {
     if (f.before && holds) {
       editor.replaceRanges({{0, static_cast<int>(text.size())}}, FileBytesToEditorText(*f.before));
       shown.how = FileUndone::How::Restored;
+    } else if (holds) {
+      shown.how = FileUndone::How::MadeAndShown;  // removing it would leave the editor without a file
     }
     done.push_back(std::move(shown));
   }
@@ -81,6 +83,10 @@ void TScriptForm::UndoOtherFiles() {
       case FileUndone::How::Removed: ++back; break;
       case FileUndone::How::ChangedSince:
         left += "\n\"" + ExtractFileName(d.file) + "\" changed since; it was left as it is.";
+        break;
+      case FileUndone::How::MadeAndShown:
+        left += "\n\"" + ExtractFileName(d.file) + "\" was made by " + change.what +
+                " and is shown in the Text Editor; it was left as it is.";
         break;
       case FileUndone::How::Failed:
         left += "\n\"" + d.file + "\" could not be put back (" + d.error + "); it was left as it is.";

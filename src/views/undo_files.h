@@ -35,7 +35,7 @@ std::string UndoHint(const FilesChange& change);
 
 // What undoing did to one file.
 struct FileUndone {
-  enum class How { Restored, Removed, ChangedSince, Failed };
+  enum class How { Restored, Removed, ChangedSince, Failed, MadeAndShown };
   std::string file;
   How how = How::Restored;
   std::string error;  // for Failed

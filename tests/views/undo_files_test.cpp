@@ -150,6 +150,18 @@ TEST_F(UndoOtherFiles, AFileAnImportMadeGoesAgain) {
   EXPECT_EQ(said().text, "Put back 2 files as they were before Import Translations from PO.");
   EXPECT_EQ(ReadFileText(lp.textFile(kB)), kFileB);
   EXPECT_FALSE(fs::exists(lp.textFile(kC)));
+
+  // Made again and shown in the Text Editor by then: left, and said so (it did not change).
+  lp.p.ui.script.questionAnswers = {true};
+  lp.p.ui.script.openAnswers.push_back(std::vector<std::string>{lp.dir.file("in.po")});
+  lp.form().RunMenuCommand(MenuId::ImportPo1);
+  lp.select(2);
+  undo();
+  EXPECT_EQ(
+      said().text,
+      "Put back 1 of 2 files as they were before Import Translations from PO.\n\"001C0000.txt\" was made "
+      "by Import Translations from PO and is shown in the Text Editor; it was left as it is.");
+  EXPECT_TRUE(fs::exists(lp.textFile(kC)));
 }
 
 // Kept within a budget: the oldest changes go first, the latest always stays.
