@@ -310,7 +310,12 @@ BodiesReplaced ReplaceBodies(std::string_view before, uint32_t strings, const st
     if (header >= 0) {
       const auto [other, added] = headerLines.emplace(header, b.string);
       if (!added) {
-        out.shared.push_back({&b, other->second, header});
+        // The same body again (an unchanged export of such a file) asks nothing of the section.
+        if (SectionEdit(planned, b.string, b.lines, eol)) {
+          out.shared.push_back({&b, other->second, header});
+        } else {
+          ++out.same;
+        }
         continue;
       }
     }

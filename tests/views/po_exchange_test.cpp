@@ -232,6 +232,12 @@ TEST_F(PoExchange, OneWrongEntryPlansNothing) {
   EXPECT_EQ(plan.errors,
             std::vector<std::string>{"6: the header of string 1 of 001A8000.txt is on the line of "
                                      "string 0's (line 1): one section cannot take two translations"});
+  // The section's own text for both (as the export gives it) asks nothing, and is no error.
+  const PoImport same =
+      Import({Translation("001A8000.txt", 0, "a", 2), Translation("001A8000.txt", 1, "shared", 6)});
+  EXPECT_TRUE(same.errors.empty());
+  ASSERT_EQ(same.files.size(), 1u);
+  EXPECT_EQ(same.files[0].text, ".STRING 0 .STRING 1\r\na\r\n.ENDS\r\n");
 }
 
 }  // namespace
