@@ -109,7 +109,8 @@ int CannotWrite(int status, const std::string& path) {
 }
 
 int UsageError(const Command& command, const std::string& message) {
-  std::fprintf(stderr, "ts2tool: %s\nusage: ts2tool %s\n", message.c_str(), command.usage);
+  // One line, as every error is: scripts read an error from the first line of stderr.
+  std::fprintf(stderr, "ts2tool: %s (usage: ts2tool %s)\n", message.c_str(), command.usage);
   return kExitUsage;
 }
 

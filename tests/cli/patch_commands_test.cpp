@@ -204,7 +204,7 @@ TEST(PatchCommand, StandardInputIsNamedSoAndReadOnce) {
     std::string err;  // what stderr starts with; it holds no other "ts2tool: " line
   } cases[] = {
       {"cat t.ips | TOOL patch orig.sfc - - -o out.sfc", 2,
-       "ts2tool: standard input (-) can be only one of the patches\nusage: "},
+       "ts2tool: standard input (-) can be only one of the patches (usage: "},
       {"cat cut.ips | TOOL patch orig.sfc t.ips - -o out.sfc", 1,
        std::string("ts2tool: Error: standard input") + kCut},
       {"cat t.bps | TOOL patch mod.sfc - -o out.sfc", 1,

@@ -1,6 +1,8 @@
 // Every command's wrong usage (exit 2), bad input (exit 1), --help and --version.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "tool.h"
@@ -58,6 +60,7 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
     const ToolRun r = RunTool(dir, c.args);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     if (c.status == 1) {
       EXPECT_EQ(r.out, "");
     }
