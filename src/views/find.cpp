@@ -199,13 +199,32 @@ Replaced ReplaceInTranslation(std::string_view text, uint32_t strings, const Tex
   }
   r.text.append(text.substr(copied));
   r.count = static_cast<int>(matches.size());
-  // The replacement holds no line break, so every line keeps its number.
-  if (r.count > 0 && replacement.find_first_of("\r\n") == std::string_view::npos) {
-    const SectionIndex before(text, strings), after(r.text, strings);
-    for (const TextMatch& m : matches) {
-      const std::string_view was = before.line(m.line), now = after.line(m.line);
-      if (IsSectionEnd(now) || SectionHeadersOn(now).size() > SectionHeadersOn(was).size()) {
-        r.breaksSections = m.line;
+  // Each changed line as it will read: its matches (all inside it) replaced.
+  if (r.count > 0) {
+    const SectionIndex before(text, strings);
+    for (size_t i = 0; i < matches.size();) {
+      const int line = matches[i].line;
+      const std::string_view was = before.line(line);
+      std::string now;
+      size_t from = 0;
+      for (; i < matches.size() && matches[i].line == line; ++i) {
+        now.append(was.substr(from, matches[i].column - from));
+        now.append(replacement);
+        from = matches[i].column + finder.size();
+      }
+      now.append(was.substr(std::min(from, was.size())));
+      // A replacement with a line break makes several lines of it.
+      bool ends = false;
+      size_t headers = 0;
+      for (size_t start = 0; start <= now.size();) {
+        const size_t stop = std::min(now.find_first_of("\r\n", start), now.size());
+        const std::string_view piece = std::string_view(now).substr(start, stop - start);
+        ends = ends || IsSectionEnd(piece);
+        headers += SectionHeadersOn(piece).size();
+        start = stop + 1;
+      }
+      if (ends || headers > SectionHeadersOn(was).size()) {
+        r.breaksSections = line;
         break;
       }
     }

@@ -148,5 +148,25 @@ TEST(ReplaceInTranslation, KeepsEveryOtherByte) {
   EXPECT_EQ(ReplaceInTranslation(file, 1, TextFinder("absent", {}), "x").text, file);
 }
 
+// A line the replacing would make read as a header or an end is named; the text is not judged by
+// line numbers of the result, which a lone CR joined to a LF can shift.
+TEST(ReplaceInTranslation, NamesALineThatWouldReadAsAHeaderOrAnEnd) {
+  const std::string file = ".STRING 0\r\nBienvenue\r\n.ENDS\r\n.STRING 1\r\nKeep\r\n.ENDS\r\n";
+  const struct {
+    std::string text, find, with;
+    int breaks;
+  } cases[] = {
+      {file, "Bienvenue", "Hello", -1},
+      {file, "Bienvenue", "Voir .STRING 1", 1},
+      {file, "Bienvenue", ".ENDS", 1},
+      {file, "Bienvenue", "a\r\n.ENDS", 1},  // a line break makes two lines of it
+      {".STRING 0\r\nab\rx\n.ENDS\r\n", "x", "", -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.with);
+    EXPECT_EQ(ReplaceInTranslation(c.text, 2, TextFinder(c.find, {}), c.with).breaksSections, c.breaks);
+  }
+}
+
 }  // namespace
 }  // namespace ts2
