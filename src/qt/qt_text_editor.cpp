@@ -153,8 +153,11 @@ void TextEditor::takeOut(const QString& characters) {
     QTextCursor edit(document());
     edit.beginEditBlock();
     for (const char32_t c : characters.toUcs4()) {
+      // Case-sensitively: "ſ" folded would find every "s".
       const QString one = QString::fromUcs4(&c, 1);
-      for (QTextCursor found = document()->find(one); !found.isNull(); found = document()->find(one, found))
+      constexpr auto kExact = QTextDocument::FindCaseSensitively;
+      for (QTextCursor found = document()->find(one, 0, kExact); !found.isNull();
+           found = document()->find(one, found, kExact))
         found.removeSelectedText();
     }
     edit.endEditBlock();

@@ -280,6 +280,15 @@ TEST_F(EditorTest, TextThatBypassesTheChecksIsTakenOutAndAnAbandonedCompositionC
   QCoreApplication::processEvents();
   EXPECT_EQ(memo().text(), "a? b");
   EXPECT_EQ(dynamic_cast<qt::QtRichEdit&>(memo()).documentBytes(), "a? b");
+  // Only the character itself goes: a long s takes no "s" or "S" with it.
+  memo().setText("Sass");
+  access->editableTextInterface()->insertText(4, QString::fromUtf8("\u017F"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(memo().text(), "Sass");
+  answers.boxes.clear();
+  memo().setText("ab");
+  access->editableTextInterface()->insertText(1, QString::fromUtf8("\u4E16? \U0001F600"));
+  QCoreApplication::processEvents();
   ASSERT_EQ(answers.boxes.size(), 1u);
   EXPECT_NE(answers.boxes.front().second.find("(U+4E16), \"\U0001F600\" (U+1F600)"), std::string::npos)
       << answers.boxes.front().second;
