@@ -107,7 +107,11 @@ void TextEditor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   asOneEdit([&] {
-    if (event->matches(QKeySequence::InsertLineSeparator)) {
+    // Asking the platform's key bindings costs more than the rest of a typed letter's check:
+    // only these keys are ever bound to a line separator (Shift+Return, Shift+Enter, Meta+O).
+    const int key = event->key();
+    const bool separatorKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_O;
+    if (separatorKey && event->matches(QKeySequence::InsertLineSeparator)) {
       // A line break inside a line has no byte of its own: every line break starts a new line.
       QKeyEvent plain(event->type(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
       QPlainTextEdit::keyPressEvent(&plain);

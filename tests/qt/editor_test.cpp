@@ -182,10 +182,11 @@ TEST_F(EditorTest, TypingRaisesOneChangePerEditAndSetsModified) {
   QTest::keyClick(widget(), Qt::Key_Return);
   // Shift+Return starts a new line as Return does: a line break has no other form in bytes.
   QTest::keyClick(widget(), Qt::Key_Return, Qt::ShiftModifier);
-  EXPECT_EQ(sink.changes, std::vector<ControlId>(6, ControlId::TDMemo));
+  QTest::keyClick(widget(), Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+  EXPECT_EQ(sink.changes, std::vector<ControlId>(7, ControlId::TDMemo));
   EXPECT_TRUE(memo().modified());
-  EXPECT_EQ(memo().text(), "abxy\n\n\ncd");
-  EXPECT_EQ(memo().selStart(), 6);
+  EXPECT_EQ(memo().text(), "abxy\n\n\n\ncd");
+  EXPECT_EQ(memo().selStart(), 7);
 }
 
 TEST_F(EditorTest, KeysGoThroughTheEditorHandlerWhichMayDiscardThem) {
