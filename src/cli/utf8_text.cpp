@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/cp1252.h"
+#include "core/utf8.h"
 
 namespace ts2::cli {
 
@@ -55,10 +56,10 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::optional<std::string> Cp1252Text(const std::string& text, const char* what, std::string& error) {
-  const std::optional<std::u32string> chars = DecodeUtf8(text);
-  if (!chars) return text;
+  const std::optional<std::u32string> decoded = DecodeUtf8(text);
+  if (!decoded) return text;
   std::string out;
-  for (char32_t c : *chars) {
+  for (char32_t c : ComposeForCp1252(*decoded)) {
     const std::optional<uint8_t> b = cp1252::FromUnicode(c);
     if (!b) {
       std::string name;

@@ -62,11 +62,12 @@ struct BodyText {
 };
 BodyText ToBodyLines(const std::string& str) {
   BodyText out;
-  const std::optional<std::u32string> chars = FromUtf8(str);
-  if (!chars) {
+  const std::optional<std::u32string> decoded = FromUtf8(str);
+  if (!decoded) {
     out.error = "the translation is not UTF-8";
     return out;
   }
+  const std::optional<std::u32string> chars = ComposeForCp1252(*decoded);
   // The lines as the file's bytes, each character converted as it is checked.
   std::vector<std::string> lines(1);
   for (size_t i = 0; i < chars->size(); ++i) {

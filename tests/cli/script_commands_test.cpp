@@ -73,6 +73,10 @@ TEST_F(ScriptDemo, FindListsMatchingLinesLikeGrep) {
       {"find demo.sfc demo.txt '\xC3\x89P\xC3\x89\x45' -i", 0,
        "Dumps/000A0000.txt:13: string 1: Prends l'\xC3\x89p\xC3\xA9\x65 et pars.\n"},
       {"find demo.sfc demo.txt '\xC3\x89P\xC3\x89\x45'", 1, ""},
+      // An accent typed apart from its letter finds the letter that has it.
+      {"find demo.sfc demo.txt 'pe\xCC\x81"
+       "e'",
+       0, "Dumps/000A0000.txt:13: string 1: Prends l'\xC3\x89p\xC3\xA9\x65 et pars.\n"},
       {"find demo.sfc demo.txt or -i -w", 0, "Dumps/000A0000.txt:26: string 3: Or : 100\n"},
       // One line per matching line, however often it matches.
       {"find demo.sfc demo.txt '\xC3\xA0' --dumps Dumps/", 0,

@@ -112,6 +112,9 @@ TEST_F(PoExchange, ImportReplacesTheBodyAndKeepsEveryOtherByte) {
       // After an unclosed section the new one starts at once, so that its body keeps its lines.
       {".STRING 0\na", 2, "new", ".STRING 0\na\n.STRING 2\nnew\n.ENDS\n"},
       {"", 0, "new", ".STRING 0\r\nnew\r\n.ENDS\r\n"},
+      // Accents written apart from their letters (as some tools write them) are the file's one byte.
+      {".STRING 0\r\nold\r\n.ENDS\r\n", 0, "E\xCC\x81te\xCC\x81 a\xCC\x80 S\xCC\x8Cibenik \xE2\x84\xAB",
+       ".STRING 0\r\n\xC9t\xE9 \xE0 \x8Aibenik \xC5\r\n.ENDS\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);
@@ -216,6 +219,14 @@ TEST_F(PoExchange, OneWrongEntryPlansNothing) {
       {Translation("001A8000.txt", 1, "see .STRING 3", 7),
        "7: line 1 of the translation holds a section header"},
       {Translation("001A8000.txt", 1, "bell\a", 7), "7: the translation holds the control character U+0007"},
+      // A second accent on one letter has no byte: it is named, not dropped.
+      {Translation("001A8000.txt", 1, "e\xCC\x81\xCC\x81", 8),
+       "8: the translation holds '\xCC\x81' (U+0301), which translation files cannot hold"},
+      {Translation("001A8000.txt", 1,
+                   "\xCC\x81"
+                   "e",
+                   8),
+       "8: the translation holds '\xCC\x81' (U+0301), which translation files cannot hold"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
