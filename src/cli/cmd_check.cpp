@@ -25,6 +25,8 @@
 #include "views/original.h"
 #include "views/po_exchange.h"
 #include "views/script.h"
+#include "views/sections.h"
+#include "views/states.h"
 
 namespace ts2::cli {
 
@@ -177,27 +179,18 @@ int RunCheck(const std::vector<std::string>& args) {
     int inFile = 0;
     // The editor shows a string the first section whose header begins with its own: ".STRING 10"
     // before ".STRING 1" is what string 1 shows, and what typing there changes.
-    const RichEdit& editor = form.ui.richEdit(ControlId::TDMemo);
-    // One pass over the text, not a search per string: each ".STRING " with digits after it is
-    // where the search for every number its digits begin with lands, unless it landed earlier.
     std::map<long, int> shownAt;
-    constexpr std::string_view kHeader = ".STRING ";
-    for (size_t at = text.find('.'); at != std::string::npos; at = text.find('.', at + 1)) {
-      if (!StartsWithNoCase(std::string_view(text).substr(at), kHeader)) continue;
-      long n = 0;
-      for (size_t d = at + kHeader.size(); d < text.size() && d - at - kHeader.size() < 9; ++d) {
-        if (text[d] < '0' || text[d] > '9' || (n == 0 && d > at + kHeader.size()))
-          break;  // "0" has no longer form
-        n = n * 10 + (text[d] - '0');
-        if (n < strings) shownAt.emplace(n, editor.lineFromChar(static_cast<int>(at)));
-      }
+    {
+      const std::vector<int> shown =
+          ShownHeaderLines(SectionIndex(text, static_cast<uint32_t>(std::max(0, strings))));
+      for (size_t n = 0; n < shown.size(); ++n)
+        if (shown[n] >= 0) shownAt.emplace(static_cast<long>(n), shown[n]);
     }
     std::map<long, LintFinding> shownElsewhere;
     for (const auto& [n, shownLine] : shownAt) {
       const auto own = headers.find(n);
       if (own != headers.end() && own->second == shownLine) continue;
-      const std::string what = Format("the editor shows the section at file line %d (%s) for string %ld",
-                                      shownLine + 1, Trim(lines[static_cast<size_t>(shownLine)]).c_str(), n);
+      const std::string what = ShownElsewhereText(shownLine, lines[static_cast<size_t>(shownLine)], n);
       if (own != headers.end()) {
         shownElsewhere.emplace(n, LintFinding{LintKind::kRunOn, 0, 1,
                                               what + ", which comes first: move this section before it"});

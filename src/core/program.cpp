@@ -280,6 +280,7 @@ void Program::textChanged(ControlId edit) {
 void Program::applicationActivated() {
   myForm.CheckFilesOnDisk();
   ScriptForm().GlossaryMayHaveChanged();
+  ScriptForm().OtherFilesMayHaveChanged();
   ScriptForm().similar.FilesMayHaveChanged();
 }
 

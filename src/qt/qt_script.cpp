@@ -147,6 +147,12 @@ void ScriptOverviewWindow::refresh() {
 void ScriptOverviewWindow::refreshNow() {
   const TScriptForm& script = program_.ScriptForm();
   const int rows = static_cast<int>(script.blocks.size());
+  // The rows are written in block order and sorted again: the selection stays on its block, not
+  // on its row number.
+  const QTableWidgetItem* selected =
+      table_->currentRow() >= 0 ? table_->item(table_->currentRow(), kTable) : nullptr;
+  const int selectedBlock = selected ? selected->data(kBlockRole).toInt() : -1;
+  const int selectedColumn = table_->currentColumn();
   table_->setSortingEnabled(false);
   table_->setRowCount(rows);
   for (int row = 0; row < rows; ++row) {
@@ -166,6 +172,11 @@ void ScriptOverviewWindow::refreshNow() {
     table_->setItem(row, kFindings, p ? Number(p->withFindings) : new QTableWidgetItem);
   }
   table_->setSortingEnabled(true);
+  if (selectedBlock >= 0)
+    for (int row = 0; row < rows; ++row)
+      if (const QTableWidgetItem* item = table_->item(row, kTable);
+          item && item->data(kBlockRole).toInt() == selectedBlock && row != table_->currentRow())
+        table_->setCurrentCell(row, std::max(0, selectedColumn));
   const BlockProgress total = script.Total();
   totals_->setItem(0, kTable, new QTableWidgetItem(QStringLiteral("Total")));
   totals_->setItem(
@@ -233,6 +244,7 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   connect(replaceButton_, &QPushButton::clicked, this, [this] { replace(); });
   connect(replaceAllButton_, &QPushButton::clicked, this, [this] { replaceAll(); });
   connect(results_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { activate(item); });
+  program_.ScriptForm().onResults = [this] { showResults(); };
   connect(scope_, &QComboBox::currentIndexChanged, this, [this] {
     replace_->setEnabled(!original());
     replaceButton_->setEnabled(!original());
@@ -253,7 +265,8 @@ std::optional<TScriptForm::Search> FindInScriptWindow::search() {
   TScriptForm::Search search;
   search.options = {.matchCase = matchCase_->isChecked(), .wholeWord = wholeWord_->isChecked()};
   search.original = original();
-  const QString text = find_->text();
+  // A letter typed or pasted apart from its accent is looked for as the one character.
+  const QString text = find_->text().normalized(QString::NormalizationForm_C);
   if (search.original) {
     search.text = SjisText::Encode(text);
   } else {
@@ -337,7 +350,7 @@ void FindInScriptWindow::replace() {
       s->options.matchCase != script.lastSearch.options.matchCase ||
       s->options.wholeWord != script.lastSearch.options.wholeWord)
     script.Find(*s);
-  const QString with = replace_->text();
+  const QString with = replace_->text().normalized(QString::NormalizationForm_C);
   if (!Unencodable(with).isEmpty()) {
     status_->setText(FromMessage(RefusedCharactersMessage(Unencodable(with))));
     return;
@@ -350,7 +363,7 @@ void FindInScriptWindow::replace() {
 void FindInScriptWindow::replaceAll() {
   TScriptForm& script = program_.ScriptForm();
   find();
-  const QString with = replace_->text();
+  const QString with = replace_->text().normalized(QString::NormalizationForm_C);
   if (!Unencodable(with).isEmpty()) {
     status_->setText(FromMessage(RefusedCharactersMessage(Unencodable(with))));
     return;

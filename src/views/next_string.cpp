@@ -13,9 +13,11 @@ void TScriptForm::SelectNext(StringState wanted) {
     ui.message("Open the ROM and its text block data file first (File > Open ROM File).");
     return;
   }
-  // The shown block's states as the Text Editor holds it now, not as of the last pause in typing.
+  // The shown block's states as the Text Editor holds it now, not as of the last pause in typing;
+  // the others as their files are now.
   ComputeStates();
   MarkStrings();
+  OtherFilesMayHaveChanged();
   const LintOptions options = Options();
   const size_t count = blocks.size(), current = static_cast<size_t>(f.gCurBlock) % count;
   const auto statesOf = [&](size_t b) -> std::vector<StringStatus> {

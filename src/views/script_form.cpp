@@ -70,10 +70,24 @@ std::optional<std::string> TScriptForm::TextOf(const ScriptBlock& block) const {
 void TScriptForm::BlockShown() {
   TmyForm& f = program.myForm;
   std::vector<ScriptBlock> now = ScriptBlocks(f, f.gDumpDir);
+  if (shownFile_ != CurrentFile() && SameBlocks(now, blocks)) {
+    // The block left: what it kept is the Text Editor's text, saved (then counted already) or
+    // not; unsaved text that was dropped is not what its file says.
+    const LintOptions options = Options();
+    for (size_t b = 0; b < blocks.size() && b < fromEdits_.size(); ++b)
+      if (fromEdits_[b] && blocks[b].file == shownFile_) Count(b, options);
+  }
+  shownFile_ = CurrentFile();
   const bool glossaryChanged = glossary.Refresh();
   if (!blocks.empty() && !SameBlocks(now, blocks) && changes_.size()) {
     changes_.Clear();  // another script: its files are not the ones those changes wrote
     ShowUndoItem();
+  }
+  if (!blocks.empty() && !SameBlocks(now, blocks) && (!results.empty() || !unreadable.empty())) {
+    // Results name blocks by their place in a list that is gone.
+    results.clear();
+    unreadable.clear();
+    if (onResults) onResults();
   }
   if (!SameBlocks(now, blocks) || !options_ || options_->variableWidth != Options().variableWidth ||
       options_->playerWidth != Options().playerWidth || glossaryChanged) {
@@ -155,6 +169,7 @@ void TScriptForm::ComputeStates() {
     if (blocks[b].file == CurrentFile()) {
       if (!kept_[b]) kept_[b] = std::make_unique<StatesMemo>();
       states = StatesOf(text, f.gCurStringCount, Options(), spelling, *kept_[b]);
+      if (b < fromEdits_.size()) fromEdits_[b] = program.ui.richEdit(ControlId::TDMemo).modified();
       return;
     }
   states = StatesOf(text, f.gCurStringCount, Options(), spelling);
@@ -168,6 +183,8 @@ void TScriptForm::Count(size_t block, const LintOptions& options) {
       terms ? StateSpelling{.glossary = &glossary.glossary(), .terms = &blockTerms} : StateSpelling{});
   progress[block] = counted.progress;
   kept_[block] = counted.progress.exists ? std::make_unique<StatesMemo>(std::move(counted.memo)) : nullptr;
+  if (block < stamps_.size()) stamps_[block] = counted.stamp;
+  if (block < fromEdits_.size()) fromEdits_[block] = false;
   MarkBlock(block);
 }
 
@@ -191,13 +208,17 @@ void TScriptForm::TextChanged() {
     spelling.glossary = &glossary.glossary();
     spelling.sectionTerms = shownTerms_.of(static_cast<uint32_t>(current));
   }
-  states[current] = f.gSectionLine == -1
-                        ? StringStatus{}
-                        : StateOfSection(SplitEditorLines(program.ui.richEdit(ControlId::Memo1).text()),
-                                         Options(), spelling);
-  if (f.gSectionLine != -1) states[current].headerLine = f.gSectionLine;
-  program.ui.list(ControlId::pList)
-      .setItemMark(f.gCurString, MarkOf(states[current]), StateText(states[current]));
+  // While the display shows another string's section for it, typing changes that one, not the
+  // string's own: the pause counts both.
+  if (!states[current].shownElsewhere) {
+    states[current] = f.gSectionLine == -1
+                          ? StringStatus{}
+                          : StateOfSection(SplitEditorLines(program.ui.richEdit(ControlId::Memo1).text()),
+                                           Options(), spelling);
+    if (f.gSectionLine != -1) states[current].headerLine = f.gSectionLine;
+    program.ui.list(ControlId::pList)
+        .setItemMark(f.gCurString, MarkOf(states[current]), StateText(states[current]));
+  }
   // The others (an edit may add or break a section of another string) once typing pauses.
   ++typing_;
   lastKey_ = std::chrono::steady_clock::now();
@@ -228,6 +249,18 @@ void TScriptForm::FileOnDiskChanged() {
   if (onProgress) onProgress();
 }
 
+void TScriptForm::OtherFilesMayHaveChanged() {
+  const LintOptions options = Options();
+  bool counted = false;
+  for (size_t b = 0; b < blocks.size() && b < progress.size() && b < stamps_.size(); ++b)
+    if (progress[b] && blocks[b].file != CurrentFile() &&
+        CheckOnDisk(blocks[b].file, stamps_[b]) != DiskState::Unchanged) {
+      Count(b, options);
+      counted = true;
+    }
+  if (counted && onProgress) onProgress();
+}
+
 void TScriptForm::FilesWritten(const std::vector<std::string>& files) {
   const LintOptions options = Options();
   for (size_t b = 0; b < blocks.size() && b < progress.size(); ++b)
@@ -243,6 +276,8 @@ void TScriptForm::RestartCounting() {
   progress.assign(blocks.size(), std::nullopt);
   kept_.clear();
   kept_.resize(blocks.size());
+  stamps_.assign(blocks.size(), FileStamp{});
+  fromEdits_.assign(blocks.size(), false);
   next_ = 0;
   const unsigned generation = ++generation_;
   program.ui.runLater(0, [this, generation] {
@@ -329,7 +364,8 @@ const std::vector<TScriptForm::Result>& TScriptForm::Find(const Search& search) 
       }
       results.push_back(
           {m.block, m.string, m.line, m.column, search.text.size(), 0, std::move(m.lineText),
-           m.string < index->strings() ? index->translation(m.string) : std::vector<std::string>()});
+           m.string < index->strings() ? index->translation(m.string) : std::vector<std::string>(),
+           all[static_cast<size_t>(m.block)].file});
     }
   } else {
     const TextFinder finder(search.text, search.options);
@@ -341,7 +377,8 @@ const std::vector<TScriptForm::Result>& TScriptForm::Find(const Search& search) 
                          search.text.size(),
                          m.at.position,
                          std::move(m.lineText),
-                         {}});
+                         {},
+                         all[static_cast<size_t>(m.block)].file});
   }
   return results;
 }
@@ -354,7 +391,7 @@ bool TScriptForm::ActivateResult(size_t index) {
   const ScriptBlock* file = nullptr;
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
   if (static_cast<size_t>(r.block) < all.size()) file = &all[static_cast<size_t>(r.block)];
-  if (!file) return false;
+  if (!file || file->file != r.file) return false;
   if (f.gCurBlock != r.block || CurrentFile() != file->file)
     if (!SelectBlock(r.block)) return false;
   ListBox& pList = program.ui.list(ControlId::pList);

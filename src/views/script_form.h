@@ -42,6 +42,9 @@ class TScriptForm {
   void SpellingChanged();         // spelling was turned on or off, or a word became known
   void GlossaryChanged();         // the glossary file was read again with other contents
   void GlossaryMayHaveChanged();  // the user came back from another program
+  // Other blocks' files changed on disk since they were counted (the user came back from another
+  // program: a `git pull`, ts2tool import) count again.
+  void OtherFilesMayHaveChanged();
 
   std::vector<ScriptBlock> blocks;                     // the block list, with their files
   std::vector<std::optional<BlockProgress>> progress;  // per block; none until counted
@@ -70,6 +73,9 @@ class TScriptForm {
     // current block's as the Text Editor holds it), empty while it has none, so that the results
     // show how a word of the original was translated elsewhere.
     std::vector<std::string> translation;
+    // The block's translation file when it was searched: a result names a block only while the
+    // block list still has that file at its place.
+    std::string file;
   };
   struct Search {
     std::string text;  // Windows-1252 bytes for translations, Shift-JIS bytes for the original
@@ -85,9 +91,13 @@ class TScriptForm {
   // matches are not among the results, and Replace All does not run while there is one.
   std::vector<std::string> unreadable;
   Search lastSearch;
+  // Called whenever `results` changed other than through the Find window's own request (a
+  // search made again after an undo, results dropped with the script they came from).
+  std::function<void()> onResults;
   // Selects the result's block and string, and the match: for a translation, the Text Editor's
   // selection; for an original string, the Kana Text window's (shown if it was not).
-  // False when the block did not become current or the match is no longer there.
+  // False when the block list no longer has the result's file at its place, the block did not
+  // become current, or the match is no longer there.
   bool ActivateResult(size_t index);
   // Replaces the match selected in the Text Editor (an edit the user can undo) and selects the
   // next result. False when the selection is no match.
@@ -174,6 +184,11 @@ class TScriptForm {
   // Per block, the last computation of its states: its count from disk, or what the Text Editor
   // held when it was the current block. None for a block neither counted nor shown yet.
   std::vector<std::unique_ptr<StatesMemo>> kept_;
+  // Per block: its file as counted (what another program may change), and whether its kept states
+  // are of unsaved text in the Text Editor (counted from its file again once it is left).
+  std::vector<FileStamp> stamps_;
+  std::vector<bool> fromEdits_;
+  std::string shownFile_;                // the file BlockShown last saw in the Text Editor
   std::weak_ptr<SpellChecker> checker_;  // the dictionary of the memos that spelt
   // The glossary part of the states: the glossary (none while it has no terms) and the terms of
   // the shown block's strings, found when the block is shown.

@@ -141,6 +141,27 @@ void SectionIndex::sectionLines(uint32_t n, std::vector<std::string>& out) const
   for (int j = h; j <= last; ++j) out[static_cast<size_t>(j - h)].assign(line(j));
 }
 
+std::vector<int> ShownHeaderLines(const SectionIndex& index) {
+  const std::string_view text = index.text();
+  const uint32_t strings = index.strings();
+  std::vector<int> shown(strings, -1);
+  constexpr std::string_view kHeader = ".STRING ";
+  constexpr size_t kMaxDigits = 9;
+  // Each ".STRING " with digits after it is where the search for every number its digits begin
+  // with lands, unless it landed earlier.
+  for (size_t at = text.find('.'); at != std::string_view::npos; at = text.find('.', at + 1)) {
+    if (!StartsWithNoCase(text.substr(at), kHeader)) continue;
+    const size_t first = at + kHeader.size();
+    uint64_t n = 0;
+    for (size_t d = first; d < text.size() && d - first < kMaxDigits; ++d) {
+      if (text[d] < '0' || text[d] > '9' || (n == 0 && d > first)) break;  // "0" has no longer form
+      n = n * 10 + static_cast<uint64_t>(text[d] - '0');
+      if (n < strings && shown[n] < 0) shown[n] = index.lineAt(at);
+    }
+  }
+  return shown;
+}
+
 int SectionIndex::lineAt(size_t position) const {
   const auto it = std::upper_bound(lines_.begin(), lines_.end(), position,
                                    [](size_t p, const TextLine& l) { return p < l.start; });

@@ -63,6 +63,12 @@ class SectionIndex {
   std::vector<int32_t> bodyOf_;      // per line
 };
 
+// Per string, the line where the editor's search for its header lands, or -1 where it finds none:
+// the search takes the first ".STRING " (in any case) followed by digits that begin with the
+// string's own, so ".STRING 10" before ".STRING 1" is what string 1 shows, and what typing there
+// changes. One pass over the text.
+std::vector<int> ShownHeaderLines(const SectionIndex& index);
+
 // Whether `line` reads ".ENDS" once spaces and control characters are trimmed from both ends.
 bool IsSectionEnd(std::string_view line);
 

@@ -38,7 +38,24 @@ StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& o
   return status;
 }
 
+// A translated string whose section the editor does not show gets that as its first finding.
+void MarkShownElsewhere(StringStatus& status, const SectionIndex& index, uint32_t n, int shownLine) {
+  status.shownElsewhere = shownLine >= 0 && shownLine != status.headerLine;
+  if (!status.shownElsewhere || status.state == StringState::kUntranslated) return;
+  status.findings.insert(
+      status.findings.begin(),
+      LintFinding{LintKind::kRunOn, 0, 1,
+                  ShownElsewhereText(shownLine, index.line(shownLine), static_cast<long>(n)) +
+                      ", which comes first: move this section before it"});
+  status.state = StringState::kWithFindings;
+}
+
 }  // namespace
+
+std::string ShownElsewhereText(int shownLine, std::string_view lineText, long n) {
+  return Format("the editor shows the section at file line %d (%s) for string %ld", shownLine + 1,
+                Trim(lineText).c_str(), n);
+}
 
 StringStatus StateOf(const SectionIndex& index, uint32_t n, const LintOptions& options,
                      const StateSpelling& spelling) {
@@ -71,7 +88,11 @@ std::vector<StringStatus> StatesOf(std::string_view text, uint32_t strings, cons
   std::vector<StringStatus> states;
   states.reserve(strings);
   std::vector<std::string> lines;
-  for (uint32_t n = 0; n < strings; ++n) states.push_back(StateOf(index, n, options, spelling, lines));
+  const std::vector<int> shown = ShownHeaderLines(index);
+  for (uint32_t n = 0; n < strings; ++n) {
+    states.push_back(StateOf(index, n, options, spelling, lines));
+    MarkShownElsewhere(states.back(), index, n, shown[n]);
+  }
   return states;
 }
 
@@ -165,6 +186,7 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
   std::vector<StringStatus> states(strings);
   std::vector<StatesMemo::Section> sections(strings);
   std::vector<std::string> lines;
+  const std::vector<int> shown = ShownHeaderLines(index);
   for (uint32_t n = 0; n < strings; ++n) {
     StatesMemo::Section& now = sections[n];
     now.header = index.header(n);
@@ -178,7 +200,9 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
       const bool same = (now.header < 0) == (was.header < 0) &&
                         text.substr(now.start, now.end - now.start) ==
                             std::string_view(memo.text).substr(was.start, was.end - was.start) &&
-                        !holdsWordTyped(now, spelling.skipLine) && !holdsWordTyped(was, memo.skipLine);
+                        !holdsWordTyped(now, spelling.skipLine) && !holdsWordTyped(was, memo.skipLine) &&
+                        // Where another section is shown for it, that one's place and text count.
+                        !memo.states[n].shownElsewhere && (shown[n] < 0 || shown[n] == now.header);
       if (same) {
         states[n] = std::move(memo.states[n]);
         states[n].headerLine = now.header;
@@ -186,6 +210,7 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
       }
     }
     states[n] = StateOf(index, n, options, spelling, lines);
+    MarkShownElsewhere(states[n], index, n, shown[n]);
   }
   if (text != memo.text) memo.text.assign(text);
   memo.states = std::move(states);
@@ -204,7 +229,11 @@ StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOp
   out.progress.strings = strings;
   out.memo.options = options;
   const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
-  if (!bytes) return out;
+  if (!bytes) {
+    if (!FileExists(path)) out.stamp = AbsentStamp();  // one that appears is counted then
+    return out;
+  }
+  out.stamp = StampAfter(path, *bytes);
   const std::string text =
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   out.progress = Tally(

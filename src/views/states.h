@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/filestamp.h"
 #include "display/lint.h"
 #include "views/sections.h"
 
@@ -31,8 +32,16 @@ struct StringStatus {
   int headerLine = -1;                    // 0-based line of the section's header; -1 without one
   std::vector<LintFinding> findings;      // when kWithFindings
   std::vector<std::string> unknownWords;  // distinct, Windows-1252 bytes; only while spelling is on
+  // The editor shows another section for the string (another header beginning with its own comes
+  // first, or it has none of its own), so typing there does not change this one: a finding of its
+  // own when it is translated.
+  bool shownElsewhere = false;
   bool misspelled() const { return !unknownWords.empty(); }
 };
+
+// "the editor shows the section at file line 3 (.STRING 10) for string 1": `shownLine` (0-based)
+// holds `lineText`.
+std::string ShownElsewhereText(int shownLine, std::string_view lineText, long n);
 
 // The glossary terms standing in the original of each string of a block (indices in the
 // glossary's terms), by string, and a key that differs whenever the terms or the glossary do.
@@ -127,6 +136,7 @@ const std::vector<StringStatus>& StatesOf(std::string_view text, uint32_t string
 struct StatesOnDisk {
   BlockProgress progress;
   StatesMemo memo;  // empty text and states when the file does not exist
+  FileStamp stamp;  // of the file as it was read; absent when there was none
 };
 // `glossary` gives its glossary part only.
 StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOptions& options,

@@ -117,7 +117,10 @@ void TScriptForm::UndoOtherFiles() {
   ui.message(report + left);
 
   FilesWritten(change.paths());
-  if (!lastSearch.text.empty()) Find(lastSearch);
+  if (!lastSearch.text.empty()) {
+    Find(lastSearch);
+    if (onResults) onResults();  // the Find window's rows are the old results' places
+  }
 }
 
 }  // namespace ts2

@@ -92,6 +92,13 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
             "order/000A0000.txt:7: string 1, line 0 (file line 7): column 1: the editor shows the section at "
             "file line 4 (.STRING 10) for string 1, which comes first: move this section before it\n"
             "2 findings in 1 file (2 strings checked)\n");
+  // The count agrees: string 1 is translated, with that finding.
+  r = RunTool(dir, "progress demo.sfc demo.txt --dumps order");
+  EXPECT_NE(
+      r.out.find(
+          "\"file\":\"000A0000.txt\",\"exists\":true,\"strings\":6,\"translated\":1,\"with_findings\":1}"),
+      std::string::npos)
+      << r.out;
 
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 65");
   EXPECT_EQ(r.status, 2);

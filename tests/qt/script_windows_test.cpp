@@ -138,6 +138,73 @@ TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
   EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("0A8000"));
   emit table->itemActivated(table->item(0, 2));
   EXPECT_EQ(program.myForm.gCurBlock, 2);
+  // Counted again (a save), the rows are written anew: the selection stays on its block.
+  table->sortItems(0);
+  table->setCurrentCell(0, 1);
+  ASSERT_EQ(table->item(0, 0)->text(), QStringLiteral("060000"));
+  overview->refreshNow();
+  ASSERT_GE(table->currentRow(), 0);
+  EXPECT_EQ(table->item(table->currentRow(), 0)->text(), QStringLiteral("060000"));
+  EXPECT_EQ(table->currentColumn(), 1);
+}
+
+// The rows shown are the results a row activates, whoever searched last; results of a block list
+// that is gone are dropped and open nothing.
+TEST_F(ScriptWindows, FindRowsFollowTheResultsAndTheScript) {
+  dir.write("Dumps/00060000.txt", ".STRING 0\r\nVoici Xyz.\r\n.ENDS\r\n");
+  dir.write("Dumps/000A8000.txt", ".STRING 0\r\nMyra est la.\r\n.ENDS\r\n");
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::FindInScript1);
+  auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
+  ASSERT_NE(find, nullptr);
+  find->findEdit()->setText(QStringLiteral("Xyz"));
+  find->replaceEdit()->setText(QStringLiteral("Myra"));
+  answers.yes = {true};
+  find->replaceAll();
+  find->findEdit()->setText(QStringLiteral("Myra"));
+  find->find();
+  ASSERT_EQ(find->results()->topLevelItemCount(), 2);
+  // Undoing the Replace All searches again: one match is left, and the window shows it.
+  answers.yes = {true};
+  program.myForm.RunMenuCommand(MenuId::UndoOtherFiles1);
+  settle();
+  ASSERT_EQ(program.ScriptForm().results.size(), 1u);
+  ASSERT_EQ(find->results()->topLevelItemCount(), 1);
+  QTreeWidgetItem* row = find->results()->topLevelItem(0);
+  EXPECT_EQ(row->text(3), QStringLiteral("Myra est la."));
+  emit find->results()->itemActivated(row, 0);
+  EXPECT_EQ(program.ui.list(ControlId::bList).line(program.myForm.gCurBlock), row->text(0).toStdString());
+  EXPECT_EQ(control<QPlainTextEdit>(FormId::TxtForm, "TDMemo")->textCursor().selectedText(),
+            QStringLiteral("Myra"));
+
+  // A result whose place in the block list now holds another file opens nothing.
+  const int shown = program.myForm.gCurBlock;
+  TScriptForm::Result stale = program.ScriptForm().results[0];
+  stale.block = shown == 0 ? 1 : 0;
+  program.ScriptForm().results.push_back(stale);
+  EXPECT_FALSE(program.ScriptForm().ActivateResult(1));
+  EXPECT_EQ(program.myForm.gCurBlock, shown);
+
+  // Another data file with the blocks in another order: the rows go with the list they named.
+  std::string data = ReadFileText(dir.file("demo.txt"));
+  const std::string b = ".BLOCK $C60000 $C60000 $C60000 4\r\n", c = ".BLOCK $CA8000 $CC0000 $CC0000 3\r\n";
+  const size_t at = data.find(b);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(data.compare(at + b.size(), c.size(), c), 0);
+  data.replace(at, b.size() + c.size(), c + b);
+  dir.write("other.txt", data);
+  const auto files = [&] {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.file("Dumps"))) ++n;
+    return n;
+  };
+  const size_t before = files();
+  program.myForm.LoadDataFile(dir.file("other.txt"));
+  settle();
+  EXPECT_TRUE(program.ScriptForm().results.empty());
+  EXPECT_EQ(find->results()->topLevelItemCount(), 0);
+  EXPECT_EQ(files(), before);
 }
 
 // A place kept from the last run is where the window opens; where the translator then moves it is

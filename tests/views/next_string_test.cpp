@@ -55,5 +55,40 @@ TEST_F(NextString, GoesThroughEveryBlockAndAroundToTheStart) {
   EXPECT_NE(test::ReadFileText(lp.textFile(kA)).find(".STRING 1\r\nUn\r\n"), std::string::npos);
 }
 
+// Other blocks count as their files are: not as text typed there and dropped, and again once
+// another program changed them.
+TEST_F(NextString, OtherBlocksAreTheirFilesAsTheyAreNow) {
+  using P = std::pair<int, int>;
+  // C's two strings typed in and dropped (No to the save question).
+  EXPECT_EQ(next(MenuId::NextUntranslated1), P(0, 1));
+  EXPECT_EQ(next(MenuId::NextUntranslated1), P(2, 0));
+  lp.p.ui.runLaterTasks();
+  for (const char* header : {".STRING 0\n", ".STRING 1\n"}) {
+    lp.editor().setSelection(static_cast<int>(lp.editor().text().find(header) + 10), 0);
+    lp.editor().type("Typed");
+  }
+  lp.p.ui.runLaterTasks();  // the pause in typing: C's states are of the typed text
+  lp.p.ui.script.questionAnswers = {false};
+  lp.select(0);
+  lp.p.ui.runLaterTasks();
+  lp.p.ui.pList.setItemIndex(2);
+  lp.p.program.listClick(ControlId::pList);
+  EXPECT_EQ(next(MenuId::NextUntranslated1), P(2, 0));
+  EXPECT_EQ(lp.p.ui.bList.marks[2].tip.rfind("0 of 2 translated", 0), 0u) << lp.p.ui.bList.marks[2].tip;
+
+  // B changed by another program (a pull): counted again when the user comes back.
+  lp.select(0);
+  lp.p.ui.runLaterTasks();
+  EXPECT_EQ(lp.p.ui.bList.marks[1].tip, "1 of 1 translated, 0 with findings");
+  lp.dir.write("Dumps/001B0000.txt", ".STRING 0\r\n\r\n.ENDS\r\n");
+  lp.p.program.applicationActivated();
+  EXPECT_EQ(lp.p.ui.bList.marks[1].tip, "0 of 1 translated, 0 with findings");
+  EXPECT_EQ(lp.p.program.ScriptForm().Total().translated, 1u);  // A's string 0
+  // Translated again while the editor is in front: F8 reads it as it is now, not as counted.
+  lp.dir.write("Dumps/001B0000.txt", ".STRING 0\r\nTwo again\r\n.ENDS\r\n");
+  EXPECT_EQ(next(MenuId::NextUntranslated1), P(0, 1));
+  EXPECT_EQ(next(MenuId::NextUntranslated1), P(2, 0));
+}
+
 }  // namespace
 }  // namespace ts2

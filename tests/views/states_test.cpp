@@ -59,6 +59,12 @@ TEST(StringStates, ByTheSectionAndItsBody) {
       // Section 0 runs on into section 1: the check reports it.
       {"run-on section", ".STRING 0\nA\n.STRING 1\nB\n.ENDS\n", {S::kWithFindings, S::kTranslated}},
       {"sections past the count are ignored", ".STRING 5\nHi\n.ENDS\n", {S::kUntranslated}},
+      // The editor shows string 1 the section of string 10, which comes first.
+      {"a section the editor does not show",
+       ".STRING 10\nB\n.ENDS\n.STRING 1\nA\n.ENDS\n.STRING 2\n\n.ENDS\n.STRING 20\nC\n.ENDS\n",
+       {S::kUntranslated, S::kWithFindings, S::kUntranslated, S::kUntranslated, S::kUntranslated,
+        S::kUntranslated, S::kUntranslated, S::kUntranslated, S::kUntranslated, S::kUntranslated,
+        S::kTranslated}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(States(c.text, static_cast<uint32_t>(c.states.size())), c.states) << c.name;
@@ -76,6 +82,18 @@ TEST(StringStates, FindingsAndTheirTexts) {
   const std::string narrow = ".STRING 0\n" + std::string(30, 'i') + "\n.ENDS\n";
   EXPECT_EQ(StatesOf(narrow, 1, {})[0].state, S::kWithFindings);
   EXPECT_EQ(StatesOf(narrow, 1, {.variableWidth = true})[0].state, S::kTranslated);
+  // The check's words for a section the editor does not show, and the strings it concerns.
+  const std::vector<StringStatus> hidden = StatesOf(".STRING 10\nB\n.ENDS\n.STRING 1\nA\n.ENDS\n", 11, {});
+  EXPECT_EQ(StateText(hidden[1]),
+            "line 0, column 1: the editor shows the section at file line 1 (.STRING 10) for string 1, which "
+            "comes first: move this section before it");
+  EXPECT_TRUE(hidden[1].shownElsewhere);
+  EXPECT_FALSE(hidden[2].shownElsewhere);  // the display finds nothing for it
+  EXPECT_FALSE(hidden[10].shownElsewhere);
+  // Without a section of its own, a string shown another's is untranslated, with no finding.
+  const StringStatus none = StatesOf(".STRING 10\nB\n.ENDS\n", 11, {})[1];
+  EXPECT_TRUE(none.shownElsewhere);
+  EXPECT_EQ(StateText(none), "Not translated");
 }
 
 // Unknown words are kept beside the state, never as a finding: a string may be translated and
@@ -351,6 +369,7 @@ TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
       for (size_t i = 0; i < plain.size(); ++i) {
         EXPECT_EQ(kept[i].state, plain[i].state) << text;
         EXPECT_EQ(kept[i].headerLine, plain[i].headerLine) << text;
+        EXPECT_EQ(kept[i].shownElsewhere, plain[i].shownElsewhere) << text;
         EXPECT_EQ(kept[i].unknownWords, plain[i].unknownWords) << text << " string " << i;
         EXPECT_EQ(StateText(kept[i]), StateText(plain[i])) << text;
       }
