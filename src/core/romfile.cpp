@@ -41,6 +41,11 @@ RomReadStatus ReadRomFile(const std::string& path,
     out.error = EISDIR;
     return RomReadStatus::CannotOpen;
   }
+  // A named pipe's length cannot be told either, and opening one nobody writes to waits for ever.
+  if (std::filesystem::is_fifo(path, ec)) {
+    out.error = ESPIPE;
+    return RomReadStatus::CannotOpen;
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
     out.error = errno;

@@ -1,7 +1,12 @@
 // Open ROM, Save ROM, closing the main window and allocation failures.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -9,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <thread>
 
 #include "core/fileutil.h"
 #include "core/romfile.h"
@@ -126,6 +132,8 @@ TEST_F(RomTest, FailedOpenKeepsThePatchedImageItsPathAndItsFlag) {
   const std::string sysfs = "/sys/devices/system/cpu/online";  // 4096 bytes long, 4 to read
   Bytes tooShort = GoodRom();
   tooShort.resize(0xFFCE);
+  const std::string fifo = dir.file("pipe.sfc");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   struct Case {
     const char* name;
     std::string path;
@@ -135,6 +143,7 @@ TEST_F(RomTest, FailedOpenKeepsThePatchedImageItsPathAndItsFlag) {
   const std::vector<Case> cases = {
       {"missing", dir.file("missing.sfc"), "Fatal Error: Could not open file!"},
       {"a folder", dir.file("Dumps"), "Fatal Error: Could not open file!"},
+      {"a named pipe", fifo, "Fatal Error: Could not open file!"},
       {"not the game", dir.write("other.sfc", test::RomBuilder().title("SOMETHING ELSE").file()), kWrongRom},
       {"too short for the title", dir.write("short.sfc", tooShort), kWrongRom},
       {"read comes back short", sysfs,
@@ -180,6 +189,29 @@ TEST_F(RomTest, FailedOpenKeepsThePatchedImageItsPathAndItsFlag) {
     EXPECT_EQ(test::ReadFileBytes(good), image);
     dir.write("good.sfc", GoodRom());
   }
+}
+
+// Opening a named pipe that nobody writes to would wait for a writer: it is refused at once.
+TEST_F(RomTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+  const std::string fifo = dir.file("pipe.sfc");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::atomic<bool> done{false}, writerCame{false};
+  // Without the refusal the read waits in open(); a writer coming later lets it go on, and says so.
+  std::thread writer([&] {
+    for (int i = 0; i < 200 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (done) return;
+    writerCame = true;
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  });
+  RomFile file;
+  const RomReadStatus status = ReadRomFile(fifo, {}, file);
+  done = true;
+  writer.join();
+  EXPECT_FALSE(writerCame);
+  EXPECT_EQ(status, RomReadStatus::CannotOpen);
+  EXPECT_EQ(RomReadError(status, fifo, file),
+            "cannot read " + fifo + ": its length cannot be told (a pipe?)");
 }
 
 // A working folder deeper than the original platform's 260-character paths: every path is kept
