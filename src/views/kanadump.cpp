@@ -2,7 +2,9 @@
 // the Current Kana Dump window). Both menu items stay disabled; the handlers run when called.
 #include "views/kanadump.h"
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "core/bytes.h"
 #include "core/fileutil.h"
@@ -92,7 +94,13 @@ void TmyForm::DumpKanatoafile1Click(TObject /*Sender*/) {
         case KanaStringClass::Text:
           program.KanaForm.ConvertToKana(record->textOffset);
           out += Format(".STRING %d\r\n", i);
-          for (int line = 0, n = kanaEdit.lineCount(); line < n; ++line) out += kanaEdit.line(line) + "\r\n";
+          for (int line = 0, n = kanaEdit.lineCount(); line < n; ++line) {
+            // A line feed a table text holds does not break the window's line; the file's text
+            // writing stores every line feed as CR LF.
+            for (const char c : kanaEdit.line(line))
+              out += c == '\n' ? std::string_view("\r\n") : std::string_view(&c, 1);
+            out += "\r\n";
+          }
           out += ".ENDS\r\n\r\n";
           break;
         case KanaStringClass::English:
@@ -105,7 +113,10 @@ void TmyForm::DumpKanatoafile1Click(TObject /*Sender*/) {
 
   std::string error;
   if (!WriteFileAtomic(path, out.data(), out.size(), &error)) {
-    if (error.rfind("cannot create", 0) == 0) {
+    // A file that could not be opened for writing: not made, read-only, or a folder.
+    std::error_code ec;
+    if (error.rfind("cannot create", 0) == 0 || IsWriteProtected(path) ||
+        std::filesystem::is_directory(path, ec)) {
       ui.message(kMsgCannotCreate);
     } else {
       ui.message("Error: Could not write the kana dump (" + error + "). The file on disk was not changed.");

@@ -79,6 +79,17 @@ TEST_F(KanaDump, OneSectionPerStringInFileAndViewer) {
   EXPECT_EQ(p.ui.Memo1.text(), "keep\nthis\n");
 }
 
+// A table text may hold a line feed, which does not break the window's line: in the file it is
+// CR LF, as every other line end.
+TEST_F(KanaDump, LineFeedsInATableTextAreWrittenAsCrLf) {
+  f.gCharTable16[0x4300] = CharEntry{3, 15, 0, "X\nY"};
+  const uint8_t text[] = {0x43, 0x00, 0x41, 0x00, 0xFF, 0xFF};
+  std::copy(std::begin(text), std::end(text), f.gWRAM.get() + 0xA00);
+  Record(0, 2, 0xA00);
+  ListStrings(1);
+  EXPECT_EQ(DumpToFile(), ".STRING 0\r\nX\r\nYA\r\n.ENDS\r\n\r\n");
+}
+
 TEST_F(KanaDump, MarkerByteDecidesEnglishBlocks) {
   const std::string english = ".STRING 0\r\nBlock is in english already.\r\n.ENDS\r\n\r\n";
   const std::string text = ".STRING 0\r\nA\r\nB\r\n.ENDS\r\n\r\n";
@@ -122,6 +133,16 @@ TEST_F(KanaDump, CancelUncreatableFileAndNoRom) {
   EXPECT_EQ(DumpToFile(), "<no file>");
   EXPECT_EQ(p.ui.messages(), Lines{"Error: Could not open file for saving..."});
   EXPECT_EQ(p.ui.kanaEdit.lines, Lines{"keep"});
+  // Nor can a read-only file or a folder be opened for writing; each is left as it was.
+  path = dir.write("read-only.txt", "kept");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  EXPECT_EQ(DumpToFile(), "kept");
+  path = dir.file("folder");
+  std::filesystem::create_directory(path);
+  p.ui.script.saveAnswers.push_back(path);
+  f.DumpKanatoafile1Click(kNoSender);
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+  EXPECT_EQ(p.ui.messages(), Lines(3, "Error: Could not open file for saving..."));
 
   f.romAlloc.reset();
   f.gROM = nullptr;
