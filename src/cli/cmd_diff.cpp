@@ -31,7 +31,7 @@ constexpr char kHelp[] =
     "On any error nothing is written.\n";
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(s.begin(), s.end(), s.begin(), AsciiLower);
   return s;
 }
 

@@ -14,7 +14,7 @@ namespace ts2 {
 namespace {
 
 char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return AsciiLower(c);
 }
 
 bool Matches(std::string_view name, std::string_view pattern) {

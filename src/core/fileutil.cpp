@@ -372,9 +372,7 @@ std::optional<uint64_t> ParseCNumber(const std::string& word) {
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
+    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
   return true;
 }
 

@@ -92,6 +92,13 @@ void AppendHex(std::string& out, uint32_t value, int width);
 // Trims spaces and control characters (bytes <= 0x20) at both ends.
 std::string Trim(std::string_view text);
 
+// A letter A-Z as a-z, every other byte as it is: directives, headers and tags are matched without
+// case the same under every locale (the editor's toolkit sets the user's, where 'I' may not be
+// the capital of 'i').
+constexpr char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // A whole word as an unsigned number in C notation (0x1A8000, 42, 017); std::nullopt otherwise.

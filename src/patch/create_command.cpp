@@ -24,7 +24,7 @@ constexpr char kNotMade[] = " No patch was made.";
 bool EndsWith(const std::string& name, std::string_view suffix) {
   if (name.size() < suffix.size()) return false;
   return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+                    [](char a, char b) { return a == AsciiLower(b); });
 }
 
 }  // namespace

@@ -288,8 +288,7 @@ std::optional<std::vector<Entry>> Parse(std::string_view text, std::string& erro
     if (!e.header()) continue;
     const std::string charset = HeaderCharset(e.str);
     std::string lower = charset;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
     if (!charset.empty() && lower != "utf-8" && lower != "utf8" && charset != "CHARSET") {
       error = std::to_string(e.line) + ": the header says charset=" + charset + "; only UTF-8 is read";
       return std::nullopt;

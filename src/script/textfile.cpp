@@ -209,14 +209,13 @@ bool TmyForm::SaveTextOrKeepCopy() {
 std::vector<HeaderOnLine> SectionHeadersOn(std::string_view line) {
   static constexpr std::string_view kHeader = ".string ";
   constexpr long kNumberMax = 100000000;  // more digits than any block has strings
-  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
   auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
   std::vector<HeaderOnLine> headers;
   // A header starts with its dot: only the dots of the line are looked at.
   for (size_t at = line.find('.'); at != std::string_view::npos && at + kHeader.size() <= line.size();
        at = line.find('.', at + 1)) {
     if (!std::equal(kHeader.begin(), kHeader.end(), line.begin() + static_cast<std::ptrdiff_t>(at),
-                    [&](char h, char c) { return h == lower(c); }))
+                    [](char h, char c) { return h == AsciiLower(c); }))
       continue;
     size_t end = at + kHeader.size();
     const size_t first = end;

@@ -15,7 +15,7 @@ namespace ts2 {
 namespace {
 
 char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return AsciiLower(c);
 }
 
 bool IsDigit(char c) {

@@ -39,8 +39,8 @@ std::string FileList(const PoImport& plan) {
 }
 
 bool EndsWithPo(const std::string& name) {
-  return name.size() >= 3 && name[name.size() - 3] == '.' && std::tolower(name[name.size() - 2]) == 'p' &&
-         std::tolower(name[name.size() - 1]) == 'o';
+  return name.size() >= 3 && name[name.size() - 3] == '.' && AsciiLower(name[name.size() - 2]) == 'p' &&
+         AsciiLower(name[name.size() - 1]) == 'o';
 }
 
 // Says what to open first, and why (`why`), when there is no ROM or no block.
