@@ -86,6 +86,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TS2_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt finds its platform plugins at run time, so dpkg-shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The Kana Text window shows the original text in a font that has Japanese (qt/qt_text.cpp's
+# KanaFont looks for these fonts' families, IPAGothic first), and the spelling check offers the
+# Hunspell dictionaries installed, which each provide hunspell-dictionary.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hunspell-dictionary")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
