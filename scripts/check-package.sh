@@ -12,7 +12,12 @@
 # With CI=true (as .ci/run is run) a missing validator fails instead.
 set -euo pipefail
 
-if [[ "${1:-}" == "--build" ]]; then
+if ! { [[ $# -eq 1 && "$1" != -* ]] || [[ $# -eq 2 && "$1" == "--build" ]]; }; then
+  echo "usage: scripts/check-package.sh PACKAGE.deb | --build BUILD_DIR" >&2
+  exit 2
+fi
+
+if [[ "$1" == "--build" ]]; then
   build_dir=$(cd "$2" && pwd)
   out=$(mktemp -d)
   trap 'rm -rf "$out"' EXIT
