@@ -42,13 +42,17 @@ find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(TS2_NAME_ts2edit "script editor for translators of Tormel Saragon 2")
   set(TS2_NAME_ts2tool "the ts2edit editor's logic on the command line")
+  # ts2tool hands its --help over to ts2tool-qt, which lists every command: its man page is made
+  # again when either program's file changes (a program named here is a dependency on its file).
+  set(TS2_MAN_DEPENDS_ts2edit ts2edit)
+  set(TS2_MAN_DEPENDS_ts2tool ts2tool ts2tool-qt)
   foreach(program ts2edit ts2tool)
     add_custom_command(
       OUTPUT ${generated}/${program}.1.gz
       COMMAND ${HELP2MAN} --no-info --no-discard-stderr "--name=${TS2_NAME_${program}}"
               --output=${generated}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND ${GZIP} -9nf ${generated}/${program}.1
-      DEPENDS ${program} VERBATIM)
+      DEPENDS ${TS2_MAN_DEPENDS_${program}} VERBATIM)
     list(APPEND docs ${generated}/${program}.1.gz)
     install(FILES ${generated}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
@@ -82,6 +86,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TS2_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt finds its platform plugins at run time, so dpkg-shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The Kana Text window shows the original text in a font that has Japanese (qt/qt_text.cpp's
+# KanaFont looks for these fonts' families, IPAGothic first), and the spelling check offers the
+# Hunspell dictionaries installed, which each provide hunspell-dictionary.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hunspell-dictionary")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

@@ -12,7 +12,12 @@
 # With CI=true (as .ci/run is run) a missing validator fails instead.
 set -euo pipefail
 
-if [[ "${1:-}" == "--build" ]]; then
+if ! { [[ $# -eq 1 && "$1" != -* ]] || [[ $# -eq 2 && "$1" == "--build" ]]; }; then
+  echo "usage: scripts/check-package.sh PACKAGE.deb | --build BUILD_DIR" >&2
+  exit 2
+fi
+
+if [[ "$1" == "--build" ]]; then
   build_dir=$(cd "$2" && pwd)
   out=$(mktemp -d)
   trap 'rm -rf "$out"' EXIT
@@ -44,7 +49,7 @@ check() {  # NAME COMMAND...: runs it, shows its output, remembers a failure
 version=$(dpkg-deb -f "$deb" Version)
 echo "== $(basename "$deb"): version $version, $(dpkg-deb -f "$deb" Architecture)"
 [[ "$(basename "$deb")" == "ts2edit_${version}_amd64.deb" ]] || { echo "unexpected file name"; fail=1; }
-echo "Depends: $(dpkg-deb -f "$deb" Depends)"
+for field in Depends Recommends Suggests; do echo "$field: $(dpkg-deb -f "$deb" "$field")"; done
 
 root="$out/root"
 mkdir -p "$root"
@@ -71,6 +76,25 @@ files_present() {
   return $missing
 }
 check "files" files_present
+
+# What apt brings along or offers: a font with Japanese for the Kana Text window (IPAGothic, as
+# scripts/setup.sh installs it, among the alternatives) and the Hunspell dictionaries.
+relations() {
+  local pair field package alternatives missing=0
+  for pair in Recommends:fonts-ipafont-gothic Suggests:hunspell-dictionary; do
+    field=${pair%%:*} package=${pair#*:}
+    # The field's alternatives, one a line, without versions.
+    alternatives=$(dpkg-deb -f "$deb" "$field" | tr ',|' '\n\n' | sed 's/(.*//; s/ //g')
+    if grep -qx "$package" <<<"$alternatives"; then
+      echo "$field: $package"
+    else
+      echo "$field lacks $package"
+      missing=1
+    fi
+  done
+  return $missing
+}
+check "package relations" relations
 
 # What a desktop offers for each type: the unpacked package's applications folder (with the
 # cache update-desktop-database writes, as a package install triggers it) ahead of the system's,

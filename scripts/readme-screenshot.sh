@@ -20,7 +20,11 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config"
+# The editor's settings (XDG_CONFIG_HOME) and autosaves (XDG_STATE_HOME), and what Qt and
+# fontconfig cache or keep (XDG_CACHE_HOME, XDG_DATA_HOME), go to the scratch folder: a run leaves
+# nothing in the user's home.
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_CACHE_HOME="$work/cache" \
+       XDG_DATA_HOME="$work/data"
 mkdir -p "$here/docs"
 
 # A fresh demo set each time: the editor writes the new translation files into its Dumps.

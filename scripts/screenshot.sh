@@ -39,7 +39,10 @@ command -v import >/dev/null || missing+=(imagemagick)
 fc-list 2>/dev/null | grep -qi "IPAGothic" || missing+=(fonts-ipafont-gothic)
 if [[ -n "$commands" ]] && ! command -v xdotool >/dev/null; then missing+=(xdotool); fi
 if [[ ${#missing[@]} -gt 0 ]]; then
-  apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null
+  # As scripts/setup.sh installs: as root directly, otherwise through sudo, never asking.
+  apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+  [[ "$(id -u)" -ne 0 ]] && apt=(sudo "${apt[@]}")
+  "${apt[@]}" update -qq && "${apt[@]}" install -y -qq "${missing[@]}" >/dev/null
 fi
 
 out="$(realpath -m "$out")"

@@ -24,10 +24,12 @@ install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "== installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # As root apt-get runs as it is, otherwise through sudo; env sets the front end inside, where
+  # sudo's env_reset no longer drops it, so no package asks a question.
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+  [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 build() {

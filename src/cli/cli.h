@@ -40,9 +40,9 @@ class Registrar {
 std::vector<const Command*> Commands();  // every command of this program, in no particular order
 
 // In ts2tool: replaces this process with ts2tool-qt (the whole ts2tool, Qt and Hunspell linked),
-// run with the same arguments. Returns only when there is no ts2tool-qt to run, and at once in
-// ts2tool-qt itself.
-void HandOver();
+// run with the same arguments. Returns only when ts2tool-qt cannot be started, with why ("cannot
+// start ts2tool-qt (tried PATH1 and PATH2): REASON"), and at once in ts2tool-qt itself, with "".
+std::string HandOver();
 
 // Prints "ts2tool: MESSAGE" on stderr and returns `status`.
 int Fail(int status, const std::string& message);

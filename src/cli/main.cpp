@@ -34,16 +34,27 @@ void PrintHelp() {
 
 }  // namespace
 
-void HandOver() {
+std::string HandOver() {
 #ifdef TS2_TOOL_QT_DIR
+  const std::string cannot = "cannot start ts2tool-qt";
   // Beside this program (in the build) or in its folder under libexec (installed).
   std::string self(4096, '\0');
   const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size() - 1);
-  if (n <= 0 || !gArgv) return;
+  if (n <= 0) return cannot + " (cannot read /proc/self/exe): " + std::strerror(errno);
+  if (!gArgv) return cannot + ": no arguments to hand over";
   self.resize(static_cast<size_t>(n));
   const std::string dir = self.substr(0, self.rfind('/') + 1);
-  for (const std::string& path : {dir + "ts2tool-qt", dir + TS2_TOOL_QT_DIR "/ts2tool-qt"})
+  const std::string paths[] = {dir + "ts2tool-qt", dir + TS2_TOOL_QT_DIR "/ts2tool-qt"};
+  int error = 0;
+  for (const std::string& path : paths) {
     ::execv(path.c_str(), gArgv);
+    // Why the one that is there cannot run (not executable, not a program) says more than that
+    // the other is missing.
+    if (error == 0 || error == ENOENT) error = errno;
+  }
+  return cannot + " (tried " + paths[0] + " and " + paths[1] + "): " + std::strerror(error);
+#else
+  return {};
 #endif
 }
 
@@ -221,13 +232,15 @@ int main(int argc, char** argv) {
   using namespace ts2::cli;
   gArgv = argv;
   std::vector<std::string> args(argv + 1, argv + argc);
+  // The help lists every command, ts2tool-qt's too: ts2tool hands it over, and says so when it
+  // cannot rather than list only half of them.
   if (args.empty()) {
-    HandOver();
+    if (const std::string failed = HandOver(); !failed.empty()) return Fail(kExitUsage, failed);
     PrintHelp();
     return kExitUsage;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    HandOver();
+    if (const std::string failed = HandOver(); !failed.empty()) return Fail(kExitUsage, failed);
     PrintHelp();
     return kExitOk;
   }
@@ -246,6 +259,12 @@ int main(int argc, char** argv) {
     return status;
   }
   std::fflush(stdout);
-  HandOver();
+  const std::string failed = HandOver();
+#ifdef TS2_TOOL_QT_COMMANDS
+  // One of ts2tool-qt's commands (their names, space-separated, from the build).
+  if (!failed.empty() &&
+      std::string(" " TS2_TOOL_QT_COMMANDS " ").find(" " + args[0] + " ") != std::string::npos)
+    return Fail(kExitUsage, failed);
+#endif
   return Fail(kExitUsage, "unknown command '" + args[0] + "' (see ts2tool --help)");
 }

@@ -248,5 +248,73 @@ TEST(ToolUsage, AloneItRunsWhatItHolds) {
   }
 }
 
+// ts2tool alone cannot run what it hands over to ts2tool-qt (its commands and the help that
+// lists them all): it says so in one line, with the paths it tried and why, instead of calling
+// the command unknown or listing half of the commands.
+TEST(ToolUsage, AloneItSaysWhyItCannotHandOver) {
+  TempDir dir, alone;
+  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+  const std::filesystem::path copy = std::filesystem::canonical(alone.path()) / "ts2tool";
+  std::filesystem::copy_file(TS2_TOOL_PATH, copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+  const std::string tried = "ts2tool: cannot start ts2tool-qt (tried " +
+                            (copy.parent_path() / "ts2tool-qt").string() + " and " +
+                            copy.parent_path().string() + "/";
+  const struct {
+    const char* args;
+    bool unrunnable;     // a ts2tool-qt beside it that is not executable
+    const char* reason;  // the end of the line; nullptr: not a hand-over
+  } cases[] = {
+      {"", false, "/ts2tool-qt): No such file or directory\n"},
+      {"--help", false, "/ts2tool-qt): No such file or directory\n"},
+      {"help", false, "/ts2tool-qt): No such file or directory\n"},
+      {"font demo.sfc -o out.png", false, "/ts2tool-qt): No such file or directory\n"},
+      {"render demo.sfc demo.txt --help", false, "/ts2tool-qt): No such file or directory\n"},
+      // The reason of the one that is there, not that the other is missing.
+      {"font demo.sfc -o out.png", true, "/ts2tool-qt): Permission denied\n"},
+      // What neither program has is still unknown.
+      {"frob", false, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.args) + (c.unrunnable ? " (ts2tool-qt not executable)" : ""));
+    std::filesystem::remove(alone.file("ts2tool-qt"));
+    if (c.unrunnable) alone.write("ts2tool-qt", "");
+    const ToolRun lone = RunProgram(copy.string(), dir, c.args);
+    EXPECT_EQ(lone.status, 2);
+    EXPECT_EQ(lone.out, "");
+    EXPECT_EQ(std::count(lone.err.begin(), lone.err.end(), '\n'), 1) << lone.err;
+    if (c.reason) {
+      EXPECT_EQ(lone.err.rfind(tried, 0), 0u) << lone.err;
+      EXPECT_TRUE(lone.err.ends_with(c.reason)) << lone.err;
+    } else {
+      EXPECT_EQ(lone.err, "ts2tool: unknown command 'frob' (see ts2tool --help)\n");
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.png"));
+
+  // Every command the whole help lists either runs in ts2tool alone or is handed over: none is
+  // unknown to it.
+  std::filesystem::remove(alone.file("ts2tool-qt"));
+  const ToolRun all = RunTool(dir, "--help");
+  ASSERT_EQ(all.status, 0);
+  size_t handedOver = 0, listed = 0;
+  for (size_t at = all.out.find("\n  ", all.out.find("commands:")); at != std::string::npos;
+       at = all.out.find("\n  ", at + 1)) {
+    const std::string command = all.out.substr(at + 3, all.out.find(' ', at + 3) - (at + 3));
+    SCOPED_TRACE(command);
+    ++listed;
+    const ToolRun help = RunProgram(copy.string(), dir, command + " --help");
+    if (help.status == 0) {
+      EXPECT_EQ(help.out.rfind("usage: ts2tool " + command + " ", 0), 0u) << help.out;
+    } else {
+      ++handedOver;
+      EXPECT_EQ(help.status, 2);
+      EXPECT_EQ(help.err.rfind(tried, 0), 0u) << help.err;
+    }
+  }
+  EXPECT_GT(listed, 20u);
+  EXPECT_GT(handedOver, 0u);
+}
+
 }  // namespace
 }  // namespace ts2::test
