@@ -116,6 +116,10 @@ std::optional<uint32_t> LineScanner::hex() {
   size_t i = pos_;
   bool negative = false;
   if (i < s_.size() && (s_[i] == '+' || s_[i] == '-')) negative = s_[i++] == '-';
+  // "0x" with no hexadecimal digit after it is no number: reading its 0 would leave the "x" as the
+  // next word (a table text, a colour).
+  if (i + 1 < s_.size() && s_[i] == '0' && (s_[i + 1] == 'x' || s_[i + 1] == 'X') && !HexPrefixAt(s_, i))
+    return std::nullopt;
   if (HexPrefixAt(s_, i)) i += 2;
   bool overflow = false, any = false;
   const uint64_t value = Digits(s_, i, 16, overflow, any);

@@ -369,6 +369,12 @@ std::optional<uint64_t> ParseCNumber(const std::string& word) {
   return v;
 }
 
+bool CouldNotOpenForWriting(const std::string& path, const std::string& error) {
+  std::error_code ec;
+  return error.rfind("cannot create", 0) == 0 || IsWriteProtected(path) ||
+         std::filesystem::is_directory(path, ec);
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i)

@@ -40,6 +40,9 @@ bool IsWriteProtected(const std::string& path);
 // whoever runs the program. On failure nothing is replaced, the temporary file is
 // removed, `error` says what failed and errno why.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
+// Whether WriteFileAtomic's failure `error` for `path` is one of a file that could not be opened
+// for writing at all: it could not be made, is read-only, or is a folder.
+bool CouldNotOpenForWriting(const std::string& path, const std::string& error);
 
 // Writes `size` bytes as the whole of the program's own working file `path` (the patcher's
 // temporary file), in place. Whatever another program left under that name (a symbolic link,

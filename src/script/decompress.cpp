@@ -209,7 +209,7 @@ void TmyForm::DumpMemory1Click(TObject /*Sender*/) {
   const uint32_t count = std::min<uint32_t>(gDumpSize, kStagingSize);
   std::string error;
   if (!WriteFileAtomic(FSave.files.front(), gWRAM.get(), count, &error)) {
-    if (error.rfind("cannot create", 0) == 0) {
+    if (CouldNotOpenForWriting(FSave.files.front(), error)) {
       ui.message(kMsgDumpOpenFailed);
     } else {
       ui.message("Error: Could not write the dump file (" + error + "). Nothing was saved.");

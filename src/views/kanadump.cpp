@@ -2,7 +2,6 @@
 // the Current Kana Dump window). Both menu items stay disabled; the handlers run when called.
 #include "views/kanadump.h"
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -113,10 +112,7 @@ void TmyForm::DumpKanatoafile1Click(TObject /*Sender*/) {
 
   std::string error;
   if (!WriteFileAtomic(path, out.data(), out.size(), &error)) {
-    // A file that could not be opened for writing: not made, read-only, or a folder.
-    std::error_code ec;
-    if (error.rfind("cannot create", 0) == 0 || IsWriteProtected(path) ||
-        std::filesystem::is_directory(path, ec)) {
+    if (CouldNotOpenForWriting(path, error)) {
       ui.message(kMsgCannotCreate);
     } else {
       ui.message("Error: Could not write the kana dump (" + error + "). The file on disk was not changed.");

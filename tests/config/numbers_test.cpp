@@ -45,8 +45,8 @@ TEST(LineScanner, FailedConversionsConsumeNothing) {
   EXPECT_EQ(s.hex(), 4u);
   EXPECT_EQ(s.word(), "G");
   EXPECT_EQ(s.hex(), 0xFFFFFFF0u);
-  EXPECT_EQ(s.hex(), 0u);  // "0x" without a digit after it reads the 0
-  EXPECT_EQ(s.word(), "xZ");
+  EXPECT_EQ(s.hex(), std::nullopt);  // "0x" without a digit after it is no number
+  EXPECT_EQ(s.word(), "0xZ");
   EXPECT_EQ(s.decimal(), INT32_MAX);
   EXPECT_EQ(s.word(), std::nullopt);
 }

@@ -47,6 +47,7 @@ TEST_F(ConfigTest, CodeEntriesAndThePositionRule) {
 TEST_F(ConfigTest, EntriesTheTablesCannotHoldAreDroppedAndLaterOnesReplace) {
   Load(
       Section("ZZ=foo\n"    // not hexadecimal
+              "0x =bar\n"   // "0x" and no digit: no code, not code 0 with the text "x"
               "=\n"         // no code at all
               "-1=x\n"      // a sign makes it 0xFFFFFFFF
               "123456=x\n"  // beyond the two-byte table
@@ -90,8 +91,8 @@ TEST_F(ConfigTest, ColourSection) {
 
   Load(Section(".NULL 00 - 1F\n8141=\n") +
        ".COLORTABLE\n.NULL=C\n.null16=$22\n"
-       "41=0C\n8140=$1FF\n0041=7\n42=\n"             // "0C" is decimal 0; bytes take the low 8 bits
-       "ZZ=5\n-1=5\n12345=5\n.NULL16 5\n.NULL16=\n"  // ignored: no code, no "=" or no colour word
+       "41=0C\n8140=$1FF\n0041=7\n42=\n"                   // "0C" is decimal 0; bytes take the low 8 bits
+       "ZZ=5\n-1=5\n12345=5\n.NULL16 5\n.NULL16=\n0x=6\n"  // ignored: no code, no "=" or no colour word
        ".ENDCOLOR\n");
   for (int code = 0; code < 256; ++code)
     EXPECT_EQ(c8(code).colour, code < 32 ? 12 : code == 0x41 ? 0 : 15) << code;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "headless/headless.h"
@@ -238,7 +239,9 @@ TEST(DumpMemory, WritesTheLastDecompressionAndReportsAFailedOpen) {
   test::LoadRomImage(f, Unheadered(test::CompressBlock(data)));
   ASSERT_EQ(f.DecompressBlock(0), 300);
   f.FSave.fileName = "left over";
-  p.ui.script.saveAnswers = {dir.file("wram.bin"), dir.file("missing/wram.bin")};
+  const std::string readOnly = dir.write("read-only.bin", "kept");
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
+  p.ui.script.saveAnswers = {dir.file("wram.bin"), dir.file("missing/wram.bin"), readOnly};
   f.DumpMemory1Click(kNoSender);
   EXPECT_EQ(test::ReadFileBytes(dir.file("wram.bin")), data);
   const FileDialog& shown = p.ui.script.dialogsRun.back();
@@ -247,6 +250,9 @@ TEST(DumpMemory, WritesTheLastDecompressionAndReportsAFailedOpen) {
   EXPECT_TRUE(p.ui.messages().empty());
   f.DumpMemory1Click(kNoSender);
   EXPECT_EQ(p.ui.messages(), std::vector<std::string>{"Error: Could not open file for saving..."});
+  f.DumpMemory1Click(kNoSender);  // nor can a read-only file be opened for writing
+  EXPECT_EQ(p.ui.messages(), std::vector<std::string>(2, "Error: Could not open file for saving..."));
+  EXPECT_EQ(test::ReadFileText(readOnly), "kept");
 }
 
 }  // namespace
