@@ -355,8 +355,8 @@ void FindInScriptWindow::replace() {
     status_->setText(FromMessage(RefusedCharactersMessage(Unencodable(with))));
     return;
   }
-  // The selection is no match yet: go to the first one.
-  if (!script.Replace(ToBytes(with)) && !script.results.empty()) script.ActivateResult(0);
+  // The selection is no match (yet, or any more): on to the next one, which may be in another block.
+  if (!script.Replace(ToBytes(with)) && !script.results.empty()) script.ActivateResult(script.NextResult());
   showResults();
 }
 

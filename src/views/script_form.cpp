@@ -441,19 +441,27 @@ bool TScriptForm::Replace(const std::string& with) {
   for (const TextMatch& m : FindInTranslation(editor.text(), f.gCurStringCount, finder))
     isMatch = isMatch || m.position == start;
   if (!isMatch) return false;
-  const int block = f.gCurBlock;
   editor.replaceRanges({{static_cast<int>(start), static_cast<int>(lastSearch.text.size())}}, with);
-  // On to the next match: later in this block, or in a later block.
+  // On to the next match in this block. One in another block waits for the next Replace: going
+  // there asks about the unsaved text, and a No the user did not expect would drop this very
+  // replacement.
   Find(lastSearch);
-  const size_t after = start + with.size();
+  const size_t next = NextResult();
+  if (next < results.size() && results[next].block == f.gCurBlock &&
+      results[next].position >= static_cast<size_t>(editor.selStart()))
+    ActivateResult(next);
+  return true;
+}
+
+size_t TScriptForm::NextResult() const {
+  const TmyForm& f = program.myForm;
+  const RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  const auto caret = static_cast<size_t>(editor.selStart() + editor.selLength());
   for (size_t i = 0; i < results.size(); ++i) {
     const Result& r = results[i];
-    if (r.block > block || (r.block == block && r.position >= after)) {
-      ActivateResult(i);
-      break;
-    }
+    if (r.block > f.gCurBlock || (r.block == f.gCurBlock && r.position >= caret)) return i;
   }
-  return true;
+  return 0;
 }
 
 void TScriptForm::ReplaceAll(const std::string& with) {

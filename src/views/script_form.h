@@ -100,8 +100,11 @@ class TScriptForm {
   // become current, or the match is no longer there.
   bool ActivateResult(size_t index);
   // Replaces the match selected in the Text Editor (an edit the user can undo) and selects the
-  // next result. False when the selection is no match.
+  // next match in the shown block, if there is one. False when the selection is no match.
   bool Replace(const std::string& with);
+  // The first result after the Text Editor's selection, in the shown block or a later one; the
+  // first of all when none lies after it (0 also when there are none).
+  size_t NextResult() const;
   // Replaces every match of the last search in the translations, after asking: the current
   // block's in the Text Editor (one edit to undo), every other file rewritten whole. Says what
   // was done, naming each file that could not be written (and was left as it was).

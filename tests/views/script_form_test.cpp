@@ -201,12 +201,31 @@ TEST_F(ScriptForm, FindSearchesTheEditorsTextAndJumpsToTheMatch) {
 }
 
 TEST_F(ScriptForm, ReplaceEditsTheCurrentBlockAndGoesOn) {
+  // The last match of a block: replaced, and the Text Editor stays on its block, asking nothing
+  // (a No to the unsaved-text question would drop the replacement just made).
+  lp.select(0);
+  ASSERT_EQ(script().Find({"sword", {}, false}).size(), 3u);
+  ASSERT_TRUE(script().ActivateResult(0));
+  EXPECT_TRUE(script().Replace("blade"));
+  EXPECT_EQ(lp.form().gCurBlock, 0);
+  EXPECT_TRUE(lp.p.ui.script.said.empty());
+  EXPECT_NE(lp.editor().text().find("The blade"), std::string::npos);
+  // The next match is the next block's first, which the next step goes to (asking first).
+  EXPECT_FALSE(script().Replace("blade"));
+  ASSERT_EQ(script().NextResult(), 0u);  // "A Sword": block 1 is now the first with matches
+  EXPECT_EQ(script().results[0].block, 1);
+  lp.p.ui.script.questionAnswers = {true};
+  ASSERT_TRUE(script().ActivateResult(script().NextResult()));
+  EXPECT_EQ(lp.form().gCurBlock, 1);
+  EXPECT_NE(test::ReadFileText(lp.textFile(kA)).find("The blade"), std::string::npos);
+  lp.p.ui.script.said.clear();
+
   lp.select(1);
   const int undo = lp.editor().undoSteps;
-  ASSERT_EQ(script().Find({"sword", {}, false}).size(), 3u);
+  ASSERT_EQ(script().Find({"sword", {}, false}).size(), 2u);
   lp.editor().setSelection(0, 5);
   EXPECT_FALSE(script().Replace("blade"));  // the selection is no match: nothing replaced
-  ASSERT_TRUE(script().ActivateResult(1));
+  ASSERT_TRUE(script().ActivateResult(0));
   EXPECT_TRUE(script().Replace("blade"));
   EXPECT_EQ(lp.editor().text(), ".STRING 0\nA blade, a SWORD\n.ENDS\n");
   // On to the next match, which the next Replace takes; then there is none left after it.
