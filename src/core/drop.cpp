@@ -108,6 +108,13 @@ DropPlan PlanDrop(const std::vector<std::string>& paths, std::string_view romFil
 
 // ---- the drop on the main window ----
 
+bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view dataFilter,
+                        std::string_view patchFilter) {
+  const auto patch = [&](const std::string& f) { return MatchesFilter(f, patchFilter); };
+  return !files.empty() && files.size() <= 2 && !patch(files[0]) && !MatchesFilter(files[0], dataFilter) &&
+         (files.size() == 1 || !patch(files[1]));
+}
+
 void TmyForm::FilesDropped(const std::vector<std::string>& paths) {
   const DropPlan plan = PlanDrop(paths, RomFileFilter(), DataFileFilter(), PatchFileFilter());
   // What cannot be used is said once, before anything is opened.

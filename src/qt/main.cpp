@@ -21,11 +21,11 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: ts2edit [--spell LANG] [ROM [DATAFILE]]\n"
-    "       ts2edit [--spell LANG] FILE [FILE]\n"
+    "       ts2edit [--spell LANG] FILE...\n"
     "\n"
     "Opens the script editor. With ROM, the ROM file is opened at start; with DATAFILE too,\n"
     "that text block data file is read instead of asking for one. Files given otherwise (a\n"
-    "patch, a data file first, a ROM and a patch) are opened as if dropped on the window.\n"
+    "patch, a data file first, a ROM and its patches) are opened as if dropped on the window.\n"
     "Without files, the editor opens nothing; File > Recent Files offers the last ROM and\n"
     "data files.\n"
     "\n"
@@ -83,16 +83,9 @@ int Run(Application& app) {
     }
     files.push_back(ts2::qt::ToPath(arguments[i]));
   }
-  if (files.size() > 2) {
-    std::fprintf(stderr, "ts2edit: too many arguments\n%s", kUsage);
-    return 2;
-  }
-  // A ROM first, then at most its data file: the classic command line. Anything else (a patch
-  // or a data file the desktop opens with the editor) is taken as a drop.
-  auto isPatch = [](const std::string& f) { return ts2::MatchesFilter(f, ts2::PatchFileFilter()); };
-  const bool classic = !files.empty() && !isPatch(files[0]) &&
-                       !ts2::MatchesFilter(files[0], ts2::DataFileFilter()) &&
-                       (files.size() == 1 || !isPatch(files[1]));
+  // A ROM first, then at most its data file: the classic command line. Anything else (a patch,
+  // a data file, a ROM and its patches the desktop opens with the editor) is taken as a drop.
+  const bool classic = ts2::ClassicCommandLine(files, ts2::DataFileFilter(), ts2::PatchFileFilter());
 
   ts2::qt::QtToolkit ui;
   ui.useSettingsFile(ts2::qt::QtToolkit::UserSettingsFile());

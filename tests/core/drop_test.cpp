@@ -49,6 +49,29 @@ TEST(DropPlan, SortsDroppedFilesByKind) {
   EXPECT_EQ(plan.unused, (Lines{"/r2.smc", "/e.txt"}));
 }
 
+// The editor's command line: a ROM and at most its data file are opened as Open ROM opens them
+// (whatever the ROM's name); anything else is taken as a drop.
+TEST(DropPlan, TheClassicCommandLineIsARomAndAtMostItsDataFile) {
+  const struct {
+    Lines files;
+    bool classic;
+  } cases[] = {
+      {{"game.sfc"}, true},
+      {{"game.sfc", "script.txt"}, true},
+      {{"dump.bin", "script.dat"}, true},  // named otherwise: still the ROM and its data file
+      {{}, false},
+      {{"fix.ips"}, false},
+      {{"script.txt"}, false},
+      {{"script.txt", "game.sfc"}, false},
+      {{"game.sfc", "fix.bps"}, false},
+      {{"game.sfc", "script.txt", "fix.ips"}, false},  // a file manager opening all three
+      {{"game.sfc", "a.ips", "b.ips"}, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ClassicCommandLine(c.files, DataFileFilter(), PatchFileFilter()), c.classic)
+        << ::testing::PrintToString(c.files);
+}
+
 using Drop = DesktopFixture;
 
 TEST_F(Drop, ARomOpensAndAsksForTheDataFileUnlessOneCameWithIt) {

@@ -17,7 +17,7 @@ foreach(path bin/ts2edit bin/ts2tool share/applications/ts2edit.desktop
 endforeach()
 
 file(STRINGS "${WORK_DIR}/share/applications/ts2edit.desktop" entry)
-foreach(line "[Desktop Entry]" "Type=Application" "Exec=ts2edit %f" "Icon=ts2edit")
+foreach(line "[Desktop Entry]" "Type=Application" "Exec=ts2edit %F" "Icon=ts2edit")
   if(NOT line IN_LIST entry)
     message(FATAL_ERROR "the desktop entry lacks '${line}'")
   endif()
