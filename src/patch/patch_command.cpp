@@ -179,6 +179,7 @@ void TmyForm::RunPatches(const std::vector<std::string>& files) {
   const bool applied = ApplyPatchFiles(files, PatchRoute::TempFile, &unchanged);
   // Patches that applied, even before one failed, may have changed the original strings.
   program.ScriptForm().similar.ScriptMayHaveChanged();
+  program.ScriptForm().OriginalsMayHaveChanged();
   if (!applied) return;
   ui.message(kMsgComplete);
   gROMModified = 1;

@@ -130,6 +130,10 @@ void TScriptForm::GlossaryChanged() {
   glossary.Follow(true);
 }
 
+void TScriptForm::OriginalsMayHaveChanged() {
+  if (!glossary.glossary().empty()) GlossaryChanged();
+}
+
 void TScriptForm::GlossaryMayHaveChanged() {
   if (glossary.Refresh()) GlossaryChanged();
 }

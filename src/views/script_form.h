@@ -42,6 +42,9 @@ class TScriptForm {
   void SpellingChanged();         // spelling was turned on or off, or a word became known
   void GlossaryChanged();         // the glossary file was read again with other contents
   void GlossaryMayHaveChanged();  // the user came back from another program
+  // A patch may have changed the original strings: the glossary terms standing in them, and so
+  // every block's glossary findings, are looked for again.
+  void OriginalsMayHaveChanged();
   // Other blocks' files changed on disk since they were counted (the user came back from another
   // program: a `git pull`, ts2tool import) count again.
   void OtherFilesMayHaveChanged();

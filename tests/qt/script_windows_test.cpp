@@ -294,6 +294,26 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
 
 // Both faces write the same PO file: the original text's Shift-JIS converted by Qt here and by
 // the system's converter in ts2tool.
+// A patch that changes an original changes which glossary terms stand in it: every block's count
+// follows, not only the shown one's.
+TEST_F(ScriptWindows, GlossaryFindingsFollowAPatchOfTheOriginals) {
+  ASSERT_TRUE(made);
+  dir.write("Dumps/glossary.csv", "sword,lame\n");  // "Take the SWORD and go." / "Prends l'épée et pars."
+  ASSERT_TRUE(open());
+  clickLine("bList", 1);
+  settle();
+  ASSERT_TRUE(program.ScriptForm().progress[0]);
+  ASSERT_EQ(program.ScriptForm().progress[0]->withFindings, 2u);  // string 3's name, and "lame"
+  // SWORD becomes XWORD in the ROM (file offset 0xB002A).
+  std::string ips = "PATCH";
+  ips += std::string("\x0B\x00\x2A\x00\x01", 5) + "X" + "EOF";
+  const std::string patch = dir.write("xword.ips", ips);
+  program.myForm.RunPatches({patch});
+  settle();
+  ASSERT_TRUE(program.ScriptForm().progress[0]);
+  EXPECT_EQ(program.ScriptForm().progress[0]->withFindings, 1u);
+}
+
 TEST_F(ScriptWindows, GlossaryShowsTheStringsTermsAndPutsOneAtTheCaret) {
   ASSERT_TRUE(made);
   dir.write("Dumps/glossary.csv", "Mira,Myra,the healer\nMira,Mirabelle\nTom,Tom\n");
