@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer and run, then
-# every fuzz target (clang, libFuzzer) run briefly over its corpus. Installs what is missing
-# first (`scripts/setup.sh deps`: clang, libFuzzer, the symbolizer for readable reports).
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer and run (the
+# benchmark programs are built there too), then every fuzz target (clang, libFuzzer) run briefly
+# over its corpus. Installs what is missing first (`scripts/setup.sh deps`: clang, libFuzzer, the
+# symbolizer for readable reports).
 #   scripts/check-sanitizers.sh [tests|fuzz|all]     (default: all)
 # Environment: SANITIZE_BUILD_DIR (default: build-asan), FUZZ_BUILD_DIR (default: build-fuzz),
 # JOBS (default: number of cores), FUZZ_FLAGS (see fuzz/run.sh).
@@ -20,7 +21,9 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/scripts/lsan.supp:print_s
 
 sanitized_tests() {
   echo "== sanitizer build (ASan + UBSan) in $asan_dir"
-  cmake -S "$here" -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTS2_SANITIZE=ON
+  # The benchmark programs are built here too (not run), so that a change to the code they drive
+  # cannot leave them unbuildable unnoticed.
+  cmake -S "$here" -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTS2_SANITIZE=ON -DTS2_BUILD_BENCH=ON
   cmake --build "$asan_dir" -j "$jobs"
   QT_QPA_PLATFORM=offscreen ctest --test-dir "$asan_dir" --output-on-failure -j "$jobs"
 }
