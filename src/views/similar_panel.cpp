@@ -53,10 +53,11 @@ void SimilarPanel::Refresh() {
   if (read_.size() < blocks.size()) read_.resize(blocks.size());
   for (const ScriptBlock& b : blocks) {
     Read& read = read_[static_cast<size_t>(b.index)];
-    const bool shownBlock = b.index == f.gCurBlock && !f.gTextPath.empty();
+    // A block whose translation file is the shown one (two blocks of one pointer table) too.
+    const bool shownBlock = !f.gTextPath.empty() && (b.index == f.gCurBlock || b.file == f.gTextPath);
     std::optional<std::string> text;
     if (shownBlock) {
-      // The shown block as the Text Editor holds it, saved or not; read from disk when another
+      // The shown file as the Text Editor holds it, saved or not; read from disk when another
       // block is shown.
       text = program.ui.richEdit(ControlId::TDMemo).text();
       read = Read{};

@@ -128,6 +128,23 @@ TEST_F(SimilarWindow, OriginalsAreComparedAsTheImageNowReads) {
   EXPECT_EQ(panel.matches[0].original, "Welcome to Tormel Saragon!");
 }
 
+TEST_F(SimilarWindow, TheShownFileIsReadAsTheTextEditorHoldsItForEveryBlockOfIt) {
+  // A fifth block of CA0100's pointer table, whose translations are that block's file; the window
+  // reads a file once, for the first block of it.
+  dir.write("demo.txt", ReadFileText(dir.file("demo.txt")) + ".BLOCK $CA0100 $CB0000 $CB0000 3\r\n");
+  ASSERT_TRUE(p.form().OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")));
+  showBlock(4);
+  panel.shown = true;
+  showString(0);
+  const std::string text = p.ui.TDMemo.text();
+  p.ui.TDMemo.setSelection(static_cast<int>(text.find("\n\n.ENDS")) + 1, 0);
+  p.ui.TDMemo.type("Bienvenue, toi !");  // unsaved
+  showString(2);
+  panel.SetLeast(50);
+  EXPECT_EQ(rows(), (std::vector<std::string>{"53% Block CA0000 string 0: Bienvenue \xE0 Tormel Saragon!",
+                                              "50% Block CA0100 string 0: Bienvenue, toi !"}));
+}
+
 TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {
   panel.shown = true;
   showString(1);  // no section in the file yet
