@@ -1,8 +1,8 @@
 // Lines too wide for the translation box broken at spaces. The game's renderer starts a new box
 // line wherever the pen reaches the wrap point, in the middle of a word if it must; a translator
 // breaks the line between words instead, and this does it for them: each line the box check
-// finds too wide is broken at the last space before the pixel where it passes the wrap point,
-// as often as it takes. Lines are only ever broken, never joined, so the translator's own line
+// finds too wide is broken at the last space before the pixel where it passes the wrap point
+// whose first part then fits, as often as it takes. Lines are only ever broken, never joined, so the translator's own line
 // breaks stay where they are.
 #pragma once
 
