@@ -143,9 +143,15 @@ std::optional<AutosaveInfo> ParseAutosaveInfo(std::string_view text) {
 }
 
 std::string AutosaveKey(const std::string& file) {
+  namespace fs = std::filesystem;
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(file, error);
-  return (error ? std::filesystem::path(file) : absolute).lexically_normal().string();
+  const fs::path absolute = fs::absolute(file, error);
+  if (error) return fs::path(file).lexically_normal().string();
+  // The folder as the system names it, whatever links the path went through: the editor's own
+  // Dumps folder is named from the working folder, which the system gives without links.
+  const fs::path normal = absolute.lexically_normal();
+  const fs::path folder = fs::weakly_canonical(normal.parent_path(), error);
+  return error ? normal.string() : (folder / normal.filename()).string();
 }
 
 AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file, int slot) {

@@ -41,7 +41,8 @@ std::string LocalTime(int64_t seconds);
 std::optional<AutosaveInfo> ParseAutosaveInfo(std::string_view text);
 
 // The whole path `file` names (made absolute against the working directory, "." and ".."
-// resolved as written), the one key of its copy.
+// resolved as written, its folder named as the system names it, without symbolic links), the
+// one key of its copy.
 std::string AutosaveKey(const std::string& file);
 // How many editors at once keep a copy of one file: slot 0 is "NAME-HASH", slot k "NAME-HASH-k+1".
 constexpr int kAutosaveSlots = 8;

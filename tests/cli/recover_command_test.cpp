@@ -71,6 +71,18 @@ TEST_F(Recover, ListsRestoresAndDiscardsWhatTheEditorKept) {
   EXPECT_FALSE(FindKeptText(autosave(), dir.file("Dumps/000A0000.txt")));
 }
 
+// The editor names its Dumps folder from the working folder, without links; a path through a link
+// to the same folder finds the same copies.
+TEST_F(Recover, AFolderReachedThroughALinkHasItsCopies) {
+  leave(kept, file);
+  const std::string link = dir.file("through");
+  ASSERT_EQ(::symlink(dir.path().c_str(), link.c_str()), 0);
+  const ToolRun r = recover("--dumps '" + link + "/Dumps'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("string 1 differs"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1 file with unsaved text"), std::string::npos) << r.out;
+}
+
 // Text typed into a file that another program (a git pull) changed since is not written over it
 // unless asked for.
 TEST_F(Recover, AFileChangedSinceIsRestoredOnlyWhenForced) {
