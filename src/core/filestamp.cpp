@@ -9,14 +9,6 @@
 
 namespace ts2 {
 
-namespace {
-
-int64_t MtimeNs(const struct stat& st) {
-  return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-}
-
-}  // namespace
-
 uint64_t HashBytes(std::span<const uint8_t> bytes) {
   // Eight bytes a step, each step a multiply and a fold: a few hundred microseconds for a ROM.
   uint64_t h = 0x9E3779B97F4A7C15ull ^ bytes.size();
@@ -31,25 +23,36 @@ uint64_t HashBytes(std::span<const uint8_t> bytes) {
   return h ^ (h >> 29);
 }
 
+FileStamp StampOf(const FileIdentity& seen, std::span<const uint8_t> bytes) {
+  FileStamp stamp{true, seen.size, seen.mtimeNs, HashBytes(bytes)};
+  stamp.ctimeNs = seen.ctimeNs;
+  stamp.device = seen.device;
+  stamp.inode = seen.inode;
+  return stamp;
+}
+
 FileStamp StampAfter(const std::string& path, std::span<const uint8_t> bytes) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return {};
-  return {true, static_cast<uint64_t>(st.st_size), MtimeNs(st), HashBytes(bytes)};
+  FileIdentity seen;
+  if (!IdentityOf(path, seen)) return {};
+  return StampOf(seen, bytes);
 }
 
 DiskState CheckOnDisk(const std::string& path, const FileStamp& stamp, FileStamp* now) {
   if (!stamp.known) return DiskState::Unchanged;
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
+  FileIdentity is;
+  if (!IdentityOf(path, is)) {
     if (errno != ENOENT && errno != ENOTDIR) return DiskState::Changed;
     return stamp.present ? DiskState::Missing : DiskState::Unchanged;
   }
-  FileStamp seen{true, static_cast<uint64_t>(st.st_size), MtimeNs(st), stamp.hash};
+  FileStamp seen = StampOf(is, std::span<const uint8_t>());
+  seen.hash = stamp.hash;
   DiskState state = DiskState::Unchanged;
   if (!stamp.present || seen.size != stamp.size) {
     seen.hash = 0;  // not read: other bytes for certain
     state = DiskState::Changed;
-  } else if (seen.mtimeNs != stamp.mtimeNs) {
+  } else if (seen.mtimeNs != stamp.mtimeNs || seen.ctimeNs != stamp.ctimeNs || seen.device != stamp.device ||
+             seen.inode != stamp.inode) {
+    // Touched, replaced, or written with its time set back: the bytes tell.
     const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
     seen.hash = bytes ? HashBytes(*bytes) : 0;
     state = bytes && seen.hash == stamp.hash ? DiskState::Unchanged : DiskState::Changed;

@@ -15,14 +15,43 @@
 
 namespace ts2 {
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
+namespace {
+
+int64_t Nanoseconds(const struct timespec& t) {
+  return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileIdentity IdentityFrom(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_size), Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim),
+          static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
+bool IdentityOf(int fd, FileIdentity& out) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  out = IdentityFrom(st);
+  return true;
+}
+
+bool IdentityOf(const std::string& path, FileIdentity& out) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  out = IdentityFrom(st);
+  return true;
+}
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, FileIdentity* seen) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!f) return std::nullopt;
   std::vector<uint8_t> bytes;
   // Read in place, in one go for a file whose length is known; what is read past it (a file that
   // grew, a pipe) is added after.
   struct stat st;
-  if (::fstat(fileno(f.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+  const bool stated = ::fstat(fileno(f.get()), &st) == 0;
+  if (seen) *seen = stated ? IdentityFrom(st) : FileIdentity{};
+  if (stated && S_ISREG(st.st_mode) && st.st_size > 0) {
     bytes.resize(static_cast<size_t>(st.st_size));
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f.get()));
   }
@@ -157,7 +186,10 @@ bool IsWriteProtected(const std::string& path) {
   const fs::file_status st = fs::status(path, ec);
   if (ec || !fs::is_regular_file(st)) return false;
   constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  return (st.permissions() & kAnyWrite) == fs::perms::none;
+  if ((st.permissions() & kAnyWrite) == fs::perms::none) return true;
+  // Someone may write to it: this user, as the system decides (root may; another user's file in a
+  // folder shared for writing is not this user's to replace).
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
 }
 
 bool WriteWorkingFile(const std::string& path, const void* data, size_t size) {
@@ -170,7 +202,28 @@ bool WriteWorkingFile(const std::string& path, const void* data, size_t size) {
   return written && closed;
 }
 
-bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
+std::string NameBeside(const std::string& path, std::string_view suffix) {
+  const size_t slash = path.rfind('/');
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const size_t most = limit > 0 ? static_cast<size_t>(limit) : 255;
+  const std::string_view name = std::string_view(path).substr(start);
+  if (name.size() + suffix.size() <= most) return path + std::string(suffix);
+  // The name cut short, at a character's start, with a hash of the whole name that keeps two long
+  // names apart.
+  constexpr size_t kHashChars = 17;  // "~" and 16 hex digits
+  size_t keep = most > suffix.size() + kHashChars ? most - suffix.size() - kHashChars : 0;
+  while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+  uint64_t hash = 0xCBF29CE484222325ull;  // FNV-1a
+  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return path.substr(0, start) + std::string(name.substr(0, keep)) + "~" + hex + std::string(suffix);
+}
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error,
+                     FileIdentity* written) {
   const std::optional<std::string> target = FinalTarget(path, error);
   if (!target) return false;
   // Renaming over a file nobody may write to would replace it behind its owner's back (a team's
@@ -180,7 +233,8 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
     errno = EACCES;
     return false;
   }
-  const std::string temp = *target + ".tmp~";  // in the target's own folder, so the rename is atomic
+  // In the target's own folder, so the rename is atomic.
+  const std::string temp = NameBeside(*target, ".tmp~");
   const int fd = OpenTempAlone(temp);
   auto fail = [&](const std::string& what) {
     const int e = errno;
@@ -194,10 +248,27 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
   };
   if (fd < 0) return fail("cannot create " + temp);
   if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) return fail("cannot write " + temp);
-  // Keep the permissions of the file being replaced.
+  // Keep the owner, group and permissions of the file being replaced: the owner only when this
+  // user may give a file away (root), the group when this user is in it. The bits are set after,
+  // since a change of owner clears the set-user and set-group bits.
   struct stat st;
-  if (::stat(target->c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (::stat(target->c_str(), &st) == 0) {
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+      // Neither: the new file is this user's, in this user's group, as any new file would be.
+    }
+    ::fchmod(fd, st.st_mode & 07777);
+  }
+  FileIdentity before;
+  const bool known = written && IdentityOf(fd, before);
   if (std::rename(temp.c_str(), target->c_str()) != 0) return fail("cannot replace " + *target);
+  if (written) {
+    // The rename moves the change time on. Taken again from the file written, unless something
+    // else changed it meanwhile: then as it was before, which the next look finds otherwise.
+    FileIdentity after;
+    *written = known && IdentityOf(fd, after) && after.size == before.size && after.mtimeNs == before.mtimeNs
+                   ? after
+                   : before;
+  }
   ::close(fd);  // lets the next save of the file go on
   SyncFolder(*target);
   return true;
@@ -232,7 +303,7 @@ std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void
   }
   for (const std::string& base : bases) {
     for (int n = 1; n <= 99; ++n) {
-      const std::string candidate = base + ".unsaved" + (n == 1 ? "" : "-" + std::to_string(n));
+      const std::string candidate = NameBeside(base, ".unsaved" + (n == 1 ? "" : "-" + std::to_string(n)));
       if (WriteNewFile(candidate, data, size)) {
         SyncFolder(candidate);
         if (temporary) *temporary = &base != &bases.front();

@@ -15,8 +15,25 @@ namespace ts2 {
 // The platform's path separator, used where the system writes "\".
 inline constexpr char kPathSep = '/';
 
-// The file's bytes; std::nullopt, with errno saying why, when it cannot be read.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+// Which file a name led to and how it was then: what tells a later change of it apart, even one
+// that keeps the size and the modification time (the change time and the file's identity cannot
+// be set back by a program).
+struct FileIdentity {
+  uint64_t size = 0;
+  int64_t mtimeNs = 0;  // modification time, in nanoseconds
+  int64_t ctimeNs = 0;  // status change time, in nanoseconds
+  uint64_t device = 0, inode = 0;
+};
+
+// The file's bytes; std::nullopt, with errno saying why, when it cannot be read. `seen` (when
+// given) receives the file as it was when it was opened, before its bytes were read: a change
+// made while they are read is one the next look sees.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, FileIdentity* seen = nullptr);
+
+// The identity of the open file `fd`; false when it cannot be looked at.
+bool IdentityOf(int fd, FileIdentity& out);
+// The same of the file at `path`.
+bool IdentityOf(const std::string& path, FileIdentity& out);
 
 // Why the file at `path` cannot be read (the system's words, "Permission denied", "Is a
 // directory"); empty when it can be read or when there is none (nothing at `path`, or a folder on
@@ -24,11 +41,17 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 // one: whatever is written in its place would replace what it holds.
 std::string ReadErrorOf(const std::string& path);
 
+// `path` with `suffix` added to its name, for a file beside it (a temporary file, a copy). A name
+// that would then pass the longest its folder takes is cut short first, with a hash of the whole
+// name added, so that a file whose own name is already long still has a place beside it.
+std::string NameBeside(const std::string& path, std::string_view suffix);
+
 // The file `path` finally names: itself, or, for a symbolic link (or a chain of them), the file at
 // its end. std::nullopt, with `error` and errno saying so, for a link that names no file.
 std::optional<std::string> FinalTarget(const std::string& path, std::string* error = nullptr);
 
-// True for an existing regular file whose permission bits let nobody write to it.
+// True for an existing regular file that this program may not write to: its permission bits let
+// nobody write to it, or not this user. Replacing it by a new file would take it from its owner.
 bool IsWriteProtected(const std::string& path);
 
 // Writes `size` bytes to `path` without ever leaving a half-written file: the bytes go to a
@@ -36,10 +59,14 @@ bool IsWriteProtected(const std::string& path);
 // folder is flushed after the rename. A symbolic link is written through: the file it finally
 // names is replaced (in that file's folder, keeping its permission bits) and the link stays. Saves
 // of one file at the same moment, from this program or another, take turns: each one succeeds and
-// the file is always one of them whole. A read-only file (IsWriteProtected) is not replaced,
-// whoever runs the program. On failure nothing is replaced, the temporary file is
-// removed, `error` says what failed and errno why.
-bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
+// the file is always one of them whole. A file this user may not write to (IsWriteProtected) is
+// not replaced; the new file keeps the old one's owner and group where the system lets it. On
+// failure nothing is replaced, the temporary file is removed, `error` says what failed and errno
+// why.
+// `written` (when given) receives the identity of the file written, taken from the file itself,
+// so that another program's write just after the save is not taken for the save's own.
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr,
+                     FileIdentity* written = nullptr);
 // Whether WriteFileAtomic's failure `error` for `path` is one of a file that could not be opened
 // for writing at all: it could not be made, is read-only, or is a folder.
 bool CouldNotOpenForWriting(const std::string& path, const std::string& error);

@@ -170,12 +170,13 @@ bool TmyForm::OpenRomChosen(const std::string& path, TObject Sender, const std::
   }
   gDumpDir = dir + kPathSep + "Dumps";
   MakeDirectory(gDumpDir);
+  const FileIdentity seen = file.seen;
   InstallRomImage(*this, std::move(file));
   program.ScriptForm().similar.ScriptLoaded();
   // The path is taken only once the file has been read, so a failed open never redirects a later
   // Save ROM; it is kept whole, never cut to a buffer's length, so Save writes to this file only.
   gROMPath = path;
-  romFileStamp = romFileSeen = StampAfter(path, {romAlloc.get(), gROMSize});
+  romFileStamp = romFileSeen = StampOf(seen, {romAlloc.get(), gROMSize});
 
   ui.menuItem(MenuId::LoadDataFile).setEnabled(true);
   if (!DecompressFont()) return true;
@@ -214,7 +215,8 @@ bool TmyForm::SaveRomImage(bool askIfChanged) {
   // The image replaces the file through a temporary copy; a file nobody may write to is refused
   // as the plain open for writing would refuse it, instead of being replaced behind its back.
   std::string error;
-  if (IsWriteProtected(gROMPath) || !WriteFileAtomic(gROMPath, romAlloc.get(), gROMSize, &error)) {
+  FileIdentity written;
+  if (IsWriteProtected(gROMPath) || !WriteFileAtomic(gROMPath, romAlloc.get(), gROMSize, &error, &written)) {
     if (error.empty() || error.rfind("cannot create", 0) == 0) {
       ui.message(kMsgSaveOpenFailed);
     } else {
@@ -223,7 +225,7 @@ bool TmyForm::SaveRomImage(bool askIfChanged) {
     }
     return false;  // gROMModified stays as it was
   }
-  romFileStamp = romFileSeen = StampAfter(gROMPath, {romAlloc.get(), gROMSize});
+  romFileStamp = romFileSeen = StampOf(written, {romAlloc.get(), gROMSize});
   if (onDisk == DiskState::Missing)
     ui.message("\"" + ExtractFileName(gROMPath) +
                "\" had been deleted or moved by another program; it was written again as a new file.");
@@ -247,9 +249,10 @@ void TmyForm::ReloadRomFile() {
     ui.message(kMsgWrongRom);
     return;
   }
+  const FileIdentity seen = file.seen;
   InstallRomImage(*this, std::move(file));
   program.ScriptForm().similar.ScriptLoaded();  // the originals may read otherwise now
-  romFileStamp = romFileSeen = StampAfter(gROMPath, {romAlloc.get(), gROMSize});
+  romFileStamp = romFileSeen = StampOf(seen, {romAlloc.get(), gROMSize});
   if (!DecompressFont()) return;
   pListClick(kNoSender);
 }

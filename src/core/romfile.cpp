@@ -61,6 +61,7 @@ RomReadStatus ReadRomFile(const std::string& path,
     return RomReadStatus::CannotOpen;
   }
   const uint32_t size = static_cast<uint32_t>(length);
+  IdentityOf(fileno(file), out.seen);
   Buffer<uint8_t> image;
   if (!(failAllocation && failAllocation("gROM")))
     image = ImageBuffer(static_cast<size_t>(std::max<uint64_t>(size, capacity)));

@@ -23,6 +23,7 @@ struct RomFile {
   uint32_t headerSize = 0;  // size AND 0x200: 0 or 512
   uint32_t bytesRead = 0;   // what the read delivered: `size` unless it came back short
   int error = 0;            // why the file could not be opened (an errno value), for the message
+  FileIdentity seen;        // the file as it was opened, before its bytes were read
   std::span<const uint8_t> gameData() const {
     return bytes ? std::span<const uint8_t>(bytes.get() + headerSize, size - headerSize)
                  : std::span<const uint8_t>();

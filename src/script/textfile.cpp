@@ -22,10 +22,6 @@ std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }
 
-std::span<const uint8_t> AsBytes(std::string_view text) {
-  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
-
 }  // namespace
 
 std::string ChangedOnDiskQuestion(const std::string& path) {
@@ -55,12 +51,13 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
   }
   const std::string bytes = EditorTextToFileBytes(editor.text());
   std::string error;
-  if (!WriteFileAtomic(gTextPath, bytes.data(), bytes.size(), &error)) {
+  FileIdentity written;
+  if (!WriteFileAtomic(gTextPath, bytes.data(), bytes.size(), &error, &written)) {
     ui.message("Error: Could not save " + Quoted(gTextPath) + " (" + error +
                "). The file on disk was not changed; the Text Editor keeps the text.");
     return SaveOutcome::Failed;
   }
-  textFileStamp = textFileSeen = StampAfter(gTextPath, AsBytes(bytes));
+  textFileStamp = textFileSeen = StampOf(written, bytes);
   if (onDisk == DiskState::Missing)
     ui.message(Quoted(ExtractFileName(gTextPath)) +
                " had been deleted or moved by another program; it was written again as a new file.");
@@ -73,11 +70,12 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
 
 bool TmyForm::LoadTextFile(const std::string& path) {
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  FileIdentity seen;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
   if (!bytes) return false;
   editor.setText(
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
-  textFileStamp = textFileSeen = StampAfter(path, *bytes);
+  textFileStamp = textFileSeen = StampOf(seen, *bytes);
   program.autosave().Settle();
   return true;
 }
@@ -177,7 +175,8 @@ bool TmyForm::SwitchTextFile() {
 
   const std::string skeleton = TranslationSkeleton(gCurStringCount);
   std::string error;
-  if (!WriteFileAtomic(path, skeleton.data(), skeleton.size(), &error)) {
+  FileIdentity written;
+  if (!WriteFileAtomic(path, skeleton.data(), skeleton.size(), &error, &written)) {
     // An empty editor: the previous block's text must not be saved under this block's name.
     editor.clear();
     textFileStamp = textFileSeen = AbsentStamp();  // a file that turns up later is not the editor's
@@ -186,7 +185,7 @@ bool TmyForm::SwitchTextFile() {
     return true;
   }
   editor.setText(FileBytesToEditorText(skeleton));
-  textFileStamp = textFileSeen = StampAfter(path, AsBytes(skeleton));
+  textFileStamp = textFileSeen = StampOf(written, skeleton);
   return true;
 }
 

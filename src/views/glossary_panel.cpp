@@ -28,12 +28,13 @@ bool GlossaryPanel::Load() {
     if (exists_ && CheckOnDisk(path, stamp_) == DiskState::Unchanged) return false;
     if (!exists_ && (path.empty() || !FileExists(path))) return false;
   }
-  const std::optional<std::vector<uint8_t>> bytes = path.empty() ? std::nullopt : ReadWholeFile(path);
+  FileIdentity seen;
+  const std::optional<std::vector<uint8_t>> bytes = path.empty() ? std::nullopt : ReadWholeFile(path, &seen);
   exists_ = bytes.has_value();
   glossary_ = exists_
                   ? Glossary(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()))
                   : Glossary();
-  stamp_ = exists_ ? StampAfter(path, *bytes) : FileStamp{};
+  stamp_ = exists_ ? StampOf(seen, *bytes) : FileStamp{};
   loadedPath_ = path;
   loaded_ = true;
   ++generation_;

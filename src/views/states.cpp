@@ -228,12 +228,13 @@ StatesOnDisk CountOnDisk(const std::string& path, uint32_t strings, const LintOp
   StatesOnDisk out;
   out.progress.strings = strings;
   out.memo.options = options;
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  FileIdentity seen;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
   if (!bytes) {
     if (!FileExists(path)) out.stamp = AbsentStamp();  // one that appears is counted then
     return out;
   }
-  out.stamp = StampAfter(path, *bytes);
+  out.stamp = StampOf(seen, *bytes);
   const std::string text =
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   out.progress = Tally(

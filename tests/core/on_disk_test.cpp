@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 
+#include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "support/loaded_program.h"
 
@@ -32,11 +33,18 @@ bool Said(const LoadedProgram& lp, const std::string& text) {
   return std::find(said.begin(), said.end(), text) != said.end();
 }
 
-// Replaces a file's bytes as another program would, with a modification time of its own.
-void WriteAsAnotherProgram(const std::string& path, const std::string& bytes) {
+// How another program changes a file: with a modification time of its own, or keeping the old one
+// (a tool that keeps times, a file system whose clock ticks in seconds), in place or by writing a
+// new file and renaming it over the old.
+enum class Change { NewTime, SameTimeInPlace, SameTimeByRename };
+
+// Replaces a file's bytes as another program would.
+void WriteAsAnotherProgram(const std::string& path, const std::string& bytes, Change how = Change::NewTime) {
   const auto stamp = fs::last_write_time(path);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  fs::last_write_time(path, stamp + std::chrono::seconds(5));
+  const std::string written = how == Change::SameTimeByRename ? path + ".theirs" : path;
+  std::ofstream(written, std::ios::binary | std::ios::trunc) << bytes;
+  fs::last_write_time(written, how == Change::NewTime ? stamp + std::chrono::seconds(5) : stamp);
+  if (written != path) fs::rename(written, path);
 }
 
 // A folder in which nothing can be created, removed or renamed, for every user: the immutable
@@ -261,69 +269,72 @@ TEST(ChangedOnDisk, TheSaveAsksOverwriteReloadOrCancel) {
   for (bool rom : {false, true}) {
     for (Answer answer : {Overwrite, Reload, Cancel, Closed}) {
       for (bool byActivation : {false, true}) {
-        SCOPED_TRACE(testing::Message() << (rom ? "ROM " : "text ") << "answer " << answer
-                                        << (byActivation ? " on activation" : " at the save"));
-        LoadedProgram lp({{kA, 1}});
-        lp.select(0);
-        TmyForm& f = lp.form();
-        const std::string path = rom ? f.gROMPath : f.gTextPath;
-        std::string theirs = ReadFileText(path);
-        theirs[rom ? 0x30 : 0] = '#';
-        if (rom) {
-          f.gROM[0x20] = 0x5A;
-          f.gROMModified = 1;
-        } else {
-          lp.editor().setSelection(lp.editor().textLength(), 0);
-          lp.editor().type("mine\n");
-        }
-        const std::vector<uint8_t> mine = rom ? lp.image() : [&] {
-          const std::string b = EditorTextToFileBytes(lp.editor().text());
-          return std::vector<uint8_t>(b.begin(), b.end());
-        }();
-        WriteAsAnotherProgram(path, theirs);
-        lp.p.ui.script.said.clear();
-        lp.p.ui.script.choiceAnswers = {answer};
-        lp.p.ui.script.questionAnswers = {false};  // Reload: drop the unsaved work
-        if (byActivation) {
-          lp.p.program.applicationActivated();
-        } else {
-          f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
-        }
-        ASSERT_FALSE(lp.p.ui.script.said.empty());
-        const auto& asked = lp.p.ui.script.said.front();
-        EXPECT_EQ(asked.caption, "File Changed...");
-        EXPECT_EQ(asked.text, ChangedOnDiskQuestion(path));
-        const std::vector<uint8_t> onDisk = ReadFileBytes(path);
-        const bool unsaved = rom ? f.gROMModified != 0 : lp.editor().modified();
-        switch (answer) {
-          case Overwrite:
-            EXPECT_EQ(onDisk, mine);
-            EXPECT_FALSE(unsaved);
-            break;
-          case Reload:
-            EXPECT_EQ(lp.p.ui.script.said.at(1).text,
-                      rom ? "ROM data modified. Do you wish to save changes?"
-                          : "Current data not saved. Do you wish to save it?");
-            EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
-            EXPECT_FALSE(unsaved);
-            if (rom) {
-              EXPECT_EQ(lp.image(), onDisk);
-            } else {
-              EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
-            }
-            break;
-          case Cancel:
-          case Closed:
-            EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
-            EXPECT_TRUE(unsaved);
-            if (byActivation) {  // asked once per change; the next save asks again
-              const size_t said = lp.p.ui.script.said.size();
-              lp.p.program.applicationActivated();
-              EXPECT_EQ(lp.p.ui.script.said.size(), said);
-              f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
-              EXPECT_EQ(lp.p.ui.script.said.at(said).text, ChangedOnDiskQuestion(path));
-            }
-            break;
+        for (Change how : {Change::NewTime, Change::SameTimeInPlace, Change::SameTimeByRename}) {
+          SCOPED_TRACE(testing::Message() << (rom ? "ROM " : "text ") << "answer " << answer
+                                          << (byActivation ? " on activation" : " at the save") << ", change "
+                                          << static_cast<int>(how));
+          LoadedProgram lp({{kA, 1}});
+          lp.select(0);
+          TmyForm& f = lp.form();
+          const std::string path = rom ? f.gROMPath : f.gTextPath;
+          std::string theirs = ReadFileText(path);
+          theirs[rom ? 0x30 : 0] = '#';
+          if (rom) {
+            f.gROM[0x20] = 0x5A;
+            f.gROMModified = 1;
+          } else {
+            lp.editor().setSelection(lp.editor().textLength(), 0);
+            lp.editor().type("mine\n");
+          }
+          const std::vector<uint8_t> mine = rom ? lp.image() : [&] {
+            const std::string b = EditorTextToFileBytes(lp.editor().text());
+            return std::vector<uint8_t>(b.begin(), b.end());
+          }();
+          WriteAsAnotherProgram(path, theirs, how);
+          lp.p.ui.script.said.clear();
+          lp.p.ui.script.choiceAnswers = {answer};
+          lp.p.ui.script.questionAnswers = {false};  // Reload: drop the unsaved work
+          if (byActivation) {
+            lp.p.program.applicationActivated();
+          } else {
+            f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
+          }
+          ASSERT_FALSE(lp.p.ui.script.said.empty());
+          const auto& asked = lp.p.ui.script.said.front();
+          EXPECT_EQ(asked.caption, "File Changed...");
+          EXPECT_EQ(asked.text, ChangedOnDiskQuestion(path));
+          const std::vector<uint8_t> onDisk = ReadFileBytes(path);
+          const bool unsaved = rom ? f.gROMModified != 0 : lp.editor().modified();
+          switch (answer) {
+            case Overwrite:
+              EXPECT_EQ(onDisk, mine);
+              EXPECT_FALSE(unsaved);
+              break;
+            case Reload:
+              EXPECT_EQ(lp.p.ui.script.said.at(1).text,
+                        rom ? "ROM data modified. Do you wish to save changes?"
+                            : "Current data not saved. Do you wish to save it?");
+              EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
+              EXPECT_FALSE(unsaved);
+              if (rom) {
+                EXPECT_EQ(lp.image(), onDisk);
+              } else {
+                EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
+              }
+              break;
+            case Cancel:
+            case Closed:
+              EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
+              EXPECT_TRUE(unsaved);
+              if (byActivation) {  // asked once per change; the next save asks again
+                const size_t said = lp.p.ui.script.said.size();
+                lp.p.program.applicationActivated();
+                EXPECT_EQ(lp.p.ui.script.said.size(), said);
+                f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
+                EXPECT_EQ(lp.p.ui.script.said.at(said).text, ChangedOnDiskQuestion(path));
+              }
+              break;
+          }
         }
       }
     }
@@ -381,6 +392,93 @@ TEST(ChangedOnDisk, SameBytesAskNothingAndADeletedFileIsWrittenAgain) {
                rom ? "ROM File saved successfully!" : "\"" + name + "\" was saved successfully!"}));
     EXPECT_TRUE(fs::is_regular_file(path));
   }
+}
+
+// A stamp is the file as it was read or written, taken from the file itself: another program's
+// write just after it (before a separate look at the name could be made) is a change, while the
+// save's own file is as stamped, without its bytes being read again.
+TEST(ChangedOnDisk, AWriteJustAfterTheReadOrTheSaveIsAChange) {
+  const test::TempDir dir;
+  const std::string path = dir.write("000A0000.txt", ".STRING 0\r\nmine\r\n.ENDS\r\n");
+  const std::string theirs = ".STRING 0\r\nyour\r\n.ENDS\r\n";  // the same size
+  for (Change how : {Change::NewTime, Change::SameTimeInPlace, Change::SameTimeByRename}) {
+    SCOPED_TRACE(static_cast<int>(how));
+    const std::string mine = ".STRING 0\r\nmine\r\n.ENDS\r\n";
+    FileIdentity written;
+    ASSERT_TRUE(WriteFileAtomic(path, mine.data(), mine.size(), nullptr, &written));
+    const FileStamp saved = StampOf(written, mine);
+    FileStamp now;
+    EXPECT_EQ(CheckOnDisk(path, saved, &now), DiskState::Unchanged);
+    EXPECT_EQ(now.ctimeNs, saved.ctimeNs);  // the save's own change time: nothing to read again
+    FileIdentity seen;
+    const std::optional<std::vector<uint8_t>> read = ReadWholeFile(path, &seen);
+    ASSERT_TRUE(read);
+    WriteAsAnotherProgram(path, theirs, how);
+    EXPECT_EQ(CheckOnDisk(path, StampOf(seen, *read)), DiskState::Changed);
+    EXPECT_EQ(CheckOnDisk(path, saved), DiskState::Changed);
+    // The same bytes written back, a link made, the bits changed: unchanged.
+    WriteAsAnotherProgram(path, mine, how);
+    ::chmod(path.c_str(), 0640);
+    fs::create_hard_link(path, path + ".link");
+    EXPECT_EQ(CheckOnDisk(path, StampOf(seen, *read)), DiskState::Unchanged);
+    fs::remove(path + ".link");
+  }
+}
+
+// A file this user may not write to is not replaced; one that is replaced keeps its owner and
+// group where the system lets it. Run as root: root may give files away, and a process that
+// takes another user's identity stands for a teammate.
+TEST(SaveThroughLinks, AFileIsNotTakenFromItsOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to own files as other users";
+  const test::TempDir dir;
+  fs::permissions(dir.path(), fs::perms::all);  // a folder the team shares for writing
+  constexpr uid_t kOther = 65534;
+  const std::string path = dir.write("000A0000.txt", "theirs");
+  ASSERT_EQ(::chown(path.c_str(), kOther, kOther), 0);
+  ::chmod(path.c_str(), 0644);
+  // As root: written, the owner and group kept.
+  ASSERT_TRUE(WriteFileAtomic(path, "root's", 6));
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kOther);
+  EXPECT_EQ(st.st_gid, kOther);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  // As another user, who may create files in the folder but not write this one: refused.
+  ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(kOther) != 0 || ::setuid(kOther) != 0) ::_exit(2);
+    std::string error;
+    const bool saved = WriteFileAtomic(path, "mine!!", 6, &error);
+    ::_exit(!saved && error.find("read-only") != std::string::npos && IsWriteProtected(path) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadFileText(path), "root's");
+}
+
+// A name as long as the folder takes (a Japanese title of some 80 characters) still has a
+// temporary file and a recovery copy beside it: the names beside it are cut short, and two long
+// names sharing their start do not share them.
+TEST(SaveThroughLinks, AFileWithTheLongestNameIsSavedAndCopied) {
+  const test::TempDir dir;
+  std::string name;
+  while (name.size() + 3 <= 251) name += "\xE3\x83\x88";  // a katakana letter, 3 bytes
+  for (const std::string& ending : {std::string(".sfc"), std::string("x.sfc")}) {
+    const std::string path = dir.write(name + ending, "old");
+    std::string error;
+    EXPECT_TRUE(WriteFileAtomic(path, "new", 3, &error)) << error;
+    EXPECT_EQ(ReadFileText(path), "new");
+    const std::optional<std::string> copy = WriteRecoveryCopy(path, "kept", 4);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(ReadFileText(*copy), "kept");
+    EXPECT_TRUE(copy->ends_with(".unsaved")) << *copy;
+  }
+  // Every file of the folder: the two files and their two copies, nothing left over.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+  EXPECT_EQ(NameBeside("/a/b.txt", ".tmp~"), "/a/b.txt.tmp~");  // short names as they were
 }
 
 // A reload after another program's change: a modified image the user wants kept goes to a copy
