@@ -95,8 +95,9 @@ int Run(Application& app) {
   if (program.myForm.closed) return 0;  // start-up failed and has said why
   // Spelling in the Text Editor, its language remembered per data file in the settings.
   ts2::qt::QtSpelling spelling(ui, program.myForm);
-  ui.showStartWindows();
-  program.myForm.RestoreSession();
+  // The places kept from the last run are given before the windows are shown, so that they are
+  // taken as the frames' places, as they were saved.
+  ui.showStartWindows([&program] { program.myForm.RestoreSession(); });
   if (!files.empty() && !classic) {
     for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
     program.filesDropped(files);

@@ -35,6 +35,9 @@ class FormWidget : public QWidget {
  public:
   FormWidget(QtToolkit::Impl& toolkit, FormId id, QWidget* parent, Qt::WindowFlags flags);
   FormId id() const { return id_; }
+  // Qt tells a hidden window of a new size only when it is shown; this tells it now, as a shown
+  // window is told, so that what the resize places is placed before the window is shown.
+  void sendPendingResize();
   std::function<void()> layout;  // places the controls in the client area
   bool paintsThroughSink = false;
 
