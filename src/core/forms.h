@@ -116,7 +116,9 @@ class TmyForm : public Ts2Main {
   // Brings back what the last run kept: the recent files, the zoom, the main window's place and
   // the tool windows' places, sizes and visibility. Opens no file.
   void RestoreSession();
-  void SaveSession();  // at close, before anything is released
+  // At close, before anything is released; only once RestoreSession has run, so that a start
+  // that failed before it leaves what the last run kept as it was.
+  void SaveSession();
   // File > Recent Files: opens both files of entry `index` in one step, or drops the entry
   // with a message when either file is gone.
   void OpenRecentFile(size_t index);
@@ -126,6 +128,7 @@ class TmyForm : public Ts2Main {
   void KeyboardShortcuts1Click(TObject Sender);
   void About1Click(TObject Sender);
   RecentList recent;
+  bool sessionRestored = false;
   int zoom = 1;  // the factor the last window-size command set
 
   // ---- script: decompression and Working RAM ----

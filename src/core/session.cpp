@@ -63,6 +63,7 @@ bool SaneSize(int width, int height) {
 
 void TmyForm::RestoreSession() {
   Settings& settings = ui.settings();
+  sessionRestored = true;
   recent = RecentList::Load(settings);
   UpdateRecentMenu();
 
@@ -100,6 +101,7 @@ void TmyForm::RestoreSession() {
 }
 
 void TmyForm::SaveSession() {
+  if (!sessionRestored) return;  // nothing of this run to keep, and the last run's values stay
   Settings& settings = ui.settings();
   const Rect m = ui.window(FormId::myForm).bounds();
   settings.setValue(WindowKey(FormId::myForm), Format("%d,%d", m.left, m.top));

@@ -123,6 +123,7 @@ TEST_F(Recent, AnEntryWhoseFileIsGoneIsDroppedWithAMessage) {
 
 TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
   headless::HeadlessProgram first;
+  first.form().RestoreSession();  // as every start does: nothing kept yet
   first.ui.win(FormId::myForm).setPosition(100, 50);
   first.form().RunMenuCommand(MenuId::Zoominx31);
   first.ui.win(FormId::TxtForm).setPosition(1200, 40);
@@ -154,6 +155,7 @@ TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
 TEST(SessionRestore, ScriptWindowsComeBackWhereTheyWere) {
   headless::HeadlessProgram first;
   first.ui.settingsStore.values["windows/FindInScript"] = "10,20,300,200";  // from a run before
+  first.form().RestoreSession();
   first.ui.showToolWindow(ToolWindow::ScriptOverview, first.program.ScriptForm());
   first.ui.toolPlaces[ToolWindow::ScriptOverview] = {1300, 60, 500, 320};  // moved and sized there
   first.ui.win(FormId::myForm).close();
