@@ -123,6 +123,7 @@ class TmyForm : public Ts2Main {
   // with a message when either file is gone.
   void OpenRecentFile(size_t index);
   void RememberRecent(const std::string& rom, const std::string& dataFile);
+  void ChangeRecent(const std::function<void(RecentList&)>& change);
   void UpdateRecentMenu();
   void FilesDropped(const std::vector<std::string>& paths);
   void KeyboardShortcuts1Click(TObject Sender);

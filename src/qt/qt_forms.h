@@ -134,6 +134,7 @@ class QtSettings : public Settings {
   std::optional<std::string> value(const std::string& key) const override;
   void setValue(const std::string& key, const std::string& value) override;
   void remove(const std::string& key) override;
+  void reload() override;
   std::string location() const override;
   void useFile(std::unique_ptr<QSettings> file) { file_ = std::move(file); }
 

@@ -165,6 +165,10 @@ void QtSettings::remove(const std::string& key) {
   file_->sync();
 }
 
+void QtSettings::reload() {
+  if (file_) file_->sync();  // also reads the file again when it changed on disk
+}
+
 std::string QtSettings::location() const {
   return file_ ? ToPath(file_->fileName()) : std::string();
 }

@@ -121,6 +121,31 @@ TEST_F(Recent, AnEntryWhoseFileIsGoneIsDroppedWithAMessage) {
   }
 }
 
+// Two editors running at once keep one settings file: each one's opened pairs survive the
+// other's opening files and closing.
+TEST_F(Recent, TwoEditorsKeepEachOthersEntries) {
+  const RecentPair mine{rom, data}, theirs{dir.file("b.sfc"), dir.file("b.txt")};
+  headless::HeadlessProgram other;
+  other.ui.settingsStore = p.ui.settingsStore;
+  f.RestoreSession();
+  other.form().RestoreSession();
+  // The settings as both see them: what one wrote is what the other reads next.
+  const auto share = [](headless::HeadlessProgram& from, headless::HeadlessProgram& to) {
+    to.ui.settingsStore = from.ui.settingsStore;
+  };
+  other.form().RememberRecent(theirs.rom, theirs.dataFile);
+  share(other, p);
+  f.RememberRecent(mine.rom, mine.dataFile);
+  EXPECT_EQ(f.recent.entries(), (std::vector<RecentPair>{mine, theirs}));
+  EXPECT_EQ(p.ui.menuItem(MenuId::RecentFile2).caption(), RecentCaption(1, theirs));
+  share(p, other);
+  other.ui.win(FormId::myForm).close();
+  EXPECT_EQ(RecentList::Load(other.ui.settingsStore).entries(), (std::vector<RecentPair>{mine, theirs}));
+  share(other, p);
+  p.ui.win(FormId::myForm).close();
+  EXPECT_EQ(RecentList::Load(p.ui.settingsStore).entries(), (std::vector<RecentPair>{mine, theirs}));
+}
+
 TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
   headless::HeadlessProgram first;
   first.form().RestoreSession();  // as every start does: nothing kept yet
