@@ -108,11 +108,11 @@ DropPlan PlanDrop(const std::vector<std::string>& paths, std::string_view romFil
 
 // ---- the drop on the main window ----
 
-bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view dataFilter,
-                        std::string_view patchFilter) {
+bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view romFilter,
+                        std::string_view dataFilter, std::string_view patchFilter) {
   const auto patch = [&](const std::string& f) { return MatchesFilter(f, patchFilter); };
   return !files.empty() && files.size() <= 2 && !patch(files[0]) && !MatchesFilter(files[0], dataFilter) &&
-         (files.size() == 1 || !patch(files[1]));
+         (files.size() == 1 || (!patch(files[1]) && !MatchesFilter(files[1], romFilter)));
 }
 
 void TmyForm::FilesDropped(const std::vector<std::string>& paths) {

@@ -29,9 +29,9 @@ DropPlan PlanDrop(const std::vector<std::string>& paths, std::string_view romFil
 
 // Whether the files named on the editor's command line are its classic call, a ROM and at most
 // its data file (opened as Open ROM opens them, whatever their names), rather than files to take
-// as if dropped: a patch, a data file first, more than two files (a file manager opening a ROM
-// and its patches together).
-bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view dataFilter,
-                        std::string_view patchFilter);
+// as if dropped: a patch, a data file first, a second ROM, more than two files (a file manager
+// opening a ROM and its patches, or two ROMs, together).
+bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view romFilter,
+                        std::string_view dataFilter, std::string_view patchFilter);
 
 }  // namespace ts2

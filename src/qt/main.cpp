@@ -84,8 +84,10 @@ int Run(Application& app) {
     files.push_back(ts2::qt::ToPath(arguments[i]));
   }
   // A ROM first, then at most its data file: the classic command line. Anything else (a patch,
-  // a data file, a ROM and its patches the desktop opens with the editor) is taken as a drop.
-  const bool classic = ts2::ClassicCommandLine(files, ts2::DataFileFilter(), ts2::PatchFileFilter());
+  // a data file, a second ROM, a ROM and its patches the desktop opens with the editor) is taken
+  // as a drop.
+  const bool classic =
+      ts2::ClassicCommandLine(files, ts2::RomFileFilter(), ts2::DataFileFilter(), ts2::PatchFileFilter());
 
   ts2::qt::QtToolkit ui;
   ui.useSettingsFile(ts2::qt::QtToolkit::UserSettingsFile());

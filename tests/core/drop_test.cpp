@@ -66,9 +66,11 @@ TEST(DropPlan, TheClassicCommandLineIsARomAndAtMostItsDataFile) {
       {{"game.sfc", "fix.bps"}, false},
       {{"game.sfc", "script.txt", "fix.ips"}, false},  // a file manager opening all three
       {{"game.sfc", "a.ips", "b.ips"}, false},
+      {{"a.sfc", "b.sfc"}, false},  // two ROMs opened together
+      {{"dump.bin", "b.fig"}, false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ClassicCommandLine(c.files, DataFileFilter(), PatchFileFilter()), c.classic)
+    EXPECT_EQ(ClassicCommandLine(c.files, RomFileFilter(), DataFileFilter(), PatchFileFilter()), c.classic)
         << ::testing::PrintToString(c.files);
 }
 
