@@ -346,6 +346,10 @@ class Program : public EventSink {
 std::string_view RomFileFilter();
 std::string_view DataFileFilter();
 std::string_view PatchFileFilter();
+// Whether a file has a line the text block data file loader takes as a directive (".BLOCK",
+// ".TABLE", ...): a translation file or word list, which the data files' pattern also matches,
+// has none. A file that cannot be read counts as one, for the loader to say why it fails.
+bool HoldsDataFileDirective(const std::string& path);
 
 // The rows of Help > Keyboard Shortcuts, built from the menu table: key, where it is, and what
 // happens (a hidden or disabled item, a key another item takes first); then the main window's

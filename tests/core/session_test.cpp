@@ -146,6 +146,29 @@ TEST_F(Recent, TwoEditorsKeepEachOthersEntries) {
   EXPECT_EQ(RecentList::Load(p.ui.settingsStore).entries(), (std::vector<RecentPair>{mine, theirs}));
 }
 
+// A data file that gave no block (a translation file opened as one) is no pair to open again.
+TEST_F(Recent, APairIsListedOnlyWhenTheDataFileGaveABlock) {
+  const struct {
+    const char* name;
+    std::string_view text;
+    bool listed;
+  } cases[] = {
+      {"a block", ".BLOCK 1A8000 0 0 1\n", true},
+      {"directives but no block", ".Font C00000\n.VWF on\n", false},
+      {"a translation file", "// .STRING #\n.STRING 0\nHello\n.ENDS\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir.write(std::string("other.txt"), c.text);
+    openWithDialogs(rom, data);
+    f.LoadDataFile(file);
+    ASSERT_EQ(f.recent.entries().empty(), false);
+    EXPECT_EQ(f.recent.entries().front(), (RecentPair{rom, c.listed ? file : data}));
+    EXPECT_EQ(f.recent.entries().size(), c.listed ? 2u : 1u);
+    f.ChangeRecent([](RecentList& list) { list = RecentList(); });
+  }
+}
+
 TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
   headless::HeadlessProgram first;
   first.form().RestoreSession();  // as every start does: nothing kept yet
