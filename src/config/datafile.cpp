@@ -93,6 +93,16 @@ std::string_view DataFileFilter() {
   return kDataFileFilter;
 }
 
+bool HoldsDataFileDirective(const std::string& path) {
+  std::optional<TextLineReader> lines = TextLineReader::Open(path, kDataFileLineBuffer);
+  if (!lines) return true;
+  while (std::optional<std::string> line = lines->next()) {
+    line->resize(UpToZero(*line).size());
+    if (Recognise(*line) != Directive::None) return true;
+  }
+  return false;
+}
+
 void TmyForm::LoadDataFileClick(TObject /*Sender*/) {
   // The shared dialog keeps the initial directory its last user gave it (Open ROM: gStartDir).
   Open1.title = "Open Text Block Data File";
@@ -131,7 +141,8 @@ void TmyForm::LoadDataFile(const std::string& path) {
   bList.setHint(std::to_string(bList.count()) + " item(s)");
   bListClick(kNoSender);
   program.autosave().ScriptLoaded();
-  if (gROM) RememberRecent(gROMPath, path);  // the pair File > Recent Files opens again
+  // The pair File > Recent Files opens again; a file that gave no block is no data file to open.
+  if (gROM && bList.count() > 0) RememberRecent(gROMPath, path);
   if (reader.ignoredBlockLines() > 0) {
     ui.message(std::to_string(reader.ignoredBlockLines()) + " .BLOCK line(s) past the " +
                std::to_string(kMaxBlocks) + "-block limit were ignored.");

@@ -88,7 +88,8 @@ bool MatchesFilter(std::string_view path, std::string_view filter) {
 }
 
 DropPlan PlanDrop(const std::vector<std::string>& paths, std::string_view romFilter,
-                  std::string_view dataFilter, std::string_view patchFilter) {
+                  std::string_view dataFilter, std::string_view patchFilter,
+                  const std::function<bool(const std::string&)>& isDataFile) {
   DropPlan plan;
   for (const std::string& path : paths) {
     std::error_code ec;
@@ -96,7 +97,10 @@ DropPlan PlanDrop(const std::vector<std::string>& paths, std::string_view romFil
     if (!folder && MatchesFilter(path, romFilter)) {
       (plan.rom.empty() ? plan.rom : plan.unused.emplace_back()) = path;
     } else if (!folder && MatchesFilter(path, dataFilter)) {
-      (plan.dataFile.empty() ? plan.dataFile : plan.unused.emplace_back()) = path;
+      if (!isDataFile(path))
+        plan.notData.push_back(path);
+      else
+        (plan.dataFile.empty() ? plan.dataFile : plan.unused.emplace_back()) = path;
     } else if (!folder && MatchesFilter(path, patchFilter)) {
       plan.patches.push_back(path);
     } else {
@@ -108,15 +112,16 @@ DropPlan PlanDrop(const std::vector<std::string>& paths, std::string_view romFil
 
 // ---- the drop on the main window ----
 
-bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view dataFilter,
-                        std::string_view patchFilter) {
+bool ClassicCommandLine(const std::vector<std::string>& files, std::string_view romFilter,
+                        std::string_view dataFilter, std::string_view patchFilter) {
   const auto patch = [&](const std::string& f) { return MatchesFilter(f, patchFilter); };
   return !files.empty() && files.size() <= 2 && !patch(files[0]) && !MatchesFilter(files[0], dataFilter) &&
-         (files.size() == 1 || !patch(files[1]));
+         (files.size() == 1 || (!patch(files[1]) && !MatchesFilter(files[1], romFilter)));
 }
 
 void TmyForm::FilesDropped(const std::vector<std::string>& paths) {
-  const DropPlan plan = PlanDrop(paths, RomFileFilter(), DataFileFilter(), PatchFileFilter());
+  const DropPlan plan =
+      PlanDrop(paths, RomFileFilter(), DataFileFilter(), PatchFileFilter(), HoldsDataFileDirective);
   // What cannot be used is said once, before anything is opened.
   std::string refused;
   if (!plan.unknown.empty()) {
@@ -127,6 +132,13 @@ void TmyForm::FilesDropped(const std::vector<std::string>& paths) {
   if (!plan.unused.empty()) {
     if (!refused.empty()) refused += "\n\n";
     refused += "One ROM and one data file are opened at a time; these were left out:" + NameList(plan.unused);
+  }
+  if (!plan.notData.empty()) {
+    if (!refused.empty()) refused += "\n\n";
+    refused +=
+        "These files are not text block data files (a translation file, for example), so they were "
+        "not loaded:" +
+        NameList(plan.notData);
   }
   if (!refused.empty()) ui.message(refused);
 

@@ -116,16 +116,20 @@ class TmyForm : public Ts2Main {
   // Brings back what the last run kept: the recent files, the zoom, the main window's place and
   // the tool windows' places, sizes and visibility. Opens no file.
   void RestoreSession();
-  void SaveSession();  // at close, before anything is released
+  // At close, before anything is released; only once RestoreSession has run, so that a start
+  // that failed before it leaves what the last run kept as it was.
+  void SaveSession();
   // File > Recent Files: opens both files of entry `index` in one step, or drops the entry
   // with a message when either file is gone.
   void OpenRecentFile(size_t index);
   void RememberRecent(const std::string& rom, const std::string& dataFile);
+  void ChangeRecent(const std::function<void(RecentList&)>& change);
   void UpdateRecentMenu();
   void FilesDropped(const std::vector<std::string>& paths);
   void KeyboardShortcuts1Click(TObject Sender);
   void About1Click(TObject Sender);
   RecentList recent;
+  bool sessionRestored = false;
   int zoom = 1;  // the factor the last window-size command set
 
   // ---- script: decompression and Working RAM ----
@@ -342,6 +346,10 @@ class Program : public EventSink {
 std::string_view RomFileFilter();
 std::string_view DataFileFilter();
 std::string_view PatchFileFilter();
+// Whether a file has a line the text block data file loader takes as a directive (".BLOCK",
+// ".TABLE", ...): a translation file or word list, which the data files' pattern also matches,
+// has none. A file that cannot be read counts as one, for the loader to say why it fails.
+bool HoldsDataFileDirective(const std::string& path);
 
 // The rows of Help > Keyboard Shortcuts, built from the menu table: key, where it is, and what
 // happens (a hidden or disabled item, a key another item takes first); then the main window's

@@ -79,7 +79,8 @@ void TmyForm::About1Click(TObject /*Sender*/) {
                  "\n\nA script editor for translators of the Super Nintendo game \"Tormel Saragon 2\"."
                  "\n\nLicence: " TS2_LICENSE "\nRunning on " +
                      ui.libraryVersion() +
-                     "\n\nSettings (windows, zoom, recent files, player name width) are kept in:\n" +
+                     "\n\nSettings (windows, zoom, recent files, player name width, each data file's "
+                     "spelling language) are kept in:\n" +
                      (where.empty() ? std::string("nowhere: this run keeps them in memory only") : where) +
                      "\n\nUnsaved typed text is kept, until it is saved, in:\n" +
                      (autosave.empty() ? std::string("nowhere: this run keeps no copies") : autosave),

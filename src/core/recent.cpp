@@ -39,6 +39,10 @@ void RecentList::remove(size_t index) {
   if (index < entries_.size()) entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void RecentList::remove(const RecentPair& pair) {
+  std::erase(entries_, RecentPair{Normal(pair.rom), Normal(pair.dataFile)});
+}
+
 RecentList RecentList::Load(const Settings& settings) {
   RecentList list;
   for (size_t n = 1; n <= kRecentMax; ++n) {

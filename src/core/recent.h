@@ -24,6 +24,7 @@ class RecentList {
   // the oldest beyond kRecentMax falls off. Paths are compared as written, "." and ".." resolved.
   void add(const RecentPair& pair);
   void remove(size_t index);
+  void remove(const RecentPair& pair);
 
   // Kept as "recent/N/rom" and "recent/N/data", N from 1; entries that are incomplete are skipped.
   static RecentList Load(const Settings& settings);

@@ -2,6 +2,7 @@
 // the windows were. The toolkit stores the values; the rules are here.
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 #include "core/fileutil.h"
@@ -63,6 +64,7 @@ bool SaneSize(int width, int height) {
 
 void TmyForm::RestoreSession() {
   Settings& settings = ui.settings();
+  sessionRestored = true;
   recent = RecentList::Load(settings);
   UpdateRecentMenu();
 
@@ -100,6 +102,7 @@ void TmyForm::RestoreSession() {
 }
 
 void TmyForm::SaveSession() {
+  if (!sessionRestored) return;  // nothing of this run to keep, and the last run's values stay
   Settings& settings = ui.settings();
   const Rect m = ui.window(FormId::myForm).bounds();
   settings.setValue(WindowKey(FormId::myForm), Format("%d,%d", m.left, m.top));
@@ -115,13 +118,22 @@ void TmyForm::SaveSession() {
   for (const auto& [window, key] : kScriptWindows)
     if (const std::optional<Rect> at = ui.toolWindowPlace(window))
       settings.setValue(key, Format("%d,%d,%d,%d", at->left, at->top, at->width, at->height));
+  // The recent files are not written here: each change went to the settings when it was made.
+}
+
+// Another editor may have changed the kept list since this one read it: each change is made to
+// the list as the settings hold it now, so that neither editor's entries overwrite the other's.
+void TmyForm::ChangeRecent(const std::function<void(RecentList&)>& change) {
+  Settings& settings = ui.settings();
+  settings.reload();
+  recent = RecentList::Load(settings);
+  change(recent);
   recent.save(settings);
+  UpdateRecentMenu();
 }
 
 void TmyForm::RememberRecent(const std::string& rom, const std::string& dataFile) {
-  recent.add({rom, dataFile});
-  recent.save(ui.settings());
-  UpdateRecentMenu();
+  ChangeRecent([&](RecentList& list) { list.add({rom, dataFile}); });
 }
 
 void TmyForm::UpdateRecentMenu() {
@@ -145,9 +157,7 @@ void TmyForm::OpenRecentFile(size_t index) {
     ++count;
   }
   if (count > 0) {
-    recent.remove(index);
-    recent.save(ui.settings());
-    UpdateRecentMenu();
+    ChangeRecent([&](RecentList& list) { list.remove(pair); });
     ui.message(std::string(count == 1 ? "This file no longer exists" : "These files no longer exist") +
                ", so the entry was removed from Recent Files:" + gone);
     return;

@@ -222,6 +222,8 @@ class Settings {
   virtual std::optional<std::string> value(const std::string& key) const = 0;
   virtual void setValue(const std::string& key, const std::string& value) = 0;
   virtual void remove(const std::string& key) = 0;
+  // Takes in what another program (a second editor) wrote to the store since it was last read.
+  virtual void reload() {}
   // Where the values are kept, as a user would look for them (a file), or empty for nowhere.
   virtual std::string location() const = 0;
 };

@@ -84,8 +84,10 @@ int Run(Application& app) {
     files.push_back(ts2::qt::ToPath(arguments[i]));
   }
   // A ROM first, then at most its data file: the classic command line. Anything else (a patch,
-  // a data file, a ROM and its patches the desktop opens with the editor) is taken as a drop.
-  const bool classic = ts2::ClassicCommandLine(files, ts2::DataFileFilter(), ts2::PatchFileFilter());
+  // a data file, a second ROM, a ROM and its patches the desktop opens with the editor) is taken
+  // as a drop.
+  const bool classic =
+      ts2::ClassicCommandLine(files, ts2::RomFileFilter(), ts2::DataFileFilter(), ts2::PatchFileFilter());
 
   ts2::qt::QtToolkit ui;
   ui.useSettingsFile(ts2::qt::QtToolkit::UserSettingsFile());
@@ -95,8 +97,9 @@ int Run(Application& app) {
   if (program.myForm.closed) return 0;  // start-up failed and has said why
   // Spelling in the Text Editor, its language remembered per data file in the settings.
   ts2::qt::QtSpelling spelling(ui, program.myForm);
-  ui.showStartWindows();
-  program.myForm.RestoreSession();
+  // The places kept from the last run are given before the windows are shown, so that they are
+  // taken as the frames' places, as they were saved.
+  ui.showStartWindows([&program] { program.myForm.RestoreSession(); });
   if (!files.empty() && !classic) {
     for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
     program.filesDropped(files);

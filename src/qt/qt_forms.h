@@ -35,6 +35,9 @@ class FormWidget : public QWidget {
  public:
   FormWidget(QtToolkit::Impl& toolkit, FormId id, QWidget* parent, Qt::WindowFlags flags);
   FormId id() const { return id_; }
+  // Qt tells a hidden window of a new size only when it is shown; this tells it now, as a shown
+  // window is told, so that what the resize places is placed before the window is shown.
+  void sendPendingResize();
   std::function<void()> layout;  // places the controls in the client area
   bool paintsThroughSink = false;
 
@@ -131,6 +134,7 @@ class QtSettings : public Settings {
   std::optional<std::string> value(const std::string& key) const override;
   void setValue(const std::string& key, const std::string& value) override;
   void remove(const std::string& key) override;
+  void reload() override;
   std::string location() const override;
   void useFile(std::unique_ptr<QSettings> file) { file_ = std::move(file); }
 

@@ -100,10 +100,14 @@ void QtToolkit::setDialogAnswers(DialogAnswers* answers) {
   d_->answers = answers;
 }
 
-void QtToolkit::showStartWindows() {
+void QtToolkit::showStartWindows(const std::function<void()>& beforeShown) {
+  d_->form(FormId::myForm)->sendPendingResize();
+  if (beforeShown) beforeShown();
   for (size_t i = 1; i < kFormCount; ++i) {
     const auto id = static_cast<FormId>(i);
-    if (LayoutOf(id).visibleAtStart) d_->form(id)->show();
+    FormWidget* form = d_->form(id);
+    const bool hiddenBefore = form->isHidden() && form->testAttribute(Qt::WA_WState_ExplicitShowHide);
+    if (LayoutOf(id).visibleAtStart && !hiddenBefore) form->show();
   }
   window(FormId::myForm).show();
 }
@@ -159,6 +163,10 @@ void QtSettings::remove(const std::string& key) {
   }
   file_->remove(QString::fromStdString(key));
   file_->sync();
+}
+
+void QtSettings::reload() {
+  if (file_) file_->sync();  // also reads the file again when it changed on disk
 }
 
 std::string QtSettings::location() const {

@@ -2,6 +2,7 @@
 // thin: user events go to the EventSink (the Program) and the controls show what it sets.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,7 +102,11 @@ class QtToolkit final : public Toolkit {
   // Used instead of the modal dialogs while set (null: the real dialogs).
   void setDialogAnswers(DialogAnswers* answers);
   // Shows the windows laid out as visible at start-up, the main window last and active.
-  void showStartWindows();
+  // `beforeShown` runs first, once the main window's first resize has placed the tool windows
+  // beside it: a window not shown yet takes the position it is given as its frame's, where a
+  // shown one that the window manager has not framed yet would put its client area there. A
+  // window it hides stays hidden.
+  void showStartWindows(const std::function<void()>& beforeShown = {});
 
   EventSink* eventSink() const;
   std::string applicationTitle() const;

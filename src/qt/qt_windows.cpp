@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -27,6 +28,13 @@ FormWidget::FormWidget(QtToolkit::Impl& toolkit, FormId id, QWidget* parent, Qt:
 void FormWidget::resizeEvent(QResizeEvent*) {
   if (layout) layout();
   if (toolkit_.sink && !toolkit_.mainClosed) toolkit_.sink->formResize(id_);
+}
+
+void FormWidget::sendPendingResize() {
+  if (isVisible() || !testAttribute(Qt::WA_PendingResizeEvent)) return;
+  setAttribute(Qt::WA_PendingResizeEvent, false);
+  QResizeEvent event(size(), QSize());
+  QCoreApplication::sendEvent(this, &event);
 }
 
 void FormWidget::closeEvent(QCloseEvent* event) {
@@ -138,8 +146,7 @@ void QtWindow::resizeClient(int width, int height) {
   const int outerHeight = isMain() ? height + toolkit_.menuBarHeight(width) : height;
   if (widget_->size() == QSize(width, outerHeight)) return;
   widget_->resize(width, outerHeight);
-  // A hidden window hears of its new size only when shown: lay out the controls now.
-  if (widget_->layout) widget_->layout();
+  widget_->sendPendingResize();
 }
 
 void QtWindow::setClientWidth(int width) {

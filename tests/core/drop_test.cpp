@@ -40,13 +40,39 @@ TEST(DropFilter, PatternsComeFromTheDialogFilters) {
 }
 
 TEST(DropPlan, SortsDroppedFilesByKind) {
-  const DropPlan plan = PlanDrop({"/b.ips", "/x.zip", "/r.sfc", "/a.ips", "/d.txt", "/r2.smc", "/e.txt"},
-                                 RomFileFilter(), DataFileFilter(), PatchFileFilter());
+  const auto notTranslation = [](const std::string& path) { return path != "/t.txt"; };
+  const DropPlan plan =
+      PlanDrop({"/b.ips", "/x.zip", "/r.sfc", "/t.txt", "/a.ips", "/d.txt", "/r2.smc", "/e.txt"},
+               RomFileFilter(), DataFileFilter(), PatchFileFilter(), notTranslation);
   EXPECT_EQ(plan.rom, "/r.sfc");
-  EXPECT_EQ(plan.dataFile, "/d.txt");
+  EXPECT_EQ(plan.dataFile, "/d.txt");                    // the first that is a data file
   EXPECT_EQ(plan.patches, (Lines{"/b.ips", "/a.ips"}));  // in the order dropped
   EXPECT_EQ(plan.unknown, Lines{"/x.zip"});
   EXPECT_EQ(plan.unused, (Lines{"/r2.smc", "/e.txt"}));
+  EXPECT_EQ(plan.notData, Lines{"/t.txt"});
+}
+
+// A data file is told from the translation files and word list, which share its pattern, by the
+// loader's own directives.
+TEST(DropPlan, ADataFileHoldsALineTheLoaderTakesAsADirective) {
+  test::TempDir dir;
+  const struct {
+    const char* name;
+    std::string_view text;
+    bool dataFile;
+  } cases[] = {
+      {"blocks", "A comment line\n.BLOCK 1A8000 0 0 1\n", true},
+      {"a table only", ".TABLE\n0041=A\n", true},
+      {"any case", ".font C00000\n", true},
+      {"a translation file", "// Do not erase these: \n// .STRING #\n// .ENDS\n\n.STRING 0\nHello\n.ENDS\n",
+       false},
+      {"the word list", "Kor\nSaragon\n", false},
+      {"empty", "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(HoldsDataFileDirective(dir.write(std::string("x.txt"), c.text)), c.dataFile);
+  }
 }
 
 // The editor's command line: a ROM and at most its data file are opened as Open ROM opens them
@@ -66,9 +92,11 @@ TEST(DropPlan, TheClassicCommandLineIsARomAndAtMostItsDataFile) {
       {{"game.sfc", "fix.bps"}, false},
       {{"game.sfc", "script.txt", "fix.ips"}, false},  // a file manager opening all three
       {{"game.sfc", "a.ips", "b.ips"}, false},
+      {{"a.sfc", "b.sfc"}, false},  // two ROMs opened together
+      {{"dump.bin", "b.fig"}, false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ClassicCommandLine(c.files, DataFileFilter(), PatchFileFilter()), c.classic)
+    EXPECT_EQ(ClassicCommandLine(c.files, RomFileFilter(), DataFileFilter(), PatchFileFilter()), c.classic)
         << ::testing::PrintToString(c.files);
 }
 
@@ -95,6 +123,34 @@ TEST_F(Drop, ADataFileAloneLoadsAsTheMenuCommandDoes) {
   EXPECT_TRUE(script.dialogsRun.empty());
   EXPECT_EQ(p.ui.bList.lines, Lines{"Block 1A8000"});
   EXPECT_EQ(p.ui.win(FormId::myForm).caption(), std::string(kMainCaption) + " - [ data.txt ]");
+}
+
+// A translation file dropped by mistake leaves the loaded data file and Recent Files as they were,
+// and is named; a data file dropped with it loads.
+TEST_F(Drop, ATranslationFileIsNotTakenForTheDataFile) {
+  openWithDialogs(rom, data);
+  const std::string translation = dir.write("Dumps/000A0000.txt", std::string_view(".STRING 0\nHi\n.ENDS\n"));
+  const std::string other = dir.write("other.txt", std::string_view(".BLOCK 1B0000 0 0 1\n"));
+  const struct {
+    const char* name;
+    Lines dropped;
+    Lines blocks;
+    std::vector<RecentPair> recent;
+  } cases[] = {
+      {"alone", {translation}, {"Block 1A8000"}, {{rom, data}}},
+      {"before a data file", {translation, other}, {"Block 1B0000"}, {{rom, other}, {rom, data}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    forget();
+    f.FilesDropped(c.dropped);
+    ASSERT_EQ(p.ui.messages().size(), 1u);
+    EXPECT_EQ(p.ui.lastMessage(),
+              "These files are not text block data files (a translation file, for example), so they were not "
+              "loaded:\n000A0000.txt");
+    EXPECT_EQ(p.ui.bList.lines, c.blocks);
+    EXPECT_EQ(f.recent.entries(), c.recent);
+  }
 }
 
 TEST_F(Drop, PatchesApplyInTheOrderDroppedAfterTheSaveQuestion) {
@@ -124,6 +180,7 @@ TEST_F(Drop, PatchesApplyInTheOrderDroppedAfterTheSaveQuestion) {
 TEST_F(Drop, WhatCannotBeUsedIsSaidOnce) {
   const std::string zip = dir.write("notes.zip", std::string_view("x"));
   const std::string patch = dir.write("fix.ips", IpsBuilder().eof().bytes());
+  const std::string translation = dir.write("000A0000.txt", std::string_view(".STRING 0\nHello\n.ENDS\n"));
   fs::create_directory(dir.file("folder"));
   struct Case {
     const char* name;
@@ -133,6 +190,7 @@ TEST_F(Drop, WhatCannotBeUsedIsSaidOnce) {
   const Case cases[] = {
       {"unknown files", {zip, dir.file("folder")}, {"These files were not opened"}},
       {"a patch without a ROM", {patch}, {"Open a ROM before applying patches"}},
+      {"a translation file", {translation}, {"These files are not text block data files"}},
       {"both, in one drop", {zip, patch}, {"These files were not opened", "Open a ROM before"}},
   };
   for (const Case& c : cases) {
@@ -143,6 +201,7 @@ TEST_F(Drop, WhatCannotBeUsedIsSaidOnce) {
     ASSERT_EQ(said.size(), c.starts.size());
     for (size_t i = 0; i < said.size(); ++i) EXPECT_EQ(said[i].rfind(c.starts[i], 0), 0u) << said[i];
     EXPECT_EQ(f.gROM, nullptr);
+    EXPECT_TRUE(p.ui.bList.lines.empty());
   }
   EXPECT_NE(p.ui.messages()[0].find("notes.zip"), std::string::npos);
   EXPECT_NE(p.ui.messages()[0].find("patches (*.ips, *.bps)."), std::string::npos) << p.ui.messages()[0];

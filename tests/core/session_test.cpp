@@ -121,8 +121,57 @@ TEST_F(Recent, AnEntryWhoseFileIsGoneIsDroppedWithAMessage) {
   }
 }
 
+// Two editors running at once keep one settings file: each one's opened pairs survive the
+// other's opening files and closing.
+TEST_F(Recent, TwoEditorsKeepEachOthersEntries) {
+  const RecentPair mine{rom, data}, theirs{dir.file("b.sfc"), dir.file("b.txt")};
+  headless::HeadlessProgram other;
+  other.ui.settingsStore = p.ui.settingsStore;
+  f.RestoreSession();
+  other.form().RestoreSession();
+  // The settings as both see them: what one wrote is what the other reads next.
+  const auto share = [](headless::HeadlessProgram& from, headless::HeadlessProgram& to) {
+    to.ui.settingsStore = from.ui.settingsStore;
+  };
+  other.form().RememberRecent(theirs.rom, theirs.dataFile);
+  share(other, p);
+  f.RememberRecent(mine.rom, mine.dataFile);
+  EXPECT_EQ(f.recent.entries(), (std::vector<RecentPair>{mine, theirs}));
+  EXPECT_EQ(p.ui.menuItem(MenuId::RecentFile2).caption(), RecentCaption(1, theirs));
+  share(p, other);
+  other.ui.win(FormId::myForm).close();
+  EXPECT_EQ(RecentList::Load(other.ui.settingsStore).entries(), (std::vector<RecentPair>{mine, theirs}));
+  share(other, p);
+  p.ui.win(FormId::myForm).close();
+  EXPECT_EQ(RecentList::Load(p.ui.settingsStore).entries(), (std::vector<RecentPair>{mine, theirs}));
+}
+
+// A data file that gave no block (a translation file opened as one) is no pair to open again.
+TEST_F(Recent, APairIsListedOnlyWhenTheDataFileGaveABlock) {
+  const struct {
+    const char* name;
+    std::string_view text;
+    bool listed;
+  } cases[] = {
+      {"a block", ".BLOCK 1A8000 0 0 1\n", true},
+      {"directives but no block", ".Font C00000\n.VWF on\n", false},
+      {"a translation file", "// .STRING #\n.STRING 0\nHello\n.ENDS\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir.write(std::string("other.txt"), c.text);
+    openWithDialogs(rom, data);
+    f.LoadDataFile(file);
+    ASSERT_EQ(f.recent.entries().empty(), false);
+    EXPECT_EQ(f.recent.entries().front(), (RecentPair{rom, c.listed ? file : data}));
+    EXPECT_EQ(f.recent.entries().size(), c.listed ? 2u : 1u);
+    f.ChangeRecent([](RecentList& list) { list = RecentList(); });
+  }
+}
+
 TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
   headless::HeadlessProgram first;
+  first.form().RestoreSession();  // as every start does: nothing kept yet
   first.ui.win(FormId::myForm).setPosition(100, 50);
   first.form().RunMenuCommand(MenuId::Zoominx31);
   first.ui.win(FormId::TxtForm).setPosition(1200, 40);
@@ -154,6 +203,7 @@ TEST(SessionRestore, WindowsAndZoomComeBackAtTheNextStart) {
 TEST(SessionRestore, ScriptWindowsComeBackWhereTheyWere) {
   headless::HeadlessProgram first;
   first.ui.settingsStore.values["windows/FindInScript"] = "10,20,300,200";  // from a run before
+  first.form().RestoreSession();
   first.ui.showToolWindow(ToolWindow::ScriptOverview, first.program.ScriptForm());
   first.ui.toolPlaces[ToolWindow::ScriptOverview] = {1300, 60, 500, 320};  // moved and sized there
   first.ui.win(FormId::myForm).close();

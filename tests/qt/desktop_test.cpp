@@ -187,6 +187,37 @@ TEST(QtSettingsFile, KeepsValuesBetweenRunsBytesIncluded) {
   EXPECT_NE(ReadFileText(file).find("d.txt"), std::string::npos);  // a readable text file
 }
 
+// Each window comes back where its frame was at the last close, start after start. (Here a window
+// is framed as soon as it is shown; scripts/check-window-places.sh checks the same under a window
+// manager, which frames it later.)
+TEST(QtSettingsFile, WindowsComeBackWhereTheirFramesWere) {
+  App();
+  TempDir dir;
+  const std::string file = dir.file("ts2edit.conf");
+  const std::pair<FormId, QPoint> places[] = {
+      {FormId::myForm, {60, 40}}, {FormId::TxtForm, {700, 30}}, {FormId::cmForm, {700, 420}}};
+  for (int run = 0; run < 3; ++run) {
+    SCOPED_TRACE(run);
+    qt::QtToolkit ui;
+    ScriptedAnswers answers;
+    ui.setDialogAnswers(&answers);
+    ui.useSettingsFile(file);
+    Program program(ui);
+    ui.showStartWindows([&program] { program.myForm.RestoreSession(); });
+    for (const auto& [id, at] : places) {
+      QWidget* window = ui.form(id);
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+      if (run == 0) {
+        window->move(at);  // the user moves it
+      } else {
+        EXPECT_EQ(window->frameGeometry().topLeft(), at) << LayoutOf(id).name;
+      }
+    }
+    ui.window(FormId::myForm).close();
+    ui.setEventSink(nullptr);
+  }
+}
+
 TEST_F(EditorFixture, HelpShowsTheShortcutTableAndAbout) {
   showAndActivate();
   ui.action(MenuId::KeyboardShortcuts1)->trigger();
