@@ -138,16 +138,23 @@ void SpellChecker::ignore(std::string_view word) {
 }
 
 void SpellChecker::setProjectWords(const std::vector<std::string>& words) {
-  for (const std::u32string& old : projectWords_) speller_->remove(old);
-  projectWords_.clear();
-  projectBytes_.clear();
-  for (const std::string& utf8 : words) {
-    std::optional<std::u32string> word = FromUtf8(utf8);
-    if (!word || word->empty()) continue;
-    speller_->add(*word);
-    if (std::optional<std::string> bytes = UnicodeToCp1252(*word)) projectBytes_.insert(std::move(*bytes));
-    projectWords_.push_back(std::move(*word));
+  std::set<std::u32string> list;
+  for (const std::string& utf8 : words)
+    if (std::optional<std::u32string> word = FromUtf8(utf8); word && !word->empty())
+      list.insert(std::move(*word));
+  if (list == projectWords_) return;  // given again unchanged (every Add, every language pick)
+  // A dictionary cannot take a word back (Hunspell's remove forbids the word, its own forms
+  // too): once a word leaves the list, the dictionary starts again from its files.
+  if (!std::includes(list.begin(), list.end(), projectWords_.begin(), projectWords_.end())) {
+    speller_->forgetAdded();
+    projectWords_.clear();
   }
+  projectBytes_.clear();
+  for (const std::u32string& word : list) {
+    if (!projectWords_.count(word)) speller_->add(word);
+    if (std::optional<std::string> bytes = UnicodeToCp1252(word)) projectBytes_.insert(std::move(*bytes));
+  }
+  projectWords_ = std::move(list);
   // Earlier answers may have changed, both ways.
   answers_.clear();
   suggested_.clear();

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,9 +41,10 @@ class Speller {
   virtual bool correct(std::u32string_view word) = 0;
   // Suggestions for a word that is not correct, best first.
   virtual std::vector<std::u32string> suggest(std::u32string_view word) = 0;
-  // Words known from now on (the project's own), and taken back.
+  // A word known from now on (the project's own), with the forms the dictionary derives from it.
   virtual void add(std::u32string_view word) = 0;
-  virtual void remove(std::u32string_view word) = 0;
+  // Every word added is forgotten: the dictionary as its files hold it.
+  virtual void forgetAdded() = 0;
 };
 
 // Where a word lies in a line: byte offset (0-based) and length.
@@ -101,7 +103,7 @@ class SpellChecker {
  private:
   std::unique_ptr<Speller> speller_;
   WordRules rules_;
-  std::vector<std::u32string> projectWords_;                // as given to the dictionary
+  std::set<std::u32string> projectWords_;                   // as given to the dictionary
   std::unordered_set<std::string> projectBytes_, ignored_;  // as the file's bytes
   std::unordered_map<std::string, bool> answers_;
   std::unordered_map<std::string, std::vector<std::string>> suggested_;

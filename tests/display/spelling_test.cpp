@@ -136,11 +136,11 @@ TEST(Spelling, ProjectWordsAndIgnoredWords) {
   c.checker->setProjectWords({"Tormel", "K\xC3\xB6r", "Sara\xFFgon"});
   EXPECT_TRUE(c.checker->known("Tormel"));  // the answer given before is forgotten
   EXPECT_TRUE(c.checker->known("K\xF6r"));
-  EXPECT_TRUE(c.speller->words.count(U"K\u00F6r"));  // the dictionary knows them too (its suggestions)
+  EXPECT_TRUE(c.speller->added.count(U"K\u00F6r"));  // the dictionary knows them too (its suggestions)
   // A new list replaces the old one, in the dictionary as well.
   c.checker->setProjectWords({"Mira"});
   EXPECT_FALSE(c.checker->known("Tormel"));
-  EXPECT_FALSE(c.speller->words.count(U"Tormel"));
+  EXPECT_FALSE(c.speller->added.count(U"Tormel"));
   EXPECT_TRUE(c.checker->known("Mira"));
   c.checker->ignore("Zork");
   EXPECT_TRUE(c.checker->known("Zork"));

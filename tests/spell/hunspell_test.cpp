@@ -74,6 +74,42 @@ TEST(Hunspell, EnglishWordsAndTheProjectsNames) {
   EXPECT_FALSE(en->known("TORMEL"));
 }
 
+// The project's list is given again on every Add, every language pick and whenever words.txt
+// changed: the dictionary's own words, and the forms it derives from the project's, stay known
+// however often it comes, and a word gone from the list is unknown again.
+TEST(Hunspell, ProjectWordListsGivenOneAfterAnother) {
+  // "pièce" in the list (UTF-8), its plural in the text (Windows-1252).
+  const std::string piece = "pi\xC3\xA8\x63\x65", pieces = "pi\xE8\x63\x65s";
+  const struct {
+    std::string language;
+    Strings first, second;
+    std::string word;
+    bool known;
+  } cases[] = {
+      {"fr_FR", {piece}, {piece}, pieces, true},
+      {"fr_FR", {piece, "Tormel"}, {piece, "Tormel", "tuot"}, pieces, true},
+      {"fr_FR", {piece, "tuot"}, {piece}, pieces, true},
+      {"fr_FR", {piece, "tuot"}, {piece}, "tuot", false},
+      {"en_US", {"dragon", "Tormel"}, {"dragon", "Tormel"}, "DRAGON", true},
+      {"en_US", {"dragon", "Tormel"}, {"Tormel"}, "dragons", true},
+      {"en_US", {"sword"}, {}, "Sword", true},
+      {"en_US", {"Tormel"}, {"Tormel", "Kor"}, "TORMEL", true},
+      {"en_US", {"Tormel"}, {"Kor"}, "Tormel", false},
+      {"en_US", {"Tormel"}, {"Kor"}, "Kor", true},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<SpellChecker> checker = Installed(c.language);
+    if (!checker)
+      GTEST_SKIP() << "no " << c.language << " dictionary installed (scripts/setup.sh installs it)";
+    checker->setProjectWords(c.first);
+    (void)checker->known(c.word);  // an answer kept from the first list
+    checker->setProjectWords(c.second);
+    EXPECT_EQ(checker->known(c.word), c.known)
+        << c.language << " " << c.word << " after " << testing::PrintToString(c.first) << " then "
+        << testing::PrintToString(c.second);
+  }
+}
+
 // A folder of dictionaries of our own, searched first through DICPATH.
 class OwnDictionaries : public ::testing::Test {
  protected:
