@@ -113,7 +113,13 @@ bool SpellChecker::known(std::string_view word) {
   const std::string key(word);
   if (ignored_.count(key) || projectBytes_.count(key)) return true;
   if (const auto it = answers_.find(key); it != answers_.end()) return it->second;
-  const bool correct = speller_->correct(Cp1252ToUnicode(word));
+  bool correct = speller_->correct(Cp1252ToUnicode(word));
+  // Dictionaries hold elisions with the plain apostrophe; only some also take the typographic one.
+  if (!correct && key.find(static_cast<char>(kRightQuote)) != std::string::npos) {
+    std::string plain = key;
+    std::replace(plain.begin(), plain.end(), static_cast<char>(kRightQuote), static_cast<char>(kApostrophe));
+    correct = known(plain);
+  }
   answers_.emplace(key, correct);
   return correct;
 }

@@ -15,6 +15,8 @@
 // file's WORDCHARS: French lists '-', so "peut-être" and "l'épée" are one word each; English
 // does not, so "well-known" is two). Words are Windows-1252 bytes, as the file holds them; they
 // reach the dictionary one at a time as Unicode text, which it turns into its own encoding.
+// A word the dictionary does not know is tried again with each ’ written ' (many dictionaries
+// hold elisions with the plain apostrophe alone: "l’anima").
 #pragma once
 
 #include <array>
@@ -87,7 +89,7 @@ class SpellChecker {
   const WordRules& rules() const { return rules_; }
 
   // Whether `word` (Windows-1252 bytes) is spelt right: a project word, an ignored word or one
-  // the dictionary knows.
+  // the dictionary knows, also once each ’ in it is written '.
   bool known(std::string_view word);
   // At most `max` suggestions for `word`, as Windows-1252 bytes; those the code page cannot hold
   // are left out, since they could not be typed.

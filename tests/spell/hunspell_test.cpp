@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 
 #include "core/utf8.h"
@@ -72,6 +73,42 @@ TEST(Hunspell, EnglishWordsAndTheProjectsNames) {
   EXPECT_NE(std::find(offered.begin(), offered.end(), "Saragon"), offered.end());
   en->setProjectWords({});
   EXPECT_FALSE(en->known("TORMEL"));
+}
+
+// The unknown words of a body line, as Windows-1252 bytes.
+Strings Unknown(SpellChecker& checker, std::string_view line) {
+  Strings out;
+  for (const WordSpan& w : checker.unknownWords(line))
+    out.emplace_back(line.substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length)));
+  return out;
+}
+
+struct LineCase {
+  std::string language, line;
+  Strings unknown;
+};
+
+void ExpectUnknown(const std::vector<LineCase>& cases) {
+  std::map<std::string, std::unique_ptr<SpellChecker>> opened;
+  for (const LineCase& c : cases) {
+    std::unique_ptr<SpellChecker>& checker = opened[c.language];
+    if (!checker) checker = Installed(c.language);
+    if (!checker)
+      GTEST_SKIP() << "no " << c.language << " dictionary installed (scripts/setup.sh installs it)";
+    EXPECT_EQ(Unknown(*checker, c.line), c.unknown) << c.language << " " << c.line;
+  }
+}
+
+// ’ (0x92) is known wherever ' is, also in dictionaries that hold elisions with ' alone.
+TEST(Hunspell, ElisionsWithTheTypographicApostrophe) {
+  ExpectUnknown({
+      {"it_IT", "l\x92\x61nima e l'anima, dell\x92uomo, un\x92\x61ltra", {}},
+      {"it_IT", "l\x92\x61nimaa", {"l\x92\x61nimaa"}},
+      {"pt_BR", "d\x92\xE1gua", {}},
+      {"es_ES", "l\x92\x61nima", {"l\x92\x61nima"}},  // no more known than l'anima
+      {"fr_FR", "l\x92\xE9p\xE9\x65 aujourd\x92hui", {}},
+      {"en_US", "don\x92t won\x92tt", {"won\x92tt"}},
+  });
 }
 
 // The project's list is given again on every Add, every language pick and whenever words.txt
