@@ -168,9 +168,13 @@ void SpellChecker::setProjectWords(const std::vector<std::string>& words) {
 
 std::vector<WordSpan> SpellChecker::unknownWords(std::string_view line) {
   std::vector<WordSpan> unknown;
-  for (const WordSpan& w : rules_.words(line))
-    if (!known(line.substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length))))
+  for (const WordSpan& w : rules_.words(line)) {
+    const auto start = static_cast<size_t>(w.start), length = static_cast<size_t>(w.length);
+    // An abbreviation ("bzw.", "usw.") is known with its dot, which is no part of the word.
+    const bool dotted = start + length < line.size() && line[start + length] == '.';
+    if (!known(line.substr(start, length)) && !(dotted && known(line.substr(start, length + 1))))
       unknown.push_back(w);
+  }
   return unknown;
 }
 

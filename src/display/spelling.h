@@ -16,7 +16,8 @@
 // does not, so "well-known" is two). Words are Windows-1252 bytes, as the file holds them; they
 // reach the dictionary one at a time as Unicode text, which it turns into its own encoding.
 // A word the dictionary does not know is tried again with each ’ written ' (many dictionaries
-// hold elisions with the plain apostrophe alone: "l’anima").
+// hold elisions with the plain apostrophe alone: "l’anima") and, when a '.' follows it, with
+// that dot (abbreviations: "bzw.", "usw.").
 #pragma once
 
 #include <array>
@@ -99,7 +100,7 @@ class SpellChecker {
   // The project's word list (UTF-8, one word an entry) in place of the one given before.
   void setProjectWords(const std::vector<std::string>& words);
 
-  // The unknown words of one body line, in order.
+  // The unknown words of one body line, in order. A word a '.' follows is known with it too.
   std::vector<WordSpan> unknownWords(std::string_view line);
 
  private:

@@ -366,8 +366,11 @@ QMenu* QtSpelling::contextMenu(QPoint pos) {
 
 void QtSpelling::replace(Word word, const std::string& bytes) {
   QTextCursor cursor(editor_->document());
+  // An abbreviation's dot stands after the word already: the suggestion's takes its place.
+  const int end = word.position + word.length;
+  const bool dot = bytes.ends_with('.') && editor_->document()->characterAt(end) == QLatin1Char('.');
   cursor.setPosition(word.position);
-  cursor.setPosition(word.position + word.length, QTextCursor::KeepAnchor);
+  cursor.setPosition(dot ? end + 1 : end, QTextCursor::KeepAnchor);
   // One step for the program (a user's edit, reported once) and for undo.
   cursor.beginEditBlock();
   cursor.insertText(FromBytes(bytes));

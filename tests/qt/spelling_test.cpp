@@ -218,6 +218,34 @@ TEST_F(EditorSpelling, ASuggestionReplacesTheWordAsAnEditOfTheTranslator) {
   EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("ils savent tuot.")));
 }
 
+// A suggested abbreviation brings its dot, which takes the place of one after the word.
+TEST_F(EditorSpelling, AnAbbreviationSuggestedTakesTheDotAfterTheWord) {
+  if (!spell::FindDictionary("de_DE")) GTEST_SKIP() << "the de_DE dictionary is not installed";
+  ASSERT_TRUE(spelling->pick("de_DE"));
+  const struct {
+    std::string line;
+    QString word, chosen;
+    std::string after;
+  } cases[] = {
+      {"Gold bzw Silber", "bzw", "bzw.", "Gold bzw. Silber"},
+      {"Gold usww. Silber", "usww", "usw.", "Gold usw. Silber"},
+      {"Gold Silbr.", "Silbr", "Silber", "Gold Silber."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    ui.richEdit(ControlId::TDMemo).setText("// header\n.STRING 0\n" + c.line + "\n.ENDS\n");
+    QCoreApplication::processEvents();
+    std::unique_ptr<QMenu> menu(spelling->contextMenu(On(At(c.word))));
+    ASSERT_TRUE(menu);
+    QAction* chosen = nullptr;
+    for (QAction* a : menu->actions())
+      if (a->objectName() == QLatin1String("spellingSuggestion") && a->text() == c.chosen) chosen = a;
+    ASSERT_TRUE(chosen);
+    chosen->trigger();
+    EXPECT_EQ(editor->document()->findBlockByNumber(2).text().toStdString(), c.after);
+  }
+}
+
 TEST_F(EditorSpelling, AddedWordsGoToTheProjectDictionaryIgnoredOnesNowhere) {
   ASSERT_TRUE(spelling->pick("fr_FR"));
   clickLine("pList", 2);

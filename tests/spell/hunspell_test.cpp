@@ -111,6 +111,17 @@ TEST(Hunspell, ElisionsWithTheTypographicApostrophe) {
   });
 }
 
+// An abbreviation the dictionary holds with its final dot is known when the dot follows it.
+TEST(Hunspell, AbbreviationsWithTheirDot) {
+  ExpectUnknown({
+      {"de_DE", "Gold bzw. Silber usw. ca. zehn Nr. 5", {}},
+      {"de_DE", "Gold bzw Silber, usw, ca", {"bzw", "usw", "ca"}},
+      {"de_DE", "bzw.. usw.[NEWLINE]", {}},
+      {"de_DE", "bzw .", {"bzw"}},
+      {"en_US", "A wrod. Another.", {"wrod"}},
+  });
+}
+
 // The project's list is given again on every Add, every language pick and whenever words.txt
 // changed: the dictionary's own words, and the forms it derives from the project's, stay known
 // however often it comes, and a word gone from the list is unknown again.
