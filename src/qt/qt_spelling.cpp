@@ -221,7 +221,9 @@ void QtSpelling::setLanguage(const std::string& language, bool remember) {
   form_.spellingLanguage = language_;
   applyWords();
   layer_->setVisible(checker_ != nullptr);
-  if (remember && !dataFile_.empty()) ui_.setSetting(SettingsKey(dataFile_), language_);
+  // A dictionary that did not open leaves the language remembered as it was.
+  if (remember && !dataFile_.empty() && language_ == language)
+    ui_.setSetting(SettingsKey(dataFile_), language_);
   changed(true);
 }
 

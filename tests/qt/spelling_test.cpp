@@ -294,11 +294,14 @@ TEST_F(EditorSpelling, TheLanguageIsRememberedPerDataFile) {
   spelling->follow();
   EXPECT_EQ(spelling->language(), "fr_FR");
 
-  // A dictionary that is not installed: said, and spelling is off.
+  // A dictionary that is not installed: said, and spelling is off; the next start has the
+  // language that worked.
   EXPECT_FALSE(spelling->pick("xx_XX"));
   EXPECT_EQ(spelling->language(), "");
   ASSERT_FALSE(answers.boxes.empty());
   EXPECT_NE(answers.boxes.back().second.find("xx_XX"), std::string::npos);
+  spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
+  EXPECT_EQ(spelling->language(), "fr_FR");
 }
 
 }  // namespace
