@@ -133,7 +133,9 @@ QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
           const QTextBlock end = editor_->document()->findBlock(editEnd_);
           form_.typingEnd = {};
           if (caretAtEdit_ && end.isValid()) form_.typingEnd = {end.blockNumber(), editEnd_ - end.position()};
-          if (checker_ && form_.gROM) form_.ShowTranslationFit();
+          if (!checker_ || !form_.gROM) return;
+          form_.ShowTranslationFit();
+          form_.program.ScriptForm().ShowCurrentState();  // List Data's mark, as the fit panel
         },
         Qt::QueuedConnection);
   });

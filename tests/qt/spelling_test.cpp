@@ -129,10 +129,18 @@ TEST_F(EditorSpelling, TheWordBeingTypedIsCheckedOnceTheCaretLeavesIt) {
   PlaceCaret(vitte.position + vitte.length);
   EXPECT_EQ(spelling->shownWords(), std::vector<Word>{At("tuot")});
   EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit);
+  const QAbstractItemModel* strings = control<QAbstractItemView>(FormId::cmForm, "pList")->model();
+  const auto listed = [&] {  // in List Data's tooltip for the string
+    const QString tip = strings->index(1, 0).data(Qt::ToolTipRole).toString();
+    return tip.contains(QStringLiteral("unknown word \"vitte\""));
+  };
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(listed());
   PlaceCaret(vitte.position);
   EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{vitte, At("tuot")}));
-  QCoreApplication::processEvents();  // the panel follows once the program is done
+  QCoreApplication::processEvents();  // the panel and List Data follow once the program is done
   EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit + " | 1 unknown word");
+  EXPECT_TRUE(listed());
   // Typed in the comment header, nothing is checked.
   PlaceCaret(3);
   QTest::keyClicks(editor, "xqzw ");
