@@ -104,6 +104,22 @@ LineRole RoleOfLine(std::string_view line, bool inSection) {
   return inSection ? LineRole::kBody : LineRole::kOutside;
 }
 
+bool SectionWalk::MayStopEncoding(std::string_view line) {
+  return StartsWithNoCase(line, ".ENDS");
+}
+
+LineRole SectionWalk::next(std::string_view line) {
+  const LineRole role = RoleOfLine(line, inSection_);
+  inSection_ = LeavesSectionOpen(role);
+  if (role != LineRole::kBody) {
+    written_ = true;
+    bodyLines_ = 0;
+    return role;
+  }
+  if (bodyLines_++ > 0 && MayStopEncoding(line)) written_ = false;
+  return written_ ? LineRole::kBody : LineRole::kUnwritten;
+}
+
 // ---- the checker ----
 
 SpellChecker::SpellChecker(std::unique_ptr<Speller> speller)
@@ -185,11 +201,9 @@ namespace {
 // Calls `onWord(line index, word)` for every unknown word of the section's body lines.
 template <typename OnWord>
 void ForEachUnknownWord(const std::vector<std::string>& lines, SpellChecker& checker, OnWord onWord) {
-  bool inSection = false;
+  SectionWalk walk;
   for (size_t j = 0; j < lines.size(); ++j) {
-    const LineRole role = RoleOfLine(lines[j], inSection);
-    inSection = LeavesSectionOpen(role);
-    if (role != LineRole::kBody) continue;
+    if (walk.next(lines[j]) != LineRole::kBody) continue;
     for (const WordSpan& w : checker.unknownWords(lines[j])) onWord(static_cast<int>(j), w);
   }
 }

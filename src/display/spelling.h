@@ -4,11 +4,13 @@
 //
 // Only the words of section bodies are checked: the lines after a ".STRING n" line up to its
 // closing line (".ENDS" alone, as the section index and the display read it: ".ENDSx" or ".ends"
-// is a line of the body). Never checked are the comment header and every other line outside the
-// sections, the ".STRING" and ".ENDS" lines themselves, anything in brackets ("[PLAYER]",
-// "[$8142]", or a "[" never closed, up to the line's end), a word that touches such brackets
-// (the game writes their bytes and the word's together), and a word with a digit in it.
-// "[NEWLINE]" only separates words.
+// is a line of the body), as far as the game gets them: a body line after the first that starts
+// with ".ENDS" in any letter case ends the string the encoder writes, so neither it nor the lines
+// after it up to the closing line are checked. Never checked are the comment header and every
+// other line outside the sections, the ".STRING" and ".ENDS" lines themselves, anything in
+// brackets ("[PLAYER]", "[$8142]", or a "[" never closed, up to the line's end), a word that
+// touches such brackets (the game writes their bytes and the word's together), and a word with a
+// digit in it. "[NEWLINE]" only separates words.
 //
 // A word is a run of letters and digits. An apostrophe (' or ’) between two of them belongs to
 // the word, and so does any other character the dictionary lists as a word character (the affix
@@ -71,16 +73,32 @@ class WordRules {
 
 // What a line of a translation file is, given whether the lines before it left a section open.
 enum class LineRole {
-  kOutside,  // not in a section: the comment header, the blank lines between sections
-  kHeader,   // holds ".STRING n" (any letter case): opens a section
-  kBody,     // a text line of a section: its words are checked
-  kEnd,      // the section's closing line, as everywhere in the editor (IsClosingLine): ".ENDS" once
-             // blanks and control characters are trimmed, in this letter case
+  kOutside,    // not in a section: the comment header, the blank lines between sections
+  kHeader,     // holds ".STRING n" (any letter case): opens a section
+  kBody,       // a text line of a section: its words are checked
+  kEnd,        // the section's closing line, as everywhere in the editor (IsClosingLine): ".ENDS" once
+               // blanks and control characters are trimmed, in this letter case
+  kUnwritten,  // a line of a section's body the encoder does not reach (SectionWalk)
 };
 LineRole RoleOfLine(std::string_view line, bool inSection);
 inline bool LeavesSectionOpen(LineRole role) {
-  return role == LineRole::kHeader || role == LineRole::kBody;
+  return role == LineRole::kHeader || role == LineRole::kBody || role == LineRole::kUnwritten;
 }
+
+// The roles of a file's lines read one after the other, from its first line, a section's header
+// or its closing line. The encoder stops before a body line other than the first that starts
+// with ".ENDS" in any letter case (TraceSectionLines): that line and the rest of the body are
+// kUnwritten.
+class SectionWalk {
+ public:
+  LineRole next(std::string_view line);
+  // Whether `line`, as a body line, could end what the encoder writes.
+  static bool MayStopEncoding(std::string_view line);
+
+ private:
+  bool inSection_ = false, written_ = true;
+  int bodyLines_ = 0;  // of the section so far
+};
 
 // A dictionary with the project's word list, the words ignored in this session and a memory of
 // every answer, so that each distinct word reaches the dictionary once.

@@ -79,19 +79,24 @@ TEST(Spelling, OnlySectionBodiesAreChecked) {
       {"body", LineRole::kBody},
       {".STRING 13", LineRole::kHeader},
       {"body", LineRole::kBody},
+      {" .ends", LineRole::kBody},
       // Only the closing line closes a section, as everywhere in the editor: ".ENDS" once blanks
-      // and control characters are trimmed, in this letter case. The rest are body lines.
-      {".ENDSx", LineRole::kBody},
-      {".ends", LineRole::kBody},
-      {".ENDS .ENDS", LineRole::kBody},
+      // and control characters are trimmed, in this letter case. The rest are body lines, but the
+      // encoder writes nothing from one after the first that starts with ".ENDS" in any case.
+      {".ENDSx", LineRole::kUnwritten},
+      {"lost", LineRole::kUnwritten},
+      {".ENDS .ENDS", LineRole::kUnwritten},
       {" \t.ENDS\r ", LineRole::kEnd},
       {"after", LineRole::kOutside},
+      {".STRING 14", LineRole::kHeader},
+      {".ends first", LineRole::kBody},  // the first text line is always written
+      {"second", LineRole::kBody},
+      {".Ends", LineRole::kUnwritten},
+      {".STRING 15", LineRole::kHeader},  // a section left open by the next one
+      {"third", LineRole::kBody},
   };
-  bool inSection = false;
-  for (const auto& [line, role] : lines) {
-    EXPECT_EQ(RoleOfLine(line, inSection), role) << line;
-    inSection = LeavesSectionOpen(RoleOfLine(line, inSection));
-  }
+  SectionWalk walk;
+  for (const auto& [line, role] : lines) EXPECT_EQ(walk.next(line), role) << line;
 }
 
 struct Checker {

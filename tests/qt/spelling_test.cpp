@@ -203,6 +203,23 @@ TEST_F(EditorSpelling, OnlyTheLinesShownAreChecked) {
   EXPECT_EQ(editor->document()->findBlock(middle.front().position).blockNumber(), 2 + 3 * 100);
 }
 
+// Past a line that ends what the encoder writes, up to the closing line, nothing is checked.
+TEST_F(EditorSpelling, LinesTheEncoderDoesNotWriteAreNotChecked) {
+  ASSERT_TRUE(spelling->pick("fr_FR"));
+  ui.richEdit(ControlId::TDMemo)
+      .setText("// header\n.STRING 0\nzzq\nzzw\n.ends note\nqqz\n.ENDS\n.STRING 1\nxxq\n.ENDS\n");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{At("zzq"), At("zzw"), At("xxq")}));
+  EXPECT_EQ(spelling->contextMenu(On(At("qqz"))), nullptr);
+  std::unique_ptr<QMenu> menu(spelling->contextMenu(On(At("zzw"))));
+  EXPECT_TRUE(menu);
+  // Made such a line, "zzw" and what follows it are no longer written.
+  PlaceCaret(At("zzw").position);
+  QTest::keyClicks(editor, ".ENDS ");
+  PlaceCaret(0);
+  EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{At("zzq"), At("xxq")}));
+}
+
 TEST_F(EditorSpelling, ASuggestionReplacesTheWordAsAnEditOfTheTranslator) {
   ASSERT_TRUE(spelling->pick("fr_FR"));
   clickLine("pList", 2);
