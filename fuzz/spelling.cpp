@@ -29,7 +29,7 @@ struct EvenSpeller : ts2::Speller {
     return {reversed, reversed + U'\u0107', std::u32string(word) + U'e'};
   }
   void add(std::u32string_view word) override { added.emplace(word); }
-  void remove(std::u32string_view word) override { added.erase(std::u32string(word)); }
+  void forgetAdded() override { added.clear(); }
 };
 
 std::u32string WordCharacters(uint8_t bits) {

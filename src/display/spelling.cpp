@@ -104,6 +104,22 @@ LineRole RoleOfLine(std::string_view line, bool inSection) {
   return inSection ? LineRole::kBody : LineRole::kOutside;
 }
 
+bool SectionWalk::MayStopEncoding(std::string_view line) {
+  return StartsWithNoCase(line, ".ENDS");
+}
+
+LineRole SectionWalk::next(std::string_view line) {
+  const LineRole role = RoleOfLine(line, inSection_);
+  inSection_ = LeavesSectionOpen(role);
+  if (role != LineRole::kBody) {
+    written_ = true;
+    bodyLines_ = 0;
+    return role;
+  }
+  if (bodyLines_++ > 0 && MayStopEncoding(line)) written_ = false;
+  return written_ ? LineRole::kBody : LineRole::kUnwritten;
+}
+
 // ---- the checker ----
 
 SpellChecker::SpellChecker(std::unique_ptr<Speller> speller)
@@ -113,7 +129,13 @@ bool SpellChecker::known(std::string_view word) {
   const std::string key(word);
   if (ignored_.count(key) || projectBytes_.count(key)) return true;
   if (const auto it = answers_.find(key); it != answers_.end()) return it->second;
-  const bool correct = speller_->correct(Cp1252ToUnicode(word));
+  bool correct = speller_->correct(Cp1252ToUnicode(word));
+  // Dictionaries hold elisions with the plain apostrophe; only some also take the typographic one.
+  if (!correct && key.find(static_cast<char>(kRightQuote)) != std::string::npos) {
+    std::string plain = key;
+    std::replace(plain.begin(), plain.end(), static_cast<char>(kRightQuote), static_cast<char>(kApostrophe));
+    correct = known(plain);
+  }
   answers_.emplace(key, correct);
   return correct;
 }
@@ -138,16 +160,23 @@ void SpellChecker::ignore(std::string_view word) {
 }
 
 void SpellChecker::setProjectWords(const std::vector<std::string>& words) {
-  for (const std::u32string& old : projectWords_) speller_->remove(old);
-  projectWords_.clear();
-  projectBytes_.clear();
-  for (const std::string& utf8 : words) {
-    std::optional<std::u32string> word = FromUtf8(utf8);
-    if (!word || word->empty()) continue;
-    speller_->add(*word);
-    if (std::optional<std::string> bytes = UnicodeToCp1252(*word)) projectBytes_.insert(std::move(*bytes));
-    projectWords_.push_back(std::move(*word));
+  std::set<std::u32string> list;
+  for (const std::string& utf8 : words)
+    if (std::optional<std::u32string> word = FromUtf8(utf8); word && !word->empty())
+      list.insert(std::move(*word));
+  if (list == projectWords_) return;  // given again unchanged (every Add, every language pick)
+  // A dictionary cannot take a word back (Hunspell's remove forbids the word, its own forms
+  // too): once a word leaves the list, the dictionary starts again from its files.
+  if (!std::includes(list.begin(), list.end(), projectWords_.begin(), projectWords_.end())) {
+    speller_->forgetAdded();
+    projectWords_.clear();
   }
+  projectBytes_.clear();
+  for (const std::u32string& word : list) {
+    if (!projectWords_.count(word)) speller_->add(word);
+    if (std::optional<std::string> bytes = UnicodeToCp1252(word)) projectBytes_.insert(std::move(*bytes));
+  }
+  projectWords_ = std::move(list);
   // Earlier answers may have changed, both ways.
   answers_.clear();
   suggested_.clear();
@@ -155,9 +184,13 @@ void SpellChecker::setProjectWords(const std::vector<std::string>& words) {
 
 std::vector<WordSpan> SpellChecker::unknownWords(std::string_view line) {
   std::vector<WordSpan> unknown;
-  for (const WordSpan& w : rules_.words(line))
-    if (!known(line.substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length))))
+  for (const WordSpan& w : rules_.words(line)) {
+    const auto start = static_cast<size_t>(w.start), length = static_cast<size_t>(w.length);
+    // An abbreviation ("bzw.", "usw.") is known with its dot, which is no part of the word.
+    const bool dotted = start + length < line.size() && line[start + length] == '.';
+    if (!known(line.substr(start, length)) && !(dotted && known(line.substr(start, length + 1))))
       unknown.push_back(w);
+  }
   return unknown;
 }
 
@@ -168,11 +201,9 @@ namespace {
 // Calls `onWord(line index, word)` for every unknown word of the section's body lines.
 template <typename OnWord>
 void ForEachUnknownWord(const std::vector<std::string>& lines, SpellChecker& checker, OnWord onWord) {
-  bool inSection = false;
+  SectionWalk walk;
   for (size_t j = 0; j < lines.size(); ++j) {
-    const LineRole role = RoleOfLine(lines[j], inSection);
-    inSection = LeavesSectionOpen(role);
-    if (role != LineRole::kBody) continue;
+    if (walk.next(lines[j]) != LineRole::kBody) continue;
     for (const WordSpan& w : checker.unknownWords(lines[j])) onWord(static_cast<int>(j), w);
   }
 }

@@ -59,20 +59,25 @@ std::string SettingsKey(const std::string& dataFile) {
   return "spelling/" + QUrl::toPercentEncoding(FromPath(dataFile)).toStdString();
 }
 
-// Whether the lines above `block` leave a section open (the nearest header or closing line).
-bool IsMarker(const QTextBlock& block) {
-  const LineRole role = RoleOfLine(ToBytes(block.text()), true);
-  return role == LineRole::kHeader || role == LineRole::kEnd;
+// Whether a line decides what the lines below it are: a header, a closing line, or a line that
+// may end what the encoder writes of a section.
+bool IsMarker(std::string_view line) {
+  const LineRole role = RoleOfLine(line, true);
+  return role == LineRole::kHeader || role == LineRole::kEnd || SectionWalk::MayStopEncoding(line);
 }
 
-bool InSectionBefore(QTextBlock block) {
-  block = block.previous();
-  for (int i = 0; block.isValid() && i < kLookBack; ++i, block = block.previous()) {
-    const LineRole role = RoleOfLine(ToBytes(block.text()), false);
-    if (role == LineRole::kHeader) return true;
-    if (role == LineRole::kEnd) return false;
+// The walk over the lines as it stands before `block`: from the nearest header or closing line
+// above it (none within reach: outside any section).
+SectionWalk WalkBefore(const QTextBlock& block) {
+  SectionWalk walk;
+  QTextBlock from = block.previous();
+  for (int i = 0;; ++i, from = from.previous()) {
+    if (!from.isValid() || i == kLookBack) return walk;
+    const LineRole role = RoleOfLine(ToBytes(from.text()), false);
+    if (role == LineRole::kHeader || role == LineRole::kEnd) break;
   }
-  return false;
+  for (; from != block; from = from.next()) walk.next(ToBytes(from.text()));
+  return walk;
 }
 
 }  // namespace
@@ -106,7 +111,7 @@ QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
     const int lines = document->blockCount();
     const int wasMarker = block.userState();  // as the last check of the line found it
     const bool whole = lines != lineCount_ || block != document->findBlock(from + added) || wasMarker == -1 ||
-                       (wasMarker == 1) != IsMarker(block);
+                       (wasMarker == 1) != IsMarker(ToBytes(block.text()));
     lineCount_ = lines;
     whole ? layer_->update() : updateLine(block);
   });
@@ -133,7 +138,9 @@ QtSpelling::QtSpelling(QtToolkit& ui, TmyForm& form)
           const QTextBlock end = editor_->document()->findBlock(editEnd_);
           form_.typingEnd = {};
           if (caretAtEdit_ && end.isValid()) form_.typingEnd = {end.blockNumber(), editEnd_ - end.position()};
-          if (checker_ && form_.gROM) form_.ShowTranslationFit();
+          if (!checker_ || !form_.gROM) return;
+          form_.ShowTranslationFit();
+          form_.program.ScriptForm().ShowCurrentState();  // List Data's mark, as the fit panel
         },
         Qt::QueuedConnection);
   });
@@ -221,7 +228,9 @@ void QtSpelling::setLanguage(const std::string& language, bool remember) {
   form_.spellingLanguage = language_;
   applyWords();
   layer_->setVisible(checker_ != nullptr);
-  if (remember && !dataFile_.empty()) ui_.setSetting(SettingsKey(dataFile_), language_);
+  // A dictionary that did not open leaves the language remembered as it was.
+  if (remember && !dataFile_.empty() && language_ == language)
+    ui_.setSetting(SettingsKey(dataFile_), language_);
   changed(true);
 }
 
@@ -269,13 +278,11 @@ std::vector<QtSpelling::Word> QtSpelling::shownWords(QRect area) {
   QTextBlock block = editor_->lineAt(area.top());
   const QTextBlock last = editor_->lineAt(area.bottom());
   const int caret = editor_->textCursor().position();
-  bool inSection = InSectionBefore(block);
+  SectionWalk walk = WalkBefore(block);
   for (; block.isValid(); block = block.next()) {
     const std::string line = ToBytes(block.text());
-    const LineRole role = RoleOfLine(line, inSection);
-    block.setUserState(role == LineRole::kHeader || role == LineRole::kEnd ? 1 : 0);  // for the next edit
-    inSection = LeavesSectionOpen(role);
-    if (role == LineRole::kBody) {
+    block.setUserState(IsMarker(line) ? 1 : 0);  // for the next edit
+    if (walk.next(line) == LineRole::kBody) {
       for (const WordSpan& w : checker_->unknownWords(line)) {
         const Word word{block.position() + w.start, w.length};
         if (caret == editEnd_ && word.position + word.length == caret) continue;  // being typed
@@ -318,7 +325,7 @@ std::optional<QtSpelling::Word> QtSpelling::wordAt(int position) {
   if (!checker_) return std::nullopt;
   const QTextBlock block = editor_->document()->findBlock(position);
   const std::string line = ToBytes(block.text());
-  if (!block.isValid() || RoleOfLine(line, InSectionBefore(block)) != LineRole::kBody) return std::nullopt;
+  if (!block.isValid() || WalkBefore(block).next(line) != LineRole::kBody) return std::nullopt;
   const int offset = position - block.position();
   for (const WordSpan& w : checker_->unknownWords(line))
     if (offset >= w.start && offset <= w.start + w.length) return Word{block.position() + w.start, w.length};
@@ -366,8 +373,11 @@ QMenu* QtSpelling::contextMenu(QPoint pos) {
 
 void QtSpelling::replace(Word word, const std::string& bytes) {
   QTextCursor cursor(editor_->document());
+  // An abbreviation's dot stands after the word already: the suggestion's takes its place.
+  const int end = word.position + word.length;
+  const bool dot = bytes.ends_with('.') && editor_->document()->characterAt(end) == QLatin1Char('.');
   cursor.setPosition(word.position);
-  cursor.setPosition(word.position + word.length, QTextCursor::KeepAnchor);
+  cursor.setPosition(dot ? end + 1 : end, QTextCursor::KeepAnchor);
   // One step for the program (a user's edit, reported once) and for undo.
   cursor.beginEditBlock();
   cursor.insertText(FromBytes(bytes));

@@ -1,6 +1,8 @@
 #include "script/project_words.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "core/fileutil.h"
 
@@ -40,10 +42,13 @@ std::string FormatWordList(std::vector<std::string> words) {
 bool ProjectDictionary::reread() {
   std::vector<std::string> words;
   const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path_);
+  readError_.clear();
   if (bytes) {
     words = ParseWordList(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     stamp_ = StampAfter(path_, *bytes);
   } else {
+    const int e = errno;
+    if (e != ENOENT && e != ENOTDIR) readError_ = e != 0 ? std::strerror(e) : "read error";
     stamp_ = {};
   }
   const bool changed = words != words_;
@@ -63,6 +68,11 @@ bool ProjectDictionary::add(std::string_view word, std::string* error) {
     return false;
   }
   refresh();
+  if (!readError_.empty()) {
+    if (error)
+      *error = "it cannot be read (" + readError_ + "), so writing it would replace the words it holds";
+    return false;
+  }
   if (std::binary_search(words_.begin(), words_.end(), trimmed)) return true;
   std::vector<std::string> words = words_;
   words.insert(std::upper_bound(words.begin(), words.end(), trimmed), trimmed);

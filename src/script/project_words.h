@@ -35,15 +35,17 @@ class ProjectDictionary {
   bool refresh();
   // Adds a word (UTF-8, trimmed): the file is read again first, so that words others added
   // meanwhile are kept, then written whole, sorted and atomically. A word already there writes
-  // nothing. False, with `error` saying why, for an empty word or one with a line break, or when
-  // the file cannot be written: the list is then as it was.
+  // nothing. False, with `error` saying why, for an empty word or one with a line break, when the
+  // file is there but cannot be read (writing would replace the words it holds with this one), or
+  // when it cannot be written: the list is then as it was.
   bool add(std::string_view word, std::string* error = nullptr);
 
  private:
   bool reread();
   std::string path_;
   std::vector<std::string> words_;
-  FileStamp stamp_;  // unknown while no file was read
+  FileStamp stamp_;        // unknown while no file was read
+  std::string readError_;  // why the file that is there could not be read at the last try
 };
 
 }  // namespace ts2

@@ -104,36 +104,42 @@ class DictionaryEncoding {
 class HunspellSpeller final : public Speller {
  public:
   HunspellSpeller(const Dictionary& d)
-      : hunspell_(d.affixFile.c_str(), d.wordsFile.c_str()), encoding_(hunspell_.get_dict_encoding()) {
-    wordCharacters_ = encoding_.decode(hunspell_.get_wordchars_cpp()).value_or(U"");
+      : dictionary_(d),
+        hunspell_(std::make_unique<Hunspell>(d.affixFile.c_str(), d.wordsFile.c_str())),
+        encoding_(hunspell_->get_dict_encoding()) {
+    wordCharacters_ = encoding_.decode(hunspell_->get_wordchars_cpp()).value_or(U"");
   }
 
   std::u32string wordCharacters() const override { return wordCharacters_; }
 
   bool correct(std::u32string_view word) override {
     const std::optional<std::string> bytes = encoding_.encode(word);
-    return bytes && hunspell_.spell(*bytes);
+    return bytes && hunspell_->spell(*bytes);
   }
 
   std::vector<std::u32string> suggest(std::u32string_view word) override {
     std::vector<std::u32string> suggestions;
     const std::optional<std::string> bytes = encoding_.encode(word);
     if (!bytes) return suggestions;
-    for (const std::string& s : hunspell_.suggest(*bytes))
+    for (const std::string& s : hunspell_->suggest(*bytes))
       if (std::optional<std::u32string> text = encoding_.decode(s)) suggestions.push_back(std::move(*text));
     return suggestions;
   }
 
   void add(std::u32string_view word) override {
-    if (const std::optional<std::string> bytes = encoding_.encode(word)) hunspell_.add(*bytes);
+    if (const std::optional<std::string> bytes = encoding_.encode(word)) hunspell_->add(*bytes);
   }
 
-  void remove(std::u32string_view word) override {
-    if (const std::optional<std::string> bytes = encoding_.encode(word)) hunspell_.remove(*bytes);
+  // The files read again. Should they be gone meanwhile, the words added stay known rather than
+  // every word becoming unknown.
+  void forgetAdded() override {
+    if (Readable(dictionary_.affixFile) && Readable(dictionary_.wordsFile))
+      hunspell_ = std::make_unique<Hunspell>(dictionary_.affixFile.c_str(), dictionary_.wordsFile.c_str());
   }
 
  private:
-  Hunspell hunspell_;
+  Dictionary dictionary_;
+  std::unique_ptr<Hunspell> hunspell_;
   DictionaryEncoding encoding_;
   std::u32string wordCharacters_;
 };

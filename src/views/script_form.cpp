@@ -200,9 +200,17 @@ void TScriptForm::MarkStrings() {
 }
 
 void TScriptForm::TextChanged() {
+  if (!ShowCurrentState()) return;
+  // The others (an edit may add or break a section of another string) once typing pauses.
+  ++typing_;
+  lastKey_ = std::chrono::steady_clock::now();
+  if (!pauseWaiting_) WaitForPause(kTypingPauseMs);
+}
+
+bool TScriptForm::ShowCurrentState() {
   const TmyForm& f = program.myForm;
   const auto current = static_cast<size_t>(f.gCurString);
-  if (f.gCurString < 0 || current >= states.size() || CurrentFile().empty()) return;
+  if (f.gCurString < 0 || current >= states.size() || CurrentFile().empty()) return false;
   // The edited string at once, from the section the display has just copied; the word being
   // typed is not spelt yet, as in the fit panel.
   StateSpelling spelling{.checker = f.spelling.get(),
@@ -223,10 +231,7 @@ void TScriptForm::TextChanged() {
     program.ui.list(ControlId::pList)
         .setItemMark(f.gCurString, MarkOf(states[current]), StateText(states[current]));
   }
-  // The others (an edit may add or break a section of another string) once typing pauses.
-  ++typing_;
-  lastKey_ = std::chrono::steady_clock::now();
-  if (!pauseWaiting_) WaitForPause(kTypingPauseMs);
+  return true;
 }
 
 void TScriptForm::WaitForPause(int milliseconds) {

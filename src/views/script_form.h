@@ -48,6 +48,10 @@ class TScriptForm {
   // Other blocks' files changed on disk since they were counted (the user came back from another
   // program: a `git pull`, ts2tool import) count again.
   void OtherFilesMayHaveChanged();
+  // The shown string's state and List Data mark again, from the section shown, leaving out the
+  // word being typed (TmyForm::typingEnd): on every edit, and when the caret leaves that word or
+  // comes back to it. False when no string of the block's file is shown.
+  bool ShowCurrentState();
 
   std::vector<ScriptBlock> blocks;                     // the block list, with their files
   std::vector<std::optional<BlockProgress>> progress;  // per block; none until counted

@@ -79,19 +79,24 @@ TEST(Spelling, OnlySectionBodiesAreChecked) {
       {"body", LineRole::kBody},
       {".STRING 13", LineRole::kHeader},
       {"body", LineRole::kBody},
+      {" .ends", LineRole::kBody},
       // Only the closing line closes a section, as everywhere in the editor: ".ENDS" once blanks
-      // and control characters are trimmed, in this letter case. The rest are body lines.
-      {".ENDSx", LineRole::kBody},
-      {".ends", LineRole::kBody},
-      {".ENDS .ENDS", LineRole::kBody},
+      // and control characters are trimmed, in this letter case. The rest are body lines, but the
+      // encoder writes nothing from one after the first that starts with ".ENDS" in any case.
+      {".ENDSx", LineRole::kUnwritten},
+      {"lost", LineRole::kUnwritten},
+      {".ENDS .ENDS", LineRole::kUnwritten},
       {" \t.ENDS\r ", LineRole::kEnd},
       {"after", LineRole::kOutside},
+      {".STRING 14", LineRole::kHeader},
+      {".ends first", LineRole::kBody},  // the first text line is always written
+      {"second", LineRole::kBody},
+      {".Ends", LineRole::kUnwritten},
+      {".STRING 15", LineRole::kHeader},  // a section left open by the next one
+      {"third", LineRole::kBody},
   };
-  bool inSection = false;
-  for (const auto& [line, role] : lines) {
-    EXPECT_EQ(RoleOfLine(line, inSection), role) << line;
-    inSection = LeavesSectionOpen(RoleOfLine(line, inSection));
-  }
+  SectionWalk walk;
+  for (const auto& [line, role] : lines) EXPECT_EQ(walk.next(line), role) << line;
 }
 
 struct Checker {
@@ -136,11 +141,11 @@ TEST(Spelling, ProjectWordsAndIgnoredWords) {
   c.checker->setProjectWords({"Tormel", "K\xC3\xB6r", "Sara\xFFgon"});
   EXPECT_TRUE(c.checker->known("Tormel"));  // the answer given before is forgotten
   EXPECT_TRUE(c.checker->known("K\xF6r"));
-  EXPECT_TRUE(c.speller->words.count(U"K\u00F6r"));  // the dictionary knows them too (its suggestions)
+  EXPECT_TRUE(c.speller->added.count(U"K\u00F6r"));  // the dictionary knows them too (its suggestions)
   // A new list replaces the old one, in the dictionary as well.
   c.checker->setProjectWords({"Mira"});
   EXPECT_FALSE(c.checker->known("Tormel"));
-  EXPECT_FALSE(c.speller->words.count(U"Tormel"));
+  EXPECT_FALSE(c.speller->added.count(U"Tormel"));
   EXPECT_TRUE(c.checker->known("Mira"));
   c.checker->ignore("Zork");
   EXPECT_TRUE(c.checker->known("Zork"));

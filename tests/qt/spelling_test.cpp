@@ -129,10 +129,18 @@ TEST_F(EditorSpelling, TheWordBeingTypedIsCheckedOnceTheCaretLeavesIt) {
   PlaceCaret(vitte.position + vitte.length);
   EXPECT_EQ(spelling->shownWords(), std::vector<Word>{At("tuot")});
   EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit);
+  const QAbstractItemModel* strings = control<QAbstractItemView>(FormId::cmForm, "pList")->model();
+  const auto listed = [&] {  // in List Data's tooltip for the string
+    const QString tip = strings->index(1, 0).data(Qt::ToolTipRole).toString();
+    return tip.contains(QStringLiteral("unknown word \"vitte\""));
+  };
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(listed());
   PlaceCaret(vitte.position);
   EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{vitte, At("tuot")}));
-  QCoreApplication::processEvents();  // the panel follows once the program is done
+  QCoreApplication::processEvents();  // the panel and List Data follow once the program is done
   EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), fit + " | 1 unknown word");
+  EXPECT_TRUE(listed());
   // Typed in the comment header, nothing is checked.
   PlaceCaret(3);
   QTest::keyClicks(editor, "xqzw ");
@@ -195,6 +203,23 @@ TEST_F(EditorSpelling, OnlyTheLinesShownAreChecked) {
   EXPECT_EQ(editor->document()->findBlock(middle.front().position).blockNumber(), 2 + 3 * 100);
 }
 
+// Past a line that ends what the encoder writes, up to the closing line, nothing is checked.
+TEST_F(EditorSpelling, LinesTheEncoderDoesNotWriteAreNotChecked) {
+  ASSERT_TRUE(spelling->pick("fr_FR"));
+  ui.richEdit(ControlId::TDMemo)
+      .setText("// header\n.STRING 0\nzzq\nzzw\n.ends note\nqqz\n.ENDS\n.STRING 1\nxxq\n.ENDS\n");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{At("zzq"), At("zzw"), At("xxq")}));
+  EXPECT_EQ(spelling->contextMenu(On(At("qqz"))), nullptr);
+  std::unique_ptr<QMenu> menu(spelling->contextMenu(On(At("zzw"))));
+  EXPECT_TRUE(menu);
+  // Made such a line, "zzw" and what follows it are no longer written.
+  PlaceCaret(At("zzw").position);
+  QTest::keyClicks(editor, ".ENDS ");
+  PlaceCaret(0);
+  EXPECT_EQ(spelling->shownWords(), (std::vector<Word>{At("zzq"), At("xxq")}));
+}
+
 TEST_F(EditorSpelling, ASuggestionReplacesTheWordAsAnEditOfTheTranslator) {
   ASSERT_TRUE(spelling->pick("fr_FR"));
   clickLine("pList", 2);
@@ -216,6 +241,34 @@ TEST_F(EditorSpelling, ASuggestionReplacesTheWordAsAnEditOfTheTranslator) {
   EXPECT_TRUE(spelling->shownWords().empty());
   editor->undo();  // one step
   EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("ils savent tuot.")));
+}
+
+// A suggested abbreviation brings its dot, which takes the place of one after the word.
+TEST_F(EditorSpelling, AnAbbreviationSuggestedTakesTheDotAfterTheWord) {
+  if (!spell::FindDictionary("de_DE")) GTEST_SKIP() << "the de_DE dictionary is not installed";
+  ASSERT_TRUE(spelling->pick("de_DE"));
+  const struct {
+    std::string line;
+    QString word, chosen;
+    std::string after;
+  } cases[] = {
+      {"Gold bzw Silber", "bzw", "bzw.", "Gold bzw. Silber"},
+      {"Gold usww. Silber", "usww", "usw.", "Gold usw. Silber"},
+      {"Gold Silbr.", "Silbr", "Silber", "Gold Silber."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    ui.richEdit(ControlId::TDMemo).setText("// header\n.STRING 0\n" + c.line + "\n.ENDS\n");
+    QCoreApplication::processEvents();
+    std::unique_ptr<QMenu> menu(spelling->contextMenu(On(At(c.word))));
+    ASSERT_TRUE(menu);
+    QAction* chosen = nullptr;
+    for (QAction* a : menu->actions())
+      if (a->objectName() == QLatin1String("spellingSuggestion") && a->text() == c.chosen) chosen = a;
+    ASSERT_TRUE(chosen);
+    chosen->trigger();
+    EXPECT_EQ(editor->document()->findBlockByNumber(2).text().toStdString(), c.after);
+  }
 }
 
 TEST_F(EditorSpelling, AddedWordsGoToTheProjectDictionaryIgnoredOnesNowhere) {
@@ -266,11 +319,14 @@ TEST_F(EditorSpelling, TheLanguageIsRememberedPerDataFile) {
   spelling->follow();
   EXPECT_EQ(spelling->language(), "fr_FR");
 
-  // A dictionary that is not installed: said, and spelling is off.
+  // A dictionary that is not installed: said, and spelling is off; the next start has the
+  // language that worked.
   EXPECT_FALSE(spelling->pick("xx_XX"));
   EXPECT_EQ(spelling->language(), "");
   ASSERT_FALSE(answers.boxes.empty());
   EXPECT_NE(answers.boxes.back().second.find("xx_XX"), std::string::npos);
+  spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
+  EXPECT_EQ(spelling->language(), "fr_FR");
 }
 
 }  // namespace

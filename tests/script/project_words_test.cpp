@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/fileutil.h"
 #include "script/project_words.h"
 #include "support/builders.h"
 
@@ -84,6 +85,44 @@ TEST(ProjectWords, ALinkIntoTheTeamsRepositoryStaysALink) {
   ASSERT_TRUE(words.add("Kor"));
   EXPECT_TRUE(fs::is_symlink(dir.path() / "Dumps" / "words.txt"));
   EXPECT_EQ(ReadFileText(shared), "Kor\nTormel\n");
+}
+
+// A list that is there but cannot be read is never written over: the team's words would be lost.
+TEST(ProjectWords, AListThatCannotBeReadIsNotWrittenOver) {
+  const struct {
+    const char* what;
+    void (*make)(const std::string& path);  // words.txt, made unreadable
+  } cases[] = {
+      {"no permission to read",
+       [](const std::string& path) {
+         std::ofstream(path) << "Kor\nTormel\n";
+         fs::permissions(path, fs::perms::owner_write);
+       }},
+      {"a folder", [](const std::string& path) { fs::create_directory(path); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string path = ProjectWordsPath(dir.path().string());
+    c.make(path);
+    if (ReadErrorOf(path).empty()) {  // the superuser reads it anyway
+      fs::permissions(path, fs::perms::owner_all);
+      continue;
+    }
+    ProjectDictionary words(path);
+    EXPECT_FALSE(words.refresh());
+    std::string error;
+    EXPECT_FALSE(words.add("tuot", &error));
+    EXPECT_NE(error.find("cannot be read"), std::string::npos) << error;
+    EXPECT_EQ(words.words(), Words{});
+    fs::permissions(path, fs::perms::owner_all);
+    if (fs::is_regular_file(path)) {
+      EXPECT_EQ(ReadFileText(path), "Kor\nTormel\n");
+      // Readable again: the word joins the team's.
+      ASSERT_TRUE(words.add("tuot"));
+      EXPECT_EQ(ReadFileText(path), "Kor\nTormel\ntuot\n");
+    }
+  }
 }
 
 TEST(ProjectWords, AFailedWriteLeavesTheListAsItWas) {

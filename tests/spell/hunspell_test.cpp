@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 
 #include "core/utf8.h"
@@ -72,6 +73,89 @@ TEST(Hunspell, EnglishWordsAndTheProjectsNames) {
   EXPECT_NE(std::find(offered.begin(), offered.end(), "Saragon"), offered.end());
   en->setProjectWords({});
   EXPECT_FALSE(en->known("TORMEL"));
+}
+
+// The unknown words of a body line, as Windows-1252 bytes.
+Strings Unknown(SpellChecker& checker, std::string_view line) {
+  Strings out;
+  for (const WordSpan& w : checker.unknownWords(line))
+    out.emplace_back(line.substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length)));
+  return out;
+}
+
+struct LineCase {
+  std::string language, line;
+  Strings unknown;
+};
+
+void ExpectUnknown(const std::vector<LineCase>& cases) {
+  std::map<std::string, std::unique_ptr<SpellChecker>> opened;
+  for (const LineCase& c : cases) {
+    std::unique_ptr<SpellChecker>& checker = opened[c.language];
+    if (!checker) checker = Installed(c.language);
+    if (!checker)
+      GTEST_SKIP() << "no " << c.language << " dictionary installed (scripts/setup.sh installs it)";
+    EXPECT_EQ(Unknown(*checker, c.line), c.unknown) << c.language << " " << c.line;
+  }
+}
+
+// ’ (0x92) is known wherever ' is, also in dictionaries that hold elisions with ' alone.
+TEST(Hunspell, ElisionsWithTheTypographicApostrophe) {
+  ExpectUnknown({
+      {"it_IT", "l\x92\x61nima e l'anima, dell\x92uomo, un\x92\x61ltra", {}},
+      {"it_IT", "l\x92\x61nimaa", {"l\x92\x61nimaa"}},
+      {"pt_BR", "d\x92\xE1gua", {}},
+      {"es_ES", "l\x92\x61nima", {"l\x92\x61nima"}},  // no more known than l'anima
+      {"fr_FR", "l\x92\xE9p\xE9\x65 aujourd\x92hui", {}},
+      {"en_US", "don\x92t won\x92tt", {"won\x92tt"}},
+  });
+}
+
+// An abbreviation the dictionary holds with its final dot is known when the dot follows it.
+TEST(Hunspell, AbbreviationsWithTheirDot) {
+  ExpectUnknown({
+      {"de_DE", "Gold bzw. Silber usw. ca. zehn Nr. 5", {}},
+      {"de_DE", "Gold bzw Silber, usw, ca", {"bzw", "usw", "ca"}},
+      {"de_DE", "bzw.. usw.[NEWLINE]", {}},
+      {"de_DE", "bzw .", {"bzw"}},
+      {"en_US", "A wrod. Another.", {"wrod"}},
+  });
+}
+
+// The project's list is given again on every Add, every language pick and whenever words.txt
+// changed: the dictionary's own words, and the forms it derives from the project's, stay known
+// however often it comes, and a word gone from the list is unknown again.
+TEST(Hunspell, ProjectWordListsGivenOneAfterAnother) {
+  // "pièce" in the list (UTF-8), its plural in the text (Windows-1252).
+  const std::string piece = "pi\xC3\xA8\x63\x65", pieces = "pi\xE8\x63\x65s";
+  const struct {
+    std::string language;
+    Strings first, second;
+    std::string word;
+    bool known;
+  } cases[] = {
+      {"fr_FR", {piece}, {piece}, pieces, true},
+      {"fr_FR", {piece, "Tormel"}, {piece, "Tormel", "tuot"}, pieces, true},
+      {"fr_FR", {piece, "tuot"}, {piece}, pieces, true},
+      {"fr_FR", {piece, "tuot"}, {piece}, "tuot", false},
+      {"en_US", {"dragon", "Tormel"}, {"dragon", "Tormel"}, "DRAGON", true},
+      {"en_US", {"dragon", "Tormel"}, {"Tormel"}, "dragons", true},
+      {"en_US", {"sword"}, {}, "Sword", true},
+      {"en_US", {"Tormel"}, {"Tormel", "Kor"}, "TORMEL", true},
+      {"en_US", {"Tormel"}, {"Kor"}, "Tormel", false},
+      {"en_US", {"Tormel"}, {"Kor"}, "Kor", true},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<SpellChecker> checker = Installed(c.language);
+    if (!checker)
+      GTEST_SKIP() << "no " << c.language << " dictionary installed (scripts/setup.sh installs it)";
+    checker->setProjectWords(c.first);
+    (void)checker->known(c.word);  // an answer kept from the first list
+    checker->setProjectWords(c.second);
+    EXPECT_EQ(checker->known(c.word), c.known)
+        << c.language << " " << c.word << " after " << testing::PrintToString(c.first) << " then "
+        << testing::PrintToString(c.second);
+  }
 }
 
 // A folder of dictionaries of our own, searched first through DICPATH.
