@@ -263,7 +263,8 @@ void ProofSheetWriter::Draw(uint32_t n) {
     out += "<h4>Findings</h4>\n<ul class=\"found\">\n";
     for (const LintFinding& f : status.findings)
       out += "<li>" + HtmlEscaped(FindingPlace(n, f.line, status.headerLine + 1)) + ", column " +
-             std::to_string(f.column) + ": " + HtmlEscaped(Cp1252ToUtf8(f.message)) + "</li>\n";
+             std::to_string(f.column) + ": " +
+             HtmlEscaped(MessageIsUtf8(f.kind) ? f.message : Cp1252ToUtf8(f.message)) + "</li>\n";
     out += "</ul>\n";
   }
   out += "</div>\n</article>\n";
