@@ -235,10 +235,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       e.extracted.push_back(FileUtf8(shown) + ", string " + std::to_string(s));
       e.context = PoContext(b, s);
       bool findings = false;
-      std::string original = OriginalTextOf(form, b.index, s);
-      for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
-        original.erase(at, 1);
-      e.id = toUtf8(original);
+      e.id = OriginalUtf8(OriginalTextOf(form, b.index, s), toUtf8);
       const std::vector<size_t> terms =
           options.glossary ? options.glossary->termsIn(e.id) : std::vector<size_t>();
       if (index.header(s) >= 0) {

@@ -277,11 +277,12 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
 std::vector<std::string> OriginalsOf(const TmyForm& form, const ScriptBlock& block,
                                      const OriginalToUtf8& toUtf8) {
   std::vector<std::string> out(block.strings);
+  const OriginalToUtf8 ascii = [](std::string_view text) { return std::string(text); };  // as it is
   for (uint32_t s = 0; s < block.strings; ++s) {
-    std::string text = OriginalTextOf(form, block.index, s);
-    const bool ascii =
+    const std::string text = OriginalTextOf(form, block.index, s);
+    const bool plain =
         std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    out[s] = ascii ? std::move(text) : toUtf8(text);
+    out[s] = OriginalUtf8(text, plain ? ascii : toUtf8);
   }
   return out;
 }
