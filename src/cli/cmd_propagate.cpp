@@ -26,7 +26,8 @@ constexpr char kPropagateHelp[] =
     "as its section's body, when they all read alike. An original translated otherwise in\n"
     "different strings is left alone and named. A string without a section gets one, a block\n"
     "without a file a new file; every other byte stays, and each file is written whole or not\n"
-    "at all.\n"
+    "at all. A string whose section cannot take the translation (it holds a control character)\n"
+    "is left alone and named on stderr as a warning; the others are filled.\n"
     "Prints each changed file with its filled strings, each original translated otherwise, then\n"
     "a summary.\n"
     "  -n  change nothing: print what would change\n"
@@ -50,9 +51,11 @@ int RunPropagate(const std::vector<std::string>& args) {
   bool unconverted = false;
   const Repeats repeats = PlanRepeats(form, blocks, FileText, OriginalsToUtf8(unconverted));
   if (unconverted) return Fail(kExitBadInput, kNoShiftJisConverter);
+  for (const std::string& r : repeats.refused) std::fprintf(stderr, "ts2tool: warning: %s\n", r.c_str());
   const PoImport plan = PlanPoImport(repeats.entries, blocks, FileText, false);
-  // A translation the files already hold cannot be refused: its lines came out of a section.
-  for (const std::string& e : plan.errors) Fail(kExitBadInput, "string " + e);
+  // What is left: two strings whose headers share a line. Each error begins with the line of a PO
+  // entry, which a fill has not.
+  for (const std::string& e : plan.errors) Fail(kExitBadInput, e.substr(e.find(": ") + 2));
   for (const std::string& file : plan.unreadable) Fail(kExitBadInput, "cannot read " + file);
   if (!plan.errors.empty() || !plan.unreadable.empty()) return kExitBadInput;
 

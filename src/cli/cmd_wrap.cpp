@@ -1,5 +1,6 @@
 // ts2tool wrap: every line too wide for the translation box broken at spaces, in every block's
 // translation (or one block's), as Wrap Long Lines does for the string the editor shows.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -66,8 +67,14 @@ int RunWrap(const std::vector<std::string>& args) {
     const std::optional<std::string> text = FileText(b);
     if (!text) continue;
     const SectionIndex index(*text, b.strings);
+    struct Result {
+      uint32_t string;
+      Wrapped wrapped;
+      size_t bodyEnd;  // in wrapped.lines: the closing line, or the line count without one
+      int added;       // lines the body gains
+    };
+    std::vector<Result> results;
     std::vector<NewBody> bodies;
-    std::string said;
     for (uint32_t n = 0; n < b.strings; ++n) {
       if (index.header(n) < 0) continue;
       const auto [first, end] = index.body(n);
@@ -75,24 +82,44 @@ int RunWrap(const std::vector<std::string>& args) {
       for (int l = first; l < end; ++l) lines.emplace_back(index.line(l));
       const bool closed = end < static_cast<int>(index.lines().size()) && IsSectionEnd(index.line(end));
       if (closed) lines.emplace_back(index.line(end));
-      const Wrapped w = WrapLongLines(lines, options);
-      // Lines of the result: the header's file line, then one a body line.
-      const auto fileLine = [&](int l) { return index.header(n) + 1 + l; };
-      for (int l : w.unbreakable)
-        said +=
-            Format("%s:%d: string %u: holds a word wider than the box: ", b.file.c_str(), fileLine(l), n) +
-            Cp1252ToUtf8(w.lines[static_cast<size_t>(l)]) + "\n";
-      stuck += w.unbreakable.size();
-      if (!w.changed) continue;
+      Wrapped w = WrapLongLines(lines, options);
       const size_t bodyEnd = w.lines.size() - (closed ? 1 : 0);
-      for (size_t l = 1; l < bodyEnd; ++l)
-        said += Format("%s:%d: string %u: ", b.file.c_str(), fileLine(static_cast<int>(l)), n) +
-                Cp1252ToUtf8(w.lines[l]) + "\n";
-      bodies.push_back({n, std::vector<std::string>(w.lines.begin() + 1, w.lines.begin() + bodyEnd), 0});
-      breaks += static_cast<size_t>(w.breaks);
+      const int added = static_cast<int>(bodyEnd - 1) - (end - first);
+      if (w.changed) {
+        bodies.push_back({n, std::vector<std::string>(w.lines.begin() + 1, w.lines.begin() + bodyEnd), 0});
+        breaks += static_cast<size_t>(w.breaks);
+      }
+      if (w.changed || !w.unbreakable.empty()) results.push_back({n, std::move(w), bodyEnd, added});
+    }
+    BodiesReplaced replaced;
+    if (!bodies.empty()) replaced = ReplaceBodies(*text, b.strings, bodies);
+    // Lines are named where they are in the file as written: a string's lines move down by the
+    // lines that the bodies before its header gained (a body left out, sharing its header with
+    // another string's, gains none).
+    std::vector<std::pair<int, int>> gains;  // header line, lines gained
+    for (const Result& r : results) {
+      const bool left =
+          std::any_of(replaced.shared.begin(), replaced.shared.end(),
+                      [&](const BodiesReplaced::Shared& s) { return s.body->string == r.string; });
+      if (r.wrapped.changed && !left) gains.emplace_back(index.header(r.string), r.added);
+    }
+    std::string said;
+    for (const Result& r : results) {
+      int line = index.header(r.string) + 1;  // the header's file line
+      for (const auto& [header, added] : gains)
+        if (header < index.header(r.string)) line += added;
+      const auto fileLine = [&](size_t l) { return line + static_cast<int>(l); };
+      for (int l : r.wrapped.unbreakable)
+        said += Format("%s:%d: string %u: holds a word wider than the box: ", b.file.c_str(),
+                       fileLine(static_cast<size_t>(l)), r.string) +
+                Cp1252ToUtf8(r.wrapped.lines[static_cast<size_t>(l)]) + "\n";
+      stuck += r.wrapped.unbreakable.size();
+      if (!r.wrapped.changed) continue;
+      for (size_t l = 1; l < r.bodyEnd; ++l)
+        said += Format("%s:%d: string %u: ", b.file.c_str(), fileLine(l), r.string) +
+                Cp1252ToUtf8(r.wrapped.lines[l]) + "\n";
     }
     if (!bodies.empty()) {
-      const BodiesReplaced replaced = ReplaceBodies(*text, b.strings, bodies);
       std::string error;
       if (!dryRun && !WriteFileAtomic(b.file, replaced.text.data(), replaced.text.size(), &error)) {
         Fail(kExitBadInput, error + "; " + b.file + " was left as it was");

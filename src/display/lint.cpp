@@ -303,6 +303,10 @@ std::vector<LintFinding> LintSection(const std::vector<std::string>& lines, cons
   return Linter(lines, options).run();
 }
 
+bool MessageIsUtf8(LintKind kind) {
+  return kind == LintKind::kUnknownWord || kind == LintKind::kGlossary || kind == LintKind::kOtherwise;
+}
+
 std::string FindingPlace(long string, int line, int headerFileLine) {
   return "string " + std::to_string(string) + ", line " + std::to_string(line) + " (file line " +
          std::to_string(headerFileLine + line) + ")";

@@ -40,8 +40,14 @@ struct LintFinding {
   LintKind kind;
   int line;             // index in the section's lines (0 the header, 1 the first text line)
   int column;           // 1-based byte column in that line
-  std::string message;  // one line, e.g. "line is 224 pixels wide, the box wraps at 216"
+  std::string message;  // one line, e.g. "line is 224 pixels wide, the box wraps at 216"; see
+                        // MessageIsUtf8 for its encoding
 };
+
+// Whether findings of `kind` word their message in UTF-8 (spelling, glossary and consistency
+// findings, which quote the dictionary, the glossary or the original) rather than in the
+// translation file's Windows-1252 (every other kind, which quotes the translation's own bytes).
+bool MessageIsUtf8(LintKind kind);
 
 // Checks the section held in `lines` (its header line, text lines and closing line, as SectionAt
 // copies it). Findings are in the order of their positions.

@@ -93,6 +93,56 @@ char32_t FindSeparator(std::u32string_view s) {
   return U',';
 }
 
+// A glossary file's characters. A file that is UTF-8 throughout, or that holds UTF-8 beyond ASCII
+// on some line, is UTF-8: each line that is not (a row typed in another program, pasted from a
+// Windows-1252 text) is read as Windows-1252 only so that the rows around it keep their shape,
+// and is named in `badLines`. A file without a single UTF-8 character beyond ASCII is
+// Windows-1252, as a spreadsheet on Windows saves it. Lines end as the reader counts them: CR LF,
+// LF or CR.
+struct GlossaryText {
+  std::u32string text;
+  bool utf8 = true;
+  std::vector<int> badLines;  // 1-based, in order
+};
+
+GlossaryText DecodeGlossary(std::string_view bytes) {
+  GlossaryText out;
+  if (const std::optional<std::u32string> whole = FromUtf8(bytes)) {
+    out.text = *whole;
+    return out;
+  }
+  struct Line {
+    std::string_view bytes, end;
+    std::optional<std::u32string> utf8;
+  };
+  std::vector<Line> lines;
+  bool beyondAscii = false;  // a line of UTF-8 holds more than ASCII
+  for (size_t at = 0; at < bytes.size();) {
+    size_t end = bytes.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) end = bytes.size();
+    const size_t next =
+        end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n'
+            ? end + 2
+            : std::min(end + 1, bytes.size());
+    Line line{bytes.substr(at, end - at), bytes.substr(end, next - end),
+              FromUtf8(bytes.substr(at, end - at))};
+    beyondAscii = beyondAscii || (line.utf8 && line.utf8->size() < line.bytes.size());
+    lines.push_back(line);
+    at = next;
+  }
+  if (!beyondAscii) {
+    out.text = Cp1252ToUnicode(bytes);
+    out.utf8 = false;
+    return out;
+  }
+  for (size_t k = 0; k < lines.size(); ++k) {
+    if (!lines[k].utf8) out.badLines.push_back(static_cast<int>(k) + 1);
+    out.text += lines[k].utf8 ? *lines[k].utf8 : Cp1252ToUnicode(lines[k].bytes);
+    out.text += Cp1252ToUnicode(lines[k].end);
+  }
+  return out;
+}
+
 bool IsHeader(const std::vector<std::u32string>& fields) {
   return fields.size() >= 2 && Fold(Collapse(fields[0])) == U"source" &&
          Fold(Collapse(fields[1])) == U"target";
@@ -126,8 +176,8 @@ std::string GlossaryBody(const std::vector<std::string>& section) {
 
 Glossary::Glossary(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  const std::optional<std::u32string> utf8 = FromUtf8(bytes);
-  const std::u32string s = utf8 ? *utf8 : Cp1252ToUnicode(bytes);
+  const GlossaryText decoded = DecodeGlossary(bytes);
+  const std::u32string& s = decoded.text;
   const char32_t sep = FindSeparator(s);
   const size_t n = s.size();
   size_t i = SepLine(s) ? 5 : 0;
@@ -189,9 +239,15 @@ Glossary::Glossary(std::string_view bytes) {
       }
       break;
     }
+    const int lastLine = line;
     endOfLine();
-    if (error) {
-      errors_.push_back({recordLine, *error});
+    // A row with a line that is not UTF-8 in a UTF-8 file is left out, each such line named.
+    const auto bad = std::lower_bound(decoded.badLines.begin(), decoded.badLines.end(), recordLine);
+    const auto badEnd = std::upper_bound(bad, decoded.badLines.end(), lastLine);
+    if (error) errors_.push_back({recordLine, *error});
+    for (auto l = bad; l != badEnd; ++l)
+      errors_.push_back({*l, "not UTF-8 text, though the file is UTF-8 elsewhere (save it as UTF-8)"});
+    if (error || bad != badEnd) {
       first = false;
       continue;
     }
@@ -344,9 +400,8 @@ std::optional<std::string> AppendGlossaryRow(std::string_view file, std::string_
 
   const bool bom = file.substr(0, 3) == "\xEF\xBB\xBF";
   const std::string_view content = bom ? file.substr(3) : file;
-  const std::optional<std::u32string> utf8 = FromUtf8(content);
-  const std::u32string decoded = utf8 ? *utf8 : Cp1252ToUnicode(content);
-  const char32_t sep = file.empty() ? U',' : FindSeparator(decoded);
+  const GlossaryText decoded = DecodeGlossary(content);
+  const char32_t sep = file.empty() ? U',' : FindSeparator(decoded.text);
   const size_t lf = file.find('\n');
   const std::string lineEnd = lf != std::string_view::npos && lf > 0 && file[lf - 1] == '\r' ? "\r\n" : "\n";
 
@@ -364,7 +419,7 @@ std::optional<std::string> AppendGlossaryRow(std::string_view file, std::string_
     row += U'"';
   }
   std::string bytes;
-  if (utf8) {
+  if (decoded.utf8) {
     bytes = ToUtf8(row);
   } else if (std::optional<std::string> narrow = UnicodeToCp1252(row)) {
     bytes = std::move(*narrow);

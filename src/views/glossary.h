@@ -8,9 +8,10 @@
 // be quoted ("" for a quote inside); the separator is the first comma, semicolon or tab outside
 // quotes in the first row (spreadsheets in many locales write semicolons), or the one a first
 // line "sep=;" names, as spreadsheets write and read it. A first row reading
-// "source" and "target" is a header. The text is UTF-8 (a byte-order mark is skipped); a file that
-// is not UTF-8 is read as Windows-1252, as a spreadsheet on Windows saves it. Several rows for
-// one term give alternatives: any one of them translates it.
+// "source" and "target" is a header. The text is UTF-8 (a byte-order mark is skipped); a file
+// without a single UTF-8 character beyond ASCII is read as Windows-1252, as a spreadsheet on
+// Windows saves it. In a file that holds UTF-8 beyond ASCII, a line that is not UTF-8 is a
+// mistake of its row. Several rows for one term give alternatives: any one of them translates it.
 //
 // Matching, case folded as Find in Script folds it (é matches É), with any run of blanks and line
 // breaks matching any other:
@@ -86,7 +87,7 @@ class Glossary {
 
 // `file` (a glossary file's bytes; empty for a new file) with a row for `source`, `target` and
 // `note` (UTF-8; no note, no third column) added at its end the file's own way: its separator, its
-// line ends, its encoding (Windows-1252 when it is not UTF-8). A new file starts with a
+// line ends, its encoding (Windows-1252 when the glossary reads it so). A new file starts with a
 // "source,target,note" header and is UTF-8 with LF line ends. Fields are quoted where CSV needs
 // it; every byte already there stays. std::nullopt, with `error` saying why, for an empty term or
 // translation, a control character, a translation Windows-1252 lacks, a character a Windows-1252

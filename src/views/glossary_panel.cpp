@@ -93,6 +93,7 @@ void GlossaryPanel::Follow(bool termsAgain) {
     if (glossary_.errors().size() > 1)
       text += " (" + Plural(glossary_.errors().size(), "row", "rows") + " with mistakes left out)";
   }
+  rowsOf_ = generation_;
   const bool same = now.size() == rows.size() && text == summary &&
                     std::equal(now.begin(), now.end(), rows.begin(), [](const Row& a, const Row& b) {
                       return a.term == b.term && a.presence == b.presence && a.source == b.source &&
@@ -168,7 +169,7 @@ bool GlossaryPanel::AddTerm(const std::string& source, const std::string& target
 }
 
 bool GlossaryPanel::InsertTranslation(size_t row, size_t alternative) {
-  if (row >= rows.size() || program.myForm.gSectionLine == -1) return false;
+  if (row >= rows.size() || rowsOf_ != generation_ || program.myForm.gSectionLine == -1) return false;
   const std::vector<std::string>& targets = glossary_.terms()[rows[row].term].targets;
   if (alternative >= targets.size()) return false;
   RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);

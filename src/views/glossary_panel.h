@@ -65,7 +65,8 @@ class GlossaryPanel {
                std::string& error);
   // Puts the translation `alternative` of row `row` into the Text Editor in place of its
   // selection, as typing it would (one step to undo), the caret after it and the Text Editor
-  // brought back to the front. False without a shown string's section.
+  // brought back to the front. False without a shown string's section, or while the rows are of
+  // a glossary read before the one held now.
   bool InsertTranslation(size_t row, size_t alternative = 0);
 
  private:
@@ -81,6 +82,7 @@ class GlossaryPanel {
     bool operator==(const Shown&) const = default;
   } termsOf_;
   std::vector<size_t> terms_;
+  uint64_t rowsOf_ = 0;  // the generation of the glossary `rows` were made from
 };
 
 }  // namespace ts2

@@ -53,4 +53,10 @@ void TKanaForm::ShowOriginal() {
   shownOriginal = std::move(text);
 }
 
+std::string OriginalUtf8(std::string original, const std::function<std::string(std::string_view)>& toUtf8) {
+  for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
+    original.erase(at, 1);
+  return toUtf8(original);
+}
+
 }  // namespace ts2

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/state.h"
 
@@ -25,5 +27,10 @@ std::string OriginalText(std::span<const uint16_t> codes, CharLookup table16);
 // The original text of string `index` of block `block` of the loaded ROM image: empty when the
 // block does not exist or the string lies outside the image (see DecodeRomString).
 std::string OriginalTextOf(const Ts2Main& m, int32_t block, uint32_t index);
+
+// An original text as UTF-8 for reading elsewhere (a PO file, Similar Strings, a proof sheet):
+// its CR LF line ends made LF before `toUtf8` (a Shift-JIS converter) reads it, so that the
+// editor's converter, which shows a CR inside a line as a blank, and ts2tool's give one text.
+std::string OriginalUtf8(std::string original, const std::function<std::string(std::string_view)>& toUtf8);
 
 }  // namespace ts2

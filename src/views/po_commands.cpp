@@ -216,13 +216,29 @@ void TScriptForm::FillRepeats() {
     otherwise = "\n\n" + Plural(repeats.conflicts.size(), "original is", "originals are") +
                 " translated otherwise in different strings and left alone:" + Listed(repeats.conflicts, "");
   }
+  if (!repeats.refused.empty()) {
+    otherwise += "\n\n" + Plural(repeats.refused.size(), "string is", "strings are") +
+                 " left unfilled, since the translation to copy cannot go into a section:" +
+                 Listed(repeats.refused, "");
+  }
   if (!plan.unreadable.empty()) {
     ui.message(UnreadableMessage(plan.unreadable, "No translation file was changed."));
     return;
   }
-  if (!plan.errors.empty() || plan.files.empty()) {
-    ui.message("No string left to fill: no untranslated string has the original text of a translated one." +
-               otherwise);
+  if (!plan.errors.empty()) {
+    // Two strings whose headers share a line; each error begins with a PO entry's line, which a
+    // fill has not.
+    std::vector<std::string> errors;
+    for (const std::string& e : plan.errors) errors.push_back(e.substr(e.find(": ") + 2));
+    ui.message("No string was filled:" + Listed(errors, "") + otherwise);
+    return;
+  }
+  if (plan.files.empty()) {
+    ui.message(
+        (repeats.refused.empty()
+             ? "No string left to fill: no untranslated string has the original text of a translated one."
+             : "No string was filled.") +
+        otherwise);
     return;
   }
   if (!ui.question(Format("Fill %s with the translation of strings with the same original text, in %s?",

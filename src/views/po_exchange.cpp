@@ -235,10 +235,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       e.extracted.push_back(FileUtf8(shown) + ", string " + std::to_string(s));
       e.context = PoContext(b, s);
       bool findings = false;
-      std::string original = OriginalTextOf(form, b.index, s);
-      for (size_t at = original.find("\r\n"); at != std::string::npos; at = original.find("\r\n", at))
-        original.erase(at, 1);
-      e.id = toUtf8(original);
+      e.id = OriginalUtf8(OriginalTextOf(form, b.index, s), toUtf8);
       const std::vector<size_t> terms =
           options.glossary ? options.glossary->termsIn(e.id) : std::vector<size_t>();
       if (index.header(s) >= 0) {
@@ -488,9 +485,16 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
     if (found == translated.end() || found->second.differs) continue;
     po::Entry e;
     e.context = PoContext(*p.block, p.string);
-    e.id = toUtf8(p.original);
     for (size_t k = 0; k < found->second.body.size(); ++k)
       e.str += (k ? "\n" : "") + FileUtf8(found->second.body[k]);
+    // What an import would refuse for this string is left out here, so that the others are filled.
+    if (const BodyText body = ToBodyLines(e.str); !body.error.empty() || !body.errorIfChanged.empty()) {
+      out.refused.push_back(FileUtf8(list.line(p.block->index)) + " string " + std::to_string(p.string) +
+                            " not filled from " + found->second.places.front() + ": " +
+                            (body.error.empty() ? body.errorIfChanged : body.error));
+      continue;
+    }
+    e.id = toUtf8(p.original);
     out.entries.push_back(std::move(e));
   }
   for (const auto& [original, t] : translated) {

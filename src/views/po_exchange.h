@@ -140,6 +140,9 @@ PoImport PlanPoImport(const std::vector<po::Entry>& entries, const std::vector<S
 struct Repeats {
   std::vector<po::Entry> entries;      // one a string to fill: its context and translation (UTF-8)
   std::vector<std::string> conflicts;  // per original translated otherwise: where, and the original (UTF-8)
+  // Per string left unfilled because its section cannot take the translation (a control
+  // character in it): where, where from, and why (UTF-8).
+  std::vector<std::string> refused;
 };
 Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,
                     const OriginalToUtf8& toUtf8);

@@ -56,12 +56,6 @@ std::string LinesUtf8(const std::vector<std::string>& lines) {
   return text;
 }
 
-// An original text's CR LF line ends as the page's line ends.
-std::string WithoutCr(std::string text) {
-  std::erase(text, '\r');
-  return text;
-}
-
 }  // namespace
 
 std::optional<ProofFilter> ParseProofFilter(std::string_view word) {
@@ -241,7 +235,7 @@ void ProofSheetWriter::Draw(uint32_t n) {
            (drawn ? " in the game's text box, its translation below\">\n" : " in the game's text box\">\n");
   // Each text's <pre> starts with a line end, which HTML drops, so that an empty first line stays.
   out += "<div class=\"texts\">\n<h4>Original</h4>\n<pre>\n" +
-         HtmlEscaped(WithoutCr(toUtf8_(OriginalTextOf(form_, block.index, n)))) + "</pre>\n";
+         HtmlEscaped(OriginalUtf8(OriginalTextOf(form_, block.index, n), toUtf8_)) + "</pre>\n";
   out += "<h4>Translation</h4>\n";
   const std::vector<std::string> body = block.sections->translation(n);
   if (body.empty()) {
@@ -263,7 +257,8 @@ void ProofSheetWriter::Draw(uint32_t n) {
     out += "<h4>Findings</h4>\n<ul class=\"found\">\n";
     for (const LintFinding& f : status.findings)
       out += "<li>" + HtmlEscaped(FindingPlace(n, f.line, status.headerLine + 1)) + ", column " +
-             std::to_string(f.column) + ": " + HtmlEscaped(Cp1252ToUtf8(f.message)) + "</li>\n";
+             std::to_string(f.column) + ": " +
+             HtmlEscaped(MessageIsUtf8(f.kind) ? f.message : Cp1252ToUtf8(f.message)) + "</li>\n";
     out += "</ul>\n";
   }
   out += "</div>\n</article>\n";

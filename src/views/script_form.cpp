@@ -97,6 +97,8 @@ void TScriptForm::BlockShown() {
   shownTerms_ = glossary.glossary().empty() ? BlockTerms{} : TermsOf(kShownBlock);
   ComputeStates();
   MarkStrings();
+  // The rows follow a glossary read again here, also when the block shows no string.
+  if (glossaryChanged) glossary.Follow(true);
 }
 
 StateSpelling TScriptForm::WithGlossary(StateSpelling spelling) const {

@@ -52,7 +52,7 @@ struct Compared {
   std::vector<size_t> starts;
 };
 
-Compared Compare(std::string_view originalUtf8) {
+Compared Compare(std::string_view originalUtf8, BracketedNames& names) {
   const std::u32string text = FromUtf8(originalUtf8).value_or(std::u32string());
   Compared out;
   out.text.reserve(text.size());
@@ -66,16 +66,11 @@ Compared Compare(std::string_view originalUtf8) {
       continue;
     }
     if (text[i] == U'[') {
-      // A control code's name, or a code the table has no text for: one character of its own, from
-      // the Supplementary Private Use Area (two names may share one, which only makes them alike).
+      // A control code's name, or a code the table has no text for: one character of its own.
       const size_t close = text.find_first_of(U"[]", i + 1);
       if (close != std::u32string::npos && text[close] == U']' && close - i + 1 <= kLongestTag) {
-        uint32_t hash = 2166136261u;
-        for (size_t k = i + 1; k <= close; ++k) {
-          if (k < close) hash = (hash ^ static_cast<uint32_t>(text[k])) * 16777619u;
-          at += Utf8Length(text[k]);
-        }
-        out.text += static_cast<char32_t>(0xF0000 + hash % 0xFFFE);
+        for (size_t k = i + 1; k <= close; ++k) at += Utf8Length(text[k]);
+        out.text += names.code(std::u32string_view(text).substr(i + 1, close - i - 1));
         i = close;
         continue;
       }
@@ -88,13 +83,20 @@ Compared Compare(std::string_view originalUtf8) {
 
 }  // namespace
 
-std::u32string ComparedText(std::string_view originalUtf8) {
-  return Compare(originalUtf8).text;
+char32_t BracketedNames::code(std::u32string_view name) {
+  const auto [at, added] =
+      codes_.emplace(std::u32string(name), static_cast<char32_t>(0xF0000 + codes_.size()));
+  return at->second;
+}
+
+std::u32string ComparedText(std::string_view originalUtf8, BracketedNames& names) {
+  return Compare(originalUtf8, names).text;
 }
 
 std::vector<std::pair<size_t, size_t>> DifferingParts(std::string_view originalUtf8,
                                                       std::string_view otherUtf8) {
-  const Compared a = Compare(originalUtf8), b = Compare(otherUtf8);
+  BracketedNames names;
+  const Compared a = Compare(originalUtf8, names), b = Compare(otherUtf8, names);
   const size_t n = a.text.size(), m = b.text.size();
   // The whole table of distances, for walking back along one cheapest alignment.
   std::vector<uint32_t> d((n + 1) * (m + 1));
@@ -167,6 +169,7 @@ void TranslationMemory::Clear() {
   blocks_.clear();
   texts_.clear();
   ids_.clear();
+  names_.Clear();
 }
 
 bool TranslationMemory::has(int32_t block) const {
@@ -189,7 +192,7 @@ void TranslationMemory::SetBlock(const ScriptBlock& sb, const std::vector<std::s
   for (size_t s = 0; s < originalsUtf8.size(); ++s) {
     Entry& e = b.strings[s];
     e.utf8 = originalsUtf8[s];
-    std::u32string text = ComparedText(e.utf8);
+    std::u32string text = ComparedText(e.utf8, names_);
     const auto [at, added] = ids_.emplace(text, static_cast<uint32_t>(texts_.size()));
     if (added) {
       std::u32string sorted = text;
@@ -277,11 +280,12 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
 std::vector<std::string> OriginalsOf(const TmyForm& form, const ScriptBlock& block,
                                      const OriginalToUtf8& toUtf8) {
   std::vector<std::string> out(block.strings);
+  const OriginalToUtf8 ascii = [](std::string_view text) { return std::string(text); };  // as it is
   for (uint32_t s = 0; s < block.strings; ++s) {
-    std::string text = OriginalTextOf(form, block.index, s);
-    const bool ascii =
+    const std::string text = OriginalTextOf(form, block.index, s);
+    const bool plain =
         std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    out[s] = ascii ? std::move(text) : toUtf8(text);
+    out[s] = OriginalUtf8(text, plain ? ascii : toUtf8);
   }
   return out;
 }

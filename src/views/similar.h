@@ -28,9 +28,21 @@ namespace ts2 {
 // measure cheaper: it stops as soon as that is certain).
 int Likeness(std::u32string_view a, std::u32string_view b, int atLeast = 0);
 
+// The characters that bracketed names are compared as: each name its own, from U+F0000 up (the
+// Supplementary Private Use Areas, and past them for a script of more than 131,068 names), so
+// that two names are never taken for one. Texts compared with one another share one.
+class BracketedNames {
+ public:
+  char32_t code(std::u32string_view name);
+  void Clear() { codes_.clear(); }
+
+ private:
+  std::unordered_map<std::u32string, char32_t> codes_;
+};
+
 // The original text as compared: its characters, CR LF and lone CR as one '\n', a bracketed name
-// of up to 40 characters as one character of the Supplementary Private Use Area.
-std::u32string ComparedText(std::string_view originalUtf8);
+// of up to 40 characters as one character, the one `names` gives it.
+std::u32string ComparedText(std::string_view originalUtf8, BracketedNames& names);
 
 // The parts of `otherUtf8` (byte ranges, in order) that one cheapest alignment of the two
 // compared texts does not match with `originalUtf8`: what to look at when taking the other's
@@ -81,6 +93,7 @@ class TranslationMemory {
   };
   std::vector<Text> texts_;
   std::unordered_map<std::u32string, uint32_t> ids_;  // texts_ by text
+  BracketedNames names_;                              // the names in texts_
   struct Entry {
     std::string utf8;
     uint32_t text = 0;              // in texts_

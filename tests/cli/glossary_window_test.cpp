@@ -137,6 +137,18 @@ TEST_F(GlossaryWindow, ATermsTranslationGoesInAtTheCaret) {
   EXPECT_EQ(panel.rows[0].presence, GlossaryPanel::Presence::kPresent);
   EXPECT_FALSE(panel.InsertTranslation(0, 2));
   EXPECT_FALSE(panel.InsertTranslation(1));
+
+  // Read again before the rows follow: their term numbers are the old glossary's, so none is put
+  // in (term 0 is now another term).
+  dir.write("Dumps/glossary.csv", "Tom,Tommy\n");
+  ASSERT_TRUE(panel.Refresh());
+  const std::string typed = p.ui.TDMemo.text();
+  EXPECT_FALSE(panel.InsertTranslation(0));
+  EXPECT_EQ(p.ui.TDMemo.text(), typed);
+  panel.Follow(true);
+  ASSERT_EQ(panel.rows.size(), 1u);
+  EXPECT_TRUE(panel.InsertTranslation(0));
+  EXPECT_NE(p.ui.TDMemo.text().find("Tommy"), std::string::npos);
 }
 
 // A term the translation lacks is a finding of the string, as `ts2tool check` reports it: its

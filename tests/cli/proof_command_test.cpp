@@ -67,6 +67,29 @@ TEST_F(ProofCommand, ShowsEveryStringWithItsStateTextsAndTheFindingsCheckReports
   EXPECT_EQ(Count(html, "No translation file yet."), 7u);
 }
 
+// Every finding reads as check prints it, whatever its kind's encoding: the glossary's quote the
+// glossary (UTF-8), the others the translation (Windows-1252).
+TEST_F(ProofCommand, FindingsReadAsCheckPrintsThem) {
+  dir.write("Dumps/glossary.csv",
+            "source,target\nSWORD,\xC3\xA9p\xC3\xA9"
+            "e\nDRAGON,dragonne\n\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86,\xC3\x87"
+            "a va\n");
+  const ToolRun check = RunTool(dir, "check demo.sfc demo.txt");
+  const ToolRun run = RunTool(dir, "proof demo.sfc demo.txt -o -");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::regex line(": (string \\d+, line \\d+ \\(file line \\d+\\)): (column \\d+: .*)");
+  size_t findings = 0;
+  for (auto it = std::sregex_iterator(check.out.begin(), check.out.end(), line); it != std::sregex_iterator();
+       ++it, ++findings)
+    EXPECT_NE(run.out.find("<li>" + HtmlEscaped((*it)[1].str() + ", " + (*it)[2].str()) + "</li>"),
+              std::string::npos)
+        << (*it)[0];
+  EXPECT_EQ(findings, 3u) << check.out;
+  EXPECT_NE(check.out.find("\xC3\x87"
+                           "a va"),
+            std::string::npos);
+}
+
 TEST_F(ProofCommand, OnlyAndBlockChooseTheStrings) {
   const struct {
     const char* options;

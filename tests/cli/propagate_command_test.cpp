@@ -62,6 +62,45 @@ TEST_F(Repeated, PropagateFillsUntranslatedStringsAndNamesOriginalsTranslatedOth
   EXPECT_EQ(RunTool(dir, "propagate demo.sfc").status, 2);
 }
 
+// A translation that holds a control character cannot be copied into a section: only the strings
+// that would take it are left unfilled, each named, and the others are filled.
+TEST_F(Repeated, AStringWhoseTranslationCannotBeCopiedIsNamedAndTheOthersFilled) {
+  const std::string file = dir.file("Dumps/000A0000.txt");
+  std::string text = ReadFileText(file);
+  text.replace(text.find("Bienvenue"), 9, "Bien\x1Bvenue");
+  dir.write("Dumps/000A0000.txt", text);
+  const std::string refused =
+      "Block CA0100 string 1 not filled from Block CA0000 string 0: the translation holds the control "
+      "character U+001B";
+
+  ToolRun r = RunTool(dir, "propagate demo.sfc demo.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "ts2tool: warning: " + refused + "\n");
+  EXPECT_EQ(r.out,
+            "Dumps/000A0100.txt: new file, strings 0, 2\n"
+            "2 strings filled in 1 file; 0 originals translated otherwise left alone\n");
+  EXPECT_EQ(ReadFileText(file), text);
+
+  // The editor says the same, and never that nothing was left to fill.
+  ScopedCwd cwd(dir.path());
+  headless::HeadlessProgram p;
+  TmyForm& f = p.form();
+  ASSERT_TRUE(f.OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")));
+  const std::string unfilled =
+      "\n\n1 string is left unfilled, since the translation to copy cannot go into a "
+      "section:\n" +
+      refused;
+  f.RunMenuCommand(MenuId::FillRepeats1);
+  EXPECT_EQ(p.ui.script.said.back().text, "No string was filled." + unfilled);
+  std::filesystem::remove(dir.file("Dumps/000A0100.txt"));
+  p.ui.script.questionAnswers = {false};
+  f.RunMenuCommand(MenuId::FillRepeats1);
+  EXPECT_EQ(p.ui.script.said.back().text,
+            "Fill 2 untranslated strings with the translation of strings with the same original text, in 1 "
+            "file?\n000A0100.txt (new): 2 strings" +
+                unfilled);
+}
+
 // The same original translated otherwise: a finding of check --consistency, named at each string
 // after the first (in script order) whose translation differs from the first's.
 TEST_F(Repeated, CheckConsistencyNamesAnOriginalTranslatedOtherwise) {

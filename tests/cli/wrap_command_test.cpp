@@ -2,6 +2,9 @@
 // other byte kept, and a word wider than the box named.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "core/utf8.h"
 #include "tool.h"
 
 namespace ts2::test {
@@ -55,6 +58,45 @@ TEST_F(WrapDemo, BreaksTooWideLinesAtSpacesAndNamesWordsWiderThanTheBox) {
   r = RunTool(dir, "wrap demo.sfc demo.txt --block 9");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "ts2tool: block 9 does not exist (the data file lists 3)\n");
+}
+
+// Strings that gain lines move the strings after them down: every line printed, broken or holding
+// a word wider than the box, is named by its place in the file as written (or, with -n, as it
+// would be written).
+TEST_F(WrapDemo, NamesEachLineWhereTheWrittenFileHasIt) {
+  const std::string file = dir.file("Dumps/000A0000.txt");
+  const std::string longLine = "derriere la grande montagne bleue du nord.";
+  std::string text = ReadFileText(file);
+  // String 3 gains a line already; string 4 gains two and holds a word too wide; string 5 gains one.
+  text.replace(text.find("Trouve Kor"), 10, std::string(30, 'W') + " " + longLine + "\r\n" + longLine);
+  text.replace(text.find("DRAGON !"), 8, "DRAGON ! " + longLine);
+  dir.write("Dumps/000A0000.txt", text);
+
+  const ToolRun dry = RunTool(dir, "wrap demo.sfc demo.txt -n");
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  const ToolRun run = RunTool(dir, "wrap demo.sfc demo.txt");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const size_t summary = run.out.rfind('\n', run.out.size() - 2) + 1;
+  EXPECT_EQ(dry.out.substr(0, summary), run.out.substr(0, summary));
+  EXPECT_EQ(run.out.substr(summary),
+            "5 line breaks added in 3 strings of 1 file; 1 line holds a word wider than the box\n");
+
+  std::vector<std::string> written;  // the file's lines, UTF-8
+  std::istringstream lines(ToUtf8(Cp1252ToUnicode(ReadFileText(file))));
+  for (std::string line; std::getline(lines, line);) written.push_back(line.substr(0, line.find('\r')));
+  std::istringstream said(run.out.substr(0, summary));
+  int named = 0;
+  for (std::string line; std::getline(said, line); ++named) {
+    const std::string prefix = "Dumps/000A0000.txt:";
+    ASSERT_TRUE(line.starts_with(prefix)) << line;
+    const size_t number = std::stoul(line.substr(prefix.size()));
+    std::string shown = line.substr(line.find(": ", line.find(": string ") + 2) + 2);
+    if (const std::string wide = "holds a word wider than the box: "; shown.starts_with(wide))
+      shown.erase(0, wide.size());
+    ASSERT_LE(number, written.size()) << line;
+    EXPECT_EQ(written[number - 1], shown) << line;
+  }
+  EXPECT_EQ(named, 11);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QTextDocumentFragment>
 #include <QTreeWidget>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 
@@ -24,6 +25,7 @@
 #include "qt_fixture.h"
 #include "script/textfile.h"
 #include "views/script_form.h"
+#include "views/similar.h"
 
 namespace ts2::test {
 namespace {
@@ -454,6 +456,41 @@ TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
   const std::string po = ReadFileText(dir.file("editor.po"));
   EXPECT_EQ(po, ReadFileText(dir.file("tool.po")));
   EXPECT_NE(po.find("msgid \"Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\""), std::string::npos) << po;
+}
+
+// Originals with line breaks through the editor's Shift-JIS reading (which shows a CR inside a
+// line as a blank) read as ts2tool reads them: Similar Strings compares them so, and the proof
+// sheet shows them so.
+TEST_F(ScriptWindows, OriginalsWithLineBreaksReadAsTheToolReadsThem) {
+  if (!qt::SjisText::Available()) GTEST_SKIP() << "Qt has no Shift-JIS codec here";
+  ASSERT_TRUE(made);
+  // Block CA0100: two strings of 16-bit codes (K = 7), "あ", a line break, "いう" and "いえ".
+  std::fstream rom(dir.file("demo.sfc"), std::ios::in | std::ios::out | std::ios::binary);
+  rom.seekp(0xA0100);
+  rom.write("\x00\x80\x10\x80", 4);
+  rom.seekp(0xB8000);
+  rom.write("\xE3\x80\x00\x00\xFD\x81\x00\x82\x00", 9);
+  rom.seekp(0xB8010);
+  rom.write("\xE3\x80\x00\x00\xFD\x81\x00\x83\x00", 9);
+  rom.close();
+  dir.write("demo.txt", ReadFileText(dir.file("demo.txt")) + ".BLOCK $CA0100 $CB0000 $CB0000 2\r\n");
+  ASSERT_TRUE(open());
+  settle();
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(program.myForm, program.myForm.gDumpDir);
+  ASSERT_EQ(blocks.size(), 4u);
+  const auto toUtf8 = [this](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); };
+  EXPECT_EQ(OriginalsOf(program.myForm, blocks[3], toUtf8),
+            (std::vector<std::string>{"\xE3\x81\x82\n\xE3\x81\x84\xE3\x81\x86",
+                                      "\xE3\x81\x82\n\xE3\x81\x84\xE3\x81\x88"}));
+
+  clickLine("bList", 3);
+  answers.choices.push_back(0);  // the shown block
+  answers.save.push_back(dir.file("sheet"));
+  program.myForm.RunMenuCommand(MenuId::ExportProof1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(dir.file("sheet.html")); }, 20000));
+  const std::string html = ReadFileText(dir.file("sheet.html"));
+  EXPECT_NE(html.find("<pre>\n\xE3\x81\x82\n\xE3\x81\x84\xE3\x81\x86</pre>"), std::string::npos) << html;
+  EXPECT_NE(html.find("<pre>\n\xE3\x81\x82\n\xE3\x81\x84\xE3\x81\x88</pre>"), std::string::npos);
 }
 
 // The PNG pictures of a proof sheet, by string id, as a real PNG reader reads them.

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
+#include "core/fileutil.h"
 #include "core/utf8.h"
 #include "views/similar.h"
 
@@ -86,8 +88,10 @@ TEST(LikenessTest, AgreesWithThePlainDistanceOnRandomTexts) {
 }
 
 TEST(LikenessTest, CountsLineBreaksAndBracketedNamesAsOneCharacter) {
-  EXPECT_EQ(ComparedText("a\r\nb\rc\nd"), U"a\nb\nc\nd");
-  EXPECT_EQ(ComparedText("épée"), U"épée");
+  BracketedNames names;
+  const auto compared = [&](std::string_view text) { return ComparedText(text, names); };
+  EXPECT_EQ(compared("a\r\nb\rc\nd"), U"a\nb\nc\nd");
+  EXPECT_EQ(compared("épée"), U"épée");
   struct Case {
     std::string text;
     size_t characters;
@@ -101,12 +105,29 @@ TEST(LikenessTest, CountsLineBreaksAndBracketedNamesAsOneCharacter) {
       {"[" + std::string(38, 'x') + "]", 1},  // 40 characters: a name
       {"[" + std::string(39, 'x') + "]", 41},
   };
-  for (const Case& c : cases) EXPECT_EQ(ComparedText(c.text).size(), c.characters) << c.text;
-  const std::u32string two = ComparedText("[$0123][$0123]");
+  for (const Case& c : cases) EXPECT_EQ(compared(c.text).size(), c.characters) << c.text;
+  const std::u32string two = compared("[$0123][$0123]");
   EXPECT_EQ(two[0], two[1]);
-  EXPECT_NE(ComparedText("[WAIT]")[0], ComparedText("[PLAYER]")[0]);
-  EXPECT_EQ(Likeness(ComparedText("ab\r\ncd"), ComparedText("ab\ncd")), 100);
-  EXPECT_EQ(Likeness(ComparedText("[WAIT]Hello"), ComparedText("[PLAYER]Hello")), 83);
+  EXPECT_EQ(Likeness(compared("ab\r\ncd"), compared("ab\ncd")), 100);
+  // Only the same name is the same character: a name replaced by another is one edit.
+  struct Pair {
+    std::string a, b;
+    int percent;
+  };
+  const Pair pairs[] = {
+      {"[WAIT]Hello", "[PLAYER]Hello", 83},
+      {"You found [$01BB]!", "You found [$0254]!", 91},  // names that once shared a character
+      {"[$0001][$0002]", "[$0002][$0001]", 0},
+      {"[$01BB]", "[$01BB]", 100},
+  };
+  for (const Pair& p : pairs)
+    EXPECT_EQ(Likeness(compared(p.a), compared(p.b)), p.percent) << p.a << " / " << p.b;
+  // Every code the table has no text for, and every name, is a character of its own.
+  std::set<char32_t> seen;
+  for (unsigned code = 0; code <= 0xFFFF; ++code) seen.insert(compared(Format("[$%04X]", code))[0]);
+  seen.insert(compared("[WAIT]")[0]);
+  seen.insert(compared("[PLAYER]")[0]);
+  EXPECT_EQ(seen.size(), 0x10002u);
 }
 
 // The differing parts marked in the other text with « and ».
@@ -160,7 +181,8 @@ TEST(LikenessTest, DifferingPartsLeaveACommonSubsequenceOnRandomTexts) {
     for (char c : a)
       if (i < kept.size() && kept[i] == c) ++i;
     EXPECT_EQ(i, kept.size()) << a << " / " << b;
-    EXPECT_LE(marked, PlainDistance(ComparedText(a), ComparedText(b))) << a << " / " << b;
+    BracketedNames names;
+    EXPECT_LE(marked, PlainDistance(ComparedText(a, names), ComparedText(b, names))) << a << " / " << b;
   }
 }
 
@@ -220,6 +242,19 @@ TEST(TranslationMemoryTest, OffersTranslatedStringsWithALikeOriginalBestFirst) {
   memory.SetTranslations(0, std::string_view(".STRING 4\r\nTu as 9 potions !\r\n.ENDS\r\n"));
   EXPECT_EQ(Places(memory.Similar(0, 0, 90, 10)),
             (std::vector<std::string>{"100% 1:3 x1", "94% 0:4 x1", "94% 1:0 x2", "94% 1:2 x1"}));
+}
+
+// Originals that differ only in a code the table has no text for are never offered as the same.
+TEST(TranslationMemoryTest, OriginalsDifferingInANameAreNotEqual) {
+  TranslationMemory memory;
+  memory.SetBlock(Block(0, 0x8000, 3), {"You found [$01BB]!", "You found [$0254]!", "You found [$01BB]!"},
+                  std::string_view(".STRING 1\nTu as trouv\xE9 [$0254] !\n.ENDS\n"
+                                   ".STRING 2\nTu trouves [$01BB] !\n.ENDS\n"));
+  EXPECT_EQ(Places(memory.Similar(0, 0, 70, 10)), (std::vector<std::string>{"100% 0:2 x1", "91% 0:1 x1"}));
+  // Read again, the names keep apart.
+  memory.SetBlock(Block(0, 0x8000, 2), {"You found [$0254]!", "You found [$01BB]!"},
+                  std::string_view(".STRING 1\nTu trouves [$01BB] !\n.ENDS\n"));
+  EXPECT_EQ(Places(memory.Similar(0, 0, 70, 10)), std::vector<std::string>{"91% 0:1 x1"});
 }
 
 TEST(TranslationMemoryTest, BlocksSharingAPointerTableCountOnce) {
