@@ -15,7 +15,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plug
           fonts-dejavu-core fonts-ipafont-gothic
           libhunspell-dev hunspell-en-us hunspell-fr hunspell-de-de hunspell-es hunspell-it hunspell-pt-br
           help2man desktop-file-utils appstream lintian dpkg-dev file libglib2.0-bin shared-mime-info
-          bash-completion shellcheck gettext tidy locales)
+          bash-completion shellcheck gettext tidy locales xvfb openbox x11-utils)
 
 install_missing() {
   local missing=()

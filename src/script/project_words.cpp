@@ -41,11 +41,12 @@ std::string FormatWordList(std::vector<std::string> words) {
 
 bool ProjectDictionary::reread() {
   std::vector<std::string> words;
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path_);
+  FileIdentity seen;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path_, &seen);
   readError_.clear();
   if (bytes) {
     words = ParseWordList(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-    stamp_ = StampAfter(path_, *bytes);
+    stamp_ = StampOf(seen, *bytes);
   } else {
     const int e = errno;
     if (e != ENOENT && e != ENOTDIR) readError_ = e != 0 ? std::strerror(e) : "read error";
@@ -77,9 +78,10 @@ bool ProjectDictionary::add(std::string_view word, std::string* error) {
   std::vector<std::string> words = words_;
   words.insert(std::upper_bound(words.begin(), words.end(), trimmed), trimmed);
   const std::string bytes = FormatWordList(words);
-  if (!WriteFileAtomic(path_, bytes.data(), bytes.size(), error)) return false;
+  FileIdentity written;
+  if (!WriteFileAtomic(path_, bytes.data(), bytes.size(), error, &written)) return false;
   words_ = std::move(words);
-  stamp_ = StampAfter(path_, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+  stamp_ = StampOf(written, bytes);
   return true;
 }
 
