@@ -277,9 +277,12 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
 namespace {
 
 // Creates `path` (never an existing file) and writes the bytes to disk; a partial file is removed.
-bool WriteNewFile(const std::string& path, const void* data, size_t size) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+// With `mode`, the new file gets exactly those permission bits (it is made private first, so it
+// is never readable by more than they allow); without, the usual 0644 less the user's umask.
+bool WriteNewFile(const std::string& path, const void* data, size_t size, std::optional<mode_t> mode) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0644);
   if (fd < 0) return false;
+  if (mode) ::fchmod(fd, *mode);
   const bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
   if (::close(fd) != 0 || !ok) {
     ::unlink(path.c_str());
@@ -295,6 +298,10 @@ std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void
   namespace fs = std::filesystem;
   // Beside the file a link names, as its saves are; beside a link that names nothing, itself.
   std::vector<std::string> bases{FinalTarget(path).value_or(path)};
+  // As private as the file it keeps the bytes of: a copy of a file only its owner may read is too.
+  std::optional<mode_t> mode;
+  if (struct stat st; ::stat(bases.front().c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    mode = st.st_mode & 0777;
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
   if (!ec) {
@@ -304,7 +311,7 @@ std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void
   for (const std::string& base : bases) {
     for (int n = 1; n <= 99; ++n) {
       const std::string candidate = NameBeside(base, ".unsaved" + (n == 1 ? "" : "-" + std::to_string(n)));
-      if (WriteNewFile(candidate, data, size)) {
+      if (WriteNewFile(candidate, data, size, mode)) {
         SyncFolder(candidate);
         if (temporary) *temporary = &base != &bases.front();
         return candidate;

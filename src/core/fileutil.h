@@ -82,7 +82,8 @@ bool WriteWorkingFile(const std::string& path, const void* data, size_t size);
 // taken, so an earlier copy is never replaced), in `path`'s folder (for a link, the folder of the
 // file it names) or, failing that, in the system's temporary folder. Returns the file written, or
 // std::nullopt when none could be. `temporary` (when given) is set when the copy went to the
-// temporary folder, which the system may empty at its next start.
+// temporary folder, which the system may empty at its next start. The copy has the permission
+// bits of the file at `path`, when there is one.
 std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size,
                                              bool* temporary = nullptr);
 

@@ -481,6 +481,21 @@ TEST(SaveThroughLinks, AFileWithTheLongestNameIsSavedAndCopied) {
   EXPECT_EQ(NameBeside("/a/b.txt", ".tmp~"), "/a/b.txt.tmp~");  // short names as they were
 }
 
+// A recovery copy is as private as the file whose bytes it keeps, whatever the user's umask.
+TEST(SaveThroughLinks, ARecoveryCopyHasItsFilesPermissions) {
+  const test::TempDir dir;
+  for (const mode_t mode : {0600u, 0640u, 0664u}) {
+    SCOPED_TRACE(mode);
+    const std::string path = dir.write("f" + std::to_string(mode) + ".txt", "text");
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    const std::optional<std::string> copy = WriteRecoveryCopy(path, "kept", 4);
+    ASSERT_TRUE(copy);
+    struct stat st;
+    ASSERT_EQ(::stat(copy->c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, mode);
+  }
+}
+
 // A reload after another program's change: a modified image the user wants kept goes to a copy
 // beside the file first, and a file that can no longer be read, or is no longer the game, replaces
 // nothing: the image and its unsaved state stay as they were.
