@@ -44,6 +44,7 @@ const FormLayout& LayoutOf(FormId id);
 inline constexpr int kMainClientW = 320;
 inline constexpr int kMainClientH = 275;
 inline constexpr int kStatusBarH = 19;
+inline constexpr int kZoomRowsAdded = 256;  // each zoom step adds Video's 256 rows to the client area
 inline constexpr int kStatusPanel0W = 200;
 inline constexpr int kStatusPanel1W = 50;
 inline constexpr char kStatusStart0[] = "Offset: 000000 | PTR: 0000";
@@ -116,6 +117,9 @@ class TmyForm : public Ts2Main {
   // Brings back what the last run kept: the recent files, the zoom, the main window's place and
   // the tool windows' places, sizes and visibility. Opens no file.
   void RestoreSession();
+  // The largest factor up to `kept` whose zoomed main window fits its screen; 1 when none does.
+  int LargestZoomShown(int kept, const Rect& frame, const Size& client,
+                       const std::vector<Rect>& screens) const;
   // At close, before anything is released; only once RestoreSession has run, so that a start
   // that failed before it leaves what the last run kept as it was.
   void SaveSession();

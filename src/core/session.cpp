@@ -62,6 +62,26 @@ bool SaneSize(int width, int height) {
 
 }  // namespace
 
+// A zoom kept on a larger screen comes back only as far as the main window's screen holds the
+// whole window: a window taller than the screen would hide its status bar, or its menu bar under
+// a panel, out of reach. The screen is the one holding the window's top-left corner.
+int TmyForm::LargestZoomShown(int kept, const Rect& frame, const Size& client,
+                              const std::vector<Rect>& screens) const {
+  if (screens.empty()) return kept;
+  const auto holds = [&](const Rect& s) {
+    return frame.left >= s.left && frame.left < s.left + s.width && frame.top >= s.top &&
+           frame.top < s.top + s.height;
+  };
+  const auto at = std::find_if(screens.begin(), screens.end(), holds);
+  const Rect& screen = at != screens.end() ? *at : screens.front();
+  const int frameW = frame.width - client.width, frameH = frame.height - client.height;
+  for (int factor = kept; factor >= 2; --factor)
+    if (frameW + factor * gDefClientW <= screen.width &&
+        frameH + gDefClientH + (factor - 1) * kZoomRowsAdded <= screen.height)
+      return factor;
+  return 1;
+}
+
 void TmyForm::RestoreSession() {
   Settings& settings = ui.settings();
   sessionRestored = true;
@@ -75,7 +95,7 @@ void TmyForm::RestoreSession() {
     main.setPosition((*at)[0], (*at)[1]);
   // The zoom command places the tool windows beside the main window; their own places follow.
   if (auto factor = Numbers(settings.value(kZoomKey), 1); factor && (*factor)[0] >= 2) {
-    const MenuId item = ZoomItemOf((*factor)[0]);
+    const MenuId item = ZoomItemOf(LargestZoomShown((*factor)[0], main.bounds(), main.clientSize(), screens));
     if (item != MenuId::Count) RunMenuCommand(item);
   }
   for (FormId id : kToolWindows) {

@@ -10,8 +10,7 @@
 namespace ts2 {
 
 namespace {
-constexpr int kWindowGap = 2;     // pixels between the main window and the tool windows
-constexpr int kZoomExtraH = 256;  // each zoom step adds Video's 256 rows to the client area
+constexpr int kWindowGap = 2;  // pixels between the main window and the tool windows
 constexpr char kPlayerWidthSetting[] = "PlayerNameWidth";
 }  // namespace
 
@@ -111,7 +110,7 @@ void TmyForm::DefaultWindowSize1Click(TObject /*Sender*/) {
 void TmyForm::ZoomClient(int factor) {
   Window& main = ui.window(FormId::myForm);
   if (main.maximized()) main.setNormalState();
-  main.setClientHeight(gDefClientH + (factor - 1) * kZoomExtraH);
+  main.setClientHeight(gDefClientH + (factor - 1) * kZoomRowsAdded);
   main.setClientWidth(factor * gDefClientW);
   zoom = factor;
   FormResize(kNoSender);

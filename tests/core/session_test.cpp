@@ -236,6 +236,36 @@ TEST(SessionRestore, ScriptWindowsComeBackWhereTheyWere) {
   }
 }
 
+// A zoom kept on a large screen comes back only as far as the screen now holding the main window
+// shows all of it: the status bar, or the menu bar under a panel, must not end up out of reach.
+TEST(SessionRestore, AZoomComesBackOnlyAsFarAsTheScreenHoldsTheWindow) {
+  const struct {
+    const char* name;
+    int kept;
+    std::vector<Rect> screens;
+    std::string at;  // the main window's kept place
+    int zoom;
+  } cases[] = {
+      {"room for it", 4, {{0, 0, 1920, 1200}}, "100,50", 4},
+      {"a full HD screen", 4, {{0, 0, 1920, 1080}}, "100,50", 3},
+      {"a laptop's screen", 4, {{0, 0, 1366, 768}}, "100,50", 2},
+      {"too small for any", 3, {{0, 0, 640, 480}}, "0,0", 1},
+      {"the smaller of two screens", 4, {{0, 0, 2560, 1440}, {2560, 0, 1024, 700}}, "2600,10", 2},
+      {"the larger of two screens", 4, {{0, 0, 2560, 1440}, {2560, 0, 1024, 700}}, "20,10", 4},
+      {"a screen taken away: the first one's", 3, {{0, 0, 1280, 800}}, "3000,10", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    headless::HeadlessProgram p;
+    p.ui.screenAreas = c.screens;
+    p.ui.settingsStore.values["window/zoom"] = std::to_string(c.kept);
+    p.ui.settingsStore.values["windows/myForm"] = c.at;
+    p.form().RestoreSession();
+    EXPECT_EQ(p.form().zoom, c.zoom);
+    EXPECT_EQ(p.ui.win(FormId::myForm).clientSize().width, c.zoom * kMainClientW);
+  }
+}
+
 TEST(SessionRestore, NothingKeptChangesNothing) {
   headless::HeadlessProgram p;
   p.ui.settingsStore.values["windows/TxtForm"] = "1,2,three,4,1";  // not numbers: ignored
