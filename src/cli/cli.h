@@ -83,6 +83,8 @@ std::optional<int> StartCommand(const Command& self, const std::vector<std::stri
                                 const std::vector<std::string>& flagOptions, ParsedArgs& out,
                                 const char* details = "");
 
+// The descriptor a path names directly: 1 for /dev/stdout, N for /dev/fd/N or /proc/self/fd/N.
+std::optional<int> DescriptorNamed(const std::string& path);
 // Writes OUT ("-" or "": stdout) whole; false, with errno saying why, when it cannot.
 bool WriteOutput(const std::string& path, const void* data, size_t size);
 

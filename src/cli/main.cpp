@@ -207,9 +207,36 @@ std::optional<int> StartCommand(const Command& self, const std::vector<std::stri
   return kExitOk;
 }
 
+std::optional<int> DescriptorNamed(const std::string& path) {
+  if (path == "/dev/stdout") return 1;
+  if (path == "/dev/stderr") return 2;
+  std::string_view rest;
+  for (const std::string& prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                    "/proc/" + std::to_string(::getpid()) + "/fd/"})
+    if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
+      rest = std::string_view(path).substr(prefix.size());
+  if (rest.empty() || rest.size() > 9 || rest.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  return std::stoi(std::string(rest));
+}
+
 bool WriteOutput(const std::string& path, const void* data, size_t size) {
   if (path.empty() || path == "-")
     return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
+  // A name of one of this process's open descriptors (/dev/stdout, /dev/fd/3) leads to whatever
+  // the shell opened: written through the descriptor, where the shell's other output goes too.
+  // Replacing the file it leads to would leave the shell writing into a deleted copy.
+  if (const std::optional<int> fd = DescriptorNamed(path)) {
+    if (*fd == 1 && std::fflush(stdout) != 0) return false;
+    const auto* bytes = static_cast<const char*>(data);
+    for (size_t done = 0; done < size;) {
+      const ssize_t n = ::write(*fd, bytes + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
   // A device or a pipe named as the output (/dev/null, a FIFO) is written to, not replaced.
   struct stat st;
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
@@ -224,6 +251,13 @@ bool WriteOutput(const std::string& path, const void* data, size_t size) {
   // A file is replaced whole or not at all, as the editor saves: a failed write (a full disk, a
   // size limit) leaves the old file, and an output that is also an input is read before it goes.
   return WriteFileAtomic(path, data, size);
+}
+
+// What was printed and the system could not take (a full disk, a closed pipe) is not a success.
+int Printed() {
+  if (std::fflush(stdout) != 0) return CannotWrite(kExitBadInput, "-");
+  if (std::ferror(stdout)) return Fail(kExitBadInput, "cannot write the output");  // why is gone
+  return kExitOk;
 }
 
 }  // namespace ts2::cli
@@ -242,11 +276,11 @@ int main(int argc, char** argv) {
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     if (const std::string failed = HandOver(); !failed.empty()) return Fail(kExitUsage, failed);
     PrintHelp();
-    return kExitOk;
+    return Printed();
   }
   if (args[0] == "--version") {
     std::printf("ts2tool %s\n", TS2_VERSION);
-    return kExitOk;
+    return Printed();
   }
   for (const Command* c : Commands()) {
     if (args[0] != c->name) continue;
@@ -254,9 +288,7 @@ int main(int argc, char** argv) {
     // What a command printed and the system could not take (a full disk, a closed pipe) is not
     // a success, whichever command printed it.
     if (status != kExitOk) return status;
-    if (std::fflush(stdout) != 0) return CannotWrite(kExitBadInput, "-");
-    if (std::ferror(stdout)) return Fail(kExitBadInput, "cannot write the output");  // why is gone
-    return status;
+    return Printed();
   }
   std::fflush(stdout);
   const std::string failed = HandOver();

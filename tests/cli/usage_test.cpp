@@ -134,6 +134,8 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
        std::string("ts2tool: cannot write nowhere/x.txt") + kMissing},
       {tool + " skeleton 2 >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
       {tool + " info demo.sfc >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+      {tool + " --help >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+      {tool + " --version >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
       // every command's output, whoever prints it
       {tool + " encode section.txt >/dev/full", 1,
        "ts2tool: cannot write the output: No space left on device\n"},
@@ -163,6 +165,34 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
   }
   EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
+}
+
+// An output named by one of the shell's descriptors (/dev/stdout, /dev/fd/3) is written through
+// it, beside what the shell writes there, and a file the shell appends to keeps every run's part.
+TEST(ToolUsage, AnOutputNamingAnOpenDescriptorIsWrittenThroughIt) {
+  TempDir dir;
+  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
+  const std::string one = RunTool(dir, "skeleton 1").out, two = RunTool(dir, "skeleton 2").out;
+  ASSERT_FALSE(one.empty());
+  const struct {
+    std::string command;  // for the shell, in an empty folder
+    const char* file;
+    std::string expected;
+  } cases[] = {
+      {"{ echo A; " + tool + " skeleton 1 -o /dev/stdout; echo B; } >out.txt", "out.txt",
+       "A\n" + one + "B\n"},
+      {"for n in 1 2; do " + tool + " skeleton \\$n -o /dev/stdout >>out.txt; done", "out.txt", one + two},
+      {"{ echo A >&2; " + tool + " skeleton 1 -o /dev/stderr; } 2>out.txt", "out.txt", "A\n" + one},
+      {"echo A >out.txt; " + tool + " skeleton 2 -o /dev/fd/3 3>>out.txt", "out.txt", "A\n" + two},
+      {tool + " skeleton 1 -o /proc/self/fd/1 >out.txt", "out.txt", one},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    std::filesystem::remove(dir.file(c.file));
+    const ToolRun r = RunProgram("/bin/sh", dir, "-c \"" + c.command + "\"");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFileText(dir.file(c.file)), c.expected);
+  }
 }
 
 // Bash completion, read from the program's own help: commands, a command's options, the choices
