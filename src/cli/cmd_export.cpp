@@ -1,6 +1,7 @@
 // ts2tool export: the script as a gettext PO file, for translation tools and platforms.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/block_arg.h"
 #include "cli/cli.h"
@@ -84,6 +85,11 @@ int RunExport(const std::vector<std::string>& args) {
   if (!suggest) return UsageError(kExport, error);
   options.suggestAt = static_cast<int>(suggest.value_or(0));
 
+  // A folder named wrongly would export every string untranslated, and a translation platform
+  // given that file could empty its own translations.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(DumpsFolder(parsed), ec))
+    return Fail(kExitBadInput, "no translation folder " + DumpsFolder(parsed));
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   TmyForm& form = shown.program.form();

@@ -1,5 +1,7 @@
 // ts2tool progress: how far the translation of every block is, counted from the files on disk by
 // the rules of the List Data window and the Script Overview, for a team's dashboards.
+#include <filesystem>
+
 #include "cli/cli.h"
 #include "cli/lint_args.h"
 #include "cli/show_string.h"
@@ -43,6 +45,10 @@ int RunProgress(const std::vector<std::string>& args) {
   std::optional<bool> vwf;
   if (auto bad = ReadLintArgs(parsed, options, vwf)) return UsageError(kProgress, *bad);
   const std::string dumps = DumpsFolder(parsed);
+  // A folder named wrongly would count the whole script untranslated, which a team's report
+  // would take for the truth.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitUsage, "no translation folder " + dumps);
   const GlossaryRead glossary = ReadGlossary(parsed, dumps);
   if (glossary.failed) return kExitUsage;
 

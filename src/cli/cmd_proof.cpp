@@ -68,6 +68,9 @@ int RunProof(const std::vector<std::string>& args) {
   BlockArg blockArg;
   if (auto bad = ReadBlockOption(parsed, blockArg)) return UsageError(kProof, *bad);
   const std::string dumps = DumpsFolder(parsed);
+  // A folder named wrongly would draw every string untranslated.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
   const GlossaryRead glossary = ReadGlossary(parsed, dumps);
   if (glossary.failed) return *glossary.failed;
 

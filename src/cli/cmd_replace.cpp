@@ -61,6 +61,9 @@ int RunReplace(const std::vector<std::string>& args) {
   const TextFinder finder(*text, options);
   size_t replaced = 0, files = 0;
   bool failed = false;
+  // Printed once every file is written: a reader that goes away early (| head) or an output that
+  // cannot be written must not leave the replacement done in some files and not in others.
+  std::string report;
   const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
   if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
   if (const std::optional<SectionBreak> broken = ReplacingBreaksSections(blocks, finder, *with))
@@ -79,22 +82,19 @@ int RunReplace(const std::vector<std::string>& args) {
     }
     // WITH holds no line break: each changed line keeps its number.
     const SectionIndex now(after.text, b.strings);
-    std::string out;
     int last = -1;
     for (const TextMatch& m : FindInTranslation(*before, b.strings, finder)) {
       if (m.line == last || static_cast<size_t>(m.line) >= now.lines().size()) continue;
       last = m.line;
-      out += Format("%s:%d: string %u: ", b.file.c_str(), m.line + 1, m.string) +
-             Cp1252ToUtf8(now.line(m.line)) + "\n";
+      report += Format("%s:%d: string %u: ", b.file.c_str(), m.line + 1, m.string) +
+                Cp1252ToUtf8(now.line(m.line)) + "\n";
     }
-    if (!WriteOutput("-", out.data(), out.size())) return CannotWrite(kExitUsage, "-");
     replaced += static_cast<size_t>(after.count);
     ++files;
   }
-  const std::string summary = Plural(replaced, "occurrence", "occurrences") + " in " +
-                              Plural(files, "file", "files") +
-                              (dryRun ? " would be replaced\n" : " replaced\n");
-  if (!WriteOutput("-", summary.data(), summary.size())) return CannotWrite(kExitUsage, "-");
+  report += Plural(replaced, "occurrence", "occurrences") + " in " + Plural(files, "file", "files") +
+            (dryRun ? " would be replaced\n" : " replaced\n");
+  if (!WriteOutput("-", report.data(), report.size())) return CannotWrite(kExitUsage, "-");
   if (failed) return kExitUsage;
   return replaced > 0 ? kExitOk : kExitNothing;
 }

@@ -30,13 +30,35 @@ TEST_F(ScriptDemo, ProgressCountsEveryBlockWithoutWriting) {
             "\"strings\":13,\"translated\":5,\"with_findings\":1}\n");
   EXPECT_EQ(Listing(dir.path()), before);
 
-  // With the glyphs' own widths the long line fits; a folder that does not exist counts nothing.
+  // With the glyphs' own widths the long line fits.
   r = RunTool(dir, "progress demo.sfc demo.txt --vwf on");
   EXPECT_NE(r.out.find("\"strings\":13,\"translated\":6,\"with_findings\":0}"), std::string::npos) << r.out;
-  r = RunTool(dir, "progress demo.sfc demo.txt --dumps nowhere");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("\"strings\":13,\"translated\":0,\"with_findings\":0}"), std::string::npos) << r.out;
+}
+
+// A translation folder that is not there (a typo, a job run from another folder) is an error for
+// every command that reads the translations: counting, exporting or drawing the whole script as
+// untranslated would be taken for the truth.
+TEST_F(ScriptDemo, AMissingTranslationFolderIsAnError) {
+  const struct {
+    const char* args;
+    int status;
+  } cases[] = {
+      {"progress demo.sfc demo.txt --dumps nowhere", 2},
+      {"export demo.sfc demo.txt --dumps nowhere -o out.po", 1},
+      {"proof demo.sfc demo.txt --dumps nowhere -o out.html", 1},
+      {"check demo.sfc demo.txt --dumps nowhere", 1},
+      {"find demo.sfc demo.txt x --dumps nowhere", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const ToolRun r = RunTool(dir, c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "ts2tool: no translation folder nowhere\n");
+  }
   EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+  EXPECT_FALSE(fs::exists(dir.path() / "out.po"));
+  EXPECT_FALSE(fs::exists(dir.path() / "out.html"));
 }
 
 TEST_F(ScriptDemo, ProgressAndFindErrors) {
@@ -51,7 +73,6 @@ TEST_F(ScriptDemo, ProgressAndFindErrors) {
       {"find demo.sfc demo.txt", 2},
       {"find demo.sfc demo.txt x --bogus", 2},
       {"find missing.sfc demo.txt x", 2},
-      {"find demo.sfc demo.txt x --dumps nowhere", 2},
       {"find demo.sfc demo.txt '\xC4\x87'", 2},  // ć: no Windows-1252 byte for it
       {"find demo.sfc demo.txt ''", 2},
   };
@@ -112,6 +133,21 @@ TEST_F(ScriptDemo, FindListsMatchingLinesLikeGrep) {
 
 // Replace All from the command line: only section bodies change, every other byte stays, -n
 // writes nothing, and a file that cannot be written is named and left as it was.
+// The replacement is made in every file before anything is printed: a reader that goes away
+// early or an output that cannot be written leaves no file behind the others.
+TEST_F(ScriptDemo, ReplaceWritesEveryFileWhateverBecomesOfItsOutput) {
+  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
+  const char* files[] = {"Dumps/000A0000.txt", "Dumps/00060000.txt", "Dumps/000A8000.txt"};
+  for (const char* shell : {" >/dev/full", " | true", " | head -c 1 >/dev/null"}) {
+    SCOPED_TRACE(shell);
+    for (const char* file : files) dir.write(file, ".STRING 0\r\nMira\r\n.ENDS\r\n");
+    RunProgram("/bin/sh", dir,
+               std::string("-c \"") + tool + " replace demo.sfc demo.txt Mira Myra" + shell + "\"");
+    for (const char* file : files)
+      EXPECT_EQ(ReadFileText(dir.file(file)), ".STRING 0\r\nMyra\r\n.ENDS\r\n") << file;
+  }
+}
+
 TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
   const std::string file = dir.file("Dumps/000A0000.txt");
   const std::string original = ReadFileText(file);
