@@ -69,6 +69,9 @@ struct ParsedArgs {
 // The translation folder a command was given with --dumps DIR (./Dumps when none), without
 // trailing separators.
 std::string DumpsFolder(const ParsedArgs& parsed);
+// The error of a command that found the translation folder `dumps` held by another program's
+// command all the time it waited (FolderLock).
+std::string FolderBusy(const std::string& dumps);
 // Option `name` as a number within [least, most] (`fallback` when it is not given); std::nullopt
 // with `error` set ("--min takes a percentage from 0 to 100, not 'x'") when it is not one.
 std::optional<uint64_t> NumberOption(const ParsedArgs& parsed, const char* name, uint64_t fallback,

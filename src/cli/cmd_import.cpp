@@ -59,6 +59,10 @@ int RunImport(const std::vector<std::string>& args) {
   if (!entries) return Fail(kExitBadInput, shownPath + ":" + error);
   std::error_code ec;
   if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
+  // Held from the first read of a translation file to the last write: another command changing
+  // them meanwhile would otherwise see its change written over with this one's old text.
+  const FolderLock folderLock(dumps);
+  if (!folderLock.held()) return Fail(kExitBadInput, FolderBusy(dumps));
 
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;

@@ -54,6 +54,10 @@ int RunRecover(const std::vector<std::string>& args) {
   if (folder.empty())
     return Fail(kExitBadInput, "no autosave folder: set HOME or XDG_STATE_HOME, or give --autosave");
   const std::string dumps = DumpsFolder(parsed);
+  // Held from the first read of a translation file to the last write: another command changing
+  // them meanwhile would otherwise see its change written over with this one's old text.
+  const FolderLock folderLock(dumps);
+  if (!folderLock.held()) return Fail(kExitBadInput, FolderBusy(dumps));
 
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;

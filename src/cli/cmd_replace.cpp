@@ -55,6 +55,10 @@ int RunReplace(const std::vector<std::string>& args) {
   if (!with) return Fail(kExitUsage, error);
   std::error_code ec;
   if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitUsage, "no translation folder " + dumps);
+  // Held from the first read of a translation file to the last write: another command changing
+  // them meanwhile would otherwise see its change written over with this one's old text.
+  const FolderLock folderLock(dumps);
+  if (!folderLock.held()) return Fail(kExitUsage, FolderBusy(dumps));
 
   ShownString shown;
   if (OpenRom(shown, parsed.positional[0], parsed.positional[1])) return kExitUsage;

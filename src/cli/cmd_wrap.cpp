@@ -51,6 +51,10 @@ int RunWrap(const std::vector<std::string>& args) {
   const std::string dumps = DumpsFolder(parsed);
   std::error_code ec;
   if (!std::filesystem::is_directory(dumps, ec)) return Fail(kExitBadInput, "no translation folder " + dumps);
+  // Held from the first read of a translation file to the last write: another command changing
+  // them meanwhile would otherwise see its change written over with this one's old text.
+  const FolderLock folderLock(dumps);
+  if (!folderLock.held()) return Fail(kExitBadInput, FolderBusy(dumps));
 
   ShownString shown;
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;

@@ -91,6 +91,11 @@ std::optional<uint64_t> NumberOption(const ParsedArgs& parsed, const char* name,
   return n;
 }
 
+std::string FolderBusy(const std::string& dumps) {
+  return "another program kept changing the translation files in " + dumps + " for " +
+         std::to_string(FolderLock::kWaitMs / 1000) + " s; nothing was written";
+}
+
 std::string DumpsFolder(const ParsedArgs& parsed) {
   std::string dumps = parsed.get("--dumps").value_or("Dumps");
   while (dumps.size() > 1 && dumps.back() == kPathSep) dumps.pop_back();

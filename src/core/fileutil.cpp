@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <system_error>
 
 namespace ts2 {
@@ -222,10 +224,87 @@ std::string NameBeside(const std::string& path, std::string_view suffix) {
   return path.substr(0, start) + std::string(name.substr(0, keep)) + "~" + hex + std::string(suffix);
 }
 
+namespace {
+
+// The folders this process holds, by device and inode, each with the descriptor holding its lock
+// and how many FolderLocks share it.
+struct HeldFolder {
+  int fd = -1;
+  int holders = 0;
+};
+std::mutex gHeldMutex;
+std::map<std::pair<uint64_t, uint64_t>, HeldFolder> gHeldFolders;
+
+}  // namespace
+
+FolderLock::FolderLock(const std::string& folder, int waitMs) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (fd >= 0) ::close(fd);
+    held_ = true;  // nothing to take turns on: the write that follows fails or goes alone
+    return;
+  }
+  device_ = static_cast<uint64_t>(st.st_dev);
+  inode_ = static_cast<uint64_t>(st.st_ino);
+  const std::pair key(device_, inode_);
+  for (int waitedMs = 0;;) {
+    {
+      std::lock_guard guard(gHeldMutex);
+      if (auto at = gHeldFolders.find(key); at != gHeldFolders.end()) {
+        ++at->second.holders;
+        ::close(fd);
+        held_ = counted_ = true;
+        return;
+      }
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        gHeldFolders[key] = HeldFolder{fd, 1};
+        held_ = counted_ = true;
+        return;
+      }
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+        ::close(fd);
+        held_ = true;  // a file system without locks
+        return;
+      }
+    }
+    if (waitedMs >= waitMs) {
+      ::close(fd);
+      errno = EBUSY;
+      return;
+    }
+    ::usleep(5000);
+    waitedMs += 5;
+  }
+}
+
+FolderLock::~FolderLock() {
+  release();
+}
+
+void FolderLock::release() {
+  if (counted_) {
+    std::lock_guard guard(gHeldMutex);
+    const auto at = gHeldFolders.find(std::pair(device_, inode_));
+    if (at != gHeldFolders.end() && --at->second.holders == 0) {
+      ::close(at->second.fd);  // the lock goes with the descriptor
+      gHeldFolders.erase(at);
+    }
+  }
+  held_ = counted_ = false;
+}
+
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error,
                      FileIdentity* written) {
   const std::optional<std::string> target = FinalTarget(path, error);
   if (!target) return false;
+  // A command of another process that is changing files of this folder finishes first: it may
+  // have read this file already, and would write its old text back over this save.
+  const FolderLock folderLock(std::filesystem::path(*target).parent_path().string());
+  if (!folderLock.held()) {
+    if (error) *error = "cannot write " + *target + ": another program is changing the files of its folder";
+    return false;
+  }
   // Renaming over a file nobody may write to would replace it behind its owner's back (a team's
   // finished block, a checkout that is not being edited): it is refused as writing into it would be.
   if (IsWriteProtected(*target)) {

@@ -67,6 +67,30 @@ bool IsWriteProtected(const std::string& path);
 // so that another program's write just after the save is not taken for the save's own.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr,
                      FileIdentity* written = nullptr);
+// A folder's lock, which this project's programs take to change the files in it: ts2tool's
+// commands from their first read of a translation file to their last write, so that two of them
+// (a replace and an import run at once) never build on the same old text and drop each other's
+// change; each WriteFileAtomic for its write, so that a save waits for such a command too. Within
+// one process a folder held once is held by every FolderLock of it (the command's writes take
+// the lock their command holds). Waits up to `waitMs` for another process to let it go; held()
+// is false when that ran out. A folder that cannot be opened, or a file system without locks,
+// counts as held: the program goes on alone, as before there was a lock.
+class FolderLock {
+ public:
+  static constexpr int kWaitMs = 30000;
+  explicit FolderLock(const std::string& folder, int waitMs = kWaitMs);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool held() const { return held_; }
+  void release();  // lets it go before the end of the scope
+
+ private:
+  bool held_ = false;
+  bool counted_ = false;  // one of the process's holders of `key_`
+  uint64_t device_ = 0, inode_ = 0;
+};
+
 // Whether WriteFileAtomic's failure `error` for `path` is one of a file that could not be opened
 // for writing at all: it could not be made, is read-only, or is a folder.
 bool CouldNotOpenForWriting(const std::string& path, const std::string& error);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -41,8 +42,13 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
     return SaveOutcome::Failed;
   }
   // Another program's change is never written over unasked; a file deleted meanwhile is made again.
+  // The look and the write are made under the folder's lock, so that a command changing the
+  // folder's files (ts2tool import or replace) cannot write between them; it is let go while the
+  // translator is asked.
+  FolderLock folderLock(std::filesystem::path(gTextPath).parent_path().string());
   const DiskState onDisk = CheckOnDisk(gTextPath, textFileStamp);
   if (onDisk == DiskState::Changed && askIfChanged) {
+    folderLock.release();
     switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
       case 0: break;
       case 1: ReloadTextFile(); return SaveOutcome::Declined;

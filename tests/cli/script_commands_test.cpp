@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
+#include "core/fileutil.h"
 #include "tool.h"
 
 namespace ts2::test {
@@ -145,6 +147,49 @@ TEST_F(ScriptDemo, ReplaceWritesEveryFileWhateverBecomesOfItsOutput) {
                std::string("-c \"") + tool + " replace demo.sfc demo.txt Mira Myra" + shell + "\"");
     for (const char* file : files)
       EXPECT_EQ(ReadFileText(dir.file(file)), ".STRING 0\r\nMyra\r\n.ENDS\r\n") << file;
+  }
+}
+
+// A command that changes translation files takes turns with another program's change of the
+// folder (an import, a replace, a save): it reads the files only once the other has written, so
+// neither change is written over with old text.
+TEST_F(ScriptDemo, ChangingCommandsWaitForTheFoldersLock) {
+  const std::string file = dir.file("Dumps/000A0000.txt"), original = ReadFileText(file);
+  const struct {
+    const char* args;
+    std::string theirs;  // in the file once the command has run
+  } cases[] = {
+      {"replace demo.sfc demo.txt Mira Myra", "Myra"},
+      {"wrap demo.sfc demo.txt", "\r\n.ENDS"},  // any text: the command's change is the file's
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    dir.write("Dumps/000A0000.txt", original);
+    auto mine = std::make_unique<FolderLock>(dir.file("Dumps"), 0);
+    ASSERT_TRUE(mine->held());
+    const pid_t tool = ::fork();
+    if (tool == 0) {
+      ::execl(
+          "/bin/sh", "sh", "-c",
+          ("cd '" + dir.path().string() + "' && '" TS2_TOOL_PATH "' " + c.args + " >/dev/null 2>&1").c_str(),
+          nullptr);
+      ::_exit(127);
+    }
+    ::usleep(300000);  // long enough for the command to read and write, were it not waiting
+    std::string text = ReadFileText(file);
+    const size_t tom = text.find("Tom.");
+    ASSERT_NE(tom, std::string::npos);
+    text.replace(tom, 3, "Thomas");
+    ASSERT_TRUE(WriteFileAtomic(file, text.data(), text.size()));
+    const std::string ours = text;
+    mine.reset();
+    int status = 0;
+    ASSERT_EQ(::waitpid(tool, &status, 0), tool);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::string after = ReadFileText(file);
+    EXPECT_NE(after.find("Thomas."), std::string::npos) << "our change was written over";
+    EXPECT_NE(after, ours) << "the command's change is missing";
+    EXPECT_NE(after.find(c.theirs), std::string::npos);
   }
 }
 

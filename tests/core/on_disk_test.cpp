@@ -631,3 +631,82 @@ TEST(ChangedOnDisk, AReloadOfTheTextKeepsWhatItCannotReplace) {
 
 }  // namespace
 }  // namespace ts2
+
+namespace ts2 {
+namespace {
+
+// Another program holding a folder's lock (flock(1), as a team's script would take it) until it
+// is told to let go.
+struct OtherHolder {
+  explicit OtherHolder(const std::string& folder) {
+    int ready[2], go[2];
+    if (::pipe(ready) != 0 || ::pipe(go) != 0) return;
+    pid = ::fork();
+    if (pid == 0) {
+      ::dup2(go[0], 0);
+      ::dup2(ready[1], 1);
+      ::execlp("flock", "flock", "-n", folder.c_str(), "-c", "echo held; read line", nullptr);
+      ::_exit(127);
+    }
+    ::close(ready[1]);
+    ::close(go[0]);
+    char said[5] = {};
+    tookIt = ::read(ready[0], said, 4) == 4 && std::string_view(said, 4) == "held";
+    ::close(ready[0]);
+    release = go[1];
+    if (!tookIt) letGo();  // it has ended already: nothing reads the pipe
+  }
+  void letGo() {
+    if (release < 0) return;
+    if (tookIt) [[maybe_unused]]
+      const ssize_t n = ::write(release, "x\n", 2);
+    ::close(release);
+    release = -1;
+    int status;
+    ::waitpid(pid, &status, 0);
+  }
+  ~OtherHolder() { letGo(); }
+  pid_t pid = -1;
+  int release = -1;
+  bool tookIt = false;
+};
+
+// A folder's lock is one process's at a time, however many of that process's FolderLocks share
+// it and by whichever name of the folder they take it.
+TEST(FolderLock, OneProcessAtATimeSharedWithinIt) {
+  test::TempDir dir;
+  fs::create_directory(dir.file("Dumps"));
+  fs::create_directory_symlink("Dumps", dir.file("link"));
+  const std::string dumps = dir.file("Dumps");
+  {
+    OtherHolder other(dumps);
+    ASSERT_TRUE(other.tookIt);
+    EXPECT_FALSE(FolderLock(dumps, 50).held());
+    EXPECT_FALSE(FolderLock(dir.file("link"), 50).held());
+    EXPECT_TRUE(FolderLock(dir.path().string(), 50).held());  // another folder
+    // A save in the folder waits for it, then fails clearly rather than go between its read
+    // and its write.
+    std::string error;
+    const std::string file = dir.write("Dumps/a.txt", std::string_view("old"));
+    other.letGo();
+    EXPECT_TRUE(FolderLock(dumps, 50).held());
+    EXPECT_TRUE(WriteFileAtomic(file, "new", 3, &error)) << error;
+  }
+  // Held twice here (the command, then its own save): the other process waits for the last.
+  auto outer = std::make_unique<FolderLock>(dumps, 0);
+  ASSERT_TRUE(outer->held());
+  {
+    const FolderLock inner(dir.file("link"), 0);
+    EXPECT_TRUE(inner.held());
+    std::string error;
+    EXPECT_TRUE(WriteFileAtomic(dir.file("Dumps/b.txt"), "b", 1, &error)) << error;
+  }
+  EXPECT_FALSE(OtherHolder(dumps).tookIt);
+  outer.reset();
+  EXPECT_TRUE(OtherHolder(dumps).tookIt);
+  // A folder that is not there holds nothing up: the write after it fails on its own.
+  EXPECT_TRUE(FolderLock(dir.file("nowhere"), 0).held());
+}
+
+}  // namespace
+}  // namespace ts2
