@@ -1,6 +1,8 @@
 // ts2tool proof: every string of the script (or of one block) drawn as the editor draws it, with
 // its original, its translation and its findings, in one HTML page for proofreaders.
 #include <QImage>
+#include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
@@ -14,6 +16,29 @@
 #include "views/proof.h"
 
 namespace ts2::cli {
+
+namespace {
+
+// When the sheet says it was made: now, in local time; or, when SOURCE_DATE_EPOCH is set (the
+// reproducible-builds convention a CI job sets), that moment in UTC, so that the same files make
+// the same page wherever and whenever the job runs.
+std::string MadeWhen() {
+  const char* fixed = std::getenv("SOURCE_DATE_EPOCH");
+  if (!fixed || !*fixed) return LocalTime(static_cast<int64_t>(std::time(nullptr)));
+  char* end = nullptr;
+  errno = 0;
+  const long long seconds = std::strtoll(fixed, &end, 10);
+  std::tm utc{};
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  char text[40];
+  if (errno != 0 || *end != '\0' || seconds < 0 || !gmtime_r(&t, &utc) ||
+      std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &utc) == 0)
+    return LocalTime(static_cast<int64_t>(std::time(nullptr)));
+  return text;
+}
+
+}  // namespace
+
 namespace {
 
 int RunProof(const std::vector<std::string>& args);
@@ -96,7 +121,7 @@ int RunProof(const std::vector<std::string>& args) {
   request.dataName = ExtractFileName(parsed.positional[1]);
   request.dumpsName = dumps;
   request.dumpsDir = dumps;
-  request.made = LocalTime(static_cast<int64_t>(std::time(nullptr)));
+  request.made = MadeWhen();
   request.glossary = glossary.glossary ? &*glossary.glossary : nullptr;
   if (auto since = parsed.get("--since")) {
     std::error_code ec;

@@ -208,6 +208,22 @@ TEST_F(ProofCommand, SinceShowsTheStringsWhoseTranslationChangedWithTheirEarlier
   EXPECT_NE(missing.err.find("--since: no folder nowhere"), std::string::npos);
 }
 
+// SOURCE_DATE_EPOCH fixes the date the sheet gives, in UTC: a CI job makes the same page from
+// the same files whatever the machine's time zone; a value that is no time is not taken.
+TEST_F(ProofCommand, ASourceDateMakesTheSamePageInEveryTimeZone) {
+  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
+  const auto sheet = [&](const std::string& env) {
+    const ToolRun r =
+        RunProgram("/bin/sh", dir, "-c \"" + env + " " + tool + " proof demo.sfc demo.txt -o -\"");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
+  };
+  const std::string paris = sheet("TZ=Europe/Paris SOURCE_DATE_EPOCH=1796580000");
+  EXPECT_NE(paris.find("made 2026-12-06 18:00 UTC"), std::string::npos);
+  EXPECT_EQ(sheet("TZ=Asia/Tokyo SOURCE_DATE_EPOCH=1796580000"), paris);
+  EXPECT_EQ(sheet("SOURCE_DATE_EPOCH=soon").find(" UTC<"), std::string::npos);
+}
+
 TEST(ProofText, Base64AndHtmlEscapes) {
   const std::pair<std::string, std::string> base64[] = {
       {"", ""},
