@@ -296,11 +296,12 @@ void FolderLock::release() {
 
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error,
                      FileIdentity* written) {
+  constexpr int kSaveWaitMs = 10000;  // as long as a save waits for another save of its file
   const std::optional<std::string> target = FinalTarget(path, error);
   if (!target) return false;
   // A command of another process that is changing files of this folder finishes first: it may
   // have read this file already, and would write its old text back over this save.
-  const FolderLock folderLock(std::filesystem::path(*target).parent_path().string());
+  const FolderLock folderLock(std::filesystem::path(*target).parent_path().string(), kSaveWaitMs);
   if (!folderLock.held()) {
     if (error) *error = "cannot write " + *target + ": another program is changing the files of its folder";
     return false;

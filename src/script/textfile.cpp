@@ -45,7 +45,8 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
   // The look and the write are made under the folder's lock, so that a command changing the
   // folder's files (ts2tool import or replace) cannot write between them; it is let go while the
   // translator is asked.
-  FolderLock folderLock(std::filesystem::path(gTextPath).parent_path().string());
+  // A short wait: held longer, the save goes on and its own write waits for the folder.
+  FolderLock folderLock(std::filesystem::path(gTextPath).parent_path().string(), 2000);
   const DiskState onDisk = CheckOnDisk(gTextPath, textFileStamp);
   if (onDisk == DiskState::Changed && askIfChanged) {
     folderLock.release();
@@ -58,7 +59,9 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
   const std::string bytes = EditorTextToFileBytes(editor.text());
   std::string error;
   FileIdentity written;
-  if (!WriteFileAtomic(gTextPath, bytes.data(), bytes.size(), &error, &written)) {
+  const bool saved = WriteFileAtomic(gTextPath, bytes.data(), bytes.size(), &error, &written);
+  folderLock.release();  // before any message: a box left open must not hold up other programs
+  if (!saved) {
     ui.message("Error: Could not save " + Quoted(gTextPath) + " (" + error +
                "). The file on disk was not changed; the Text Editor keeps the text.");
     return SaveOutcome::Failed;
