@@ -102,7 +102,8 @@ class TScriptForm {
   // search made again after an undo, results dropped with the script they came from).
   std::function<void()> onResults;
   // Selects the result's block and string, and the match: for a translation, the Text Editor's
-  // selection; for an original string, the Kana Text window's (shown if it was not).
+  // selection; for an original string, the Kana Text window's (shown if it was not). A match in
+  // the shown file is selected in the shown text, whichever line with that file it was found under.
   // False when the block list no longer has the result's file at its place, the block did not
   // become current, or the match is no longer there.
   bool ActivateResult(size_t index);
@@ -146,12 +147,14 @@ class TScriptForm {
   // Next Untranslated String, Next String with Findings: selects the next string in `wanted`'s
   // state after the shown one: later in its block (as the Text Editor holds it), then in the
   // blocks after it (as their files are), then around from the first block; says so when there
-  // is none. Changing blocks asks about unsaved text first, as a click in List Data does.
+  // is none. Changing blocks asks about unsaved text first, as a click in List Data does; another
+  // line of the block list with the shown file is the shown text.
   void SelectNext(StringState wanted);
 
   // Go to String: asks for a place (views/place.h) and shows it: its block (asking about unsaved
   // text first, as a click in List Data does), its string, and for a translation file's line the
-  // caret on that line. Says why when the place is not understood or not in this script.
+  // caret on that line; a place in the shown file is shown in the shown text. Says why when the
+  // place is not understood or not in this script.
   void GoTo();
 
  private:
@@ -164,6 +167,13 @@ class TScriptForm {
   void ComputeStates();  // every string of the current block from the editor's text
   std::optional<std::string> TextOf(const ScriptBlock& block) const;
   std::string CurrentFile() const;
+  // Whether the Text Editor shows `file` as the current block's: a place in it is a place in the
+  // shown text, whichever line of the block list it was found under (lines sharing a pointer
+  // table share a file), and going there selects no other block, so asks nothing.
+  bool Shows(const std::string& file) const;
+  // Whether a result lies in the shown block: a translation's in the shown text, an original's in
+  // the shown line's own strings.
+  bool InShownBlock(const Result& result) const;
   bool SelectOriginal(const Result& result);  // in the Kana Text window
   // Writes a planned import: the current block's file into the Text Editor (one edit to undo),
   // every other file on disk; counts them again. What was done, for the report after `done`

@@ -1,0 +1,93 @@
+// The text the Text Editor shows, typed into and not saved, while commands reach into it (Find in
+// Script, Next Untranslated String, Go to String), leave it for another block, or undo what a
+// script-wide command did to it and to the other files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core/fileutil.h"
+#include "support/loaded_program.h"
+#include "views/script_form.h"
+
+namespace ts2 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileText;
+
+constexpr uint32_t kA = 0x1A8000, kB = 0x1B0000;
+constexpr char kFileA[] = ".STRING 0\r\n\r\n.ENDS\r\n.STRING 1\r\nThe sword, the sword\r\n.ENDS\r\n";
+constexpr char kFileB[] = ".STRING 0\r\nA sword\r\n.ENDS\r\n";
+
+// Types `typed` in front of "The sword" in block A's string 1.
+void TypeIntoA(test::LoadedProgram& lp, const std::string& typed) {
+  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("The sword")), 0);
+  lp.editor().type(typed);
+}
+
+// Two lines of the block list share one pointer table, so one translation file: the second one
+// is shown, typed into and not saved. A command that goes to a place in that very text changes no
+// file, so it has nothing to ask and nothing to drop; the shown line stays the selected one.
+TEST(SharedTranslationFile, GoingToAPlaceInTheShownTextKeepsTheTypedText) {
+  struct Case {
+    const char* command;
+    std::function<void(test::LoadedProgram&, TScriptForm&)> run;
+    int string;          // the string shown afterwards
+    const char* edited;  // what the shown string reads afterwards
+  };
+  // As the Find window's Replace button does: a selection that is no match goes to the next one.
+  const auto replace = [](TScriptForm& s) {
+    if (!s.Replace("blade") && !s.results.empty()) s.ActivateResult(s.NextResult());
+  };
+  const Case cases[] = {
+      {"activating a Find in Script result",
+       [](test::LoadedProgram&, TScriptForm& s) {
+         s.Find({"sword", {}, false});
+         ASSERT_FALSE(s.results.empty());
+         s.ActivateResult(0);
+       },
+       1, "Hello The sword, the sword"},
+      {"Replace in the Find window: to the first match, replaced and on to the next, replaced",
+       [&](test::LoadedProgram&, TScriptForm& s) {
+         s.Find({"sword", {}, false});
+         for (int i = 0; i < 3; ++i) replace(s);
+       },
+       1, "Hello The blade, the blade"},
+      {"Next Untranslated String",
+       [](test::LoadedProgram&, TScriptForm& s) { s.SelectNext(StringState::kUntranslated); }, 0,
+       "Hello The sword, the sword"},
+      {"Go to String with a PO reference",
+       [](test::LoadedProgram& lp, TScriptForm& s) {
+         lp.p.ui.script.textAnswers = {std::string("001A8000.txt .STRING 0")};
+         s.GoTo();
+       },
+       0, "Hello The sword, the sword"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    test::LoadedProgram lp{{{kA, 2}, {kA, 2}, {kB, 1}}};
+    lp.dir.write("Dumps/001A8000.txt", kFileA);
+    lp.dir.write("Dumps/001B0000.txt", kFileB);
+    lp.select(1);
+    ASSERT_EQ(lp.form().gCurBlock, 1);
+    TypeIntoA(lp, "Hello ");  // string 1, the shown one; string 0 is the untranslated one left
+    lp.p.ui.list(ControlId::pList).setItemIndex(1);
+    lp.p.program.listClick(ControlId::pList);
+    lp.p.ui.script.said.clear();
+
+    c.run(lp, lp.p.program.ScriptForm());  // a question would be answered No, as nothing is queued
+
+    for (const auto& said : lp.p.ui.script.said)
+      EXPECT_NE(said.kind, headless::Script::Said::Question) << said.text;
+    EXPECT_NE(lp.editor().text().find(c.edited), std::string::npos) << lp.editor().text();
+    EXPECT_TRUE(lp.editor().modified());
+    EXPECT_EQ(ReadFileText(lp.textFile(kA)), kFileA);
+    EXPECT_EQ(lp.form().gCurBlock, 1);
+    EXPECT_EQ(lp.p.ui.list(ControlId::bList).itemIndex(), 1);
+    EXPECT_EQ(lp.form().gCurString, c.string);
+  }
+}
+
+}  // namespace
+}  // namespace ts2
