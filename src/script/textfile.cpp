@@ -46,7 +46,7 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
     switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
       case 0: break;
       case 1: ReloadTextFile(); return SaveOutcome::Declined;
-      default: return SaveOutcome::Declined;
+      default: return SaveOutcome::Cancelled;
     }
   }
   const std::string bytes = EditorTextToFileBytes(editor.text());
@@ -151,7 +151,10 @@ bool TmyForm::SwitchTextFile() {
   // Modified text is asked about whether or not its file still exists (it may have been renamed
   // or deleted meanwhile, or never been created): dropping it unasked would lose it.
   if (editor.modified() && ui.question(kAskSave, kAskSaveCaption)) {
-    if (!SaveTextOrKeepCopy()) {
+    const KeepOutcome kept = SaveTextOrKeepCopy(true);
+    // Left as they are, the text and the file another program changed: the block stays shown.
+    if (kept == KeepOutcome::Cancelled) return false;
+    if (kept == KeepOutcome::Lost) {
       // Loading the new file now would drop the only copy of these edits.
       ui.message("The Text Editor still holds the unsaved text" +
                  (gTextPath.empty() ? std::string() : " of " + Quoted(ExtractFileName(gTextPath))) +
@@ -193,16 +196,20 @@ void TmyForm::SaveTextFile1Click(TObject /*Sender*/) {
   SaveEditorText(true);
 }
 
-bool TmyForm::SaveTextOrKeepCopy() {
+TmyForm::KeepOutcome TmyForm::SaveTextOrKeepCopy(bool mayCancel) {
   lastCopyTemporary = false;
   const SaveOutcome saved = SaveEditorText(true);
-  // Not written over another program's change, or reloaded: what is still unsaved goes to a copy.
-  if (saved == SaveOutcome::Saved || !ui.richEdit(ControlId::TDMemo).modified()) return true;
+  if (saved == SaveOutcome::Saved || !ui.richEdit(ControlId::TDMemo).modified()) return KeepOutcome::Kept;
+  if (saved == SaveOutcome::Cancelled && mayCancel) return KeepOutcome::Cancelled;
+  // Not written over another program's change (a close goes on), or not reloaded after all: what
+  // is still unsaved goes to a copy.
   // With no file chosen yet, the copy is named after the file the text would have become.
   const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
   const std::string path = gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath;
   const std::string bytes = EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text());
-  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text", saved == SaveOutcome::Failed);
+  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text", saved == SaveOutcome::Failed)
+             ? KeepOutcome::Kept
+             : KeepOutcome::Lost;
 }
 
 std::vector<HeaderOnLine> SectionHeadersOn(std::string_view line) {

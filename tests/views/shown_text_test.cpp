@@ -89,5 +89,53 @@ TEST(SharedTranslationFile, GoingToAPlaceInTheShownTextKeepsTheTypedText) {
   }
 }
 
+// Yes to saving the typed text on the way to another block, and then: the file changed by
+// another program meanwhile (Overwrite / Reload / Cancel), or a save that fails. Cancel leaves
+// both as they are, so the block stays shown with its text; only a save that could not be made
+// sends the text to a copy and goes on.
+TEST(LeavingTypedText, CancelInTheChangedOnDiskBoxKeepsTheBlockAndItsText) {
+  struct Case {
+    const char* name;
+    int choice;  // in the changed-on-disk box; none asked when the file is read-only instead
+    bool readOnly;
+    int shown;  // the block shown afterwards
+    enum { Mine, Theirs, AsItWas } fileA;
+    bool copy;  // the typed text kept in A.txt.unsaved
+  };
+  const Case cases[] = {
+      {"Overwrite", 0, false, 1, Case::Mine, false},
+      {"Reload, the typed text dropped", 1, false, 1, Case::Theirs, false},
+      {"Cancel", 2, false, 0, Case::Theirs, false},
+      {"the box closed", -1, false, 0, Case::Theirs, false},
+      {"a save that fails", 0, true, 1, Case::AsItWas, true},
+  };
+  const std::string theirs = ".STRING 0\r\nfrom git\r\n.ENDS\r\n.STRING 1\r\nThe sword\r\n.ENDS\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::LoadedProgram lp{{{kA, 2}, {kB, 1}}};
+    lp.dir.write("Dumps/001A8000.txt", kFileA);
+    lp.dir.write("Dumps/001B0000.txt", kFileB);
+    lp.select(0);
+    TypeIntoA(lp, "Hello ");
+    const std::string mine = EditorTextToFileBytes(lp.editor().text());
+    const std::string file = lp.textFile(kA);
+    if (c.readOnly)
+      fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    else
+      lp.dir.write("Dumps/001A8000.txt", theirs);
+    lp.p.ui.script.questionAnswers = {true, false};  // save it? Yes; and before a reload: No
+    lp.p.ui.script.choiceAnswers = {c.choice};
+    lp.select(1);
+
+    EXPECT_EQ(lp.form().gCurBlock, c.shown);
+    EXPECT_EQ(lp.p.ui.list(ControlId::bList).itemIndex(), c.shown);
+    EXPECT_EQ(lp.editor().text().find("Hello") != std::string::npos, c.shown == 0) << lp.editor().text();
+    EXPECT_EQ(lp.editor().modified(), c.shown == 0);
+    EXPECT_EQ(ReadFileText(file), c.fileA == Case::Mine ? mine : c.fileA == Case::Theirs ? theirs : kFileA);
+    EXPECT_EQ(fs::exists(file + ".unsaved"), c.copy);
+    if (c.copy) EXPECT_EQ(ReadFileText(file + ".unsaved"), mine);
+  }
+}
+
 }  // namespace
 }  // namespace ts2
