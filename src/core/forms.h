@@ -168,6 +168,10 @@ class TmyForm : public Ts2Main {
   // Loads a translation file into the Text Editor and remembers what it held. False when it
   // cannot be read (the editor is then unchanged).
   bool LoadTextFile(const std::string& path);
+  // Puts `text` in the Text Editor whole (a file shown or read again, the editor cleared), which
+  // starts the editor's undo history again, and counts it in textShown.
+  void ShowEditorText(const std::string& text);
+  unsigned textShown = 0;
   // Shows gTextPath as it is on disk now, after asking about unsaved text (Yes keeps a copy).
   void ReloadTextFile();
 

@@ -69,15 +69,19 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
 }
 
 bool TmyForm::LoadTextFile(const std::string& path) {
-  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
   FileIdentity seen;
   const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
   if (!bytes) return false;
-  editor.setText(
+  ShowEditorText(
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
   textFileStamp = textFileSeen = StampOf(seen, *bytes);
   program.autosave().Settle();
   return true;
+}
+
+void TmyForm::ShowEditorText(const std::string& text) {
+  ui.richEdit(ControlId::TDMemo).setText(text);
+  ++textShown;
 }
 
 void TmyForm::ReloadTextFile() {
@@ -170,7 +174,7 @@ bool TmyForm::SwitchTextFile() {
     if (!LoadTextFile(path)) {
       // No file is current, so nothing typed now can overwrite the file that could not be shown.
       gTextPath.clear();
-      editor.clear();
+      ShowEditorText({});
       ui.message("Error: Could not read " + Quoted(path) + ". The Text Editor has been cleared.");
     }
     return true;
@@ -181,13 +185,13 @@ bool TmyForm::SwitchTextFile() {
   FileIdentity written;
   if (!WriteFileAtomic(path, skeleton.data(), skeleton.size(), &error, &written)) {
     // An empty editor: the previous block's text must not be saved under this block's name.
-    editor.clear();
+    ShowEditorText({});
     textFileStamp = textFileSeen = AbsentStamp();  // a file that turns up later is not the editor's
     ui.message("Error: Could not create " + Quoted(path) + " (" + error +
                "). The Text Editor has been cleared.");
     return true;
   }
-  editor.setText(FileBytesToEditorText(skeleton));
+  ShowEditorText(FileBytesToEditorText(skeleton));
   textFileStamp = textFileSeen = StampOf(written, skeleton);
   return true;
 }

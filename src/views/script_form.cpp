@@ -521,7 +521,13 @@ void TScriptForm::ReplaceAll(const std::string& with) {
     return;
 
   // The current block in the Text Editor, as one edit to undo; every other file on disk.
-  program.ui.richEdit(ControlId::TDMemo).replaceRanges(inEditor, with);
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  FilesChange change{"Replace All", {}, {}};
+  if (!inEditor.empty()) {
+    std::string shownBefore = editor.text();
+    editor.replaceRanges(inEditor, with);
+    change.editor = MadeInEditor(CurrentFile(), std::move(shownBefore), editor.text(), f.textShown);
+  }
   std::vector<ScriptBlock> others;
   for (const ScriptBlock& b : all)
     if (b.file != CurrentFile()) others.push_back(b);
@@ -530,7 +536,6 @@ void TScriptForm::ReplaceAll(const std::string& with) {
 
   size_t replaced = inEditor.size(), written = inEditor.empty() ? 0 : 1;
   std::string failures;
-  FilesChange change{"Replace All", inEditor.empty() ? std::string() : CurrentFile(), {}};
   for (const FileReplaced& d : done) {
     if (d.error.empty()) {
       replaced += static_cast<size_t>(d.replacements);

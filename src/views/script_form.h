@@ -138,8 +138,9 @@ class TScriptForm {
 
   // Undo ... in Other Files: puts back, after asking, the files other than the shown one that the
   // latest Replace All, import or fill wrote, each only while it still holds what was written
-  // (views/undo_files.h); its part in the Text Editor is undone there. Says what was put back and
-  // names the files left as they are.
+  // (views/undo_files.h); its part in the Text Editor is undone there with Ctrl+Z while the editor
+  // still shows that file as it did then, else put back like the others. Says what was put back
+  // and names the files left as they are.
   void UndoOtherFiles();
   // The changes still to undo, the latest last.
   const FilesChanges& changes() const { return changes_; }
@@ -180,6 +181,9 @@ class TScriptForm {
   // ("Imported 3 translations"): files, the Text Editor's part, files that could not be written.
   std::string WriteImport(const PoImport& plan, const char* what, const char* one, const char* many,
                           const char* done);
+  // What `file` holds now as the Text Editor would show it: the editor's text while it shows the
+  // file with unsaved changes, else the file's bytes; none when it cannot be read.
+  std::optional<std::string> ShownOrOnDisk(const std::string& file) const;
   // Keeps what a command wrote into other files, and names it in the Edit menu's undo item.
   void Remember(FilesChange change);
   // Files other than the shown one were written: their blocks count again, the similar strings

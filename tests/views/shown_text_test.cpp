@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sstream>
 
 #include "core/fileutil.h"
 #include "support/loaded_program.h"
@@ -89,6 +90,103 @@ TEST(SharedTranslationFile, GoingToAPlaceInTheShownTextKeepsTheTypedText) {
   }
 }
 
+// A script-wide command with block A shown makes A's part in the Text Editor and writes B on disk.
+// Undo ... in Other Files leaves A's part to Ctrl+Z only while the editor still shows A as it did
+// then; once A was left or read again, A's file is put back like B's, under the same rule: a file
+// changed since is left, and one that never got the part needs nothing.
+TEST(SessionUndo, TheShownFilesPartIsPutBackOnceCtrlZNoLongerReachesIt) {
+  constexpr uint32_t kC = 0x1C0000;
+  struct Command {
+    const char* what;
+    std::function<void(test::LoadedProgram&)> run;
+  };
+  const Command commands[] = {
+      {"Replace All",
+       [](test::LoadedProgram& lp) {
+         lp.p.program.ScriptForm().Find({"sword", {}, false});
+         lp.p.ui.script.questionAnswers = {true};
+         lp.p.program.ScriptForm().ReplaceAll("blade");
+       }},
+      {"Import Translations from PO",
+       [](test::LoadedProgram& lp) {
+         lp.dir.write("in.po",
+                      "msgctxt \"001A8000.txt .STRING 0\"\nmsgid \"\"\nmsgstr \"Hello\"\n\n"
+                      "msgctxt \"001B0000.txt .STRING 0\"\nmsgid \"\"\nmsgstr \"Une epee\"\n\n");
+         lp.p.ui.script.openAnswers.push_back(std::vector<std::string>{lp.dir.file("in.po")});
+         lp.p.ui.script.questionAnswers = {true};
+         lp.form().RunMenuCommand(MenuId::ImportPo1);
+       }},
+  };
+  struct Case {
+    const char* name;
+    const char* then;  // between the command and the undo: save, type, show-A, show-C, no (to saving)
+    bool listsA;       // the question names A's file with B's; else B's alone
+    bool ctrlZ;        // the question leaves A's part to Ctrl+Z
+    bool aPutBack;     // A's file is as before the command; else as it was before the undo
+    enum { Made, Before, AnotherBlock } editor;
+    const char* report;  // %s: the command
+  };
+  const Case cases[] = {
+      {"A still shown", "", false, true, false, Case::Made, "Put back 1 file as they were before %s."},
+      {"A saved, another block shown", "save show-C", true, false, true, Case::AnotherBlock,
+       "Put back 2 files as they were before %s."},
+      {"A saved, typed into and saved again, another block shown", "save type save show-C", true, false,
+       false, Case::AnotherBlock,
+       "Put back 1 of 2 files as they were before %s.\n\"001A8000.txt\" changed since; it was left "
+       "as it is."},
+      {"A's part dropped on the way to another block", "no show-C", false, false, false, Case::AnotherBlock,
+       "Put back 1 file as they were before %s."},
+      {"A saved, left and shown again", "save show-C show-A", true, false, false, Case::Before,
+       "Put back 2 files as they were before %s. \"001A8000.txt\" was put back in the Text Editor: save it "
+       "to keep that, or undo it there with Ctrl+Z."},
+  };
+  for (const Command& command : commands) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(command.what) + ", " + c.name);
+      test::LoadedProgram lp{{{kA, 2}, {kB, 1}, {kC, 1}}};
+      lp.dir.write("Dumps/001A8000.txt", kFileA);
+      lp.dir.write("Dumps/001B0000.txt", kFileB);
+      lp.dir.write("Dumps/001C0000.txt", ".STRING 0\r\nNothing here\r\n.ENDS\r\n");
+      lp.select(0);
+      command.run(lp);
+      const std::string made = lp.editor().text();
+      ASSERT_NE(made, FileBytesToEditorText(kFileA));
+      ASSERT_NE(ReadFileText(lp.textFile(kB)), kFileB);
+      std::istringstream steps(c.then);
+      for (std::string step; steps >> step;) {
+        if (step == "save") lp.form().RunMenuCommand(MenuId::SaveTextFile1);
+        if (step == "type") lp.editor().type("later ");
+        if (step == "no") lp.p.ui.script.questionAnswers = {false};
+        if (step.starts_with("show-")) lp.select(step == "show-A" ? 0 : 2);
+      }
+      const std::string aBeforeUndo = ReadFileText(lp.textFile(kA));
+      lp.p.ui.script.said.clear();
+      lp.p.ui.script.questionAnswers = {true};
+      lp.form().RunMenuCommand(MenuId::UndoOtherFiles1);
+
+      ASSERT_EQ(lp.p.ui.script.said.size(), 2u);
+      const std::string& asked = lp.p.ui.script.said[0].text;
+      EXPECT_NE(asked.find(Format("wrote, as they were before it?%s\n001B0000.txt\n\n",
+                                  c.listsA ? "\n001A8000.txt" : "")),
+                std::string::npos)
+          << asked;
+      EXPECT_EQ(
+          asked.ends_with("\"001A8000.txt\" were made in the Text Editor: undo them there with Ctrl+Z."),
+          c.ctrlZ)
+          << asked;
+      EXPECT_EQ(lp.p.ui.script.said[1].text, Format(c.report, command.what));
+      EXPECT_EQ(ReadFileText(lp.textFile(kB)), kFileB);
+      EXPECT_EQ(ReadFileText(lp.textFile(kA)), c.aPutBack ? std::string(kFileA) : aBeforeUndo);
+      if (c.editor == Case::Made) {
+        EXPECT_EQ(lp.editor().text(), made);
+      } else if (c.editor == Case::Before) {
+        EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(kFileA));
+        EXPECT_TRUE(lp.editor().modified());
+      }
+    }
+  }
+}
+
 // Yes to saving the typed text on the way to another block, and then: the file changed by
 // another program meanwhile (Overwrite / Reload / Cancel), or a save that fails. Cancel leaves
 // both as they are, so the block stays shown with its text; only a save that could not be made
@@ -133,7 +231,7 @@ TEST(LeavingTypedText, CancelInTheChangedOnDiskBoxKeepsTheBlockAndItsText) {
     EXPECT_EQ(lp.editor().modified(), c.shown == 0);
     EXPECT_EQ(ReadFileText(file), c.fileA == Case::Mine ? mine : c.fileA == Case::Theirs ? theirs : kFileA);
     EXPECT_EQ(fs::exists(file + ".unsaved"), c.copy);
-    if (c.copy) EXPECT_EQ(ReadFileText(file + ".unsaved"), mine);
+    EXPECT_EQ(c.copy ? ReadFileText(file + ".unsaved") : mine, mine);
   }
 }
 
