@@ -149,19 +149,29 @@ class TmyForm : public Ts2Main {
   // ---- script: block and string lists, translation files ----
   void bListClick(TObject Sender);
   // Switches the Text Editor to the current block's file. False when the previous file's unsaved
-  // text could not be saved: the editor then keeps that text, still marked as modified.
+  // text could not be saved, or the translator chose to leave it and the file another program
+  // changed as they are: the editor then keeps that text, still marked as modified.
   bool SwitchTextFile();
   void SaveTextFile1Click(TObject Sender);
-  // Saves the Text Editor's text; when that fails, keeps it in a recovery copy. False when
-  // neither could be written: the editor's text is then the only copy.
-  bool SaveTextOrKeepCopy();
-  enum class SaveOutcome { Saved, Failed, Declined };  // Declined: not written over another's change
+  // Saves the Text Editor's text; when that fails, keeps it in a recovery copy. Lost when neither
+  // could be written: the editor's text is then the only copy. With `mayCancel`, Cancel in the box
+  // about another program's change is Cancelled: nothing is written and the editor keeps its
+  // text; without it (a close, which goes on), that text goes to a recovery copy.
+  enum class KeepOutcome { Kept, Cancelled, Lost };
+  KeepOutcome SaveTextOrKeepCopy(bool mayCancel);
+  // Declined: not written over another program's change, which is shown instead (Reload);
+  // Cancelled: neither written nor reloaded (Cancel, or the box closed).
+  enum class SaveOutcome { Saved, Failed, Declined, Cancelled };
   // Writes the Text Editor's text to gTextPath and says so; with `askIfChanged`, asks first when
   // another program changed the file since it was read.
   SaveOutcome SaveEditorText(bool askIfChanged);
   // Loads a translation file into the Text Editor and remembers what it held. False when it
   // cannot be read (the editor is then unchanged).
   bool LoadTextFile(const std::string& path);
+  // Puts `text` in the Text Editor whole (a file shown or read again, the editor cleared), which
+  // starts the editor's undo history again, and counts it in textShown.
+  void ShowEditorText(const std::string& text);
+  unsigned textShown = 0;
   // Shows gTextPath as it is on disk now, after asking about unsaved text (Yes keeps a copy).
   void ReloadTextFile();
 

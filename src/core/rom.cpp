@@ -327,7 +327,7 @@ void TmyForm::FormClose() {
     // save nor a recovery copy could be written, it stays, to be offered by the next run.
     if (!ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified..."))
       program.autosave().Discard();
-    else if (SaveTextOrKeepCopy())
+    else if (SaveTextOrKeepCopy(false) == KeepOutcome::Kept)
       lastCopyTemporary ? program.autosave().Leave() : program.autosave().Discard();
   } else {
     program.autosave().Settle();

@@ -53,7 +53,7 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
     switch (ui.choose(ChangedOnDiskQuestion(gTextPath), kChangedOnDiskCaption, ChangedOnDiskButtons())) {
       case 0: break;
       case 1: ReloadTextFile(); return SaveOutcome::Declined;
-      default: return SaveOutcome::Declined;
+      default: return SaveOutcome::Cancelled;
     }
   }
   const std::string bytes = EditorTextToFileBytes(editor.text());
@@ -78,15 +78,19 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
 }
 
 bool TmyForm::LoadTextFile(const std::string& path) {
-  RichEdit& editor = ui.richEdit(ControlId::TDMemo);
   FileIdentity seen;
   const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
   if (!bytes) return false;
-  editor.setText(
+  ShowEditorText(
       FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
   textFileStamp = textFileSeen = StampOf(seen, *bytes);
   program.autosave().Settle();
   return true;
+}
+
+void TmyForm::ShowEditorText(const std::string& text) {
+  ui.richEdit(ControlId::TDMemo).setText(text);
+  ++textShown;
 }
 
 void TmyForm::ReloadTextFile() {
@@ -160,7 +164,10 @@ bool TmyForm::SwitchTextFile() {
   // Modified text is asked about whether or not its file still exists (it may have been renamed
   // or deleted meanwhile, or never been created): dropping it unasked would lose it.
   if (editor.modified() && ui.question(kAskSave, kAskSaveCaption)) {
-    if (!SaveTextOrKeepCopy()) {
+    const KeepOutcome kept = SaveTextOrKeepCopy(true);
+    // Left as they are, the text and the file another program changed: the block stays shown.
+    if (kept == KeepOutcome::Cancelled) return false;
+    if (kept == KeepOutcome::Lost) {
       // Loading the new file now would drop the only copy of these edits.
       ui.message("The Text Editor still holds the unsaved text" +
                  (gTextPath.empty() ? std::string() : " of " + Quoted(ExtractFileName(gTextPath))) +
@@ -176,7 +183,7 @@ bool TmyForm::SwitchTextFile() {
     if (!LoadTextFile(path)) {
       // No file is current, so nothing typed now can overwrite the file that could not be shown.
       gTextPath.clear();
-      editor.clear();
+      ShowEditorText({});
       ui.message("Error: Could not read " + Quoted(path) + ". The Text Editor has been cleared.");
     }
     return true;
@@ -187,13 +194,13 @@ bool TmyForm::SwitchTextFile() {
   FileIdentity written;
   if (!WriteFileAtomic(path, skeleton.data(), skeleton.size(), &error, &written)) {
     // An empty editor: the previous block's text must not be saved under this block's name.
-    editor.clear();
+    ShowEditorText({});
     textFileStamp = textFileSeen = AbsentStamp();  // a file that turns up later is not the editor's
     ui.message("Error: Could not create " + Quoted(path) + " (" + error +
                "). The Text Editor has been cleared.");
     return true;
   }
-  editor.setText(FileBytesToEditorText(skeleton));
+  ShowEditorText(FileBytesToEditorText(skeleton));
   textFileStamp = textFileSeen = StampOf(written, skeleton);
   return true;
 }
@@ -202,16 +209,20 @@ void TmyForm::SaveTextFile1Click(TObject /*Sender*/) {
   SaveEditorText(true);
 }
 
-bool TmyForm::SaveTextOrKeepCopy() {
+TmyForm::KeepOutcome TmyForm::SaveTextOrKeepCopy(bool mayCancel) {
   lastCopyTemporary = false;
   const SaveOutcome saved = SaveEditorText(true);
-  // Not written over another program's change, or reloaded: what is still unsaved goes to a copy.
-  if (saved == SaveOutcome::Saved || !ui.richEdit(ControlId::TDMemo).modified()) return true;
+  if (saved == SaveOutcome::Saved || !ui.richEdit(ControlId::TDMemo).modified()) return KeepOutcome::Kept;
+  if (saved == SaveOutcome::Cancelled && mayCancel) return KeepOutcome::Cancelled;
+  // Not written over another program's change (a close goes on), or not reloaded after all: what
+  // is still unsaved goes to a copy.
   // With no file chosen yet, the copy is named after the file the text would have become.
   const std::string folder = gDumpDir.empty() ? CurrentDirectory() : gDumpDir;
   const std::string path = gTextPath.empty() ? folder + kPathSep + "untitled.txt" : gTextPath;
   const std::string bytes = EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text());
-  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text", saved == SaveOutcome::Failed);
+  return KeepRecoveryCopy(path, bytes.data(), bytes.size(), "text", saved == SaveOutcome::Failed)
+             ? KeepOutcome::Kept
+             : KeepOutcome::Lost;
 }
 
 std::vector<HeaderOnLine> SectionHeadersOn(std::string_view line) {

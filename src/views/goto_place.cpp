@@ -58,14 +58,14 @@ void TScriptForm::GoTo() {
     ui.message(at.error);
     return;
   }
+  // A place in the shown file is in the shown text, whichever line of the block list named it.
   const BlockEntry entry = *BlockAt(f, at.block);
-  if (at.block != f.gCurBlock || f.gTextPath != TranslationFileName(f.gDumpDir, entry.offset)) {
-    if (!SelectBlock(at.block)) return;  // the translator kept the block shown
-  }
+  if (!Shows(TranslationFileName(f.gDumpDir, entry.offset)) && !SelectBlock(at.block))
+    return;  // the translator kept the block shown
 
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-  if (at.string) {
-    ListBox& pList = ui.list(ControlId::pList);
+  ListBox& pList = ui.list(ControlId::pList);
+  if (at.string && static_cast<int>(*at.string) < pList.count()) {
     // The string's section is searched from the start of the text, not behind a selection.
     editor.setSelection(editor.selStart(), 0);
     pList.setItemIndex(static_cast<int>(*at.string));

@@ -27,8 +27,11 @@ void TScriptForm::SelectNext(StringState wanted) {
     return std::vector<StringStatus>(blocks[b].strings);  // no file: nothing translated yet
   };
   // After the shown string in its block, then the blocks after it, then around to the shown one.
+  // A line of the block list with the shown file is the shown text, looked at in the shown
+  // block's turn: going to it would ask about unsaved text that stays where it is.
   for (size_t k = 0; k <= count; ++k) {
     const size_t b = (current + k) % count;
+    if (b != current && Shows(blocks[b].file)) continue;
     const std::vector<StringStatus> found = statesOf(b);
     const size_t from = k == 0 ? static_cast<size_t>(f.gCurString) + 1 : 0;
     const size_t to = k == count ? static_cast<size_t>(f.gCurString) + 1 : found.size();

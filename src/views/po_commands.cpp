@@ -166,10 +166,12 @@ std::string TScriptForm::WriteImport(const PoImport& plan, const char* what, con
   for (const PoImport::File& file : plan.files) {
     if (!CurrentFile().empty() && file.file == CurrentFile()) {
       RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-      const Difference d = DifferenceOf(editor.text(), file.text);
+      std::string shownBefore = editor.text();
+      const Difference d = DifferenceOf(shownBefore, file.text);
       editor.replaceRanges({{static_cast<int>(d.start), static_cast<int>(d.length)}}, d.with);
       inEditor = true;
-      change.editorFile = file.file;
+      change.editor =
+          MadeInEditor(file.file, std::move(shownBefore), editor.text(), program.myForm.textShown);
     } else {
       const std::optional<std::vector<uint8_t>> before = ReadWholeFile(file.file);
       if (!WriteFileAtomic(file.file, file.text.data(), file.text.size(), &error)) {

@@ -58,6 +58,16 @@ std::string TScriptForm::CurrentFile() const {
   return program.myForm.gTextPath;
 }
 
+bool TScriptForm::Shows(const std::string& file) const {
+  const TmyForm& f = program.myForm;
+  return f.gCurBlock >= 0 && !CurrentFile().empty() && file == CurrentFile() &&
+         CurrentFile() == TranslationFileName(f.gDumpDir, f.gCurBlockOffset);
+}
+
+bool TScriptForm::InShownBlock(const Result& result) const {
+  return Shows(result.file) && (!lastSearch.original || result.block == program.myForm.gCurBlock);
+}
+
 std::optional<std::string> TScriptForm::TextOf(const ScriptBlock& block) const {
   // The block the Text Editor shows is read as it stands there, saved or not.
   if (!CurrentFile().empty() && block.file == CurrentFile())
@@ -342,8 +352,7 @@ bool TScriptForm::SelectBlock(int block) {
   if (block < 0 || block >= bList.count() || !f.gROM) return false;
   bList.setItemIndex(block);
   program.listClick(ControlId::bList);
-  return f.gCurBlock == block && !f.gTextPath.empty() &&
-         f.gTextPath == TranslationFileName(f.gDumpDir, f.gCurBlockOffset);
+  return f.gCurBlock == block && Shows(CurrentFile());
 }
 
 // ---- Find in Script ----
@@ -403,8 +412,7 @@ bool TScriptForm::ActivateResult(size_t index) {
   const std::vector<ScriptBlock> all = ScriptBlocks(f, f.gDumpDir);
   if (static_cast<size_t>(r.block) < all.size()) file = &all[static_cast<size_t>(r.block)];
   if (!file || file->file != r.file) return false;
-  if (f.gCurBlock != r.block || CurrentFile() != file->file)
-    if (!SelectBlock(r.block)) return false;
+  if (!InShownBlock(r) && !SelectBlock(r.block)) return false;
   ListBox& pList = program.ui.list(ControlId::pList);
   if (static_cast<int>(r.string) < pList.count()) {
     // The string's section is searched from the start of the text, not behind a selection.
@@ -458,7 +466,7 @@ bool TScriptForm::Replace(const std::string& with) {
   // replacement.
   Find(lastSearch);
   const size_t next = NextResult();
-  if (next < results.size() && results[next].block == f.gCurBlock &&
+  if (next < results.size() && InShownBlock(results[next]) &&
       results[next].position >= static_cast<size_t>(editor.selStart()))
     ActivateResult(next);
   return true;
@@ -470,7 +478,7 @@ size_t TScriptForm::NextResult() const {
   const auto caret = static_cast<size_t>(editor.selStart() + editor.selLength());
   for (size_t i = 0; i < results.size(); ++i) {
     const Result& r = results[i];
-    if (r.block > f.gCurBlock || (r.block == f.gCurBlock && r.position >= caret)) return i;
+    if (InShownBlock(r) ? r.position >= caret : r.block > f.gCurBlock) return i;
   }
   return 0;
 }
@@ -513,7 +521,13 @@ void TScriptForm::ReplaceAll(const std::string& with) {
     return;
 
   // The current block in the Text Editor, as one edit to undo; every other file on disk.
-  program.ui.richEdit(ControlId::TDMemo).replaceRanges(inEditor, with);
+  RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  FilesChange change{"Replace All", {}, {}};
+  if (!inEditor.empty()) {
+    std::string shownBefore = editor.text();
+    editor.replaceRanges(inEditor, with);
+    change.editor = MadeInEditor(CurrentFile(), std::move(shownBefore), editor.text(), f.textShown);
+  }
   std::vector<ScriptBlock> others;
   for (const ScriptBlock& b : all)
     if (b.file != CurrentFile()) others.push_back(b);
@@ -522,7 +536,6 @@ void TScriptForm::ReplaceAll(const std::string& with) {
 
   size_t replaced = inEditor.size(), written = inEditor.empty() ? 0 : 1;
   std::string failures;
-  FilesChange change{"Replace All", inEditor.empty() ? std::string() : CurrentFile(), {}};
   for (const FileReplaced& d : done) {
     if (d.error.empty()) {
       replaced += static_cast<size_t>(d.replacements);

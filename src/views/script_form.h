@@ -102,7 +102,8 @@ class TScriptForm {
   // search made again after an undo, results dropped with the script they came from).
   std::function<void()> onResults;
   // Selects the result's block and string, and the match: for a translation, the Text Editor's
-  // selection; for an original string, the Kana Text window's (shown if it was not).
+  // selection; for an original string, the Kana Text window's (shown if it was not). A match in
+  // the shown file is selected in the shown text, whichever line with that file it was found under.
   // False when the block list no longer has the result's file at its place, the block did not
   // become current, or the match is no longer there.
   bool ActivateResult(size_t index);
@@ -137,8 +138,9 @@ class TScriptForm {
 
   // Undo ... in Other Files: puts back, after asking, the files other than the shown one that the
   // latest Replace All, import or fill wrote, each only while it still holds what was written
-  // (views/undo_files.h); its part in the Text Editor is undone there. Says what was put back and
-  // names the files left as they are.
+  // (views/undo_files.h); its part in the Text Editor is undone there with Ctrl+Z while the editor
+  // still shows that file as it did then, else put back like the others. Says what was put back
+  // and names the files left as they are.
   void UndoOtherFiles();
   // The changes still to undo, the latest last.
   const FilesChanges& changes() const { return changes_; }
@@ -146,12 +148,14 @@ class TScriptForm {
   // Next Untranslated String, Next String with Findings: selects the next string in `wanted`'s
   // state after the shown one: later in its block (as the Text Editor holds it), then in the
   // blocks after it (as their files are), then around from the first block; says so when there
-  // is none. Changing blocks asks about unsaved text first, as a click in List Data does.
+  // is none. Changing blocks asks about unsaved text first, as a click in List Data does; another
+  // line of the block list with the shown file is the shown text.
   void SelectNext(StringState wanted);
 
   // Go to String: asks for a place (views/place.h) and shows it: its block (asking about unsaved
   // text first, as a click in List Data does), its string, and for a translation file's line the
-  // caret on that line. Says why when the place is not understood or not in this script.
+  // caret on that line; a place in the shown file is shown in the shown text. Says why when the
+  // place is not understood or not in this script.
   void GoTo();
 
  private:
@@ -164,12 +168,22 @@ class TScriptForm {
   void ComputeStates();  // every string of the current block from the editor's text
   std::optional<std::string> TextOf(const ScriptBlock& block) const;
   std::string CurrentFile() const;
+  // Whether the Text Editor shows `file` as the current block's: a place in it is a place in the
+  // shown text, whichever line of the block list it was found under (lines sharing a pointer
+  // table share a file), and going there selects no other block, so asks nothing.
+  bool Shows(const std::string& file) const;
+  // Whether a result lies in the shown block: a translation's in the shown text, an original's in
+  // the shown line's own strings.
+  bool InShownBlock(const Result& result) const;
   bool SelectOriginal(const Result& result);  // in the Kana Text window
   // Writes a planned import: the current block's file into the Text Editor (one edit to undo),
   // every other file on disk; counts them again. What was done, for the report after `done`
   // ("Imported 3 translations"): files, the Text Editor's part, files that could not be written.
   std::string WriteImport(const PoImport& plan, const char* what, const char* one, const char* many,
                           const char* done);
+  // What `file` holds now as the Text Editor would show it: the editor's text while it shows the
+  // file with unsaved changes, else the file's bytes; none when it cannot be read.
+  std::optional<std::string> ShownOrOnDisk(const std::string& file) const;
   // Keeps what a command wrote into other files, and names it in the Edit menu's undo item.
   void Remember(FilesChange change);
   // Files other than the shown one were written: their blocks count again, the similar strings

@@ -27,25 +27,44 @@ void TScriptForm::ShowUndoItem() {
   item.setEnabled(latest != nullptr);
 }
 
+std::optional<std::string> TScriptForm::ShownOrOnDisk(const std::string& file) const {
+  const RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  if (file == CurrentFile() && editor.modified()) return editor.text();
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(file);
+  if (!bytes) return std::nullopt;
+  return FileBytesToEditorText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
 void TScriptForm::UndoOtherFiles() {
   Toolkit& ui = program.ui;
   const FilesChange* latest = changes_.Latest();
   if (!latest) return;
+  // The command's part in the Text Editor is Ctrl+Z's while the editor still shows its file as
+  // it did then. Once another file was shown or this one read again, that undo is gone: the file
+  // is put back like the others, unless it holds the text from before already (the part was
+  // never saved).
+  const EditorPart& part = latest->editor;
+  const bool byCtrlZ =
+      !part.file.empty() && part.file == CurrentFile() && part.shown == program.myForm.textShown;
+  std::vector<FileBefore> putBack;
+  if (!part.file.empty() && !byCtrlZ && ShownOrOnDisk(part.file) != part.before)
+    putBack.push_back({part.file, EditorTextToFileBytes(part.before), part.after});
+  putBack.insert(putBack.end(), latest->files.begin(), latest->files.end());
+
   std::string files;
-  for (size_t i = 0; i < latest->files.size() && i < kFilesNamed; ++i)
-    files += "\n" + ExtractFileName(latest->files[i].file) + (latest->files[i].before ? "" : " (made by it)");
-  if (latest->files.size() > kFilesNamed)
-    files += "\n... and " + Plural(latest->files.size() - kFilesNamed, "more", "more");
-  const std::string editorPart = latest->editorFile.empty()
-                                     ? std::string()
-                                     : "\n\nIts changes to \"" + ExtractFileName(latest->editorFile) +
-                                           "\" were made in the Text Editor: undo them there with Ctrl+Z.";
-  if (!ui.question("Put back the " + Plural(latest->files.size(), "file", "files") + " that " + latest->what +
+  for (size_t i = 0; i < putBack.size() && i < kFilesNamed; ++i)
+    files += "\n" + ExtractFileName(putBack[i].file) + (putBack[i].before ? "" : " (made by it)");
+  if (putBack.size() > kFilesNamed)
+    files += "\n... and " + Plural(putBack.size() - kFilesNamed, "more", "more");
+  const std::string editorPart = byCtrlZ ? "\n\nIts changes to \"" + ExtractFileName(part.file) +
+                                               "\" were made in the Text Editor: undo them there with Ctrl+Z."
+                                         : std::string();
+  if (!ui.question("Put back the " + Plural(putBack.size(), "file", "files") + " that " + latest->what +
                        " wrote, as they were before it?" + files +
                        "\n\nA file changed since is left as it is." + editorPart,
                    kUndoCaption))
     return;
-  const FilesChange change = *changes_.Pop();
+  const FilesChange change{changes_.Pop()->what, {}, std::move(putBack)};
   ShowUndoItem();
 
   // A file the Text Editor shows now is put back there, as one edit to undo: its text on disk

@@ -9,8 +9,12 @@
 
 namespace ts2 {
 
+EditorPart MadeInEditor(const std::string& file, std::string before, std::string_view after, unsigned shown) {
+  return {file, std::move(before), HashBytes(std::string_view(EditorTextToFileBytes(after))), shown};
+}
+
 size_t FilesChange::bytes() const {
-  size_t total = what.size() + editorFile.size();
+  size_t total = what.size() + editor.file.size() + editor.before.size();
   for (const FileBefore& f : files) total += f.file.size() + (f.before ? f.before->size() : 0);
   return total;
 }

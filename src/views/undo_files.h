@@ -1,8 +1,9 @@
 // What a script-wide command (Replace All, Import Translations from PO, Fill Repeated Strings)
 // wrote into the files other than the one the Text Editor shows, where the editor's undo cannot
-// reach: each file's bytes before, so that Edit > Undo ... in Other Files puts them back. A file
-// is put back only while it still holds what the command wrote: a later change of it (typed and
-// saved, another command, another program) is never undone unseen.
+// reach: each file's bytes before, so that Edit > Undo ... in Other Files puts them back; and the
+// shown file's text before, put back the same way once the editor's undo no longer reaches it. A
+// file is put back only while it still holds what the command wrote: a later change of it (typed
+// and saved, another command, another program) is never undone unseen.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ts2 {
@@ -20,9 +22,23 @@ struct FileBefore {
   uint64_t after = 0;                 // HashBytes of the bytes the command wrote
 };
 
+// A command's part in the file the Text Editor showed, made there as one edit to undo. Ctrl+Z
+// reaches it only while the editor still shows that file as it did then: once another file was
+// shown, or this one read again, the file is put back like the others (it holds the part once
+// saved).
+struct EditorPart {
+  std::string file;    // empty: the command changed nothing in the Text Editor
+  std::string before;  // the editor's text before the command
+  uint64_t after = 0;  // HashBytes of the file's bytes that its text after the command saves as
+  unsigned shown = 0;  // the editor's showing of the file it was made in (TmyForm::textShown)
+};
+// The part of a command that changed the text the Text Editor shows for `file` from `before` to
+// `after`, made while the editor's showing of it was `shown`.
+EditorPart MadeInEditor(const std::string& file, std::string before, std::string_view after, unsigned shown);
+
 struct FilesChange {
-  std::string what;        // the command, as the menu names it: "Replace All"
-  std::string editorFile;  // the file whose part is in the Text Editor's undo; empty for none
+  std::string what;   // the command, as the menu names it: "Replace All"
+  EditorPart editor;  // its part in the Text Editor
   std::vector<FileBefore> files;
   size_t bytes() const;  // what keeping it costs
   std::vector<std::string> paths() const;
