@@ -57,47 +57,65 @@ TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
 
 // The editor's windows as they first open: the main window at the screen's left, the Text
 // Editor and List Data beside it; a tool window 560 by 420 with its frame.
-TEST(ToolWindowPlace, TheFirstFreePlaceElseCascadedOverTheMainWindow) {
+TEST(ToolWindowPlace, TheFirstFreePlaceElseWhereItHidesLeast) {
   const QRect main(10, 21, 292, 290), text(306, 20, 290, 272), lists(306, 296, 290, 82);
   const QSize tool(560, 420);
   const struct {
     const char* name;
     QRect screen, main;
-    std::vector<QRect> shown;
-    QPoint expected;
+    std::vector<QRect> tools, windows;
+    QRect expected;
   } cases[] = {
-      {"room left of the main window", {0, 0, 1600, 900}, main.translated(600, 0), {}, {46, 21}},
-      {"else right of everything shown", {0, 0, 1600, 900}, main, {text, lists}, {600, 21}},
+      {"room left of the main window",
+       {0, 0, 1600, 900},
+       main.translated(600, 0),
+       {},
+       {},
+       {46, 21, 560, 420}},
+      {"else right of everything shown", {0, 0, 1600, 900}, main, {}, {text, lists}, {600, 21, 560, 420}},
       {"a second tool window below the first",
        {0, 0, 1600, 900},
        main,
-       {QRect(600, 21, 560, 420), text, lists},
-       {600, 445}},
-      {"else below List Data", {0, 0, 1100, 900}, main, {text, lists}, {306, 382}},
-      {"no free place: over the main window, centred, on the screen",
-       {0, 0, 1000, 600},
-       main,
+       {QRect(600, 21, 560, 420)},
        {text, lists},
-       {0, 0}},
-      {"no free place, the first tool window there: cascaded off it",
+       {600, 445, 560, 420}},
+      {"else below List Data", {0, 0, 1100, 900}, main, {}, {text, lists}, {306, 382, 560, 420}},
+      {"else a free place at the screen's edge, in line with the main window",
+       {0, 0, 1000, 800},
+       main,
+       {},
+       {text, lists},
+       {10, 380, 560, 420}},
+      {"nothing free: where it hides least, off the main window",
        {0, 0, 1000, 600},
        main,
-       {QRect(0, 0, 560, 420), text, lists},
-       {28, 28}},
-      {"a screen smaller than the window: its corner", {0, 0, 400, 300}, main, {text}, {0, 0}},
+       {},
+       {text, lists},
+       {440, 180, 560, 420}},
+      {"nothing free: over more of a tool window rather than over the main window",
+       {0, 0, 1000, 420},
+       QRect(0, 0, 200, 420),
+       {QRect(210, 0, 790, 420)},
+       {},
+       {204, 0, 560, 420}},
+      {"a screen smaller than the window: as large as the screen",
+       {0, 0, 400, 300},
+       main,
+       {},
+       {text},
+       {0, 0, 400, 300}},
       {"a second screen right of the first",
        {1600, 0, 1280, 1024},
        QRect(1700, 50, 292, 290),
        {},
-       {1996, 50}},
+       {},
+       {1996, 50, 560, 420}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const QPoint at = qt::ToolWindowPlace(tool, c.main, c.shown, c.screen);
-    EXPECT_EQ(std::make_pair(at.x(), at.y()), std::make_pair(c.expected.x(), c.expected.y()));
-    if (c.screen.width() >= tool.width()) {
-      EXPECT_TRUE(c.screen.contains(QRect(at, tool)));
-    }
+    const QRect at = qt::ToolWindowPlace(tool, c.main, c.tools, c.windows, c.screen);
+    EXPECT_EQ(std::tuple(at.x(), at.y(), at.width(), at.height()),
+              std::tuple(c.expected.x(), c.expected.y(), c.expected.width(), c.expected.height()));
   }
 }
 
@@ -209,6 +227,32 @@ TEST_F(ScriptWindows, FindRowsFollowTheResultsAndTheScript) {
   EXPECT_EQ(files(), before);
 }
 
+// This screen has no room left of the main window, right of the Text Editor nor below List Data:
+// each tool window, opened in turn, goes where it hides least, which here leaves the main window
+// and the Text Editor in sight.
+TEST_F(ScriptWindows, ToolWindowsOpenOnTheScreenOffTheStringShown) {
+  ASSERT_TRUE(open());
+  settle();
+  const QRect screen = form(FormId::myForm)->screen()->availableGeometry();
+  const QRect main = form(FormId::myForm)->frameGeometry(), text = form(FormId::TxtForm)->frameGeometry();
+  const struct {
+    MenuId command;
+    ToolWindow window;
+  } windows[] = {{MenuId::FindInScript1, ToolWindow::FindInScript},
+                 {MenuId::ScriptOverview1, ToolWindow::ScriptOverview},
+                 {MenuId::Glossary1, ToolWindow::Glossary},
+                 {MenuId::SimilarStrings1, ToolWindow::SimilarStrings}};
+  for (const auto& w : windows) {
+    program.myForm.RunMenuCommand(w.command);
+    const QWidget* tool = ui.toolWindow(w.window);
+    ASSERT_NE(tool, nullptr);
+    SCOPED_TRACE(tool->windowTitle().toStdString());
+    EXPECT_TRUE(screen.contains(tool->frameGeometry()));
+    EXPECT_FALSE(tool->frameGeometry().intersects(main));
+    EXPECT_FALSE(tool->frameGeometry().intersects(text));
+  }
+}
+
 // A place kept from the last run is where the window opens; where the translator then moves it is
 // what the next run keeps.
 TEST_F(ScriptWindows, AKeptPlaceIsWhereTheWindowOpens) {
@@ -234,12 +278,6 @@ TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
   program.myForm.RunMenuCommand(MenuId::FindInScript1);
   auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
   ASSERT_NE(find, nullptr);
-  // This screen has no room left of the main window, right of the Text Editor nor below List
-  // Data: the window opens over the main window, on the screen, not at its top-left.
-  const QRect screen = form(FormId::myForm)->screen()->availableGeometry();
-  EXPECT_TRUE(screen.contains(find->frameGeometry().topLeft()));
-  EXPECT_NE(find->pos(), form(FormId::myForm)->pos());
-  EXPECT_TRUE(find->frameGeometry().intersects(form(FormId::myForm)->frameGeometry()));
   find->findEdit()->setText(QStringLiteral("ÉPÉE"));
   find->find();
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
