@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +18,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -40,7 +43,8 @@ QTableWidgetItem* Number(qint64 n) {
   return item;
 }
 
-// Draws a result's line with the match on a highlighted background.
+// Draws a result's line with the match in black on yellow, whatever the palette; the rest of the
+// line in the row's text colour (the selection's when the row is selected), as the other columns.
 class MatchDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -54,15 +58,45 @@ class MatchDelegate : public QStyledItemDelegate {
     opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
     const QRect r = opt.rect.adjusted(4, 0, -4, 0);
     const QFontMetrics m(opt.font);
-    const int x0 = r.left() + m.horizontalAdvance(text.left(match.x()));
-    const int w = m.horizontalAdvance(text.mid(match.x(), match.y()));
+    const QRect mark(r.left() + m.horizontalAdvance(text.left(match.x())), r.top() + 1,
+                     m.horizontalAdvance(text.mid(match.x(), match.y())), r.height() - 2);
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : opt.state & QStyle::State_Active   ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    const QPalette::ColorRole role =
+        opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
     painter->save();
-    painter->fillRect(QRect(x0, r.top() + 1, w, r.height() - 2), QColor(0xFF, 0xE0, 0x60));
-    painter->setPen(opt.palette.color(QPalette::Text));
+    painter->setClipRect(opt.rect, Qt::IntersectClip);
+    painter->fillRect(mark, QColor(0xFF, 0xE0, 0x60));
+    // The same line drawn twice, each clipped to its part: the letters stay where they are.
+    const QRegion clip = painter->clipRegion();
+    painter->setClipRegion(clip - mark);
+    painter->setPen(opt.palette.color(group, role));
+    painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->setClipRegion(clip & mark);
+    painter->setPen(QColor(0x00, 0x00, 0x00));
     painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, text);
     painter->restore();
   }
 };
+
+// WCAG's relative luminance of a colour.
+double Luminance(const QColor& c) {
+  const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+// The red of a row that asks for attention, readable on the lists' background: a dark red on a
+// light palette, a light one on a dark palette.
+QColor AttentionColor(const QPalette& palette) {
+  const double base = Luminance(palette.color(QPalette::Base));
+  const auto contrast = [base](const QColor& c) {
+    const double l = Luminance(c);
+    return (std::max(l, base) + 0.05) / (std::min(l, base) + 0.05);
+  };
+  const QColor dark(0xC0, 0x20, 0x20), light(0xFF, 0x80, 0x80);
+  return contrast(dark) >= contrast(light) ? dark : light;
+}
 
 // Lines joined for one row of a list, the break shown as a return sign.
 QString OneRow(const QString& lines) {
@@ -463,11 +497,16 @@ void GlossaryWindow::hideEvent(QHideEvent* event) {
   program_.ScriptForm().glossary.shown = false;
 }
 
+void GlossaryWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) refresh();  // the red of missing terms
+}
+
 void GlossaryWindow::refresh() {
   const GlossaryPanel& panel = program_.ScriptForm().glossary;
   summary_->setText(QString::fromStdString(panel.summary));
   terms_->clear();
-  const QColor missing(0xC0, 0x20, 0x20);
+  const QColor missing = AttentionColor(palette());
   for (const GlossaryPanel::Row& r : panel.rows) {
     auto* item = new QTreeWidgetItem(terms_);
     item->setText(0, QString::fromStdString(r.source));
@@ -555,10 +594,16 @@ void SimilarWindow::hideEvent(QHideEvent* event) {
   program_.ScriptForm().similar.shown = false;
 }
 
+void SimilarWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) refresh();  // the red of originals translated otherwise
+}
+
 void SimilarWindow::refresh() {
   const SimilarPanel& panel = program_.ScriptForm().similar;
   summary_->setText(QString::fromStdString(panel.summary));
   matches_->clear();
+  const QColor otherwise = AttentionColor(palette());
   for (size_t i = 0; i < panel.matches.size(); ++i) {
     const SimilarMatch& m = panel.matches[i];
     auto* item = new QTreeWidgetItem(matches_);
@@ -595,7 +640,7 @@ void SimilarWindow::refresh() {
     item->setToolTip(3, translation);
     if (panel.otherwise[i]) {
       // The shown string's own original, translated otherwise there.
-      for (int column : {0, 1, 3}) item->setForeground(column, QColor(0xC0, 0x20, 0x20));
+      for (int column : {0, 1, 3}) item->setForeground(column, otherwise);
       item->setToolTip(0, QStringLiteral("The same original, translated otherwise than the shown string"));
     }
   }

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTextDocumentFragment>
 #include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -37,6 +38,18 @@ struct ScriptWindows : DemoFixture {
   }
   QAbstractItemView* list(const char* name) { return control<QAbstractItemView>(FormId::cmForm, name); }
 };
+
+// WCAG's contrast ratio of two colours: 4.5 and more reads as text.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
   ASSERT_TRUE(open());
@@ -250,6 +263,85 @@ TEST_F(ScriptWindows, ToolWindowsOpenOnTheScreenOffTheStringShown) {
     EXPECT_TRUE(screen.contains(tool->frameGeometry()));
     EXPECT_FALSE(tool->frameGeometry().intersects(main));
     EXPECT_FALSE(tool->frameGeometry().intersects(text));
+  }
+}
+
+// A result's match is black on its yellow whatever the palette; the rest of the line is in the
+// row's text colour, the selection's in a selected row, as in the other columns.
+TEST_F(ScriptWindows, AResultsMatchReadsOnAnyPalette) {
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::FindInScript1);
+  auto* find = static_cast<qt::FindInScriptWindow*>(ui.toolWindow(ToolWindow::FindInScript));
+  ASSERT_NE(find, nullptr);
+  find->findEdit()->setText(QStringLiteral("Épée"));
+  find->find();
+  QTreeWidget* results = find->results();
+  ASSERT_EQ(results->topLevelItemCount(), 1);
+  QTreeWidgetItem* row = results->topLevelItem(0);
+  const QColor yellow(0xFF, 0xE0, 0x60), selection(0x00, 0x00, 0xC0), selected(0x00, 0xFF, 0x00);
+  const auto near = [](const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 90;
+  };
+  const struct {
+    const char* name;
+    QColor base, text;
+    bool select;
+  } cases[] = {
+      {"a dark palette", QColor(0x20, 0x20, 0x20), QColor(0xE0, 0xE0, 0xE0), false},
+      {"a selected row", Qt::white, QColor(0xFF, 0x00, 0x00), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QPalette palette = find->palette();
+    palette.setColor(QPalette::Base, c.base);
+    palette.setColor(QPalette::Text, c.text);
+    palette.setColor(QPalette::Highlight, selection);
+    palette.setColor(QPalette::HighlightedText, selected);
+    find->setPalette(palette);
+    results->clearSelection();
+    row->setSelected(c.select);
+    const QImage shown = results->viewport()->grab().toImage();
+    const QRect line = results->visualItemRect(row);
+    const QRect cell(results->header()->sectionViewportPosition(3), line.top(),
+                     results->header()->sectionSize(3), line.height());
+    QRect mark;  // the yellow
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left(); x <= cell.right(); ++x)
+        if (shown.pixelColor(x, y) == yellow) mark |= QRect(x, y, 1, 1);
+    int black = 0, own = 0, other = 0;  // in the mark; out of it, in the row's colour, in the other
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left(); x <= cell.right(); ++x) {
+        const QColor pixel = shown.pixelColor(x, y);
+        black += mark.contains(x, y) && pixel.lightness() < 100;
+        own += !mark.contains(x, y) && near(pixel, c.select ? selected : c.text);
+        other += !mark.contains(x, y) && near(pixel, c.select ? c.text : selected);
+      }
+    EXPECT_GT(black, 10);
+    EXPECT_GT(own, 10);
+    EXPECT_EQ(other, 0);
+  }
+}
+
+// The red of a missing glossary term reads on light and dark lists alike.
+TEST_F(ScriptWindows, AMissingTermsRedReadsOnAnyPalette) {
+  ASSERT_TRUE(made);
+  dir.write("Dumps/glossary.csv", "Mira,Myra\n");
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::Glossary1);
+  auto* glossary = static_cast<qt::GlossaryWindow*>(ui.toolWindow(ToolWindow::Glossary));
+  ASSERT_NE(glossary, nullptr);
+  clickLine("pList", 2);
+  ASSERT_EQ(glossary->terms()->topLevelItemCount(), 1);
+  ASSERT_EQ(glossary->terms()->topLevelItem(0)->text(2), QStringLiteral("missing"));
+  for (const QColor base : {QColor(Qt::white), QColor(0xF0, 0xF0, 0xF0), QColor(0x35, 0x35, 0x35),
+                            QColor(0x1E, 0x1E, 0x1E), QColor(0x2B, 0x2B, 0x40), QColor(Qt::black)}) {
+    SCOPED_TRACE(base.name().toStdString());
+    QPalette palette = glossary->palette();
+    palette.setColor(QPalette::Base, base);
+    glossary->setPalette(palette);
+    EXPECT_GE(Contrast(glossary->terms()->topLevelItem(0)->foreground(2).color(), base), 4.5);
   }
 }
 
