@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -98,6 +100,11 @@ QColor AttentionColor(const QPalette& palette) {
   return contrast(dark) >= contrast(light) ? dark : light;
 }
 
+// Escape closes a tool window, wherever its focus is (an open menu or list takes it first).
+void CloseOnEscape(QWidget* window) {
+  new QShortcut(QKeySequence::Cancel, window, window, &QWidget::close, Qt::WidgetWithChildrenShortcut);
+}
+
 // Lines joined for one row of a list, the break shown as a return sign.
 QString OneRow(const QString& lines) {
   QString row = lines;
@@ -150,6 +157,7 @@ ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
   layout->addWidget(totals_);
   layout->addSpacing(4);
   layout->addWidget(status_);
+  CloseOnEscape(this);
 
   connect(table_, &QTableWidget::itemActivated, this, [this](QTableWidgetItem* item) {
     const QTableWidgetItem* first = table_->item(item->row(), kTable);
@@ -233,11 +241,14 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   setWindowTitle(QStringLiteral("Find in Script"));
   find_ = new QLineEdit(this);
   replace_ = new QLineEdit(this);
+  // Qt keeps the main window's shortcuts working in a tool window, its menus' letters (File, Edit,
+  // View, Program, Window, Help) among them: the access keys here keep off those.
   matchCase_ = new QCheckBox(QStringLiteral("Match &case"), this);
-  wholeWord_ = new QCheckBox(QStringLiteral("&Whole word"), this);
+  wholeWord_ = new QCheckBox(QStringLiteral("Whole w&ord"), this);
   scope_ = new QComboBox(this);
   scope_->addItems({QStringLiteral("Translations"), QStringLiteral("Original ROM text")});
-  findButton_ = new QPushButton(QStringLiteral("&Find"), this);
+  // Enter runs it, from either field.
+  findButton_ = new QPushButton(QStringLiteral("Find"), this);
   replaceButton_ = new QPushButton(QStringLiteral("&Replace"), this);
   replaceAllButton_ = new QPushButton(QStringLiteral("Replace &All"), this);
   findButton_->setDefault(true);
@@ -250,11 +261,16 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   results_->setItemDelegateForColumn(3, new MatchDelegate(results_));
   status_ = new QLabel(this);
 
+  const auto label = [this](const QString& text, QWidget* buddy) {
+    auto* l = new QLabel(text, this);
+    l->setBuddy(buddy);
+    return l;
+  };
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QStringLiteral("Find:"), this), 0, 0);
+  grid->addWidget(label(QStringLiteral("Fi&nd:"), find_), 0, 0);
   grid->addWidget(find_, 0, 1);
   grid->addWidget(findButton_, 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Replace with:"), this), 1, 0);
+  grid->addWidget(label(QStringLiteral("Replace wi&th:"), replace_), 1, 0);
   grid->addWidget(replace_, 1, 1);
   auto* replaceButtons = new QHBoxLayout;
   replaceButtons->addWidget(replaceButton_);
@@ -264,7 +280,7 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   options->addWidget(matchCase_);
   options->addWidget(wholeWord_);
   options->addStretch();
-  options->addWidget(new QLabel(QStringLiteral("In:"), this));
+  options->addWidget(label(QStringLiteral("&In:"), scope_));
   options->addWidget(scope_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
@@ -272,9 +288,15 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   layout->addWidget(results_);
   layout->addWidget(status_);
   resize(560, 380);
+  // Tab goes as the window reads: row by row, left to right.
+  QWidget* const order[] = {find_,      findButton_, replace_, replaceButton_, replaceAllButton_,
+                            matchCase_, wholeWord_,  scope_,   results_};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  CloseOnEscape(this);
 
   connect(findButton_, &QPushButton::clicked, this, [this] { find(); });
   connect(find_, &QLineEdit::returnPressed, this, [this] { find(); });
+  connect(replace_, &QLineEdit::returnPressed, this, [this] { find(); });
   connect(replaceButton_, &QPushButton::clicked, this, [this] { replace(); });
   connect(replaceAllButton_, &QPushButton::clicked, this, [this] { replaceAll(); });
   connect(results_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { activate(item); });
@@ -371,9 +393,18 @@ void FindInScriptWindow::showResults() {
 
 void FindInScriptWindow::activate(QTreeWidgetItem* item) {
   if (!item) return;
+  TScriptForm& script = program_.ScriptForm();
   const auto index = static_cast<size_t>(item->data(0, kResultRole).toULongLong());
-  if (!program_.ScriptForm().ActivateResult(index))
+  if (!script.ActivateResult(index)) {
     status_->setText(QStringLiteral("The text has changed there since the search: search again."));
+    return;
+  }
+  // The keys go where the match is selected: an original's is in the Kana Text window, which
+  // comes forward; a translation's in the Text Editor, there to type over it.
+  if (!script.lastSearch.original) {
+    program_.ui.window(FormId::TxtForm).show();
+    program_.ui.richEdit(ControlId::TDMemo).setFocus();
+  }
 }
 
 void FindInScriptWindow::replace() {
@@ -449,6 +480,7 @@ GlossaryWindow::GlossaryWindow(Program& program, QWidget* parent)
   layout->addLayout(grid);
   layout->addWidget(addStatus_);
   resize(520, 320);
+  CloseOnEscape(this);
 
   const auto insert = [this](QTreeWidgetItem* item, size_t alternative) {
     if (!item) return;
@@ -571,6 +603,7 @@ SimilarWindow::SimilarWindow(Program& program, QWidget* parent)
   layout->addWidget(matches_);
   layout->addLayout(row);
   resize(640, 300);
+  CloseOnEscape(this);
 
   connect(matches_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
     if (item)

@@ -1,6 +1,6 @@
 // The whole-script tool windows on Qt: the Script Overview (one row per block, sortable, a totals
 // row), Find in Script (find, replace, results), the Glossary and Similar Strings. They show what
-// TScriptForm keeps and pass the user's actions to it.
+// TScriptForm keeps and pass the user's actions to it. Escape closes each of them.
 #pragma once
 
 #include <QWidget>

@@ -1,11 +1,13 @@
 // The whole-script windows on Qt, on the demo set: List Data's marks and tooltips, the Script
 // Overview's rows and totals, Find in Script's results and Replace as an edit to undo.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -37,7 +39,25 @@ struct ScriptWindows : DemoFixture {
     for (int i = 0; i < 20; ++i) QTest::qWait(10);
   }
   QAbstractItemView* list(const char* name) { return control<QAbstractItemView>(FormId::cmForm, name); }
+  // Opens a tool window from the menu, as the active window.
+  QWidget* openActive(MenuId command, ToolWindow window) {
+    program.myForm.RunMenuCommand(command);
+    QWidget* w = ui.toolWindow(window);
+    if (!w) return nullptr;
+    QApplication::setActiveWindow(w);
+    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }) ? w : nullptr;
+  }
+  QPlainTextEdit* editor() { return control<QPlainTextEdit>(FormId::TxtForm, "TDMemo"); }
 };
+
+struct Tool {
+  MenuId command;
+  ToolWindow window;
+};
+constexpr Tool kToolWindows[] = {{MenuId::ScriptOverview1, ToolWindow::ScriptOverview},
+                                 {MenuId::FindInScript1, ToolWindow::FindInScript},
+                                 {MenuId::Glossary1, ToolWindow::Glossary},
+                                 {MenuId::SimilarStrings1, ToolWindow::SimilarStrings}};
 
 // WCAG's contrast ratio of two colours: 4.5 and more reads as text.
 double Contrast(const QColor& a, const QColor& b) {
@@ -248,14 +268,7 @@ TEST_F(ScriptWindows, ToolWindowsOpenOnTheScreenOffTheStringShown) {
   settle();
   const QRect screen = form(FormId::myForm)->screen()->availableGeometry();
   const QRect main = form(FormId::myForm)->frameGeometry(), text = form(FormId::TxtForm)->frameGeometry();
-  const struct {
-    MenuId command;
-    ToolWindow window;
-  } windows[] = {{MenuId::FindInScript1, ToolWindow::FindInScript},
-                 {MenuId::ScriptOverview1, ToolWindow::ScriptOverview},
-                 {MenuId::Glossary1, ToolWindow::Glossary},
-                 {MenuId::SimilarStrings1, ToolWindow::SimilarStrings}};
-  for (const auto& w : windows) {
+  for (const Tool& w : kToolWindows) {
     program.myForm.RunMenuCommand(w.command);
     const QWidget* tool = ui.toolWindow(w.window);
     ASSERT_NE(tool, nullptr);
@@ -263,6 +276,174 @@ TEST_F(ScriptWindows, ToolWindowsOpenOnTheScreenOffTheStringShown) {
     EXPECT_TRUE(screen.contains(tool->frameGeometry()));
     EXPECT_FALSE(tool->frameGeometry().intersects(main));
     EXPECT_FALSE(tool->frameGeometry().intersects(text));
+  }
+}
+
+// Escape closes a tool window wherever its focus is, and only from within it.
+TEST_F(ScriptWindows, EscapeClosesEachToolWindowFromAnyOfItsControls) {
+  ASSERT_TRUE(open());
+  settle();
+  for (const Tool& w : kToolWindows) {
+    QWidget* tool = openActive(w.command, w.window);
+    ASSERT_NE(tool, nullptr);
+    SCOPED_TRACE(tool->windowTitle().toStdString());
+    activate(FormId::TxtForm);
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_TRUE(tool->isVisible());
+    int controls = 0;
+    for (QWidget* control : tool->findChildren<QWidget*>()) {
+      if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisibleTo(tool) || !control->isEnabled())
+        continue;
+      SCOPED_TRACE(control->metaObject()->className());
+      ++controls;
+      openActive(w.command, w.window);
+      control->setFocus();
+      ASSERT_NE(QApplication::focusWidget(), nullptr);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      EXPECT_FALSE(tool->isVisible());
+    }
+    EXPECT_GT(controls, 0);
+  }
+}
+
+// Every field is reached with Alt and its label's letter. No two controls of a window share a
+// letter, nor take one of the main window's menus (which Qt keeps working in its tool windows),
+// nor Alt+X, which quits the editor from any window.
+TEST_F(ScriptWindows, AccessKeysReachEachFieldAndClashWithNone) {
+  ASSERT_TRUE(open());
+  settle();
+  auto* find =
+      static_cast<qt::FindInScriptWindow*>(openActive(MenuId::FindInScript1, ToolWindow::FindInScript));
+  auto* glossary = static_cast<qt::GlossaryWindow*>(openActive(MenuId::Glossary1, ToolWindow::Glossary));
+  auto* similar =
+      static_cast<qt::SimilarWindow*>(openActive(MenuId::SimilarStrings1, ToolWindow::SimilarStrings));
+  ASSERT_TRUE(find && glossary && similar);
+  const struct {
+    QWidget* window;
+    Qt::Key key;
+    QWidget* field;
+  } cases[] = {
+      {find, Qt::Key_N, find->findEdit()},
+      {find, Qt::Key_T, find->replaceEdit()},
+      {find, Qt::Key_I, find->scope()},
+      {glossary, Qt::Key_T, glossary->termEdit()},
+      {glossary, Qt::Key_R, glossary->translationEdit()},
+      {glossary, Qt::Key_N, glossary->noteEdit()},
+      {similar, Qt::Key_A, similar->least()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.window->windowTitle().toStdString() + " Alt+" +
+                 QKeySequence(c.key).toString().toStdString());
+    QApplication::setActiveWindow(c.window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == c.window; }));
+    QTest::keyClick(c.window, c.key, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), c.field);
+  }
+  for (QWidget* window :
+       {static_cast<QWidget*>(find), static_cast<QWidget*>(glossary), static_cast<QWidget*>(similar)}) {
+    SCOPED_TRACE(window->windowTitle().toStdString());
+    std::map<QString, QString> keys = {{QStringLiteral("Alt+X"), QStringLiteral("E&xit")}};  // key: caption
+    for (const QMenuBar* bar : form(FormId::myForm)->findChildren<QMenuBar*>())
+      for (const QAction* menu : bar->actions())
+        keys.emplace(QKeySequence::mnemonic(menu->text()).toString(), menu->text());
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+      const auto* label = qobject_cast<QLabel*>(control);
+      const auto* button = qobject_cast<QAbstractButton*>(control);
+      const QString key = QKeySequence::mnemonic(label    ? label->text()
+                                                 : button ? button->text()
+                                                          : QString())
+                              .toString();
+      if (key.isEmpty()) continue;
+      if (label) {
+        EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+      }
+      const QString caption = label ? label->text() : button->text();
+      EXPECT_TRUE(keys.emplace(key, caption).second)
+          << caption.toStdString() << " and " << keys[key].toStdString() << ": " << key.toStdString();
+    }
+  }
+}
+
+// Enter in either field finds; Tab goes through the window as it reads, row by row.
+TEST_F(ScriptWindows, FindInScriptRunsFromEitherFieldAndTabsAsItReads) {
+  ASSERT_TRUE(open());
+  settle();
+  auto* find =
+      static_cast<qt::FindInScriptWindow*>(openActive(MenuId::FindInScript1, ToolWindow::FindInScript));
+  ASSERT_NE(find, nullptr);
+  for (QLineEdit* field : {find->findEdit(), find->replaceEdit()}) {
+    find->findEdit()->setText(field == find->findEdit() ? QStringLiteral("Épée") : QStringLiteral("à"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(find->results()->topLevelItemCount(), field == find->findEdit() ? 1 : 4);
+  }
+  const std::vector<QWidget*> order = {
+      find->findButton(), find->replaceEdit(), find->replaceButton(), find->replaceAllButton(),
+      find->matchCase(),  find->wholeWord(),   find->scope(),         find->results(),
+      find->findEdit()};
+  find->findEdit()->setFocus();
+  std::vector<QWidget*> visited;
+  for (size_t i = 0; i < order.size(); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    visited.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(visited, order);
+}
+
+// Activating a row takes the keys where its text is selected or put: a translation's match, a
+// glossary term or a similar string's translation to the Text Editor, there to type; an original's
+// match to the Kana Text window. Moving in a list leaves them there.
+TEST_F(ScriptWindows, ActivatingARowTakesTheKeysWhereItsTextIs) {
+  ASSERT_TRUE(made);
+  dir.write("Dumps/glossary.csv", "Mira,Myra\n");
+  ASSERT_TRUE(open());
+  settle();
+  enum Keys { kList, kTextEditor, kKanaText };
+  const struct {
+    const char* name;
+    Tool tool;
+    const char* search;  // in Find in Script's translations, or its originals
+    bool original;
+    Qt::Key key;  // pressed on the first row
+    Keys keys;
+    QString selected;  // there
+  } cases[] = {
+      {"a translation's match, Enter", kToolWindows[1], "à", false, Qt::Key_Return, kTextEditor, "à"},
+      {"moving down the results", kToolWindows[1], "à", false, Qt::Key_Down, kList, ""},
+      {"an original's match, Enter", kToolWindows[1], "mira", true, Qt::Key_Return, kKanaText, "Mira"},
+      {"a glossary term, Enter", kToolWindows[2], "", false, Qt::Key_Return, kTextEditor, ""},
+      {"a similar string, Enter", kToolWindows[3], "", false, Qt::Key_Return, kTextEditor, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.original && !qt::SjisText::Available()) continue;  // no Shift-JIS codec here
+    clickLine("pList", 2);  // "Ask Mira or Tom." / "Demande à Mira ou à Tom."
+    QWidget* tool = openActive(c.tool.command, c.tool.window);
+    ASSERT_NE(tool, nullptr);
+    QTreeWidget* rows = tool->findChild<QTreeWidget*>();
+    if (auto* find = dynamic_cast<qt::FindInScriptWindow*>(tool); find) {
+      find->scope()->setCurrentIndex(c.original ? 1 : 0);
+      find->findEdit()->setText(QString::fromUtf8(c.search));
+      find->find();
+    } else if (auto* similar = dynamic_cast<qt::SimilarWindow*>(tool); similar) {
+      similar->least()->setValue(0);
+    } else {
+      QTextCursor caret = editor()->textCursor();
+      caret.setPosition(static_cast<int>(editor()->toPlainText().indexOf(QStringLiteral("Mira ou"))));
+      editor()->setTextCursor(caret);
+    }
+    ASSERT_GT(rows->topLevelItemCount(), 0);
+    rows->setCurrentItem(rows->topLevelItem(0));
+    rows->setFocus();
+    QTest::keyClick(rows, c.key);
+    settle();
+    QPlainTextEdit* text =
+        c.keys == kKanaText ? control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit") : editor();
+    QWidget* keys = c.keys == kList ? static_cast<QWidget*>(rows) : text;
+    EXPECT_EQ(QApplication::activeWindow(), keys->window());
+    EXPECT_EQ(QApplication::focusWidget(), keys);
+    if (!c.selected.isEmpty()) {
+      EXPECT_EQ(text->textCursor().selectedText(), c.selected);
+    }
   }
 }
 
