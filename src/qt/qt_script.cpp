@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,12 +12,16 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
 #include "core/fileutil.h"
 #include "core/forms.h"
@@ -40,7 +45,8 @@ QTableWidgetItem* Number(qint64 n) {
   return item;
 }
 
-// Draws a result's line with the match on a highlighted background.
+// Draws a result's line with the match in black on yellow, whatever the palette; the rest of the
+// line in the row's text colour (the selection's when the row is selected), as the other columns.
 class MatchDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -54,15 +60,50 @@ class MatchDelegate : public QStyledItemDelegate {
     opt.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
     const QRect r = opt.rect.adjusted(4, 0, -4, 0);
     const QFontMetrics m(opt.font);
-    const int x0 = r.left() + m.horizontalAdvance(text.left(match.x()));
-    const int w = m.horizontalAdvance(text.mid(match.x(), match.y()));
+    const QRect mark(r.left() + m.horizontalAdvance(text.left(match.x())), r.top() + 1,
+                     m.horizontalAdvance(text.mid(match.x(), match.y())), r.height() - 2);
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : opt.state & QStyle::State_Active   ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    const QPalette::ColorRole role =
+        opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text;
     painter->save();
-    painter->fillRect(QRect(x0, r.top() + 1, w, r.height() - 2), QColor(0xFF, 0xE0, 0x60));
-    painter->setPen(opt.palette.color(QPalette::Text));
+    painter->setClipRect(opt.rect, Qt::IntersectClip);
+    painter->fillRect(mark, QColor(0xFF, 0xE0, 0x60));
+    // The same line drawn twice, each clipped to its part: the letters stay where they are.
+    const QRegion clip = painter->clipRegion();
+    painter->setClipRegion(clip - mark);
+    painter->setPen(opt.palette.color(group, role));
+    painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->setClipRegion(clip & mark);
+    painter->setPen(QColor(0x00, 0x00, 0x00));
     painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter, text);
     painter->restore();
   }
 };
+
+// WCAG's relative luminance of a colour.
+double Luminance(const QColor& c) {
+  const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+// The red of a row that asks for attention, readable on the lists' background: a dark red on a
+// light palette, a light one on a dark palette.
+QColor AttentionColor(const QPalette& palette) {
+  const double base = Luminance(palette.color(QPalette::Base));
+  const auto contrast = [base](const QColor& c) {
+    const double l = Luminance(c);
+    return (std::max(l, base) + 0.05) / (std::min(l, base) + 0.05);
+  };
+  const QColor dark(0xC0, 0x20, 0x20), light(0xFF, 0x80, 0x80);
+  return contrast(dark) >= contrast(light) ? dark : light;
+}
+
+// Escape closes a tool window, wherever its focus is (an open menu or list takes it first).
+void CloseOnEscape(QWidget* window) {
+  new QShortcut(QKeySequence::Cancel, window, window, &QWidget::close, Qt::WidgetWithChildrenShortcut);
+}
 
 // Lines joined for one row of a list, the break shown as a return sign.
 QString OneRow(const QString& lines) {
@@ -116,6 +157,7 @@ ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
   layout->addWidget(totals_);
   layout->addSpacing(4);
   layout->addWidget(status_);
+  CloseOnEscape(this);
 
   connect(table_, &QTableWidget::itemActivated, this, [this](QTableWidgetItem* item) {
     const QTableWidgetItem* first = table_->item(item->row(), kTable);
@@ -199,11 +241,14 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   setWindowTitle(QStringLiteral("Find in Script"));
   find_ = new QLineEdit(this);
   replace_ = new QLineEdit(this);
+  // Qt keeps the main window's shortcuts working in a tool window, its menus' letters (File, Edit,
+  // View, Program, Window, Help) among them: the access keys here keep off those.
   matchCase_ = new QCheckBox(QStringLiteral("Match &case"), this);
-  wholeWord_ = new QCheckBox(QStringLiteral("&Whole word"), this);
+  wholeWord_ = new QCheckBox(QStringLiteral("Whole w&ord"), this);
   scope_ = new QComboBox(this);
   scope_->addItems({QStringLiteral("Translations"), QStringLiteral("Original ROM text")});
-  findButton_ = new QPushButton(QStringLiteral("&Find"), this);
+  // Enter runs it, from either field.
+  findButton_ = new QPushButton(QStringLiteral("Find"), this);
   replaceButton_ = new QPushButton(QStringLiteral("&Replace"), this);
   replaceAllButton_ = new QPushButton(QStringLiteral("Replace &All"), this);
   findButton_->setDefault(true);
@@ -216,11 +261,16 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   results_->setItemDelegateForColumn(3, new MatchDelegate(results_));
   status_ = new QLabel(this);
 
+  const auto label = [this](const QString& text, QWidget* buddy) {
+    auto* l = new QLabel(text, this);
+    l->setBuddy(buddy);
+    return l;
+  };
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QStringLiteral("Find:"), this), 0, 0);
+  grid->addWidget(label(QStringLiteral("Fi&nd:"), find_), 0, 0);
   grid->addWidget(find_, 0, 1);
   grid->addWidget(findButton_, 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Replace with:"), this), 1, 0);
+  grid->addWidget(label(QStringLiteral("Replace wi&th:"), replace_), 1, 0);
   grid->addWidget(replace_, 1, 1);
   auto* replaceButtons = new QHBoxLayout;
   replaceButtons->addWidget(replaceButton_);
@@ -230,7 +280,7 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   options->addWidget(matchCase_);
   options->addWidget(wholeWord_);
   options->addStretch();
-  options->addWidget(new QLabel(QStringLiteral("In:"), this));
+  options->addWidget(label(QStringLiteral("&In:"), scope_));
   options->addWidget(scope_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
@@ -238,9 +288,15 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   layout->addWidget(results_);
   layout->addWidget(status_);
   resize(560, 380);
+  // Tab goes as the window reads: row by row, left to right.
+  QWidget* const order[] = {find_,      findButton_, replace_, replaceButton_, replaceAllButton_,
+                            matchCase_, wholeWord_,  scope_,   results_};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  CloseOnEscape(this);
 
   connect(findButton_, &QPushButton::clicked, this, [this] { find(); });
   connect(find_, &QLineEdit::returnPressed, this, [this] { find(); });
+  connect(replace_, &QLineEdit::returnPressed, this, [this] { find(); });
   connect(replaceButton_, &QPushButton::clicked, this, [this] { replace(); });
   connect(replaceAllButton_, &QPushButton::clicked, this, [this] { replaceAll(); });
   connect(results_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { activate(item); });
@@ -337,9 +393,18 @@ void FindInScriptWindow::showResults() {
 
 void FindInScriptWindow::activate(QTreeWidgetItem* item) {
   if (!item) return;
+  TScriptForm& script = program_.ScriptForm();
   const auto index = static_cast<size_t>(item->data(0, kResultRole).toULongLong());
-  if (!program_.ScriptForm().ActivateResult(index))
+  if (!script.ActivateResult(index)) {
     status_->setText(QStringLiteral("The text has changed there since the search: search again."));
+    return;
+  }
+  // The keys go where the match is selected: an original's is in the Kana Text window, which
+  // comes forward; a translation's in the Text Editor, there to type over it.
+  if (!script.lastSearch.original) {
+    program_.ui.window(FormId::TxtForm).show();
+    program_.ui.richEdit(ControlId::TDMemo).setFocus();
+  }
 }
 
 void FindInScriptWindow::replace() {
@@ -415,6 +480,7 @@ GlossaryWindow::GlossaryWindow(Program& program, QWidget* parent)
   layout->addLayout(grid);
   layout->addWidget(addStatus_);
   resize(520, 320);
+  CloseOnEscape(this);
 
   const auto insert = [this](QTreeWidgetItem* item, size_t alternative) {
     if (!item) return;
@@ -463,11 +529,16 @@ void GlossaryWindow::hideEvent(QHideEvent* event) {
   program_.ScriptForm().glossary.shown = false;
 }
 
+void GlossaryWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) refresh();  // the red of missing terms
+}
+
 void GlossaryWindow::refresh() {
   const GlossaryPanel& panel = program_.ScriptForm().glossary;
   summary_->setText(QString::fromStdString(panel.summary));
   terms_->clear();
-  const QColor missing(0xC0, 0x20, 0x20);
+  const QColor missing = AttentionColor(palette());
   for (const GlossaryPanel::Row& r : panel.rows) {
     auto* item = new QTreeWidgetItem(terms_);
     item->setText(0, QString::fromStdString(r.source));
@@ -532,6 +603,7 @@ SimilarWindow::SimilarWindow(Program& program, QWidget* parent)
   layout->addWidget(matches_);
   layout->addLayout(row);
   resize(640, 300);
+  CloseOnEscape(this);
 
   connect(matches_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
     if (item)
@@ -555,10 +627,16 @@ void SimilarWindow::hideEvent(QHideEvent* event) {
   program_.ScriptForm().similar.shown = false;
 }
 
+void SimilarWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) refresh();  // the red of originals translated otherwise
+}
+
 void SimilarWindow::refresh() {
   const SimilarPanel& panel = program_.ScriptForm().similar;
   summary_->setText(QString::fromStdString(panel.summary));
   matches_->clear();
+  const QColor otherwise = AttentionColor(palette());
   for (size_t i = 0; i < panel.matches.size(); ++i) {
     const SimilarMatch& m = panel.matches[i];
     auto* item = new QTreeWidgetItem(matches_);
@@ -595,7 +673,7 @@ void SimilarWindow::refresh() {
     item->setToolTip(3, translation);
     if (panel.otherwise[i]) {
       // The shown string's own original, translated otherwise there.
-      for (int column : {0, 1, 3}) item->setForeground(column, QColor(0xC0, 0x20, 0x20));
+      for (int column : {0, 1, 3}) item->setForeground(column, otherwise);
       item->setToolTip(0, QStringLiteral("The same original, translated otherwise than the shown string"));
     }
   }

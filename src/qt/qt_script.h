@@ -1,6 +1,6 @@
 // The whole-script tool windows on Qt: the Script Overview (one row per block, sortable, a totals
-// row) and Find in Script (find, replace, results). They show what TScriptForm keeps and pass
-// the user's actions to it.
+// row), Find in Script (find, replace, results), the Glossary and Similar Strings. They show what
+// TScriptForm keeps and pass the user's actions to it. Escape closes each of them.
 #pragma once
 
 #include <QWidget>
@@ -88,6 +88,7 @@ class GlossaryWindow : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   Program& program_;
@@ -111,6 +112,7 @@ class SimilarWindow : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   Program& program_;

@@ -344,7 +344,8 @@ QMenu* QtSpelling::contextMenu(QPoint pos) {
   QAction* first = menu->actions().value(0);
   const std::vector<std::string> suggestions = checker_->suggestions(bytes, kMaxSuggestions);
   for (const std::string& s : suggestions) {
-    auto* action = new QAction(FromBytes(s), menu);
+    // The word as it is: an "&" in it is no access key.
+    auto* action = new QAction(FromBytes(s).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
     action->setObjectName(QStringLiteral("spellingSuggestion"));
     QFont bold = action->font();
     bold.setBold(true);
@@ -358,12 +359,12 @@ QMenu* QtSpelling::contextMenu(QPoint pos) {
     menu->insertAction(first, none);
   }
   menu->insertSeparator(first);
-  auto* add = new QAction(QStringLiteral("Add to Project Dictionary"), menu);
+  auto* add = new QAction(QStringLiteral("&Add to Project Dictionary"), menu);
   add->setObjectName(QStringLiteral("spellingAdd"));
   add->setEnabled(project_.has_value());
   connect(add, &QAction::triggered, this, [this, bytes] { addToProject(bytes); });
   menu->insertAction(first, add);
-  auto* ignore = new QAction(QStringLiteral("Ignore"), menu);
+  auto* ignore = new QAction(QStringLiteral("&Ignore"), menu);
   ignore->setObjectName(QStringLiteral("spellingIgnore"));
   connect(ignore, &QAction::triggered, this, [this, bytes] { this->ignore(bytes); });
   menu->insertAction(first, ignore);

@@ -414,16 +414,24 @@ namespace ts2::qt {
 namespace {
 
 // A new tool window's first place, where none of the editor's windows are (the Text Editor and
-// List Data are right of the main window, the Kana Text window below it).
-void PlaceBesideMain(QWidget* tool, const QWidget* main, const std::vector<const QWidget*>& others) {
+// List Data are right of the main window, the Kana Text window below it) or where it hides least
+// of them; on a small screen it is made smaller to fit.
+void PlaceBesideMain(QWidget* tool, const QWidget* main, const std::vector<const QWidget*>& tools,
+                     const std::vector<const QWidget*>& windows) {
   const QScreen* screen = main->screen();
   const QRect m = main->frameGeometry();
-  std::vector<QRect> shown;
-  for (const QWidget* w : others)
-    if (w && w != tool && w->isVisible()) shown.push_back(w->frameGeometry());
+  const auto frames = [tool](const std::vector<const QWidget*>& widgets) {
+    std::vector<QRect> shown;
+    for (const QWidget* w : widgets)
+      if (w && w != tool && w->isVisible()) shown.push_back(w->frameGeometry());
+    return shown;
+  };
   // The frame is not known before the first show: the title bar and borders are estimated.
-  tool->move(
-      ToolWindowPlace(tool->size() + QSize(8, 30), m, shown, screen ? screen->availableGeometry() : m));
+  const QSize frame(8, 30);
+  const QRect place = ToolWindowPlace(tool->size() + frame, m, frames(tools), frames(windows),
+                                      screen ? screen->availableGeometry() : m);
+  if (place.size() != tool->size() + frame) tool->resize(place.size() - frame);
+  tool->move(place.topLeft());
 }
 
 }  // namespace
@@ -455,9 +463,9 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
     shown->resize(kept->width, kept->height);
     shown->move(kept->left, kept->top);
   } else if (created) {
-    PlaceBesideMain(shown, main,
-                    {d_->overview, d_->findInScript, d_->glossary, d_->similar, d_->form(FormId::TxtForm),
-                     d_->form(FormId::cmForm), d_->form(FormId::KanaForm), d_->form(FormId::HexForm)});
+    PlaceBesideMain(shown, main, {d_->overview, d_->findInScript, d_->glossary, d_->similar},
+                    {d_->form(FormId::TxtForm), d_->form(FormId::cmForm), d_->form(FormId::KanaForm),
+                     d_->form(FormId::HexForm)});
   }
   shown->show();
   shown->raise();

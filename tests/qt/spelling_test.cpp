@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <map>
 
 #include "qt/qt_spelling.h"
 #include "qt_fixture.h"
@@ -293,6 +294,36 @@ TEST_F(EditorSpelling, AddedWordsGoToTheProjectDictionaryIgnoredOnesNowhere) {
   dir.write("Dumps/words.txt", "Kor\nMira\nSaragon\nTormel\n");
   emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
   EXPECT_EQ(spelling->shownWords(), std::vector<Word>{At("tuot")});
+}
+
+// Each item of the menu has an access key of its own; a suggested word stays as it is, "&" and
+// all, and goes into the text so.
+TEST_F(EditorSpelling, TheMenusAccessKeysAreDistinctAndSuggestionsLiteral) {
+  dir.write("Dumps/words.txt", "Grim&Gor\n");
+  spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
+  ASSERT_TRUE(spelling->pick("fr_FR"));
+  ui.richEdit(ControlId::TDMemo).setText("// header\n.STRING 0\nGrimgor\n.ENDS\n");
+  QCoreApplication::processEvents();
+  std::unique_ptr<QMenu> menu(spelling->contextMenu(On(At("Grimgor"))));
+  ASSERT_TRUE(menu);
+  std::map<QString, QString> keys;  // access key: item
+  QAction* word = nullptr;
+  for (QAction* a : menu->actions()) {
+    const QString key = QKeySequence::mnemonic(a->text()).toString();
+    if (a->objectName() == QLatin1String("spellingSuggestion") &&
+        a->text().startsWith(QLatin1String("Grim"))) {
+      word = a;
+      EXPECT_TRUE(key.isEmpty()) << key.toStdString();
+    } else if (!key.isEmpty()) {
+      EXPECT_TRUE(keys.emplace(key, a->text()).second)
+          << key.toStdString() << " is also " << keys[key].toStdString();
+    }
+  }
+  for (const char* item : {"spellingAdd", "spellingIgnore"})
+    EXPECT_FALSE(QKeySequence::mnemonic(Item(menu.get(), item)->text()).isEmpty()) << item;
+  ASSERT_TRUE(word);
+  word->trigger();
+  EXPECT_EQ(editor->document()->findBlockByNumber(2).text(), QStringLiteral("Grim&Gor"));
 }
 
 TEST_F(EditorSpelling, TheLanguageIsRememberedPerDataFile) {
