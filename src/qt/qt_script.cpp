@@ -100,6 +100,14 @@ QColor AttentionColor(const QPalette& palette) {
   return contrast(dark) >= contrast(light) ? dark : light;
 }
 
+// Text that matters less (a file not made yet), dimmer than the list's text on any palette and
+// still readable: the text colour taken 70% of the way from the background.
+QColor DimColor(const QPalette& palette) {
+  const QColor text = palette.color(QPalette::Text), base = palette.color(QPalette::Base);
+  const auto mix = [](int t, int b) { return (t * 7 + b * 3 + 5) / 10; };
+  return QColor(mix(text.red(), base.red()), mix(text.green(), base.green()), mix(text.blue(), base.blue()));
+}
+
 // Escape closes a tool window, wherever its focus is (an open menu or list takes it first).
 void CloseOnEscape(QWidget* window) {
   new QShortcut(QKeySequence::Cancel, window, window, &QWidget::close, Qt::WidgetWithChildrenShortcut);
@@ -182,6 +190,11 @@ ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
          360);
 }
 
+void ScriptOverviewWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) refreshNow();  // the grey of files not made yet
+}
+
 void ScriptOverviewWindow::refresh() {
   if (!pending_->isActive()) pending_->start();
 }
@@ -206,7 +219,7 @@ void ScriptOverviewWindow::refreshNow() {
     table->setData(kBlockRole, b.index);
     table_->setItem(row, kTable, table);
     auto* file = new QTableWidgetItem(FromPath(ExtractFileName(b.file)));
-    if (p && !p->exists) file->setForeground(QColor(0x80, 0x80, 0x80));
+    if (p && !p->exists) file->setForeground(DimColor(palette()));
     file->setToolTip(p && !p->exists ? QStringLiteral("No file yet") : FromPath(b.file));
     table_->setItem(row, kFile, file);
     table_->setItem(row, kStrings, Number(b.strings));

@@ -29,6 +29,9 @@ class ScriptOverviewWindow : public QWidget {
   QTableWidget* totals() const { return totals_; }
   void refreshNow();
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   Program& program_;
   QTableWidget* table_;

@@ -526,6 +526,41 @@ TEST_F(ScriptWindows, AMissingTermsRedReadsOnAnyPalette) {
   }
 }
 
+// The overview's name of a file not made yet is dimmer than the other names and still reads, on
+// light and dark lists alike.
+TEST_F(ScriptWindows, AFileNotMadeYetIsDimButReadsOnAnyPalette) {
+  ASSERT_TRUE(open());
+  settle();
+  program.myForm.RunMenuCommand(MenuId::ScriptOverview1);
+  auto* overview = static_cast<qt::ScriptOverviewWindow*>(ui.toolWindow(ToolWindow::ScriptOverview));
+  ASSERT_NE(overview, nullptr);
+  overview->refreshNow();
+  const auto fileItem = [&](bool exists) -> QTableWidgetItem* {
+    for (int row = 0; row < overview->table()->rowCount(); ++row) {
+      QTableWidgetItem* file = overview->table()->item(row, 1);
+      if (file && (file->toolTip() == QStringLiteral("No file yet")) != exists) return file;
+    }
+    return nullptr;
+  };
+  ASSERT_NE(fileItem(false), nullptr);
+  const struct {
+    QColor base, text;
+  } palettes[] = {{Qt::white, Qt::black},
+                  {QColor(0xF0, 0xF0, 0xF0), QColor(0x20, 0x20, 0x20)},
+                  {QColor(0x1E, 0x1E, 0x1E), QColor(0xE0, 0xE0, 0xE0)},
+                  {Qt::black, Qt::white}};
+  for (const auto& c : palettes) {
+    SCOPED_TRACE(c.base.name().toStdString());
+    QPalette palette = overview->palette();
+    palette.setColor(QPalette::Base, c.base);
+    palette.setColor(QPalette::Text, c.text);
+    overview->setPalette(palette);
+    const QColor dim = fileItem(false)->foreground().color();
+    EXPECT_GE(Contrast(dim, c.base), 4.5);
+    EXPECT_LT(Contrast(dim, c.base), Contrast(c.text, c.base));
+  }
+}
+
 // A place kept from the last run is where the window opens; where the translator then moves it is
 // what the next run keeps.
 TEST_F(ScriptWindows, AKeptPlaceIsWhereTheWindowOpens) {
