@@ -281,6 +281,13 @@ class TKanaForm {
   // Shows the original text of the main window's current string in kanaEdit (views/original.cpp).
   void ShowOriginal();
   std::optional<std::string> shownOriginal;  // what ShowOriginal last put into kanaEdit
+  // Which string of which script shownOriginal is the text of (Ts2Main::scriptGeneration counts
+  // every change of what original texts are read from).
+  struct OriginalOf {
+    uint64_t script = 0;
+    int32_t block = 0, string = 0;
+    bool operator==(const OriginalOf&) const = default;
+  } shownOf;
 };
 
 // The Hex Data window (views/hexdata.cpp): the raw ROM bytes of the current string as

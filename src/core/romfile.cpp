@@ -116,6 +116,7 @@ void ReleaseRomImage(Ts2Main& state) {
   state.romAlloc.reset();
   state.gROM = nullptr;
   state.gROMModified = 0;  // a modified flag never stands without an image
+  ++state.scriptGeneration;
 }
 
 }  // namespace ts2

@@ -386,6 +386,17 @@ ListWidget::ListWidget(QWidget* parent, std::function<void()> onUserSelect)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setUniformItemSizes(true);
+  // Connected before anything that could ask for the selected line while the change is reported.
+  const auto forget = [this] { selectedLine_ = kNotKnown; };
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, forget);
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this, forget);
+  connect(selectionModel(), &QItemSelectionModel::modelChanged, this, forget);
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, forget);
+  connect(model_, &QAbstractItemModel::modelReset, this, forget);
+  connect(model_, &QAbstractItemModel::rowsInserted, this, forget);
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, forget);
+  connect(model_, &QAbstractItemModel::rowsMoved, this, forget);
+  connect(model_, &QAbstractItemModel::layoutChanged, this, forget);
   // Reported once a line is selected, not when the current line moves: a mouse press moves the
   // current line first and the selection after it, and the program reads the selection.
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -503,24 +514,35 @@ void QtListBox::setItemMarks(const std::vector<ItemMark>& marks,
   list_->lines()->setMarks(marks, tipOf);
 }
 
-int QtListBox::itemIndex() const {
-  // The first row selectedRows() would list, without the set of rows it builds to list them (the
-  // display asks on every keystroke). The list selects one line at most, and this program selects
-  // a line by making it the current one, so a selected current line is the selected line.
-  const QItemSelectionModel* selection = list_->selectionModel();
+int ListWidget::selectedLine() {
+  if (selectedLine_ != kNotKnown) return selectedLine_;
+  // The first row selectedRows() would list, without the set of rows it builds to list them. The
+  // list selects one line at most, and this program selects a line by making it the current one,
+  // so a selected current line is the selected line.
+  const QItemSelectionModel* selection = selectionModel();
   const QModelIndex current = selection->currentIndex();
-  if (list_->selectionMode() == QAbstractItemView::SingleSelection && current.isValid() &&
-      selection->isSelected(current))
-    return current.row();
-  // Otherwise from the ranges: the list has one column, so a selected line is a selected row, and
-  // its ranges come in the order selectedRows() walks them.
-  for (const QItemSelectionRange& range : selection->selection())
-    if (range.isValid() && !range.isEmpty()) return range.top();
-  return -1;
+  selectedLine_ = -1;
+  if (current.isValid() && selection->isSelected(current)) {
+    selectedLine_ = current.row();
+  } else {
+    // Otherwise from the ranges: the list has one column, so a selected line is a selected row,
+    // and its ranges come in the order selectedRows() walks them.
+    for (const QItemSelectionRange& range : selection->selection())
+      if (range.isValid() && !range.isEmpty()) {
+        selectedLine_ = range.top();
+        break;
+      }
+  }
+  return selectedLine_;
+}
+
+int QtListBox::itemIndex() const {
+  return list_->selectedLine();
 }
 
 bool QtListBox::selected(int index) const {
-  return index >= 0 && list_->selectionModel()->isRowSelected(index, QModelIndex());
+  // One line at most is selected.
+  return index >= 0 && index == list_->selectedLine();
 }
 
 // ---- Memo1 ----

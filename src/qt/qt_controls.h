@@ -136,6 +136,9 @@ class ListWidget : public QListView {
   // keystroke that changes its mark, and QListView builds a whole item style option to answer.
   QRect lineRect(const QModelIndex& index);
   void doItemsLayout() override;
+  // The selected line (-1 for none), as the selection model says; kept until the selection, the
+  // current line or the lines change, since the display asks on every keystroke.
+  int selectedLine();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -147,6 +150,8 @@ class ListWidget : public QListView {
   LineModel* model_;
   RowCacheDelegate* rows_;
   std::function<void()> onUserSelect_;
+  int selectedLine_ = kNotKnown;
+  static constexpr int kNotKnown = -2;
   int reports_ = 0;       // selections reported so far
   unsigned layouts_ = 0;  // layouts begun and ended
   struct KeptRect {

@@ -42,9 +42,12 @@ std::string OriginalTextOf(const Ts2Main& m, int32_t block, uint32_t index) {
 
 void TKanaForm::ShowOriginal() {
   const TmyForm& f = program.myForm;
-  std::string text = OriginalTextOf(f, f.gCurBlock, static_cast<uint32_t>(f.gCurString));
   // Typing in the Text Editor shows the same string again: the window, and whatever the reader
-  // selected in it, stay as they are.
+  // selected in it, stay as they are. Nor is the text read again while the script is unchanged.
+  const OriginalOf of{f.scriptGeneration, f.gCurBlock, f.gCurString};
+  if (shownOriginal && shownOf == of && f.gROM) return;
+  std::string text = OriginalTextOf(f, f.gCurBlock, static_cast<uint32_t>(f.gCurString));
+  shownOf = of;
   if (shownOriginal && *shownOriginal == text) return;
   Memo& kanaEdit = program.ui.memo(ControlId::kanaEdit);
   kanaEdit.beginUpdate();

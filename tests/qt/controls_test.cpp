@@ -52,9 +52,9 @@ TEST_F(ListTest, ProgramSelectionIsSilentAndUserSelectionIsReported) {
 }
 
 // The selected line, read from the current line where it is selected and from the selection's
-// ranges otherwise, is the first of the selected rows, through the program's selections, the
-// user's clicks and keys (Ctrl+Space unselects the current line), the current line moved alone,
-// and lines added and cleared.
+// ranges otherwise, and kept until they change, is the first of the selected rows, through the program's
+// selections, the user's clicks and keys (Ctrl+Space unselects the current line), the current line moved
+// alone, and lines added and cleared.
 TEST_F(ListTest, ItemIndexIsTheFirstSelectedRow) {
   std::mt19937 rng(9);
   const auto firstRow = [&] {
@@ -88,6 +88,9 @@ TEST_F(ListTest, ItemIndexIsTheFirstSelectedRow) {
       default: view()->selectionModel()->clearSelection(); break;
     }
     ASSERT_EQ(pList().itemIndex(), firstRow()) << step;
+    for (int row = -1; row <= pList().count(); ++row)
+      ASSERT_EQ(pList().selected(row), view()->selectionModel()->isRowSelected(row, {}))
+          << step << " " << row;
   }
 }
 

@@ -92,10 +92,15 @@ TEST_F(KanaWindowTest, FollowsTheSelectedString) {
   p.ui.TDMemo.setSelection(11, 0);
   p.ui.TDMemo.type("y");
   EXPECT_EQ(p.ui.kanaEdit.setTextCount, sets);
+  // A change of the script (a patch, another data file) shows on the next keystroke.
+  f.gROM[kBank + 0x10C] = 'B';
+  ++f.scriptGeneration;
+  p.ui.TDMemo.type("z");
+  EXPECT_EQ(p.ui.kanaEdit.lines, std::vector<std::string>{"B[$0142]"});
   // The kana conversion writes kanaEdit; the next selection shows the original again.
   p.program.KanaForm.ConvertToKana(0);
   Select(2);
-  EXPECT_EQ(p.ui.kanaEdit.lines, shown[2]);
+  EXPECT_EQ(p.ui.kanaEdit.lines, std::vector<std::string>{"B[$0142]"});
 }
 
 TEST_F(KanaWindowTest, OriginalTextOfOutsideBlocksAndImage) {
