@@ -28,8 +28,9 @@ class GlossaryWindow : public DemoSet {
     p.form().pListClick(&p.ui.pList);
   }
   using Presence = GlossaryPanel::Presence;
-  std::vector<std::pair<std::string, Presence>> rows() const {
-    std::vector<std::pair<std::string, Presence>> out;
+  using Rows = std::vector<std::pair<std::string, Presence>>;  // "term = translations", presence
+  Rows rows() const {
+    Rows out;
     for (const GlossaryPanel::Row& r : panel.rows)
       out.emplace_back(r.source + " = " + r.translations, r.presence);
     return out;
@@ -51,8 +52,7 @@ TEST_F(GlossaryWindow, FollowsTheStringAndTheTypingOnlyWhileShown) {
 
   panel.shown = true;
   p.form().RunMenuCommand(MenuId::Glossary1);
-  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"Mira = Myra", Presence::kMissing},
-                                                                   {"Tom = Tom", Presence::kPresent}}));
+  EXPECT_EQ(rows(), (Rows{{"Mira = Myra", Presence::kMissing}, {"Tom = Tom", Presence::kPresent}}));
   EXPECT_EQ(panel.summary, "String 2: 2 terms, 1 missing.");
 
   // Typed: the row follows at once; a key that changes nothing the window shows tells it nothing.
@@ -67,16 +67,15 @@ TEST_F(GlossaryWindow, FollowsTheStringAndTheTypingOnlyWhileShown) {
   EXPECT_EQ(changes, before + 1);
 
   showString(1);  // "Take the SWORD and go." / "Prends l'épée et pars."
-  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"sword = \xC3\xA9p\xC3\xA9"
-                                                                    "e",
-                                                                    Presence::kPresent}}));
+  EXPECT_EQ(rows(), (Rows{{"sword = \xC3\xA9p\xC3\xA9"
+                           "e",
+                           Presence::kPresent}}));
   showString(5);  // "Beware the DRAGON!" / "Attention au DRAGON !"
-  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"Dragon = Dragon", Presence::kPresent}}));
+  EXPECT_EQ(rows(), (Rows{{"Dragon = Dragon", Presence::kPresent}}));
   const std::string five = p.ui.TDMemo.text();
   p.ui.TDMemo.setSelection(static_cast<int>(five.find("Attention au DRAGON !")), 21);
   p.ui.TDMemo.type(" ");  // only blanks: not translated yet
-  EXPECT_EQ(rows(),
-            (std::vector<std::pair<std::string, Presence>>{{"Dragon = Dragon", Presence::kNotTranslated}}));
+  EXPECT_EQ(rows(), (Rows{{"Dragon = Dragon", Presence::kNotTranslated}}));
   EXPECT_EQ(panel.summary, "String 5: 1 term (not translated yet).");
   showString(0);
   EXPECT_EQ(panel.summary, "String 0: no glossary terms.");
@@ -101,7 +100,7 @@ TEST_F(GlossaryWindow, TermsAreAddedToTheFileAndItsOtherChangesNoticed) {
   EXPECT_FALSE(FileExists(dir.file("Dumps/glossary.csv")));
   ASSERT_TRUE(panel.AddTerm("Mira", "Myra", "the healer", error)) << error;
   EXPECT_EQ(ReadFileText(dir.file("Dumps/glossary.csv")), "source,target,note\nMira,Myra,the healer\n");
-  EXPECT_EQ(rows(), (std::vector<std::pair<std::string, Presence>>{{"Mira = Myra", Presence::kMissing}}));
+  EXPECT_EQ(rows(), (Rows{{"Mira = Myra", Presence::kMissing}}));
   ASSERT_EQ(panel.rows.size(), 1u);
   EXPECT_EQ(panel.rows[0].note, "the healer");
 
@@ -187,8 +186,6 @@ TEST_F(GlossaryWindow, MissingTermsAreFindingsOfTheirStrings) {
   EXPECT_EQ(mark(5), ItemMark::kTranslated);
 }
 
-// A block's terms kept from its last computation are those found afresh: with the same glossary,
-// another glossary, and after the original texts change.
 // The kept terms are taken as they are while the script's generation stays: every command that
 // changes what the originals are read from counts its change.
 TEST_F(GlossaryWindow, EveryChangeOfWhatTheOriginalsAreReadFromIsCounted) {
@@ -212,6 +209,8 @@ TEST_F(GlossaryWindow, EveryChangeOfWhatTheOriginalsAreReadFromIsCounted) {
   }
 }
 
+// A block's terms kept from its last computation are those found afresh: with the same glossary,
+// another glossary, and after the original texts change.
 TEST_F(GlossaryWindow, KeptTermsOfABlockAreThoseFoundAfresh) {
   const auto toUtf8 = [this](std::string_view sjis) { return p.ui.shiftJisToUtf8(sjis); };
   const TmyForm& f = p.form();

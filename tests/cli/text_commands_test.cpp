@@ -62,15 +62,6 @@ TEST(DatafileCommand, PrintsWhatTheLoaderSetUp) {
   EXPECT_EQ(r.err, "ts2tool: 1 .BLOCK line(s) past the 4096-block limit were ignored.\n");
 }
 
-TEST(TblCommand, PrintsTheThreeTables) {
-  TempDir dir;
-  dir.write("t.tbl", "41=A\n41=AB\n0A=\n8140=xyz\n8240=abc\nff=\xE9 x\n41 =no\n");
-  const ToolRun r = RunTool(dir, "tbl t.tbl");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, R"({"char":{"0A":"","41":"A"},"string":{"41":"AB","FF":"é x"},"wide":{"40":"abc"}})"
-                   "\n");
-}
-
 TEST(EncodeCommand, PrintsTheFirstSectionsBytesFromAFileOrStdin) {
   TempDir dir;
   const struct {
@@ -108,23 +99,32 @@ TEST(EncodeCommand, LoneCrEndsALineAsInTheEditor) {
   }
 }
 
-TEST(SkeletonCommand, WritesTheNewFileBytes) {
+// tbl, kana and skeleton: their exact output, on stdout or in the file -o names.
+TEST(TextCommands, WriteTheirExactOutput) {
   TempDir dir;
-  const ToolRun three = RunTool(dir, "skeleton 0x3");
-  EXPECT_EQ(three.status, 0);
-  EXPECT_EQ(three.out, TranslationSkeleton(3));
-  const ToolRun toFile = RunTool(dir, "skeleton 65535 -o new.txt");
-  EXPECT_EQ(toFile.status, 0);
-  EXPECT_EQ(toFile.out, "");
-  EXPECT_EQ(ReadFileText(dir.file("new.txt")), TranslationSkeleton(65535));
-}
-
-TEST(KanaCommand, PrintsTheConvertedTextExactly) {
-  TempDir dir;
+  dir.write("t.tbl", "41=A\n41=AB\n0A=\n8140=xyz\n8240=abc\nff=\xE9 x\n41 =no\n");
   dir.write("chars.txt", ".TABLE\r\n4100=A\r\n8140=\\x82\\xA0\r\n.ENDTABLE\r\n");
-  const ToolRun r = RunTool(dir, "kana chars.txt \"41 00 05 F1 00 FD 81 40 AB 12 FF FF\"");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "A[Pause$05]\r\n\x82\xA0[$12AB]");
+  const struct {
+    const char* args;
+    std::string out;
+    const char* file = nullptr;
+    std::string written = {};
+  } cases[] = {
+      {"tbl t.tbl", R"({"char":{"0A":"","41":"A"},"string":{"41":"AB","FF":"é x"},"wide":{"40":"abc"}})"
+                    "\n"},
+      {"kana chars.txt \"41 00 05 F1 00 FD 81 40 AB 12 FF FF\"", "A[Pause$05]\r\n\x82\xA0[$12AB]"},
+      {"skeleton 0x3", TranslationSkeleton(3)},
+      {"skeleton 65535 -o new.txt", "", "new.txt", TranslationSkeleton(65535)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const ToolRun r = RunTool(dir, c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    if (c.file) {
+      EXPECT_EQ(ReadFileText(dir.file(c.file)), c.written);
+    }
+  }
 }
 
 }  // namespace

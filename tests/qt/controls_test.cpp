@@ -17,6 +17,19 @@
 namespace ts2::test {
 namespace {
 
+// What a window shows on the screen once the events waiting have run.
+QImage Shown(QWidget* window) {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  return window->screen()->grabWindow(window->winId()).toImage();
+}
+
+// Shows a window and makes it the active one.
+bool Activate(QWidget* w) {
+  w->show();
+  QApplication::setActiveWindow(w);
+  return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
+}
+
 // ---- list boxes ----
 
 struct ListTest : ToolkitFixture {
@@ -97,11 +110,7 @@ TEST_F(ListTest, ItemIndexIsTheFirstSelectedRow) {
 // A new mark repaints its line where it lies, without the list being laid out again: after each
 // change the window shows what a repaint of the whole list shows, and the tooltip is the new one.
 TEST_F(ListTest, MarkChangesShowWhatAWholeRepaintShows) {
-  QWidget* window = view()->window();
-  const auto shown = [&] {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    return window->screen()->grabWindow(window->winId()).toImage();  // what the window holds
-  };
+  const auto shown = [&] { return Shown(view()->window()); };
   pList().setItemIndex(2);
   struct Step {
     int row;
@@ -192,11 +201,7 @@ TEST(ListLineRectTest, KeptPlaceIsWhereTheViewPutsTheLine) {
 // Marking every line at once leaves each line as marking it alone does, and the window shows what
 // a repaint of the whole list shows; a tip alone (or nothing) changed repaints nothing wrong.
 TEST_F(ListTest, AllMarksAtOnceShowWhatOneByOneShows) {
-  QWidget* window = view()->window();
-  const auto shown = [&] {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    return window->screen()->grabWindow(window->winId()).toImage();
-  };
+  const auto shown = [&] { return Shown(view()->window()); };
   pList().setItemIndex(3);
   using M = ItemMark;
   const std::vector<std::vector<M>> rounds = {
@@ -252,12 +257,7 @@ TEST(RowCacheTest, CopiedRowsShowWhatQtPaints) {
     QCoreApplication::processEvents();
   };
   fill("String# ");
-  const auto activate = [](QWidget* w) {
-    w->show();
-    QApplication::setActiveWindow(w);
-    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
-  };
-  ASSERT_TRUE(activate(&window));
+  ASSERT_TRUE(Activate(&window));
   using M = ItemMark;
   const auto mark = [&](std::vector<M> marks) {
     box.setItemMarks(marks, [](int i) { return std::to_string(i); });
@@ -277,8 +277,8 @@ TEST(RowCacheTest, CopiedRowsShowWhatQtPaints) {
       {"and back", [&] { box.setItemMark(1, M::kNone, ""); }},
       {"another row selected", [&] { box.setItemIndex(4); }},
       {"the list focused", [&] { list->setFocus(); }},
-      {"the window inactive", [&] { ASSERT_TRUE(activate(&other)); }},
-      {"the window active again", [&] { ASSERT_TRUE(activate(&window)); }},
+      {"the window inactive", [&] { ASSERT_TRUE(Activate(&other)); }},
+      {"the window active again", [&] { ASSERT_TRUE(Activate(&window)); }},
       {"other texts, same marks",
        [&] {
          fill("Other # ");
@@ -309,10 +309,7 @@ TEST(RowCacheTest, CopiedRowsShowWhatQtPaints) {
       {"disabled", [&] { list->setEnabled(false); }},
   };
   qt::RowCacheDelegate* rows = list->rows();
-  const auto shown = [&] {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    return window.screen()->grabWindow(window.winId()).toImage();
-  };
+  const auto shown = [&] { return Shown(&window); };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
     step.change();
@@ -523,12 +520,7 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
   auto* bar = new qt::StatusWidget(&window);
   bar->setGeometry(0, 10, 560, 19);
   qt::QtStatusBar status(bar);
-  const auto activate = [](QWidget* w) {
-    w->show();
-    QApplication::setActiveWindow(w);
-    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
-  };
-  ASSERT_TRUE(activate(&window));
+  ASSERT_TRUE(Activate(&window));
   const auto type = [&](const std::string& fit) {
     status.setPanelText(0, "Offset: 0A0012 | PTR: 0012 -> 0A0002");
     status.setPanelText(1, "Line {Kana, Ascii}: 0, 0");
@@ -553,8 +545,8 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
       {"another string's offsets, same width",
        [&] { status.setPanelText(0, "Offset: 0B0034 | PTR: 0034 -> 0B0004"); }},
       {"a text that does not fit its panel", [&] { type(std::string(120, 'W')); }},
-      {"the window inactive", [&] { ASSERT_TRUE(activate(&other)); }},
-      {"the window active again", [&] { ASSERT_TRUE(activate(&window)); }},
+      {"the window inactive", [&] { ASSERT_TRUE(Activate(&other)); }},
+      {"the window active again", [&] { ASSERT_TRUE(Activate(&window)); }},
       {"narrower", [&] { bar->resize(420, 19); }},
       {"another text colour", paletteWith(QPalette::WindowText, QColor(0x80, 0x20, 0x60))},
       {"another bar colour", paletteWith(QPalette::Window, QColor(0xE0, 0xF0, 0xD0))},
@@ -567,10 +559,7 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
       {"disabled", [&] { bar->setEnabled(false); }},
       {"typing while disabled", [&] { type("Fits"); }},
   };
-  const auto shown = [&] {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    return window.screen()->grabWindow(window.winId()).toImage();
-  };
+  const auto shown = [&] { return Shown(&window); };
   const auto repaint = [&] {
     for (int i = 0; i < 3; ++i) bar->panel(i)->repaint();
     return shown();

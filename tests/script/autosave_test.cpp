@@ -137,6 +137,24 @@ class Autosaving : public ::testing::Test {
     lp.editor().type(text);
     lp.p.ui.runLaterTasks();
   }
+  // A run of its own, on block A's file as kFileA, whose autosave folder holds `bytes` as left by
+  // an earlier run that typed them over a file with the hash `base` (none: not known).
+  std::unique_ptr<LoadedProgram> leftBehind(const std::string& bytes, std::optional<uint64_t> base = 42) {
+    auto run = std::make_unique<LoadedProgram>(std::vector<test::BlockSpec>{{kA, 1}});
+    run->dir.write("Dumps/001A8000.txt", kFileA);
+    run->p.ui.autosaveDir = folder;
+    std::string error;
+    EXPECT_TRUE(WriteKeptText(folder, run->textFile(kA), bytes,
+                              {AutosaveKey(run->textFile(kA)), base.has_value(), base.value_or(0), 1},
+                              &error))
+        << error;
+    return run;
+  }
+  // Takes every name a recovery copy beside block A's file could have.
+  static void TakeEveryCopyName(LoadedProgram& run) {
+    for (int n = 1; n <= 99; ++n)
+      run.dir.write("Dumps/001A8000.txt.unsaved" + (n == 1 ? std::string() : "-" + std::to_string(n)), "x");
+  }
   LoadedProgram lp{{{kA, 1}, {kB, 1}}};
   std::string folder = lp.dir.file("state/ts2edit/autosave");
 };
@@ -340,13 +358,9 @@ TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersW
   };
   for (const Case c :
        {Case{0, true, false}, Case{1, false, true}, Case{2, false, false}, Case{-1, false, true}}) {
-    LoadedProgram run({{kA, 1}});
-    run.dir.write("Dumps/001A8000.txt", kFileA);
-    const std::string dir = run.dir.file("autosave");
-    run.p.ui.autosaveDir = dir;
-    std::string error;
-    ASSERT_TRUE(
-        WriteKeptText(dir, run.textFile(kA), kept, {AutosaveKey(run.textFile(kA)), true, 42, 1}, &error));
+    const std::unique_ptr<LoadedProgram> left = leftBehind(kept);
+    LoadedProgram& run = *left;
+    const std::string& dir = folder;
     run.p.ui.script.choiceAnswers.push_back(c.answer);
     run.select(0);
     run.p.ui.runLaterTasks();
@@ -372,17 +386,12 @@ TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersW
 // Keep as a Copy where only the temporary folder takes the copy: the left copy stays as well.
 TEST_F(Autosaving, KeepingAsACopyInTheTemporaryFolderKeepsTheLeftCopyToo) {
   const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
-  LoadedProgram run({{kA, 1}});
-  run.dir.write("Dumps/001A8000.txt", kFileA);
-  for (int n = 1; n <= 99; ++n)  // every name for a copy beside the file is taken
-    run.dir.write("Dumps/001A8000.txt.unsaved" + (n == 1 ? std::string() : "-" + std::to_string(n)), "x");
+  const std::unique_ptr<LoadedProgram> left = leftBehind(kept);
+  LoadedProgram& run = *left;
+  const std::string& dir = folder;
+  TakeEveryCopyName(run);
   fs::create_directory(run.dir.path() / "tmp");
   test::ScopedTmpDir tmp(run.dir.file("tmp"));
-  const std::string dir = run.dir.file("autosave");
-  run.p.ui.autosaveDir = dir;
-  std::string error;
-  ASSERT_TRUE(
-      WriteKeptText(dir, run.textFile(kA), kept, {AutosaveKey(run.textFile(kA)), true, 42, 1}, &error));
   run.p.ui.script.choiceAnswers.push_back(1);
   run.select(0);
   run.p.ui.runLaterTasks();
@@ -400,16 +409,11 @@ TEST_F(Autosaving, KeepingAsACopyInTheTemporaryFolderKeepsTheLeftCopyToo) {
 // meanwhile is still kept, in a slot of its own.
 TEST_F(Autosaving, ALeftCopyKeptNowhereStaysAndNewTypingIsStillKept) {
   const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
-  LoadedProgram run({{kA, 1}});
-  run.dir.write("Dumps/001A8000.txt", kFileA);
-  for (int n = 1; n <= 99; ++n)  // no copy beside the file, and no temporary folder either
-    run.dir.write("Dumps/001A8000.txt.unsaved" + (n == 1 ? std::string() : "-" + std::to_string(n)), "x");
+  const std::unique_ptr<LoadedProgram> left = leftBehind(kept);
+  LoadedProgram& run = *left;
+  const std::string& dir = folder;
+  TakeEveryCopyName(run);  // no copy beside the file, and no temporary folder either
   test::ScopedTmpDir tmp(run.dir.write("not-a-folder", "x"));
-  const std::string dir = run.dir.file("autosave");
-  run.p.ui.autosaveDir = dir;
-  std::string error;
-  ASSERT_TRUE(
-      WriteKeptText(dir, run.textFile(kA), kept, {AutosaveKey(run.textFile(kA)), true, 42, 1}, &error));
   run.p.ui.script.choiceAnswers.push_back(-1);
   run.select(0);
   run.p.ui.runLaterTasks();
@@ -426,14 +430,9 @@ TEST_F(Autosaving, ALeftCopyKeptNowhereStaysAndNewTypingIsStillKept) {
 
 // A copy whose note is missing cannot tell what the file held: the offer warns as for a change.
 TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnown) {
-  LoadedProgram run({{kA, 1}});
-  run.dir.write("Dumps/001A8000.txt", kFileA);
-  const std::string dir = run.dir.file("autosave");
-  run.p.ui.autosaveDir = dir;
-  std::string error;
-  ASSERT_TRUE(
-      WriteKeptText(dir, run.textFile(kA), "other\r\n", {AutosaveKey(run.textFile(kA)), true, 0, 1}, &error));
-  fs::remove(AutosavePathsOf(dir, run.textFile(kA)).info);
+  const std::unique_ptr<LoadedProgram> left = leftBehind("other\r\n");
+  LoadedProgram& run = *left;
+  fs::remove(AutosavePathsOf(folder, run.textFile(kA)).info);
   run.p.ui.script.choiceAnswers.push_back(2);
   run.select(0);
   run.p.ui.runLaterTasks();
@@ -461,12 +460,8 @@ TEST_F(Autosaving, AFolderWithoutLocksIsSaidOnceAndCopiesAreStillKept) {
 }
 
 TEST_F(Autosaving, ACopyThatHoldsTheFileAsItIsGoesUnasked) {
-  std::string error;
-  LoadedProgram run({{kA, 1}});
-  run.dir.write("Dumps/001A8000.txt", kFileA);
-  run.p.ui.autosaveDir = folder;
-  ASSERT_TRUE(
-      WriteKeptText(folder, run.textFile(kA), kFileA, {AutosaveKey(run.textFile(kA)), false, 0, 1}, &error));
+  const std::unique_ptr<LoadedProgram> left = leftBehind(kFileA, std::nullopt);
+  LoadedProgram& run = *left;
   run.select(0);
   run.p.ui.runLaterTasks();
   EXPECT_TRUE(run.p.ui.script.said.empty());

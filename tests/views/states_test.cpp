@@ -24,6 +24,15 @@ std::vector<S> States(const std::string& text, uint32_t strings) {
   return out;
 }
 
+// Everything a state tells, to compare whole lists of states.
+using Told = std::tuple<S, int, bool, std::vector<std::string>, std::string>;
+std::vector<Told> Tell(const std::vector<StringStatus>& states) {
+  std::vector<Told> out;
+  for (const StringStatus& s : states)
+    out.emplace_back(s.state, s.headerLine, s.shownElsewhere, s.unknownWords, StateText(s));
+  return out;
+}
+
 TEST(StringStates, ByTheSectionAndItsBody) {
   const std::string wide(28, 'W');  // 27 characters fit at fixed width
   const struct {
@@ -112,73 +121,30 @@ TEST(StringStates, UnknownWordsApartFromFindings) {
     std::vector<std::string> unknown;
     std::string tip;
   } cases[] = {
+      // clang-format off
       {"spelling off", "the wrod", nullptr, {}, S::kTranslated, {}, "Translated"},
       {"known words", "the sword", &checker, {}, S::kTranslated, {}, "Translated"},
-      {"unknown word",
-       "the wrod",
-       &checker,
-       {},
-       S::kTranslated,
-       {"wrod"},
+      {"unknown word", "the wrod", &checker, {}, S::kTranslated, {"wrod"},
        "Translated\nSpelling: unknown word \"wrod\""},
-      {"each word once, in order",
-       "wrod teh\nwrod",
-       &checker,
-       {},
-       S::kTranslated,
-       {"wrod", "teh"},
+      {"each word once, in order", "wrod teh\nwrod", &checker, {}, S::kTranslated, {"wrod", "teh"},
        "Translated\nSpelling: unknown words \"wrod\", \"teh\""},
-      {"Windows-1252 words, named in UTF-8",
-       "\xE9p\xE9\x65 \xE9p\xE8\x65",
-       &checker,
-       {},
-       S::kTranslated,
-       {"\xE9p\xE8\x65"},
-       "Translated\nSpelling: unknown word \"\xC3\xA9p\xC3\xA8\x65\""},
-      {"both",
-       "wrod [ the",
-       &checker,
-       {},
-       S::kWithFindings,
-       {"wrod"},
+      {"Windows-1252 words, named in UTF-8", "\xE9p\xE9\x65 \xE9p\xE8\x65", &checker, {}, S::kTranslated,
+       {"\xE9p\xE8\x65"}, "Translated\nSpelling: unknown word \"\xC3\xA9p\xC3\xA8\x65\""},
+      {"both", "wrod [ the", &checker, {}, S::kWithFindings, {"wrod"},
        "line 1, column 6: \"[\" opens no tag and no \"[$\" run\nSpelling: unknown word \"wrod\""},
-      {"overflow only",
-       "the sword [",
-       &checker,
-       {},
-       S::kWithFindings,
-       {},
+      {"overflow only", "the sword [", &checker, {}, S::kWithFindings, {},
        "line 1, column 11: \"[\" opens no tag and no \"[$\" run"},
-      {"tags, codes and digits are not words",
-       "[PLAYER]x the [$41]abc 3rd",
-       &checker,
-       {},
-       S::kTranslated,
-       {},
+      {"tags, codes and digits are not words", "[PLAYER]x the [$41]abc 3rd", &checker, {}, S::kTranslated, {},
        "Translated"},
       {"untranslated", "  ", &checker, {}, S::kUntranslated, {}, "Not translated"},
-      {"the word being typed waits",
-       "the wrod",
-       &checker,
-       {.skipLine = 1, .skipEnd = 8},
-       S::kTranslated,
-       {},
+      {"the word being typed waits", "the wrod", &checker, {.skipLine = 1, .skipEnd = 8}, S::kTranslated, {},
        "Translated"},
-      {"a word the caret left counts",
-       "the wrod",
-       &checker,
-       {.skipLine = 1, .skipEnd = 7},
-       S::kTranslated,
-       {"wrod"},
-       "Translated\nSpelling: unknown word \"wrod\""},
-      {"many words: the rest counted",
-       many,
-       &checker,
-       {},
-       S::kTranslated,
+      {"a word the caret left counts", "the wrod", &checker, {.skipLine = 1, .skipEnd = 7}, S::kTranslated,
+       {"wrod"}, "Translated\nSpelling: unknown word \"wrod\""},
+      {"many words: the rest counted", many, &checker, {}, S::kTranslated,
        {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"},
-       "Translated\nSpelling: unknown words \"a\", \"b\", \"c\", \"d\", \"e\", \"f\", \"g\", \"h\" and 2 "
-       "more"},
+       "Translated\nSpelling: unknown words \"a\", \"b\", \"c\", \"d\", \"e\", \"f\", \"g\", \"h\" and 2 more"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     const std::string text = "// .STRING #\n.STRING 0\n" + c.body + "\n.ENDS\n";
@@ -235,13 +201,12 @@ TEST(StringStates, FindingsAreThoseOfThePlainLint) {
       const std::vector<std::string> section = SectionAt(editorText, s.headerLine);
       const std::vector<LintFinding> expected =
           s.state == S::kUntranslated ? std::vector<LintFinding>{} : LintSection(section, options);
-      ASSERT_EQ(s.findings.size(), expected.size()) << text;
-      for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(s.findings[i].kind, expected[i].kind) << text;
-        EXPECT_EQ(s.findings[i].line, expected[i].line) << text;
-        EXPECT_EQ(s.findings[i].column, expected[i].column) << text;
-        EXPECT_EQ(s.findings[i].message, expected[i].message) << text;
-      }
+      const auto told = [](const std::vector<LintFinding>& findings) {
+        std::vector<std::tuple<LintKind, int, int, std::string>> out;
+        for (const LintFinding& f : findings) out.emplace_back(f.kind, f.line, f.column, f.message);
+        return out;
+      };
+      ASSERT_EQ(told(s.findings), told(expected)) << text;
     }
   }
 }
@@ -268,9 +233,6 @@ TEST(BlockProgress, CountedFromDiskWithoutCreatingFiles) {
   EXPECT_FALSE(ProgressOnDisk(dir.file("000C0000.txt"), 1, {}).exists);
 }
 
-// States computed again from a memo of the last computation equal the plain computation, over
-// random edits (sections made, broken, moved, retitled), other options, spelling turned on and
-// off, and the word being typed moving between sections.
 // With a glossary, a translated string lacking a term of its original has findings, and the
 // block's count says so; the terms come from the originals, by string.
 TEST(StringStates, GlossaryTermsMissingAreFindings) {
@@ -316,6 +278,9 @@ TEST(StringStates, GlossaryTermsMissingAreFindings) {
   EXPECT_EQ(std::pair(counted.progress.translated, counted.progress.withFindings), std::pair(2u, 1u));
 }
 
+// States computed again from a memo of the last computation equal the plain computation, over
+// random edits (sections made, broken, moved, retitled), other options, spelling turned on and
+// off, and the word being typed moving between sections.
 TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
   const std::string pieces[] = {".STRING 0", ".STRING 1", ".STRING 2", ".STRING 10", ".ENDS",
                                 "",          "Hello",     "Helo wrod", "sword",      std::string(30, 'W'),
@@ -365,14 +330,7 @@ TEST(StringStates, FromAMemoTheyAreThePlainOnes) {
                                    .terms = terms};
       const std::vector<StringStatus> plain = StatesOf(text, 11, options, spelling);
       const std::vector<StringStatus>& kept = StatesOf(text, 11, options, spelling, memo);
-      ASSERT_EQ(kept.size(), plain.size());
-      for (size_t i = 0; i < plain.size(); ++i) {
-        EXPECT_EQ(kept[i].state, plain[i].state) << text;
-        EXPECT_EQ(kept[i].headerLine, plain[i].headerLine) << text;
-        EXPECT_EQ(kept[i].shownElsewhere, plain[i].shownElsewhere) << text;
-        EXPECT_EQ(kept[i].unknownWords, plain[i].unknownWords) << text << " string " << i;
-        EXPECT_EQ(StateText(kept[i]), StateText(plain[i])) << text;
-      }
+      ASSERT_EQ(Tell(kept), Tell(plain)) << text;
     }
   }
 }
@@ -399,13 +357,7 @@ TEST(BlockProgress, KeptStatesAreThePlainStatesOfTheEditorText) {
     EXPECT_EQ(counted.progress.exists, p.exists);
     EXPECT_EQ(counted.progress.translated, p.translated) << bytes;
     EXPECT_EQ(counted.progress.withFindings, p.withFindings) << bytes;
-    const std::vector<StringStatus> plain = StatesOf(counted.memo.text, 3, options);
-    ASSERT_EQ(counted.memo.states.size(), plain.size());
-    for (size_t i = 0; i < plain.size(); ++i) {
-      EXPECT_EQ(counted.memo.states[i].state, plain[i].state) << bytes;
-      EXPECT_EQ(counted.memo.states[i].headerLine, plain[i].headerLine) << bytes;
-      EXPECT_EQ(StateText(counted.memo.states[i]), StateText(plain[i])) << bytes;
-    }
+    EXPECT_EQ(Tell(counted.memo.states), Tell(StatesOf(counted.memo.text, 3, options))) << bytes;
   }
   const StatesOnDisk none = CountOnDisk(dir.file("000B0000.txt"), 2, {});
   EXPECT_FALSE(none.progress.exists);
