@@ -388,15 +388,15 @@ ListWidget::ListWidget(QWidget* parent, std::function<void()> onUserSelect)
   setUniformItemSizes(true);
   // Connected before anything that could ask for the selected line while the change is reported.
   const auto forget = [this] { selectedLine_ = kNotKnown; };
-  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, forget);
-  connect(selectionModel(), &QItemSelectionModel::currentChanged, this, forget);
-  connect(selectionModel(), &QItemSelectionModel::modelChanged, this, forget);
-  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, forget);
-  connect(model_, &QAbstractItemModel::modelReset, this, forget);
-  connect(model_, &QAbstractItemModel::rowsInserted, this, forget);
-  connect(model_, &QAbstractItemModel::rowsRemoved, this, forget);
-  connect(model_, &QAbstractItemModel::rowsMoved, this, forget);
-  connect(model_, &QAbstractItemModel::layoutChanged, this, forget);
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, &watch_, forget);
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, &watch_, forget);
+  connect(selectionModel(), &QItemSelectionModel::modelChanged, &watch_, forget);
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, &watch_, forget);
+  connect(model_, &QAbstractItemModel::modelReset, &watch_, forget);
+  connect(model_, &QAbstractItemModel::rowsInserted, &watch_, forget);
+  connect(model_, &QAbstractItemModel::rowsRemoved, &watch_, forget);
+  connect(model_, &QAbstractItemModel::rowsMoved, &watch_, forget);
+  connect(model_, &QAbstractItemModel::layoutChanged, &watch_, forget);
   // Reported once a line is selected, not when the current line moves: a mouse press moves the
   // current line first and the selection after it, and the program reads the selection.
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -151,6 +151,9 @@ class ListWidget : public QListView {
   RowCacheDelegate* rows_;
   std::function<void()> onUserSelect_;
   int selectedLine_ = kNotKnown;
+  // The context of the connections that forget selectedLine_: destroyed before the view's own
+  // destruction, which can still emit the model's and the selection model's signals.
+  QObject watch_;
   static constexpr int kNotKnown = -2;
   int reports_ = 0;       // selections reported so far
   unsigned layouts_ = 0;  // layouts begun and ended
