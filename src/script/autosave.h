@@ -110,7 +110,8 @@ class Autosave {
   void Discard();
   // The Text Editor shows the current block's file: a copy an earlier run left for it is offered
   // (restore it, keep it as a recovery copy beside the file, or discard it). OfferLater asks once
-  // the command under way has ended (Open ROM shows the first block twice).
+  // the command under way has ended (Open ROM shows the first block twice). Only a file as it was
+  // loaded is offered its copy: once typing has begun, the copy waits for the next showing.
   void Offer();
   void OfferLater();
   // The data file was loaded: names the blocks, other than the shown one, that have a copy
@@ -142,7 +143,6 @@ class Autosave {
   std::optional<CopyLock> lock_;
   uint64_t writtenHash_ = 0;
   std::vector<std::string> warned_;
-  std::string held_;  // a file whose earlier copy could be set aside nowhere: not offered again
   bool failureShown_ = false;
   bool unlockedShown_ = false;  // said once a run: the folder's locks hold nothing
   bool offerWaiting_ = false;
