@@ -341,7 +341,7 @@ void Autosave::Update() {
   if (error.empty() && hash == writtenHash_) return;
   const AutosaveInfo info{.file = AutosaveKey(f.gTextPath),
                           .baseKnown = f.textFileStamp.known,
-                          .baseHash = f.textFileStamp.hash,
+                          .baseHash = f.textFileStamp.present ? f.textFileStamp.hash : 0,
                           .time = static_cast<int64_t>(std::time(nullptr))};
   if (!error.empty() || !WriteKeptText(folder, f.gTextPath, bytes, info, &error, slot_)) {
     if (!failureShown_) {

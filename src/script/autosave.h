@@ -31,8 +31,10 @@ class Program;
 struct AutosaveInfo {
   std::string file;        // the translation file's whole path
   bool baseKnown = false;  // the hash of the file's bytes the edits started from is known
-  uint64_t baseHash = 0;   // HashBytes of those bytes
+  uint64_t baseHash = 0;   // HashBytes of those bytes; 0 when the file did not exist (never made)
   int64_t time = 0;        // when the copy was written, in seconds since 1970 (UTC)
+  // The edits began in an editor that could not make the file: there was none to start from.
+  bool baseAbsent() const { return baseKnown && baseHash == 0; }
 };
 std::string AutosaveInfoText(const AutosaveInfo& info);
 // A copy's time as "2026-12-07 16:40" in the user's time zone; empty when it is not known.
