@@ -1,6 +1,7 @@
 // ts2tool progress: how far the translation of every block is, counted from the files on disk by
 // the rules of the List Data window and the Script Overview, for a team's dashboards.
 #include <filesystem>
+#include <set>
 
 #include "cli/cli.h"
 #include "cli/lint_args.h"
@@ -33,7 +34,9 @@ constexpr char kProgressHelp[] =
     "    \"strings\":6,\"translated\":5,\"with_findings\":1},...],\n"
     "   \"strings\":13,\"translated\":5,\"with_findings\":1}\n"
     "with table the block's pointer table offset (six upper-case hex digits) and the totals of\n"
-    "every block. Exit status: 0, or 2 for wrong usage and unreadable inputs.\n";
+    "every string, each counted once: blocks that share a pointer table share a file, whose\n"
+    "strings are counted with the block that has the most. Exit status: 0, or 2 for wrong usage\n"
+    "and unreadable inputs.\n";
 
 int RunProgress(const std::vector<std::string>& args) {
   ParsedArgs parsed;
@@ -62,6 +65,9 @@ int RunProgress(const std::vector<std::string>& args) {
   BlockProgress total;
   const std::vector<ScriptBlock> blocks = ScriptBlocks(form, dumps);
   if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
+  // The totals count each file's strings once: blocks that share a pointer table share a file.
+  std::set<int> counted;
+  for (const ScriptBlock& b : BlocksByFile(blocks)) counted.insert(b.index);
   for (const ScriptBlock& b : blocks) {
     BlockTerms terms;
     if (glossary.glossary && FileExists(b.file)) {
@@ -73,7 +79,7 @@ int RunProgress(const std::vector<std::string>& args) {
         ProgressOnDisk(b.file, b.strings, options,
                        glossary.glossary ? StateSpelling{.glossary = &*glossary.glossary, .terms = &terms}
                                          : StateSpelling{});
-    total += p;
+    if (counted.count(b.index)) total += p;
     if (b.index > 0) json += ',';
     json += Format(
         "{\"index\":%d,\"table\":\"%06X\",\"file\":\"%s\",\"exists\":%s,\"strings\":%u,"

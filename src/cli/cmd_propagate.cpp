@@ -26,8 +26,9 @@ constexpr char kPropagateHelp[] =
     "as its section's body, when they all read alike. An original translated otherwise in\n"
     "different strings is left alone and named. A string without a section gets one, a block\n"
     "without a file a new file; every other byte stays, and each file is written whole or not\n"
-    "at all. A string whose section cannot take the translation (it holds a control character)\n"
-    "is left alone and named on stderr as a warning; the others are filled.\n"
+    "at all. A string whose section cannot take the translation (it holds a control character,\n"
+    "or the section is shared: two headers on one line) is left alone and named on stderr as a\n"
+    "warning; the others are filled.\n"
     "Prints each changed file with its filled strings, each original translated otherwise, then\n"
     "a summary.\n"
     "  -n  change nothing: print what would change\n"
@@ -57,8 +58,8 @@ int RunPropagate(const std::vector<std::string>& args) {
   if (unconverted) return Fail(kExitBadInput, kNoShiftJisConverter);
   for (const std::string& r : repeats.refused) std::fprintf(stderr, "ts2tool: warning: %s\n", r.c_str());
   const PoImport plan = PlanPoImport(repeats.entries, blocks, FileText, false);
-  // What is left: two strings whose headers share a line. Each error begins with the line of a PO
-  // entry, which a fill has not.
+  // PlanRepeats leaves out what the import would refuse, so none is expected here. Each error
+  // begins with the line of a PO entry, which a fill has not.
   for (const std::string& e : plan.errors) Fail(kExitBadInput, e.substr(e.find(": ") + 2));
   for (const std::string& file : plan.unreadable) Fail(kExitBadInput, "cannot read " + file);
   if (!plan.errors.empty() || !plan.unreadable.empty()) return kExitBadInput;

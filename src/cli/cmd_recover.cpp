@@ -84,8 +84,12 @@ int RunRecover(const std::vector<std::string>& args) {
     for (const KeptText& copy : copies) {
       const std::vector<uint32_t> differ =
           StringsThatDiffer(FileBytesToEditorText(onDisk), FileBytesToEditorText(copy.bytes), b.strings);
+      // A file the editor could not make when the typing began is as it was while it is still
+      // missing; one made since is another program's.
+      const bool neverMade = copy.info && copy.info->baseAbsent();
       const bool changed =
-          copy.info && copy.info->baseKnown && (!bytes || HashBytes(*bytes) != copy.info->baseHash);
+          copy.info && copy.info->baseKnown &&
+          (neverMade ? bytes.has_value() : !bytes || HashBytes(*bytes) != copy.info->baseHash);
       // Without its note (cut short between its two writes) what the copy was begun from is not
       // known: it may have changed since, and is restored only when forced, as a change is.
       const bool unknown = !copy.info;
@@ -94,7 +98,10 @@ int RunRecover(const std::vector<std::string>& args) {
           b.file + ": kept " + (when.empty() ? std::string("at an unknown time") : when) + "; " +
           (differ.empty() ? std::string("no string differs")
                           : StringsNamed(differ) + (differ.size() == 1 ? " differs" : " differ")) +
-          (changed ? (bytes ? "; the file changed since" : "; the file is gone") : "") +
+          (changed ? (!bytes      ? "; the file is gone"
+                      : neverMade ? "; the file was made since"
+                                  : "; the file changed since")
+                   : (neverMade ? "; the file was never made" : "")) +
           (unknown ? "; whether the file changed since is not known" : "");
       if (restore && copies.size() > 1) {
         // One would be written over the other: the editor offers each, to restore or keep.

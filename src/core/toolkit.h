@@ -363,11 +363,12 @@ class Toolkit {
   virtual void message(const std::string& text) = 0;
   // A Yes/No question with a question icon; true for Yes.
   virtual bool question(const std::string& text, const std::string& caption) = 0;
-  // A question with a question icon and one button per entry of `buttons` (the first is the
-  // default). Returns the index of the button chosen, or -1 when the box was closed without a
-  // choice (Escape, the window's close button), which callers take as Cancel.
+  // A question with a question icon and one button per entry of `buttons`, the one at
+  // `defaultButton` the default (Enter and Space press it). Returns the index of the button
+  // chosen, or -1 when the box was closed without a choice (Escape, the window's close button),
+  // which callers take as Cancel.
   virtual int choose(const std::string& text, const std::string& caption,
-                     const std::vector<std::string>& buttons) = 0;
+                     const std::vector<std::string>& buttons, int defaultButton = 0) = 0;
   // A message with a caption, an OK button and a stop icon.
   virtual void stopMessage(const std::string& text, const std::string& caption) = 0;
   // A whole number asked for in a small dialog with a caption: `prompt` above a field that

@@ -205,10 +205,11 @@ bool HeadlessToolkit::question(const std::string& text, const std::string& capti
 }
 
 int HeadlessToolkit::choose(const std::string& text, const std::string& caption,
-                            const std::vector<std::string>& buttons) {
+                            const std::vector<std::string>& buttons, int defaultButton) {
   script.said.push_back({Script::Said::Choice, text, caption});
   if (script.choiceAnswers.empty()) return -1;
-  const int chosen = script.choiceAnswers.front();
+  const int chosen =
+      script.choiceAnswers.front() == Script::kEnter ? defaultButton : script.choiceAnswers.front();
   script.choiceAnswers.pop_front();
   return chosen >= 0 && static_cast<size_t>(chosen) < buttons.size() ? chosen : -1;
 }

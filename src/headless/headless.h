@@ -255,7 +255,8 @@ struct Script {
   std::deque<std::optional<std::string>> textAnswers;               // nullopt: cancel
   std::vector<std::string> textsOffered;                            // each text field's start
   bool defaultQuestionAnswer = false;                               // when none is queued
-  std::deque<int> choiceAnswers;  // button index, -1: closed; none queued: -1
+  std::deque<int> choiceAnswers;     // button index, -1: closed, kEnter: the default; none queued: -1
+  static constexpr int kEnter = -2;  // a key that presses the default button
   // A confirmed open dialog makes the chosen file's folder the working directory, as the desktop
   // toolkit's does (off: the tests' working directory stays where they put it).
   bool openDialogSetsDirectory = false;
@@ -299,8 +300,8 @@ class HeadlessToolkit : public Toolkit {
   bool runSaveDialog(FileDialog& dialog) override;
   void message(const std::string& text) override;
   bool question(const std::string& text, const std::string& caption) override;
-  int choose(const std::string& text, const std::string& caption,
-             const std::vector<std::string>& buttons) override;
+  int choose(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
+             int defaultButton = 0) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
   // The next scripted number (cancel when none is queued); what was asked is recorded.
   std::optional<int> askNumber(const std::string& caption, const std::string& prompt, int value, int min,

@@ -237,8 +237,8 @@ void ScriptOverviewWindow::refreshNow() {
   totals_->setItem(
       0, kFile,
       new QTableWidgetItem(QString::fromStdString(Plural(static_cast<size_t>(rows), "block", "blocks"))));
-  uint32_t strings = 0;
-  for (const ScriptBlock& b : script.blocks) strings += b.strings;
+  uint32_t strings = 0;  // each file's strings once, as the other totals count them
+  for (const ScriptBlock& b : BlocksByFile(script.blocks)) strings += b.strings;
   totals_->setItem(0, kStrings, Number(strings));
   totals_->setItem(0, kTranslated, Number(total.translated));
   totals_->setItem(0, kFindings, Number(total.withFindings));

@@ -314,14 +314,16 @@ bool QtToolkit::question(const std::string& text, const std::string& caption) {
 }
 
 int QtToolkit::choose(const std::string& text, const std::string& caption,
-                      const std::vector<std::string>& buttons) {
+                      const std::vector<std::string>& buttons, int defaultButton) {
   if (d_->answers) return d_->answers->choose(text, caption, buttons);
   QMessageBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text), QMessageBox::NoButton,
                   d_->dialogParent());
   std::vector<QPushButton*> shown;
   for (const std::string& name : buttons)
     shown.push_back(box.addButton(FromMessage(name), QMessageBox::ActionRole));
-  if (!shown.empty()) box.setDefaultButton(shown.front());
+  // The default button also takes the focus, so Space presses it as Enter does.
+  if (defaultButton >= 0 && static_cast<size_t>(defaultButton) < shown.size())
+    box.setDefaultButton(shown[static_cast<size_t>(defaultButton)]);
   // Escape and the window's close button press this one, which is never shown.
   QPushButton* closed = box.addButton(QMessageBox::Cancel);
   closed->hide();

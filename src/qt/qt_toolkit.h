@@ -64,8 +64,8 @@ class QtToolkit final : public Toolkit {
   bool runSaveDialog(FileDialog& dialog) override;
   void message(const std::string& text) override;
   bool question(const std::string& text, const std::string& caption) override;
-  int choose(const std::string& text, const std::string& caption,
-             const std::vector<std::string>& buttons) override;
+  int choose(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
+             int defaultButton = 0) override;
   void stopMessage(const std::string& text, const std::string& caption) override;
   std::optional<std::string> askText(const std::string& caption, const std::string& prompt,
                                      const std::string& value) override;

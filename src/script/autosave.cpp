@@ -328,11 +328,11 @@ void Autosave::Update() {
     return;
   }
   if (!written_.empty() && written_ != f.gTextPath) Discard();
-  // A left copy that could be set aside nowhere (kept neither as a recovery copy nor dropped)
-  // stays in its slot, not offered again this run; this run's own copy takes another slot, since
-  // Claim passes over a slot that holds a copy.
-  if (written_ != f.gTextPath && f.gTextPath != held_) Offer();
-  if (!editor.modified()) return;
+  // Typing has begun: a copy an earlier run left of this file is not offered now, when a key
+  // meant for the Text Editor would answer the offer and Restore would replace what is being
+  // typed. It stays in its slot for the next showing of the file; Claim passes over a slot that
+  // holds a copy, so this run's copy takes another.
+  if (written_ != f.gTextPath) WarnOfOtherEditors(f.gTextPath);
   std::string error;
   if (written_ != f.gTextPath && !Claim(f.gTextPath))
     error = "other copies of the editor keep " + std::to_string(kAutosaveSlots) + " copies of this file";
@@ -341,7 +341,7 @@ void Autosave::Update() {
   if (error.empty() && hash == writtenHash_) return;
   const AutosaveInfo info{.file = AutosaveKey(f.gTextPath),
                           .baseKnown = f.textFileStamp.known,
-                          .baseHash = f.textFileStamp.hash,
+                          .baseHash = f.textFileStamp.present ? f.textFileStamp.hash : 0,
                           .time = static_cast<int64_t>(std::time(nullptr))};
   if (!error.empty() || !WriteKeptText(folder, f.gTextPath, bytes, info, &error, slot_)) {
     if (!failureShown_) {
@@ -390,8 +390,8 @@ void Autosave::Abandon() {
 }
 
 void Autosave::Leave() {
-  // Only this run's copy of the shown file is brought up to date: a file without one yet would
-  // first be offered a left copy, in the middle of the command that is leaving it.
+  // Only this run's copy of the shown file is brought up to date: a file without one yet is left
+  // to its recovery copy rather than take a slot in the middle of the command that is leaving it.
   if (!written_.empty() && written_ == program.myForm.gTextPath) Update();
   Abandon();
 }
@@ -428,6 +428,9 @@ void Autosave::Offer() {
   const std::string folder = Folder();
   if (folder.empty() || f.gTextPath.empty() || written_ == f.gTextPath) return;
   WarnOfOtherEditors(f.gTextPath);
+  // Keys came between the showing and the offer: the editor holds typed text, which Restore
+  // would replace. The copy waits for the next showing.
+  if (program.ui.richEdit(ControlId::TDMemo).modified()) return;
   for (const KeptText& left : LeftKeptTexts(folder, f.gTextPath))
     if (!OfferOne(left)) return;
 }
@@ -466,7 +469,9 @@ bool Autosave::OfferOne(const KeptText& left) {
     text +=
         "\n\nWhat the file held when that text was typed is not known (its note is missing): it may "
         "have changed since, and restoring the text and saving it would replace that change.";
-  switch (program.ui.choose(text, kOfferCaption, {"Restore", "Keep as a Copy", "Discard"})) {
+  // Keep as a Copy is the default: a key pressed as the box comes up (Enter, Space) changes
+  // neither the Text Editor nor the kept text, which goes beside the file.
+  switch (program.ui.choose(text, kOfferCaption, {"Restore", "Keep as a Copy", "Discard"}, 1)) {
     case 0: {
       // One edit of the user's: undo goes back to the file; the copy stays this run's until saved.
       editor.replaceRanges({{0, static_cast<int>(shown.size())}}, restored);
@@ -486,8 +491,7 @@ bool Autosave::OfferOne(const KeptText& left) {
         if (!f.lastCopyTemporary) RemoveKeptText(folder, f.gTextPath, left.slot);
         return true;
       }
-      held_ = f.gTextPath;  // the only copy of that text: this run does not write over it
-      return false;
+      return false;  // the only copy of that text: it stays in its slot, which this run passes over
   }
 }
 

@@ -31,8 +31,10 @@ class Program;
 struct AutosaveInfo {
   std::string file;        // the translation file's whole path
   bool baseKnown = false;  // the hash of the file's bytes the edits started from is known
-  uint64_t baseHash = 0;   // HashBytes of those bytes
+  uint64_t baseHash = 0;   // HashBytes of those bytes; 0 when the file did not exist (never made)
   int64_t time = 0;        // when the copy was written, in seconds since 1970 (UTC)
+  // The edits began in an editor that could not make the file: there was none to start from.
+  bool baseAbsent() const { return baseKnown && baseHash == 0; }
 };
 std::string AutosaveInfoText(const AutosaveInfo& info);
 // A copy's time as "2026-12-07 16:40" in the user's time zone; empty when it is not known.
@@ -110,7 +112,8 @@ class Autosave {
   void Discard();
   // The Text Editor shows the current block's file: a copy an earlier run left for it is offered
   // (restore it, keep it as a recovery copy beside the file, or discard it). OfferLater asks once
-  // the command under way has ended (Open ROM shows the first block twice).
+  // the command under way has ended (Open ROM shows the first block twice). Only a file as it was
+  // loaded is offered its copy: once typing has begun, the copy waits for the next showing.
   void Offer();
   void OfferLater();
   // The data file was loaded: names the blocks, other than the shown one, that have a copy
@@ -142,7 +145,6 @@ class Autosave {
   std::optional<CopyLock> lock_;
   uint64_t writtenHash_ = 0;
   std::vector<std::string> warned_;
-  std::string held_;  // a file whose earlier copy could be set aside nowhere: not offered again
   bool failureShown_ = false;
   bool unlockedShown_ = false;  // said once a run: the folder's locks hold nothing
   bool offerWaiting_ = false;

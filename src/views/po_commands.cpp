@@ -228,8 +228,8 @@ void TScriptForm::FillRepeats() {
     return;
   }
   if (!plan.errors.empty()) {
-    // Two strings whose headers share a line; each error begins with a PO entry's line, which a
-    // fill has not.
+    // PlanRepeats leaves out what the import would refuse, so none is expected here; each error
+    // begins with a PO entry's line, which a fill has not.
     std::vector<std::string> errors;
     for (const std::string& e : plan.errors) errors.push_back(e.substr(e.find(": ") + 2));
     ui.message("No string was filled:" + Listed(errors, "") + otherwise);

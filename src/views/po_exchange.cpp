@@ -456,6 +456,8 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
     const ScriptBlock* block;
     uint32_t string;
     std::string original;
+    int sharedWith = -1;  // the first other string whose header is on its header's line
+    int headerLine = -1;
   };
   std::vector<Pending> pending;
   const std::vector<ScriptBlock> files = BlocksByFile(blocks);
@@ -463,12 +465,22 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
   for (const ScriptBlock& b : files) {
     const std::optional<std::string> text = textOf(b);
     const SectionIndex index(text ? std::string_view(*text) : std::string_view(), b.strings);
+    std::map<int, std::vector<uint32_t>> onLine;  // the strings whose headers each line holds
+    for (uint32_t s = 0; s < b.strings; ++s)
+      if (index.header(s) >= 0) onLine[index.header(s)].push_back(s);
     for (uint32_t s = 0; s < b.strings; ++s) {
       std::string original = OriginalTextOf(form, b.index, s);
       if (original.empty()) continue;
       std::vector<std::string> body = index.translation(s);
       if (body.empty()) {
-        pending.push_back({&b, s, std::move(original)});
+        Pending& p = pending.emplace_back(Pending{&b, s, std::move(original)});
+        if (const int line = index.header(s); line >= 0)
+          for (const uint32_t other : onLine[line])
+            if (other != s) {
+              p.sharedWith = static_cast<int>(other);
+              p.headerLine = line;
+              break;
+            }
         continue;
       }
       Translation& t = translated[original];
@@ -483,15 +495,22 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
   for (const Pending& p : pending) {
     const auto found = translated.find(p.original);
     if (found == translated.end() || found->second.differs) continue;
+    const std::string where = FileUtf8(list.line(p.block->index)) + " string " + std::to_string(p.string) +
+                              " not filled from " + found->second.places.front() + ": ";
+    if (p.sharedWith >= 0) {
+      // Its section is another string's as well: filling it would fill that one too.
+      out.refused.push_back(where + Format("its header is on the line of string %d's (line %d), whose "
+                                           "section it shares",
+                                           p.sharedWith, p.headerLine + 1));
+      continue;
+    }
     po::Entry e;
     e.context = PoContext(*p.block, p.string);
     for (size_t k = 0; k < found->second.body.size(); ++k)
       e.str += (k ? "\n" : "") + FileUtf8(found->second.body[k]);
     // What an import would refuse for this string is left out here, so that the others are filled.
     if (const BodyText body = ToBodyLines(e.str); !body.error.empty() || !body.errorIfChanged.empty()) {
-      out.refused.push_back(FileUtf8(list.line(p.block->index)) + " string " + std::to_string(p.string) +
-                            " not filled from " + found->second.places.front() + ": " +
-                            (body.error.empty() ? body.errorIfChanged : body.error));
+      out.refused.push_back(where + (body.error.empty() ? body.errorIfChanged : body.error));
       continue;
     }
     e.id = toUtf8(p.original);

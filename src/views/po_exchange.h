@@ -141,7 +141,7 @@ struct Repeats {
   std::vector<po::Entry> entries;      // one a string to fill: its context and translation (UTF-8)
   std::vector<std::string> conflicts;  // per original translated otherwise: where, and the original (UTF-8)
   // Per string left unfilled because its section cannot take the translation (a control
-  // character in it): where, where from, and why (UTF-8).
+  // character in it, or a section shared with another string): where, where from, and why (UTF-8).
   std::vector<std::string> refused;
 };
 Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks, const TextOfBlock& textOf,

@@ -1,8 +1,9 @@
 // Reading the whole script: block files one after another, original strings through the table.
 #include "views/script.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <set>
+#include <map>
 
 #include "core/filestamp.h"
 #include "core/fileutil.h"
@@ -25,9 +26,16 @@ std::vector<ScriptBlock> ScriptBlocks(const TmyForm& form, const std::string& du
 
 std::vector<ScriptBlock> BlocksByFile(const std::vector<ScriptBlock>& blocks) {
   std::vector<ScriptBlock> out;
-  std::set<std::string> seen;
-  for (const ScriptBlock& b : blocks)
-    if (seen.insert(b.file).second) out.push_back(b);
+  std::map<std::string, size_t> at;  // a file's place in `out`
+  for (const ScriptBlock& b : blocks) {
+    const auto [place, added] = at.emplace(b.file, out.size());
+    if (added)
+      out.push_back(b);
+    else if (b.strings > out[place->second].strings)
+      out[place->second] = b;  // its strings are the shorter block's and more
+  }
+  std::sort(out.begin(), out.end(),
+            [](const ScriptBlock& x, const ScriptBlock& y) { return x.index < y.index; });
   return out;
 }
 

@@ -29,8 +29,9 @@ struct ScriptBlock {
 };
 // Every block of the block list, with its translation file in `dumps`.
 std::vector<ScriptBlock> ScriptBlocks(const TmyForm& form, const std::string& dumps);
-// The blocks with a file of their own: blocks that share a pointer table share a file, which is
-// read once, for the first of them.
+// The blocks with a file of their own, in block order: blocks that share a pointer table share a
+// file, which is read once, for the one with the most strings (the first of those), whose
+// strings are the others' and more.
 std::vector<ScriptBlock> BlocksByFile(const std::vector<ScriptBlock>& blocks);
 
 // The translation files of `blocks` that are there but cannot be read, each as "FILE: why" (the

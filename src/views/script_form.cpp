@@ -334,9 +334,11 @@ void TScriptForm::MarkBlock(size_t block) {
 }
 
 BlockProgress TScriptForm::Total() const {
+  // Each file's strings once: blocks that share a file are counted by the one BlocksByFile reads.
   BlockProgress total;
-  for (const std::optional<BlockProgress>& p : progress)
-    if (p) total += *p;
+  for (const ScriptBlock& b : BlocksByFile(blocks))
+    if (const auto p = static_cast<size_t>(b.index); p < progress.size() && progress[p])
+      total += *progress[p];
   return total;
 }
 

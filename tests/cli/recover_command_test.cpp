@@ -117,6 +117,36 @@ TEST_F(Recover, AFileChangedSinceIsRestoredOnlyWhenForced) {
     EXPECT_EQ(recover(wrong).status, 2) << wrong;
 }
 
+// What became of the file since its text was typed, said as it happened. A file the editor could
+// not make is restored without --force while it is still missing: nothing is written over.
+TEST_F(Recover, SaysWhatBecameOfTheFile) {
+  const std::string path = dir.file("Dumps/000A0000.txt");
+  const struct {
+    const char* what;
+    bool neverMade, there;
+    const char* listed;
+    int restored;  // the exit status of --restore
+  } cases[] = {
+      {"deleted since", false, false, "strings 0, 1, 2, 3, 4 and 5 differ; the file is gone", 1},
+      {"never made", true, false, "strings 0, 1, 2, 3, 4 and 5 differ; the file was never made", 0},
+      {"made since by another program", true, true, "string 1 differs; the file was made since", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.write("Dumps/000A0000.txt", file);
+    std::string error;
+    ASSERT_TRUE(WriteKeptText(autosave(), path, kept,
+                              {AutosaveKey(path), true, c.neverMade ? 0 : HashBytes(file), 1796662800},
+                              &error));
+    if (!c.there) std::filesystem::remove(path);
+    EXPECT_EQ(recover("").out, "Dumps/000A0000.txt: kept 2026-12-07 17:00; " + std::string(c.listed) +
+                                   "\n1 file with unsaved text\n");
+    EXPECT_EQ(recover("--restore").status, c.restored);
+    EXPECT_EQ(ReadFileText(path), c.restored == 0 ? kept : c.there ? file : "");
+    recover("--discard");
+  }
+}
+
 // A copy a running editor keeps is that editor's; copies left by two editors are the editor's to
 // offer one by one, since restoring both would write one over the other.
 TEST_F(Recover, LeavesARunningEditorsCopyAndSeveralCopiesOfOneFileToTheEditor) {

@@ -35,6 +35,16 @@ TEST_F(ScriptDemo, ProgressCountsEveryBlockWithoutWriting) {
   // With the glyphs' own widths the long line fits.
   r = RunTool(dir, "progress demo.sfc demo.txt --vwf on");
   EXPECT_NE(r.out.find("\"strings\":13,\"translated\":6,\"with_findings\":0}"), std::string::npos) << r.out;
+
+  // A fourth block on the first one's pointer table shares its file: it has a row of its own, and
+  // the totals count the file's strings once.
+  dir.write("demo.txt", ReadFileText(dir.file("demo.txt")) + ".BLOCK $CA0000 $CB0000 $CB0000 2\n");
+  r = RunTool(dir, "progress demo.sfc demo.txt");
+  EXPECT_TRUE(
+      r.out.ends_with("{\"index\":3,\"table\":\"0A0000\",\"file\":\"000A0000.txt\",\"exists\":true,"
+                      "\"strings\":2,\"translated\":2,\"with_findings\":0}],"
+                      "\"strings\":13,\"translated\":5,\"with_findings\":1}\n"))
+      << r.out;
 }
 
 // A translation folder that is not there (a typo, a job run from another folder) is an error for

@@ -65,6 +65,16 @@ TEST_F(ToolkitFixture, ChoiceBoxAnswersWithTheButtonClicked) {
     });
     EXPECT_EQ(ui.choose("Changed on disk.", "File Changed...", {"Overwrite", "Reload", "Cancel"}), click);
   }
+  // Enter and Space press the default button, which need not be the first.
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+    QTimer::singleShot(0, [key] {
+      QWidget* box = QApplication::activeModalWidget();
+      ASSERT_NE(box, nullptr);
+      QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+      if (box->isVisible()) QTest::keyClick(box, Qt::Key_Escape);  // the key pressed nothing
+    });
+    EXPECT_EQ(ui.choose("Unsaved text.", "c", {"Restore", "Keep as a Copy", "Discard"}, 1), 1) << key;
+  }
   ui.setDialogAnswers(&answers);
   answers.choices = {2};
   EXPECT_EQ(ui.choose("Again?", "c", {"a", "b", "c"}), 2);

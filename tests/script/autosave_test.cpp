@@ -428,6 +428,56 @@ TEST_F(Autosaving, ALeftCopyKeptNowhereStaysAndNewTypingIsStillKept) {
   EXPECT_EQ(FindKeptText(dir, run.textFile(kA), 1)->bytes, "new " + std::string(kFileA));
 }
 
+// The offer comes when a block is shown, never once typing has begun: a key meant for the Text
+// Editor (Enter, Space) would answer it, and Restore would put the kept text in place of what is
+// being typed. A copy found meanwhile stays where it is, for the next showing of its file.
+TEST_F(Autosaving, NoOfferComesOnceTypingHasBegun) {
+  const std::string left = ".STRING 0\r\nKept\r\n.ENDS\r\n";
+  const struct {
+    const char* what;
+    bool leftBeforeShowing;  // else left while the file is shown (another editor's, ended)
+  } cases[] = {{"keys typed before the offer of the block just chosen", true},
+               {"a copy left while the file is shown", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadedProgram run({{kA, 1}, {kB, 1}});
+    run.dir.write("Dumps/001A8000.txt", kFileA);
+    const std::string dir = run.dir.file("autosave"), file = run.textFile(kA);
+    run.p.ui.autosaveDir = dir;
+    std::string error;
+    auto leave = [&] {
+      ASSERT_TRUE(WriteKeptText(dir, file, left, {AutosaveKey(file), false, 0, 1}, &error));
+    };
+    if (c.leftBeforeShowing) leave();
+    run.select(0);
+    if (!c.leftBeforeShowing) {
+      run.p.ui.runLaterTasks();
+      leave();
+    }
+    run.p.ui.script.choiceAnswers = {0};  // a typed Enter on the default button
+    run.editor().setSelection(0, 0);
+    run.editor().type("typed ");
+    run.p.ui.runLaterTasks();
+    for (const auto& said : run.p.ui.script.said) EXPECT_NE(said.kind, headless::Script::Said::Choice);
+    EXPECT_EQ(run.editor().text(), "typed " + FileBytesToEditorText(kFileA));
+    ASSERT_TRUE(FindKeptText(dir, file, 0));
+    EXPECT_EQ(FindKeptText(dir, file, 0)->bytes, left);
+    ASSERT_TRUE(FindKeptText(dir, file, 1));
+    EXPECT_EQ(FindKeptText(dir, file, 1)->bytes, "typed " + std::string(kFileA));
+
+    // Saved, then shown again: now it is offered, and Enter keeps it in a recovery copy.
+    run.p.program.menuCommand(MenuId::SaveTextFile1);
+    run.select(1);
+    run.p.ui.script.choiceAnswers = {headless::Script::kEnter};
+    run.select(0);
+    run.p.ui.runLaterTasks();
+    EXPECT_EQ(run.p.ui.script.said.end()[-2].kind, headless::Script::Said::Choice);
+    EXPECT_EQ(run.editor().text(), "typed " + FileBytesToEditorText(kFileA));
+    EXPECT_EQ(ReadFileText(run.textFile(kA) + ".unsaved"), left);
+    EXPECT_TRUE(LeftKeptTexts(dir, file).empty());
+  }
+}
+
 // A copy whose note is missing cannot tell what the file held: the offer warns as for a change.
 TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnown) {
   const std::unique_ptr<LoadedProgram> left = leftBehind("other\r\n");

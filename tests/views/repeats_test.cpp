@@ -79,6 +79,24 @@ TEST_F(RepeatsTest, UntranslatedStringsGetTheTranslationOfTheirOriginal) {
                   .entries.empty());
 }
 
+// Strings whose headers share a line share one section: neither can be filled without the other,
+// so each is named and left as it is, and the other strings are still filled.
+TEST_F(RepeatsTest, StringsWhoseHeadersShareALineAreNamedAndTheOthersFilled) {
+  const std::vector<ScriptBlock> blocks = ScriptBlocks(f, "Dumps");
+  const std::string text =
+      ".STRING 0\r\nUn\r\n.ENDS\r\n.STRING 2 .STRING 3\r\n\r\n.ENDS\r\n.STRING 7\r\nQuatre\r\n.ENDS\r\n";
+  const TextOfBlock textOf = [&](const ScriptBlock&) { return std::optional<std::string>(text); };
+  const Repeats repeats = PlanRepeats(f, blocks, textOf, [](std::string_view s) { return std::string(s); });
+  const std::string shares = " not filled from Block 8000 string 0: its header is on the line of string ";
+  EXPECT_EQ(repeats.refused, (std::vector<std::string>{
+                                 "Block 8000 string 2" + shares + "3's (line 4), whose section it shares",
+                                 "Block 8000 string 3" + shares + "2's (line 4), whose section it shares"}));
+  const PoImport plan = PlanPoImport(repeats.entries, blocks, textOf, false);
+  EXPECT_TRUE(plan.errors.empty());
+  ASSERT_EQ(plan.files.size(), 1u);
+  EXPECT_EQ(plan.files[0].strings, std::vector<uint32_t>{8});
+}
+
 // The consistency check: each translated string whose original an earlier translated string
 // has, translated otherwise; blanks are no translation, and line breaks count.
 TEST_F(RepeatsTest, StringsTranslatedOtherwiseThanTheFirstWithTheirOriginal) {

@@ -174,6 +174,18 @@ TEST_F(ScriptForm, BlockProgressIsCountedFromDiskWithoutCreatingFiles) {
   EXPECT_EQ(lp.p.ui.bList.marks[1].tip, "0 of 1 translated, 1 with findings");
 }
 
+// Blocks on one pointer table share a file: each keeps its own count, and the totals count the
+// file's strings once, with the block that has the most, wherever it is in the list.
+TEST_F(ScriptForm, TheTotalsCountASharedFileOnce) {
+  lp.setBlocks({{kA, 2}, {kB, 1}, {kA, 3}});
+  lp.select(1);
+  lp.p.ui.runLaterTasks();
+  ASSERT_FALSE(script().counting());
+  const BlockProgress total = script().Total();
+  EXPECT_EQ(std::tuple(total.strings, total.translated, total.withFindings), std::tuple(4u, 2u, 1u));
+  EXPECT_EQ(script().progress[0]->translated, 1u);  // each row stays the block's
+}
+
 TEST_F(ScriptForm, FindSearchesTheEditorsTextAndJumpsToTheMatch) {
   lp.select(0);
   // Unsaved text of the current block is searched as it stands.

@@ -49,6 +49,18 @@ TEST_F(ScriptFiles, FindsInEveryFileOnceAndInTheEditorsText) {
   EXPECT_FALSE(fs::exists(lp.dir.path() / "Dumps/001D0000.txt"));
 }
 
+// Blocks on one pointer table with different counts: their file is searched for the longer
+// block's strings, though the shorter comes first, and its matches are the longer block's.
+TEST_F(ScriptFiles, ASharedFileIsSearchedForTheLongerBlocksStrings) {
+  lp.dir.write("Dumps/001A8000.txt",
+               ".STRING 0\r\nsword\r\n.ENDS\r\n.STRING 1\r\nno\r\n.ENDS\r\n.STRING 2\r\nsword\r\n.ENDS\r\n");
+  lp.setBlocks({{kA, 2}, {kA, 3}});
+  std::vector<std::pair<int, uint32_t>> found;
+  for (const ScriptMatch& m : FindInTranslations(blocks(), TextFinder("sword", {})))
+    found.emplace_back(m.block, m.at.string);
+  EXPECT_EQ(found, (std::vector<std::pair<int, uint32_t>>{{1, 0}, {1, 2}}));
+}
+
 TEST_F(ScriptFiles, ReplaceAllGoesOnPastAFileItCannotWrite) {
   const std::string before = test::ReadFileText(lp.dir.file("Dumps/001B0000.txt"));
   // The save's temporary file cannot be made beside block B's file.
