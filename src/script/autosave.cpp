@@ -460,8 +460,14 @@ bool Autosave::OfferOne(const KeptText& left) {
                      "Restore: show that text in the Text Editor, unsaved (Ctrl+Z goes back to the file).\n"
                      "Keep as a Copy: keep it in a recovery copy beside the file, and show the file.\n"
                      "Discard: delete it, and show the file.";
-  if (kept->info && kept->info->baseKnown && f.textFileStamp.known &&
-      kept->info->baseHash != f.textFileStamp.hash)
+  const bool madeSince =
+      kept->info && kept->info->baseAbsent() && f.textFileStamp.known && f.textFileStamp.present;
+  if (madeSince)
+    text +=
+        "\n\nThe file did not exist when that text was typed and has been made since: restoring the "
+        "text and saving it would replace what the file holds now.";
+  else if (kept->info && kept->info->baseKnown && f.textFileStamp.known &&
+           kept->info->baseHash != f.textFileStamp.hash)
     text +=
         "\n\nThe file has changed since that text was typed (another program, or another copy of the "
         "editor, wrote it): restoring the text and saving it would replace that change.";

@@ -478,19 +478,33 @@ TEST_F(Autosaving, NoOfferComesOnceTypingHasBegun) {
   }
 }
 
-// A copy whose note is missing cannot tell what the file held: the offer warns as for a change.
-TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnown) {
-  const std::unique_ptr<LoadedProgram> left = leftBehind("other\r\n");
-  LoadedProgram& run = *left;
-  fs::remove(AutosavePathsOf(folder, run.textFile(kA)).info);
-  run.p.ui.script.choiceAnswers.push_back(2);
-  run.select(0);
-  run.p.ui.runLaterTasks();
-  ASSERT_FALSE(run.p.ui.script.said.empty());
-  EXPECT_TRUE(run.p.ui.script.said[0].text.ends_with(
-      "What the file held when that text was typed is not known (its note is missing): it may have changed "
-      "since, and restoring the text and saving it would replace that change."))
-      << run.p.ui.script.said[0].text;
+// A copy whose note is missing cannot tell what the file held, and one typed where there was no
+// file yet cannot have started from what the file holds now: the offer warns as for a change.
+TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnownOrWasNothing) {
+  const struct {
+    const char* name;
+    std::optional<uint64_t> base;  // the hash the edits began from; 0: no file then
+    bool noteLost;
+    const char* warning;
+  } cases[] = {
+      {"note missing", 42, true,
+       "What the file held when that text was typed is not known (its note is missing): it may have changed "
+       "since, and restoring the text and saving it would replace that change."},
+      {"no file then", 0, false,
+       "The file did not exist when that text was typed and has been made since: restoring the text and "
+       "saving it would replace what the file holds now."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::unique_ptr<LoadedProgram> left = leftBehind("other\r\n", c.base);
+    LoadedProgram& run = *left;
+    if (c.noteLost) fs::remove(AutosavePathsOf(folder, run.textFile(kA)).info);
+    run.p.ui.script.choiceAnswers.push_back(2);
+    run.select(0);
+    run.p.ui.runLaterTasks();
+    ASSERT_FALSE(run.p.ui.script.said.empty());
+    EXPECT_TRUE(run.p.ui.script.said[0].text.ends_with(c.warning)) << run.p.ui.script.said[0].text;
+  }
 }
 
 // A lock that cannot be taken (a file system without locks) is said once; the copy is still kept.
