@@ -68,6 +68,14 @@ bool TScriptForm::InShownBlock(const Result& result) const {
   return Shows(result.file) && (!lastSearch.original || result.block == program.myForm.gCurBlock);
 }
 
+uint32_t TScriptForm::ShownFileStrings() const {
+  const TmyForm& f = program.myForm;
+  uint32_t strings = f.gCurStringCount;
+  for (const ScriptBlock& b : ScriptBlocks(f, f.gDumpDir))
+    if (b.file == CurrentFile()) strings = std::max(strings, b.strings);
+  return strings;
+}
+
 std::optional<std::string> TScriptForm::TextOf(const ScriptBlock& block) const {
   // The block the Text Editor shows is read as it stands there, saved or not.
   if (!CurrentFile().empty() && block.file == CurrentFile())
@@ -452,14 +460,13 @@ bool TScriptForm::SelectOriginal(const Result& r) {
 
 bool TScriptForm::Replace(const std::string& with) {
   if (lastSearch.original || lastSearch.text.empty() || CurrentFile().empty()) return false;
-  TmyForm& f = program.myForm;
   RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
   const auto start = static_cast<size_t>(editor.selStart());
   if (static_cast<size_t>(editor.selLength()) != lastSearch.text.size()) return false;
-  // The selection must be one of the matches in the current block's sections.
+  // The selection must be one of the matches in the shown file's sections, as Find lists them.
   const TextFinder finder(lastSearch.text, lastSearch.options);
   bool isMatch = false;
-  for (const TextMatch& m : FindInTranslation(editor.text(), f.gCurStringCount, finder))
+  for (const TextMatch& m : FindInTranslation(editor.text(), ShownFileStrings(), finder))
     isMatch = isMatch || m.position == start;
   if (!isMatch) return false;
   editor.replaceRanges({{static_cast<int>(start), static_cast<int>(lastSearch.text.size())}}, with);

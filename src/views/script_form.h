@@ -175,6 +175,8 @@ class TScriptForm {
   // Whether a result lies in the shown block: a translation's in the shown text, an original's in
   // the shown line's own strings.
   bool InShownBlock(const Result& result) const;
+  // The strings the shown file has sections for: a block sharing it may have more than the shown.
+  uint32_t ShownFileStrings() const;
   bool SelectOriginal(const Result& result);  // in the Kana Text window
   // Writes a planned import: the current block's file into the Text Editor (one edit to undo),
   // every other file on disk; counts them again. What was done, for the report after `done`

@@ -235,5 +235,21 @@ TEST(LeavingTypedText, CancelInTheChangedOnDiskBoxKeepsTheBlockAndItsText) {
   }
 }
 
+// Two blocks on one pointer table with different counts, the shorter one shown: Replace in the
+// Find window replaces what Find lists in the longer block's strings of that very text.
+TEST(SharedTranslationFile, ReplaceReachesTheLongerBlocksStringsInTheShownText) {
+  test::LoadedProgram lp{{{kA, 1}, {kA, 2}, {kB, 1}}};
+  lp.dir.write("Dumps/001A8000.txt", kFileA);
+  lp.dir.write("Dumps/001B0000.txt", kFileB);
+  lp.select(0);
+  TScriptForm& s = lp.p.program.ScriptForm();
+  s.Find({"sword", {}, false});
+  ASSERT_EQ(s.results.size(), 3u);
+  for (int i = 0; i < 3; ++i)  // to the first match, replaced and on to the next, replaced
+    if (!s.Replace("blade") && !s.results.empty()) s.ActivateResult(s.NextResult());
+  EXPECT_NE(lp.editor().text().find("The blade, the blade"), std::string::npos) << lp.editor().text();
+  EXPECT_EQ(lp.form().gCurBlock, 0);
+}
+
 }  // namespace
 }  // namespace ts2
