@@ -70,10 +70,10 @@ bool TScriptForm::InShownBlock(const Result& result) const {
 
 uint32_t TScriptForm::ShownFileStrings() const {
   const TmyForm& f = program.myForm;
-  uint32_t strings = f.gCurStringCount;
-  for (const ScriptBlock& b : ScriptBlocks(f, f.gDumpDir))
-    if (b.file == CurrentFile()) strings = std::max(strings, b.strings);
-  return strings;
+  // The block Find reads the file for.
+  for (const ScriptBlock& b : BlocksByFile(ScriptBlocks(f, f.gDumpDir)))
+    if (b.file == CurrentFile()) return std::max<uint32_t>(b.strings, f.gCurStringCount);
+  return f.gCurStringCount;
 }
 
 std::optional<std::string> TScriptForm::TextOf(const ScriptBlock& block) const {
