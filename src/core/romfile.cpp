@@ -14,19 +14,43 @@
 
 namespace ts2 {
 
+void BufferDeleter::Unmap(const void* p, size_t length) {
+  ::munmap(const_cast<void*>(p), length);
+}
+
+// Under AddressSanitizer every buffer comes from its allocator, which guards its ends: reading
+// or writing past an image's last byte is then reported, as it is for every other buffer.
+#if defined(__SANITIZE_ADDRESS__)
+#define TS2_GUARDED_BUFFERS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TS2_GUARDED_BUFFERS 1
+#endif
+#endif
+
 Buffer<uint8_t> ImageBuffer(size_t size) {
-#ifdef MADV_HUGEPAGE
+#if defined(MADV_HUGEPAGE) && !defined(TS2_GUARDED_BUFFERS)
   // From a quarter of a large page on, one large page costs less than the small ones it replaces;
   // so does a tail past the last whole large page, or it stays in small pages: a ROM with a
   // 512-byte copier header does not hold a whole large page (2 MiB of memory) for its last bytes.
+  // Such a buffer is mapped from the system for itself, never taken from the heap: the hint stays
+  // on the memory it was given to, and the heap would hand that memory to the next buffers.
   constexpr size_t kLargePage = size_t{2} << 20;
   if (size >= kLargePage / 4) {
     const size_t rounded = (size + kLargePage - 1) / kLargePage * kLargePage;
     const size_t tail = size % kLargePage;
     const size_t large = tail == 0 || tail >= kLargePage / 4 ? rounded : size - tail;
-    if (void* p = std::aligned_alloc(kLargePage, rounded)) {
+    // One large page more than needed, so that a boundary of one falls inside; the rest goes back.
+    const size_t span = rounded + kLargePage;
+    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw != MAP_FAILED) {
+      auto* base = static_cast<uint8_t*>(raw);
+      const size_t head = (kLargePage - reinterpret_cast<uintptr_t>(base) % kLargePage) % kLargePage;
+      uint8_t* p = base + head;
+      if (head != 0) ::munmap(base, head);
+      if (span - head > rounded) ::munmap(p + rounded, span - head - rounded);
       ::madvise(p, large, MADV_HUGEPAGE);  // a hint: without large pages the buffer works alike
-      return Buffer<uint8_t>(static_cast<uint8_t*>(p), BufferDeleter(true));
+      return Buffer<uint8_t>(p, BufferDeleter::Mapped(rounded));
     }
   }
 #endif

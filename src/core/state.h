@@ -36,21 +36,31 @@ inline constexpr int kDefaultPlayerWidth = 8;
 inline constexpr int kMaxPlayerWidth = 64;
 
 // Frees a buffer as it was made: with free() when it came from ZeroBuffer (or malloc), with
-// delete[] when it came from new[] (std::make_unique), so either kind can be handed over.
+// delete[] when it came from new[] (std::make_unique), so either kind can be handed over, and
+// with munmap() when it was mapped straight from the system (`mapped` bytes of it).
 struct BufferDeleter {
   bool fromMalloc = false;
+  size_t mapped = 0;
   BufferDeleter() = default;
   explicit BufferDeleter(bool malloced) : fromMalloc(malloced) {}
+  static BufferDeleter Mapped(size_t length) {
+    BufferDeleter d;
+    d.mapped = length;
+    return d;
+  }
   template <typename T>
   BufferDeleter(std::default_delete<T[]>) {}  // NOLINT: a new[] buffer converts implicitly
   template <typename T>
   void operator()(T* p) const {
-    if (fromMalloc) {
+    if (mapped != 0) {
+      Unmap(p, mapped);
+    } else if (fromMalloc) {
       std::free(p);
     } else {
       delete[] p;
     }
   }
+  static void Unmap(const void* p, size_t length);
 };
 template <typename T>
 using Buffer = std::unique_ptr<T[], BufferDeleter>;

@@ -209,10 +209,10 @@ TEST_F(RomTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
 // where the kernel has no large pages to ask for.
 TEST(ImageBufferTest, LargePagesAreAskedForWhereWholeOnesAreFilled) {
 #if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the sanitizer's allocator reuses memory that earlier buffers advised";
+  GTEST_SKIP() << "under the sanitizer, image buffers come from its allocator, which guards their ends";
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-  GTEST_SKIP() << "the sanitizer's allocator reuses memory that earlier buffers advised";
+  GTEST_SKIP() << "under the sanitizer, image buffers come from its allocator, which guards their ends";
 #endif
 #endif
   // Whether the mapping holding `at` was given MADV_HUGEPAGE, or nullopt when not found.
