@@ -184,6 +184,9 @@ std::string Applied(std::string_view text, std::vector<Edit> edits) {
   for (const Edit& e : edits) {
     if (e.from < at) continue;  // edits never overlap: sections are planned once each
     out.append(text.substr(at, e.from - at));
+    // After a line that ends in a lone CR, an inserted text's first LF would join it into one
+    // CR LF, and the empty line it ends (a body's first, or a blank line) would be gone.
+    if (!out.empty() && out.back() == '\r' && !e.with.empty() && e.with.front() == '\n') out += '\r';
     out += e.with;
     at = e.to;
   }
