@@ -120,8 +120,10 @@ void TmyForm::ShowTranslationFit() {
 
 void TmyForm::Find1Find(int mode) {
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-  // A selection made by the user moves the search behind it.
-  gFindFrom = editor.selLength() != 0 ? editor.selStart() + editor.selLength() : 0;
+  // A selection made by the user moves the search behind it; a match Find in Script selected to
+  // show it does not.
+  const bool behind = editor.selLength() != 0 && !program.ScriptForm().SelectionIsShownMatch();
+  gFindFrom = behind ? editor.selStart() + editor.selLength() : 0;
   gFindLen = editor.textLength() - gFindFrom;
   gFindPos = editor.findText(gFindText, gFindFrom, gFindLen);
   if (gFindPos < 0) {

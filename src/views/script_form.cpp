@@ -438,7 +438,14 @@ bool TScriptForm::ActivateResult(size_t index) {
   const TextFinder finder(lastSearch.text, {.matchCase = lastSearch.options.matchCase});
   if (finder.findAll(std::string_view(text).substr(at, r.length)) != std::vector<size_t>{0}) return false;
   editor.setSelection(static_cast<int>(at), static_cast<int>(r.length));
+  shownMatch_ = {static_cast<int>(at), static_cast<int>(r.length)};
   return true;
+}
+
+bool TScriptForm::SelectionIsShownMatch() const {
+  const RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
+  return shownMatch_ && editor.selLength() != 0 &&
+         *shownMatch_ == std::pair(editor.selStart(), editor.selLength());
 }
 
 bool TScriptForm::SelectOriginal(const Result& r) {

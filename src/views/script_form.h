@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/lint.h"
@@ -110,6 +111,10 @@ class TScriptForm {
   // Replaces the match selected in the Text Editor (an edit the user can undo) and selects the
   // next match in the shown block, if there is one. False when the selection is no match.
   bool Replace(const std::string& with);
+  // Whether the Text Editor's selection is the match ActivateResult selected to show it. That
+  // selection is the program's, not the translator's: a string chosen afterwards has its section
+  // searched from the top of the text, not behind it.
+  bool SelectionIsShownMatch() const;
   // The first result after the Text Editor's selection, in the shown block or a later one; the
   // first of all when none lies after it (0 also when there are none).
   size_t NextResult() const;
@@ -159,6 +164,7 @@ class TScriptForm {
   void GoTo();
 
  private:
+  std::optional<std::pair<int, int>> shownMatch_;  // start and length of the match selected
   LintOptions Options() const;
   void CountNext();  // counts a few blocks from disk, then lets events through
   void RestartCounting();

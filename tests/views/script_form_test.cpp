@@ -212,6 +212,32 @@ TEST_F(ScriptForm, FindSearchesTheEditorsTextAndJumpsToTheMatch) {
   EXPECT_EQ(script().Find({"swor", {.wholeWord = true}, false}).size(), 0u);
 }
 
+// The match Find in Script selects is the program's selection: a string chosen afterwards has
+// its section searched from the top. A selection the translator makes still moves it behind.
+TEST_F(ScriptForm, AShownMatchIsNoSelectionToSearchBehind) {
+  lp.select(0);
+  const auto choose = [&](int string) {
+    lp.p.ui.pList.setItemIndex(string);
+    lp.p.program.listClick(ControlId::pList);
+    return lp.form().gSectionLine;
+  };
+  ASSERT_EQ(script().Find({"[ B", {}, false}).size(), 1u);  // in string 2, the block's last
+  ASSERT_TRUE(script().ActivateResult(0));
+  ASSERT_EQ(lp.editor().selLength(), 3);
+  EXPECT_EQ(choose(0), 0);
+  EXPECT_EQ(lp.editor().selLength(), 0);
+  // After Replace, the next match it selects is shown alike.
+  ASSERT_EQ(script().Find({" ", {}, false}).size(), 6u);
+  ASSERT_TRUE(script().ActivateResult(0));  // in string 0; the next is in string 2
+  ASSERT_TRUE(script().Replace("_"));
+  ASSERT_EQ(lp.editor().selLength(), 1);
+  EXPECT_EQ(choose(1), 3);
+  // The translator's own selection of the same text.
+  const int at = static_cast<int>(lp.editor().text().find("[ B"));
+  lp.editor().setSelection(at, 3);
+  EXPECT_EQ(choose(0), -1);
+}
+
 TEST_F(ScriptForm, ReplaceEditsTheCurrentBlockAndGoesOn) {
   // The last match of a block: replaced, and the Text Editor stays on its block, asking nothing
   // (a No to the unsaved-text question would drop the replacement just made).
