@@ -109,7 +109,8 @@ Fit CheckFit(const Info& info, std::span<const uint8_t> romFile) {
   // IPS: offsets count from the file's first byte.
   const uint64_t end = info.ips.writtenEnd;
   uint64_t result = std::max(size, end);
-  if (info.truncation && *info.truncation < result) result = *info.truncation;
+  // A truncation never cuts into the copier header: ts2tool patch keeps the header whole.
+  if (info.truncation && *info.truncation < result) result = std::max<uint64_t>(*info.truncation, header);
   // The size the image ends with, as ts2tool patch makes it (the truncation included).
   if (result != size)
     fit.verdict = std::string("fits: it ") + (result > size ? "grows" : "cuts") + " the image from " +

@@ -286,6 +286,17 @@ TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
       << r.out;
   EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u);
 
+  // A truncation into the copier header (a diff of small files) is told as patch applies it: the
+  // header stays whole.
+  dir.write("small.sfc", Bytes(0x238, 'A'));
+  Bytes shortIps = IpsBuilder().eof().bytes();
+  for (const uint8_t b : {0x00, 0x01, 0x2A}) shortIps.push_back(b);
+  dir.write("short.ips", shortIps);
+  r = RunTool(dir, "patchinfo short.ips --rom small.sfc");
+  EXPECT_NE(r.out.find("  rom: fits: it cuts the image from 568 to 512 bytes\n"), std::string::npos) << r.out;
+  ASSERT_EQ(RunTool(dir, "patch small.sfc short.ips -o out.sfc").status, 0);
+  EXPECT_EQ(ReadFileBytes(dir.file("out.sfc")).size(), 512u);
+
   dir.write("cut.bps", Bytes{'B', 'P', 'S', '1', 0x80});
   r = RunTool(dir, "patchinfo cut.bps");
   EXPECT_EQ(r.status, 1);
