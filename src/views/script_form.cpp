@@ -7,6 +7,7 @@
 
 #include "core/fileutil.h"
 #include "core/forms.h"
+#include "core/utf8.h"
 #include "display/encode.h"
 #include "script/textfile.h"
 #include "views/original.h"
@@ -517,7 +518,8 @@ void TScriptForm::ReplaceAll(const std::string& with) {
     if (files.empty() || files.back() != file) files.push_back(file);
   }
   if (results.empty()) {
-    ui.message("\"" + lastSearch.text + "\" was not found in the translations: nothing to replace.");
+    ui.message("\"" + ToUtf8(Cp1252ToUnicode(lastSearch.text)) +
+               "\" was not found in the translations: nothing to replace.");
     return;
   }
   if (const std::optional<SectionBreak> broken =
@@ -531,8 +533,9 @@ void TScriptForm::ReplaceAll(const std::string& with) {
   }
   if (!ui.question(
           Format("Replace %s of \"%s\" with \"%s\" in %s?",
-                 Plural(results.size(), "occurrence", "occurrences").c_str(), lastSearch.text.c_str(),
-                 with.c_str(), Plural(files.size(), "file", "files").c_str()),
+                 Plural(results.size(), "occurrence", "occurrences").c_str(),
+                 ToUtf8(Cp1252ToUnicode(lastSearch.text)).c_str(), ToUtf8(Cp1252ToUnicode(with)).c_str(),
+                 Plural(files.size(), "file", "files").c_str()),
           "Replace All"))
     return;
 

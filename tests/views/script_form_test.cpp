@@ -314,6 +314,12 @@ TEST_F(ScriptForm, ReplaceAllAsksThenReportsAFileItCouldNotWrite) {
       << report;
   EXPECT_NE(report.find("it was left as it was."), std::string::npos);
   EXPECT_EQ(script().results.size(), 1u);  // what is left: the file that was not written
+
+  // The texts are told as typed, whatever their bytes would read as in UTF-8: "Ã©", not "é".
+  script().Find({"\xC3\xA9", {}, false});
+  script().ReplaceAll("x");
+  EXPECT_EQ(lp.p.ui.script.said.back().text,
+            "\"\xC3\x83\xC2\xA9\" was not found in the translations: nothing to replace.");
 }
 
 }  // namespace
