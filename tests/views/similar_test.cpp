@@ -269,5 +269,66 @@ TEST(TranslationMemoryTest, BlocksSharingAPointerTableCountOnce) {
   EXPECT_EQ(Places(memory.Similar(1, 0, 50, 10)), std::vector<std::string>{"83% 0:1 x1"});
 }
 
+// The matches against a plain reading of the rule on random scripts: every translated string of
+// the first block of each table but the asked one, measured with the plain distance, one match per
+// original and translation (the first in script order), best first, then in script order.
+TEST(TranslationMemoryTest, AgreesWithThePlainSearchOnRandomScripts) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 60; ++round) {
+    TranslationMemory memory;
+    struct Shown {
+      uint32_t table;
+      std::vector<std::string> originals, translations;  // "" when not translated
+    };
+    std::vector<Shown> blocks;
+    for (int b = 0, count = 1 + static_cast<int>(random() % 5); b < count; ++b) {
+      Shown shown{0x8000u + static_cast<uint32_t>(random() % 3) * 0x1000u, {}, {}};
+      std::string text;
+      for (uint32_t n = 0, strings = 1 + random() % 12; n < strings; ++n) {
+        std::string original;
+        for (size_t k = random() % 14; k > 0; --k) original += "ab c"[random() % 4];
+        shown.originals.push_back(original);
+        shown.translations.push_back(random() % 3 ? "t" + std::to_string(random() % 4) : "");
+        if (!shown.translations.back().empty())
+          text += ".STRING " + std::to_string(n) + "\n" + shown.translations.back() + "\n.ENDS\n";
+      }
+      memory.SetBlock(Block(b, shown.table, static_cast<uint32_t>(shown.originals.size())), shown.originals,
+                      std::string_view(text));
+      blocks.push_back(std::move(shown));
+    }
+    const int asked = static_cast<int>(random() % blocks.size());
+    const auto string = static_cast<uint32_t>(random() % blocks[static_cast<size_t>(asked)].originals.size());
+    const int atLeast = static_cast<int>(random() % 101);
+    const std::u32string query = Cp1252ToUnicode(blocks[static_cast<size_t>(asked)].originals[string]);
+    std::vector<std::pair<int, std::string>> plain;  // percent, place
+    std::set<uint32_t> tables;
+    std::set<std::string> seen;
+    for (size_t b = 0; b < blocks.size() && !query.empty(); ++b) {
+      if (!tables.insert(blocks[b].table).second) continue;
+      for (uint32_t n = 0; n < blocks[b].originals.size(); ++n) {
+        const std::u32string other = Cp1252ToUnicode(blocks[b].originals[n]);
+        if (blocks[b].translations[n].empty() || other.empty() ||
+            (blocks[b].table == blocks[static_cast<size_t>(asked)].table && n == string))
+          continue;
+        const size_t longer = std::max(query.size(), other.size());
+        const int percent = static_cast<int>(100 * (longer - PlainDistance(query, other)) / longer);
+        if (percent < atLeast ||
+            !seen.insert(blocks[b].originals[n] + '|' + blocks[b].translations[n]).second)
+          continue;
+        plain.emplace_back(percent, std::to_string(b) + ":" + std::to_string(n));
+      }
+    }
+    std::stable_sort(plain.begin(), plain.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::string> expected;
+    for (const auto& [percent, place] : plain) expected.push_back(std::to_string(percent) + "% " + place);
+    std::vector<std::string> got;
+    for (const SimilarMatch& m : memory.Similar(asked, string, atLeast, 1000))
+      got.push_back(std::to_string(m.percent) + "% " + std::to_string(m.block) + ":" +
+                    std::to_string(m.string));
+    EXPECT_EQ(got, expected) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace ts2
