@@ -8,6 +8,7 @@
 #include "cli/sjis_utf8.h"
 #include "cli/utf8_text.h"
 #include "core/fileutil.h"
+#include "core/utf8.h"
 #include "views/script.h"
 #include "views/sections.h"
 

@@ -7,6 +7,7 @@
 #include "cli/show_string.h"
 #include "cli/utf8_text.h"
 #include "core/fileutil.h"
+#include "core/utf8.h"
 #include "views/script.h"
 #include "views/sections.h"
 

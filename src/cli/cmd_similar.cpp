@@ -59,7 +59,7 @@ std::string Where(const ScriptBlock& block, uint32_t string) {
 std::string MatchJson(const SimilarMatch& m, const ScriptBlock& block) {
   std::string translation;
   for (size_t k = 0; k < m.translation.size(); ++k)
-    translation += (k ? "\n" : "") + ToUtf8(Cp1252ToUnicode(m.translation[k]));
+    translation += (k ? "\n" : "") + Cp1252ToUtf8(m.translation[k]);
   return Format("{\"percent\":%d,", m.percent) + Where(block, m.string) + Format("\"alike\":%zu,", m.alike) +
          "\"original\":" + JsonUtf8String(Shown(m.original)) +
          ",\"translation\":" + JsonUtf8String(translation) + "}";

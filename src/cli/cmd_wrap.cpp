@@ -10,6 +10,7 @@
 #include "cli/show_string.h"
 #include "cli/utf8_text.h"
 #include "core/fileutil.h"
+#include "core/utf8.h"
 #include "display/wrap.h"
 #include "views/po_exchange.h"
 #include "views/sections.h"

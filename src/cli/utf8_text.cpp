@@ -49,12 +49,6 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-std::string Cp1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  for (char b : bytes) AppendUtf8(out, cp1252::ToUnicode(static_cast<uint8_t>(b)));
-  return out;
-}
-
 std::optional<std::string> Cp1252Text(const std::string& text, const char* what, std::string& error) {
   const std::optional<std::u32string> decoded = DecodeUtf8(text);
   if (!decoded) return text;

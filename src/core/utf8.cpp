@@ -130,6 +130,10 @@ std::u32string Cp1252ToUnicode(std::string_view bytes) {
   return out;
 }
 
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  return ToUtf8(Cp1252ToUnicode(bytes));
+}
+
 std::optional<std::string> UnicodeToCp1252(std::u32string_view given) {
   const std::u32string text = ComposeForCp1252(given);
   std::string out(text.size(), '\0');

@@ -25,6 +25,8 @@ std::u32string ComposeForCp1252(std::u32string_view text);
 // no byte.
 std::u32string Cp1252ToUnicode(std::string_view bytes);
 std::optional<std::string> UnicodeToCp1252(std::u32string_view text);
+// Windows-1252 bytes (a translation file's text) as UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
 // Text in an 8-bit code page with ASCII below 0x80 as UTF-8: ASCII kept, and one U+FFFD for each
 // run of other bytes.
 std::string AsciiToUtf8(std::string_view bytes);

@@ -218,9 +218,9 @@ std::vector<LintFinding> SpellSection(const std::vector<std::string>& lines, Spe
         lines[static_cast<size_t>(j)].substr(static_cast<size_t>(w.start), static_cast<size_t>(w.length));
     std::string offered;
     for (const std::string& s : checker.suggestions(word, maxSuggestions))
-      offered += (offered.empty() ? "" : ", ") + ToUtf8(Cp1252ToUnicode(s));
+      offered += (offered.empty() ? "" : ", ") + Cp1252ToUtf8(s);
     findings.push_back({LintKind::kUnknownWord, j, w.start + 1,
-                        "unknown word \"" + ToUtf8(Cp1252ToUnicode(word)) + "\" (" +
+                        "unknown word \"" + Cp1252ToUtf8(word) + "\" (" +
                             (offered.empty() ? "no suggestions" : "suggestions: " + offered) + ")"});
   });
   return findings;

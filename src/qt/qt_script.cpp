@@ -509,7 +509,7 @@ GlossaryWindow::GlossaryWindow(Program& program, QWidget* parent)
     const GlossaryTerm& term = panel.glossary().terms()[panel.rows[static_cast<size_t>(row)].term];
     QMenu menu(this);
     for (size_t k = 0; k < term.targets.size(); ++k) {
-      const QString target = QString::fromStdString(ToUtf8(Cp1252ToUnicode(term.targets[k])));
+      const QString target = QString::fromStdString(Cp1252ToUtf8(term.targets[k]));
       connect(menu.addAction(QStringLiteral("Insert \u201C%1\u201D").arg(target)), &QAction::triggered, this,
               [insert, item, k] { insert(item, k); });
     }
@@ -661,7 +661,7 @@ void SimilarWindow::refresh() {
     QString translation;
     for (const std::string& line : m.translation)
       translation += (translation.isEmpty() ? QString() : QStringLiteral("\n")) +
-                     QString::fromStdString(ToUtf8(Cp1252ToUnicode(line)));
+                     QString::fromStdString(Cp1252ToUtf8(line));
     // The original with the parts that differ from the shown string's marked.
     QString marked;
     size_t at = 0;

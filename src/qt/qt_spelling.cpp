@@ -388,7 +388,7 @@ void QtSpelling::replace(Word word, const std::string& bytes) {
 void QtSpelling::addToProject(const std::string& bytes) {
   if (!project_) return;
   std::string error;
-  if (!project_->add(ToUtf8(Cp1252ToUnicode(bytes)), &error)) {
+  if (!project_->add(Cp1252ToUtf8(bytes), &error)) {
     ui_.message("The word was not added to " + project_->path() + ": " + error +
                 ". It is ignored until the editor closes.");
     ignore(bytes);

@@ -365,7 +365,7 @@ std::vector<LintFinding> Glossary::findings(const std::vector<size_t>& terms,
     const GlossaryTerm& term = terms_[t];
     std::string message = "the original has " + Quoted(term.source) + ": the glossary translates it as ";
     for (size_t k = 0; k < term.targets.size(); ++k)
-      message += (k == 0 ? "" : " or ") + Quoted(ToUtf8(Cp1252ToUnicode(term.targets[k])));
+      message += (k == 0 ? "" : " or ") + Quoted(Cp1252ToUtf8(term.targets[k]));
     out.push_back({LintKind::kGlossary, 1, 1, std::move(message)});
   }
   return out;

@@ -71,7 +71,7 @@ void GlossaryPanel::Follow(bool termsAgain) {
       const GlossaryTerm& term = glossary_.terms()[t];
       Row row{t, term.source, {}, term.note, Presence::kNotTranslated};
       for (const std::string& target : term.targets)
-        row.translations += (row.translations.empty() ? "" : " / ") + ToUtf8(Cp1252ToUnicode(target));
+        row.translations += (row.translations.empty() ? "" : " / ") + Cp1252ToUtf8(target);
       if (translated)
         row.presence = glossary_.translated(t, section) ? Presence::kPresent : Presence::kMissing;
       if (row.presence == Presence::kMissing) ++missing;
@@ -115,8 +115,7 @@ void GlossaryPanel::Show() {
     const auto start = static_cast<size_t>(editor.selStart());
     const std::string selected =
         start < text.size() ? text.substr(start, static_cast<size_t>(editor.selLength())) : "";
-    if (selected.find_first_of("\r\n") == std::string::npos)
-      suggestedTranslation = ToUtf8(Cp1252ToUnicode(selected));
+    if (selected.find_first_of("\r\n") == std::string::npos) suggestedTranslation = Cp1252ToUtf8(selected);
   }
   ui.showToolWindow(ToolWindow::Glossary, program.ScriptForm());
   if (onSuggest) onSuggest();

@@ -22,10 +22,6 @@ namespace {
 
 constexpr std::string_view kContextSection = " .STRING ";
 
-std::string FileUtf8(std::string_view cp1252) {
-  return ToUtf8(Cp1252ToUnicode(cp1252));
-}
-
 std::string HeaderText(const std::string& language) {
   return "Project-Id-Version: Tormel Saragon 2\n"
          "Report-Msgid-Bugs-To: \n"
@@ -235,7 +231,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
     std::vector<std::string> sectionLines;
     for (uint32_t s = 0; s < b.strings; ++s) {
       po::Entry e;
-      e.extracted.push_back(FileUtf8(shown) + ", string " + std::to_string(s));
+      e.extracted.push_back(Cp1252ToUtf8(shown) + ", string " + std::to_string(s));
       e.context = PoContext(b, s);
       bool findings = false;
       e.id = OriginalUtf8(OriginalTextOf(form, b.index, s), toUtf8);
@@ -246,7 +242,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
         const StringStatus status = StateOf(index, s, options.lint);
         findings = status.state == StringState::kWithFindings;
         for (const LintFinding& f : status.findings)
-          e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + FileUtf8(f.message));
+          e.extracted.push_back(Format("line %d (column %d): ", f.line, f.column) + Cp1252ToUtf8(f.message));
         if (!terms.empty()) {
           index.sectionLines(s, sectionLines);
           for (const LintFinding& f : options.glossary->findings(terms, sectionLines)) {
@@ -256,7 +252,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
         }
         // Translated as List Data counts it: a body of blanks and control characters is not.
         const std::vector<std::string> body = index.translation(s);
-        for (size_t k = 0; k < body.size(); ++k) e.str += (k ? "\n" : "") + FileUtf8(body[k]);
+        for (size_t k = 0; k < body.size(); ++k) e.str += (k ? "\n" : "") + Cp1252ToUtf8(body[k]);
       } else {
         e.references.push_back(name);
       }
@@ -269,7 +265,7 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
         const ScriptBlock* from = best.empty() ? nullptr : options.memory->block(best[0].block);
         if (from) {
           for (size_t k = 0; k < best[0].translation.size(); ++k)
-            e.str += (k ? "\n" : "") + FileUtf8(best[0].translation[k]);
+            e.str += (k ? "\n" : "") + Cp1252ToUtf8(best[0].translation[k]);
           e.flags.push_back("fuzzy");
           e.extracted.push_back(Format("Similar (%d%%): ", best[0].percent) +
                                 PoContext(*from, best[0].string));
@@ -278,7 +274,8 @@ std::string ScriptToPo(const TmyForm& form, const std::vector<ScriptBlock>& bloc
       for (size_t t : terms) {
         const GlossaryTerm& term = options.glossary->terms()[t];
         std::string line = "Glossary: " + term.source + " = ";
-        for (size_t k = 0; k < term.targets.size(); ++k) line += (k ? " / " : "") + FileUtf8(term.targets[k]);
+        for (size_t k = 0; k < term.targets.size(); ++k)
+          line += (k ? " / " : "") + Cp1252ToUtf8(term.targets[k]);
         if (!term.note.empty()) line += " (" + term.note + ")";
         e.extracted.push_back(std::move(line));
       }
@@ -491,15 +488,16 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
         t.body = std::move(body);
       else
         t.differs = t.differs || body != t.body;
-      t.places.push_back(FileUtf8(list.line(b.index)) + " string " + std::to_string(s));
+      t.places.push_back(Cp1252ToUtf8(list.line(b.index)) + " string " + std::to_string(s));
     }
   }
   Repeats out;
   for (const Pending& p : pending) {
     const auto found = translated.find(p.original);
     if (found == translated.end() || found->second.differs) continue;
-    const std::string where = FileUtf8(list.line(p.block->index)) + " string " + std::to_string(p.string) +
-                              " not filled from " + found->second.places.front() + ": ";
+    const std::string where = Cp1252ToUtf8(list.line(p.block->index)) + " string " +
+                              std::to_string(p.string) + " not filled from " + found->second.places.front() +
+                              ": ";
     if (p.sharedWith >= 0) {
       // Its section is another string's as well: filling it would fill that one too.
       out.refused.push_back(where + Format("its header is on the line of string %d's (line %d), whose "
@@ -510,7 +508,7 @@ Repeats PlanRepeats(const TmyForm& form, const std::vector<ScriptBlock>& blocks,
     po::Entry e;
     e.context = PoContext(*p.block, p.string);
     for (size_t k = 0; k < found->second.body.size(); ++k)
-      e.str += (k ? "\n" : "") + FileUtf8(found->second.body[k]);
+      e.str += (k ? "\n" : "") + Cp1252ToUtf8(found->second.body[k]);
     // What an import would refuse for this string is left out here, so that the others are filled.
     if (const BodyText body = ToBodyLines(e.str); !body.error.empty() || !body.errorIfChanged.empty()) {
       out.refused.push_back(where + (body.error.empty() ? body.errorIfChanged : body.error));
@@ -563,10 +561,10 @@ std::vector<TranslatedOtherwise> FindTranslatedOtherwise(const TmyForm& form,
 LintFinding OtherwiseFinding(const TmyForm& form, const TranslatedOtherwise& o) {
   std::string translation;
   for (const std::string& line : o.firstTranslation)
-    translation += (translation.empty() ? "" : " / ") + FileUtf8(line);
+    translation += (translation.empty() ? "" : " / ") + Cp1252ToUtf8(line);
   return {LintKind::kOtherwise, 1, 1,
           "the same original is translated \"" + translation + "\" in " +
-              FileUtf8(form.ui.list(ControlId::bList).line(o.firstBlock)) + " string " +
+              Cp1252ToUtf8(form.ui.list(ControlId::bList).line(o.firstBlock)) + " string " +
               std::to_string(o.firstString)};
 }
 

@@ -44,11 +44,6 @@ constexpr char kStyle[] =
 
 constexpr char kStateClass[][16] = {"untranslated", "translated", "findings"};
 
-// Windows-1252 bytes (translation lines, list captions) as UTF-8.
-std::string Cp1252ToUtf8(std::string_view bytes) {
-  return ToUtf8(Cp1252ToUnicode(bytes));
-}
-
 // Windows-1252 lines as UTF-8 text, one a line (an empty line kept as one).
 std::string LinesUtf8(const std::vector<std::string>& lines) {
   std::string text;

@@ -518,7 +518,7 @@ void TScriptForm::ReplaceAll(const std::string& with) {
     if (files.empty() || files.back() != file) files.push_back(file);
   }
   if (results.empty()) {
-    ui.message("\"" + ToUtf8(Cp1252ToUnicode(lastSearch.text)) +
+    ui.message("\"" + Cp1252ToUtf8(lastSearch.text) +
                "\" was not found in the translations: nothing to replace.");
     return;
   }
@@ -531,12 +531,11 @@ void TScriptForm::ReplaceAll(const std::string& with) {
                broken->line, ExtractFileName(broken->file).c_str()));
     return;
   }
-  if (!ui.question(
-          Format("Replace %s of \"%s\" with \"%s\" in %s?",
-                 Plural(results.size(), "occurrence", "occurrences").c_str(),
-                 ToUtf8(Cp1252ToUnicode(lastSearch.text)).c_str(), ToUtf8(Cp1252ToUnicode(with)).c_str(),
-                 Plural(files.size(), "file", "files").c_str()),
-          "Replace All"))
+  if (!ui.question(Format("Replace %s of \"%s\" with \"%s\" in %s?",
+                          Plural(results.size(), "occurrence", "occurrences").c_str(),
+                          Cp1252ToUtf8(lastSearch.text).c_str(), Cp1252ToUtf8(with).c_str(),
+                          Plural(files.size(), "file", "files").c_str()),
+                   "Replace All"))
     return;
 
   // The current block in the Text Editor, as one edit to undo; every other file on disk.

@@ -271,7 +271,7 @@ std::string StateText(const StringStatus& status) {
   const size_t count = status.unknownWords.size();
   out += count == 1 ? "\nSpelling: unknown word " : "\nSpelling: unknown words ";
   for (size_t i = 0; i < count && i < kWordsNamed; ++i)
-    out += (i == 0 ? "\"" : ", \"") + ToUtf8(Cp1252ToUnicode(status.unknownWords[i])) + "\"";
+    out += (i == 0 ? "\"" : ", \"") + Cp1252ToUtf8(status.unknownWords[i]) + "\"";
   if (count > kWordsNamed) out += Format(" and %zu more", count - kWordsNamed);
   return out;
 }
