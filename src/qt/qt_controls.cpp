@@ -297,7 +297,8 @@ QVariant LineModel::data(const QModelIndex& index, int role) const {
   const auto row = static_cast<size_t>(index.row());
   if (row < marks_.size() && marks_[row].mark != ItemMark::kNone) {
     if (role == Qt::DecorationRole) return MarkIcon(marks_[row].mark);
-    if (role == Qt::ToolTipRole) return FromMessage(marks_[row].tip);
+    // The state the mark shows, and its findings, for those who hear the list rather than see it.
+    if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) return FromMessage(marks_[row].tip);
     if (role == Qt::ForegroundRole &&
         (marks_[row].mark == ItemMark::kFindings || marks_[row].mark == ItemMark::kFindingsMisspelled))
       return QColor(0xA0, 0x10, 0x10);
@@ -323,8 +324,9 @@ void LineModel::setMark(int row, ItemMark mark, const std::string& tip) {
   marks_[r] = {mark, tip};
   if (row < shown_)
     emit dataChanged(index(row), index(row),
-                     shownChange ? QList<int>{Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole}
-                                 : QList<int>{Qt::ToolTipRole});
+                     shownChange ? QList<int>{Qt::DecorationRole, Qt::ToolTipRole,
+                                              Qt::AccessibleDescriptionRole, Qt::ForegroundRole}
+                                 : QList<int>{Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 void LineModel::setMarks(const std::vector<ItemMark>& marks, const std::function<std::string(int)>& tipOf) {
@@ -348,8 +350,9 @@ void LineModel::setMarks(const std::vector<ItemMark>& marks, const std::function
   }
   if (first != -1)
     emit dataChanged(index(first), index(last),
-                     shownChange ? QList<int>{Qt::DecorationRole, Qt::ToolTipRole, Qt::ForegroundRole}
-                                 : QList<int>{Qt::ToolTipRole});
+                     shownChange ? QList<int>{Qt::DecorationRole, Qt::ToolTipRole,
+                                              Qt::AccessibleDescriptionRole, Qt::ForegroundRole}
+                                 : QList<int>{Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 void LineModel::clear() {
@@ -425,8 +428,9 @@ void ListWidget::dataChanged(const QModelIndex& topLeft, const QModelIndex& bott
                         !roles.contains(Qt::SizeHintRole) && !roles.contains(Qt::FontRole);
   if (!sizeKept) {
     QListView::dataChanged(topLeft, bottomRight, roles);
-  } else if (roles == QList<int>{Qt::ToolTipRole}) {
-    // A tooltip is read when it is shown.
+  } else if (roles == QList<int>{Qt::ToolTipRole, Qt::AccessibleDescriptionRole} &&
+             !QAccessible::isActive()) {
+    // A tooltip is read when it is shown; a screen reader is told of the new description.
   } else if (topLeft != bottomRight && !QAccessible::isActive()) {
     // Many lines at once (a block's marks): the shown part is repainted. The item view would ask
     // every line of the range where it lies to bound the repaint, 10,000 lines for a large block.
@@ -831,6 +835,8 @@ void StatusWidget::changeEvent(QEvent* event) {
 void StatusWidget::setFullText(int panel, const QString& text) {
   full_[panel] = text;
   panels_[panel]->setText(text);
+  // A screen reader reads the whole text, also when the panel shows it cut short.
+  panels_[panel]->setAccessibleName(text);
 }
 
 // Panel 0 keeps its 200 pixels and panel 1 at least its 50; panel 2 takes the width its short

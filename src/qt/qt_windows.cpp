@@ -283,8 +283,14 @@ void QtToolkit::Impl::buildMainWindow() {
     if (sink && !mainClosed) sink->paint(FormId::myForm);
   });
   videoWidget->setObjectName(QStringLiteral("Video"));
+  // Names for screen readers, which have nothing else to go by on pictures and unlabelled lists.
+  videoWidget->setAccessibleName(QStringLiteral("Text boxes"));
+  videoWidget->setAccessibleDescription(
+      QStringLiteral("The string as the game draws it, and below it its translation (their texts are in "
+                     "Kana Text and the Text Editor)"));
   statusWidget = new StatusWidget(mainClient);
   statusWidget->setObjectName(QStringLiteral("StatusBar1"));
+  statusWidget->setAccessibleName(QStringLiteral("Status"));
   QPalette normal = statusWidget->palette();  // the status bar keeps the usual colours
   normal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
   normal.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
@@ -332,6 +338,7 @@ void QtToolkit::Impl::buildToolWindows() {
       },
       [this](const QString& characters) { showMessage(RefusedCharactersMessage(characters)); });
   editor->setObjectName(QStringLiteral("TDMemo"));
+  editor->setAccessibleName(QStringLiteral("Translation file"));
   editor->setFont(FixedPitchFont(13));
   editor->setLineWrapMode(QPlainTextEdit::NoWrap);
   editor->setWordWrapMode(QTextOption::NoWrap);
@@ -340,22 +347,24 @@ void QtToolkit::Impl::buildToolWindows() {
 
   // List Data: the program lays out the two lists.
   FormWidget* cm = makeForm(FormId::cmForm, Qt::Tool, toolFrame);
-  auto makeList = [this](QWidget* parent, const char* name, ControlId id) {
+  auto makeList = [this](QWidget* parent, const char* name, ControlId id, const QString& spoken) {
     auto* list = new ListWidget(parent, [this, id] {
       if (sink && !mainClosed) sink->listClick(id);
     });
     list->setObjectName(QLatin1String(name));
+    list->setAccessibleName(spoken);
     list->setFont(FixedPitchFont(12));
     list->lines()->setRowHeight(14);
     return list;
   };
-  bList = std::make_unique<QtListBox>(makeList(cm, "bList", ControlId::bList));
-  pList = std::make_unique<QtListBox>(makeList(cm, "pList", ControlId::pList));
+  bList = std::make_unique<QtListBox>(makeList(cm, "bList", ControlId::bList, QStringLiteral("Blocks")));
+  pList = std::make_unique<QtListBox>(makeList(cm, "pList", ControlId::pList, QStringLiteral("Strings")));
 
   // Kana Text and Current Kana Dump: one word-wrapping memo each, filling the window.
   auto makeKanaMemo = [](FormWidget* window, const char* name, bool readOnly) {
     auto* memo = new KanaMemoEdit(window);
     memo->setObjectName(QLatin1String(name));
+    memo->setAccessibleName(readOnly ? QStringLiteral("Original text") : QStringLiteral("Kana dump"));
     memo->setFont(KanaFont());
     memo->setReadOnly(readOnly);
     // The original text shown in Kana Text is the translator's to select and copy, with the

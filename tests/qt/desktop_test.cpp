@@ -1,5 +1,6 @@
 // The editor as a desktop user meets it: sharp zoom at any device pixel ratio, readable status
 // panels, files dropped on the window, settings kept in a file, the Help menu.
+#include <QAccessible>
 #include <QDir>
 #include <QLabel>
 #include <QMimeData>
@@ -139,6 +140,56 @@ TEST_F(DemoDesktop, StatusPanelsShowTheirWholeTextOnHover) {
   ui.statusBar().setPanelText(1, "Control Codes: Visible | VWF: Inactive");
   EXPECT_TRUE(Panel(main, 1)->text().endsWith(QChar(0x2026)) || ShownWhole(Panel(main, 1)));
   EXPECT_EQ(Panel(main, 1)->toolTip(), QStringLiteral("Control Codes: Visible | VWF: Inactive"));
+}
+
+// What a screen reader says of the editor's pictures, lists and panels: each has a name, a
+// string's line tells its state and findings, and a panel cut short is read whole.
+TEST_F(DemoDesktop, ScreenReadersHearWhatTheEyeSees) {
+  ASSERT_TRUE(open());
+  const auto spoken = [](QObject* object, QAccessible::Text what) {
+    QAccessibleInterface* a = object ? QAccessible::queryAccessibleInterface(object) : nullptr;
+    return a ? a->text(what).toStdString() : std::string("(none)");
+  };
+  const struct {
+    FormId form;
+    const char* control;
+    const char* name;
+  } named[] = {
+      {FormId::myForm, "Video", "Text boxes"},
+      {FormId::myForm, "StatusBar1", "Status"},
+      {FormId::cmForm, "bList", "Blocks"},
+      {FormId::cmForm, "pList", "Strings"},
+      {FormId::TxtForm, "TDMemo", "Translation file"},
+      {FormId::KanaForm, "kanaEdit", "Original text"},
+      {FormId::viewKana, "kanaMemo", "Kana dump"},
+  };
+  for (const auto& c : named)
+    EXPECT_EQ(spoken(control<QWidget>(c.form, c.control), QAccessible::Name), c.name) << c.control;
+
+  clickLine("pList", 3);  // its translation has a line too wide for the box
+  auto* strings = control<QAbstractItemView>(FormId::cmForm, "pList");
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(strings);
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(list->tableInterface(), nullptr);
+  for (int row : {0, 3}) {
+    QAccessibleInterface* line = list->tableInterface()->cellAt(row, 0);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(QAccessible::Description),
+              strings->model()->index(row, 0).data(Qt::ToolTipRole).toString());
+  }
+  EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Description),
+            QStringLiteral("Translated"));
+  EXPECT_TRUE(list->tableInterface()
+                  ->cellAt(3, 0)
+                  ->text(QAccessible::Description)
+                  .startsWith(QStringLiteral("line 2")));
+
+  QWidget* main = form(FormId::myForm);
+  const std::string whole = "Control Codes: Visible | VWF: Inactive | " + std::string(80, 'x');
+  ui.statusBar().setPanelText(1, whole);
+  ASSERT_NE(Panel(main, 1)->text().toStdString(), whole);  // cut short where it is shown
+  EXPECT_EQ(spoken(Panel(main, 1), QAccessible::Name), whole);
+  EXPECT_EQ(spoken(Panel(main, 2), QAccessible::Name), ui.statusBar().panelText(2));
 }
 
 TEST_F(EditorFixture, FilesDroppedOnTheMainWindowReachTheProgramInOrder) {
