@@ -282,6 +282,9 @@ int RunDemo(const std::vector<std::string>& args) {
                        "--header writes the ROM image with a 512-byte copier header.\n"))
     return *done;
   if (parsed.positional.size() != 1) return UsageError(kDemo, "expected one folder");
+  // An empty name (a script's unset variable) is no folder: it would put the set, Dumps included,
+  // into the current folder over its files.
+  if (parsed.positional[0].empty()) return UsageError(kDemo, "the folder's name is empty");
   const std::filesystem::path dir = parsed.positional[0];
   const uint32_t header = parsed.has("--header") ? 0x200 : 0;
 

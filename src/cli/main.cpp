@@ -273,11 +273,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   // The help lists every command, ts2tool-qt's too: ts2tool hands it over, and says so when it
   // cannot rather than list only half of them.
-  if (args.empty()) {
-    if (const std::string failed = HandOver(); !failed.empty()) return Fail(kExitUsage, failed);
-    PrintHelp();
-    return kExitUsage;
-  }
+  if (args.empty())  // wrong usage, told in one line as every error is; --help prints the list
+    return Fail(kExitUsage,
+                "no command given (usage: ts2tool COMMAND [ARGS...]; ts2tool --help lists the commands)");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     if (const std::string failed = HandOver(); !failed.empty()) return Fail(kExitUsage, failed);
     PrintHelp();

@@ -18,8 +18,10 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
     const char* args;
     int status;
   } cases[] = {
+      {"", 2},
       {"frob", 2},
       {"demo", 2},
+      {"demo ''", 2},  // not the current folder, whose Dumps it would overwrite
       {"info", 2},
       {"info missing.sfc", 1},
       {"decompress demo.sfc zz", 2},
@@ -295,7 +297,6 @@ TEST(ToolUsage, AloneItSaysWhyItCannotHandOver) {
     bool unrunnable;     // a ts2tool-qt beside it that is not executable
     const char* reason;  // the end of the line; nullptr: not a hand-over
   } cases[] = {
-      {"", false, "/ts2tool-qt): No such file or directory\n"},
       {"--help", false, "/ts2tool-qt): No such file or directory\n"},
       {"help", false, "/ts2tool-qt): No such file or directory\n"},
       {"font demo.sfc -o out.png", false, "/ts2tool-qt): No such file or directory\n"},
