@@ -101,7 +101,8 @@ int RunRender(const std::vector<std::string>& args) {
   if (!WriteBitmap(form.gBitmap, *out, png)) return CannotWrite(kExitBadInput, *out);
   // As in the editor, the lower box keeps what was drawn there before: said, so that a picture
   // kept on its own is not taken for this string's translation.
-  if (form.gSectionLine == -1 && !form.gTextPath.empty())
+  // A block without a file has no translation: its lower box was never drawn.
+  if (form.gSectionLine == -1 && !form.gTextPath.empty() && FileExists(form.gTextPath))
     Fail(kExitOk, Format("note: string %d has no section in %s; the lower box shows what was drawn "
                          "there before (string 0's translation, if it has one)",
                          form.gCurString, ExtractFileName(form.gTextPath).c_str()));

@@ -77,6 +77,7 @@ TEST_F(DisplayCommand, RenderWritesTheEditorsBitmap) {
   px = Render("--dumps empty");
   EXPECT_EQ(At(px, 9, 8), 0x8430);
   EXPECT_EQ(At(px, 9, 136), 0x0000);
+  EXPECT_EQ(RunTool(dir, "render game.sfc game.txt --dumps empty --string 1 -o out.png").err, "");  // no note
   EXPECT_TRUE(fs::is_empty(dir.path() / "empty"));
   EXPECT_FALSE(fs::exists(dir.path() / "Dumps"));
 
