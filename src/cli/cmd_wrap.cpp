@@ -92,7 +92,6 @@ int RunWrap(const std::vector<std::string>& args) {
       const int added = static_cast<int>(bodyEnd - 1) - (end - first);
       if (w.changed) {
         bodies.push_back({n, std::vector<std::string>(w.lines.begin() + 1, w.lines.begin() + bodyEnd), 0});
-        breaks += static_cast<size_t>(w.breaks);
       }
       if (w.changed || !w.unbreakable.empty()) results.push_back({n, std::move(w), bodyEnd, added});
     }
@@ -131,6 +130,11 @@ int RunWrap(const std::vector<std::string>& args) {
         failed = true;
         continue;
       }
+      // Counted once written, of the strings whose sections the file now holds changed.
+      for (const Result& r : results)
+        if (r.wrapped.changed &&
+            std::find(replaced.changed.begin(), replaced.changed.end(), r.string) != replaced.changed.end())
+          breaks += static_cast<size_t>(r.wrapped.breaks);
       strings += replaced.changed.size();
       ++files;
     }

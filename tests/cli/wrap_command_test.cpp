@@ -36,6 +36,16 @@ TEST_F(WrapDemo, BreaksTooWideLinesAtSpacesAndNamesWordsWiderThanTheBox) {
   EXPECT_EQ(r.out, changed + "1 line break would be added in 1 string of 1 file\n");
   EXPECT_EQ(ReadFileText(file), original);
 
+  // A file that cannot be written stays as it was, and the summary counts nothing as added.
+  const std::string padded = original + "// " + std::string(2000, '-') + "\r\n";  // past the 1 KiB limit
+  dir.write("Dumps/000A0000.txt", padded);
+  r = RunProgram("/bin/sh", dir,
+                 "-c \"trap '' XFSZ; ulimit -f 1; exec '" TS2_TOOL_PATH "' wrap demo.sfc demo.txt\"");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "0 line breaks added in 0 strings of 0 files\n");
+  EXPECT_EQ(ReadFileText(file), padded);
+  dir.write("Dumps/000A0000.txt", original);
+
   r = RunTool(dir, "wrap demo.sfc demo.txt --block CA0000");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, changed + "1 line break added in 1 string of 1 file\n");
