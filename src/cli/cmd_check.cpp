@@ -55,6 +55,8 @@ constexpr char kCheckHelp[] =
     "  - an empty first or last text line (an extra line break in the string; a section whose\n"
     "    lines are all empty counts as not translated yet);\n"
     "  - a .STRING line inside another section (that section's .ENDS is missing or broken);\n"
+    "  - a text line after the first that begins \".ENDS\" in any case (\".ends here\", \".ENDSx\"):\n"
+    "    the string's bytes end before it;\n"
     "  - a string the editor shows another section for: one whose header begins with its own\n"
     "    (.STRING 10 for string 1) comes first, or it has none of its own;\n"
     "  - a line that fits only with a short player's name: [PLAYER] is measured as N characters\n"

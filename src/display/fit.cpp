@@ -18,6 +18,7 @@ const char* Word(LintKind kind) {
     case LintKind::kLineCut: return "cut";
     case LintKind::kEmptyEdge: return "empty";
     case LintKind::kRunOn: return "no .ENDS";
+    case LintKind::kEndsEarly: return ".ENDS";
     case LintKind::kPlayerName: return "name";
     case LintKind::kUnknownWord: return "spelling";
     case LintKind::kGlossary: return "term";

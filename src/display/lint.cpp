@@ -88,6 +88,7 @@ class Linter {
             Format("line is longer than %zu characters: the rest is dropped", kLineBufferChars));
     checkEmptyEdges();
     checkRunOn();
+    checkEndsEarly();
     for (size_t i = 0; i < trace_.bytes.size(); ++i) checkBytes(i);
     flushBlank();
     draw();
@@ -130,6 +131,18 @@ class Linter {
           Format("%s has no .ENDS before .STRING %ld", name.c_str(), inside[0].number));
       return;  // the first one is where the closing line belongs
     }
+  }
+
+  // The encoder ends the string before a text line that begins ".ENDS" in any letter case (".ends
+  // here", ".Endspiel"), though the section runs on to its closing line: what follows is not in
+  // the game. The first text line is always read.
+  void checkEndsEarly() {
+    size_t textEnd = lines_.size();
+    if (textEnd >= 2 && IsClosingLine(lines_[textEnd - 1])) --textEnd;
+    const auto at = static_cast<size_t>(trace_.endLine);
+    if (at >= 2 && at < textEnd && StartsWithNoCase(lines_[at], kClosingLine))
+      add(LintKind::kEndsEarly, {trace_.endLine, 1},
+          "line begins \".ENDS\": the string ends before it, and this line and the rest are not in the game");
   }
 
   // Bytes that are not what the text seems to say.

@@ -21,6 +21,8 @@ enum class LintKind {
   kLineCut,       // a line longer than the encoder reads
   kEmptyEdge,     // an empty first or last text line: an extra line break in the string
   kRunOn,         // a section header inside the body: this section's closing line is missing
+  kEndsEarly,     // a text line the encoder takes for the closing line (".ends here"): the
+                  // string ends before it
   kPlayerName,    // a line that fits only with a player's name shorter than the longest
   kUnknownWord,   // a word the spelling dictionary does not know (display/spelling.h): not an
                   // overflow, so never the fit panel's first finding

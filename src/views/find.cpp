@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 
+#include "core/fileutil.h"
 #include "display/encode.h"
 #include "script/textfile.h"
 #include "views/sections.h"
@@ -214,16 +215,19 @@ Replaced ReplaceInTranslation(std::string_view text, uint32_t strings, const Tex
       }
       now.append(was.substr(std::min(from, was.size())));
       // A replacement with a line break makes several lines of it.
+      // A line beginning ".ENDS" in any case ends the string's bytes there, when the encoder reads it.
+      const auto endsLike = [](std::string_view piece) { return StartsWithNoCase(piece, kClosingLine); };
       bool ends = false;
-      size_t headers = 0;
+      size_t headers = 0, endsLikeLines = 0;
       for (size_t start = 0; start <= now.size();) {
         const size_t stop = std::min(now.find_first_of("\r\n", start), now.size());
         const std::string_view piece = std::string_view(now).substr(start, stop - start);
         ends = ends || IsSectionEnd(piece);
         headers += SectionHeadersOn(piece).size();
+        endsLikeLines += endsLike(piece) ? 1 : 0;
         start = stop + 1;
       }
-      if (ends || headers > SectionHeadersOn(was).size()) {
+      if (ends || headers > SectionHeadersOn(was).size() || endsLikeLines > (endsLike(was) ? 1u : 0u)) {
         r.breaksSections = line;
         break;
       }

@@ -10,6 +10,7 @@
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/utf8.h"
+#include "display/encode.h"
 #include "script/textfile.h"
 #include "views/original.h"
 #include "views/sections.h"
@@ -91,6 +92,12 @@ BodyText ToBodyLines(const std::string& str) {
   for (size_t k = 0; k < lines.size(); ++k) {
     if (IsSectionEnd(lines[k])) {
       out.error = Format("line %zu of the translation reads .ENDS, which would end the section there", k + 1);
+      return out;
+    }
+    // Read after the first line, one beginning ".ENDS" in any case ends the string's bytes there.
+    if (k > 0 && StartsWithNoCase(lines[k], kClosingLine)) {
+      out.error =
+          Format("line %zu of the translation begins with .ENDS, which would end the string there", k + 1);
       return out;
     }
     if (!SectionHeadersOn(lines[k]).empty()) {

@@ -68,6 +68,8 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
   const std::string findings =
       "team/000A0000.txt:2: string 0, line 1 (file line 2): column 1: "
       "empty line at the start: the string gets an extra line break\n"
+      "team/000A0000.txt:7: string 1, line 2 (file line 7): column 1: line begins \".ENDS\": the string "
+      "ends before it, and this line and the rest are not in the game\n"
       "team/000A0000.txt:8: string 1, line 3 (file line 8): column 1: "
       "section 1 has no .ENDS before .STRING 2\n";
   ToolRun r = RunTool(dir, "check demo.sfc demo.txt --dumps team");
@@ -76,9 +78,9 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
             findings +
                 "team/000A0000.txt:12: string 3, line 1 (file line 12): column 1: fits only if the name has "
                 "at most 7 characters\n"
-                "3 findings in 1 file (5 strings checked)\n");
+                "4 findings in 1 file (5 strings checked)\n");
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 7");
-  EXPECT_EQ(r.out, findings + "2 findings in 1 file (5 strings checked)\n");
+  EXPECT_EQ(r.out, findings + "3 findings in 1 file (5 strings checked)\n");
   // The editor shows a string the first section whose header begins with its own.
   fs::create_directory(dir.path() / "order");
   dir.write("order/000A0000.txt",

@@ -140,6 +140,8 @@ TEST(Lint, PlayerNameMeasuredAtItsLongest) {
 }
 
 TEST(Lint, SectionShape) {
+  const std::string kEndsEarly =
+      "line begins \".ENDS\": the string ends before it, and this line and the rest are not in the game";
   const struct {
     Lines section;
     Findings expected;
@@ -156,7 +158,12 @@ TEST(Lint, SectionShape) {
       // The closing line missing, or broken by typing after it: the next header is swallowed.
       {{".STRING 2", "text", ".STRING 3", "more", ".ENDS"}, {"2:1 section 2 has no .ENDS before .STRING 3"}},
       {{".STRING 2", "text", ".ENDS x", "", ".string 3", "more", ".ENDS"},
-       {"4:1 section 2 has no .ENDS before .STRING 3"}},
+       {"2:1 " + kEndsEarly, "4:1 section 2 has no .ENDS before .STRING 3"}},
+      // The encoder's end of a string: a text line beginning ".ENDS" in any case, but the first.
+      {Section({"Hello", ".ends is here", "more"}), {"2:1 " + kEndsEarly}},
+      {Section({"Hello", ".Endspiel"}), {"2:1 " + kEndsEarly}},
+      {Section({".ends first", "more"}), {}},
+      {Section({"Hello", " .ends"}), {}},  // a blank before it: text
       {{".STRING 2", "text", "see .STRING 10, .STRING 11"}, {"2:5 section 2 has no .ENDS before .STRING 10"}},
       {{".STRING 2", "text", " .ENDS\t"}, {}},
       {{".STRING 2", "// .STRING #", ".STRING 03", ".ENDS"}, {}},

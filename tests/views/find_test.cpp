@@ -159,7 +159,9 @@ TEST(ReplaceInTranslation, NamesALineThatWouldReadAsAHeaderOrAnEnd) {
       {file, "Bienvenue", "Hello", -1},
       {file, "Bienvenue", "Voir .STRING 1", 1},
       {file, "Bienvenue", ".ENDS", 1},
-      {file, "Bienvenue", "a\r\n.ENDS", 1},  // a line break makes two lines of it
+      {file, "Bienvenue", "a\r\n.ENDS", 1},                       // a line break makes two lines of it
+      {file, "Bienvenue", ".ends is here", 1},                    // the encoder ends the string at it
+      {".STRING 0\r\nHi\r\n.Ends x\r\n.ENDS\r\n", "x", "y", -1},  // it did already
       {".STRING 0\r\nab\rx\n.ENDS\r\n", "x", "", -1},
   };
   for (const auto& c : cases) {

@@ -226,6 +226,8 @@ TEST_F(PoExchange, OneWrongEntryPlansNothing) {
        "6: the translation holds '\xE4\xB8\x96' (U+4E16), which translation files cannot hold"},
       {Translation("001A8000.txt", 1, "a\n .ENDS", 7),
        "7: line 2 of the translation reads .ENDS, which would end"},
+      {Translation("001A8000.txt", 1, "a\n.ends here", 7),
+       "7: line 2 of the translation begins with .ENDS, which would end the string there"},
       {Translation("001A8000.txt", 1, "see .STRING 3", 7),
        "7: line 1 of the translation holds a section header"},
       {Translation("001A8000.txt", 1, "bell\a", 7), "7: the translation holds the control character U+0007"},
