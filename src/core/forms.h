@@ -81,7 +81,9 @@ class TmyForm : public Ts2Main {
   void OpenBinaryTextData1Click(TObject Sender);
   void SaveRomFile1Click(TObject Sender);
   void Exit1Click(TObject Sender);
-  void FormClose();
+  // False when the window is to stay open: what the user chose to keep could be neither saved
+  // nor kept in a copy (a full disk), and the program's end would drop it.
+  bool FormClose();
   // Open ROM with a file named on the command line instead of the dialog; the data file too
   // when one is given. Returns false when the ROM was not loaded.
   bool OpenRomFile(const std::string& path, const std::string& dataFile = "");
@@ -348,7 +350,7 @@ class Program : public EventSink {
 
   // EventSink
   void menuCommand(MenuId item) override;
-  void formClose() override;
+  bool formClose() override;
   bool keyDown(FormId form, int key, ShiftState shift) override;
   bool editorKeyDown(int key, ShiftState shift) override;
   void formResize(FormId form) override;

@@ -237,8 +237,8 @@ void Program::menuCommand(MenuId item) {
   myForm.RunMenuCommand(item);
 }
 
-void Program::formClose() {
-  if (!myForm.closed) myForm.FormClose();
+bool Program::formClose() {
+  return myForm.closed || myForm.FormClose();
 }
 
 bool Program::keyDown(FormId form, int key, ShiftState shift) {

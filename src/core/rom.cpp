@@ -315,26 +315,39 @@ void TmyForm::Exit1Click(TObject /*Sender*/) {
   ui.window(FormId::myForm).close();
 }
 
-void TmyForm::FormClose() {
-  if (closed) return;
+bool TmyForm::FormClose() {
+  if (closed) return true;
   closed = true;
   SaveSession();
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);
-  // The close cannot be cancelled: what the user asked to keep and could not be saved (no block
-  // chosen yet, a failed write) goes to a recovery copy instead of being dropped.
+  // What the user asked to keep and could not be saved (no block chosen yet, a failed write)
+  // goes to a recovery copy instead of being dropped. When not even a copy can be written (a full
+  // disk), the window stays open rather than drop it: the close cannot be cancelled otherwise.
+  const auto stayOpen = [this](const std::string& what) {
+    closed = false;
+    ui.message("The editor stays open, so that the " + what +
+               " is not lost. Make room on the disk and save it, then close again; or close again and answer "
+               "No to close without it.");
+    return false;
+  };
   if (editor.modified()) {
     // Dropped on the user's word, or kept elsewhere: the autosaved copy goes. When neither the
-    // save nor a recovery copy could be written, it stays, to be offered by the next run.
-    if (!ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified..."))
+    // save nor a recovery copy could be written, an autosaved copy of this very text stays, to be
+    // offered by the next run.
+    if (!ui.question("TEXT data not saved. Do you wish to save it?", "TEXT File Modified...")) {
       program.autosave().Discard();
-    else if (SaveTextOrKeepCopy(false) == KeepOutcome::Kept)
+    } else if (SaveTextOrKeepCopy(false) == KeepOutcome::Kept) {
       lastCopyTemporary ? program.autosave().Leave() : program.autosave().Discard();
+    } else if (!program.autosave().KeepsCurrentText()) {
+      return stayOpen("unsaved text");
+    }
   } else {
     program.autosave().Settle();
   }
   if (gROMModified && ui.question(kAskSaveRom, kAskSaveRomCaption)) {
     SaveRomFile1Click(kNoSender);
-    if (gROMModified && gROM) KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image");
+    if (gROMModified && gROM && !KeepRecoveryCopy(gROMPath, romAlloc.get(), gROMSize, "ROM image"))
+      return stayOpen("changed ROM image");
   }
   ReleaseRomImage(*this);
   gWRAM.reset();
@@ -352,6 +365,7 @@ void TmyForm::FormClose() {
   gMainReady = 0;
   gBitmap.pixels.clear();
   gBitmap.pixels.shrink_to_fit();
+  return true;
 }
 
 }  // namespace ts2

@@ -324,7 +324,9 @@ class EventSink {
  public:
   virtual ~EventSink() = default;
   virtual void menuCommand(MenuId item) = 0;  // only for enabled items
-  virtual void formClose() = 0;               // the main window is closing; runs once
+  // The main window is closing; false when it stays open (the program refused: what could not be
+  // saved could not be kept either). Runs once when it closes.
+  virtual bool formClose() = 0;
   // A key pressed while a window (or one of its controls) has the focus. The main window
   // previews its keys; a false return discards the key before the focused control sees it.
   virtual bool keyDown(FormId form, int key, ShiftState shift) = 0;

@@ -50,8 +50,12 @@ void HWindow::close() {
   }
   if (closed) return;
   closed = true;
+  const bool wasVisible = visible_;
   visible_ = false;
-  if (EventSink* sink = toolkit_->sink()) sink->formClose();
+  if (EventSink* sink = toolkit_->sink(); sink && !sink->formClose()) {  // the program keeps it open
+    closed = false;
+    visible_ = wasVisible;
+  }
 }
 
 // ---- HRichEdit ----

@@ -185,7 +185,9 @@ struct QtToolkit::Impl {
   // than hiding behind an overflow button. Arranges the rows for that width.
   int menuBarHeight(int width);
   void layoutMain();
-  void closeMain();  // runs the program's close once, hides every window and ends the loop
+  // Runs the program's close once, hides every window and ends the loop; false when the program
+  // keeps the window open.
+  bool closeMain();
   void menuTriggered(MenuId item);
   QWidget* dialogParent() const;
   void showMessage(const std::string& text);  // the toolkit's message box (or its scripted answer)

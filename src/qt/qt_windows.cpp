@@ -38,7 +38,7 @@ void FormWidget::sendPendingResize() {
 }
 
 void FormWidget::closeEvent(QCloseEvent* event) {
-  if (id_ == FormId::myForm) toolkit_.closeMain();
+  if (id_ == FormId::myForm && !toolkit_.closeMain()) return event->ignore();
   event->accept();
 }
 
@@ -429,13 +429,17 @@ void QtToolkit::Impl::buildToolWindows() {
     if (w && w->layout) w->layout();
 }
 
-void QtToolkit::Impl::closeMain() {
-  if (closing) return;
+bool QtToolkit::Impl::closeMain() {
+  if (closing) return true;
   closing = true;
-  if (sink) sink->formClose();
+  if (sink && !sink->formClose()) {
+    closing = false;
+    return false;
+  }
   mainClosed = true;
   for (FormWidget* w : forms) w->hide();
   QCoreApplication::quit();
+  return true;
 }
 
 QWidget* QtToolkit::Impl::dialogParent() const {

@@ -403,6 +403,13 @@ void Autosave::Settle() {
   Discard();
 }
 
+bool Autosave::KeepsCurrentText() const {
+  const TmyForm& f = program.myForm;
+  if (written_.empty() || written_ != f.gTextPath) return false;
+  return HashBytes(AsBytes(EditorTextToFileBytes(program.ui.richEdit(ControlId::TDMemo).text()))) ==
+         writtenHash_;
+}
+
 void Autosave::Discard() {
   if (written_.empty()) return;
   const std::string folder = Folder();

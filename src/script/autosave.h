@@ -110,6 +110,8 @@ class Autosave {
   // The editor's unsaved text was dropped on the user's word, or kept elsewhere (saved, a
   // recovery copy): its copy goes even though the editor still marks it modified.
   void Discard();
+  // Whether this run's copy holds the Text Editor's text as it is now, for the next run to offer.
+  bool KeepsCurrentText() const;
   // The Text Editor shows the current block's file: a copy an earlier run left for it is offered
   // (restore it, keep it as a recovery copy beside the file, or discard it). OfferLater asks once
   // the command under way has ended (Open ROM shows the first block twice). Only a file as it was

@@ -201,6 +201,60 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
   }
 }
 
+// Yes at close to keeping what can be neither saved nor copied anywhere (its folder takes no new
+// file, there is no temporary folder, no autosaved copy of it): the window stays open with all of
+// it, rather than the program's end dropping it. Closed again, a Yes that can save closes; a No
+// closes without it.
+TEST(Close, StaysOpenRatherThanDropWhatCannotBeKept) {
+  const struct {
+    bool text;  // else the ROM image
+    bool saveLater;
+  } cases[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+  for (const auto& c : cases) {
+    const std::string what = c.text ? "unsaved text" : "changed ROM image";
+    SCOPED_TRACE(what + (c.saveLater ? ", saved later" : ", dropped later"));
+    LoadedProgram lp({{kA, 1}});
+    TmyForm& f = lp.form();
+    lp.select(0);
+    test::TempDir temp;
+    test::ScopedTmpDir tmpdir(temp.file("missing"));
+    const std::string path = c.text ? f.gTextPath : lp.romPath;
+    const std::string before = ReadFileText(path);
+    if (c.text) {
+      lp.editor().type("kept line\n");
+    } else {
+      f.gROM[0x20] = 0x5A;
+      f.gROMModified = 1;
+    }
+    {
+      ImmutableFolder frozen(c.text ? fs::path(f.gDumpDir) : lp.dir.path());
+      if (!frozen.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+      lp.p.ui.script.questionAnswers = {true};
+      f.RunMenuCommand(MenuId::Exit1);
+      EXPECT_FALSE(f.closed);
+      EXPECT_FALSE(lp.p.ui.win(FormId::myForm).closed);
+      EXPECT_TRUE(Said(lp, "The editor stays open, so that the " + what +
+                               " is not lost. Make room on the disk and save it, then close again; or close "
+                               "again and answer No to close without it."));
+      EXPECT_EQ(ReadFileText(path), before);
+      EXPECT_NE(f.gROM, nullptr);
+      EXPECT_TRUE(c.text ? lp.editor().modified() : f.gROMModified != 0);
+    }
+    lp.p.ui.script.questionAnswers = {c.saveLater};
+    f.RunMenuCommand(MenuId::Exit1);
+    EXPECT_TRUE(f.closed);
+    EXPECT_TRUE(lp.p.ui.win(FormId::myForm).closed);
+    const std::string after = ReadFileText(path);
+    if (!c.saveLater) {
+      EXPECT_EQ(after, before);
+    } else if (c.text) {
+      EXPECT_NE(after.find("kept line"), std::string::npos);
+    } else {
+      EXPECT_EQ(static_cast<uint8_t>(after.at(0x20)), 0x5A);
+    }
+  }
+}
+
 // Two programs saving one file at the same moment (two editors, or the editor and a batch run of
 // ts2tool writing its ROM): every save succeeds and the file is always one of them whole, never
 // a mix of both or a cut one.

@@ -98,9 +98,11 @@ struct RecordingSink : EventSink {
     if (onCommand) return onCommand(item);
     if (next) next->menuCommand(item);
   }
-  void formClose() override {
+  std::function<bool()> onClose;  // decides instead of the program whether the window closes
+  bool formClose() override {
     ++closes;
-    if (next) next->formClose();
+    if (onClose) return onClose();
+    return !next || next->formClose();
   }
   bool keyDown(FormId form, int key, ShiftState shift) override {
     if (key != VK_SHIFT && key != VK_CONTROL && key != 0x12) keys.push_back({form, key, shift});

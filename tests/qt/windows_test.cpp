@@ -89,6 +89,22 @@ TEST_F(EditorFixture, ClosingTheMainWindowRunsTheCloseOnce) {
     EXPECT_FALSE(ui.window(static_cast<FormId>(i)).visible());
 }
 
+// The program may keep the window open (what it was asked to keep could not be kept): the close
+// is refused, every window stays, and a later close runs the program's close again.
+TEST_F(ToolkitFixture, AMainWindowThatTheProgramKeepsOpenStays) {
+  showAndActivate();
+  sink.onClose = [] { return false; };
+  EXPECT_FALSE(form(FormId::myForm)->close());  // as the user closes it
+  ui.window(FormId::myForm).close();            // as Exit does
+  EXPECT_EQ(sink.closes, 2);
+  EXPECT_TRUE(form(FormId::myForm)->isVisible());
+  EXPECT_TRUE(ui.window(FormId::TxtForm).visible());
+  sink.onClose = [] { return true; };
+  EXPECT_TRUE(form(FormId::myForm)->close());
+  EXPECT_EQ(sink.closes, 3);
+  EXPECT_FALSE(form(FormId::myForm)->isVisible());
+}
+
 TEST_F(ToolkitFixture, StayOnTopKeepsAWindowShownOrHidden) {
   showAndActivate();
   for (FormId id : FormIds{FormId::TxtForm, FormId::KanaForm}) {
