@@ -122,6 +122,60 @@ bool WriteAll(int fd, const void* data, size_t size) {
   return true;
 }
 
+// Writes all of `size` bytes to `fd` from its offset `at` on; false on the first error.
+bool WriteAllAt(int fd, const void* data, size_t size, off_t at) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, p + done, size - done, at + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Replaces the bytes of the existing file `target` where it is, for a folder that takes no new
+// file although the file itself may be written (a team's shared folder): what a plain save does.
+// Should the write fail part-way (a full disk, a size limit), the old bytes are put back. False
+// with errno 0 when the file cannot be opened for it (the caller's own error stands), or with the
+// write's errno and `error` set.
+bool WriteInPlace(const std::string& target, const void* data, size_t size, std::string* error,
+                  FileIdentity* written) {
+  const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    errno = 0;
+    return false;
+  }
+  std::string old(static_cast<size_t>(st.st_size), '\0');
+  for (size_t done = 0; done < old.size();) {
+    const ssize_t n = ::pread(fd, old.data() + done, old.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ::close(fd);
+      errno = 0;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (WriteAllAt(fd, data, size, 0) && ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0) {
+    if (written) IdentityOf(fd, *written);
+    ::close(fd);
+    return true;
+  }
+  const int e = errno;
+  const bool restored = WriteAllAt(fd, old.data(), old.size(), 0) &&
+                        ::ftruncate(fd, static_cast<off_t>(old.size())) == 0 && ::fsync(fd) == 0;
+  ::close(fd);
+  if (error)
+    *error = "cannot write " + target + " in place (its folder takes no new file): " + std::strerror(e) +
+             (restored ? "" : "; its old bytes could not all be put back");
+  errno = e;
+  return false;
+}
+
 // Opens the temporary file `temp` to write it from the start, as its only writer. Saves of one
 // file at the same moment (two editors, the editor and ts2tool) take turns on it: a save waits
 // for the one writing it (kLockWaitMs at most), and a file that is no longer at `temp` once it is
@@ -326,7 +380,15 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
     errno = e;  // the caller's own message may give the reason too
     return false;
   };
-  if (fd < 0) return fail("cannot create " + temp);
+  if (fd < 0) {
+    const int e = errno;
+    if (e == EACCES || e == EPERM) {
+      if (WriteInPlace(*target, data, size, error, written)) return true;
+      if (errno != 0) return false;
+    }
+    errno = e;
+    return fail("cannot create " + temp);
+  }
   if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) return fail("cannot write " + temp);
   // Keep the owner, group and permissions of the file being replaced: the owner only when this
   // user may give a file away (root), the group when this user is in it. The bits are set after,

@@ -62,7 +62,8 @@ bool IsWriteProtected(const std::string& path);
 // the file is always one of them whole. A file this user may not write to (IsWriteProtected) is
 // not replaced; the new file keeps the old one's owner and group where the system lets it. On
 // failure nothing is replaced, the temporary file is removed, `error` says what failed and errno
-// why.
+// why. In a folder that takes no new file, a file this user may write is written in place (its
+// old bytes put back when that fails), as a plain save would.
 // `written` (when given) receives the identity of the file written, taken from the file itself,
 // so that another program's write just after the save is not taken for the save's own.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr,

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -47,11 +49,12 @@ void WriteAsAnotherProgram(const std::string& path, const std::string& bytes, Ch
   if (written != path) fs::rename(written, path);
 }
 
-// A folder in which nothing can be created, removed or renamed, for every user: the immutable
-// flag binds a privileged user, where permission bits would not. Cleared again on destruction.
+// A folder in which nothing can be created, removed or renamed (its files can still be written),
+// or a file that cannot be written, for every user: the immutable flag binds a privileged user,
+// where permission bits would not. Cleared again on destruction.
 class ImmutableFolder {
  public:
-  explicit ImmutableFolder(const fs::path& dir) : fd_(::open(dir.c_str(), O_RDONLY | O_DIRECTORY)) {
+  explicit ImmutableFolder(const fs::path& dir) : fd_(::open(dir.c_str(), O_RDONLY)) {
     int flags = 0;
     ok_ = fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0 &&
           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0);
@@ -182,10 +185,11 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
     fs::create_symlink(repo / "001A8000.txt", link);
     lp.editor().type("kept\n");
     const std::string text = EditorTextToFileBytes(lp.editor().text());
-    std::optional<ImmutableFolder> frozen;
+    std::optional<ImmutableFolder> frozen, frozenFile;
     if (folderTakesNothing) {
       frozen.emplace(repo);
-      if (!frozen->ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+      frozenFile.emplace(repo / "001A8000.txt");  // else it is written in place
+      if (!frozen->ok() || !frozenFile->ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
     } else {
       fs::create_directory(repo / "001A8000.txt.tmp~");  // the save's temporary file cannot be made
     }
@@ -194,6 +198,7 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
     const std::string copy =
         folderTakesNothing ? temp.file("001A8000.txt.unsaved") : (repo / "001A8000.txt.unsaved").string();
     frozen.reset();
+    frozenFile.reset();
     EXPECT_EQ(ReadFileText(copy), text);
     EXPECT_TRUE(Said(lp, "The text could not be saved, so it was kept in \"" + copy + "\"." +
                              (folderTakesNothing ? test::kTemporaryFolder : "")));
@@ -201,10 +206,52 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
   }
 }
 
-// Yes at close to keeping what can be neither saved nor copied anywhere (its folder takes no new
-// file, there is no temporary folder, no autosaved copy of it): the window stays open with all of
-// it, rather than the program's end dropping it. Closed again, a Yes that can save closes; a No
-// closes without it.
+// A folder that takes no new file while its files may be written (a team's shared folder, owned by
+// another user): saves write the file in place, as a plain save would, and a write that fails
+// part-way puts the old bytes back.
+TEST(SaveInPlace, AFolderThatTakesNoNewFileHasItsFilesWrittenWhereTheyAre) {
+  LoadedProgram lp({{kA, 1}});
+  TmyForm& f = lp.form();
+  lp.select(0);
+  lp.editor().type("kept line\n");
+  f.gROM[0x20] = 0x5A;
+  f.gROMModified = 1;
+  const std::string text = EditorTextToFileBytes(lp.editor().text());
+  const std::vector<fs::path> before = {fs::directory_iterator(lp.dir.path()), fs::directory_iterator()};
+  {
+    ImmutableFolder frozen(lp.dir.path()), frozenDumps(f.gDumpDir);
+    if (!frozen.ok() || !frozenDumps.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+    f.RunMenuCommand(MenuId::SaveTextFile1);
+    f.RunMenuCommand(MenuId::SaveRomFile1);
+    EXPECT_EQ(ReadFileText(f.gTextPath), text);
+    EXPECT_EQ(static_cast<uint8_t>(ReadFileText(lp.romPath).at(0x20)), 0x5A);
+    EXPECT_FALSE(lp.editor().modified());
+    EXPECT_EQ(f.gROMModified, 0);
+
+    // A size limit stops the write part-way: the file keeps its old bytes.
+    const std::string bigger(40000, 'x');
+    struct rlimit was;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
+    struct rlimit small = was;
+    small.rlim_cur = 20000;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool written = WriteFileAtomic(f.gTextPath, bigger.data(), bigger.size(), &error);
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error,
+              "cannot write " + f.gTextPath + " in place (its folder takes no new file): File too large");
+    EXPECT_EQ(ReadFileText(f.gTextPath), text);
+  }
+  EXPECT_EQ((std::vector<fs::path>{fs::directory_iterator(lp.dir.path()), fs::directory_iterator()}), before);
+}
+
+// Yes at close to keeping what can be neither saved nor copied anywhere (neither the file nor its
+// folder can be written, there is no temporary folder, no autosaved copy of it): the window stays open with
+// all of it, rather than the program's end dropping it. Closed again, a Yes that can save closes; a No closes
+// without it.
 TEST(Close, StaysOpenRatherThanDropWhatCannotBeKept) {
   const struct {
     bool text;  // else the ROM image
@@ -227,8 +274,8 @@ TEST(Close, StaysOpenRatherThanDropWhatCannotBeKept) {
       f.gROMModified = 1;
     }
     {
-      ImmutableFolder frozen(c.text ? fs::path(f.gDumpDir) : lp.dir.path());
-      if (!frozen.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+      ImmutableFolder frozen(c.text ? fs::path(f.gDumpDir) : lp.dir.path()), frozenFile(path);
+      if (!frozen.ok() || !frozenFile.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
       lp.p.ui.script.questionAnswers = {true};
       f.RunMenuCommand(MenuId::Exit1);
       EXPECT_FALSE(f.closed);
