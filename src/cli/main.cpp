@@ -185,6 +185,11 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
           }
           value = args[++i];
         }
+        // A value given twice (a script's default and its own) is not for the tool to choose from.
+        if (out.get(name)) {
+          error = "option " + name + " given twice";
+          return false;
+        }
         out.options.emplace_back(name, value);
       } else if (contains(flagOptions, name) && !inlineValue) {
         out.options.emplace_back(name, "");

@@ -21,7 +21,9 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
       {"", 2},
       {"frob", 2},
       {"demo", 2},
-      {"demo ''", 2},  // not the current folder, whose Dumps it would overwrite
+      {"demo ''", 2},                           // not the current folder, whose Dumps it would overwrite
+      {"skeleton 2 -o out.png -o out.sfc", 2},  // which one was meant?
+      {"decode demo.sfc demo.txt --block 0 --string 0 --block=1", 2},
       {"info", 2},
       {"info missing.sfc", 1},
       {"decompress demo.sfc zz", 2},
