@@ -72,16 +72,20 @@ int RunReplace(const std::vector<std::string>& args) {
   const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
   if (auto status = RefuseUnreadable(blocks, kExitUsage)) return *status;
   if (const std::optional<SectionBreak> broken = ReplacingBreaksSections(blocks, finder, *with))
-    return Fail(kExitUsage, Format("%s:%d would read as a section header or .ENDS after the replacement, "
-                                   "giving strings' translations to other strings; nothing was replaced",
-                                   broken->file.c_str(), broken->line));
+    return Fail(kExitUsage,
+                Format(broken->endsString
+                           ? "%s:%d would begin with .ENDS after the replacement, where the string's bytes "
+                             "would end; nothing was replaced"
+                           : "%s:%d would read as a section header or .ENDS after the replacement, "
+                             "giving strings' translations to other strings; nothing was replaced",
+                       broken->file.c_str(), broken->line));
   for (const ScriptBlock& b : blocks) {
     const std::optional<std::string> before = FileText(b);
     if (!before) continue;
     const Replaced after = ReplaceInTranslation(*before, b.strings, finder, *with);
     if (after.count == 0) continue;
     if (!dryRun && !WriteFileAtomic(b.file, after.text.data(), after.text.size(), &error)) {
-      Fail(kExitUsage, error + "; " + b.file + " was left as it was");
+      Fail(kExitUsage, error + (LeftAsItWas(error) ? "; " + b.file + " was left as it was" : ""));
       failed = true;
       continue;
     }

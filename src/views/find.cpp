@@ -215,20 +215,24 @@ Replaced ReplaceInTranslation(std::string_view text, uint32_t strings, const Tex
       }
       now.append(was.substr(std::min(from, was.size())));
       // A replacement with a line break makes several lines of it.
-      // A line beginning ".ENDS" in any case ends the string's bytes there, when the encoder reads it.
+      // A line beginning ".ENDS" in any case ends the string's bytes there, unless it is a
+      // section's first text line, which the encoder always reads.
+      const bool firstText = line > 0 && !SectionHeadersOn(before.line(line - 1)).empty();
       const auto endsLike = [](std::string_view piece) { return StartsWithNoCase(piece, kClosingLine); };
-      bool ends = false;
+      bool ends = false, first = true;
       size_t headers = 0, endsLikeLines = 0;
-      for (size_t start = 0; start <= now.size();) {
+      for (size_t start = 0; start <= now.size(); first = false) {
         const size_t stop = std::min(now.find_first_of("\r\n", start), now.size());
         const std::string_view piece = std::string_view(now).substr(start, stop - start);
         ends = ends || IsSectionEnd(piece);
         headers += SectionHeadersOn(piece).size();
-        endsLikeLines += endsLike(piece) ? 1 : 0;
+        endsLikeLines += endsLike(piece) && !(first && firstText) ? 1 : 0;
         start = stop + 1;
       }
-      if (ends || headers > SectionHeadersOn(was).size() || endsLikeLines > (endsLike(was) ? 1u : 0u)) {
+      const bool endedBefore = endsLike(was) && !firstText;
+      if (ends || headers > SectionHeadersOn(was).size() || endsLikeLines > (endedBefore ? 1u : 0u)) {
         r.breaksSections = line;
+        r.endsString = !ends && headers <= SectionHeadersOn(was).size();
         break;
       }
     }

@@ -71,8 +71,11 @@ struct Replaced {
   std::string text;
   int count = 0;
   // The first line (0-based) that the replacing would make read as a section header or as
-  // ".ENDS", which would give strings' text to other strings; -1 when none would.
+  // ".ENDS", which would give strings' text to other strings, or begin with ".ENDS" in any case
+  // after a section's first text line, where the encoder ends the string (`endsString`); -1 when
+  // none would.
   int breaksSections = -1;
+  bool endsString = false;
 };
 Replaced ReplaceInTranslation(std::string_view text, uint32_t strings, const TextFinder& finder,
                               std::string_view replacement);

@@ -126,7 +126,7 @@ std::optional<SectionBreak> ReplacingBreaksSections(const std::vector<ScriptBloc
     }
     if (!text) continue;
     const Replaced r = ReplaceInTranslation(*text, b.strings, finder, replacement);
-    if (r.breaksSections >= 0) return SectionBreak{b.file, r.breaksSections + 1};
+    if (r.breaksSections >= 0) return SectionBreak{b.file, r.breaksSections + 1, r.endsString};
   }
   return std::nullopt;
 }

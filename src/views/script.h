@@ -90,6 +90,7 @@ std::vector<FileReplaced> ReplaceInFiles(const std::vector<ScriptBlock>& blocks,
 struct SectionBreak {
   std::string file;
   int line = 0;
+  bool endsString = false;  // the line would begin with ".ENDS", where the string's bytes end
 };
 std::optional<SectionBreak> ReplacingBreaksSections(const std::vector<ScriptBlock>& blocks,
                                                     const TextFinder& finder, std::string_view replacement,

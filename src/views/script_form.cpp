@@ -525,10 +525,12 @@ void TScriptForm::ReplaceAll(const std::string& with) {
   if (const std::optional<SectionBreak> broken =
           ReplacingBreaksSections(all, TextFinder(lastSearch.text, lastSearch.options), with, CurrentFile(),
                                   program.ui.richEdit(ControlId::TDMemo).text())) {
-    ui.message(
-        Format("Replacing would make line %d of \"%s\" read as a section header or .ENDS, which "
-               "would give strings' translations to other strings. Nothing was replaced.",
-               broken->line, ExtractFileName(broken->file).c_str()));
+    ui.message(Format(broken->endsString
+                          ? "Replacing would make line %d of \"%s\" begin with .ENDS, where the string's "
+                            "bytes would end. Nothing was replaced."
+                          : "Replacing would make line %d of \"%s\" read as a section header or .ENDS, which "
+                            "would give strings' translations to other strings. Nothing was replaced.",
+                      broken->line, ExtractFileName(broken->file).c_str()));
     return;
   }
   if (!ui.question(Format("Replace %s of \"%s\" with \"%s\" in %s?",
@@ -560,7 +562,8 @@ void TScriptForm::ReplaceAll(const std::string& with) {
       ++written;
       change.files.push_back({d.file, d.before, d.after});
     } else {
-      failures += "\n\"" + d.file + "\" could not be written (" + d.error + "); it was left as it was.";
+      failures += "\n\"" + d.file + "\" could not be written (" + d.error + ")" +
+                  (LeftAsItWas(d.error) ? "; it was left as it was." : ".");
     }
   }
   std::string report = Format("Replaced %s in %s.", Plural(replaced, "occurrence", "occurrences").c_str(),

@@ -152,21 +152,29 @@ TEST(ReplaceInTranslation, KeepsEveryOtherByte) {
 // line numbers of the result, which a lone CR joined to a LF can shift.
 TEST(ReplaceInTranslation, NamesALineThatWouldReadAsAHeaderOrAnEnd) {
   const std::string file = ".STRING 0\r\nBienvenue\r\n.ENDS\r\n.STRING 1\r\nKeep\r\n.ENDS\r\n";
+  const std::string twoLines = ".STRING 0\r\nHi\r\nthere\r\n.ENDS\r\n";
   const struct {
     std::string text, find, with;
     int breaks;
+    bool endsString = false;
   } cases[] = {
       {file, "Bienvenue", "Hello", -1},
       {file, "Bienvenue", "Voir .STRING 1", 1},
       {file, "Bienvenue", ".ENDS", 1},
-      {file, "Bienvenue", "a\r\n.ENDS", 1},                       // a line break makes two lines of it
-      {file, "Bienvenue", ".ends is here", 1},                    // the encoder ends the string at it
+      {file, "Bienvenue", "a\r\n.ENDS", 1},  // a line break makes two lines of it
+      // A text line beginning .ENDS in any case: the encoder ends the string there, but for the
+      // first text line, which it always reads.
+      {twoLines, "there", ".ends here", 2, true},
+      {file, "Bienvenue", "a\r\n.ends here", 1, true},
+      {file, "Bienvenue", ".ends here", -1},
       {".STRING 0\r\nHi\r\n.Ends x\r\n.ENDS\r\n", "x", "y", -1},  // it did already
       {".STRING 0\r\nab\rx\n.ENDS\r\n", "x", "", -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.with);
-    EXPECT_EQ(ReplaceInTranslation(c.text, 2, TextFinder(c.find, {}), c.with).breaksSections, c.breaks);
+    const Replaced r = ReplaceInTranslation(c.text, 2, TextFinder(c.find, {}), c.with);
+    EXPECT_EQ(r.breaksSections, c.breaks);
+    EXPECT_EQ(r.endsString, c.endsString);
   }
 }
 
