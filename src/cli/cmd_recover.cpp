@@ -113,7 +113,7 @@ int RunRecover(const std::vector<std::string>& args) {
       } else if (restore) {
         std::string error;
         if (!dryRun && !WriteFileAtomic(b.file, copy.bytes.data(), copy.bytes.size(), &error)) {
-          Fail(kExitBadInput, error + "; " + b.file + " was left as it was");
+          Fail(kExitBadInput, error + (LeftAsItWas(error) ? "; " + b.file + " was left as it was" : ""));
           failed = true;
           continue;
         }

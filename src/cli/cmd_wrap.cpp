@@ -126,7 +126,7 @@ int RunWrap(const std::vector<std::string>& args) {
     if (!bodies.empty()) {
       std::string error;
       if (!dryRun && !WriteFileAtomic(b.file, replaced.text.data(), replaced.text.size(), &error)) {
-        Fail(kExitBadInput, error + "; " + b.file + " was left as it was");
+        Fail(kExitBadInput, error + (LeftAsItWas(error) ? "; " + b.file + " was left as it was" : ""));
         failed = true;
         continue;
       }

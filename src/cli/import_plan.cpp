@@ -10,7 +10,7 @@ bool WriteImportPlan(const PoImport& plan, bool dryRun, std::string& out, Import
   std::string error;
   for (const PoImport::File& f : plan.files) {
     if (!dryRun && !WriteFileAtomic(f.file, f.text.data(), f.text.size(), &error)) {
-      Fail(kExitBadInput, error + "; " + f.file + " was left as it was");
+      Fail(kExitBadInput, error + (LeftAsItWas(error) ? "; " + f.file + " was left as it was" : ""));
       written = false;
       continue;
     }

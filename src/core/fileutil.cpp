@@ -135,16 +135,27 @@ bool WriteAllAt(int fd, const void* data, size_t size, off_t at) {
   return true;
 }
 
+constexpr char kDamaged[] = " is damaged: ";
+
 // Replaces the bytes of the existing file `target` where it is, for a folder that takes no new
 // file although the file itself may be written (a team's shared folder): what a plain save does.
-// Should the write fail part-way (a full disk, a size limit), the old bytes are put back. False
-// with errno 0 when the file cannot be opened for it (the caller's own error stands), or with the
-// write's errno and `error` set.
+// Saves of the file by this program and others take turns on its lock: one without a lock could
+// mix its bytes with another's. Should the write fail part-way (a full disk, a size limit), the
+// old bytes are put back, or, failing that, kept in a recovery copy that the error names. False
+// with errno 0 when the file cannot be opened or locked for it (the caller's own error stands),
+// or with the write's errno and `error` set.
 bool WriteInPlace(const std::string& target, const void* data, size_t size, std::string* error,
                   FileIdentity* written) {
+  constexpr int kLockWaitMs = 10000;
   const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
   struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  bool locked = false;
+  for (int waited = 0; fd >= 0 && !locked; waited += 5) {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (locked || (errno != EWOULDBLOCK && errno != EINTR) || waited >= kLockWaitMs) break;
+    ::usleep(5000);
+  }
+  if (!locked || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     if (fd >= 0) ::close(fd);
     errno = 0;
     return false;
@@ -169,9 +180,15 @@ bool WriteInPlace(const std::string& target, const void* data, size_t size, std:
   const bool restored = WriteAllAt(fd, old.data(), old.size(), 0) &&
                         ::ftruncate(fd, static_cast<off_t>(old.size())) == 0 && ::fsync(fd) == 0;
   ::close(fd);
+  std::string damaged;
+  if (!restored) {
+    const std::optional<std::string> copy = WriteRecoveryCopy(target, old.data(), old.size());
+    damaged = "; " + target + kDamaged +
+              (copy ? "its old bytes are kept in \"" + *copy + "\"" : "its old bytes could not be put back");
+  }
   if (error)
-    *error = "cannot write " + target + " in place (its folder takes no new file): " + std::strerror(e) +
-             (restored ? "" : "; its old bytes could not all be put back");
+    *error =
+        "cannot write " + target + " in place (its folder takes no new file): " + std::strerror(e) + damaged;
   errno = e;
   return false;
 }
@@ -402,7 +419,22 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
   }
   FileIdentity before;
   const bool known = written && IdentityOf(fd, before);
-  if (std::rename(temp.c_str(), target->c_str()) != 0) return fail("cannot replace " + *target);
+  if (std::rename(temp.c_str(), target->c_str()) != 0) {
+    // A temporary file another save left that this folder no longer lets go: written in place.
+    if (const int e = errno; e == EACCES || e == EPERM) {
+      if (WriteInPlace(*target, data, size, error, written)) {
+        ::unlink(temp.c_str());
+        ::close(fd);
+        return true;
+      }
+      if (errno != 0) {
+        ::close(fd);
+        return false;
+      }
+      errno = e;
+    }
+    return fail("cannot replace " + *target);
+  }
   if (written) {
     // The rename moves the change time on. Taken again from the file written, unless something
     // else changed it meanwhile: then as it was before, which the next look finds otherwise.
@@ -434,6 +466,10 @@ bool WriteNewFile(const std::string& path, const void* data, size_t size, std::o
 }
 
 }  // namespace
+
+bool LeftAsItWas(const std::string& error) {
+  return error.find(kDamaged) == std::string::npos;
+}
 
 std::optional<std::string> WriteRecoveryCopy(const std::string& path, const void* data, size_t size,
                                              bool* temporary) {

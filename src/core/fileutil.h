@@ -68,6 +68,9 @@ bool IsWriteProtected(const std::string& path);
 // so that another program's write just after the save is not taken for the save's own.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr,
                      FileIdentity* written = nullptr);
+// Whether a WriteFileAtomic that failed with `error` left the file as it was: always, but for a
+// write in place whose old bytes could not be put back (the error names their recovery copy).
+bool LeftAsItWas(const std::string& error);
 // A folder's lock, which this project's programs take to change the files in it: ts2tool's
 // commands from their first read of a translation file to their last write, so that two of them
 // (a replace and an import run at once) never build on the same old text and drop each other's

@@ -220,8 +220,9 @@ bool TmyForm::SaveRomImage(bool askIfChanged) {
     if (error.empty() || error.rfind("cannot create", 0) == 0) {
       ui.message(kMsgSaveOpenFailed);
     } else {
-      ui.message("Error: Could not write the ROM file (" + error +
-                 "). The file on disk was not changed; the ROM image is kept.");
+      ui.message("Error: Could not write the ROM file (" + error + ")." +
+                 (LeftAsItWas(error) ? " The file on disk was not changed; the ROM image is kept."
+                                     : " The ROM image is kept."));
     }
     return false;  // gROMModified stays as it was
   }

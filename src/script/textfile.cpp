@@ -62,8 +62,9 @@ TmyForm::SaveOutcome TmyForm::SaveEditorText(bool askIfChanged) {
   const bool saved = WriteFileAtomic(gTextPath, bytes.data(), bytes.size(), &error, &written);
   folderLock.release();  // before any message: a box left open must not hold up other programs
   if (!saved) {
-    ui.message("Error: Could not save " + Quoted(gTextPath) + " (" + error +
-               "). The file on disk was not changed; the Text Editor keeps the text.");
+    ui.message("Error: Could not save " + Quoted(gTextPath) + " (" + error + ")." +
+               (LeftAsItWas(error) ? " The file on disk was not changed; the Text Editor keeps the text."
+                                   : " The Text Editor keeps the text."));
     return SaveOutcome::Failed;
   }
   textFileStamp = textFileSeen = StampOf(written, bytes);

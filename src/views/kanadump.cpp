@@ -115,7 +115,8 @@ void TmyForm::DumpKanatoafile1Click(TObject /*Sender*/) {
     if (CouldNotOpenForWriting(path, error)) {
       ui.message(kMsgCannotCreate);
     } else {
-      ui.message("Error: Could not write the kana dump (" + error + "). The file on disk was not changed.");
+      ui.message("Error: Could not write the kana dump (" + error + ")." +
+                 (LeftAsItWas(error) ? " The file on disk was not changed." : ""));
     }
     return;
   }

@@ -175,7 +175,8 @@ std::string TScriptForm::WriteImport(const PoImport& plan, const char* what, con
     } else {
       const std::optional<std::vector<uint8_t>> before = ReadWholeFile(file.file);
       if (!WriteFileAtomic(file.file, file.text.data(), file.text.size(), &error)) {
-        failures += "\n\"" + file.file + "\" could not be written (" + error + "); it was left as it was.";
+        failures += "\n\"" + file.file + "\" could not be written (" + error + ")" +
+                    (LeftAsItWas(error) ? "; it was left as it was." : ".");
         continue;
       }
       change.files.push_back(

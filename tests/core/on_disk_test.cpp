@@ -227,25 +227,60 @@ TEST(SaveInPlace, AFolderThatTakesNoNewFileHasItsFilesWrittenWhereTheyAre) {
     EXPECT_EQ(static_cast<uint8_t>(ReadFileText(lp.romPath).at(0x20)), 0x5A);
     EXPECT_FALSE(lp.editor().modified());
     EXPECT_EQ(f.gROMModified, 0);
-
-    // A size limit stops the write part-way: the file keeps its old bytes.
-    const std::string bigger(40000, 'x');
-    struct rlimit was;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &was), 0);
-    struct rlimit small = was;
-    small.rlim_cur = 20000;
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    std::string error;
-    const bool written = WriteFileAtomic(f.gTextPath, bigger.data(), bigger.size(), &error);
-    ::setrlimit(RLIMIT_FSIZE, &was);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error,
-              "cannot write " + f.gTextPath + " in place (its folder takes no new file): File too large");
-    EXPECT_EQ(ReadFileText(f.gTextPath), text);
   }
   EXPECT_EQ((std::vector<fs::path>{fs::directory_iterator(lp.dir.path()), fs::directory_iterator()}), before);
+}
+
+// Writes `bytes` to `path` with files limited to `limit` bytes (the write fails past it).
+bool WriteUnderLimit(const std::string& path, const std::string& bytes, rlim_t limit, std::string& error) {
+  struct rlimit was;
+  if (::getrlimit(RLIMIT_FSIZE, &was) != 0) return false;
+  struct rlimit small = was;
+  small.rlim_cur = limit;
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = WriteFileAtomic(path, bytes.data(), bytes.size(), &error);
+  ::setrlimit(RLIMIT_FSIZE, &was);
+  std::signal(SIGXFSZ, handler);
+  return written;
+}
+
+// In place, a write that fails part-way puts the old bytes back, or says the file is damaged and
+// where its old bytes went; a temporary file another save left, which the folder no longer lets
+// go, does not stop the save.
+TEST(SaveInPlace, AFailedWriteIsUndoneOrTold) {
+  test::TempDir dir;
+  const std::string small = dir.write("small.txt", "old"),
+                    large = dir.write("large.txt", std::string(30000, 'o'));
+  const std::string left = dir.write("left.txt", "old");
+  dir.write("left.txt.tmp~", "a save's leftover");
+  test::TempDir temp;
+  test::ScopedTmpDir tmpdir(temp.file(""));
+  ImmutableFolder frozen(dir.path());
+  if (!frozen.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+  const std::string bigger(40000, 'x');
+  const struct {
+    std::string path;
+    bool written;
+    std::string error;  // after "cannot write PATH in place (its folder takes no new file): "
+    std::string after;
+  } cases[] = {
+      {small, false, "File too large", "old"},
+      // The old bytes pass the limit too: neither put back nor copied.
+      {large, false, "File too large; " + large + " is damaged: its old bytes could not be put back",
+       std::string(30000, 'o')},
+      {left, true, "", bigger},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string error;
+    EXPECT_EQ(WriteUnderLimit(c.path, bigger, c.written ? RLIM_INFINITY : 20000, error), c.written);
+    EXPECT_EQ(error, c.written
+                         ? ""
+                         : "cannot write " + c.path + " in place (its folder takes no new file): " + c.error);
+    EXPECT_EQ(LeftAsItWas(error), c.path != large);
+    EXPECT_EQ(ReadFileText(c.path), c.after);
+  }
 }
 
 // Yes at close to keeping what can be neither saved nor copied anywhere (neither the file nor its
@@ -305,27 +340,37 @@ TEST(Close, StaysOpenRatherThanDropWhatCannotBeKept) {
 // Two programs saving one file at the same moment (two editors, or the editor and a batch run of
 // ts2tool writing its ROM): every save succeeds and the file is always one of them whole, never
 // a mix of both or a cut one.
-TEST(SaveRace, TwoSavesOfOneFileAtOnceLeaveOneWholeFile) {
+void TwoSavesAtOnce(bool inPlace) {
   test::TempDir dir;
   const std::string path = dir.write("rom.sfc", std::string(1000, 'o'));
+  if (inPlace) {
+    // Saved by another user, who may write the file but neither add files to its folder nor read
+    // the folder (so the folder's lock cannot be taken either).
+    if (::geteuid() != 0) return;  // only the superuser can save as another user here
+    fs::permissions(dir.path(), fs::perms(0711));
+    fs::permissions(path, fs::perms(0666));
+  }
   const std::string payloads[] = {std::string(300000, 'a'), std::string(200000, 'b')};
   constexpr int kSaves = 60;
   pid_t writers[2];
   for (int w = 0; w < 2; ++w) {
     writers[w] = ::fork();
     if (writers[w] == 0) {
+      if (inPlace && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(101);
       int failed = 0;
       for (int i = 0; i < kSaves; ++i)
         if (!WriteFileAtomic(path, payloads[w].data(), payloads[w].size())) ++failed;
       ::_exit(std::min(failed, 100));
     }
   }
-  int mixed = 0, reads = 0, done = 0;
+  int mixed = 0, gaps = 0, reads = 0, done = 0;
   int status[2] = {};
   while (done < 2) {
     const std::string now = ReadFileText(path);
     ++reads;
     if (now != std::string(1000, 'o') && now != payloads[0] && now != payloads[1]) ++mixed;
+    // Zeros come only from one save's end set while another was writing: never with turns.
+    if (now.find('\0') != std::string::npos) ++gaps;
     for (int w = 0; w < 2; ++w)
       if (writers[w] > 0 && ::waitpid(writers[w], &status[w], WNOHANG) == writers[w]) {
         writers[w] = 0;
@@ -336,10 +381,23 @@ TEST(SaveRace, TwoSavesOfOneFileAtOnceLeaveOneWholeFile) {
     ASSERT_TRUE(WIFEXITED(status[w]));
     EXPECT_EQ(WEXITSTATUS(status[w]), 0) << "saves that failed, writer " << w;
   }
-  EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+  if (!inPlace) {
+    EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+  }
+  EXPECT_EQ(gaps, 0) << "of " << reads << " reads";
   const std::string last = ReadFileText(path);
-  EXPECT_TRUE(last == payloads[0] || last == payloads[1]);
+  EXPECT_TRUE(last == payloads[0] || last == payloads[1]) << last.size() << " bytes";
   EXPECT_FALSE(fs::exists(path + ".tmp~") && fs::file_size(path + ".tmp~") > 0);
+}
+
+// Also in a folder that takes no new file, where the saves write the file in place: there a read
+// may see a save under way, but the saves still take turns on the file and it ends one of them
+// whole.
+TEST(SaveRace, TwoSavesOfOneFileAtOnceLeaveOneWholeFile) {
+  for (const bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "written in place" : "replaced");
+    TwoSavesAtOnce(inPlace);
+  }
 }
 
 // A name the save writes under first, taken by another program's file: the save does not write
