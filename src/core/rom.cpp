@@ -339,8 +339,12 @@ bool TmyForm::FormClose() {
       program.autosave().Discard();
     } else if (SaveTextOrKeepCopy(false) == KeepOutcome::Kept) {
       lastCopyTemporary ? program.autosave().Leave() : program.autosave().Discard();
-    } else if (!program.autosave().KeepsCurrentText()) {
-      return stayOpen("unsaved text");
+    } else {
+      // The autosave copy brought up to date now, where it can be (the last keys may be newer).
+      closed = false;
+      program.autosave().Update();
+      closed = true;
+      if (!program.autosave().KeepsCurrentText()) return stayOpen("unsaved text");
     }
   } else {
     program.autosave().Settle();
