@@ -178,6 +178,8 @@ struct QtToolkit::Impl {
   FindInScriptWindow* findInScript = nullptr;
   GlossaryWindow* glossary = nullptr;
   SimilarWindow* similar = nullptr;
+  // For each tool window, where the keys go back to when it closes (made with it, owned by it).
+  std::array<QObject*, 4> focusReturns{};
   std::optional<Rect> keptPlaces[4];  // where each opens first, from the last run (by ToolWindow)
 
   FormWidget* form(FormId id) const { return forms[static_cast<size_t>(id)]; }

@@ -138,6 +138,8 @@ ScriptOverviewWindow::ScriptOverviewWindow(Program& program, QWidget* parent)
                                QStringLiteral("Strings"), QStringLiteral("Translated"),
                                QStringLiteral("With findings")};
   table_ = new QTableWidget(0, kColumns, this);
+  table_->setAccessibleName(QStringLiteral("Blocks"));
+  table_->setAccessibleDescription(QStringLiteral("Enter or a double-click on a row selects its block."));
   table_->setHorizontalHeaderLabels(headers);
   table_->verticalHeader()->hide();
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -221,6 +223,7 @@ void ScriptOverviewWindow::refreshNow() {
     auto* file = new QTableWidgetItem(FromPath(ExtractFileName(b.file)));
     if (p && !p->exists) file->setForeground(DimColor(palette()));
     file->setToolTip(p && !p->exists ? QStringLiteral("No file yet") : FromPath(b.file));
+    if (p && !p->exists) file->setData(Qt::AccessibleDescriptionRole, QStringLiteral("No file yet"));
     table_->setItem(row, kFile, file);
     table_->setItem(row, kStrings, Number(b.strings));
     table_->setItem(row, kTranslated, p ? Number(p->translated) : new QTableWidgetItem);
@@ -266,6 +269,9 @@ FindInScriptWindow::FindInScriptWindow(Program& program, QWidget* parent)
   replaceAllButton_ = new QPushButton(QStringLiteral("Replace &All"), this);
   findButton_->setDefault(true);
   results_ = new QTreeWidget(this);
+  results_->setAccessibleName(QStringLiteral("Results"));
+  results_->setAccessibleDescription(
+      QStringLiteral("Enter or a double-click on a result shows it in the Text Editor."));
   results_->setColumnCount(5);
   results_->setHeaderLabels({QStringLiteral("Block"), QStringLiteral("String"), QStringLiteral("Line"),
                              QStringLiteral("Text"), QStringLiteral("Translation")});
@@ -466,6 +472,9 @@ GlossaryWindow::GlossaryWindow(Program& program, QWidget* parent)
   terms_->setContextMenuPolicy(Qt::CustomContextMenu);
   terms_->setToolTip(
       QStringLiteral("Double-click a term to put its translation at the Text Editor's caret."));
+  terms_->setAccessibleName(QStringLiteral("Terms"));
+  terms_->setAccessibleDescription(
+      QStringLiteral("Enter or a double-click on a term puts its translation at the Text Editor's caret."));
   term_ = new QLineEdit(this);
   translation_ = new QLineEdit(this);
   note_ = new QLineEdit(this);
@@ -601,6 +610,9 @@ SimilarWindow::SimilarWindow(Program& program, QWidget* parent)
   matches_->setUniformRowHeights(true);
   matches_->setToolTip(
       QStringLiteral("Double-click a row to make its translation the shown string's (Ctrl+Z undoes it)."));
+  matches_->setAccessibleName(QStringLiteral("Similar strings"));
+  matches_->setAccessibleDescription(QStringLiteral(
+      "Enter or a double-click on a row makes its translation the shown string's (Ctrl+Z undoes it)."));
   least_ = new QSpinBox(this);
   least_->setRange(0, 100);
   least_->setSuffix(QStringLiteral("%"));
@@ -688,6 +700,8 @@ void SimilarWindow::refresh() {
       // The shown string's own original, translated otherwise there.
       for (int column : {0, 1, 3}) item->setForeground(column, otherwise);
       item->setToolTip(0, QStringLiteral("The same original, translated otherwise than the shown string"));
+      item->setData(0, Qt::AccessibleDescriptionRole,
+                    QStringLiteral("The same original, translated otherwise than the shown string"));
     }
   }
   for (int column = 0; column < 2; ++column) matches_->resizeColumnToContents(column);

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -215,6 +216,53 @@ bool Accept(FileDialog& dialog, std::optional<std::vector<std::string>> chosen) 
   return true;
 }
 
+// Gives the keys back, once a modal box or dialog closes, to the window and widget that had them
+// (the Text Editor while typing): the window system gives them to the box's parent, the main
+// window, where the keys typed next would do nothing.
+class FocusKept {
+ public:
+  FocusKept() : window_(QApplication::activeWindow()), widget_(QApplication::focusWidget()) {}
+  ~FocusKept() {
+    if (!window_ || !window_->isVisible()) return;
+    window_->activateWindow();
+    if (widget_ && widget_->isVisible() && widget_->window() == window_)
+      widget_->setFocus(Qt::OtherFocusReason);
+  }
+  FocusKept(const FocusKept&) = delete;
+  FocusKept& operator=(const FocusKept&) = delete;
+
+ private:
+  QPointer<QWidget> window_, widget_;
+};
+
+// Gives the keys back to the window (and widget) a tool window was opened from when it closes
+// (Escape, its close button), as a box's FocusKept does: the window system would give them to the
+// main window.
+class FocusReturn : public QObject {
+ public:
+  explicit FocusReturn(QWidget* tool) : QObject(tool), tool_(tool) { tool->installEventFilter(this); }
+  void openedFrom(QWidget* window, QWidget* widget) {
+    window_ = window;
+    widget_ = widget;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != tool_ || event->type() != QEvent::Hide || !window_ || !window_->isVisible()) return false;
+    // Only while the tool window still has the keys: one the translator left for another window
+    // before closing it leaves them there.
+    if (QWidget* active = QApplication::activeWindow(); active && active != tool_) return false;
+    window_->activateWindow();
+    if (widget_ && widget_->isVisible() && widget_->window() == window_)
+      widget_->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
+
+ private:
+  QWidget* tool_;
+  QPointer<QWidget> window_, widget_;
+};
+
 // Runs a file dialog set up as the program describes it; the chosen files in order, or nullopt.
 std::optional<std::vector<std::string>> RunFileDialog(QWidget* parent, const FileDialog& d, bool save) {
   QFileDialog dialog(parent, FromBytes(d.title));
@@ -277,6 +325,7 @@ void QtToolkit::Impl::showMessage(const std::string& text) {
     answers->box(DialogAnswers::Box::Message, text, appTitle);
     return;
   }
+  const FocusKept focus;
   QMessageBox box(QMessageBox::NoIcon, FromBytes(appTitle), FromMessage(text), QMessageBox::Ok,
                   dialogParent());
   box.exec();
@@ -306,6 +355,7 @@ std::string QtToolkit::shiftJisToUtf8(std::string_view bytes) const {
 
 bool QtToolkit::question(const std::string& text, const std::string& caption) {
   if (d_->answers) return d_->answers->box(DialogAnswers::Box::Question, text, caption);
+  const FocusKept focus;
   YesNoBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text),
                QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
   box.setWindowFlag(Qt::WindowCloseButtonHint, false);
@@ -316,6 +366,7 @@ bool QtToolkit::question(const std::string& text, const std::string& caption) {
 int QtToolkit::choose(const std::string& text, const std::string& caption,
                       const std::vector<std::string>& buttons, int defaultButton) {
   if (d_->answers) return d_->answers->choose(text, caption, buttons);
+  const FocusKept focus;
   QMessageBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text), QMessageBox::NoButton,
                   d_->dialogParent());
   std::vector<QPushButton*> shown;
@@ -338,6 +389,7 @@ void QtToolkit::information(const std::string& text, const std::string& caption)
     d_->answers->box(DialogAnswers::Box::Information, text, caption);
     return;
   }
+  const FocusKept focus;
   QMessageBox box(QMessageBox::Information, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // the settings path can be copied
@@ -350,6 +402,7 @@ void QtToolkit::showTable(const std::string& caption, const std::vector<std::str
     d_->answers->table(caption, headers, rows);
     return;
   }
+  const FocusKept focus;
   QDialog dialog(d_->dialogParent());
   dialog.setWindowTitle(FromBytes(caption));
   auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(headers.size()), &dialog);
@@ -380,6 +433,7 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
     d_->answers->box(DialogAnswers::Box::Stop, text, caption);
     return;
   }
+  const FocusKept focus;
   QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.exec();
@@ -388,6 +442,7 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
 std::optional<std::string> QtToolkit::askText(const std::string& caption, const std::string& prompt,
                                               const std::string& value) {
   if (d_->answers) return d_->answers->text(caption, value);
+  const FocusKept focus;
   bool ok = false;
   const QString answer = QInputDialog::getText(d_->dialogParent(), FromBytes(caption), FromBytes(prompt),
                                                QLineEdit::Normal, QString::fromStdString(value), &ok);
@@ -398,6 +453,7 @@ std::optional<std::string> QtToolkit::askText(const std::string& caption, const 
 std::optional<int> QtToolkit::askNumber(const std::string& caption, const std::string& prompt, int value,
                                         int min, int max) {
   if (d_->answers) return d_->answers->number(caption, value, min, max);
+  const FocusKept focus;
   bool ok = false;
   const int answer = QInputDialog::getInt(d_->dialogParent(), FromBytes(caption), FromBytes(prompt), value,
                                           min, max, 1, &ok);
@@ -469,6 +525,12 @@ void QtToolkit::showToolWindow(ToolWindow window, TScriptForm& script) {
                     {d_->form(FormId::TxtForm), d_->form(FormId::cmForm), d_->form(FormId::KanaForm),
                      d_->form(FormId::HexForm)});
   }
+  // Closed, it gives the keys back to where they were when it was opened (not from itself).
+  QObject*& made = d_->focusReturns[static_cast<size_t>(window)];
+  if (!made) made = new FocusReturn(shown);
+  auto* focusReturn = static_cast<FocusReturn*>(made);
+  if (QWidget* from = QApplication::activeWindow(); from && from != shown)
+    focusReturn->openedFrom(from, QApplication::focusWidget());
   shown->show();
   shown->raise();
   shown->activateWindow();

@@ -1,5 +1,6 @@
 // The whole-script windows on Qt, on the demo set: List Data's marks and tooltips, the Script
 // Overview's rows and totals, Find in Script's results and Replace as an edit to undo.
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cmath>
 #include <filesystem>
@@ -324,6 +326,49 @@ TEST_F(ScriptWindows, EscapeClosesEachToolWindowFromAnyOfItsControls) {
     }
     EXPECT_GT(controls, 0);
   }
+}
+
+// Closed with Escape, a tool window gives the keys back to where they were when it was opened, and
+// so does a message box: the keys typed next reach the Text Editor, not the main window. A screen
+// reader names each tool window's list and says what Enter does there.
+TEST_F(ScriptWindows, KeysGoBackWhereTheyWereAndEachListHasAName) {
+  ASSERT_TRUE(open());
+  settle();
+  const char* names[] = {"Blocks", "Results", "Terms", "Similar strings"};
+  for (size_t i = 0; i < std::size(kToolWindows); ++i) {
+    const Tool& w = kToolWindows[i];
+    activate(FormId::TxtForm);
+    editor()->setFocus();
+    QWidget* tool = openActive(w.command, w.window);
+    ASSERT_NE(tool, nullptr);
+    SCOPED_TRACE(tool->windowTitle().toStdString());
+    auto* list = tool->findChild<QAbstractItemView*>();
+    ASSERT_NE(list, nullptr);
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(list);
+    EXPECT_EQ(spoken->text(QAccessible::Name).toStdString(), names[i]);
+    EXPECT_TRUE(spoken->text(QAccessible::Description).startsWith(QStringLiteral("Enter or a double-click")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(tool->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == editor(); }));
+  }
+  // Block 2 has no file yet: the overview says so in words, not only in a dim colour.
+  const auto* overview =
+      static_cast<QTableWidget*>(ui.toolWindow(ToolWindow::ScriptOverview)->findChild<QAbstractItemView*>());
+  bool noFile = false;
+  for (int row = 0; row < overview->rowCount(); ++row)
+    noFile = noFile || overview->item(row, 1)->data(Qt::AccessibleDescriptionRole).toString() ==
+                           QStringLiteral("No file yet");
+  EXPECT_TRUE(noFile);
+
+  activate(FormId::TxtForm);
+  editor()->setFocus();
+  ui.setDialogAnswers(nullptr);  // a real box, closed as the translator closes it
+  QTimer::singleShot(0, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
+  });
+  ui.message("Saved.");
+  ui.setDialogAnswers(&answers);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == editor(); }));
 }
 
 // Every field is reached with Alt and its label's letter. No two controls of a window share a
