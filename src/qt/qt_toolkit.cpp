@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -221,18 +222,35 @@ bool Accept(FileDialog& dialog, std::optional<std::vector<std::string>> chosen) 
 // window, where the keys typed next would do nothing.
 class FocusKept {
  public:
-  FocusKept() : window_(QApplication::activeWindow()), widget_(QApplication::focusWidget()) {}
+  FocusKept() {
+    // A box right after another (a question, then what came of it): the window system has not
+    // given the keys back to where the first box found them yet, so they go back there.
+    constexpr qint64 kOnTheirWayMs = 1000;
+    if (givenBackTo_ && givenBackTo_->isVisible() && QApplication::activeWindow() != givenBackTo_ &&
+        givenBackAt_.isValid() && givenBackAt_.elapsed() < kOnTheirWayMs) {
+      window_ = givenBackTo_;
+      widget_ = givenBackWidget_;
+    } else {
+      window_ = QApplication::activeWindow();
+      widget_ = QApplication::focusWidget();
+    }
+  }
   ~FocusKept() {
     if (!window_ || !window_->isVisible()) return;
     window_->activateWindow();
     if (widget_ && widget_->isVisible() && widget_->window() == window_)
       widget_->setFocus(Qt::OtherFocusReason);
+    givenBackTo_ = window_;
+    givenBackWidget_ = widget_;
+    givenBackAt_.start();
   }
   FocusKept(const FocusKept&) = delete;
   FocusKept& operator=(const FocusKept&) = delete;
 
  private:
   QPointer<QWidget> window_, widget_;
+  static inline QPointer<QWidget> givenBackTo_, givenBackWidget_;
+  static inline QElapsedTimer givenBackAt_;
 };
 
 // Gives the keys back to the window (and widget) a tool window was opened from when it closes

@@ -362,11 +362,14 @@ TEST_F(ScriptWindows, KeysGoBackWhereTheyWereAndEachListHasAName) {
 
   activate(FormId::TxtForm);
   editor()->setFocus();
-  ui.setDialogAnswers(nullptr);  // a real box, closed as the translator closes it
-  QTimer::singleShot(0, [] {
+  ui.setDialogAnswers(nullptr);  // real boxes, answered as the translator answers them
+  QTimer enter;
+  QObject::connect(&enter, &QTimer::timeout, [] {
     if (QWidget* box = QApplication::activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
   });
-  ui.message("Saved.");
+  enter.start(10);
+  if (ui.question("Save?", "Text")) ui.message("Saved.");  // a box right after another
+  enter.stop();
   ui.setDialogAnswers(&answers);
   EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::focusWidget() == editor(); }));
 }
