@@ -1,15 +1,63 @@
 // The main menu built from the menu table, its top-level menus wrapped onto as many rows as
 // the window's width needs.
 #include <QActionGroup>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStyle>
+#include <QTimer>
 #include <map>
 #include <set>
 
 #include "qt/qt_forms.h"
 
 namespace ts2::qt {
+
+namespace {
+
+// Left and Right in an open menu go on to the menus of the other rows, as they go round one menu
+// bar: Right on the last menu of a row opens the first of the next (the last row's leads back to
+// the first row), Left on the first opens the last of the row before.
+class AcrossRows : public QObject {
+ public:
+  AcrossRows(QObject* parent, const std::vector<QMenuBar*>& rows) : QObject(parent), rows_(rows) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* menu = qobject_cast<QMenu*>(watched);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (!menu || (key != Qt::Key_Right && key != Qt::Key_Left)) return false;
+    // Right on an item with a submenu opens it, as always.
+    if (key == Qt::Key_Right && menu->activeAction() && menu->activeAction()->menu()) return false;
+    std::vector<QMenuBar*> shown;
+    for (QMenuBar* row : rows_)
+      if (!row->actions().isEmpty()) shown.push_back(row);
+    if (shown.size() < 2) return false;
+    for (size_t r = 0; r < shown.size(); ++r) {
+      const QList<QAction*> menus = shown[r]->actions();
+      const bool edge =
+          key == Qt::Key_Right ? menus.back() == menu->menuAction() : menus.front() == menu->menuAction();
+      if (!edge) {
+        if (menus.contains(menu->menuAction())) return false;
+        continue;
+      }
+      QMenuBar* to = shown[(key == Qt::Key_Right ? r + 1 : r + shown.size() - 1) % shown.size()];
+      QAction* open = key == Qt::Key_Right ? to->actions().front() : to->actions().back();
+      menu->close();
+      // Once this menu has closed and its bar let go.
+      QTimer::singleShot(0, to, [to, open] { to->setActiveAction(open); });
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  const std::vector<QMenuBar*>& rows_;
+};
+
+}  // namespace
 
 QtMenuItem::QtMenuItem(const MenuEntry& entry)
     : checked_(entry.checked),
@@ -91,6 +139,7 @@ void QtToolkit::Impl::buildMenu() {
   menuRows.push_back(menuBar);
 
   QMenu* current = nullptr;
+  QObject* acrossRows = nullptr;
   std::map<MenuId, QMenu*> submenus;
   std::map<int, QActionGroup*> groups;
   std::set<std::string_view> taken;  // shortcuts in menu order: the first item owns the key
@@ -106,6 +155,8 @@ void QtToolkit::Impl::buildMenu() {
       if (e.parent == MenuId::Count) {
         current = menu;
         topMenus.push_back(menu->menuAction());
+        if (!acrossRows) acrossRows = new AcrossRows(main, menuRows);
+        menu->installEventFilter(acrossRows);
       }
       action = menu->menuAction();
     } else if (e.kind == MenuKind::Separator || !host) {

@@ -102,6 +102,33 @@ TEST_F(ToolkitFixture, MenuBarWrapsOntoMoreRowsRatherThanHidingMenus) {
   }
 }
 
+// With the menus on two rows, Right and Left in an open menu go round all of them, row to row, as
+// they go round one menu bar.
+TEST_F(ToolkitFixture, ArrowsInAnOpenMenuGoOnToTheOtherRow) {
+  showAndActivate();
+  ui.window(FormId::myForm).setClientWidth(kMainClientW);
+  QCoreApplication::processEvents();
+  const std::vector<QMenuBar*> rows = ui.menuBars();
+  ASSERT_EQ(rows.size(), 2u);
+  std::vector<QAction*> order;
+  for (QMenuBar* row : rows)
+    for (QAction* menu : row->actions()) order.push_back(menu);
+  const auto open = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
+  rows[0]->setActiveAction(order.front());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return open() == order.front()->menu(); }));
+  for (size_t step = 1; step <= order.size(); ++step) {  // round once, back to the first
+    QAction* next = order[step % order.size()];
+    QTest::keyClick(open(), Qt::Key_Right);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return open() == next->menu(); })) << next->text().toStdString();
+  }
+  for (size_t step = order.size(); step-- > 0;) {  // and back the other way
+    QTest::keyClick(open(), Qt::Key_Left);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return open() == order[step]->menu(); }))
+        << order[step]->text().toStdString();
+  }
+  if (open()) open()->close();
+}
+
 TEST_F(ToolkitFixture, RecentFileItemsShowTheCaptionsTheProgramSets) {
   MenuItem& item = ui.menuItem(MenuId::RecentFile1);
   EXPECT_FALSE(ui.action(MenuId::RecentFile1)->isVisible());
