@@ -149,13 +149,24 @@ bool WriteInPlace(const std::string& target, const void* data, size_t size, std:
   constexpr int kLockWaitMs = 10000;
   const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
   struct stat st;
-  bool locked = false;
-  for (int waited = 0; fd >= 0 && !locked; waited += 5) {
-    locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (locked || (errno != EWOULDBLOCK && errno != EINTR) || waited >= kLockWaitMs) break;
+  // A file system without locks (NFS without its lock manager) lets the save go alone, as the
+  // folder's lock and the temporary file's do; a lock still held when the wait is over stops it.
+  bool busy = false;
+  for (int waited = 0; fd >= 0; waited += 5) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR)) break;
+    if (waited >= kLockWaitMs) {
+      busy = true;
+      break;
+    }
     ::usleep(5000);
   }
-  if (!locked || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (busy) {
+    ::close(fd);
+    if (error) *error = "cannot write " + target + ": another program is writing it";
+    errno = EBUSY;
+    return false;
+  }
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     if (fd >= 0) ::close(fd);
     errno = 0;
     return false;
@@ -187,8 +198,8 @@ bool WriteInPlace(const std::string& target, const void* data, size_t size, std:
               (copy ? "its old bytes are kept in \"" + *copy + "\"" : "its old bytes could not be put back");
   }
   if (error)
-    *error =
-        "cannot write " + target + " in place (its folder takes no new file): " + std::strerror(e) + damaged;
+    *error = "cannot write " + target +
+             " in place (its folder lets no file be replaced): " + std::strerror(e) + damaged;
   errno = e;
   return false;
 }
@@ -428,7 +439,10 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
         return true;
       }
       if (errno != 0) {
+        const int failed = errno;
+        ::unlink(temp.c_str());
         ::close(fd);
+        errno = failed;
         return false;
       }
       errno = e;

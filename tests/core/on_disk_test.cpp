@@ -262,7 +262,7 @@ TEST(SaveInPlace, AFailedWriteIsUndoneOrTold) {
   const struct {
     std::string path;
     bool written;
-    std::string error;  // after "cannot write PATH in place (its folder takes no new file): "
+    std::string error;  // after "cannot write PATH in place (its folder lets no file be replaced): "
     std::string after;
   } cases[] = {
       {small, false, "File too large", "old"},
@@ -275,9 +275,9 @@ TEST(SaveInPlace, AFailedWriteIsUndoneOrTold) {
     SCOPED_TRACE(c.path);
     std::string error;
     EXPECT_EQ(WriteUnderLimit(c.path, bigger, c.written ? RLIM_INFINITY : 20000, error), c.written);
-    EXPECT_EQ(error, c.written
-                         ? ""
-                         : "cannot write " + c.path + " in place (its folder takes no new file): " + c.error);
+    EXPECT_EQ(error, c.written ? ""
+                               : "cannot write " + c.path +
+                                     " in place (its folder lets no file be replaced): " + c.error);
     EXPECT_EQ(LeftAsItWas(error), c.path != large);
     EXPECT_EQ(ReadFileText(c.path), c.after);
   }
