@@ -341,9 +341,7 @@ bool TmyForm::FormClose() {
       lastCopyTemporary ? program.autosave().Leave() : program.autosave().Discard();
     } else {
       // The autosave copy brought up to date now, where it can be (the last keys may be newer).
-      closed = false;
-      program.autosave().Update();
-      closed = true;
+      program.autosave().Update(true);
       if (!program.autosave().KeepsCurrentText()) return stayOpen("unsaved text");
     }
   } else {

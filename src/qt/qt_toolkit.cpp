@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "core/forms.h"
 #include "headless/headless.h"
@@ -222,11 +223,14 @@ bool Accept(FileDialog& dialog, std::optional<std::vector<std::string>> chosen) 
 // window, where the keys typed next would do nothing.
 class FocusKept {
  public:
-  FocusKept() {
+  // `main`: the main window, where the window system puts the keys when a box closes.
+  explicit FocusKept(const QWidget* main) {
     // A box right after another (a question, then what came of it): the window system has not
-    // given the keys back to where the first box found them yet, so they go back there.
+    // given the keys back to where the first box found them yet, and has them in the main window
+    // or nowhere, so they go back there. A window the command made active keeps them.
     constexpr qint64 kOnTheirWayMs = 1000;
-    if (givenBackTo_ && givenBackTo_->isVisible() && QApplication::activeWindow() != givenBackTo_ &&
+    const QWidget* active = QApplication::activeWindow();
+    if (givenBackTo_ && givenBackTo_->isVisible() && active != givenBackTo_ && (!active || active == main) &&
         givenBackAt_.isValid() && givenBackAt_.elapsed() < kOnTheirWayMs) {
       window_ = givenBackTo_;
       widget_ = givenBackWidget_;
@@ -266,10 +270,13 @@ class FocusReturn : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != tool_ || event->type() != QEvent::Hide || !window_ || !window_->isVisible()) return false;
-    // Only while the tool window still has the keys: one the translator left for another window
-    // before closing it leaves them there.
-    if (QWidget* active = QApplication::activeWindow(); active && active != tool_) return false;
+    if (watched != tool_) return false;
+    // Only when it has the keys as it closes: one the translator left for another window (or
+    // program) before closing it leaves them there.
+    if (event->type() == QEvent::Close) closingWithKeys_ = QApplication::activeWindow() == tool_;
+    if (event->type() != QEvent::Hide || !std::exchange(closingWithKeys_, false) || !window_ ||
+        !window_->isVisible())
+      return false;
     window_->activateWindow();
     if (widget_ && widget_->isVisible() && widget_->window() == window_)
       widget_->setFocus(Qt::OtherFocusReason);
@@ -279,6 +286,7 @@ class FocusReturn : public QObject {
  private:
   QWidget* tool_;
   QPointer<QWidget> window_, widget_;
+  bool closingWithKeys_ = false;
 };
 
 // Runs a file dialog set up as the program describes it; the chosen files in order, or nullopt.
@@ -343,7 +351,7 @@ void QtToolkit::Impl::showMessage(const std::string& text) {
     answers->box(DialogAnswers::Box::Message, text, appTitle);
     return;
   }
-  const FocusKept focus;
+  const FocusKept focus(form(FormId::myForm));
   QMessageBox box(QMessageBox::NoIcon, FromBytes(appTitle), FromMessage(text), QMessageBox::Ok,
                   dialogParent());
   box.exec();
@@ -373,7 +381,7 @@ std::string QtToolkit::shiftJisToUtf8(std::string_view bytes) const {
 
 bool QtToolkit::question(const std::string& text, const std::string& caption) {
   if (d_->answers) return d_->answers->box(DialogAnswers::Box::Question, text, caption);
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   YesNoBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text),
                QMessageBox::Yes | QMessageBox::No, d_->dialogParent());
   box.setWindowFlag(Qt::WindowCloseButtonHint, false);
@@ -384,7 +392,7 @@ bool QtToolkit::question(const std::string& text, const std::string& caption) {
 int QtToolkit::choose(const std::string& text, const std::string& caption,
                       const std::vector<std::string>& buttons, int defaultButton) {
   if (d_->answers) return d_->answers->choose(text, caption, buttons);
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   QMessageBox box(QMessageBox::Question, FromBytes(caption), FromMessage(text), QMessageBox::NoButton,
                   d_->dialogParent());
   std::vector<QPushButton*> shown;
@@ -407,7 +415,7 @@ void QtToolkit::information(const std::string& text, const std::string& caption)
     d_->answers->box(DialogAnswers::Box::Information, text, caption);
     return;
   }
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   QMessageBox box(QMessageBox::Information, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // the settings path can be copied
@@ -420,7 +428,7 @@ void QtToolkit::showTable(const std::string& caption, const std::vector<std::str
     d_->answers->table(caption, headers, rows);
     return;
   }
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   QDialog dialog(d_->dialogParent());
   dialog.setWindowTitle(FromBytes(caption));
   auto* table = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(headers.size()), &dialog);
@@ -451,7 +459,7 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
     d_->answers->box(DialogAnswers::Box::Stop, text, caption);
     return;
   }
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   QMessageBox box(QMessageBox::Critical, FromBytes(caption), FromMessage(text), QMessageBox::Ok,
                   d_->dialogParent());
   box.exec();
@@ -460,7 +468,7 @@ void QtToolkit::stopMessage(const std::string& text, const std::string& caption)
 std::optional<std::string> QtToolkit::askText(const std::string& caption, const std::string& prompt,
                                               const std::string& value) {
   if (d_->answers) return d_->answers->text(caption, value);
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   bool ok = false;
   const QString answer = QInputDialog::getText(d_->dialogParent(), FromBytes(caption), FromBytes(prompt),
                                                QLineEdit::Normal, QString::fromStdString(value), &ok);
@@ -471,7 +479,7 @@ std::optional<std::string> QtToolkit::askText(const std::string& caption, const 
 std::optional<int> QtToolkit::askNumber(const std::string& caption, const std::string& prompt, int value,
                                         int min, int max) {
   if (d_->answers) return d_->answers->number(caption, value, min, max);
-  const FocusKept focus;
+  const FocusKept focus(d_->form(FormId::myForm));
   bool ok = false;
   const int answer = QInputDialog::getInt(d_->dialogParent(), FromBytes(caption), FromBytes(prompt), value,
                                           min, max, 1, &ok);

@@ -317,11 +317,11 @@ void Autosave::Wait(int milliseconds) {
   });
 }
 
-void Autosave::Update() {
+void Autosave::Update(bool closing) {
   pending_ = false;
   TmyForm& f = program.myForm;
   const std::string folder = Folder();
-  if (f.closed || folder.empty()) return;
+  if ((f.closed && !closing) || folder.empty()) return;
   RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
   if (!editor.modified() || f.gTextPath.empty()) {
     Settle();
@@ -332,7 +332,7 @@ void Autosave::Update() {
   // meant for the Text Editor would answer the offer and Restore would replace what is being
   // typed. It stays in its slot for the next showing of the file; Claim passes over a slot that
   // holds a copy, so this run's copy takes another.
-  if (written_ != f.gTextPath) WarnOfOtherEditors(f.gTextPath);
+  if (written_ != f.gTextPath && !closing) WarnOfOtherEditors(f.gTextPath);
   std::string error;
   if (written_ != f.gTextPath && !Claim(f.gTextPath))
     error = "other copies of the editor keep " + std::to_string(kAutosaveSlots) + " copies of this file";
@@ -344,7 +344,7 @@ void Autosave::Update() {
                           .baseHash = f.textFileStamp.present ? f.textFileStamp.hash : 0,
                           .time = static_cast<int64_t>(std::time(nullptr))};
   if (!error.empty() || !WriteKeptText(folder, f.gTextPath, bytes, info, &error, slot_)) {
-    if (!failureShown_) {
+    if (!failureShown_ && !closing) {
       failureShown_ = true;
       program.ui.message("Error: Could not keep a copy of the unsaved text in \"" + folder + "\" (" + error +
                          "). Save the text often; the editor goes on trying.");
@@ -353,7 +353,7 @@ void Autosave::Update() {
   }
   failureShown_ = false;
   writtenHash_ = hash;
-  if (lock_ && !lock_->held() && !unlockedShown_) {
+  if (lock_ && !lock_->held() && !unlockedShown_ && !closing) {
     // Without a lock another editor cannot tell this copy is taken: one editor's save would
     // delete the other's only copy. Said once; the copy is still kept.
     unlockedShown_ = true;

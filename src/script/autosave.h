@@ -102,8 +102,9 @@ class Autosave {
   // The Text Editor's text changed (a key, a paste, an undo, a command's edit).
   void TextChanged();
   // Writes the copy now when the editor holds unsaved edits of its file, removes it when it does
-  // not. Also what the pause runs.
-  void Update();
+  // not. Also what the pause runs. `closing`: for the window's close, which goes on whatever
+  // comes of it, so nothing is said (no box, whose event loop would run the program's handlers).
+  void Update(bool closing = false);
   // After a save, a load or a recovery copy: the copy this run wrote goes when the editor no
   // longer holds unsaved edits of its file.
   void Settle();
