@@ -218,6 +218,12 @@ bool Accept(FileDialog& dialog, std::optional<std::vector<std::string>> chosen) 
   return true;
 }
 
+// Makes `window` active again with the keys in `widget`, when that is still one of its controls.
+void GiveKeysBack(QWidget* window, QWidget* widget) {
+  window->activateWindow();
+  if (widget && widget->isVisible() && widget->window() == window) widget->setFocus(Qt::OtherFocusReason);
+}
+
 // Gives the keys back, once a modal box or dialog closes, to the window and widget that had them
 // (the Text Editor while typing): the window system gives them to the box's parent, the main
 // window, where the keys typed next would do nothing.
@@ -241,9 +247,7 @@ class FocusKept {
   }
   ~FocusKept() {
     if (!window_ || !window_->isVisible()) return;
-    window_->activateWindow();
-    if (widget_ && widget_->isVisible() && widget_->window() == window_)
-      widget_->setFocus(Qt::OtherFocusReason);
+    GiveKeysBack(window_, widget_);
     givenBackTo_ = window_;
     givenBackWidget_ = widget_;
     givenBackAt_.start();
@@ -277,9 +281,7 @@ class FocusReturn : public QObject {
     if (event->type() != QEvent::Hide || !std::exchange(closingWithKeys_, false) || !window_ ||
         !window_->isVisible())
       return false;
-    window_->activateWindow();
-    if (widget_ && widget_->isVisible() && widget_->window() == window_)
-      widget_->setFocus(Qt::OtherFocusReason);
+    GiveKeysBack(window_, widget_);
     return false;
   }
 
