@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <set>
+#include <span>
 #include <unordered_map>
 #include <utility>
 
@@ -13,21 +14,6 @@
 namespace ts2 {
 
 namespace {
-
-// Characters both sorted texts hold, counted with repeats.
-size_t Common(const std::u32string& a, const std::u32string& b) {
-  size_t i = 0, j = 0, common = 0;
-  while (i < a.size() && j < b.size()) {
-    if (a[i] < b[j]) {
-      ++i;
-    } else if (b[j] < a[i]) {
-      ++j;
-    } else {
-      ++common, ++i, ++j;
-    }
-  }
-  return common;
-}
 
 // The largest distance that still makes `atLeast` percent for texts whose longer one has
 // `longer` characters.
@@ -40,6 +26,64 @@ constexpr size_t kLongestTag = 40;  // characters of a bracketed name, brackets 
 int Percent(size_t longer, size_t distance) {
   return static_cast<int>(100 * (longer - distance) / longer);
 }
+
+// One original measured against many (see `Likeness`): its characters' counts for a quick
+// bound, and for an original of up to 64 characters the masks of Myers' bit-parallel edit distance
+// (one machine word a column instead of a column of the table). Characters are numbers below
+// `alphabet`.
+class Measure {
+ public:
+  Measure(std::u32string_view query, size_t alphabet) : query_(query), count_(alphabet) {
+    for (const char32_t c : query) ++count_[c];
+    if (query.size() <= 64) {
+      equal_.assign(alphabet, 0);
+      for (size_t i = 0; i < query.size(); ++i) equal_[query[i]] |= uint64_t{1} << i;
+    }
+  }
+
+  // As Likeness(query, text, atLeast), for a non-empty query.
+  int operator()(std::u32string_view text, std::span<const std::pair<char32_t, uint32_t>> counts,
+                 int atLeast) const {
+    const size_t m = query_.size(), n = text.size(), longer = std::max(m, n);
+    const size_t limit = MaxDistance(longer, atLeast);
+    if (longer - std::min(m, n) > limit) return -1;
+    // Characters the two do not share each take an edit at least.
+    size_t common = 0;
+    for (const auto& [c, k] : counts) common += std::min(k, count_[c]);
+    if (longer - common > limit) return -1;
+    if (equal_.empty()) return Likeness(query_, text, atLeast);
+    // Column by column of the table with the query down its rows: the score is the distance of
+    // the whole query to the text so far. Vertical steps of +1 and -1 are kept as bits (pv, mv).
+    uint64_t pv = ~uint64_t{0}, mv = 0;
+    const uint64_t last = uint64_t{1} << (m - 1);
+    size_t score = m;
+    for (size_t j = 0; j < n; ++j) {
+      const uint64_t eq = equal_[text[j]];
+      const uint64_t xv = eq | mv;
+      const uint64_t xh = (((eq & pv) + pv) ^ pv) | eq;
+      uint64_t ph = mv | ~(xh | pv);
+      uint64_t mh = pv & xh;
+      if (ph & last) {
+        ++score;
+      } else if (mh & last) {
+        --score;
+      }
+      // The top row is the text's length so far: each column is one more.
+      ph = (ph << 1) | 1;
+      mh <<= 1;
+      pv = mh | ~(xv | ph);
+      mv = ph & xv;
+      // The score falls by one a column at most.
+      if (score > limit + (n - j - 1)) return -1;
+    }
+    return score > limit ? -1 : Percent(longer, score);
+  }
+
+ private:
+  std::u32string_view query_;
+  std::vector<uint32_t> count_;  // by character
+  std::vector<uint64_t> equal_;  // by character: the rows of the query that hold it
+};
 
 size_t Utf8Length(char32_t c) {
   return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
@@ -169,6 +213,9 @@ void TranslationMemory::Clear() {
   blocks_.clear();
   texts_.clear();
   ids_.clear();
+  chars_.clear();
+  counts_.clear();
+  alphabet_.clear();
   names_.Clear();
 }
 
@@ -193,11 +240,20 @@ void TranslationMemory::SetBlock(const ScriptBlock& sb, const std::vector<std::s
     Entry& e = b.strings[s];
     e.utf8 = originalsUtf8[s];
     std::u32string text = ComparedText(e.utf8, names_);
-    const auto [at, added] = ids_.emplace(text, static_cast<uint32_t>(texts_.size()));
+    const auto [at, added] = ids_.emplace(std::move(text), static_cast<uint32_t>(texts_.size()));
     if (added) {
-      std::u32string sorted = text;
+      Text t{static_cast<uint32_t>(chars_.size()), static_cast<uint32_t>(at->first.size()),
+             static_cast<uint32_t>(counts_.size()), 0};
+      for (const char32_t c : at->first)
+        chars_ += alphabet_.emplace(c, static_cast<char32_t>(alphabet_.size())).first->second;
+      std::u32string sorted = chars_.substr(t.chars);
       std::sort(sorted.begin(), sorted.end());
-      texts_.push_back({std::move(text), std::move(sorted)});
+      for (size_t k = 0; k < sorted.size(); ++k) {
+        if (k == 0 || sorted[k] != sorted[k - 1]) counts_.emplace_back(sorted[k], 0);
+        ++counts_.back().second;
+      }
+      t.distinct = static_cast<uint32_t>(counts_.size()) - t.counts;
+      texts_.push_back(t);
     }
     e.text = at->second;
   }
@@ -237,7 +293,10 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
   if (!has(block) || string >= blocks_[static_cast<size_t>(block)].strings.size()) return out;
   const Text& query = texts_[blocks_[static_cast<size_t>(block)].strings[string].text];
   const uint32_t queryTable = blocks_[static_cast<size_t>(block)].script.table;
-  if (query.text.empty()) return out;
+  if (query.length == 0) return out;
+  const std::u32string_view chars(chars_);
+  const std::span<const std::pair<char32_t, uint32_t>> counts(counts_);
+  const Measure measure(chars.substr(query.chars, query.length), alphabet_.size());
   std::unordered_map<std::string, size_t>
       matched;                // a match's place in `out` by its original and translation
   std::set<uint32_t> tables;  // blocks sharing a pointer table share their file: read once
@@ -253,12 +312,9 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
       int& percent = measured[e.text];
       if (percent == kUnmeasured) {
         const Text& t = texts_[e.text];
-        const size_t longer = std::max(t.text.size(), query.text.size());
-        // Characters the two do not share each take an edit at least.
-        const size_t unshared = longer - Common(t.sorted, query.sorted);
-        percent = t.text.empty() || unshared > MaxDistance(longer, atLeast)
-                      ? -1
-                      : Likeness(query.text, t.text, atLeast);
+        percent = t.length == 0 ? -1
+                                : measure(chars.substr(t.chars, t.length),
+                                          counts.subspan(t.counts, t.distinct), atLeast);
       }
       if (percent < 0) continue;
       // The same original and translation elsewhere: counted with the first.

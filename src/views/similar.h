@@ -86,13 +86,20 @@ class TranslationMemory {
   std::vector<SimilarMatch> Similar(int32_t block, uint32_t string, int atLeast, size_t limit) const;
 
  private:
-  // An original as compared, kept once however many strings have it.
+  // An original as compared, kept once however many strings have it. Its characters are numbered
+  // from 0 up in the order first met (`alphabet_`), which keeps the distance as it is and lets a
+  // measure look a character up in a plain table.
+  // Its characters (by number), and each number once with its count, are kept in one place each
+  // for all texts, in the order the texts were met, so that a measure reads them in order.
   struct Text {
-    std::u32string text;
-    std::u32string sorted;  // its characters in order, for a quick bound on the distance
+    uint32_t chars = 0, length = 0;     // in chars_
+    uint32_t counts = 0, distinct = 0;  // in counts_
   };
   std::vector<Text> texts_;
-  std::unordered_map<std::u32string, uint32_t> ids_;  // texts_ by text
+  std::u32string chars_;
+  std::vector<std::pair<char32_t, uint32_t>> counts_;
+  std::unordered_map<std::u32string, uint32_t> ids_;  // texts_ by compared text
+  std::unordered_map<char32_t, char32_t> alphabet_;   // the numbers of the characters in texts_
   BracketedNames names_;                              // the names in texts_
   struct Entry {
     std::string utf8;

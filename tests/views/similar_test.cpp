@@ -274,8 +274,11 @@ TEST(TranslationMemoryTest, BlocksSharingAPointerTableCountOnce) {
 // original and translation (the first in script order), best first, then in script order.
 TEST(TranslationMemoryTest, AgreesWithThePlainSearchOnRandomScripts) {
   std::mt19937 random(11);
-  for (int round = 0; round < 60; ++round) {
+  for (int round = 0; round < 150; ++round) {
     TranslationMemory memory;
+    // Short texts of a few letters, long ones (past the 64 characters measured in one machine
+    // word), and edits of texts already made, so that long texts are alike too.
+    std::vector<std::string> made;
     struct Shown {
       uint32_t table;
       std::vector<std::string> originals, translations;  // "" when not translated
@@ -286,7 +289,21 @@ TEST(TranslationMemoryTest, AgreesWithThePlainSearchOnRandomScripts) {
       std::string text;
       for (uint32_t n = 0, strings = 1 + random() % 12; n < strings; ++n) {
         std::string original;
-        for (size_t k = random() % 14; k > 0; --k) original += "ab c"[random() % 4];
+        if (!made.empty() && random() % 2) {
+          original = made[random() % made.size()];
+          for (int edits = static_cast<int>(random() % 6); edits > 0; --edits) {
+            const size_t at = random() % (original.size() + 1);
+            const char c = "ab cd"[random() % 5];
+            if (random() % 3 == 0)
+              original.insert(original.begin() + static_cast<std::ptrdiff_t>(at), c);
+            else if (at < original.size())
+              random() % 2 ? original.erase(at, 1) : original.replace(at, 1, 1, c);
+          }
+        } else {
+          for (size_t k = random() % 2 ? random() % 14 : 50 + random() % 30; k > 0; --k)
+            original += "ab c"[random() % 4];
+        }
+        made.push_back(original);
         shown.originals.push_back(original);
         shown.translations.push_back(random() % 3 ? "t" + std::to_string(random() % 4) : "");
         if (!shown.translations.back().empty())
