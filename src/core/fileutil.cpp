@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -581,6 +582,27 @@ bool FileExists(const std::string& path) {
 std::string ExtractFileName(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string CleanFileName(const std::string& path) {
+  namespace fs = std::filesystem;
+  if (path.empty()) return path;
+  const fs::path name(path);
+  if (std::find(name.begin(), name.end(), fs::path("..")) == name.end())
+    return name.lexically_normal().string();
+  std::error_code error;
+  if (name.filename() == "..") {
+    const fs::path folder = fs::weakly_canonical(name, error);
+    return error ? path : folder.string();
+  }
+  const fs::path folder = fs::weakly_canonical(name.parent_path(), error);
+  return error ? path : (folder / name.filename()).string();
+}
+
+std::string AbsoluteFileName(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return CleanFileName(error ? path : absolute.string());
 }
 
 void MakeDirectory(const std::string& path) {

@@ -139,6 +139,12 @@ std::string EditorTextToFileBytes(std::string_view text);
 std::string CurrentDirectory();  // the whole path; empty when the system cannot tell it
 bool FileExists(const std::string& path);
 std::string ExtractFileName(const std::string& path);
+// A file's name without "." steps and doubled slashes. A ".." step is taken as the system takes
+// it, through the links before it ("link/.." is the link's target's parent, not the folder that
+// holds the link); the file itself is not followed. Bytes that are not UTF-8 stay as they are.
+std::string CleanFileName(const std::string& path);
+// The same, made absolute from the working folder first.
+std::string AbsoluteFileName(const std::string& path);
 void MakeDirectory(const std::string& path);  // errors are not reported
 
 // sprintf into a std::string.

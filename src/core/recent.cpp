@@ -1,16 +1,13 @@
 #include "core/recent.h"
 
+#include "core/fileutil.h"
+
 #include <algorithm>
 #include <filesystem>
 
 namespace ts2 {
 
 namespace {
-
-std::string Normal(const std::string& path) {
-  if (path.empty()) return path;
-  return std::filesystem::path(path).lexically_normal().string();
-}
 
 std::string Key(size_t number, const char* field) {
   return "recent/" + std::to_string(number) + "/" + field;
@@ -29,7 +26,7 @@ std::string MenuText(const std::string& text) {
 }  // namespace
 
 void RecentList::add(const RecentPair& pair) {
-  const RecentPair normal{Normal(pair.rom), Normal(pair.dataFile)};
+  const RecentPair normal{CleanFileName(pair.rom), CleanFileName(pair.dataFile)};
   std::erase(entries_, normal);
   entries_.insert(entries_.begin(), normal);
   if (entries_.size() > kRecentMax) entries_.resize(kRecentMax);
@@ -40,7 +37,7 @@ void RecentList::remove(size_t index) {
 }
 
 void RecentList::remove(const RecentPair& pair) {
-  std::erase(entries_, RecentPair{Normal(pair.rom), Normal(pair.dataFile)});
+  std::erase(entries_, RecentPair{CleanFileName(pair.rom), CleanFileName(pair.dataFile)});
 }
 
 RecentList RecentList::Load(const Settings& settings) {
@@ -49,7 +46,7 @@ RecentList RecentList::Load(const Settings& settings) {
     const auto rom = settings.value(Key(n, "rom"));
     const auto data = settings.value(Key(n, "data"));
     if (!rom || !data || rom->empty() || data->empty()) continue;
-    const RecentPair pair{Normal(*rom), Normal(*data)};
+    const RecentPair pair{CleanFileName(*rom), CleanFileName(*data)};
     if (std::find(list.entries_.begin(), list.entries_.end(), pair) == list.entries_.end())
       list.entries_.push_back(pair);
   }

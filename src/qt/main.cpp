@@ -1,17 +1,18 @@
 // ts2edit: the editor's windows on Qt.
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/drop.h"
+#include "core/fileutil.h"
 #include "core/forms.h"
 #include "qt/qt_spelling.h"
 #include "qt/qt_text.h"
@@ -64,24 +65,27 @@ struct DetachSink {
   ~DetachSink() { ui.setEventSink(nullptr); }
 };
 
-int Run(Application& app) {
+// `argv` as Qt left it (its own options taken out). File names are taken as the bytes given, so
+// that a name that is not UTF-8 opens the file it names.
+int Run(Application& app, int argc, char** argv) {
   std::vector<std::string> files;
   std::optional<std::string> language;
-  const QStringList arguments = QCoreApplication::arguments();
-  for (qsizetype i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == QStringLiteral("--spell")) {
-      if (++i == arguments.size()) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument(argv[i]);
+    if (argument == "--spell") {
+      if (++i == argc) {
         std::fprintf(stderr, "ts2edit: --spell needs a language\n%s", kUsage);
         return 2;
       }
-      language = arguments[i] == QStringLiteral("off") ? std::string() : arguments[i].toStdString();
+      language = std::string_view(argv[i]) == "off" ? std::string() : std::string(argv[i]);
       continue;
     }
-    if (arguments[i].startsWith(u'-') && arguments[i] != QStringLiteral("-")) {
-      std::fprintf(stderr, "ts2edit: unknown option '%s'\n%s", qPrintable(arguments[i]), kUsage);
+    if (argument.starts_with('-') && argument != "-") {
+      std::fprintf(stderr, "ts2edit: unknown option '%s'\n%s", argv[i], kUsage);
       return 2;
     }
-    files.push_back(ts2::qt::ToPath(arguments[i]));
+    // Made absolute at once, as the system resolves it: a ".." after a link is the link's.
+    files.push_back(ts2::AbsoluteFileName(std::string(argument)));
   }
   // A ROM first, then at most its data file: the classic command line. Anything else (a patch,
   // a data file, a second ROM, a ROM and its patches the desktop opens with the editor) is taken
@@ -101,14 +105,13 @@ int Run(Application& app) {
   // taken as the frames' places, as they were saved.
   ui.showStartWindows([&program] { program.myForm.RestoreSession(); });
   if (!files.empty() && !classic) {
-    for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
     program.filesDropped(files);
     if (program.myForm.closed) return 0;
   } else if (!files.empty()) {
     // As with the open dialog, the ROM's folder becomes the working directory, so its Dumps
-    // folder lies beside it; the names are made absolute first.
-    for (std::string& f : files) f = ts2::qt::ToPath(QFileInfo(ts2::qt::FromPath(f)).absoluteFilePath());
-    QDir::setCurrent(QFileInfo(ts2::qt::FromPath(files[0])).absolutePath());
+    // folder lies beside it.
+    std::error_code error;
+    std::filesystem::current_path(std::filesystem::path(files[0]).parent_path(), error);
     program.myForm.OpenRomFile(files[0], files.size() > 1 ? files[1] : std::string());
     if (program.myForm.closed) return 0;
   }
@@ -133,7 +136,7 @@ int main(int argc, char** argv) {
   }
   Application app(argc, argv);
   try {
-    return Run(app);
+    return Run(app, argc, argv);
   } catch (const std::exception& e) {
     ReportException(e.what());
   } catch (...) {

@@ -48,8 +48,15 @@ namespace {
 std::vector<std::string> LocalFiles(const QMimeData* data) {
   std::vector<std::string> files;
   if (!data || !data->hasUrls()) return files;
-  for (const QUrl& url : data->urls())
-    if (url.isLocalFile()) files.push_back(ToPath(url.toLocalFile()));
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    // The name's bytes as the URL gives them: a name that is not UTF-8 comes percent-encoded,
+    // and would be lost to replacement characters as text.
+    files.push_back(
+        url.host().isEmpty()
+            ? QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString()
+            : ToPath(url.toLocalFile()));
+  }
   return files;
 }
 
@@ -116,12 +123,13 @@ bool QtWindow::active() const {
 
 void QtWindow::setCaption(const std::string& caption) {
   if (caption_ && *caption_ == caption) return;  // the display sets the same one on every keystroke
-  widget_->setWindowTitle(FromBytes(caption));
+  // UTF-8 first, as the menus and messages: the title names the data file as the system does.
+  widget_->setWindowTitle(FromMessage(caption));
   caption_ = caption;
 }
 
 std::string QtWindow::caption() const {
-  return ToBytes(widget_->windowTitle());
+  return caption_ ? *caption_ : ToBytes(widget_->windowTitle());
 }
 
 Rect QtWindow::bounds() const {

@@ -148,10 +148,10 @@ std::string AutosaveKey(const std::string& file) {
   const fs::path absolute = fs::absolute(file, error);
   if (error) return fs::path(file).lexically_normal().string();
   // The folder as the system names it, whatever links the path went through: the editor's own
-  // Dumps folder is named from the working folder, which the system gives without links.
-  const fs::path normal = absolute.lexically_normal();
-  const fs::path folder = fs::weakly_canonical(normal.parent_path(), error);
-  return error ? normal.string() : (folder / normal.filename()).string();
+  // Dumps folder is named from the working folder, which the system gives without links. The
+  // system resolves it: cut as text, "link/.." would name another project's folder.
+  const fs::path folder = fs::weakly_canonical(absolute.parent_path(), error);
+  return error ? absolute.lexically_normal().string() : (folder / absolute.filename()).string();
 }
 
 AutosavePaths AutosavePathsOf(const std::string& folder, const std::string& file, int slot) {

@@ -110,6 +110,36 @@ TEST(ReadErrorOf, TellsAFileThatCannotBeReadFromOneThatIsNotThere) {
   }
 }
 
+// Names given on the command line or kept in Recent Files name the file the system opens for them,
+// whatever links they pass: p1/sub links to p2/deep, so p1/sub/.. is p2.
+TEST(FileNames, ADotDotIsTakenAsTheSystemTakesItAndBytesStay) {
+  test::TempDir dir;
+  fs::create_directories(dir.path() / "p2/deep");
+  fs::create_directories(dir.path() / "p1");
+  fs::create_symlink(dir.path() / "p2/deep", dir.path() / "p1/sub");
+  const std::string root = fs::canonical(dir.path()).string();
+  const std::string latin1 = "caf\xe9";  // not UTF-8
+  fs::create_directories(dir.path() / latin1);
+  const struct {
+    std::string given, clean;
+  } cases[] = {
+      {root + "/p1/./a//b.sfc", root + "/p1/a/b.sfc"},
+      {"p1/./b.sfc", "p1/b.sfc"},
+      {root + "/p1/sub/../demo.sfc", root + "/p2/demo.sfc"},
+      {root + "/p1/sub/..", root + "/p2"},
+      {root + "/p1/sub/../" + latin1 + "/../" + latin1 + "/r\xe9.sfc", root + "/p2/" + latin1 + "/r\xe9.sfc"},
+      {root + "/" + latin1 + "/../" + latin1 + "/r\xe9.sfc", root + "/" + latin1 + "/r\xe9.sfc"},
+      {"/no such folder/./a/../r1.sfc", "/no such folder/r1.sfc"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CleanFileName(c.given), c.clean) << c.given;
+
+  test::ScopedCwd cwd(dir.path() / "p1/sub");
+  EXPECT_EQ(AbsoluteFileName("demo.sfc"), root + "/p2/deep/demo.sfc");
+  EXPECT_EQ(AbsoluteFileName("../demo.sfc"), root + "/p2/demo.sfc");
+  EXPECT_EQ(AbsoluteFileName("/x/./y.sfc"), "/x/y.sfc");
+}
+
 TEST(SaveThroughLinks, TheLinkedFileIsWrittenAndTheLinkStays) {
   enum Shape { ToAnotherFolder, Chain, Relative, Dangling };
   for (Shape shape : {ToAnotherFolder, Chain, Relative, Dangling}) {

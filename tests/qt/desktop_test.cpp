@@ -196,11 +196,13 @@ TEST_F(EditorFixture, FilesDroppedOnTheMainWindowReachTheProgramInOrder) {
   showAndActivate();
   TempDir dir;
   const std::string a = dir.write("b.ips", std::string_view("x")),
-                    b = dir.write("a.ips", std::string_view("y"));
+                    b = dir.write("a.ips", std::string_view("y")),
+                    latin1 = dir.write("caf\xe9.ips", std::string_view("z"));  // a name not UTF-8
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
                 QUrl::fromLocalFile(QString::fromStdString(b)),
-                QUrl(QStringLiteral("https://example.org/x.ips"))});
+                QUrl(QStringLiteral("https://example.org/x.ips")),
+                QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/"))});
   QWidget* main = form(FormId::myForm);
   QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(main, &enter);
@@ -209,7 +211,7 @@ TEST_F(EditorFixture, FilesDroppedOnTheMainWindowReachTheProgramInOrder) {
   QApplication::sendEvent(main, &drop);
   EXPECT_TRUE(sink.drops.empty());  // after the drop has ended
   ASSERT_TRUE(QTest::qWaitFor([this] { return !sink.drops.empty(); }));
-  EXPECT_EQ(sink.drops[0], (std::vector<std::string>{a, b}));
+  EXPECT_EQ(sink.drops[0], (std::vector<std::string>{a, b, latin1}));
   // No ROM is open: the program says the patches wait for one.
   ASSERT_FALSE(answers.boxes.empty());
   EXPECT_EQ(answers.boxes.back().second.rfind("Open a ROM before applying patches", 0), 0u);

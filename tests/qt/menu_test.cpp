@@ -138,6 +138,17 @@ TEST_F(ToolkitFixture, RecentFileItemsShowTheCaptionsTheProgramSets) {
   EXPECT_EQ(ui.action(MenuId::RecentFile1)->text(), QStringLiteral("&1 a&&b.sfc + d.txt"));
   EXPECT_EQ(ui.action(MenuId::RecentFile1)->parent(), ui.action(MenuId::RecentFiles1)->menu());
   EXPECT_EQ(item.caption(), "&1 a&&b.sfc + d.txt");
+
+  // The title bar names the data file as the menu does: UTF-8, else Windows-1252.
+  for (const auto& [caption, shown] :
+       {std::pair<std::string, QString>{"Script Editor - [ donn\xc3\xa9"
+                                        "es.txt ]",
+                                        QStringLiteral("Script Editor - [ donn\u00e9es.txt ]")},
+        {"Script Editor - [ caf\xe9.txt ]", QStringLiteral("Script Editor - [ caf\u00e9.txt ]")}}) {
+    ui.window(FormId::myForm).setCaption(caption);
+    EXPECT_EQ(form(FormId::myForm)->windowTitle(), shown);
+    EXPECT_EQ(ui.window(FormId::myForm).caption(), caption);
+  }
 }
 
 struct KeyCase {

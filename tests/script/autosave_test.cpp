@@ -68,6 +68,14 @@ TEST(AutosaveFiles, ACopyBelongsToOnePathOnly) {
   EXPECT_EQ(FindKeptText(folder, dir.file("p1/Dumps/../Dumps/000A0000.txt"))->bytes, "kept\r\n");
   EXPECT_FALSE(FindKeptText(folder, b));
   EXPECT_EQ(FilesWithKeptText(folder, {b, a}), std::vector<std::string>{a});
+  // A ".." after a link is the link's, as the system takes it: with p1/sub a link to p2/deep,
+  // p1/sub/../Dumps is p2's folder, and p1's copy is not its file's.
+  fs::create_directories(dir.file("p2/deep"));
+  fs::create_directories(dir.file("p1"));
+  fs::create_symlink(dir.file("p2/deep"), dir.file("p1/sub"));
+  const std::string throughLink = dir.file("p1/sub/../Dumps/000A0000.txt");
+  EXPECT_EQ(AutosaveKey(throughLink), AutosaveKey(b));
+  EXPECT_FALSE(FindKeptText(folder, throughLink));
 
   // An information file naming another path (two paths, one hash) disowns the copy; a missing
   // or damaged one does not, since the text is all that matters then.
