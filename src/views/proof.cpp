@@ -86,6 +86,12 @@ std::string HtmlEscaped(std::string_view text) {
   return out;
 }
 
+// A file's name on the page, which is UTF-8: a name that is not (a Latin-1 folder) is taken as
+// Windows-1252, as the editor's title bar takes it.
+std::string NameEscaped(std::string_view name) {
+  return HtmlEscaped(FromUtf8(name) ? std::string(name) : Cp1252ToUtf8(name));
+}
+
 std::string Base64(std::string_view bytes) {
   static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -266,10 +272,10 @@ std::string ProofSheetWriter::Html() const {
       "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<meta name=\"generator\" content=\"ts2edit " TS2_VERSION "\">\n<title>Proof sheet: " +
-      HtmlEscaped(request_.romName) + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n";
-  html += "<h1>Proof sheet: " + HtmlEscaped(request_.romName) + "</h1>\n";
-  html += "<p>ROM " + HtmlEscaped(request_.romName) + ", data file " + HtmlEscaped(request_.dataName) +
-          ", translations " + HtmlEscaped(request_.dumpsName) + "; made " + HtmlEscaped(request_.made) +
+      NameEscaped(request_.romName) + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n";
+  html += "<h1>Proof sheet: " + NameEscaped(request_.romName) + "</h1>\n";
+  html += "<p>ROM " + NameEscaped(request_.romName) + ", data file " + NameEscaped(request_.dataName) +
+          ", translations " + NameEscaped(request_.dumpsName) + "; made " + HtmlEscaped(request_.made) +
           " by ts2edit " TS2_VERSION ".</p>\n";
   html += "<p>" + std::to_string(counted.strings) + (counted.strings == 1 ? " string: " : " strings: ") +
           std::to_string(total.translated) + " translated, " + std::to_string(total.withFindings) +
