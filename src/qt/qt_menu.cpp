@@ -88,12 +88,13 @@ void QtMenuItem::setVisible(bool visible) {
 }
 
 void QtMenuItem::setCaption(const std::string& caption) {
+  const QString before = FromMessage(caption_);
   caption_ = caption;
   if (!action_) return;
-  // A shortcut shown after a tab stays.
+  // A shortcut shown after the caption stays; a tab in the caption itself (a file's name) is not
+  // taken for its start.
   const QString text = action_->text();
-  const qsizetype tab = text.indexOf(u'\t');
-  action_->setText(FromMessage(caption) + (tab < 0 ? QString() : text.mid(tab)));
+  action_->setText(FromMessage(caption) + (text.startsWith(before) ? text.mid(before.size()) : QString()));
 }
 
 void QtMenuItem::setHeld(bool held) {

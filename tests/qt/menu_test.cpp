@@ -138,6 +138,10 @@ TEST_F(ToolkitFixture, RecentFileItemsShowTheCaptionsTheProgramSets) {
   EXPECT_EQ(ui.action(MenuId::RecentFile1)->text(), QStringLiteral("&1 a&&b.sfc + d.txt"));
   EXPECT_EQ(ui.action(MenuId::RecentFile1)->parent(), ui.action(MenuId::RecentFiles1)->menu());
   EXPECT_EQ(item.caption(), "&1 a&&b.sfc + d.txt");
+  // A tab in a file's name is part of the name, not the start of a shortcut to keep.
+  item.setCaption("&1 a\tb.sfc + d.txt");
+  item.setCaption("&1 c.sfc + d.txt");
+  EXPECT_EQ(ui.action(MenuId::RecentFile1)->text(), QStringLiteral("&1 c.sfc + d.txt"));
 
   // The title bar names the data file as the menu does: UTF-8, else Windows-1252.
   for (const auto& [caption, shown] :
