@@ -383,6 +383,7 @@ void QtSpelling::replace(Word word, const std::string& bytes) {
   cursor.beginEditBlock();
   cursor.insertText(FromBytes(bytes));
   cursor.endEditBlock();
+  EndUndoStep(*editor_->document());
 }
 
 void QtSpelling::addToProject(const std::string& bytes) {

@@ -23,6 +23,13 @@ TextEditor::TextEditor(QWidget* parent, std::function<bool(QKeyEvent*)> onKey, s
   connect(this, &QPlainTextEdit::textChanged, this, [this] { changed(); });
 }
 
+void EndUndoStep(QTextDocument& document) {
+  // Qt adds a letter typed next to the last insertion of an edit block to that block's undo step
+  // while the document counts as modified, so Ctrl+Z would take back the command with the
+  // typing. The program keeps its own modified flag; the document's is only Qt's.
+  document.setModified(false);
+}
+
 void TextEditor::setTextQuietly(const QString& text) {
   quiet_ = true;
   setPlainText(text);
@@ -40,6 +47,7 @@ void TextEditor::replaceRanges(const std::vector<RichEdit::Range>& ranges, const
       cursor.insertText(with);
     }
     cursor.endEditBlock();
+    EndUndoStep(*document());
     // The caret after the last replacement, where the earlier ones have moved it.
     int shift = 0;
     for (size_t i = 0; i + 1 < ranges.size(); ++i) shift += static_cast<int>(with.size()) - ranges[i].length;

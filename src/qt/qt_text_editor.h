@@ -14,6 +14,10 @@
 
 namespace ts2::qt {
 
+// After the program's own edit of the document (a command's one step to undo): typing that
+// follows is a step of its own.
+void EndUndoStep(QTextDocument& document);
+
 class TextEditor : public QPlainTextEdit {
  public:
   // `onKey` sees every key first; a false return discards it. `onEdit` runs once after each

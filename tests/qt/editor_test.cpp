@@ -189,6 +189,36 @@ TEST_F(EditorTest, TypingRaisesOneChangePerEditAndSetsModified) {
   EXPECT_EQ(memo().selStart(), 7);
 }
 
+// A command's edit (Replace, a glossary term, a similar string's translation) is one step to
+// undo, and the typing after it another: one Ctrl+Z takes back the typing only.
+TEST_F(EditorTest, TypingAfterACommandsEditIsAStepOfItsOwn) {
+  ui.showStartWindows();
+  activate(FormId::TxtForm);
+  const struct {
+    const char* name;
+    std::vector<RichEdit::Range> ranges;
+    const char* with;
+    const char* replaced;
+  } cases[] = {
+      {"one word", {{10, 4}}, "Myra", "Demande a Myra ou a Tom."},
+      {"two words", {{10, 4}, {20, 3}}, "Lia", "Demande a Lia ou a Lia."},
+      {"put in at the caret", {{15, 0}}, "la sage ", "Demande a Mira la sage ou a Tom."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    memo().setText("Demande a Mira ou a Tom.");
+    memo().setModified(false);
+    widget()->setFocus();
+    memo().replaceRanges(c.ranges, c.with);
+    QTest::keyClicks(widget(), "xy");
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo().text(), c.replaced);
+    EXPECT_TRUE(memo().modified());
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo().text(), "Demande a Mira ou a Tom.");
+  }
+}
+
 TEST_F(EditorTest, KeysGoThroughTheEditorHandlerWhichMayDiscardThem) {
   ui.showStartWindows();
   activate(FormId::TxtForm);

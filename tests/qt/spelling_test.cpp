@@ -240,7 +240,14 @@ TEST_F(EditorSpelling, ASuggestionReplacesTheWordAsAnEditOfTheTranslator) {
   EXPECT_TRUE(ui.richEdit(ControlId::TDMemo).modified());
   EXPECT_EQ(ui.statusBar().panelText(kStatusFitPanel), "Fits");
   EXPECT_TRUE(spelling->shownWords().empty());
-  editor->undo();  // one step
+  // Typing just after the word is a step of its own; the suggestion taken is one step.
+  QTextCursor after(editor->document());
+  after.setPosition(static_cast<int>(editor->toPlainText().indexOf(QStringLiteral("tout."))) + 4);
+  editor->setTextCursor(after);
+  QTest::keyClicks(editor, "es");
+  editor->undo();
+  EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("ils savent tout.")));
+  editor->undo();
   EXPECT_TRUE(editor->toPlainText().contains(QStringLiteral("ils savent tuot.")));
 }
 
