@@ -51,9 +51,9 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     // The name's bytes as the URL gives them: a name that is not UTF-8 comes percent-encoded,
-    // and would be lost to replacement characters as text.
+    // and would be lost to replacement characters as text. "localhost" is this machine.
     files.push_back(
-        url.host().isEmpty()
+        url.host().isEmpty() || url.host().compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0
             ? QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString()
             : ToPath(url.toLocalFile()));
   }

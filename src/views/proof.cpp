@@ -287,7 +287,7 @@ std::string ProofSheetWriter::Html() const {
       html += request_.filter == ProofFilter::kUntranslated ? " not translated yet"
               : request_.filter == ProofFilter::kTranslated ? " translated"
                                                             : " with findings";
-    if (request_.sinceDir) html += " whose translation changed since " + HtmlEscaped(*request_.sinceDir);
+    if (request_.sinceDir) html += " whose translation changed since " + NameEscaped(*request_.sinceDir);
     html += ".";
   }
   html += "</p>\n<nav>\n<ul>\n";

@@ -115,11 +115,13 @@ TEST_F(ProofCommand, TranslationTextIsEscapedAndUsageIsChecked) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("<pre>\n\n&lt;b&gt;&amp;&quot;x&quot;&lt;/b&gt;</pre>"), std::string::npos);
   EXPECT_EQ(run.out.find("<b>&"), std::string::npos);
-  // The page is UTF-8: a ROM named in Latin-1 bytes is named as Windows-1252 reads them.
+  // The page is UTF-8: names in Latin-1 bytes are written as Windows-1252 reads them.
   fs::copy_file(dir.path() / "demo.sfc", dir.path() / "caf\xe9.sfc");
-  const ToolRun latin1 = RunTool(dir, "proof caf\xe9.sfc demo.txt --block 0 -o -");
+  fs::create_directory(dir.path() / "revu\xe9");
+  const ToolRun latin1 = RunTool(dir, "proof caf\xe9.sfc demo.txt --block 0 --since revu\xe9 -o -");
   ASSERT_EQ(latin1.status, 0) << latin1.err;
   EXPECT_NE(latin1.out.find("<h1>Proof sheet: caf\xc3\xa9.sfc</h1>"), std::string::npos);
+  EXPECT_NE(latin1.out.find("changed since revu\xc3\xa9"), std::string::npos);
 
   const struct {
     const char* args;

@@ -202,7 +202,8 @@ TEST_F(EditorFixture, FilesDroppedOnTheMainWindowReachTheProgramInOrder) {
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
                 QUrl::fromLocalFile(QString::fromStdString(b)),
                 QUrl(QStringLiteral("https://example.org/x.ips")),
-                QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/"))});
+                QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/")),
+                QUrl::fromEncoded("file://localhost" + QByteArray::fromStdString(a).toPercentEncoding("/"))});
   QWidget* main = form(FormId::myForm);
   QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(main, &enter);
@@ -211,7 +212,7 @@ TEST_F(EditorFixture, FilesDroppedOnTheMainWindowReachTheProgramInOrder) {
   QApplication::sendEvent(main, &drop);
   EXPECT_TRUE(sink.drops.empty());  // after the drop has ended
   ASSERT_TRUE(QTest::qWaitFor([this] { return !sink.drops.empty(); }));
-  EXPECT_EQ(sink.drops[0], (std::vector<std::string>{a, b, latin1}));
+  EXPECT_EQ(sink.drops[0], (std::vector<std::string>{a, b, latin1, a}));
   // No ROM is open: the program says the patches wait for one.
   ASSERT_FALSE(answers.boxes.empty());
   EXPECT_EQ(answers.boxes.back().second.rfind("Open a ROM before applying patches", 0), 0u);
