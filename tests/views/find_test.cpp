@@ -20,12 +20,7 @@ TEST(TextFinder, FoldsAsciiAndWindows1252Letters) {
     P ignoringCase, matchingCase;
   } cases[] = {
       {"sword", "Sword SWORD sword", {0, 6, 12}, {12}},
-      {"\xE9p\xE9"
-       "e",
-       "\xC9P\xC9"
-       "E",
-       {0},
-       {}},                                            // épée finds ÉPÉE
+      {"\xE9p\xE9\x65", "\xC9P\xC9\x45", {0}, {}},     // épée finds ÉPÉE
       {"\x9Cuvre", "\x8CUVRE \x9Cuvre", {0, 6}, {6}},  // œuvre finds ŒUVRE
       {"\x8A\x9E\xFF", "\x9A\x8E\x9F", {0}, {}},       // š ž ÿ and Š Ž Ÿ
       {"\xD7", "\xF7", {}, {}},                        // × is no capital ÷

@@ -40,28 +40,15 @@ TEST(GlossaryTest, ReadsRowsAsSpreadsheetsAndPlatformsWriteThem) {
   };
   const std::vector<Case> cases = {
       {"header, note, LF",
-       "source,target,note\nSword,\xC3\xA9p\xC3\xA9"
-       "e,weapon\nMira,Myra\n",
-       {{"Sword",
-         {"\xE9p\xE9"
-          "e"},
-         "weapon",
-         2},
-        {"Mira", {"Myra"}, "", 3}}},
+       "source,target,note\nSword,\xC3\xA9p\xC3\xA9\x65,weapon\nMira,Myra\n",
+       {{"Sword", {"\xE9p\xE9\x65"}, "weapon", 2}, {"Mira", {"Myra"}, "", 3}}},
       {"no header, CR LF, no last line end",
        "Sword,lame\r\nGold,Or",
        {{"Sword", {"lame"}, "", 1}, {"Gold", {"Or"}, "", 2}}},
       {"byte-order mark, header in other case", "\xEF\xBB\xBFSource,Target\nA,B\n", {{"A", {"B"}, "", 2}}},
       {"semicolons (a French spreadsheet)", "Gold;Or;\"a; b\"\n", {{"Gold", {"Or"}, "a; b", 1}}},
       {"a sep= line names the separator", "sep=;\nGold;Or, d'or\n", {{"Gold", {"Or, d'or"}, "", 2}}},
-      {"tabs",
-       "Holy Sword\tLame sacr\xC3\xA9"
-       "e\n",
-       {{"Holy Sword",
-         {"Lame sacr\xE9"
-          "e"},
-         "",
-         1}}},
+      {"tabs", "Holy Sword\tLame sacr\xC3\xA9\x65\n", {{"Holy Sword", {"Lame sacr\xE9\x65"}, "", 1}}},
       {"quotes: separators, quotes and line breaks inside",
        "\"Dark, Lord\",\"Seigneur \"\"noir\"\"\"\n\"Old\nRoad\",\"Vieille\r\n route\"\nX,Y\n",
        {{"Dark, Lord", {"Seigneur \"noir\""}, "", 1},
@@ -71,23 +58,9 @@ TEST(GlossaryTest, ReadsRowsAsSpreadsheetsAndPlatformsWriteThem) {
        "  Holy   Sword ,  Lame  \n\n , \nA,B\n",
        {{"Holy Sword", {"Lame"}, "", 1}, {"A", {"B"}, "", 4}}},
       {"rows of one term (case folded) are alternatives, each once, first note kept",
-       "sword,\xC3\xA9p\xC3\xA9"
-       "e\nSWORD,lame,blade\nSword,\xC3\x89P\xC3\x89"
-       "E\nSword,lame,other\n",
-       {{"sword",
-         {"\xE9p\xE9"
-          "e",
-          "lame"},
-         "blade",
-         1}}},
-      {"Windows-1252 file (not UTF-8)",
-       "Sword,\xE9p\xE9"
-       "e\n",
-       {{"Sword",
-         {"\xE9p\xE9"
-          "e"},
-         "",
-         1}}},
+       "sword,\xC3\xA9p\xC3\xA9\x65\nSWORD,lame,blade\nSword,\xC3\x89P\xC3\x89\x45\nSword,lame,other\n",
+       {{"sword", {"\xE9p\xE9\x65", "lame"}, "blade", 1}}},
+      {"Windows-1252 file (not UTF-8)", "Sword,\xE9p\xE9\x65\n", {{"Sword", {"\xE9p\xE9\x65"}, "", 1}}},
       {"a header only after the first row is a term",
        "A,B\nsource,target\n",
        {{"A", {"B"}, "", 1}, {"source", {"target"}, "", 2}}},
@@ -110,15 +83,12 @@ TEST(GlossaryTest, RowsWithMistakesAreNamedByLineAndTheOthersKept) {
       {"A,B\n,D\nC,D\n", 2, "no term in the first column"},
       {"A,B\nPsi,\xCE\xA8\nC,D\n", 2,
        "the translation \"\xCE\xA8\" holds \"\xCE\xA8\", which Windows-1252 lacks"},
-      {"A,B\nX,a\x01"
-       "b\nC,D\n",
-       2, "a control character in \"X\""},
+      {"A,B\nX,a\x01\x62\nC,D\n", 2, "a control character in \"X\""},
       {"A,B\n\"X\"y,z\nC,D\n", 2, "text after a quoted field's closing quote"},
       {"A,B\n\"two\nlines\"x,y\nC,D\n", 2, "text after a quoted field's closing quote"},
       // One Windows-1252 line in a UTF-8 file: that row alone, named by its line.
-      {"A,B\nSWORD,lam\xE9\nC,\xC3\x87"
-       "a va\n",
-       2, "not UTF-8 text, though the file is UTF-8 elsewhere (save it as UTF-8)"},
+      {"A,B\nSWORD,lam\xE9\nC,\xC3\x87\x61 va\n", 2,
+       "not UTF-8 text, though the file is UTF-8 elsewhere (save it as UTF-8)"},
       {"A,\xC3\xA9\r\n\"X\r\nlam\xE9\",y\r\nC,D\r\n", 3,
        "not UTF-8 text, though the file is UTF-8 elsewhere (save it as UTF-8)"},
   };
@@ -131,9 +101,7 @@ TEST(GlossaryTest, RowsWithMistakesAreNamedByLineAndTheOthersKept) {
     EXPECT_EQ(g.terms()[1].source, "C") << c.csv;
   }
   // The kana term of a UTF-8 file stays kana beside a Windows-1252 line.
-  const Glossary mixed(
-      "\xE3\x82\xA2\xE3\x82\xA4,\xC3\x87"
-      "a va\nSWORD,lam\xE9\nDRAGON,dragonne\n");
+  const Glossary mixed("\xE3\x82\xA2\xE3\x82\xA4,\xC3\x87\x61 va\nSWORD,lam\xE9\nDRAGON,dragonne\n");
   ASSERT_EQ(mixed.terms().size(), 2u);
   EXPECT_EQ(mixed.terms()[0].source, "\xE3\x82\xA2\xE3\x82\xA4");
   EXPECT_EQ(mixed.termsIn("\xE3\x82\xA2\xE3\x82\xA4\xE3\x82\xA6"), std::vector<size_t>{0});
@@ -183,39 +151,20 @@ std::vector<std::string> Section(std::vector<std::string> body) {
 }
 
 TEST(GlossaryTest, ATranslationCountsWhereItStartsAWordOfTheBody) {
-  const Glossary g(
-      "Sword,\xC3\xA9p\xC3\xA9"
-      "e\nSword,lame\nHoly Sword,lame sacr\xC3\xA9"
-      "e\n");
+  const Glossary g("Sword,\xC3\xA9p\xC3\xA9\x65\nSword,lame\nHoly Sword,lame sacr\xC3\xA9\x65\n");
   ASSERT_TRUE(g.errors().empty());
   struct Case {
     std::vector<std::string> body;  // Windows-1252
     bool sword, holy;
   };
   const std::vector<Case> cases = {
-      {{"Prends l'\xE9p\xE9"
-        "e."},
-       true,
-       false},  // after an apostrophe
-      {{"Prends l'\xC9P\xC9"
-        "E."},
-       true,
-       false},  // other case
-      {{"Deux \xE9p\xE9"
-        "es"},
-       true,
-       false},                           // an inflected form
-      {{"Une lame."}, true, false},      // the other row
-      {{"Flame, blame"}, false, false},  // inside words only
-      {{"La lame",
-        "   sacr\xE9"
-        "e"},
-       true,
-       true},  // across a line break and blanks
-      {{"La lame\tsacr\xE9"
-        "e"},
-       true,
-       true},
+      {{"Prends l'\xE9p\xE9\x65."}, true, false},    // after an apostrophe
+      {{"Prends l'\xC9P\xC9\x45."}, true, false},    // other case
+      {{"Deux \xE9p\xE9\x65s"}, true, false},        // an inflected form
+      {{"Une lame."}, true, false},                  // the other row
+      {{"Flame, blame"}, false, false},              // inside words only
+      {{"La lame", "   sacr\xE9\x65"}, true, true},  // across a line break and blanks
+      {{"La lame\tsacr\xE9\x65"}, true, true},
       {{"", "   "}, false, false},
   };
   for (const Case& c : cases) {
@@ -229,9 +178,7 @@ TEST(GlossaryTest, ATranslationCountsWhereItStartsAWordOfTheBody) {
 }
 
 TEST(GlossaryTest, FindingsNameEachMissingTermAndNoneForAnUntranslatedString) {
-  const Glossary g(
-      "Sword,\xC3\xA9p\xC3\xA9"
-      "e\nSword,lame\nMira,Myra\nGold,Or\n");
+  const Glossary g("Sword,\xC3\xA9p\xC3\xA9\x65\nSword,lame\nMira,Myra\nGold,Or\n");
   const std::vector<size_t> terms = g.termsIn("Mira took the sword and the gold.");
   ASSERT_EQ(terms.size(), 3u);
   const std::vector<LintFinding> found = g.findings(terms, Section({"Myra prit l'arme", "et l'or."}));
@@ -239,9 +186,9 @@ TEST(GlossaryTest, FindingsNameEachMissingTermAndNoneForAnUntranslatedString) {
   EXPECT_EQ(found[0].kind, LintKind::kGlossary);
   EXPECT_EQ(found[0].line, 1);
   EXPECT_EQ(found[0].column, 1);
-  EXPECT_EQ(found[0].message,
-            "the original has \"Sword\": the glossary translates it as \"\xC3\xA9p\xC3\xA9"
-            "e\" or \"lame\"");
+  EXPECT_EQ(
+      found[0].message,
+      "the original has \"Sword\": the glossary translates it as \"\xC3\xA9p\xC3\xA9\x65\" or \"lame\"");
   EXPECT_TRUE(g.findings(terms, Section({"", " "})).empty());
   EXPECT_TRUE(g.findings(terms, {}).empty());
   EXPECT_TRUE(g.findings({}, Section({"x"})).empty());
@@ -256,26 +203,16 @@ TEST(GlossaryTest, ARowIsAddedTheFilesOwnWayAndReadsBackAsTheTerm) {
     std::string written;  // what follows the file's bytes
   };
   const std::vector<Case> cases = {
-      {"new file", "", "Sword",
-       "\xC3\xA9p\xC3\xA9"
-       "e",
-       "",
+      {"new file", "", "Sword", "\xC3\xA9p\xC3\xA9\x65", "",
        "source,target,note\n"
-       "Sword,\xC3\xA9p\xC3\xA9"
-       "e\n"},
+       "Sword,\xC3\xA9p\xC3\xA9\x65\n"},
       {"CR LF, no last line end", "A,B\r\nC,D", "Holy  Sword ", "lame", "the, note",
        "\r\nHoly Sword,lame,\"the, note\"\r\n"},
       {"semicolons", "A;B\n", "Dark, Lord", "Seigneur \"noir\"", "",
        "Dark, Lord;\"Seigneur \"\"noir\"\"\"\n"},
       {"a sep= line", "sep=;\r\nA,B;C\r\n", "x,y", "z", "", "x,y;z\r\n"},
-      {"tabs, the byte-order mark kept",
-       "\xEF\xBB\xBF"
-       "A\tB\n",
-       "x;y", "z", "", "x;y\tz\n"},
-      {"Windows-1252 file",
-       "Sword,\xE9p\xE9"
-       "e\n",
-       "Mira", "M\xC3\xAFra", "", "Mira,M\xEFra\n"},
+      {"tabs, the byte-order mark kept", "\xEF\xBB\xBF\x41\tB\n", "x;y", "z", "", "x;y\tz\n"},
+      {"Windows-1252 file", "Sword,\xE9p\xE9\x65\n", "Mira", "M\xC3\xAFra", "", "Mira,M\xEFra\n"},
       {"UTF-8 file with a Windows-1252 line", "\xE3\x81\x82,a\nSword,lam\xE9\n", "Mira", "M\xC3\xAFra", "",
        "Mira,M\xC3\xAFra\n"},
   };

@@ -32,9 +32,7 @@ std::string Original(const Codes& codes) {
 TEST(OriginalText, CodesThroughTheTable) {
   const std::vector<std::pair<Codes, std::string>> cases = {
       {{}, ""},
-      {{0x41, 0x142, 0x2000, 0x43},
-       "AB\x82\xA0"
-       "C"},
+      {{0x41, 0x142, 0x2000, 0x43}, "AB\x82\xA0\x43"},
       // No text: the code itself, whatever the byte order it was stored in.
       {{0x42, 0x4100, 0x50, 0xFFFF}, "[$0042][$4100][$0050][$FFFF]"},
       {{0xFE00, 0xFF00}, "<FE00>[$FF00]"},

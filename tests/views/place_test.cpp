@@ -24,13 +24,7 @@ TEST(Place, ReadsTheFormsTheToolsPrint) {
       {"Block CA0000 string 1", "CA0000", "", 1, {}, {}},  // Similar Strings, check --consistency
       {"block 0 string 1: Take the SWORD and go.", "0", "", 1, {}, {}},  // find --original
       {"Block C60000", "C60000", "", {}, {}, {}},
-      {"Dumps/000A0000.txt:13: string 1: Prends l'\xE9p\xE9"
-       "e et pars.",
-       "",
-       "000A0000.txt",
-       1,
-       13,
-       {}},
+      {"Dumps/000A0000.txt:13: string 1: Prends l'\xE9p\xE9\x65 et pars.", "", "000A0000.txt", 1, 13, {}},
       {"Dumps/000A0000.txt:25: string 3, line 2 (file line 25): column 28: line is 240 pixels wide", "",
        "000A0000.txt", 3, 25, 28},
       {"C:\\game\\Dumps\\000A0000.txt:7", "", "000A0000.txt", {}, 7, {}},

@@ -97,9 +97,7 @@ TEST_F(PoCommands, ImportAsksThenFillsTheTextEditorAndTheFiles) {
   EXPECT_EQ(CurrentDirectory(), cwd);
   EXPECT_EQ(lp.editor().undoSteps, undo + 1);  // one edit to undo in the Text Editor
   EXPECT_TRUE(lp.editor().modified());
-  EXPECT_EQ(lp.editor().text(),
-            ".STRING 0\nThe sword\n.ENDS\n.STRING 1\nUne \xE9p\xE9"
-            "e\n.ENDS\n");
+  EXPECT_EQ(lp.editor().text(), ".STRING 0\nThe sword\n.ENDS\n.STRING 1\nUne \xE9p\xE9\x65\n.ENDS\n");
   EXPECT_EQ(ReadFileText(lp.textFile(kA)).find("Une"), std::string::npos);  // not saved unasked
   EXPECT_EQ(ReadFileText(lp.textFile(kB)), ".STRING 0\r\nUne EPEE\r\n.ENDS\r\n");
   EXPECT_NE(ReadFileText(lp.textFile(kC)).find(".STRING 1\r\nNeuf\r\n.ENDS\r\n"), std::string::npos);

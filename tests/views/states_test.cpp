@@ -236,16 +236,12 @@ TEST(BlockProgress, CountedFromDiskWithoutCreatingFiles) {
 // With a glossary, a translated string lacking a term of its original has findings, and the
 // block's count says so; the terms come from the originals, by string.
 TEST(StringStates, GlossaryTermsMissingAreFindings) {
-  const Glossary glossary(
-      "Sword,\xC3\xA9p\xC3\xA9"
-      "e\nMira,Myra\n");
+  const Glossary glossary("Sword,\xC3\xA9p\xC3\xA9\x65\nMira,Myra\n");
   BlockTerms terms;
   terms.strings = {{0}, {0, 1}, {1}, {}};
   terms.key = 7;
   const std::string text =
-      ".STRING 0\nL'\xE9p\xE9"
-      "e.\n.ENDS\n.STRING 1\nL'\xE9p\xE9"
-      "e de Mira.\n.ENDS\n"
+      ".STRING 0\nL'\xE9p\xE9\x65.\n.ENDS\n.STRING 1\nL'\xE9p\xE9\x65 de Mira.\n.ENDS\n"
       ".STRING 2\n\n.ENDS\n.STRING 3\nRien.\n.ENDS\n";
   const StateSpelling with{.glossary = &glossary, .terms = &terms};
   const std::vector<StringStatus> states = StatesOf(text, 4, LintOptions{}, with);
@@ -259,10 +255,7 @@ TEST(StringStates, GlossaryTermsMissingAreFindings) {
   EXPECT_EQ(States(text, 4),
             (std::vector<S>{S::kTranslated, S::kTranslated, S::kUntranslated, S::kTranslated}));
   // One section alone, as the edited string's state is made.
-  const std::vector<std::string> section = {".STRING 1",
-                                            "Myra et l'\xE9p\xE9"
-                                            "e",
-                                            ".ENDS"};
+  const std::vector<std::string> section = {".STRING 1", "Myra et l'\xE9p\xE9\x65", ".ENDS"};
   EXPECT_EQ(StateOfSection(section, {}, {.glossary = &glossary, .sectionTerms = terms.of(1)}).state,
             S::kTranslated);
   EXPECT_EQ(
