@@ -17,32 +17,45 @@ namespace {
 
 using test::ReadFileText;
 
-TEST(ProofCommand, DrawsTheShownBlockOrTheScriptBetweenEventsAndWritesItOnce) {
+// A game of three strings in block 20000, drawn with two solid glyphs; a second table at 28000
+// lists the first two strings again.
+class ProofCommand : public ::testing::Test {
+ protected:
+  static std::vector<uint8_t> Game(uint8_t dark, uint8_t light) {
+    test::RomBuilder rom;
+    rom.fontTable({test::SolidGlyph(dark, dark), test::SolidGlyph(light, light)});
+    const uint8_t strings[3][4] = {{0x02, 1, 0, 1}, {0x00, 0}, {0x00, 1}};
+    for (int s = 0; s < 3; ++s) {
+      rom.put16(0x20000 + 2 * s, static_cast<uint16_t>(0x100 + 0x10 * s));
+      rom.put(0x30100 + 0x10 * s, strings[s]);
+    }
+    rom.put16(0x28000, 0x100).put16(0x28002, 0x110);
+    return rom.file();
+  }
+  // Writes the game, a data file with the given block lines and block 20000's translation.
+  void Write(const std::string& blocks, const std::string& translation) {
+    dir.write("game.sfc", Game(0, 0xFF));
+    dir.write("game.txt", ".FORMAT 18 16 8 1 16 0 1 2 3\r\n" + blocks);
+    dir.write("Dumps/00020000.txt", translation);
+  }
+  bool Open() { return form.OpenRomFile(dir.file("game.sfc"), dir.file("game.txt")); }
+
   test::TempDir dir;
   test::ScopedCwd cwd{dir.path()};
-  test::RomBuilder rom;
-  rom.fontTable({test::SolidGlyph(0, 0), test::SolidGlyph(0xFF, 0xFF)});
-  const uint8_t strings[3][4] = {{0x02, 1, 1, 1}, {0x00, 0}, {0x00, 1}};
-  for (int s = 0; s < 3; ++s) {
-    rom.put16(0x20000 + 2 * s, static_cast<uint16_t>(0x100 + 0x10 * s));
-    rom.put(0x30100 + 0x10 * s, strings[s]);
-  }
-  // A second block lists the first two strings again from a table of its own.
-  rom.put16(0x28000, 0x100).put16(0x28002, 0x110);
-  dir.write("game.sfc", rom.file());
-  dir.write("game.txt",
-            ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $020000 $030000 0 3\r\n.BLOCK $028000 $030000 0 2\r\n");
-  dir.write("Dumps/00020000.txt", ".STRING 0\r\nSaved\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
-
   headless::HeadlessProgram program;
   TmyForm& form = program.form();
-  auto& script = program.ui.script;
+  headless::Script& script = program.ui.script;
+};
+
+TEST_F(ProofCommand, DrawsTheShownBlockOrTheScriptBetweenEventsAndWritesItOnce) {
+  Write(".BLOCK $020000 $030000 0 3\r\n.BLOCK $028000 $030000 0 2\r\n",
+        ".STRING 0\r\nSaved\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
   // Without a data file there is no block to show, and no dialog is run.
   form.RunMenuCommand(MenuId::ExportProof1);
   EXPECT_TRUE(script.dialogsRun.empty());
   EXPECT_EQ(script.said.back().text.rfind("Open the ROM and its text block data file", 0), 0u);
 
-  ASSERT_TRUE(form.OpenRomFile(dir.file("game.sfc"), dir.file("game.txt")));
+  ASSERT_TRUE(Open());
   program.ui.list(ControlId::pList).setItemIndex(2);
   form.pListClick(&program.ui.list(ControlId::pList));
   RichEdit& editor = program.ui.richEdit(ControlId::TDMemo);
@@ -102,28 +115,10 @@ TEST(ProofCommand, DrawsTheShownBlockOrTheScriptBetweenEventsAndWritesItOnce) {
 
 // The sheet shows what the editor's boxes show: the image it holds (patched, grown, not saved)
 // and the font it decoded, even after another program changed the file.
-TEST(ProofCommand, DrawsTheImageAndFontTheEditorHolds) {
-  test::TempDir dir;
-  test::ScopedCwd cwd{dir.path()};
-  auto game = [](uint8_t dark, uint8_t light) {
-    test::RomBuilder rom;
-    rom.fontTable({test::SolidGlyph(dark, dark), test::SolidGlyph(light, light)});
-    const uint8_t strings[3][4] = {{0x02, 1, 0, 1}, {0x00, 0}, {0x00, 1}};
-    for (int s = 0; s < 3; ++s) {
-      rom.put16(0x20000 + 2 * s, static_cast<uint16_t>(0x100 + 0x10 * s));
-      rom.put(0x30100 + 0x10 * s, strings[s]);
-    }
-    return rom.file();
-  };
-  const std::vector<uint8_t> file = game(0, 0xFF);
-  dir.write("game.sfc", file);
-  dir.write("game.txt", ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $020000 $030000 0 3\r\n");
-  dir.write("Dumps/00020000.txt", ".STRING 0\r\nZero\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
-
-  headless::HeadlessProgram program;
-  TmyForm& form = program.form();
-  auto& script = program.ui.script;
-  ASSERT_TRUE(form.OpenRomFile(dir.file("game.sfc"), dir.file("game.txt")));
+TEST_F(ProofCommand, DrawsTheImageAndFontTheEditorHolds) {
+  Write(".BLOCK $020000 $030000 0 3\r\n", ".STRING 0\r\nZero\r\n.ENDS\r\n.STRING 2\r\nTwo\r\n.ENDS\r\n");
+  const std::vector<uint8_t> file = Game(0, 0xFF);
+  ASSERT_TRUE(Open());
   // String 0 changed and the image grown by a patch that is not saved; then the file replaced by
   // another program with one whose font has its glyphs the other way round.
   const std::string before = OriginalTextOf(form, 0, 0);
@@ -136,7 +131,7 @@ TEST(ProofCommand, DrawsTheImageAndFontTheEditorHolds) {
   form.PatchRom({dir.file("fix.ips")});
   ASSERT_EQ(form.gROMSize, file.size() + 1);
   ASSERT_NE(OriginalTextOf(form, 0, 0), before);
-  dir.write("game.sfc", game(0xFF, 0));
+  dir.write("game.sfc", Game(0xFF, 0));
 
   // Pictures as their pixels, so that the sheet's can be told from the editor's own.
   program.ui.png = [](const Bitmap& b) {
