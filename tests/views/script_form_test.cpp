@@ -27,6 +27,16 @@ class ScriptForm : public ::testing::Test {
     lp.dir.write("Dumps/001B0000.txt", ".STRING 0\r\nA Sword, a SWORD\r\n.ENDS\r\n");
   }
   TScriptForm& script() { return lp.p.program.ScriptForm(); }
+  // Selects `replaced` characters `after` characters past the first `where`, and types `typed`.
+  void typeAt(const char* where, int replaced, const char* typed, int after = 0) {
+    lp.editor().setSelection(static_cast<int>(lp.editor().text().find(where)) + after, replaced);
+    lp.editor().type(typed);
+  }
+  // Clicks the string's line in List Data.
+  void choose(int string) {
+    lp.p.ui.pList.setItemIndex(string);
+    lp.p.program.listClick(ControlId::pList);
+  }
   std::vector<ItemMark> marks(const headless::HListBox& list) {
     std::vector<ItemMark> out;
     for (int i = 0; i < list.count(); ++i)
@@ -45,16 +55,10 @@ TEST_F(ScriptForm, StringStatesFollowTheTextEditor) {
 
   // String 1 is edited: its state follows at once; string 2's section broken by the same edit
   // follows once typing pauses.
-  lp.p.ui.pList.setItemIndex(1);
-  lp.p.program.listClick(ControlId::pList);
-  const std::string text = lp.editor().text();
-  const int at = static_cast<int>(text.find(".STRING 1\n") + 10);
-  lp.editor().setSelection(at, 0);
-  lp.editor().type("Hello");
+  choose(1);
+  typeAt(".STRING 1\n", 0, "Hello", 10);
   EXPECT_EQ(lp.p.ui.pList.marks[1].mark, M::kTranslated);
-  const int bracket = static_cast<int>(lp.editor().text().find("A [ B"));
-  lp.editor().setSelection(bracket + 2, 1);
-  lp.editor().type("x");
+  typeAt("A [ B", 1, "x", 2);
   EXPECT_EQ(lp.p.ui.pList.marks[2].mark, M::kFindings);
   lp.p.ui.runLaterTasks();
   EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kTranslated, M::kTranslated}));
@@ -66,10 +70,6 @@ TEST_F(ScriptForm, TheOtherStatesFollowThePauseAfterTheLastKey) {
   lp.select(0);
   lp.p.ui.runLaterTasks();  // the blocks counted
   using M = ItemMark;
-  const auto typeAt = [&](const char* where, int replaced, const char* typed) {
-    lp.editor().setSelection(static_cast<int>(lp.editor().text().find(where)), replaced);
-    lp.editor().type(typed);
-  };
   typeAt("[ B", 1, "x");  // string 2's finding mended, while string 0 is shown
   typeAt("sword", 0, "a");
   typeAt("sword", 0, "b");
@@ -109,8 +109,7 @@ TEST_F(ScriptForm, ShownStatesAreThoseOfTheEditorsText) {
   lp.select(1);
   lp.select(0);
   expectPlain("counted");
-  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("The sword")), 0);
-  lp.editor().type("[");
+  typeAt("The sword", 0, "[");
   lp.p.ui.runLaterTasks();
   expectPlain("edited, typing paused");
   lp.form().RunMenuCommand(MenuId::SaveTextFile1);
@@ -138,15 +137,12 @@ TEST_F(ScriptForm, UnknownWordsAreMarkedApartFromFindingsWhileSpellingIsOn) {
   EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kUntranslated, M::kFindings}));
 
   // A misspelling typed into string 1 shows at once, apart from findings.
-  lp.p.ui.pList.setItemIndex(1);
-  lp.p.program.listClick(ControlId::pList);
-  lp.editor().setSelection(static_cast<int>(lp.editor().text().find(".STRING 1\n") + 10), 0);
-  lp.editor().type("Teh sword");
+  choose(1);
+  typeAt(".STRING 1\n", 0, "Teh sword", 10);
   EXPECT_EQ(lp.p.ui.pList.marks[1].mark, M::kMisspelled);
   EXPECT_EQ(lp.p.ui.pList.marks[1].tip, "Translated\nSpelling: unknown word \"Teh\"");
   // One in string 2, which already has a finding: both are shown once typing pauses.
-  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("A [ B")), 0);
-  lp.editor().type("wrod ");
+  typeAt("A [ B", 0, "wrod ");
   lp.p.ui.runLaterTasks();
   EXPECT_EQ(marks(lp.p.ui.pList), (std::vector<M>{M::kTranslated, M::kMisspelled, M::kFindingsMisspelled}));
 
@@ -168,8 +164,7 @@ TEST_F(ScriptForm, BlockProgressIsCountedFromDiskWithoutCreatingFiles) {
   EXPECT_EQ(script().Total().translated, 2u);
 
   // Saving counts the file again.
-  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("A Sword")), 0);
-  lp.editor().type("[");
+  typeAt("A Sword", 0, "[");
   lp.form().RunMenuCommand(MenuId::SaveTextFile1);
   EXPECT_EQ(lp.p.ui.bList.marks[1].tip, "0 of 1 translated, 1 with findings");
 }
@@ -189,8 +184,7 @@ TEST_F(ScriptForm, TheTotalsCountASharedFileOnce) {
 TEST_F(ScriptForm, FindSearchesTheEditorsTextAndJumpsToTheMatch) {
   lp.select(0);
   // Unsaved text of the current block is searched as it stands.
-  lp.editor().setSelection(static_cast<int>(lp.editor().text().find("The sword")), 3);
-  lp.editor().type("Her");
+  typeAt("The sword", 3, "Her");
   const auto& results = script().Find({"sword", {}, false});
   ASSERT_EQ(results.size(), 3u);
   EXPECT_EQ(results[0].lineText, "Her sword");
@@ -216,26 +210,25 @@ TEST_F(ScriptForm, FindSearchesTheEditorsTextAndJumpsToTheMatch) {
 // its section searched from the top. A selection the translator makes still moves it behind.
 TEST_F(ScriptForm, AShownMatchIsNoSelectionToSearchBehind) {
   lp.select(0);
-  const auto choose = [&](int string) {
-    lp.p.ui.pList.setItemIndex(string);
-    lp.p.program.listClick(ControlId::pList);
+  const auto chosen = [&](int string) {
+    choose(string);
     return lp.form().gSectionLine;
   };
   ASSERT_EQ(script().Find({"[ B", {}, false}).size(), 1u);  // in string 2, the block's last
   ASSERT_TRUE(script().ActivateResult(0));
   ASSERT_EQ(lp.editor().selLength(), 3);
-  EXPECT_EQ(choose(0), 0);
+  EXPECT_EQ(chosen(0), 0);
   EXPECT_EQ(lp.editor().selLength(), 0);
   // After Replace, the next match it selects is shown alike.
   ASSERT_EQ(script().Find({" ", {}, false}).size(), 6u);
   ASSERT_TRUE(script().ActivateResult(0));  // in string 0; the next is in string 2
   ASSERT_TRUE(script().Replace("_"));
   ASSERT_EQ(lp.editor().selLength(), 1);
-  EXPECT_EQ(choose(1), 3);
+  EXPECT_EQ(chosen(1), 3);
   // The translator's own selection of the same text.
   const int at = static_cast<int>(lp.editor().text().find("[ B"));
   lp.editor().setSelection(at, 3);
-  EXPECT_EQ(choose(0), -1);
+  EXPECT_EQ(chosen(0), -1);
 }
 
 TEST_F(ScriptForm, ReplaceEditsTheCurrentBlockAndGoesOn) {
