@@ -49,6 +49,35 @@ void WriteAsAnotherProgram(const std::string& path, const std::string& bytes, Ch
   if (written != path) fs::rename(written, path);
 }
 
+// Block A shown: its translation file and the ROM image, either of which a test leaves unsaved.
+struct Shown : LoadedProgram {
+  Shown() : LoadedProgram({{kA, 1}}) { select(0); }
+  std::string path(bool rom) { return rom ? form().gROMPath : form().gTextPath; }
+  // Leaves unsaved work in the image, or typed at the end of the Text Editor's text; returns the
+  // bytes a save writes for it.
+  std::vector<uint8_t> change(bool rom, const std::string& typed = "mine\n") {
+    if (rom) {
+      form().gROM[0x20] = 0x5A;
+      form().gROMModified = 1;
+      return image();
+    }
+    editor().setSelection(editor().textLength(), 0);
+    editor().type(typed);
+    const std::string bytes = EditorTextToFileBytes(editor().text());
+    return {bytes.begin(), bytes.end()};
+  }
+  bool unsaved(bool rom) { return rom ? form().gROMModified != 0 : editor().modified(); }
+  // What is loaded: the image's bytes, or the Text Editor's text, and what it is for `bytes` read.
+  std::string held(bool rom) {
+    const std::vector<uint8_t> bytes = image();
+    return rom ? std::string(bytes.begin(), bytes.end()) : editor().text();
+  }
+  static std::string Loaded(bool rom, const std::string& bytes) {
+    return rom ? bytes : FileBytesToEditorText(bytes);
+  }
+  void save(bool rom) { form().RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1); }
+};
+
 // A folder in which nothing can be created, removed or renamed (its files can still be written),
 // or a file that cannot be written, for every user: the immutable flag binds a privileged user,
 // where permission bits would not. Cleared again on destruction.
@@ -145,40 +174,23 @@ TEST(SaveThroughLinks, TheLinkedFileIsWrittenAndTheLinkStays) {
   for (Shape shape : {ToAnotherFolder, Chain, Relative, Dangling}) {
     for (bool rom : {false, true}) {
       SCOPED_TRACE(testing::Message() << "shape " << shape << (rom ? " ROM" : " text"));
-      LoadedProgram lp({{kA, 1}});
-      lp.select(0);
-      TmyForm& f = lp.form();
-      const std::string link = rom ? f.gROMPath : f.gTextPath;
+      Shown lp;
+      const std::string link = lp.path(rom);
       const fs::path repo = lp.dir.path() / "repo";
       fs::create_directory(repo);
       const fs::path target = repo / (rom ? "game.sfc" : "001A8000.txt");
       fs::rename(link, target);
       fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-      if (shape == Chain) {
-        fs::create_symlink(target, repo / "middle");
-        fs::create_symlink(repo / "middle", link);
-      } else if (shape == Relative) {
-        fs::create_symlink(fs::relative(target, fs::path(link).parent_path()), link);
-      } else {
-        fs::create_symlink(target, link);
-      }
+      if (shape == Chain) fs::create_symlink(target, repo / "middle");
+      fs::create_symlink(shape == Chain      ? repo / "middle"
+                         : shape == Relative ? fs::relative(target, fs::path(link).parent_path())
+                                             : target,
+                         link);
       const std::vector<uint8_t> before = ReadFileBytes(target.string());
       if (shape == Dangling) fs::rename(target, repo / "moved");
       lp.p.ui.script.said.clear();
-
-      std::vector<uint8_t> expected;
-      if (rom) {
-        f.gROM[0x20] = 0x5A;
-        f.gROMModified = 1;
-        expected = lp.image();
-        f.RunMenuCommand(MenuId::SaveRomFile1);
-      } else {
-        lp.editor().setSelection(0, 0);
-        lp.editor().type("linked\n");
-        const std::string bytes = EditorTextToFileBytes(lp.editor().text());
-        expected.assign(bytes.begin(), bytes.end());
-        f.RunMenuCommand(MenuId::SaveTextFile1);
-      }
+      const std::vector<uint8_t> expected = lp.change(rom, "linked\n");
+      lp.save(rom);
       EXPECT_TRUE(fs::is_symlink(link));
       if (shape == Dangling) {
         // Nothing is written anywhere, the work stays unsaved in memory, and the message says why.
@@ -186,7 +198,7 @@ TEST(SaveThroughLinks, TheLinkedFileIsWrittenAndTheLinkStays) {
         EXPECT_EQ(ReadFileBytes((repo / "moved").string()), before);
         EXPECT_NE(lp.p.ui.lastMessage().find("is a link to a file that does not exist"), std::string::npos)
             << lp.p.ui.lastMessage();
-        EXPECT_TRUE(rom ? f.gROMModified != 0 : lp.editor().modified());
+        EXPECT_TRUE(lp.unsaved(rom));
         continue;
       }
       EXPECT_EQ(ReadFileBytes(target.string()), expected);
@@ -204,8 +216,7 @@ TEST(SaveThroughLinks, TheLinkedFileIsWrittenAndTheLinkStays) {
 TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
   for (bool folderTakesNothing : {false, true}) {
     SCOPED_TRACE(folderTakesNothing ? "the linked file's folder takes no file" : "the save itself fails");
-    LoadedProgram lp({{kA, 1}});
-    lp.select(0);
+    Shown lp;
     test::TempDir temp;
     test::ScopedTmpDir tmpdir(temp.file(""));
     const std::string link = lp.form().gTextPath;
@@ -213,8 +224,7 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
     fs::create_directory(repo);
     fs::rename(link, repo / "001A8000.txt");
     fs::create_symlink(repo / "001A8000.txt", link);
-    lp.editor().type("kept\n");
-    const std::string text = EditorTextToFileBytes(lp.editor().text());
+    const std::vector<uint8_t> text = lp.change(false);
     std::optional<ImmutableFolder> frozen, frozenFile;
     if (folderTakesNothing) {
       frozen.emplace(repo);
@@ -229,7 +239,7 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
         folderTakesNothing ? temp.file("001A8000.txt.unsaved") : (repo / "001A8000.txt.unsaved").string();
     frozen.reset();
     frozenFile.reset();
-    EXPECT_EQ(ReadFileText(copy), text);
+    EXPECT_EQ(ReadFileBytes(copy), text);
     EXPECT_TRUE(Said(lp, "The text could not be saved, so it was kept in \"" + copy + "\"." +
                              (folderTakesNothing ? test::kTemporaryFolder : "")));
     EXPECT_TRUE(fs::is_symlink(link));
@@ -240,23 +250,17 @@ TEST(SaveThroughLinks, RecoveryCopiesFollowTheLink) {
 // another user): saves write the file in place, as a plain save would, and a write that fails
 // part-way puts the old bytes back.
 TEST(SaveInPlace, AFolderThatTakesNoNewFileHasItsFilesWrittenWhereTheyAre) {
-  LoadedProgram lp({{kA, 1}});
-  TmyForm& f = lp.form();
-  lp.select(0);
-  lp.editor().type("kept line\n");
-  f.gROM[0x20] = 0x5A;
-  f.gROMModified = 1;
-  const std::string text = EditorTextToFileBytes(lp.editor().text());
+  Shown lp;
+  const std::vector<uint8_t> written[] = {lp.change(false), lp.change(true)};
   const std::vector<fs::path> before = {fs::directory_iterator(lp.dir.path()), fs::directory_iterator()};
   {
-    ImmutableFolder frozen(lp.dir.path()), frozenDumps(f.gDumpDir);
+    ImmutableFolder frozen(lp.dir.path()), frozenDumps(lp.form().gDumpDir);
     if (!frozen.ok() || !frozenDumps.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
-    f.RunMenuCommand(MenuId::SaveTextFile1);
-    f.RunMenuCommand(MenuId::SaveRomFile1);
-    EXPECT_EQ(ReadFileText(f.gTextPath), text);
-    EXPECT_EQ(static_cast<uint8_t>(ReadFileText(lp.romPath).at(0x20)), 0x5A);
-    EXPECT_FALSE(lp.editor().modified());
-    EXPECT_EQ(f.gROMModified, 0);
+    for (bool rom : {false, true}) {
+      lp.save(rom);
+      EXPECT_EQ(ReadFileBytes(lp.path(rom)), written[rom]) << rom;
+      EXPECT_FALSE(lp.unsaved(rom)) << rom;
+    }
   }
   EXPECT_EQ((std::vector<fs::path>{fs::directory_iterator(lp.dir.path()), fs::directory_iterator()}), before);
 }
@@ -318,115 +322,93 @@ TEST(SaveInPlace, AFailedWriteIsUndoneOrTold) {
 // all of it, rather than the program's end dropping it. Closed again, a Yes that can save closes; a No closes
 // without it.
 TEST(Close, StaysOpenRatherThanDropWhatCannotBeKept) {
-  const struct {
-    bool text;  // else the ROM image
-    bool saveLater;
-  } cases[] = {{true, true}, {true, false}, {false, true}, {false, false}};
-  for (const auto& c : cases) {
-    const std::string what = c.text ? "unsaved text" : "changed ROM image";
-    SCOPED_TRACE(what + (c.saveLater ? ", saved later" : ", dropped later"));
-    LoadedProgram lp({{kA, 1}});
-    TmyForm& f = lp.form();
-    lp.select(0);
-    test::TempDir temp;
-    test::ScopedTmpDir tmpdir(temp.file("missing"));
-    const std::string path = c.text ? f.gTextPath : lp.romPath;
-    const std::string before = ReadFileText(path);
-    if (c.text) {
-      lp.editor().type("kept line\n");
-    } else {
-      f.gROM[0x20] = 0x5A;
-      f.gROMModified = 1;
-    }
-    {
-      ImmutableFolder frozen(c.text ? fs::path(f.gDumpDir) : lp.dir.path()), frozenFile(path);
-      if (!frozen.ok() || !frozenFile.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
-      lp.p.ui.script.questionAnswers = {true};
+  for (bool rom : {false, true}) {
+    for (bool saveLater : {true, false}) {
+      const std::string what = rom ? "changed ROM image" : "unsaved text";
+      SCOPED_TRACE(what + (saveLater ? ", saved later" : ", dropped later"));
+      Shown lp;
+      TmyForm& f = lp.form();
+      test::TempDir temp;
+      test::ScopedTmpDir tmpdir(temp.file("missing"));
+      const std::string path = lp.path(rom), before = ReadFileText(path);
+      const std::vector<uint8_t> mine = lp.change(rom, "kept line\n");
+      {
+        ImmutableFolder frozen(rom ? lp.dir.path() : fs::path(f.gDumpDir)), frozenFile(path);
+        if (!frozen.ok() || !frozenFile.ok()) GTEST_SKIP() << "no way to make a folder refuse new files here";
+        lp.p.ui.script.questionAnswers = {true};
+        f.RunMenuCommand(MenuId::Exit1);
+        EXPECT_FALSE(f.closed);
+        EXPECT_FALSE(lp.p.ui.win(FormId::myForm).closed);
+        EXPECT_TRUE(
+            Said(lp, "The editor stays open, so that the " + what +
+                         " is not lost. Make room on the disk and save it, then close again; or close "
+                         "again and answer No to close without it."));
+        EXPECT_EQ(ReadFileText(path), before);
+        EXPECT_NE(f.gROM, nullptr);
+        EXPECT_TRUE(lp.unsaved(rom));
+      }
+      lp.p.ui.script.questionAnswers = {saveLater};
       f.RunMenuCommand(MenuId::Exit1);
-      EXPECT_FALSE(f.closed);
-      EXPECT_FALSE(lp.p.ui.win(FormId::myForm).closed);
-      EXPECT_TRUE(Said(lp, "The editor stays open, so that the " + what +
-                               " is not lost. Make room on the disk and save it, then close again; or close "
-                               "again and answer No to close without it."));
-      EXPECT_EQ(ReadFileText(path), before);
-      EXPECT_NE(f.gROM, nullptr);
-      EXPECT_TRUE(c.text ? lp.editor().modified() : f.gROMModified != 0);
-    }
-    lp.p.ui.script.questionAnswers = {c.saveLater};
-    f.RunMenuCommand(MenuId::Exit1);
-    EXPECT_TRUE(f.closed);
-    EXPECT_TRUE(lp.p.ui.win(FormId::myForm).closed);
-    const std::string after = ReadFileText(path);
-    if (!c.saveLater) {
-      EXPECT_EQ(after, before);
-    } else if (c.text) {
-      EXPECT_NE(after.find("kept line"), std::string::npos);
-    } else {
-      EXPECT_EQ(static_cast<uint8_t>(after.at(0x20)), 0x5A);
+      EXPECT_TRUE(f.closed);
+      EXPECT_TRUE(lp.p.ui.win(FormId::myForm).closed);
+      EXPECT_EQ(ReadFileText(path), saveLater ? std::string(mine.begin(), mine.end()) : before);
     }
   }
 }
 
 // Two programs saving one file at the same moment (two editors, or the editor and a batch run of
 // ts2tool writing its ROM): every save succeeds and the file is always one of them whole, never
-// a mix of both or a cut one.
-void TwoSavesAtOnce(bool inPlace) {
-  test::TempDir dir;
-  const std::string path = dir.write("rom.sfc", std::string(1000, 'o'));
-  if (inPlace) {
-    // Saved by another user, who may write the file but neither add files to its folder nor read
-    // the folder (so the folder's lock cannot be taken either).
-    if (::geteuid() != 0) return;  // only the superuser can save as another user here
-    fs::permissions(dir.path(), fs::perms(0711));
-    fs::permissions(path, fs::perms(0666));
-  }
-  const std::string payloads[] = {std::string(300000, 'a'), std::string(200000, 'b')};
-  constexpr int kSaves = 60;
-  pid_t writers[2];
-  for (int w = 0; w < 2; ++w) {
-    writers[w] = ::fork();
-    if (writers[w] == 0) {
-      if (inPlace && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(101);
-      int failed = 0;
-      for (int i = 0; i < kSaves; ++i)
-        if (!WriteFileAtomic(path, payloads[w].data(), payloads[w].size())) ++failed;
-      ::_exit(std::min(failed, 100));
-    }
-  }
-  int mixed = 0, gaps = 0, reads = 0, done = 0;
-  int status[2] = {};
-  while (done < 2) {
-    const std::string now = ReadFileText(path);
-    ++reads;
-    if (now != std::string(1000, 'o') && now != payloads[0] && now != payloads[1]) ++mixed;
-    // Zeros come only from one save's end set while another was writing: never with turns.
-    if (now.find('\0') != std::string::npos) ++gaps;
-    for (int w = 0; w < 2; ++w)
-      if (writers[w] > 0 && ::waitpid(writers[w], &status[w], WNOHANG) == writers[w]) {
-        writers[w] = 0;
-        ++done;
-      }
-  }
-  for (int w = 0; w < 2; ++w) {
-    ASSERT_TRUE(WIFEXITED(status[w]));
-    EXPECT_EQ(WEXITSTATUS(status[w]), 0) << "saves that failed, writer " << w;
-  }
-  if (!inPlace) {
-    EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
-  }
-  EXPECT_EQ(gaps, 0) << "of " << reads << " reads";
-  const std::string last = ReadFileText(path);
-  EXPECT_TRUE(last == payloads[0] || last == payloads[1]) << last.size() << " bytes";
-  EXPECT_FALSE(fs::exists(path + ".tmp~") && fs::file_size(path + ".tmp~") > 0);
-}
-
-// Also in a folder that takes no new file, where the saves write the file in place: there a read
-// may see a save under way, but the saves still take turns on the file and it ends one of them
-// whole.
+// a mix of both or a cut one. Also in a folder that takes no new file, where the saves write the
+// file in place: there a read may see a save under way, but the saves still take turns on the
+// file and it ends one of them whole.
 TEST(SaveRace, TwoSavesOfOneFileAtOnceLeaveOneWholeFile) {
   for (const bool inPlace : {false, true}) {
     SCOPED_TRACE(inPlace ? "written in place" : "replaced");
-    TwoSavesAtOnce(inPlace);
+    test::TempDir dir;
+    const std::string path = dir.write("rom.sfc", std::string(1000, 'o'));
+    if (inPlace) {
+      // Saved by another user, who may write the file but neither add files to its folder nor read
+      // the folder (so the folder's lock cannot be taken either).
+      if (::geteuid() != 0) continue;  // only the superuser can save as another user here
+      fs::permissions(dir.path(), fs::perms(0711));
+      fs::permissions(path, fs::perms(0666));
+    }
+    const std::string payloads[] = {std::string(300000, 'a'), std::string(200000, 'b')};
+    constexpr int kSaves = 60;
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+      writers[w] = ::fork();
+      if (writers[w] == 0) {
+        if (inPlace && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(101);
+        int failed = 0;
+        for (int i = 0; i < kSaves; ++i)
+          if (!WriteFileAtomic(path, payloads[w].data(), payloads[w].size())) ++failed;
+        ::_exit(std::min(failed, 100));
+      }
+    }
+    int mixed = 0, gaps = 0, reads = 0, done = 0;
+    int status[2] = {};
+    while (done < 2) {
+      const std::string now = ReadFileText(path);
+      ++reads;
+      if (now != std::string(1000, 'o') && now != payloads[0] && now != payloads[1]) ++mixed;
+      // Zeros come only from one save's end set while another was writing: never with turns.
+      if (now.find('\0') != std::string::npos) ++gaps;
+      for (int w = 0; w < 2; ++w)
+        if (writers[w] > 0 && ::waitpid(writers[w], &status[w], WNOHANG) == writers[w]) {
+          writers[w] = 0;
+          ++done;
+        }
+    }
+    for (int w = 0; w < 2; ++w) {
+      ASSERT_TRUE(WIFEXITED(status[w]));
+      EXPECT_EQ(WEXITSTATUS(status[w]), 0) << "saves that failed, writer " << w;
+    }
+    EXPECT_TRUE(inPlace || mixed == 0) << mixed << " mixed of " << reads << " reads";
+    EXPECT_EQ(gaps, 0) << "of " << reads << " reads";
+    const std::string last = ReadFileText(path);
+    EXPECT_TRUE(last == payloads[0] || last == payloads[1]) << last.size() << " bytes";
+    EXPECT_FALSE(fs::exists(path + ".tmp~") && fs::file_size(path + ".tmp~") > 0);
   }
 }
 
@@ -462,23 +444,11 @@ TEST(ChangedOnDisk, TheSaveAsksOverwriteReloadOrCancel) {
           SCOPED_TRACE(testing::Message() << (rom ? "ROM " : "text ") << "answer " << answer
                                           << (byActivation ? " on activation" : " at the save") << ", change "
                                           << static_cast<int>(how));
-          LoadedProgram lp({{kA, 1}});
-          lp.select(0);
-          TmyForm& f = lp.form();
-          const std::string path = rom ? f.gROMPath : f.gTextPath;
+          Shown lp;
+          const std::string path = lp.path(rom);
           std::string theirs = ReadFileText(path);
           theirs[rom ? 0x30 : 0] = '#';
-          if (rom) {
-            f.gROM[0x20] = 0x5A;
-            f.gROMModified = 1;
-          } else {
-            lp.editor().setSelection(lp.editor().textLength(), 0);
-            lp.editor().type("mine\n");
-          }
-          const std::vector<uint8_t> mine = rom ? lp.image() : [&] {
-            const std::string b = EditorTextToFileBytes(lp.editor().text());
-            return std::vector<uint8_t>(b.begin(), b.end());
-          }();
+          const std::vector<uint8_t> mine = lp.change(rom);
           WriteAsAnotherProgram(path, theirs, how);
           lp.p.ui.script.said.clear();
           lp.p.ui.script.choiceAnswers = {answer};
@@ -486,43 +456,25 @@ TEST(ChangedOnDisk, TheSaveAsksOverwriteReloadOrCancel) {
           if (byActivation) {
             lp.p.program.applicationActivated();
           } else {
-            f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
+            lp.save(rom);
           }
           ASSERT_FALSE(lp.p.ui.script.said.empty());
           const auto& asked = lp.p.ui.script.said.front();
           EXPECT_EQ(asked.caption, "File Changed...");
           EXPECT_EQ(asked.text, ChangedOnDiskQuestion(path));
-          const std::vector<uint8_t> onDisk = ReadFileBytes(path);
-          const bool unsaved = rom ? f.gROMModified != 0 : lp.editor().modified();
-          switch (answer) {
-            case Overwrite:
-              EXPECT_EQ(onDisk, mine);
-              EXPECT_FALSE(unsaved);
-              break;
-            case Reload:
-              EXPECT_EQ(lp.p.ui.script.said.at(1).text,
-                        rom ? "ROM data modified. Do you wish to save changes?"
-                            : "Current data not saved. Do you wish to save it?");
-              EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
-              EXPECT_FALSE(unsaved);
-              if (rom) {
-                EXPECT_EQ(lp.image(), onDisk);
-              } else {
-                EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
-              }
-              break;
-            case Cancel:
-            case Closed:
-              EXPECT_EQ(std::string(onDisk.begin(), onDisk.end()), theirs);
-              EXPECT_TRUE(unsaved);
-              if (byActivation) {  // asked once per change; the next save asks again
-                const size_t said = lp.p.ui.script.said.size();
-                lp.p.program.applicationActivated();
-                EXPECT_EQ(lp.p.ui.script.said.size(), said);
-                f.RunMenuCommand(rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1);
-                EXPECT_EQ(lp.p.ui.script.said.at(said).text, ChangedOnDiskQuestion(path));
-              }
-              break;
+          EXPECT_EQ(ReadFileText(path), answer == Overwrite ? std::string(mine.begin(), mine.end()) : theirs);
+          EXPECT_EQ(lp.unsaved(rom), answer == Cancel || answer == Closed);
+          if (answer == Reload) {
+            EXPECT_EQ(lp.p.ui.script.said.at(1).text,
+                      rom ? "ROM data modified. Do you wish to save changes?"
+                          : "Current data not saved. Do you wish to save it?");
+            EXPECT_EQ(lp.held(rom), Shown::Loaded(rom, theirs));
+          } else if (answer != Overwrite && byActivation) {  // asked once per change; a save asks again
+            const size_t said = lp.p.ui.script.said.size();
+            lp.p.program.applicationActivated();
+            EXPECT_EQ(lp.p.ui.script.said.size(), said);
+            lp.save(rom);
+            EXPECT_EQ(lp.p.ui.script.said.at(said).text, ChangedOnDiskQuestion(path));
           }
         }
       }
@@ -535,10 +487,8 @@ TEST(ChangedOnDisk, TheSaveAsksOverwriteReloadOrCancel) {
 TEST(ChangedOnDisk, AFileWithNothingUnsavedIsReloadedUnasked) {
   for (bool rom : {false, true}) {
     SCOPED_TRACE(rom ? "ROM" : "text");
-    LoadedProgram lp({{kA, 1}});
-    lp.select(0);
-    TmyForm& f = lp.form();
-    const std::string path = rom ? f.gROMPath : f.gTextPath;
+    Shown lp;
+    const std::string path = lp.path(rom);
     std::string theirs = ReadFileText(path);
     theirs[rom ? 0x30 : 0] = '#';
     WriteAsAnotherProgram(path, theirs);
@@ -547,12 +497,8 @@ TEST(ChangedOnDisk, AFileWithNothingUnsavedIsReloadedUnasked) {
     lp.p.program.applicationActivated();
     EXPECT_TRUE(lp.p.ui.script.said.empty()) << lp.p.ui.script.said.front().text;
     EXPECT_EQ(ReadFileText(path), theirs);
-    if (rom) {
-      EXPECT_EQ(lp.image(), std::vector<uint8_t>(theirs.begin(), theirs.end()));
-    } else {
-      EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
-      EXPECT_FALSE(lp.editor().modified());
-    }
+    EXPECT_EQ(lp.held(rom), Shown::Loaded(rom, theirs));
+    EXPECT_FALSE(lp.unsaved(rom));
   }
 }
 
@@ -560,19 +506,16 @@ TEST(ChangedOnDisk, AFileWithNothingUnsavedIsReloadedUnasked) {
 TEST(ChangedOnDisk, SameBytesAskNothingAndADeletedFileIsWrittenAgain) {
   for (bool rom : {false, true}) {
     SCOPED_TRACE(rom ? "ROM" : "text");
-    LoadedProgram lp({{kA, 1}});
-    lp.select(0);
-    TmyForm& f = lp.form();
-    const std::string path = rom ? f.gROMPath : f.gTextPath;
-    const MenuId save = rom ? MenuId::SaveRomFile1 : MenuId::SaveTextFile1;
+    Shown lp;
+    const std::string path = lp.path(rom);
     WriteAsAnotherProgram(path, ReadFileText(path));  // rewritten, or touched, with the same bytes
     lp.p.program.applicationActivated();
-    f.RunMenuCommand(save);
+    lp.save(rom);
     EXPECT_EQ(lp.p.ui.messages().size(), 1u);  // only the save's own message
     fs::remove(path);
     lp.p.program.applicationActivated();  // nothing to ask about yet
     lp.p.ui.script.said.clear();
-    f.RunMenuCommand(save);
+    lp.save(rom);
     const std::string name = ExtractFileName(path);
     EXPECT_EQ(
         lp.p.ui.messages(),
@@ -685,144 +628,85 @@ TEST(SaveThroughLinks, ARecoveryCopyHasItsFilesPermissions) {
   }
 }
 
-// A reload after another program's change: a modified image the user wants kept goes to a copy
-// beside the file first, and a file that can no longer be read, or is no longer the game, replaces
-// nothing: the image and its unsaved state stay as they were.
+// A reload after another program's change: unsaved work the user wants kept goes to a copy beside
+// the file first, and a file that can no longer be read, or is no longer the game, replaces
+// nothing: the image or the text, and its unsaved state, stay as they were.
 TEST(ChangedOnDisk, AReloadKeepsWhatItCannotReplace) {
-  enum Outcome { Reloaded, Kept };
-  struct Case {
+  enum Theirs { Edited, Retitled, AFolder };
+  const struct {
     const char* name;
+    bool rom;
     bool keep;  // the answer to "save changes?" before the reload
-    std::function<void(const std::string& path, std::string& theirs)> change;
-    Outcome outcome;
-    std::string error;  // the start of the message that says why nothing was replaced
+    Theirs theirs;
+    std::string error;  // the start of the message that says why nothing was replaced; text: all of it
+  } cases[] = {
+      {"kept in a copy, then reloaded", true, true, Edited, ""},
+      {"dropped, then reloaded", true, false, Edited, ""},
+      {"no longer a file", true, false, AFolder, "Error: Could not read the ROM file again ("},
+      {"no longer the game", true, false, Retitled, "Error: This is not the ROM used."},
+      {"kept in a copy, not the game", true, true, Retitled, "Error: This is not the ROM used."},
+      {"text kept in a copy, then reloaded", false, true, Edited, ""},
+      {"text dropped, then reloaded", false, false, Edited, ""},
+      {"text no longer a file", false, false, AFolder, "Error: Could not read \""},
+      {"text kept, no longer a file", false, true, AFolder, "Error: Could not read \""},
   };
-  const auto edited = [](const std::string& path, std::string& theirs) {
-    theirs[0x30] = '#';
-    WriteAsAnotherProgram(path, theirs);
-  };
-  const auto retitled = [](const std::string& path, std::string& theirs) {
-    const size_t title = theirs.find("TORMEL SARAGON2");
-    ASSERT_NE(title, std::string::npos);
-    theirs[title] = 'X';
-    WriteAsAnotherProgram(path, theirs);
-  };
-  const auto folder = [](const std::string& path, std::string&) {
-    fs::remove(path);
-    fs::create_directory(path);
-  };
-  const std::string unreadable = "Error: Could not read the ROM file again (";
-  const std::string notTheGame = "Error: This is not the ROM used.";
-  // clang-format off
-  const Case cases[] = {
-      {"kept in a copy, then reloaded", true,  edited,   Reloaded, ""},
-      {"dropped, then reloaded",        false, edited,   Reloaded, ""},
-      {"no longer a file",              false, folder,   Kept,     unreadable},
-      {"no longer the game",            false, retitled, Kept,     notTheGame},
-      {"kept in a copy, not the game",  true,  retitled, Kept,     notTheGame},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    LoadedProgram lp({{kA, 1}});
-    lp.select(0);
+    Shown lp;
     TmyForm& f = lp.form();
-    const std::string path = f.gROMPath, copy = path + ".unsaved";
+    const std::string path = lp.path(c.rom), copy = path + ".unsaved";
     std::string theirs = ReadFileText(path);
-    f.gROM[0x20] = 0x5A;
-    f.gROMModified = 1;
-    const std::vector<uint8_t> mine = lp.image();
-    c.change(path, theirs);
+    const std::vector<uint8_t> mine = lp.change(c.rom);
+    const std::string held = lp.held(c.rom);
+    if (c.theirs == AFolder) {
+      fs::remove(path);
+      fs::create_directory(path);
+    } else {
+      const size_t title = theirs.find("TORMEL SARAGON2");
+      ASSERT_TRUE(c.theirs == Edited || title != std::string::npos);
+      theirs[c.theirs == Retitled ? title : c.rom ? 0x30 : 0] = c.theirs == Retitled ? 'X' : '#';
+      WriteAsAnotherProgram(path, theirs);
+    }
     lp.p.ui.script.said.clear();
     lp.p.ui.script.choiceAnswers = {1};  // Reload
     lp.p.ui.script.questionAnswers = {c.keep};
-    f.RunMenuCommand(MenuId::SaveRomFile1);
+    lp.save(c.rom);
 
     const Lines said = lp.p.ui.messages();
     if (c.keep) {
-      EXPECT_TRUE(Said(lp, "The ROM image was kept in \"" + copy + "\"."));
+      EXPECT_TRUE(
+          Said(lp, std::string(c.rom ? "The ROM image" : "The text") + " was kept in \"" + copy + "\"."));
       EXPECT_EQ(ReadFileBytes(copy), mine);
     } else {
       EXPECT_FALSE(fs::exists(copy));
     }
-    if (c.outcome == Reloaded) {
-      EXPECT_EQ(lp.image(), std::vector<uint8_t>(theirs.begin(), theirs.end()));
-      EXPECT_EQ(f.gROMModified, 0);
+    if (c.error.empty()) {
+      EXPECT_EQ(lp.held(c.rom), Shown::Loaded(c.rom, theirs));
+      EXPECT_FALSE(lp.unsaved(c.rom));
       EXPECT_TRUE(std::none_of(said.begin(), said.end(),
                                [](const std::string& m) { return m.rfind("Error", 0) == 0; }));
-    } else {
-      EXPECT_EQ(lp.image(), mine);
-      EXPECT_NE(f.gROMModified, 0);
-      ASSERT_FALSE(said.empty());
+      continue;
+    }
+    EXPECT_EQ(lp.held(c.rom), held);
+    EXPECT_TRUE(lp.unsaved(c.rom));
+    ASSERT_FALSE(said.empty());
+    if (c.rom) {
       EXPECT_EQ(said.back().rfind(c.error, 0), 0u) << said.back();
-      EXPECT_FALSE(f.closed);
-      // The next save asks again, and Overwrite writes the image kept.
-      if (fs::is_regular_file(path)) {
-        const size_t asked = lp.p.ui.script.said.size();
-        lp.p.ui.script.choiceAnswers = {0};
-        f.RunMenuCommand(MenuId::SaveRomFile1);
-        ASSERT_GT(lp.p.ui.script.said.size(), asked);
-        EXPECT_EQ(lp.p.ui.script.said.at(asked).text, ChangedOnDiskQuestion(path));
-        EXPECT_EQ(ReadFileBytes(path), mine);
-      }
+    } else {
+      EXPECT_TRUE(Said(lp, c.error + path + "\". The Text Editor keeps its text."));
+    }
+    EXPECT_FALSE(f.closed);
+    // The next save asks again, and Overwrite writes what was kept.
+    if (fs::is_regular_file(path)) {
+      const size_t asked = lp.p.ui.script.said.size();
+      lp.p.ui.script.choiceAnswers = {0};
+      lp.save(c.rom);
+      ASSERT_GT(lp.p.ui.script.said.size(), asked);
+      EXPECT_EQ(lp.p.ui.script.said.at(asked).text, ChangedOnDiskQuestion(path));
+      EXPECT_EQ(ReadFileBytes(path), mine);
     }
   }
 }
-
-// The same for the translation file: the Text Editor's text goes to a copy when the user keeps it,
-// and a file that can no longer be read leaves the text and its unsaved state as they were.
-TEST(ChangedOnDisk, AReloadOfTheTextKeepsWhatItCannotReplace) {
-  struct Case {
-    const char* name;
-    bool keep;      // the answer to "save it?" before the reload
-    bool readable;  // the file is still a file, another program's text in it
-  };
-  for (const Case& c :
-       {Case{"kept in a copy, then reloaded", true, true}, Case{"dropped", false, true},
-        Case{"no longer a file", false, false}, Case{"kept, no longer a file", true, false}}) {
-    SCOPED_TRACE(c.name);
-    LoadedProgram lp({{kA, 1}});
-    lp.select(0);
-    TmyForm& f = lp.form();
-    const std::string path = f.gTextPath, copy = path + ".unsaved";
-    lp.editor().setSelection(lp.editor().textLength(), 0);
-    lp.editor().type("mine\n");
-    const std::string mine = lp.editor().text();
-    std::string theirs = ReadFileText(path);
-    if (c.readable) {
-      theirs[0] = '#';
-      WriteAsAnotherProgram(path, theirs);
-    } else {
-      fs::remove(path);
-      fs::create_directory(path);
-    }
-    lp.p.ui.script.said.clear();
-    lp.p.ui.script.choiceAnswers = {1};  // Reload
-    lp.p.ui.script.questionAnswers = {c.keep};
-    f.RunMenuCommand(MenuId::SaveTextFile1);
-
-    if (c.keep) {
-      EXPECT_TRUE(Said(lp, "The text was kept in \"" + copy + "\"."));
-      EXPECT_EQ(FileBytesToEditorText(ReadFileText(copy)), mine);
-    } else {
-      EXPECT_FALSE(fs::exists(copy));
-    }
-    if (c.readable) {
-      EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(theirs));
-      EXPECT_FALSE(lp.editor().modified());
-    } else {
-      EXPECT_EQ(lp.editor().text(), mine);
-      EXPECT_TRUE(lp.editor().modified());
-      EXPECT_TRUE(Said(lp, "Error: Could not read \"" + path + "\". The Text Editor keeps its text."));
-    }
-  }
-}
-
-}  // namespace
-}  // namespace ts2
-
-namespace ts2 {
-namespace {
 
 // Another program holding a folder's lock (flock(1), as a team's script would take it) until it
 // is told to let go.
