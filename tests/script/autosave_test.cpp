@@ -24,7 +24,7 @@ using test::LoadedProgram;
 using test::ReadFileText;
 
 constexpr uint32_t kA = 0x1A8000, kB = 0x1A9000;
-constexpr char kFileA[] = ".STRING 0\r\nBonjour\r\n.ENDS\r\n";
+constexpr char kFileA[] = ".STRING 0\r\nBonjour\r\n.ENDS\r\n", kKept[] = ".STRING 0\r\nKept\r\n.ENDS\r\n";
 
 std::span<const uint8_t> Bytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
@@ -145,18 +145,29 @@ class Autosaving : public ::testing::Test {
     lp.editor().type(text);
     lp.p.ui.runLaterTasks();
   }
-  // A run of its own, on block A's file as kFileA, whose autosave folder holds `bytes` as left by
-  // an earlier run that typed them over a file with the hash `base` (none: not known).
-  std::unique_ptr<LoadedProgram> leftBehind(const std::string& bytes, std::optional<uint64_t> base = 42) {
-    auto run = std::make_unique<LoadedProgram>(std::vector<test::BlockSpec>{{kA, 1}});
+  // A run of its own, on block A's file as kFileA (and block B's), keeping copies in the folder.
+  std::unique_ptr<LoadedProgram> fresh() {
+    auto run = std::make_unique<LoadedProgram>(std::vector<test::BlockSpec>{{kA, 1}, {kB, 1}});
     run->dir.write("Dumps/001A8000.txt", kFileA);
     run->p.ui.autosaveDir = folder;
+    return run;
+  }
+  // A fresh run whose autosave folder holds `bytes` as left by an earlier run that typed them over
+  // a file with the hash `base` (none: not known).
+  std::unique_ptr<LoadedProgram> leftBehind(const std::string& bytes, std::optional<uint64_t> base = 42) {
+    auto run = fresh();
     std::string error;
     EXPECT_TRUE(WriteKeptText(folder, run->textFile(kA), bytes,
                               {AutosaveKey(run->textFile(kA)), base.has_value(), base.value_or(0), 1},
                               &error))
         << error;
     return run;
+  }
+  // Shows block A in `run`, the offer of a left copy answered with `answer`.
+  static void Offer(LoadedProgram& run, int answer) {
+    run.p.ui.script.choiceAnswers.push_back(answer);
+    run.select(0);
+    run.p.ui.runLaterTasks();
   }
   // Takes every name a recovery copy beside block A's file could have.
   static void TakeEveryCopyName(LoadedProgram& run) {
@@ -188,83 +199,52 @@ TEST_F(Autosaving, APauseKeepsTheTextAsASaveWouldWriteIt) {
 }
 
 TEST_F(Autosaving, TheCopyGoesOnlyWhenTheEditsAreKeptElsewhereOrDropped) {
-  struct Case {
+  enum Step { Save, Switch, Close, UndoByHand };
+  enum Room { InDumps, OnlyInTmp, Nowhere };  // where a save or a recovery copy can go
+  const struct {
     const char* what;
-    std::function<void(LoadedProgram&)> run;
+    Step step;
+    bool yes;  // the answer to saving first
+    Room room;
     bool copyStays;
-  };
-  const Case cases[] = {
-      {"saving", [](LoadedProgram& lp) { lp.p.program.menuCommand(MenuId::SaveTextFile1); }, false},
-      {"another block, saving first",
-       [](LoadedProgram& lp) {
-         lp.p.ui.script.questionAnswers.push_back(true);
-         lp.select(1);
-       },
-       false},
-      {"another block, dropping the edits",
-       [](LoadedProgram& lp) {
-         lp.p.ui.script.questionAnswers.push_back(false);
-         lp.select(1);
-       },
-       false},
-      {"closing, saving first",
-       [](LoadedProgram& lp) {
-         lp.p.ui.script.questionAnswers.push_back(true);
-         lp.p.program.menuCommand(MenuId::Exit1);
-       },
-       false},
-      {"closing, dropping the edits",
-       [](LoadedProgram& lp) {
-         lp.p.ui.script.questionAnswers.push_back(false);
-         lp.p.program.menuCommand(MenuId::Exit1);
-       },
-       false},
-      {"the edits undone by hand, then a pause",
-       [](LoadedProgram& lp) {
-         lp.editor().setModified(false);
-         lp.p.program.textChanged(ControlId::TDMemo);
-         lp.p.ui.runLaterTasks();
-       },
-       false},
+  } cases[] = {
+      {"saving", Save, true, InDumps, false},
+      {"another block, saving first", Switch, true, InDumps, false},
+      {"another block, dropping the edits", Switch, false, InDumps, false},
+      {"closing, saving first", Close, true, InDumps, false},
+      {"closing, dropping the edits", Close, false, InDumps, false},
+      {"the edits undone by hand, then a pause", UndoByHand, false, InDumps, false},
       // A copy only the temporary folder took may not outlast a restart: the lasting one stays.
-      {"another block, saving first, when only the temporary folder takes a copy",
-       [](LoadedProgram& lp) {
-         fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
-         fs::create_directory(lp.dir.path() / "tmp");
-         test::ScopedTmpDir tmp(lp.dir.file("tmp"));
-         lp.p.ui.script.questionAnswers.push_back(true);
-         lp.select(1);
-         EXPECT_TRUE(fs::exists(lp.dir.path() / "tmp" / "001A8000.txt.unsaved"));
-       },
+      {"another block, saving first, when only the temporary folder takes a copy", Switch, true, OnlyInTmp,
        true},
-      {"closing, saving first, when only the temporary folder takes a copy",
-       [](LoadedProgram& lp) {
-         fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
-         fs::create_directory(lp.dir.path() / "tmp");
-         test::ScopedTmpDir tmp(lp.dir.file("tmp"));
-         lp.p.ui.script.questionAnswers.push_back(true);
-         lp.p.program.menuCommand(MenuId::Exit1);
-       },
-       true},
-      {"closing, when neither a save nor a recovery copy can be written",
-       [](LoadedProgram& lp) {
-         fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
-         test::ScopedTmpDir tmp(lp.dir.write("not-a-folder", "x"));
-         lp.p.ui.script.questionAnswers.push_back(true);
-         lp.p.program.menuCommand(MenuId::Exit1);
-       },
-       true},
+      {"closing, saving first, when only the temporary folder takes a copy", Close, true, OnlyInTmp, true},
+      {"closing, when neither a save nor a recovery copy can be written", Close, true, Nowhere, true},
   };
-  for (const Case& c : cases) {
-    LoadedProgram lp({{kA, 1}, {kB, 1}});
-    lp.dir.write("Dumps/001A8000.txt", kFileA);
-    lp.p.ui.autosaveDir = lp.dir.file("autosave");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::unique_ptr<LoadedProgram> run = fresh();
+    LoadedProgram& lp = *run;
     lp.select(0);
     lp.editor().type("typed ");
     lp.p.ui.runLaterTasks();
-    ASSERT_TRUE(FindKeptText(lp.p.ui.autosaveDir, lp.textFile(kA))) << c.what;
-    c.run(lp);
-    EXPECT_EQ(FindKeptText(lp.p.ui.autosaveDir, lp.textFile(kA)).has_value(), c.copyStays) << c.what;
+    ASSERT_TRUE(FindKeptText(folder, lp.textFile(kA)));
+    std::optional<test::ScopedTmpDir> tmp;
+    if (c.room != InDumps) {
+      fs::rename(lp.dir.path() / "Dumps", lp.dir.path() / "Dumps.moved");
+      fs::create_directory(lp.dir.path() / "tmp");
+      tmp.emplace(c.room == OnlyInTmp ? lp.dir.file("tmp") : lp.dir.write("not-a-folder", "x"));
+    }
+    if (c.step == Switch || c.step == Close) lp.p.ui.script.questionAnswers.push_back(c.yes);
+    if (c.step == Save) lp.p.program.menuCommand(MenuId::SaveTextFile1);
+    if (c.step == Switch) lp.select(1);
+    if (c.step == Close) lp.p.program.menuCommand(MenuId::Exit1);
+    if (c.step == UndoByHand) {
+      lp.editor().setModified(false);
+      lp.p.program.textChanged(ControlId::TDMemo);
+      lp.p.ui.runLaterTasks();
+    }
+    EXPECT_EQ(fs::exists(lp.dir.path() / "tmp" / "001A8000.txt.unsaved"), c.room == OnlyInTmp);
+    EXPECT_EQ(FindKeptText(folder, lp.textFile(kA)).has_value(), c.copyStays);
   }
 }
 
@@ -359,7 +339,7 @@ TEST_F(Autosaving, TwoEditorsOnOneFileKeepACopyEach) {
 }
 
 TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersWord) {
-  const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
+  const std::string kept = kKept;
   struct Case {
     int answer;  // -1: the box closed
     bool restored, recoveryCopy;
@@ -368,10 +348,7 @@ TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersW
        {Case{0, true, false}, Case{1, false, true}, Case{2, false, false}, Case{-1, false, true}}) {
     const std::unique_ptr<LoadedProgram> left = leftBehind(kept);
     LoadedProgram& run = *left;
-    const std::string& dir = folder;
-    run.p.ui.script.choiceAnswers.push_back(c.answer);
-    run.select(0);
-    run.p.ui.runLaterTasks();
+    Offer(run, c.answer);
     ASSERT_EQ(run.p.ui.script.said.size(), c.recoveryCopy ? 2u : 1u) << c.answer;
     // The file changed since the edits began (its hash is not 42): the question says so.
     EXPECT_NE(run.p.ui.script.said[0].text.find("The file has changed since"), std::string::npos);
@@ -380,7 +357,7 @@ TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersW
     if (c.restored) {
       EXPECT_EQ(run.editor().selStart(), 10);  // at "Kept", where the file differs
     }
-    EXPECT_EQ(FindKeptText(dir, run.textFile(kA)).has_value(), c.restored) << c.answer;
+    EXPECT_EQ(FindKeptText(folder, run.textFile(kA)).has_value(), c.restored) << c.answer;
     EXPECT_EQ(fs::exists(run.textFile(kA) + ".unsaved"), c.recoveryCopy) << c.answer;
     if (c.recoveryCopy) {
       EXPECT_EQ(ReadFileText(run.textFile(kA) + ".unsaved"), kept);
@@ -393,54 +370,46 @@ TEST_F(Autosaving, EachAnswerToTheOfferKeepsTheTextSomewhereOrDropsItOnTheUsersW
 
 // Keep as a Copy where only the temporary folder takes the copy: the left copy stays as well.
 TEST_F(Autosaving, KeepingAsACopyInTheTemporaryFolderKeepsTheLeftCopyToo) {
-  const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
-  const std::unique_ptr<LoadedProgram> left = leftBehind(kept);
+  const std::unique_ptr<LoadedProgram> left = leftBehind(kKept);
   LoadedProgram& run = *left;
-  const std::string& dir = folder;
   TakeEveryCopyName(run);
   fs::create_directory(run.dir.path() / "tmp");
   test::ScopedTmpDir tmp(run.dir.file("tmp"));
-  run.p.ui.script.choiceAnswers.push_back(1);
-  run.select(0);
-  run.p.ui.runLaterTasks();
+  Offer(run, 1);
   const std::string copy = run.dir.file("tmp/001A8000.txt.unsaved");
-  EXPECT_EQ(ReadFileText(copy), kept);
+  EXPECT_EQ(ReadFileText(copy), kKept);
   EXPECT_EQ(run.p.ui.script.said.back().text,
             "The unsaved text was kept in \"" + copy +
                 "\". That is the system's temporary folder, which may be emptied when the computer starts "
                 "again: move the copy somewhere safe.");
-  ASSERT_TRUE(FindKeptText(dir, run.textFile(kA)));
-  EXPECT_EQ(FindKeptText(dir, run.textFile(kA))->bytes, kept);
+  ASSERT_TRUE(FindKeptText(folder, run.textFile(kA)));
+  EXPECT_EQ(FindKeptText(folder, run.textFile(kA))->bytes, kKept);
 }
 
 // A left copy that could be set aside nowhere stays, and is not offered again; what is typed
 // meanwhile is still kept, in a slot of its own.
 TEST_F(Autosaving, ALeftCopyKeptNowhereStaysAndNewTypingIsStillKept) {
-  const std::string kept = ".STRING 0\r\nKept\r\n.ENDS\r\n";
-  const std::unique_ptr<LoadedProgram> left = leftBehind(kept);
+  const std::unique_ptr<LoadedProgram> left = leftBehind(kKept);
   LoadedProgram& run = *left;
-  const std::string& dir = folder;
   TakeEveryCopyName(run);  // no copy beside the file, and no temporary folder either
   test::ScopedTmpDir tmp(run.dir.write("not-a-folder", "x"));
-  run.p.ui.script.choiceAnswers.push_back(-1);
-  run.select(0);
-  run.p.ui.runLaterTasks();
+  Offer(run, -1);
   const size_t said = run.p.ui.script.said.size();
   run.editor().setSelection(0, 0);
   run.editor().type("new ");
   run.p.ui.runLaterTasks();
   EXPECT_EQ(run.p.ui.script.said.size(), said);  // not offered again
-  ASSERT_TRUE(FindKeptText(dir, run.textFile(kA), 0));
-  EXPECT_EQ(FindKeptText(dir, run.textFile(kA), 0)->bytes, kept);
-  ASSERT_TRUE(FindKeptText(dir, run.textFile(kA), 1));
-  EXPECT_EQ(FindKeptText(dir, run.textFile(kA), 1)->bytes, "new " + std::string(kFileA));
+  ASSERT_TRUE(FindKeptText(folder, run.textFile(kA), 0));
+  EXPECT_EQ(FindKeptText(folder, run.textFile(kA), 0)->bytes, kKept);
+  ASSERT_TRUE(FindKeptText(folder, run.textFile(kA), 1));
+  EXPECT_EQ(FindKeptText(folder, run.textFile(kA), 1)->bytes, "new " + std::string(kFileA));
 }
 
 // The offer comes when a block is shown, never once typing has begun: a key meant for the Text
 // Editor (Enter, Space) would answer it, and Restore would put the kept text in place of what is
 // being typed. A copy found meanwhile stays where it is, for the next showing of its file.
 TEST_F(Autosaving, NoOfferComesOnceTypingHasBegun) {
-  const std::string left = ".STRING 0\r\nKept\r\n.ENDS\r\n";
+  const std::string left = kKept;
   const struct {
     const char* what;
     bool leftBeforeShowing;  // else left while the file is shown (another editor's, ended)
@@ -448,10 +417,9 @@ TEST_F(Autosaving, NoOfferComesOnceTypingHasBegun) {
                {"a copy left while the file is shown", false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    LoadedProgram run({{kA, 1}, {kB, 1}});
-    run.dir.write("Dumps/001A8000.txt", kFileA);
-    const std::string dir = run.dir.file("autosave"), file = run.textFile(kA);
-    run.p.ui.autosaveDir = dir;
+    const std::unique_ptr<LoadedProgram> made = fresh();
+    LoadedProgram& run = *made;
+    const std::string &dir = folder, file = run.textFile(kA);
     std::string error;
     auto leave = [&] {
       ASSERT_TRUE(WriteKeptText(dir, file, left, {AutosaveKey(file), false, 0, 1}, &error));
@@ -507,9 +475,7 @@ TEST_F(Autosaving, TheOfferWarnsWhenWhatTheFileHeldIsNotKnownOrWasNothing) {
     const std::unique_ptr<LoadedProgram> left = leftBehind("other\r\n", c.base);
     LoadedProgram& run = *left;
     if (c.noteLost) fs::remove(AutosavePathsOf(folder, run.textFile(kA)).info);
-    run.p.ui.script.choiceAnswers.push_back(2);
-    run.select(0);
-    run.p.ui.runLaterTasks();
+    Offer(run, 2);
     ASSERT_FALSE(run.p.ui.script.said.empty());
     EXPECT_TRUE(run.p.ui.script.said[0].text.ends_with(c.warning)) << run.p.ui.script.said[0].text;
   }
