@@ -20,15 +20,12 @@ std::vector<std::string> LintLines(const std::vector<std::string>& section, Lint
     out.push_back(std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.message);
   return out;
 }
-std::vector<std::string> Lint(const std::vector<std::string>& text, bool vwf = false) {
-  return LintLines(Section(text), {.variableWidth = vwf});
-}
 
 using Findings = std::vector<std::string>;
 using Lines = std::vector<std::string>;
 
 TEST(Lint, Findings) {
-  const std::string a(27, 'x');
+  const std::string a(27, 'x'), x20(20, 'x');
   const Lines six = {"1", "2", "3", "4", "5", "6"};
   auto plus = [](Lines lines, const std::string& last) {
     lines.push_back(last);
@@ -38,6 +35,7 @@ TEST(Lint, Findings) {
     Lines text;
     bool vwf;
     Findings expected;
+    int playerWidth = kDefaultPlayerWidth;
   } cases[] = {
       // The width up to the wrap point: 27 characters at fixed width; with variable width the
       // blank advances 6 and 'A' (ink in columns 0-3) 5.
@@ -106,36 +104,32 @@ TEST(Lint, Findings) {
       {{"x\x80\x81\x8Dy\x9C"}, false, {"1:3 0x81 0x8D have no glyphs: drawn blank"}},
       {{"\xE9t\xE9"}, false, {}},  // accented letters have glyphs
       {{"x\xFEy\xFF"}, false, {"1:2 character 0xFE starts a new line", "1:4 character 0xFF ends the string"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(Lint(c.text, c.vwf), c.expected) << c.text.back();
-}
-
-TEST(Lint, PlayerNameMeasuredAtItsLongest) {
-  const std::string x20(20, 'x');
-  const struct {
-    Lines text;
-    int playerWidth;
-    Findings expected;
-  } cases[] = {
-      {{"[PLAYER]" + x20}, 8, {"1:1 fits only if the name has at most 7 characters"}},
-      {{"[PLAYER]" + x20}, 7, {}},
-      {{"[PLAYER]" + x20}, 0, {}},
+      // 255 characters at 27 a line: ten lines, the seventh from character 163.
+      {{std::string(300, 'x')},
+       false,
+       {"1:28 line is 2040 pixels wide, the box wraps at 216", "1:163 needs 10 box lines, the box shows 6",
+        "1:256 line is longer than 255 characters: the rest is dropped"}},
+      // The player's name measured at its longest.
+      {{"[PLAYER]" + x20}, false, {"1:1 fits only if the name has at most 7 characters"}},
+      {{"[PLAYER]" + x20}, false, {}, 7},
+      {{"[PLAYER]" + x20}, false, {}, 0},
       // Every name on the line is as long; the finding points at the first.
       {{"Hi [player], " + std::string(10, 'x') + "[$FD]"},
-       8,
+       false,
        {"1:4 fits only if the name has at most 6 characters"}},
-      {{"[PLAYER] [PLAYER]" + std::string(10, 'x')}, 8, {}},
+      {{"[PLAYER] [PLAYER]" + std::string(10, 'x')}, false, {}},
       // A name that would not fit even with one character leaves the line too wide.
       {{std::string(20, 'x') + "[PLAYER]" + std::string(7, 'x')},
-       8,
+       false,
        {"1:21 line is 280 pixels wide, the box wraps at 216"}},
       // A long name wraps the pen onto more box lines.
       {{"1", "2", "3", "4", "5", "[PLAYER]"},
-       28,
-       {"6:1 fits only if the name has at most 27 characters", "6:1 needs 7 box lines, the box shows 6"}},
+       false,
+       {"6:1 fits only if the name has at most 27 characters", "6:1 needs 7 box lines, the box shows 6"},
+       28},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(LintLines(Section(c.text), {.playerWidth = c.playerWidth}), c.expected)
+    EXPECT_EQ(LintLines(Section(c.text), {.variableWidth = c.vwf, .playerWidth = c.playerWidth}), c.expected)
         << c.text.back() << " width " << c.playerWidth;
 }
 
@@ -170,14 +164,6 @@ TEST(Lint, SectionShape) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(LintLines(c.section), c.expected) << ::testing::PrintToString(c.section);
-}
-
-TEST(Lint, LinesLongerThanTheEncoderReadsAreCut) {
-  // 255 characters at 27 a line: ten lines, the seventh from character 163.
-  const Findings found = Lint({std::string(300, 'x')});
-  EXPECT_EQ(found, (Findings{"1:28 line is 2040 pixels wide, the box wraps at 216",
-                             "1:163 needs 10 box lines, the box shows 6",
-                             "1:256 line is longer than 255 characters: the rest is dropped"}));
 }
 
 }  // namespace
