@@ -128,67 +128,40 @@ Placement PlacementOf(HeadlessProgram& p) {
           p.ui.win(FormId::cmForm).bounds(), p.ui.win(FormId::KanaForm).bounds()};
 }
 
+// Each zoom is taken from another (a second x4 gives the same size as the first, not a multiple)
+// and from the maximized state, which it leaves. The main window's outer bounds include its frame:
+// 16 pixels wide, 59 high.
 TEST(WindowCommands, EachZoomSetsItsFactorAndPlacesTheToolWindowsAsTheFirstDoes) {
   struct Case {
     MenuId item;
-    int factor;
+    int factor, clientHeight;  // the main window's client area, the menu and status bar included
   };
-  for (const Case& c : {Case{MenuId::Zoominx21, 2}, Case{MenuId::Zoominx31, 3}, Case{MenuId::Zoominx41, 4},
-                        Case{MenuId::DefaultWindowSize1, 1}}) {
+  for (const Case& c : {Case{MenuId::Zoominx21, 2, 275 + 256}, Case{MenuId::Zoominx31, 3, 275 + 512},
+                        Case{MenuId::Zoominx41, 4, 275 + 768}, Case{MenuId::DefaultWindowSize1, 1, 275}}) {
     SCOPED_TRACE(MenuInfo(c.item).name);
     HeadlessProgram p;
-    p.ui.win(FormId::myForm).setMaximized(true);
-    p.form().RunMenuCommand(MenuId::Zoominx41);  // from another zoom
-    p.ui.win(FormId::myForm).setMaximized(true);
+    auto& main = p.ui.win(FormId::myForm);
+    main.setMaximized(true);
+    p.form().RunMenuCommand(MenuId::Zoominx41);
+    main.setMaximized(true);
     p.form().RunMenuCommand(c.item);
-    EXPECT_FALSE(p.ui.win(FormId::myForm).maximized());
+    EXPECT_FALSE(main.maximized());
+    EXPECT_EQ(main.clientSize().width, 320 * c.factor);
+    EXPECT_EQ(main.clientSize().height, c.clientHeight);
     EXPECT_EQ(p.ui.videoBox.clientSize().width, 320 * c.factor);
     EXPECT_EQ(p.ui.videoBox.clientSize().height, 256 * c.factor);
     EXPECT_EQ(p.form().zoom, c.factor);
     const Placement w = PlacementOf(p);
-    EXPECT_EQ(w.txt.left, w.main.left + w.main.width + 2);
-    // A zoom places Kana Text below List Data; Default Window Size below the main window.
+    EXPECT_EQ(std::tuple(w.main.left, w.main.top, w.main.width, w.main.height),
+              std::tuple(10, 21, 320 * c.factor + kFrameW, c.clientHeight + 59));
+    // Text Editor right of the main window, List Data below it, both 326 high.
+    EXPECT_EQ(std::tuple(w.txt.left, w.txt.top, w.txt.height), std::tuple(10 + w.main.width + 2, 21, 326));
+    EXPECT_EQ(std::tuple(w.list.left, w.list.top), std::tuple(w.txt.left, 21 + 326 + 2));
+    // A zoom (placed without a sender) puts Kana Text below List Data; Default Window Size (the
+    // main window as sender) below the main window.
     const Rect above = c.factor == 1 ? w.main : w.list;
-    EXPECT_EQ(w.kana.top, above.top + above.height + 2);
+    EXPECT_EQ(std::tuple(w.kana.left, w.kana.top), std::tuple(above.left, above.top + above.height + 2));
   }
-}
-
-TEST(WindowCommands, ZoomDoublesOnceAndDefaultSizeRestores) {
-  HeadlessProgram p;
-  TmyForm& f = p.form();
-  auto& main = p.ui.win(FormId::myForm);
-  for (int press = 1; press <= 2; ++press) {  // a second zoom gives the same size, not four times
-    main.setMaximized(true);                  // both commands leave the maximized state first
-    f.RunMenuCommand(MenuId::Zoominx21);
-    EXPECT_FALSE(main.maximized());
-    EXPECT_EQ(main.clientSize().width, 640);
-    EXPECT_EQ(main.clientSize().height, 275 + 256);
-    EXPECT_EQ(p.ui.videoBox.clientSize().width, 640);
-    EXPECT_EQ(p.ui.videoBox.clientSize().height, 512);
-  }
-  // Placed without a sender: the Kana Text window goes below the List Data window.
-  Placement w = PlacementOf(p);
-  EXPECT_EQ(w.txt.left, 10 + 640 + kFrameW + 2);
-  EXPECT_EQ(w.txt.top, w.main.top);
-  EXPECT_EQ(w.list.top, w.txt.top + w.txt.height + 2);
-  EXPECT_EQ(w.kana.left, w.list.left);
-  EXPECT_EQ(w.kana.top, w.list.top + w.list.height + 2);
-
-  main.setMaximized(true);
-  f.RunMenuCommand(MenuId::DefaultWindowSize1);
-  EXPECT_FALSE(main.maximized());
-  EXPECT_EQ(main.clientSize().width, 320);
-  EXPECT_EQ(main.clientSize().height, 275);
-  EXPECT_EQ(p.ui.videoBox.clientSize().height, 256);
-  // Placed with the main window as sender: Kana Text below the main window (its outer bounds,
-  // 336 x 334, include the frame).
-  w = PlacementOf(p);
-  EXPECT_EQ(w.txt.left, 10 + 336 + 2);
-  EXPECT_EQ(w.txt.top, 21);
-  EXPECT_EQ(w.list.left, w.txt.left);
-  EXPECT_EQ(w.list.top, 21 + 326 + 2);
-  EXPECT_EQ(w.kana.left, 10);
-  EXPECT_EQ(w.kana.top, 21 + 334 + 2);
 }
 
 TEST(WindowCommands, NothingMovesWhileMaximizedOrBeforeTheMainWindowIsReady) {
