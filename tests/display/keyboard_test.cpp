@@ -62,13 +62,5 @@ TEST_F(Keyboard, ShiftScrollsTheRomPageCtrlTheTranslationOtherKeysRedraw) {
   }
 }
 
-TEST_F(Keyboard, NineShiftDownsShowLineNine) {
-  f.gPages[0].scroll = f.gPages[1].scroll = 0;
-  for (int i = 0; i < 9; ++i) EXPECT_TRUE(f.FormKeyDown(VK_DOWN, kShift));
-  EXPECT_EQ(f.gPages[0].scroll, 144);
-  EXPECT_EQ(f.gPages[1].scroll, 0);
-  EXPECT_EQ(p.ui.status.panelText(1), "Line {Kana, Ascii}: 9, 0");
-}
-
 }  // namespace
 }  // namespace ts2
