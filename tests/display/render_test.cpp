@@ -25,16 +25,24 @@ std::vector<Glyph> TestFont() {
           SolidGlyph(1, 1), SolidGlyph(0, 0xFF),    SolidGlyph(0xFF, 0)};
 }
 
+// Block 0 of strings of one-byte characters, string i at bank offset 0x100 + 0x20 i.
+std::vector<uint8_t> RomWithStrings(const std::vector<std::vector<uint8_t>>& strings) {
+  std::vector<uint8_t> rom(0x20000, 0);
+  for (size_t i = 0; i < strings.size(); ++i) {
+    const size_t at = 0x100 + 0x20 * i;
+    rom[kTable + 2 * i] = static_cast<uint8_t>(at);
+    rom[kTable + 2 * i + 1] = static_cast<uint8_t>(at >> 8);
+    rom[kBank + at] = static_cast<uint8_t>(strings[i].size() - 1);
+    std::copy(strings[i].begin(), strings[i].end(), rom.begin() + kBank + at + 1);
+  }
+  return rom;
+}
+
 class RenderTest : public test::DisplayTest {
  protected:
   // String 0 of block 0: one-byte characters `codes`.
   void ShowRom(const std::vector<uint8_t>& codes) {
-    std::vector<uint8_t> rom(0x20000, 0);
-    rom[kTable] = 0x00;
-    rom[kTable + 1] = 0x01;
-    rom[kBank + 0x100] = static_cast<uint8_t>(codes.size() - 1);
-    std::copy(codes.begin(), codes.end(), rom.begin() + kBank + 0x101);
-    LoadRom(rom);
+    LoadRom(RomWithStrings({codes}));
     SetFont(TestFont());
     if (p.ui.pList.count() == 0) SetBlock(kTable, kBank, 1);
     f.gCurString = 0;
@@ -102,8 +110,7 @@ TEST_F(RenderTest, BoxTilesAndGradientAsTabled) {
       {100, 8 + 92, 1},
       {100, 8 + 93, 0},
       {100, 8 + 103, 0},
-      {12, 12, 30},
-  };
+      {12, 12, 30}};
   for (const Point& pt : points) EXPECT_EQ(Px(pt.x, pt.y), pt.colour) << pt.x << "," << pt.y;
 }
 
@@ -145,8 +152,7 @@ TEST_F(RenderTest, RomGlyphPixelsShadowAndTransparency) {
       {16 + 24 + 3, 20, kShade},
       {16 + 32 + 3, 20, kBlue},
       // Below the glyph rows the page is empty.
-      {16, 32, kBlue},
-  };
+      {16, 32, kBlue}};
   for (const Point& pt : points) EXPECT_EQ(Px(pt.x, pt.y), pt.colour) << pt.x << "," << pt.y;
 }
 
@@ -393,17 +399,7 @@ TEST(PixelRunTest, BoxIsItsTilesWithTheKeyColouredRowByRow) {
 // One program as a side of the comparison: block 0 of two strings, the test font.
 struct Side : test::DisplayTest {
   explicit Side(bool keep) {
-    std::vector<uint8_t> rom(0x20000, 0);
-    rom[kTable] = 0x00;  // string 0 at 0x100, string 1 at 0x120
-    rom[kTable + 1] = 0x01;
-    rom[kTable + 2] = 0x20;
-    rom[kTable + 3] = 0x01;
-    const std::vector<uint8_t> first = {1, 0, 2, 4}, second(31, 2);  // the second wraps
-    rom[kBank + 0x100] = static_cast<uint8_t>(first.size() - 1);
-    std::copy(first.begin(), first.end(), rom.begin() + kBank + 0x101);
-    rom[kBank + 0x120] = static_cast<uint8_t>(second.size() - 1);
-    std::copy(second.begin(), second.end(), rom.begin() + kBank + 0x121);
-    LoadRom(rom);
+    LoadRom(RomWithStrings({{1, 0, 2, 4}, std::vector<uint8_t>(31, 2)}));  // the second wraps
     SetFont(TestFont());
     SetBlock(kTable, kBank, 2);
     f.keepRomBox = keep;
@@ -457,9 +453,9 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
   struct Step {
     const char* what;
     std::function<void(TmyForm&)> change;
-    int cellRows = 16, cellCols = 8;
-    bool translation = true;
     bool keeps = true;  // the kept side reuses its box
+    bool translation = true;
+    int cellRows = 16, cellCols = 8;
   };
   const auto trans = [](std::vector<uint8_t> bytes) {
     return [bytes](TmyForm& f) {
@@ -470,32 +466,32 @@ TEST(RomBoxTest, AKeptBoxIsWhatAFreshDrawingGives) {
   const auto check = [](MenuId item, bool on) { return [item, on](TmyForm& f) { f.SetChecked(item, on); }; };
   const auto none = [](TmyForm&) {};
   const Step steps[] = {
-      {"first drawing", none, 16, 8, true, false},
+      {"first drawing", none, false},
       {"the same again", none},
       {"a translation typed", trans({'A', 'B'})},
       {"a longer one", trans({'A', 'B', 0xFE, 'C', 'D', 'E'})},
-      {"no section found: the ROM box alone", none, 16, 8, false},
+      {"no section found: the ROM box alone", none, true, false},
       {"a section again", trans({'A'})},
-      {"a byte of the string in the ROM", [](TmyForm& f) { f.gROM[kBank + 0x101] = 2; }, 16, 8, true, false},
-      {"a font byte the string reads", [](TmyForm& f) { f.gFONT[32 * 2 + 5] ^= 0xFF; }, 16, 8, true, false},
+      {"a byte of the string in the ROM", [](TmyForm& f) { f.gROM[kBank + 0x101] = 2; }, false},
+      {"a font byte the string reads", [](TmyForm& f) { f.gFONT[32 * 2 + 5] ^= 0xFF; }, false},
       {"a font byte it does not read", [](TmyForm& f) { f.gFONT[32 * 5 + 1] ^= 0xFF; }},
-      {"the font cut before its glyphs", [](TmyForm& f) { f.gFONTSize = 32 * 2; }, 16, 8, true, false},
-      {"the whole font back", [](TmyForm& f) { f.gFONTSize = 32 * 6; }, 16, 8, true, false},
-      {"another string, which wraps", [](TmyForm& f) { f.gCurString = 1; }, 16, 8, true, false},
+      {"the font cut before its glyphs", [](TmyForm& f) { f.gFONTSize = 32 * 2; }, false},
+      {"the whole font back", [](TmyForm& f) { f.gFONTSize = 32 * 6; }, false},
+      {"another string, which wraps", [](TmyForm& f) { f.gCurString = 1; }, false},
       {"typing in it", trans({'x'})},
-      {"the ROM page scrolled", [](TmyForm& f) { f.gPages[0].scroll = 32; }, 16, 8, true, false},
+      {"the ROM page scrolled", [](TmyForm& f) { f.gPages[0].scroll = 32; }, false},
       {"the translation page scrolled", [](TmyForm& f) { f.gPages[1].scroll = 16; }},
-      {"variable width", check(MenuId::UseVWFRoutine1, true), 16, 8, true, false},
-      {"red", check(MenuId::Red1, true), 16, 8, true, false},
-      {"green", check(MenuId::Green1, true), 16, 8, true, false},
-      {"solid", check(MenuId::Solid1, true), 16, 8, true, false},
-      {"gradient", check(MenuId::Gradient1, true), 16, 8, true, false},
-      {"a 16 x 16 cell", none, 16, 16, true, false},
-      {"a cell of more than 256 values", none, 255, 255, true, false},
-      {"the cell back", none, 16, 8, true, false},
-      {"the first string again", [](TmyForm& f) { f.gCurString = 0; }, 16, 8, true, false},
+      {"variable width", check(MenuId::UseVWFRoutine1, true), false},
+      {"red", check(MenuId::Red1, true), false},
+      {"green", check(MenuId::Green1, true), false},
+      {"solid", check(MenuId::Solid1, true), false},
+      {"gradient", check(MenuId::Gradient1, true), false},
+      {"a 16 x 16 cell", none, false, true, 16, 16},
+      {"a cell of more than 256 values", none, false, true, 255, 255},
+      {"the cell back", none, false},
+      {"the first string again", [](TmyForm& f) { f.gCurString = 0; }, false},
       {"a new bitmap", [](TmyForm& f) { f.gBitmap.pixels = std::vector<uint16_t>(f.gBitmap.pixels.size()); },
-       16, 8, true, false},
+       false},
       {"typing after it", trans({'y', 'z'})},
       {"the boxes' rows of the bitmap written over (and marked, as every writer of it does)",
        [](TmyForm& f) {
