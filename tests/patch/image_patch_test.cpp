@@ -9,12 +9,14 @@
 #include "core/fileutil.h"
 #include "core/romfile.h"
 #include "patch/bps.h"
-#include "support/ips_builder.h"
+#include "random_ips.h"
 #include "support/loaded_program.h"
 
 namespace ts2 {
 namespace {
 
+using test::AddEnd;
+using test::AddRandomRecords;
 using test::IpsBuilder;
 using Bytes = std::vector<uint8_t>;
 
@@ -91,32 +93,11 @@ TEST(ImagePatch, RandomPatchesGiveWhatTheEditorsPatchCommandGives) {
         continue;
       }
       IpsBuilder b;
-      for (int r = static_cast<int>(rng() % 7); r > 0; --r) {
-        const uint32_t at = rng() % 4 == 0 ? size - 8 + rng() % 24 : 0x1F0 + rng() % 64;
-        const uint16_t length = static_cast<uint16_t>(rng() % 25);
-        switch (rng() % 4) {
-          case 0: b.run(at, length, static_cast<uint8_t>(rng() % 3)); break;
-          case 1: {  // what the image holds there already (nothing when it lies past the end)
-            Bytes same;
-            for (uint32_t k = at; k < at + length && k < size; ++k) same.push_back(rom[k]);
-            if (!same.empty()) b.record(at, same);
-            break;
-          }
-          default: {
-            Bytes data(length);
-            for (uint8_t& v : data) v = static_cast<uint8_t>(rng() % 3);
-            b.record(at, data);
-          }
-        }
-      }
+      AddRandomRecords(b, rng, rom, 0);
       if (kind == 3) {
         b.raw({0x00, 0x10});  // cut short inside a record
       } else {
-        b.eof();
-        if (rng() % 3 == 0) {  // a truncation size near the end: cutting, keeping or past the growth
-          const uint32_t cut = size - 16 + rng() % 40;
-          b.raw({static_cast<uint8_t>(cut >> 16), static_cast<uint8_t>(cut >> 8), static_cast<uint8_t>(cut)});
-        }
+        AddEnd(b, rng, size);
       }
       files.push_back(t.dir.write(name, b.bytes()));
     }

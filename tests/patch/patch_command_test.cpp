@@ -9,13 +9,15 @@
 #include "headless/headless.h"
 #include "patch/bps.h"
 #include "patch/crc32.h"
+#include "random_ips.h"
 #include "support/bps_builder.h"
-#include "support/ips_builder.h"
 #include "support/loaded_program.h"
 
 namespace ts2 {
 namespace {
 
+using test::AddEnd;
+using test::AddRandomRecords;
 using test::IpsBuilder;
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
@@ -363,29 +365,8 @@ TEST(PatchRoutes, InMemoryMakesWhatTheTemporaryFileMakes) {
     std::vector<std::string> filesVia, filesIn;
     for (int patch = 0; patch < 3; ++patch) {
       IpsBuilder b;
-      for (int r = static_cast<int>(rng() % 6); r > 0; --r) {
-        const uint32_t at = rng() % 5 == 0 ? size - 8 + rng() % 16 : 0x200 + rng() % 64;
-        const uint16_t length = static_cast<uint16_t>(1 + rng() % 24);
-        switch (rng() % 4) {
-          case 0: b.run(at, length, static_cast<uint8_t>(rng())); break;
-          case 1: {  // what the image holds there already (nothing when it lies past the end)
-            Bytes same;
-            for (uint32_t k = at; k < at + length && k < size; ++k) same.push_back(rom[k]);
-            if (!same.empty()) b.record(at, same);
-            break;
-          }
-          default: {
-            Bytes data(length);
-            for (uint8_t& v : data) v = static_cast<uint8_t>(rng() % 3);
-            b.record(at, data);
-          }
-        }
-      }
-      b.eof();
-      if (rng() % 3 == 0) {  // a truncation size near the end: cutting, keeping or past the growth
-        const uint32_t cut = size - 16 + rng() % 40;
-        b.raw({static_cast<uint8_t>(cut >> 16), static_cast<uint8_t>(cut >> 8), static_cast<uint8_t>(cut)});
-      }
+      AddRandomRecords(b, rng, rom, 1);
+      AddEnd(b, rng, size);
       filesVia.push_back(viaFile.patch(Format("p%d.ips", patch), b));
       filesIn.push_back(inMemory.patch(Format("p%d.ips", patch), b));
     }
