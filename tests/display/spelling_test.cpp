@@ -159,13 +159,11 @@ TEST(Spelling, SectionFindingsAndTheFitPanelsCount) {
                                             "[PLAYER], ils savent tuot.", "Caf\xE9 [$41]xx 42", ".ENDS"};
   const std::vector<LintFinding> findings = SpellSection(section, *c.checker, 5);
   ASSERT_EQ(findings.size(), 2u);
-  EXPECT_EQ(findings[0].kind, LintKind::kUnknownWord);
-  EXPECT_EQ(findings[0].line, 2);
-  EXPECT_EQ(findings[0].column, 22);
-  EXPECT_EQ(findings[0].message, "unknown word \"tuot\" (suggestions: tout, tut)");
-  EXPECT_EQ(findings[1].line, 3);
-  EXPECT_EQ(findings[1].column, 1);
-  EXPECT_EQ(findings[1].message, "unknown word \"Caf\xC3\xA9\" (no suggestions)");  // UTF-8
+  const auto found = [](const LintFinding& f) { return std::tuple(f.kind, f.line, f.column, f.message); };
+  EXPECT_EQ(found(findings[0]),
+            std::tuple(LintKind::kUnknownWord, 2, 22, "unknown word \"tuot\" (suggestions: tout, tut)"));
+  EXPECT_EQ(found(findings[1]),  // the word in UTF-8
+            std::tuple(LintKind::kUnknownWord, 3, 1, "unknown word \"Caf\xC3\xA9\" (no suggestions)"));
 
   EXPECT_EQ(CountUnknownWords(section, *c.checker), 2);
   std::string text;
@@ -173,9 +171,9 @@ TEST(Spelling, SectionFindingsAndTheFitPanelsCount) {
   EXPECT_EQ(UnknownWordsNote(nullptr, text), "");
   EXPECT_EQ(UnknownWordsNote(c.checker.get(), text), " | 2 unknown words");
   // The word being typed is not counted: only a word of that line ending there.
-  EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, 2, 25), " | 1 unknown word");
-  EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, 2, 24), " | 2 unknown words");
-  EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, 1, 25), " | 2 unknown words");
+  for (const auto& [line, column, note] :
+       {std::tuple(2, 25, " | 1 unknown word"), {2, 24, " | 2 unknown words"}, {1, 25, " | 2 unknown words"}})
+    EXPECT_EQ(UnknownWordsNote(c.checker.get(), text, line, column), note) << line << ":" << column;
   c.checker->ignore("tuot");
   EXPECT_EQ(UnknownWordsNote(c.checker.get(), text), " | 1 unknown word");
   c.checker->ignore("Caf\xE9");
