@@ -110,12 +110,15 @@ TEST_F(Drop, ARomOpensAndAsksForTheDataFileUnlessOneCameWithIt) {
   EXPECT_EQ(f.gROMPath, rom);
   EXPECT_EQ(f.gDataLoaded, 1);
 
+  // Another ROM with its data file, over an image without unsaved changes: nothing is asked.
+  const std::string other = dir.write("other.sfc", GoodRomFile());
   forget();
-  f.FilesDropped({data, rom});
+  f.FilesDropped({data, other});
   EXPECT_TRUE(script.dialogsRun.empty());
   EXPECT_TRUE(script.said.empty());
+  EXPECT_EQ(f.gROMPath, other);
   EXPECT_EQ(f.gDataLoaded, 1);
-  EXPECT_EQ(f.recent.entries().front(), (RecentPair{rom, data}));
+  EXPECT_EQ(f.recent.entries().front(), (RecentPair{other, data}));
 }
 
 TEST_F(Drop, ADataFileAloneLoadsAsTheMenuCommandDoes) {
@@ -297,15 +300,6 @@ TEST_F(Drop, PatchesNeverGoIntoTheImageWhenTheRomDroppedWithThemFailsToOpen) {
           "\"" + ExtractFileName(other) + "\" was not opened, so these patches were not applied:\nfix.ips");
     }
   }
-}
-
-TEST_F(Drop, AnUnmodifiedImageIsReplacedWithoutAQuestion) {
-  openWithDialogs(rom, data);
-  forget();
-  const std::string other = dir.write("other.sfc", GoodRomFile());
-  f.FilesDropped({other, data});
-  EXPECT_TRUE(script.said.empty());
-  EXPECT_EQ(f.gROMPath, other);
 }
 
 }  // namespace

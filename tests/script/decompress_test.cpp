@@ -181,21 +181,26 @@ TEST(Decompress, WorkingRamMatchesFullCopyModelAcrossBlocks) {
 
 // ---- glyph tables ----
 
+// The glyph table at `table` of `rom`, decompressed by `p`.
+Bytes Font(HeadlessProgram& p, const Bytes& rom, uint32_t table = 0x130000) {
+  test::LoadRomImage(p.form(), rom);
+  uint32_t size = 0;
+  const std::unique_ptr<uint8_t[]> font = p.form().DecompressBlockTable(table, &size);
+  return Bytes(font.get(), font.get() + size);
+}
+
 TEST(GlyphTable, FirstPointer0x400GivesFiveHundredTwelveGlyphs) {
   std::vector<Glyph> glyphs(512);
   for (size_t i = 0; i < glyphs.size(); ++i)
     for (size_t k = 0; k < 32; ++k) glyphs[i][k] = static_cast<uint8_t>(i * 7 + k * (i % 5 + 1));
   HeadlessProgram p;
-  TmyForm& f = p.form();
-  test::LoadRomImage(f, test::RomBuilder().fontTable(glyphs).file());
-  uint32_t size = 0;
-  const std::unique_ptr<uint8_t[]> font = f.DecompressBlockTable(0x130000, &size);
-  ASSERT_EQ(size, 0x8000u);  // the first pointer times 32, twice the glyphs' bytes
-  Bytes expected(size, 0);
+  const Bytes font = Font(p, test::RomBuilder().fontTable(glyphs).file());
+  Bytes expected(0x8000, 0);  // the first pointer times 32, twice the glyphs' bytes
   for (size_t i = 0; i < glyphs.size(); ++i)
     std::copy(glyphs[i].begin(), glyphs[i].end(), expected.begin() + 32 * i);
-  EXPECT_EQ(Bytes(font.get(), font.get() + size), expected);
-  EXPECT_EQ(Wram(f, 0, 32), Bytes(glyphs.back().begin(), glyphs.back().end()));  // the last block's result
+  EXPECT_EQ(font, expected);
+  EXPECT_EQ(Wram(p.form(), 0, 32),
+            Bytes(glyphs.back().begin(), glyphs.back().end()));  // the last block's result
 }
 
 TEST(GlyphTable, LongBlocksRunIntoLaterSlotsAndStopAtTheBufferEnd) {
@@ -205,12 +210,9 @@ TEST(GlyphTable, LongBlocksRunIntoLaterSlotsAndStopAtTheBufferEnd) {
   rom.put16(0x130000, 0x0004).put16(0x130002, 0x0100);
   rom.put(0x130004, test::CompressBlock(first)).put(0x130100, test::CompressBlock(second));
   HeadlessProgram p;
-  test::LoadRomImage(p.form(), rom.file());
-  uint32_t size = 0;
-  const std::unique_ptr<uint8_t[]> font = p.form().DecompressBlockTable(0x130000, &size);
   Bytes expected(first.begin(), first.begin() + 32);
   expected.insert(expected.end(), second.begin(), second.begin() + 96);
-  EXPECT_EQ(Bytes(font.get(), font.get() + size), expected);
+  EXPECT_EQ(Font(p, rom.file()), expected);
 }
 
 TEST(GlyphTable, TableCutByTheRomEndKeepsWhatWasRead) {
@@ -221,14 +223,10 @@ TEST(GlyphTable, TableCutByTheRomEndKeepsWhatWasRead) {
   rom.put16(0x138000, 0x8010).put16(0x138002, 0x0100).put16(0x138004, 0x0200).put8(0x138006, 0x03);
   rom.put(0x130100, test::CompressBlock(g1)).put(0x130200, test::CompressBlock(g2));
   HeadlessProgram p;
-  test::LoadRomImage(p.form(), rom.file());
-  uint32_t size = 0;
-  const std::unique_ptr<uint8_t[]> font = p.form().DecompressBlockTable(0x138000, &size);
-  ASSERT_EQ(size, 0x8010u * 32);
-  Bytes expected(size, 0);
+  Bytes expected(0x8010 * 32, 0);
   std::copy(g1.begin(), g1.end(), expected.begin() + 32);
   std::copy(g2.begin(), g2.end(), expected.begin() + 64);
-  EXPECT_EQ(Bytes(font.get(), font.get() + size), expected);
+  EXPECT_EQ(Font(p, rom.file(), 0x138000), expected);
 }
 
 TEST(DumpMemory, WritesTheLastDecompressionAndReportsAFailedOpen) {

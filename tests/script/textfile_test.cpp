@@ -40,15 +40,6 @@ TEST(TranslationFile, NameAndNewFileBytes) {
     EXPECT_EQ(TranslationSkeleton(count).size(), bytes) << count;
 }
 
-TEST(TextFileSwitch, MissingFileIsCreatedWithTheNewFileBytes) {
-  LoadedProgram lp({{kA, 3}, {kB, 1}});
-  lp.select(0);
-  EXPECT_EQ(ReadFileText(lp.textFile(kA)), TranslationSkeleton(3));
-  EXPECT_EQ(lp.editor().text(), FileBytesToEditorText(TranslationSkeleton(3)));
-  EXPECT_FALSE(lp.editor().modified());
-  EXPECT_TRUE(lp.p.ui.script.said.empty());
-}
-
 // Modified text is asked about on every switch, wherever its file went: Yes puts it in its file
 // (made again if it has gone) or, when that cannot be written, in a recovery copy; No drops it.
 TEST(TextFileSwitch, ModifiedTextIsAskedAboutWhereverItsFileWent) {

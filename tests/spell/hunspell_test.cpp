@@ -25,12 +25,13 @@ std::unique_ptr<SpellChecker> Installed(const std::string& language) {
   return speller ? std::make_unique<SpellChecker>(std::move(speller)) : nullptr;
 }
 
+std::string NoDictionary(const std::string& language) {
+  return "no " + language + " dictionary installed (scripts/setup.sh installs it)";
+}
+
 #define REQUIRE_DICTIONARY(checker, language)                  \
   std::unique_ptr<SpellChecker> checker = Installed(language); \
-  if (!checker)                                                \
-  GTEST_SKIP() << "no " language                               \
-                  " dictionary installed (scripts/setup.sh "   \
-                  "installs it)"
+  if (!checker) GTEST_SKIP() << NoDictionary(language)
 
 std::vector<std::string> Words(const SpellChecker& checker, std::string_view line) {
   std::vector<std::string> out;
@@ -93,8 +94,7 @@ void ExpectUnknown(const std::vector<LineCase>& cases) {
   for (const LineCase& c : cases) {
     std::unique_ptr<SpellChecker>& checker = opened[c.language];
     if (!checker) checker = Installed(c.language);
-    if (!checker)
-      GTEST_SKIP() << "no " << c.language << " dictionary installed (scripts/setup.sh installs it)";
+    if (!checker) GTEST_SKIP() << NoDictionary(c.language);
     EXPECT_EQ(Unknown(*checker, c.line), c.unknown) << c.language << " " << c.line;
   }
 }
@@ -147,8 +147,7 @@ TEST(Hunspell, ProjectWordListsGivenOneAfterAnother) {
   };
   for (const auto& c : cases) {
     std::unique_ptr<SpellChecker> checker = Installed(c.language);
-    if (!checker)
-      GTEST_SKIP() << "no " << c.language << " dictionary installed (scripts/setup.sh installs it)";
+    if (!checker) GTEST_SKIP() << NoDictionary(c.language);
     checker->setProjectWords(c.first);
     (void)checker->known(c.word);  // an answer kept from the first list
     checker->setProjectWords(c.second);
