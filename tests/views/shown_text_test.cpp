@@ -21,6 +21,12 @@ constexpr uint32_t kA = 0x1A8000, kB = 0x1B0000;
 constexpr char kFileA[] = ".STRING 0\r\n\r\n.ENDS\r\n.STRING 1\r\nThe sword, the sword\r\n.ENDS\r\n";
 constexpr char kFileB[] = ".STRING 0\r\nA sword\r\n.ENDS\r\n";
 
+// Writes block A's and block B's files.
+void WriteFiles(test::LoadedProgram& lp) {
+  lp.dir.write("Dumps/001A8000.txt", kFileA);
+  lp.dir.write("Dumps/001B0000.txt", kFileB);
+}
+
 // Types `typed` in front of "The sword" in block A's string 1.
 void TypeIntoA(test::LoadedProgram& lp, const std::string& typed) {
   lp.editor().setSelection(static_cast<int>(lp.editor().text().find("The sword")), 0);
@@ -68,8 +74,7 @@ TEST(SharedTranslationFile, GoingToAPlaceInTheShownTextKeepsTheTypedText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
     test::LoadedProgram lp{{{kA, 2}, {kA, 2}, {kB, 1}}};
-    lp.dir.write("Dumps/001A8000.txt", kFileA);
-    lp.dir.write("Dumps/001B0000.txt", kFileB);
+    WriteFiles(lp);
     lp.select(1);
     ASSERT_EQ(lp.form().gCurBlock, 1);
     TypeIntoA(lp, "Hello ");  // string 1, the shown one; string 0 is the untranslated one left
@@ -144,8 +149,7 @@ TEST(SessionUndo, TheShownFilesPartIsPutBackOnceCtrlZNoLongerReachesIt) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(command.what) + ", " + c.name);
       test::LoadedProgram lp{{{kA, 2}, {kB, 1}, {kC, 1}}};
-      lp.dir.write("Dumps/001A8000.txt", kFileA);
-      lp.dir.write("Dumps/001B0000.txt", kFileB);
+      WriteFiles(lp);
       lp.dir.write("Dumps/001C0000.txt", ".STRING 0\r\nNothing here\r\n.ENDS\r\n");
       lp.select(0);
       command.run(lp);
@@ -211,8 +215,7 @@ TEST(LeavingTypedText, CancelInTheChangedOnDiskBoxKeepsTheBlockAndItsText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     test::LoadedProgram lp{{{kA, 2}, {kB, 1}}};
-    lp.dir.write("Dumps/001A8000.txt", kFileA);
-    lp.dir.write("Dumps/001B0000.txt", kFileB);
+    WriteFiles(lp);
     lp.select(0);
     TypeIntoA(lp, "Hello ");
     const std::string mine = EditorTextToFileBytes(lp.editor().text());
@@ -239,8 +242,7 @@ TEST(LeavingTypedText, CancelInTheChangedOnDiskBoxKeepsTheBlockAndItsText) {
 // Find window replaces what Find lists in the longer block's strings of that very text.
 TEST(SharedTranslationFile, ReplaceReachesTheLongerBlocksStringsInTheShownText) {
   test::LoadedProgram lp{{{kA, 1}, {kA, 2}, {kB, 1}}};
-  lp.dir.write("Dumps/001A8000.txt", kFileA);
-  lp.dir.write("Dumps/001B0000.txt", kFileB);
+  WriteFiles(lp);
   lp.select(0);
   TScriptForm& s = lp.p.program.ScriptForm();
   s.Find({"sword", {}, false});
