@@ -44,7 +44,7 @@ TEST_F(DisplayCommand, DecodePrintsWhereAndWhatTheStringIsAndWritesNothing) {
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* part : {"\"pointer_offset\":131076", "\"pointer\":288", "\"address\":196896",
                            "\"status\":\"Offset: 020120 | PTR: 0120 -> 020004\"", "\"glyphs\":[32]"})
-    EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+    EXPECT_HAS(run.out, part);
   EXPECT_FALSE(fs::exists(dir.path() / "Dumps"));
 }
 
@@ -115,7 +115,7 @@ TEST_F(DisplayCommand, RenderAtAPlaceDrawsWhatBlockAndStringDraw) {
   for (const auto& w : wrong) {
     const ToolRun r = RunTool(dir, std::string("render game.sfc game.txt --dumps tr -o w.png ") + w.options);
     EXPECT_EQ(r.status, w.status) << w.options;
-    EXPECT_EQ(r.err.rfind(w.err, 0), 0u) << r.err;
+    EXPECT_STARTS(r.err, w.err);
     EXPECT_FALSE(fs::exists(dir.path() / "w.png"));
   }
 }

@@ -27,6 +27,11 @@ class GlossaryWindow : public DemoSet {
     p.ui.pList.setItemIndex(s);
     p.form().pListClick(&p.ui.pList);
   }
+  // Types `text` over `length` bytes of the Text Editor, `from` past where `at` first is.
+  void typeOver(const std::string& at, int length, const std::string& text, int from = 0) {
+    p.ui.TDMemo.setSelection(static_cast<int>(p.ui.TDMemo.text().find(at)) + from, length);
+    p.ui.TDMemo.type(text);
+  }
   using Presence = GlossaryPanel::Presence;
   using Rows = std::vector<std::pair<std::string, Presence>>;  // "term = translations", presence
   Rows rows() const {
@@ -56,10 +61,8 @@ TEST_F(GlossaryWindow, FollowsTheStringAndTheTypingOnlyWhileShown) {
   EXPECT_EQ(panel.summary, "String 2: 2 terms, 1 missing.");
 
   // Typed: the row follows at once; a key that changes nothing the window shows tells it nothing.
-  const std::string text = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(text.find("Mira ou")), 4);
   const int before = changes;
-  p.ui.TDMemo.type("Myra");
+  typeOver("Mira ou", 4, "Myra");
   EXPECT_EQ(rows()[0].second, Presence::kPresent);
   EXPECT_EQ(panel.summary, "String 2: 2 terms, 0 missing.");
   EXPECT_EQ(changes, before + 1);
@@ -72,9 +75,7 @@ TEST_F(GlossaryWindow, FollowsTheStringAndTheTypingOnlyWhileShown) {
                            Presence::kPresent}}));
   showString(5);  // "Beware the DRAGON!" / "Attention au DRAGON !"
   EXPECT_EQ(rows(), (Rows{{"Dragon = Dragon", Presence::kPresent}}));
-  const std::string five = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(five.find("Attention au DRAGON !")), 21);
-  p.ui.TDMemo.type(" ");  // only blanks: not translated yet
+  typeOver("Attention au DRAGON !", 21, " ");  // only blanks: not translated yet
   EXPECT_EQ(rows(), (Rows{{"Dragon = Dragon", Presence::kNotTranslated}}));
   EXPECT_EQ(panel.summary, "String 5: 1 term (not translated yet).");
   showString(0);
@@ -147,7 +148,7 @@ TEST_F(GlossaryWindow, ATermsTranslationGoesInAtTheCaret) {
   panel.Follow(true);
   ASSERT_EQ(panel.rows.size(), 1u);
   EXPECT_TRUE(panel.InsertTranslation(0));
-  EXPECT_NE(p.ui.TDMemo.text().find("Tommy"), std::string::npos);
+  EXPECT_HAS(p.ui.TDMemo.text(), "Tommy");
 }
 
 // A term the translation lacks is a finding of the string, as `ts2tool check` reports it: its
@@ -169,9 +170,7 @@ TEST_F(GlossaryWindow, MissingTermsAreFindingsOfTheirStrings) {
   p.form().RunMenuCommand(MenuId::NextFinding1);
   EXPECT_EQ(p.form().gCurString, 2);
 
-  const std::string text = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(text.find("Mira ou")), 4);
-  p.ui.TDMemo.type("Myra");
+  typeOver("Mira ou", 4, "Myra");
   EXPECT_EQ(mark(2), ItemMark::kTranslated);
 
   // A term added from the window counts at once too: string 5 ("Beware the DRAGON!") lacks it.

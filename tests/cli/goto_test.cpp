@@ -105,7 +105,7 @@ TEST_F(GoTo, AnotherBlockAsksAboutUnsavedTextFirst) {
   EXPECT_EQ(p.form().gCurBlock, 1);
   ASSERT_FALSE(p.ui.script.said.empty());
   EXPECT_EQ(p.ui.script.said[0].text, "Current data not saved. Do you wish to save it?");
-  EXPECT_NE(ReadFileText(dir.file("Dumps/000A0000.txt")).find("typed "), std::string::npos);
+  EXPECT_HAS(ReadFileText(dir.file("Dumps/000A0000.txt")), "typed ");
 }
 
 }  // namespace

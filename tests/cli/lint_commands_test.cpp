@@ -22,16 +22,14 @@ using Demo = DemoSet;
 
 TEST_F(Demo, CheckFindsOnlyThePlantedOverflowAndWritesNothing) {
   const std::vector<fs::path> before = Listing(dir.path());
-  ToolRun r = RunTool(dir, "check demo.sfc demo.txt");
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out,
-            "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels wide, the "
-            "box wraps at 216\n"
-            "1 finding in 1 file (6 strings checked)\n");
+  EXPECT_RUN(
+      RunTool(dir, "check demo.sfc demo.txt"), 1,
+      "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels wide, the "
+      "box wraps at 216\n"
+      "1 finding in 1 file (6 strings checked)\n");
   // The glyphs' own widths fit the line.
-  r = RunTool(dir, "check demo.sfc demo.txt --vwf on");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "no findings in 1 file (6 strings checked)\n");
+  EXPECT_RUN(RunTool(dir, "check demo.sfc demo.txt --vwf on"), 0,
+             "no findings in 1 file (6 strings checked)\n");
   EXPECT_EQ(Listing(dir.path()), before);
 }
 
@@ -72,41 +70,33 @@ TEST_F(Demo, CheckFindsBrokenSectionsAndLinesTooWideForALongName) {
       "ends before it, and this line and the rest are not in the game\n"
       "team/000A0000.txt:8: string 1, line 3 (file line 8): column 1: "
       "section 1 has no .ENDS before .STRING 2\n";
-  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --dumps team");
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out,
-            findings +
-                "team/000A0000.txt:12: string 3, line 1 (file line 12): column 1: fits only if the name has "
-                "at most 7 characters\n"
-                "4 findings in 1 file (5 strings checked)\n");
-  r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 7");
+  EXPECT_RUN(RunTool(dir, "check demo.sfc demo.txt --dumps team"), 1,
+             findings +
+                 "team/000A0000.txt:12: string 3, line 1 (file line 12): column 1: fits only if the name has "
+                 "at most 7 characters\n"
+                 "4 findings in 1 file (5 strings checked)\n");
+  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 7");
   EXPECT_EQ(r.out, findings + "3 findings in 1 file (5 strings checked)\n");
   // The editor shows a string the first section whose header begins with its own.
   fs::create_directory(dir.path() / "order");
   dir.write("order/000A0000.txt",
             ".STRING 0\r\nA\r\n.ENDS\r\n.STRING 10\r\nDix\r\n.ENDS\r\n"
             ".STRING 1\r\nUn\r\n.ENDS\r\n.STRING 20\r\nX\r\n.ENDS\r\n");
-  r = RunTool(dir, "check demo.sfc demo.txt --dumps order");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out,
-            "order/000A0000.txt:10: string 2, line 0 (file line 10): column 1: the editor shows the section "
-            "at file line 10 (.STRING 20) for string 2, as it has none of its own\n"
-            "order/000A0000.txt:7: string 1, line 0 (file line 7): column 1: the editor shows the section at "
-            "file line 4 (.STRING 10) for string 1, which comes first: move this section before it\n"
-            "2 findings in 1 file (2 strings checked)\n");
+  EXPECT_RUN(
+      RunTool(dir, "check demo.sfc demo.txt --dumps order"), 1,
+      "order/000A0000.txt:10: string 2, line 0 (file line 10): column 1: the editor shows the section "
+      "at file line 10 (.STRING 20) for string 2, as it has none of its own\n"
+      "order/000A0000.txt:7: string 1, line 0 (file line 7): column 1: the editor shows the section at "
+      "file line 4 (.STRING 10) for string 1, which comes first: move this section before it\n"
+      "2 findings in 1 file (2 strings checked)\n");
   // The count agrees: string 1 is translated, with that finding.
   r = RunTool(dir, "progress demo.sfc demo.txt --dumps order");
-  EXPECT_NE(
-      r.out.find(
-          "\"file\":\"000A0000.txt\",\"exists\":true,\"strings\":6,\"translated\":1,\"with_findings\":1}"),
-      std::string::npos)
-      << r.out;
+  EXPECT_HAS(r.out,
+             "\"file\":\"000A0000.txt\",\"exists\":true,\"strings\":6,\"translated\":1,\"with_findings\":1}");
 
   r = RunTool(dir, "check demo.sfc demo.txt --dumps team --player-width 65");
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(
-      r.err.rfind("ts2tool: --player-width takes 0 to 64 characters, not '65' (usage: ts2tool check ", 0), 0u)
-      << r.err;
+  EXPECT_STARTS(r.err, "ts2tool: --player-width takes 0 to 64 characters, not '65' (usage: ts2tool check ");
 }
 
 TEST_F(Demo, CheckNamesGlossaryTermsTheTranslationLacks) {
@@ -133,9 +123,7 @@ TEST_F(Demo, CheckNamesGlossaryTermsTheTranslationLacks) {
   // String 5 ("Beware the DRAGON!") reads "Attention au DRAGON !".
   // progress counts by the same rules: strings 2 and 3 have findings.
   r = RunTool(dir, "progress demo.sfc demo.txt");
-  EXPECT_NE(r.out.find("\"exists\":true,\"strings\":6,\"translated\":4,\"with_findings\":2}"),
-            std::string::npos)
-      << r.out;
+  EXPECT_HAS(r.out, "\"exists\":true,\"strings\":6,\"translated\":4,\"with_findings\":2}");
 
   // Another glossary named, and one with mistakes: each named, nothing checked.
   dir.write("terms.csv", "Mira,Mira\n");
@@ -151,7 +139,7 @@ TEST_F(Demo, CheckNamesGlossaryTermsTheTranslationLacks) {
       "closed\n");
   r = RunTool(dir, "check demo.sfc demo.txt --glossary missing.csv");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("missing.csv"), std::string::npos) << r.err;
+  EXPECT_HAS(r.err, "missing.csv");
 }
 
 TEST_F(Demo, FontSheetHoldsSixteenGlyphsARow) {
@@ -192,7 +180,7 @@ TEST_F(Demo, OpensInTheEditorAndEveryStringIsDrawn) {
         EXPECT_TRUE(inked(1));
         EXPECT_EQ(p.ui.status.panelText(2), s == 3 ? "L2: wide" : "Fits");
         if (s == 3) {
-          EXPECT_EQ(p.ui.status.panelHint(2).rfind("string 3, line 2 (file line 27): column ", 0), 0u);
+          EXPECT_STARTS(p.ui.status.panelHint(2), "string 3, line 2 (file line 27): column ");
         }
       }
     }

@@ -60,7 +60,7 @@ TEST_F(Original, BlockByIndexListedAddressOrFileOffset) {
     EXPECT_EQ(RunTool(dir, std::string("original demo.sfc demo.txt --block ") + block).out, second) << block;
   // Other commands take the same forms.
   const ToolRun decoded = RunTool(dir, "decode demo.sfc demo.txt --block CA8000 --string 1");
-  EXPECT_NE(decoded.out.find("\"pointer_offset\":688130"), std::string::npos) << decoded.out << decoded.err;
+  EXPECT_HAS(decoded.out, "\"pointer_offset\":688130") << decoded.err;
 
   const struct {
     const char* block;

@@ -59,7 +59,7 @@ TEST(DiffCommand, EveryPatchAppliedBackGivesTheModifiedFile) {
     dir.write("mod.sfc", p.modified);
     ToolRun r = RunTool(dir, std::string("diff orig.sfc mod.sfc ") + c.args);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err.rfind(c.note, 0), 0u) << r.err;
+    EXPECT_STARTS(r.err, c.note);
     const std::string out = std::string(c.args).substr(std::string(c.args).find("-o ") + 3);
     const bool headerless = std::string(c.args).find("--headerless") != std::string::npos;
     // A headerless patch is for headerless copies: apply it to one.
@@ -83,18 +83,16 @@ TEST(DiffCommand, ShorterModifiedAndHeaderMismatch) {
   dir.write("hdr.sfc", MakePair(true, 0).modified);
   ToolRun r = RunTool(dir, "diff orig.sfc hdr.sfc -o h.ips");
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.err.find("warning: orig.sfc has 0 bytes of copier header and hdr.sfc has 512"),
-            std::string::npos)
-      << r.err;
+  EXPECT_HAS(r.err, "warning: orig.sfc has 0 bytes of copier header and hdr.sfc has 512");
 
   // Two headered files make a patch for headered copies only, which is said.
   dir.write("hdr-orig.sfc", MakePair(true, 0).original);
   const char* note = "ts2tool: note: both files have a copier header, so the patch fits only copies with one";
   r = RunTool(dir, "diff hdr-orig.sfc hdr.sfc -o h.ips");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err.rfind(note, 0), 0u) << r.err;
+  EXPECT_STARTS(r.err, note);
   r = RunTool(dir, "diff hdr-orig.sfc hdr.sfc -o h.ips --headerless");
-  EXPECT_EQ(r.err.find(note), std::string::npos) << r.err;
+  EXPECT_LACKS(r.err, note);
   r = RunTool(dir, "diff hdr-orig.sfc hdr.sfc -o h.bps");
   EXPECT_EQ(r.err, "");
 }
@@ -125,7 +123,7 @@ TEST(DiffCommand, FailuresWriteNothing) {
     SCOPED_TRACE(c.args);
     const ToolRun r = RunTool(dir, c.args);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+    EXPECT_STARTS(r.err, c.err);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ips"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.bps"));
   }
@@ -139,17 +137,9 @@ TEST(PatchCommand, BpsForAnotherRomIsRefusedWithBothCrcs) {
   ASSERT_EQ(RunTool(dir, "diff orig.sfc mod.sfc -o t.bps").status, 0);
   const ToolRun r = RunTool(dir, "patch mod.sfc t.bps -o out.sfc");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind("ts2tool: Error: \"t.bps\" was made for another ROM: it expects ", 0), 0u) << r.err;
+  EXPECT_STARTS(r.err, "ts2tool: Error: \"t.bps\" was made for another ROM: it expects ");
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.sfc"));
-}
-
-// Runs `command` through bash in `dir`, TOOL standing for ts2tool: patches come through pipes,
-// process substitution and FIFOs as a shell user's patches do.
-ToolRun RunShell(const TempDir& dir, std::string command) {
-  for (size_t at; (at = command.find("TOOL")) != std::string::npos;)
-    command.replace(at, 4, std::string("'") + TS2_TOOL_PATH + "'");
-  return RunProgram("/bin/bash", dir, "-c \"" + command + "\"");
 }
 
 // orig.sfc, mod.sfc, the IPS and BPS patches between them (t.ips, t.bps), a small fix.ips and a
@@ -220,7 +210,7 @@ TEST(PatchCommand, StandardInputIsNamedSoAndReadOnce) {
     std::filesystem::remove(dir.file("out.sfc"));
     const ToolRun r = RunShell(dir, c.command);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+    EXPECT_STARTS(r.err, c.err);
     EXPECT_EQ(r.err.find("ts2tool: ", 1), std::string::npos) << r.err;
     EXPECT_EQ(std::filesystem::exists(dir.file("out.sfc")), c.status == 0);
   }
@@ -234,17 +224,14 @@ TEST(PatchinfoCommand, ReadsStandardInput) {
   EXPECT_EQ(r.status, 0) << r.err;
   for (const char* line : {"\nstandard input\n  format: BPS\n", "  rom: fits: the game data has the source's",
                            "    0x8000-0x8007: a.ips, standard input\n"})
-    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
+    EXPECT_HAS(r.out, line);
 
   r = RunShell(dir, "TOOL patchinfo - <cut.ips");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out.rfind("standard input\n  format: IPS\n  error: Error: standard input is cut short", 0), 0u)
-      << r.out;
+  EXPECT_STARTS(r.out, "standard input\n  format: IPS\n  error: Error: standard input is cut short");
   EXPECT_EQ(r.err, "ts2tool: standard input cannot be used\n");
 
-  r = RunShell(dir, "TOOL patchinfo - - <t.bps");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "");
+  EXPECT_RUN(RunShell(dir, "TOOL patchinfo - - <t.bps"), 2, "");
 }
 
 TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
@@ -272,19 +259,17 @@ TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
         // The BPS patch's fill at file offset 0x8000 is at game-data offset 0x7E00: moved past the header.
         "overlaps: 8 bytes written by more than one patch, file offsets\n    0x8000-0x8003: a.ips, t.bps\n"
         "    0x8004: a.ips, b.ips, t.bps\n    0x8005-0x8007: a.ips, t.bps\n"}) {
-    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
+    EXPECT_HAS(r.out, line);
   }
 
   // A patch from a pipe is named in the overlaps as in its own heading.
   r = RunShell(dir, "TOOL patchinfo a.ips <(cat b.ips)");
-  EXPECT_NE(r.out.find("    0x8004: a.ips, /dev/fd/"), std::string::npos) << r.out;
+  EXPECT_HAS(r.out, "    0x8004: a.ips, /dev/fd/");
 
   r = RunTool(dir, "patchinfo t.bps a.ips --rom other.sfc --no-overlap");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("  rom: made for another ROM: it expects 131072 bytes with CRC-32 0x"),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u);
+  EXPECT_HAS(r.out, "  rom: made for another ROM: it expects 131072 bytes with CRC-32 0x");
+  EXPECT_STARTS(r.err, "ts2tool: ");
 
   // A truncation into the copier header (a diff of small files) is told as patch applies it: the
   // header stays whole.
@@ -293,14 +278,14 @@ TEST(PatchinfoCommand, DescribesFitsAndOverlaps) {
   for (const uint8_t b : {0x00, 0x01, 0x2A}) shortIps.push_back(b);
   dir.write("short.ips", shortIps);
   r = RunTool(dir, "patchinfo short.ips --rom small.sfc");
-  EXPECT_NE(r.out.find("  rom: fits: it cuts the image from 568 to 512 bytes\n"), std::string::npos) << r.out;
+  EXPECT_HAS(r.out, "  rom: fits: it cuts the image from 568 to 512 bytes\n");
   ASSERT_EQ(RunTool(dir, "patch small.sfc short.ips -o out.sfc").status, 0);
   EXPECT_EQ(ReadFileBytes(dir.file("out.sfc")).size(), 512u);
 
   dir.write("cut.bps", Bytes{'B', 'P', 'S', '1', 0x80});
   r = RunTool(dir, "patchinfo cut.bps");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("  error: Error: \"cut.bps\" is cut short"), std::string::npos) << r.out;
+  EXPECT_HAS(r.out, "  error: Error: \"cut.bps\" is cut short");
 }
 
 }  // namespace

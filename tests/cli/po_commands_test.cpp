@@ -19,13 +19,12 @@ TEST_F(PoDemo, ExportedFileIsValidGettextAndComesBackThroughTheGettextTools) {
   ToolRun r = RunTool(dir, "export demo.sfc demo.txt --language fr -o demo.po");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string po = ReadFileText(dir.file("demo.po"));
-  EXPECT_NE(po.find("\"Language: fr\\n\"\n"), std::string::npos);
-  EXPECT_NE(po.find("#. Block CA0000, string 3\n"
-                    "#. line 2 (column 28): line is 240 pixels wide, the box wraps at 216\n"
-                    "#: 000A0000.txt:25\n"
-                    "msgctxt \"000A0000.txt .STRING 3\"\n"),
-            std::string::npos)
-      << po;
+  EXPECT_HAS(po, "\"Language: fr\\n\"\n");
+  EXPECT_HAS(po,
+             "#. Block CA0000, string 3\n"
+             "#. line 2 (column 28): line is 240 pixels wide, the box wraps at 216\n"
+             "#: 000A0000.txt:25\n"
+             "msgctxt \"000A0000.txt .STRING 3\"\n");
   // gettext's own checks of the format, the header and the entries.
   r = RunProgram("msgfmt", dir, "--check -o /dev/null demo.po");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -70,7 +69,7 @@ TEST_F(PoDemo, ExportedFileIsValidGettextAndComesBackThroughTheGettextTools) {
   EXPECT_EQ(r.status, 0) << r.err;
   r = RunTool(dir, "import demo.sfc demo.txt edged.po");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("0 strings changed in 0 files", 0), 0u) << r.out;
+  EXPECT_STARTS(r.out, "0 strings changed in 0 files");
   EXPECT_EQ(ReadFileText(file), edged);
 }
 
@@ -108,9 +107,8 @@ TEST_F(PoDemo, ExportOnlyWhatIsLeftToDo) {
   }
   // Such a file imports like any other.
   ASSERT_EQ(RunTool(dir, "export demo.sfc demo.txt --only findings -o left.po").status, 0);
-  const ToolRun r = RunTool(dir, "import demo.sfc demo.txt left.po");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "0 strings changed in 0 files; 1 already so, 0 not translated\n");
+  EXPECT_RUN(RunTool(dir, "import demo.sfc demo.txt left.po"), 0,
+             "0 strings changed in 0 files; 1 already so, 0 not translated\n");
 }
 
 TEST_F(PoDemo, ExportNamesTheGlossarysTermsAndCountsAMissingOneAsAFinding) {
@@ -119,28 +117,25 @@ TEST_F(PoDemo, ExportNamesTheGlossarysTermsAndCountsAMissingOneAsAFinding) {
             "e,the hero's\nSword,lame\nMira,Myra\n");
   ToolRun r = RunTool(dir, "export demo.sfc demo.txt --block CA0000");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("#. Block CA0000, string 1\n#. Glossary: sword = \xC3\xA9p\xC3\xA9"
-                       "e / lame (the hero's)\n"
-                       "#: 000A0000.txt:12\n"),
-            std::string::npos)
-      << r.out;
-  EXPECT_NE(
-      r.out.find("#. Block CA0000, string 2\n#. line 1 (column 1): the original has \"Mira\": the glossary "
-                 "translates it as \"Myra\"\n#. Glossary: Mira = Myra\n#: 000A0000.txt:18\n"),
-      std::string::npos)
-      << r.out;
+  EXPECT_HAS(r.out,
+             "#. Block CA0000, string 1\n#. Glossary: sword = \xC3\xA9p\xC3\xA9"
+             "e / lame (the hero's)\n"
+             "#: 000A0000.txt:12\n");
+  EXPECT_HAS(r.out,
+             "#. Block CA0000, string 2\n#. line 1 (column 1): the original has \"Mira\": the glossary "
+             "translates it as \"Myra\"\n#. Glossary: Mira = Myra\n#: 000A0000.txt:18\n");
   r = RunTool(dir, "export demo.sfc demo.txt --only findings");
-  EXPECT_NE(r.out.find("msgctxt \"000A0000.txt .STRING 2\""), std::string::npos);
-  EXPECT_NE(r.out.find("msgctxt \"000A0000.txt .STRING 3\""), std::string::npos);
-  EXPECT_EQ(r.out.find("msgctxt \"000A0000.txt .STRING 1\""), std::string::npos);
+  EXPECT_HAS(r.out, "msgctxt \"000A0000.txt .STRING 2\"");
+  EXPECT_HAS(r.out, "msgctxt \"000A0000.txt .STRING 3\"");
+  EXPECT_LACKS(r.out, "msgctxt \"000A0000.txt .STRING 1\"");
   // The gettext tools read the comments as such.
   dir.write("g.po", RunTool(dir, "export demo.sfc demo.txt").out);
   EXPECT_EQ(std::system(("msgfmt --check -o /dev/null '" + dir.file("g.po") + "'").c_str()), 0);
   // Another glossary named; one with a mistake fails the export, naming the row.
   dir.write("other.csv", "Tom,Thomas\n");
   r = RunTool(dir, "export demo.sfc demo.txt --glossary other.csv --block CA0000");
-  EXPECT_NE(r.out.find("#. Glossary: Tom = Thomas\n"), std::string::npos);
-  EXPECT_EQ(r.out.find("Glossary: Mira"), std::string::npos);
+  EXPECT_HAS(r.out, "#. Glossary: Tom = Thomas\n");
+  EXPECT_LACKS(r.out, "Glossary: Mira");
   dir.write("other.csv", "Tom\n");
   r = RunTool(dir, "export demo.sfc demo.txt --glossary other.csv");
   EXPECT_EQ(r.status, 1);
@@ -160,10 +155,8 @@ TEST_F(PoDemo, ImportWritesNewFilesAndRefusesAWrongFileWhole) {
   EXPECT_EQ(r.out,
             "Dumps/000A0000.txt: string 5\nDumps/00060000.txt: new file, string 1\n"
             "2 strings changed in 2 files; 0 already so, 0 not translated\n");
-  EXPECT_NE(ReadFileText(dir.file("Dumps/00060000.txt")).find(".STRING 1\r\nLa nuit tombe.\r\n.ENDS\r\n"),
-            std::string::npos);
-  EXPECT_NE(ReadFileText(dir.file("Dumps/000A0000.txt")).find("Attention au DRAGON\xA0!\r\n"),
-            std::string::npos);
+  EXPECT_HAS(ReadFileText(dir.file("Dumps/00060000.txt")), ".STRING 1\r\nLa nuit tombe.\r\n.ENDS\r\n");
+  EXPECT_HAS(ReadFileText(dir.file("Dumps/000A0000.txt")), "Attention au DRAGON\xA0!\r\n");
 
   // One entry wrong: each is named with its line, and no file is touched.
   dir.write("Dumps/000A0000.txt", first);

@@ -49,21 +49,20 @@ TEST_F(ProofCommand, ShowsEveryStringWithItsStateTextsAndTheFindingsCheckReports
   EXPECT_EQ(Count(html, "class=\"string untranslated\""), 7u);
   EXPECT_EQ(Count(html, "<img src=\"data:image/png;base64,iVBORw0KGgo"), 13u);  // a PNG each
   // Texts in UTF-8: the original through the character table, the translation from Windows-1252.
-  EXPECT_NE(html.find("<pre>\nTake the SWORD and go.</pre>"), std::string::npos);
-  EXPECT_NE(html.find("<pre>\nPrends l'\xC3\x89p\xC3\xA9"
-                      "e et pars.</pre>"),
-            std::string::npos);
-  EXPECT_NE(html.find("<pre>\nGold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86</pre>"), std::string::npos);
+  EXPECT_HAS(html, "<pre>\nTake the SWORD and go.</pre>");
+  EXPECT_HAS(html,
+             "<pre>\nPrends l'\xC3\x89p\xC3\xA9"
+             "e et pars.</pre>");
+  EXPECT_HAS(html, "<pre>\nGold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86</pre>");
   // The finding as check words it, at the same place.
   const ToolRun check = RunTool(dir, "check demo.sfc demo.txt");
   std::smatch found;
   const std::regex line(": (string 3, line 2 \\(file line \\d+\\)): (column \\d+): (.*)");
   std::regex_search(check.out, found, line);
   ASSERT_FALSE(found.empty()) << check.out;
-  EXPECT_NE(html.find("<li>" + found[1].str() + ", " + found[2].str() + ": " + found[3].str() + "</li>"),
-            std::string::npos);
+  EXPECT_HAS(html, "<li>" + found[1].str() + ", " + found[2].str() + ": " + found[3].str() + "</li>");
   // A block without a file says so, and gets none.
-  EXPECT_NE(html.find("00060000.txt, 0 of 4 translated, 0 with findings (no file yet)"), std::string::npos);
+  EXPECT_HAS(html, "00060000.txt, 0 of 4 translated, 0 with findings (no file yet)");
   EXPECT_EQ(Count(html, "No translation file yet."), 7u);
 }
 
@@ -81,13 +80,11 @@ TEST_F(ProofCommand, FindingsReadAsCheckPrintsThem) {
   size_t findings = 0;
   for (auto it = std::sregex_iterator(check.out.begin(), check.out.end(), line); it != std::sregex_iterator();
        ++it, ++findings)
-    EXPECT_NE(run.out.find("<li>" + HtmlEscaped((*it)[1].str() + ", " + (*it)[2].str()) + "</li>"),
-              std::string::npos)
-        << (*it)[0];
+    EXPECT_HAS(run.out, "<li>" + HtmlEscaped((*it)[1].str() + ", " + (*it)[2].str()) + "</li>") << (*it)[0];
   EXPECT_EQ(findings, 3u) << check.out;
-  EXPECT_NE(check.out.find("\xC3\x87"
-                           "a va"),
-            std::string::npos);
+  EXPECT_HAS(check.out,
+             "\xC3\x87"
+             "a va");
 }
 
 TEST_F(ProofCommand, OnlyAndBlockChooseTheStrings) {
@@ -113,15 +110,15 @@ TEST_F(ProofCommand, TranslationTextIsEscapedAndUsageIsChecked) {
   dir.write("Dumps/000A0000.txt", ".STRING 0\r\n\r\n<b>&\"x\"</b>\r\n.ENDS\r\n");
   const ToolRun run = RunTool(dir, "proof demo.sfc demo.txt --block 0 -o -");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("<pre>\n\n&lt;b&gt;&amp;&quot;x&quot;&lt;/b&gt;</pre>"), std::string::npos);
-  EXPECT_EQ(run.out.find("<b>&"), std::string::npos);
+  EXPECT_HAS(run.out, "<pre>\n\n&lt;b&gt;&amp;&quot;x&quot;&lt;/b&gt;</pre>");
+  EXPECT_LACKS(run.out, "<b>&");
   // The page is UTF-8: names in Latin-1 bytes are written as Windows-1252 reads them.
   fs::copy_file(dir.path() / "demo.sfc", dir.path() / "caf\xe9.sfc");
   fs::create_directory(dir.path() / "revu\xe9");
   const ToolRun latin1 = RunTool(dir, "proof caf\xe9.sfc demo.txt --block 0 --since revu\xe9 -o -");
   ASSERT_EQ(latin1.status, 0) << latin1.err;
-  EXPECT_NE(latin1.out.find("<h1>Proof sheet: caf\xc3\xa9.sfc</h1>"), std::string::npos);
-  EXPECT_NE(latin1.out.find("changed since revu\xc3\xa9"), std::string::npos);
+  EXPECT_HAS(latin1.out, "<h1>Proof sheet: caf\xc3\xa9.sfc</h1>");
+  EXPECT_HAS(latin1.out, "changed since revu\xc3\xa9");
 
   const struct {
     const char* args;
@@ -138,7 +135,7 @@ TEST_F(ProofCommand, TranslationTextIsEscapedAndUsageIsChecked) {
   for (const auto& c : cases) {
     const ToolRun bad = RunTool(dir, c.args);
     EXPECT_EQ(bad.status, c.status) << c.args;
-    EXPECT_NE(bad.err.find(c.says), std::string::npos) << c.args << "\n" << bad.err;
+    EXPECT_HAS(bad.err, c.says) << c.args;
     EXPECT_FALSE(fs::exists(dir.path() / "x.html")) << c.args;
   }
 }
@@ -179,7 +176,7 @@ TEST_F(ProofCommand, ASheetMadeInStepsIsTheSheetMadeAtOnce) {
       pages[1] = writer.Html();
     }
     EXPECT_EQ(pages[1], pages[0]) << static_cast<int>(filter);
-    EXPECT_NE(pages[0].find("<section id=\"block-CA8000\">"), std::string::npos);
+    EXPECT_HAS(pages[0], "<section id=\"block-CA8000\">");
   }
 }
 
@@ -198,37 +195,33 @@ TEST_F(ProofCommand, SinceShowsTheStringsWhoseTranslationChangedWithTheirEarlier
   const ToolRun run = RunTool(dir, "proof demo.sfc demo.txt --since reviewed -o -");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Ids(run.out), (std::vector<std::string>{"CA0000-4", "C60000-1", "CA8000-2"}));
-  EXPECT_NE(
-      run.out.find(
-          "<pre>\nCherche Kor, \xC3\xA0 l'est.</pre>\n<h4>Before</h4>\n<pre class=\"before\">\nTrouve Kor"),
-      std::string::npos);
-  EXPECT_NE(run.out.find("<pre class=\"before\">\nGone</pre>"), std::string::npos);
-  EXPECT_NE(run.out.find("Merci !</pre>\n<h4>Before</h4>\n<p class=\"none\">Not translated then.</p>"),
-            std::string::npos);
-  EXPECT_NE(run.out.find("Shown here: 3 whose translation changed since reviewed."), std::string::npos);
+  EXPECT_HAS(
+      run.out,
+      "<pre>\nCherche Kor, \xC3\xA0 l'est.</pre>\n<h4>Before</h4>\n<pre class=\"before\">\nTrouve Kor");
+  EXPECT_HAS(run.out, "<pre class=\"before\">\nGone</pre>");
+  EXPECT_HAS(run.out, "Merci !</pre>\n<h4>Before</h4>\n<p class=\"none\">Not translated then.</p>");
+  EXPECT_HAS(run.out, "Shown here: 3 whose translation changed since reviewed.");
 
   EXPECT_EQ(Ids(RunTool(dir, "proof demo.sfc demo.txt --since reviewed --only untranslated -o -").out),
             std::vector<std::string>{"C60000-1"});
   EXPECT_EQ(Ids(RunTool(dir, "proof demo.sfc demo.txt --since Dumps -o -").out), std::vector<std::string>{});
   const ToolRun missing = RunTool(dir, "proof demo.sfc demo.txt --since nowhere -o -");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("--since: no folder nowhere"), std::string::npos);
+  EXPECT_HAS(missing.err, "--since: no folder nowhere");
 }
 
 // SOURCE_DATE_EPOCH fixes the date the sheet gives, in UTC: a CI job makes the same page from
 // the same files whatever the machine's time zone; a value that is no time is not taken.
 TEST_F(ProofCommand, ASourceDateMakesTheSamePageInEveryTimeZone) {
-  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
   const auto sheet = [&](const std::string& env) {
-    const ToolRun r =
-        RunProgram("/bin/sh", dir, "-c \"" + env + " " + tool + " proof demo.sfc demo.txt -o -\"");
+    const ToolRun r = RunShell(dir, env + " TOOL proof demo.sfc demo.txt -o -");
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
   };
   const std::string paris = sheet("TZ=Europe/Paris SOURCE_DATE_EPOCH=1796580000");
-  EXPECT_NE(paris.find("made 2026-12-06 18:00 UTC"), std::string::npos);
+  EXPECT_HAS(paris, "made 2026-12-06 18:00 UTC");
   EXPECT_EQ(sheet("TZ=Asia/Tokyo SOURCE_DATE_EPOCH=1796580000"), paris);
-  EXPECT_EQ(sheet("SOURCE_DATE_EPOCH=soon").find(" UTC<"), std::string::npos);
+  EXPECT_LACKS(sheet("SOURCE_DATE_EPOCH=soon"), " UTC<");
 }
 
 TEST(ProofText, Base64AndHtmlEscapes) {

@@ -110,14 +110,13 @@ TEST_F(Repeated, CheckConsistencyNamesAnOriginalTranslatedOtherwise) {
   const std::string wide =
       "Dumps/000A0000.txt:27: string 3, line 2 (file line 27): column 28: line is 240 pixels "
       "wide, the box wraps at 216\n";
-  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --consistency");
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out, wide +
-                       "Dumps/000A0100.txt:9: string 2, line 1 (file line 9): column 1: the same original is "
-                       "translated \"Prends l'\xC3\x89p\xC3\xA9"
-                       "e et pars.\" in Block CA0000 string 1\n"
-                       "2 findings in 2 files (9 strings checked)\n");
-  r = RunTool(dir, "check demo.sfc demo.txt");
+  EXPECT_RUN(RunTool(dir, "check demo.sfc demo.txt --consistency"), 1,
+             wide +
+                 "Dumps/000A0100.txt:9: string 2, line 1 (file line 9): column 1: the same original is "
+                 "translated \"Prends l'\xC3\x89p\xC3\xA9"
+                 "e et pars.\" in Block CA0000 string 1\n"
+                 "2 findings in 2 files (9 strings checked)\n");
+  ToolRun r = RunTool(dir, "check demo.sfc demo.txt");
   EXPECT_EQ(r.out, wide + "1 finding in 1 file (9 strings checked)\n");
 }
 
@@ -143,9 +142,9 @@ TEST_F(Repeated, TheEditorFillsTheShownBlockAsAnEditToUndoAndOthersOnDisk) {
   EXPECT_EQ(p.ui.script.said.back().text,
             "Filled 3 strings in 1 file. The changes to \"000A0100.txt\" are in the Text Editor: save it to "
             "keep them, or undo them there with Ctrl+Z.");
-  EXPECT_NE(p.ui.TDMemo.text().find(".STRING 2\nPrends l'\xC9p\xE9"
-                                    "e et pars.\n.ENDS"),
-            std::string::npos);
+  EXPECT_HAS(p.ui.TDMemo.text(),
+             ".STRING 2\nPrends l'\xC9p\xE9"
+             "e et pars.\n.ENDS");
   EXPECT_TRUE(p.ui.TDMemo.modified());
   EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0100.txt")), ".STRING 0\r\n\r\n.ENDS\r\n");  // not saved yet
   f.RunMenuCommand(MenuId::FillRepeats1);

@@ -41,16 +41,13 @@ class Recover : public DemoSet {
 };
 
 TEST_F(Recover, ListsRestoresAndDiscardsWhatTheEditorKept) {
-  ToolRun r = recover("");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "0 files with unsaved text\n");
+  EXPECT_RUN(recover(""), 0, "0 files with unsaved text\n");
 
   leave(kept, file);
-  r = recover("");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs\n1 file with unsaved text\n");
+  EXPECT_RUN(recover(""), 0,
+             "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs\n1 file with unsaved text\n");
 
-  r = recover("--restore -n");
+  ToolRun r = recover("--restore -n");
   EXPECT_EQ(r.out,
             "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; would be restored\n"
             "1 file would be restored of 1 with unsaved text\n");
@@ -62,11 +59,9 @@ TEST_F(Recover, ListsRestoresAndDiscardsWhatTheEditorKept) {
   EXPECT_FALSE(FindKeptText(autosave(), dir.file("Dumps/000A0000.txt")));
 
   leave(file, kept);
-  r = recover("--discard");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; discarded\n"
-            "1 file discarded of 1 with unsaved text\n");
+  EXPECT_RUN(recover("--discard"), 0,
+             "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; discarded\n"
+             "1 file discarded of 1 with unsaved text\n");
   EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), kept);
   EXPECT_FALSE(FindKeptText(autosave(), dir.file("Dumps/000A0000.txt")));
 }
@@ -79,8 +74,8 @@ TEST_F(Recover, AFolderReachedThroughALinkHasItsCopies) {
   ASSERT_EQ(::symlink(dir.path().c_str(), link.c_str()), 0);
   const ToolRun r = recover("--dumps '" + link + "/Dumps'");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("string 1 differs"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("1 file with unsaved text"), std::string::npos) << r.out;
+  EXPECT_HAS(r.out, "string 1 differs");
+  EXPECT_HAS(r.out, "1 file with unsaved text");
 }
 
 // Text typed into a file that another program (a git pull) changed since is not written over it
@@ -155,27 +150,24 @@ TEST_F(Recover, LeavesARunningEditorsCopyAndSeveralCopiesOfOneFileToTheEditor) {
   {
     std::optional<CopyLock> running = CopyLock::Take(AutosavePathsOf(autosave(), path).lock);
     ASSERT_TRUE(running && running->held());
-    const ToolRun r = recover("--discard");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Dumps/000A0000.txt: being edited in a running editor (process " +
-                         std::to_string(getpid()) +
-                         "); left alone\n0 files discarded of 0 with unsaved text\n");
+    EXPECT_RUN(recover("--discard"), 0,
+               "Dumps/000A0000.txt: being edited in a running editor (process " + std::to_string(getpid()) +
+                   "); left alone\n0 files discarded of 0 with unsaved text\n");
     EXPECT_TRUE(FindKeptText(autosave(), path));
     running->Abandon();  // the editor crashes
   }
   std::string other = file;
   other.replace(other.find("Prends"), 6, "Attrape");
   leave(other, file, 1);
-  ToolRun r = recover("--restore --force");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out,
-            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; not restored (2 copies: the editor "
-            "offers each)\n"
-            "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; not restored (2 copies: the editor "
-            "offers each)\n"
-            "0 files restored of 1 with unsaved text\n");
+  EXPECT_RUN(
+      recover("--restore --force"), 1,
+      "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; not restored (2 copies: the editor "
+      "offers each)\n"
+      "Dumps/000A0000.txt: kept 2026-12-07 17:00; string 1 differs; not restored (2 copies: the editor "
+      "offers each)\n"
+      "0 files restored of 1 with unsaved text\n");
   EXPECT_EQ(ReadFileText(path), file);
-  r = recover("--discard");
+  ToolRun r = recover("--discard");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(r.out.ends_with("1 file discarded of 1 with unsaved text\n")) << r.out;
   EXPECT_TRUE(LeftKeptTexts(autosave(), path).empty());
@@ -190,11 +182,9 @@ TEST_F(Recover, RestoresNothingUnderARunningEditor) {
   ASSERT_TRUE(running && running->held());
   for (const char* options : {"--restore", "--restore --force"}) {
     const ToolRun r = recover(options);
-    EXPECT_EQ(r.out.rfind("Dumps/000A0000.txt: being edited in a running editor (process " +
-                              std::to_string(getpid()) + "); left alone\n",
-                          0),
-              0u)
-        << options << ": " << r.out;
+    EXPECT_STARTS(r.out, "Dumps/000A0000.txt: being edited in a running editor (process " +
+                             std::to_string(getpid()) + "); left alone\n")
+        << options;
     EXPECT_EQ(ReadFileText(path), file) << options;
     EXPECT_EQ(LeftKeptTexts(autosave(), path).size(), 1u) << options;
   }

@@ -118,11 +118,7 @@ TEST(ToolOutputs, AreReplacedWholeOrNotAtAll) {
     SCOPED_TRACE(args);
     dir.write("out", "old");
     // The shell ignores the limit's signal, so the write fails with an error the tool reports.
-    const std::string command = "cd '" + dir.path().string() +
-                                "' && trap '' XFSZ && ulimit -f 1 && '" TS2_TOOL_PATH "' " +
-                                std::string(args) + " 2>/dev/null";
-    const int raw = std::system(command.c_str());
-    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+    EXPECT_EQ(RunShell(dir, std::string("trap '' XFSZ && ulimit -f 1 && TOOL ") + args).status, 1);
     EXPECT_EQ(ReadFileText(dir.file("out")), "old");
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.tmp~")));    // nothing left over
     EXPECT_EQ(RunTool(dir, std::string(args) + "-new").status, 0);  // the same run, unlimited, works

@@ -19,22 +19,20 @@ using ScriptDemo = DemoSet;
 // no file yet, and counting them creates none.
 TEST_F(ScriptDemo, ProgressCountsEveryBlockWithoutWriting) {
   const std::vector<fs::path> before = Listing(dir.path());
-  ToolRun r = RunTool(dir, "progress demo.sfc demo.txt");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "{\"blocks\":["
-            "{\"index\":0,\"table\":\"0A0000\",\"file\":\"000A0000.txt\",\"exists\":true,\"strings\":6,"
-            "\"translated\":5,\"with_findings\":1},"
-            "{\"index\":1,\"table\":\"060000\",\"file\":\"00060000.txt\",\"exists\":false,\"strings\":4,"
-            "\"translated\":0,\"with_findings\":0},"
-            "{\"index\":2,\"table\":\"0A8000\",\"file\":\"000A8000.txt\",\"exists\":false,\"strings\":3,"
-            "\"translated\":0,\"with_findings\":0}],"
-            "\"strings\":13,\"translated\":5,\"with_findings\":1}\n");
+  EXPECT_RUN(RunTool(dir, "progress demo.sfc demo.txt"), 0,
+             "{\"blocks\":["
+             "{\"index\":0,\"table\":\"0A0000\",\"file\":\"000A0000.txt\",\"exists\":true,\"strings\":6,"
+             "\"translated\":5,\"with_findings\":1},"
+             "{\"index\":1,\"table\":\"060000\",\"file\":\"00060000.txt\",\"exists\":false,\"strings\":4,"
+             "\"translated\":0,\"with_findings\":0},"
+             "{\"index\":2,\"table\":\"0A8000\",\"file\":\"000A8000.txt\",\"exists\":false,\"strings\":3,"
+             "\"translated\":0,\"with_findings\":0}],"
+             "\"strings\":13,\"translated\":5,\"with_findings\":1}\n");
   EXPECT_EQ(Listing(dir.path()), before);
 
   // With the glyphs' own widths the long line fits.
-  r = RunTool(dir, "progress demo.sfc demo.txt --vwf on");
-  EXPECT_NE(r.out.find("\"strings\":13,\"translated\":6,\"with_findings\":0}"), std::string::npos) << r.out;
+  ToolRun r = RunTool(dir, "progress demo.sfc demo.txt --vwf on");
+  EXPECT_HAS(r.out, "\"strings\":13,\"translated\":6,\"with_findings\":0}");
 
   // A fourth block on the first one's pointer table shares its file: it has a row of its own, and
   // the totals count the file's strings once.
@@ -92,7 +90,7 @@ TEST_F(ScriptDemo, ProgressAndFindErrors) {
     const ToolRun r = RunTool(dir, c.args);
     EXPECT_EQ(r.status, c.status) << c.args;
     EXPECT_EQ(r.out, "") << c.args;
-    EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << c.args << ": " << r.err;
+    EXPECT_STARTS(r.err, "ts2tool: ") << c.args;
   }
 }
 
@@ -148,13 +146,11 @@ TEST_F(ScriptDemo, FindListsMatchingLinesLikeGrep) {
 // The replacement is made in every file before anything is printed: a reader that goes away
 // early or an output that cannot be written leaves no file behind the others.
 TEST_F(ScriptDemo, ReplaceWritesEveryFileWhateverBecomesOfItsOutput) {
-  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
   const char* files[] = {"Dumps/000A0000.txt", "Dumps/00060000.txt", "Dumps/000A8000.txt"};
   for (const char* shell : {" >/dev/full", " | true", " | head -c 1 >/dev/null"}) {
     SCOPED_TRACE(shell);
     for (const char* file : files) dir.write(file, ".STRING 0\r\nMira\r\n.ENDS\r\n");
-    RunProgram("/bin/sh", dir,
-               std::string("-c \"") + tool + " replace demo.sfc demo.txt Mira Myra" + shell + "\"");
+    RunShell(dir, std::string("TOOL replace demo.sfc demo.txt Mira Myra") + shell);
     for (const char* file : files)
       EXPECT_EQ(ReadFileText(dir.file(file)), ".STRING 0\r\nMyra\r\n.ENDS\r\n") << file;
   }
@@ -197,9 +193,9 @@ TEST_F(ScriptDemo, ChangingCommandsWaitForTheFoldersLock) {
     ASSERT_EQ(::waitpid(tool, &status, 0), tool);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const std::string after = ReadFileText(file);
-    EXPECT_NE(after.find("Thomas."), std::string::npos) << "our change was written over";
+    EXPECT_HAS(after, "Thomas.") << "our change was written over";
     EXPECT_NE(after, ours) << "the command's change is missing";
-    EXPECT_NE(after.find(c.theirs), std::string::npos);
+    EXPECT_HAS(after, c.theirs);
   }
 }
 
@@ -261,7 +257,7 @@ TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
     EXPECT_EQ(r.out, c.out);
     EXPECT_EQ(ReadFileText(file), c.after);
     if (c.status == 2) {
-      EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << r.err;
+      EXPECT_STARTS(r.err, "ts2tool: ");
     }
   }
 
@@ -283,7 +279,7 @@ TEST_F(ScriptDemo, ReplaceChangesOnlyTheMatchesInSectionBodies) {
     const ToolRun r = RunTool(dir, "replace demo.sfc demo.txt Mira Myra");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "0 occurrences in 0 files replaced\n");
-    EXPECT_NE(r.err.find("Dumps/000A0000.txt was left as it was"), std::string::npos) << r.err;
+    EXPECT_HAS(r.err, "Dumps/000A0000.txt was left as it was");
     EXPECT_EQ(ReadFileText(file), original);
     fs::remove_all(file + ".tmp~");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);

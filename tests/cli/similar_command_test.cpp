@@ -106,7 +106,7 @@ TEST_F(Alike, SimilarListsTheTranslatedStringsLikeEachStringAsked) {
     SCOPED_TRACE(c.args);
     r = RunTool(dir, std::string("similar demo.sfc demo.txt ") + c.args);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_HAS(r.err, c.err);
   }
 }
 
@@ -116,12 +116,12 @@ TEST_F(Alike, ExportSuggestsTheMostSimilarTranslationAsFuzzyAndImportTakesItOnly
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string po = ReadFileText(dir.file("s.po"));
   // 96% and 93%, from the whole script though one block is written; 86% (string 1) is too little.
-  EXPECT_NE(po.find("#. Similar (96%): 000A0000.txt .STRING 0\n"), std::string::npos) << po;
-  EXPECT_NE(po.find("#. Block CA0100, string 2\n#. Similar (93%): 000A0000.txt .STRING 2\n#: 000A0100.txt\n"
-                    "#, fuzzy\nmsgctxt \"000A0100.txt .STRING 2\"\nmsgid \"Ask Mira or Tim.\"\nmsgstr \"\"\n"
-                    "\"Demande \xC3\xA0 Mira ou \xC3\xA0 Tom.\\n\"\n\"[PLAYER], ils savent tuot.\"\n"),
-            std::string::npos);
-  EXPECT_NE(po.find("msgid \"Take the SWORD and run.\"\nmsgstr \"\"\n"), std::string::npos);
+  EXPECT_HAS(po, "#. Similar (96%): 000A0000.txt .STRING 0\n");
+  EXPECT_HAS(po,
+             "#. Block CA0100, string 2\n#. Similar (93%): 000A0000.txt .STRING 2\n#: 000A0100.txt\n"
+             "#, fuzzy\nmsgctxt \"000A0100.txt .STRING 2\"\nmsgid \"Ask Mira or Tim.\"\nmsgstr \"\"\n"
+             "\"Demande \xC3\xA0 Mira ou \xC3\xA0 Tom.\\n\"\n\"[PLAYER], ils savent tuot.\"\n");
+  EXPECT_HAS(po, "msgid \"Take the SWORD and run.\"\nmsgstr \"\"\n");
   EXPECT_EQ(RunProgram("msgfmt", dir, "--check -o /dev/null s.po").status, 0);
   for (const char* option : {"--suggest 0", "--suggest 101"})
     EXPECT_EQ(RunTool(dir, std::string("export demo.sfc demo.txt ") + option).status, 2) << option;
@@ -134,9 +134,7 @@ TEST_F(Alike, ExportSuggestsTheMostSimilarTranslationAsFuzzyAndImportTakesItOnly
   EXPECT_EQ(
       r.out,
       "Dumps/000A0100.txt: strings 0, 2\n2 strings changed in 1 file; 2 already so, 1 not translated\n");
-  EXPECT_NE(
-      ReadFileText(dir.file("Dumps/000A0100.txt")).find(".STRING 0\r\nBienvenue \xE0 Tormel Saragon!\r\n"),
-      std::string::npos);
+  EXPECT_HAS(ReadFileText(dir.file("Dumps/000A0100.txt")), ".STRING 0\r\nBienvenue \xE0 Tormel Saragon!\r\n");
 }
 
 }  // namespace

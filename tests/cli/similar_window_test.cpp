@@ -41,6 +41,11 @@ class SimilarWindow : public DemoSet {
     p.ui.pList.setItemIndex(s);
     p.form().pListClick(&p.ui.pList);
   }
+  // Types `text` over `length` bytes of the Text Editor, `from` past where `at` first is.
+  void typeOver(const std::string& at, int length, const std::string& text, int from = 0) {
+    p.ui.TDMemo.setSelection(static_cast<int>(p.ui.TDMemo.text().find(at)) + from, length);
+    p.ui.TDMemo.type(text);
+  }
   std::vector<std::string> rows() const {
     std::vector<std::string> out;
     for (size_t i = 0; i < panel.matches.size(); ++i) {
@@ -75,10 +80,8 @@ TEST_F(SimilarWindow, OffersTheScriptsTranslationsOfLikeOriginalsOnlyWhileShown)
 
   // The shown block as typed, unsaved: string 0's translation is offered to string 2.
   showString(0);
-  const std::string text = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(text.find("\n\n.ENDS")) + 1, 0);
   const int typed = changes;
-  p.ui.TDMemo.type("Bienvenue, toi !");
+  typeOver("\n\n.ENDS", 0, "Bienvenue, toi !", 1);
   EXPECT_EQ(changes, typed);  // a key changes nothing the window shows
   showString(2);
   EXPECT_EQ(panel.summary, "String 2: no translated string has an original 70% like it or more.");
@@ -136,9 +139,7 @@ TEST_F(SimilarWindow, TheShownFileIsReadAsTheTextEditorHoldsItForEveryBlockOfIt)
   showBlock(4);
   panel.shown = true;
   showString(0);
-  const std::string text = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(text.find("\n\n.ENDS")) + 1, 0);
-  p.ui.TDMemo.type("Bienvenue, toi !");  // unsaved
+  typeOver("\n\n.ENDS", 0, "Bienvenue, toi !", 1);  // unsaved
   showString(2);
   panel.SetLeast(50);
   EXPECT_EQ(rows(), (std::vector<std::string>{"53% Block CA0000 string 0: Bienvenue \xE0 Tormel Saragon!",
@@ -160,8 +161,7 @@ TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {
   // A new section is laid out as an import lays it out. A section with text: its body replaced,
   // the rest kept.
   showString(0);
-  p.ui.TDMemo.setSelection(static_cast<int>(p.ui.TDMemo.text().find("\n\n.ENDS")) + 1, 0);
-  p.ui.TDMemo.type("Salut !\nEncore.");
+  typeOver("\n\n.ENDS", 0, "Salut !\nEncore.", 1);
   ASSERT_TRUE(panel.UseTranslation(0));
   EXPECT_EQ(p.ui.TDMemo.text(),
             ".STRING 0\nBienvenue \xE0 Tormel Saragon!\n.ENDS\n\n\n\n.STRING 1\nPrends l'\xC9p\xE9"
@@ -171,9 +171,7 @@ TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {
   // String 1 now reads as its original's other translation: alike, so not marked. Changed, it is.
   showString(1);
   EXPECT_EQ(panel.otherwise, std::vector<bool>{false});
-  const std::string now = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(now.find("Prends")), 6);
-  p.ui.TDMemo.type("Prenez");
+  typeOver("Prends", 6, "Prenez");
   showString(0);
   showString(1);
   EXPECT_EQ(panel.otherwise, std::vector<bool>{true});
@@ -184,9 +182,7 @@ TEST_F(SimilarWindow, AMatchsTranslationBecomesTheStringsAsOneEditToUndo) {
 
 TEST_F(SimilarWindow, AMatchInTheOriginalsComesWithItsStringsTranslation) {
   showString(0);
-  const std::string text = p.ui.TDMemo.text();
-  p.ui.TDMemo.setSelection(static_cast<int>(text.find("\n\n.ENDS")) + 1, 0);
-  p.ui.TDMemo.type("Salut !\nEncore.");  // unsaved
+  typeOver("\n\n.ENDS", 0, "Salut !\nEncore.", 1);  // unsaved
   std::vector<std::string> found;
   for (const TScriptForm::Result& r : p.program.ScriptForm().Find({"Welcome", {}, true})) {
     std::string row = std::to_string(r.block) + ":" + std::to_string(r.string) + " =";
@@ -206,22 +202,21 @@ TEST_F(SimilarWindow, UseSimilarTranslationTakesTheBestMatchFromTheKeyboard) {
   showString(0);
   const int steps = p.ui.TDMemo.undoSteps;
   p.form().RunMenuCommand(MenuId::UseSimilar1);
-  EXPECT_EQ(p.ui.TDMemo.text().rfind(".STRING 0\nBienvenue \xE0 Tormel Saragon!\n.ENDS\n", 0), 0u);
+  EXPECT_STARTS(p.ui.TDMemo.text(), ".STRING 0\nBienvenue \xE0 Tormel Saragon!\n.ENDS\n");
   EXPECT_EQ(p.ui.TDMemo.undoSteps, steps + 1);
   p.form().RunMenuCommand(MenuId::UseSimilar1);
   EXPECT_EQ(p.ui.script.said.back().text, "String 0 is translated as Block CA0000 string 0 is already.");
 
-  p.ui.TDMemo.setSelection(static_cast<int>(p.ui.TDMemo.text().find("Bienvenue")), 9);
-  p.ui.TDMemo.type("Salut");
+  typeOver("Bienvenue", 9, "Salut");
   p.ui.script.questionAnswers = {false};
   p.form().RunMenuCommand(MenuId::UseSimilar1);
   EXPECT_EQ(p.ui.script.said.back().text,
             "String 0 is translated already. Replace its translation with that of Block CA0000 string 0 (96% "
             "alike)?");
-  EXPECT_NE(p.ui.TDMemo.text().find("Salut"), std::string::npos);  // No: as it was
+  EXPECT_HAS(p.ui.TDMemo.text(), "Salut");  // No: as it was
   p.ui.script.questionAnswers = {true};
   p.form().RunMenuCommand(MenuId::UseSimilar1);
-  EXPECT_EQ(p.ui.TDMemo.text().find("Salut"), std::string::npos);
+  EXPECT_LACKS(p.ui.TDMemo.text(), "Salut");
 
   showString(2);  // "Welcome to Saragon, hero!!": 53% at best
   p.form().RunMenuCommand(MenuId::UseSimilar1);

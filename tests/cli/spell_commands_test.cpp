@@ -39,15 +39,13 @@ class SpellDemo : public ::testing::Test {
 };
 
 TEST_F(SpellDemo, TheDemosMisspellingIsAFindingBesideTheOverflow) {
-  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --spell fr_FR");
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out, std::string(kTuot) + kOverflow + "2 findings in 1 file (6 strings checked)\n");
+  EXPECT_RUN(RunTool(dir, "check demo.sfc demo.txt --spell fr_FR"), 1,
+             std::string(kTuot) + kOverflow + "2 findings in 1 file (6 strings checked)\n");
   // Alone it still fails the run; fixed, the check passes.
-  r = RunTool(dir, "check demo.sfc demo.txt --spell fr_FR --vwf on");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, std::string(kTuot) + "1 finding in 1 file (6 strings checked)\n");
+  EXPECT_RUN(RunTool(dir, "check demo.sfc demo.txt --spell fr_FR --vwf on"), 1,
+             std::string(kTuot) + "1 finding in 1 file (6 strings checked)\n");
   SetString2("[PLAYER], ils savent tout.");
-  r = RunTool(dir, "check demo.sfc demo.txt --spell fr_FR --vwf on");
+  ToolRun r = RunTool(dir, "check demo.sfc demo.txt --spell fr_FR --vwf on");
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out, "no findings in 1 file (6 strings checked)\n");
 }
@@ -58,9 +56,9 @@ TEST_F(SpellDemo, TheProjectsWordsAreKnown) {
   fs::rename(dir.file("Dumps/words.txt"), dir.file("team-words.txt"));
   ToolRun r = RunTool(dir, "check demo.sfc demo.txt --vwf on --spell fr_FR");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("column 13: unknown word \"Tormel\""), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("column 8: unknown word \"Kor\""), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("3 findings"), std::string::npos) << r.out;
+  EXPECT_HAS(r.out, "column 13: unknown word \"Tormel\"");
+  EXPECT_HAS(r.out, "column 8: unknown word \"Kor\"");
+  EXPECT_HAS(r.out, "3 findings");
   r = RunTool(dir, "check demo.sfc demo.txt --vwf on --spell fr_FR --words team-words.txt");
   EXPECT_EQ(r.status, 0) << r.out;
   // The list beside another translations folder is that folder's.
@@ -80,14 +78,12 @@ TEST_F(SpellDemo, WindowsLettersTagsAndCodes) {
   SetString2("[PLAYER]'s sword, don\x92t [NEWLINE]wrod HP10");
   r = RunTool(dir, "check demo.sfc demo.txt --vwf on --spell en_US");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(
-      r.out.find("Dumps/000A0000.txt:20: string 2, line 2 (file line 20): column 34: unknown word \"wrod\" "
-                 "(suggestions: word,"),
-      std::string::npos)
-      << r.out;
-  EXPECT_EQ(r.out.find("sword"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find("\"don"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find("HP"), std::string::npos) << r.out;
+  EXPECT_HAS(r.out,
+             "Dumps/000A0000.txt:20: string 2, line 2 (file line 20): column 34: unknown word \"wrod\" "
+             "(suggestions: word,");
+  EXPECT_LACKS(r.out, "sword");
+  EXPECT_LACKS(r.out, "\"don");
+  EXPECT_LACKS(r.out, "HP");
 }
 
 TEST_F(SpellDemo, ExitStatuses) {
@@ -104,13 +100,13 @@ TEST_F(SpellDemo, ExitStatuses) {
   for (const auto& c : cases) {
     const ToolRun r = RunTool(dir, "check demo.sfc demo.txt " + c.args);
     EXPECT_EQ(r.status, c.status) << c.args;
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args << ": " << r.err;
+    EXPECT_HAS(r.err, c.err) << c.args;
     EXPECT_EQ(r.out, "") << c.args;
   }
   // The installed dictionaries are named, so that the right name can be picked.
   const ToolRun r = RunTool(dir, "check demo.sfc demo.txt --spell xx_XX");
-  EXPECT_NE(r.err.find("en_US"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("fr_FR"), std::string::npos) << r.err;
+  EXPECT_HAS(r.err, "en_US");
+  EXPECT_HAS(r.err, "fr_FR");
 }
 
 }  // namespace

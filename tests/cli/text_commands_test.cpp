@@ -11,7 +11,6 @@ namespace {
 
 // The JSON is compact with the keys in Qt's (alphabetical) order, so exact fragments can be
 // looked for.
-#define EXPECT_HAS(text, fragment) EXPECT_NE((text).find(fragment), std::string::npos) << (text)
 
 TEST(DatafileCommand, PrintsWhatTheLoaderSetUp) {
   TempDir dir;
@@ -95,7 +94,7 @@ TEST(EncodeCommand, LoneCrEndsALineAsInTheEditor) {
       if (*b == 0xFF) break;
     }
     EXPECT_EQ(RunTool(lp.dir, "encode Dumps/001A8000.txt").out, shown + "\n");
-    EXPECT_EQ(shown.find("0D"), std::string::npos);
+    EXPECT_LACKS(shown, "0D");
   }
 }
 
@@ -118,9 +117,7 @@ TEST(TextCommands, WriteTheirExactOutput) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    const ToolRun r = RunTool(dir, c.args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, c.out);
+    EXPECT_RUN(RunTool(dir, c.args), 0, c.out);
     if (c.file) {
       EXPECT_EQ(ReadFileText(dir.file(c.file)), c.written);
     }

@@ -41,6 +41,29 @@ inline ToolRun RunTool(const TempDir& dir, const std::string& args, const std::s
   return RunProgram(TS2_TOOL_PATH, dir, args, input);
 }
 
+// Runs `command` through bash in `dir`, TOOL standing for ts2tool: the command names its own
+// stdin, stdout, pipes and environment, as a shell user's command line does.
+inline ToolRun RunShell(const TempDir& dir, std::string command) {
+  for (size_t at; (at = command.find("TOOL")) != std::string::npos;)
+    command.replace(at, 4, std::string("'") + TS2_TOOL_PATH + "'");
+  return RunProgram("/bin/bash", dir, "-c \"" + command + "\"");
+}
+
+// Whether `text` holds `part`, and whether it starts with `prefix`; on failure, the whole text.
+#define EXPECT_HAS(text, part) \
+  EXPECT_NE((text).find(part), std::string::npos) << (part) << "\n---\n" << (text)
+#define EXPECT_LACKS(text, part) \
+  EXPECT_EQ((text).find(part), std::string::npos) << (part) << "\n---\n" << (text)
+#define EXPECT_STARTS(text, prefix) EXPECT_EQ((text).rfind(prefix, 0), 0u) << (text)
+
+// A run's exit status (with its stderr on failure) and its whole stdout.
+#define EXPECT_RUN(run, exitStatus, output)         \
+  do {                                              \
+    const ToolRun& run_ = (run);                    \
+    EXPECT_EQ(run_.status, exitStatus) << run_.err; \
+    EXPECT_EQ(run_.out, output);                    \
+  } while (false)
+
 // Every path under `dir`, sorted: what a command must leave as it was.
 inline std::vector<std::filesystem::path> Listing(const std::filesystem::path& dir) {
   std::vector<std::filesystem::path> names{std::filesystem::recursive_directory_iterator(dir),

@@ -10,9 +10,9 @@
 namespace ts2::test {
 namespace {
 
-TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
-  TempDir dir;
-  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+using ToolUsage = DemoSet;  // in the demo set's folder
+
+TEST_F(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
   dir.write("short.sfc", "x");
   struct Case {
     const char* args;
@@ -63,7 +63,7 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
     SCOPED_TRACE(c.args);
     const ToolRun r = RunTool(dir, c.args);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err.rfind("ts2tool: ", 0), 0u) << r.err;
+    EXPECT_STARTS(r.err, "ts2tool: ");
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     if (c.status == 1) {
       EXPECT_EQ(r.out, "");
@@ -74,8 +74,7 @@ TEST(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
   }
 }
 
-TEST(ToolUsage, HelpAndVersion) {
-  TempDir dir;
+TEST_F(ToolUsage, HelpAndVersion) {
   const ToolRun all = RunTool(dir, "--help");
   EXPECT_EQ(all.status, 0);
   for (const char* command :
@@ -83,88 +82,75 @@ TEST(ToolUsage, HelpAndVersion) {
         "render",    "patch",      "kana",     "check",   "font",     "demo",    "diff",
         "patchinfo", "progress",   "find",     "replace", "original", "similar", "recover"}) {
     SCOPED_TRACE(command);
-    EXPECT_NE(all.out.find(std::string("  ") + command + " "), std::string::npos);
+    EXPECT_HAS(all.out, std::string("  ") + command + " ");
     const ToolRun help = RunTool(dir, std::string(command) + " --help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind(std::string("usage: ts2tool ") + command + " ", 0), 0u) << help.out;
+    EXPECT_STARTS(help.out, std::string("usage: ts2tool ") + command + " ");
   }
-  const ToolRun version = RunTool(dir, "--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string("ts2tool ") + TS2_VERSION + "\n");
+  EXPECT_RUN(RunTool(dir, "--version"), 0, std::string("ts2tool ") + TS2_VERSION + "\n");
 }
 
 // A file that cannot be read or written is named with the system's reason, as other tools of the
 // shell name it, whatever command meets it: a missing file, a folder, a full device, a pipe.
-TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
-  TempDir dir;
-  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+TEST_F(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
   std::filesystem::create_directory(dir.file("folder"));
   std::filesystem::create_symlink("nowhere", dir.file("dangling"));
   dir.write("section.txt", ".STRING 0\r\nHi\r\n.ENDS\r\n");
-  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
-  constexpr char kMissing[] = ": No such file or directory\n", kFolder[] = ": Is a directory\n";
+  const auto cannot = [](const std::string& what, const char* why) {
+    return "ts2tool: cannot " + what + ": " + why + "\n";
+  };
+  constexpr char kMissing[] = "No such file or directory", kFolder[] = "Is a directory",
+                 kFull[] = "No space left on device";
   const struct {
-    std::string command;  // for the shell, in the demo set's folder
-    int status;
+    std::string command;  // for the shell, in the demo set's folder; each fails with exit 1
     std::string err;
   } cases[] = {
       // reads
-      {tool + " info missing.sfc", 1, std::string("ts2tool: cannot read missing.sfc") + kMissing},
-      {tool + " info folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
-      {"cat demo.sfc | " + tool + " info /dev/stdin", 1,
-       "ts2tool: cannot read /dev/stdin: its length cannot be told (a pipe?)\n"},
-      {tool + " patch folder demo.ips -o out.sfc", 1, std::string("ts2tool: cannot read folder") + kFolder},
-      {tool + " diff demo.sfc missing.sfc -o out.ips", 1,
-       std::string("ts2tool: cannot read missing.sfc") + kMissing},
-      {tool + " patchinfo demo.ips --rom folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
-      {tool + " datafile folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
-      {tool + " tbl missing.tbl", 1, std::string("ts2tool: cannot read missing.tbl") + kMissing},
-      {tool + " encode folder", 1, std::string("ts2tool: cannot read folder") + kFolder},
-      {tool + " kana missing.txt 00", 1, std::string("ts2tool: cannot read missing.txt") + kMissing},
-      {tool + " render folder demo.txt -o out.png", 1,
-       std::string("ts2tool: cannot read ROM file folder") + kFolder},
-      {tool + " render demo.sfc missing.txt -o out.png", 1,
-       std::string("ts2tool: cannot read data file missing.txt") + kMissing},
+      {"TOOL info missing.sfc", cannot("read missing.sfc", kMissing)},
+      {"TOOL info folder", cannot("read folder", kFolder)},
+      {"cat demo.sfc | TOOL info /dev/stdin",
+       cannot("read /dev/stdin", "its length cannot be told (a pipe?)")},
+      {"TOOL patch folder demo.ips -o out.sfc", cannot("read folder", kFolder)},
+      {"TOOL diff demo.sfc missing.sfc -o out.ips", cannot("read missing.sfc", kMissing)},
+      {"TOOL patchinfo demo.ips --rom folder", cannot("read folder", kFolder)},
+      {"TOOL datafile folder", cannot("read folder", kFolder)},
+      {"TOOL tbl missing.tbl", cannot("read missing.tbl", kMissing)},
+      {"TOOL encode folder", cannot("read folder", kFolder)},
+      {"TOOL kana missing.txt 00", cannot("read missing.txt", kMissing)},
+      {"TOOL render folder demo.txt -o out.png", cannot("read ROM file folder", kFolder)},
+      {"TOOL render demo.sfc missing.txt -o out.png", cannot("read data file missing.txt", kMissing)},
       // writes
-      {tool + " patch demo.sfc demo.ips -o folder", 1, std::string("ts2tool: cannot write folder") + kFolder},
-      {tool + " patch demo.sfc demo.ips -o nowhere/out.sfc", 1,
-       std::string("ts2tool: cannot write nowhere/out.sfc") + kMissing},
-      {tool + " patch demo.sfc demo.ips -o dangling", 1,
-       std::string("ts2tool: cannot write dangling") + kMissing},
-      {tool + " patch demo.sfc demo.ips -o /dev/full", 1,
-       "ts2tool: cannot write /dev/full: No space left on device\n"},
-      {tool + " font demo.sfc -o folder", 1, std::string("ts2tool: cannot write folder") + kFolder},
-      {tool + " skeleton 2 -o nowhere/x.txt", 1,
-       std::string("ts2tool: cannot write nowhere/x.txt") + kMissing},
-      {tool + " skeleton 2 >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
-      {tool + " info demo.sfc >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
-      {tool + " --help >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
-      {tool + " --version >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
+      {"TOOL patch demo.sfc demo.ips -o folder", cannot("write folder", kFolder)},
+      {"TOOL patch demo.sfc demo.ips -o nowhere/out.sfc", cannot("write nowhere/out.sfc", kMissing)},
+      {"TOOL patch demo.sfc demo.ips -o dangling", cannot("write dangling", kMissing)},
+      {"TOOL patch demo.sfc demo.ips -o /dev/full", cannot("write /dev/full", kFull)},
+      {"TOOL font demo.sfc -o folder", cannot("write folder", kFolder)},
+      {"TOOL skeleton 2 -o nowhere/x.txt", cannot("write nowhere/x.txt", kMissing)},
+      {"TOOL skeleton 2 >/dev/full", cannot("write the output", kFull)},
+      {"TOOL info demo.sfc >/dev/full", cannot("write the output", kFull)},
+      {"TOOL --help >/dev/full", cannot("write the output", kFull)},
+      {"TOOL --version >/dev/full", cannot("write the output", kFull)},
       // every command's output, whoever prints it
-      {tool + " encode section.txt >/dev/full", 1,
-       "ts2tool: cannot write the output: No space left on device\n"},
+      {"TOOL encode section.txt >/dev/full", cannot("write the output", kFull)},
       // more than a buffer: printed as it goes, the reason of the failed write is not kept
-      {tool + " encode demo.txt >/dev/full", 1, "ts2tool: cannot write the output\n"},
-      {tool + " patchinfo demo.ips >/dev/full", 1,
-       "ts2tool: cannot write the output: No space left on device\n"},
-      {tool + " demo again >/dev/full", 1, "ts2tool: cannot write the output: No space left on device\n"},
-      {tool + " check demo.sfc demo.txt --vwf on >/dev/full", 1,
-       "ts2tool: cannot write the output: No space left on device\n"},
-      {tool + " encode <folder", 1, std::string("ts2tool: cannot read the input") + kFolder},
-      {tool + " import demo.sfc demo.txt - <folder", 1,
-       std::string("ts2tool: cannot read the input") + kFolder},
+      {"TOOL encode demo.txt >/dev/full", "ts2tool: cannot write the output\n"},
+      {"TOOL patchinfo demo.ips >/dev/full", cannot("write the output", kFull)},
+      {"TOOL demo again >/dev/full", cannot("write the output", kFull)},
+      {"TOOL check demo.sfc demo.txt --vwf on >/dev/full", cannot("write the output", kFull)},
+      {"TOOL encode <folder", cannot("read the input", kFolder)},
+      {"TOOL import demo.sfc demo.txt - <folder", cannot("read the input", kFolder)},
       // an error is one line, a message of the editor's that takes two as well
-      {tool + " decode section.txt demo.txt --block 0 --string 0", 1,
+      {"TOOL decode section.txt demo.txt --block 0 --string 0",
        "ts2tool: section.txt: Error: This is not the ROM used. Please load the correct ROM.\n"},
       // the block a command shows when none is named is block 0
-      {tool + " render demo.sfc /dev/null -o out.png", 1,
+      {"TOOL render demo.sfc /dev/null -o out.png",
        "ts2tool: block 0 does not exist (the data file lists 0)\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
     // Through the shell, so that the case can name its own stdin and stdout.
-    const ToolRun r = RunProgram("/bin/sh", dir, "-c \"" + c.command + "\"");
-    EXPECT_EQ(r.status, c.status);
+    const ToolRun r = RunShell(dir, c.command);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, c.err);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
@@ -173,38 +159,33 @@ TEST(ToolUsage, AFileThatCannotBeReadOrWrittenIsNamedWithTheReason) {
 
 // An output named by one of the shell's descriptors (/dev/stdout, /dev/fd/3) is written through
 // it, beside what the shell writes there, and a file the shell appends to keeps every run's part.
-TEST(ToolUsage, AnOutputNamingAnOpenDescriptorIsWrittenThroughIt) {
-  TempDir dir;
-  const std::string tool = std::string("'") + TS2_TOOL_PATH + "'";
+TEST_F(ToolUsage, AnOutputNamingAnOpenDescriptorIsWrittenThroughIt) {
   const std::string one = RunTool(dir, "skeleton 1").out, two = RunTool(dir, "skeleton 2").out;
   ASSERT_FALSE(one.empty());
   const struct {
-    std::string command;  // for the shell, in an empty folder
-    const char* file;
+    const char* command;  // for the shell; what it leaves in out.txt
     std::string expected;
   } cases[] = {
-      {"{ echo A; " + tool + " skeleton 1 -o /dev/stdout; echo B; } >out.txt", "out.txt",
-       "A\n" + one + "B\n"},
-      {"for n in 1 2; do " + tool + " skeleton \\$n -o /dev/stdout >>out.txt; done", "out.txt", one + two},
-      {"{ echo A >&2; " + tool + " skeleton 1 -o /dev/stderr; } 2>out.txt", "out.txt", "A\n" + one},
-      {"echo A >out.txt; " + tool + " skeleton 2 -o /dev/fd/3 3>>out.txt", "out.txt", "A\n" + two},
-      {tool + " skeleton 1 -o /proc/self/fd/1 >out.txt", "out.txt", one},
+      {"{ echo A; TOOL skeleton 1 -o /dev/stdout; echo B; } >out.txt", "A\n" + one + "B\n"},
+      {"for n in 1 2; do TOOL skeleton \\$n -o /dev/stdout >>out.txt; done", one + two},
+      {"{ echo A >&2; TOOL skeleton 1 -o /dev/stderr; } 2>out.txt", "A\n" + one},
+      {"echo A >out.txt; TOOL skeleton 2 -o /dev/fd/3 3>>out.txt", "A\n" + two},
+      {"TOOL skeleton 1 -o /proc/self/fd/1 >out.txt", one},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
-    std::filesystem::remove(dir.file(c.file));
-    const ToolRun r = RunProgram("/bin/sh", dir, "-c \"" + c.command + "\"");
+    std::filesystem::remove(dir.file("out.txt"));
+    const ToolRun r = RunShell(dir, c.command);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFileText(dir.file(c.file)), c.expected);
+    EXPECT_EQ(ReadFileText(dir.file("out.txt")), c.expected);
   }
 }
 
 // Bash completion, read from the program's own help: commands, a command's options, the choices
 // an option names in its synopsis, folders for DIR and files for FILE, nothing for a number. With
 // bash-completion loaded too, finding the script where it is installed.
-TEST(ToolUsage, BashCompletesCommandsOptionsAndValuesFromTheHelp) {
-  TempDir dir, share;
-  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+TEST_F(ToolUsage, BashCompletesCommandsOptionsAndValuesFromTheHelp) {
+  TempDir share;
   const std::string tool = std::filesystem::path(TS2_TOOL_PATH).parent_path().string();
   const struct {
     const char* line;  // up to the cursor
@@ -254,9 +235,8 @@ TEST(ToolUsage, BashCompletesCommandsOptionsAndValuesFromTheHelp) {
 
 // ts2tool without ts2tool-qt beside it (a copy of it alone): what it holds runs as before, and
 // what only ts2tool-qt has (the dictionaries of `check --spell`) is an error, not a crash.
-TEST(ToolUsage, AloneItRunsWhatItHolds) {
-  TempDir dir, alone;
-  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+TEST_F(ToolUsage, AloneItRunsWhatItHolds) {
+  TempDir alone;
   std::filesystem::copy_file(TS2_TOOL_PATH, alone.file("ts2tool"));
   std::filesystem::permissions(alone.file("ts2tool"), std::filesystem::perms::owner_exec,
                                std::filesystem::perm_options::add);
@@ -274,7 +254,7 @@ TEST(ToolUsage, AloneItRunsWhatItHolds) {
     SCOPED_TRACE(c.args);
     const ToolRun full = RunTool(dir, c.args), lone = RunProgram(alone.file("ts2tool"), dir, c.args);
     EXPECT_EQ(lone.status, c.status);
-    EXPECT_NE(lone.err.find(c.err), std::string::npos) << lone.err;
+    EXPECT_HAS(lone.err, c.err);
     if (std::string(c.err).find("ts2tool-qt") == std::string::npos) {
       EXPECT_EQ(lone.out, full.out);
       EXPECT_EQ(lone.err, full.err);
@@ -285,9 +265,8 @@ TEST(ToolUsage, AloneItRunsWhatItHolds) {
 // ts2tool alone cannot run what it hands over to ts2tool-qt (its commands and the help that
 // lists them all): it says so in one line, with the paths it tried and why, instead of calling
 // the command unknown or listing half of the commands.
-TEST(ToolUsage, AloneItSaysWhyItCannotHandOver) {
-  TempDir dir, alone;
-  ASSERT_EQ(RunTool(dir, "demo .").status, 0);
+TEST_F(ToolUsage, AloneItSaysWhyItCannotHandOver) {
+  TempDir alone;
   const std::filesystem::path copy = std::filesystem::canonical(alone.path()) / "ts2tool";
   std::filesystem::copy_file(TS2_TOOL_PATH, copy);
   std::filesystem::permissions(copy, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
@@ -317,7 +296,7 @@ TEST(ToolUsage, AloneItSaysWhyItCannotHandOver) {
     EXPECT_EQ(lone.out, "");
     EXPECT_EQ(std::count(lone.err.begin(), lone.err.end(), '\n'), 1) << lone.err;
     if (c.reason) {
-      EXPECT_EQ(lone.err.rfind(tried, 0), 0u) << lone.err;
+      EXPECT_STARTS(lone.err, tried);
       EXPECT_TRUE(lone.err.ends_with(c.reason)) << lone.err;
     } else {
       EXPECT_EQ(lone.err, "ts2tool: unknown command 'frob' (see ts2tool --help)\n");
@@ -338,11 +317,11 @@ TEST(ToolUsage, AloneItSaysWhyItCannotHandOver) {
     ++listed;
     const ToolRun help = RunProgram(copy.string(), dir, command + " --help");
     if (help.status == 0) {
-      EXPECT_EQ(help.out.rfind("usage: ts2tool " + command + " ", 0), 0u) << help.out;
+      EXPECT_STARTS(help.out, "usage: ts2tool " + command + " ");
     } else {
       ++handedOver;
       EXPECT_EQ(help.status, 2);
-      EXPECT_EQ(help.err.rfind(tried, 0), 0u) << help.err;
+      EXPECT_STARTS(help.err, tried);
     }
   }
   EXPECT_GT(listed, 20u);

@@ -39,16 +39,14 @@ TEST_F(WrapDemo, BreaksTooWideLinesAtSpacesAndNamesWordsWiderThanTheBox) {
   // A file that cannot be written stays as it was, and the summary counts nothing as added.
   const std::string padded = original + "// " + std::string(2000, '-') + "\r\n";  // past the 1 KiB limit
   dir.write("Dumps/000A0000.txt", padded);
-  r = RunProgram("/bin/sh", dir,
-                 "-c \"trap '' XFSZ; ulimit -f 1; exec '" TS2_TOOL_PATH "' wrap demo.sfc demo.txt\"");
+  r = RunShell(dir, "trap '' XFSZ; ulimit -f 1; exec TOOL wrap demo.sfc demo.txt");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "0 line breaks added in 0 strings of 0 files\n");
   EXPECT_EQ(ReadFileText(file), padded);
   dir.write("Dumps/000A0000.txt", original);
 
-  r = RunTool(dir, "wrap demo.sfc demo.txt --block CA0000");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, changed + "1 line break added in 1 string of 1 file\n");
+  EXPECT_RUN(RunTool(dir, "wrap demo.sfc demo.txt --block CA0000"), 0,
+             changed + "1 line break added in 1 string of 1 file\n");
   EXPECT_EQ(ReadFileText(file), wrapped);
   EXPECT_EQ(RunTool(dir, "check demo.sfc demo.txt").status, 0);  // nothing too wide is left
 
@@ -57,12 +55,10 @@ TEST_F(WrapDemo, BreaksTooWideLinesAtSpacesAndNamesWordsWiderThanTheBox) {
   std::string withWord = wrapped;
   withWord.replace(withWord.find("Trouve Kor"), 10, word);
   dir.write("Dumps/000A0000.txt", withWord);
-  r = RunTool(dir, "wrap demo.sfc demo.txt");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "Dumps/000A0000.txt:34: string 4: holds a word wider than the box: " + word +
-                ", \xC3\xA0 l'est.\n0 line breaks added in 0 strings of 0 files; 1 line holds a word wider "
-                "than the box\n");
+  EXPECT_RUN(RunTool(dir, "wrap demo.sfc demo.txt"), 0,
+             "Dumps/000A0000.txt:34: string 4: holds a word wider than the box: " + word +
+                 ", \xC3\xA0 l'est.\n0 line breaks added in 0 strings of 0 files; 1 line holds a word wider "
+                 "than the box\n");
   EXPECT_EQ(ReadFileText(file), withWord);
   EXPECT_EQ(RunTool(dir, "wrap demo.sfc demo.txt --vwf maybe").status, 2);
   r = RunTool(dir, "wrap demo.sfc demo.txt --block 9");
