@@ -47,27 +47,17 @@ TEST_F(DemoDesktop, EveryZoomShowsEachBitmapPixelAsAnExactSquare) {
   }
 }
 
-QLabel* Panel(QWidget* main, int index) {
-  return main->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>()[index];
-}
-
-bool ShownWhole(QLabel* label) {
-  return QFontMetrics(label->font()).horizontalAdvance(label->text()) <=
-         label->contentsRect().width() - label->indent();
-}
-
 // The Video box skips the bitmap rows the renderer did not write since they were shown: after
 // every kind of change it shows the bitmap as it is.
 TEST_F(DemoDesktop, VideoShowsTheBitmapAfterEveryKindOfChange) {
   ASSERT_TRUE(open());
   auto* video = control<qt::PaintWidget>(FormId::myForm, "Video");
   ASSERT_NE(video, nullptr);
-  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  auto* editor = textEditor();
   QWidget* main = form(FormId::myForm);
   const auto type = [&](std::vector<Qt::Key> keys) {
     return [this, editor, keys] {
-      activate(FormId::TxtForm);
-      editor->setFocus();
+      focusTextEditor();
       QTextCursor c = editor->textCursor();
       c.setPosition(editor->toPlainText().indexOf(QLatin1String(".ENDS")));
       c.movePosition(QTextCursor::PreviousCharacter);
@@ -290,9 +280,7 @@ TEST_F(DemoDesktop, APauseInTypingKeepsACopyUntilTheTextIsSaved) {
   ui.useAutosaveFolder(folder);
   ASSERT_TRUE(open());
   const std::string file = program.myForm.gTextPath;
-  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
-  activate(FormId::TxtForm);
-  editor->setFocus();
+  auto* editor = focusTextEditor();
   QTest::keyClicks(editor, "Salut ");
   ASSERT_TRUE(QTest::qWaitFor([&] { return FindKeptText(folder, file).has_value(); }, 5000));
   EXPECT_EQ(FindKeptText(folder, file)->bytes, EditorTextToFileBytes(ui.richEdit(ControlId::TDMemo).text()));

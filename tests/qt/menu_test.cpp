@@ -227,9 +227,7 @@ TEST_F(ToolkitFixture, CheckMarksAreLeftToTheCommands) {
 // changed (its menu hears nothing).
 TEST_F(ToolkitFixture, CheckMarksSetWhileAnEditIsHandledAreShownWhenItIsDone) {
   showAndActivate();
-  activate(FormId::TxtForm);
-  auto* edit = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
-  edit->setFocus();
+  auto* edit = focusTextEditor();
   using Sets = std::vector<std::pair<MenuId, bool>>;
   const std::vector<Sets> handlers = {
       {{MenuId::DTT, true}, {MenuId::DTT, false}},  // as the display draws the translation
@@ -278,9 +276,7 @@ TEST_F(ToolkitFixture, CheckMarksSetWhileAnEditIsHandledAreShownWhenItIsDone) {
 // panel's tooltip changes at most once per edit, and not at all when it ends as it was.
 TEST_F(ToolkitFixture, PanelTooltipsSetWhileAnEditIsHandledAreShownWhenItIsDone) {
   showAndActivate();
-  activate(FormId::TxtForm);
-  auto* edit = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
-  edit->setFocus();
+  auto* edit = focusTextEditor();
   const QList<QLabel*> panels =
       form(FormId::myForm)->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>();
   ASSERT_EQ(panels.size(), 3);

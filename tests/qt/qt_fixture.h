@@ -6,6 +6,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +33,35 @@ inline QApplication& App() {
   // Never destroyed: Qt's test input devices cannot outlive it at exit.
   static QApplication* app = new QApplication(argc, argv);
   return *app;
+}
+
+// Lets queued work (list lines, counting between events) run.
+inline void Settle() {
+  for (int i = 0; i < 20; ++i) QTest::qWait(10);
+}
+
+// What a window shows on the screen once the events waiting have run.
+inline QImage Shown(QWidget* window) {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  return window->screen()->grabWindow(window->winId()).toImage();
+}
+
+// A panel of the main window's status bar.
+inline QLabel* Panel(QWidget* main, int index) {
+  return main->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>()[index];
+}
+
+// Whether a label's text fits its room, unshortened.
+inline bool ShownWhole(const QLabel* label) {
+  return QFontMetrics(label->font()).horizontalAdvance(label->text()) <=
+         label->contentsRect().width() - label->indent();
+}
+
+// Sets one colour of a widget's palette.
+inline void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
 }
 
 // Answers instead of dialogs; records what was asked.
@@ -156,6 +188,13 @@ struct ToolkitFixture : ::testing::Test {
   ScriptedAnswers answers;
 
   QWidget* form(FormId id) const { return ui.form(id); }
+  QPlainTextEdit* textEditor() const { return control<QPlainTextEdit>(FormId::TxtForm, "TDMemo"); }
+  // The Text Editor, active and with the keys.
+  QPlainTextEdit* focusTextEditor() {
+    activate(FormId::TxtForm);
+    textEditor()->setFocus();
+    return textEditor();
+  }
   template <typename T>
   T* control(FormId id, const char* name) const {
     return ui.form(id)->findChild<T*>(QLatin1String(name));
@@ -205,14 +244,17 @@ struct DemoFixture : EditorFixture {
 
   bool open() { return made && program.myForm.OpenRomFile(dir.file("demo.sfc"), dir.file("demo.txt")); }
   Bitmap& bitmap() { return program.myForm.gBitmap; }
+  // Runs `ts2tool command` on the demo and its Dumps folder; true when it succeeds.
+  bool runTool(const std::string& command, const std::string& options) const {
+    return std::system(("'" TS2_TOOL_PATH "' " + command + " '" + dir.file("demo.sfc") + "' '" +
+                        dir.file("demo.txt") + "' --dumps '" + dir.file("Dumps") + "' " + options)
+                           .c_str()) == 0;
+  }
   // The raw 5-6-5 pixels that `ts2tool render` writes for the demo with `options`.
   std::vector<uint16_t> rendered(const std::string& options) const {
     const std::string out = dir.file("render.rgb565");
     std::remove(out.c_str());
-    const std::string command = "'" TS2_TOOL_PATH "' render '" + dir.file("demo.sfc") + "' '" +
-                                dir.file("demo.txt") + "' --dumps '" + dir.file("Dumps") + "' " + options +
-                                " -o '" + out + "'";
-    if (std::system(command.c_str()) != 0) return {};
+    if (!runTool("render", options + " -o '" + out + "'")) return {};
     const std::vector<uint8_t> bytes = ReadFileBytes(out);
     std::vector<uint16_t> pixels(bytes.size() / 2);
     for (size_t i = 0; i < pixels.size(); ++i)

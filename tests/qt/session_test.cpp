@@ -17,24 +17,13 @@ namespace {
 
 using DemoSession = DemoFixture;
 
-QLabel* Panel(QWidget* main, int panel) {
-  return main->findChild<QWidget*>(QStringLiteral("StatusBar1"))->findChildren<QLabel*>()[panel];
-}
-// What a panel shows (cut with an ellipsis where it is too narrow) and its whole text, on hover.
-QString PanelShown(QWidget* main, int panel) {
-  return Panel(main, panel)->text();
-}
-QString PanelWhole(QWidget* main, int panel) {
-  return Panel(main, panel)->toolTip();
-}
-
 TEST_F(DemoSession, CommandLineFilesFillTheWindowsAndClicksFollow) {
   ASSERT_TRUE(open());
   EXPECT_TRUE(answers.dialogs.empty());  // nothing was asked
   EXPECT_EQ(ui.window(FormId::myForm).caption(), std::string(kMainCaption) + " - [ demo.txt ]");
   ListBox& bList = ui.list(ControlId::bList);
   ListBox& pList = ui.list(ControlId::pList);
-  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  auto* editor = textEditor();
   ASSERT_EQ(bList.count(), 3);
   EXPECT_EQ(bList.line(2), "Block CA8000");
   EXPECT_EQ(pList.itemIndex(), 0);
@@ -56,7 +45,7 @@ TEST_F(DemoSession, CommandLineFilesFillTheWindowsAndClicksFollow) {
   // A string: its offsets in panel 0, on the screen too, and its number in the kana caption.
   clickLine("pList", 2);
   EXPECT_EQ(ui.statusBar().panelText(0), "Offset: 0A002E | PTR: 002E -> 0A8004");
-  EXPECT_EQ(PanelShown(form(FormId::myForm), 0), QStringLiteral("Offset: 0A002E | PTR: 002E -> 0A8004"));
+  EXPECT_EQ(Panel(form(FormId::myForm), 0)->text(), QStringLiteral("Offset: 0A002E | PTR: 002E -> 0A8004"));
   EXPECT_EQ(ui.window(FormId::KanaForm).caption(), "Kana Text: String #2");
 
   // Back to the first block: its translation file again.
@@ -67,9 +56,7 @@ TEST_F(DemoSession, CommandLineFilesFillTheWindowsAndClicksFollow) {
 
 TEST_F(DemoSession, EditsAndTheClosePromptGoThroughTheProgram) {
   ASSERT_TRUE(open());
-  activate(FormId::TxtForm);
-  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
-  editor->setFocus();
+  auto* editor = focusTextEditor();
   QTest::keyClicks(editor, "Hi");
   EXPECT_EQ(sink.changes.size(), 2u);
   EXPECT_TRUE(ui.richEdit(ControlId::TDMemo).modified());
@@ -102,12 +89,11 @@ TEST_F(DemoSession, ShownStringIsTheBitmapThatRenderWrites) {
 TEST_F(DemoSession, TypingRedrawsTheLowerBoxAtOnceWithoutMovingCaretOrEditor) {
   ASSERT_TRUE(open());
   clickLine("pList", 2);  // its section is scrolled to the top of the editor
-  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  auto* editor = textEditor();
   RichEdit& memo = ui.richEdit(ControlId::TDMemo);
   const int top = editor->verticalScrollBar()->value();
   EXPECT_GT(top, 0);
-  activate(FormId::TxtForm);
-  editor->setFocus();
+  focusTextEditor();
   const int at = memo.findText("Tom.", 0, memo.textLength()) + 4;
   memo.setSelection(at, 0);
   const std::vector<uint16_t> before = bitmap().pixels;
@@ -134,10 +120,8 @@ TEST_F(DemoSession, TypingRedrawsTheLowerBoxAtOnceWithoutMovingCaretOrEditor) {
 TEST_F(DemoSession, PastedTypographyIsDrawnSavedAndReadBackAsOneByteEach) {
   ASSERT_TRUE(open());
   clickLine("pList", 2);
-  activate(FormId::TxtForm);
-  auto* editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  auto* editor = focusTextEditor();
   RichEdit& memo = ui.richEdit(ControlId::TDMemo);
-  editor->setFocus();
   memo.setSelection(memo.findText("Tom.", 0, memo.textLength()) + 4, 0);
   QApplication::clipboard()->setText(QString::fromUtf8(" \u2026 c\u0153ur \u20AC"));
   editor->paste();
@@ -145,7 +129,7 @@ TEST_F(DemoSession, PastedTypographyIsDrawnSavedAndReadBackAsOneByteEach) {
   const std::string line = "Demande \xE0 Mira ou \xE0 Tom. \x85 c\x9Cur \x80";
   const auto* encoded = reinterpret_cast<const char*>(program.myForm.gTransText.get());
   EXPECT_NE(std::string(encoded, 0x100).find(line), std::string::npos);
-  EXPECT_EQ(PanelWhole(form(FormId::myForm), 2).indexOf(QStringLiteral("glyph")), -1);  // all drawn
+  EXPECT_EQ(Panel(form(FormId::myForm), 2)->toolTip().indexOf(QStringLiteral("glyph")), -1);  // all drawn
 
   QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
   const std::string path = program.myForm.gTextPath;
@@ -160,7 +144,7 @@ TEST_F(DemoSession, PastedTypographyIsDrawnSavedAndReadBackAsOneByteEach) {
 TEST_F(DemoSession, ComingBackToTheEditorShowsOrAsksAboutAFileChangedMeanwhile) {
   ASSERT_TRUE(open());
   const std::string path = program.myForm.gTextPath;
-  auto* memo = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+  auto* memo = textEditor();
   int n = 0;
   const auto teammate = [&] {
     const auto stamp = std::filesystem::last_write_time(path);
@@ -208,9 +192,9 @@ TEST_F(DemoSession, MainWindowKeysScrollTheBoxesAndRedraw) {
   EXPECT_EQ(pages[0].scroll, 144);
   EXPECT_EQ(pages[1].scroll, 0);
   EXPECT_EQ(ui.statusBar().panelText(1), "Line {Kana, Ascii}: 9, 0");
-  EXPECT_EQ(PanelWhole(main, 1), QStringLiteral("Line {Kana, Ascii}: 9, 0"));
-  EXPECT_TRUE(PanelShown(main, 1).startsWith(QStringLiteral("Line {Kana")))
-      << PanelShown(main, 1).toStdString();
+  EXPECT_EQ(Panel(main, 1)->toolTip(), QStringLiteral("Line {Kana, Ascii}: 9, 0"));
+  EXPECT_TRUE(Panel(main, 1)->text().startsWith(QStringLiteral("Line {Kana")))
+      << Panel(main, 1)->text().toStdString();
   EXPECT_EQ(bitmap().pixels, rendered("--scroll-rom 144"));
 
   QTest::keyClick(main, Qt::Key_Down, Qt::ControlModifier);

@@ -27,7 +27,7 @@ class EditorSpelling : public DemoFixture {
     if (!spell::FindDictionary("fr_FR") || !spell::FindDictionary("en_US"))
       GTEST_SKIP() << "the fr_FR and en_US dictionaries are not installed";
     ASSERT_TRUE(open());
-    editor = control<QPlainTextEdit>(FormId::TxtForm, "TDMemo");
+    editor = textEditor();
     spelling = std::make_unique<qt::QtSpelling>(ui, program.myForm);
     activate(FormId::TxtForm);
   }
@@ -97,7 +97,7 @@ TEST_F(EditorSpelling, TheDemosMisspellingIsUnderlinedOnceALanguageIsPicked) {
 }
 
 TEST_F(EditorSpelling, ListDataMarksMisspelledStringsApartOnceALanguageIsPicked) {
-  for (int i = 0; i < 20; ++i) QTest::qWait(10);  // the list's lines are filled between events
+  Settle();  // the list's lines are filled between events
   const QAbstractItemModel* strings = control<QAbstractItemView>(FormId::cmForm, "pList")->model();
   ASSERT_GT(strings->rowCount(), 3);
   EXPECT_EQ(strings->index(2, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Translated"));
@@ -158,10 +158,6 @@ TEST_F(EditorSpelling, UnderlinesAfterEachKeyShowWhatAFreshDrawingShows) {
   const int flash = QApplication::cursorFlashTime();
   QApplication::setCursorFlashTime(0);  // a caret that does not blink between the two pictures
   QWidget* window = editor->window();
-  const auto shown = [&] {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    return window->screen()->grabWindow(window->winId()).toImage();
-  };
   const Word pars = At("pars");
   PlaceCaret(pars.position + pars.length);
   // Moving the caret off the word being typed (or back to its end) changes its underline alone;
@@ -174,7 +170,7 @@ TEST_F(EditorSpelling, UnderlinesAfterEachKeyShowWhatAFreshDrawingShows) {
   for (size_t i = 0; i < std::size(keys); ++i) {
     SCOPED_TRACE(i);
     QTest::keyClick(editor, keys[i]);
-    const QImage held = shown().copy(QRect(editor->mapTo(window, QPoint(0, 0)), editor->size()));
+    const QImage held = Shown(window).copy(QRect(editor->mapTo(window, QPoint(0, 0)), editor->size()));
     EXPECT_EQ(held, editor->grab().toImage().convertToFormat(held.format()));
   }
   QApplication::setCursorFlashTime(flash);

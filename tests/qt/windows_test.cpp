@@ -49,14 +49,10 @@ TEST_F(EditorFixture, MainWindowHasItsClientAreaVideoAndStatusBar) {
   EXPECT_EQ(panels[1]->toolTip().toStdString(), kStatusStart1);  // too long for its 50 pixels: cut
   EXPECT_EQ(panels[0]->width(), 200);
   // Long texts are shown whole in a smaller font; a short one keeps the bar's font.
-  auto whole = [](QLabel* panel) {
-    return QFontMetrics(panel->font()).horizontalAdvance(panel->text()) <=
-           panel->contentsRect().width() - panel->indent();
-  };
   ui.statusBar().setPanelText(0, "Offset: 0A002E | PTR: 002E -> 0A8004");
   ui.statusBar().setPanelText(1, "Line {Kana, Ascii}: 42, 41");
-  EXPECT_TRUE(whole(panels[0]));
-  EXPECT_TRUE(whole(panels[1]));
+  EXPECT_TRUE(ShownWhole(panels[0]));
+  EXPECT_TRUE(ShownWhole(panels[1]));
   ui.statusBar().setPanelText(0, "Offset");
   EXPECT_EQ(QFontInfo(panels[0]->font()).pixelSize(), QFontInfo(status->font()).pixelSize());
   // Panel 2 (the translation's fit) sits at the right end, as wide as its short text needs.
