@@ -22,7 +22,12 @@ namespace {
 
 struct EditorTest : ToolkitFixture {
   RichEdit& memo() { return ui.richEdit(ControlId::TDMemo); }
-  QPlainTextEdit* widget() { return control<QPlainTextEdit>(FormId::TxtForm, "TDMemo"); }
+  QPlainTextEdit* widget() { return textEditor(); }
+  // The windows shown, the Text Editor active with the keys.
+  void showEditor() {
+    ui.showStartWindows();
+    focusTextEditor();
+  }
 };
 
 TEST_F(EditorTest, EveryByteButCrAndLfSurvivesTheEditor) {
@@ -121,10 +126,8 @@ TEST_F(EditorTest, LineAtAHeightIsWhereACaretPlacedThereLands) {
 // what a handler working on the widget reads, the widget ends with the selection it would have,
 // and a selection put back where it was never reaches the widget (no caret moves, no signals).
 TEST_F(EditorTest, SelectionsSetWhileAnEditIsHandledAreHeldUntilItIsDone) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   QPlainTextEdit* edit = widget();
-  edit->setFocus();
   const std::string text = ".STRING 0\nabc\n.ENDS\n.STRING 1\nde\n";
   using Selections = std::vector<std::pair<int, int>>;  // start and length, in the order set
   const std::vector<Selections> handlers = {
@@ -172,10 +175,8 @@ TEST_F(EditorTest, SelectionsSetWhileAnEditIsHandledAreHeldUntilItIsDone) {
 }
 
 TEST_F(EditorTest, TypingRaisesOneChangePerEditAndSetsModified) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   memo().setText("ab\ncd");
-  widget()->setFocus();
   memo().setSelection(2, 0);
   QTest::keyClicks(widget(), "xyz");
   QTest::keyClick(widget(), Qt::Key_Backspace);
@@ -192,8 +193,7 @@ TEST_F(EditorTest, TypingRaisesOneChangePerEditAndSetsModified) {
 // A command's edit (Replace, a glossary term, a similar string's translation) is one step to
 // undo, and the typing after it another: one Ctrl+Z takes back the typing only.
 TEST_F(EditorTest, TypingAfterACommandsEditIsAStepOfItsOwn) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   const struct {
     const char* name;
     std::vector<RichEdit::Range> ranges;
@@ -208,7 +208,6 @@ TEST_F(EditorTest, TypingAfterACommandsEditIsAStepOfItsOwn) {
     SCOPED_TRACE(c.name);
     memo().setText("Demande a Mira ou a Tom.");
     memo().setModified(false);
-    widget()->setFocus();
     memo().replaceRanges(c.ranges, c.with);
     QTest::keyClicks(widget(), "xy");
     QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
@@ -220,11 +219,9 @@ TEST_F(EditorTest, TypingAfterACommandsEditIsAStepOfItsOwn) {
 }
 
 TEST_F(EditorTest, KeysGoThroughTheEditorHandlerWhichMayDiscardThem) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   sink.onEditorKey = [](int key, ShiftState shift) { return !(key == VK_DELETE && shift.shift); };
   memo().setText("abcdef");
-  widget()->setFocus();
   memo().setSelection(1, 3);
   QTest::keyClick(widget(), Qt::Key_Delete, Qt::ShiftModifier);  // would cut the selection
   EXPECT_EQ(memo().text(), "abcdef");
@@ -235,8 +232,7 @@ TEST_F(EditorTest, KeysGoThroughTheEditorHandlerWhichMayDiscardThem) {
 // Typed, pasted and composed text reaches the file as Windows-1252 bytes; a character the code
 // page cannot hold is refused where it comes in, with a message naming it, never kept as '?'.
 TEST_F(EditorTest, InputBecomesWindows1252OrIsRefusedWithAMessage) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   enum How { Type, Paste, Compose };
   struct Case {
     How how;
@@ -261,7 +257,6 @@ TEST_F(EditorTest, InputBecomesWindows1252OrIsRefusedWithAMessage) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
     memo().setText("");
-    widget()->setFocus();
     answers.boxes.clear();
     const QString input = QString::fromUtf8(c.input);
     if (c.how == Type) {
@@ -300,10 +295,8 @@ TEST_F(EditorTest, InputBecomesWindows1252OrIsRefusedWithAMessage) {
 // accessibility interface) is taken out again and named, never saved as '?'. A composition begun
 // and abandoned changes no text, so nothing is unsaved.
 TEST_F(EditorTest, TextThatBypassesTheChecksIsTakenOutAndAnAbandonedCompositionChangesNothing) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   memo().setText("ab");
-  widget()->setFocus();
   answers.boxes.clear();
   QAccessibleInterface* access = QAccessible::queryAccessibleInterface(widget());
   ASSERT_TRUE(access && access->editableTextInterface());
@@ -375,11 +368,9 @@ class HeaderHighlighter : public QSyntaxHighlighter {
 // it (typing, pasting, the program, undo and redo, a highlighter's formats), and the answers from
 // them are those of the plain text operations on the document's text.
 TEST_F(EditorTest, KeptBytesFollowTheDocumentThroughRandomEdits) {
-  ui.showStartWindows();
-  activate(FormId::TxtForm);
+  showEditor();
   auto& kept = dynamic_cast<qt::QtRichEdit&>(memo());
   QPlainTextEdit* edit = widget();
-  edit->setFocus();
   HeaderHighlighter highlighter(edit->document());
   const std::vector<std::string> pieces = {".STRING 1\n",      ".string 10", "\n.ENDS\n", " .ENDS ",   "\n",
                                            "caf\xE9 \x80\xA0", "ab",         "\n\n",      ".STRING 12"};
