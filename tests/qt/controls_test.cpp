@@ -17,10 +17,18 @@
 namespace ts2::test {
 namespace {
 
-// What a window shows on the screen once the events waiting have run.
-QImage Shown(QWidget* window) {
-  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-  return window->screen()->grabWindow(window->winId()).toImage();
+// Makes a widget's font `points` larger.
+void GrowFont(QWidget* w, int points) {
+  QFont font = w->font();
+  font.setPointSize(font.pointSize() + points);
+  w->setFont(font);
+}
+
+// A 320 by 256 bitmap of random pixels.
+Bitmap RandomBitmap(std::mt19937& rng) {
+  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
+  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  return bitmap;
 }
 
 // Shows a window and makes it the active one.
@@ -287,24 +295,9 @@ TEST(RowCacheTest, CopiedRowsShowWhatQtPaints) {
        }},
       {"narrower", [&] { list->resize(120, 150); }},
       {"wider", [&] { list->resize(210, 150); }},
-      {"another highlight",
-       [&] {
-         QPalette palette = list->palette();
-         palette.setColor(QPalette::Highlight, QColor(0x80, 0x20, 0x60));
-         list->setPalette(palette);
-       }},
-      {"another base",
-       [&] {
-         QPalette palette = list->palette();
-         palette.setColor(QPalette::Base, QColor(0xF0, 0xF0, 0xD0));
-         list->setPalette(palette);
-       }},
-      {"a larger font",
-       [&] {
-         QFont font = list->font();
-         font.setPointSize(font.pointSize() + 3);
-         list->setFont(font);
-       }},
+      {"another highlight", [&] { SetColour(list, QPalette::Highlight, QColor(0x80, 0x20, 0x60)); }},
+      {"another base", [&] { SetColour(list, QPalette::Base, QColor(0xF0, 0xF0, 0xD0)); }},
+      {"a larger font", [&] { GrowFont(list, 3); }},
       {"scrolled", [&] { list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum()); }},
       {"disabled", [&] { list->setEnabled(false); }},
   };
@@ -378,8 +371,7 @@ TEST_F(ToolkitFixture, KanaMemoGivesBackTheBytesThatWereSet) {
 TEST(PaintBoxTest, ChangedRowsAndPartialPaintsShowWhatAWholePaintShows) {
   App();
   std::mt19937 rng(3);
-  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
-  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  Bitmap bitmap = RandomBitmap(rng);
   for (const QSize size : {QSize(320, 256), QSize(640, 512), QSize(960, 768), QSize(500, 390)}) {
     SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
     qt::PaintWidget box(nullptr);
@@ -422,8 +414,7 @@ TEST(PaintBoxTest, RepaintCoversTheChangedPixelsOnly) {
     }
   };
   std::mt19937 rng(9);
-  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
-  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  Bitmap bitmap = RandomBitmap(rng);
   for (const QSize size : {QSize(320, 256), QSize(640, 512), QSize(500, 390)}) {
     SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
     qt::PaintWidget box(nullptr);
@@ -526,13 +517,6 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
     status.setPanelText(1, "Line {Kana, Ascii}: 0, 0");
     status.setPanelText(2, fit);
   };
-  const auto paletteWith = [&](QPalette::ColorRole role, QColor colour) {
-    return [&window, role, colour] {
-      QPalette palette = window.palette();
-      palette.setColor(role, colour);
-      window.setPalette(palette);
-    };
-  };
   struct Step {
     const char* what;
     std::function<void()> change;
@@ -548,14 +532,9 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
       {"the window inactive", [&] { ASSERT_TRUE(Activate(&other)); }},
       {"the window active again", [&] { ASSERT_TRUE(Activate(&window)); }},
       {"narrower", [&] { bar->resize(420, 19); }},
-      {"another text colour", paletteWith(QPalette::WindowText, QColor(0x80, 0x20, 0x60))},
-      {"another bar colour", paletteWith(QPalette::Window, QColor(0xE0, 0xF0, 0xD0))},
-      {"a larger font",
-       [&] {
-         QFont font = bar->font();
-         font.setPointSize(font.pointSize() + 2);
-         bar->setFont(font);
-       }},
+      {"another text colour", [&] { SetColour(&window, QPalette::WindowText, QColor(0x80, 0x20, 0x60)); }},
+      {"another bar colour", [&] { SetColour(&window, QPalette::Window, QColor(0xE0, 0xF0, 0xD0)); }},
+      {"a larger font", [&] { GrowFont(bar, 2); }},
       {"disabled", [&] { bar->setEnabled(false); }},
       {"typing while disabled", [&] { type("Fits"); }},
   };
@@ -594,8 +573,7 @@ TEST(PanelCacheTest, CopiedPanelsShowWhatQtPaints) {
 TEST(PaintBoxTest, HeldBoxShowsTheLastBitmapWhenReleased) {
   App();
   std::mt19937 rng(4);
-  Bitmap bitmap{320, 256, std::vector<uint16_t>(320 * 256)};
-  for (uint16_t& p : bitmap.pixels) p = static_cast<uint16_t>(rng());
+  Bitmap bitmap = RandomBitmap(rng);
   qt::PaintWidget plainWidget(nullptr), heldWidget(nullptr);
   qt::QtPaintBox plain(&plainWidget), held(&heldWidget);
   plain.drawStretched(bitmap);
