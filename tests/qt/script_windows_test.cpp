@@ -36,9 +36,11 @@ namespace ts2::test {
 namespace {
 
 struct ScriptWindows : DemoFixture {
-  // Lets queued work (list lines, counting between events) run.
-  void settle() {
-    for (int i = 0; i < 20; ++i) QTest::qWait(10);
+  // Opens the demo and lets the lists fill.
+  bool opened() {
+    if (!open()) return false;
+    Settle();
+    return true;
   }
   QAbstractItemView* list(const char* name) { return control<QAbstractItemView>(FormId::cmForm, name); }
   // Opens a tool window from the menu, as the active window.
@@ -49,7 +51,7 @@ struct ScriptWindows : DemoFixture {
     QApplication::setActiveWindow(w);
     return QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }) ? w : nullptr;
   }
-  QPlainTextEdit* editor() { return control<QPlainTextEdit>(FormId::TxtForm, "TDMemo"); }
+  QPlainTextEdit* editor() { return textEditor(); }
   QPlainTextEdit* kana() { return control<QPlainTextEdit>(FormId::KanaForm, "kanaEdit"); }
   // Opens a tool window from the menu (not made active).
   template <typename T>
@@ -97,8 +99,7 @@ double Contrast(const QColor& a, const QColor& b) {
 }
 
 TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   const QAbstractItemModel* strings = list("pList")->model();
   ASSERT_EQ(strings->rowCount(), 6);
   EXPECT_EQ(strings->index(3, 0).data(Qt::DisplayRole).toString(), QStringLiteral("String# 3    "));
@@ -118,56 +119,26 @@ TEST_F(ScriptWindows, ListsShowStatesBesideUnchangedCaptions) {
 TEST(ToolWindowPlace, TheFirstFreePlaceElseWhereItHidesLeast) {
   const QRect main(10, 21, 292, 290), text(306, 20, 290, 272), lists(306, 296, 290, 82);
   const QSize tool(560, 420);
+  const auto at = [&](int x, int y) { return QRect(QPoint(x, y), tool); };
+  const auto screen = [](int width, int height) { return QRect(0, 0, width, height); };
+  const QRect wide = screen(1600, 900);
+  const std::vector<QRect> both = {text, lists};
+  const QRect left(0, 0, 200, 420), right(210, 0, 790, 420);  // a main and a tool window
   const struct {
     const char* name;
     QRect screen, main;
     std::vector<QRect> tools, windows;
     QRect expected;
   } cases[] = {
-      {"room left of the main window",
-       {0, 0, 1600, 900},
-       main.translated(600, 0),
-       {},
-       {},
-       {46, 21, 560, 420}},
-      {"else right of everything shown", {0, 0, 1600, 900}, main, {}, {text, lists}, {600, 21, 560, 420}},
-      {"a second tool window below the first",
-       {0, 0, 1600, 900},
-       main,
-       {QRect(600, 21, 560, 420)},
-       {text, lists},
-       {600, 445, 560, 420}},
-      {"else below List Data", {0, 0, 1100, 900}, main, {}, {text, lists}, {306, 382, 560, 420}},
-      {"else a free place at the screen's edge, in line with the main window",
-       {0, 0, 1000, 800},
-       main,
-       {},
-       {text, lists},
-       {10, 380, 560, 420}},
-      {"nothing free: where it hides least, off the main window",
-       {0, 0, 1000, 600},
-       main,
-       {},
-       {text, lists},
-       {440, 180, 560, 420}},
-      {"nothing free: over more of a tool window rather than over the main window",
-       {0, 0, 1000, 420},
-       QRect(0, 0, 200, 420),
-       {QRect(210, 0, 790, 420)},
-       {},
-       {204, 0, 560, 420}},
-      {"a screen smaller than the window: as large as the screen",
-       {0, 0, 400, 300},
-       main,
-       {},
-       {text},
-       {0, 0, 400, 300}},
-      {"a second screen right of the first",
-       {1600, 0, 1280, 1024},
-       QRect(1700, 50, 292, 290),
-       {},
-       {},
-       {1996, 50, 560, 420}},
+      {"room left of the main window", wide, main.translated(600, 0), {}, {}, at(46, 21)},
+      {"else right of everything shown", wide, main, {}, both, at(600, 21)},
+      {"a second tool window below the first", wide, main, {at(600, 21)}, both, at(600, 445)},
+      {"else below List Data", screen(1100, 900), main, {}, both, at(306, 382)},
+      {"else at the edge, in line with the main window", screen(1000, 800), main, {}, both, at(10, 380)},
+      {"nothing free: hiding least, off the main window", screen(1000, 600), main, {}, both, at(440, 180)},
+      {"nothing free: over a tool window, not the main", screen(1000, 420), left, {right}, {}, at(204, 0)},
+      {"a screen smaller than the window: the screen", screen(400, 300), main, {}, {text}, screen(400, 300)},
+      {"a second screen at the right", {1600, 0, 1280, 1024}, {1700, 50, 292, 290}, {}, {}, at(1996, 50)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -178,8 +149,7 @@ TEST(ToolWindowPlace, TheFirstFreePlaceElseWhereItHidesLeast) {
 }
 
 TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   // Room on the main window's left, with the Text Editor and List Data out of the way below it.
   form(FormId::myForm)->move(600, 20);
   form(FormId::TxtForm)->move(600, 340);
@@ -230,8 +200,7 @@ TEST_F(ScriptWindows, OverviewRowsTotalsAndActivation) {
 TEST_F(ScriptWindows, FindRowsFollowTheResultsAndTheScript) {
   dir.write("Dumps/00060000.txt", ".STRING 0\r\nVoici Xyz.\r\n.ENDS\r\n");
   dir.write("Dumps/000A8000.txt", ".STRING 0\r\nMyra est la.\r\n.ENDS\r\n");
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* find = tool<qt::FindInScriptWindow>(MenuId::FindInScript1, ToolWindow::FindInScript);
   ASSERT_NE(find, nullptr);
   find->findEdit()->setText(QStringLiteral("Xyz"));
@@ -244,7 +213,7 @@ TEST_F(ScriptWindows, FindRowsFollowTheResultsAndTheScript) {
   // Undoing the Replace All searches again: one match is left, and the window shows it.
   answers.yes = {true};
   program.myForm.RunMenuCommand(MenuId::UndoOtherFiles1);
-  settle();
+  Settle();
   ASSERT_EQ(program.ScriptForm().results.size(), 1u);
   ASSERT_EQ(find->results()->topLevelItemCount(), 1);
   QTreeWidgetItem* row = find->results()->topLevelItem(0);
@@ -276,7 +245,7 @@ TEST_F(ScriptWindows, FindRowsFollowTheResultsAndTheScript) {
   };
   const size_t before = files();
   program.myForm.LoadDataFile(dir.file("other.txt"));
-  settle();
+  Settle();
   EXPECT_TRUE(program.ScriptForm().results.empty());
   EXPECT_EQ(find->results()->topLevelItemCount(), 0);
   EXPECT_EQ(files(), before);
@@ -286,8 +255,7 @@ TEST_F(ScriptWindows, FindRowsFollowTheResultsAndTheScript) {
 // each tool window, opened in turn, goes where it hides least, which here leaves the main window
 // and the Text Editor in sight.
 TEST_F(ScriptWindows, ToolWindowsOpenOnTheScreenOffTheStringShown) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   const QRect screen = form(FormId::myForm)->screen()->availableGeometry();
   const QRect main = form(FormId::myForm)->frameGeometry(), text = form(FormId::TxtForm)->frameGeometry();
   for (const Tool& w : kToolWindows) {
@@ -303,8 +271,7 @@ TEST_F(ScriptWindows, ToolWindowsOpenOnTheScreenOffTheStringShown) {
 
 // Escape closes a tool window wherever its focus is, and only from within it.
 TEST_F(ScriptWindows, EscapeClosesEachToolWindowFromAnyOfItsControls) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   for (const Tool& w : kToolWindows) {
     QWidget* tool = openActive(w.command, w.window);
     ASSERT_NE(tool, nullptr);
@@ -332,13 +299,11 @@ TEST_F(ScriptWindows, EscapeClosesEachToolWindowFromAnyOfItsControls) {
 // so does a message box: the keys typed next reach the Text Editor, not the main window. A screen
 // reader names each tool window's list and says what Enter does there.
 TEST_F(ScriptWindows, KeysGoBackWhereTheyWereAndEachListHasAName) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   const char* names[] = {"Blocks", "Results", "Terms", "Similar strings"};
   for (size_t i = 0; i < std::size(kToolWindows); ++i) {
     const Tool& w = kToolWindows[i];
-    activate(FormId::TxtForm);
-    editor()->setFocus();
+    focusTextEditor();
     QWidget* tool = openActive(w.command, w.window);
     ASSERT_NE(tool, nullptr);
     SCOPED_TRACE(tool->windowTitle().toStdString());
@@ -360,8 +325,7 @@ TEST_F(ScriptWindows, KeysGoBackWhereTheyWereAndEachListHasAName) {
                            QStringLiteral("No file yet");
   EXPECT_TRUE(noFile);
 
-  activate(FormId::TxtForm);
-  editor()->setFocus();
+  focusTextEditor();
   ui.setDialogAnswers(nullptr);  // real boxes, answered as the translator answers them
   QTimer enter;
   QObject::connect(&enter, &QTimer::timeout, [] {
@@ -378,8 +342,7 @@ TEST_F(ScriptWindows, KeysGoBackWhereTheyWereAndEachListHasAName) {
 // letter, nor take one of the main window's menus (which Qt keeps working in its tool windows),
 // nor Alt+X, which quits the editor from any window.
 TEST_F(ScriptWindows, AccessKeysReachEachFieldAndClashWithNone) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* find =
       static_cast<qt::FindInScriptWindow*>(openActive(MenuId::FindInScript1, ToolWindow::FindInScript));
   auto* glossary = static_cast<qt::GlossaryWindow*>(openActive(MenuId::Glossary1, ToolWindow::Glossary));
@@ -434,8 +397,7 @@ TEST_F(ScriptWindows, AccessKeysReachEachFieldAndClashWithNone) {
 
 // Enter in either field finds; Tab goes through the window as it reads, row by row.
 TEST_F(ScriptWindows, FindInScriptRunsFromEitherFieldAndTabsAsItReads) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* find =
       static_cast<qt::FindInScriptWindow*>(openActive(MenuId::FindInScript1, ToolWindow::FindInScript));
   ASSERT_NE(find, nullptr);
@@ -463,8 +425,7 @@ TEST_F(ScriptWindows, FindInScriptRunsFromEitherFieldAndTabsAsItReads) {
 TEST_F(ScriptWindows, ActivatingARowTakesTheKeysWhereItsTextIs) {
   ASSERT_TRUE(made);
   dir.write("Dumps/glossary.csv", "Mira,Myra\n");
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   enum Keys { kList, kTextEditor, kKanaText };
   const struct {
     const char* name;
@@ -501,7 +462,7 @@ TEST_F(ScriptWindows, ActivatingARowTakesTheKeysWhereItsTextIs) {
     rows->setCurrentItem(rows->topLevelItem(0));
     rows->setFocus();
     QTest::keyClick(rows, c.key);
-    settle();
+    Settle();
     QPlainTextEdit* text = c.keys == kKanaText ? kana() : editor();
     QWidget* keys = c.keys == kList ? static_cast<QWidget*>(rows) : text;
     EXPECT_EQ(QApplication::activeWindow(), keys->window());
@@ -515,8 +476,7 @@ TEST_F(ScriptWindows, ActivatingARowTakesTheKeysWhereItsTextIs) {
 // A result's match is black on its yellow whatever the palette; the rest of the line is in the
 // row's text colour, the selection's in a selected row, as in the other columns.
 TEST_F(ScriptWindows, AResultsMatchReadsOnAnyPalette) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* find = tool<qt::FindInScriptWindow>(MenuId::FindInScript1, ToolWindow::FindInScript);
   ASSERT_NE(find, nullptr);
   find->findEdit()->setText(QStringLiteral("Épée"));
@@ -538,12 +498,10 @@ TEST_F(ScriptWindows, AResultsMatchReadsOnAnyPalette) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    QPalette palette = find->palette();
-    palette.setColor(QPalette::Base, c.base);
-    palette.setColor(QPalette::Text, c.text);
-    palette.setColor(QPalette::Highlight, selection);
-    palette.setColor(QPalette::HighlightedText, selected);
-    find->setPalette(palette);
+    SetColour(find, QPalette::Base, c.base);
+    SetColour(find, QPalette::Text, c.text);
+    SetColour(find, QPalette::Highlight, selection);
+    SetColour(find, QPalette::HighlightedText, selected);
     results->clearSelection();
     row->setSelected(c.select);
     const QImage shown = results->viewport()->grab().toImage();
@@ -573,8 +531,7 @@ TEST_F(ScriptWindows, AResultsMatchReadsOnAnyPalette) {
 TEST_F(ScriptWindows, MarkedNamesReadOnAnyPalette) {
   ASSERT_TRUE(made);
   dir.write("Dumps/glossary.csv", "Mira,Myra\n");
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* glossary = tool<qt::GlossaryWindow>(MenuId::Glossary1, ToolWindow::Glossary);
   auto* overview = tool<qt::ScriptOverviewWindow>(MenuId::ScriptOverview1, ToolWindow::ScriptOverview);
   ASSERT_TRUE(glossary && overview);
@@ -601,10 +558,8 @@ TEST_F(ScriptWindows, MarkedNamesReadOnAnyPalette) {
   for (const auto& c : palettes) {
     SCOPED_TRACE(c.base.name().toStdString());
     for (QWidget* window : {static_cast<QWidget*>(glossary), static_cast<QWidget*>(overview)}) {
-      QPalette palette = window->palette();
-      palette.setColor(QPalette::Base, c.base);
-      palette.setColor(QPalette::Text, c.text);
-      window->setPalette(palette);
+      SetColour(window, QPalette::Base, c.base);
+      SetColour(window, QPalette::Text, c.text);
     }
     EXPECT_GE(Contrast(glossary->terms()->topLevelItem(0)->foreground(2).color(), c.base), 4.5);
     const QColor dim = notMade()->foreground().color();
@@ -616,8 +571,7 @@ TEST_F(ScriptWindows, MarkedNamesReadOnAnyPalette) {
 // A place kept from the last run is where the window opens; where the translator then moves it is
 // what the next run keeps.
 TEST_F(ScriptWindows, AKeptPlaceIsWhereTheWindowOpens) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   ui.keepToolWindowPlace(ToolWindow::FindInScript, {150, 60, 600, 420});
   EXPECT_FALSE(ui.toolWindowPlace(ToolWindow::FindInScript));
   program.myForm.RunMenuCommand(MenuId::FindInScript1);
@@ -633,8 +587,7 @@ TEST_F(ScriptWindows, AKeptPlaceIsWhereTheWindowOpens) {
 }
 
 TEST_F(ScriptWindows, FindJumpsToTheMatchAndReplaceIsUndoable) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* find = tool<qt::FindInScriptWindow>(MenuId::FindInScript1, ToolWindow::FindInScript);
   ASSERT_NE(find, nullptr);
   find->findEdit()->setText(QStringLiteral("ÉPÉE"));
@@ -695,7 +648,7 @@ TEST_F(ScriptWindows, GlossaryFindingsFollowAPatchOfTheOriginals) {
   dir.write("Dumps/glossary.csv", "sword,lame\n");  // "Take the SWORD and go." / "Prends l'épée et pars."
   ASSERT_TRUE(open());
   clickLine("bList", 1);
-  settle();
+  Settle();
   ASSERT_TRUE(program.ScriptForm().progress[0]);
   ASSERT_EQ(program.ScriptForm().progress[0]->withFindings, 2u);  // string 3's name, and "lame"
   // SWORD becomes XWORD in the ROM (file offset 0xB002A).
@@ -703,7 +656,7 @@ TEST_F(ScriptWindows, GlossaryFindingsFollowAPatchOfTheOriginals) {
   ips += std::string("\x0B\x00\x2A\x00\x01", 5) + "X" + "EOF";
   const std::string patch = dir.write("xword.ips", ips);
   program.myForm.RunPatches({patch});
-  settle();
+  Settle();
   ASSERT_TRUE(program.ScriptForm().progress[0]);
   EXPECT_EQ(program.ScriptForm().progress[0]->withFindings, 1u);
 }
@@ -711,8 +664,7 @@ TEST_F(ScriptWindows, GlossaryFindingsFollowAPatchOfTheOriginals) {
 TEST_F(ScriptWindows, GlossaryShowsTheStringsTermsAndPutsOneAtTheCaret) {
   ASSERT_TRUE(made);
   dir.write("Dumps/glossary.csv", "Mira,Myra,the healer\nMira,Mirabelle\nTom,Tom\n");
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   auto* glossary = tool<qt::GlossaryWindow>(MenuId::Glossary1, ToolWindow::Glossary);
   ASSERT_NE(glossary, nullptr);
   EXPECT_TRUE(glossary->isVisible());
@@ -772,8 +724,7 @@ TEST_F(ScriptWindows, GlossaryShowsTheStringsTermsAndPutsOneAtTheCaret) {
 
 TEST_F(ScriptWindows, SimilarStringsOffersLikeOriginalsAndMakesOneTheStringsTranslation) {
   ASSERT_TRUE(made);
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   clickLine("pList", 1);  // "Take the SWORD and go."
   auto* similar = tool<qt::SimilarWindow>(MenuId::SimilarStrings1, ToolWindow::SimilarStrings);
   ASSERT_NE(similar, nullptr);
@@ -818,14 +769,10 @@ TEST_F(ScriptWindows, SimilarStringsOffersLikeOriginalsAndMakesOneTheStringsTran
 // the system's converter in ts2tool.
 TEST_F(ScriptWindows, ExportPoWritesWhatTheToolWrites) {
   if (!qt::SjisText::Available()) GTEST_SKIP() << "Qt has no Shift-JIS codec here";
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   answers.save.push_back(dir.file("editor.po"));
   program.myForm.RunMenuCommand(MenuId::ExportPo1);
-  const std::string command = "'" TS2_TOOL_PATH "' export '" + dir.file("demo.sfc") + "' '" +
-                              dir.file("demo.txt") + "' --dumps '" + dir.file("Dumps") + "' -o '" +
-                              dir.file("tool.po") + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(runTool("export", "-o '" + dir.file("tool.po") + "'"));
   const std::string po = ReadFileText(dir.file("editor.po"));
   EXPECT_EQ(po, ReadFileText(dir.file("tool.po")));
   EXPECT_NE(po.find("msgid \"Gold: 100 \xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\""), std::string::npos) << po;
@@ -847,8 +794,7 @@ TEST_F(ScriptWindows, OriginalsWithLineBreaksReadAsTheToolReadsThem) {
   rom.write("\xE3\x80\x00\x00\xFD\x81\x00\x83\x00", 9);
   rom.close();
   dir.write("demo.txt", ReadFileText(dir.file("demo.txt")) + ".BLOCK $CA0100 $CB0000 $CB0000 2\r\n");
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   const std::vector<ScriptBlock> blocks = ScriptBlocks(program.myForm, program.myForm.gDumpDir);
   ASSERT_EQ(blocks.size(), 4u);
   const auto toUtf8 = [this](std::string_view sjis) { return ui.shiftJisToUtf8(sjis); };
@@ -878,8 +824,7 @@ std::map<std::string, QImage> ProofPictures(const std::string& html) {
 // Export Proof Sheet: the shown block as the Text Editor holds it, drawn as ts2tool draws it,
 // while the editor keeps its selection and its unsaved text; the page passes HTML Tidy.
 TEST_F(ScriptWindows, ProofSheetDrawsTheShownBlockAsTheToolDoes) {
-  ASSERT_TRUE(open());
-  settle();
+  ASSERT_TRUE(opened());
   clickLine("pList", 2);
   // Unsaved: string 0 retranslated, string 5's section gone (its box would still hold the last
   // translation drawn: the picture is the original's box alone).
@@ -917,10 +862,7 @@ TEST_F(ScriptWindows, ProofSheetDrawsTheShownBlockAsTheToolDoes) {
   for (const auto& [id, image] : pictures)
     EXPECT_EQ(image.size(), id == "CA0000-5" ? QSize(320, 128) : QSize(320, 256)) << id;
   // Drawn as ts2tool draws the saved file: the same pixels where the texts agree.
-  const std::string command = "'" TS2_TOOL_PATH "' proof '" + dir.file("demo.sfc") + "' '" +
-                              dir.file("demo.txt") + "' --block 0 --dumps '" + dir.file("Dumps") + "' -o '" +
-                              dir.file("tool.html") + "' >/dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(runTool("proof", "--block 0 -o '" + dir.file("tool.html") + "' >/dev/null"));
   std::map<std::string, QImage> drawn = ProofPictures(ReadFileText(dir.file("tool.html")));
   EXPECT_TRUE(pictures["CA0000-1"] == drawn["CA0000-1"]);
   EXPECT_TRUE(pictures["CA0000-4"] == drawn["CA0000-4"]);
