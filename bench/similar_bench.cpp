@@ -6,6 +6,9 @@
 //   words  English-like: 24 short words, lines of up to 30 characters (the hardest case for the
 //          quick bounds: every line holds much the same letters)
 //   kana   Japanese-like: 400 words of 2 to 4 of 80 kana, lines of 3 to 9 words
+//   names  lines said again and again with another name in them ("You got [$0123]!"): 20 such
+//          lines, each string its own name, so a string is alike to thousands of others and
+//          every name is a character of its own
 // Each beside its floor measured in the same iterations: the memory built from the same originals
 // and translations, which any answer must read. The `ratio` counter is the search's time over the
 // floor's; `us_per_string` the search's time per string asked.
@@ -47,7 +50,10 @@ std::vector<std::string> Words(bool kana, std::mt19937& random) {
   return words;
 }
 
-Script MakeScript(size_t strings, bool kana) {
+enum class Kind { words, kana, names };
+
+Script MakeScript(size_t strings, Kind kind) {
+  const bool kana = kind == Kind::kana;
   std::mt19937 random(7);
   const std::vector<std::string> words = Words(kana, random);
   // Common words more often than rare ones.
@@ -60,7 +66,10 @@ Script MakeScript(size_t strings, bool kana) {
     std::string text;
     for (uint32_t s = 0; s < kBlockStrings; ++s) {
       std::vector<std::string> line;
-      if (!said.empty() && random() % 3 == 0) {
+      if (kind == Kind::names) {
+        line = {Format("Line %u of the [$%04X] you got.", static_cast<unsigned>(random() % 20),
+                       b * kBlockStrings + s)};
+      } else if (!said.empty() && random() % 3 == 0) {
         line = said[random() % said.size()];
         line[random() % line.size()] = word();
       } else if (kana) {
@@ -90,8 +99,8 @@ TranslationMemory Memory(const Script& script) {
   return memory;
 }
 
-void BM_SimilarScript(benchmark::State& state, bool kana) {
-  const Script script = MakeScript(static_cast<size_t>(state.range(0)), kana);
+void BM_SimilarScript(benchmark::State& state, Kind kind) {
+  const Script script = MakeScript(static_cast<size_t>(state.range(0)), kind);
   using Clock = std::chrono::steady_clock;
   Clock::duration passTime{}, floorTime{};
   size_t found = 0;
@@ -118,14 +127,18 @@ void BM_SimilarScript(benchmark::State& state, bool kana) {
 }
 
 void BM_SimilarScript_words(benchmark::State& state) {
-  BM_SimilarScript(state, false);
+  BM_SimilarScript(state, Kind::words);
 }
 void BM_SimilarScript_kana(benchmark::State& state) {
-  BM_SimilarScript(state, true);
+  BM_SimilarScript(state, Kind::kana);
+}
+void BM_SimilarScript_names(benchmark::State& state) {
+  BM_SimilarScript(state, Kind::names);
 }
 
 BENCHMARK(BM_SimilarScript_words)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_SimilarScript_kana)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SimilarScript_names)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace ts2

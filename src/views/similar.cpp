@@ -2,6 +2,7 @@
 #include "views/similar.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <span>
 #include <unordered_map>
@@ -30,16 +31,24 @@ int Percent(size_t longer, size_t distance) {
 // One original measured against many (see `Likeness`): its characters' counts for a quick
 // bound, and for an original of up to 64 characters the masks of Myers' bit-parallel edit distance
 // (one machine word a column instead of a column of the table). Characters are numbers below
-// `alphabet`.
+// `alphabet`. The tables by character are the thread's own, kept between measures and cleared of
+// the original's characters after it, so a measure costs its original, not the alphabet.
 class Measure {
  public:
-  Measure(std::u32string_view query, size_t alphabet) : query_(query), count_(alphabet) {
-    for (const char32_t c : query) ++count_[c];
-    if (query.size() <= 64) {
-      equal_.assign(alphabet, 0);
-      for (size_t i = 0; i < query.size(); ++i) equal_[query[i]] |= uint64_t{1} << i;
+  Measure(std::u32string_view query, size_t alphabet) : query_(query), tables_(Tables()) {
+    if (tables_.count.size() < alphabet) {
+      tables_.count.resize(alphabet);
+      tables_.equal.resize(alphabet);
     }
+    for (const char32_t c : query) ++tables_.count[c];
+    if (query.size() <= 64)
+      for (size_t i = 0; i < query.size(); ++i) tables_.equal[query[i]] |= uint64_t{1} << i;
   }
+  ~Measure() {
+    for (const char32_t c : query_) tables_.count[c] = 0, tables_.equal[c] = 0;
+  }
+  Measure(const Measure&) = delete;
+  Measure& operator=(const Measure&) = delete;
 
   // As Likeness(query, text, atLeast), for a non-empty query.
   int operator()(std::u32string_view text, std::span<const std::pair<char32_t, uint32_t>> counts,
@@ -48,17 +57,19 @@ class Measure {
     const size_t limit = MaxDistance(longer, atLeast);
     if (longer - std::min(m, n) > limit) return -1;
     // Characters the two do not share each take an edit at least.
+    const std::vector<uint32_t>& count = tables_.count;
     size_t common = 0;
-    for (const auto& [c, k] : counts) common += std::min(k, count_[c]);
+    for (const auto& [c, k] : counts) common += std::min(k, count[c]);
     if (longer - common > limit) return -1;
-    if (equal_.empty()) return Likeness(query_, text, atLeast);
+    if (m > 64) return Likeness(query_, text, atLeast);
     // Column by column of the table with the query down its rows: the score is the distance of
     // the whole query to the text so far. Vertical steps of +1 and -1 are kept as bits (pv, mv).
+    const std::vector<uint64_t>& equal = tables_.equal;
     uint64_t pv = ~uint64_t{0}, mv = 0;
     const uint64_t last = uint64_t{1} << (m - 1);
     size_t score = m;
     for (size_t j = 0; j < n; ++j) {
-      const uint64_t eq = equal_[text[j]];
+      const uint64_t eq = equal[text[j]];
       const uint64_t xv = eq | mv;
       const uint64_t xh = (((eq & pv) + pv) ^ pv) | eq;
       uint64_t ph = mv | ~(xh | pv);
@@ -80,9 +91,16 @@ class Measure {
   }
 
  private:
+  struct ByCharacter {
+    std::vector<uint32_t> count;  // the original's count of each character
+    std::vector<uint64_t> equal;  // the rows of the original that hold each character
+  };
+  static ByCharacter& Tables() {
+    thread_local ByCharacter tables;
+    return tables;
+  }
   std::u32string_view query_;
-  std::vector<uint32_t> count_;  // by character
-  std::vector<uint64_t> equal_;  // by character: the rows of the query that hold it
+  ByCharacter& tables_;
 };
 
 size_t Utf8Length(char32_t c) {
@@ -264,7 +282,13 @@ void TranslationMemory::SetTranslations(int32_t block, std::optional<std::string
   if (!has(block)) return;
   std::vector<Entry>& strings = blocks_[static_cast<size_t>(block)].strings;
   const SectionIndex index(text.value_or(std::string_view()), static_cast<uint32_t>(strings.size()));
-  for (uint32_t s = 0; s < strings.size(); ++s) strings[s].body = index.translation(s);
+  for (Entry& e : strings) {
+    e.body = index.translation(static_cast<uint32_t>(&e - strings.data()));
+    // Entries alike in original and translation have one key; others rarely share one.
+    e.key = std::hash<std::string_view>()(e.utf8);
+    for (const std::string& line : e.body)
+      e.key = (e.key ^ std::hash<std::string_view>()(line)) * 0x100000001B3u + line.size();
+  }
 }
 
 const std::string& TranslationMemory::original(int32_t block, uint32_t string) const {
@@ -297,12 +321,15 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
   const std::u32string_view chars(chars_);
   const std::span<const std::pair<char32_t, uint32_t>> counts(counts_);
   const Measure measure(chars.substr(query.chars, query.length), alphabet_.size());
-  std::unordered_map<std::string, size_t>
-      matched;                // a match's place in `out` by its original and translation
   std::set<uint32_t> tables;  // blocks sharing a pointer table share their file: read once
   // Each original's likeness, measured once however often the game says it.
   constexpr int kUnmeasured = -2;
   std::vector<int> measured(texts_.size(), kUnmeasured);
+  struct Found {
+    uint32_t block, string;
+  };
+  std::vector<Found> found;
+  std::vector<int> percents;
   for (size_t bi = 0; bi < blocks_.size(); ++bi) {
     if (!blocks_[bi].set || !tables.insert(blocks_[bi].script.table).second) continue;
     const std::vector<Entry>& strings = blocks_[bi].strings;
@@ -317,19 +344,43 @@ std::vector<SimilarMatch> TranslationMemory::Similar(int32_t block, uint32_t str
                                           counts.subspan(t.counts, t.distinct), atLeast);
       }
       if (percent < 0) continue;
-      // The same original and translation elsewhere: counted with the first.
-      std::string key = std::to_string(e.utf8.size()) + ':' + e.utf8;
-      for (const std::string& line : e.body) key += line + '\n';
-      const auto [at, added] = matched.emplace(std::move(key), out.size());
-      if (added)
-        out.push_back({percent, static_cast<int32_t>(bi), s, 1, e.utf8, e.body});
-      else
-        ++out[at->second].alike;
+      found.push_back({static_cast<uint32_t>(bi), s});
+      percents.push_back(percent);
     }
   }
-  std::stable_sort(out.begin(), out.end(),
-                   [](const SimilarMatch& a, const SimilarMatch& b) { return a.percent > b.percent; });
-  if (out.size() > limit) out.resize(limit);
+  // Most alike first, in script order within a percentage (a counting sort: stable).
+  std::array<size_t, 102> first{};
+  for (const int p : percents) ++first[static_cast<size_t>(100 - p) + 1];
+  for (size_t p = 1; p < first.size(); ++p) first[p] += first[p - 1];
+  std::vector<uint32_t> order(found.size());
+  for (uint32_t k = 0; k < found.size(); ++k) order[first[static_cast<size_t>(100 - percents[k])]++] = k;
+  // The same original and translation elsewhere is counted with the first. Such strings are
+  // equally alike, so they meet within one percentage; only what is returned is copied.
+  const auto entry = [&](uint32_t k) -> const Entry& {
+    return blocks_[found[k].block].strings[found[k].string];
+  };
+  // Where each original and translation shown from the current percentage is, by its key.
+  std::unordered_multimap<uint64_t, size_t> shown;
+  for (size_t g = 0; g < order.size() && out.size() < limit;) {
+    const int percent = percents[order[g]];
+    shown.clear();
+    size_t end = g;
+    for (; end < order.size() && percents[order[end]] == percent; ++end) {
+      const Entry& e = entry(order[end]);
+      const auto [from, to] = shown.equal_range(e.key);
+      const auto same = std::find_if(from, to, [&](const auto& at) {
+        return out[at.second].original == e.utf8 && out[at.second].translation == e.body;
+      });
+      if (same != to) {
+        ++out[same->second].alike;
+      } else if (out.size() < limit) {
+        shown.emplace(e.key, out.size());
+        out.push_back({percent, static_cast<int32_t>(found[order[end]].block), found[order[end]].string, 1,
+                       e.utf8, e.body});
+      }
+    }
+    g = end;
+  }
   return out;
 }
 

@@ -105,6 +105,7 @@ class TranslationMemory {
     std::string utf8;
     uint32_t text = 0;              // in texts_
     std::vector<std::string> body;  // empty when not translated
+    uint64_t key = 0;               // of utf8 and body: equal for equal entries
   };
   struct Block {
     bool set = false;
