@@ -265,7 +265,7 @@ void ProofSheetWriter::Draw(uint32_t n) {
   out += "</div>\n</article>\n";
 }
 
-std::string ProofSheetWriter::Html() const {
+std::string ProofSheetWriter::TakePage() {
   const ProofCount& counted = count_;
   const BlockProgress& total = counted.progress;
   std::string html =
@@ -298,10 +298,22 @@ std::string ProofSheetWriter::Html() const {
             (page.exists ? "" : " (no file yet)") + "</li>\n";
   }
   html += "</ul>\n</nav>\n";
+  // The strings' parts are most of the page: each is handed over into it as it is placed, into
+  // room made for the whole page at once, so that the page is not held twice.
+  std::vector<std::string> heads;
+  size_t size = html.size() + std::string_view("</body>\n</html>\n").size();
   for (const Page& page : pages_) {
-    html += "<section id=\"block-" + HtmlEscaped(ListedAddress(page.caption)) + "\">\n<h2>" +
-            HtmlEscaped(page.caption) + "<span class=\"place\">" + page.file + "</span></h2>\n<p>" +
-            ProgressText(page.progress) + "</p>\n" + page.strings + "</section>\n";
+    heads.push_back("<section id=\"block-" + HtmlEscaped(ListedAddress(page.caption)) + "\">\n<h2>" +
+                    HtmlEscaped(page.caption) + "<span class=\"place\">" + page.file + "</span></h2>\n<p>" +
+                    ProgressText(page.progress) + "</p>\n");
+    size += heads.back().size() + page.strings.size() + std::string_view("</section>\n").size();
+  }
+  html.reserve(size);
+  for (size_t k = 0; k < pages_.size(); ++k) {
+    html += heads[k];
+    html += pages_[k].strings;
+    std::string().swap(pages_[k].strings);
+    html += "</section>\n";
   }
   html += "</body>\n</html>\n";
   return html;
@@ -313,7 +325,7 @@ std::string ProofSheet(TmyForm& form, BatchSession& session, const ProofRequest&
   while (!writer.Step(UINT32_MAX)) {
   }
   if (count) *count = writer.count();
-  return writer.Html();
+  return writer.TakePage();
 }
 
 }  // namespace ts2

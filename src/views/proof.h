@@ -80,8 +80,9 @@ class ProofSheetWriter {
   const ProofCount& count() const { return count_; }
   // The strings the sheet will show, of the blocks entered so far, and of those the ones drawn.
   uint32_t drawn() const { return drawn_; }
-  // The page with what has been drawn: the whole sheet once done.
-  std::string Html() const;
+  // The page with what has been drawn (the whole sheet once done). The drawn strings are handed
+  // over into it, so that a large sheet is not held twice: asked again, the page has none.
+  std::string TakePage();
 
  private:
   struct Page;

@@ -179,7 +179,7 @@ void TScriptForm::ProofSlice() {
   }
   const std::shared_ptr<ProofJob> finished = std::move(proof_);
   Toolkit& ui = program.ui;
-  const std::string html = job.writer->Html();
+  const std::string html = job.writer->TakePage();
   std::string error;
   if (!WriteFileAtomic(job.out, html.data(), html.size(), &error)) {
     ui.message("Error: Could not write \"" + ExtractFileName(job.out) + "\" (" + error +

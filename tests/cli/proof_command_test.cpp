@@ -173,7 +173,7 @@ TEST_F(ProofCommand, ASheetMadeInStepsIsTheSheetMadeAtOnce) {
       while (!writer.Step(1)) ++steps;
       EXPECT_GE(steps, static_cast<int>(writer.count().shown) - 1);
       EXPECT_EQ(writer.drawn(), writer.count().shown);
-      pages[1] = writer.Html();
+      pages[1] = writer.TakePage();
     }
     EXPECT_EQ(pages[1], pages[0]) << static_cast<int>(filter);
     EXPECT_HAS(pages[0], "<section id=\"block-CA8000\">");
