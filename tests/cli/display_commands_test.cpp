@@ -107,9 +107,6 @@ TEST_F(DisplayCommand, RenderAtAPlaceDrawsWhatBlockAndStringDraw) {
   } wrong[] = {
       {"--at 2 --string 2", 2, "ts2tool: --at names the block and the string"},
       {"--at nowhere", 2, "ts2tool: --at names no place: 'nowhere'"},
-      {"--at 00BEEF00.txt:3", 1,
-       "ts2tool: No block of this script has the translation file \"00BEEF00.txt\"."},
-      {"--at 00020000.txt:99", 1, "ts2tool: \"00020000.txt\" has no line 99."},
       {"--at 3", 1, "ts2tool: Block 20000 has 3 strings: there is no string 3."},
   };
   for (const auto& w : wrong) {
