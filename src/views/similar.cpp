@@ -36,10 +36,9 @@ int Percent(size_t longer, size_t distance) {
 class Measure {
  public:
   Measure(std::u32string_view query, size_t alphabet) : query_(query), tables_(Tables()) {
-    if (tables_.count.size() < alphabet) {
-      tables_.count.resize(alphabet);
-      tables_.equal.resize(alphabet);
-    }
+    // Each on its own: a table that could not grow is asked to again next time.
+    if (tables_.equal.size() < alphabet) tables_.equal.resize(alphabet);
+    if (tables_.count.size() < alphabet) tables_.count.resize(alphabet);
     for (const char32_t c : query) ++tables_.count[c];
     if (query.size() <= 64)
       for (size_t i = 0; i < query.size(); ++i) tables_.equal[query[i]] |= uint64_t{1} << i;
