@@ -93,7 +93,7 @@ TEST(ImagePatch, RandomPatchesGiveWhatTheEditorsPatchCommandGives) {
         continue;
       }
       IpsBuilder b;
-      AddRandomRecords(b, rng, rom, 0);
+      AddRandomRecords(b, rng, rom, 0, 3);
       if (kind == 3) {
         b.raw({0x00, 0x10});  // cut short inside a record
       } else {

@@ -365,7 +365,7 @@ TEST(PatchRoutes, InMemoryMakesWhatTheTemporaryFileMakes) {
     std::vector<std::string> filesVia, filesIn;
     for (int patch = 0; patch < 3; ++patch) {
       IpsBuilder b;
-      AddRandomRecords(b, rng, rom, 1);
+      AddRandomRecords(b, rng, rom, 1, 256);  // every run byte
       AddEnd(b, rng, size);
       filesVia.push_back(viaFile.patch(Format("p%d.ips", patch), b));
       filesIn.push_back(inMemory.patch(Format("p%d.ips", patch), b));
