@@ -5,6 +5,7 @@
 #include "config/config.h"
 #include "config/loader.h"
 #include "config/scan.h"
+#include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "script/autosave.h"
@@ -135,6 +136,9 @@ void TmyForm::LoadDataFile(const std::string& path) {
   }
 
   gDataLoaded = 1;
+  FileIdentity seen;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
+  dataFileStamp = bytes ? StampOf(seen, *bytes) : FileStamp{};
   program.ScriptForm().similar.ScriptLoaded();
   ui.window(FormId::myForm).setCaption(kMainCaption + (kCaptionOpen + ExtractFileName(path)) + kCaptionClose);
   bList.setItemIndex(0);

@@ -318,6 +318,7 @@ void TmyForm::Exit1Click(TObject /*Sender*/) {
 
 bool TmyForm::FormClose() {
   if (closed) return true;
+  program.ScriptForm().FinishProof();
   closed = true;
   SaveSession();
   RichEdit& editor = ui.richEdit(ControlId::TDMemo);

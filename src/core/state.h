@@ -236,6 +236,8 @@ struct Ts2Main {
   // asked about, so it does not ask twice about the same change ---
   FileStamp textFileStamp, romFileStamp;
   FileStamp textFileSeen, romFileSeen;
+  // The data file as the block and character tables were read from it.
+  FileStamp dataFileStamp;
 
   // --- flags ---
   uint8_t gMainReady = 0;

@@ -33,8 +33,10 @@ std::optional<ProofFilter> ParseProofFilter(std::string_view word);
 bool ProofShows(ProofFilter filter, StringState state);
 
 struct ProofBlock {
-  int index = 0;                    // its line in the block list
-  std::optional<std::string> text;  // its translation as the Text Editor holds it; none: its file
+  int index = 0;  // its line in the block list
+  // Its translation as the editor holds text (the Text Editor's, or a file's as the editor reads
+  // it); none: its file, read when the block is drawn.
+  std::optional<std::string> text;
 };
 
 struct ProofRequest {

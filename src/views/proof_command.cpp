@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/filestamp.h"
 #include "core/fileutil.h"
 #include "core/forms.h"
 #include "core/romfile.h"
@@ -13,6 +14,7 @@
 #include "views/block_name.h"
 #include "views/glossary.h"
 #include "views/proof.h"
+#include "views/script.h"
 #include "views/script_form.h"
 
 namespace ts2 {
@@ -73,6 +75,15 @@ void TScriptForm::ExportProof() {
                       proof_->writer->drawn(),
                       Plural(proof_->writer->count().shown, "string", "strings").c_str(),
                       ExtractFileName(proof_->out).c_str()));
+    return;
+  }
+
+  // The hidden program reads the data file again: changed since the editor read it, its blocks
+  // would be drawn under the editor's block names and translations.
+  if (CheckOnDisk(f.dataFilePath, f.dataFileStamp) == DiskState::Changed) {
+    ui.message("Error: \"" + ExtractFileName(f.dataFilePath) +
+               "\" was changed by another program since the editor read it. Load it again (File > Load Text "
+               "Block Data File) to make a proof sheet of the blocks it says now. No file was written.");
     return;
   }
 
@@ -146,10 +157,14 @@ void TScriptForm::ExportProof() {
   request.dumpsName = ExtractFileName(f.gDumpDir);
   request.dumpsDir = f.gDumpDir;
   request.made = LocalTime(static_cast<int64_t>(std::time(nullptr)));
-  // The Text Editor's text for the blocks of its file, saved or not; the others' files.
-  for (const ScriptBlock& b : all)
-    if (whole || b.index == shown.index)
-      request.blocks.push_back(ProofBlock{b.index, b.file == shown.file ? TextOf(b) : std::nullopt});
+  // The Text Editor's text for the blocks of its file, saved or not; the others' files, read now,
+  // so that the sheet is of one moment however the files change while it is drawn.
+  for (const ScriptBlock& b : all) {
+    if (!whole && b.index != shown.index) continue;
+    std::optional<std::string> text = b.file == shown.file ? TextOf(b) : FileText(b);
+    if (text && b.file != shown.file) text = FileBytesToEditorText(*text);
+    request.blocks.push_back(ProofBlock{b.index, std::move(text)});
+  }
   request.lint = Options();
   // The glossary as it is now: a copy, which a later change of the file leaves alone.
   if (!glossary.glossary().empty()) {
@@ -162,6 +177,13 @@ void TScriptForm::ExportProof() {
   job->out = out;
   job->what = whole ? Format("the script's %zu blocks", all.size()) : "Block " + address;
   proof_ = std::move(job);
+  ProofSlice();
+}
+
+void TScriptForm::FinishProof() {
+  if (!proof_) return;
+  while (!proof_->writer->Step(UINT32_MAX)) {
+  }
   ProofSlice();
 }
 

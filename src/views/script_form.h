@@ -132,6 +132,9 @@ class TScriptForm {
   void ExportProof();
   // How long the sheet is drawn before events are let through again (at least one string is).
   std::chrono::milliseconds proofSlice{30};
+  // Draws the rest of a sheet being made and writes it: closing the editor does not drop a sheet
+  // the user chose a file for.
+  void FinishProof();
   // Import Translations from PO: the translations of such a file, after asking, into the current
   // block in the Text Editor (one edit to undo) and into every other file on disk, each written
   // whole; a file with a wrong entry changes nothing.

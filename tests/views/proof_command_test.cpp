@@ -113,6 +113,47 @@ TEST_F(ProofCommand, DrawsTheShownBlockOrTheScriptBetweenEventsAndWritesItOnce) 
   EXPECT_EQ(ReadFileText(dir.file("Dumps/00020000.txt")).find("Unsaved"), std::string::npos);
 }
 
+// A sheet is of the moment it was asked for: a data file rewritten since the editor read it is
+// refused, files changed while the sheet is drawn are drawn as they were, and closing the editor
+// writes the sheet rather than dropping it.
+TEST_F(ProofCommand, IsOfTheMomentItWasAskedForAndOutlivesTheEditor) {
+  const std::string blocks = ".BLOCK $020000 $030000 0 3\r\n.BLOCK $028000 $030000 0 2\r\n";
+  Write(blocks, ".STRING 0\r\nMine\r\n.ENDS\r\n");
+  dir.write("Dumps/00028000.txt", ".STRING 1\r\nTheirs\r\n.ENDS\r\n");
+  ASSERT_TRUE(Open());
+  program.program.ScriptForm().proofSlice = std::chrono::milliseconds(0);
+
+  // The blocks the other way round: the sheet would name them wrongly.
+  dir.write("game.txt",
+            ".FORMAT 18 16 8 1 16 0 1 2 3\r\n.BLOCK $028000 $030000 0 2\r\n"
+            ".BLOCK $020000 $030000 0 3\r\n");
+  form.RunMenuCommand(MenuId::ExportProof1);
+  EXPECT_TRUE(script.dialogsRun.empty());
+  EXPECT_EQ(
+      script.said.back().text,
+      "Error: \"game.txt\" was changed by another program since the editor read it. Load it again (File > "
+      "Load Text Block Data File) to make a proof sheet of the blocks it says now. No file was written.");
+  dir.write("game.txt", ".FORMAT 18 16 8 1 16 0 1 2 3\r\n" + blocks);
+  form.LoadDataFile(dir.file("game.txt"));
+
+  // The whole script, one string drawn; then the other block's file rewritten and the editor
+  // closed before any event let the sheet go on.
+  script.choiceAnswers.push_back(1);
+  script.saveAnswers.push_back(dir.file("sheet.html"));
+  form.RunMenuCommand(MenuId::ExportProof1);
+  ASSERT_FALSE(std::filesystem::exists(dir.file("sheet.html"))) << script.said.back().text;
+  dir.write("Dumps/00028000.txt", ".STRING 1\r\nLater\r\n.ENDS\r\n");
+  EXPECT_TRUE(form.FormClose());
+  const std::string html = ReadFileText(dir.file("sheet.html"));
+  EXPECT_NE(html.find("<pre>\nMine</pre>"), std::string::npos);
+  EXPECT_NE(html.find("<pre>\nTheirs</pre>"), std::string::npos);
+  EXPECT_EQ(html.find("Later"), std::string::npos);
+  EXPECT_EQ(script.said.back().text.rfind("\"sheet.html\" shows the 5 strings of the script's 2 blocks", 0),
+            0u)
+      << script.said.back().text;
+  program.ui.runLaterTasks();  // the slice still queued finds nothing to do
+}
+
 // The sheet shows what the editor's boxes show: the image it holds (patched, grown, not saved)
 // and the font it decoded, even after another program changed the file.
 TEST_F(ProofCommand, DrawsTheImageAndFontTheEditorHolds) {
