@@ -94,8 +94,11 @@ Spelling OpenSpelling(const ParsedArgs& parsed, const std::string& dumps) {
   if (!language)
     return {nullptr, words ? std::optional(UsageError(kCheck, "--words needs --spell")) : std::nullopt};
   if (!gOpenSpeller) {
-    HandOver();  // to the program that has the dictionaries
-    return {nullptr, Fail(kExitBadInput, "the spelling check needs ts2tool-qt, which is not installed")};
+    // To the program that has the dictionaries; it cannot be started: said as every command
+    // handed over says it.
+    if (const std::string failed = HandOver(); !failed.empty()) return {nullptr, Fail(kExitUsage, failed)};
+    return {nullptr,
+            Fail(kExitBadInput, "the spelling check needs ts2tool-qt, which this build does not have")};
   }
   OpenedSpeller opened = gOpenSpeller(*language);
   if (!opened.speller) return {nullptr, opened.failed};
