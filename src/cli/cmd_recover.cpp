@@ -63,6 +63,14 @@ int RunRecover(const std::vector<std::string>& args) {
   if (auto status = OpenRom(shown, parsed.positional[0], parsed.positional[1])) return *status;
   const std::vector<ScriptBlock> blocks = BlocksByFile(ScriptBlocks(shown.program.form(), dumps));
   if (auto status = RefuseUnreadable(blocks, kExitBadInput)) return *status;
+  // Run away from the project, DIR names no folder: that is said, as the other commands say it,
+  // rather than reported as nothing kept. Copies that name files there are still listed.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dumps, ec) &&
+      std::none_of(blocks.begin(), blocks.end(), [&](const ScriptBlock& b) {
+        return !LeftKeptTexts(folder, b.file).empty() || !EditorsKeeping(folder, b.file).empty();
+      }))
+    return Fail(kExitBadInput, "no translation folder " + dumps);
   std::string out;
   bool failed = false;
   size_t found = 0, done = 0;

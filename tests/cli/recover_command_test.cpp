@@ -66,6 +66,24 @@ TEST_F(Recover, ListsRestoresAndDiscardsWhatTheEditorKept) {
   EXPECT_FALSE(FindKeptText(autosave(), dir.file("Dumps/000A0000.txt")));
 }
 
+// A translation folder that is not there (run away from the project) is an error, as it is to
+// the other commands, unless copies name files in it: those are still listed.
+TEST_F(Recover, AMissingFolderIsSaidUnlessCopiesNameFilesInIt) {
+  ToolRun r = recover("--dumps Elsewhere");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ts2tool: no translation folder Elsewhere\n");
+
+  leave(kept, file);
+  std::filesystem::rename(dir.file("Dumps"), dir.file("Moved"));
+  r = recover("");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.out,
+      "Dumps/000A0000.txt: kept 2026-12-07 17:00; strings 0, 1, 2, 3, 4 and 5 differ; the file is gone\n"
+      "1 file with unsaved text\n");
+}
+
 // The editor names its Dumps folder from the working folder, without links; a path through a link
 // to the same folder finds the same copies.
 TEST_F(Recover, AFolderReachedThroughALinkHasItsCopies) {
