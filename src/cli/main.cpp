@@ -92,7 +92,8 @@ std::optional<uint64_t> NumberOption(const ParsedArgs& parsed, const char* name,
 }
 
 std::string FolderBusy(const std::string& dumps) {
-  return "another program kept changing the translation files in " + dumps + " for " +
+  // Held, not necessarily changed: another command may only be reading them to change them.
+  return "another program held the translation files in " + dumps + " for " +
          std::to_string(FolderLock::kWaitMs / 1000) + " s; nothing was written";
 }
 
