@@ -279,7 +279,9 @@ int RunDemo(const std::vector<std::string>& args) {
                        "demo.txt (data file), demo.tbl (table file), demo.ips (a patch that changes one\n"
                        "string), Dumps/000A0000.txt (the first block's translation) and Dumps/words.txt\n"
                        "(the project's own words for the spelling check) into DIR.\n"
-                       "--header writes the ROM image with a 512-byte copier header.\n"))
+                       "--header writes the ROM image with a 512-byte copier header.\n"
+                       "A file already there with other contents is not written over: then nothing\n"
+                       "is written, and the exit status is 1.\n"))
     return *done;
   if (parsed.positional.size() != 1) return UsageError(kDemo, "expected one folder");
   // An empty name (a script's unset variable) is no folder: it would put the set, Dumps included,
@@ -308,22 +310,36 @@ int RunDemo(const std::vector<std::string>& args) {
     }
   }
 
-  std::error_code ec;
-  std::filesystem::create_directories(dir / "Dumps", ec);
-  if (ec) return Fail(kExitBadInput, "cannot create " + (dir / "Dumps").string() + ": " + ec.message());
   std::string image(header, '\0');
   image.append(rom.begin(), rom.end());
   const std::vector<uint8_t> patch = Patch(firstString, header);
+  const std::pair<std::filesystem::path, std::string> files[] = {
+      {dir / "demo.sfc", std::move(image)},
+      {dir / "demo.txt", EditorTextToFileBytes(DataFile())},
+      {dir / "demo.tbl", TableFile()},
+      {dir / "demo.ips", std::string(patch.begin(), patch.end())},
+      {dir / "Dumps" / "000A0000.txt", Translation()},
+      {ProjectWordsPath((dir / "Dumps").string()), ProjectWords()},
+  };
+  // A file of the same name with other bytes is someone's work (a translation typed into the demo,
+  // a project's own words, a ROM saved): nothing is written over it, and nothing else either.
+  for (const auto& [path, bytes] : files) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec) continue;
+    const std::optional<std::vector<uint8_t>> there = ReadWholeFile(path.string());
+    if (there && std::string_view(reinterpret_cast<const char*>(there->data()), there->size()) == bytes)
+      continue;
+    return Fail(kExitBadInput, path.string() +
+                                   " is there with other contents than the demo's; nothing was written " +
+                                   "(move it away, or write the demo into another folder)");
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(dir / "Dumps", ec);
+  if (ec) return Fail(kExitBadInput, "cannot create " + (dir / "Dumps").string() + ": " + ec.message());
   std::vector<std::string> written;
-  const bool ok =
-      WriteBytes((dir / "demo.sfc").string(), image, written) &&
-      WriteBytes((dir / "demo.txt").string(), EditorTextToFileBytes(DataFile()), written) &&
-      WriteBytes((dir / "demo.tbl").string(), TableFile(), written) &&
-      WriteBytes((dir / "demo.ips").string(),
-                 std::string_view(reinterpret_cast<const char*>(patch.data()), patch.size()), written) &&
-      WriteBytes((dir / "Dumps" / "000A0000.txt").string(), Translation(), written) &&
-      WriteBytes(ProjectWordsPath((dir / "Dumps").string()), ProjectWords(), written);
-  if (!ok) return Fail(kExitBadInput, "cannot write into " + dir.string());
+  for (const auto& [path, bytes] : files)
+    if (!WriteBytes(path.string(), bytes, written))
+      return Fail(kExitBadInput, "cannot write into " + dir.string());
   for (const std::string& path : written) std::printf("%s\n", path.c_str());
   return kExitOk;
 }

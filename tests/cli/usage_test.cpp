@@ -58,6 +58,7 @@ TEST_F(ToolUsage, ErrorsAreOneLineOnStderrWithTheirExitStatus) {
       {"check demo.sfc demo.txt --dumps nowhere", 1},
       {"font demo.sfc", 2},
       {"font short.sfc -o out.png", 1},
+      {"demo . --header", 1},  // over a demo.sfc without a header
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
@@ -179,6 +180,23 @@ TEST_F(ToolUsage, AnOutputNamingAnOpenDescriptorIsWrittenThroughIt) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFileText(dir.file("out.txt")), c.expected);
   }
+}
+
+// The demo written again into its folder changes nothing; over a file of its own with other
+// contents (a translation typed into the demo) it writes nothing at all.
+TEST_F(ToolUsage, TheDemoWritesOverNothingButItself) {
+  ToolRun r = RunTool(dir, "demo .");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_HAS(r.out, "Dumps/000A0000.txt\n");
+  const std::string typed = ReadFileText(dir.file("Dumps/000A0000.txt")) + "\r\n";
+  dir.write("Dumps/000A0000.txt", typed);
+  std::filesystem::remove(dir.file("demo.tbl"));
+  r = RunTool(dir, "demo .");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_HAS(r.err, "Dumps/000A0000.txt is there with other contents than the demo's; nothing was written");
+  EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), typed);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("demo.tbl")));
 }
 
 // Bash completion, read from the program's own help: commands, a command's options, the choices
