@@ -327,8 +327,8 @@ int RunDemo(const std::vector<std::string>& args) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec) continue;
     const std::optional<std::vector<uint8_t>> there = ReadWholeFile(path.string());
-    if (there && std::string_view(reinterpret_cast<const char*>(there->data()), there->size()) == bytes)
-      continue;
+    if (!there) return Fail(kExitBadInput, "cannot read " + path.string() + "; nothing was written");
+    if (std::string_view(reinterpret_cast<const char*>(there->data()), there->size()) == bytes) continue;
     return Fail(kExitBadInput, path.string() +
                                    " is there with other contents than the demo's; nothing was written " +
                                    "(move it away, or write the demo into another folder)");

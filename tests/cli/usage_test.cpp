@@ -197,6 +197,12 @@ TEST_F(ToolUsage, TheDemoWritesOverNothingButItself) {
   EXPECT_HAS(r.err, "Dumps/000A0000.txt is there with other contents than the demo's; nothing was written");
   EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), typed);
   EXPECT_FALSE(std::filesystem::exists(dir.file("demo.tbl")));
+  // A name it cannot read (a folder) is not taken for one it may write over.
+  std::filesystem::create_directories(dir.file("other/demo.sfc"));
+  r = RunTool(dir, "demo other");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ts2tool: cannot read other/demo.sfc; nothing was written\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("other/demo.txt")));
 }
 
 // Bash completion, read from the program's own help: commands, a command's options, the choices
