@@ -3,7 +3,9 @@
 // a data file, a table file, an IPS patch, a translation file for the first block and the
 // project's word list.
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -325,9 +327,19 @@ int RunDemo(const std::vector<std::string>& args) {
   // a project's own words, a ROM saved): nothing is written over it, and nothing else either.
   for (const auto& [path, bytes] : files) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec) continue;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) continue;
+    if (ec)
+      return Fail(kExitBadInput,
+                  "cannot look at " + path.string() + ": " + ec.message() + "; nothing was written");
+    // Never opened unless a plain file: a pipe would wait for a writer for ever.
+    if (!std::filesystem::is_regular_file(status))
+      return Fail(kExitBadInput, path.string() + " is there and is not a file; nothing was written");
+    errno = 0;
     const std::optional<std::vector<uint8_t>> there = ReadWholeFile(path.string());
-    if (!there) return Fail(kExitBadInput, "cannot read " + path.string() + "; nothing was written");
+    if (!there)
+      return Fail(kExitBadInput, "cannot read " + path.string() + ": " + std::strerror(errno ? errno : EIO) +
+                                     "; nothing was written");
     if (std::string_view(reinterpret_cast<const char*>(there->data()), there->size()) == bytes) continue;
     return Fail(kExitBadInput, path.string() +
                                    " is there with other contents than the demo's; nothing was written " +

@@ -1,6 +1,8 @@
 // Every command's wrong usage (exit 2), bad input (exit 1), --help and --version.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include <filesystem>
@@ -197,11 +199,17 @@ TEST_F(ToolUsage, TheDemoWritesOverNothingButItself) {
   EXPECT_HAS(r.err, "Dumps/000A0000.txt is there with other contents than the demo's; nothing was written");
   EXPECT_EQ(ReadFileText(dir.file("Dumps/000A0000.txt")), typed);
   EXPECT_FALSE(std::filesystem::exists(dir.file("demo.tbl")));
-  // A name it cannot read (a folder) is not taken for one it may write over.
+  // A name that is no plain file (a folder, a pipe, which would wait for a writer) is not
+  // taken for one it may write over, nor opened.
   std::filesystem::create_directories(dir.file("other/demo.sfc"));
-  r = RunTool(dir, "demo other");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "ts2tool: cannot read other/demo.sfc; nothing was written\n");
+  ASSERT_EQ(::mkfifo(dir.file("other/demo.tbl").c_str(), 0600), 0);
+  for (const char* name : {"demo.sfc", "demo.tbl"}) {
+    r = RunTool(dir, "demo other");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "ts2tool: other/" + std::string(name) + " is there and is not a file; nothing was written\n");
+    std::filesystem::remove(dir.file("other/demo.sfc"));
+  }
   EXPECT_FALSE(std::filesystem::exists(dir.file("other/demo.txt")));
 }
 
