@@ -237,10 +237,18 @@ class HGauge : public Gauge, public HControl {
  public:
   void setMaxValue(int value) override { max_ = value; }
   void setMinValue(int value) override { min_ = value; }
-  void setProgress(int value) override { progress_ = value; }
+  void setProgress(int value) override {
+    progress_ = value;
+    shown.push_back({min_, max_, value});
+  }
   int maxValue() const override { return max_; }
   int minValue() const override { return min_; }
   int progress() const override { return progress_; }
+  struct Shown {
+    int min, max, progress;
+    bool operator==(const Shown&) const = default;
+  };
+  std::vector<Shown> shown;  // each progress set, with the range it was shown in
 
  private:
   int max_ = 100, min_ = 0, progress_ = 0;

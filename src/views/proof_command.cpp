@@ -1,6 +1,8 @@
 // Export Proof Sheet: the shown block (or the whole script) for a proofreader, as `ts2tool proof`
 // writes it, with the Text Editor's text as it stands and the editor's view options.
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -56,8 +58,9 @@ struct TScriptForm::ProofJob {
   std::optional<BatchSession> session;
   std::optional<Glossary> glossary;
   std::optional<ProofSheetWriter> writer;
-  std::string out;   // the page's path
-  std::string what;  // "Block CA0000", "the script's 3 blocks"
+  std::string out;       // the page's path
+  std::string what;      // "Block CA0000", "the script's 3 blocks"
+  uint64_t strings = 0;  // every string it draws, in every block
 };
 
 void TScriptForm::ExportProof() {
@@ -72,8 +75,7 @@ void TScriptForm::ExportProof() {
   }
   if (proof_) {
     ui.message(Format("A proof sheet is being made (%u of %s drawn): \"%s\" is written when it is done.",
-                      proof_->writer->drawn(),
-                      Plural(proof_->writer->count().shown, "string", "strings").c_str(),
+                      proof_->writer->drawn(), Plural(proof_->strings, "string", "strings").c_str(),
                       ExtractFileName(proof_->out).c_str()));
     return;
   }
@@ -164,6 +166,7 @@ void TScriptForm::ExportProof() {
     std::optional<std::string> text = b.file == shown.file ? TextOf(b) : FileText(b);
     if (text && b.file != shown.file) text = FileBytesToEditorText(*text);
     request.blocks.push_back(ProofBlock{b.index, std::move(text)});
+    job->strings += b.strings;
   }
   request.lint = Options();
   // The glossary as it is now: a copy, which a later change of the file leaves alone.
@@ -182,8 +185,21 @@ void TScriptForm::ExportProof() {
 
 void TScriptForm::FinishProof() {
   if (!proof_) return;
-  while (!proof_->writer->Step(UINT32_MAX)) {
+  // No event gets through until it is done (a whole script takes seconds): the gauge shows how
+  // far it is, and is given back as it was.
+  ProofSheetWriter& writer = *proof_->writer;
+  Gauge& gauge = program.ui.gauge();
+  const int min = gauge.minValue(), max = gauge.maxValue(), at = gauge.progress();
+  const auto gaugeValue = [](uint64_t n) { return static_cast<int>(std::min<uint64_t>(n, INT_MAX)); };
+  gauge.setMinValue(0);
+  gauge.setMaxValue(gaugeValue(proof_->strings));
+  for (bool done = false; !done;) {
+    done = writer.Step(16);
+    gauge.setProgress(gaugeValue(writer.drawn()));
   }
+  gauge.setMinValue(min);
+  gauge.setMaxValue(max);
+  gauge.setProgress(at);
   ProofSlice();
 }
 

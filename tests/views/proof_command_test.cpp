@@ -142,8 +142,19 @@ TEST_F(ProofCommand, IsOfTheMomentItWasAskedForAndOutlivesTheEditor) {
   script.saveAnswers.push_back(dir.file("sheet.html"));
   form.RunMenuCommand(MenuId::ExportProof1);
   ASSERT_FALSE(std::filesystem::exists(dir.file("sheet.html"))) << script.said.back().text;
+  form.RunMenuCommand(MenuId::ExportProof1);  // the count is of every block, not of those begun
+  EXPECT_EQ(script.said.back().text,
+            "A proof sheet is being made (1 of 5 strings drawn): \"sheet.html\" is written when it is done.");
   dir.write("Dumps/00028000.txt", ".STRING 1\r\nLater\r\n.ENDS\r\n");
+  headless::HGauge& gauge = program.ui.CGauge1;
+  gauge.setMaxValue(7);
+  gauge.setProgress(3);
+  gauge.shown.clear();
   EXPECT_TRUE(form.FormClose());
+  // The gauge showed the sheet drawn to its end, then what it showed before.
+  ASSERT_GE(gauge.shown.size(), 2u);
+  EXPECT_EQ(gauge.shown[gauge.shown.size() - 2], (headless::HGauge::Shown{0, 5, 5}));
+  EXPECT_EQ(gauge.shown.back(), (headless::HGauge::Shown{0, 7, 3}));
   const std::string html = ReadFileText(dir.file("sheet.html"));
   EXPECT_NE(html.find("<pre>\nMine</pre>"), std::string::npos);
   EXPECT_NE(html.find("<pre>\nTheirs</pre>"), std::string::npos);
