@@ -121,6 +121,10 @@ void TmyForm::LoadDataFile(const std::string& path) {
     return;
   }
   dataFilePath = path;
+  // Stamped before it is read: a change while it is read is then seen as a change after it.
+  FileIdentity seen;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
+  dataFileStamp = bytes ? StampOf(seen, *bytes) : FileStamp{};
   gDataLoaded = 0;
   ListBox& bList = ui.list(ControlId::bList);
   bList.clear();
@@ -136,9 +140,6 @@ void TmyForm::LoadDataFile(const std::string& path) {
   }
 
   gDataLoaded = 1;
-  FileIdentity seen;
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &seen);
-  dataFileStamp = bytes ? StampOf(seen, *bytes) : FileStamp{};
   program.ScriptForm().similar.ScriptLoaded();
   ui.window(FormId::myForm).setCaption(kMainCaption + (kCaptionOpen + ExtractFileName(path)) + kCaptionClose);
   bList.setItemIndex(0);

@@ -163,8 +163,11 @@ void TScriptForm::ExportProof() {
   // so that the sheet is of one moment however the files change while it is drawn.
   for (const ScriptBlock& b : all) {
     if (!whole && b.index != shown.index) continue;
-    std::optional<std::string> text = b.file == shown.file ? TextOf(b) : FileText(b);
-    if (text && b.file != shown.file) text = FileBytesToEditorText(*text);
+    std::optional<std::string> text;
+    if (b.file == shown.file)
+      text = TextOf(b);
+    else if (const std::optional<std::string> bytes = FileText(b))
+      text = FileBytesToEditorText(*bytes);
     request.blocks.push_back(ProofBlock{b.index, std::move(text)});
     job->strings += b.strings;
   }
